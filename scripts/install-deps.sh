@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, when missing.
+set -euo pipefail
+needed=()
+command -v cmake >/dev/null 2>&1 || needed+=(cmake)
+command -v g++ >/dev/null 2>&1 || needed+=(g++)
+command -v make >/dev/null 2>&1 || needed+=(make)
+[ -f /usr/include/gtest/gtest.h ] || needed+=(libgtest-dev)
+for tool in "$@"; do
+  command -v "$tool" >/dev/null 2>&1 || needed+=("$tool")
+done
+if [ ${#needed[@]} -gt 0 ]; then
+  echo "Installing: ${needed[*]}"
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${needed[@]}" >/dev/null
+fi

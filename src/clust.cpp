@@ -1,0 +1,61 @@
+// The engine's state, its candidate list and its training loop.
+#include "clust.h"
+
+#include <cstring>
+
+zelkova::zelkova(Utilities* store, const char* outFile, int mismatches, int seedCount, int numTopMotifs,
+                 float threshold, int clusters, const std::vector<int>& seeds, int method,
+                 const std::string& commandLine)
+    : maxMotifs(numTopMotifs),
+      numClusters(static_cast<float>(clusters)),
+      numSeedSeqs(seedCount),
+      scanThreshold(static_cast<double>(threshold)),
+      maxMismatch(mismatches != -1 ? mismatches : static_cast<int>(store->GetL() / 2.0)),
+      seedSeqs(seeds),
+      util(store),
+      initMethod(method > 0 && method <= 3 ? method : 1),
+      cmdLine(commandLine.substr(0, 999)) {
+  ZK_ASSERT(static_cast<int>(seedSeqs.size()) == numSeedSeqs);
+  outStream = stdout;
+  if (outFile) {
+    outStream = std::fopen(outFile, "w");
+    if (!outStream) {
+      std::printf("Error! unable to open output file %s\n", outFile);
+      outStream = stdout;
+    }
+  }
+  std::printf("Selected seed sequences #:");
+  for (int idx : seedSeqs) std::printf("%d\t", idx);
+  std::printf("\n");
+}
+
+zelkova::~zelkova() {
+  if (outStream && outStream != stdout) std::fclose(outStream);
+}
+
+bool zelkova::saveCandidateMotif(NodePtr motif) {
+  // The list holds at most 2 x maxMotifs motifs (computed without overflow).
+  const long long capacity = 2LL * maxMotifs;
+  const double s = motif->getMAP();
+  const bool full = static_cast<long long>(candMotifs.size()) >= capacity;
+  if (full && (candMotifs.empty() || !(s > candMotifs.back()->getMAP()))) return false;
+  std::size_t p = 0;
+  while (p < candMotifs.size() && !(candMotifs[p]->getMAP() < s)) ++p;
+  candMotifs.insert(candMotifs.begin() + static_cast<std::ptrdiff_t>(p), std::move(motif));
+  if (full) candMotifs.pop_back();  // the motif pushed out of the list is destroyed here
+  return true;
+}
+
+void zelkova::train() {
+  saveparameters();
+  InitialClusters init = initializeClusters(static_cast<int>(numClusters));
+  for (std::size_t c = 0; c < init.cores.size(); ++c) {
+    std::printf("Branching cluster #%d\n", static_cast<int>(c + 1));
+    NodePtr refined = divisiveCluster(*init.clusters[c], *init.cores[c]);
+    init.clusters[c].reset();  // nothing reads a pair once it is refined
+    init.cores[c].reset();
+    refined->computeInformation(util);
+    refined->computeMAP(util);
+    saveCandidateMotif(std::move(refined));
+  }
+}

@@ -1,0 +1,121 @@
+#include "markov_model.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+
+namespace {
+
+constexpr std::size_t kMaxLineLength = 4096;
+
+[[noreturn]] void refuse(const std::string& fileName, int line, const std::string& what) {
+  std::ostringstream msg;
+  msg << "Error: model file " << fileName << ", line " << line << ": " << what << "\n";
+  throw FatalError(msg.str());
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+std::vector<std::string> splitFields(const std::string& line) {
+  std::vector<std::string> fields;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && isBlank(line[i])) ++i;
+    std::size_t start = i;
+    while (i < line.size() && !isBlank(line[i])) ++i;
+    if (i > start) fields.push_back(line.substr(start, i - start));
+  }
+  return fields;
+}
+
+bool isInteger(const std::string& s) {
+  std::size_t i = (s[0] == '+' || s[0] == '-') ? 1 : 0;
+  if (i == s.size()) return false;
+  for (; i < s.size(); ++i)
+    if (s[i] < '0' || s[i] > '9') return false;
+  return true;
+}
+
+bool parseReal(const std::string& s, double& value) {
+  char* end = nullptr;
+  errno = 0;
+  value = std::strtod(s.c_str(), &end);
+  return end != s.c_str() && *end == '\0';
+}
+
+bool isModelWord(const std::string& w) {
+  if (w.empty() || w.size() > static_cast<std::size_t>(MAX_MARKOV)) return false;
+  for (char c : w)
+    if (c != 'A' && c != 'C' && c != 'G' && c != 'T') return false;
+  return true;
+}
+
+// Reads one line into `line`; false at the end of the file.
+bool readLine(std::FILE* file, std::string& line, const std::string& fileName, int lineNo) {
+  line.clear();
+  int c;
+  while ((c = std::getc(file)) != EOF && c != '\n') {
+    if (line.size() >= kMaxLineLength) refuse(fileName, lineNo, "line is too long.");
+    line.push_back(c == '\0' ? '\x01' : static_cast<char>(c));  // a NUL never passes a field check
+  }
+  return !(c == EOF && line.empty());
+}
+
+void storeEntry(MarkovModel& model, const std::vector<std::string>& f, const std::string& fileName,
+                int lineNo) {
+  if (f.size() != 5)
+    refuse(fileName, lineNo, "expected five fields (index word probability count frequency).");
+  const std::string& word = f[1];
+  if (!isModelWord(word))
+    refuse(fileName, lineNo, "word \"" + word + "\" is not 1 to 8 letters of A, C, G, T.");
+  const long long expected = string2num(word.c_str());
+  if (!isInteger(f[0]) || f[0].size() > 18 || std::atoll(f[0].c_str()) != expected)
+    refuse(fileName, lineNo,
+           "index " + f[0] + " is not the index " + std::to_string(expected) + " of word " + word + ".");
+  double prob = 0.0;
+  if (!parseReal(f[2], prob))
+    refuse(fileName, lineNo, "probability \"" + f[2] + "\" is not a number.");
+  const float stored = static_cast<float>(prob);
+  if (!std::isfinite(stored) || !(stored > 0.0f) || stored > 1.0f)
+    refuse(fileName, lineNo, "probability " + f[2] + " is not in (0, 1].");
+  if (!isInteger(f[3])) refuse(fileName, lineNo, "count \"" + f[3] + "\" is not an integer.");
+  double unused = 0.0;
+  if (!parseReal(f[4], unused))
+    refuse(fileName, lineNo, "frequency \"" + f[4] + "\" is not a number.");
+
+  const int n = static_cast<int>(word.size());
+  model.tables[n][static_cast<std::size_t>(expected)] = stored;
+  model.given[n][static_cast<std::size_t>(expected)] = true;
+  model.lastWordLength = n;
+}
+
+}  // namespace
+
+MarkovModel readMarkovModel(std::FILE* file, const std::string& fileName) {
+  MarkovModel model;
+  for (int n = 1; n <= MAX_MARKOV; ++n) {
+    model.tables[n].assign(std::size_t{1} << (2 * n), 0.0f);
+    model.given[n].assign(std::size_t{1} << (2 * n), false);
+  }
+  std::string line;
+  for (int lineNo = 1; readLine(file, line, fileName, lineNo); ++lineNo) {
+    const std::vector<std::string> fields = splitFields(line);
+    if (!fields.empty()) storeEntry(model, fields, fileName, lineNo);
+  }
+  if (model.lastWordLength == 0) throw FatalError("Error: model file " + fileName + " holds no entries.\n");
+  return model;
+}
+
+void requireAllWords(const MarkovModel& model, int maxLength, const std::string& fileName) {
+  for (int n = 1; n <= maxLength; ++n) {
+    const std::vector<bool>& given = model.given[n];
+    for (std::size_t idx = 0; idx < given.size(); ++idx) {
+      if (given[idx]) continue;
+      std::string word(static_cast<std::size_t>(n), 'A');
+      for (int i = n - 1, v = static_cast<int>(idx); i >= 0; --i, v /= 4) word[i] = "ACGT"[v % 4];
+      throw FatalError("Error: model file " + fileName + " lacks the word " + word +
+                       " (every word of 1 to " + std::to_string(maxLength) + " letters is needed).\n");
+    }
+  }
+}

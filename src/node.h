@@ -1,0 +1,102 @@
+// One motif: a list of aligned K-letter sites with the count and frequency
+// matrices computed from them, its scores and its text form.
+#pragma once
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "lmer.h"
+#include "words.h"
+
+class Utilities;
+
+// The site list of a motif, newest site first. Adding costs O(1); removal of
+// many sites while walking is done in one pass by remove_if.
+class SiteList {
+ public:
+  using Store = std::vector<Site>;  // oldest first
+  Store::reverse_iterator begin() { return store_.rbegin(); }
+  Store::reverse_iterator end() { return store_.rend(); }
+  Store::const_reverse_iterator begin() const { return store_.rbegin(); }
+  Store::const_reverse_iterator end() const { return store_.rend(); }
+  std::size_t size() const { return store_.size(); }
+  bool empty() const { return store_.empty(); }
+  void push_front(const Site& s) { store_.push_back(s); }
+  void clear() { store_.clear(); }
+  void reserve(std::size_t n) { store_.reserve(n); }
+  template <class Pred>
+  void remove_if(Pred pred) {
+    store_.erase(std::remove_if(store_.begin(), store_.end(), pred), store_.end());
+  }
+
+ private:
+  Store store_;
+};
+
+class node {
+ public:
+  node() = default;
+
+  // Site list.
+  void add_kmer(const L_mer* site) { addSite(Site::fromLmer(*site)); }
+  void addSite(const Site& site) { hits.push_front(site); }
+  void removeHits() { hits.clear(); }
+  void reset();
+  SiteList& get_hits() { return hits; }
+  const SiteList& get_hits() const { return hits; }
+  int getHitCount() const { return static_cast<int>(hits.size()); }
+
+  // Matrices.
+  void updateCount();
+  void computeInformation(const Utilities* util);
+  void norm_mismatch();
+
+  // Scores of the motif.
+  void computeMAP(const Utilities* util);
+  void computeStatScore(Utilities* util, int m);
+  void MatInd();
+
+  // Scores of a word against the motif.
+  double miSscore(const char* word) const;
+  double miSscoreNorm(const char* word) const;
+  double pKmer(const char* word) const;
+  double MatInspector(const char* word) const;
+  bool matchOne(const char* word, int d) const;
+
+  // Fast forms for words of A, C, G, T only, equal to the character forms.
+  double miSscoreCode(words::Code code) const;
+  double miSscoreNormCode(words::Code code) const;
+  double normalise(double misScore) const;
+
+  // Text output.
+  void motifConsensus();
+  void save_me(std::FILE* out, const Utilities* util);
+  void savePCM(std::FILE* out) const;
+  void showHits(std::FILE* out, const Utilities* util);
+
+  double getInfo() const { return info; }
+  double getEntropy() const { return entropy; }
+  double getMAP() const { return mapScore; }
+  double getStatScore() const { return statScore; }
+  double getComplexity() const { return complexity; }
+
+  // Public data, read and written directly by the engine.
+  double complexity = 0.0;
+  char consensus[MAX_K] = {};
+  double consIndex[MAX_K] = {};
+  char degConsensus[MAX_K] = {};
+  SiteList hits;
+  double info = 0.0;
+  double entropy = 0.0;
+  double maxMatScore = 0.0;
+  double mapScore = 0.0;
+  int posCMatrix[NUM_BASES][MAX_K] = {};
+  double posFMatrix[NUM_BASES][MAX_K] = {};
+  double rawFMatrix[NUM_BASES][MAX_K] = {};
+  char rConsensus[MAX_K] = {};
+  float maxMisScore = 0.0f;
+  float minMisScore = 0.0f;
+  double statScore = 0.0;
+
+};

@@ -1,0 +1,105 @@
+// Scores of a motif and of words measured against it.
+#include <cctype>
+#include <cmath>
+
+#include "node.h"
+#include "utilities.h"
+
+namespace {
+
+// Row of a letter for the mismatch score and the likelihood: case is folded
+// and every letter other than A, C, G counts as T.
+int foldedRow(char c) {
+  switch (std::toupper(static_cast<unsigned char>(c))) {
+    case 'A': return 0;
+    case 'C': return 1;
+    case 'G': return 2;
+    default: return 3;
+  }
+}
+
+}  // namespace
+
+void node::computeMAP(const Utilities* util) {
+  const int N = getHitCount();
+  if (N <= 0) {
+    mapScore = 0;
+    return;
+  }
+  // A reverse-strand site has the background value of the forward window at
+  // the same place (the maps of both strands hold the same values).
+  double S = 0.0;
+  for (const Site& s : hits) S += util->siteBackground(s.seqIdx, s.pos);
+  const int L = util->GetL();
+  mapScore = (std::log(static_cast<double>(N)) / L) * (entropy - S / N);
+}
+
+void node::computeStatScore(Utilities* util, int m) {
+  double sum = 0.0;
+  for (const Site& s : hits) sum += util->globalScore(s.text, m);
+  statScore = sum / getHitCount();
+}
+
+double node::miSscore(const char* word) const {
+  double score = 0.0;
+  for (int i = 0; i < K; ++i) score += 1 - rawFMatrix[foldedRow(word[i])][i];
+  return score;
+}
+
+double node::miSscoreCode(words::Code code) const {
+  double score = 0.0;
+  for (int i = 0; i < K; ++i) score += 1 - rawFMatrix[words::baseAt(code, K, i)][i];
+  return score;
+}
+
+// A motif whose bounds coincide (every column perfectly even) ranks every word 0.
+double node::normalise(double misScore) const {
+  if (maxMisScore == minMisScore) return 0.0;
+  return (misScore - static_cast<double>(maxMisScore)) /
+         (static_cast<double>(minMisScore) - static_cast<double>(maxMisScore));
+}
+
+double node::miSscoreNorm(const char* word) const { return normalise(miSscore(word)); }
+
+double node::miSscoreNormCode(words::Code code) const { return normalise(miSscoreCode(code)); }
+
+double node::pKmer(const char* word) const {
+  double p = 1.0;
+  for (int i = 0; i < K; ++i) p *= posFMatrix[foldedRow(word[i])][i];
+  return p;
+}
+
+void node::MatInd() {
+  maxMatScore = 0;
+  const double ln5 = std::log(5.0);
+  for (int i = 0; i < K; ++i) {
+    double s = 0.0;
+    double largest = -1.0;
+    for (int b = 0; b < NUM_BASES; ++b) {
+      const double p = posFMatrix[b][i];
+      s += p * std::log(p);
+      if (p > largest) largest = p;
+    }
+    consIndex[i] = (100 / ln5) * (ln5 + s);
+    maxMatScore += consIndex[i] * largest;
+  }
+}
+
+double node::MatInspector(const char* word) const {
+  double sum = 0.0;
+  for (int i = 0; i < K; ++i) {
+    const int b = words::baseIndex(word[i]);
+    if (b >= 0) sum += consIndex[i] * posFMatrix[b][i];
+  }
+  return sum / maxMatScore;
+}
+
+bool node::matchOne(const char* word, int d) const {
+  words::Code code = 0;
+  const bool wordAcgt = words::pack(word, K, code);
+  for (const Site& s : hits) {
+    const int dist = (wordAcgt && s.acgt) ? words::hamming(code, s.code) : hammingDist(s.text, word, K);
+    if (dist <= d) return true;
+  }
+  return false;
+}
