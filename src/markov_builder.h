@@ -1,0 +1,73 @@
+// Building Markov model files from FASTA sequences: word counts of every length
+// up to order + 1, the probabilities derived from them, and the model text that
+// readMarkovModel reads back.
+//
+// One entry per line, "index word probability count frequency", by length and
+// then by index. For a 1-letter word the probability is its frequency, for a
+// longer word the probability of its last letter after the others; both carry
+// a pseudo-count so that no probability is 0, since the reader refuses 0.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "lmer.h"
+
+namespace markov_builder {
+
+constexpr int kMaxOrder = MAX_MARKOV - 1;
+constexpr int kDefaultOrder = kMaxOrder;
+constexpr double kDefaultPseudoCount = 1.0;
+
+// Occurrences of every word of 1..maxLength letters of A, C, G, T.
+class WordCounts {
+ public:
+  explicit WordCounts(int maxLength);
+
+  // Counts the words of `letters` (upper case, as the FASTA reader gives them);
+  // a window holding any other character is not counted. With `bothStrands`
+  // the words of the reverse complement are counted as well.
+  void addSequence(const std::string& letters, bool bothStrands);
+
+  int maxLength() const { return maxLength_; }
+  std::uint64_t count(int length, std::size_t index) const { return counts_[length][index]; }
+  // Occurrences of all words of `length` letters together.
+  std::uint64_t total(int length) const { return totals_[length]; }
+
+ private:
+  void countWindowsEndingHere(std::uint64_t forwardCode, std::uint64_t reverseCode, int validRun,
+                              bool bothStrands);
+
+  int maxLength_;
+  std::array<std::vector<std::uint64_t>, MAX_MARKOV + 1> counts_;
+  std::array<std::uint64_t, MAX_MARKOV + 1> totals_{};
+};
+
+// Probability field of the word of `length` letters at `index`:
+//   length 1:  (count + pc) / (total + 4 pc)
+//   otherwise: (count + pc) / (sum over b of count(prefix + b) + 4 pc)
+// Requires pseudoCount > 0.
+double wordProbability(const WordCounts& counts, int length, std::size_t index, double pseudoCount);
+
+// The word of `length` letters whose base-4 number is `index`.
+std::string wordAt(int length, std::size_t index);
+
+// Writes every entry of the model; throws FatalError naming `outputName` when
+// writing fails or a probability would read back as 0.
+void writeModel(std::FILE* out, const std::string& outputName, const WordCounts& counts,
+                double pseudoCount);
+
+// Adds every record of the FASTA file `fileName`. Throws FatalError naming the
+// file when it cannot be read, holds a NUL byte or holds no A, C, G or T.
+void countFastaFile(const std::string& fileName, bool bothStrands, WordCounts& counts);
+
+// Writes the model to `path` through a temporary file in the same directory,
+// renamed over `path` only once complete, so a failure never leaves a partial
+// model behind. Throws FatalError naming `path`.
+void writeModelFile(const std::string& path, const WordCounts& counts, double pseudoCount);
+
+}  // namespace markov_builder
