@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "parallel.h"
+
 zelkova::zelkova(Utilities* store, const char* outFile, int mismatches, int seedCount, int numTopMotifs,
                  float threshold, int clusters, const std::vector<int>& seeds, int method,
                  const std::string& commandLine)
@@ -46,16 +48,22 @@ bool zelkova::saveCandidateMotif(NodePtr motif) {
   return true;
 }
 
+// The clusters are refined independently of each other, so they are refined in
+// parallel and offered to the candidate list one by one, in cluster order.
 void zelkova::train() {
   saveparameters();
   InitialClusters init = initializeClusters(static_cast<int>(numClusters));
-  for (std::size_t c = 0; c < init.cores.size(); ++c) {
-    std::printf("Branching cluster #%d\n", static_cast<int>(c + 1));
-    NodePtr refined = divisiveCluster(*init.clusters[c], *init.cores[c]);
+  std::vector<NodePtr> refined(init.cores.size());
+  auto refine = [&](std::size_t c) {
+    refined[c] = divisiveCluster(*init.clusters[c], *init.cores[c]);
     init.clusters[c].reset();  // nothing reads a pair once it is refined
     init.cores[c].reset();
-    refined->computeInformation(util);
-    refined->computeMAP(util);
-    saveCandidateMotif(std::move(refined));
-  }
+    refined[c]->computeInformation(util);
+    refined[c]->computeMAP(util);
+  };
+  auto offer = [&](std::size_t c) {
+    std::printf("Branching cluster #%d\n", static_cast<int>(c + 1));
+    saveCandidateMotif(std::move(refined[c]));
+  };
+  parallelPipeline(numThreads, refined.size(), refine, offer);
 }

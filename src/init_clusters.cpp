@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "clust.h"
+#include "parallel.h"
 
 namespace {
 
@@ -103,7 +104,8 @@ InitialClusters zelkova::initializeClusters(int clusterCount) {
   std::printf("Scanning remaining sequences...");
   std::fflush(stdout);
   if (numSeedSeqs < util->GetNumSeq()) {
-    for (std::size_t c = 0; c < init.cores.size(); ++c) scanCluster(*init.cores[c], *init.clusters[c]);
+    parallelFor(numThreads, init.cores.size(),
+                [&](std::size_t c) { scanCluster(*init.cores[c], *init.clusters[c]); });
   }
   std::printf("DONE.\n");
   std::FILE* clusterFile = openSideFile("initcluster.txt");

@@ -9,6 +9,7 @@ int K = 0;
 double MIN_COMPLEXITY = 0.15;
 bool forwardOnly = false;
 int scoring_method = 2;
+int numThreads = 1;
 
 L_mer copySegment(const L_mer& site) {
   L_mer copy = site;

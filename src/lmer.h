@@ -22,6 +22,7 @@ extern int K;                  // motif length (-l)
 extern double MIN_COMPLEXITY;  // lowest complexity of a kept motif (-c)
 extern bool forwardOnly;       // -r: search the given strand only
 extern int scoring_method;     // 1: surprise score (-s); anything else: MAP score
+extern int numThreads;         // -p: threads the engine may use
 
 // One occurrence of a K-letter word: the window at forward position `pos` of
 // sequence `seqIdx`. `strand` says which of the two words is the site's text.

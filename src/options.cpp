@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "lmer.h"
+#include "parallel.h"
 
 namespace {
 
@@ -33,6 +34,7 @@ const char* const kUsageLines[] = {
     "number of sites per sequence.",
     "[-s] Seed kmers scoring method. The default is MAP score and if specified the surprise score will be "
     "used.",
+    "[-p integer] number of threads to use (default: all available processors).",
 };
 
 const char* const kMissingRequired[] = {
@@ -52,6 +54,7 @@ void resetGlobals() {
   MIN_COMPLEXITY = 0.15;
   forwardOnly = false;
   scoring_method = 2;
+  numThreads = availableProcessors();
 }
 
 }  // namespace
@@ -84,7 +87,7 @@ RunParameters parseCommandLine(int argc, const char* const* argv) {
     const std::string opt = argv[i];
     const bool takesValue = opt == "-f" || opt == "-l" || opt == "-m" || opt == "-b" || opt == "-n" ||
                             opt == "-thr" || opt == "-o" || opt == "-i" || opt == "-c" || opt == "-v" ||
-                            opt == "-k" || opt == "-z";
+                            opt == "-k" || opt == "-z" || opt == "-p";
     if (takesValue && i + 1 >= argc) throw FatalError("Missing value for option " + opt + "\n");
     const char* value = takesValue ? argv[++i] : nullptr;
     if (opt == "-f") {
@@ -130,6 +133,8 @@ RunParameters parseCommandLine(int argc, const char* const* argv) {
       requiredSeen[3] = '1';
     } else if (opt == "-any") {
       p.anySites = 1;
+    } else if (opt == "-p") {
+      numThreads = readInt(value);
     } else if (opt == "-j") {
       p.selectByScore = true;
     } else {
@@ -146,6 +151,7 @@ RunParameters parseCommandLine(int argc, const char* const* argv) {
   if (p.numTopMotifs < 1) throw FatalError("Error: number of motifs (-n) must be at least 1.\n");
   if (seedCountGiven && p.numSeedSeqs < 1)
     throw FatalError("Error: number of seed sequences (-i) must be at least 1.\n");
+  if (numThreads < 1) throw FatalError("Error: number of threads (-p) must be at least 1.\n");
 
   std::string missing;
   for (int pos = 0; pos < 4; ++pos)

@@ -1,6 +1,7 @@
 // Post-screening: every candidate gains all input windows that reach the
 // scanning threshold, then loses every site that no longer does.
 #include "clust.h"
+#include "parallel.h"
 
 namespace {
 
@@ -29,20 +30,24 @@ void zelkova::extendByScan(node& motif) const {
   }
 }
 
+// Each motif is extended and pruned on its own, so the motifs are processed in
+// parallel; the extension of every motif ends before any pruning starts.
 void zelkova::postScreen() {
-  for (NodePtr& m : candMotifs) {
+  parallelFor(numThreads, candMotifs.size(), [this](std::size_t i) {
+    node& m = *candMotifs[i];
     // A motif that never held a site has no model to score windows against.
-    if (m->getHitCount() == 0) continue;
-    m->computeInformation(util);
-    extendByScan(*m);
-    m->computeInformation(util);
-    m->computeMAP(util);
-  }
-  for (NodePtr& m : candMotifs) {
-    for (Site& s : m->get_hits()) s.score = windowScore(*m, s.acgt, s.code, s.text);
-    m->get_hits().remove_if([this](const Site& s) { return s.score < scanThreshold; });
-    m->computeInformation(util);
-    m->computeMAP(util);
-  }
+    if (m.getHitCount() == 0) return;
+    m.computeInformation(util);
+    extendByScan(m);
+    m.computeInformation(util);
+    m.computeMAP(util);
+  });
+  parallelFor(numThreads, candMotifs.size(), [this](std::size_t i) {
+    node& m = *candMotifs[i];
+    for (Site& s : m.get_hits()) s.score = windowScore(m, s.acgt, s.code, s.text);
+    m.get_hits().remove_if([this](const Site& s) { return s.score < scanThreshold; });
+    m.computeInformation(util);
+    m.computeMAP(util);
+  });
   std::printf("DONE.\n");
 }
