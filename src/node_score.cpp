@@ -1,6 +1,8 @@
 // Scores of a motif and of words measured against it.
 #include <cctype>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "node.h"
 #include "utilities.h"
@@ -35,6 +37,10 @@ void node::computeMAP(const Utilities* util) {
 }
 
 void node::computeStatScore(Utilities* util, int m) {
+  std::vector<std::string> texts;
+  texts.reserve(hits.size());
+  for (const Site& s : hits) texts.emplace_back(s.text);
+  util->prepareGlobalScores(texts, m);
   double sum = 0.0;
   for (const Site& s : hits) sum += util->globalScore(s.text, m);
   statScore = sum / getHitCount();

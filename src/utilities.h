@@ -78,6 +78,8 @@ class Utilities {
 
   int kMismatch(const char* text, const char* word, int m, std::set<std::string>& matched) const;
   double globalScore(const char* word, int m);
+  // Computes the surprise scores of all the words not yet known, in parallel.
+  void prepareGlobalScores(const std::vector<std::string>& words, int m);
   double bgExpectedFreq(const char* word) const;
 
   // Public data read directly by the engine and the motif class.
@@ -99,7 +101,10 @@ class Utilities {
   void encodeWindows();
   double chainProbability(const std::array<std::vector<float>, MAX_MARKOV + 1>& tables,
                           long start, long seqIdx, bool strand, int slen) const;
+  double surpriseScore(const char* word, int m) const;
   double scanSurpriseScore(const char* word, int m) const;
+  double bgExpectedFreqCode(words::Code code) const;
+  void indexWindowWords() const;
   void loadModel(std::FILE*& stream, const std::string& fileName, bool background);
 
   std::FILE* inStream = nullptr;
@@ -117,4 +122,15 @@ class Utilities {
   L_mer inputMer;
   std::unordered_map<std::string, double> surpriseCache;  // word -> score, for one m
   int surpriseCacheM = -1;
+
+  // Every window the surprise score scans (both strands unless -r), as distinct
+  // words with their number of occurrences, each list in ascending text order.
+  struct WindowWords {
+    std::vector<words::Code> codes;  // words of A, C, G, T
+    std::vector<int> codeCounts;
+    std::vector<std::string> others;  // words holding other letters
+    std::vector<int> otherCounts;
+    float positions = 0.0f;  // window positions, summed per sequence in single precision
+  };
+  mutable std::unique_ptr<WindowWords> windowWords;
 };
