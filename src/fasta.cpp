@@ -13,6 +13,14 @@ int FastaReader::nextNonBlank() {
   return c;
 }
 
+namespace {
+bool isBlank(const std::string& text) {
+  for (char c : text)
+    if (!std::isspace(static_cast<unsigned char>(c))) return false;
+  return true;
+}
+}  // namespace
+
 void FastaReader::readHeader(std::string& name) {
   name.clear();
   bool cut = false;  // after a NUL byte nothing more belongs to the name
@@ -33,11 +41,13 @@ FastaReader::Status FastaReader::next(FastaRecord& record, std::size_t letterLim
     if (c == EOF) return Status::End;
   }
   pendingHeader_ = false;
-  // A '>' directly followed by the end of the file starts no record.
-  const int first = std::getc(file_);
-  if (first == EOF) return Status::End;
-  std::ungetc(first, file_);
   readHeader(record.name);
+  if (isBlank(record.name)) {
+    // A '>' followed by nothing but white space starts no record.
+    const int c = nextNonBlank();
+    if (c == EOF) return Status::End;
+    std::ungetc(c, file_);
+  }
 
   record.letters.clear();
   int c;

@@ -5,8 +5,8 @@
 // before the first '>' is ignored; a header is the rest of the line after '>'
 // (a CR before the line feed is not part of it, nor anything after a NUL byte);
 // every other non-blank character up to the next '>' or the end of the file is
-// a letter of the record, put in upper case. A '>' that ends the file is not a
-// record.
+// a letter of the record, put in upper case. A '>' followed by nothing but
+// white space up to the end of the file is not a record.
 #pragma once
 
 #include <cstddef>
