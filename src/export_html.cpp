@@ -1,0 +1,299 @@
+#include "export_html.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <ostream>
+#include <sstream>
+
+#include "export_formats.h"
+
+namespace export_html {
+
+using export_formats::fixedPoint;
+using export_formats::motifId;
+using report::Column;
+using report::kBaseLetters;
+using report::kBases;
+using report::Motif;
+using report::Report;
+
+double informationContent(const Column& column) {
+  if (std::accumulate(column.begin(), column.end(), 0LL) == 0) return 0.0;
+  double ic = 2.0;
+  for (double p : export_formats::frequencies(column))
+    if (p > 0.0) ic += p * std::log2(p);
+  return std::max(ic, 0.0);  // rounding can leave an even column a hair below 0
+}
+
+std::array<double, kBases> letterHeights(const Column& column) {
+  const double ic = informationContent(column);
+  const std::array<double, kBases> p = export_formats::frequencies(column);
+  std::array<double, kBases> heights{};
+  for (int b = 0; b < kBases; ++b) heights[b] = p[b] * ic;
+  return heights;
+}
+
+std::vector<Column> reverseComplement(const std::vector<Column>& counts) {
+  std::vector<Column> other;
+  for (auto column = counts.rbegin(); column != counts.rend(); ++column)
+    other.push_back(Column{(*column)[3], (*column)[2], (*column)[1], (*column)[0]});
+  return other;
+}
+
+std::string escape(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&#39;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+namespace {
+
+// Letter shapes in a 100 x 100 box, y pointing down, filling the box so that
+// stacked letters touch.
+const char* const kGlyphs[kBases] = {
+    "M0 100L38 0H62L100 100H80L71 75H29L20 100ZM36 57H64L50 20Z",
+    "M88.3 17.9A50 50 0 1 0 88.3 82.1L74.5 70.6A32 32 0 1 1 74.5 29.4Z",
+    "M88.3 17.9A50 50 0 1 0 100 50H54V64H78.8A32 32 0 1 1 74.5 29.4Z",
+    "M0 0H100V18H59V100H41V18H0Z",
+};
+const char* const kColours[kBases] = {"#1a9641", "#2166ac", "#f28e00", "#d7191c"};
+
+// Logo geometry in pixels.
+constexpr double kColumnWidth = 28;
+constexpr double kPixelsPerBit = 70;
+constexpr double kLeft = 46, kTop = 10, kBottom = 24, kRight = 8;
+constexpr double kSmallest = 0.05;  // letters thinner than this are left out
+
+std::string number(double value) { return fixedPoint(value, 2); }
+
+void writeAxes(std::ostream& svg, int width) {
+  const double baseline = kTop + 2 * kPixelsPerBit;
+  svg << "<g class=\"axis\" font-family=\"sans-serif\" font-size=\"10\" fill=\"#333\">"
+      << "<line x1=\"" << kLeft - 4 << "\" y1=\"" << kTop << "\" x2=\"" << kLeft - 4 << "\" y2=\""
+      << baseline << "\" stroke=\"#333\"/>";
+  for (int tick = 0; tick <= 4; ++tick) {
+    const double y = baseline - tick * kPixelsPerBit / 2;
+    svg << "<line x1=\"" << kLeft - 8 << "\" y1=\"" << number(y) << "\" x2=\"" << kLeft - 4 << "\" y2=\""
+        << number(y) << "\" stroke=\"#333\"/><text x=\"" << kLeft - 10 << "\" y=\"" << number(y + 3.5)
+        << "\" text-anchor=\"end\">" << fixedPoint(tick / 2.0, 1) << "</text>";
+  }
+  svg << "<text transform=\"translate(10 " << number(kTop + kPixelsPerBit) << ") rotate(-90)\" "
+      << "text-anchor=\"middle\">bits</text>";
+  for (int i = 0; i < width; ++i)
+    svg << "<text x=\"" << number(kLeft + (i + 0.5) * kColumnWidth) << "\" y=\"" << number(baseline + 15)
+        << "\" text-anchor=\"middle\">" << i + 1 << "</text>";
+  svg << "</g>";
+}
+
+void writeColumn(std::ostream& svg, const Column& column, int position) {
+  const std::array<double, kBases> heights = letterHeights(column);
+  std::array<int, kBases> order{0, 1, 2, 3};
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return heights[a] < heights[b]; });
+  double y = kTop + 2 * kPixelsPerBit;
+  const double x = kLeft + position * kColumnWidth + 1;
+  for (int b : order) {
+    const double h = heights[b] * kPixelsPerBit;
+    if (h < kSmallest) continue;
+    y -= h;
+    svg << "<path class=\"letter-" << kBaseLetters[b] << "\" d=\"" << kGlyphs[b] << "\" fill=\""
+        << kColours[b] << "\" fill-rule=\"evenodd\" transform=\"translate(" << number(x) << ' '
+        << fixedPoint(y, 3) << ") scale(" << fixedPoint((kColumnWidth - 2) / 100, 4) << ' '
+        << fixedPoint(h / 100, 5) << ")\"/>";
+  }
+}
+
+}  // namespace
+
+std::string logoSvg(const std::vector<Column>& counts, const std::string& label) {
+  const int width = static_cast<int>(counts.size());
+  const double w = kLeft + width * kColumnWidth + kRight;
+  const double h = kTop + 2 * kPixelsPerBit + kBottom;
+  std::ostringstream svg;
+  svg << "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"logo\" role=\"img\" width=\"" << number(w)
+      << "\" height=\"" << number(h) << "\" viewBox=\"0 0 " << number(w) << ' ' << number(h) << "\"><title>"
+      << escape(label) << "</title>";
+  writeAxes(svg, width);
+  for (int i = 0; i < width; ++i) writeColumn(svg, counts[i], i);
+  svg << "</svg>";
+  return svg.str();
+}
+
+namespace {
+
+const char* const kStyle = R"(
+body { font-family: sans-serif; margin: 2em auto; max-width: 1100px; padding: 0 1em; color: #222; }
+h1 { margin-bottom: 0.2em; }
+h2 { border-bottom: 1px solid #ccc; padding-bottom: 0.2em; margin-top: 2em; }
+table { border-collapse: collapse; margin: 0.5em 0 1em; }
+th, td { border: 1px solid #ddd; padding: 0.2em 0.6em; text-align: left; }
+th { background: #f2f2f2; }
+td.num, th.num { text-align: right; font-variant-numeric: tabular-nums; }
+.word { font-family: monospace; font-size: 1.1em; letter-spacing: 0.05em; }
+.logos { display: flex; flex-wrap: wrap; gap: 2em; }
+figure { margin: 0; }
+figcaption { font-size: 0.9em; color: #555; }
+table.counts td { text-align: right; min-width: 1.6em; }
+table.sortable th { cursor: pointer; }
+table.sortable th[aria-sort=ascending]::after { content: " \25B2"; }
+table.sortable th[aria-sort=descending]::after { content: " \25BC"; }
+.sites { max-height: 30em; overflow: auto; display: inline-block; }
+.A { color: #1a9641; } .C { color: #2166ac; } .G { color: #f28e00; } .T { color: #d7191c; }
+)";
+
+// Sorts a site table by the column whose heading is clicked; without scripts
+// the table simply stays in the report's order.
+const char* const kScript = R"(
+document.querySelectorAll('table.sortable th').forEach(function (th) {
+  th.addEventListener('click', function () {
+    var table = th.closest('table'), body = table.tBodies[0], col = th.cellIndex;
+    var numeric = th.classList.contains('num');
+    var up = th.getAttribute('aria-sort') !== 'ascending';
+    table.querySelectorAll('th').forEach(function (h) { h.removeAttribute('aria-sort'); });
+    th.setAttribute('aria-sort', up ? 'ascending' : 'descending');
+    var rows = Array.prototype.slice.call(body.rows);
+    rows.sort(function (a, b) {
+      var x = a.cells[col].textContent, y = b.cells[col].textContent;
+      var d = numeric ? parseFloat(x) - parseFloat(y) : x.localeCompare(y);
+      return up ? d : -d;
+    });
+    rows.forEach(function (r) { body.appendChild(r); });
+  });
+});
+)";
+
+std::string score(double value) { return fixedPoint(value, 6); }
+
+// A word with every letter coloured like its logo letter.
+std::string colouredWord(const std::string& word) {
+  std::string html = "<span class=\"word\">";
+  for (char c : word) {
+    const char* known = std::char_traits<char>::find(kBaseLetters, kBases, c);
+    html += known ? std::string("<span class=\"") + c + "\">" + c + "</span>" : escape(std::string(1, c));
+  }
+  return html + "</span>";
+}
+
+void row(std::ostream& out, const std::string& name, const std::string& value) {
+  out << "<tr><th>" << name << "</th><td>" << value << "</td></tr>\n";
+}
+
+std::string initMethodName(int method) {
+  if (method == 1) return "1 (enumeration of words within the mismatch allowance)";
+  if (method == 2) return "2 (closest word of each seed sequence)";
+  return std::to_string(method);
+}
+
+void writeParameters(std::ostream& out, const report::Parameters& p) {
+  out << "<section id=\"parameters\">\n<h2>Run parameters</h2>\n<table class=\"parameters\">\n";
+  row(out, "Command line", "<code>" + escape(p.commandLine) + "</code>");
+  row(out, "Run started", escape(p.date));
+  row(out, "Sequences", std::to_string(p.sequences));
+  row(out, "Total length", std::to_string(p.totalLength));
+  row(out, "Average length", std::to_string(p.averageLength));
+  row(out, "Seed sequences", std::to_string(p.seedSequences));
+  row(out, "Cluster initialisation", initMethodName(p.initMethod));
+  row(out, "Mismatches allowed", std::to_string(p.mismatches));
+  row(out, "Strands", p.forwardOnly ? "forward only" : "both");
+  row(out, "Matching threshold", fixedPoint(p.matchingThreshold, 4));
+  row(out, "Complexity threshold", fixedPoint(p.complexityThreshold, 4));
+  out << "</table>\n</section>\n";
+}
+
+void writeSummary(std::ostream& out, const Report& report) {
+  out << "<section id=\"summary\">\n<h2>Motifs</h2>\n";
+  if (report.motifs.empty()) {
+    out << "<p class=\"empty\">The report holds no motifs.</p>\n</section>\n";
+    return;
+  }
+  out << "<table class=\"summary\">\n<thead><tr><th class=\"num\">Rank</th><th>Motif</th><th>Consensus</th>"
+      << "<th class=\"num\">Sites</th><th class=\"num\">MAP score</th></tr></thead>\n<tbody>\n";
+  for (const Motif& m : report.motifs)
+    out << "<tr><td class=\"num\">" << m.rank << "</td><td><a href=\"#" << motifId(m) << "\">" << motifId(m)
+        << "</a></td><td>" << colouredWord(m.consensus) << "</td><td class=\"num\">" << m.siteCount
+        << "</td><td class=\"num\">" << score(m.mapScore) << "</td></tr>\n";
+  out << "</tbody>\n</table>\n</section>\n";
+}
+
+void writeScores(std::ostream& out, const Motif& m) {
+  out << "<table class=\"scores\">\n";
+  row(out, "MAP score", score(m.mapScore));
+  row(out, "Complexity", score(m.complexity));
+  row(out, "Relative entropy", score(m.relativeEntropy) + " bits");
+  row(out, "Sites", std::to_string(m.siteCount));
+  row(out, "Consensus", colouredWord(m.consensus));
+  row(out, "Degenerate consensus", colouredWord(m.degenerateConsensus));
+  row(out, "Reverse complement", colouredWord(m.reverseConsensus));
+  out << "</table>\n";
+}
+
+void writeLogos(std::ostream& out, const Motif& m) {
+  const std::string id = motifId(m);
+  out << "<div class=\"logos\">\n<figure class=\"forward\">" << logoSvg(m.counts, "Sequence logo of " + id)
+      << "<figcaption>Forward strand</figcaption></figure>\n<figure class=\"reverse\">"
+      << logoSvg(reverseComplement(m.counts), "Sequence logo of the reverse complement of " + id)
+      << "<figcaption>Reverse complement</figcaption></figure>\n</div>\n";
+}
+
+void writeCounts(std::ostream& out, const Motif& m) {
+  out << "<h3>Count matrix</h3>\n<table class=\"counts\">\n<thead><tr><th></th>";
+  for (int i = 0; i < m.width(); ++i) out << "<th class=\"num\">" << i + 1 << "</th>";
+  out << "</tr></thead>\n<tbody>\n";
+  for (int b = 0; b < kBases; ++b) {
+    out << "<tr><th class=\"" << kBaseLetters[b] << "\">" << kBaseLetters[b] << "</th>";
+    for (const Column& column : m.counts) out << "<td>" << column[b] << "</td>";
+    out << "</tr>\n";
+  }
+  out << "</tbody>\n</table>\n";
+}
+
+void writeSites(std::ostream& out, const Motif& m) {
+  out << "<h3>Sites</h3>\n";
+  if (m.sites.empty()) {
+    out << "<p class=\"empty\">No sites.</p>\n";
+    return;
+  }
+  out << "<div class=\"sites\"><table class=\"sites sortable\">\n<thead><tr><th>Sequence</th><th>Strand</th>"
+      << "<th class=\"num\">Position</th><th>Word</th><th class=\"num\">Score</th></tr></thead>\n<tbody>\n";
+  for (const report::Site& s : m.sites)
+    out << "<tr><td>" << escape(s.sequence) << "</td><td>" << (s.forward ? "+" : "&minus;")
+        << "</td><td class=\"num\">" << s.position << "</td><td>" << colouredWord(s.word)
+        << "</td><td class=\"num\">" << fixedPoint(s.score, 4) << "</td></tr>\n";
+  out << "</tbody>\n</table></div>\n";
+}
+
+void writeMotif(std::ostream& out, const Motif& m) {
+  out << "<section class=\"motif\" id=\"" << motifId(m) << "\">\n<h2>Motif rank #" << m.rank << ": "
+      << motifId(m) << "</h2>\n";
+  writeScores(out, m);
+  writeLogos(out, m);
+  writeCounts(out, m);
+  writeSites(out, m);
+  out << "</section>\n";
+}
+
+}  // namespace
+
+void writeHtml(std::ostream& out, const Report& report, const std::string& reportName) {
+  const std::string name = escape(reportName);
+  out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+      << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+      << "<title>ZELKOVA motifs: " << name << "</title>\n<style>" << kStyle << "</style>\n</head>\n<body>\n"
+      << "<header>\n<h1>ZELKOVA motifs</h1>\n<p>Report <code>" << name << "</code>, "
+      << report.motifs.size() << (report.motifs.size() == 1 ? " motif" : " motifs") << ".</p>\n</header>\n";
+  writeParameters(out, report.parameters);
+  writeSummary(out, report);
+  for (const Motif& m : report.motifs) writeMotif(out, m);
+  out << "<script>" << kScript << "</script>\n</body>\n</html>\n";
+}
+
+}  // namespace export_html

@@ -1,0 +1,39 @@
+// A report as one self-contained HTML page: the run parameters, and for every
+// motif its scores, consensus words, sequence logos of both strands, count
+// matrix and site list. Logos are inline SVG with letters drawn as paths, so
+// the page needs no network, script library or font.
+#pragma once
+
+#include <array>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "report_reader.h"
+
+namespace export_html {
+
+// Information content of a column in bits, 2 + sum of p log2 p over the bases
+// (0 log 0 taken as 0), with p the plain frequencies of the counts: no
+// small-sample correction. A column without counts carries none.
+double informationContent(const report::Column& column);
+
+// Height of each letter of a logo column in bits: its frequency times the
+// information content of the column.
+std::array<double, report::kBases> letterHeights(const report::Column& column);
+
+// The counts of the other strand: columns in reverse order, A with T and C
+// with G exchanged.
+std::vector<report::Column> reverseComplement(const std::vector<report::Column>& counts);
+
+// An SVG sequence logo of `counts`, 0 to 2 bits high, letters stacked with the
+// smallest at the bottom. `label` becomes the SVG's accessible title.
+std::string logoSvg(const std::vector<report::Column>& counts, const std::string& label);
+
+// `text` with &, <, >, " and ' written as character references.
+std::string escape(const std::string& text);
+
+// The whole page; `reportName` names the report in the title and heading.
+void writeHtml(std::ostream& out, const report::Report& report, const std::string& reportName);
+
+}  // namespace export_html

@@ -1,0 +1,280 @@
+// The report is read line by line in the order zelkova writes it; every line
+// is checked against its expected label, so a damaged file is refused at the
+// first line that does not fit rather than exported half-read.
+#include "report_reader.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fstream>
+#include <istream>
+#include <sstream>
+#include <utility>
+
+namespace report {
+
+ReadError::ReadError(const std::string& source, int line, const std::string& problem)
+    : std::runtime_error(source + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + problem),
+      line_(line) {}
+
+namespace {
+
+const std::string kParametersRule(21, '#');
+const std::string kMotifEnd(32, '#');
+
+// The lines of the report with a cursor; every failure names the line it is at.
+class Lines {
+ public:
+  Lines(std::istream& in, std::string source) : source_(std::move(source)) {
+    std::string line;
+    while (std::getline(in, line)) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      lines_.push_back(std::move(line));
+    }
+  }
+
+  bool atEnd() const { return next_ >= lines_.size(); }
+  const std::string& peek() const { return lines_[next_]; }
+
+  // The next line; `expected` says what was due when the file ends instead.
+  const std::string& take(const std::string& expected) {
+    if (atEnd()) {
+      const int last = lines_.empty() ? 1 : static_cast<int>(lines_.size());
+      throw ReadError(source_, last, "the report ends here; expected " + expected + " next");
+    }
+    return lines_[next_++];
+  }
+
+  // A problem with the line taken last.
+  [[noreturn]] void fail(const std::string& problem) const {
+    throw ReadError(source_, static_cast<int>(next_), problem);
+  }
+
+ private:
+  std::vector<std::string> lines_;
+  std::size_t next_ = 0;
+  std::string source_;
+};
+
+std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// The text after `label` on the next line, which must start with it.
+std::string valueAfter(Lines& lines, const std::string& label) {
+  const std::string& line = lines.take("the line " + quoted(label + "..."));
+  if (line.compare(0, label.size(), label) != 0)
+    lines.fail("expected a line starting with " + quoted(label) + ", found " + quoted(line));
+  return line.substr(label.size());
+}
+
+void expectLine(Lines& lines, const std::string& wanted, const std::string& description) {
+  const std::string& line = lines.take(description);
+  if (line != wanted) lines.fail("expected " + description + ", found " + quoted(line));
+}
+
+long long integerIn(Lines& lines, const std::string& text, const std::string& what) {
+  errno = 0;
+  char* end = nullptr;
+  const long long value = std::strtoll(text.c_str(), &end, 10);
+  if (text.empty() || end != text.c_str() + text.size() || errno == ERANGE)
+    lines.fail(what + " " + quoted(text) + " is not a whole number");
+  return value;
+}
+
+int intIn(Lines& lines, const std::string& text, const std::string& what) {
+  const long long value = integerIn(lines, text, what);
+  if (value < INT_MIN || value > INT_MAX) lines.fail(what + " " + quoted(text) + " is out of range");
+  return static_cast<int>(value);
+}
+
+// Any number strtod reads, "inf" and "nan" included: odd runs print them.
+double realIn(Lines& lines, const std::string& text, const std::string& what) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || end != text.c_str() + text.size())
+    lines.fail(what + " " + quoted(text) + " is not a number");
+  return value;
+}
+
+std::vector<std::string> blankSeparated(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> words;
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
+}
+
+Parameters readParameters(Lines& lines) {
+  Parameters p;
+  p.date = valueAfter(lines, "Current local time and date: ");
+  expectLine(lines, "", "the empty line after the date");
+  expectLine(lines, "ZELKOVA clustering parameters", "the title \"ZELKOVA clustering parameters\"");
+  expectLine(lines, kParametersRule, "a line of 21 '#'");
+  p.matchingThreshold = realIn(lines, valueAfter(lines, "Kmers matching threshold:"), "threshold");
+  p.initMethod = intIn(lines, valueAfter(lines, "Clusters initialization method:"), "method");
+  const std::string strand = valueAfter(lines, "Forward strand only:");
+  if (strand != "true" && strand != "false") lines.fail("expected true or false, found " + quoted(strand));
+  p.forwardOnly = strand == "true";
+  p.mismatches = intIn(lines, valueAfter(lines, "Mismatches allowed:"), "mismatches");
+  p.complexityThreshold = realIn(lines, valueAfter(lines, "Complexity threshold:"), "complexity");
+  p.seedSequences = intIn(lines, valueAfter(lines, "Number of seed sequences: "), "seed sequences");
+  p.sequences = intIn(lines, valueAfter(lines, "Number of sequences:"), "sequences");
+  p.totalLength = integerIn(lines, valueAfter(lines, "Total sequences length:"), "total length");
+  p.averageLength = integerIn(lines, valueAfter(lines, "Average sequences length:"), "average length");
+  p.commandLine = valueAfter(lines, "Command line options: ");
+  if (!p.commandLine.empty() && p.commandLine.front() == ' ') p.commandLine.erase(0, 1);
+  expectLine(lines, kParametersRule, "a line of 21 '#' closing the parameters");
+  return p;
+}
+
+void readScores(Lines& lines, Motif& m) {
+  std::string text = valueAfter(lines, "Motif Score: ");
+  if (!text.empty() && text.back() == '\t') text.pop_back();
+  const std::string separator = "\tComplexity: ";
+  const std::size_t at = text.find(separator);
+  if (at == std::string::npos) lines.fail("expected " + quoted("Complexity: ") + " after the motif score");
+  m.mapScore = realIn(lines, text.substr(0, at), "motif score");
+  m.complexity = realIn(lines, text.substr(at + separator.size()), "complexity");
+  text = valueAfter(lines, "Relative Entropy: ");
+  const std::string unit = " bits";
+  if (text.size() < unit.size() || text.compare(text.size() - unit.size(), unit.size(), unit) != 0)
+    lines.fail("expected the relative entropy to end in " + quoted(unit));
+  m.relativeEntropy = realIn(lines, text.substr(0, text.size() - unit.size()), "relative entropy");
+  m.siteCount = integerIn(lines, valueAfter(lines, "No. of sites:"), "number of sites");
+  if (m.siteCount < 0) lines.fail("the number of sites is negative");
+}
+
+void readConsensus(Lines& lines, Motif& m) {
+  const std::string text = valueAfter(lines, "Con : ");
+  const std::string separator = "  Deg. Con: ";
+  const std::size_t at = text.find(separator);
+  if (at == std::string::npos) lines.fail("expected " + quoted(separator) + " after the consensus");
+  m.consensus = text.substr(0, at);
+  m.degenerateConsensus = text.substr(at + separator.size());
+  if (m.consensus.size() != m.degenerateConsensus.size())
+    lines.fail("the consensus and the degenerate consensus differ in length");
+  m.reverseConsensus = valueAfter(lines, "rCon: ");
+  if (m.reverseConsensus.size() != m.consensus.size())
+    lines.fail("the reverse consensus differs in length from the consensus");
+}
+
+// Counts print as "%4d", so counts of four digits or more can run together;
+// such a row is split into fields of four characters instead.
+std::vector<std::string> countFields(const std::string& text, int width) {
+  const std::vector<std::string> fields = blankSeparated(text);
+  if (static_cast<int>(fields.size()) == width || text.size() != 4 * static_cast<std::size_t>(width))
+    return fields;
+  std::vector<std::string> fixed;
+  for (std::size_t at = 0; at < text.size(); at += 4) {
+    const std::vector<std::string> field = blankSeparated(text.substr(at, 4));
+    if (field.size() != 1) return fields;
+    fixed.push_back(field.front());
+  }
+  return fixed;
+}
+
+void readCountRow(Lines& lines, int base, Motif& m) {
+  const std::string label = std::string(1, kBaseLetters[base]) + "\t";
+  const std::vector<std::string> fields = countFields(valueAfter(lines, label), m.width());
+  if (static_cast<int>(fields.size()) != m.width())
+    lines.fail("the row of " + label.substr(0, 1) + " holds " + std::to_string(fields.size()) +
+               " counts, expected " + std::to_string(m.width()));
+  for (int i = 0; i < m.width(); ++i) {
+    const long long count = integerIn(lines, fields[i], "count");
+    if (count < 0) lines.fail("negative count " + quoted(fields[i]));
+    m.counts[i][base] = count;
+  }
+}
+
+void readCountMatrix(Lines& lines, Motif& m) {
+  expectLine(lines, "", "the empty line before the count matrix");
+  expectLine(lines, "Position Count Matrix", "the title \"Position Count Matrix\"");
+  const std::vector<std::string> positions = blankSeparated(valueAfter(lines, "\t"));
+  if (positions.empty()) lines.fail("the count matrix has no columns");
+  if (positions.size() != m.consensus.size())
+    lines.fail("the count matrix has " + std::to_string(positions.size()) + " columns, the consensus " +
+               std::to_string(m.consensus.size()) + " letters");
+  for (std::size_t i = 0; i < positions.size(); ++i)
+    if (positions[i] != std::to_string(i + 1))
+      lines.fail("column " + std::to_string(i + 1) + " is numbered " + quoted(positions[i]));
+  m.counts.assign(positions.size(), Column{});
+  for (int base = 0; base < kBases; ++base) readCountRow(lines, base, m);
+  for (int i = 0; i < m.width(); ++i) {
+    long long total = 0;
+    for (long long c : m.counts[i]) total += c;
+    if (total != m.siteCount)
+      lines.fail("column " + std::to_string(i + 1) + " of the count matrix adds up to " +
+                 std::to_string(total) + ", not to the " + std::to_string(m.siteCount) + " sites");
+  }
+}
+
+// ">name\tword\tstrand\tposition\tscore": the name may hold tabs itself, so the
+// four fields are taken from the right.
+Site parseSite(Lines& lines, const std::string& line, int width) {
+  std::array<std::string, 4> fields;
+  std::size_t end = line.size();
+  for (int f = 3; f >= 0; --f) {
+    const std::size_t tab = line.rfind('\t', end - 1);  // end >= 1: line[0] is '>'
+    if (tab == std::string::npos) lines.fail("a site line needs five tab-separated fields");
+    fields[f] = line.substr(tab + 1, end - tab - 1);
+    end = tab;
+  }
+  Site site;
+  site.sequence = line.substr(1, end - 1);
+  site.word = fields[0];
+  if (static_cast<int>(site.word.size()) != width)
+    lines.fail("the site word " + quoted(site.word) + " does not have the motif's " + std::to_string(width) +
+               " letters");
+  if (fields[1] != "0" && fields[1] != "1")
+    lines.fail("the strand " + quoted(fields[1]) + " is neither 1 nor 0");
+  site.forward = fields[1] == "1";
+  site.position = integerIn(lines, fields[2], "position");
+  if (site.position < 1) lines.fail("the position " + quoted(fields[2]) + " is not 1 or more");
+  site.score = realIn(lines, fields[3], "site score");
+  return site;
+}
+
+void readSites(Lines& lines, Motif& m) {
+  for (;;) {
+    const std::string& line = lines.take("a site line or the closing line of 32 '#'");
+    if (line == kMotifEnd) break;
+    if (line.empty() || line[0] != '>')
+      lines.fail("expected a site line starting with '>', found " + quoted(line));
+    m.sites.push_back(parseSite(lines, line, m.width()));
+  }
+  if (static_cast<long long>(m.sites.size()) != m.siteCount)
+    lines.fail("motif rank #" + std::to_string(m.rank) + " lists " + std::to_string(m.sites.size()) +
+               " sites, its header says " + std::to_string(m.siteCount));
+}
+
+Motif readMotif(Lines& lines, int previousRank) {
+  Motif m;
+  m.rank = intIn(lines, valueAfter(lines, "Motif rank #"), "rank");
+  if (m.rank <= previousRank)
+    lines.fail("rank " + std::to_string(m.rank) + " does not follow rank " + std::to_string(previousRank));
+  readScores(lines, m);
+  readConsensus(lines, m);
+  readCountMatrix(lines, m);
+  readSites(lines, m);
+  return m;
+}
+
+}  // namespace
+
+Report read(std::istream& in, const std::string& source) {
+  Lines lines(in, source);
+  Report result;
+  result.parameters = readParameters(lines);
+  for (;;) {
+    while (!lines.atEnd() && lines.peek().empty()) lines.take("");
+    if (lines.atEnd()) break;
+    result.motifs.push_back(readMotif(lines, result.motifs.empty() ? 0 : result.motifs.back().rank));
+  }
+  return result;
+}
+
+Report readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw ReadError(path, 0, "cannot open the report");  // no line to name
+  return read(in, path);
+}
+
+}  // namespace report
