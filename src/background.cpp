@@ -63,8 +63,9 @@ double Utilities::probKmerGivenFore(long start, long seqIdx, bool strand, int sl
   return chainProbability(fmarkov, start, seqIdx, strand, slen);
 }
 
+// Sequences are independent of each other, so they are mapped in parallel.
 void Utilities::computebgmap(bool withScore) {
-  for (std::size_t i = 0; i < seqs.size(); ++i) {
+  parallelFor(numThreads, seqs.size(), [this, withScore](std::size_t i) {
     seqRecord& rec = seqs[i];
     const int n = rec.numWindows(L);
     rec.bgMap.assign(static_cast<std::size_t>(n), 0.0f);
@@ -89,7 +90,7 @@ void Utilities::computebgmap(bool withScore) {
       rec.logOdds = 0.0;
     else  // a sequence without a valid window ranks last
       rec.logOdds = count > 0 ? sum / count : -std::numeric_limits<double>::infinity();
-  }
+  });
 }
 
 int Utilities::kMismatch(const char* text, const char* word, int m, std::set<std::string>& matched) const {

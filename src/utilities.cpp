@@ -10,6 +10,7 @@
 #include <numeric>
 
 #include "fasta.h"
+#include "parallel.h"
 
 Utilities::Utilities(int length) : L(length) {}
 
@@ -79,7 +80,8 @@ void Utilities::LoadSeqsFrom(std::FILE* file) {
 }
 
 void Utilities::encodeWindows() {
-  for (seqRecord& rec : seqs) {
+  parallelFor(numThreads, seqs.size(), [this](std::size_t i) {
+    seqRecord& rec = seqs[i];
     const int n = rec.numWindows(L);
     rec.fwdCode.assign(n, 0);
     rec.revCode.assign(n, 0);
@@ -93,7 +95,7 @@ void Utilities::encodeWindows() {
       rec.fwdValid[j] = validateKmer(rec.seq.data() + j, L);
       rec.revValid[j] = validateKmer(rec.revSeq.data() + j, L);
     }
-  }
+  });
 }
 
 const L_mer* Utilities::GetInput(int n) {
