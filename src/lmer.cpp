@@ -22,8 +22,8 @@ L_mer copySegment(const L_mer& site) {
 Site Site::fromLmer(const L_mer& mer) {
   ZK_ASSERT(K > 0 && K <= MAX_MOTIF_LEN);
   Site s;
-  std::strncpy(s.text, mer.text(), static_cast<std::size_t>(K));
-  s.text[K] = '\0';
+  const char* word = mer.text();
+  for (int i = 0; i < K && word[i] != '\0'; ++i) s.text[i] = word[i];  // the word, cut to K letters
   s.strand = mer.strand;
   s.acgt = words::pack(s.text, K, s.code) && std::strlen(s.text) == static_cast<std::size_t>(K);
   s.score = mer.score;
