@@ -7,6 +7,12 @@
 
 #include "utilities.h"
 
+node::node() {
+  // Equal to 1 - rawFMatrix while the frequencies are all zero.
+  for (auto& column : misTable)
+    for (double& v : column) v = 1.0;
+}
+
 void node::reset() {
   info = 0.0;
   entropy = 0.0;
@@ -34,9 +40,12 @@ void node::updateCount() {
 }
 
 void node::computeInformation(const Utilities* util) {
-  const int L = util->GetL();
   updateCount();
-  const int N = getHitCount();
+  computeMatrices(util, getHitCount());
+}
+
+void node::computeMatrices(const Utilities* util, int N) {
+  const int L = util->GetL();
   info = 0.0;
   entropy = 0.0;
   if (N < 1) return;
@@ -62,13 +71,17 @@ void node::computeInformation(const Utilities* util) {
     info += rel;
     entropy += ent;
   }
-  norm_mismatch();
+  normMismatch(N);
 }
 
-void node::norm_mismatch() {
+void node::norm_mismatch() { normMismatch(getHitCount()); }
+
+void node::normMismatch(int N) {
+  for (int i = 0; i < K; ++i)
+    for (int b = 0; b < NUM_BASES; ++b) misTable[i][b] = 1 - rawFMatrix[b][i];
   maxMisScore = 0.0f;
   minMisScore = 0.0f;
-  if (getHitCount() <= 1) {
+  if (N <= 1) {
     maxMisScore = static_cast<float>(K);
     minMisScore = 0.0f;
   } else {

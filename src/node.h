@@ -36,7 +36,7 @@ class SiteList {
 
 class node {
  public:
-  node() = default;
+  node();
 
   // Site list.
   void add_kmer(const L_mer* site) { addSite(Site::fromLmer(*site)); }
@@ -50,6 +50,9 @@ class node {
   // Matrices.
   void updateCount();
   void computeInformation(const Utilities* util);
+  // Recomputes every matrix and value from posCMatrix as it stands, for N sites
+  // (computeInformation counts the site list first).
+  void computeMatrices(const Utilities* util, int N);
   void norm_mismatch();
 
   // Scores of the motif.
@@ -99,4 +102,9 @@ class node {
   float minMisScore = 0.0f;
   double statScore = 0.0;
 
+ private:
+  void normMismatch(int N);
+  // misTable[i][b] = 1 - rawFMatrix[b][i]: the mismatch of base b at position i,
+  // kept with the frequencies so a word's mismatch score is a sum of lookups.
+  double misTable[MAX_K][NUM_BASES];
 };

@@ -1,4 +1,7 @@
 // The consensus words and the text block of a motif.
+#include <charconv>
+#include <string>
+
 #include "node.h"
 #include "utilities.h"
 
@@ -15,6 +18,24 @@ char complementOf(char base) {
     case 'G': return 'C';
     default: return 'A';
   }
+}
+
+// Appends ">name\tword\tstrand\tposition\tscore\n", the score with four
+// decimals. std::to_chars with a precision gives exactly what printf's "%.4lf"
+// gives (both round the exact binary value correctly), at a fraction of the cost;
+// side files can hold millions of these lines.
+void appendSiteLine(std::string& line, const std::string& name, const Site& s) {
+  line += '>';
+  line += name;
+  line += '\t';
+  line += s.text;
+  line += s.strand ? "\t1\t" : "\t0\t";
+  line += std::to_string(s.pos + 1);
+  line += '\t';
+  char number[64];
+  const std::to_chars_result r = std::to_chars(number, number + sizeof number, s.score, std::chars_format::fixed, 4);
+  line.append(number, r.ptr);
+  line += '\n';
 }
 
 }  // namespace
@@ -41,9 +62,15 @@ void node::motifConsensus() {
 
 void node::showHits(std::FILE* out, const Utilities* util) {
   for (Site& s : hits) s.score = s.acgt ? miSscoreNormCode(s.code) : miSscoreNorm(s.text);
-  for (const Site& s : hits)
-    std::fprintf(out, s.strand ? ">%s\t%s\t1\t%d\t%.4lf\n" : ">%s\t%s\t0\t%d\t%.4lf\n",
-                 util->seqs[static_cast<std::size_t>(s.seqIdx)].name.c_str(), s.text, s.pos + 1, s.score);
+  std::string text;
+  for (const Site& s : hits) {
+    appendSiteLine(text, util->seqs[static_cast<std::size_t>(s.seqIdx)].name, s);
+    if (text.size() > (1u << 16)) {
+      std::fwrite(text.data(), 1, text.size(), out);
+      text.clear();
+    }
+  }
+  std::fwrite(text.data(), 1, text.size(), out);
 }
 
 void node::savePCM(std::FILE* out) const {

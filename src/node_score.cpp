@@ -2,6 +2,7 @@
 #include <cctype>
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "node.h"
@@ -48,14 +49,35 @@ void node::computeStatScore(Utilities* util, int m) {
 
 double node::miSscore(const char* word) const {
   double score = 0.0;
-  for (int i = 0; i < K; ++i) score += 1 - rawFMatrix[foldedRow(word[i])][i];
+  for (int i = 0; i < K; ++i) score += misTable[i][foldedRow(word[i])];
   return score;
 }
 
-double node::miSscoreCode(words::Code code) const {
+namespace {
+
+// The mismatch score of a packed word, with the motif length fixed at compile
+// time so the loop unrolls; the terms are added in position order as always.
+template <int L>
+double tableSum(const double (*table)[NUM_BASES], words::Code code) {
   double score = 0.0;
-  for (int i = 0; i < K; ++i) score += 1 - rawFMatrix[words::baseAt(code, K, i)][i];
+  for (int i = 0; i < L; ++i) score += table[i][(code >> (2 * (L - 1 - i))) & 3];
   return score;
+}
+
+using TableSum = double (*)(const double (*)[NUM_BASES], words::Code);
+
+template <int... Ls>
+TableSum tableSumFor(int L, std::integer_sequence<int, Ls...>) {
+  static constexpr TableSum sums[] = {&tableSum<Ls>...};
+  return sums[L];
+}
+
+}  // namespace
+
+double node::miSscoreCode(words::Code code) const {
+  ZK_ASSERT(K >= 0 && K <= MAX_MOTIF_LEN);
+  const TableSum sum = tableSumFor(K, std::make_integer_sequence<int, MAX_MOTIF_LEN + 1>{});
+  return sum(misTable, code);
 }
 
 // A motif whose bounds coincide (every column perfectly even) ranks every word 0.

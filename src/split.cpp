@@ -52,6 +52,13 @@ std::vector<float> crossGroupDist(const aCluster& from, const aCluster& to, math
 
 namespace {
 
+// Letter counts per position of a group of sites made of A, C, G, T.
+void countLetters(const std::vector<int>& members, const std::vector<const Site*>& sites, int L,
+                  int counts[NUM_BASES][MAX_K]) {
+  for (int m : members)
+    for (int i = 0; i < L; ++i) ++counts[words::baseAt(sites[m]->code, L, i)][i];
+}
+
 // Letter counts per position of a group of sites made of A, C, G, T. The
 // Hamming distance from a word x to every member is the sum over positions of
 // (members - members sharing x's letter there), so the mean distances of the
@@ -62,19 +69,18 @@ class GroupProfile {
  public:
   GroupProfile(const std::vector<int>& members, const std::vector<const Site*>& sites, int L)
       : L_(L), size_(static_cast<long long>(members.size())) {
-    for (int m : members)
-      for (int i = 0; i < L; ++i) ++counts_[i][words::baseAt(sites[m]->code, L, i)];
+    countLetters(members, sites, L, counts_);
   }
   long long distanceSum(words::Code code) const {
     long long sum = 0;
-    for (int i = 0; i < L_; ++i) sum += size_ - counts_[i][words::baseAt(code, L_, i)];
+    for (int i = 0; i < L_; ++i) sum += size_ - counts_[words::baseAt(code, L_, i)][i];
     return sum;
   }
 
  private:
   int L_;
   long long size_;
-  long long counts_[MAX_K][NUM_BASES] = {};
+  int counts_[NUM_BASES][MAX_K] = {};
 };
 
 // Mean distance of each member of the group to the other members, in list order.
@@ -87,10 +93,6 @@ std::vector<float> meanDistanceWithin(const std::vector<int>& group, const std::
   return avg;
 }
 
-// Mismatch score of a site against a motif.
-double misScore(const node& motif, const Site& s) {
-  return s.acgt ? motif.miSscoreCode(s.code) : motif.miSscore(s.text);
-}
 
 }  // namespace
 
@@ -149,26 +151,41 @@ std::unique_ptr<aCluster> zelkova::splitCluster(aCluster& parentClust, const std
   }
 
   // Refinement: every site the parent held at the start goes to the motif it
-  // fits better, ties to the parent, twenty times over.
-  NodePtr splitMotif = createNode(*splinter, sites);
-  NodePtr parentMotif = createNode(parentClust, sites);
+  // fits better, ties to the parent, twenty times over. The two motifs are
+  // only ever used through their matrices, so they are kept as letter counts of
+  // their groups rather than as copies of the sites. Once an assignment equals
+  // the one before, the matrices and hence every later assignment stay the
+  // same, so the remaining iterations are skipped.
+  node splitModel;
+  node parentModel;
+  countLetters(splinter->lstObj, sites, L, splitModel.posCMatrix);
+  countLetters(parent, sites, L, parentModel.posCMatrix);
+  int allCounts[NUM_BASES][MAX_K] = {};
+  countLetters(copy.lstObj, sites, L, allCounts);
+  std::vector<int> previous;
   for (int iteration = 0; iteration < 20; ++iteration) {
-    splitMotif->computeInformation(util);
-    parentMotif->computeInformation(util);
-    splitMotif->reset();
-    parentMotif->reset();
+    splitModel.computeMatrices(util, static_cast<int>(splinter->lstObj.size()));
+    parentModel.computeMatrices(util, static_cast<int>(parent.size()));
+    previous.swap(splinter->lstObj);
     splinter->lstObj.clear();
     parent.clear();
+    int splitCounts[NUM_BASES][MAX_K] = {};
     for (int m : copy.lstObj) {
-      const Site& s = *sites[m];
-      if (misScore(*parentMotif, s) > misScore(*splitMotif, s)) {
+      const words::Code code = sites[m]->code;
+      if (parentModel.miSscoreCode(code) > splitModel.miSscoreCode(code)) {
         splinter->lstObj.push_back(m);
-        splitMotif->addSite(s);
+        for (int i = 0; i < L; ++i) ++splitCounts[words::baseAt(code, L, i)][i];
       } else {
-        parentMotif->addSite(s);
         parent.push_back(m);
       }
     }
+    for (int b = 0; b < NUM_BASES; ++b) {
+      for (int i = 0; i < L; ++i) {
+        splitModel.posCMatrix[b][i] = splitCounts[b][i];
+        parentModel.posCMatrix[b][i] = allCounts[b][i] - splitCounts[b][i];
+      }
+    }
+    if (iteration > 0 && splinter->lstObj == previous) break;
   }
   return splinter;
 }
