@@ -5,6 +5,7 @@
 #include <numeric>
 #include <ostream>
 #include <sstream>
+#include <string>
 
 #include "export_formats.h"
 
@@ -146,7 +147,7 @@ table.counts td { text-align: right; min-width: 1.6em; }
 table.sortable th { cursor: pointer; }
 table.sortable th[aria-sort=ascending]::after { content: " \25B2"; }
 table.sortable th[aria-sort=descending]::after { content: " \25BC"; }
-.sites { max-height: 30em; overflow: auto; display: inline-block; }
+.scroll { max-height: 30em; overflow: auto; display: inline-block; }
 .A { color: #1a9641; } .C { color: #2166ac; } .G { color: #f28e00; } .T { color: #d7191c; }
 )";
 
@@ -262,7 +263,7 @@ void writeSites(std::ostream& out, const Motif& m) {
     out << "<p class=\"empty\">No sites.</p>\n";
     return;
   }
-  out << "<div class=\"sites\"><table class=\"sites sortable\">\n<thead><tr><th>Sequence</th><th>Strand</th>"
+  out << "<div class=\"scroll\"><table class=\"sites sortable\">\n<thead><tr><th>Sequence</th><th>Strand</th>"
       << "<th class=\"num\">Position</th><th>Word</th><th class=\"num\">Score</th></tr></thead>\n<tbody>\n";
   for (const report::Site& s : m.sites)
     out << "<tr><td>" << escape(s.sequence) << "</td><td>" << (s.forward ? "+" : "&minus;")

@@ -56,7 +56,12 @@ class Lines {
   std::string source_;
 };
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+// A line of a damaged file may be anything, even a whole binary file.
+std::string quoted(const std::string& text) {
+  constexpr std::size_t kLongest = 80;
+  if (text.size() <= kLongest) return "\"" + text + "\"";
+  return "\"" + text.substr(0, kLongest) + "...\"";
+}
 
 // The text after `label` on the next line, which must start with it.
 std::string valueAfter(Lines& lines, const std::string& label) {
@@ -199,7 +204,12 @@ void readCountMatrix(Lines& lines, Motif& m) {
   for (int base = 0; base < kBases; ++base) readCountRow(lines, base, m);
   for (int i = 0; i < m.width(); ++i) {
     long long total = 0;
-    for (long long c : m.counts[i]) total += c;
+    for (long long c : m.counts[i]) {
+      if (c > m.siteCount - total)  // checked before adding, so no count can overflow the sum
+        lines.fail("column " + std::to_string(i + 1) + " of the count matrix adds up to more than the " +
+                   std::to_string(m.siteCount) + " sites");
+      total += c;
+    }
     if (total != m.siteCount)
       lines.fail("column " + std::to_string(i + 1) + " of the count matrix adds up to " +
                  std::to_string(total) + ", not to the " + std::to_string(m.siteCount) + " sites");
