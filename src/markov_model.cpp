@@ -1,6 +1,7 @@
 #include "markov_model.h"
 
 #include <cerrno>
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
@@ -62,10 +63,15 @@ bool readLine(std::FILE* file, std::string& line, const std::string& fileName, i
   return !(c == EOF && line.empty());
 }
 
+constexpr std::size_t kFieldsPerEntry = 5;
+
+[[noreturn]] void refuseFieldCount(const std::string& fileName, int line) {
+  refuse(fileName, line, "expected five fields (index word probability count frequency).");
+}
+
 void storeEntry(MarkovModel& model, const std::vector<std::string>& f, const std::string& fileName,
                 int lineNo) {
-  if (f.size() != 5)
-    refuse(fileName, lineNo, "expected five fields (index word probability count frequency).");
+  if (f.size() != kFieldsPerEntry) refuseFieldCount(fileName, lineNo);
   const std::string& word = f[1];
   if (!isModelWord(word))
     refuse(fileName, lineNo, "word \"" + word + "\" is not 1 to 8 letters of A, C, G, T.");
@@ -76,8 +82,10 @@ void storeEntry(MarkovModel& model, const std::vector<std::string>& f, const std
   double prob = 0.0;
   if (!parseReal(f[2], prob))
     refuse(fileName, lineNo, "probability \"" + f[2] + "\" is not a number.");
-  const float stored = static_cast<float>(prob);
-  if (!std::isfinite(stored) || !(stored > 0.0f) || stored > 1.0f)
+  // Range first in double: narrowing a value beyond the float range is undefined.
+  const bool inFloatRange = std::isfinite(prob) && std::fabs(prob) <= FLT_MAX;
+  const float stored = inFloatRange ? static_cast<float>(prob) : 0.0f;
+  if (!inFloatRange || !(stored > 0.0f) || stored > 1.0f)
     refuse(fileName, lineNo, "probability " + f[2] + " is not in (0, 1].");
   if (!isInteger(f[3])) refuse(fileName, lineNo, "count \"" + f[3] + "\" is not an integer.");
   double unused = 0.0;
@@ -98,11 +106,24 @@ MarkovModel readMarkovModel(std::FILE* file, const std::string& fileName) {
     model.tables[n].assign(std::size_t{1} << (2 * n), 0.0f);
     model.given[n].assign(std::size_t{1} << (2 * n), false);
   }
+  // Fields are separated by any white space. An entry normally stands on a line
+  // of its own; one spread over several lines is taken as long as it ends with
+  // a line, so a line with too few fields is never completed from the next one.
+  std::vector<std::string> entry;
+  int entryLine = 0;
   std::string line;
   for (int lineNo = 1; readLine(file, line, fileName, lineNo); ++lineNo) {
     const std::vector<std::string> fields = splitFields(line);
-    if (!fields.empty()) storeEntry(model, fields, fileName, lineNo);
+    for (std::size_t k = 0; k < fields.size(); ++k) {
+      if (entry.empty()) entryLine = lineNo;
+      entry.push_back(fields[k]);
+      if (entry.size() < kFieldsPerEntry) continue;
+      if (entryLine != lineNo && k + 1 != fields.size()) refuseFieldCount(fileName, entryLine);
+      storeEntry(model, entry, fileName, entryLine);
+      entry.clear();
+    }
   }
+  if (!entry.empty()) refuseFieldCount(fileName, entryLine);
   if (model.lastWordLength == 0) throw FatalError("Error: model file " + fileName + " holds no entries.\n");
   return model;
 }

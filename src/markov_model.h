@@ -1,8 +1,8 @@
-// The one reader of Markov model files: one entry per line,
+// The one reader of Markov model files: entries of five fields, normally one a line,
 //   index word probability count frequency
 // where the word has 1 to 8 letters of A, C, G, T, the index is the word's
 // base-4 number and the probability lies in (0, 1]. Every refusal names the
-// file and, where there is one, the 1-based line.
+// file and, where there is one, the 1-based line where the entry starts.
 #pragma once
 
 #include <array>

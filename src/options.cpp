@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -109,7 +110,9 @@ RunParameters parseCommandLine(int argc, const char* const* argv) {
     } else if (opt == "-n") {
       p.numTopMotifs = readInt(value);
     } else if (opt == "-thr") {
-      p.scanThreshold = static_cast<float>(readReal(value));
+      // NaN, infinities and values beyond the float range cannot be narrowed.
+      const double t = readReal(value);
+      p.scanThreshold = std::fabs(t) <= FLT_MAX ? static_cast<float>(t) : 0.75f;
       if (!(p.scanThreshold >= 0.7 && p.scanThreshold <= 1.0)) p.scanThreshold = 0.75f;
     } else if (opt == "-r") {
       forwardOnly = true;
