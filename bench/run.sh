@@ -4,6 +4,8 @@
 # a planted motif) under bench/work/, which is reused by later runs.
 #
 # usage: bench/run.sh [-p THREADS] [CASE ...]     (cases 1 to 6; default all)
+# ZELKOVA_BIN=path/to/zelkova times another build of zelkova on the same inputs
+# (the inputs and models are always made with this checkout's tools).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -17,6 +19,7 @@ scripts/install-deps.sh >/dev/null
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j "$(nproc)" --target zelkova zelkova-markov zelkova-gen-fasta >/dev/null
 bin=$top/build
+zelkova=${ZELKOVA_BIN:-$bin/zelkova}
 work=$top/bench/work
 mkdir -p "$work"
 
@@ -72,7 +75,7 @@ for c in "${cases[@]}"; do
   mkdir -p "$dir"
   # shellcheck disable=SC2046
   (cd "$dir" && /usr/bin/time -f '%e %U %S %M' -o time.txt \
-     "$bin/zelkova" -f ../case$c.fa -b ../case$c.bg -z ../case$c.fg -o report.txt $threads $(options "$c") >console.txt)
+     "$zelkova" -f ../case$c.fa -b ../case$c.bg -z ../case$c.fg -o report.txt $threads $(options "$c") >console.txt)
   read -r wall user sys peak <"$dir/time.txt"
   cpu=$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.2f", u + s }')
   mb=$(awk -v k="$peak" 'BEGIN { printf "%.1f", k / 1024 }')

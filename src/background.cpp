@@ -32,7 +32,7 @@ void Utilities::CountDP() {
   for (const seqRecord& rec : seqs) {
     for (int j = 0; j + L <= rec.len; ++j) {
       ++fullDP;
-      if (!maskingLow || validateKmer(rec.seq.data() + j, L)) ++validDP;
+      if (!maskingLow || rec.fwdValid[j]) ++validDP;  // fwdValid[j] is validateKmer of window j
     }
   }
   std::printf("   (%d %d-mers in the input file)\n", validDP, L);

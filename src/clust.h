@@ -87,7 +87,7 @@ class zelkova {
   double getScanThreshold() const { return scanThreshold; }
 
  private:
-  void scanCluster(const node& core, node& cluster) const;
+  void scanClusters(const NodeList& cores, NodeList& clusters) const;
   void writeSideFiles(const InitialClusters& init, std::FILE* coreFile, std::FILE* clusterFile) const;
   void extendByScan(node& motif) const;
 

@@ -8,7 +8,7 @@ FastaReader::FastaReader(std::FILE* file, std::size_t maxNameLength)
 int FastaReader::nextNonBlank() {
   int c;
   do {
-    c = std::getc(file_);
+    c = getc_unlocked(file_);
   } while (c != EOF && std::isspace(c));
   return c;
 }
@@ -25,7 +25,7 @@ void FastaReader::readHeader(std::string& name) {
   name.clear();
   bool cut = false;  // after a NUL byte nothing more belongs to the name
   int c;
-  while ((c = std::getc(file_)) != EOF && c != '\n') {
+  while ((c = getc_unlocked(file_)) != EOF && c != '\n') {
     if (c == '\0') cut = true;
     if (!cut) name.push_back(static_cast<char>(c));
   }

@@ -48,26 +48,65 @@ struct CoreWords {
   }
 };
 
-}  // namespace
-
-void zelkova::scanCluster(const node& core, node& cluster) const {
-  const int L = util->GetL();
-  const CoreWords coreWords(core);
-  for (int s = 0; s < util->GetNumSeq(); ++s) {
-    const seqRecord& rec = util->seqs[static_cast<std::size_t>(s)];
-    const int W = rec.numWindows(L);
-    for (int p = 0; p < W; ++p) {
-      if (util->maskingLow && !rec.fwdValid[p]) continue;
-      if (coreWords.matches(rec.fwdAcgt[p], rec.fwdCode[p], rec.seq.data() + p, L, maxMismatch))
-        cluster.addSite(util->siteAt(s, p, true));
-      const int r = W - 1 - p;  // the same stretch on the reverse strand
-      if (!forwardOnly &&
-          coreWords.matches(rec.revAcgt[r], rec.revCode[r], rec.revSeq.data() + r, L, maxMismatch))
-        cluster.addSite(util->siteAt(s, r, false));
+// Groups of whole sequences holding about `windows` windows each.
+std::vector<std::pair<int, int>> sequenceBlocks(const Utilities& util, int windows) {
+  std::vector<std::pair<int, int>> blocks;
+  int first = 0;
+  int count = 0;
+  for (int s = 0; s < util.GetNumSeq(); ++s) {
+    count += util.seqs[static_cast<std::size_t>(s)].numWindows(util.GetL());
+    if (count >= windows) {
+      blocks.emplace_back(first, s + 1);
+      first = s + 1;
+      count = 0;
     }
   }
-  cluster.computeInformation(util);
-  cluster.computeMAP(util);
+  if (first < util.GetNumSeq()) blocks.emplace_back(first, util.GetNumSeq());
+  return blocks;
+}
+
+}  // namespace
+
+// Every window is tested against every core motif. The input is cut into
+// blocks of sequences that are scanned in parallel, each block against all core
+// motifs while its windows are in the cache; each cluster then takes the sites
+// found in the blocks in block order, which is the order of a scan of the
+// whole input window by window.
+void zelkova::scanClusters(const NodeList& cores, NodeList& clusters) const {
+  const int L = util->GetL();
+  std::vector<CoreWords> coreWords;
+  for (const NodePtr& core : cores) coreWords.emplace_back(*core);
+  const std::vector<std::pair<int, int>> blocks = sequenceBlocks(*util, 1 << 15);
+  std::vector<std::vector<std::vector<Site>>> found(blocks.size(), std::vector<std::vector<Site>>(cores.size()));
+  parallelFor(numThreads, blocks.size(), [&](std::size_t b) {
+    for (int s = blocks[b].first; s < blocks[b].second; ++s) {
+      const seqRecord& rec = util->seqs[static_cast<std::size_t>(s)];
+      const int W = rec.numWindows(L);
+      for (int p = 0; p < W; ++p) {
+        if (util->maskingLow && !rec.fwdValid[p]) continue;
+        const int r = W - 1 - p;  // the same stretch on the reverse strand
+        for (std::size_t c = 0; c < cores.size(); ++c) {
+          if (coreWords[c].matches(rec.fwdAcgt[p], rec.fwdCode[p], rec.seq.data() + p, L, maxMismatch))
+            found[b][c].push_back(util->siteAt(s, p, true));
+          if (!forwardOnly &&
+              coreWords[c].matches(rec.revAcgt[r], rec.revCode[r], rec.revSeq.data() + r, L, maxMismatch))
+            found[b][c].push_back(util->siteAt(s, r, false));
+        }
+      }
+    }
+  });
+  parallelFor(numThreads, clusters.size(), [&](std::size_t c) {
+    node& cluster = *clusters[c];
+    std::size_t total = 0;
+    for (const auto& block : found) total += block[c].size();
+    cluster.get_hits().reserve(total);
+    for (auto& block : found) {
+      for (const Site& site : block[c]) cluster.addSite(site);
+      std::vector<Site>().swap(block[c]);
+    }
+    cluster.computeInformation(util);
+    cluster.computeMAP(util);
+  });
 }
 
 void zelkova::writeSideFiles(const InitialClusters& init, std::FILE* coreFile, std::FILE* clusterFile) const {
@@ -103,10 +142,7 @@ InitialClusters zelkova::initializeClusters(int clusterCount) {
   for (std::size_t c = 0; c < init.cores.size(); ++c) init.clusters.push_back(std::make_unique<node>());
   std::printf("Scanning remaining sequences...");
   std::fflush(stdout);
-  if (numSeedSeqs < util->GetNumSeq()) {
-    parallelFor(numThreads, init.cores.size(),
-                [&](std::size_t c) { scanCluster(*init.cores[c], *init.clusters[c]); });
-  }
+  if (numSeedSeqs < util->GetNumSeq()) scanClusters(init.cores, init.clusters);
   std::printf("DONE.\n");
   std::FILE* clusterFile = openSideFile("initcluster.txt");
   writeSideFiles(init, coreFile, clusterFile);

@@ -56,7 +56,7 @@ bool isModelWord(const std::string& w) {
 bool readLine(std::FILE* file, std::string& line, const std::string& fileName, int lineNo) {
   line.clear();
   int c;
-  while ((c = std::getc(file)) != EOF && c != '\n') {
+  while ((c = getc_unlocked(file)) != EOF && c != '\n') {
     if (line.size() >= kMaxLineLength) refuse(fileName, lineNo, "line is too long.");
     line.push_back(c == '\0' ? '\x01' : static_cast<char>(c));  // a NUL never passes a field check
   }
