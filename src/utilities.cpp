@@ -37,7 +37,6 @@ void Utilities::OpenFiles(const char* inFile, const char* bgFile, const char* fg
     *streams[i] = openForReading(names[i]);
     if (!*streams[i]) throw FatalError(std::string("Cannot open file named ") + names[i] + "\n");
   }
-  inName = inFile;
   bgName = bgFile;
   fgName = fgFile;
 }

@@ -110,7 +110,7 @@ class Utilities {
   std::FILE* inStream = nullptr;
   std::FILE* bgStream = nullptr;
   std::FILE* fgStream = nullptr;
-  std::string inName, bgName, fgName;
+  std::string bgName, fgName;  // model file names, for their error messages
   int L;
   int bigL = 0;
   int validDP = 0;
