@@ -75,7 +75,7 @@ run_one() {
   mkdir -p "$2"
   set +e
   # shellcheck disable=SC2086
-  (cd "$2" && "$1/zelkova" -f ../in.fa -b ../bg.txt -z ../fg.txt -o report.txt $3 >stdout.raw 2>stderr.txt)
+  (cd "$2" && PATH="$1:$PATH" zelkova -f ../in.fa -b ../bg.txt -z ../fg.txt -o report.txt $3 >stdout.raw 2>stderr.txt)
   echo $? >"$2/status"
   set -e
   mask "$2/stdout.raw" >"$2/stdout"; rm "$2/stdout.raw"

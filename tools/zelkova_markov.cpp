@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "lmer.h"
+#include "errors.h"
 #include "markov_builder.h"
 
 namespace {
