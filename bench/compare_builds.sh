@@ -42,6 +42,7 @@ make_input() {
     1) sed -i '2~2s/.*/\L&/' "$dir/in.fa" ;;              # lower case
     2) sed -i '3~5s/C/NNNN/' "$dir/in.fa" ;;              # N runs, longer records
     3) printf '>short\nACGT\n>empty\n' >>"$dir/in.fa" ;;  # records shorter than any motif
+    4) sed -i '5~9s/G/R/2' "$dir/in.fa" ;;                 # a letter other than A, C, G, T, N
   esac
   "$markov" -o "$dir/fg.txt" "$dir/in.fa"
   "$markov" -m $((RANDOM % 2 == 0 ? 7 : RANDOM % 7)) -o "$dir/bg.txt" "$dir/in.fa"

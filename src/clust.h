@@ -11,6 +11,7 @@
 #include "progress.h"
 #include "report_data.h"
 #include "run_config.h"
+#include "stretch_index.h"
 #include "utilities.h"
 
 using NodePtr = std::unique_ptr<node>;
@@ -90,9 +91,18 @@ class zelkova {
   struct SeedWord;
   template <class Visit>
   void forEachSeedWord(int seqIdx, bool strand, Visit visit) const;
-  void markExactCopies(int t, const SeedWord& seed);
-  bool closestWindow(int t, const SeedWord& seed, Site& best);
+  template <class Make, class Admit>
+  void enumerateInParallel(const std::vector<SeedWord>& seeds, Make make, Admit admit) const;
+  void markCopies(const SeedWord& seed, bool forwardOnlyMarks, bool bothStrandsOfStretch);
+  void markMismatchCopies(int seqIdx, const SeedWord& seed);
+  NodePtr seedMotif(const SeedWord& seed, bool byIndex) const;
+  NodePtr mismatchSeedMotif(int seqIdx, const SeedWord& seed, bool strand) const;
+  bool seedsByIndex() const;
+  bool closestWindow(int t, const SeedWord& seed, Site& best) const;
   void scanClusters(const NodeList& cores, NodeList& clusters) const;
+  bool clustersByIndex(const NodeList& cores) const;
+  void scanClustersByBlocks(const NodeList& cores, NodeList& clusters) const;
+  void scanClustersByIndex(const NodeList& cores, NodeList& clusters) const;
   void writeSideFiles(const InitialClusters& init, std::FILE* coreFile, std::FILE* clusterFile) const;
   void extendByScan(node& motif) const;
   report::Motif motifData(const node& motif, int rank) const;
@@ -113,4 +123,5 @@ class zelkova {
   // Seed-enumeration marks of every window, by sequence and strand position.
   std::vector<std::vector<std::uint8_t>> usedFwd, usedRev;
   report::Report results_;
+  std::unique_ptr<StretchIndex> seedIndex;  // the words of the seed sequences, while seeding
 };

@@ -1,7 +1,11 @@
 // Initial clusters: the seed motifs become core motifs, and a scan of every
 // input window around their sites gives each its cluster motif.
+#include <algorithm>
+#include <cmath>
+
 #include "clust.h"
 #include "parallel.h"
+#include "stretch_index.h"
 
 namespace {
 
@@ -72,7 +76,7 @@ std::vector<std::pair<int, int>> sequenceBlocks(const SequenceSet& seqs, int win
 // motifs while its windows are in the cache; each cluster then takes the sites
 // found in the blocks in block order, which is the order of a scan of the
 // whole input window by window.
-void zelkova::scanClusters(const NodeList& cores, NodeList& clusters) const {
+void zelkova::scanClustersByBlocks(const NodeList& cores, NodeList& clusters) const {
   const int L = util.GetL();
   std::vector<CoreWords> coreWords;
   for (const NodePtr& core : cores) coreWords.emplace_back(*core);
@@ -101,8 +105,88 @@ void zelkova::scanClusters(const NodeList& cores, NodeList& clusters) const {
       for (const Site& site : block[c]) cluster.addSite(site);
       std::vector<Site>().swap(block[c]);
     }
-    cluster.computeInformation();
-    cluster.computeMAP();
+  });
+}
+
+namespace {
+
+// Scan order of a window: stretch by stretch, the forward window first.
+std::uint64_t scanKey(int seqIdx, int pos, bool forward) {
+  return (static_cast<std::uint64_t>(seqIdx) << 33) | (static_cast<std::uint64_t>(pos) << 1) | (forward ? 0u : 1u);
+}
+
+}  // namespace
+
+// The windows of a cluster are the windows within the allowance of a core
+// site: for words of A, C, G, T the neighbours of the sites, looked up in the
+// index; the few stretches holding other letters are tested as the scan tests
+// them. Sorted into scan order, they are the sites the scan finds.
+void zelkova::scanClustersByIndex(const NodeList& cores, NodeList& clusters) const {
+  std::vector<int> all(static_cast<std::size_t>(util.GetNumSeq()));
+  for (std::size_t s = 0; s < all.size(); ++s) all[s] = static_cast<int>(s);
+  const StretchIndex index(util.seqs, all);
+  const int L = util.GetL();
+  parallelFor(*cfg.numThreads, cores.size(), [&](std::size_t c) {
+    const CoreWords core(*cores[c]);
+    ZK_ASSERT(core.others.empty());  // a core motif is counted, so its sites are A, C, G, T
+    std::vector<words::Code> near;
+    for (words::Code code : core.codes)
+      word_index::forEachNeighbour(code, L, maxMismatch, [&near](words::Code w) { near.push_back(w); });
+    std::sort(near.begin(), near.end());
+    near.erase(std::unique(near.begin(), near.end()), near.end());
+    std::vector<std::uint64_t> keys;
+    for (words::Code w : near)
+      index.forEachEqual(w, cfg.forwardOnly, [&keys](const StretchHit& h) { keys.push_back(scanKey(h.list, h.pos, h.forward)); });
+    for (const StretchHit& h : index.others()) {
+      const seqRecord& rec = util.seqs[static_cast<std::size_t>(h.list)];
+      const int r = rec.numWindows(L) - 1 - h.pos;
+      if (core.matches(rec.fwdAcgt[h.pos], rec.fwdCode[h.pos], rec.seq.data() + h.pos, L, maxMismatch))
+        keys.push_back(scanKey(h.list, h.pos, true));
+      if (!cfg.forwardOnly && core.matches(rec.revAcgt[r], rec.revCode[r], rec.revSeq.data() + r, L, maxMismatch))
+        keys.push_back(scanKey(h.list, h.pos, false));
+    }
+    std::sort(keys.begin(), keys.end());
+    node& cluster = *clusters[c];
+    cluster.get_hits().reserve(keys.size());
+    for (std::uint64_t key : keys) {
+      const int s = static_cast<int>(key >> 33);
+      const int p = static_cast<int>((key >> 1) & 0xffffffffu);
+      const bool forward = (key & 1u) == 0;
+      const int W = util.seqs[static_cast<std::size_t>(s)].numWindows(L);
+      cluster.addSite(util.seqs.siteAt(s, forward ? p : W - 1 - p, forward));
+    }
+  });
+}
+
+// The scan tests every window against the sites until one is near enough; the
+// index looks up every neighbour of every site and sorts what it finds. Each
+// cost is estimated from the fraction of all words near one site.
+bool zelkova::clustersByIndex(const NodeList& cores) const {
+  const int L = util.GetL();
+  double stretches = 0.0;
+  for (const seqRecord& rec : util.seqs.records()) stretches += rec.numWindows(L);
+  const double windows = stretches * (cfg.forwardOnly ? 1.0 : 2.0);
+  const double nearFraction = word_index::neighbourhoodSize(L, maxMismatch) / std::pow(4.0, L);
+  const double lookup = StretchIndex::lookupCost(L, maxMismatch, static_cast<std::size_t>(stretches));
+  double scanCost = 0.0;
+  double indexCost = stretches * std::log2(stretches + 2.0);  // building the index
+  for (const NodePtr& core : cores) {
+    const double sites = core->getHitCount();
+    const double found = windows * std::min(1.0, sites * nearFraction);
+    scanCost += windows * std::min(sites, 1.0 / nearFraction);
+    indexCost += sites * lookup + found * std::log2(found + 2.0);
+  }
+  return indexCost < scanCost;
+}
+
+void zelkova::scanClusters(const NodeList& cores, NodeList& clusters) const {
+  if (clustersByIndex(cores))
+    scanClustersByIndex(cores, clusters);
+  else
+    scanClustersByBlocks(cores, clusters);
+  parallelFor(*cfg.numThreads, clusters.size(), [&](std::size_t c) {
+    clusters[c]->computeInformation();
+    clusters[c]->computeMAP();
   });
 }
 
@@ -127,6 +211,7 @@ InitialClusters zelkova::initializeClusters(int clusterCount) {
   progress.print("Initializing %d clusters...", clusterCount);
   progress.flush();
   std::FILE* coreFile = openSideFile(cfg.initCoreFile, progress);
+  seedIndex = std::make_unique<StretchIndex>(util.seqs, seedSeqs);
   for (int i = 0; i < numSeedSeqs; ++i) {
     if (initMethod == 1) {
       enumerateSeed(seedSeqs[i], init.cores, clusterCount, true);
@@ -136,6 +221,7 @@ InitialClusters zelkova::initializeClusters(int clusterCount) {
       if (!cfg.forwardOnly) enumerateSeedMismatch(seedSeqs[i], init.cores, clusterCount, false);
     }
   }
+  seedIndex.reset();
   for (std::size_t c = 0; c < init.cores.size(); ++c) init.clusters.push_back(newMotif());
   progress.print("Scanning remaining sequences...");
   progress.flush();
