@@ -7,6 +7,9 @@
 #include <string>
 
 #include "clust.h"
+#include "progress.h"
+#include "run_config.h"
+#include "sequences.h"
 #include "utilities.h"
 
 namespace {
@@ -24,18 +27,31 @@ std::string generatedFasta(int count, int length, unsigned seed) {
 }
 
 std::unique_ptr<Utilities> loadedStore(const std::string& fasta, int k) {
-  K = k;
-  auto util = std::make_unique<Utilities>(k);
-  util->MaskingLow(true);
+  auto util = std::make_unique<Utilities>(k, /*forwardOnly=*/false, /*threads=*/1);
   std::FILE* f = fmemopen(const_cast<char*>(fasta.data()), fasta.size(), "r");
-  util->LoadSeqsFrom(f);
+  util->LoadSeqs(readSequenceRecords(f));
   std::fclose(f);
   util->CountDP();
-  for (int n = 1; n <= MAX_MARKOV; ++n) util->bmarkov[n].assign(std::size_t{1} << (2 * n), 0.25f);
-  util->fmarkov = util->bmarkov;
-  util->markovOrder = MAX_MARKOV;
+  BackgroundModel& models = util->models;
+  for (int n = 1; n <= MAX_MARKOV; ++n) models.bmarkov[n].assign(std::size_t{1} << (2 * n), 0.25f);
+  models.fmarkov = models.bmarkov;
+  models.markovOrder = MAX_MARKOV;
   util->computebgmap(false);
   return util;
+}
+
+// One thread, the side files written (into /dev/null) as a run writes them.
+RunConfig benchConfig(int k, int mismatches) {
+  RunConfig config;
+  config.K = k;
+  config.maxMismatch = mismatches;
+  config.numThreads = 1;
+  config.initCoreFile = "/dev/null";
+  config.initClusterFile = "/dev/null";
+  config.cmdLine = " bench";
+  RequiredInputs named;
+  named.inFile = named.K = named.bgModelFile = named.fgModelFile = true;
+  return resolveRunConfig(config, named, ProgressSink::silent());
 }
 
 void BM_InitializeClusters(benchmark::State& state) {
@@ -45,7 +61,7 @@ void BM_InitializeClusters(benchmark::State& state) {
     state.PauseTiming();
     auto util = loadedStore(fasta, 10);
     const std::vector<int> seeds = {0, 1, 2, 3, 4, 5, 6, 7};
-    zelkova engine(util.get(), "/dev/null", mismatches, 8, 10, 0.8f, 40, seeds, 1, " bench");
+    zelkova engine(*util, benchConfig(10, mismatches), seeds);
     state.ResumeTiming();
     InitialClusters init = engine.initializeClusters(40);
     benchmark::DoNotOptimize(init.clusters.data());

@@ -7,22 +7,62 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
-#include "lmer.h"
+#include "clust.h"
+#include "node.h"
+#include "progress.h"
+#include "run_config.h"
+#include "site.h"
 #include "utilities.h"
 
 namespace testing_support {
 
-// Sets the run-wide globals to their defaults with motif length k.
-inline void resetGlobals(int k) {
-  K = k;
-  MIN_COMPLEXITY = 0.15;
-  forwardOnly = false;
-  scoring_method = 2;
+// The configuration resolved as a run resolves it, its inputs counted as named
+// (the inputs of a test are in memory).
+inline RunConfig resolvedForTest(const RunConfig& config) {
+  RequiredInputs named;
+  named.inFile = named.K = named.bgModelFile = named.fgModelFile = true;
+  return resolveRunConfig(config, named, ProgressSink::silent());
+}
+
+// A configuration with motif length k and every other value at its default,
+// one thread and no output files, resolved.
+inline RunConfig testConfig(int k) {
+  RunConfig config;
+  config.K = k;
+  config.numThreads = 1;
+  config.outFile.reset();
+  config.initCoreFile.reset();
+  config.initClusterFile.reset();
+  return resolvedForTest(config);
+}
+
+// The context of motifs of length k that are not scored against a run:
+// uniform base background, no window maps.
+inline MotifContext motifContext(int k) {
+  MotifContext context;
+  context.K = k;
+  return context;
+}
+
+// What `write` prints into the stream it is given.
+template <class Write>
+std::string writtenText(Write write) {
+  char* buffer = nullptr;
+  std::size_t size = 0;
+  std::FILE* out = ::open_memstream(&buffer, &size);
+  write(out);
+  std::fclose(out);
+  std::string text(buffer, size);
+  std::free(buffer);
+  return text;
 }
 
 // Standard output of everything run while the object lives.
@@ -41,6 +81,20 @@ class CapturedStdout {
  private:
   bool done_ = false;
   std::string text_;
+};
+
+// Progress messages of a store or an engine, collected in the order they are
+// written: pass sink() where a ProgressSink is taken, read text() afterwards.
+class CollectedProgress {
+ public:
+  ProgressSink sink() const {
+    std::shared_ptr<std::string> text = text_;
+    return ProgressSink([text](const std::string& message) { *text += message; });
+  }
+  const std::string& text() const { return *text_; }
+
+ private:
+  std::shared_ptr<std::string> text_ = std::make_shared<std::string>();
 };
 
 // A file under the system's temporary directory, removed with the object.
@@ -78,29 +132,39 @@ inline std::string uniformModelText(int maxLength) {
 // maxLength letters (markovOrder = maxLength).
 inline void setUniformModels(Utilities& util, int maxLength) {
   for (int n = 1; n <= MAX_MARKOV; ++n) {
-    util.bmarkov[n].assign(std::size_t{1} << (2 * n), n <= maxLength ? 0.25f : 0.0f);
-    util.fmarkov[n] = util.bmarkov[n];
+    util.models.bmarkov[n].assign(std::size_t{1} << (2 * n), n <= maxLength ? 0.25f : 0.0f);
+    util.models.fmarkov[n] = util.models.bmarkov[n];
   }
-  util.markovOrder = maxLength;
+  util.models.markovOrder = maxLength;
+}
+
+// The records of FASTA text, read as the store reads its file.
+inline std::vector<FastaRecord> fastaRecords(const std::string& fasta) {
+  std::FILE* f = ::fmemopen(const_cast<char*>(fasta.data()), fasta.size(), "r");
+  std::vector<FastaRecord> records = readSequenceRecords(f);
+  std::fclose(f);
+  return records;
 }
 
 // A store of motif length k loaded from FASTA text, with windows counted,
 // uniform models of words up to modelLength letters and background maps built.
-// Console output of the loading is swallowed.
+// Its messages are silenced.
 inline std::unique_ptr<Utilities> makeStore(const std::string& fasta, int k, int modelLength = 3,
-                                            bool withScore = false) {
-  K = k;
-  auto util = std::make_unique<Utilities>(k);
-  util->MaskingLow(true);
-  std::FILE* f = ::fmemopen(const_cast<char*>(fasta.data()), fasta.size(), "r");
-  ::testing::internal::CaptureStdout();
-  util->LoadSeqsFrom(f);
+                                            bool withScore = false, bool forwardOnly = false, int threads = 1) {
+  auto util = std::make_unique<Utilities>(k, forwardOnly, threads);
+  util->LoadSeqs(fastaRecords(fasta));
   util->CountDP();
-  ::testing::internal::GetCapturedStdout();
-  std::fclose(f);
   setUniformModels(*util, modelLength);
   util->computebgmap(withScore);
   return util;
+}
+
+// An engine over the store with the configuration's parameters and the given
+// seed sequences; its messages go to `progress` (nowhere by default).
+inline std::unique_ptr<zelkova> makeEngine(const Utilities& util, const RunConfig& config,
+                                           const std::vector<int>& seeds,
+                                           ProgressSink progress = ProgressSink::silent()) {
+  return std::make_unique<zelkova>(util, config, seeds, std::move(progress));
 }
 
 }  // namespace testing_support

@@ -7,57 +7,62 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "lmer.h"
+#include "reference.h"
 #include "support.h"
 #include "utilities.h"
+#include "words.h"
 
 namespace {
 
-using testing_support::CapturedStdout;
+using testing_support::CollectedProgress;
 
 struct Loaded {
   std::unique_ptr<Utilities> store;
   std::string console;  // what loading and counting printed
 };
 
+// Opens FASTA text as the store's input file (the model files are opened too,
+// as the run opens them, but never read here) and reads its sequences.
+// fmemopen on an empty buffer is not portable: the text goes to a real file.
+void loadFile(Utilities& store, const std::string& fasta) {
+  testing_support::TempFile file(fasta, ".fa");
+  store.OpenFiles(file.path(), file.path(), file.path());
+  store.LoadSeqs();
+}
+
 // Loads FASTA text into a store of window length L and counts the windows.
 Loaded load(const std::string& fasta, int L = 6) {
-  K = L;
   Loaded r;
-  r.store = std::make_unique<Utilities>(L);
-  r.store->MaskingLow(true);
-  // fmemopen on an empty buffer is not portable: use a real file.
-  testing_support::TempFile file(fasta, ".fa");
-  std::FILE* f = std::fopen(file.path().c_str(), "r");
-  CapturedStdout out;
-  r.store->LoadSeqsFrom(f);
+  CollectedProgress progress;
+  r.store = std::make_unique<Utilities>(L, false, 1, progress.sink());
+  loadFile(*r.store, fasta);
   r.store->CountDP();
-  r.console = out.text();
-  std::fclose(f);
+  r.console = progress.text();
   return r;
 }
 
 // The message of the stop that loading the text causes, or "" when it loads.
 std::string loadError(const std::string& fasta, std::string* console = nullptr) {
-  K = 6;
-  Utilities store(6);
-  store.MaskingLow(true);
-  testing_support::TempFile file(fasta, ".fa");
-  std::FILE* f = std::fopen(file.path().c_str(), "r");
+  CollectedProgress progress;
+  Utilities store(6, false, 1, progress.sink());
   std::string message;
-  CapturedStdout out;
   try {
-    store.LoadSeqsFrom(f);
+    loadFile(store, fasta);
   } catch (const FatalError& e) {
     message = e.what();
   }
-  std::fclose(f);
-  if (console) *console = out.text();
+  if (console) *console = progress.text();
   return message;
+}
+
+// Base-4 number of a whole NUL-terminated word.
+long long string2num(const char* word) {
+  return static_cast<long long>(words::numberOf(word, static_cast<int>(std::strlen(word))));
 }
 
 std::string loadedLine(int n) { return "Loading input sequences....DONE. " + std::to_string(n) + " sequences loaded.\n"; }
@@ -96,7 +101,9 @@ TEST(FastaLoading, MultiLineRecordsWithBlanksTabsAndLowerCase) {
   EXPECT_EQ(u.seqs[1].revSeq, "AA");
   EXPECT_EQ(u.seqs[1].len, 2);
   EXPECT_EQ(u.GetBigL(), 11);
-  for (const seqRecord& rec : u.seqs) EXPECT_EQ(rec.logOdds, 0.0);
+  // Loading maps nothing: the maps and scores come with computebgmap.
+  EXPECT_TRUE(u.maps.forward.empty());
+  EXPECT_TRUE(u.maps.logOdds.empty());
   // Windows of 6: 4 in the first record, all holding N; none in the second.
   EXPECT_EQ(u.GetFullDP(), 4);
   EXPECT_EQ(u.GetValidDP(), 0);
@@ -196,7 +203,7 @@ TEST(FastaLoading, LongestRecordAndOneLetterMore) {
   ASSERT_EQ(u.GetNumSeq(), 3);
   EXPECT_EQ(u.seqs[1].len, 4999);
   EXPECT_EQ(u.seqs[1].seq, longest);
-  EXPECT_EQ(u.seqs[1].revSeq, Utilities::RevComp(longest));
+  EXPECT_EQ(u.seqs[1].revSeq, words::reverseComplement(longest));
   EXPECT_EQ(u.seqs[2].seq, "GG");
   EXPECT_EQ(u.GetBigL(), 6 + 4999 + 2);
   EXPECT_EQ(u.GetFullDP(), 1 + 4994);
@@ -234,16 +241,9 @@ TEST(FastaLoading, HeaderLengths) {
 }
 
 TEST(FastaLoading, ReloadingReplacesEarlierRecords) {
-  K = 6;
-  Utilities store(6);
-  const std::string first = ">a\nACGTACGT\n>b\nAC\n";
-  const std::string second = ">c\nGGGG\n";
-  CapturedStdout out;
-  for (const std::string* text : {&first, &second}) {
-    std::FILE* f = ::fmemopen(const_cast<char*>(text->data()), text->size(), "r");
-    store.LoadSeqsFrom(f);
-    std::fclose(f);
-  }
+  Utilities store(6, false, 1);
+  store.LoadSeqs(testing_support::fastaRecords(">a\nACGTACGT\n>b\nAC\n"));
+  store.LoadSeqs(testing_support::fastaRecords(">c\nGGGG\n"));
   ASSERT_EQ(store.GetNumSeq(), 1);
   EXPECT_EQ(store.seqs[0].name, "c");
   EXPECT_EQ(store.seqs[0].seq, "GGGG");
@@ -251,7 +251,7 @@ TEST(FastaLoading, ReloadingReplacesEarlierRecords) {
 
 TEST(FastaLoading, WindowCodesAgreeWithTheLetters) {
   const Loaded r = load(">a\nACGTTGCANNACGTACCA\n>b\nacgtagxtcc\n", 6);
-  for (const seqRecord& rec : r.store->seqs) {
+  for (const seqRecord& rec : r.store->seqs.records()) {
     const int n = rec.numWindows(6);
     ASSERT_EQ(static_cast<int>(rec.fwdCode.size()), n);
     for (int j = 0; j < n; ++j) {
@@ -278,9 +278,10 @@ TEST(WindowEnumeration, NumbersRunOverAllSequencesInFileOrder) {
   // Lengths 10, 7 and 8 with windows of 8: three windows in the first
   // sequence, none in the second, one in the third. Windows with N count.
   Loaded r = load(">s0\nACGTNACGTT\n>s1\nGGGGGGG\n>s2\nTTGCAACG\n", 8);
-  Utilities& u = *r.store;
-  EXPECT_EQ(u.GetFullDP(), 4);
-  EXPECT_EQ(u.GetValidDP(), 1);
+  const Utilities& store = *r.store;
+  reference::InputCursor u(store.seqs);
+  EXPECT_EQ(store.GetFullDP(), 4);
+  EXPECT_EQ(store.GetValidDP(), 1);
   EXPECT_NE(r.console.find("   (1 8-mers in the input file)\n"), std::string::npos);
 
   struct Window {
@@ -297,7 +298,7 @@ TEST(WindowEnumeration, NumbersRunOverAllSequencesInFileOrder) {
   };
   for (int pass = 0; pass < 2; ++pass) {  // a second walk starts again at 0
     for (int n = 0; n < 4; ++n) {
-      const L_mer* w = u.GetInput(n);
+      const reference::L_mer* w = u.GetInput(n);
       ASSERT_NE(w, nullptr) << n;
       EXPECT_STREQ(w->kmer, expected[n].kmer) << n;
       EXPECT_STREQ(w->rcKmer, expected[n].rcKmer) << n;
@@ -314,10 +315,11 @@ TEST(WindowEnumeration, NumbersRunOverAllSequencesInFileOrder) {
 
 TEST(WindowEnumeration, CursorRestartsAndWraps) {
   Loaded r = load(">s0\nACGTNACGTT\n>s1\nGGGGGGG\n>s2\nTTGCAACG\n", 8);
-  Utilities& u = *r.store;
+  const Utilities& store = *r.store;
+  reference::InputCursor u(store.seqs);
   // 0 always restarts at the first window.
   ASSERT_NE(u.GetInput(2), nullptr);
-  const L_mer* w = u.GetInput(0);
+  const reference::L_mer* w = u.GetInput(0);
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(w->seqIdx, 0);
   EXPECT_EQ(w->pos, 0);
@@ -350,13 +352,14 @@ TEST(WindowEnumeration, CursorRestartsAndWraps) {
 
 TEST(WindowEnumeration, RecordIsRefilledOnEveryCall) {
   Loaded r = load(">s0\nACGTACGTAC\n", 8);
-  Utilities& u = *r.store;
-  L_mer* w = const_cast<L_mer*>(u.GetInput(1));
+  const Utilities& store = *r.store;
+  reference::InputCursor u(store.seqs);
+  reference::L_mer* w = const_cast<reference::L_mer*>(u.GetInput(1));
   ASSERT_NE(w, nullptr);
   w->score = 7.5;
   w->strand = false;
-  const L_mer* again = u.GetInput(2);
-  EXPECT_EQ(again, w);  // the store's one scratch record
+  const reference::L_mer* again = u.GetInput(2);
+  EXPECT_EQ(again, w);  // the cursor's one scratch record
   EXPECT_EQ(again->score, 0.0);
   EXPECT_TRUE(again->strand);
   EXPECT_STREQ(again->kmer, "GTACGTAC");
@@ -365,9 +368,10 @@ TEST(WindowEnumeration, RecordIsRefilledOnEveryCall) {
 
 TEST(WindowEnumeration, LeadingEmptyAndShortRecords) {
   Loaded r = load(">e\n>short\nACG\n>s\nACGTAC\n", 6);
-  Utilities& u = *r.store;
-  ASSERT_EQ(u.GetFullDP(), 1);
-  const L_mer* w = u.GetInput(0);
+  const Utilities& store = *r.store;
+  reference::InputCursor u(store.seqs);
+  ASSERT_EQ(store.GetFullDP(), 1);
+  const reference::L_mer* w = u.GetInput(0);
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(w->seqIdx, 2);
   EXPECT_EQ(w->pos, 0);
@@ -379,7 +383,61 @@ TEST(WindowEnumeration, LeadingEmptyAndShortRecords) {
 TEST(WindowEnumeration, NoWindowsAtAll) {
   Loaded r = load(">a\nACG\n>b\nAC\n", 6);
   EXPECT_EQ(r.store->GetFullDP(), 0);
-  EXPECT_EQ(r.store->GetInput(0), nullptr);
+  EXPECT_EQ(reference::InputCursor(r.store->seqs).GetInput(0), nullptr);
+}
+
+// The engine reads windows through siteAt; the cursor, initKmer and fromLmer
+// are their literal definitions. On random records holding N and other
+// letters, of lengths around the window length, the n-th window of the cursor
+// is the n-th forward site, and both strands of every window agree.
+TEST(WindowEnumeration, CursorAndInitKmerAgreeWithSiteAt) {
+  std::mt19937 rng(20250);
+  const char letters[] = "ACGTACGTACGTNnRy";
+  for (int trial = 0; trial < 20; ++trial) {
+    const int L = 6 + trial % 9;
+    std::string fasta;
+    for (int r = 0; r < 5; ++r) {
+      fasta += ">r" + std::to_string(r) + "\n";
+      const int len = static_cast<int>(rng() % static_cast<unsigned>(3 * L));
+      for (int i = 0; i < len; ++i) fasta += letters[rng() % 16];
+      fasta += "\n";
+    }
+    const Loaded loaded = load(fasta, L);
+    const SequenceSet& seqs = loaded.store->seqs;
+    reference::InputCursor cursor(seqs);
+    int n = 0;
+    for (int seq = 0; seq < seqs.numSeq(); ++seq) {
+      for (int pos = 0; pos < seqs[seq].numWindows(L); ++pos, ++n) {
+        SCOPED_TRACE(fasta + " window " + std::to_string(n));
+        const reference::L_mer* mer = cursor.GetInput(n);
+        ASSERT_NE(mer, nullptr);
+        EXPECT_EQ(mer->seqIdx, seq);
+        EXPECT_EQ(mer->pos, pos);
+        for (bool strand : {true, false}) {
+          const Site site = seqs.siteAt(seq, pos, strand);
+          const Site literal = reference::fromLmer(reference::initKmer(seqs, pos, seq, strand), L);
+          EXPECT_STREQ(site.text, literal.text);
+          EXPECT_EQ(site.strand, literal.strand);
+          EXPECT_EQ(site.pos, literal.pos);
+          EXPECT_EQ(site.seqIdx, literal.seqIdx);
+          EXPECT_EQ(site.acgt, literal.acgt);
+          if (site.acgt) {
+            EXPECT_EQ(site.code, literal.code);
+          }
+        }
+        reference::L_mer forward = *mer;
+        const Site fromCursor = reference::fromLmer(forward, L);
+        EXPECT_STREQ(fromCursor.text, seqs.siteAt(seq, pos, true).text);
+        forward.strand = false;
+        // The cursor's reverse word is the reverse-strand site of the same window.
+        const int revPos = seqs[seq].numWindows(L) - 1 - pos;
+        EXPECT_STREQ(reference::fromLmer(forward, L).text, seqs.siteAt(seq, revPos, false).text);
+        EXPECT_EQ(seqs.siteAt(seq, revPos, false).pos, pos);
+      }
+    }
+    EXPECT_EQ(n, loaded.store->GetFullDP());
+    EXPECT_EQ(cursor.GetInput(n), nullptr);
+  }
 }
 
 // ------------------------------------------------------ seed-sequence choice
@@ -388,14 +446,14 @@ TEST(SeedSequenceChoice, HighestScoresInIndexOrder) {
   Loaded r = load(">a\nACGTAC\n>b\nACGTAC\n>c\nACGTAC\n>d\nACGTAC\n");
   Utilities& u = *r.store;
   const double scores[] = {0.5, 2.0, -1.0, 1.5};
-  for (int i = 0; i < 4; ++i) u.seqs[i].logOdds = scores[i];
+  u.maps.logOdds.assign(std::begin(scores), std::end(scores));
   EXPECT_EQ(u.selSeqs(1), (std::vector<int>{1}));
   EXPECT_EQ(u.selSeqs(2), (std::vector<int>{1, 3}));
   EXPECT_EQ(u.selSeqs(3), (std::vector<int>{0, 1, 3}));
   EXPECT_EQ(u.selSeqs(4), (std::vector<int>{0, 1, 2, 3}));
   EXPECT_TRUE(u.selSeqs(0).empty());
   // The scores are left as they were.
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(u.seqs[i].logOdds, scores[i]);
+  EXPECT_EQ(u.maps.logOdds, std::vector<double>(std::begin(scores), std::end(scores)));
 }
 
 TEST(SeedSequenceChoice, TiesAndMinusInfinity) {
@@ -403,7 +461,7 @@ TEST(SeedSequenceChoice, TiesAndMinusInfinity) {
   Utilities& u = *r.store;
   const double minusInf = -std::numeric_limits<double>::infinity();
   const double scores[] = {minusInf, 1.0, 3.0, 1.0, minusInf, -50.0};
-  for (int i = 0; i < 6; ++i) u.seqs[i].logOdds = scores[i];
+  u.maps.logOdds.assign(std::begin(scores), std::end(scores));
   EXPECT_EQ(u.selSeqs(1), (std::vector<int>{2}));
   EXPECT_EQ(u.selSeqs(3), (std::vector<int>{1, 2, 3}));
   EXPECT_EQ(u.selSeqs(4), (std::vector<int>{1, 2, 3, 5}));
@@ -423,7 +481,7 @@ TEST(SeedSequenceChoice, SequenceWithoutValidWindowsRanksLast) {
   // has no valid window at all and must not be chosen before the others.
   auto store = testing_support::makeStore(">n1\nNNNNNNNN\n>ok\nACGTACGT\n>n2\nNNNNNNNNNN\n>ok2\nTTGACA\n", 6, 3,
                                           /*withScore=*/true);
-  EXPECT_EQ(store->seqs[1].logOdds, 0.0);
+  EXPECT_EQ(store->maps.logOdds[1], 0.0);
   EXPECT_EQ(store->selSeqs(2), (std::vector<int>{1, 3}));
 }
 
@@ -439,48 +497,48 @@ TEST(WordHelpers, ReverseComplement) {
   for (const Case& c : cases) {
     char dst[16];
     std::memset(dst, 'Z', sizeof dst);
-    Utilities::RevComp(c.src, dst);
+    reference::RevComp(c.src, dst);
     EXPECT_STREQ(dst, c.rc) << c.src;
     EXPECT_EQ(dst[std::strlen(c.src) + 1], 'Z') << "wrote past the terminating NUL";
-    EXPECT_EQ(Utilities::RevComp(std::string(c.src)), c.rc) << c.src;
+    EXPECT_EQ(words::reverseComplement(std::string(c.src)), c.rc) << c.src;
   }
 }
 
 TEST(WordHelpers, ValidityLooksOnlyForUpperCaseN) {
-  EXPECT_TRUE(Utilities::validateKmer("ACGTAC", 6));
-  EXPECT_FALSE(Utilities::validateKmer("ACGNAC", 6));
-  EXPECT_TRUE(Utilities::validateKmer("ACGNAC", 3));  // only the first n letters
-  EXPECT_FALSE(Utilities::validateKmer("NCGTAC", 1));
-  EXPECT_TRUE(Utilities::validateKmer("acgnac", 6));
-  EXPECT_TRUE(Utilities::validateKmer("XYZ-*R", 6));
-  EXPECT_TRUE(Utilities::validateKmer("N", 0));
+  EXPECT_TRUE(SequenceSet::validateKmer("ACGTAC", 6));
+  EXPECT_FALSE(SequenceSet::validateKmer("ACGNAC", 6));
+  EXPECT_TRUE(SequenceSet::validateKmer("ACGNAC", 3));  // only the first n letters
+  EXPECT_FALSE(SequenceSet::validateKmer("NCGTAC", 1));
+  EXPECT_TRUE(SequenceSet::validateKmer("acgnac", 6));
+  EXPECT_TRUE(SequenceSet::validateKmer("XYZ-*R", 6));
+  EXPECT_TRUE(SequenceSet::validateKmer("N", 0));
 }
 
 TEST(WordHelpers, NoNewLineCutsAtTheFirstLineFeed) {
   char a[] = "abc\ndef\n";
-  Utilities::noNewLine(a);
+  reference::noNewLine(a);
   EXPECT_STREQ(a, "abc");
   char b[] = "abc";
-  Utilities::noNewLine(b);
+  reference::noNewLine(b);
   EXPECT_STREQ(b, "abc");
   char c[] = "\n";
-  Utilities::noNewLine(c);
+  reference::noNewLine(c);
   EXPECT_STREQ(c, "");
   char d[] = "x\r\n";
-  Utilities::noNewLine(d);
+  reference::noNewLine(d);
   EXPECT_STREQ(d, "x\r");
 }
 
 TEST(WordHelpers, NucleotideCodes) {
-  EXPECT_EQ(char2num('A'), 0);
-  EXPECT_EQ(char2num('a'), 0);
-  EXPECT_EQ(char2num('C'), 1);
-  EXPECT_EQ(char2num('c'), 1);
-  EXPECT_EQ(char2num('G'), 2);
-  EXPECT_EQ(char2num('g'), 2);
-  EXPECT_EQ(char2num('T'), 3);
-  EXPECT_EQ(char2num('t'), 3);
-  for (char other : {'N', 'n', 'U', 'X', '-', '0', ' ', '\0'}) EXPECT_EQ(char2num(other), 0) << other;
+  EXPECT_EQ(words::markovCode('A'), 0);
+  EXPECT_EQ(words::markovCode('a'), 0);
+  EXPECT_EQ(words::markovCode('C'), 1);
+  EXPECT_EQ(words::markovCode('c'), 1);
+  EXPECT_EQ(words::markovCode('G'), 2);
+  EXPECT_EQ(words::markovCode('g'), 2);
+  EXPECT_EQ(words::markovCode('T'), 3);
+  EXPECT_EQ(words::markovCode('t'), 3);
+  for (char other : {'N', 'n', 'U', 'X', '-', '0', ' ', '\0'}) EXPECT_EQ(words::markovCode(other), 0) << other;
 
   EXPECT_EQ(string2num("ACGT"), 27);
   EXPECT_EQ(string2num("acgt"), 27);
@@ -498,8 +556,7 @@ TEST(WordHelpers, NucleotideCodes) {
 // ------------------------------------------------------------ site record
 
 TEST(SiteRecord, CopySegmentCutsWordsToK) {
-  K = 8;
-  L_mer site;
+  reference::L_mer site;
   std::strcpy(site.kmer, "ACGTACGTAAAA");
   std::strcpy(site.rcKmer, "TTTTACGTACGT");
   site.pos = 17;
@@ -507,7 +564,7 @@ TEST(SiteRecord, CopySegmentCutsWordsToK) {
   site.score = -2.25;
   site.strand = false;
   site.matIdx = 9;
-  const L_mer copy = copySegment(site);
+  const reference::L_mer copy = reference::copySegment(site, 8);
   EXPECT_STREQ(copy.kmer, "ACGTACGT");
   EXPECT_STREQ(copy.rcKmer, "TTTTACGT");
   EXPECT_EQ(copy.pos, 17);
@@ -523,7 +580,7 @@ TEST(SiteRecord, CopySegmentCutsWordsToK) {
   // Words of exactly K letters are kept; shorter ones stay as they are.
   std::strcpy(site.kmer, "GGGGCCCC");
   std::strcpy(site.rcKmer, "GGG");
-  const L_mer exact = copySegment(site);
+  const reference::L_mer exact = reference::copySegment(site, 8);
   EXPECT_STREQ(exact.kmer, "GGGGCCCC");
   EXPECT_STREQ(exact.rcKmer, "GGG");
 }
@@ -562,21 +619,22 @@ TEST(SiteRecord, ReverseStrandSiteUsesForwardPosition) {
   Loaded r = load(">s\n" + seq + "\n", 8);
   const seqRecord& rec = r.store->seqs[0];
   ASSERT_EQ(rec.len, 20);
-  const Site rev = r.store->siteAt(0, 0, false);
+  const Site rev = r.store->seqs.siteAt(0, 0, false);
   EXPECT_EQ(rev.pos, 12);
   EXPECT_FALSE(rev.strand);
   EXPECT_STREQ(rev.text, "TCGTAAAA");  // reverse complement of TTTTACGA
   EXPECT_EQ(rec.revSeq.substr(0, 8), "TCGTAAAA");
-  const Site fwd = r.store->siteAt(0, 12, true);
+  const Site fwd = r.store->seqs.siteAt(0, 12, true);
   EXPECT_EQ(fwd.pos, 12);
   EXPECT_STREQ(fwd.text, "TTTTACGA");
 
   // The window record at forward position 12 carries both words.
-  const L_mer* w = r.store->GetInput(12);
+  reference::InputCursor cursor(r.store->seqs);
+  const reference::L_mer* w = cursor.GetInput(12);
   ASSERT_NE(w, nullptr);
   EXPECT_STREQ(w->kmer, "TTTTACGA");
   EXPECT_STREQ(w->rcKmer, "TCGTAAAA");
-  L_mer site = *w;
+  reference::L_mer site = *w;
   site.strand = false;
   EXPECT_STREQ(site.text(), "TCGTAAAA");
 }

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "fuzz/entry_points.h"
-#include "support.h"
 
 namespace {
 
@@ -44,28 +43,7 @@ std::vector<std::uint8_t> readBytes(const fs::path& path) {
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The entry points set the run-wide globals; other tests expect them as they were.
-class SavedGlobals {
- public:
-  ~SavedGlobals() {
-    K = k_;
-    MIN_COMPLEXITY = minComplexity_;
-    forwardOnly = forwardOnly_;
-    scoring_method = scoringMethod_;
-    numThreads = numThreads_;
-  }
-
- private:
-  int k_ = K;
-  double minComplexity_ = MIN_COMPLEXITY;
-  bool forwardOnly_ = forwardOnly;
-  int scoringMethod_ = scoring_method;
-  int numThreads_ = numThreads;
-};
-
 fuzz_entry::Result replay(const std::string& target, const std::vector<std::uint8_t>& bytes) {
-  SavedGlobals saved;
-  testing_support::CapturedStdout quiet;
   if (target == "fasta") return fuzz_entry::fasta(bytes.data(), bytes.size());
   if (target == "markov") return fuzz_entry::markov(bytes.data(), bytes.size());
   if (target == "options") return fuzz_entry::commandLine(bytes.data(), bytes.size());

@@ -17,6 +17,7 @@
 #include "markov_builder.h"
 #include "markov_model.h"
 #include "support.h"
+#include "words.h"
 
 using markov_builder::WordCounts;
 using testing_support::TempFile;
@@ -65,7 +66,9 @@ WordCounts countsOfFasta(const std::string& fasta, int maxLength, bool bothStran
   return counts;
 }
 
-std::size_t indexOf(const std::string& word) { return static_cast<std::size_t>(string2num(word.c_str())); }
+std::size_t indexOf(const std::string& word) {
+  return static_cast<std::size_t>(words::numberOf(word.c_str(), static_cast<int>(word.size())));
+}
 
 // Every word of `length` letters has the count `expected` gives it, 0 if absent.
 void expectCounts(const WordCounts& counts, int length, const std::map<std::string, std::uint64_t>& expected) {

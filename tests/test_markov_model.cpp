@@ -75,18 +75,16 @@ struct LoadedStore {
 };
 
 LoadedStore loadFromFiles(const std::string& fasta, const std::string& bgText, const std::string& fgText, int k) {
-  resetGlobals(k);
   TempFile fa(fasta, ".fa"), bg(bgText), fg(fgText);
   LoadedStore loaded;
-  loaded.util = std::make_unique<Utilities>(k);
-  loaded.util->OpenFiles(fa.path().c_str(), bg.path().c_str(), fg.path().c_str());
-  loaded.util->MaskingLow(true);
-  CapturedStdout out;
+  CollectedProgress progress;
+  loaded.util = std::make_unique<Utilities>(k, false, 1, progress.sink());
+  loaded.util->OpenFiles(fa.path(), bg.path(), fg.path());
   loaded.util->LoadSeqs();
   loaded.util->CountDP();
   loaded.util->GetBackground();
   loaded.util->GetForeground();
-  loaded.console = out.text();
+  loaded.console = progress.text();
   return loaded;
 }
 
@@ -99,13 +97,10 @@ struct Refusal {
 };
 
 Refusal refusalOfModels(const std::string& bgText, const std::string& fgText) {
-  resetGlobals(6);
   TempFile fa(">s\nACGTACGTAC\n", ".fa"), bg(bgText), fg(fgText);
   Refusal r{"", bg.path(), fg.path()};
-  Utilities util(6);
-  util.OpenFiles(fa.path().c_str(), bg.path().c_str(), fg.path().c_str());
-  util.MaskingLow(true);
-  CapturedStdout out;
+  Utilities util(6, false, 1);
+  util.OpenFiles(fa.path(), bg.path(), fg.path());
   try {
     util.LoadSeqs();
     util.CountDP();
@@ -145,7 +140,7 @@ bool namesWord(std::string message, const std::string& word, const std::string& 
 
 TEST(MarkovLoading, FullModelOfLengthsOneToEightGivesOrderEightAndEveryEntryAtItsIndex) {
   LoadedStore s = loadFromFiles(">s\nACGTACGTAC\n", fullBackground(), fullForeground(), 6);
-  const Utilities& u = *s.util;
+  const BackgroundModel& u = s.util->models;
   EXPECT_EQ(u.markovOrder, 8);
   for (int n = 1; n <= MAX_MARKOV; ++n) {
     ASSERT_EQ(u.bmarkov[n].size(), std::size_t{1} << (2 * n)) << "table " << n;
@@ -174,7 +169,7 @@ TEST(MarkovLoading, EntriesInAnyOrderLandAtTheirIndex) {
   const long order2[] = {7, 1, 15, 0, 9, 4, 12, 2, 14, 3, 8, 5, 11, 6, 13, 10};
   for (long idx : order2) text += entry(idx, wordOf(2, idx), idx == 1 ? 0.75 : bgValue(2, idx));
   LoadedStore s = loadFromFiles(">s\nACGTACGTAC\n", text, text, 6);
-  const Utilities& u = *s.util;
+  const BackgroundModel& u = s.util->models;
   EXPECT_EQ(u.markovOrder, 2);
   EXPECT_EQ(u.bmarkov[2][1], 0.75f);  // AC = 0*4 + 1
   EXPECT_EQ(u.bmarkov[2][4], asFloat(bgValue(2, 4)));  // CA = 1*4 + 0, not AC
@@ -194,31 +189,34 @@ TEST(MarkovLoading, OrderComesFromTheLastLineEvenAfterLongerWords) {
   text += entry(indexOf("TTTTTTTT"), "TTTTTTTT", 0.9);
   text += allWords(6, bgValue);
   LoadedStore s = loadFromFiles(">s\nACGTTGCA\n", text, modelUpTo(6, fgValue), 7);
-  const Utilities& u = *s.util;
+  const BackgroundModel& u = s.util->models;
+  const SequenceSet& seqs = s.util->seqs;
   EXPECT_EQ(u.markovOrder, 6);
   // Window ACGTTGC (7 letters): tables 1 to 6, then the 6-letter context CGTTGC.
   auto T = [](const std::string& w) { return static_cast<double>(asFloat(bgValue(static_cast<int>(w.size()), indexOf(w)))); };
   const double expected = T("A") * T("AC") * T("ACG") * T("ACGT") * T("ACGTT") * T("ACGTTG") * T("CGTTGC");
-  EXPECT_DOUBLE_EQ(u.probKmerGivenBack(0, 0, true, 7), expected);
+  EXPECT_DOUBLE_EQ(u.probKmerGivenBack(seqs[0], 0, true, 7), expected);
 }
 
 TEST(MarkovLoading, ShortWindowUsesOnlyTheTablesUpToItsLength) {
   // Sequence CAGTTACGTTGCAA; the window CAG at 0 is shorter than markovOrder 8.
   LoadedStore s = loadFromFiles(">s\nCAGTTACGTTGCAA\n", fullBackground(), fullForeground(), 6);
-  const Utilities& u = *s.util;
+  const BackgroundModel& u = s.util->models;
+  const SequenceSet& seqs = s.util->seqs;
   // T1[C] x T2[CA] x T3[CAG]: C = 1, CA = 1*4 + 0 = 4, CAG = 1*16 + 0*4 + 2 = 18.
   const double back = static_cast<double>(asFloat(bgValue(1, 1))) * asFloat(bgValue(2, 4)) * asFloat(bgValue(3, 18));
   const double fore = static_cast<double>(asFloat(fgValue(1, 1))) * asFloat(fgValue(2, 4)) * asFloat(fgValue(3, 18));
-  EXPECT_DOUBLE_EQ(u.probKmerGivenBack(0, 0, true, 3), back);
-  EXPECT_DOUBLE_EQ(u.probKmerGivenFore(0, 0, true, 3), fore);
+  EXPECT_DOUBLE_EQ(u.probKmerGivenBack(seqs[0], 0, true, 3), back);
+  EXPECT_DOUBLE_EQ(u.probKmerGivenFore(seqs[0], 0, true, 3), fore);
 }
 
 TEST(MarkovLoading, TenLetterWindowUnderOrderEightHasTenFactors) {
   // The forward window at 4 of CAGTTACGTTGCAA is TACGTTGCAA; revSeq is
   // TTGCAACGTAACTG, whose window at 0 is TTGCAACGTA.
   LoadedStore s = loadFromFiles(">s\nCAGTTACGTTGCAA\n", fullBackground(), fullForeground(), 10);
-  const Utilities& u = *s.util;
-  ASSERT_EQ(u.seqs[0].revSeq, "TTGCAACGTAACTG");
+  const BackgroundModel& u = s.util->models;
+  const SequenceSet& seqs = s.util->seqs;
+  ASSERT_EQ(seqs[0].revSeq, "TTGCAACGTAACTG");
   auto chain = [](const std::string& x, double (*value)(int, long)) {
     auto T = [value](const std::string& w) {
       return static_cast<double>(asFloat(value(static_cast<int>(w.size()), indexOf(w))));
@@ -227,20 +225,21 @@ TEST(MarkovLoading, TenLetterWindowUnderOrderEightHasTenFactors) {
     return T(x.substr(0, 1)) * T(x.substr(0, 2)) * T(x.substr(0, 3)) * T(x.substr(0, 4)) * T(x.substr(0, 5)) *
            T(x.substr(0, 6)) * T(x.substr(0, 7)) * T(x.substr(0, 8)) * T(x.substr(1, 8)) * T(x.substr(2, 8));
   };
-  EXPECT_DOUBLE_EQ(u.probKmerGivenBack(4, 0, true, 10), chain("TACGTTGCAA", bgValue));
-  EXPECT_DOUBLE_EQ(u.probKmerGivenFore(4, 0, true, 10), chain("TACGTTGCAA", fgValue));
-  EXPECT_DOUBLE_EQ(u.probKmerGivenBack(0, 0, false, 10), chain("TTGCAACGTA", bgValue));
+  EXPECT_DOUBLE_EQ(u.probKmerGivenBack(seqs[0], 4, true, 10), chain("TACGTTGCAA", bgValue));
+  EXPECT_DOUBLE_EQ(u.probKmerGivenFore(seqs[0], 4, true, 10), chain("TACGTTGCAA", fgValue));
+  EXPECT_DOUBLE_EQ(u.probKmerGivenBack(seqs[0], 0, false, 10), chain("TTGCAACGTA", bgValue));
 }
 
 TEST(MarkovLoading, ForegroundKeepsTheBackgroundOrder) {
   // Background of order 6, foreground of order 8: the order stays 6 and the
   // foreground chain also uses 6-letter contexts.
   LoadedStore s = loadFromFiles(">s\nACGTTGCA\n", modelUpTo(6, bgValue), fullForeground(), 7);
-  const Utilities& u = *s.util;
+  const BackgroundModel& u = s.util->models;
+  const SequenceSet& seqs = s.util->seqs;
   EXPECT_EQ(u.markovOrder, 6);
   auto T = [](const std::string& w) { return static_cast<double>(asFloat(fgValue(static_cast<int>(w.size()), indexOf(w)))); };
   const double expected = T("A") * T("AC") * T("ACG") * T("ACGT") * T("ACGTT") * T("ACGTTG") * T("CGTTGC");
-  EXPECT_DOUBLE_EQ(u.probKmerGivenFore(0, 0, true, 7), expected);
+  EXPECT_DOUBLE_EQ(u.probKmerGivenFore(seqs[0], 0, true, 7), expected);
 }
 
 // ---------------------------------------------------------------- refusals
@@ -417,7 +416,6 @@ TEST(MarkovLoading, RunStopsWithStatusOneOnABrokenModel) {
     status = runZelkova(9, argv);
     console = out.text();
   }
-  resetGlobals(6);
   EXPECT_EQ(status, 1);
   EXPECT_NE(console.find(bg.path()), std::string::npos) << console;
   EXPECT_NE(console.find("line 5"), std::string::npos) << console;

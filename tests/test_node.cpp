@@ -5,13 +5,16 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "node.h"
+#include "reference.h"
 #include "support.h"
 
 using namespace testing_support;
+using reference::L_mer;
 
 namespace {
 
@@ -20,7 +23,7 @@ namespace {
 L_mer makeSite(const char* fwd, int seqIdx = 0, int pos = 0, bool strand = true) {
   L_mer m;
   std::strcpy(m.kmer, fwd);
-  Utilities::RevComp(fwd, m.rcKmer);
+  reference::RevComp(fwd, m.rcKmer);
   m.seqIdx = seqIdx;
   m.pos = pos;
   m.strand = strand;
@@ -28,7 +31,7 @@ L_mer makeSite(const char* fwd, int seqIdx = 0, int pos = 0, bool strand = true)
 }
 
 void addSites(node& n, const std::vector<L_mer>& sites) {
-  for (const L_mer& s : sites) n.add_kmer(&s);
+  for (const L_mer& s : sites) reference::add_kmer(n, &s);
 }
 
 std::vector<std::string> textsOf(const node& n) {
@@ -65,30 +68,30 @@ double columnIndex(const double p[4]) {
 // ---------------------------------------------------------------- site list
 
 TEST(NodeSites, NewestSiteComesFirstAndEachSiteIsAPrivateCopy) {
-  resetGlobals(6);
-  node n;
+  const MotifContext six = motifContext(6);
+  node n(six);
   L_mer first = makeSite("AAAAAA", 0, 1), second = makeSite("CCCCCC", 0, 2), third = makeSite("GGGGGG", 0, 3);
-  n.add_kmer(&first);
-  n.add_kmer(&second);
-  n.add_kmer(&third);
+  reference::add_kmer(n, &first);
+  reference::add_kmer(n, &second);
+  reference::add_kmer(n, &third);
   std::strcpy(first.kmer, "TTTTTT");  // the motif keeps its own copy
   EXPECT_EQ(n.getHitCount(), 3);
   EXPECT_EQ(textsOf(n), (std::vector<std::string>{"GGGGGG", "CCCCCC", "AAAAAA"}));
   std::vector<int> positions;
   for (const Site& s : n.get_hits()) positions.push_back(s.pos);
   EXPECT_EQ(positions, (std::vector<int>{3, 2, 1}));
-  n.removeHits();
+  reference::removeHits(n);
   EXPECT_EQ(n.getHitCount(), 0);
   EXPECT_TRUE(n.get_hits().empty());
 }
 
 TEST(NodeSites, SiteTextIsTheWordOfItsStrandCutToK) {
-  resetGlobals(6);
-  node n;
+  const MotifContext six = motifContext(6);
+  node n(six);
   L_mer longWord = makeSite("ACGTACGTAC", 2, 7, true);  // 10 letters, K = 6
   L_mer reverse = makeSite("AACCGT", 1, 0, false);      // text ACGGTT
-  n.add_kmer(&longWord);
-  n.add_kmer(&reverse);
+  reference::add_kmer(n, &longWord);
+  reference::add_kmer(n, &reverse);
   EXPECT_EQ(textsOf(n), (std::vector<std::string>{"ACGGTT", "ACGTAC"}));
   const Site& r = *n.get_hits().begin();
   EXPECT_FALSE(r.strand);
@@ -99,11 +102,10 @@ TEST(NodeSites, SiteTextIsTheWordOfItsStrandCutToK) {
 // ---------------------------------------------------------------- matrices
 
 TEST(NodeMatrices, MotifWithoutSitesIsAllZero) {
-  resetGlobals(6);
   auto u = makeStore(">s\nACGTACGT\n", 6);
-  node n;
-  n.computeInformation(u.get());
-  n.computeMAP(u.get());
+  node n(u->motifContext());
+  n.computeInformation();
+  n.computeMAP();
   EXPECT_EQ(n.getHitCount(), 0);
   EXPECT_EQ(n.getInfo(), 0.0);
   EXPECT_EQ(n.getEntropy(), 0.0);
@@ -128,16 +130,16 @@ TEST(NodeMatrices, TenIdenticalSitesGivePseudoCountsOfOneQuarter) {
   // ACGTACGT ten times, K = 8: every base occurs 20 times, so every
   // pseudo-count is (20 + 0.25) / (10 x 8 + 1) = 20.25 / 81 = 0.25 and a column
   // holds (10 + 0.25) / 11 for the site's letter and 0.25 / 11 for the others.
-  resetGlobals(8);
   auto u = makeStore(">s\nACGTACGTAC\n", 8);
   const double q[4] = {0.1, 0.2, 0.3, 0.4};
-  for (int b = 0; b < 4; ++b) u->bmarkov[1][b] = static_cast<float>(q[b]);
-  node n;
+  for (int b = 0; b < 4; ++b) u->models.bmarkov[1][b] = static_cast<float>(q[b]);
+  u->computebgmap(false);  // the motifs of a store read the base background mapped last
+  node n(u->motifContext());
   for (int i = 0; i < 10; ++i) {
     L_mer s = makeSite("ACGTACGT", 0, 0);
-    n.add_kmer(&s);
+    reference::add_kmer(n, &s);
   }
-  n.computeInformation(u.get());
+  n.computeInformation();
   const double hit = 10.25 / 11, miss = 0.25 / 11;
   double info = 0, entropy = 0;
   for (int i = 0; i < 8; ++i) {
@@ -165,12 +167,11 @@ TEST(NodeMatrices, OneSiteGivesItsLetterHalfAndTheBoundsKAndZero) {
   // AACGTTTT, K = 8: totals A 2, C 1, G 1, T 4; pseudo = (total + 0.25) / 9:
   // A 0.25, C 1.25/9, G 1.25/9, T 4.25/9. A column holds (1 + pseudo) / 2 for
   // the site's letter and pseudo / 2 for the others.
-  resetGlobals(8);
   auto u = makeStore(">s\nACGTACGTAC\n", 8);
-  node n;
+  node n(u->motifContext());
   L_mer s = makeSite("AACGTTTT");
-  n.add_kmer(&s);
-  n.computeInformation(u.get());
+  reference::add_kmer(n, &s);
+  n.computeInformation();
   EXPECT_EQ(n.rawFMatrix[0][0], 1.0);
   EXPECT_EQ(n.rawFMatrix[1][0], 0.0);
   EXPECT_NEAR(n.posFMatrix[0][0], 0.625, 1e-15);            // (1 + 0.25) / 2
@@ -184,11 +185,10 @@ TEST(NodeMatrices, OneSiteGivesItsLetterHalfAndTheBoundsKAndZero) {
 }
 
 TEST(NodeMatrices, PseudoCountsComeFromTheCompositionOfAllSites) {
-  resetGlobals(6);
   auto u = makeStore(kThreeSiteFasta, 6);
-  node n;
+  node n(u->motifContext());
   addThreeSites(n);
-  n.computeInformation(u.get());
+  n.computeInformation();
   double entropy = 0, info = 0;
   for (int i = 0; i < 6; ++i) {
     for (int b = 0; b < 4; ++b) {
@@ -208,13 +208,12 @@ TEST(NodeMatrices, PseudoCountsComeFromTheCompositionOfAllSites) {
 }
 
 TEST(NodeMatrices, LowerCaseSiteLettersCountLikeUpperCase) {
-  resetGlobals(6);
   auto u = makeStore(kThreeSiteFasta, 6);
-  node upper, lower;
+  node upper(u->motifContext()), lower(u->motifContext());
   addSites(upper, {makeSite("ACGTAC"), makeSite("TTGCAA")});
   addSites(lower, {makeSite("acgtac"), makeSite("TtgCaa")});
-  upper.computeInformation(u.get());
-  lower.computeInformation(u.get());
+  upper.computeInformation();
+  lower.computeInformation();
   for (int b = 0; b < 4; ++b) {
     for (int i = 0; i < 6; ++i) {
       EXPECT_EQ(lower.posCMatrix[b][i], upper.posCMatrix[b][i]);
@@ -226,7 +225,6 @@ TEST(NodeMatrices, LowerCaseSiteLettersCountLikeUpperCase) {
 }
 
 TEST(NodeMatrices, InvalidSiteLetterStopsWithItsCodeAndTheMotifLength) {
-  resetGlobals(8);
   auto u = makeStore(">s\nACGTACGTAC\n", 8);
   struct Case {
     const char* word;
@@ -239,23 +237,22 @@ TEST(NodeMatrices, InvalidSiteLetterStopsWithItsCodeAndTheMotifLength) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.word);
-    node n;
+    node n(u->motifContext());
     L_mer good = makeSite("ACGTACGT"), bad = makeSite(c.word);
-    n.add_kmer(&good);
-    n.add_kmer(&bad);
+    reference::add_kmer(n, &good);
+    reference::add_kmer(n, &bad);
     try {
-      n.computeInformation(u.get());
+      n.computeInformation();
       ADD_FAILURE() << "no stop";
     } catch (const FatalError& stop) {
       EXPECT_STREQ(stop.what(), c.message);
     }
   }
   // The number after the full stop is the motif length.
-  resetGlobals(6);
   auto v = makeStore(">s\nACGTACGTAC\n", 6);
-  node n;
+  node n(v->motifContext());
   L_mer bad = makeSite("NCGTAC");
-  n.add_kmer(&bad);
+  reference::add_kmer(n, &bad);
   try {
     n.updateCount();
     ADD_FAILURE() << "no stop";
@@ -265,12 +262,11 @@ TEST(NodeMatrices, InvalidSiteLetterStopsWithItsCodeAndTheMotifLength) {
 }
 
 TEST(NodeMatrices, EmptiedMotifKeepsItsFrequenciesThroughComputeInformation) {
-  resetGlobals(6);
   auto u = makeStore(kThreeSiteFasta, 6);
-  node n;
+  node n(u->motifContext());
   addThreeSites(n);
-  n.computeInformation(u.get());
-  n.computeMAP(u.get());
+  n.computeInformation();
+  n.computeMAP();
   n.MatInd();
   n.motifConsensus();
   node before = n;
@@ -299,7 +295,7 @@ TEST(NodeMatrices, EmptiedMotifKeepsItsFrequenciesThroughComputeInformation) {
   // no frequency matrix and no bound.
   n.info = 1.5;
   n.entropy = -2.5;
-  n.computeInformation(u.get());
+  n.computeInformation();
   EXPECT_EQ(n.getInfo(), 0.0);
   EXPECT_EQ(n.getEntropy(), 0.0);
   for (int b = 0; b < 4; ++b) {
@@ -312,31 +308,30 @@ TEST(NodeMatrices, EmptiedMotifKeepsItsFrequenciesThroughComputeInformation) {
   EXPECT_EQ(n.maxMisScore, before.maxMisScore);
   EXPECT_EQ(n.minMisScore, before.minMisScore);
   // An empty motif's MAP score is 0, whatever it was.
-  n.computeMAP(u.get());
+  n.computeMAP();
   EXPECT_EQ(n.getMAP(), 0.0);
 }
 
 // ---------------------------------------------------------------- motif scores
 
 TEST(NodeScores, MapScoreUsesEachSiteBackgroundOnItsOwnStrand) {
-  resetGlobals(6);
   auto u = makeStore(kThreeSiteFasta, 6);
   // A background with a different value for every word (order 3), so that
   // every window has its own map value.
   for (int n = 1; n <= 3; ++n)
-    for (std::size_t idx = 0; idx < u->bmarkov[n].size(); ++idx)
-      u->bmarkov[n][idx] = static_cast<float>((idx + 1.0) / (2.0 * u->bmarkov[n].size()) + n / 16.0);
+    for (std::size_t idx = 0; idx < u->models.bmarkov[n].size(); ++idx)
+      u->models.bmarkov[n][idx] = static_cast<float>((idx + 1.0) / (2.0 * u->models.bmarkov[n].size()) + n / 16.0);
   u->computebgmap(false);
-  node n;
+  node n(u->motifContext());
   addThreeSites(n);
-  n.computeInformation(u.get());
-  n.computeMAP(u.get());
-  const seqRecord& a = u->seqs[0];
-  const seqRecord& b = u->seqs[1];
+  n.computeInformation();
+  n.computeMAP();
+  const std::vector<float>& a = u->maps.forward[0];
+  const std::vector<float>& b = u->maps.forward[1];
   // ACGTAC forward at 0 of seqA; ACGTTC forward at 2 of seqB; ACGTAA reverse,
-  // pos 0 of seqB: bgMapRev[10 - 6 - 0].
-  const double S = static_cast<double>(a.bgMap[0]) + b.bgMap[2] + b.bgMapRev[4];
-  ASSERT_NE(a.bgMap[0], b.bgMap[2]);
+  // pos 0 of seqB: the reverse map at 10 - 6 - 0.
+  const double S = static_cast<double>(a[0]) + b[2] + u->maps.reverse[1][4];
+  ASSERT_NE(a[0], b[2]);
   double entropy = 0;
   for (int i = 0; i < 6; ++i)
     for (int k = 0; k < 4; ++k) entropy += threeSiteFreq(k, i) * std::log(threeSiteFreq(k, i));
@@ -345,20 +340,23 @@ TEST(NodeScores, MapScoreUsesEachSiteBackgroundOnItsOwnStrand) {
 
 TEST(NodeScores, OneSiteMapScoreIsASignedZero) {
   // (ln 1 / L) x (entropy - S/N) is a zero carrying the sign of the second factor.
-  resetGlobals(6);
-  node n;
-  L_mer s = makeSite("ACGTAC", 0, 0);
-  n.add_kmer(&s);
+  const auto oneSiteMotif = [](const Utilities& u) {
+    node n(u.motifContext());
+    L_mer s = makeSite("ACGTAC", 0, 0);
+    reference::add_kmer(n, &s);
+    n.computeInformation();
+    return n;
+  };
   char printed[32];
 
   // Background 0.9 for every word: S = 6 ln 0.9 = -0.63, above the entropy
   // (about -6.2), so the factor is negative and the score is minus zero.
   auto high = makeStore(">s\nACGTACGT\n", 6);
-  for (int k = 1; k <= MAX_MARKOV; ++k) std::fill(high->bmarkov[k].begin(), high->bmarkov[k].end(), 0.9f);
+  for (int k = 1; k <= MAX_MARKOV; ++k) std::fill(high->models.bmarkov[k].begin(), high->models.bmarkov[k].end(), 0.9f);
   high->computebgmap(false);
-  n.computeInformation(high.get());
-  ASSERT_LT(n.getEntropy() - high->seqs[0].bgMap[0], 0.0);
-  n.computeMAP(high.get());
+  node n = oneSiteMotif(*high);
+  ASSERT_LT(n.getEntropy() - high->maps.at(0, 0), 0.0);
+  n.computeMAP();
   EXPECT_EQ(n.getMAP(), 0.0);
   EXPECT_TRUE(std::signbit(n.getMAP()));
   std::snprintf(printed, sizeof printed, "%.6lf", n.getMAP());
@@ -366,25 +364,24 @@ TEST(NodeScores, OneSiteMapScoreIsASignedZero) {
 
   // Uniform background: S = 6 ln 0.25 = -8.3, below the entropy: plus zero.
   auto uniform = makeStore(">s\nACGTACGT\n", 6);
-  n.computeInformation(uniform.get());
-  ASSERT_GT(n.getEntropy() - uniform->seqs[0].bgMap[0], 0.0);
-  n.computeMAP(uniform.get());
-  EXPECT_EQ(n.getMAP(), 0.0);
-  EXPECT_FALSE(std::signbit(n.getMAP()));
+  node m = oneSiteMotif(*uniform);
+  ASSERT_GT(m.getEntropy() - uniform->maps.at(0, 0), 0.0);
+  m.computeMAP();
+  EXPECT_EQ(m.getMAP(), 0.0);
+  EXPECT_FALSE(std::signbit(m.getMAP()));
 }
 
 TEST(NodeScores, StatScoreAveragesTheSurpriseScoreOfEachSiteText) {
   // Exact surprise scores (m = 0, L = 6 <= order 6): ln(F / (bigL x B)) with
   // bigL = 8 + 10 = 18 and B = 0.25. The reverse-strand site scores its own text
   // ACGTAA, not the forward word TTACGT.
-  resetGlobals(6);
   auto u = makeStore(kThreeSiteFasta, 6, 6);
-  u->fmarkov[6][433] = 0.5f;    // ACGTAC = 256 + 2*64 + 3*16 + 0*4 + 1
-  u->fmarkov[6][445] = 0.25f;   // ACGTTC = 256 + 128 + 48 + 3*4 + 1
-  u->fmarkov[6][432] = 0.125f;  // ACGTAA = 256 + 128 + 48
-  node n;
+  u->models.fmarkov[6][433] = 0.5f;    // ACGTAC = 256 + 2*64 + 3*16 + 0*4 + 1
+  u->models.fmarkov[6][445] = 0.25f;   // ACGTTC = 256 + 128 + 48 + 3*4 + 1
+  u->models.fmarkov[6][432] = 0.125f;  // ACGTAA = 256 + 128 + 48
+  node n(u->motifContext());
   addThreeSites(n);
-  n.computeStatScore(u.get(), 0);
+  n.computeStatScore(u->surprise, 0);
   const double expected = (std::log(0.5 / 4.5) + std::log(0.25 / 4.5) + std::log(0.125 / 4.5)) / 3;
   EXPECT_NEAR(n.getStatScore(), expected, 1e-12);
 }
@@ -392,11 +389,10 @@ TEST(NodeScores, StatScoreAveragesTheSurpriseScoreOfEachSiteText) {
 // ---------------------------------------------------------------- word scores
 
 TEST(NodeScores, MismatchScoreAndLikelihoodFoldCaseAndReadOtherLettersAsT) {
-  resetGlobals(6);
   auto u = makeStore(kThreeSiteFasta, 6);
-  node n;
+  node n(u->motifContext());
   addThreeSites(n);
-  n.computeInformation(u.get());
+  n.computeInformation();
   // Columns 5 and 6 of rawFMatrix: A 2/3, T 1/3 and C 2/3, A 1/3.
   EXPECT_NEAR(n.miSscore("ACGTAC"), 1.0 / 3 + 1.0 / 3, 1e-12);
   EXPECT_NEAR(n.miSscore("ACGTTC"), 2.0 / 3 + 1.0 / 3, 1e-12);
@@ -413,20 +409,19 @@ TEST(NodeScores, MismatchScoreAndLikelihoodFoldCaseAndReadOtherLettersAsT) {
 }
 
 TEST(NodeScores, NormalisedMismatchScoreRunsFromWorstWordToBestWord) {
-  resetGlobals(6);
   auto u = makeStore(kThreeSiteFasta, 6);
-  node n;
+  node n(u->motifContext());
   addThreeSites(n);
-  n.computeInformation(u.get());
+  n.computeInformation();
   // Bounds 6 and 2/3: (miSscore - 6) / (2/3 - 6).
   EXPECT_NEAR(n.miSscoreNorm("ACGTAC"), 1.0, 1e-6);   // most frequent letters
   EXPECT_NEAR(n.miSscoreNorm("CAAACG"), 0.0, 1e-6);   // least frequent, first base on ties
   EXPECT_NEAR(n.miSscoreNorm("ACGTTC"), 15.0 / 16, 1e-6);  // (1 - 6) / (2/3 - 6)
 
-  node one;
+  node one(u->motifContext());
   L_mer s = makeSite("ACGTAC");
-  one.add_kmer(&s);
-  one.computeInformation(u.get());
+  reference::add_kmer(one, &s);
+  one.computeInformation();
   // Bounds K = 6 and 0: (miSscore - 6) / (0 - 6).
   EXPECT_EQ(one.miSscoreNorm("ACGTAC"), 1.0);
   EXPECT_EQ(one.miSscoreNorm("CATGCA"), 0.0);
@@ -436,11 +431,10 @@ TEST(NodeScores, NormalisedMismatchScoreRunsFromWorstWordToBestWord) {
 TEST(NodeScores, EvenColumnsGiveTheLnFiveIndexAndAZeroNormalisedScore) {
   // AAAAAA, CCCCCC, GGGGGG, TTTTTT: every pseudo-count (6 + 0.25) / 25 = 0.25,
   // every frequency (1 + 0.25) / 5 = 0.25, every rawFMatrix entry 0.25.
-  resetGlobals(6);
   auto u = makeStore(kThreeSiteFasta, 6);
-  node n;
+  node n(u->motifContext());
   addSites(n, {makeSite("AAAAAA"), makeSite("CCCCCC"), makeSite("GGGGGG"), makeSite("TTTTTT")});
-  n.computeInformation(u.get());
+  n.computeInformation();
   n.MatInd();
   const double index = 100 * (std::log(5.0) - std::log(4.0)) / std::log(5.0);  // about 13.86
   for (int i = 0; i < 6; ++i) EXPECT_NEAR(n.consIndex[i], index, 1e-12) << i;
@@ -453,11 +447,10 @@ TEST(NodeScores, EvenColumnsGiveTheLnFiveIndexAndAZeroNormalisedScore) {
 }
 
 TEST(NodeScores, MatrixSimilarityCountsOnlyUpperCaseBases) {
-  resetGlobals(6);
   auto u = makeStore(kThreeSiteFasta, 6);
-  node n;
+  node n(u->motifContext());
   addThreeSites(n);
-  n.computeInformation(u.get());
+  n.computeInformation();
   n.MatInd();
   double numerators[6], maxMat = 0;
   for (int i = 0; i < 6; ++i) {
@@ -481,28 +474,52 @@ TEST(NodeScores, MatrixSimilarityCountsOnlyUpperCaseBases) {
   EXPECT_EQ(n.MatInspector("acgtac"), 0.0);
 }
 
-TEST(NodeScores, MatchOneComparesLettersExactlyWithinTheDistance) {
-  resetGlobals(6);
-  node n;
-  EXPECT_FALSE(n.matchOne("ACGTAC", 0));  // no sites
-  EXPECT_FALSE(n.matchOne("ACGTAC", 6));
-  addThreeSites(n);  // ACGTAA, ACGTTC, ACGTAC
-  EXPECT_TRUE(n.matchOne("ACGTTC", 0));
-  EXPECT_TRUE(n.matchOne("ACGTAC", 0));
-  EXPECT_FALSE(n.matchOne("ACGTTT", 0));
-  EXPECT_TRUE(n.matchOne("ACGTTT", 1));
-  EXPECT_FALSE(n.matchOne("acgtac", 0));  // case counts
-  EXPECT_FALSE(n.matchOne("acgtac", 5));
-  EXPECT_TRUE(n.matchOne("acgtac", 6));
-  EXPECT_FALSE(n.matchOne("ACGTNN", 0));
-  EXPECT_TRUE(n.matchOne("ACGTNC", 1));
-  EXPECT_FALSE(n.matchOne("GGGGGG", 4));  // 5 letters off every site
-  EXPECT_TRUE(n.matchOne("GGGGGG", 5));
+// The bounds of the mismatch score are kept with the frequencies;
+// norm_mismatch is their literal definition. Motifs of every length with one
+// to many sites, lower-case letters among them, agree with it exactly.
+TEST(NodeMatrices, MismatchBoundsAgreeWithNormMismatch) {
+  std::mt19937 rng(97);
+  for (int trial = 0; trial < 200; ++trial) {
+    const MotifContext context = motifContext(MIN_MOTIF_LEN + trial % (MAX_MOTIF_LEN - MIN_MOTIF_LEN + 1));
+    node n(context);
+    const int sites = 1 + static_cast<int>(rng() % 25);
+    // Few distinct letters in some motifs, so columns of one letter occur too.
+    const unsigned alphabet = 1 + rng() % 8;
+    for (int k = 0; k < sites; ++k) {
+      std::string word;
+      for (int i = 0; i < context.K; ++i) word += "ACGTacgt"[rng() % alphabet];
+      const L_mer site = makeSite(word.c_str());
+      reference::add_kmer(n, &site);
+    }
+    n.computeInformation();
+    const std::pair<float, float> literal = reference::norm_mismatch(n);
+    EXPECT_EQ(n.maxMisScore, literal.first) << trial;
+    EXPECT_EQ(n.minMisScore, literal.second) << trial;
+  }
+}
 
-  node lower;
+TEST(NodeScores, MatchOneComparesLettersExactlyWithinTheDistance) {
+  const MotifContext six = motifContext(6);
+  node n(six);
+  EXPECT_FALSE(reference::matchOne(n, "ACGTAC", 0));  // no sites
+  EXPECT_FALSE(reference::matchOne(n, "ACGTAC", 6));
+  addThreeSites(n);  // ACGTAA, ACGTTC, ACGTAC
+  EXPECT_TRUE(reference::matchOne(n, "ACGTTC", 0));
+  EXPECT_TRUE(reference::matchOne(n, "ACGTAC", 0));
+  EXPECT_FALSE(reference::matchOne(n, "ACGTTT", 0));
+  EXPECT_TRUE(reference::matchOne(n, "ACGTTT", 1));
+  EXPECT_FALSE(reference::matchOne(n, "acgtac", 0));  // case counts
+  EXPECT_FALSE(reference::matchOne(n, "acgtac", 5));
+  EXPECT_TRUE(reference::matchOne(n, "acgtac", 6));
+  EXPECT_FALSE(reference::matchOne(n, "ACGTNN", 0));
+  EXPECT_TRUE(reference::matchOne(n, "ACGTNC", 1));
+  EXPECT_FALSE(reference::matchOne(n, "GGGGGG", 4));  // 5 letters off every site
+  EXPECT_TRUE(reference::matchOne(n, "GGGGGG", 5));
+
+  node lower(six);
   L_mer s = makeSite("acgtac");
-  lower.add_kmer(&s);
-  EXPECT_TRUE(lower.matchOne("acgtac", 0));
-  EXPECT_FALSE(lower.matchOne("ACGTAC", 0));
-  EXPECT_TRUE(lower.matchOne("acgtaC", 1));
+  reference::add_kmer(lower, &s);
+  EXPECT_TRUE(reference::matchOne(lower, "acgtac", 0));
+  EXPECT_FALSE(reference::matchOne(lower, "ACGTAC", 0));
+  EXPECT_TRUE(reference::matchOne(lower, "acgtaC", 1));
 }

@@ -1,4 +1,4 @@
-// The consensus words of a motif and its text block in the report.
+// The consensus words of a motif, its site lines and its block in the report.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -7,16 +7,19 @@
 #include <vector>
 
 #include "node.h"
+#include "reference.h"
+#include "report_writer.h"
 #include "support.h"
 
 using namespace testing_support;
+using reference::L_mer;
 
 namespace {
 
 L_mer makeSite(const char* fwd, int seqIdx, int pos, bool strand) {
   L_mer m;
   std::strcpy(m.kmer, fwd);
-  Utilities::RevComp(fwd, m.rcKmer);
+  reference::RevComp(fwd, m.rcKmer);
   m.seqIdx = seqIdx;
   m.pos = pos;
   m.strand = strand;
@@ -29,18 +32,6 @@ void setColumn(node& n, int i, double a, double c, double g, double t) {
   n.posFMatrix[1][i] = c;
   n.posFMatrix[2][i] = g;
   n.posFMatrix[3][i] = t;
-}
-
-template <class Write>
-std::string written(Write write) {
-  char* buffer = nullptr;
-  std::size_t size = 0;
-  std::FILE* out = ::open_memstream(&buffer, &size);
-  write(out);
-  std::fclose(out);
-  std::string text(buffer, size);
-  std::free(buffer);
-  return text;
 }
 
 std::vector<std::string> linesOf(const std::string& text) {
@@ -68,8 +59,8 @@ void expectSameLines(const std::string& actual, const std::vector<std::string>& 
 TEST(NodeConsensus, DegenerateLetterOfEveryBaseSet) {
   // Column c has frequency 0.3 (above 0.25) for the bases of code c and 0.1 for
   // the others: code = A 1 + C 2 + G 4 + T 8.
-  resetGlobals(16);
-  node n;
+  const MotifContext sixteen = motifContext(16);
+  node n(sixteen);
   for (int c = 0; c < 16; ++c)
     setColumn(n, c, c & 1 ? 0.3 : 0.1, c & 2 ? 0.3 : 0.1, c & 4 ? 0.3 : 0.1, c & 8 ? 0.3 : 0.1);
   n.motifConsensus();
@@ -81,8 +72,8 @@ TEST(NodeConsensus, DegenerateLetterOfEveryBaseSet) {
 }
 
 TEST(NodeConsensus, TiesThresholdAndReverseComplement) {
-  resetGlobals(6);
-  node n;
+  const MotifContext six = motifContext(6);
+  node n(six);
   setColumn(n, 0, 0.25, 0.25, 0.25, 0.25);     // nothing above 0.25: N; tie: A
   setColumn(n, 1, 0.4, 0.125, 0.35, 0.125);    // A and G: R; A
   setColumn(n, 2, 0.2, 0.3, 0.3, 0.2);         // C and G: S; tie: C
@@ -97,8 +88,8 @@ TEST(NodeConsensus, TiesThresholdAndReverseComplement) {
 }
 
 TEST(NodeConsensus, ReverseConsensusOfACGGTA) {
-  resetGlobals(6);
-  node n;
+  const MotifContext six = motifContext(6);
+  node n(six);
   const char* word = "ACGGTA";
   for (int i = 0; i < 6; ++i) {
     const int b = static_cast<int>(std::strchr("ACGT", word[i]) - "ACGT");
@@ -113,31 +104,49 @@ TEST(NodeConsensus, ReverseConsensusOfACGGTA) {
 
 // ---------------------------------------------------------------- the block
 
+namespace {
+
+// The final motifs of an engine over the store whose only candidate is
+// `motif`, with complexity threshold `minComplexity`.
+std::vector<report::Motif> rankedAlone(const Utilities& util, NodePtr motif, double minComplexity = 0.15) {
+  RunConfig config = testConfig(util.GetL());
+  config.MIN_COMPLEXITY = minComplexity;
+  auto engine = makeEngine(util, config, {0});
+  engine->saveCandidateMotif(std::move(motif));
+  return engine->rankedMotifs();
+}
+
+}  // namespace
+
 TEST(NodeOutput, BlockOfASmallMotifLineByLine) {
   // seqA = ACGTACGG, seqB = TTACGTTCAA (revSeq TTGAACGTAA); sites added in the
   // order ACGTAC (seqA, forward, 0), ACGTTC (seqB, forward, 2), ACGTAA (seqB,
   // reverse strand, forward position 0), listed newest first.
-  resetGlobals(6);
   auto u = makeStore(">seqA\nACGTACGG\n>seqB\nTTACGTTCAA\n", 6);  // uniform background
-  node n;
+  auto n = std::make_unique<node>(u->motifContext());
   for (const L_mer& s : {makeSite("ACGTAC", 0, 0, true), makeSite("ACGTTC", 1, 2, true),
                          makeSite("TTACGT", 1, 0, false)})
-    n.add_kmer(&s);
-  n.computeInformation(u.get());
-  n.computeMAP(u.get());
-  n.complexity = 0.123456789;
+    reference::add_kmer(*n, &s);
+  n->computeInformation();
+  n->computeMAP();
 
   // Counts: A 3 0 0 0 2 1 | C 0 3 0 0 0 2 | G 0 0 3 0 0 0 | T 0 0 0 3 1 0;
   // pseudo-counts (6.25, 5.25, 3.25, 4.25) / 19; frequencies (count + pseudo) / 4.
   // Relative entropy against 0.25 each: sum of p log2(4p) = 5.201640 bits.
   // Entropy: sum of p ln p = -4.712264; every window has ln 0.25^6 = -8.317766,
   // so the MAP score is (ln 3 / 6) x (-4.712264 + 8.317766) = 0.660175.
+  // Complexity: the frequencies of A, C, G, T sum over the columns to
+  // n = 1.993421, 1.664474, 1.006579, 1.335526, so 0.25^6 x prod (6 / n)^n = 0.832400.
   // Column 5: A 0.582, T 0.306 -> W; column 6: C 0.569, A 0.332 -> M.
   // Mismatch bounds 6 and 2/3; site scores (miSscore - 6) / (2/3 - 6):
   // ACGTAA and ACGTTC have miSscore 1 -> 15/16, ACGTAC has 2/3 -> 1.
-  const std::string block = written([&](std::FILE* out) { n.save_me(out, u.get()); });
+  const std::vector<report::Motif> motifs = rankedAlone(*u, std::move(n));
+  ASSERT_EQ(motifs.size(), 1u);
+  const std::string block = writtenText([&](std::FILE* out) { report::writeMotif(out, motifs[0]); });
   expectSameLines(block, {
-                             "Motif Score: 0.660175\tComplexity: 0.123457\t",
+                             "",
+                             "Motif rank #1",
+                             "Motif Score: 0.660175\tComplexity: 0.832400\t",
                              "Relative Entropy: 5.201640 bits",
                              "No. of sites:3",
                              "Con : ACGTAC  Deg. Con: ACGTWM",
@@ -154,24 +163,30 @@ TEST(NodeOutput, BlockOfASmallMotifLineByLine) {
                              ">seqA\tACGTAC\t1\t1\t1.0000",
                              "################################",
                          });
-  // Writing the block left each site's normalised score in the site.
-  std::vector<double> scores;
-  for (const Site& s : n.get_hits()) scores.push_back(s.score);
-  ASSERT_EQ(scores.size(), 3u);
-  EXPECT_NEAR(scores[0], 15.0 / 16, 1e-6);
-  EXPECT_NEAR(scores[1], 15.0 / 16, 1e-6);
-  EXPECT_NEAR(scores[2], 1.0, 1e-6);
+  // The data holds the unrounded scores and where every site lies.
+  const std::vector<report::Site>& sites = motifs[0].sites;
+  ASSERT_EQ(sites.size(), 3u);
+  EXPECT_NEAR(sites[0].score, 15.0 / 16, 1e-6);
+  EXPECT_NEAR(sites[1].score, 15.0 / 16, 1e-6);
+  EXPECT_NEAR(sites[2].score, 1.0, 1e-6);
+  EXPECT_EQ(sites[0].sequenceIndex, 1);
+  EXPECT_FALSE(sites[0].forward);
+  EXPECT_EQ(sites[2].sequenceIndex, 0);
+  EXPECT_EQ(sites[2].sequence, "seqA");
 }
 
 TEST(NodeOutput, BlockOfAMotifWithoutSites) {
-  resetGlobals(6);
   auto u = makeStore(">s\nACGTACGG\n", 6);
-  node n;
-  n.computeInformation(u.get());
-  n.computeMAP(u.get());
-  const std::string block = written([&](std::FILE* out) { n.save_me(out, u.get()); });
+  auto n = std::make_unique<node>(u->motifContext());
+  n->computeInformation();
+  n->computeMAP();
+  const std::vector<report::Motif> motifs = rankedAlone(*u, std::move(n), 0.0);
+  ASSERT_EQ(motifs.size(), 1u);
+  const std::string block = writtenText([&](std::FILE* out) { report::writeMotif(out, motifs[0]); });
   // All-zero frequencies: no base above 0.25 (N), A first of the tied bases.
   expectSameLines(block, {
+                             "",
+                             "Motif rank #1",
                              "Motif Score: 0.000000\tComplexity: 0.000000\t",
                              "Relative Entropy: 0.000000 bits",
                              "No. of sites:0",
@@ -189,30 +204,34 @@ TEST(NodeOutput, BlockOfAMotifWithoutSites) {
 }
 
 TEST(NodeOutput, CountMatrixKeepsColumnsFourWide) {
-  resetGlobals(8);
-  auto u = makeStore(">s\nACGTACGTAC\n", 8);
-  node n;
-  for (int i = 0; i < 10; ++i) {
-    L_mer s = makeSite("ACGTACGT", 0, 0, true);
-    n.add_kmer(&s);
+  report::Motif motif;
+  for (int i = 0; i < 8; ++i) {
+    report::Column column{};
+    column[static_cast<std::size_t>(i % 4)] = 10;
+    motif.counts.push_back(column);
   }
-  n.computeInformation(u.get());
-  EXPECT_EQ(written([&](std::FILE* out) { n.savePCM(out); }),
-            "\t   1   2   3   4   5   6   7   8\n"
-            "A\t  10   0   0   0  10   0   0   0\n"
-            "C\t   0  10   0   0   0  10   0   0\n"
-            "G\t   0   0  10   0   0   0  10   0\n"
-            "T\t   0   0   0  10   0   0   0  10\n");
+  const std::string block = writtenText([&](std::FILE* out) { report::writeMotif(out, motif); });
+  EXPECT_NE(block.find("\nPosition Count Matrix\n"
+                       "\t   1   2   3   4   5   6   7   8\n"
+                       "A\t  10   0   0   0  10   0   0   0\n"
+                       "C\t   0  10   0   0   0  10   0   0\n"
+                       "G\t   0   0  10   0   0   0  10   0\n"
+                       "T\t   0   0   0  10   0   0   0  10\n"
+                       "################################\n"),
+            std::string::npos)
+      << block;
 }
 
 TEST(NodeOutput, SiteLinesOfAOneSiteMotif) {
   // One reverse-strand site at forward position 3 of a 12-letter sequence:
   // the printed word is its own text, the strand digit 0 and the position 4.
-  resetGlobals(6);
   auto u = makeStore(">chr1 region\nGGGACGTTTGGG\n", 6);
-  node n;
+  node n(u->motifContext());
   L_mer s = makeSite("ACGTTT", 0, 3, false);  // text AAACGT
-  n.add_kmer(&s);
-  n.computeInformation(u.get());
-  EXPECT_EQ(written([&](std::FILE* out) { n.showHits(out, u.get()); }), ">chr1 region\tAAACGT\t0\t4\t1.0000\n");
+  reference::add_kmer(n, &s);
+  n.computeInformation();
+  // The lines print the scores the sites hold; scoreSites computes them.
+  EXPECT_EQ(writtenText([&](std::FILE* out) { n.showHits(out, u->seqs); }), ">chr1 region\tAAACGT\t0\t4\t0.0000\n");
+  n.scoreSites();
+  EXPECT_EQ(writtenText([&](std::FILE* out) { n.showHits(out, u->seqs); }), ">chr1 region\tAAACGT\t0\t4\t1.0000\n");
 }

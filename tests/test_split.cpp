@@ -12,26 +12,24 @@
 #include <vector>
 
 #include "clust.h"
+#include "reference.h"
 #include "support.h"
 
 using namespace testing_support;
 
 namespace {
 
-std::unique_ptr<zelkova> makeEngine(Utilities& util, const TempFile& report) {
-  CapturedStdout out;
-  return std::make_unique<zelkova>(&util, report.path().c_str(), -1, 1, 10, 0.8f, 40, std::vector<int>{0}, 1,
-                                   " zelkova");
-}
+// An engine over the store with every default and sequence 0 its seed.
+std::unique_ptr<zelkova> splitEngine(const Utilities& util) { return makeEngine(util, testConfig(util.GetL()), {0}); }
 
 Site makeSite(const std::string& text, int seqIdx, int pos = 0, bool strand = true, double score = 0.0) {
-  L_mer mer;
+  reference::L_mer mer;
   std::strcpy(strand ? mer.kmer : mer.rcKmer, text.c_str());
   mer.seqIdx = seqIdx;
   mer.pos = pos;
   mer.strand = strand;
   mer.score = score;
-  return Site::fromLmer(mer);
+  return reference::fromLmer(mer, static_cast<int>(text.size()));
 }
 
 // The sites of a motif in list order, numbered 0.. in that order (as the
@@ -83,7 +81,7 @@ auto withDeadline(F f, std::chrono::seconds limit) -> decltype(f()) {
 // Matrix type and distance table
 
 TEST(Matrix, CheckedAccessWithExactMessage) {
-  math::matrix<float> m(2, 3);
+  reference::matrix<float> m(2, 3);
   EXPECT_EQ(m.rows(), 2u);
   EXPECT_EQ(m.cols(), 3u);
   m(0, 0) = 1.5f;
@@ -94,7 +92,7 @@ TEST(Matrix, CheckedAccessWithExactMessage) {
     try {
       m(r, c) = 0.0f;
       ADD_FAILURE() << "(" << r << ", " << c << ") did not throw";
-    } catch (const math::matrix_error& e) {
+    } catch (const reference::matrix_error& e) {
       EXPECT_STREQ(e.what(), "matrixT::operator(): Index out of range!");
     }
   }
@@ -107,20 +105,17 @@ TEST(Matrix, CheckedAccessWithExactMessage) {
   }
   EXPECT_NE(asLogicError, nullptr);
 
-  math::matrix<float> empty(0, 0);
-  EXPECT_THROW(empty(0, 0), math::matrix_error);
+  reference::matrix<float> empty(0, 0);
+  EXPECT_THROW(empty(0, 0), reference::matrix_error);
 }
 
 TEST(DistanceTable, UpperTriangleHoldsDistancesTheRestMinusOne) {
-  resetGlobals(6);
   auto util = makeStore(">s\nACGTACGTAC\n", 6);
-  TempFile report("");
-  auto engine = makeEngine(*util, report);
-  node m;
+  node m(util->motifContext());
   m.addSite(makeSite("AAAAAA", 0));
   m.addSite(makeSite("AAAACC", 0));
   m.addSite(makeSite("CCCCCC", 0));  // list order: CCCCCC, AAAACC, AAAAAA
-  auto dist = engine->disMatrix(m);
+  auto dist = reference::disMatrix(m);
   ASSERT_EQ(dist->rows(), 3u);
   ASSERT_EQ(dist->cols(), 3u);
   EXPECT_EQ(textsOf(m), (std::vector<std::string>{"CCCCCC", "AAAACC", "AAAAAA"}));
@@ -131,52 +126,46 @@ TEST(DistanceTable, UpperTriangleHoldsDistancesTheRestMinusOne) {
   EXPECT_EQ((*dist)(1, 2), 2.0f);
   for (unsigned i = 0; i < 3; ++i)
     for (unsigned j = 0; j <= i; ++j) EXPECT_EQ((*dist)(i, j), -1.0f) << i << "," << j;
-  EXPECT_THROW((*dist)(3, 0), math::matrix_error);
+  EXPECT_THROW((*dist)(3, 0), reference::matrix_error);
 }
 
 TEST(DistanceTable, OneSiteNoSiteAndLetterCase) {
-  resetGlobals(6);
   auto util = makeStore(">s\nACGTACGTAC\n", 6);
-  TempFile report("");
-  auto engine = makeEngine(*util, report);
-  node one;
+  node one(util->motifContext());
   one.addSite(makeSite("ACGTAC", 0));
-  auto d1 = engine->disMatrix(one);
+  auto d1 = reference::disMatrix(one);
   ASSERT_EQ(d1->rows(), 1u);
   EXPECT_EQ((*d1)(0, 0), -1.0f);
 
-  node none;
-  auto d0 = engine->disMatrix(none);
+  node none(util->motifContext());
+  auto d0 = reference::disMatrix(none);
   EXPECT_EQ(d0->rows(), 0u);
-  EXPECT_THROW((*d0)(0, 0), math::matrix_error);
+  EXPECT_THROW((*d0)(0, 0), reference::matrix_error);
 
-  node cased;
+  node cased(util->motifContext());
   cased.addSite(makeSite("ACGTAC", 0));
   cased.addSite(makeSite("acgtAC", 0));
-  auto dc = engine->disMatrix(cased);
+  auto dc = reference::disMatrix(cased);
   EXPECT_EQ((*dc)(0, 1), 4.0f);
 }
 
 TEST(MeanDistances, AverageWithinAndAcrossGroups) {
-  resetGlobals(6);
   auto util = makeStore(">s\nACGTACGTAC\n", 6);
-  TempFile report("");
-  auto engine = makeEngine(*util, report);
-  node m;
+  node m(util->motifContext());
   m.addSite(makeSite("CCCCCC", 0));
   m.addSite(makeSite("AAAACC", 0));
   m.addSite(makeSite("AAAAAA", 0));  // indices: AAAAAA 0, AAAACC 1, CCCCCC 2
-  auto dist = engine->disMatrix(m);
+  auto dist = reference::disMatrix(m);
   // d(0,1) = 2, d(0,2) = 6, d(1,2) = 4.
   aCluster all{{0, 1, 2}};
-  EXPECT_EQ(averageHamming(all, *dist), (std::vector<float>{4.0f, 3.0f, 5.0f}));
+  EXPECT_EQ(reference::averageHamming(all, *dist), (std::vector<float>{4.0f, 3.0f, 5.0f}));
   aCluster reversed{{2, 0}};
-  EXPECT_EQ(averageHamming(reversed, *dist), (std::vector<float>{6.0f, 6.0f}));
+  EXPECT_EQ(reference::averageHamming(reversed, *dist), (std::vector<float>{6.0f, 6.0f}));
   aCluster left{{0, 1}}, right{{2}};
-  EXPECT_EQ(crossGroupDist(left, right, *dist), (std::vector<float>{6.0f, 4.0f}));
-  EXPECT_EQ(crossGroupDist(right, left, *dist), (std::vector<float>{5.0f}));
+  EXPECT_EQ(reference::crossGroupDist(left, right, *dist), (std::vector<float>{6.0f, 4.0f}));
+  EXPECT_EQ(reference::crossGroupDist(right, left, *dist), (std::vector<float>{5.0f}));
   aCluster single{{1}}, others{{2, 0}};
-  EXPECT_EQ(crossGroupDist(single, others, *dist), (std::vector<float>{3.0f}));
+  EXPECT_EQ(reference::crossGroupDist(single, others, *dist), (std::vector<float>{3.0f}));
 }
 
 // ---------------------------------------------------------------------------
@@ -185,21 +174,20 @@ TEST(MeanDistances, AverageWithinAndAcrossGroups) {
 class SplitGroups : public ::testing::Test {
  protected:
   void SetUp() override {
-    resetGlobals(6);
-    util = makeStore(">s0\nACGTACGTAC\n>s1\nACGTACGTAC\n>s2\nACGTACGTAC\n", 6);
-    engine = makeEngine(*util, report);
+      util = makeStore(">s0\nACGTACGTAC\n>s1\nACGTACGTAC\n>s2\nACGTACGTAC\n", 6);
+    engine = splitEngine(*util);
+    motif = engine->newMotif();
   }
   // Adds the sites in list order (the first given is the first in the list).
   void build(const std::vector<Site>& inListOrder) {
-    for (auto it = inListOrder.rbegin(); it != inListOrder.rend(); ++it) motif.addSite(*it);
-    sites = numberSites(motif);
+    for (auto it = inListOrder.rbegin(); it != inListOrder.rend(); ++it) motif->addSite(*it);
+    sites = numberSites(*motif);
     parent.lstObj.clear();
     for (std::size_t i = 0; i < sites.size(); ++i) parent.lstObj.push_back(static_cast<int>(i));
   }
-  TempFile report{""};
   std::unique_ptr<Utilities> util;
   std::unique_ptr<zelkova> engine;
-  node motif;
+  NodePtr motif;
   std::vector<const Site*> sites;
   aCluster parent;
 };
@@ -215,7 +203,7 @@ TEST_F(SplitGroups, SitesScoringHundredOrMoreAreNeverSeeds) {
   EXPECT_EQ(engine->splitCluster(parent, sites), nullptr);
   EXPECT_EQ(parent.lstObj, (std::vector<int>{0, 1}));
 
-  motif.removeHits();
+  reference::removeHits(*motif);
   build({makeSite("AAAAAA", 0, 0, true, 100.0), makeSite("CCCCCC", 0, 2, true, 99.99)});
   auto split = engine->splitCluster(parent, sites);
   ASSERT_NE(split, nullptr);
@@ -286,36 +274,36 @@ TEST_F(SplitGroups, PassesRepeatWhileMembersMove) {
 class Divisive : public ::testing::Test {
  protected:
   void SetUp() override {
-    resetGlobals(6);
-    util = makeStore(">s0\nACGTACGTACGT\n>s1\nACGTACGTACGT\n>s2\nACGTACGTACGT\n", 6);
-    engine = makeEngine(*util, report);
+      util = makeStore(">s0\nACGTACGTACGT\n>s1\nACGTACGTACGT\n>s2\nACGTACGTACGT\n", 6);
+    engine = splitEngine(*util);
+    core = engine->newMotif();
+    cluster = engine->newMotif();
   }
   // A one-site core motif of the given word.
   void coreOf(const std::string& word) {
-    core.addSite(makeSite(word, 0));
-    core.computeInformation(util.get());
+    core->addSite(makeSite(word, 0));
+    core->computeInformation();
   }
-  TempFile report{""};
   std::unique_ptr<Utilities> util;
   std::unique_ptr<zelkova> engine;
-  node core;
-  node cluster;
+  NodePtr core;
+  NodePtr cluster;
 };
 
 TEST_F(Divisive, NoSplitReturnsCopiesOfAllSitesInReverseOrder) {
   coreOf("ACGTAC");
-  cluster.addSite(makeSite("ACGTAC", 0, 0, true));
-  cluster.addSite(makeSite("ACGTTC", 1, 2, false));
-  cluster.addSite(makeSite("TCGTAC", 2, 4, true));
-  const std::vector<SiteKey> before = keysOf(cluster);
-  NodePtr result = engine->divisiveCluster(cluster, core);
+  cluster->addSite(makeSite("ACGTAC", 0, 0, true));
+  cluster->addSite(makeSite("ACGTTC", 1, 2, false));
+  cluster->addSite(makeSite("TCGTAC", 2, 4, true));
+  const std::vector<SiteKey> before = keysOf(*cluster);
+  NodePtr result = engine->divisiveCluster(*cluster, *core);
   ASSERT_EQ(result->getHitCount(), 3);
   EXPECT_EQ(keysOf(*result), (std::vector<SiteKey>(before.rbegin(), before.rend())));
-  EXPECT_EQ(keysOf(cluster), before);  // the cluster's own list is unchanged
+  EXPECT_EQ(keysOf(*cluster), before);  // the cluster's own list is unchanged
   // Scores were set: ln pKmer against the core minus the background value.
-  for (const Site& s : cluster.get_hits()) {
-    const double bg = util->seqs[static_cast<std::size_t>(s.seqIdx)].bgMap[static_cast<std::size_t>(s.pos)];
-    EXPECT_DOUBLE_EQ(s.score, std::log(core.pKmer(s.text)) - bg) << s.text;
+  for (const Site& s : cluster->get_hits()) {
+    const double bg = util->maps.at(s.seqIdx, s.pos);
+    EXPECT_DOUBLE_EQ(s.score, std::log(core->pKmer(s.text)) - bg) << s.text;
   }
 }
 
@@ -324,15 +312,15 @@ TEST_F(Divisive, FirstSplitThatLowersTheMapScoreStaysInEffect) {
   // {CCCCCC} as the parent, whose one-site MAP score (0) is below that of the
   // two sites together. The loop stops, but after the split.
   coreOf("CCCCCC");
-  cluster.addSite(makeSite("AAAAAA", 0, 0));
-  cluster.addSite(makeSite("CCCCCC", 0, 6));
-  node both;
+  cluster->addSite(makeSite("AAAAAA", 0, 0));
+  cluster->addSite(makeSite("CCCCCC", 0, 6));
+  node both(util->motifContext());
   both.addSite(makeSite("AAAAAA", 0, 0));
   both.addSite(makeSite("CCCCCC", 0, 6));
-  both.computeInformation(util.get());
-  both.computeMAP(util.get());
+  both.computeInformation();
+  both.computeMAP();
   ASSERT_GT(both.getMAP(), 0.0);
-  NodePtr result = engine->divisiveCluster(cluster, core);
+  NodePtr result = engine->divisiveCluster(*cluster, *core);
   EXPECT_EQ(keysOf(*result), (std::vector<SiteKey>{{"CCCCCC", true, 6, 0}}));
 }
 
@@ -345,26 +333,26 @@ TEST_F(Divisive, LaterPassWithoutSeedLeavesMovedSitesOut) {
   const std::vector<Site> inListOrder = {makeSite("AAAAAA", 0, 0), makeSite("AAAAAC", 0, 1),
                                          makeSite("GGGGGG", 0, 2), makeSite("GGGGGC", 1, 0),
                                          makeSite("GGGGCC", 2, 0)};
-  for (auto it = inListOrder.rbegin(); it != inListOrder.rend(); ++it) cluster.addSite(*it);
-  NodePtr result = engine->divisiveCluster(cluster, core);
+  for (auto it = inListOrder.rbegin(); it != inListOrder.rend(); ++it) cluster->addSite(*it);
+  NodePtr result = engine->divisiveCluster(*cluster, *core);
   EXPECT_EQ(textsOf(*result), (std::vector<std::string>{"GGGGCC", "GGGGGC", "GGGGGG"}));
 }
 
 TEST_F(Divisive, ClusterOfOneWordEndsWithAllItsSites) {
   coreOf("ACGTAC");
-  cluster.addSite(makeSite("TTGACA", 0, 0));
-  cluster.addSite(makeSite("TTGACA", 0, 6));
-  cluster.addSite(makeSite("TTGACA", 1, 0));
-  cluster.addSite(makeSite("TTGACA", 1, 3, false));
-  cluster.addSite(makeSite("TTGACA", 2, 1));
-  const std::vector<SiteKey> before = keysOf(cluster);
-  NodePtr result = withDeadline([&] { return engine->divisiveCluster(cluster, core); }, std::chrono::seconds(60));
+  cluster->addSite(makeSite("TTGACA", 0, 0));
+  cluster->addSite(makeSite("TTGACA", 0, 6));
+  cluster->addSite(makeSite("TTGACA", 1, 0));
+  cluster->addSite(makeSite("TTGACA", 1, 3, false));
+  cluster->addSite(makeSite("TTGACA", 2, 1));
+  const std::vector<SiteKey> before = keysOf(*cluster);
+  NodePtr result = withDeadline([&] { return engine->divisiveCluster(*cluster, *core); }, std::chrono::seconds(60));
   EXPECT_EQ(keysOf(*result), (std::vector<SiteKey>(before.rbegin(), before.rend())));
 }
 
 TEST_F(Divisive, ClusterWithoutSitesGivesAnEmptyMotif) {
   coreOf("ACGTAC");
-  NodePtr result = engine->divisiveCluster(cluster, core);
+  NodePtr result = engine->divisiveCluster(*cluster, *core);
   EXPECT_EQ(result->getHitCount(), 0);
 }
 
@@ -377,30 +365,29 @@ namespace {
 // distance table through averageHamming and crossGroupDist.
 class LiteralSplitter {
  public:
-  LiteralSplitter(zelkova& engine, Utilities& util) : engine_(engine), util_(util) {}
+  explicit LiteralSplitter(const Utilities& util) : util_(util) {}
 
   NodePtr divisiveCluster(node& clusterNode, const node& coreNode) {
     cluster_ = &clusterNode;
-    dist_ = engine_.disMatrix(clusterNode);
+    dist_ = reference::disMatrix(clusterNode);
     sites_.clear();
     aCluster parent;
     for (Site& s : clusterNode.get_hits()) {
-      s.score = std::log(coreNode.pKmer(s.text)) -
-                static_cast<double>(util_.seqs[static_cast<std::size_t>(s.seqIdx)].bgMap[static_cast<std::size_t>(s.pos)]);
+      s.score = std::log(coreNode.pKmer(s.text)) - static_cast<double>(util_.maps.at(s.seqIdx, s.pos));
       sites_.push_back(&s);
       parent.lstObj.push_back(s.matIdx);
     }
     for (;;) {
       NodePtr root = createNode(parent);
-      root->computeInformation(&util_);
-      root->computeMAP(&util_);
+      root->computeInformation();
+      root->computeMAP();
       const std::vector<int> before = parent.lstObj;
       std::unique_ptr<aCluster> splinter = splitCluster(parent);
       bool stop = !splinter;
       if (splinter) {
         NodePtr after = createNode(parent);
-        after->computeInformation(&util_);
-        after->computeMAP(&util_);
+        after->computeInformation();
+        after->computeMAP();
         stop = root->getMAP() > after->getMAP();
       }
       if (parent.lstObj == before) stop = true;  // an unchanged parent would repeat forever
@@ -413,7 +400,7 @@ class LiteralSplitter {
 
  private:
   NodePtr createNode(const aCluster& group) const {
-    auto m = std::make_unique<node>();
+    auto m = std::make_unique<node>(util_.motifContext());
     for (const Site& s : cluster_->get_hits())
       for (int idx : group.lstObj)
         if (idx == s.matIdx) {
@@ -444,8 +431,8 @@ class LiteralSplitter {
       splinter->lstObj.push_back(seed);
       parent.lstObj.erase(parent.lstObj.begin() + seedAt);
       --counts[sites_[seed]->seqIdx];
-      const std::vector<float> avg = averageHamming(parent, *dist_);
-      const std::vector<float> cross = crossGroupDist(parent, *splinter, *dist_);
+      const std::vector<float> avg = reference::averageHamming(parent, *dist_);
+      const std::vector<float> cross = reference::crossGroupDist(parent, *splinter, *dist_);
       std::vector<int> kept;
       bool moved = false;
       for (std::size_t k = 0; k < parent.lstObj.size(); ++k) {
@@ -465,8 +452,8 @@ class LiteralSplitter {
     NodePtr splitMotif = createNode(*splinter);
     NodePtr parentMotif = createNode(parent);
     for (int it = 0; it < 20; ++it) {
-      splitMotif->computeInformation(&util_);
-      parentMotif->computeInformation(&util_);
+      splitMotif->computeInformation();
+      parentMotif->computeInformation();
       splitMotif->reset();
       parentMotif->reset();
       splinter->lstObj.clear();
@@ -485,10 +472,9 @@ class LiteralSplitter {
     return splinter;
   }
 
-  zelkova& engine_;
-  Utilities& util_;
+  const Utilities& util_;
   node* cluster_ = nullptr;
-  std::unique_ptr<math::matrix<float>> dist_;
+  std::unique_ptr<reference::matrix<float>> dist_;
   std::vector<Site*> sites_;
 };
 
@@ -501,7 +487,6 @@ std::string randomText(std::mt19937& rng, int n) {
 }  // namespace
 
 TEST(DivisiveAgainstLiteral, RandomClustersGiveIdenticalMotifs) {
-  resetGlobals(8);
   std::mt19937 rng(20240611);
   int trials = 0, shrunk = 0;
   int movingPasses = 0;
@@ -520,40 +505,41 @@ TEST(DivisiveAgainstLiteral, RandomClustersGiveIdenticalMotifs) {
     }
     auto util = makeStore(fasta, 8, 3);
     // A background that differs from window to window.
-    for (seqRecord& rec : util->seqs)
-      for (std::size_t j = 0; j < rec.bgMap.size(); ++j) {
-        rec.bgMap[j] = -11.0f + static_cast<float>(rng() % 1000) / 500.0f;
-        rec.bgMapRev[rec.bgMap.size() - 1 - j] = rec.bgMap[j];
+    for (std::size_t i = 0; i < util->maps.forward.size(); ++i) {
+      std::vector<float>& forward = util->maps.forward[i];
+      for (std::size_t j = 0; j < forward.size(); ++j) {
+        forward[j] = -11.0f + static_cast<float>(rng() % 1000) / 500.0f;
+        util->maps.reverse[i][forward.size() - 1 - j] = forward[j];
       }
-    TempFile report("");
-    auto engine = makeEngine(*util, report);
+    }
+    auto engine = splitEngine(*util);
     for (int trial = 0; trial < 15; ++trial) {
       // Core: the planted word and one or two windows; cluster: windows within
       // a random mismatch allowance of the core, on both strands.
-      node core;
+      node core(util->motifContext());
       core.addSite(makeSite(planted, 0));
       for (int extra = 1 + static_cast<int>(rng() % 2); extra > 0; --extra)
-        core.addSite(util->siteAt(static_cast<int>(rng() % 6), static_cast<int>(rng() % 33), rng() % 2 == 0));
-      core.computeInformation(util.get());
+        core.addSite(util->seqs.siteAt(static_cast<int>(rng() % 6), static_cast<int>(rng() % 33), rng() % 2 == 0));
+      core.computeInformation();
       const int allowance = 2 + static_cast<int>(rng() % 3);
-      node cluster;
+      node cluster(util->motifContext());
       for (int s = 0; s < 6; ++s)
         for (int p = 0; p < 33; ++p)
           for (bool strand : {true, false}) {
-            const Site w = util->siteAt(s, p, strand);
-            if (core.matchOne(w.text, allowance)) cluster.addSite(w);
+            const Site w = util->seqs.siteAt(s, p, strand);
+            if (reference::matchOne(core, w.text, allowance)) cluster.addSite(w);
           }
       if (cluster.getHitCount() < 2) continue;
-      cluster.computeInformation(util.get());
+      cluster.computeInformation();
       node copy = cluster;
-      LiteralSplitter literal(*engine, *util);
+      LiteralSplitter literal(*util);
       NodePtr expected = literal.divisiveCluster(copy, core);
       NodePtr got = engine->divisiveCluster(cluster, core);
       ASSERT_EQ(keysOf(*got), keysOf(*expected)) << "round " << round << " trial " << trial;
-      got->computeInformation(util.get());
-      got->computeMAP(util.get());
-      expected->computeInformation(util.get());
-      expected->computeMAP(util.get());
+      got->computeInformation();
+      got->computeMAP();
+      expected->computeInformation();
+      expected->computeMAP();
       EXPECT_EQ(got->getMAP(), expected->getMAP());
       ++trials;
       shrunk += got->getHitCount() < cluster.getHitCount();

@@ -19,11 +19,16 @@
 #include <string>
 #include <vector>
 
-#include "lmer.h"
+#include "errors.h"
 #include "markov_model.h"
 #include "options.h"
+#include "progress.h"
 #include "report_reader.h"
+#include "run_config.h"
+#include "sequences.h"
+#include "site.h"
 #include "utilities.h"
+#include "words.h"
 
 namespace fuzz_entry {
 
@@ -107,25 +112,48 @@ inline ExpectedFasta expectedFasta(const std::string& text) {
   return out;
 }
 
+// Every window of both strands as the engine reads it: the site's word, its
+// forward position, and whether it is made of A, C, G, T (with its packed
+// code) or free of 'N'.
+inline void checkWindows(const SequenceSet& seqs, int L) {
+  for (int s = 0; s < seqs.numSeq(); ++s) {
+    const seqRecord& rec = seqs[static_cast<std::size_t>(s)];
+    const int W = rec.numWindows(L);
+    FUZZ_REQUIRE(static_cast<int>(rec.fwdCode.size()) == W && static_cast<int>(rec.revValid.size()) == W);
+    for (int p = 0; p < W; ++p) {
+      for (bool strand : {true, false}) {
+        const std::string word = (strand ? rec.seq : rec.revSeq).substr(static_cast<std::size_t>(p),
+                                                                        static_cast<std::size_t>(L));
+        const Site site = seqs.siteAt(s, p, strand);
+        FUZZ_REQUIRE(word == site.text && site.strand == strand && site.seqIdx == s);
+        FUZZ_REQUIRE(site.pos == (strand ? p : W - 1 - p));
+        const bool acgt = word.find_first_not_of("ACGT") == std::string::npos;
+        FUZZ_REQUIRE(site.acgt == acgt);
+        if (acgt) FUZZ_REQUIRE(site.code == words::numberOf(word.c_str(), L));
+        FUZZ_REQUIRE(static_cast<bool>((strand ? rec.fwdValid : rec.revValid)[static_cast<std::size_t>(p)]) ==
+                     (word.find('N') == std::string::npos));
+      }
+    }
+  }
+}
+
 // The first byte picks the motif length (6 to 20); the rest is the FASTA file.
-// The store loads it, counts the windows and hands out every window in turn.
+// The store loads it, counts the windows and every window is read as the
+// engine reads it.
 inline Result fasta(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return {};
   const int L = MIN_MOTIF_LEN + data[0] % (MAX_MOTIF_LEN - MIN_MOTIF_LEN + 1);
   ++data;
   --size;
-  K = L;
-  forwardOnly = false;
   const ExpectedFasta expected =
       expectedFasta(std::string(reinterpret_cast<const char*>(data), size));
 
-  Utilities store(L);
-  store.MaskingLow(true);
+  Utilities store(L, false, 1);
   std::FILE* file = openBytes(data, size);
   FUZZ_REQUIRE(file != nullptr);
   Result result;
   try {
-    store.LoadSeqsFrom(file);
+    store.LoadSeqs(readSequenceRecords(file));
   } catch (const FatalError& e) {
     result.refused = true;
     result.message = e.what();
@@ -138,15 +166,15 @@ inline Result fasta(const std::uint8_t* data, std::size_t size) {
   FUZZ_REQUIRE(expected.error.empty());
 
   // The records are exactly those of the reading rules.
-  FUZZ_REQUIRE(store.GetNumSeq() == static_cast<int>(store.seqs.size()));
-  FUZZ_REQUIRE(store.seqs.size() == expected.records.size());
+  FUZZ_REQUIRE(store.GetNumSeq() == static_cast<int>(store.seqs.records().size()));
+  FUZZ_REQUIRE(store.seqs.records().size() == expected.records.size());
   long long letters = 0, windows = 0, validWindows = 0;
-  for (std::size_t r = 0; r < store.seqs.size(); ++r) {
+  for (std::size_t r = 0; r < store.seqs.records().size(); ++r) {
     const seqRecord& rec = store.seqs[r];
     FUZZ_REQUIRE(rec.name == expected.records[r].first);
     FUZZ_REQUIRE(rec.seq == expected.records[r].second);
     FUZZ_REQUIRE(rec.len == static_cast<int>(rec.seq.size()) && rec.len < MAX_SEQ);
-    FUZZ_REQUIRE(rec.revSeq == Utilities::RevComp(rec.seq));
+    FUZZ_REQUIRE(rec.revSeq == words::reverseComplement(rec.seq));
     letters += rec.len;
     for (int p = 0; p + L <= rec.len; ++p) {
       ++windows;
@@ -159,34 +187,7 @@ inline Result fasta(const std::uint8_t* data, std::size_t size) {
   FUZZ_REQUIRE(store.GetFullDP() == windows);
   FUZZ_REQUIRE(store.GetValidDP() == validWindows);
 
-  // Every window in order, then the ends of the range and the restart.
-  std::size_t seqIdx = 0;
-  int pos = 0;
-  for (int n = 0; n < store.GetFullDP(); ++n) {
-    const L_mer* mer = store.GetInput(n);
-    FUZZ_REQUIRE(mer != nullptr);
-    while (pos + L > store.seqs[seqIdx].len) {
-      ++seqIdx;
-      pos = 0;
-      FUZZ_REQUIRE(seqIdx < store.seqs.size());
-    }
-    const seqRecord& rec = store.seqs[seqIdx];
-    FUZZ_REQUIRE(mer->seqIdx == static_cast<int>(seqIdx) && mer->pos == pos && mer->strand);
-    FUZZ_REQUIRE(rec.seq.compare(static_cast<std::size_t>(pos), static_cast<std::size_t>(L), mer->kmer) == 0);
-    FUZZ_REQUIRE(Utilities::RevComp(std::string(mer->kmer)) == mer->rcKmer);
-    ++pos;
-  }
-  FUZZ_REQUIRE(store.GetInput(store.GetFullDP()) == nullptr);
-  FUZZ_REQUIRE(store.GetInput(-1) == nullptr);
-  if (store.GetFullDP() > 0) {
-    const L_mer* last = store.GetInput(store.GetFullDP() - 1);
-    FUZZ_REQUIRE(last != nullptr);
-    const L_mer* first = store.GetInput(0);
-    FUZZ_REQUIRE(first != nullptr && first->pos == 0);
-    // A request below the cursor wraps around and still finds its window.
-    const L_mer* again = store.GetInput(store.GetFullDP() > 1 ? 1 : 0);
-    FUZZ_REQUIRE(again != nullptr);
-  }
+  checkWindows(store.seqs, L);
   return result;
 }
 
@@ -227,7 +228,7 @@ inline Result markov(const std::uint8_t* data, std::size_t size) {
       const std::size_t start = at + marker.size();
       const std::string word = text.substr(start, text.find(' ', start) - start);
       FUZZ_REQUIRE(!word.empty() && word.size() <= static_cast<std::size_t>(model.lastWordLength));
-      FUZZ_REQUIRE(!model.given[word.size()][static_cast<std::size_t>(string2num(word.c_str()))]);
+      FUZZ_REQUIRE(!model.given[word.size()][static_cast<std::size_t>(words::numberOf(word.c_str(), static_cast<int>(word.size())))]);
       throw;
     }
   } catch (const FatalError& e) {
@@ -259,15 +260,19 @@ inline std::vector<std::string> commandWords(const std::uint8_t* data, std::size
   return words;
 }
 
+// The words are read into a configuration and resolved as the command line's
+// run does it; a kept configuration holds every value in its range, and a
+// search given it (which resolves it again) takes it as it is.
 inline Result commandLine(const std::uint8_t* data, std::size_t size) {
   const std::vector<std::string> words = commandWords(data, size);
   std::vector<const char*> argv;
   for (const std::string& w : words) argv.push_back(w.c_str());
   argv.push_back(nullptr);
   Result result;
-  RunParameters p;
+  RunConfig p;
   try {
-    p = parseCommandLine(static_cast<int>(words.size()), argv.data());
+    const CommandLine cl = parseCommandLine(static_cast<int>(words.size()), argv.data());
+    p = resolveRunConfig(cl.config, cl.given, ProgressSink::silent());
   } catch (const FatalError& e) {
     result.refused = true;
     result.message = e.what();
@@ -275,22 +280,36 @@ inline Result commandLine(const std::uint8_t* data, std::size_t size) {
     FUZZ_REQUIRE(startsWith(m, "Missing value for option ") || startsWith(m, "Invalid option ") ||
                  m == "Error: Allowed motif length is between 6 to 20.\n" ||
                  startsWith(m, "\nZELKOVA version 1.0") || startsWith(m, "Error: number of ") ||
-                 startsWith(m, "\n-f option.") || startsWith(m, "\n-l option.") ||
-                 startsWith(m, "\n7-order markov chain model"));
+                 startsWith(m, "Error: the longest record (-maxlen)") || startsWith(m, "\n-f option.") ||
+                 startsWith(m, "\n-l option.") || startsWith(m, "\n7-order markov chain model"));
     return result;
   }
   // Every value that was kept lies in its range.
-  FUZZ_REQUIRE(K >= MIN_MOTIF_LEN && K <= MAX_MOTIF_LEN);
-  FUZZ_REQUIRE(MIN_COMPLEXITY >= 0.0 && MIN_COMPLEXITY <= 10.0);
+  FUZZ_REQUIRE(p.K >= MIN_MOTIF_LEN && p.K <= MAX_MOTIF_LEN);
+  FUZZ_REQUIRE(p.MIN_COMPLEXITY >= 0.0 && p.MIN_COMPLEXITY <= 10.0);
   FUZZ_REQUIRE(p.numClusters >= 10 && p.numClusters <= 100);
   FUZZ_REQUIRE((p.scanThreshold >= 0.7 && p.scanThreshold <= 1.0) || p.scanThreshold == 0.75f);
-  FUZZ_REQUIRE(p.maxMismatch == -1 || (p.maxMismatch >= 0 && p.maxMismatch < K));
+  FUZZ_REQUIRE(p.scanThreshold == static_cast<double>(static_cast<float>(p.scanThreshold)));
+  FUZZ_REQUIRE(p.maxMismatch >= 0 && p.maxMismatch < p.K);
+  FUZZ_REQUIRE(p.initMethod >= 1 && p.initMethod <= 3);
   FUZZ_REQUIRE(p.numTopMotifs >= 1);
-  FUZZ_REQUIRE(p.numSeedSeqs == -1 || p.numSeedSeqs >= 1);
-  FUZZ_REQUIRE(numThreads >= 1);
+  FUZZ_REQUIRE(!p.numSeedSeqs || *p.numSeedSeqs >= 1);
+  FUZZ_REQUIRE(p.numThreads && *p.numThreads >= 1);
+  FUZZ_REQUIRE(p.maxRecordLength >= 1);
+  FUZZ_REQUIRE(p.outFile.has_value());
   std::string echo;
   for (const std::string& w : words) echo += " " + w;
   FUZZ_REQUIRE(p.cmdLine == echo);
+  // Resolved again (as a search does), the configuration is kept unchanged.
+  try {
+    const RunConfig again = resolveRunConfig(p, ProgressSink::silent());
+    FUZZ_REQUIRE(again.K == p.K && again.maxMismatch == p.maxMismatch && again.scanThreshold == p.scanThreshold &&
+                 again.MIN_COMPLEXITY == p.MIN_COMPLEXITY && again.numClusters == p.numClusters &&
+                 again.initMethod == p.initMethod && again.numThreads == p.numThreads);
+  } catch (const FatalError& e) {
+    std::fprintf(stderr, "a resolved configuration is refused when resolved again: %s", e.what());
+    FUZZ_REQUIRE(false);
+  }
   return result;
 }
 
