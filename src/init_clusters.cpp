@@ -211,7 +211,6 @@ InitialClusters zelkova::initializeClusters(int clusterCount) {
   progress.print("Initializing %d clusters...", clusterCount);
   progress.flush();
   std::FILE* coreFile = openSideFile(cfg.initCoreFile, progress);
-  seedIndex = std::make_unique<StretchIndex>(util.seqs, seedSeqs);
   for (int i = 0; i < numSeedSeqs; ++i) {
     if (initMethod == 1) {
       enumerateSeed(seedSeqs[i], init.cores, clusterCount, true);

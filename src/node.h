@@ -82,7 +82,14 @@ class node {
   // Fast forms for words of A, C, G, T only, equal to the character forms.
   double miSscoreCode(words::Code code) const;
   double miSscoreNormCode(words::Code code) const;
-  double normalise(double misScore) const;
+  // A motif whose bounds coincide (every column perfectly even) ranks every word 0.
+  double normalise(double misScore) const {
+    if (maxMisScore == minMisScore) return 0.0;
+    return (misScore - static_cast<double>(maxMisScore)) /
+           (static_cast<double>(minMisScore) - static_cast<double>(maxMisScore));
+  }
+  // The mismatch score of base b at position i, the term miSscore adds there.
+  double mismatchTerm(int i, int b) const { return misTable[i][b]; }
   // The normalised score of a site's word, by the fast form when it applies.
   double siteScore(const Site& s) const { return s.acgt ? miSscoreNormCode(s.code) : miSscoreNorm(s.text); }
 

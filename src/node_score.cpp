@@ -65,13 +65,6 @@ double node::miSscoreCode(words::Code code) const {
   return sum(misTable, code);
 }
 
-// A motif whose bounds coincide (every column perfectly even) ranks every word 0.
-double node::normalise(double misScore) const {
-  if (maxMisScore == minMisScore) return 0.0;
-  return (misScore - static_cast<double>(maxMisScore)) /
-         (static_cast<double>(minMisScore) - static_cast<double>(maxMisScore));
-}
-
 double node::miSscoreNorm(const char* word) const { return normalise(miSscore(word)); }
 
 double node::miSscoreNormCode(words::Code code) const { return normalise(miSscoreCode(code)); }

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "clust.h"
+#include "parallel.h"
 #include "report_writer.h"
 
 namespace {
@@ -114,24 +115,28 @@ report::Motif zelkova::motifData(const node& m, int rank) const {
 // the first numTopMotifs complex enough are the results, every site scored
 // against its final motif.
 std::vector<report::Motif> zelkova::rankedMotifs() {
+  parallelFor(*cfg.numThreads, candMotifs.size(), [this](std::size_t i) {
+    node& m = *candMotifs[i];
+    removeOverlaps(m);
+    m.computeInformation();
+    m.computeMAP();
+    clusterComplexity(m);
+    m.motifConsensus();
+  });
   std::vector<_list> ranking;
-  for (NodePtr& m : candMotifs) {
-    removeOverlaps(*m);
-    m->computeInformation();
-    m->computeMAP();
-    clusterComplexity(*m);
-    m->motifConsensus();
-    ranking.push_back({m.get(), m->getMAP()});
-  }
+  for (NodePtr& m : candMotifs) ranking.push_back({m.get(), m->getMAP()});
   std::stable_sort(ranking.begin(), ranking.end(),
                    [](const _list& a, const _list& b) { return compareNodeScore(&a, &b) < 0; });
-  std::vector<report::Motif> motifs;
+  std::vector<node*> reported;
   for (const _list& entry : ranking) {
-    if (static_cast<int>(motifs.size()) == maxMotifs) break;
-    if (entry.motif->getComplexity() < cfg.MIN_COMPLEXITY) continue;
-    entry.motif->scoreSites();
-    motifs.push_back(motifData(*entry.motif, static_cast<int>(motifs.size()) + 1));
+    if (static_cast<int>(reported.size()) == maxMotifs) break;
+    if (entry.motif->getComplexity() >= cfg.MIN_COMPLEXITY) reported.push_back(entry.motif);
   }
+  std::vector<report::Motif> motifs(reported.size());
+  parallelFor(*cfg.numThreads, reported.size(), [&](std::size_t i) {
+    reported[i]->scoreSites();
+    motifs[i] = motifData(*reported[i], static_cast<int>(i) + 1);
+  });
   return motifs;
 }
 

@@ -40,10 +40,8 @@ void requireSequences(const Utilities& util, const std::string& name) {
   if (util.GetNumSeq() == 0) throw FatalError("Error: no sequences found in " + name + ".\n");
 }
 
-}  // namespace
-
-report::Report runMotifSearch(const RunConfig& given, const ProgressSink& progress) {
-  const RunConfig config = resolveRunConfig(given, progress);
+// A search on the files of a resolved configuration.
+report::Report searchFiles(const RunConfig& config, const ProgressSink& progress) {
   const std::time_t start = std::time(nullptr);
   Utilities util(config.K, config.forwardOnly, *config.numThreads, progress);
   util.OpenFiles(config.inFile, config.bgModelFile, config.fgModelFile);
@@ -54,6 +52,12 @@ report::Report runMotifSearch(const RunConfig& given, const ProgressSink& progre
   util.GetForeground();
   util.computebgmap(config.selectByScore);
   return searchLoadedStore(util, config, start, progress);
+}
+
+}  // namespace
+
+report::Report runMotifSearch(const RunConfig& config, const ProgressSink& progress) {
+  return searchFiles(resolveRunConfig(config, progress), progress);
 }
 
 report::Report runMotifSearch(const RunConfig& given, SearchInput input, const ProgressSink& progress) {
@@ -77,7 +81,7 @@ int runZelkova(int argc, const char* const* argv) {
   try {
     opening(console);
     const CommandLine cl = parseCommandLine(argc, argv);
-    runMotifSearch(resolveRunConfig(cl.config, cl.given, console), console);
+    searchFiles(resolveRunConfig(cl.config, cl.given, console), console);
     return 0;
   } catch (const FatalError& stop) {
     console.write(stop.what());

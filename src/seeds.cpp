@@ -172,6 +172,7 @@ bool zelkova::seedsByIndex() const {
 }
 
 void zelkova::enumerateSeed(int seqIdx, NodeList& list, int capacity, bool strand) {
+  if (!seedIndex) seedIndex = std::make_unique<StretchIndex>(util.seqs, seedSeqs);
   std::vector<SeedWord> seeds;
   bool stopping = false;  // the motif of a seed with other letters stops the run
   forEachSeedWord(seqIdx, strand, [&](const SeedWord& seed) {
@@ -261,6 +262,7 @@ bool zelkova::closestWindow(int t, const SeedWord& seed, Site& best) const {
 }
 
 void zelkova::enumerateSeedMismatch(int seqIdx, NodeList& list, int capacity, bool strand) {
+  if (!seedIndex) seedIndex = std::make_unique<StretchIndex>(util.seqs, seedSeqs);
   std::vector<SeedWord> seeds;
   forEachSeedWord(seqIdx, strand, [&](const SeedWord& seed) {
     seeds.push_back(seed);

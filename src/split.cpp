@@ -1,5 +1,6 @@
 // Divisive refinement of a cluster motif: the worst-fitting sites are split off
 // while the MAP score of what remains does not fall.
+#include <algorithm>
 #include <cmath>
 
 #include "clust.h"
@@ -23,18 +24,37 @@ class GroupProfile {
  public:
   GroupProfile(const std::vector<int>& members, const std::vector<const Site*>& sites, int L)
       : L_(L), size_(static_cast<long long>(members.size())) {
-    countLetters(members, sites, L, counts_);
+    int counts[NUM_BASES][MAX_K] = {};
+    countLetters(members, sites, L, counts);
+    // Whole numbers add up the same in any grouping, so the shared letters of
+    // four positions at a time come from one table lookup.
+    for (int first = 0; first < L; first += kChunk) {
+      const int width = std::min(kChunk, L - first);
+      std::vector<long long> table(std::size_t{1} << (2 * width), 0);
+      for (std::size_t combo = 0; combo < table.size(); ++combo)
+        for (int i = 0; i < width; ++i) table[combo] += counts[words::baseAt(combo, width, i)][first + i];
+      chunks_.push_back({first, width, std::move(table)});
+    }
   }
   long long distanceSum(words::Code code) const {
-    long long sum = 0;
-    for (int i = 0; i < L_; ++i) sum += size_ - counts_[words::baseAt(code, L_, i)][i];
-    return sum;
+    long long shared = 0;
+    for (const Chunk& c : chunks_) {
+      const int shift = 2 * (L_ - c.first - c.width);
+      shared += c.shared[static_cast<std::size_t>((code >> shift) & ((words::Code{1} << (2 * c.width)) - 1))];
+    }
+    return L_ * size_ - shared;
   }
 
  private:
+  static constexpr int kChunk = 4;
+  struct Chunk {
+    int first;
+    int width;
+    std::vector<long long> shared;  // members sharing each combination's letters, summed over its positions
+  };
   int L_;
   long long size_;
-  int counts_[NUM_BASES][MAX_K] = {};
+  std::vector<Chunk> chunks_;
 };
 
 // Mean distance of each member of the group to the other members, in list

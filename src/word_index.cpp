@@ -16,24 +16,31 @@ double neighbourhoodSize(int K, int m) {
   return total;
 }
 
+// The dense table is filled by counting, which keeps the keys of one word in
+// the order they were given; the sparse index is sorted.
 WordIndex::WordIndex(std::vector<Entry> entries, int K) {
-  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-    return a.code != b.code ? a.code < b.code : a.key < b.key;
-  });
-  const std::size_t words = K <= kDenseLetters ? std::size_t{1} << (2 * K) : 0;
-  dense_ = K <= kDenseLetters && words <= 2 * entries.size() + 1024;
   dense_ = denseFor(K, entries.size());
   ZK_ASSERT(entries.size() < UINT32_MAX);
-  keys_.reserve(entries.size());
-  for (const Entry& e : entries) keys_.push_back(e.key);
   if (dense_) {
+    ZK_ASSERT(std::is_sorted(entries.begin(), entries.end(),
+                             [](const Entry& a, const Entry& b) { return a.key < b.key; }));
     const std::size_t words = std::size_t{1} << (2 * K);
     offsets_.assign(words + 1, 0);
     for (const Entry& e : entries) ++offsets_[static_cast<std::size_t>(e.code) + 1];
     for (std::size_t w = 0; w < words; ++w) offsets_[w + 1] += offsets_[w];
-  } else {
-    codes_.reserve(entries.size());
-    for (const Entry& e : entries) codes_.push_back(e.code);
+    std::vector<std::uint32_t> next(offsets_.begin(), offsets_.end() - 1);
+    keys_.resize(entries.size());
+    for (const Entry& e : entries) keys_[next[static_cast<std::size_t>(e.code)]++] = e.key;
+    return;
+  }
+  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+    return a.code != b.code ? a.code < b.code : a.key < b.key;
+  });
+  keys_.reserve(entries.size());
+  codes_.reserve(entries.size());
+  for (const Entry& e : entries) {
+    keys_.push_back(e.key);
+    codes_.push_back(e.code);
   }
 }
 

@@ -35,7 +35,7 @@ class WordIndex {
     words::Code code;
     std::uint64_t key;
   };
-  // Takes the windows; K is the word length.
+  // Takes the windows, given in ascending key order; K is the word length.
   WordIndex(std::vector<Entry> entries, int K);
 
   // Calls visit(key) for every window whose word is `code`, keys ascending.
@@ -46,13 +46,15 @@ class WordIndex {
   bool dense() const { return dense_; }
   // Whether an index of `windows` words of K letters uses the dense table.
   static bool denseFor(int K, std::size_t windows) {
-    return K <= kDenseLetters && (std::size_t{1} << (2 * K)) <= 2 * windows + 1024;
+    const std::size_t words = std::size_t{1} << (2 * std::min(K, kDenseLetters));
+    return K <= kDenseLetters && (words <= kSmallTable || words <= 2 * windows);
   }
 
  private:
   // Words of up to kDenseLetters letters with as many windows as words are
   // looked up in a table of 4^K offsets; others by binary search.
   static constexpr int kDenseLetters = 12;
+  static constexpr std::size_t kSmallTable = std::size_t{1} << 20;  // 4 MB of offsets
   bool dense_ = false;
   std::vector<std::uint32_t> offsets_;  // dense: first key of each word
   std::vector<words::Code> codes_;      // sparse: the word of each key, ascending

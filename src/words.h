@@ -32,10 +32,8 @@ struct AnyCaseRows {
   signed char row[256] = {};
   constexpr AnyCaseRows() {
     for (int c = 0; c < 256; ++c) row[c] = -1;
-    row['A'] = row['a'] = 0;
-    row['C'] = row['c'] = 1;
-    row['G'] = row['g'] = 2;
-    row['T'] = row['t'] = 3;
+    const char* letters = "AaCcGgTt";
+    for (int i = 0; i < 8; ++i) row[static_cast<unsigned char>(letters[i])] = static_cast<signed char>(i / 2);
   }
 };
 inline constexpr AnyCaseRows kAnyCaseRows{};
