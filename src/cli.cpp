@@ -7,12 +7,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <new>
 #include <sstream>
 #include <utility>
 
 #include "lmer.h"
+#include "output_file.h"
 #include "version.h"
 
 namespace cli {
@@ -232,8 +232,8 @@ int runProgram(const std::string& program, const std::function<int()>& body) {
   } catch (const std::exception& error) {
     std::fprintf(stderr, "Error: %s\n", error.what());
   }
-  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    std::fprintf(stderr, "Error: cannot write standard output: %s.\n", std::strerror(errno ? errno : EIO));
+  if (const std::optional<std::string> failure = output_file::standardOutputFailure()) {
+    std::fputs(failure->c_str(), stderr);
     status = 1;
   }
   return status;

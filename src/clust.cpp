@@ -20,10 +20,10 @@ zelkova::zelkova(Utilities* store, const char* outFile, int mismatches, int seed
   ZK_ASSERT(static_cast<int>(seedSeqs.size()) == numSeedSeqs);
   outStream = stdout;
   if (outFile) {
-    outStream = std::fopen(outFile, "w");
-    if (!outStream) {
+    try {
+      outStream = reportFile.emplace(outFile).stream();
+    } catch (const output_file::WriteError&) {
       std::printf("Error! unable to open output file %s\n", outFile);
-      outStream = stdout;
     }
   }
   std::printf("Selected seed sequences #:");
@@ -31,8 +31,17 @@ zelkova::zelkova(Utilities* store, const char* outFile, int mismatches, int seed
   std::printf("\n");
 }
 
+// A run stopped by an error keeps the part of the report written so far.
 zelkova::~zelkova() {
-  if (outStream && outStream != stdout) std::fclose(outStream);
+  try {
+    closeReport();
+  } catch (const output_file::WriteError& error) {
+    std::fputs(error.what(), stdout);
+  }
+}
+
+void zelkova::closeReport() {
+  if (reportFile) reportFile->commit();
 }
 
 bool zelkova::saveCandidateMotif(NodePtr motif) {

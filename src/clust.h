@@ -4,11 +4,13 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "matrix.h"
 #include "node.h"
+#include "output_file.h"
 #include "utilities.h"
 
 using NodePtr = std::unique_ptr<node>;
@@ -39,6 +41,10 @@ std::vector<float> crossGroupDist(const aCluster& from, const aCluster& to, math
 // when scoring_method is 1, else the MAP score.
 double candidateScore(const node& motif);
 
+// The side files every run writes into the working directory.
+constexpr const char* kInitCoreFile = "initcore.txt";
+constexpr const char* kInitClusterFile = "initcluster.txt";
+
 struct InitialClusters {
   NodeList cores;     // seed motifs, best first
   NodeList clusters;  // one per core motif, same order
@@ -57,6 +63,8 @@ class zelkova {
   void train();
   void postScreen();
   void saveMotifs();
+  // Completes the report file; throws output_file::WriteError.
+  void closeReport();
 
   // Candidate list: takes the motif when it ranks among the held ones.
   bool saveCandidateMotif(NodePtr motif);
@@ -97,6 +105,7 @@ class zelkova {
   double scanThreshold;
   int maxMismatch;
   std::FILE* outStream = nullptr;
+  std::optional<output_file::OutputFile> reportFile;  // none: the report goes to standard output
   NodeList candMotifs;  // descending MAP score while training
   std::vector<int> seedSeqs;
   Utilities* util;

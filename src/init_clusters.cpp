@@ -7,13 +7,39 @@
 
 namespace {
 
-// A side file that cannot be created is reported once and skipped: the report
-// is the run's main output.
-std::FILE* openSideFile(const char* name) {
-  std::FILE* f = std::fopen(name, "w");
-  if (!f) std::printf("Warning: cannot write %s.\n", name);
-  return f;
-}
+// A side file that cannot be created, or fails part-way, is reported once and
+// skipped: the report is the run's main output. Like the report, it keeps
+// what was written when the run stops part-way.
+class SideFile {
+ public:
+  explicit SideFile(const char* name) : name_(name) {
+    try {
+      file_.emplace(name);
+    } catch (const output_file::WriteError&) {
+      warn();
+    }
+  }
+  SideFile(const SideFile&) = delete;
+  SideFile& operator=(const SideFile&) = delete;
+  ~SideFile() { close(); }
+
+  std::FILE* stream() const { return file_ ? file_->stream() : nullptr; }
+  void close() {
+    if (!file_) return;
+    try {
+      file_->commit();
+    } catch (const output_file::WriteError&) {
+      warn();
+    }
+    file_.reset();
+  }
+
+ private:
+  void warn() const { std::printf("Warning: cannot write %s.\n", name_); }
+
+  const char* name_;
+  std::optional<output_file::OutputFile> file_;
+};
 
 // The sites of a core motif prepared for the distance test of the scan. The
 // test asks whether any site lies within the allowance, so the order of the
@@ -129,7 +155,7 @@ InitialClusters zelkova::initializeClusters(int clusterCount) {
   InitialClusters init;
   std::printf("Initializing %d clusters...", clusterCount);
   std::fflush(stdout);
-  std::FILE* coreFile = openSideFile("initcore.txt");
+  SideFile coreFile(kInitCoreFile);
   for (int i = 0; i < numSeedSeqs; ++i) {
     if (initMethod == 1) {
       enumerateSeed(seedSeqs[i], init.cores, clusterCount, true);
@@ -144,9 +170,9 @@ InitialClusters zelkova::initializeClusters(int clusterCount) {
   std::fflush(stdout);
   if (numSeedSeqs < util->GetNumSeq()) scanClusters(init.cores, init.clusters);
   std::printf("DONE.\n");
-  std::FILE* clusterFile = openSideFile("initcluster.txt");
-  writeSideFiles(init, coreFile, clusterFile);
-  if (clusterFile) std::fclose(clusterFile);
-  if (coreFile) std::fclose(coreFile);
+  SideFile clusterFile(kInitClusterFile);
+  writeSideFiles(init, coreFile.stream(), clusterFile.stream());
+  clusterFile.close();
+  coreFile.close();
   return init;
 }

@@ -7,6 +7,7 @@
 #include <numeric>
 
 #include "clust.h"
+#include "output_file.h"
 #include "utilities.h"
 
 namespace {
@@ -28,6 +29,10 @@ int resolveSeedCount(int requested, int numSeq) {
 
 int runMotifSearch(const RunParameters& params) {
   const std::time_t start = std::time(nullptr);
+  const std::vector<std::string> inputs{params.inFile, params.bgModelFile, params.fgModelFile};
+  output_file::refuseInputAsOutput(params.outFile, inputs, "report");
+  for (const char* sideFile : {kInitCoreFile, kInitClusterFile})
+    output_file::refuseInputAsOutput(sideFile, inputs, "side");
   auto util = std::make_unique<Utilities>(K);
   util->OpenFiles(params.inFile.c_str(), params.bgModelFile.c_str(), params.fgModelFile.c_str());
   util->MaskingLow(true);
@@ -51,6 +56,7 @@ int runMotifSearch(const RunParameters& params) {
   engine->train();
   engine->postScreen();
   engine->saveMotifs();
+  engine->closeReport();
   const std::time_t end = std::time(nullptr);
   std::printf("Time taken: %.6lf seconds.", std::difftime(end, start));
   engine.reset();
@@ -61,10 +67,10 @@ int runMotifSearch(const RunParameters& params) {
 int runZelkova(int argc, const char* const* argv) {
   try {
     const RunParameters params = parseCommandLine(argc, argv);
-    return runMotifSearch(params);
+    return output_file::finishConsole(runMotifSearch(params), "");
   } catch (const FatalError& stop) {
     std::fputs(stop.what(), stdout);
     std::fflush(stdout);
-    return 1;
+    return output_file::finishConsole(1, stop.what());
   }
 }

@@ -1,17 +1,14 @@
 // zelkova-export: writes the motifs of a zelkova report as MEME, JASPAR or
 // TRANSFAC matrices or as an HTML page with sequence logos.
-#include <cstdio>
-#include <fstream>
-#include <iostream>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli.h"
-
 #include "export_formats.h"
 #include "export_html.h"
+#include "output_file.h"
 #include "report_reader.h"
 
 namespace {
@@ -70,35 +67,15 @@ std::string exportText(const ExportOptions& options, const report::Report& repor
   return out.str();
 }
 
-// Returns false, with a message, when the text could not be written whole; a
-// partial file is removed.
-bool writeOutput(const std::string& path, const std::string& text) {
-  if (path.empty()) {
-    std::cout << text << std::flush;
-    if (std::cout) return true;
-    std::fputs("Error: cannot write to standard output.\n", stderr);
-    return false;
-  }
-  std::ofstream file(path, std::ios::binary);
-  if (!file) {
-    std::fprintf(stderr, "Error: cannot open %s for writing.\n", path.c_str());
-    return false;
-  }
-  file << text;
-  file.close();
-  if (file) return true;
-  std::remove(path.c_str());
-  std::fprintf(stderr, "Error: cannot write %s.\n", path.c_str());
-  return false;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   return cli::runProgram("zelkova-export", [&] {
     const std::optional<ExportOptions> options = parseArguments(argc, argv);
     if (!options) return 0;
+    output_file::refuseInputAsOutput(options->outputFile, {options->reportFile});
     const report::Report report = report::readFile(options->reportFile);
-    return writeOutput(options->outputFile, exportText(*options, report)) ? 0 : 1;
+    output_file::writeWholeFile(options->outputFile, exportText(*options, report));
+    return 0;
   });
 }

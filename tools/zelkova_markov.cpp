@@ -1,6 +1,5 @@
 // zelkova-markov: builds the Markov model files that zelkova reads (-b and -z)
 // from FASTA sequences.
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <utility>
@@ -8,6 +7,7 @@
 
 #include "cli.h"
 #include "markov_builder.h"
+#include "output_file.h"
 
 namespace {
 
@@ -45,13 +45,11 @@ std::optional<BuilderOptions> parseArguments(int argc, const char* const* argv) 
 }
 
 void buildModel(const BuilderOptions& options) {
+  output_file::refuseInputAsOutput(options.outputFile, options.inputFiles);
   markov_builder::WordCounts counts(options.order + 1);
   for (const std::string& file : options.inputFiles)
     markov_builder::countFastaFile(file, options.bothStrands, counts);
-  if (options.outputFile.empty())
-    markov_builder::writeModel(stdout, "standard output", counts, options.pseudoCount);
-  else
-    markov_builder::writeModelFile(options.outputFile, counts, options.pseudoCount);
+  output_file::writeWholeFile(options.outputFile, markov_builder::modelText(counts, options.pseudoCount));
 }
 
 }  // namespace
