@@ -70,7 +70,6 @@ int runZelkova(int argc, const char* const* argv) {
     return output_file::finishConsole(runMotifSearch(params), "");
   } catch (const FatalError& stop) {
     std::fputs(stop.what(), stdout);
-    std::fflush(stdout);
     return output_file::finishConsole(1, stop.what());
   }
 }
