@@ -63,6 +63,19 @@ Target followLinks(const std::string& path) {
   throw WriteError(path, ELOOP);
 }
 
+// Standard output or standard error when `file` is what it already writes to
+// (-o /dev/stdout, or the file the console is redirected to): writing through
+// the stream keeps the order of everything sent there, where a new file
+// renamed over the path would cut the console off.
+std::FILE* standardStreamOn(const struct stat& file) {
+  for (std::FILE* stream : {stdout, stderr}) {
+    struct stat st {};
+    if (::fstat(::fileno(stream), &st) == 0 && st.st_dev == file.st_dev && st.st_ino == file.st_ino)
+      return stream;
+  }
+  return nullptr;
+}
+
 // A new file beside `target` under a name of its own; created with 0666 so
 // that the umask applies as to any other new file. Returns -1 with errno set.
 int createTemporary(const std::string& target, std::string& temporary) {
@@ -156,9 +169,24 @@ OutputFile::OutputFile(std::unique_ptr<State> state) : state_(std::move(state)) 
 OutputFile::OutputFile(const std::string& path) : state_(std::make_unique<State>()) {
   State& s = *state_;
   s.name = path;
-  const Target target = followLinks(path);
+  // stat follows every link, including those of /proc that name pipes and
+  // other descriptors rather than paths.
+  struct stat reached {};
+  const bool reachable = ::stat(path.c_str(), &reached) == 0;
+  if (reachable && S_ISDIR(reached.st_mode)) s.fail(EISDIR);
+  if (reachable) {
+    if (std::FILE* stream = standardStreamOn(reached)) {
+      s.stream = stream;
+      s.standard = true;
+      return;
+    }
+  }
   int descriptor = -1;
-  if (!target.exists || S_ISREG(target.status.st_mode)) {
+  const Target target = followLinks(path);
+  if ((reachable && !S_ISREG(reached.st_mode)) || (target.exists && !S_ISREG(target.status.st_mode))) {
+    descriptor = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0) s.fail(errno);
+  } else {
     descriptor = createTemporary(target.path, s.temporary);
     if (descriptor < 0) s.fail(errno);
     s.target = target.path;
@@ -167,11 +195,6 @@ OutputFile::OutputFile(const std::string& path) : state_(std::make_unique<State>
       ::close(descriptor);
       s.fail(error);
     }
-  } else if (S_ISDIR(target.status.st_mode)) {
-    s.fail(EISDIR);
-  } else {
-    descriptor = ::open(target.path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-    if (descriptor < 0) s.fail(errno);
   }
   s.stream = ::fdopen(descriptor, "w");
   if (!s.stream) {

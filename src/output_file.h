@@ -3,6 +3,9 @@
 // own temporary file is ever removed.
 //
 // How a path is opened (OutputFile's constructor):
+//   - a path leading to the file standard output (or standard error) already
+//     writes to (-o /dev/stdout, or the file the console is redirected to) is
+//     written through that stream, in order with everything else sent there;
 //   - symbolic links are followed, link by link, to the path they lead to; the
 //     rules below apply to that path, and the links stay as they are;
 //   - a path that does not exist or is a regular file is written to a new

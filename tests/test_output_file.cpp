@@ -272,6 +272,36 @@ class StdoutOnFullDevice {
   int saved_ = -1;
 };
 
+TEST(OutputFileStandard, AnOutputThatIsTheConsoleFileIsWrittenThroughTheConsole) {
+  TempDir dir;
+  const std::string console = dir / "console.txt";
+  writeFile(console, "");
+  struct stat before {};
+  ASSERT_EQ(::stat(console.c_str(), &before), 0);
+  std::fflush(stdout);
+  const int saved = ::dup(STDOUT_FILENO);
+  const int file = ::open(console.c_str(), O_WRONLY | O_APPEND);
+  ::dup2(file, STDOUT_FILENO);
+  ::close(file);
+  std::printf("console line\n");
+  {
+    OutputFile out("/dev/stdout");
+    EXPECT_EQ(out.stream(), stdout);
+    out.write("report\n");
+    out.commit();
+  }
+  std::printf("last console line\n");
+  std::fflush(stdout);
+  ::dup2(saved, STDOUT_FILENO);
+  ::close(saved);
+
+  EXPECT_EQ(readWholeFile(console), "console line\nreport\nlast console line\n");
+  struct stat after {};
+  ASSERT_EQ(::stat(console.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);  // not replaced by a new file
+  EXPECT_EQ(dir.entries(), std::vector<std::string>{"console.txt"});
+}
+
 TEST(OutputFileStandard, LostTextIsReportedOnce) {
   TempDir dir;
   const std::string full = makeFullDevice(dir);

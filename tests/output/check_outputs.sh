@@ -56,7 +56,7 @@ expect_entries() {  # NAME DIR ENTRY...: the directory holds exactly these names
   shift 2
   local have want
   have=$(ls -A "$work/$dir" | sort | tr '\n' ' ')
-  want=$(printf '%s\n' "$@" | sort | tr '\n' ' ')
+  want=$([ $# -eq 0 ] || printf '%s\n' "$@" | sort | tr '\n' ' ')
   [ "$have" = "$want" ] || fail "$name: $dir holds [$have], expected [$want]"
 }
 # read_fifo FIFO OUT: a reader in the background, its pid in $reader.
@@ -159,13 +159,24 @@ expect_status "zelkova -o FIFO" 0
 expect_type "zelkova -o FIFO" z_fifo/report.fifo -p "a FIFO"
 expect_same_report "zelkova -o FIFO" z_fifo_received.out ref/ref.out
 
+# -o /dev/stdout with the console in a file: the report is written in the
+# console where it stands, exactly as when the report falls back to the
+# console because it cannot be opened (-o .).
+run z_stdout zelkova "${zargs[@]}" -o /dev/stdout
+expect_status "zelkova -o /dev/stdout" 0
+cp "$work/stdout" z_stdout/console.txt
+run z_stdout zelkova "${zargs[@]}" -o .
+grep -v '^Error! unable to open output file \.$' "$work/stdout" >z_stdout/fallback.txt
+untimed() { grep -v -e '^Warning: cannot write initcore.txt\.$' -e '^Time taken: ' "$1"; }
+expect_same "zelkova -o /dev/stdout" <(undated z_stdout/console.txt | untimed /dev/stdin) \
+  <(undated z_stdout/fallback.txt | untimed /dev/stdin)
+
 # A side file that fails part-way: a warning, once, and the run goes on.
 mkdir -p z_side_full && ln -s ../full z_side_full/initcore.txt
 run z_side_full zelkova "${zargs[@]}" -o s.out
 expect_status "zelkova side file on full" 0
 [ "$(grep -c '^Warning: cannot write initcore.txt\.$' "$work/stdout")" = 1 ] ||
   fail "zelkova side file on full: expected one warning, console: $(cat "$work/stdout")"
-untimed() { grep -v -e '^Warning: cannot write initcore.txt\.$' -e '^Time taken: ' "$1"; }
 expect_same "zelkova side file on full" <(untimed "$work/stdout") <(untimed ref/console.txt)
 expect_same_report "zelkova side file on full" z_side_full/s.out ref/ref.out
 expect_type "zelkova side file on full" z_side_full/initcore.txt -L "a symbolic link"
@@ -212,6 +223,14 @@ end_fifo m_fifo/model.fifo
 expect_status "zelkova-markov -o FIFO" 0
 expect_same "zelkova-markov -o FIFO" m_fifo_received.txt model.ref
 expect_type "zelkova-markov -o FIFO" m_fifo/model.fifo -p "a FIFO"
+
+# -o /dev/stdout, the console being a pipe or a file.
+run m_stdout zelkova-markov -o /dev/stdout ../in/in.fa
+expect_status "zelkova-markov -o /dev/stdout to a file" 0
+expect_same "zelkova-markov -o /dev/stdout to a file" "$work/stdout" model.ref
+(cd m_stdout && "$bin/zelkova-markov" -o /dev/stdout ../in/in.fa | cat >"$work/stdout")
+expect_same "zelkova-markov -o /dev/stdout to a pipe" "$work/stdout" model.ref
+expect_entries "zelkova-markov -o /dev/stdout" m_stdout
 
 # --- zelkova-export ---------------------------------------------------------------
 run e_full zelkova-export -f html -o ../full ../ref/ref.out
