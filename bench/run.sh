@@ -3,7 +3,7 @@
 # memory for each. Inputs are generated deterministically (random sequences with
 # a planted motif) under bench/work/, which is reused by later runs.
 #
-# usage: bench/run.sh [-p THREADS] [CASE ...]     (cases 1 to 6; default all)
+# usage: bench/run.sh [-p THREADS] [CASE ...]     (cases 1 to 13; default 1 to 11)
 # ZELKOVA_BIN=path/to/zelkova times another build of zelkova on the same inputs
 # (the inputs and models are always made with this checkout's tools).
 set -euo pipefail
@@ -12,7 +12,7 @@ cd "$top"
 threads=""
 if [ "${1:-}" = "-p" ]; then threads="-p $2"; shift 2; fi
 cases=("$@")
-[ ${#cases[@]} -gt 0 ] || cases=(1 2 3 4 5 6)
+[ ${#cases[@]} -gt 0 ] || cases=(1 2 3 4 5 6 7 8 9 10 11)
 
 command -v /usr/bin/time >/dev/null 2>&1 || [ -x /usr/bin/time ] || scripts/install-deps.sh time
 scripts/install-deps.sh >/dev/null
@@ -43,6 +43,13 @@ describe() {
     4) echo "500 x 2000, -l 10 -m 2" ;;
     5) echo "10000 x 200, -l 10 -m 2" ;;
     6) echo "20 x 3000, -l 10" ;;
+    7) echo "500 x 300, -l 11 -m 2" ;;
+    8) echo "500 x 1000, -l 14 -m 3" ;;
+    9) echo "20 x 3000, -l 8 -m 2" ;;
+    10) echo "100000 x 200, -l 10 -m 2" ;;
+    11) echo "200 x 20000, -l 10 -m 2 -maxlen 20000" ;;
+    12) echo "10000 x 200, -l 10 (defaults)" ;;
+    13) echo "10000 x 200, -l 10 -noside" ;;
   esac
 }
 
@@ -54,6 +61,13 @@ prepare() {
     4) input case4 500 2000 4 ;;
     5) input case5 10000 200 5 ;;
     6) input case6 20 3000 6 ;;
+    7) input case7 500 300 7 ;;
+    8) input case8 500 1000 8 ;;
+    9) input case9 20 3000 9 ;;
+    10) input case10 100000 200 10 ;;
+    11) input case11 200 20000 11 ;;
+    12) input case12 10000 200 12 ;;
+    13) input case12 10000 200 12; for f in fa fg bg; do ln -sf case12.$f "$work/case13.$f"; done ;;
   esac
 }
 
@@ -65,6 +79,13 @@ options() {
     4) echo "-l 10 -m 2" ;;
     5) echo "-l 10 -m 2" ;;
     6) echo "-l 10" ;;
+    7) echo "-l 11 -m 2" ;;
+    8) echo "-l 14 -m 3" ;;
+    9) echo "-l 8 -m 2" ;;
+    10) echo "-l 10 -m 2" ;;
+    11) echo "-l 10 -m 2 -maxlen 20000" ;;
+    12) echo "-l 10" ;;
+    13) echo "-l 10 -noside" ;;
   esac
 }
 

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <utility>
 
-#include "lmer.h"
+#include "errors.h"
 #include "output_file.h"
 #include "version.h"
 

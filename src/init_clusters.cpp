@@ -1,20 +1,25 @@
 // Initial clusters: the seed motifs become core motifs, and a scan of every
 // input window around their sites gives each its cluster motif.
-#include <cstring>
+#include <algorithm>
+#include <cmath>
 
 #include "clust.h"
 #include "parallel.h"
+#include "stretch_index.h"
 
 namespace {
 
 // A side file that cannot be created, or fails part-way, is reported once and
 // skipped: the report is the run's main output. Like the report, it keeps
-// what was written when the run stops part-way.
+// what was written when the run stops part-way. An unnamed side file is not
+// written.
 class SideFile {
  public:
-  explicit SideFile(const char* name) : name_(name) {
+  SideFile(const std::optional<std::string>& name, const ProgressSink& progress) : progress_(progress) {
+    if (!name) return;
+    name_ = *name;
     try {
-      file_.emplace(name);
+      file_.emplace(name_);
     } catch (const output_file::WriteError&) {
       warn();
     }
@@ -35,9 +40,10 @@ class SideFile {
   }
 
  private:
-  void warn() const { std::printf("Warning: cannot write %s.\n", name_); }
+  void warn() const { progress_.print("Warning: cannot write %s.\n", name_.c_str()); }
 
-  const char* name_;
+  const ProgressSink& progress_;
+  std::string name_;
   std::optional<output_file::OutputFile> file_;
 };
 
@@ -57,6 +63,7 @@ struct CoreWords {
     }
   }
 
+  // Whether any site lies within maxMismatch of the word (matchOne).
   bool matches(bool acgt, words::Code code, const char* text, int L, int maxMismatch) const {
     if (acgt) {
       for (words::Code c : codes)
@@ -75,19 +82,19 @@ struct CoreWords {
 };
 
 // Groups of whole sequences holding about `windows` windows each.
-std::vector<std::pair<int, int>> sequenceBlocks(const Utilities& util, int windows) {
+std::vector<std::pair<int, int>> sequenceBlocks(const SequenceSet& seqs, int windows) {
   std::vector<std::pair<int, int>> blocks;
   int first = 0;
   int count = 0;
-  for (int s = 0; s < util.GetNumSeq(); ++s) {
-    count += util.seqs[static_cast<std::size_t>(s)].numWindows(util.GetL());
+  for (int s = 0; s < seqs.numSeq(); ++s) {
+    count += seqs[static_cast<std::size_t>(s)].numWindows(seqs.L());
     if (count >= windows) {
       blocks.emplace_back(first, s + 1);
       first = s + 1;
       count = 0;
     }
   }
-  if (first < util.GetNumSeq()) blocks.emplace_back(first, util.GetNumSeq());
+  if (first < seqs.numSeq()) blocks.emplace_back(first, seqs.numSeq());
   return blocks;
 }
 
@@ -98,30 +105,27 @@ std::vector<std::pair<int, int>> sequenceBlocks(const Utilities& util, int windo
 // motifs while its windows are in the cache; each cluster then takes the sites
 // found in the blocks in block order, which is the order of a scan of the
 // whole input window by window.
-void zelkova::scanClusters(const NodeList& cores, NodeList& clusters) const {
-  const int L = util->GetL();
+void zelkova::scanClustersByBlocks(const NodeList& cores, NodeList& clusters) const {
+  const int L = util.GetL();
   std::vector<CoreWords> coreWords;
   for (const NodePtr& core : cores) coreWords.emplace_back(*core);
-  const std::vector<std::pair<int, int>> blocks = sequenceBlocks(*util, 1 << 15);
+  const std::vector<std::pair<int, int>> blocks = sequenceBlocks(util.seqs, 1 << 15);
   std::vector<std::vector<std::vector<Site>>> found(blocks.size(), std::vector<std::vector<Site>>(cores.size()));
-  parallelFor(numThreads, blocks.size(), [&](std::size_t b) {
+  parallelFor(*cfg.numThreads, blocks.size(), [&](std::size_t b) {
     for (int s = blocks[b].first; s < blocks[b].second; ++s) {
-      const seqRecord& rec = util->seqs[static_cast<std::size_t>(s)];
-      const int W = rec.numWindows(L);
-      for (int p = 0; p < W; ++p) {
-        if (util->maskingLow && !rec.fwdValid[p]) continue;
-        const int r = W - 1 - p;  // the same stretch on the reverse strand
+      const seqRecord& rec = util.seqs[static_cast<std::size_t>(s)];
+      forEachValidStretch(rec, L, [&](int p, int r) {
         for (std::size_t c = 0; c < cores.size(); ++c) {
           if (coreWords[c].matches(rec.fwdAcgt[p], rec.fwdCode[p], rec.seq.data() + p, L, maxMismatch))
-            found[b][c].push_back(util->siteAt(s, p, true));
-          if (!forwardOnly &&
+            found[b][c].push_back(util.seqs.siteAt(s, p, true));
+          if (!cfg.forwardOnly &&
               coreWords[c].matches(rec.revAcgt[r], rec.revCode[r], rec.revSeq.data() + r, L, maxMismatch))
-            found[b][c].push_back(util->siteAt(s, r, false));
+            found[b][c].push_back(util.seqs.siteAt(s, r, false));
         }
-      }
+      });
     }
   });
-  parallelFor(numThreads, clusters.size(), [&](std::size_t c) {
+  parallelFor(*cfg.numThreads, clusters.size(), [&](std::size_t c) {
     node& cluster = *clusters[c];
     std::size_t total = 0;
     for (const auto& block : found) total += block[c].size();
@@ -130,22 +134,102 @@ void zelkova::scanClusters(const NodeList& cores, NodeList& clusters) const {
       for (const Site& site : block[c]) cluster.addSite(site);
       std::vector<Site>().swap(block[c]);
     }
-    cluster.computeInformation(util);
-    cluster.computeMAP(util);
+  });
+}
+
+namespace {
+
+// Scan order of a window: stretch by stretch, the forward window first.
+std::uint64_t scanKey(int seqIdx, int pos, bool forward) {
+  return (static_cast<std::uint64_t>(seqIdx) << 33) | (static_cast<std::uint64_t>(pos) << 1) | (forward ? 0u : 1u);
+}
+
+}  // namespace
+
+// The windows of a cluster are the windows within the allowance of a core
+// site: for words of A, C, G, T the neighbours of the sites, looked up in the
+// index; the few stretches holding other letters are tested as the scan tests
+// them. Sorted into scan order, they are the sites the scan finds.
+void zelkova::scanClustersByIndex(const NodeList& cores, NodeList& clusters) const {
+  std::vector<int> all(static_cast<std::size_t>(util.GetNumSeq()));
+  for (std::size_t s = 0; s < all.size(); ++s) all[s] = static_cast<int>(s);
+  const StretchIndex index(util.seqs, all);
+  const int L = util.GetL();
+  parallelFor(*cfg.numThreads, cores.size(), [&](std::size_t c) {
+    const CoreWords core(*cores[c]);
+    ZK_ASSERT(core.others.empty());  // a core motif is counted, so its sites are A, C, G, T
+    std::vector<words::Code> near;
+    for (words::Code code : core.codes)
+      word_index::forEachNeighbour(code, L, maxMismatch, [&near](words::Code w) { near.push_back(w); });
+    std::sort(near.begin(), near.end());
+    near.erase(std::unique(near.begin(), near.end()), near.end());
+    std::vector<std::uint64_t> keys;
+    for (words::Code w : near)
+      index.forEachEqual(w, cfg.forwardOnly, [&keys](const StretchHit& h) { keys.push_back(scanKey(h.list, h.pos, h.forward)); });
+    for (const StretchHit& h : index.others()) {
+      const seqRecord& rec = util.seqs[static_cast<std::size_t>(h.list)];
+      const int r = rec.numWindows(L) - 1 - h.pos;
+      if (core.matches(rec.fwdAcgt[h.pos], rec.fwdCode[h.pos], rec.seq.data() + h.pos, L, maxMismatch))
+        keys.push_back(scanKey(h.list, h.pos, true));
+      if (!cfg.forwardOnly && core.matches(rec.revAcgt[r], rec.revCode[r], rec.revSeq.data() + r, L, maxMismatch))
+        keys.push_back(scanKey(h.list, h.pos, false));
+    }
+    std::sort(keys.begin(), keys.end());
+    node& cluster = *clusters[c];
+    cluster.get_hits().reserve(keys.size());
+    for (std::uint64_t key : keys) {
+      const int s = static_cast<int>(key >> 33);
+      const int p = static_cast<int>((key >> 1) & 0xffffffffu);
+      const bool forward = (key & 1u) == 0;
+      const int W = util.seqs[static_cast<std::size_t>(s)].numWindows(L);
+      cluster.addSite(util.seqs.siteAt(s, forward ? p : W - 1 - p, forward));
+    }
+  });
+}
+
+// The scan tests every window against the sites until one is near enough; the
+// index looks up every neighbour of every site and sorts what it finds. Each
+// cost is estimated from the fraction of all words near one site.
+bool zelkova::clustersByIndex(const NodeList& cores) const {
+  const int L = util.GetL();
+  double stretches = 0.0;
+  for (const seqRecord& rec : util.seqs.records()) stretches += rec.numWindows(L);
+  const double windows = stretches * (cfg.forwardOnly ? 1.0 : 2.0);
+  const double nearFraction = word_index::neighbourhoodSize(L, maxMismatch) / std::pow(4.0, L);
+  const double lookup = StretchIndex::lookupCost(L, maxMismatch, static_cast<std::size_t>(stretches));
+  double scanCost = 0.0;
+  double indexCost = stretches * std::log2(stretches + 2.0);  // building the index
+  for (const NodePtr& core : cores) {
+    const double sites = core->getHitCount();
+    const double found = windows * std::min(1.0, sites * nearFraction);
+    scanCost += windows * std::min(sites, 1.0 / nearFraction);
+    indexCost += sites * lookup + found * std::log2(found + 2.0);
+  }
+  return indexCost < scanCost;
+}
+
+void zelkova::scanClusters(const NodeList& cores, NodeList& clusters) const {
+  if (clustersByIndex(cores))
+    scanClustersByIndex(cores, clusters);
+  else
+    scanClustersByBlocks(cores, clusters);
+  parallelFor(*cfg.numThreads, clusters.size(), [&](std::size_t c) {
+    clusters[c]->computeInformation();
+    clusters[c]->computeMAP();
   });
 }
 
 void zelkova::writeSideFiles(const InitialClusters& init, std::FILE* coreFile, std::FILE* clusterFile) const {
   for (std::size_t c = 0; c < init.cores.size(); ++c) {
     if (clusterFile) {
-      node& cluster = *init.clusters[c];
+      const node& cluster = *init.clusters[c];
       std::fprintf(clusterFile, "Number of sites %d\n", cluster.getHitCount());
       std::fprintf(clusterFile, "MAP score %.6lf\n", cluster.getMAP());
-      cluster.showHits(clusterFile, util);
+      cluster.showHits(clusterFile, util.seqs);
       std::fputs("====================", clusterFile);
     }
     if (coreFile) {
-      init.cores[c]->showHits(coreFile, util);
+      init.cores[c]->showHits(coreFile, util.seqs);
       std::fputs("===================\n", coreFile);
     }
   }
@@ -153,24 +237,31 @@ void zelkova::writeSideFiles(const InitialClusters& init, std::FILE* coreFile, s
 
 InitialClusters zelkova::initializeClusters(int clusterCount) {
   InitialClusters init;
-  std::printf("Initializing %d clusters...", clusterCount);
-  std::fflush(stdout);
-  SideFile coreFile(kInitCoreFile);
+  progress.print("Initializing %d clusters...", clusterCount);
+  progress.flush();
+  SideFile coreFile(cfg.initCoreFile, progress);
+  seedIndex = std::make_unique<StretchIndex>(util.seqs, seedSeqs);
   for (int i = 0; i < numSeedSeqs; ++i) {
     if (initMethod == 1) {
       enumerateSeed(seedSeqs[i], init.cores, clusterCount, true);
-      if (!forwardOnly) enumerateSeed(seedSeqs[i], init.cores, clusterCount, false);
+      if (!cfg.forwardOnly) enumerateSeed(seedSeqs[i], init.cores, clusterCount, false);
     } else if (initMethod == 2) {
       enumerateSeedMismatch(seedSeqs[i], init.cores, clusterCount, true);
-      if (!forwardOnly) enumerateSeedMismatch(seedSeqs[i], init.cores, clusterCount, false);
+      if (!cfg.forwardOnly) enumerateSeedMismatch(seedSeqs[i], init.cores, clusterCount, false);
     }
   }
-  for (std::size_t c = 0; c < init.cores.size(); ++c) init.clusters.push_back(std::make_unique<node>());
-  std::printf("Scanning remaining sequences...");
-  std::fflush(stdout);
-  if (numSeedSeqs < util->GetNumSeq()) scanClusters(init.cores, init.clusters);
-  std::printf("DONE.\n");
-  SideFile clusterFile(kInitClusterFile);
+  seedIndex.reset();
+  for (std::size_t c = 0; c < init.cores.size(); ++c) init.clusters.push_back(newMotif());
+  progress.print("Scanning remaining sequences...");
+  progress.flush();
+  if (numSeedSeqs < util.GetNumSeq()) scanClusters(init.cores, init.clusters);
+  progress.print("DONE.\n");
+  SideFile clusterFile(cfg.initClusterFile, progress);
+  // The side files list every site with its score against its own motif.
+  if (coreFile.stream())
+    for (NodePtr& core : init.cores) core->scoreSites();
+  if (clusterFile.stream())
+    for (NodePtr& cluster : init.clusters) cluster->scoreSites();
   writeSideFiles(init, coreFile.stream(), clusterFile.stream());
   clusterFile.close();
   coreFile.close();

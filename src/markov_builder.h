@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "lmer.h"
+#include "markov_model.h"
+#include "site.h"
 
 namespace markov_builder {
 
@@ -58,6 +59,11 @@ std::string wordAt(int length, std::size_t index);
 // Every entry of the model, one line each; throws FatalError when a
 // probability would read back as 0.
 std::string modelText(const WordCounts& counts, double pseudoCount);
+
+// The model as readMarkovModel reads back the text of modelText: every
+// probability in single precision. Throws FatalError when a probability would
+// be 0.
+MarkovModel buildModel(const WordCounts& counts, double pseudoCount);
 
 // Adds every record of the FASTA file `fileName`. Throws FatalError naming the
 // file when it cannot be read, holds a NUL byte or holds no A, C, G or T.

@@ -100,14 +100,23 @@ int createTemporary(const std::string& target, std::string& temporary) {
   return -1;
 }
 
-// The error of everything written to `stream` so far, after a flush; 0 when
-// all of it arrived. A stream keeps its error flag but not the reason, which
-// the flush usually brings back by retrying the lost buffer.
-int streamError(std::FILE* stream) {
+// Stands for a failure whose reason is gone: the stream keeps its error flag,
+// but the C library drops the buffer it could not write, and with it the
+// reason, which only a later write that fails again brings back.
+constexpr int kReasonLost = -1;
+
+// The error of everything written to `stream` so far, after a flush: 0 when
+// all of it arrived, else the system's error number or kReasonLost.
+int streamFailure(std::FILE* stream) {
   errno = 0;
-  if (std::fflush(stream) != 0) return errno != 0 ? errno : EIO;
-  if (std::ferror(stream)) return errno != 0 ? errno : EIO;
+  if (std::fflush(stream) != 0) return errno != 0 ? errno : kReasonLost;
+  if (std::ferror(stream)) return kReasonLost;
   return 0;
+}
+
+int streamError(std::FILE* stream) {
+  const int failure = streamFailure(stream);
+  return failure == kReasonLost ? EIO : failure;
 }
 
 }  // namespace
@@ -263,12 +272,20 @@ std::optional<std::string> standardOutputFailure() {
 }
 
 int finishConsole(int status, const std::string& stopMessage) {
-  const std::optional<std::string> failure = standardOutputFailure();
-  if (!failure) return status;
-  std::fputs(failure->c_str(), stdout);
+  int failure = streamFailure(stdout);
+  if (failure == 0) return status;
+  // The failure line goes to standard output first, like every message of
+  // the program; when the reason was lost with an earlier flush (the console
+  // flushes after every stage), its first words, failing again, bring the
+  // reason back.
+  const std::string lead = std::string("Error: cannot write ") + kStandardOutputName + ": ";
+  std::fputs(lead.c_str(), stdout);
+  if (failure == kReasonLost) failure = streamError(stdout);
+  const std::string line = WriteError(kStandardOutputName, failure).what();
+  std::fputs(line.c_str() + lead.size(), stdout);
   std::fflush(stdout);
   std::fputs(stopMessage.c_str(), stderr);
-  std::fputs(failure->c_str(), stderr);
+  std::fputs(line.c_str(), stderr);
   return 1;
 }
 

@@ -45,7 +45,7 @@
 #include <string_view>
 #include <vector>
 
-#include "lmer.h"
+#include "errors.h"
 
 namespace output_file {
 

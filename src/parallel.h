@@ -15,7 +15,9 @@ void parallelFor(int threads, std::size_t n, const std::function<void(std::size_
 
 // Runs produce(i) for every i in [0, n) on up to `threads` threads while the
 // calling thread runs consume(i) in index order, each as soon as produce(i)
-// has finished. An exception of produce(i) or consume(i) is rethrown when the
-// calling thread reaches index i, after the other threads have stopped.
+// has finished. No item is produced more than `ahead` items before it is
+// consumed (0: no bound), so at most that many results are held at once. An
+// exception of produce(i) or consume(i) is rethrown when the calling thread
+// reaches index i, after the other threads have stopped.
 void parallelPipeline(int threads, std::size_t n, const std::function<void(std::size_t)>& produce,
-                      const std::function<void(std::size_t)>& consume);
+                      const std::function<void(std::size_t)>& consume, std::size_t ahead = 0);

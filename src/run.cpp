@@ -1,75 +1,97 @@
+// One complete search: load, choose the seed sequences, train, post-screen,
+// save; and the command line's run around it.
 #include "run.h"
 
-#include <cmath>
-#include <cstdio>
 #include <ctime>
-#include <memory>
 #include <numeric>
 
 #include "clust.h"
+#include "options.h"
 #include "output_file.h"
 #include "utilities.h"
+#include "zelkova.h"
 
 namespace {
 
-// The seed count: ceil(log2 N) by default, an explicit -i held to N, never 0.
-int resolveSeedCount(int requested, int numSeq) {
-  if (requested == -1) {
-    const int byDefault = static_cast<int>(std::ceil(zk::log2(numSeq)));
-    return byDefault < 1 ? 1 : byDefault;
+// The stages after loading: seed sequences, engine, training, post-screening,
+// saving, and the time taken since `start`.
+report::Report searchLoadedStore(const Utilities& util, const RunConfig& config, std::time_t start,
+                                 const ProgressSink& progress) {
+  const int numSeedSeqs = resolveSeedCount(config.numSeedSeqs, util.GetNumSeq(), progress);
+  std::vector<int> seedSeqs(static_cast<std::size_t>(numSeedSeqs));
+  if (config.selectByScore)
+    seedSeqs = util.selSeqs(numSeedSeqs);
+  else
+    std::iota(seedSeqs.begin(), seedSeqs.end(), 0);
+  report::Report results;
+  {
+    zelkova engine(util, config, seedSeqs, progress);
+    engine.train();
+    engine.postScreen();
+    engine.saveMotifs();
+    engine.closeReport();
+    results = engine.results();
   }
-  if (requested > numSeq) {
-    std::printf("Warning: -i larger than the number of sequences; using %d.\n", numSeq);
-    return numSeq;
-  }
-  return requested;
+  const std::time_t end = std::time(nullptr);
+  progress.print("Time taken: %.6lf seconds.", std::difftime(end, start));
+  progress.flush();
+  return results;
+}
+
+// No output of a run may be one of its input files.
+void refuseInputsAsOutputs(const RunConfig& config) {
+  const std::vector<std::string> inputs{config.inFile, config.bgModelFile, config.fgModelFile};
+  if (config.outFile) output_file::refuseInputAsOutput(*config.outFile, inputs, "report");
+  for (const std::optional<std::string>& sideFile : {config.initCoreFile, config.initClusterFile})
+    if (sideFile) output_file::refuseInputAsOutput(*sideFile, inputs, "side");
+}
+
+void requireSequences(const Utilities& util, const std::string& name) {
+  if (util.GetNumSeq() == 0) throw FatalError("Error: no sequences found in " + name + ".\n");
 }
 
 }  // namespace
 
-int runMotifSearch(const RunParameters& params) {
+report::Report runMotifSearch(const RunConfig& given, const ProgressSink& progress) {
+  const RunConfig config = resolveRunConfig(given, progress);
+  refuseInputsAsOutputs(config);
   const std::time_t start = std::time(nullptr);
-  const std::vector<std::string> inputs{params.inFile, params.bgModelFile, params.fgModelFile};
-  output_file::refuseInputAsOutput(params.outFile, inputs, "report");
-  for (const char* sideFile : {kInitCoreFile, kInitClusterFile})
-    output_file::refuseInputAsOutput(sideFile, inputs, "side");
-  auto util = std::make_unique<Utilities>(K);
-  util->OpenFiles(params.inFile.c_str(), params.bgModelFile.c_str(), params.fgModelFile.c_str());
-  util->MaskingLow(true);
-  util->LoadSeqs();
-  if (util->GetNumSeq() == 0) throw FatalError("Error: no sequences found in " + params.inFile + ".\n");
-  util->CountDP();
-  util->GetBackground();
-  util->GetForeground();
-  util->computebgmap(params.selectByScore);
+  Utilities util(config.K, config.forwardOnly, *config.numThreads, progress);
+  util.OpenFiles(config.inFile, config.bgModelFile, config.fgModelFile);
+  util.LoadSeqs(static_cast<std::size_t>(config.maxRecordLength));
+  requireSequences(util, config.inFile);
+  util.CountDP();
+  util.GetBackground();
+  util.GetForeground();
+  util.computebgmap(config.selectByScore);
+  return searchLoadedStore(util, config, start, progress);
+}
 
-  const int numSeedSeqs = resolveSeedCount(params.numSeedSeqs, util->GetNumSeq());
-  std::vector<int> seedSeqs(static_cast<std::size_t>(numSeedSeqs));
-  if (params.selectByScore)
-    seedSeqs = util->selSeqs(numSeedSeqs);
-  else
-    std::iota(seedSeqs.begin(), seedSeqs.end(), 0);
-
-  auto engine = std::make_unique<zelkova>(util.get(), params.outFile.c_str(), params.maxMismatch, numSeedSeqs,
-                                          params.numTopMotifs, params.scanThreshold, params.numClusters,
-                                          seedSeqs, params.initMethod, params.cmdLine);
-  engine->train();
-  engine->postScreen();
-  engine->saveMotifs();
-  engine->closeReport();
-  const std::time_t end = std::time(nullptr);
-  std::printf("Time taken: %.6lf seconds.", std::difftime(end, start));
-  engine.reset();
-  util.reset();
-  return 0;
+report::Report runMotifSearch(const RunConfig& given, SearchInput input, const ProgressSink& progress) {
+  RequiredInputs named;  // the inputs are given, not named
+  named.inFile = named.bgModelFile = named.fgModelFile = true;
+  named.K = given.K != 0;
+  const RunConfig config = resolveRunConfig(given, named, progress);
+  const std::time_t start = std::time(nullptr);
+  Utilities util(config.K, config.forwardOnly, *config.numThreads, progress);
+  util.LoadSeqs(std::move(input.sequences), static_cast<std::size_t>(config.maxRecordLength));
+  requireSequences(util, input.name);
+  util.CountDP();
+  util.GetBackground(std::move(input.background));
+  util.GetForeground(std::move(input.foreground));
+  util.computebgmap(config.selectByScore);
+  return searchLoadedStore(util, config, start, progress);
 }
 
 int runZelkova(int argc, const char* const* argv) {
+  const ProgressSink console;
   try {
-    const RunParameters params = parseCommandLine(argc, argv);
-    return output_file::finishConsole(runMotifSearch(params), "");
+    opening(console);
+    const CommandLine cl = parseCommandLine(argc, argv);
+    runMotifSearch(resolveRunConfig(cl.config, cl.given, console), console);
+    return output_file::finishConsole(0, "");
   } catch (const FatalError& stop) {
-    std::fputs(stop.what(), stdout);
+    console.write(stop.what());
     return output_file::finishConsole(1, stop.what());
   }
 }

@@ -1,11 +1,6 @@
-// One complete motif search, from the command line to the report.
+// The command line's run of zelkova.
 #pragma once
 
-#include "options.h"
-
-// Runs the search with validated parameters; returns the exit status.
-int runMotifSearch(const RunParameters& params);
-
-// Parses the command line and runs; prints the message of any stop and returns
-// the exit status (0 after a complete run, 1 after a stop).
+// Prints the banner, reads the options, runs the search, prints the message
+// of any stop; returns the exit status (0 after a complete run, 1 after a stop).
 int runZelkova(int argc, const char* const* argv);

@@ -332,6 +332,9 @@ TEST(OutputFileStandard, FinishConsoleRepeatsTheStopOnStandardError) {
   {
     StdoutOnFullDevice redirected(full);
     std::printf("Error: no sequences found in a.fa.\n");
+    // A flush on the way loses the text and the reason of its failure; the
+    // failure line itself, sent to the console first, finds the reason again.
+    std::fflush(stdout);
     status = output_file::finishConsole(1, "Error: no sequences found in a.fa.\n");
   }
   EXPECT_EQ(status, 1);
