@@ -11,11 +11,13 @@
 
 #include "markov_builder.h"
 #include "markov_model.h"
+#include "fatal_message.h"
 #include "support.h"
 
 using markov_builder::modelText;
 using markov_builder::WordCounts;
 using testing_support::TempFile;
+using testing_support::fatalMessage;
 
 namespace {
 
@@ -56,15 +58,6 @@ MarkovModel reloaded(const WordCounts& counts, double pseudoCount) {
   std::fputs(text.c_str(), file.get());
   std::rewind(file.get());
   return readMarkovModel(file.get(), "test model");
-}
-
-std::string fatalMessage(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const FatalError& error) {
-    return error.what();
-  }
-  return "(no error)";
 }
 
 char complementOf(char base) {

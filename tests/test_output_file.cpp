@@ -20,12 +20,14 @@
 #include <string>
 #include <vector>
 
+#include "fatal_message.h"
 #include "output_file.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using output_file::OutputFile;
+using testing_support::fatalMessage;
 
 // A directory under /tmp, removed with everything in it.
 class TempDir {
@@ -56,15 +58,6 @@ std::string readWholeFile(const std::string& path) {
 }
 
 void writeFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
-std::string fatalMessage(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const FatalError& error) {
-    return error.what();
-  }
-  return "(no error)";
-}
 
 mode_t typeOf(const std::string& path) {
   struct stat st {};

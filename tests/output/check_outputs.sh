@@ -11,33 +11,22 @@ set -uo pipefail
 bin=$(cd "$1" && pwd)
 fasta=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 
-work=$(mktemp -d)
-if [ -n "${KEEP_WORK:-}" ]; then echo "working directory: $work"; else trap 'rm -rf "$work"' EXIT; fi
+source "$(dirname "$0")/../checks.sh"
 cd "$work"
 
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-
-# run DIR PROGRAM ARG...: runs in DIR (made if needed), keeping the status in
-# $status and both streams in $work/stdout and $work/stderr.
-run() {
-  local dir=$1 program=$2
-  shift 2
+# run_to STDOUT DIR PROGRAM ARG...: runs in DIR (made if needed) with standard
+# output to STDOUT, keeping the status in $status and standard error in
+# $work/stderr.
+run_to() {
+  local out=$1 dir=$2 program=$3
+  shift 3
   mkdir -p "$work/$dir"
-  (cd "$work/$dir" && "$bin/$program" "$@" >"$work/stdout" 2>"$work/stderr")
+  (cd "$work/$dir" && "$bin/$program" "$@" >"$out" 2>"$work/stderr")
   status=$?
 }
-# The same with standard output on the full device.
-run_console_full() {
-  local dir=$1 program=$2
-  shift 2
-  mkdir -p "$work/$dir"
-  (cd "$work/$dir" && "$bin/$program" "$@" >"$work/full" 2>"$work/stderr")
-  status=$?
-}
+# Standard output kept in $work/stdout, or sent to the full device.
+run() { run_to "$work/stdout" "$@"; }
+run_console_full() { run_to "$work/full" "$@"; }
 
 expect_status() {  # NAME STATUS
   [ "$status" = "$2" ] || fail "$1: exit status $status, expected $2"
@@ -279,8 +268,4 @@ expect_status "zelkova-export -o FIFO" 0
 expect_same "zelkova-export -o FIFO" e_fifo_received.meme ref.meme
 
 expect_full_device "at the end"
-if [ "$failures" -ne 0 ]; then
-  echo "$failures check(s) failed"
-  exit 1
-fi
-echo "all output checks passed"
+finish_checks "all output checks passed"
