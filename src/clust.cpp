@@ -23,8 +23,12 @@ zelkova::zelkova(const Utilities& store, const RunConfig& config, const std::vec
     usedRev.emplace_back(rec.seq.size() + 1, 0);
   }
   if (config.outFile) {
-    outStream = std::fopen(config.outFile->c_str(), "w");
-    if (!outStream) {
+    try {
+      outStream = reportFile.emplace(*config.outFile).stream();
+    } catch (const output_file::WriteError&) {
+      // The command line falls back to its console; a caller whose messages go
+      // elsewhere would lose the report without a word, so it is told.
+      if (!progress.stream()) throw;
       progress.print("Error! unable to open output file %s\n", config.outFile->c_str());
       outStream = progress.stream();
     }
@@ -34,8 +38,17 @@ zelkova::zelkova(const Utilities& store, const RunConfig& config, const std::vec
   progress.print("\n");
 }
 
+// A run stopped by an error keeps the part of the report written so far.
 zelkova::~zelkova() {
-  if (outStream && outStream != progress.stream()) std::fclose(outStream);
+  try {
+    closeReport();
+  } catch (const output_file::WriteError& error) {
+    progress.write(error.what());
+  }
+}
+
+void zelkova::closeReport() {
+  if (reportFile) reportFile->commit();
 }
 
 bool zelkova::saveCandidateMotif(NodePtr motif) {

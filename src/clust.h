@@ -4,10 +4,12 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "node.h"
+#include "output_file.h"
 #include "progress.h"
 #include "report_data.h"
 #include "run_config.h"
@@ -56,6 +58,8 @@ class zelkova {
   void train();
   void postScreen();
   void saveMotifs();
+  // Completes the report file; throws output_file::WriteError.
+  void closeReport();
 
   // What the run found: the report's parameters and its motifs, best first
   // (complete once saveMotifs has run).
@@ -119,6 +123,7 @@ class zelkova {
   std::vector<int> seedSeqs;
   std::string cmdLine;
   std::FILE* outStream = nullptr;
+  std::optional<output_file::OutputFile> reportFile;  // none: no report, or it goes to the console
   NodeList candMotifs;  // descending MAP score while training
   // Seed-enumeration marks of every window, by sequence and strand position.
   std::vector<std::vector<std::uint8_t>> usedFwd, usedRev;

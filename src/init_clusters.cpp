@@ -9,14 +9,43 @@
 
 namespace {
 
-// A side file that cannot be created is reported once and skipped: the report
-// is the run's main output.
-std::FILE* openSideFile(const std::optional<std::string>& name, const ProgressSink& progress) {
-  if (!name) return nullptr;
-  std::FILE* f = std::fopen(name->c_str(), "w");
-  if (!f) progress.print("Warning: cannot write %s.\n", name->c_str());
-  return f;
-}
+// A side file that cannot be created, or fails part-way, is reported once and
+// skipped: the report is the run's main output. Like the report, it keeps
+// what was written when the run stops part-way. An unnamed side file is not
+// written.
+class SideFile {
+ public:
+  SideFile(const std::optional<std::string>& name, const ProgressSink& progress) : progress_(progress) {
+    if (!name) return;
+    name_ = *name;
+    try {
+      file_.emplace(name_);
+    } catch (const output_file::WriteError&) {
+      warn();
+    }
+  }
+  SideFile(const SideFile&) = delete;
+  SideFile& operator=(const SideFile&) = delete;
+  ~SideFile() { close(); }
+
+  std::FILE* stream() const { return file_ ? file_->stream() : nullptr; }
+  void close() {
+    if (!file_) return;
+    try {
+      file_->commit();
+    } catch (const output_file::WriteError&) {
+      warn();
+    }
+    file_.reset();
+  }
+
+ private:
+  void warn() const { progress_.print("Warning: cannot write %s.\n", name_.c_str()); }
+
+  const ProgressSink& progress_;
+  std::string name_;
+  std::optional<output_file::OutputFile> file_;
+};
 
 // The sites of a core motif prepared for the distance test of the scan. The
 // test asks whether any site lies within the allowance, so the order of the
@@ -210,7 +239,7 @@ InitialClusters zelkova::initializeClusters(int clusterCount) {
   InitialClusters init;
   progress.print("Initializing %d clusters...", clusterCount);
   progress.flush();
-  std::FILE* coreFile = openSideFile(cfg.initCoreFile, progress);
+  SideFile coreFile(cfg.initCoreFile, progress);
   for (int i = 0; i < numSeedSeqs; ++i) {
     if (initMethod == 1) {
       enumerateSeed(seedSeqs[i], init.cores, clusterCount, true);
@@ -226,14 +255,14 @@ InitialClusters zelkova::initializeClusters(int clusterCount) {
   progress.flush();
   if (numSeedSeqs < util.GetNumSeq()) scanClusters(init.cores, init.clusters);
   progress.print("DONE.\n");
-  std::FILE* clusterFile = openSideFile(cfg.initClusterFile, progress);
+  SideFile clusterFile(cfg.initClusterFile, progress);
   // The side files list every site with its score against its own motif.
-  if (coreFile)
+  if (coreFile.stream())
     for (NodePtr& core : init.cores) core->scoreSites();
-  if (clusterFile)
+  if (clusterFile.stream())
     for (NodePtr& cluster : init.clusters) cluster->scoreSites();
-  writeSideFiles(init, coreFile, clusterFile);
-  if (clusterFile) std::fclose(clusterFile);
-  if (coreFile) std::fclose(coreFile);
+  writeSideFiles(init, coreFile.stream(), clusterFile.stream());
+  clusterFile.close();
+  coreFile.close();
   return init;
 }

@@ -1,7 +1,6 @@
 #include "markov_builder.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cinttypes>
@@ -37,40 +36,6 @@ FilePtr openForReading(const std::string& fileName) {
   if (!file) failWithSystemError("cannot read " + fileName, errno);
   return file;
 }
-
-// Removes the temporary file unless the model made it to its final name.
-class TemporaryFile {
- public:
-  explicit TemporaryFile(const std::string& target) : name_(target + ".XXXXXX") {
-    descriptor_ = ::mkstemp(&name_[0]);
-    if (descriptor_ < 0) failWithSystemError("cannot write " + target, errno);
-    // mkstemp makes the file private; the model should get the permissions of
-    // any other file the user creates.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(descriptor_, 0666 & ~mask);
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  ~TemporaryFile() {
-    if (descriptor_ >= 0) ::close(descriptor_);
-    if (!kept_) std::remove(name_.c_str());
-  }
-
-  // A stream owning the descriptor from now on.
-  std::FILE* releaseAsStream() {
-    std::FILE* stream = ::fdopen(descriptor_, "w");
-    if (stream) descriptor_ = -1;
-    return stream;
-  }
-  const std::string& name() const { return name_; }
-  void keep() { kept_ = true; }
-
- private:
-  std::string name_;
-  int descriptor_ = -1;
-  bool kept_ = false;
-};
 
 }  // namespace
 
@@ -135,8 +100,7 @@ std::string wordAt(int length, std::size_t index) {
 namespace {
 
 // The reader keeps probabilities in single precision and refuses 0, which a
-// tiny pseudo-count over a large input can underflow to. Checked before the
-// first line goes out, so standard output never gets half a model.
+// tiny pseudo-count over a large input can underflow to.
 void requireStoredProbabilitiesAboveZero(const WordCounts& counts, double pseudoCount) {
   for (int n = 1; n <= counts.maxLength(); ++n) {
     const std::size_t words = std::size_t{1} << (2 * n);
@@ -165,9 +129,10 @@ MarkovModel buildModel(const WordCounts& counts, double pseudoCount) {
   return model;
 }
 
-void writeModel(std::FILE* out, const std::string& outputName, const WordCounts& counts,
-                double pseudoCount) {
+std::string modelText(const WordCounts& counts, double pseudoCount) {
   requireStoredProbabilitiesAboveZero(counts, pseudoCount);
+  std::string text;
+  char line[128];
   for (int n = 1; n <= counts.maxLength(); ++n) {
     const std::size_t words = std::size_t{1} << (2 * n);
     const std::uint64_t total = counts.total(n);
@@ -177,11 +142,13 @@ void writeModel(std::FILE* out, const std::string& outputName, const WordCounts&
       const float probability = static_cast<float>(wordProbability(counts, n, index, pseudoCount));
       const std::uint64_t count = counts.count(n, index);
       const double frequency = total == 0 ? 0.0 : static_cast<double>(count) / static_cast<double>(total);
-      std::fprintf(out, "%zu %s %.9g %" PRIu64 " %.9g\n", index, wordAt(n, index).c_str(),
-                   static_cast<double>(probability), count, frequency);
+      const int length = std::snprintf(line, sizeof line, "%zu %s %.9g %" PRIu64 " %.9g\n", index,
+                                       wordAt(n, index).c_str(), static_cast<double>(probability), count, frequency);
+      ZK_ASSERT(length > 0 && static_cast<std::size_t>(length) < sizeof line);
+      text.append(line, static_cast<std::size_t>(length));
     }
   }
-  if (std::fflush(out) != 0 || std::ferror(out)) failWithSystemError("cannot write " + outputName, errno);
+  return text;
 }
 
 void countFastaFile(const std::string& fileName, bool bothStrands, WordCounts& counts) {
@@ -202,18 +169,6 @@ void countFastaFile(const std::string& fileName, bool bothStrands, WordCounts& c
   if (std::ferror(file.get())) failWithSystemError("cannot read " + fileName, errno);
   if (records == 0) fail(fileName + " holds no FASTA record (a line starting with '>').");
   if (counts.total(1) == lettersBefore) fail(fileName + " holds no A, C, G or T to count.");
-}
-
-void writeModelFile(const std::string& path, const WordCounts& counts, double pseudoCount) {
-  TemporaryFile temporary(path);
-  FilePtr out(temporary.releaseAsStream());
-  if (!out) failWithSystemError("cannot write " + path, errno);
-  writeModel(out.get(), path, counts, pseudoCount);
-  if (::fsync(::fileno(out.get())) != 0) failWithSystemError("cannot write " + path, errno);
-  if (std::fclose(out.release()) != 0) failWithSystemError("cannot write " + path, errno);
-  if (std::rename(temporary.name().c_str(), path.c_str()) != 0)
-    failWithSystemError("cannot write " + path, errno);
-  temporary.keep();
 }
 
 }  // namespace markov_builder

@@ -11,7 +11,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -57,12 +56,11 @@ double wordProbability(const WordCounts& counts, int length, std::size_t index, 
 // The word of `length` letters whose base-4 number is `index`.
 std::string wordAt(int length, std::size_t index);
 
-// Writes every entry of the model; throws FatalError naming `outputName` when
-// writing fails or a probability would read back as 0.
-void writeModel(std::FILE* out, const std::string& outputName, const WordCounts& counts,
-                double pseudoCount);
+// Every entry of the model, one line each; throws FatalError when a
+// probability would read back as 0.
+std::string modelText(const WordCounts& counts, double pseudoCount);
 
-// The model as readMarkovModel reads back the text writeModel writes: every
+// The model as readMarkovModel reads back the text of modelText: every
 // probability in single precision. Throws FatalError when a probability would
 // be 0.
 MarkovModel buildModel(const WordCounts& counts, double pseudoCount);
@@ -70,10 +68,5 @@ MarkovModel buildModel(const WordCounts& counts, double pseudoCount);
 // Adds every record of the FASTA file `fileName`. Throws FatalError naming the
 // file when it cannot be read, holds a NUL byte or holds no A, C, G or T.
 void countFastaFile(const std::string& fileName, bool bothStrands, WordCounts& counts);
-
-// Writes the model to `path` through a temporary file in the same directory,
-// renamed over `path` only once complete, so a failure never leaves a partial
-// model behind. Throws FatalError naming `path`.
-void writeModelFile(const std::string& path, const WordCounts& counts, double pseudoCount);
 
 }  // namespace markov_builder

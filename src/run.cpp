@@ -7,6 +7,7 @@
 
 #include "clust.h"
 #include "options.h"
+#include "output_file.h"
 #include "utilities.h"
 #include "zelkova.h"
 
@@ -28,6 +29,7 @@ report::Report searchLoadedStore(const Utilities& util, const RunConfig& config,
     engine.train();
     engine.postScreen();
     engine.saveMotifs();
+    engine.closeReport();
     results = engine.results();
   }
   const std::time_t end = std::time(nullptr);
@@ -36,12 +38,21 @@ report::Report searchLoadedStore(const Utilities& util, const RunConfig& config,
   return results;
 }
 
+// No output of a run may be one of its input files.
+void refuseInputsAsOutputs(const RunConfig& config) {
+  const std::vector<std::string> inputs{config.inFile, config.bgModelFile, config.fgModelFile};
+  if (config.outFile) output_file::refuseInputAsOutput(*config.outFile, inputs, "report");
+  for (const std::optional<std::string>& sideFile : {config.initCoreFile, config.initClusterFile})
+    if (sideFile) output_file::refuseInputAsOutput(*sideFile, inputs, "side");
+}
+
 void requireSequences(const Utilities& util, const std::string& name) {
   if (util.GetNumSeq() == 0) throw FatalError("Error: no sequences found in " + name + ".\n");
 }
 
 // A search on the files of a resolved configuration.
 report::Report searchFiles(const RunConfig& config, const ProgressSink& progress) {
+  refuseInputsAsOutputs(config);
   const std::time_t start = std::time(nullptr);
   Utilities util(config.K, config.forwardOnly, *config.numThreads, progress);
   util.OpenFiles(config.inFile, config.bgModelFile, config.fgModelFile);
@@ -82,10 +93,9 @@ int runZelkova(int argc, const char* const* argv) {
     opening(console);
     const CommandLine cl = parseCommandLine(argc, argv);
     searchFiles(resolveRunConfig(cl.config, cl.given, console), console);
-    return 0;
+    return output_file::finishConsole(0, "");
   } catch (const FatalError& stop) {
     console.write(stop.what());
-    console.flush();
-    return 1;
+    return output_file::finishConsole(1, stop.what());
   }
 }

@@ -79,6 +79,9 @@ struct SearchInput {
 // unset by default here), config.initCoreFile and config.initClusterFile
 // ("initcore.txt" and "initcluster.txt" in the working directory unless
 // reset). Progress messages go to `progress` (standard output by default).
+// An output that is one of the three input files (by device and inode) is
+// refused with FatalError before anything is read; a report that cannot be
+// written whole throws output_file::WriteError (a FatalError).
 //
 // This form reads the three files config.inFile, config.bgModelFile and
 // config.fgModelFile; the other takes the inputs from memory.

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "markov_builder.h"
+#include "output_file.h"
 #include "zelkova.h"
 
 namespace {
@@ -72,8 +73,8 @@ TEST(ConcurrentRuns, ThreeSearchesAtOnceMatchTheProgram) {
   const std::vector<FastaRecord> records = readFastaFile(inputs + "/in.fa");
   markov_builder::WordCounts fg(8), bg(4);
   for (const FastaRecord& r : records) fg.addSequence(r.letters, true), bg.addSequence(r.letters, true);
-  markov_builder::writeModelFile(inputs + "/fg.txt", fg, 1.0);
-  markov_builder::writeModelFile(inputs + "/bg.txt", bg, 1.0);
+  output_file::writeWholeFile(inputs + "/fg.txt", markov_builder::modelText(fg, 1.0));
+  output_file::writeWholeFile(inputs + "/bg.txt", markov_builder::modelText(bg, 1.0));
 
   std::vector<Search> searches = {
       {"-l 12 -p 2", configFor(12, false, 2, -1), "", ""},

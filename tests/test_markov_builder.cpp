@@ -1,30 +1,26 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
 #include <random>
-#include <sstream>
 #include <string>
 
 #include "markov_builder.h"
 #include "markov_model.h"
+#include "fatal_message.h"
 #include "support.h"
 #include "words.h"
 
+using markov_builder::modelText;
 using markov_builder::WordCounts;
 using testing_support::TempFile;
+using testing_support::fatalMessage;
 
 namespace {
-
-namespace fs = std::filesystem;
 
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
@@ -34,30 +30,6 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 // Two records: an N and lower-case letters in the first; no word may run from
 // the end of one record into the next (the G ending s1 and the T starting s2).
 const char* const kTinyFasta = ">s1 first\nACGTNacg\n>s2\nTTA\n";
-
-// A directory under /tmp, removed with everything in it.
-class TempDir {
- public:
-  TempDir() {
-    char name[] = "/tmp/zelkova_markovXXXXXX";
-    path_ = ::mkdtemp(name);
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  const fs::path& path() const { return path_; }
-  std::size_t entryCount() const {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(path_), fs::directory_iterator()));
-  }
-
- private:
-  fs::path path_;
-};
-
-std::string readWholeFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 WordCounts countsOfFasta(const std::string& fasta, int maxLength, bool bothStrands) {
   TempFile file(fasta, ".fa");
@@ -83,30 +55,12 @@ void expectCounts(const WordCounts& counts, int length, const std::map<std::stri
   EXPECT_EQ(counts.total(length), sum) << "length " << length;
 }
 
-std::string modelText(const WordCounts& counts, double pseudoCount) {
-  FilePtr file(std::tmpfile());
-  markov_builder::writeModel(file.get(), "test model", counts, pseudoCount);
-  std::rewind(file.get());
-  std::string text;
-  for (int c; (c = std::getc(file.get())) != EOF;) text.push_back(static_cast<char>(c));
-  return text;
-}
-
 MarkovModel reloaded(const WordCounts& counts, double pseudoCount) {
   const std::string text = modelText(counts, pseudoCount);
   FilePtr file(std::tmpfile());
   std::fputs(text.c_str(), file.get());
   std::rewind(file.get());
   return readMarkovModel(file.get(), "test model");
-}
-
-std::string fatalMessage(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const FatalError& error) {
-    return error.what();
-  }
-  return "(no error)";
 }
 
 char complementOf(char base) {
@@ -282,23 +236,12 @@ TEST(MarkovBuilderText, LengthWithoutAnyWordHasFrequencyZeroAndUniformProbabilit
   EXPECT_NE(text.find("\n1 AC 0.400000006 1 1\n"), std::string::npos);
 }
 
-TEST(MarkovBuilderText, WriteFailureNamesTheOutput) {
-  FilePtr full(std::fopen("/dev/full", "w"));
-  ASSERT_TRUE(full);
-  WordCounts counts(MAX_MARKOV);
-  counts.addSequence("ACGT", true);
-  EXPECT_EQ(fatalMessage([&] { markov_builder::writeModel(full.get(), "standard output", counts, 1.0); }),
-            "Error: cannot write standard output: No space left on device.\n");
-}
-
-TEST(MarkovBuilderText, PseudoCountTooSmallForSingleFloatsIsRefusedBeforeWriting) {
+TEST(MarkovBuilderText, PseudoCountTooSmallForSingleFloatsIsRefused) {
   WordCounts counts(2);
   counts.addSequence("AC", false);
-  FilePtr file(std::tmpfile());
   // G, never seen: 1e-300 / (2 + 4e-300) is 0 in single precision.
-  EXPECT_EQ(fatalMessage([&] { markov_builder::writeModel(file.get(), "out", counts, 1e-300); }),
+  EXPECT_EQ(fatalMessage([&] { modelText(counts, 1e-300); }),
             "Error: the probability of G is too small for a model file; use a larger pseudo-count.\n");
-  EXPECT_EQ(std::ftell(file.get()), 0L);
 }
 
 // --- Round trip through the model reader ------------------------------------
@@ -365,50 +308,3 @@ TEST(MarkovBuilderInput, FileWithoutBasesIsRefusedEvenAfterAGoodOne) {
             "Error: " + onlyN.path() + " holds no A, C, G or T to count.\n");
 }
 
-// --- Writing the model file -------------------------------------------------
-
-TEST(MarkovBuilderFile, ReplacesTheTargetAndLeavesNothingElse) {
-  TempDir dir;
-  const fs::path target = dir.path() / "bg.txt";
-  std::ofstream(target) << "old model\n";
-  WordCounts counts(3);
-  counts.addSequence("ACGTTGCA", true);
-  markov_builder::writeModelFile(target.string(), counts, 1.0);
-  EXPECT_EQ(readWholeFile(target), modelText(counts, 1.0));
-  EXPECT_EQ(dir.entryCount(), 1u);
-}
-
-TEST(MarkovBuilderFile, GetsTheUsualPermissionsOfANewFile) {
-  TempDir dir;
-  const fs::path target = dir.path() / "fg.txt";
-  const mode_t savedMask = ::umask(022);
-  WordCounts counts(1);
-  counts.addSequence("ACGT", true);
-  markov_builder::writeModelFile(target.string(), counts, 1.0);
-  ::umask(savedMask);
-  struct stat st {};
-  ASSERT_EQ(::stat(target.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0644u);
-}
-
-TEST(MarkovBuilderFile, FailedWriteKeepsTheOldModelAndLeavesNoTemporary) {
-  TempDir dir;
-  const fs::path target = dir.path() / "bg.txt";
-  std::ofstream(target) << "old model\n";
-  WordCounts counts(2);
-  counts.addSequence("AC", false);
-  EXPECT_EQ(fatalMessage([&] { markov_builder::writeModelFile(target.string(), counts, 1e-300); }),
-            "Error: the probability of G is too small for a model file; use a larger pseudo-count.\n");
-  EXPECT_EQ(readWholeFile(target), "old model\n");
-  EXPECT_EQ(dir.entryCount(), 1u);
-}
-
-TEST(MarkovBuilderFile, MissingDirectoryIsNamed) {
-  TempDir dir;
-  const fs::path target = dir.path() / "missing" / "bg.txt";
-  WordCounts counts(1);
-  counts.addSequence("ACGT", true);
-  EXPECT_EQ(fatalMessage([&] { markov_builder::writeModelFile(target.string(), counts, 1.0); }),
-            "Error: cannot write " + target.string() + ": No such file or directory.\n");
-  EXPECT_EQ(dir.entryCount(), 0u);
-}

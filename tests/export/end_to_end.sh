@@ -10,16 +10,9 @@ set -euo pipefail
 bin_dir=$(cd "$1" && pwd)
 fasta=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 
-work=$(mktemp -d)
-# KEEP_WORK=1 keeps the working directory for a look after a failure.
-if [ -n "${KEEP_WORK:-}" ]; then echo "working directory: $work"; else trap 'rm -rf "$work"' EXIT; fi
+source "$(dirname "$0")/../checks.sh"
 cd "$work"
 cp "$fasta" input.fa
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 "$bin_dir/zelkova-markov" -o fg.txt input.fa
 "$bin_dir/zelkova-markov" -m 3 -o bg.txt input.fa
@@ -126,8 +119,4 @@ for args in "input.out" "-f svg input.out" "-f meme" "-f meme input.out other.ou
   [ "$status" -eq 1 ] && grep -q '^Error: ' err.txt || fail "'$args' gave status $status: $(cat err.txt)"
 done
 
-if [ "$failures" -gt 0 ]; then
-  echo "$failures failure(s)"
-  exit 1
-fi
-echo "zelkova-export end to end: $motifs motifs, every format agrees with the report"
+finish_checks "zelkova-export end to end: $motifs motifs, every format agrees with the report"

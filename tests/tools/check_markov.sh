@@ -10,18 +10,11 @@ set -uo pipefail
 tool=$1
 data=$(cd "$2" && pwd)
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/../checks.sh"
 mkdir "$work/in" "$work/out"
 cp "$data"/*.fa "$work/in"
 : >"$work/in/empty.fa"
 cd "$work/in"
-
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 # run NAME STATUS STDERR ARG... runs the tool in the input directory and
 # checks its exit status and whole standard error; standard output is kept in
@@ -117,8 +110,4 @@ run "pseudo-count too small keeps the old model" 1 \
 echo "old model" | cmp -s - "$work/out/bg.txt" || fail "pseudo-count too small keeps the old model: bg.txt changed"
 expect_out_dir "refused runs" bg.txt fg.txt
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures check(s) failed"
-  exit 1
-fi
-echo "all checks passed"
+finish_checks "all checks passed"
