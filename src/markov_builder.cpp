@@ -28,16 +28,6 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
   fail(what + ": " + std::strerror(errorNumber) + ".");
 }
 
-// fopen succeeds on a directory here, and every read from it then fails.
-FilePtr openForReading(const std::string& fileName) {
-  struct stat st {};
-  if (::stat(fileName.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-    fail("cannot read " + fileName + ": it is a directory.");
-  FilePtr file(std::fopen(fileName.c_str(), "r"));
-  if (!file) failWithSystemError("cannot read " + fileName, errno);
-  return file;
-}
-
 // Removes the temporary file unless the model made it to its final name.
 class TemporaryFile {
  public:
@@ -170,21 +160,23 @@ void writeModel(std::FILE* out, const std::string& outputName, const WordCounts&
 }
 
 void countFastaFile(const std::string& fileName, bool bothStrands, WordCounts& counts) {
-  FilePtr file = openForReading(fileName);
-  FastaReader reader(file.get());
-  FastaRecord record;
   const std::uint64_t lettersBefore = counts.total(1);
   int records = 0;
-  for (;;) {
-    const FastaReader::Status status = reader.next(record);
-    if (status == FastaReader::Status::End) break;
-    ++records;
-    if (status == FastaReader::Status::NulByte)
-      fail("sequence " + std::to_string(records) + " (" + record.name + ") of " + fileName +
-           " holds a NUL byte; is it a FASTA file?");
-    counts.addSequence(record.letters, bothStrands);
+  try {
+    FastaReader reader(fileName);
+    FastaRecord record;
+    for (;;) {
+      const FastaReader::Status status = reader.next(record);
+      if (status == FastaReader::Status::End) break;
+      ++records;
+      if (status == FastaReader::Status::NulByte)
+        fail("sequence " + std::to_string(records) + " (" + record.name + ") of " + fileName +
+             " holds a NUL byte; is it a FASTA file?");
+      counts.addSequence(record.letters, bothStrands);
+    }
+  } catch (const FastaReadError& error) {
+    fail(error.what());
   }
-  if (std::ferror(file.get())) failWithSystemError("cannot read " + fileName, errno);
   if (records == 0) fail(fileName + " holds no FASTA record (a line starting with '>').");
   if (counts.total(1) == lettersBefore) fail(fileName + " holds no A, C, G or T to count.");
 }

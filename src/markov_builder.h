@@ -61,8 +61,9 @@ std::string wordAt(int length, std::size_t index);
 void writeModel(std::FILE* out, const std::string& outputName, const WordCounts& counts,
                 double pseudoCount);
 
-// Adds every record of the FASTA file `fileName`. Throws FatalError naming the
-// file when it cannot be read, holds a NUL byte or holds no A, C, G or T.
+// Adds every record of the FASTA file `fileName`, plain or gzip-compressed.
+// Throws FatalError naming the file when it cannot be read, holds a NUL byte or
+// holds no A, C, G or T.
 void countFastaFile(const std::string& fileName, bool bothStrands, WordCounts& counts);
 
 // Writes the model to `path` through a temporary file in the same directory,

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <cmath>
 #include <cstdio>
@@ -60,6 +61,22 @@ class TempFile {
  private:
   std::string path_;
 };
+
+// `text` as one gzip member, as gzip(1) would write it.
+inline std::string gzipped(const std::string& text) {
+  z_stream stream{};
+  // 15 + 16: the largest window, with a gzip header and trailer.
+  if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK) return {};
+  std::string out(deflateBound(&stream, static_cast<uLong>(text.size())), '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+  stream.avail_in = static_cast<uInt>(text.size());
+  stream.next_out = reinterpret_cast<Bytef*>(&out[0]);
+  stream.avail_out = static_cast<uInt>(out.size());
+  const int status = deflate(&stream, Z_FINISH);
+  out.resize(stream.total_out);
+  deflateEnd(&stream);
+  return status == Z_STREAM_END ? out : std::string();
+}
 
 // Every word of lengths 1..order+1 with probability 0.25: a uniform model.
 inline std::string uniformModelText(int maxLength) {
