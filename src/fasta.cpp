@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -146,4 +147,26 @@ FastaReader::Status FastaReader::next(FastaRecord& record, std::size_t letterLim
     if (record.letters.size() >= letterLimit) return Status::TooLong;
   }
   return Status::Record;
+}
+
+void forEachFastaRecord(const std::string& path, const std::function<void(FastaRecord&)>& use) {
+  FastaReader reader(path);
+  FastaRecord record;
+  int records = 0;
+  for (;;) {
+    const FastaReader::Status status = reader.next(record);
+    if (status == FastaReader::Status::End) break;
+    ++records;
+    if (status == FastaReader::Status::NulByte)
+      throw FastaReadError("sequence " + std::to_string(records) + " (" + record.name + ") of " + path +
+                           " holds a NUL byte; is it a FASTA file?");
+    use(record);
+  }
+  if (records == 0) throw FastaReadError(path + " holds no FASTA record (a line starting with '>').");
+}
+
+std::vector<FastaRecord> readFastaFile(const std::string& path) {
+  std::vector<FastaRecord> records;
+  forEachFastaRecord(path, [&records](FastaRecord& record) { records.push_back(std::move(record)); });
+  return records;
 }

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -21,8 +22,8 @@ struct FastaRecord {
   std::string letters;
 };
 
-// A FASTA file opened by path that cannot be read: what() reads
-// "cannot read PATH: reason.".
+// A FASTA file opened by path that cannot be read or is not FASTA; what() is a
+// sentence naming the file, such as "cannot read PATH: reason.".
 class FastaReadError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -89,3 +90,12 @@ class FastaReader {
   std::size_t maxNameLength_;
   bool pendingHeader_ = false;  // a '>' has been read and its header not yet
 };
+
+// Calls `use` with every record of the FASTA file at `path`, plain or gzip,
+// in order. Throws FastaReadError when the file cannot be read, when a record
+// holds a NUL byte ("sequence N (NAME) of PATH holds a NUL byte; is it a FASTA
+// file?") and when it holds no record at all.
+void forEachFastaRecord(const std::string& path, const std::function<void(FastaRecord&)>& use);
+
+// Every record of the FASTA file at `path`, by the rules of forEachFastaRecord.
+std::vector<FastaRecord> readFastaFile(const std::string& path);

@@ -161,23 +161,11 @@ void writeModel(std::FILE* out, const std::string& outputName, const WordCounts&
 
 void countFastaFile(const std::string& fileName, bool bothStrands, WordCounts& counts) {
   const std::uint64_t lettersBefore = counts.total(1);
-  int records = 0;
   try {
-    FastaReader reader(fileName);
-    FastaRecord record;
-    for (;;) {
-      const FastaReader::Status status = reader.next(record);
-      if (status == FastaReader::Status::End) break;
-      ++records;
-      if (status == FastaReader::Status::NulByte)
-        fail("sequence " + std::to_string(records) + " (" + record.name + ") of " + fileName +
-             " holds a NUL byte; is it a FASTA file?");
-      counts.addSequence(record.letters, bothStrands);
-    }
+    forEachFastaRecord(fileName, [&](FastaRecord& record) { counts.addSequence(record.letters, bothStrands); });
   } catch (const FastaReadError& error) {
     fail(error.what());
   }
-  if (records == 0) fail(fileName + " holds no FASTA record (a line starting with '>').");
   if (counts.total(1) == lettersBefore) fail(fileName + " holds no A, C, G or T to count.");
 }
 
