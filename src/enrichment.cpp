@@ -8,6 +8,7 @@
 #include "export_formats.h"
 #include "motif_scorer.h"
 #include "parallel.h"
+#include "site.h"
 #include "words.h"
 
 namespace enrichment {
@@ -28,8 +29,6 @@ double enrichmentRatio(const enrichment_stats::Table& t) {
 
 namespace {
 
-constexpr int kMaxWidth = 32;  // letters a packed word holds
-
 // Calls visit(start, forward, score) for every window of A, C, G and T only,
 // start counting from 0 on the forward strand. The reverse strand's window at
 // the same place is the reverse complement, kept packed alongside.
@@ -38,7 +37,7 @@ void forEachWindow(const MotifScorer& scorer, const std::string& letters, bool b
   const int width = scorer.width();
   const std::size_t w = static_cast<std::size_t>(width);
   if (letters.size() < w) return;
-  const words::Code mask = width == kMaxWidth ? ~words::Code{0} : (words::Code{1} << (2 * width)) - 1;
+  const words::Code mask = (words::Code{1} << (2 * width)) - 1;  // widths up to MAX_MOTIF_LEN fit a code
   const int newestReverseShift = 2 * (width - 1);
   words::Code forward = 0;
   words::Code reverse = 0;
@@ -60,8 +59,8 @@ void forEachWindow(const MotifScorer& scorer, const std::string& letters, bool b
 }
 
 void requireUsableWidth(const std::vector<report::Column>& counts) {
-  if (counts.empty() || counts.size() > static_cast<std::size_t>(kMaxWidth))
-    throw std::invalid_argument("a motif must have 1 to " + std::to_string(kMaxWidth) + " positions, not " +
+  if (counts.empty() || counts.size() > static_cast<std::size_t>(MAX_MOTIF_LEN))
+    throw std::invalid_argument("a motif must have 1 to " + std::to_string(MAX_MOTIF_LEN) + " positions, not " +
                                 std::to_string(counts.size()));
 }
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <functional>
 
-#include "lmer.h"
+#include "errors.h"
 
 namespace enrichment_stats {
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "lmer.h"
+#include "errors.h"
 #include "parallel.h"
 #include "words.h"
 

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "fasta.h"
-#include "support.h"
+#include "markov_builder.h"
+#include "support_files.h"
 
 using testing_support::gzipped;
 using testing_support::TempFile;
@@ -117,4 +119,30 @@ TEST(FastaSource, ShortAndEmptyFilesAreNotTakenForGzip) {
   TempFile record(">x\nA", ".fa");
   ASSERT_EQ(readPath(record.path()).size(), 1u);
   EXPECT_EQ(readPath(record.path())[0].letters, "A");
+}
+
+TEST(FastaSource, TheModelBuilderGivesTheSameModelForGzipAndPlainFiles) {
+  std::string fasta;
+  for (int r = 0; r < 30; ++r) {
+    fasta += ">r" + std::to_string(r) + "\n";
+    for (int i = 0; i < 400; ++i) fasta += "ACGTNacgt"[(r * 31 + i * 7 + i * i / 5) % 9];
+    fasta += '\n';
+  }
+  TempFile plain(fasta, ".fa");
+  TempFile compressed(gzipped(fasta), ".fa.gz");
+  auto modelText = [](const std::string& path) {
+    markov_builder::WordCounts counts(markov_builder::kMaxOrder + 1);
+    markov_builder::countFastaFile(path, true, counts);
+    char* buffer = nullptr;
+    std::size_t size = 0;
+    std::FILE* out = ::open_memstream(&buffer, &size);
+    markov_builder::writeModel(out, "memory", counts, 1.0);
+    std::fclose(out);
+    const std::string text(buffer, size);
+    std::free(buffer);
+    return text;
+  };
+  const std::string expected = modelText(plain.path());
+  EXPECT_GT(expected.size(), 1000000u);
+  EXPECT_EQ(modelText(compressed.path()), expected);
 }

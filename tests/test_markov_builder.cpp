@@ -409,24 +409,3 @@ TEST(MarkovBuilderFile, MissingDirectoryIsNamed) {
             "Error: cannot write " + target.string() + ": No such file or directory.\n");
   EXPECT_EQ(dir.entryCount(), 0u);
 }
-
-TEST(MarkovBuilderInput, GzipInputGivesTheModelOfThePlainFile) {
-  const std::string fasta = ">one\n" + randomLetters(5000, 11) + "\n>two\nNNacgt" + randomLetters(300, 12) + "\n";
-  TempFile plain(fasta, ".fa");
-  TempFile compressed(testing_support::gzipped(fasta), ".fa.gz");
-  auto modelText = [](const std::string& path) {
-    WordCounts counts(MAX_MARKOV);
-    markov_builder::countFastaFile(path, true, counts);
-    char* buffer = nullptr;
-    std::size_t size = 0;
-    std::FILE* out = ::open_memstream(&buffer, &size);
-    markov_builder::writeModel(out, "memory", counts, 1.0);
-    std::fclose(out);
-    const std::string text(buffer, size);
-    std::free(buffer);
-    return text;
-  };
-  const std::string expected = modelText(plain.path());
-  EXPECT_GT(expected.size(), 1000000u);
-  EXPECT_EQ(modelText(compressed.path()), expected);
-}
