@@ -138,7 +138,10 @@ TEST(EnrichmentSites, ScoresReproduceTheSiteLinesOfARealReport) {
       ++checked;
     }
   }
-  EXPECT_GT(checked, 100u);
+  std::size_t reportSites = 0;
+  for (const report::Motif& m : report.motifs) reportSites += m.sites.size();
+  EXPECT_EQ(checked, reportSites);
+  EXPECT_GT(checked, 50u);
 }
 
 TEST(EnrichmentThreads, ResultsAndSitesDoNotDependOnTheThreadCount) {
@@ -174,13 +177,16 @@ TEST(EnrichmentThreads, ResultsAndSitesDoNotDependOnTheThreadCount) {
 TEST(EnrichmentCalibration, PValuesOfMotiflessDnaAreUniformEnough) {
   shuffle::Random random(2026);
   const std::vector<FastaRecord> found = randomSet(40, 200, random);
-  const std::size_t widths[] = {8, 10, 12, 14, 16};
+  // Widths and sizes at which a fixed threshold of 0.8 admits a fair share of
+  // the sequences: with only a handful of hits the test is too discrete to
+  // reach 0.05 at all, with nearly all it saturates.
+  const std::size_t widths[] = {8, 9, 10};
   int tests = 0, adjustedBelow = 0, fixedBelow = 0;
   for (int round = 0; round < 25; ++round) {
-    const std::vector<FastaRecord> primary = randomSet(80, 100, random);
-    const std::vector<FastaRecord> control = randomSet(80, 100, random);
+    const std::vector<FastaRecord> primary = randomSet(120, 300, random);
+    const std::vector<FastaRecord> control = randomSet(120, 300, random);
     std::vector<MotifMatrix> motifs;
-    for (int m = 0; m < 10; ++m) motifs.push_back(motifFromRandomSet(found, widths[m % 5], 20, random, m + 1));
+    for (int m = 0; m < 10; ++m) motifs.push_back(motifFromRandomSet(found, widths[m % 3], 20, random, m + 1));
     enrichment::Options chosen;
     for (const enrichment::MotifResult& r : enrichment::testMotifs(motifs, primary, control, chosen)) {
       ++tests;
