@@ -5,10 +5,10 @@
 #include "report_writer.h"
 
 zelkova::zelkova(const Utilities& store, const RunConfig& config, const std::vector<int>& seeds,
-                 const ProgressSink& sink)
+                 ProgressSink sink)
     : util(store),
       cfg(config),
-      progress(sink),
+      progress(std::move(sink)),
       maxMotifs(config.numTopMotifs),
       numClusters(static_cast<float>(config.numClusters)),
       numSeedSeqs(static_cast<int>(seeds.size())),

@@ -46,7 +46,7 @@ class zelkova {
   // engine. Opens the report (standard output when it cannot be opened) and
   // lists the seed sequences.
   zelkova(const Utilities& util, const RunConfig& config, const std::vector<int>& seedSeqs,
-          const ProgressSink& progress);
+          ProgressSink progress = ProgressSink::silent());
   ~zelkova();
   zelkova(const zelkova&) = delete;
   zelkova& operator=(const zelkova&) = delete;
@@ -99,7 +99,7 @@ class zelkova {
 
   const Utilities& util;
   RunConfig cfg;
-  const ProgressSink& progress;
+  ProgressSink progress;
   int maxMotifs;
   float numClusters;
   int numSeedSeqs;

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "errors.h"
+
 std::FILE* openForReading(const std::string& name, std::string* reason) {
   struct stat st {};
   if (stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
@@ -13,5 +15,12 @@ std::FILE* openForReading(const std::string& name, std::string* reason) {
   }
   std::FILE* file = std::fopen(name.c_str(), "r");
   if (!file && reason) *reason = std::strerror(errno);
+  return file;
+}
+
+FilePtr openInput(const std::string& name) {
+  std::string reason;
+  FilePtr file(openForReading(name, &reason));
+  if (!file) throw FatalError("Error: cannot read " + name + ": " + reason + ".\n");
   return file;
 }

@@ -140,6 +140,21 @@ void requireStoredProbabilitiesAboveZero(const WordCounts& counts, double pseudo
 
 }  // namespace
 
+MarkovModel buildModel(const WordCounts& counts, double pseudoCount) {
+  requireStoredProbabilitiesAboveZero(counts, pseudoCount);
+  MarkovModel model;
+  for (int n = 1; n <= MAX_MARKOV; ++n) {
+    const std::size_t words = std::size_t{1} << (2 * n);
+    const bool counted = n <= counts.maxLength();
+    model.tables[n].assign(words, 0.0f);
+    model.given[n].assign(words, counted);
+    for (std::size_t index = 0; counted && index < words; ++index)
+      model.tables[n][index] = static_cast<float>(wordProbability(counts, n, index, pseudoCount));
+  }
+  model.lastWordLength = counts.maxLength();
+  return model;
+}
+
 void writeModel(std::FILE* out, const std::string& outputName, const WordCounts& counts,
                 double pseudoCount) {
   requireStoredProbabilitiesAboveZero(counts, pseudoCount);

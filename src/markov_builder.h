@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "markov_model.h"
 #include "site.h"
 
 namespace markov_builder {
@@ -60,6 +61,11 @@ std::string wordAt(int length, std::size_t index);
 // writing fails or a probability would read back as 0.
 void writeModel(std::FILE* out, const std::string& outputName, const WordCounts& counts,
                 double pseudoCount);
+
+// The model as readMarkovModel reads back the text writeModel writes: every
+// probability in single precision. Throws FatalError when a probability would
+// be 0.
+MarkovModel buildModel(const WordCounts& counts, double pseudoCount);
 
 // Adds every record of the FASTA file `fileName`, plain or gzip-compressed.
 // Throws FatalError naming the file when it cannot be read, holds a NUL byte or

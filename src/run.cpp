@@ -1,3 +1,5 @@
+// One complete search: load, choose the seed sequences, train, post-screen,
+// save; and the command line's run around it.
 #include "run.h"
 
 #include <ctime>
@@ -6,6 +8,7 @@
 #include "clust.h"
 #include "options.h"
 #include "utilities.h"
+#include "zelkova.h"
 
 namespace {
 

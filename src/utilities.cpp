@@ -5,10 +5,10 @@
 
 #include "input_file.h"
 
-Utilities::Utilities(int L, bool forwardOnlyRun, int threadCount, const ProgressSink& sink)
+Utilities::Utilities(int L, bool forwardOnlyRun, int threadCount, ProgressSink sink)
     : seqs(L, threadCount),
       surprise(seqs, models, forwardOnlyRun, threadCount),
-      progress(sink),
+      progress(std::move(sink)),
       forwardOnly(forwardOnlyRun),
       threads(threadCount) {
   context.K = L;

@@ -19,7 +19,7 @@
 
 class Utilities {
  public:
-  Utilities(int L, bool forwardOnly, int threads, const ProgressSink& progress);
+  Utilities(int L, bool forwardOnly, int threads, ProgressSink progress = ProgressSink::silent());
   ~Utilities();
   Utilities(const Utilities&) = delete;
   Utilities& operator=(const Utilities&) = delete;
@@ -59,7 +59,7 @@ class Utilities {
  private:
   void loadModel(std::FILE*& stream, const std::string& fileName, bool background);
 
-  const ProgressSink& progress;
+  ProgressSink progress;
   bool forwardOnly;
   int threads;
   std::FILE* inStream = nullptr;

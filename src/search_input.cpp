@@ -1,0 +1,26 @@
+// Loading the inputs of a search into memory.
+#include "input_file.h"
+#include "markov_builder.h"
+#include "sequences.h"
+#include "zelkova.h"
+
+std::vector<FastaRecord> readFastaFile(const std::string& path) {
+  const FilePtr file = openInput(path);
+  return readSequenceRecords(file.get(), std::string::npos - 1);  // no length limit
+}
+
+MarkovModel buildMarkovModel(const std::vector<FastaRecord>& records, int order, double pseudoCount,
+                             bool bothStrands) {
+  if (order < 0 || order > markov_builder::kMaxOrder)
+    throw FatalError("Error: the Markov order must be 0 to " + std::to_string(markov_builder::kMaxOrder) + ".\n");
+  if (!(pseudoCount > 0.0)) throw FatalError("Error: the pseudo-count must be above 0.\n");
+  markov_builder::WordCounts counts(order + 1);
+  for (const FastaRecord& record : records) counts.addSequence(record.letters, bothStrands);
+  if (counts.total(1) == 0) throw FatalError("Error: the sequences hold no A, C, G or T to count.\n");
+  return markov_builder::buildModel(counts, pseudoCount);
+}
+
+MarkovModel readMarkovModelFile(const std::string& path) {
+  const FilePtr file = openInput(path);
+  return readMarkovModel(file.get(), path);
+}
