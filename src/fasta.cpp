@@ -8,7 +8,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <utility>
 
 namespace {
 
@@ -163,10 +162,4 @@ void forEachFastaRecord(const std::string& path, const std::function<void(FastaR
     use(record);
   }
   if (records == 0) throw FastaReadError(path + " holds no FASTA record (a line starting with '>').");
-}
-
-std::vector<FastaRecord> readFastaFile(const std::string& path) {
-  std::vector<FastaRecord> records;
-  forEachFastaRecord(path, [&records](FastaRecord& record) { records.push_back(std::move(record)); });
-  return records;
 }

@@ -96,6 +96,3 @@ class FastaReader {
 // holds a NUL byte ("sequence N (NAME) of PATH holds a NUL byte; is it a FASTA
 // file?") and when it holds no record at all.
 void forEachFastaRecord(const std::string& path, const std::function<void(FastaRecord&)>& use);
-
-// Every record of the FASTA file at `path`, by the rules of forEachFastaRecord.
-std::vector<FastaRecord> readFastaFile(const std::string& path);

@@ -12,6 +12,7 @@
 #include "export_formats.h"
 #include "report_reader.h"
 #include "shuffle.h"
+#include "zelkova.h"
 
 using enrichment::MotifMatrix;
 using report::Column;

@@ -16,6 +16,7 @@
 #include "parallel.h"
 #include "report_reader.h"
 #include "shuffle.h"
+#include "zelkova.h"
 #include "words.h"
 
 namespace {
@@ -96,11 +97,9 @@ bool holdsBases(const std::vector<FastaRecord>& records) {
 }
 
 std::vector<FastaRecord> readSequences(const std::string& path) {
-  try {
-    return readFastaFile(path);
-  } catch (const FastaReadError& error) {
-    throw FatalError(std::string("Error: ") + error.what() + "\n");
-  }
+  std::vector<FastaRecord> records = readFastaFile(path);
+  if (records.empty()) throw FatalError("Error: " + path + " holds no FASTA record (a line starting with '>').\n");
+  return records;
 }
 
 std::vector<FastaRecord> controlSet(const EnrichOptions& o, const std::vector<FastaRecord>& primary) {
