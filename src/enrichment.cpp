@@ -37,24 +37,13 @@ void forEachWindow(const MotifScorer& scorer, const std::string& letters, bool b
   const int width = scorer.width();
   const std::size_t w = static_cast<std::size_t>(width);
   if (letters.size() < w) return;
-  const words::Code mask = (words::Code{1} << (2 * width)) - 1;  // widths up to MAX_MOTIF_LEN fit a code
-  const int newestReverseShift = 2 * (width - 1);
-  words::Code forward = 0;
-  words::Code reverse = 0;
-  int validRun = 0;
+  words::RollingWindow window(width);
   for (std::size_t i = 0; i < letters.size(); ++i) {
-    const int base = words::baseIndex(letters[i]);
-    if (base < 0) {
-      validRun = 0;
-      continue;
-    }
-    forward = ((forward << 2) | static_cast<words::Code>(base)) & mask;
-    reverse = (reverse >> 2) | (static_cast<words::Code>(3 - base) << newestReverseShift);
-    if (validRun < width) ++validRun;
-    if (validRun < width) continue;
+    window.push(letters[i]);
+    if (!window.full()) continue;
     const std::size_t start = i + 1 - w;
-    visit(start, true, scorer.scoreCode(forward));
-    if (bothStrands) visit(start, false, scorer.scoreCode(reverse));
+    visit(start, true, scorer.scoreCode(window.forward()));
+    if (bothStrands) visit(start, false, scorer.scoreCode(window.reverse()));
   }
 }
 
@@ -76,12 +65,6 @@ std::vector<double> bestScores(const MotifScorer& scorer, const std::vector<Fast
   return best;
 }
 
-std::string reverseComplement(const std::string& word) {
-  std::string other(word.rbegin(), word.rend());
-  for (char& c : other) c = words::letterOf(3 - words::baseIndex(c));
-  return other;
-}
-
 void collectSites(const MotifScorer& scorer, const std::vector<FastaRecord>& sequences, SequenceSet set,
                   double threshold, const Options& options, std::vector<Site>& sites) {
   std::vector<std::vector<Site>> perSequence(sequences.size());
@@ -91,7 +74,7 @@ void collectSites(const MotifScorer& scorer, const std::vector<FastaRecord>& seq
       if (score < threshold) return;
       const std::string word = letters.substr(start, static_cast<std::size_t>(scorer.width()));
       perSequence[s].push_back(
-          Site{set, s, static_cast<long long>(start) + 1, forward, forward ? word : reverseComplement(word), score});
+          Site{set, s, static_cast<long long>(start) + 1, forward, forward ? word : words::reverseComplement(word), score});
     });
   });
   for (std::vector<Site>& found : perSequence) sites.insert(sites.end(), found.begin(), found.end());

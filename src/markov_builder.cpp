@@ -70,25 +70,10 @@ WordCounts::WordCounts(int maxLength) : maxLength_(maxLength) {
 }
 
 void WordCounts::addSequence(const std::string& letters, bool bothStrands) {
-  // forwardCode holds the last maxLength_ letters, the newest in the lowest
-  // bits; reverseCode holds their reverse complement, the newest letter's
-  // complement in the highest bits. Letters older than the run of valid ones
-  // linger in both codes but are never read.
-  const std::uint64_t mask = lowBitsMask(maxLength_);
-  const int newestReverseShift = 2 * (maxLength_ - 1);
-  std::uint64_t forwardCode = 0;
-  std::uint64_t reverseCode = 0;
-  int validRun = 0;
+  words::RollingWindow window(maxLength_);
   for (char letter : letters) {
-    const int base = words::baseIndex(letter);
-    if (base < 0) {
-      validRun = 0;
-      continue;
-    }
-    forwardCode = ((forwardCode << 2) | static_cast<std::uint64_t>(base)) & mask;
-    reverseCode = (reverseCode >> 2) | (static_cast<std::uint64_t>(3 - base) << newestReverseShift);
-    if (validRun < maxLength_) ++validRun;
-    countWindowsEndingHere(forwardCode, reverseCode, validRun, bothStrands);
+    window.push(letter);
+    if (window.run() > 0) countWindowsEndingHere(window.forward(), window.reverse(), window.run(), bothStrands);
   }
 }
 
