@@ -33,6 +33,8 @@ const char* const kUsageLines[] = {
     "[-s] Seed kmers scoring method. The default is MAP score and if specified the surprise score will be "
     "used.",
     "[-p integer] number of threads to use (default: all available processors).",
+    "[-noside] if specified then initcore.txt and initcluster.txt are not written.",
+    "[-maxlen integer] longest sequence accepted, in letters (default 4999).",
 };
 
 // The report is named after the input: its text before the first '.', + ".out".
@@ -82,6 +84,11 @@ const OptionSpec kOptions[] = {
     {"-any", false, [](CommandLine&, const char*, const char*) {}},  // accepted; changes nothing
     {"-p", true, [](CommandLine& cl, const char* v, const char*) { cl.config.numThreads = readInt(v); }},
     {"-j", false, [](CommandLine& cl, const char*, const char*) { cl.config.selectByScore = true; }},
+    {"-noside", false, [](CommandLine& cl, const char*, const char*) {
+       cl.config.initCoreFile.reset();
+       cl.config.initClusterFile.reset();
+     }},
+    {"-maxlen", true, [](CommandLine& cl, const char* v, const char*) { cl.config.maxRecordLength = readInt(v); }},
 };
 
 const OptionSpec* findOption(const std::string& word) {

@@ -47,7 +47,7 @@ report::Report runMotifSearch(const RunConfig& given, const ProgressSink& progre
   const std::time_t start = std::time(nullptr);
   Utilities util(config.K, config.forwardOnly, *config.numThreads, progress);
   util.OpenFiles(config.inFile, config.bgModelFile, config.fgModelFile);
-  util.LoadSeqs();
+  util.LoadSeqs(static_cast<std::size_t>(config.maxRecordLength));
   requireSequences(util, config.inFile);
   util.CountDP();
   util.GetBackground();
@@ -63,7 +63,7 @@ report::Report runMotifSearch(const RunConfig& given, SearchInput input, const P
   const RunConfig config = resolveRunConfig(given, named, progress);
   const std::time_t start = std::time(nullptr);
   Utilities util(config.K, config.forwardOnly, *config.numThreads, progress);
-  util.LoadSeqs(std::move(input.sequences));
+  util.LoadSeqs(std::move(input.sequences), static_cast<std::size_t>(config.maxRecordLength));
   requireSequences(util, input.name);
   util.CountDP();
   util.GetBackground(std::move(input.background));

@@ -29,6 +29,7 @@ struct RunConfig {
   double scanThreshold = 0.8;               // -thr: single precision, 0.7..1.0 or 0.75
   double MIN_COMPLEXITY = 0.15;             // -c: held to 0..10
   std::optional<int> numThreads;            // -p: unset uses every processor
+  int maxRecordLength = 4999;               // -maxlen: the longest record accepted, in letters
   std::string cmdLine;                      // echoed in the report header
 };
 

@@ -39,7 +39,7 @@ class SequenceSet {
 
   int L() const { return L_; }
   int numSeq() const { return static_cast<int>(records_.size()); }
-  int totalLength() const { return totalLength_; }
+  long long totalLength() const { return totalLength_; }
   const seqRecord& operator[](std::size_t i) const { return records_[i]; }
   const std::vector<seqRecord>& records() const { return records_; }
 
@@ -55,7 +55,7 @@ class SequenceSet {
 
   int L_;
   int threads_;
-  int totalLength_ = 0;
+  long long totalLength_ = 0;
   std::vector<seqRecord> records_;
 };
 

@@ -31,19 +31,19 @@ void Utilities::OpenFiles(const std::string& inFile, const std::string& bgFile, 
   fgName = fgFile;
 }
 
-void Utilities::LoadSeqs() {
+void Utilities::LoadSeqs(std::size_t maxLetters) {
   ZK_ASSERT(inStream != nullptr);
   progress.print("Loading input sequences....");
-  std::vector<FastaRecord> records = readSequenceRecords(inStream);
+  std::vector<FastaRecord> records = readSequenceRecords(inStream, maxLetters);
   std::fclose(inStream);
   inStream = nullptr;
-  seqs.assign(std::move(records));
+  seqs.assign(std::move(records), maxLetters);
   progress.print("DONE. %d sequences loaded.\n", GetNumSeq());
 }
 
-void Utilities::LoadSeqs(std::vector<FastaRecord> records) {
+void Utilities::LoadSeqs(std::vector<FastaRecord> records, std::size_t maxLetters) {
   progress.print("Loading input sequences....");
-  seqs.assign(std::move(records));
+  seqs.assign(std::move(records), maxLetters);
   progress.print("DONE. %d sequences loaded.\n", GetNumSeq());
 }
 
@@ -56,7 +56,7 @@ void Utilities::CountDP() {
       if (rec.fwdValid[j]) ++validDP;
     }
   }
-  progress.print("   (%d %d-mers in the input file)\n", validDP, L);
+  progress.print("   (%lld %d-mers in the input file)\n", validDP, L);
 }
 
 void Utilities::loadModel(std::FILE*& stream, const std::string& fileName, bool background) {

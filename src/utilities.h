@@ -27,10 +27,11 @@ class Utilities {
   // Opens the three input files in this order; throws FatalError naming the
   // first that cannot be opened.
   void OpenFiles(const std::string& inFile, const std::string& bgFile, const std::string& fgFile);
-  // Reads the sequences of the opened FASTA file.
-  void LoadSeqs();
+  // Reads the sequences of the opened FASTA file, refusing records of more
+  // than maxLetters letters.
+  void LoadSeqs(std::size_t maxLetters = MAX_SEQ - 1);
   // Takes sequences already read (each checked as LoadSeqs checks them).
-  void LoadSeqs(std::vector<FastaRecord> records);
+  void LoadSeqs(std::vector<FastaRecord> records, std::size_t maxLetters = MAX_SEQ - 1);
   void CountDP();
   // Read the models of the opened files, or take models built in memory.
   void GetBackground();
@@ -40,9 +41,9 @@ class Utilities {
   void computebgmap(bool withScore);
 
   int GetL() const { return seqs.L(); }
-  int GetBigL() const { return seqs.totalLength(); }
-  int GetFullDP() const { return fullDP; }
-  int GetValidDP() const { return validDP; }
+  long long GetBigL() const { return seqs.totalLength(); }
+  long long GetFullDP() const { return fullDP; }
+  long long GetValidDP() const { return validDP; }
   int GetNumSeq() const { return seqs.numSeq(); }
 
   // The `count` sequences of highest log-odds score, in ascending index order.
@@ -66,7 +67,7 @@ class Utilities {
   std::FILE* bgStream = nullptr;
   std::FILE* fgStream = nullptr;
   std::string bgName = "background model", fgName = "foreground model";
-  int fullDP = 0;
-  int validDP = 0;
+  long long fullDP = 0;
+  long long validDP = 0;
   MotifContext context;
 };

@@ -6,7 +6,6 @@
 // path for words holding anything else.
 #pragma once
 
-#include <cctype>
 #include <cstdint>
 #include <string>
 
@@ -25,8 +24,25 @@ inline int baseIndex(char c) {
   }
 }
 
+namespace detail {
+// baseIndex of every byte in upper case (as the C locale's toupper gives it),
+// looked up rather than computed: motif scores classify every letter of every
+// word they score.
+struct AnyCaseRows {
+  signed char row[256] = {};
+  constexpr AnyCaseRows() {
+    for (int c = 0; c < 256; ++c) row[c] = -1;
+    row['A'] = row['a'] = 0;
+    row['C'] = row['c'] = 1;
+    row['G'] = row['g'] = 2;
+    row['T'] = row['t'] = 3;
+  }
+};
+inline constexpr AnyCaseRows kAnyCaseRows{};
+}  // namespace detail
+
 // baseIndex of the letter in upper case: 'a' and 'A' are both 0.
-inline int baseIndexAnyCase(char c) { return baseIndex(static_cast<char>(std::toupper(static_cast<unsigned char>(c)))); }
+inline int baseIndexAnyCase(char c) { return detail::kAnyCaseRows.row[static_cast<unsigned char>(c)]; }
 
 // Row of a letter in the motif's likelihoods and mismatch scores: case is
 // folded and every letter other than A, C, G counts as T.

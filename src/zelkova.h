@@ -42,8 +42,8 @@
 // rules: headers after '>' (cut at 299 characters), letters in upper case,
 // white space skipped. Throws
 // FatalError for a file that cannot be read or that holds a NUL byte in a
-// sequence. Record lengths are not limited here; a search refuses records of
-// more than 4999 letters.
+// sequence. Record lengths are not limited here; a search refuses records
+// longer than config.maxRecordLength (4999 letters by default).
 std::vector<FastaRecord> readFastaFile(const std::string& path);
 
 // The Markov model zelkova-markov would write for these records and read back:
@@ -61,7 +61,7 @@ MarkovModel readMarkovModelFile(const std::string& path);
 // The inputs of a search held in memory.
 struct SearchInput {
   std::string name = "the input";      // names the sequences in messages
-  std::vector<FastaRecord> sequences;  // at most 4999 letters each
+  std::vector<FastaRecord> sequences;  // at most config.maxRecordLength letters each
   MarkovModel background;              // its order is the order both models are read at
   MarkovModel foreground;              // of at least the background's order
 };
