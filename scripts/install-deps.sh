@@ -6,6 +6,7 @@ command -v cmake >/dev/null 2>&1 || needed+=(cmake)
 command -v g++ >/dev/null 2>&1 || needed+=(g++)
 command -v make >/dev/null 2>&1 || needed+=(make)
 [ -f /usr/include/gtest/gtest.h ] || needed+=(libgtest-dev)
+[ -f /usr/include/zlib.h ] || needed+=(zlib1g-dev)
 for tool in "$@"; do
   command -v "$tool" >/dev/null 2>&1 || needed+=("$tool")
 done

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "export_formats.h"
+#include "export_html_enrichment.h"
 
 namespace export_html {
 
@@ -210,18 +211,22 @@ void writeParameters(std::ostream& out, const report::Parameters& p) {
   out << "</table>\n</section>\n";
 }
 
-void writeSummary(std::ostream& out, const Report& report) {
+void writeSummary(std::ostream& out, const Report& report, const std::vector<const enrichment_table::Row*>& enrichment) {
   out << "<section id=\"summary\">\n<h2>Motifs</h2>\n";
   if (report.motifs.empty()) {
     out << "<p class=\"empty\">The report holds no motifs.</p>\n</section>\n";
     return;
   }
   out << "<table class=\"summary\">\n<thead><tr><th class=\"num\">Rank</th><th>Motif</th><th>Consensus</th>"
-      << "<th class=\"num\">Sites</th><th class=\"num\">MAP score</th></tr></thead>\n<tbody>\n";
-  for (const Motif& m : report.motifs)
+      << "<th class=\"num\">Sites</th><th class=\"num\">MAP score</th>"
+      << (enrichment.empty() ? "" : enrichmentHeadings()) << "</tr></thead>\n<tbody>\n";
+  for (std::size_t i = 0; i < report.motifs.size(); ++i) {
+    const Motif& m = report.motifs[i];
     out << "<tr><td class=\"num\">" << m.rank << "</td><td><a href=\"#" << motifId(m) << "\">" << motifId(m)
         << "</a></td><td>" << colouredWord(m.consensus) << "</td><td class=\"num\">" << m.siteCount
-        << "</td><td class=\"num\">" << score(m.mapScore) << "</td></tr>\n";
+        << "</td><td class=\"num\">" << score(m.mapScore) << "</td>"
+        << (enrichment.empty() ? "" : enrichmentCells(enrichment[i])) << "</tr>\n";
+  }
   out << "</tbody>\n</table>\n</section>\n";
 }
 
@@ -272,10 +277,11 @@ void writeSites(std::ostream& out, const Motif& m) {
   out << "</tbody>\n</table></div>\n";
 }
 
-void writeMotif(std::ostream& out, const Motif& m) {
+void writeMotif(std::ostream& out, const Motif& m, const enrichment_table::Row* const* enrichment) {
   out << "<section class=\"motif\" id=\"" << motifId(m) << "\">\n<h2>Motif rank #" << m.rank << ": "
       << motifId(m) << "</h2>\n";
   writeScores(out, m);
+  if (enrichment) writeEnrichmentSection(out, *enrichment);
   writeLogos(out, m);
   writeCounts(out, m);
   writeSites(out, m);
@@ -284,7 +290,8 @@ void writeMotif(std::ostream& out, const Motif& m) {
 
 }  // namespace
 
-void writeHtml(std::ostream& out, const Report& report, const std::string& reportName) {
+void writeHtml(std::ostream& out, const Report& report, const std::string& reportName,
+               const std::vector<const enrichment_table::Row*>& enrichment) {
   const std::string name = escape(reportName);
   out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
       << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
@@ -292,8 +299,9 @@ void writeHtml(std::ostream& out, const Report& report, const std::string& repor
       << "<header>\n<h1>ZELKOVA motifs</h1>\n<p>Report <code>" << name << "</code>, "
       << report.motifs.size() << (report.motifs.size() == 1 ? " motif" : " motifs") << ".</p>\n</header>\n";
   writeParameters(out, report.parameters);
-  writeSummary(out, report);
-  for (const Motif& m : report.motifs) writeMotif(out, m);
+  writeSummary(out, report, enrichment);
+  for (std::size_t i = 0; i < report.motifs.size(); ++i)
+    writeMotif(out, report.motifs[i], enrichment.empty() ? nullptr : &enrichment[i]);
   out << "<script>" << kScript << "</script>\n</body>\n</html>\n";
 }
 

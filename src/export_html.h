@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "enrichment_table.h"
 #include "report_reader.h"
 
 namespace export_html {
@@ -34,6 +35,9 @@ std::string logoSvg(const std::vector<report::Column>& counts, const std::string
 std::string escape(const std::string& text);
 
 // The whole page; `reportName` names the report in the title and heading.
-void writeHtml(std::ostream& out, const report::Report& report, const std::string& reportName);
+// With `enrichment` (one entry per motif, from matchEnrichment) the motif
+// table and every motif's section also show its enrichment.
+void writeHtml(std::ostream& out, const report::Report& report, const std::string& reportName,
+               const std::vector<const enrichment_table::Row*>& enrichment = {});
 
 }  // namespace export_html

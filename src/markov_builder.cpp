@@ -16,26 +16,9 @@ namespace {
 
 std::uint64_t lowBitsMask(int letters) { return (std::uint64_t{1} << (2 * letters)) - 1; }
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 [[noreturn]] void fail(const std::string& what) { throw FatalError("Error: " + what + "\n"); }
 
-[[noreturn]] void failWithSystemError(const std::string& what, int errorNumber) {
-  fail(what + ": " + std::strerror(errorNumber) + ".");
-}
 
-// fopen succeeds on a directory here, and every read from it then fails.
-FilePtr openForReading(const std::string& fileName) {
-  struct stat st {};
-  if (::stat(fileName.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-    fail("cannot read " + fileName + ": it is a directory.");
-  FilePtr file(std::fopen(fileName.c_str(), "r"));
-  if (!file) failWithSystemError("cannot read " + fileName, errno);
-  return file;
-}
 
 }  // namespace
 
@@ -45,25 +28,10 @@ WordCounts::WordCounts(int maxLength) : maxLength_(maxLength) {
 }
 
 void WordCounts::addSequence(const std::string& letters, bool bothStrands) {
-  // forwardCode holds the last maxLength_ letters, the newest in the lowest
-  // bits; reverseCode holds their reverse complement, the newest letter's
-  // complement in the highest bits. Letters older than the run of valid ones
-  // linger in both codes but are never read.
-  const std::uint64_t mask = lowBitsMask(maxLength_);
-  const int newestReverseShift = 2 * (maxLength_ - 1);
-  std::uint64_t forwardCode = 0;
-  std::uint64_t reverseCode = 0;
-  int validRun = 0;
+  words::RollingWindow window(maxLength_);
   for (char letter : letters) {
-    const int base = words::baseIndex(letter);
-    if (base < 0) {
-      validRun = 0;
-      continue;
-    }
-    forwardCode = ((forwardCode << 2) | static_cast<std::uint64_t>(base)) & mask;
-    reverseCode = (reverseCode >> 2) | (static_cast<std::uint64_t>(3 - base) << newestReverseShift);
-    if (validRun < maxLength_) ++validRun;
-    countWindowsEndingHere(forwardCode, reverseCode, validRun, bothStrands);
+    window.push(letter);
+    if (window.run() > 0) countWindowsEndingHere(window.forward(), window.reverse(), window.run(), bothStrands);
   }
 }
 
@@ -152,22 +120,12 @@ std::string modelText(const WordCounts& counts, double pseudoCount) {
 }
 
 void countFastaFile(const std::string& fileName, bool bothStrands, WordCounts& counts) {
-  FilePtr file = openForReading(fileName);
-  FastaReader reader(file.get());
-  FastaRecord record;
   const std::uint64_t lettersBefore = counts.total(1);
-  int records = 0;
-  for (;;) {
-    const FastaReader::Status status = reader.next(record);
-    if (status == FastaReader::Status::End) break;
-    ++records;
-    if (status == FastaReader::Status::NulByte)
-      fail("sequence " + std::to_string(records) + " (" + record.name + ") of " + fileName +
-           " holds a NUL byte; is it a FASTA file?");
-    counts.addSequence(record.letters, bothStrands);
+  try {
+    forEachFastaRecord(fileName, [&](FastaRecord& record) { counts.addSequence(record.letters, bothStrands); });
+  } catch (const FastaReadError& error) {
+    fail(error.what());
   }
-  if (std::ferror(file.get())) failWithSystemError("cannot read " + fileName, errno);
-  if (records == 0) fail(fileName + " holds no FASTA record (a line starting with '>').");
   if (counts.total(1) == lettersBefore) fail(fileName + " holds no A, C, G or T to count.");
 }
 

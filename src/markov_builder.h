@@ -65,8 +65,9 @@ std::string modelText(const WordCounts& counts, double pseudoCount);
 // be 0.
 MarkovModel buildModel(const WordCounts& counts, double pseudoCount);
 
-// Adds every record of the FASTA file `fileName`. Throws FatalError naming the
-// file when it cannot be read, holds a NUL byte or holds no A, C, G or T.
+// Adds every record of the FASTA file `fileName`, plain or gzip-compressed.
+// Throws FatalError naming the file when it cannot be read, holds a NUL byte or
+// holds no A, C, G or T.
 void countFastaFile(const std::string& fileName, bool bothStrands, WordCounts& counts);
 
 }  // namespace markov_builder

@@ -5,8 +5,12 @@
 #include "zelkova.h"
 
 std::vector<FastaRecord> readFastaFile(const std::string& path) {
-  const FilePtr file = openInput(path);
-  return readSequenceRecords(file.get(), std::string::npos - 1);  // no length limit
+  try {
+    FastaReader reader(path, LEN_STR - 1);
+    return readSequenceRecords(reader, std::string::npos - 1);  // no length limit
+  } catch (const FastaReadError& error) {
+    throw FatalError(std::string("Error: ") + error.what() + "\n");
+  }
 }
 
 MarkovModel buildMarkovModel(const std::vector<FastaRecord>& records, int order, double pseudoCount,

@@ -22,8 +22,12 @@ std::string recordId(std::size_t index, const std::string& name) {
 }  // namespace
 
 std::vector<FastaRecord> readSequenceRecords(std::FILE* file, std::size_t maxLetters) {
-  std::vector<FastaRecord> records;
   FastaReader reader(file, LEN_STR - 1);
+  return readSequenceRecords(reader, maxLetters);
+}
+
+std::vector<FastaRecord> readSequenceRecords(FastaReader& reader, std::size_t maxLetters) {
+  std::vector<FastaRecord> records;
   FastaRecord record;
   for (;;) {
     // The reader stops at the first letter beyond the limit.

@@ -72,3 +72,5 @@ void forEachValidStretch(const seqRecord& rec, int L, Visit visit) {
 // that holds more than maxLetters letters or a NUL byte; headers keep at most
 // LEN_STR - 1 characters.
 std::vector<FastaRecord> readSequenceRecords(std::FILE* file, std::size_t maxLetters = MAX_SEQ - 1);
+// The same from a reader, for instance of a file opened by path (plain or gzip).
+std::vector<FastaRecord> readSequenceRecords(FastaReader& reader, std::size_t maxLetters = MAX_SEQ - 1);

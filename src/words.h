@@ -79,6 +79,43 @@ inline std::string reverseComplement(const std::string& word) {
   return rc;
 }
 
+// The last `width` letters (1 to 32) of a sequence read one letter at a time,
+// packed, with their reverse complement: the windows of A, C, G and T only.
+// Letters older than the current run of bases linger in the codes but are
+// never part of a full window.
+class RollingWindow {
+ public:
+  explicit RollingWindow(int width)
+      : width_(width), mask_(width >= 32 ? ~Code{0} : (Code{1} << (2 * width)) - 1), newestReverseShift_(2 * (width - 1)) {}
+
+  // Adds the next letter; any letter but A, C, G, T restarts the run.
+  void push(char letter) {
+    const int base = baseIndex(letter);
+    if (base < 0) {
+      run_ = 0;
+      return;
+    }
+    forward_ = ((forward_ << 2) | static_cast<Code>(base)) & mask_;
+    reverse_ = (reverse_ >> 2) | (static_cast<Code>(3 - base) << newestReverseShift_);
+    if (run_ < width_) ++run_;
+  }
+  // Bases since the last other letter, at most width.
+  int run() const { return run_; }
+  bool full() const { return run_ == width_; }
+  // The last width letters, first letter most significant, and the reverse
+  // complement of the same letters.
+  Code forward() const { return forward_; }
+  Code reverse() const { return reverse_; }
+
+ private:
+  int width_;
+  Code mask_;
+  int newestReverseShift_;
+  Code forward_ = 0;
+  Code reverse_ = 0;
+  int run_ = 0;
+};
+
 // Packs the first len letters of w; returns false (code unspecified) when a
 // letter is not one of the upper-case A, C, G, T.
 inline bool pack(const char* w, int len, Code& code) {

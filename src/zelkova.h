@@ -38,8 +38,9 @@
 
 // ---- inputs -----------------------------------------------------------------
 
-// Every record of a FASTA file, read with zelkova's rules: headers after '>'
-// (cut at 299 characters), letters in upper case, white space skipped. Throws
+// Every record of a FASTA file, plain or gzip-compressed, read with zelkova's
+// rules: headers after '>' (cut at 299 characters), letters in upper case,
+// white space skipped. Throws
 // FatalError for a file that cannot be read or that holds a NUL byte in a
 // sequence. Record lengths are not limited here; a search refuses records
 // longer than config.maxRecordLength (4999 letters by default).

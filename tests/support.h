@@ -20,6 +20,7 @@
 #include "progress.h"
 #include "run_config.h"
 #include "site.h"
+#include "support_files.h"
 #include "utilities.h"
 
 namespace testing_support {
@@ -95,24 +96,6 @@ class CollectedProgress {
 
  private:
   std::shared_ptr<std::string> text_ = std::make_shared<std::string>();
-};
-
-// A file under the system's temporary directory, removed with the object.
-class TempFile {
- public:
-  explicit TempFile(const std::string& content, const std::string& suffix = ".txt") {
-    char name[] = "/tmp/zelkova_testXXXXXX";
-    const int fd = ::mkstemp(name);
-    ::close(fd);
-    path_ = std::string(name) + suffix;
-    std::rename(name, path_.c_str());
-    std::ofstream(path_, std::ios::binary) << content;
-  }
-  ~TempFile() { std::remove(path_.c_str()); }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
 };
 
 // Every word of lengths 1..order+1 with probability 0.25: a uniform model.

@@ -7,8 +7,10 @@
 
 #include "cli.h"
 #include "export_formats.h"
+#include "enrichment_table.h"
 #include "export_html.h"
 #include "output_file.h"
+#include "export_html_enrichment.h"
 #include "report_reader.h"
 
 namespace {
@@ -20,12 +22,15 @@ const char* const kDescription =
     "  transfac  TRANSFAC count matrices\n"
     "  html      one self-contained HTML page: run parameters, and per motif its\n"
     "            scores, sequence logos of both strands, count matrix and sites\n"
-    "Motifs are named ZELKOVA-1, ZELKOVA-2, ... by their rank in the report.\n";
+    "Motifs are named ZELKOVA-1, ZELKOVA-2, ... by their rank in the report.\n"
+    "With --enrichment the page also shows, per motif, the threshold, the\n"
+    "counts, the enrichment and the E-value that zelkova-enrich found.\n";
 
 struct ExportOptions {
   std::string format;
   std::string outputFile;  // empty: standard output
   std::string reportFile;
+  std::string enrichmentFile;  // empty: none
 };
 
 bool knownFormat(const std::string& format) {
@@ -43,12 +48,17 @@ std::optional<ExportOptions> parseArguments(int argc, const char* const* argv) {
                  options.format = value;
                });
   parser.value("-o", "--output", "FILE", "write to FILE (default: standard output)", options.outputFile);
+  parser.value("-e", "--enrichment", "FILE",
+               "html only: show the enrichment of each motif from FILE,\na table written by zelkova-enrich for REPORT",
+               options.enrichmentFile);
   const std::optional<std::vector<std::string>> reports = parser.parse(argc, argv);
   if (!reports) return std::nullopt;
   if (reports->size() > 1)
     throw cli::UsageError("more than one report given (" + (*reports)[0] + ", " + (*reports)[1] + ").");
   if (options.format.empty()) throw cli::UsageError("no format given (--format meme|jaspar|transfac|html).");
   if (reports->empty()) throw cli::UsageError("no report given.");
+  if (!options.enrichmentFile.empty() && options.format != "html")
+    throw cli::UsageError("--enrichment goes with --format html only.");
   options.reportFile = reports->front();
   return options;
 }
@@ -63,7 +73,15 @@ std::string exportText(const ExportOptions& options, const report::Report& repor
   if (options.format == "meme") export_formats::writeMeme(out, report);
   if (options.format == "jaspar") export_formats::writeJaspar(out, report);
   if (options.format == "transfac") export_formats::writeTransfac(out, report);
-  if (options.format == "html") export_html::writeHtml(out, report, baseName(options.reportFile));
+  if (options.format == "html") {
+    std::vector<enrichment_table::Row> rows;
+    std::vector<const enrichment_table::Row*> enrichment;
+    if (!options.enrichmentFile.empty()) {
+      rows = enrichment_table::readFile(options.enrichmentFile);
+      enrichment = export_html::matchEnrichment(report, rows, options.enrichmentFile);
+    }
+    export_html::writeHtml(out, report, baseName(options.reportFile), enrichment);
+  }
   return out.str();
 }
 

@@ -1,0 +1,116 @@
+#include "enrichment.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+#include "export_formats.h"
+#include "motif_scorer.h"
+#include "parallel.h"
+#include "site.h"
+#include "words.h"
+
+namespace enrichment {
+
+std::vector<MotifMatrix> motifsOfReport(const report::Report& report) {
+  std::vector<MotifMatrix> motifs;
+  for (const report::Motif& m : report.motifs)
+    motifs.push_back(MotifMatrix{m.rank, export_formats::motifId(m), m.consensus, m.counts});
+  return motifs;
+}
+
+double enrichmentRatio(const enrichment_stats::Table& t) {
+  if (t.controlHits == 0)
+    return t.primaryHits == 0 ? std::numeric_limits<double>::quiet_NaN() : std::numeric_limits<double>::infinity();
+  return (static_cast<double>(t.primaryHits) / static_cast<double>(t.primaryTotal)) /
+         (static_cast<double>(t.controlHits) / static_cast<double>(t.controlTotal));
+}
+
+namespace {
+
+// Calls visit(start, forward, score) for every window of A, C, G and T only,
+// start counting from 0 on the forward strand. The reverse strand's window at
+// the same place is the reverse complement, kept packed alongside.
+template <class Visit>
+void forEachWindow(const MotifScorer& scorer, const std::string& letters, bool bothStrands, Visit&& visit) {
+  const int width = scorer.width();
+  const std::size_t w = static_cast<std::size_t>(width);
+  if (letters.size() < w) return;
+  words::RollingWindow window(width);
+  for (std::size_t i = 0; i < letters.size(); ++i) {
+    window.push(letters[i]);
+    if (!window.full()) continue;
+    const std::size_t start = i + 1 - w;
+    visit(start, true, scorer.scoreCode(window.forward()));
+    if (bothStrands) visit(start, false, scorer.scoreCode(window.reverse()));
+  }
+}
+
+void requireUsableWidth(const std::vector<report::Column>& counts) {
+  if (counts.empty() || counts.size() > static_cast<std::size_t>(MAX_MOTIF_LEN))
+    throw std::invalid_argument("a motif must have 1 to " + std::to_string(MAX_MOTIF_LEN) + " positions, not " +
+                                std::to_string(counts.size()));
+}
+
+std::vector<double> bestScores(const MotifScorer& scorer, const std::vector<FastaRecord>& sequences,
+                               bool bothStrands, int threads) {
+  std::vector<double> best(sequences.size(), enrichment_stats::kNoWindow);
+  parallelFor(threads, sequences.size(), [&](std::size_t s) {
+    double top = enrichment_stats::kNoWindow;
+    forEachWindow(scorer, sequences[s].letters, bothStrands,
+                  [&top](std::size_t, bool, double score) { top = std::max(top, score); });
+    best[s] = top;
+  });
+  return best;
+}
+
+void collectSites(const MotifScorer& scorer, const std::vector<FastaRecord>& sequences, SequenceSet set,
+                  double threshold, const Options& options, std::vector<Site>& sites) {
+  std::vector<std::vector<Site>> perSequence(sequences.size());
+  parallelFor(options.threads, sequences.size(), [&](std::size_t s) {
+    const std::string& letters = sequences[s].letters;
+    forEachWindow(scorer, letters, options.bothStrands, [&](std::size_t start, bool forward, double score) {
+      if (score < threshold) return;
+      const std::string word = letters.substr(start, static_cast<std::size_t>(scorer.width()));
+      perSequence[s].push_back(
+          Site{set, s, static_cast<long long>(start) + 1, forward, forward ? word : words::reverseComplement(word), score});
+    });
+  });
+  for (std::vector<Site>& found : perSequence) sites.insert(sites.end(), found.begin(), found.end());
+}
+
+}  // namespace
+
+std::vector<double> bestWindowScores(const std::vector<report::Column>& counts,
+                                     const std::vector<FastaRecord>& sequences, bool bothStrands, int threads) {
+  requireUsableWidth(counts);
+  return bestScores(MotifScorer(counts), sequences, bothStrands, threads);
+}
+
+std::vector<MotifResult> testMotifs(const std::vector<MotifMatrix>& motifs, const std::vector<FastaRecord>& primary,
+                                    const std::vector<FastaRecord>& control, const Options& options) {
+  if (primary.empty() || control.empty())
+    throw std::invalid_argument("the primary and the control set must each hold a sequence");
+  std::vector<MotifResult> results;
+  for (const MotifMatrix& motif : motifs) {
+    requireUsableWidth(motif.counts);
+    const MotifScorer scorer(motif.counts);
+    const std::vector<double> primaryBest = bestScores(scorer, primary, options.bothStrands, options.threads);
+    const std::vector<double> controlBest = bestScores(scorer, control, options.bothStrands, options.threads);
+    MotifResult result;
+    result.motif = motif;
+    result.choice = options.threshold ? enrichment_stats::atThreshold(primaryBest, controlBest, *options.threshold)
+                                      : enrichment_stats::chooseThreshold(primaryBest, controlBest);
+    result.log10PAdjusted = enrichment_stats::log10AdjustForCandidates(result.choice.log10P, result.choice.candidates);
+    result.log10E = result.log10PAdjusted + std::log10(static_cast<double>(motifs.size()));
+    if (options.collectSites) {
+      collectSites(scorer, primary, SequenceSet::Primary, result.choice.threshold, options, result.sites);
+      collectSites(scorer, control, SequenceSet::Control, result.choice.threshold, options, result.sites);
+    }
+    results.push_back(std::move(result));
+  }
+  return results;
+}
+
+}  // namespace enrichment

@@ -1,0 +1,95 @@
+#include "export_html_enrichment.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ostream>
+
+#include "export_formats.h"
+#include "export_html.h"
+
+namespace export_html {
+
+using enrichment_table::Row;
+
+std::vector<const Row*> matchEnrichment(const report::Report& report, const std::vector<Row>& rows,
+                                        const std::string& source) {
+  std::vector<const Row*> matched(report.motifs.size(), nullptr);
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    const int line = static_cast<int>(r) + 2;  // after the header line
+    std::size_t m = 0;
+    while (m < report.motifs.size() && export_formats::motifId(report.motifs[m]) != rows[r].id) ++m;
+    if (m == report.motifs.size())
+      throw enrichment_table::ReadError(source, line, "motif " + rows[r].id + " is not in the report");
+    if (report.motifs[m].consensus != rows[r].consensus)
+      throw enrichment_table::ReadError(source, line,
+                                        "motif " + rows[r].id + " has the consensus " + rows[r].consensus +
+                                            " here but " + report.motifs[m].consensus +
+                                            " in the report; was the table made from another report?");
+    matched[m] = &rows[r];
+  }
+  return matched;
+}
+
+std::string fromLog10(const std::string& log10Text) {
+  const double value = std::strtod(log10Text.c_str(), nullptr);
+  double exponent = std::floor(value);
+  double mantissa = std::pow(10.0, value - exponent);
+  if (mantissa >= 9.95) {  // would print as 10.0
+    mantissa /= 10;
+    exponent += 1;
+  }
+  char text[64];
+  std::snprintf(text, sizeof text, "%.1fe%+03.0f", mantissa, exponent);
+  return text;
+}
+
+namespace {
+
+std::string percent(long long part, long long whole) {
+  return whole == 0 ? "" : " (" + export_formats::fixedPoint(100.0 * static_cast<double>(part) / static_cast<double>(whole), 1) + " %)";
+}
+
+std::string hitsText(long long hits, long long total) {
+  return std::to_string(hits) + " of " + std::to_string(total);
+}
+
+void tableRow(std::ostream& out, const std::string& name, const std::string& value) {
+  out << "<tr><th>" << name << "</th><td>" << value << "</td></tr>\n";
+}
+
+}  // namespace
+
+std::string enrichmentHeadings() {
+  return "<th class=\"num\">Threshold</th><th class=\"num\">Primary hits</th><th class=\"num\">Control hits</th>"
+         "<th class=\"num\">Enrichment</th><th class=\"num\">E-value</th>";
+}
+
+std::string enrichmentCells(const Row* row) {
+  if (!row) return "<td class=\"num\" colspan=\"5\">not tested</td>";
+  return "<td class=\"num\">" + row->threshold + "</td><td class=\"num\">" +
+         hitsText(row->primaryHits, row->primaryTotal) + "</td><td class=\"num\">" +
+         hitsText(row->controlHits, row->controlTotal) + "</td><td class=\"num\">" + escape(row->enrichment) +
+         "</td><td class=\"num evalue\">" + fromLog10(row->log10E) + "</td>";
+}
+
+void writeEnrichmentSection(std::ostream& out, const Row* row) {
+  out << "<h3>Enrichment</h3>\n";
+  if (!row) {
+    out << "<p class=\"empty\">Not in the enrichment table.</p>\n";
+    return;
+  }
+  out << "<table class=\"enrichment\">\n";
+  tableRow(out, "Threshold", row->threshold);
+  tableRow(out, "Primary sequences at or above it",
+           hitsText(row->primaryHits, row->primaryTotal) + percent(row->primaryHits, row->primaryTotal));
+  tableRow(out, "Control sequences at or above it",
+           hitsText(row->controlHits, row->controlTotal) + percent(row->controlHits, row->controlTotal));
+  tableRow(out, "Enrichment", escape(row->enrichment));
+  tableRow(out, "p-value", fromLog10(row->log10P) + " (log<sub>10</sub> " + row->log10P + ")");
+  tableRow(out, "Adjusted p-value", fromLog10(row->log10PAdjusted) + " (log<sub>10</sub> " + row->log10PAdjusted + ")");
+  tableRow(out, "E-value", fromLog10(row->log10E) + " (log<sub>10</sub> " + row->log10E + ")");
+  out << "</table>\n";
+}
+
+}  // namespace export_html

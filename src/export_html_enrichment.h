@@ -1,0 +1,32 @@
+// The enrichment of each motif (a zelkova-enrich table) on the HTML page: extra
+// columns in the motif table and a table in each motif's section.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "enrichment_table.h"
+#include "report_reader.h"
+
+namespace export_html {
+
+// The row of each motif of `report`, in its order (nullptr for a motif the
+// table does not list). Throws enrichment_table::ReadError naming `source`
+// and the line when a row names a motif the report does not hold, or one whose
+// consensus differs (a table made from another report).
+std::vector<const enrichment_table::Row*> matchEnrichment(const report::Report& report,
+                                                          const std::vector<enrichment_table::Row>& rows,
+                                                          const std::string& source);
+
+// "3.2e-15" from log10 of a value: two significant digits, never 0.
+std::string fromLog10(const std::string& log10Text);
+
+// Headings and cells of the motif table's enrichment columns.
+std::string enrichmentHeadings();
+std::string enrichmentCells(const enrichment_table::Row* row);
+
+// The enrichment table of a motif's section.
+void writeEnrichmentSection(std::ostream& out, const enrichment_table::Row* row);
+
+}  // namespace export_html

@@ -1,0 +1,240 @@
+// The enrichment test as a whole: which windows count, the scores against a
+// real report's site lines, thread independence, calibration of p and p' on
+// DNA without motifs, and the power to find a planted motif.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "enrichment.h"
+#include "export_formats.h"
+#include "report_reader.h"
+#include "shuffle.h"
+#include "zelkova.h"
+
+using enrichment::MotifMatrix;
+using report::Column;
+
+namespace {
+
+// Data generated with the project's own fully specified generator, so every
+// standard library gives the same sets.
+std::string randomDna(std::size_t length, shuffle::Random& random) {
+  std::string s(length, 'A');
+  for (char& c : s) c = "ACGT"[random.below(4)];
+  return s;
+}
+
+std::vector<FastaRecord> randomSet(std::size_t count, std::size_t length, shuffle::Random& random) {
+  std::vector<FastaRecord> set;
+  for (std::size_t i = 0; i < count; ++i) set.push_back({"r" + std::to_string(i), randomDna(length, random)});
+  return set;
+}
+
+std::vector<Column> countsOf(const std::vector<std::string>& sites) {
+  std::vector<Column> counts(sites.front().size(), Column{0, 0, 0, 0});
+  for (const std::string& site : sites)
+    for (std::size_t i = 0; i < site.size(); ++i) ++counts[i][std::string("ACGT").find(site[i])];
+  return counts;
+}
+
+int hamming(const std::string& a, const char* b) {
+  int d = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) d += a[i] != b[i];
+  return d;
+}
+
+// What a motif finder reports on DNA without motifs: a random word of `set`
+// and the windows of `set` closest to it, as a count matrix.
+MotifMatrix motifFromRandomSet(const std::vector<FastaRecord>& set, std::size_t width, std::size_t sites,
+                               shuffle::Random& random, int rank) {
+  const std::string& from = set[random.below(set.size())].letters;
+  const std::string seed = from.substr(random.below(from.size() - width + 1), width);
+  std::vector<std::pair<int, std::string>> windows;
+  for (const FastaRecord& r : set)
+    for (std::size_t i = 0; i + width <= r.letters.size(); ++i)
+      windows.emplace_back(hamming(seed, r.letters.c_str() + i), r.letters.substr(i, width));
+  std::stable_sort(windows.begin(), windows.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::string> chosen;
+  for (std::size_t i = 0; i < sites; ++i) chosen.push_back(windows[i].second);
+  return MotifMatrix{rank, "M" + std::to_string(rank), seed, countsOf(chosen)};
+}
+
+MotifMatrix motifOf(const std::vector<std::string>& sites) { return MotifMatrix{1, "M1", sites.front(), countsOf(sites)}; }
+
+}  // namespace
+
+TEST(EnrichmentWindows, OnlyWindowsOfACGTCount) {
+  const std::vector<Column> allA(5, Column{3, 0, 0, 0});
+  const std::vector<Column> mixed = countsOf({"ACGTA", "ACGTT", "CCGTA"});
+  const std::vector<FastaRecord> sequences{
+      {"n", "AAAANAAAA"},  // every window holds the N
+      {"short", "AAAA"},
+      {"r", "AAAARAAAAA"},  // other letters split windows as N does
+      {"lower", "ACGTA"},
+  };
+  const std::vector<double> best = enrichment::bestWindowScores(allA, sequences, true, 1);
+  EXPECT_EQ(best[0], enrichment_stats::kNoWindow);
+  EXPECT_EQ(best[1], enrichment_stats::kNoWindow);
+  EXPECT_DOUBLE_EQ(best[2], 1.0);
+  EXPECT_GE(enrichment::bestWindowScores(mixed, {{"x", "ACGTA"}}, true, 1)[0], 1.0 - 1e-12);
+}
+
+TEST(EnrichmentWindows, TheReverseStrandCountsUnlessTheReportSearchedOneStrand) {
+  const std::vector<Column> allA(5, Column{3, 0, 0, 0});
+  const std::vector<FastaRecord> sequences{{"t", "GTTTTTG"}};
+  EXPECT_DOUBLE_EQ(enrichment::bestWindowScores(allA, sequences, true, 1)[0], 1.0);
+  EXPECT_LT(enrichment::bestWindowScores(allA, sequences, false, 1)[0], 0.5);
+}
+
+TEST(EnrichmentSites, ReverseSitesAreGivenOnTheirOwnStrandAtTheirForwardPlace) {
+  const MotifMatrix motif = motifOf({"ACGGT", "ACGGT"});
+  // ACCGT is the reverse complement of ACGGT, at forward position 4.
+  const std::vector<FastaRecord> primary{{"p", "TTTACCGTTT"}};
+  const std::vector<FastaRecord> control{{"c", "TTTTTTTTTT"}};
+  enrichment::Options options;
+  options.threshold = 1.0;
+  options.collectSites = true;
+  const std::vector<enrichment::MotifResult> results = enrichment::testMotifs({motif}, primary, control, options);
+  ASSERT_EQ(results.size(), 1u);
+  ASSERT_EQ(results[0].sites.size(), 1u);
+  const enrichment::Site& site = results[0].sites[0];
+  EXPECT_EQ(site.set, enrichment::SequenceSet::Primary);
+  EXPECT_FALSE(site.forward);
+  EXPECT_EQ(site.position, 4);
+  EXPECT_EQ(site.word, "ACGGT");
+  EXPECT_DOUBLE_EQ(site.score, 1.0);
+  EXPECT_EQ(results[0].choice.table.primaryHits, 1);
+  EXPECT_EQ(results[0].choice.table.controlHits, 0);
+  EXPECT_TRUE(std::isinf(enrichment::enrichmentRatio(results[0].choice.table)));
+}
+
+TEST(EnrichmentSites, ScoresReproduceTheSiteLinesOfARealReport) {
+  const report::Report report = report::readFile(std::string(ZELKOVA_TEST_DATA) + "/export/crp0.out");
+  const std::vector<FastaRecord> sequences = readFastaFile(std::string(ZELKOVA_TEST_DATA) + "/../../examples/crp0.fa");
+  double lowest = 1.0;
+  for (const report::Motif& m : report.motifs)
+    for (const report::Site& s : m.sites) lowest = std::min(lowest, s.score);
+  enrichment::Options options;
+  options.threshold = lowest - 1e-4;
+  options.collectSites = true;
+  const std::vector<enrichment::MotifResult> results =
+      enrichment::testMotifs(enrichment::motifsOfReport(report), sequences, sequences, options);
+  ASSERT_EQ(results.size(), report.motifs.size());
+  std::size_t checked = 0;
+  for (std::size_t m = 0; m < report.motifs.size(); ++m) {
+    EXPECT_EQ(results[m].motif.id, export_formats::motifId(report.motifs[m]));
+    for (const report::Site& site : report.motifs[m].sites) {
+      const auto found = std::find_if(results[m].sites.begin(), results[m].sites.end(), [&](const enrichment::Site& s) {
+        return s.set == enrichment::SequenceSet::Primary && sequences[s.sequence].name == site.sequence &&
+               s.position == site.position && s.forward == site.forward;
+      });
+      ASSERT_NE(found, results[m].sites.end()) << "motif " << m + 1 << ": " << site.sequence << ' ' << site.position;
+      EXPECT_EQ(found->word, site.word);
+      EXPECT_EQ(export_formats::fixedPoint(found->score, 4), export_formats::fixedPoint(site.score, 4))
+          << "motif " << m + 1 << ": " << site.sequence << ' ' << site.position;
+      ++checked;
+    }
+  }
+  std::size_t reportSites = 0;
+  for (const report::Motif& m : report.motifs) reportSites += m.sites.size();
+  EXPECT_EQ(checked, reportSites);
+  EXPECT_GT(checked, 50u);
+}
+
+TEST(EnrichmentThreads, ResultsAndSitesDoNotDependOnTheThreadCount) {
+  shuffle::Random random(11);
+  const std::vector<FastaRecord> primary = randomSet(120, 150, random);
+  const std::vector<FastaRecord> control = randomSet(90, 150, random);
+  std::vector<MotifMatrix> motifs;
+  for (int m = 0; m < 4; ++m) motifs.push_back(motifFromRandomSet(primary, 8 + 2 * m, 20, random, m + 1));
+  enrichment::Options options;
+  options.collectSites = true;
+  const std::vector<enrichment::MotifResult> one = enrichment::testMotifs(motifs, primary, control, options);
+  options.threads = 4;
+  const std::vector<enrichment::MotifResult> four = enrichment::testMotifs(motifs, primary, control, options);
+  ASSERT_EQ(one.size(), four.size());
+  for (std::size_t m = 0; m < one.size(); ++m) {
+    EXPECT_EQ(one[m].choice.threshold, four[m].choice.threshold);
+    EXPECT_EQ(one[m].choice.table.primaryHits, four[m].choice.table.primaryHits);
+    EXPECT_EQ(one[m].choice.table.controlHits, four[m].choice.table.controlHits);
+    EXPECT_EQ(one[m].log10E, four[m].log10E);
+    ASSERT_EQ(one[m].sites.size(), four[m].sites.size());
+    for (std::size_t s = 0; s < one[m].sites.size(); ++s) {
+      EXPECT_EQ(one[m].sites[s].sequence, four[m].sites[s].sequence);
+      EXPECT_EQ(one[m].sites[s].position, four[m].sites[s].position);
+      EXPECT_EQ(one[m].sites[s].score, four[m].sites[s].score);
+    }
+  }
+}
+
+// Motifs found in one random set, each tested on fresh random primary and
+// control sets: under this null hypothesis p' and, at a fixed threshold, p
+// should fall below 0.05 about 5 % of the time (Fisher's test is discrete
+// and a little conservative).
+TEST(EnrichmentCalibration, PValuesOfMotiflessDnaAreUniformEnough) {
+  shuffle::Random random(2026);
+  const std::vector<FastaRecord> found = randomSet(40, 200, random);
+  // Widths and sizes at which a fixed threshold of 0.8 admits a fair share of
+  // the sequences: with only a handful of hits the test is too discrete to
+  // reach 0.05 at all, with nearly all it saturates.
+  const std::size_t widths[] = {8, 9, 10};
+  int tests = 0, adjustedBelow = 0, fixedBelow = 0;
+  for (int round = 0; round < 25; ++round) {
+    const std::vector<FastaRecord> primary = randomSet(120, 300, random);
+    const std::vector<FastaRecord> control = randomSet(120, 300, random);
+    std::vector<MotifMatrix> motifs;
+    for (int m = 0; m < 10; ++m) motifs.push_back(motifFromRandomSet(found, widths[m % 3], 20, random, m + 1));
+    enrichment::Options chosen;
+    for (const enrichment::MotifResult& r : enrichment::testMotifs(motifs, primary, control, chosen)) {
+      ++tests;
+      adjustedBelow += r.log10PAdjusted < std::log10(0.05);
+    }
+    enrichment::Options fixed;
+    fixed.threshold = 0.8;
+    for (const enrichment::MotifResult& r : enrichment::testMotifs(motifs, primary, control, fixed))
+      fixedBelow += r.choice.log10P < std::log10(0.05);
+  }
+  ASSERT_GE(tests, 200);
+  const double adjustedRate = static_cast<double>(adjustedBelow) / tests;
+  const double fixedRate = static_cast<double>(fixedBelow) / tests;
+  EXPECT_LE(adjustedRate, 0.07) << adjustedBelow << " of " << tests;
+  EXPECT_GE(fixedRate, 0.02) << fixedBelow << " of " << tests;
+  EXPECT_LE(fixedRate, 0.09) << fixedBelow << " of " << tests;
+  RecordProperty("adjusted_rate", std::to_string(adjustedRate));
+  RecordProperty("fixed_rate", std::to_string(fixedRate));
+}
+
+TEST(EnrichmentPower, APlantedMotifStandsOutAgainstShuffledControls) {
+  shuffle::Random random(7);
+  const std::string planted = "TGACGTCATGCA";
+  std::vector<FastaRecord> primary = randomSet(200, 200, random);
+  std::vector<std::string> sites;
+  for (std::size_t s = 0; s < primary.size(); s += 10)
+    for (std::size_t k = 0; k < 3; ++k) {  // 30 % of the sequences
+      std::string site = planted;
+      for (char& c : site)
+        if (random.below(10) == 0) c = "ACGT"[random.below(4)];
+      const std::size_t at = random.below(200 - site.size() + 1);
+      primary[s + k].letters.replace(at, site.size(), site);
+      sites.push_back(site);
+    }
+  std::vector<MotifMatrix> motifs{motifOf(sites)};
+  for (int m = 2; m <= 10; ++m) motifs.push_back(motifFromRandomSet(primary, 12, 20, random, m));
+  const std::vector<FastaRecord> control = shuffle::shuffledCopies(primary, 2, 2, 0, 2);
+  const std::vector<enrichment::MotifResult> results = enrichment::testMotifs(motifs, primary, control, {});
+  ASSERT_EQ(results.size(), 10u);
+  EXPECT_LT(results[0].log10E, -10.0);
+  for (std::size_t m = 1; m < results.size(); ++m) EXPECT_GT(results[m].log10E, results[0].log10E + 5) << m;
+
+  std::vector<FastaRecord> plantedWindows;
+  for (const std::string& site : sites) plantedWindows.push_back({"site", site});
+  const std::vector<double> siteScores = enrichment::bestWindowScores(motifs[0].counts, plantedWindows, false, 1);
+  const std::size_t admitted = static_cast<std::size_t>(std::count_if(
+      siteScores.begin(), siteScores.end(), [&](double score) { return score >= results[0].choice.threshold; }));
+  EXPECT_GE(admitted, sites.size() * 8 / 10) << "threshold " << results[0].choice.threshold;
+  EXPECT_LT(results[0].choice.table.primaryHits, 100);  // and not every sequence
+}
