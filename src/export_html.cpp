@@ -8,6 +8,7 @@
 #include <string>
 
 #include "export_formats.h"
+#include "motif.h"
 
 namespace export_html {
 
@@ -36,10 +37,7 @@ std::array<double, kBases> letterHeights(const Column& column) {
 }
 
 std::vector<Column> reverseComplement(const std::vector<Column>& counts) {
-  std::vector<Column> other;
-  for (auto column = counts.rbegin(); column != counts.rend(); ++column)
-    other.push_back(Column{(*column)[3], (*column)[2], (*column)[1], (*column)[0]});
-  return other;
+  return motif::reverseComplement(counts);
 }
 
 std::string escape(const std::string& text) {

@@ -3,65 +3,17 @@
 // first line that does not fit rather than exported half-read.
 #include "report_reader.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <fstream>
-#include <istream>
-#include <sstream>
-#include <utility>
 
 namespace report {
 
-ReadError::ReadError(const std::string& source, int line, const std::string& problem)
-    : std::runtime_error(source + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + problem),
-      line_(line) {}
-
 namespace {
+
+using textio::Lines;
+using textio::quoted;
 
 const std::string kParametersRule(21, '#');
 const std::string kMotifEnd(32, '#');
-
-// The lines of the report with a cursor; every failure names the line it is at.
-class Lines {
- public:
-  Lines(std::istream& in, std::string source) : source_(std::move(source)) {
-    std::string line;
-    while (std::getline(in, line)) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      lines_.push_back(std::move(line));
-    }
-  }
-
-  bool atEnd() const { return next_ >= lines_.size(); }
-  const std::string& peek() const { return lines_[next_]; }
-
-  // The next line; `expected` says what was due when the file ends instead.
-  const std::string& take(const std::string& expected) {
-    if (atEnd()) {
-      const int last = lines_.empty() ? 1 : static_cast<int>(lines_.size());
-      throw ReadError(source_, last, "the report ends here; expected " + expected + " next");
-    }
-    return lines_[next_++];
-  }
-
-  // A problem with the line taken last.
-  [[noreturn]] void fail(const std::string& problem) const {
-    throw ReadError(source_, static_cast<int>(next_), problem);
-  }
-
- private:
-  std::vector<std::string> lines_;
-  std::size_t next_ = 0;
-  std::string source_;
-};
-
-// A line of a damaged file may be anything, even a whole binary file.
-std::string quoted(const std::string& text) {
-  constexpr std::size_t kLongest = 80;
-  if (text.size() <= kLongest) return "\"" + text + "\"";
-  return "\"" + text.substr(0, kLongest) + "...\"";
-}
 
 // The text after `label` on the next line, which must start with it.
 std::string valueAfter(Lines& lines, const std::string& label) {
@@ -76,54 +28,23 @@ void expectLine(Lines& lines, const std::string& wanted, const std::string& desc
   if (line != wanted) lines.fail("expected " + description + ", found " + quoted(line));
 }
 
-long long integerIn(Lines& lines, const std::string& text, const std::string& what) {
-  errno = 0;
-  char* end = nullptr;
-  const long long value = std::strtoll(text.c_str(), &end, 10);
-  if (text.empty() || end != text.c_str() + text.size() || errno == ERANGE)
-    lines.fail(what + " " + quoted(text) + " is not a whole number");
-  return value;
-}
-
-int intIn(Lines& lines, const std::string& text, const std::string& what) {
-  const long long value = integerIn(lines, text, what);
-  if (value < INT_MIN || value > INT_MAX) lines.fail(what + " " + quoted(text) + " is out of range");
-  return static_cast<int>(value);
-}
-
-// Any number strtod reads, "inf" and "nan" included: odd runs print them.
-double realIn(Lines& lines, const std::string& text, const std::string& what) {
-  char* end = nullptr;
-  const double value = std::strtod(text.c_str(), &end);
-  if (text.empty() || end != text.c_str() + text.size())
-    lines.fail(what + " " + quoted(text) + " is not a number");
-  return value;
-}
-
-std::vector<std::string> blankSeparated(const std::string& text) {
-  std::istringstream in(text);
-  std::vector<std::string> words;
-  for (std::string word; in >> word;) words.push_back(word);
-  return words;
-}
-
 Parameters readParameters(Lines& lines) {
   Parameters p;
   p.date = valueAfter(lines, "Current local time and date: ");
   expectLine(lines, "", "the empty line after the date");
   expectLine(lines, "ZELKOVA clustering parameters", "the title \"ZELKOVA clustering parameters\"");
   expectLine(lines, kParametersRule, "a line of 21 '#'");
-  p.matchingThreshold = realIn(lines, valueAfter(lines, "Kmers matching threshold:"), "threshold");
-  p.initMethod = intIn(lines, valueAfter(lines, "Clusters initialization method:"), "method");
+  p.matchingThreshold = lines.real(valueAfter(lines, "Kmers matching threshold:"), "threshold");
+  p.initMethod = lines.smallInteger(valueAfter(lines, "Clusters initialization method:"), "method");
   const std::string strand = valueAfter(lines, "Forward strand only:");
   if (strand != "true" && strand != "false") lines.fail("expected true or false, found " + quoted(strand));
   p.forwardOnly = strand == "true";
-  p.mismatches = intIn(lines, valueAfter(lines, "Mismatches allowed:"), "mismatches");
-  p.complexityThreshold = realIn(lines, valueAfter(lines, "Complexity threshold:"), "complexity");
-  p.seedSequences = intIn(lines, valueAfter(lines, "Number of seed sequences: "), "seed sequences");
-  p.sequences = intIn(lines, valueAfter(lines, "Number of sequences:"), "sequences");
-  p.totalLength = integerIn(lines, valueAfter(lines, "Total sequences length:"), "total length");
-  p.averageLength = integerIn(lines, valueAfter(lines, "Average sequences length:"), "average length");
+  p.mismatches = lines.smallInteger(valueAfter(lines, "Mismatches allowed:"), "mismatches");
+  p.complexityThreshold = lines.real(valueAfter(lines, "Complexity threshold:"), "complexity");
+  p.seedSequences = lines.smallInteger(valueAfter(lines, "Number of seed sequences: "), "seed sequences");
+  p.sequences = lines.smallInteger(valueAfter(lines, "Number of sequences:"), "sequences");
+  p.totalLength = lines.integer(valueAfter(lines, "Total sequences length:"), "total length");
+  p.averageLength = lines.integer(valueAfter(lines, "Average sequences length:"), "average length");
   p.commandLine = valueAfter(lines, "Command line options: ");
   if (!p.commandLine.empty() && p.commandLine.front() == ' ') p.commandLine.erase(0, 1);
   expectLine(lines, kParametersRule, "a line of 21 '#' closing the parameters");
@@ -136,14 +57,14 @@ void readScores(Lines& lines, Motif& m) {
   const std::string separator = "\tComplexity: ";
   const std::size_t at = text.find(separator);
   if (at == std::string::npos) lines.fail("expected " + quoted("Complexity: ") + " after the motif score");
-  m.mapScore = realIn(lines, text.substr(0, at), "motif score");
-  m.complexity = realIn(lines, text.substr(at + separator.size()), "complexity");
+  m.mapScore = lines.real(text.substr(0, at), "motif score");
+  m.complexity = lines.real(text.substr(at + separator.size()), "complexity");
   text = valueAfter(lines, "Relative Entropy: ");
   const std::string unit = " bits";
   if (text.size() < unit.size() || text.compare(text.size() - unit.size(), unit.size(), unit) != 0)
     lines.fail("expected the relative entropy to end in " + quoted(unit));
-  m.relativeEntropy = realIn(lines, text.substr(0, text.size() - unit.size()), "relative entropy");
-  m.siteCount = integerIn(lines, valueAfter(lines, "No. of sites:"), "number of sites");
+  m.relativeEntropy = lines.real(text.substr(0, text.size() - unit.size()), "relative entropy");
+  m.siteCount = lines.integer(valueAfter(lines, "No. of sites:"), "number of sites");
   if (m.siteCount < 0) lines.fail("the number of sites is negative");
 }
 
@@ -164,12 +85,12 @@ void readConsensus(Lines& lines, Motif& m) {
 // Counts print as "%4d", so counts of four digits or more can run together;
 // such a row is split into fields of four characters instead.
 std::vector<std::string> countFields(const std::string& text, int width) {
-  const std::vector<std::string> fields = blankSeparated(text);
+  const std::vector<std::string> fields = textio::words(text);
   if (static_cast<int>(fields.size()) == width || text.size() != 4 * static_cast<std::size_t>(width))
     return fields;
   std::vector<std::string> fixed;
   for (std::size_t at = 0; at < text.size(); at += 4) {
-    const std::vector<std::string> field = blankSeparated(text.substr(at, 4));
+    const std::vector<std::string> field = textio::words(text.substr(at, 4));
     if (field.size() != 1) return fields;
     fixed.push_back(field.front());
   }
@@ -183,7 +104,7 @@ void readCountRow(Lines& lines, int base, Motif& m) {
     lines.fail("the row of " + label.substr(0, 1) + " holds " + std::to_string(fields.size()) +
                " counts, expected " + std::to_string(m.width()));
   for (int i = 0; i < m.width(); ++i) {
-    const long long count = integerIn(lines, fields[i], "count");
+    const long long count = lines.integer(fields[i], "count");
     if (count < 0) lines.fail("negative count " + quoted(fields[i]));
     m.counts[i][base] = count;
   }
@@ -192,7 +113,7 @@ void readCountRow(Lines& lines, int base, Motif& m) {
 void readCountMatrix(Lines& lines, Motif& m) {
   expectLine(lines, "", "the empty line before the count matrix");
   expectLine(lines, "Position Count Matrix", "the title \"Position Count Matrix\"");
-  const std::vector<std::string> positions = blankSeparated(valueAfter(lines, "\t"));
+  const std::vector<std::string> positions = textio::words(valueAfter(lines, "\t"));
   if (positions.empty()) lines.fail("the count matrix has no columns");
   if (positions.size() != m.consensus.size())
     lines.fail("the count matrix has " + std::to_string(positions.size()) + " columns, the consensus " +
@@ -236,9 +157,9 @@ Site parseSite(Lines& lines, const std::string& line, int width) {
   if (fields[1] != "0" && fields[1] != "1")
     lines.fail("the strand " + quoted(fields[1]) + " is neither 1 nor 0");
   site.forward = fields[1] == "1";
-  site.position = integerIn(lines, fields[2], "position");
+  site.position = lines.integer(fields[2], "position");
   if (site.position < 1) lines.fail("the position " + quoted(fields[2]) + " is not 1 or more");
-  site.score = realIn(lines, fields[3], "site score");
+  site.score = lines.real(fields[3], "site score");
   return site;
 }
 
@@ -257,7 +178,8 @@ void readSites(Lines& lines, Motif& m) {
 
 Motif readMotif(Lines& lines, int previousRank) {
   Motif m;
-  m.rank = intIn(lines, valueAfter(lines, "Motif rank #"), "rank");
+  m.rank = lines.smallInteger(valueAfter(lines, "Motif rank #"), "rank");
+  m.line = lines.number();
   if (m.rank <= previousRank)
     lines.fail("rank " + std::to_string(m.rank) + " does not follow rank " + std::to_string(previousRank));
   readScores(lines, m);

@@ -6,9 +6,10 @@
 
 #include <array>
 #include <iosfwd>
-#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "text_lines.h"
 
 namespace report {
 
@@ -43,6 +44,7 @@ using Column = std::array<long long, kBases>;
 
 struct Motif {
   int rank = 0;
+  int line = 0;  // of its "Motif rank #" line, for messages
   double mapScore = 0.0;
   double complexity = 0.0;
   double relativeEntropy = 0.0;  // bits
@@ -63,14 +65,7 @@ struct Report {
 
 // A report that does not have the layout zelkova writes. what() reads
 // "SOURCE:LINE: problem", LINE counting from 1.
-class ReadError : public std::runtime_error {
- public:
-  ReadError(const std::string& source, int line, const std::string& problem);
-  int line() const { return line_; }
-
- private:
-  int line_;
-};
+using ReadError = textio::ReadError;
 
 // Reads a whole report; `source` names it in error messages. Throws ReadError.
 Report read(std::istream& in, const std::string& source);
