@@ -3,9 +3,12 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
-#include <new>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
+
+#include "cli.h"
 
 #include "export_formats.h"
 #include "export_html.h"
@@ -13,65 +16,43 @@
 
 namespace {
 
-const char* const kUsage =
-    "Usage: zelkova-export --format FORMAT [-o FILE] REPORT\n"
-    "\n"
+const char* const kDescription =
     "Reads REPORT, a report written by zelkova, and writes its motifs in FORMAT:\n"
     "  meme      MEME motif format, version 4 (letter probabilities)\n"
     "  jaspar    JASPAR count matrices\n"
     "  transfac  TRANSFAC count matrices\n"
     "  html      one self-contained HTML page: run parameters, and per motif its\n"
     "            scores, sequence logos of both strands, count matrix and sites\n"
-    "Motifs are named ZELKOVA-1, ZELKOVA-2, ... by their rank in the report.\n"
-    "\n"
-    "Options:\n"
-    "  -f, --format FORMAT   meme, jaspar, transfac or html (required)\n"
-    "  -o, --output FILE     write to FILE (default: standard output)\n"
-    "  -h, --help            print this help and exit\n";
+    "Motifs are named ZELKOVA-1, ZELKOVA-2, ... by their rank in the report.\n";
 
 struct ExportOptions {
   std::string format;
   std::string outputFile;  // empty: standard output
   std::string reportFile;
-  bool helpWanted = false;
-};
-
-struct UsageError {
-  std::string message;
 };
 
 bool knownFormat(const std::string& format) {
   return format == "meme" || format == "jaspar" || format == "transfac" || format == "html";
 }
 
-ExportOptions parseArguments(int argc, const char* const* argv) {
+// Nothing when --help or --version was answered.
+std::optional<ExportOptions> parseArguments(int argc, const char* const* argv) {
   ExportOptions options;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    auto value = [&]() -> std::string {
-      if (i + 1 >= argc) throw UsageError{"option " + arg + " needs a value."};
-      return argv[++i];
-    };
-    if (arg == "-h" || arg == "--help") {
-      options.helpWanted = true;
-    } else if (arg == "-f" || arg == "--format") {
-      options.format = value();
-      if (!knownFormat(options.format))
-        throw UsageError{"unknown format \"" + options.format + "\"; use meme, jaspar, transfac or html."};
-    } else if (arg == "-o" || arg == "--output") {
-      options.outputFile = value();
-      if (options.outputFile.empty()) throw UsageError{"option " + arg + " needs a file name."};
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      throw UsageError{"unknown option " + arg + "."};
-    } else if (!options.reportFile.empty()) {
-      throw UsageError{"more than one report given (" + options.reportFile + ", " + arg + ")."};
-    } else {
-      options.reportFile = arg;
-    }
-  }
-  if (options.helpWanted) return options;
-  if (options.format.empty()) throw UsageError{"no format given (--format meme|jaspar|transfac|html)."};
-  if (options.reportFile.empty()) throw UsageError{"no report given."};
+  cli::Parser parser("zelkova-export", "--format FORMAT [-o FILE] REPORT", kDescription);
+  parser.value("-f", "--format", "FORMAT", "meme, jaspar, transfac or html (required)",
+               [&](const std::string& value) {
+                 if (!knownFormat(value))
+                   throw cli::UsageError("unknown format \"" + value + "\"; use meme, jaspar, transfac or html.");
+                 options.format = value;
+               });
+  parser.value("-o", "--output", "FILE", "write to FILE (default: standard output)", options.outputFile);
+  const std::optional<std::vector<std::string>> reports = parser.parse(argc, argv);
+  if (!reports) return std::nullopt;
+  if (reports->size() > 1)
+    throw cli::UsageError("more than one report given (" + (*reports)[0] + ", " + (*reports)[1] + ").");
+  if (options.format.empty()) throw cli::UsageError("no format given (--format meme|jaspar|transfac|html).");
+  if (reports->empty()) throw cli::UsageError("no report given.");
+  options.reportFile = reports->front();
   return options;
 }
 
@@ -114,20 +95,10 @@ bool writeOutput(const std::string& path, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  try {
-    const ExportOptions options = parseArguments(argc, argv);
-    if (options.helpWanted) {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
-    const report::Report report = report::readFile(options.reportFile);
-    return writeOutput(options.outputFile, exportText(options, report)) ? 0 : 1;
-  } catch (const UsageError& error) {
-    std::fprintf(stderr, "Error: %s\nRun zelkova-export --help for the options.\n", error.message.c_str());
-  } catch (const report::ReadError& error) {
-    std::fprintf(stderr, "Error: %s\n", error.what());
-  } catch (const std::bad_alloc&) {
-    std::fputs("Error: out of memory.\n", stderr);
-  }
-  return 1;
+  return cli::runProgram("zelkova-export", [&] {
+    const std::optional<ExportOptions> options = parseArguments(argc, argv);
+    if (!options) return 0;
+    const report::Report report = report::readFile(options->reportFile);
+    return writeOutput(options->outputFile, exportText(*options, report)) ? 0 : 1;
+  });
 }
