@@ -57,6 +57,7 @@ Row parseRow(const textio::Lines& lines, const std::string& line) {
   row.e = probabilityIn(lines, f[8], "E-value");
   row.q = probabilityIn(lines, f[9], "q-value");
   row.targetConsensus = f[10];
+  row.line = lines.number();
   return row;
 }
 

@@ -21,6 +21,7 @@ struct Row {
   int overlap = 0;
   double p = 1, e = 1, q = 1;
   std::string targetConsensus;   // in the orientation of the match
+  int line = 0;                  // where the reader found it; not written
 };
 
 // "query\tquery_consensus\ttarget_id\t...\ttarget_consensus".

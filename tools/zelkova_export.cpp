@@ -12,6 +12,9 @@
 
 #include "export_formats.h"
 #include "export_html.h"
+#include "export_html_matches.h"
+#include "match_table.h"
+#include "motif_database.h"
 #include "report_reader.h"
 
 namespace {
@@ -23,12 +26,16 @@ const char* const kDescription =
     "  transfac  TRANSFAC count matrices\n"
     "  html      one self-contained HTML page: run parameters, and per motif its\n"
     "            scores, sequence logos of both strands, count matrix and sites\n"
-    "Motifs are named ZELKOVA-1, ZELKOVA-2, ... by their rank in the report.\n";
+    "Motifs are named ZELKOVA-1, ZELKOVA-2, ... by their rank in the report.\n"
+    "With --matches, the page shows in each motif's section the known motifs\n"
+    "zelkova-compare matched to it, their logos aligned under the motif's.\n";
 
 struct ExportOptions {
   std::string format;
   std::string outputFile;  // empty: standard output
   std::string reportFile;
+  std::string matchesFile;                 // html only; empty: no matches section
+  std::vector<std::string> databaseFiles;  // where the matched motifs are; empty: the bundled one
 };
 
 bool knownFormat(const std::string& format) {
@@ -46,12 +53,22 @@ std::optional<ExportOptions> parseArguments(int argc, const char* const* argv) {
                  options.format = value;
                });
   parser.value("-o", "--output", "FILE", "write to FILE (default: standard output)", options.outputFile);
+  parser.value("-m", "--matches", "FILE", "html: show the matches zelkova-compare wrote to FILE",
+               options.matchesFile);
+  parser.repeatable("-d", "--db", "FILE",
+                    "with --matches: the database the matches came from (default:\n"
+                    "the bundled JASPAR collection); may be given more than once",
+                    options.databaseFiles);
   const std::optional<std::vector<std::string>> reports = parser.parse(argc, argv);
   if (!reports) return std::nullopt;
   if (reports->size() > 1)
     throw cli::UsageError("more than one report given (" + (*reports)[0] + ", " + (*reports)[1] + ").");
   if (options.format.empty()) throw cli::UsageError("no format given (--format meme|jaspar|transfac|html).");
   if (reports->empty()) throw cli::UsageError("no report given.");
+  if (!options.matchesFile.empty() && options.format != "html")
+    throw cli::UsageError("--matches is for --format html only.");
+  if (!options.databaseFiles.empty() && options.matchesFile.empty())
+    throw cli::UsageError("--db names where the motifs of --matches are; give --matches too.");
   options.reportFile = reports->front();
   return options;
 }
@@ -66,7 +83,14 @@ std::string exportText(const ExportOptions& options, const report::Report& repor
   if (options.format == "meme") export_formats::writeMeme(out, report);
   if (options.format == "jaspar") export_formats::writeJaspar(out, report);
   if (options.format == "transfac") export_formats::writeTransfac(out, report);
-  if (options.format == "html") export_html::writeHtml(out, report, baseName(options.reportFile));
+  if (options.format == "html") {
+    std::vector<export_html::PageAddition> additions;
+    if (!options.matchesFile.empty())
+      additions.push_back(export_html::matchesAddition(match_table::readFile(options.matchesFile),
+                                                       options.matchesFile, report,
+                                                       motif_database::load(options.databaseFiles)));
+    export_html::writeHtml(out, report, baseName(options.reportFile), additions);
+  }
   return out.str();
 }
 
