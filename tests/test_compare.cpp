@@ -230,7 +230,7 @@ TEST(CompareCalibration, RandomMatricesAgainstTheBundledCollection) {
   std::uniform_int_distribution<int> width(6, 16);
   const compare::Database& database = bundledDatabase();
   constexpr int kQueries = 200;
-  long long pairs = 0, below5 = 0, below1 = 0;
+  long long pairs = 0, below5 = 0, below1 = 0, evalueBelow1 = 0;
   for (int k = 0; k < kQueries; ++k) {
     Motif query;
     query.id = "random";
@@ -246,6 +246,7 @@ TEST(CompareCalibration, RandomMatricesAgainstTheBundledCollection) {
       ++pairs;
       below5 += m.p < 0.05;
       below1 += m.p < 0.01;
+      evalueBelow1 += m.e < 1;
     }
   }
   const double fraction5 = static_cast<double>(below5) / static_cast<double>(pairs);
@@ -255,6 +256,8 @@ TEST(CompareCalibration, RandomMatricesAgainstTheBundledCollection) {
   EXPECT_GE(fraction1, 0.002);
   EXPECT_LE(fraction1, 0.03);
   RecordProperty("fraction_p_below_0.05", std::to_string(fraction5));
+  RecordProperty("fraction_p_below_0.01", std::to_string(fraction1));
+  RecordProperty("matches_with_E_below_1_per_query", std::to_string(evalueBelow1 / double{kQueries}));
 }
 
 TEST(CompareErrors, ZeroWidthAndZeroOverlapAreRefused) {
