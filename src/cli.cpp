@@ -12,7 +12,7 @@
 #include <sstream>
 #include <utility>
 
-#include "lmer.h"
+#include "errors.h"
 #include "version.h"
 
 namespace cli {

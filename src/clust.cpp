@@ -1,38 +1,41 @@
 // The engine's state, its candidate list and its training loop.
 #include "clust.h"
 
-#include <cstring>
-
 #include "parallel.h"
+#include "report_writer.h"
 
-zelkova::zelkova(Utilities* store, const char* outFile, int mismatches, int seedCount, int numTopMotifs,
-                 float threshold, int clusters, const std::vector<int>& seeds, int method,
-                 const std::string& commandLine)
-    : maxMotifs(numTopMotifs),
-      numClusters(static_cast<float>(clusters)),
-      numSeedSeqs(seedCount),
-      scanThreshold(static_cast<double>(threshold)),
-      maxMismatch(mismatches != -1 ? mismatches : static_cast<int>(store->GetL() / 2.0)),
+zelkova::zelkova(const Utilities& store, const RunConfig& config, const std::vector<int>& seeds,
+                 const ProgressSink& sink)
+    : util(store),
+      cfg(config),
+      progress(sink),
+      maxMotifs(config.numTopMotifs),
+      numClusters(static_cast<float>(config.numClusters)),
+      numSeedSeqs(static_cast<int>(seeds.size())),
+      scanThreshold(config.scanThreshold),
+      maxMismatch(config.maxMismatch),
+      initMethod(config.initMethod),
       seedSeqs(seeds),
-      util(store),
-      initMethod(method > 0 && method <= 3 ? method : 1),
-      cmdLine(commandLine.substr(0, 999)) {
-  ZK_ASSERT(static_cast<int>(seedSeqs.size()) == numSeedSeqs);
-  outStream = stdout;
-  if (outFile) {
-    outStream = std::fopen(outFile, "w");
+      cmdLine(config.cmdLine.substr(0, 999)) {
+  ZK_ASSERT(config.numThreads.has_value() && maxMismatch >= 0);  // resolved
+  for (const seqRecord& rec : util.seqs.records()) {
+    usedFwd.emplace_back(rec.seq.size() + 1, 0);
+    usedRev.emplace_back(rec.seq.size() + 1, 0);
+  }
+  if (config.outFile) {
+    outStream = std::fopen(config.outFile->c_str(), "w");
     if (!outStream) {
-      std::printf("Error! unable to open output file %s\n", outFile);
-      outStream = stdout;
+      progress.print("Error! unable to open output file %s\n", config.outFile->c_str());
+      outStream = progress.stream();
     }
   }
-  std::printf("Selected seed sequences #:");
-  for (int idx : seedSeqs) std::printf("%d\t", idx);
-  std::printf("\n");
+  progress.print("Selected seed sequences #:");
+  for (int idx : seedSeqs) progress.print("%d\t", idx);
+  progress.print("\n");
 }
 
 zelkova::~zelkova() {
-  if (outStream && outStream != stdout) std::fclose(outStream);
+  if (outStream && outStream != progress.stream()) std::fclose(outStream);
 }
 
 bool zelkova::saveCandidateMotif(NodePtr motif) {
@@ -51,19 +54,20 @@ bool zelkova::saveCandidateMotif(NodePtr motif) {
 // The clusters are refined independently of each other, so they are refined in
 // parallel and offered to the candidate list one by one, in cluster order.
 void zelkova::train() {
-  saveparameters();
+  results_.parameters = saveparameters();
+  if (outStream) report::writeHeader(outStream, results_.parameters);
   InitialClusters init = initializeClusters(static_cast<int>(numClusters));
   std::vector<NodePtr> refined(init.cores.size());
   auto refine = [&](std::size_t c) {
     refined[c] = divisiveCluster(*init.clusters[c], *init.cores[c]);
     init.clusters[c].reset();  // nothing reads a pair once it is refined
     init.cores[c].reset();
-    refined[c]->computeInformation(util);
-    refined[c]->computeMAP(util);
+    refined[c]->computeInformation();
+    refined[c]->computeMAP();
   };
   auto offer = [&](std::size_t c) {
-    std::printf("Branching cluster #%d\n", static_cast<int>(c + 1));
+    progress.print("Branching cluster #%d\n", static_cast<int>(c + 1));
     saveCandidateMotif(std::move(refined[c]));
   };
-  parallelPipeline(numThreads, refined.size(), refine, offer);
+  parallelPipeline(*cfg.numThreads, refined.size(), refine, offer);
 }

@@ -1,5 +1,5 @@
 // The motif-discovery engine: seed enumeration, initial clusters, divisive
-// refinement, the bounded candidate list, post-screening and the report.
+// refinement, the bounded candidate list, post-screening and the final motifs.
 #pragma once
 
 #include <cstdio>
@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "matrix.h"
 #include "node.h"
+#include "progress.h"
+#include "report_data.h"
+#include "run_config.h"
 #include "utilities.h"
 
 using NodePtr = std::unique_ptr<node>;
@@ -29,15 +31,9 @@ struct aCluster {
   std::vector<int> lstObj;
 };
 
-// Mean distances of the splitting, by the literal definition over a distance
-// table (each member's mean distance to the rest of its group, and to the
-// members of another group).
-std::vector<float> averageHamming(const aCluster& group, math::matrix<float>& dist);
-std::vector<float> crossGroupDist(const aCluster& from, const aCluster& to, math::matrix<float>& dist);
-
 // Score by which seed motifs are ranked: the surprise-based statistic score
 // when scoring_method is 1, else the MAP score.
-double candidateScore(const node& motif);
+double candidateScore(const node& motif, int scoring_method);
 
 struct InitialClusters {
   NodeList cores;     // seed motifs, best first
@@ -46,9 +42,11 @@ struct InitialClusters {
 
 class zelkova {
  public:
-  zelkova(Utilities* util, const char* outFile, int maxMismatch, int numSeedSeqs, int numTopMotifs,
-          float scanThreshold, int numClusters, const std::vector<int>& seedSeqs, int initMethod,
-          const std::string& cmdLine);
+  // `config` must be resolved (resolveRunConfig); the store must outlive the
+  // engine. Opens the report (standard output when it cannot be opened) and
+  // lists the seed sequences.
+  zelkova(const Utilities& util, const RunConfig& config, const std::vector<int>& seedSeqs,
+          const ProgressSink& progress);
   ~zelkova();
   zelkova(const zelkova&) = delete;
   zelkova& operator=(const zelkova&) = delete;
@@ -58,12 +56,17 @@ class zelkova {
   void postScreen();
   void saveMotifs();
 
+  // What the run found: the report's parameters and its motifs, best first
+  // (complete once saveMotifs has run).
+  const report::Report& results() const { return results_; }
+
   // Candidate list: takes the motif when it ranks among the held ones.
   bool saveCandidateMotif(NodePtr motif);
+  const NodeList& candidates() const { return candMotifs; }
 
   // Seeds and initial clusters.
-  L_mer initKmer(int pos, int seqIdx, bool strand) const;
-  static void insertMotif(NodePtr motif, NodeList& list, int capacity);
+  NodePtr newMotif() const { return std::make_unique<node>(util.motifContext()); }
+  void insertMotif(NodePtr motif, NodeList& list, int capacity) const;
   static double clusterComplexity(node& motif);
   void admitSeed(NodePtr motif, NodeList& list, int capacity) const;
   void enumerateSeed(int seqIdx, NodeList& list, int capacity, bool strand);
@@ -72,34 +75,42 @@ class zelkova {
   InitialClusters initializeClusters(int numClusters);
 
   // Divisive refinement.
-  std::unique_ptr<math::matrix<float>> disMatrix(node& motif) const;
-  NodePtr divisiveCluster(node& clusterNode, const node& coreNode);
-  std::unique_ptr<aCluster> splitCluster(aCluster& parentClust, const std::vector<const Site*>& sites);
+  NodePtr divisiveCluster(node& clusterNode, const node& coreNode) const;
+  std::unique_ptr<aCluster> splitCluster(aCluster& parentClust, const std::vector<const Site*>& sites) const;
   NodePtr createNode(const aCluster& group, const std::vector<const Site*>& sites) const;
 
-  // Report.
-  void saveparameters();
-  void removeOverlaps(node& motif);
+  // Final motifs.
+  report::Parameters saveparameters() const;
+  void removeOverlaps(node& motif) const;
+  std::vector<report::Motif> rankedMotifs();
 
-  const NodeList& candidates() const { return candMotifs; }
-  int getMaxMismatch() const { return maxMismatch; }
-  int getInitMethod() const { return initMethod; }
-  double getScanThreshold() const { return scanThreshold; }
+  const RunConfig& config() const { return cfg; }
 
  private:
+  struct SeedWord;
+  template <class Visit>
+  void forEachSeedWord(int seqIdx, bool strand, Visit visit) const;
+  void markExactCopies(int t, const SeedWord& seed);
+  bool closestWindow(int t, const SeedWord& seed, Site& best);
   void scanClusters(const NodeList& cores, NodeList& clusters) const;
   void writeSideFiles(const InitialClusters& init, std::FILE* coreFile, std::FILE* clusterFile) const;
   void extendByScan(node& motif) const;
+  report::Motif motifData(const node& motif, int rank) const;
 
+  const Utilities& util;
+  RunConfig cfg;
+  const ProgressSink& progress;
   int maxMotifs;
   float numClusters;
   int numSeedSeqs;
   double scanThreshold;
   int maxMismatch;
+  int initMethod;
+  std::vector<int> seedSeqs;
+  std::string cmdLine;
   std::FILE* outStream = nullptr;
   NodeList candMotifs;  // descending MAP score while training
-  std::vector<int> seedSeqs;
-  Utilities* util;
-  int initMethod;
-  std::string cmdLine;
+  // Seed-enumeration marks of every window, by sequence and strand position.
+  std::vector<std::vector<std::uint8_t>> usedFwd, usedRev;
+  report::Report results_;
 };

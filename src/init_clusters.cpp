@@ -1,7 +1,5 @@
 // Initial clusters: the seed motifs become core motifs, and a scan of every
 // input window around their sites gives each its cluster motif.
-#include <cstring>
-
 #include "clust.h"
 #include "parallel.h"
 
@@ -9,9 +7,10 @@ namespace {
 
 // A side file that cannot be created is reported once and skipped: the report
 // is the run's main output.
-std::FILE* openSideFile(const char* name) {
-  std::FILE* f = std::fopen(name, "w");
-  if (!f) std::printf("Warning: cannot write %s.\n", name);
+std::FILE* openSideFile(const std::optional<std::string>& name, const ProgressSink& progress) {
+  if (!name) return nullptr;
+  std::FILE* f = std::fopen(name->c_str(), "w");
+  if (!f) progress.print("Warning: cannot write %s.\n", name->c_str());
   return f;
 }
 
@@ -31,6 +30,7 @@ struct CoreWords {
     }
   }
 
+  // Whether any site lies within maxMismatch of the word (matchOne).
   bool matches(bool acgt, words::Code code, const char* text, int L, int maxMismatch) const {
     if (acgt) {
       for (words::Code c : codes)
@@ -49,19 +49,19 @@ struct CoreWords {
 };
 
 // Groups of whole sequences holding about `windows` windows each.
-std::vector<std::pair<int, int>> sequenceBlocks(const Utilities& util, int windows) {
+std::vector<std::pair<int, int>> sequenceBlocks(const SequenceSet& seqs, int windows) {
   std::vector<std::pair<int, int>> blocks;
   int first = 0;
   int count = 0;
-  for (int s = 0; s < util.GetNumSeq(); ++s) {
-    count += util.seqs[static_cast<std::size_t>(s)].numWindows(util.GetL());
+  for (int s = 0; s < seqs.numSeq(); ++s) {
+    count += seqs[static_cast<std::size_t>(s)].numWindows(seqs.L());
     if (count >= windows) {
       blocks.emplace_back(first, s + 1);
       first = s + 1;
       count = 0;
     }
   }
-  if (first < util.GetNumSeq()) blocks.emplace_back(first, util.GetNumSeq());
+  if (first < seqs.numSeq()) blocks.emplace_back(first, seqs.numSeq());
   return blocks;
 }
 
@@ -73,29 +73,26 @@ std::vector<std::pair<int, int>> sequenceBlocks(const Utilities& util, int windo
 // found in the blocks in block order, which is the order of a scan of the
 // whole input window by window.
 void zelkova::scanClusters(const NodeList& cores, NodeList& clusters) const {
-  const int L = util->GetL();
+  const int L = util.GetL();
   std::vector<CoreWords> coreWords;
   for (const NodePtr& core : cores) coreWords.emplace_back(*core);
-  const std::vector<std::pair<int, int>> blocks = sequenceBlocks(*util, 1 << 15);
+  const std::vector<std::pair<int, int>> blocks = sequenceBlocks(util.seqs, 1 << 15);
   std::vector<std::vector<std::vector<Site>>> found(blocks.size(), std::vector<std::vector<Site>>(cores.size()));
-  parallelFor(numThreads, blocks.size(), [&](std::size_t b) {
+  parallelFor(*cfg.numThreads, blocks.size(), [&](std::size_t b) {
     for (int s = blocks[b].first; s < blocks[b].second; ++s) {
-      const seqRecord& rec = util->seqs[static_cast<std::size_t>(s)];
-      const int W = rec.numWindows(L);
-      for (int p = 0; p < W; ++p) {
-        if (util->maskingLow && !rec.fwdValid[p]) continue;
-        const int r = W - 1 - p;  // the same stretch on the reverse strand
+      const seqRecord& rec = util.seqs[static_cast<std::size_t>(s)];
+      forEachValidStretch(rec, L, [&](int p, int r) {
         for (std::size_t c = 0; c < cores.size(); ++c) {
           if (coreWords[c].matches(rec.fwdAcgt[p], rec.fwdCode[p], rec.seq.data() + p, L, maxMismatch))
-            found[b][c].push_back(util->siteAt(s, p, true));
-          if (!forwardOnly &&
+            found[b][c].push_back(util.seqs.siteAt(s, p, true));
+          if (!cfg.forwardOnly &&
               coreWords[c].matches(rec.revAcgt[r], rec.revCode[r], rec.revSeq.data() + r, L, maxMismatch))
-            found[b][c].push_back(util->siteAt(s, r, false));
+            found[b][c].push_back(util.seqs.siteAt(s, r, false));
         }
-      }
+      });
     }
   });
-  parallelFor(numThreads, clusters.size(), [&](std::size_t c) {
+  parallelFor(*cfg.numThreads, clusters.size(), [&](std::size_t c) {
     node& cluster = *clusters[c];
     std::size_t total = 0;
     for (const auto& block : found) total += block[c].size();
@@ -104,22 +101,22 @@ void zelkova::scanClusters(const NodeList& cores, NodeList& clusters) const {
       for (const Site& site : block[c]) cluster.addSite(site);
       std::vector<Site>().swap(block[c]);
     }
-    cluster.computeInformation(util);
-    cluster.computeMAP(util);
+    cluster.computeInformation();
+    cluster.computeMAP();
   });
 }
 
 void zelkova::writeSideFiles(const InitialClusters& init, std::FILE* coreFile, std::FILE* clusterFile) const {
   for (std::size_t c = 0; c < init.cores.size(); ++c) {
     if (clusterFile) {
-      node& cluster = *init.clusters[c];
+      const node& cluster = *init.clusters[c];
       std::fprintf(clusterFile, "Number of sites %d\n", cluster.getHitCount());
       std::fprintf(clusterFile, "MAP score %.6lf\n", cluster.getMAP());
-      cluster.showHits(clusterFile, util);
+      cluster.showHits(clusterFile, util.seqs);
       std::fputs("====================", clusterFile);
     }
     if (coreFile) {
-      init.cores[c]->showHits(coreFile, util);
+      init.cores[c]->showHits(coreFile, util.seqs);
       std::fputs("===================\n", coreFile);
     }
   }
@@ -127,24 +124,29 @@ void zelkova::writeSideFiles(const InitialClusters& init, std::FILE* coreFile, s
 
 InitialClusters zelkova::initializeClusters(int clusterCount) {
   InitialClusters init;
-  std::printf("Initializing %d clusters...", clusterCount);
-  std::fflush(stdout);
-  std::FILE* coreFile = openSideFile("initcore.txt");
+  progress.print("Initializing %d clusters...", clusterCount);
+  progress.flush();
+  std::FILE* coreFile = openSideFile(cfg.initCoreFile, progress);
   for (int i = 0; i < numSeedSeqs; ++i) {
     if (initMethod == 1) {
       enumerateSeed(seedSeqs[i], init.cores, clusterCount, true);
-      if (!forwardOnly) enumerateSeed(seedSeqs[i], init.cores, clusterCount, false);
+      if (!cfg.forwardOnly) enumerateSeed(seedSeqs[i], init.cores, clusterCount, false);
     } else if (initMethod == 2) {
       enumerateSeedMismatch(seedSeqs[i], init.cores, clusterCount, true);
-      if (!forwardOnly) enumerateSeedMismatch(seedSeqs[i], init.cores, clusterCount, false);
+      if (!cfg.forwardOnly) enumerateSeedMismatch(seedSeqs[i], init.cores, clusterCount, false);
     }
   }
-  for (std::size_t c = 0; c < init.cores.size(); ++c) init.clusters.push_back(std::make_unique<node>());
-  std::printf("Scanning remaining sequences...");
-  std::fflush(stdout);
-  if (numSeedSeqs < util->GetNumSeq()) scanClusters(init.cores, init.clusters);
-  std::printf("DONE.\n");
-  std::FILE* clusterFile = openSideFile("initcluster.txt");
+  for (std::size_t c = 0; c < init.cores.size(); ++c) init.clusters.push_back(newMotif());
+  progress.print("Scanning remaining sequences...");
+  progress.flush();
+  if (numSeedSeqs < util.GetNumSeq()) scanClusters(init.cores, init.clusters);
+  progress.print("DONE.\n");
+  std::FILE* clusterFile = openSideFile(cfg.initClusterFile, progress);
+  // The side files list every site with its score against its own motif.
+  if (coreFile)
+    for (NodePtr& core : init.cores) core->scoreSites();
+  if (clusterFile)
+    for (NodePtr& cluster : init.clusters) cluster->scoreSites();
   writeSideFiles(init, coreFile, clusterFile);
   if (clusterFile) std::fclose(clusterFile);
   if (coreFile) std::fclose(coreFile);

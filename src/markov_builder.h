@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "lmer.h"
+#include "site.h"
 
 namespace markov_builder {
 

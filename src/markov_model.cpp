@@ -75,7 +75,7 @@ void storeEntry(MarkovModel& model, const std::vector<std::string>& f, const std
   const std::string& word = f[1];
   if (!isModelWord(word))
     refuse(fileName, lineNo, "word \"" + word + "\" is not 1 to 8 letters of A, C, G, T.");
-  const long long expected = string2num(word.c_str());
+  const long long expected = static_cast<long long>(words::numberOf(word.data(), static_cast<int>(word.size())));
   if (!isInteger(f[0]) || f[0].size() > 18 || std::atoll(f[0].c_str()) != expected)
     refuse(fileName, lineNo,
            "index " + f[0] + " is not the index " + std::to_string(expected) + " of word " + word + ".");

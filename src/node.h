@@ -1,15 +1,28 @@
 // One motif: a list of aligned K-letter sites with the count and frequency
-// matrices computed from them, its scores and its text form.
+// matrices computed from them, its scores and its consensus words.
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <vector>
 
-#include "lmer.h"
+#include "site.h"
 #include "words.h"
 
-class Utilities;
+class SequenceSet;
+class SurpriseScorer;
+
+// What a motif reads of its run: the motif length, the background frequency
+// of each single base (for the relative entropy) and the background value of
+// every window (for the MAP score). Shared by every motif of a run, which must
+// not outlive it.
+struct MotifContext {
+  int K = 0;
+  std::array<double, NUM_BASES> baseBackground{{0.25, 0.25, 0.25, 0.25}};
+  // ln background probability of the forward window at [sequence][position].
+  const std::vector<std::vector<float>>* siteBackground = nullptr;
+};
 
 // The site list of a motif, newest site first. Adding costs O(1); removal of
 // many sites while walking is done in one pass by remove_if.
@@ -36,12 +49,13 @@ class SiteList {
 
 class node {
  public:
-  node();
+  explicit node(const MotifContext& context);
+
+  int K() const { return context_->K; }
+  const MotifContext& context() const { return *context_; }
 
   // Site list.
-  void add_kmer(const L_mer* site) { addSite(Site::fromLmer(*site)); }
   void addSite(const Site& site) { hits.push_front(site); }
-  void removeHits() { hits.clear(); }
   void reset();
   SiteList& get_hits() { return hits; }
   const SiteList& get_hits() const { return hits; }
@@ -49,15 +63,14 @@ class node {
 
   // Matrices.
   void updateCount();
-  void computeInformation(const Utilities* util);
-  // Recomputes every matrix and value from posCMatrix as it stands, for N sites
-  // (computeInformation counts the site list first).
-  void computeMatrices(const Utilities* util, int N);
-  void norm_mismatch();
+  // Counts the site list, then recomputes every matrix and value from it.
+  void computeInformation();
+  // Recomputes every matrix and value from posCMatrix as it stands, for N sites.
+  void computeMatrices(int N);
 
   // Scores of the motif.
-  void computeMAP(const Utilities* util);
-  void computeStatScore(Utilities* util, int m);
+  void computeMAP();
+  void computeStatScore(const SurpriseScorer& surprise, int m);
   void MatInd();
 
   // Scores of a word against the motif.
@@ -65,18 +78,22 @@ class node {
   double miSscoreNorm(const char* word) const;
   double pKmer(const char* word) const;
   double MatInspector(const char* word) const;
-  bool matchOne(const char* word, int d) const;
 
   // Fast forms for words of A, C, G, T only, equal to the character forms.
   double miSscoreCode(words::Code code) const;
   double miSscoreNormCode(words::Code code) const;
   double normalise(double misScore) const;
+  // The normalised score of a site's word, by the fast form when it applies.
+  double siteScore(const Site& s) const { return s.acgt ? miSscoreNormCode(s.code) : miSscoreNorm(s.text); }
 
-  // Text output.
+  // Gives every site its normalised score against the motif as it stands.
+  void scoreSites();
+
+  // Consensus words from the frequency matrix.
   void motifConsensus();
-  void save_me(std::FILE* out, const Utilities* util);
-  void savePCM(std::FILE* out) const;
-  void showHits(std::FILE* out, const Utilities* util);
+  // Every site line (">name\tword\tstrand\tposition\tscore") with the scores
+  // the sites hold, newest site first.
+  void showHits(std::FILE* out, const SequenceSet& seqs) const;
 
   double getInfo() const { return info; }
   double getEntropy() const { return entropy; }
@@ -104,6 +121,8 @@ class node {
 
  private:
   void normMismatch(int N);
+
+  const MotifContext* context_;
   // misTable[i][b] = 1 - rawFMatrix[b][i]: the mismatch of base b at position i,
   // kept with the frequencies so a word's mismatch score is a sum of lookups.
   double misTable[MAX_K][NUM_BASES];

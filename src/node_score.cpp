@@ -1,29 +1,13 @@
 // Scores of a motif and of words measured against it.
-#include <cctype>
 #include <cmath>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "node.h"
-#include "utilities.h"
+#include "surprise.h"
 
-namespace {
-
-// Row of a letter for the mismatch score and the likelihood: case is folded
-// and every letter other than A, C, G counts as T.
-int foldedRow(char c) {
-  switch (std::toupper(static_cast<unsigned char>(c))) {
-    case 'A': return 0;
-    case 'C': return 1;
-    case 'G': return 2;
-    default: return 3;
-  }
-}
-
-}  // namespace
-
-void node::computeMAP(const Utilities* util) {
+void node::computeMAP() {
   const int N = getHitCount();
   if (N <= 0) {
     mapScore = 0;
@@ -31,25 +15,26 @@ void node::computeMAP(const Utilities* util) {
   }
   // A reverse-strand site has the background value of the forward window at
   // the same place (the maps of both strands hold the same values).
+  const std::vector<std::vector<float>>& background = *context_->siteBackground;
   double S = 0.0;
-  for (const Site& s : hits) S += util->siteBackground(s.seqIdx, s.pos);
-  const int L = util->GetL();
-  mapScore = (std::log(static_cast<double>(N)) / L) * (entropy - S / N);
+  for (const Site& s : hits)
+    S += background[static_cast<std::size_t>(s.seqIdx)][static_cast<std::size_t>(s.pos)];
+  mapScore = (std::log(static_cast<double>(N)) / K()) * (entropy - S / N);
 }
 
-void node::computeStatScore(Utilities* util, int m) {
+void node::computeStatScore(const SurpriseScorer& surprise, int m) {
   std::vector<std::string> texts;
   texts.reserve(hits.size());
   for (const Site& s : hits) texts.emplace_back(s.text);
-  util->prepareGlobalScores(texts, m);
+  surprise.prepareGlobalScores(texts, m);
   double sum = 0.0;
-  for (const Site& s : hits) sum += util->globalScore(s.text, m);
+  for (const Site& s : hits) sum += surprise.globalScore(s.text, m);
   statScore = sum / getHitCount();
 }
 
 double node::miSscore(const char* word) const {
   double score = 0.0;
-  for (int i = 0; i < K; ++i) score += misTable[i][foldedRow(word[i])];
+  for (int i = 0; i < K(); ++i) score += misTable[i][words::foldedRow(word[i])];
   return score;
 }
 
@@ -75,8 +60,8 @@ TableSum tableSumFor(int L, std::integer_sequence<int, Ls...>) {
 }  // namespace
 
 double node::miSscoreCode(words::Code code) const {
-  ZK_ASSERT(K >= 0 && K <= MAX_MOTIF_LEN);
-  const TableSum sum = tableSumFor(K, std::make_integer_sequence<int, MAX_MOTIF_LEN + 1>{});
+  ZK_ASSERT(K() >= 0 && K() <= MAX_MOTIF_LEN);
+  const TableSum sum = tableSumFor(K(), std::make_integer_sequence<int, MAX_MOTIF_LEN + 1>{});
   return sum(misTable, code);
 }
 
@@ -93,14 +78,14 @@ double node::miSscoreNormCode(words::Code code) const { return normalise(miSscor
 
 double node::pKmer(const char* word) const {
   double p = 1.0;
-  for (int i = 0; i < K; ++i) p *= posFMatrix[foldedRow(word[i])][i];
+  for (int i = 0; i < K(); ++i) p *= posFMatrix[words::foldedRow(word[i])][i];
   return p;
 }
 
 void node::MatInd() {
   maxMatScore = 0;
   const double ln5 = std::log(5.0);
-  for (int i = 0; i < K; ++i) {
+  for (int i = 0; i < K(); ++i) {
     double s = 0.0;
     double largest = -1.0;
     for (int b = 0; b < NUM_BASES; ++b) {
@@ -115,19 +100,13 @@ void node::MatInd() {
 
 double node::MatInspector(const char* word) const {
   double sum = 0.0;
-  for (int i = 0; i < K; ++i) {
+  for (int i = 0; i < K(); ++i) {
     const int b = words::baseIndex(word[i]);
     if (b >= 0) sum += consIndex[i] * posFMatrix[b][i];
   }
   return sum / maxMatScore;
 }
 
-bool node::matchOne(const char* word, int d) const {
-  words::Code code = 0;
-  const bool wordAcgt = words::pack(word, K, code);
-  for (const Site& s : hits) {
-    const int dist = (wordAcgt && s.acgt) ? words::hamming(code, s.code) : hammingDist(s.text, word, K);
-    if (dist <= d) return true;
-  }
-  return false;
+void node::scoreSites() {
+  for (Site& s : hits) s.score = siteScore(s);
 }

@@ -1,14 +1,11 @@
 #include "options.h"
 
-#include <cfloat>
 #include <climits>
-#include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
-#include "lmer.h"
-#include "parallel.h"
+#include "errors.h"
+#include "progress.h"
+#include "site.h"
 
 namespace {
 
@@ -38,24 +35,59 @@ const char* const kUsageLines[] = {
     "[-p integer] number of threads to use (default: all available processors).",
 };
 
-const char* const kMissingRequired[] = {
-    "\n-f option. Input sequence file name is not specified.",
-    "\n-l option. Motif length is not specified [6-20]",
-    "\n7-order markov chain model for background sequences is required.",
-    "\n7-order markov chain model for input sequences is required.",
-};
-
 // The report is named after the input: its text before the first '.', + ".out".
 std::string derivedOutputName(const std::string& inFile) {
   return inFile.substr(0, inFile.find('.')) + ".out";
 }
 
-void resetGlobals() {
-  K = 0;
-  MIN_COMPLEXITY = 0.15;
-  forwardOnly = false;
-  scoring_method = 2;
-  numThreads = availableProcessors();
+// One option: its word, whether the next word is its value, and how it is
+// stored. The stores that stop the run at once throw.
+struct OptionSpec {
+  const char* name;
+  bool takesValue;
+  void (*store)(CommandLine& cl, const char* value, const char* prog);
+};
+
+const OptionSpec kOptions[] = {
+    {"-f", true, [](CommandLine& cl, const char* v, const char*) {
+       cl.config.inFile = v;
+       cl.config.outFile = derivedOutputName(cl.config.inFile);
+       cl.given.inFile = true;
+     }},
+    {"-l", true, [](CommandLine& cl, const char* v, const char*) {
+       cl.config.K = readInt(v);
+       if (cl.config.K < MIN_MOTIF_LEN || cl.config.K > MAX_MOTIF_LEN)
+         throw FatalError("Error: Allowed motif length is between 6 to 20.\n");
+       cl.given.K = true;
+     }},
+    {"-m", true, [](CommandLine& cl, const char* v, const char*) { cl.config.maxMismatch = readInt(v); }},
+    {"-s", false, [](CommandLine& cl, const char*, const char*) { cl.config.scoring_method = 1; }},
+    {"-b", true, [](CommandLine& cl, const char* v, const char*) {
+       cl.config.bgModelFile = v;
+       cl.given.bgModelFile = true;
+     }},
+    {"-n", true, [](CommandLine& cl, const char* v, const char*) { cl.config.numTopMotifs = readInt(v); }},
+    {"-thr", true, [](CommandLine& cl, const char* v, const char*) { cl.config.scanThreshold = readReal(v); }},
+    {"-r", false, [](CommandLine& cl, const char*, const char*) { cl.config.forwardOnly = true; }},
+    {"-h", false, [](CommandLine&, const char*, const char* prog) -> void { throw FatalError(usageText(prog)); }},
+    {"-o", true, [](CommandLine& cl, const char* v, const char*) { cl.config.outFile = std::string(v); }},
+    {"-i", true, [](CommandLine& cl, const char* v, const char*) { cl.config.numSeedSeqs = readInt(v); }},
+    {"-c", true, [](CommandLine& cl, const char* v, const char*) { cl.config.MIN_COMPLEXITY = readReal(v); }},
+    {"-v", true, [](CommandLine& cl, const char* v, const char*) { cl.config.numClusters = readInt(v); }},
+    {"-k", true, [](CommandLine& cl, const char* v, const char*) { cl.config.initMethod = readInt(v); }},
+    {"-z", true, [](CommandLine& cl, const char* v, const char*) {
+       cl.config.fgModelFile = v;
+       cl.given.fgModelFile = true;
+     }},
+    {"-any", false, [](CommandLine&, const char*, const char*) {}},  // accepted; changes nothing
+    {"-p", true, [](CommandLine& cl, const char* v, const char*) { cl.config.numThreads = readInt(v); }},
+    {"-j", false, [](CommandLine& cl, const char*, const char*) { cl.config.selectByScore = true; }},
+};
+
+const OptionSpec* findOption(const std::string& word) {
+  for (const OptionSpec& spec : kOptions)
+    if (word == spec.name) return &spec;
+  return nullptr;
 }
 
 }  // namespace
@@ -69,7 +101,7 @@ int readInt(const char* text) {
 
 double readReal(const char* text) { return std::strtod(text, nullptr); }
 
-void opening() { std::printf("ZELKOVA VERSION 1.0%s\n", kCredit); }
+void opening(const ProgressSink& progress) { progress.print("ZELKOVA VERSION 1.0%s\n", kCredit); }
 
 std::string usageText(const char* prog) {
   std::string text = std::string("\nZELKOVA version 1.0") + kCredit + "\n";
@@ -78,89 +110,15 @@ std::string usageText(const char* prog) {
   return text;
 }
 
-RunParameters parseCommandLine(int argc, const char* const* argv) {
-  resetGlobals();
-  RunParameters p;
-  char requiredSeen[] = "0000";
-  bool seedCountGiven = false;
-  opening();
+CommandLine parseCommandLine(int argc, const char* const* argv) {
+  CommandLine cl;
   for (int i = 1; i < argc; ++i) {
-    const std::string opt = argv[i];
-    const bool takesValue = opt == "-f" || opt == "-l" || opt == "-m" || opt == "-b" || opt == "-n" ||
-                            opt == "-thr" || opt == "-o" || opt == "-i" || opt == "-c" || opt == "-v" ||
-                            opt == "-k" || opt == "-z" || opt == "-p";
-    if (takesValue && i + 1 >= argc) throw FatalError("Missing value for option " + opt + "\n");
-    const char* value = takesValue ? argv[++i] : nullptr;
-    if (opt == "-f") {
-      p.inFile = value;
-      p.outFile = derivedOutputName(p.inFile);
-      requiredSeen[0] = '1';
-    } else if (opt == "-l") {
-      K = readInt(value);
-      if (K < MIN_MOTIF_LEN || K > MAX_MOTIF_LEN)
-        throw FatalError("Error: Allowed motif length is between 6 to 20.\n");
-      requiredSeen[1] = '1';
-    } else if (opt == "-m") {
-      p.maxMismatch = readInt(value);
-    } else if (opt == "-s") {
-      scoring_method = 1;
-    } else if (opt == "-b") {
-      p.bgModelFile = value;
-      requiredSeen[2] = '1';
-    } else if (opt == "-n") {
-      p.numTopMotifs = readInt(value);
-    } else if (opt == "-thr") {
-      // NaN, infinities and values beyond the float range cannot be narrowed.
-      const double t = readReal(value);
-      p.scanThreshold = std::fabs(t) <= FLT_MAX ? static_cast<float>(t) : 0.75f;
-      if (!(p.scanThreshold >= 0.7 && p.scanThreshold <= 1.0)) p.scanThreshold = 0.75f;
-    } else if (opt == "-r") {
-      forwardOnly = true;
-    } else if (opt == "-h") {
-      throw FatalError(usageText(argv[0]));
-    } else if (opt == "-o") {
-      p.outFile = value;
-    } else if (opt == "-i") {
-      p.numSeedSeqs = readInt(value);
-      seedCountGiven = true;
-    } else if (opt == "-c") {
-      const double c = readReal(value);
-      MIN_COMPLEXITY = std::isnan(c) ? 0.15 : c < 0 ? 0.0 : c > 10.0 ? 10.0 : c;
-    } else if (opt == "-v") {
-      const int v = readInt(value);
-      p.numClusters = v < 10 ? 10 : v > 100 ? 100 : v;
-    } else if (opt == "-k") {
-      p.initMethod = readInt(value);
-    } else if (opt == "-z") {
-      p.fgModelFile = value;
-      requiredSeen[3] = '1';
-    } else if (opt == "-any") {
-      p.anySites = 1;
-    } else if (opt == "-p") {
-      numThreads = readInt(value);
-    } else if (opt == "-j") {
-      p.selectByScore = true;
-    } else {
-      throw FatalError("Invalid option " + opt + "\n");
-    }
+    const std::string word = argv[i];
+    const OptionSpec* spec = findOption(word);
+    if (!spec) throw FatalError("Invalid option " + word + "\n");
+    if (spec->takesValue && i + 1 >= argc) throw FatalError("Missing value for option " + word + "\n");
+    spec->store(cl, spec->takesValue ? argv[++i] : nullptr, argv[0]);
   }
-
-  if (p.maxMismatch != -1 && (p.maxMismatch >= K || p.maxMismatch < 0)) {
-    std::printf("Warning!!!\n");
-    std::printf("Invalid mismatch value (-m option). Valid values are (0,%d).\n", K);
-    std::printf("Default mismatch value is used.\n");
-    p.maxMismatch = -1;
-  }
-  if (p.numTopMotifs < 1) throw FatalError("Error: number of motifs (-n) must be at least 1.\n");
-  if (seedCountGiven && p.numSeedSeqs < 1)
-    throw FatalError("Error: number of seed sequences (-i) must be at least 1.\n");
-  if (numThreads < 1) throw FatalError("Error: number of threads (-p) must be at least 1.\n");
-
-  std::string missing;
-  for (int pos = 0; pos < 4; ++pos)
-    if (requiredSeen[pos] == '0') missing += std::string(kMissingRequired[pos]) + "\n";
-  if (!missing.empty()) throw FatalError(missing);
-
-  for (int i = 0; i < argc; ++i) p.cmdLine += std::string(" ") + argv[i];
-  return p;
+  for (int i = 0; i < argc; ++i) cl.config.cmdLine += std::string(" ") + argv[i];
+  return cl;
 }

@@ -1,4 +1,5 @@
-// The report: its header of run parameters and the ranked motifs.
+// The final motifs: overlap removal, rescoring and ranking of the candidates,
+// and the report's header values.
 #include <algorithm>
 #include <cmath>
 #include <ctime>
@@ -6,37 +7,49 @@
 #include <utility>
 
 #include "clust.h"
+#include "report_writer.h"
 
 namespace {
+
 constexpr double kDiscarded = -1000.0;  // score marking a site removed by overlap removal
+
+// asctime's text of the local time, without its line end.
+std::string localDate() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[64] = {};
+  asctime_r(&local, text);
+  std::string date(text);
+  if (!date.empty() && date.back() == '\n') date.pop_back();
+  return date;
 }
 
-void zelkova::saveparameters() {
-  const std::time_t now = std::time(nullptr);
-  std::FILE* out = outStream;
-  std::fprintf(out, "Current local time and date: %s\n", std::asctime(std::localtime(&now)));
-  std::fprintf(out, "ZELKOVA clustering parameters\n");
-  std::fprintf(out, "#####################\n");
-  std::fprintf(out, "Kmers matching threshold:%.4lf\n", scanThreshold);
-  std::fprintf(out, "Clusters initialization method:%d\n", initMethod);
-  std::fprintf(out, "Forward strand only:%s\n", forwardOnly ? "true" : "false");
-  std::fprintf(out, "Mismatches allowed:%d\n", maxMismatch);
-  std::fprintf(out, "Complexity threshold:%.4lf\n", MIN_COMPLEXITY);
-  std::fprintf(out, "Number of seed sequences: %d\n", numSeedSeqs);
-  std::fprintf(out, "Number of sequences:%d\n", util->GetNumSeq());
-  std::fprintf(out, "Total sequences length:%d\n", util->GetBigL());
-  const int average = util->GetNumSeq() > 0
-                          ? static_cast<int>(static_cast<float>(util->GetBigL()) / util->GetNumSeq())
-                          : 0;
-  std::fprintf(out, "Average sequences length:%d\n", average);
-  std::fprintf(out, "Command line options: %s\n", cmdLine.c_str());
-  std::fprintf(out, "#####################\n\n");
+}  // namespace
+
+report::Parameters zelkova::saveparameters() const {
+  report::Parameters p;
+  p.date = localDate();
+  p.matchingThreshold = scanThreshold;
+  p.initMethod = initMethod;
+  p.forwardOnly = cfg.forwardOnly;
+  p.mismatches = maxMismatch;
+  p.complexityThreshold = cfg.MIN_COMPLEXITY;
+  p.seedSequences = numSeedSeqs;
+  p.sequences = util.GetNumSeq();
+  p.totalLength = util.GetBigL();
+  p.averageLength =
+      util.GetNumSeq() > 0 ? static_cast<int>(static_cast<float>(util.GetBigL()) / util.GetNumSeq()) : 0;
+  // The command line starts with the blank before the program name, which the
+  // writer prints after the label.
+  p.commandLine = !cmdLine.empty() && cmdLine.front() == ' ' ? cmdLine.substr(1) : cmdLine;
+  return p;
 }
 
 // Sites of one sequence and strand are compared only with each other, so the
 // walk is done per (sequence, strand) group, each in list order.
-void zelkova::removeOverlaps(node& motif) {
-  const int L = util->GetL();
+void zelkova::removeOverlaps(node& motif) const {
+  const int L = util.GetL();
   motif.MatInd();
   std::map<std::pair<int, bool>, std::vector<Site*>> groups;
   for (Site& s : motif.get_hits()) groups[{s.seqIdx, s.strand}].push_back(&s);
@@ -66,33 +79,67 @@ void zelkova::removeOverlaps(node& motif) {
     }
   }
   motif.get_hits().remove_if([](const Site& s) { return s.score == kDiscarded; });
-  motif.computeInformation(util);
+  motif.computeInformation();
 }
 
-void zelkova::saveMotifs() {
-  std::printf("Saving motifs....");
-  std::fflush(stdout);
+report::Motif zelkova::motifData(const node& m, int rank) const {
+  report::Motif out;
+  out.rank = rank;
+  out.mapScore = m.getMAP();
+  out.complexity = m.getComplexity();
+  out.relativeEntropy = m.getInfo();
+  out.siteCount = m.getHitCount();
+  out.consensus = m.consensus;
+  out.degenerateConsensus = m.degConsensus;
+  out.reverseConsensus = m.rConsensus;
+  out.counts.assign(static_cast<std::size_t>(m.K()), report::Column{});
+  for (int i = 0; i < m.K(); ++i)
+    for (int b = 0; b < NUM_BASES; ++b) out.counts[static_cast<std::size_t>(i)][static_cast<std::size_t>(b)] = m.posCMatrix[b][i];
+  out.sites.reserve(m.get_hits().size());
+  for (const Site& s : m.get_hits()) {
+    report::Site site;
+    site.sequence = util.seqs[static_cast<std::size_t>(s.seqIdx)].name;
+    site.word = s.text;
+    site.forward = s.strand;
+    site.position = s.pos + 1;
+    site.score = s.score;
+    site.sequenceIndex = s.seqIdx;
+    out.sites.push_back(std::move(site));
+  }
+  return out;
+}
+
+// Overlapping sites are removed and every candidate rescored; the candidates
+// are ranked by MAP score (stable, so equal scores keep their list order) and
+// the first numTopMotifs complex enough are the results, every site scored
+// against its final motif.
+std::vector<report::Motif> zelkova::rankedMotifs() {
   std::vector<_list> ranking;
   for (NodePtr& m : candMotifs) {
     removeOverlaps(*m);
-    m->computeInformation(util);
-    m->computeMAP(util);
+    m->computeInformation();
+    m->computeMAP();
     clusterComplexity(*m);
     m->motifConsensus();
     ranking.push_back({m.get(), m->getMAP()});
   }
-  // Stable, so motifs of equal score keep their candidate-list order.
   std::stable_sort(ranking.begin(), ranking.end(),
                    [](const _list& a, const _list& b) { return compareNodeScore(&a, &b) < 0; });
-  int rank = 0;
+  std::vector<report::Motif> motifs;
   for (const _list& entry : ranking) {
-    clusterComplexity(*entry.motif);
-    if (entry.motif->getComplexity() >= MIN_COMPLEXITY) {
-      ++rank;
-      std::fprintf(outStream, "\nMotif rank #%d\n", rank);
-      entry.motif->save_me(outStream, util);
-    }
-    if (rank == maxMotifs) break;
+    if (static_cast<int>(motifs.size()) == maxMotifs) break;
+    if (entry.motif->getComplexity() < cfg.MIN_COMPLEXITY) continue;
+    entry.motif->scoreSites();
+    motifs.push_back(motifData(*entry.motif, static_cast<int>(motifs.size()) + 1));
   }
-  std::printf("DONE.\n");
+  return motifs;
+}
+
+void zelkova::saveMotifs() {
+  progress.print("Saving motifs....");
+  progress.flush();
+  results_.motifs = rankedMotifs();
+  if (outStream)
+    for (const report::Motif& m : results_.motifs) report::writeMotif(outStream, m);
+  progress.print("DONE.\n");
 }

@@ -3,17 +3,21 @@
 // first line that does not fit rather than exported half-read.
 #include "report_reader.h"
 
+#include "report_format.h"
+
 #include <fstream>
+
+namespace rf = report_format;
 
 namespace report {
 
 namespace {
 
+const std::string kParametersRule = rf::kParametersRule;
+const std::string kMotifEnd = rf::kMotifEnd;
+
 using textio::Lines;
 using textio::quoted;
-
-const std::string kParametersRule(21, '#');
-const std::string kMotifEnd(32, '#');
 
 // The text after `label` on the next line, which must start with it.
 std::string valueAfter(Lines& lines, const std::string& label) {
@@ -30,54 +34,54 @@ void expectLine(Lines& lines, const std::string& wanted, const std::string& desc
 
 Parameters readParameters(Lines& lines) {
   Parameters p;
-  p.date = valueAfter(lines, "Current local time and date: ");
+  p.date = valueAfter(lines, rf::kDate);
   expectLine(lines, "", "the empty line after the date");
-  expectLine(lines, "ZELKOVA clustering parameters", "the title \"ZELKOVA clustering parameters\"");
+  expectLine(lines, rf::kTitle, std::string("the title \"") + rf::kTitle + "\"");
   expectLine(lines, kParametersRule, "a line of 21 '#'");
-  p.matchingThreshold = lines.real(valueAfter(lines, "Kmers matching threshold:"), "threshold");
-  p.initMethod = lines.smallInteger(valueAfter(lines, "Clusters initialization method:"), "method");
-  const std::string strand = valueAfter(lines, "Forward strand only:");
+  p.matchingThreshold = lines.real(valueAfter(lines, rf::kThreshold), "threshold");
+  p.initMethod = lines.smallInteger(valueAfter(lines, rf::kInitMethod), "method");
+  const std::string strand = valueAfter(lines, rf::kForwardOnly);
   if (strand != "true" && strand != "false") lines.fail("expected true or false, found " + quoted(strand));
   p.forwardOnly = strand == "true";
-  p.mismatches = lines.smallInteger(valueAfter(lines, "Mismatches allowed:"), "mismatches");
-  p.complexityThreshold = lines.real(valueAfter(lines, "Complexity threshold:"), "complexity");
-  p.seedSequences = lines.smallInteger(valueAfter(lines, "Number of seed sequences: "), "seed sequences");
-  p.sequences = lines.smallInteger(valueAfter(lines, "Number of sequences:"), "sequences");
-  p.totalLength = lines.integer(valueAfter(lines, "Total sequences length:"), "total length");
-  p.averageLength = lines.integer(valueAfter(lines, "Average sequences length:"), "average length");
-  p.commandLine = valueAfter(lines, "Command line options: ");
+  p.mismatches = lines.smallInteger(valueAfter(lines, rf::kMismatches), "mismatches");
+  p.complexityThreshold = lines.real(valueAfter(lines, rf::kComplexityThreshold), "complexity");
+  p.seedSequences = lines.smallInteger(valueAfter(lines, rf::kSeedSequences), "seed sequences");
+  p.sequences = lines.smallInteger(valueAfter(lines, rf::kSequences), "sequences");
+  p.totalLength = lines.integer(valueAfter(lines, rf::kTotalLength), "total length");
+  p.averageLength = lines.integer(valueAfter(lines, rf::kAverageLength), "average length");
+  p.commandLine = valueAfter(lines, rf::kCommandLine);
   if (!p.commandLine.empty() && p.commandLine.front() == ' ') p.commandLine.erase(0, 1);
   expectLine(lines, kParametersRule, "a line of 21 '#' closing the parameters");
   return p;
 }
 
 void readScores(Lines& lines, Motif& m) {
-  std::string text = valueAfter(lines, "Motif Score: ");
+  std::string text = valueAfter(lines, rf::kScore);
   if (!text.empty() && text.back() == '\t') text.pop_back();
-  const std::string separator = "\tComplexity: ";
+  const std::string separator = std::string("\t") + rf::kComplexity;
   const std::size_t at = text.find(separator);
   if (at == std::string::npos) lines.fail("expected " + quoted("Complexity: ") + " after the motif score");
   m.mapScore = lines.real(text.substr(0, at), "motif score");
   m.complexity = lines.real(text.substr(at + separator.size()), "complexity");
-  text = valueAfter(lines, "Relative Entropy: ");
-  const std::string unit = " bits";
+  text = valueAfter(lines, rf::kEntropy);
+  const std::string unit = rf::kBits;
   if (text.size() < unit.size() || text.compare(text.size() - unit.size(), unit.size(), unit) != 0)
     lines.fail("expected the relative entropy to end in " + quoted(unit));
   m.relativeEntropy = lines.real(text.substr(0, text.size() - unit.size()), "relative entropy");
-  m.siteCount = lines.integer(valueAfter(lines, "No. of sites:"), "number of sites");
+  m.siteCount = lines.integer(valueAfter(lines, rf::kSites), "number of sites");
   if (m.siteCount < 0) lines.fail("the number of sites is negative");
 }
 
 void readConsensus(Lines& lines, Motif& m) {
-  const std::string text = valueAfter(lines, "Con : ");
-  const std::string separator = "  Deg. Con: ";
+  const std::string text = valueAfter(lines, rf::kConsensus);
+  const std::string separator = rf::kDegenerate;
   const std::size_t at = text.find(separator);
   if (at == std::string::npos) lines.fail("expected " + quoted(separator) + " after the consensus");
   m.consensus = text.substr(0, at);
   m.degenerateConsensus = text.substr(at + separator.size());
   if (m.consensus.size() != m.degenerateConsensus.size())
     lines.fail("the consensus and the degenerate consensus differ in length");
-  m.reverseConsensus = valueAfter(lines, "rCon: ");
+  m.reverseConsensus = valueAfter(lines, rf::kReverse);
   if (m.reverseConsensus.size() != m.consensus.size())
     lines.fail("the reverse consensus differs in length from the consensus");
 }
@@ -112,7 +116,7 @@ void readCountRow(Lines& lines, int base, Motif& m) {
 
 void readCountMatrix(Lines& lines, Motif& m) {
   expectLine(lines, "", "the empty line before the count matrix");
-  expectLine(lines, "Position Count Matrix", "the title \"Position Count Matrix\"");
+  expectLine(lines, rf::kMatrixTitle, std::string("the title \"") + rf::kMatrixTitle + "\"");
   const std::vector<std::string> positions = textio::words(valueAfter(lines, "\t"));
   if (positions.empty()) lines.fail("the count matrix has no columns");
   if (positions.size() != m.consensus.size())
@@ -178,7 +182,7 @@ void readSites(Lines& lines, Motif& m) {
 
 Motif readMotif(Lines& lines, int previousRank) {
   Motif m;
-  m.rank = lines.smallInteger(valueAfter(lines, "Motif rank #"), "rank");
+  m.rank = lines.smallInteger(valueAfter(lines, rf::kRank), "rank");
   m.line = lines.number();
   if (m.rank <= previousRank)
     lines.fail("rank " + std::to_string(m.rank) + " does not follow rank " + std::to_string(previousRank));

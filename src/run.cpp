@@ -1,70 +1,84 @@
 #include "run.h"
 
-#include <cmath>
-#include <cstdio>
 #include <ctime>
-#include <memory>
 #include <numeric>
 
 #include "clust.h"
+#include "options.h"
 #include "utilities.h"
 
 namespace {
 
-// The seed count: ceil(log2 N) by default, an explicit -i held to N, never 0.
-int resolveSeedCount(int requested, int numSeq) {
-  if (requested == -1) {
-    const int byDefault = static_cast<int>(std::ceil(zk::log2(numSeq)));
-    return byDefault < 1 ? 1 : byDefault;
+// The stages after loading: seed sequences, engine, training, post-screening,
+// saving, and the time taken since `start`.
+report::Report searchLoadedStore(const Utilities& util, const RunConfig& config, std::time_t start,
+                                 const ProgressSink& progress) {
+  const int numSeedSeqs = resolveSeedCount(config.numSeedSeqs, util.GetNumSeq(), progress);
+  std::vector<int> seedSeqs(static_cast<std::size_t>(numSeedSeqs));
+  if (config.selectByScore)
+    seedSeqs = util.selSeqs(numSeedSeqs);
+  else
+    std::iota(seedSeqs.begin(), seedSeqs.end(), 0);
+  report::Report results;
+  {
+    zelkova engine(util, config, seedSeqs, progress);
+    engine.train();
+    engine.postScreen();
+    engine.saveMotifs();
+    results = engine.results();
   }
-  if (requested > numSeq) {
-    std::printf("Warning: -i larger than the number of sequences; using %d.\n", numSeq);
-    return numSeq;
-  }
-  return requested;
+  const std::time_t end = std::time(nullptr);
+  progress.print("Time taken: %.6lf seconds.", std::difftime(end, start));
+  progress.flush();
+  return results;
+}
+
+void requireSequences(const Utilities& util, const std::string& name) {
+  if (util.GetNumSeq() == 0) throw FatalError("Error: no sequences found in " + name + ".\n");
 }
 
 }  // namespace
 
-int runMotifSearch(const RunParameters& params) {
+report::Report runMotifSearch(const RunConfig& given, const ProgressSink& progress) {
+  const RunConfig config = resolveRunConfig(given, progress);
   const std::time_t start = std::time(nullptr);
-  auto util = std::make_unique<Utilities>(K);
-  util->OpenFiles(params.inFile.c_str(), params.bgModelFile.c_str(), params.fgModelFile.c_str());
-  util->MaskingLow(true);
-  util->LoadSeqs();
-  if (util->GetNumSeq() == 0) throw FatalError("Error: no sequences found in " + params.inFile + ".\n");
-  util->CountDP();
-  util->GetBackground();
-  util->GetForeground();
-  util->computebgmap(params.selectByScore);
+  Utilities util(config.K, config.forwardOnly, *config.numThreads, progress);
+  util.OpenFiles(config.inFile, config.bgModelFile, config.fgModelFile);
+  util.LoadSeqs();
+  requireSequences(util, config.inFile);
+  util.CountDP();
+  util.GetBackground();
+  util.GetForeground();
+  util.computebgmap(config.selectByScore);
+  return searchLoadedStore(util, config, start, progress);
+}
 
-  const int numSeedSeqs = resolveSeedCount(params.numSeedSeqs, util->GetNumSeq());
-  std::vector<int> seedSeqs(static_cast<std::size_t>(numSeedSeqs));
-  if (params.selectByScore)
-    seedSeqs = util->selSeqs(numSeedSeqs);
-  else
-    std::iota(seedSeqs.begin(), seedSeqs.end(), 0);
-
-  auto engine = std::make_unique<zelkova>(util.get(), params.outFile.c_str(), params.maxMismatch, numSeedSeqs,
-                                          params.numTopMotifs, params.scanThreshold, params.numClusters,
-                                          seedSeqs, params.initMethod, params.cmdLine);
-  engine->train();
-  engine->postScreen();
-  engine->saveMotifs();
-  const std::time_t end = std::time(nullptr);
-  std::printf("Time taken: %.6lf seconds.", std::difftime(end, start));
-  engine.reset();
-  util.reset();
-  return 0;
+report::Report runMotifSearch(const RunConfig& given, SearchInput input, const ProgressSink& progress) {
+  RequiredInputs named;  // the inputs are given, not named
+  named.inFile = named.bgModelFile = named.fgModelFile = true;
+  named.K = given.K != 0;
+  const RunConfig config = resolveRunConfig(given, named, progress);
+  const std::time_t start = std::time(nullptr);
+  Utilities util(config.K, config.forwardOnly, *config.numThreads, progress);
+  util.LoadSeqs(std::move(input.sequences));
+  requireSequences(util, input.name);
+  util.CountDP();
+  util.GetBackground(std::move(input.background));
+  util.GetForeground(std::move(input.foreground));
+  util.computebgmap(config.selectByScore);
+  return searchLoadedStore(util, config, start, progress);
 }
 
 int runZelkova(int argc, const char* const* argv) {
+  const ProgressSink console;
   try {
-    const RunParameters params = parseCommandLine(argc, argv);
-    return runMotifSearch(params);
+    opening(console);
+    const CommandLine cl = parseCommandLine(argc, argv);
+    runMotifSearch(resolveRunConfig(cl.config, cl.given, console), console);
+    return 0;
   } catch (const FatalError& stop) {
-    std::fputs(stop.what(), stdout);
-    std::fflush(stdout);
+    console.write(stop.what());
+    console.flush();
     return 1;
   }
 }

@@ -1,11 +1,11 @@
-// Seed motifs: site records, the ranked seed list, complexity, and the two
-// ways of enumerating seeds in the seed sequences.
+// Seed motifs: the ranked seed list, complexity, and the two ways of
+// enumerating seeds in the seed sequences.
 #include <cmath>
 #include <cstring>
 
 #include "clust.h"
 
-double candidateScore(const node& motif) {
+double candidateScore(const node& motif, int scoring_method) {
   return scoring_method == 1 ? motif.getStatScore() : motif.getMAP();
 }
 
@@ -17,31 +17,17 @@ int compareNodeScore(const void* a, const void* b) {
   return -1;
 }
 
-L_mer zelkova::initKmer(int pos, int seqIdx, bool strand) const {
-  const seqRecord& rec = util->seqs[static_cast<std::size_t>(seqIdx)];
-  const int L = util->GetL();
-  L_mer mer;
-  mer.strand = strand;
-  mer.seqIdx = seqIdx;
-  mer.score = 0.0;
-  mer.matIdx = -1;
-  mer.pos = strand ? pos : rec.len - L - pos;
-  std::memcpy(mer.kmer, rec.seq.data() + mer.pos, static_cast<std::size_t>(L));
-  mer.kmer[L] = '\0';
-  Utilities::RevComp(mer.kmer, mer.rcKmer);
-  return mer;
-}
-
-void zelkova::insertMotif(NodePtr motif, NodeList& list, int capacity) {
-  const double s = candidateScore(*motif);
+void zelkova::insertMotif(NodePtr motif, NodeList& list, int capacity) const {
+  const double s = candidateScore(*motif, cfg.scoring_method);
   std::size_t i = 0;
-  while (i < list.size() && !(s > candidateScore(*list[i]))) ++i;
+  while (i < list.size() && !(s > candidateScore(*list[i], cfg.scoring_method))) ++i;
   list.insert(list.begin() + static_cast<std::ptrdiff_t>(i), std::move(motif));
   if (static_cast<int>(list.size()) > capacity) list.pop_back();  // destroys the motif pushed out
 }
 
 double zelkova::clusterComplexity(node& motif) {
   if (motif.getHitCount() < 1) return -10;
+  const int K = motif.K();
   double P = 1.0;
   for (int b = 0; b < NUM_BASES; ++b) {
     double n = 0.0;
@@ -54,8 +40,9 @@ double zelkova::clusterComplexity(node& motif) {
 
 void zelkova::admitSeed(NodePtr motif, NodeList& list, int capacity) const {
   clusterComplexity(*motif);
-  if (motif->getComplexity() < MIN_COMPLEXITY) return;
-  if (static_cast<int>(list.size()) < capacity || candidateScore(*motif) > candidateScore(*list.back()))
+  if (motif->getComplexity() < cfg.MIN_COMPLEXITY) return;
+  if (static_cast<int>(list.size()) < capacity ||
+      candidateScore(*motif, cfg.scoring_method) > candidateScore(*list.back(), cfg.scoring_method))
     insertMotif(std::move(motif), list, capacity);
 }
 
@@ -70,113 +57,133 @@ inline int windowDistance(bool acgtA, words::Code codeA, const char* textA, bool
 
 }  // namespace
 
-void zelkova::enumerateSeed(int seqIdx, NodeList& list, int capacity, bool strand) {
-  const int L = util->GetL();
-  seqRecord& seedRec = util->seqs[static_cast<std::size_t>(seqIdx)];
-  const std::string& S = strand ? seedRec.seq : seedRec.revSeq;
-  std::vector<std::uint8_t>& marks = strand ? seedRec.usedFwd : seedRec.usedRev;
-  const int W = seedRec.numWindows(L);
+// A window of a seed sequence that seeds a motif.
+struct zelkova::SeedWord {
+  const char* text;
+  bool acgt;
+  words::Code code;
+  int pos;  // strand position
+
+  int distanceTo(const seqRecord& rec, int j, bool strand, int L) const {
+    return strand ? windowDistance(rec.fwdAcgt[j], rec.fwdCode[j], rec.seq.data() + j, acgt, code, text, L)
+                  : windowDistance(rec.revAcgt[j], rec.revCode[j], rec.revSeq.data() + j, acgt, code, text, L);
+  }
+};
+
+// Calls visit(seed) for every valid window of one strand of a seed sequence
+// that no earlier seed has marked. The marks are read as the walk reaches
+// each window, so seeds of this walk mark windows it has yet to reach.
+template <class Visit>
+void zelkova::forEachSeedWord(int seqIdx, bool strand, Visit visit) const {
+  const seqRecord& rec = util.seqs[static_cast<std::size_t>(seqIdx)];
+  const std::vector<std::uint8_t>& marks = (strand ? usedFwd : usedRev)[static_cast<std::size_t>(seqIdx)];
+  const std::vector<std::uint8_t>& valid = strand ? rec.fwdValid : rec.revValid;
+  const std::string& S = strand ? rec.seq : rec.revSeq;
+  const int W = rec.numWindows(util.GetL());
   for (int p = 0; p < W; ++p) {
-    if (marks[p] == 1) continue;
-    if (util->maskingLow && !(strand ? seedRec.fwdValid : seedRec.revValid)[p]) continue;
-    const char* seed = S.data() + p;
-    const bool seedAcgt = (strand ? seedRec.fwdAcgt : seedRec.revAcgt)[p];
-    const words::Code seedCode = (strand ? seedRec.fwdCode : seedRec.revCode)[p];
-    auto motif = std::make_unique<node>();
+    if (marks[p] == 1 || !valid[p]) continue;
+    visit(SeedWord{S.data() + p, static_cast<bool>((strand ? rec.fwdAcgt : rec.revAcgt)[p]),
+                   (strand ? rec.fwdCode : rec.revCode)[p], p});
+  }
+}
+
+void zelkova::enumerateSeed(int seqIdx, NodeList& list, int capacity, bool strand) {
+  const int L = util.GetL();
+  forEachSeedWord(seqIdx, strand, [&](const SeedWord& seed) {
+    NodePtr motif = newMotif();
     for (int t : seedSeqs) {
-      seqRecord& rec = util->seqs[static_cast<std::size_t>(t)];
+      const seqRecord& rec = util.seqs[static_cast<std::size_t>(t)];
+      std::vector<std::uint8_t>& fwdMarks = usedFwd[static_cast<std::size_t>(t)];
+      std::vector<std::uint8_t>& revMarks = usedRev[static_cast<std::size_t>(t)];
       const int Wt = rec.numWindows(L);
       for (int j = 0; j < Wt; ++j) {
         if (rec.fwdValid[j]) {
-          const int d = windowDistance(rec.fwdAcgt[j], rec.fwdCode[j], rec.seq.data() + j, seedAcgt, seedCode,
-                                       seed, L);
-          if (d <= maxMismatch) motif->addSite(util->siteAt(t, j, true));
-          if (d == 0) rec.usedFwd[j] = rec.usedRev[Wt - 1 - j] = 1;
+          const int d = seed.distanceTo(rec, j, true, L);
+          if (d <= maxMismatch) motif->addSite(util.seqs.siteAt(t, j, true));
+          if (d == 0) fwdMarks[j] = revMarks[Wt - 1 - j] = 1;
         }
-        if (!forwardOnly && rec.revValid[j]) {
-          const int d = windowDistance(rec.revAcgt[j], rec.revCode[j], rec.revSeq.data() + j, seedAcgt,
-                                       seedCode, seed, L);
-          if (d <= maxMismatch) motif->addSite(util->siteAt(t, j, false));
-          if (d == 0) rec.usedRev[j] = rec.usedFwd[Wt - 1 - j] = 1;
+        if (!cfg.forwardOnly && rec.revValid[j]) {
+          const int d = seed.distanceTo(rec, j, false, L);
+          if (d <= maxMismatch) motif->addSite(util.seqs.siteAt(t, j, false));
+          if (d == 0) revMarks[j] = fwdMarks[Wt - 1 - j] = 1;
         }
       }
     }
-    if (motif->getHitCount() < 1) continue;
-    motif->computeInformation(util);
-    motif->computeMAP(util);
-    if (scoring_method == 1) motif->computeStatScore(util, maxMismatch);
+    if (motif->getHitCount() < 1) return;
+    motif->computeInformation();
+    motif->computeMAP();
+    if (cfg.scoring_method == 1) motif->computeStatScore(util.surprise, maxMismatch);
     admitSeed(std::move(motif), list, capacity);
+  });
+}
+
+// The seed's own sequence contributes no site; it only marks exact copies.
+void zelkova::markExactCopies(int t, const SeedWord& seed) {
+  const seqRecord& rec = util.seqs[static_cast<std::size_t>(t)];
+  const std::size_t L = static_cast<std::size_t>(util.GetL());
+  for (int j = 0; j < rec.numWindows(util.GetL()); ++j) {
+    if (std::memcmp(rec.seq.data() + j, seed.text, L) == 0) usedFwd[static_cast<std::size_t>(t)][j] = 1;
+    if (std::memcmp(rec.revSeq.data() + j, seed.text, L) == 0) usedRev[static_cast<std::size_t>(t)][j] = 1;
   }
+}
+
+// The window of sequence t closest to the seed, fewer than (L + 1) / 2
+// mismatches away; ties go to the lower background value, then to the
+// earlier window. Exact copies are marked on the way.
+bool zelkova::closestWindow(int t, const SeedWord& seed, Site& best) {
+  const int L = util.GetL();
+  const seqRecord& rec = util.seqs[static_cast<std::size_t>(t)];
+  const std::vector<float>& fwdMap = util.maps.forward[static_cast<std::size_t>(t)];
+  const std::vector<float>& revMap = util.maps.reverse[static_cast<std::size_t>(t)];
+  int bestDist = (L + 1) / 2;
+  float bestBackground = 1.0f;
+  int bestPos = -1;
+  bool bestStrand = true;
+  auto consider = [&](int j, bool strand, int d, float v) {
+    if (d < bestDist || (d == bestDist && bestBackground > v)) {
+      bestDist = d, bestBackground = v, bestPos = j, bestStrand = strand;
+    }
+  };
+  for (int j = 0; j < rec.numWindows(L); ++j) {
+    if (rec.fwdValid[j]) {
+      const int d = seed.distanceTo(rec, j, true, L);
+      if (d == 0) usedFwd[static_cast<std::size_t>(t)][j] = 1;
+      consider(j, true, d, fwdMap[j]);
+    }
+    if (!cfg.forwardOnly && rec.revValid[j]) {
+      const int d = seed.distanceTo(rec, j, false, L);
+      if (d == 0) usedRev[static_cast<std::size_t>(t)][j] = 1;
+      consider(j, false, d, revMap[j]);
+    }
+  }
+  if (bestPos == -1) return false;
+  best = util.seqs.siteAt(t, bestPos, bestStrand);
+  return true;
 }
 
 void zelkova::enumerateSeedMismatch(int seqIdx, NodeList& list, int capacity, bool strand) {
-  const int L = util->GetL();
-  seqRecord& seedRec = util->seqs[static_cast<std::size_t>(seqIdx)];
-  const std::string& S = strand ? seedRec.seq : seedRec.revSeq;
-  std::vector<std::uint8_t>& marks = strand ? seedRec.usedFwd : seedRec.usedRev;
-  const int W = seedRec.numWindows(L);
-  const int acceptBound = (L + 1) / 2;
-  for (int p = 0; p < W; ++p) {
-    if (marks[p] == 1) continue;
-    if (util->maskingLow && !(strand ? seedRec.fwdValid : seedRec.revValid)[p]) continue;
-    const char* seed = S.data() + p;
-    const bool seedAcgt = (strand ? seedRec.fwdAcgt : seedRec.revAcgt)[p];
-    const words::Code seedCode = (strand ? seedRec.fwdCode : seedRec.revCode)[p];
-    auto motif = std::make_unique<node>();
-    motif->addSite(util->siteAt(seqIdx, p, strand));
+  forEachSeedWord(seqIdx, strand, [&](const SeedWord& seed) {
+    NodePtr motif = newMotif();
+    motif->addSite(util.seqs.siteAt(seqIdx, seed.pos, strand));
     for (int t : seedSeqs) {
-      seqRecord& rec = util->seqs[static_cast<std::size_t>(t)];
-      const int Wt = rec.numWindows(L);
-      if (t == seqIdx) {  // the seed's own sequence only marks exact copies
-        for (int j = 0; j < Wt; ++j) {
-          if (std::memcmp(rec.seq.data() + j, seed, static_cast<std::size_t>(L)) == 0) rec.usedFwd[j] = 1;
-          if (std::memcmp(rec.revSeq.data() + j, seed, static_cast<std::size_t>(L)) == 0) rec.usedRev[j] = 1;
-        }
-        continue;
-      }
-      int bestDist = acceptBound;
-      float bestBackground = 1.0f;
-      int bestPos = -1;
-      bool bestStrand = true;
-      for (int j = 0; j < Wt; ++j) {
-        if (rec.fwdValid[j]) {
-          const int d = windowDistance(rec.fwdAcgt[j], rec.fwdCode[j], rec.seq.data() + j, seedAcgt, seedCode,
-                                       seed, L);
-          if (d == 0) rec.usedFwd[j] = 1;
-          const float v = rec.bgMap[j];
-          if (d < bestDist || (d == bestDist && bestBackground > v)) {
-            bestDist = d, bestBackground = v, bestPos = j, bestStrand = true;
-          }
-        }
-        if (!forwardOnly && (!util->maskingLow || rec.revValid[j])) {
-          const int d = windowDistance(rec.revAcgt[j], rec.revCode[j], rec.revSeq.data() + j, seedAcgt,
-                                       seedCode, seed, L);
-          if (d == 0) rec.usedRev[j] = 1;
-          const float v = rec.bgMapRev[j];
-          if (d < bestDist || (d == bestDist && bestBackground > v)) {
-            bestDist = d, bestBackground = v, bestPos = j, bestStrand = false;
-          }
-        }
-      }
-      if (bestPos != -1) motif->addSite(util->siteAt(t, bestPos, bestStrand));
+      Site closest;
+      if (t == seqIdx)
+        markExactCopies(t, seed);
+      else if (closestWindow(t, seed, closest))
+        motif->addSite(closest);
     }
-    if (motif->getHitCount() <= 1) continue;
-    motif->computeInformation(util);
-    bool duplicate = false;
-    for (const NodePtr& held : list) {
-      if (comparePFM_(*motif, *held) <= 0.001) {
-        duplicate = true;
-        break;
-      }
-    }
-    if (duplicate) continue;
-    if (scoring_method == 1) motif->computeStatScore(util, maxMismatch);
-    motif->computeMAP(util);
+    if (motif->getHitCount() <= 1) return;
+    motif->computeInformation();
+    for (const NodePtr& held : list)
+      if (comparePFM_(*motif, *held) <= 0.001) return;  // a duplicate of a held seed
+    if (cfg.scoring_method == 1) motif->computeStatScore(util.surprise, maxMismatch);
+    motif->computeMAP();
     admitSeed(std::move(motif), list, capacity);
-  }
+  });
 }
 
 double zelkova::comparePFM_(const node& a, const node& b) {
+  const int K = a.K();
   double S1 = 0.0;
   double S2 = 0.0;
   for (int i = 0; i < K; ++i) {

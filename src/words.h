@@ -1,10 +1,14 @@
-// Words of up to 32 letters packed two bits a letter (A=0, C=1, G=2, T=3, first
-// letter most significant). Packing is exact only for words of the upper-case
-// letters A, C, G, T; every caller keeps a character-by-character path for
-// words holding anything else.
+// Letters and words. Every classification of a letter (base row, folded row,
+// complement, Markov code) is derived from baseIndex, so they agree on every
+// character; words of up to 32 letters are packed two bits a letter (A=0, C=1,
+// G=2, T=3, first letter most significant). Packing is exact only for words of
+// the upper-case letters A, C, G, T; every caller keeps a character-by-character
+// path for words holding anything else.
 #pragma once
 
+#include <cctype>
 #include <cstdint>
+#include <string>
 
 namespace words {
 
@@ -19,6 +23,46 @@ inline int baseIndex(char c) {
     case 'T': return 3;
     default: return -1;
   }
+}
+
+// baseIndex of the letter in upper case: 'a' and 'A' are both 0.
+inline int baseIndexAnyCase(char c) { return baseIndex(static_cast<char>(std::toupper(static_cast<unsigned char>(c)))); }
+
+// Row of a letter in the motif's likelihoods and mismatch scores: case is
+// folded and every letter other than A, C, G counts as T.
+inline int foldedRow(char c) {
+  const int b = baseIndexAnyCase(c);
+  return b < 0 ? 3 : b;
+}
+
+// Code of a letter in word numbers and Markov indices: case is folded and
+// every letter other than A, C, G, T codes as 0.
+inline int markovCode(char c) {
+  const int b = baseIndexAnyCase(c);
+  return b < 0 ? 0 : b;
+}
+
+// Base-4 number of the first len letters of w, with the letters coded by
+// markovCode (so it is the packed code for words of A, C, G, T).
+inline Code numberOf(const char* w, int len) {
+  Code n = 0;
+  for (int i = 0; i < len; ++i) n = (n << 2) | static_cast<Code>(markovCode(w[i]));
+  return n;
+}
+
+inline char letterOf(int base) { return "ACGT"[base]; }
+
+// The complementary base in upper case; anything but A, C, G, T gives 'N'.
+inline char complementOf(char c) {
+  const int b = baseIndexAnyCase(c);
+  return b < 0 ? 'N' : "TGCA"[b];
+}
+
+// The reverse complement of a word (complementOf each letter, in reverse order).
+inline std::string reverseComplement(const std::string& word) {
+  std::string rc(word.size(), 'N');
+  for (std::size_t i = 0; i < word.size(); ++i) rc[word.size() - 1 - i] = complementOf(word[i]);
+  return rc;
 }
 
 // Packs the first len letters of w; returns false (code unspecified) when a
@@ -39,12 +83,17 @@ inline int baseAt(Code code, int len, int i) {
   return static_cast<int>((code >> (2 * (len - 1 - i))) & 3u);
 }
 
-inline char letterOf(int base) { return "ACGT"[base]; }
-
 // Writes the len letters of a packed word and a terminating NUL into out.
 inline void unpack(Code code, int len, char* out) {
   for (int i = 0; i < len; ++i) out[i] = letterOf(baseAt(code, len, i));
   out[len] = '\0';
+}
+
+// The len letters of a packed word (or of a word's base-4 number).
+inline std::string wordOf(Code code, int len) {
+  std::string word(static_cast<std::size_t>(len), 'A');
+  for (int i = 0; i < len; ++i) word[static_cast<std::size_t>(i)] = letterOf(baseAt(code, len, i));
+  return word;
 }
 
 // Number of differing letters of two packed words: a letter differs exactly

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "cli.h"
-#include "lmer.h"
+#include "errors.h"
 #include "version.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli.h"
+#include "errors.h"
 #include "markov_builder.h"
 
 namespace {

@@ -1,0 +1,16 @@
+// Writing a report: the header of run parameters and the block of each motif,
+// printed from the values a search computed. The writers only format.
+#pragma once
+
+#include <cstdio>
+
+#include "report_data.h"
+
+namespace report {
+
+void writeHeader(std::FILE* out, const Parameters& parameters);
+// "\nMotif rank #N\n" and the motif's block.
+void writeMotif(std::FILE* out, const Motif& motif);
+void writeReport(std::FILE* out, const Report& report);
+
+}  // namespace report

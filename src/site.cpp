@@ -1,0 +1,19 @@
+#include "site.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+int hammingDist(const char* a, const char* b, int len) {
+  int d = 0;
+  for (int i = 0; i < len; ++i) d += a[i] != b[i];
+  return d;
+}
+
+double zk::log2(double x) { return std::log(x) / std::log(2.0); }
+
+void assertionFailed(const char* expr, const char* file, int line) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "%s:%d: Assertion `%s' failed.\n", file, line, expr);
+  std::abort();
+}
