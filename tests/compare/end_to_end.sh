@@ -68,6 +68,13 @@ grep -A4 '^>MA0043.1' "$data_dir/jaspar/jaspar_vertebrates.pfm" >hlf.pfm
   fail "html --matches: $(cat err.txt)"
 grep -q '<figure class="match" data-target="MA0043.1">' page.html || fail "html: no aligned logo of MA0043.1"
 [ "$(grep -c '<h3>Known motifs it resembles</h3>' page.html)" -eq 3 ] || fail "html: one matches part per motif"
+# A table whose known motif is not in the database is refused at its line.
+awk -F'\t' -v OFS='\t' 'NR == 3 { $3 = "MA9999.9" } { print }' matches.tsv >bogus.tsv
+status=0
+"$bin_dir/zelkova-export" -f html --matches bogus.tsv -o bogus.html planted.out 2>err.txt || status=$?
+[ "$status" -eq 1 ] && grep -q '^Error: bogus.tsv:3: the known motif MA9999.9 is not in the database' err.txt ||
+  fail "html --matches with an unknown motif: status $status, $(cat err.txt)"
+[ ! -e bogus.html ] || fail "html --matches with an unknown motif: a page was written"
 
 # --- refused inputs: status 1, a message naming the file (and line), no output
 expect_refusal() {  # MESSAGE ARGS...
