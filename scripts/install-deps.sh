@@ -7,6 +7,8 @@ command -v g++ >/dev/null 2>&1 || needed+=(g++)
 command -v make >/dev/null 2>&1 || needed+=(make)
 [ -f /usr/include/gtest/gtest.h ] || needed+=(libgtest-dev)
 [ -f /usr/include/zlib.h ] || needed+=(zlib1g-dev)
+# The exported motif files are checked with Biopython, the field's reference reader.
+/usr/bin/python3 -c 'import Bio.motifs' >/dev/null 2>&1 || needed+=(python3-biopython)
 for tool in "$@"; do
   command -v "$tool" >/dev/null 2>&1 || needed+=("$tool")
 done

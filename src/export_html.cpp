@@ -5,10 +5,11 @@
 #include <numeric>
 #include <ostream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 #include "export_formats.h"
-#include "export_html_enrichment.h"
+#include "motif.h"
 
 namespace export_html {
 
@@ -21,26 +22,27 @@ using report::Motif;
 using report::Report;
 
 double informationContent(const Column& column) {
-  if (std::accumulate(column.begin(), column.end(), 0LL) == 0) return 0.0;
-  double ic = 2.0;
-  for (double p : export_formats::frequencies(column))
-    if (p > 0.0) ic += p * std::log2(p);
-  return std::max(ic, 0.0);  // rounding can leave an even column a hair below 0
+  const std::array<double, kBases> heights = letterHeights(column);
+  return std::accumulate(heights.begin(), heights.end(), 0.0);
 }
 
 std::array<double, kBases> letterHeights(const Column& column) {
-  const double ic = informationContent(column);
-  const std::array<double, kBases> p = export_formats::frequencies(column);
+  if (std::accumulate(column.begin(), column.end(), 0LL) == 0) return {};
+  return frequencyLetterHeights(export_formats::frequencies(column));
+}
+
+std::array<double, kBases> frequencyLetterHeights(const std::array<double, kBases>& p) {
+  double ic = 2.0;
+  for (double x : p)
+    if (x > 0.0) ic += x * std::log2(x);
+  ic = std::max(ic, 0.0);  // rounding can leave an even column a hair below 0
   std::array<double, kBases> heights{};
   for (int b = 0; b < kBases; ++b) heights[b] = p[b] * ic;
   return heights;
 }
 
 std::vector<Column> reverseComplement(const std::vector<Column>& counts) {
-  std::vector<Column> other;
-  for (auto column = counts.rbegin(); column != counts.rend(); ++column)
-    other.push_back(Column{(*column)[3], (*column)[2], (*column)[1], (*column)[0]});
-  return other;
+  return motif::reverseComplement(counts);
 }
 
 std::string escape(const std::string& text) {
@@ -78,7 +80,8 @@ constexpr double kSmallest = 0.05;  // letters thinner than this are left out
 
 std::string number(double value) { return fixedPoint(value, 2); }
 
-void writeAxes(std::ostream& svg, int width) {
+// The bit axis, and the column numbers 1..width under columns shift onwards.
+void writeAxes(std::ostream& svg, int width, int shift) {
   const double baseline = kTop + 2 * kPixelsPerBit;
   svg << "<g class=\"axis\" font-family=\"sans-serif\" font-size=\"10\" fill=\"#333\">"
       << "<line x1=\"" << kLeft - 4 << "\" y1=\"" << kTop << "\" x2=\"" << kLeft - 4 << "\" y2=\""
@@ -92,13 +95,12 @@ void writeAxes(std::ostream& svg, int width) {
   svg << "<text transform=\"translate(10 " << number(kTop + kPixelsPerBit) << ") rotate(-90)\" "
       << "text-anchor=\"middle\">bits</text>";
   for (int i = 0; i < width; ++i)
-    svg << "<text x=\"" << number(kLeft + (i + 0.5) * kColumnWidth) << "\" y=\"" << number(baseline + 15)
+    svg << "<text x=\"" << number(kLeft + (shift + i + 0.5) * kColumnWidth) << "\" y=\"" << number(baseline + 15)
         << "\" text-anchor=\"middle\">" << i + 1 << "</text>";
   svg << "</g>";
 }
 
-void writeColumn(std::ostream& svg, const Column& column, int position) {
-  const std::array<double, kBases> heights = letterHeights(column);
+void writeColumn(std::ostream& svg, const std::array<double, kBases>& heights, int position) {
   std::array<int, kBases> order{0, 1, 2, 3};
   std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return heights[a] < heights[b]; });
   double y = kTop + 2 * kPixelsPerBit;
@@ -117,15 +119,23 @@ void writeColumn(std::ostream& svg, const Column& column, int position) {
 }  // namespace
 
 std::string logoSvg(const std::vector<Column>& counts, const std::string& label) {
-  const int width = static_cast<int>(counts.size());
-  const double w = kLeft + width * kColumnWidth + kRight;
+  std::vector<std::array<double, kBases>> heights;
+  for (const Column& c : counts) heights.push_back(letterHeights(c));
+  return shiftedLogoSvg(heights, label, 0, static_cast<int>(counts.size()));
+}
+
+std::string shiftedLogoSvg(const std::vector<std::array<double, kBases>>& heights, const std::string& label,
+                           int shift, int span) {
+  const int width = static_cast<int>(heights.size());
+  if (shift < 0 || shift + width > span) throw std::invalid_argument("a logo must fit the span it is drawn in");
+  const double w = kLeft + span * kColumnWidth + kRight;
   const double h = kTop + 2 * kPixelsPerBit + kBottom;
   std::ostringstream svg;
   svg << "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"logo\" role=\"img\" width=\"" << number(w)
       << "\" height=\"" << number(h) << "\" viewBox=\"0 0 " << number(w) << ' ' << number(h) << "\"><title>"
       << escape(label) << "</title>";
-  writeAxes(svg, width);
-  for (int i = 0; i < width; ++i) writeColumn(svg, counts[i], i);
+  writeAxes(svg, width, shift);
+  for (int i = 0; i < width; ++i) writeColumn(svg, heights[i], shift + i);
   svg << "</svg>";
   return svg.str();
 }
@@ -211,21 +221,23 @@ void writeParameters(std::ostream& out, const report::Parameters& p) {
   out << "</table>\n</section>\n";
 }
 
-void writeSummary(std::ostream& out, const Report& report, const std::vector<const enrichment_table::Row*>& enrichment) {
+void writeSummary(std::ostream& out, const Report& report, const std::vector<PageAddition>& additions) {
   out << "<section id=\"summary\">\n<h2>Motifs</h2>\n";
   if (report.motifs.empty()) {
     out << "<p class=\"empty\">The report holds no motifs.</p>\n</section>\n";
     return;
   }
   out << "<table class=\"summary\">\n<thead><tr><th class=\"num\">Rank</th><th>Motif</th><th>Consensus</th>"
-      << "<th class=\"num\">Sites</th><th class=\"num\">MAP score</th>"
-      << (enrichment.empty() ? "" : enrichmentHeadings()) << "</tr></thead>\n<tbody>\n";
-  for (std::size_t i = 0; i < report.motifs.size(); ++i) {
-    const Motif& m = report.motifs[i];
+      << "<th class=\"num\">Sites</th><th class=\"num\">MAP score</th>";
+  for (const PageAddition& addition : additions) out << addition.tableHeadings;
+  out << "</tr></thead>\n<tbody>\n";
+  for (const Motif& m : report.motifs) {
     out << "<tr><td class=\"num\">" << m.rank << "</td><td><a href=\"#" << motifId(m) << "\">" << motifId(m)
         << "</a></td><td>" << colouredWord(m.consensus) << "</td><td class=\"num\">" << m.siteCount
-        << "</td><td class=\"num\">" << score(m.mapScore) << "</td>"
-        << (enrichment.empty() ? "" : enrichmentCells(enrichment[i])) << "</tr>\n";
+        << "</td><td class=\"num\">" << score(m.mapScore) << "</td>";
+    for (const PageAddition& addition : additions)
+      if (addition.tableCells) out << addition.tableCells(m);
+    out << "</tr>\n";
   }
   out << "</tbody>\n</table>\n</section>\n";
 }
@@ -277,12 +289,15 @@ void writeSites(std::ostream& out, const Motif& m) {
   out << "</tbody>\n</table></div>\n";
 }
 
-void writeMotif(std::ostream& out, const Motif& m, const enrichment_table::Row* const* enrichment) {
+void writeMotif(std::ostream& out, const Motif& m, const std::vector<PageAddition>& additions) {
   out << "<section class=\"motif\" id=\"" << motifId(m) << "\">\n<h2>Motif rank #" << m.rank << ": "
       << motifId(m) << "</h2>\n";
   writeScores(out, m);
-  if (enrichment) writeEnrichmentSection(out, *enrichment);
+  for (const PageAddition& addition : additions)
+    if (addition.afterScores) addition.afterScores(out, m);
   writeLogos(out, m);
+  for (const PageAddition& addition : additions)
+    if (addition.inMotifSection) addition.inMotifSection(out, m);
   writeCounts(out, m);
   writeSites(out, m);
   out << "</section>\n";
@@ -291,17 +306,18 @@ void writeMotif(std::ostream& out, const Motif& m, const enrichment_table::Row* 
 }  // namespace
 
 void writeHtml(std::ostream& out, const Report& report, const std::string& reportName,
-               const std::vector<const enrichment_table::Row*>& enrichment) {
+               const std::vector<PageAddition>& additions) {
   const std::string name = escape(reportName);
   out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
       << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-      << "<title>ZELKOVA motifs: " << name << "</title>\n<style>" << kStyle << "</style>\n</head>\n<body>\n"
+      << "<title>ZELKOVA motifs: " << name << "</title>\n<style>" << kStyle;
+  for (const PageAddition& addition : additions) out << addition.style;
+  out << "</style>\n</head>\n<body>\n"
       << "<header>\n<h1>ZELKOVA motifs</h1>\n<p>Report <code>" << name << "</code>, "
       << report.motifs.size() << (report.motifs.size() == 1 ? " motif" : " motifs") << ".</p>\n</header>\n";
   writeParameters(out, report.parameters);
-  writeSummary(out, report, enrichment);
-  for (std::size_t i = 0; i < report.motifs.size(); ++i)
-    writeMotif(out, report.motifs[i], enrichment.empty() ? nullptr : &enrichment[i]);
+  writeSummary(out, report, additions);
+  for (const Motif& m : report.motifs) writeMotif(out, m, additions);
   out << "<script>" << kScript << "</script>\n</body>\n</html>\n";
 }
 

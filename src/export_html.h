@@ -5,11 +5,11 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
 
-#include "enrichment_table.h"
 #include "report_reader.h"
 
 namespace export_html {
@@ -27,17 +27,36 @@ std::array<double, report::kBases> letterHeights(const report::Column& column);
 // with G exchanged.
 std::vector<report::Column> reverseComplement(const std::vector<report::Column>& counts);
 
+// Letter heights of a column of frequencies (adding up to 1), as above.
+std::array<double, report::kBases> frequencyLetterHeights(const std::array<double, report::kBases>& frequencies);
+
 // An SVG sequence logo of `counts`, 0 to 2 bits high, letters stacked with the
 // smallest at the bottom. `label` becomes the SVG's accessible title.
 std::string logoSvg(const std::vector<report::Column>& counts, const std::string& label);
 
+// A logo `span` columns wide whose letter stacks `heights` fill the columns
+// from `shift` on, numbered from 1 there: logos of two aligned motifs drawn
+// with the same span line up column by column.
+std::string shiftedLogoSvg(const std::vector<std::array<double, report::kBases>>& heights,
+                           const std::string& label, int shift, int span);
+
 // `text` with &, <, >, " and ' written as character references.
 std::string escape(const std::string& text);
 
+// Content another part of the program adds to the page: rules for the style
+// sheet, columns of the motif table (headings, and the cells of each motif),
+// and what to write into each motif's section, after its scores and after its
+// logos. Any part may be left empty.
+struct PageAddition {
+  std::string style;
+  std::string tableHeadings;
+  std::function<std::string(const report::Motif&)> tableCells;
+  std::function<void(std::ostream&, const report::Motif&)> afterScores;
+  std::function<void(std::ostream&, const report::Motif&)> inMotifSection;
+};
+
 // The whole page; `reportName` names the report in the title and heading.
-// With `enrichment` (one entry per motif, from matchEnrichment) the motif
-// table and every motif's section also show its enrichment.
 void writeHtml(std::ostream& out, const report::Report& report, const std::string& reportName,
-               const std::vector<const enrichment_table::Row*>& enrichment = {});
+               const std::vector<PageAddition>& additions = {});
 
 }  // namespace export_html

@@ -92,4 +92,18 @@ void writeEnrichmentSection(std::ostream& out, const Row* row) {
   out << "</table>\n";
 }
 
+PageAddition enrichmentAddition(const report::Report& report, const std::vector<const enrichment_table::Row*>& rows) {
+  // Motifs are told apart by their rank, which a report gives each once.
+  auto rowOf = [&report, &rows](const report::Motif& m) -> const enrichment_table::Row* {
+    for (std::size_t i = 0; i < report.motifs.size(); ++i)
+      if (report.motifs[i].rank == m.rank) return rows[i];
+    return nullptr;
+  };
+  PageAddition addition;
+  addition.tableHeadings = enrichmentHeadings();
+  addition.tableCells = [rowOf](const report::Motif& m) { return enrichmentCells(rowOf(m)); };
+  addition.afterScores = [rowOf](std::ostream& out, const report::Motif& m) { writeEnrichmentSection(out, rowOf(m)); };
+  return addition;
+}
+
 }  // namespace export_html

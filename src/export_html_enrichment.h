@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "enrichment_table.h"
+#include "export_html.h"
 #include "report_reader.h"
 
 namespace export_html {
@@ -28,5 +29,10 @@ std::string enrichmentCells(const enrichment_table::Row* row);
 
 // The enrichment table of a motif's section.
 void writeEnrichmentSection(std::ostream& out, const enrichment_table::Row* row);
+
+// The enrichment on the page: columns in the motif table and a table after
+// each motif's scores. `rows` holds the row of each motif of `report` in its
+// order (matchEnrichment) and must outlive the addition.
+PageAddition enrichmentAddition(const report::Report& report, const std::vector<const enrichment_table::Row*>& rows);
 
 }  // namespace export_html

@@ -5,67 +5,19 @@
 
 #include "report_format.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <fstream>
-#include <istream>
-#include <sstream>
-#include <utility>
 
 namespace rf = report_format;
 
 namespace report {
-
-ReadError::ReadError(const std::string& source, int line, const std::string& problem)
-    : std::runtime_error(source + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + problem),
-      line_(line) {}
 
 namespace {
 
 const std::string kParametersRule = rf::kParametersRule;
 const std::string kMotifEnd = rf::kMotifEnd;
 
-// The lines of the report with a cursor; every failure names the line it is at.
-class Lines {
- public:
-  Lines(std::istream& in, std::string source) : source_(std::move(source)) {
-    std::string line;
-    while (std::getline(in, line)) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      lines_.push_back(std::move(line));
-    }
-  }
-
-  bool atEnd() const { return next_ >= lines_.size(); }
-  const std::string& peek() const { return lines_[next_]; }
-
-  // The next line; `expected` says what was due when the file ends instead.
-  const std::string& take(const std::string& expected) {
-    if (atEnd()) {
-      const int last = lines_.empty() ? 1 : static_cast<int>(lines_.size());
-      throw ReadError(source_, last, "the report ends here; expected " + expected + " next");
-    }
-    return lines_[next_++];
-  }
-
-  // A problem with the line taken last.
-  [[noreturn]] void fail(const std::string& problem) const {
-    throw ReadError(source_, static_cast<int>(next_), problem);
-  }
-
- private:
-  std::vector<std::string> lines_;
-  std::size_t next_ = 0;
-  std::string source_;
-};
-
-// A line of a damaged file may be anything, even a whole binary file.
-std::string quoted(const std::string& text) {
-  constexpr std::size_t kLongest = 80;
-  if (text.size() <= kLongest) return "\"" + text + "\"";
-  return "\"" + text.substr(0, kLongest) + "...\"";
-}
+using textio::Lines;
+using textio::quoted;
 
 // The text after `label` on the next line, which must start with it.
 std::string valueAfter(Lines& lines, const std::string& label) {
@@ -80,54 +32,23 @@ void expectLine(Lines& lines, const std::string& wanted, const std::string& desc
   if (line != wanted) lines.fail("expected " + description + ", found " + quoted(line));
 }
 
-long long integerIn(Lines& lines, const std::string& text, const std::string& what) {
-  errno = 0;
-  char* end = nullptr;
-  const long long value = std::strtoll(text.c_str(), &end, 10);
-  if (text.empty() || end != text.c_str() + text.size() || errno == ERANGE)
-    lines.fail(what + " " + quoted(text) + " is not a whole number");
-  return value;
-}
-
-int intIn(Lines& lines, const std::string& text, const std::string& what) {
-  const long long value = integerIn(lines, text, what);
-  if (value < INT_MIN || value > INT_MAX) lines.fail(what + " " + quoted(text) + " is out of range");
-  return static_cast<int>(value);
-}
-
-// Any number strtod reads, "inf" and "nan" included: odd runs print them.
-double realIn(Lines& lines, const std::string& text, const std::string& what) {
-  char* end = nullptr;
-  const double value = std::strtod(text.c_str(), &end);
-  if (text.empty() || end != text.c_str() + text.size())
-    lines.fail(what + " " + quoted(text) + " is not a number");
-  return value;
-}
-
-std::vector<std::string> blankSeparated(const std::string& text) {
-  std::istringstream in(text);
-  std::vector<std::string> words;
-  for (std::string word; in >> word;) words.push_back(word);
-  return words;
-}
-
 Parameters readParameters(Lines& lines) {
   Parameters p;
   p.date = valueAfter(lines, rf::kDate);
   expectLine(lines, "", "the empty line after the date");
   expectLine(lines, rf::kTitle, std::string("the title \"") + rf::kTitle + "\"");
   expectLine(lines, kParametersRule, "a line of 21 '#'");
-  p.matchingThreshold = realIn(lines, valueAfter(lines, rf::kThreshold), "threshold");
-  p.initMethod = intIn(lines, valueAfter(lines, rf::kInitMethod), "method");
+  p.matchingThreshold = lines.real(valueAfter(lines, rf::kThreshold), "threshold");
+  p.initMethod = lines.smallInteger(valueAfter(lines, rf::kInitMethod), "method");
   const std::string strand = valueAfter(lines, rf::kForwardOnly);
   if (strand != "true" && strand != "false") lines.fail("expected true or false, found " + quoted(strand));
   p.forwardOnly = strand == "true";
-  p.mismatches = intIn(lines, valueAfter(lines, rf::kMismatches), "mismatches");
-  p.complexityThreshold = realIn(lines, valueAfter(lines, rf::kComplexityThreshold), "complexity");
-  p.seedSequences = intIn(lines, valueAfter(lines, rf::kSeedSequences), "seed sequences");
-  p.sequences = intIn(lines, valueAfter(lines, rf::kSequences), "sequences");
-  p.totalLength = integerIn(lines, valueAfter(lines, rf::kTotalLength), "total length");
-  p.averageLength = integerIn(lines, valueAfter(lines, rf::kAverageLength), "average length");
+  p.mismatches = lines.smallInteger(valueAfter(lines, rf::kMismatches), "mismatches");
+  p.complexityThreshold = lines.real(valueAfter(lines, rf::kComplexityThreshold), "complexity");
+  p.seedSequences = lines.smallInteger(valueAfter(lines, rf::kSeedSequences), "seed sequences");
+  p.sequences = lines.smallInteger(valueAfter(lines, rf::kSequences), "sequences");
+  p.totalLength = lines.integer(valueAfter(lines, rf::kTotalLength), "total length");
+  p.averageLength = lines.integer(valueAfter(lines, rf::kAverageLength), "average length");
   p.commandLine = valueAfter(lines, rf::kCommandLine);
   if (!p.commandLine.empty() && p.commandLine.front() == ' ') p.commandLine.erase(0, 1);
   expectLine(lines, kParametersRule, "a line of 21 '#' closing the parameters");
@@ -140,14 +61,14 @@ void readScores(Lines& lines, Motif& m) {
   const std::string separator = std::string("\t") + rf::kComplexity;
   const std::size_t at = text.find(separator);
   if (at == std::string::npos) lines.fail("expected " + quoted("Complexity: ") + " after the motif score");
-  m.mapScore = realIn(lines, text.substr(0, at), "motif score");
-  m.complexity = realIn(lines, text.substr(at + separator.size()), "complexity");
+  m.mapScore = lines.real(text.substr(0, at), "motif score");
+  m.complexity = lines.real(text.substr(at + separator.size()), "complexity");
   text = valueAfter(lines, rf::kEntropy);
   const std::string unit = rf::kBits;
   if (text.size() < unit.size() || text.compare(text.size() - unit.size(), unit.size(), unit) != 0)
     lines.fail("expected the relative entropy to end in " + quoted(unit));
-  m.relativeEntropy = realIn(lines, text.substr(0, text.size() - unit.size()), "relative entropy");
-  m.siteCount = integerIn(lines, valueAfter(lines, rf::kSites), "number of sites");
+  m.relativeEntropy = lines.real(text.substr(0, text.size() - unit.size()), "relative entropy");
+  m.siteCount = lines.integer(valueAfter(lines, rf::kSites), "number of sites");
   if (m.siteCount < 0) lines.fail("the number of sites is negative");
 }
 
@@ -168,12 +89,12 @@ void readConsensus(Lines& lines, Motif& m) {
 // Counts print as "%4d", so counts of four digits or more can run together;
 // such a row is split into fields of four characters instead.
 std::vector<std::string> countFields(const std::string& text, int width) {
-  const std::vector<std::string> fields = blankSeparated(text);
+  const std::vector<std::string> fields = textio::words(text);
   if (static_cast<int>(fields.size()) == width || text.size() != 4 * static_cast<std::size_t>(width))
     return fields;
   std::vector<std::string> fixed;
   for (std::size_t at = 0; at < text.size(); at += 4) {
-    const std::vector<std::string> field = blankSeparated(text.substr(at, 4));
+    const std::vector<std::string> field = textio::words(text.substr(at, 4));
     if (field.size() != 1) return fields;
     fixed.push_back(field.front());
   }
@@ -187,7 +108,7 @@ void readCountRow(Lines& lines, int base, Motif& m) {
     lines.fail("the row of " + label.substr(0, 1) + " holds " + std::to_string(fields.size()) +
                " counts, expected " + std::to_string(m.width()));
   for (int i = 0; i < m.width(); ++i) {
-    const long long count = integerIn(lines, fields[i], "count");
+    const long long count = lines.integer(fields[i], "count");
     if (count < 0) lines.fail("negative count " + quoted(fields[i]));
     m.counts[i][base] = count;
   }
@@ -196,7 +117,7 @@ void readCountRow(Lines& lines, int base, Motif& m) {
 void readCountMatrix(Lines& lines, Motif& m) {
   expectLine(lines, "", "the empty line before the count matrix");
   expectLine(lines, rf::kMatrixTitle, std::string("the title \"") + rf::kMatrixTitle + "\"");
-  const std::vector<std::string> positions = blankSeparated(valueAfter(lines, "\t"));
+  const std::vector<std::string> positions = textio::words(valueAfter(lines, "\t"));
   if (positions.empty()) lines.fail("the count matrix has no columns");
   if (positions.size() != m.consensus.size())
     lines.fail("the count matrix has " + std::to_string(positions.size()) + " columns, the consensus " +
@@ -240,9 +161,9 @@ Site parseSite(Lines& lines, const std::string& line, int width) {
   if (fields[1] != "0" && fields[1] != "1")
     lines.fail("the strand " + quoted(fields[1]) + " is neither 1 nor 0");
   site.forward = fields[1] == "1";
-  site.position = integerIn(lines, fields[2], "position");
+  site.position = lines.integer(fields[2], "position");
   if (site.position < 1) lines.fail("the position " + quoted(fields[2]) + " is not 1 or more");
-  site.score = realIn(lines, fields[3], "site score");
+  site.score = lines.real(fields[3], "site score");
   return site;
 }
 
@@ -261,7 +182,8 @@ void readSites(Lines& lines, Motif& m) {
 
 Motif readMotif(Lines& lines, int previousRank) {
   Motif m;
-  m.rank = intIn(lines, valueAfter(lines, rf::kRank), "rank");
+  m.rank = lines.smallInteger(valueAfter(lines, rf::kRank), "rank");
+  m.line = lines.number();
   if (m.rank <= previousRank)
     lines.fail("rank " + std::to_string(m.rank) + " does not follow rank " + std::to_string(previousRank));
   readScores(lines, m);

@@ -4,23 +4,16 @@
 #pragma once
 
 #include <iosfwd>
-#include <stdexcept>
 #include <string>
 
 #include "report_data.h"
+#include "text_lines.h"
 
 namespace report {
 
 // A report that does not have the layout zelkova writes. what() reads
 // "SOURCE:LINE: problem", LINE counting from 1.
-class ReadError : public std::runtime_error {
- public:
-  ReadError(const std::string& source, int line, const std::string& problem);
-  int line() const { return line_; }
-
- private:
-  int line_;
-};
+using ReadError = textio::ReadError;
 
 // Reads a whole report; `source` names it in error messages. Throws ReadError.
 Report read(std::istream& in, const std::string& source);

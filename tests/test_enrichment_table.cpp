@@ -122,7 +122,7 @@ TEST(EnrichmentHtml, TheMotifTableAndSectionsShowTheEnrichment) {
   EXPECT_EQ(matched[0], nullptr);
   EXPECT_EQ(matched[1], &rows[0]);
   std::ostringstream page;
-  export_html::writeHtml(page, report, "crp0.out", matched);
+  export_html::writeHtml(page, report, "crp0.out", {export_html::enrichmentAddition(report, matched)});
   const std::string html = page.str();
   EXPECT_NE(html.find("<th class=\"num\">E-value</th>"), std::string::npos);
   EXPECT_NE(html.find("<td class=\"num\">0.8123</td><td class=\"num\">15 of 18</td><td class=\"num\">4 of 36</td>"

@@ -11,6 +11,9 @@
 #include "export_html.h"
 #include "output_file.h"
 #include "export_html_enrichment.h"
+#include "export_html_matches.h"
+#include "match_table.h"
+#include "motif_database.h"
 #include "report_reader.h"
 
 namespace {
@@ -24,13 +27,18 @@ const char* const kDescription =
     "            scores, sequence logos of both strands, count matrix and sites\n"
     "Motifs are named ZELKOVA-1, ZELKOVA-2, ... by their rank in the report.\n"
     "With --enrichment the page also shows, per motif, the threshold, the\n"
-    "counts, the enrichment and the E-value that zelkova-enrich found.\n";
+    "counts, the enrichment and the E-value that zelkova-enrich found.\n"
+
+    "With --matches, the page shows in each motif's section the known motifs\n"
+    "zelkova-compare matched to it, their logos aligned under the motif's.\n";
 
 struct ExportOptions {
   std::string format;
   std::string outputFile;  // empty: standard output
   std::string reportFile;
   std::string enrichmentFile;  // empty: none
+  std::string matchesFile;                 // html only; empty: no matches section
+  std::vector<std::string> databaseFiles;  // where the matched motifs are; empty: the bundled one
 };
 
 bool knownFormat(const std::string& format) {
@@ -51,6 +59,12 @@ std::optional<ExportOptions> parseArguments(int argc, const char* const* argv) {
   parser.value("-e", "--enrichment", "FILE",
                "html only: show the enrichment of each motif from FILE,\na table written by zelkova-enrich for REPORT",
                options.enrichmentFile);
+  parser.value("-m", "--matches", "FILE", "html: show the matches zelkova-compare wrote to FILE",
+               options.matchesFile);
+  parser.repeatable("-d", "--db", "FILE",
+                    "with --matches: the database the matches came from (default:\n"
+                    "the bundled JASPAR collection); may be given more than once",
+                    options.databaseFiles);
   const std::optional<std::vector<std::string>> reports = parser.parse(argc, argv);
   if (!reports) return std::nullopt;
   if (reports->size() > 1)
@@ -59,6 +73,10 @@ std::optional<ExportOptions> parseArguments(int argc, const char* const* argv) {
   if (reports->empty()) throw cli::UsageError("no report given.");
   if (!options.enrichmentFile.empty() && options.format != "html")
     throw cli::UsageError("--enrichment goes with --format html only.");
+  if (!options.matchesFile.empty() && options.format != "html")
+    throw cli::UsageError("--matches is for --format html only.");
+  if (!options.databaseFiles.empty() && options.matchesFile.empty())
+    throw cli::UsageError("--db names where the motifs of --matches are; give --matches too.");
   options.reportFile = reports->front();
   return options;
 }
@@ -74,13 +92,19 @@ std::string exportText(const ExportOptions& options, const report::Report& repor
   if (options.format == "jaspar") export_formats::writeJaspar(out, report);
   if (options.format == "transfac") export_formats::writeTransfac(out, report);
   if (options.format == "html") {
+    std::vector<export_html::PageAddition> additions;
     std::vector<enrichment_table::Row> rows;
     std::vector<const enrichment_table::Row*> enrichment;
     if (!options.enrichmentFile.empty()) {
       rows = enrichment_table::readFile(options.enrichmentFile);
       enrichment = export_html::matchEnrichment(report, rows, options.enrichmentFile);
+      additions.push_back(export_html::enrichmentAddition(report, enrichment));
     }
-    export_html::writeHtml(out, report, baseName(options.reportFile), enrichment);
+    if (!options.matchesFile.empty())
+      additions.push_back(export_html::matchesAddition(match_table::readFile(options.matchesFile),
+                                                       options.matchesFile, report,
+                                                       motif_database::load(options.databaseFiles)));
+    export_html::writeHtml(out, report, baseName(options.reportFile), additions);
   }
   return out.str();
 }

@@ -1,0 +1,112 @@
+#include "export_html_matches.h"
+
+#include <map>
+#include <memory>
+#include <ostream>
+
+#include "export_formats.h"
+#include "motif_files.h"
+#include "text_lines.h"
+
+namespace export_html {
+
+namespace {
+
+using Heights = std::vector<std::array<double, report::kBases>>;
+
+const char* const kMatchesStyle = R"(
+.matches figure { margin: 0.3em 0 1.2em; }
+.matches .aligned { display: flex; flex-direction: column; gap: 0; }
+)";
+
+struct AlignedMatch {
+  match_table::Row row;
+  Heights target;  // in the orientation of the match
+};
+
+Heights heightsOf(const std::vector<motif::Column>& frequencies) {
+  Heights heights;
+  for (const motif::Column& p : frequencies) heights.push_back(frequencyLetterHeights(p));
+  return heights;
+}
+
+Heights heightsOf(const std::vector<report::Column>& counts) {
+  Heights heights;
+  for (const report::Column& c : counts) heights.push_back(letterHeights(c));
+  return heights;
+}
+
+void writeTable(std::ostream& out, const std::vector<AlignedMatch>& matches) {
+  out << "<table class=\"matches-table\">\n<thead><tr><th>Known motif</th><th>Name</th><th>Strand</th>"
+      << "<th class=\"num\">Offset</th><th class=\"num\">Overlap</th><th class=\"num\">p</th>"
+      << "<th class=\"num\">E</th><th class=\"num\">q</th><th>Consensus</th></tr></thead>\n<tbody>\n";
+  for (const AlignedMatch& m : matches) {
+    const match_table::Row& r = m.row;
+    out << "<tr><td>" << escape(r.targetId) << "</td><td>" << escape(r.targetName) << "</td><td>"
+        << (r.reverse ? "&minus;" : "+") << "</td><td class=\"num\">" << r.offset << "</td><td class=\"num\">"
+        << r.overlap << "</td><td class=\"num\">" << match_table::formatValue(r.p) << "</td><td class=\"num\">"
+        << match_table::formatValue(r.e) << "</td><td class=\"num\">" << match_table::formatValue(r.q)
+        << "</td><td class=\"word\">" << escape(r.targetConsensus) << "</td></tr>\n";
+  }
+  out << "</tbody>\n</table>\n";
+}
+
+// The motif's logo over the target's, on a common column grid.
+void writeAlignment(std::ostream& out, const report::Motif& motif, const AlignedMatch& m) {
+  const int queryShift = m.row.offset < 0 ? -m.row.offset : 0;
+  const int targetShift = m.row.offset > 0 ? m.row.offset : 0;
+  const int span = std::max(queryShift + motif.width(), targetShift + static_cast<int>(m.target.size()));
+  const std::string id = export_formats::motifId(motif);
+  const std::string strand = m.row.reverse ? "reverse complement of " : "";
+  out << "<figure class=\"match\" data-target=\"" << escape(m.row.targetId) << "\"><div class=\"aligned\">"
+      << shiftedLogoSvg(heightsOf(motif.counts), "Sequence logo of " + id, queryShift, span)
+      << shiftedLogoSvg(m.target, "Sequence logo of the " + strand + m.row.targetId, targetShift, span)
+      << "</div><figcaption>" << escape(id) << " (top) and the " << strand << escape(m.row.targetId) << ' '
+      << escape(m.row.targetName) << " (below), offset " << m.row.offset << "</figcaption></figure>\n";
+}
+
+void writeMatches(std::ostream& out, const report::Motif& motif, const std::vector<AlignedMatch>& matches) {
+  out << "<div class=\"matches\">\n<h3>Known motifs it resembles</h3>\n";
+  if (matches.empty()) {
+    out << "<p class=\"empty\">No known motif matched.</p>\n</div>\n";
+    return;
+  }
+  writeTable(out, matches);
+  for (const AlignedMatch& m : matches) writeAlignment(out, motif, m);
+  out << "</div>\n";
+}
+
+}  // namespace
+
+PageAddition matchesAddition(const std::vector<match_table::Row>& rows, const std::string& source,
+                             const report::Report& report, const std::vector<motif::Motif>& targets) {
+  std::map<std::string, std::string> consensusOf;  // as zelkova-compare computes it
+  for (const motif::Motif& m : motif_files::fromReport(report, source)) consensusOf[m.id] = motif::consensus(m.columns);
+  std::map<std::string, const motif::Motif*> known;
+  for (const motif::Motif& t : targets) known.emplace(t.id, &t);  // the first of equal identifiers
+  auto byMotif = std::make_shared<std::map<std::string, std::vector<AlignedMatch>>>();
+  for (const match_table::Row& row : rows) {
+    const auto consensus = consensusOf.find(row.query);
+    if (consensus == consensusOf.end())
+      throw textio::ReadError(source, row.line, row.query + " is not a motif of the report");
+    if (row.queryConsensus != consensus->second)
+      throw textio::ReadError(source, row.line, "the consensus " + row.queryConsensus + " is not that of " +
+                                                    row.query + ": the matches belong to another report");
+    const auto target = known.find(row.targetId);
+    if (target == known.end())
+      throw textio::ReadError(source, row.line, "the known motif " + row.targetId +
+                                                    " is not in the database (pass the one the matches came from with --db)");
+    std::vector<motif::Column> p = motif::frequencies(*target->second, 0.0);
+    if (row.reverse) p = motif::reverseComplement(p);
+    (*byMotif)[row.query].push_back({row, heightsOf(p)});
+  }
+  PageAddition addition;
+  addition.style = kMatchesStyle;
+  addition.inMotifSection = [byMotif](std::ostream& out, const report::Motif& m) {
+    const auto found = byMotif->find(export_formats::motifId(m));
+    writeMatches(out, m, found == byMotif->end() ? std::vector<AlignedMatch>{} : found->second);
+  };
+  return addition;
+}
+
+}  // namespace export_html

@@ -1,0 +1,23 @@
+// The known motifs a motif resembles, on the HTML page: per motif section a
+// table of its matches from zelkova-compare and, for each, the motif's logo
+// with the target's logo under it, shifted by the offset of the match and
+// reverse-complemented when the match is on the other strand.
+#pragma once
+
+#include <vector>
+
+#include "export_html.h"
+#include "match_table.h"
+#include "motif.h"
+#include "report_reader.h"
+
+namespace export_html {
+
+// Checks that every row belongs to a motif of `report` (same identifier and
+// consensus) and names a target of `targets`, and returns the addition that
+// writes the matches into the page. Throws textio::ReadError naming the line
+// of the table (in `source`) that does not fit.
+PageAddition matchesAddition(const std::vector<match_table::Row>& rows, const std::string& source,
+                             const report::Report& report, const std::vector<motif::Motif>& targets);
+
+}  // namespace export_html

@@ -1,0 +1,63 @@
+#include "motif_database.h"
+
+#include <unistd.h>
+
+#include <fstream>
+
+#include "motif_files.h"
+#include "text_lines.h"
+
+namespace motif_database {
+
+const char* const kBundledFiles[2] = {"jaspar_insecta.jaspar", "jaspar_vertebrates.pfm"};
+
+namespace {
+
+// The folder of the running program, from the link the kernel keeps.
+std::string programFolder() {
+  std::string path(4096, '\0');
+  const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
+  if (length <= 0 || static_cast<std::size_t>(length) >= path.size()) return "";
+  path.resize(static_cast<std::size_t>(length));
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "" : path.substr(0, slash);
+}
+
+bool holdsCollection(const std::string& folder) {
+  for (const char* file : kBundledFiles)
+    if (!std::ifstream(folder + "/" + file)) return false;
+  return true;
+}
+
+}  // namespace
+
+std::string bundledFolder() {
+  const std::string program = programFolder();
+  std::vector<std::string> candidates;
+  if (!program.empty()) candidates.push_back(program + "/../share/zelkova/jaspar");
+  candidates.push_back(ZELKOVA_SOURCE_DATA_DIR "/jaspar");
+  for (const std::string& folder : candidates)
+    if (holdsCollection(folder)) return folder;
+  return "";
+}
+
+std::vector<motif::Motif> load(const std::vector<std::string>& files) {
+  std::vector<std::string> paths = files;
+  if (paths.empty()) {
+    const std::string folder = bundledFolder();
+    if (folder.empty())
+      throw textio::ReadError("the bundled motif collection", 0,
+                              "not found beside the program (share/zelkova/jaspar) nor in the source tree; "
+                              "name a database with --db");
+    for (const char* file : kBundledFiles) paths.push_back(folder + "/" + file);
+  }
+  std::vector<motif::Motif> motifs;
+  for (const std::string& path : paths) {
+    std::vector<motif::Motif> more = motif_files::readFile(path);
+    if (more.empty()) throw textio::ReadError(path, 0, "the database file holds no motif");
+    motifs.insert(motifs.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+  }
+  return motifs;
+}
+
+}  // namespace motif_database

@@ -1,0 +1,26 @@
+// The database of known motifs: the files a user names, or the bundled JASPAR
+// collection, which is found beside the installed program or in the source
+// tree the program was built from.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "motif.h"
+
+namespace motif_database {
+
+// The files of the bundled collection, in the order they are read.
+extern const char* const kBundledFiles[2];
+
+// The folder holding the bundled collection: share/zelkova/jaspar next to the
+// folder of the running program (an installed copy), else the data/jaspar
+// folder of the source tree. Empty when neither holds every file.
+std::string bundledFolder();
+
+// The motifs of `files`, in order, or of the bundled collection when `files`
+// is empty. Throws textio::ReadError on a file that cannot be read or holds
+// no motif, and when the bundled collection cannot be found.
+std::vector<motif::Motif> load(const std::vector<std::string>& files);
+
+}  // namespace motif_database

@@ -1,0 +1,108 @@
+// MEME motif format, version 4 and later, as far as the minimal format goes:
+// the header lines, then per motif a MOTIF line and its letter-probability
+// matrix. Other lines a full MEME output carries between them are passed over.
+#include <cmath>
+#include <istream>
+#include <map>
+
+#include "motif_entry.h"
+#include "motif_files.h"
+
+namespace motif_files {
+
+namespace {
+
+using textio::Lines;
+using textio::quoted;
+using textio::startsWith;
+
+// "alength= 4 w= 16 nsites= 14 E= 0" as key -> value.
+std::map<std::string, std::string> matrixKeys(const Lines& lines, const std::string& text) {
+  std::map<std::string, std::string> keys;
+  const std::vector<std::string> fields = textio::words(text);
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    const std::string& f = fields[i];
+    if (f.size() < 2 || f.back() != '=') continue;
+    if (i + 1 >= fields.size()) lines.fail("no value after " + quoted(f));
+    keys[f.substr(0, f.size() - 1)] = fields[++i];
+  }
+  return keys;
+}
+
+motif::Column probabilityRow(const Lines& lines, const std::string& line) {
+  const std::vector<std::string> fields = textio::words(line);
+  if (fields.size() != motif::kBases)
+    lines.fail("a matrix row needs 4 probabilities, found " + quoted(line));
+  motif::Column c{};
+  for (int b = 0; b < motif::kBases; ++b) c[b] = matrixValue(lines, fields[b]);
+  if (std::abs(columnTotal(c) - 1.0) > kSumTolerance)
+    lines.fail("the probabilities of a matrix row add up to " + std::to_string(columnTotal(c)) + ", not 1");
+  return c;
+}
+
+void readMatrix(Lines& lines, const std::string& header, motif::Motif& m) {
+  const std::map<std::string, std::string> keys = matrixKeys(lines, header);
+  if (keys.count("alength") && keys.at("alength") != "4")
+    lines.fail("alength= " + keys.at("alength") + ": only DNA motifs of 4 letters are read");
+  if (!keys.count("w")) lines.fail("the letter-probability matrix line has no w=");
+  const int width = lines.smallInteger(keys.at("w"), "width");
+  if (width < 0) lines.fail("the width w= " + keys.at("w") + " is negative");
+  if (keys.count("nsites")) {
+    m.nsites = lines.real(keys.at("nsites"), "nsites");
+    if (!(*m.nsites >= 0)) lines.fail("nsites= " + keys.at("nsites") + " is negative");
+  }
+  for (int i = 0; i < width; ++i) {
+    const std::string& line = lines.take("row " + std::to_string(i + 1) + " of the matrix of " + m.id);
+    m.columns.push_back(probabilityRow(lines, line));
+  }
+}
+
+void checkAlphabet(const Lines& lines, const std::string& line) {
+  const std::string value = restAfterFirstWord(line);
+  if (value != "ACGT") lines.fail("alphabet " + quoted(value) + ": only DNA motifs (ACGT) are read");
+}
+
+motif::Motif finished(motif::Motif m, bool hasMatrix) {
+  if (!hasMatrix) throw textio::ReadError(m.source, m.line, "motif " + m.id + " has no letter-probability matrix");
+  completeMotif(m, true);
+  return m;
+}
+
+}  // namespace
+
+std::vector<motif::Motif> readMeme(std::istream& in, const std::string& source) {
+  Lines lines(in, source);
+  lines.skipBlank();
+  if (!startsWith(lines.take("the line \"MEME version 4\""), "MEME version"))
+    lines.fail("expected a MEME file starting with \"MEME version\"");
+  std::vector<motif::Motif> motifs;
+  motif::Motif current;
+  bool open = false, hasMatrix = false;
+  while (!lines.atEnd()) {
+    const std::string& line = lines.take("");
+    const std::vector<std::string> fields = textio::words(line);
+    if (fields.empty()) continue;
+    if (fields[0] == "ALPHABET=" || startsWith(fields[0], "ALPHABET")) {
+      checkAlphabet(lines, line);
+    } else if (fields[0] == "MOTIF") {
+      if (open) motifs.push_back(finished(std::move(current), hasMatrix));
+      if (fields.size() < 2) lines.fail("a MOTIF line needs the motif's identifier");
+      current = motif::Motif{};
+      current.id = fields[1];
+      current.name = restAfterFirstWord(restAfterFirstWord(line));
+      current.source = source;
+      current.line = lines.number();
+      open = true;
+      hasMatrix = false;
+    } else if (startsWith(line, "letter-probability matrix:")) {
+      if (!open) lines.fail("a letter-probability matrix before any MOTIF line");
+      if (hasMatrix) lines.fail("a second letter-probability matrix for motif " + current.id);
+      readMatrix(lines, line.substr(line.find(':') + 1), current);
+      hasMatrix = true;
+    }
+  }
+  if (open) motifs.push_back(finished(std::move(current), hasMatrix));
+  return motifs;
+}
+
+}  // namespace motif_files

@@ -1,0 +1,117 @@
+// TRANSFAC matrix entries: two-letter tags at the start of each line, the
+// matrix after a P0 (or PO) line whose letters give the column order, one row
+// per position numbered from 01, and "//" closing an entry.
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <istream>
+
+#include "motif_entry.h"
+#include "motif_files.h"
+
+namespace motif_files {
+
+namespace {
+
+using textio::Lines;
+using textio::quoted;
+
+// Column of each letter of the P0 header: order[i] is the base of field i.
+std::array<int, motif::kBases> letterOrder(const Lines& lines, const std::vector<std::string>& fields) {
+  std::array<int, motif::kBases> order{};
+  std::array<bool, motif::kBases> seen{};
+  if (fields.size() != motif::kBases + 1) lines.fail("the P0 line must name the four letters A, C, G and T");
+  for (int i = 0; i < motif::kBases; ++i) {
+    const std::string& letter = fields[i + 1];
+    const std::size_t base = std::string("ACGT").find(static_cast<char>(std::toupper(letter[0])));
+    if (letter.size() != 1 || base == std::string::npos || seen[base])
+      lines.fail("the P0 line must name the four letters A, C, G and T, found " + quoted(letter));
+    order[i] = static_cast<int>(base);
+    seen[base] = true;
+  }
+  return order;
+}
+
+bool isPositionRow(const std::string& line) { return !line.empty() && std::isdigit(static_cast<unsigned char>(line[0])); }
+
+void readMatrix(Lines& lines, const std::vector<std::string>& header, motif::Motif& m) {
+  const std::array<int, motif::kBases> order = letterOrder(lines, header);
+  while (!lines.atEnd() && isPositionRow(lines.peek())) {
+    const std::vector<std::string> fields = textio::words(lines.take(""));
+    const int position = lines.smallInteger(fields[0], "position");
+    if (position != m.width() + 1)
+      lines.fail("position " + quoted(fields[0]) + " does not follow position " + std::to_string(m.width()));
+    if (fields.size() < motif::kBases + 1 || fields.size() > motif::kBases + 2)
+      lines.fail("a matrix row needs its position, four numbers and at most a consensus letter");
+    motif::Column c{};
+    for (int i = 0; i < motif::kBases; ++i) c[order[i]] = matrixValue(lines, fields[i + 1]);
+    m.columns.push_back(c);
+  }
+}
+
+// The entry's identifier and name from its AC, ID, NA and DE lines.
+struct Names {
+  std::string ac, id, na, de;
+};
+
+void nameMotif(motif::Motif& m, const Names& names) {
+  m.id = !names.ac.empty() ? names.ac : names.id;
+  if (!names.id.empty() && names.id != m.id)
+    m.name = names.id;
+  else
+    m.name = !names.na.empty() ? names.na : names.de;
+}
+
+}  // namespace
+
+std::vector<motif::Motif> readTransfac(std::istream& in, const std::string& source) {
+  Lines lines(in, source);
+  std::vector<motif::Motif> motifs;
+  motif::Motif current;
+  Names names;
+  bool hasMatrix = false;
+  int entryLine = 0;
+  auto closeEntry = [&]() {
+    if (hasMatrix) {
+      nameMotif(current, names);
+      if (current.id.empty()) throw textio::ReadError(source, current.line, "a matrix without AC or ID line");
+      completeMotif(current);
+      motifs.push_back(std::move(current));
+    }
+    current = motif::Motif{};
+    names = Names{};
+    hasMatrix = false;
+    entryLine = 0;
+  };
+  while (!lines.atEnd()) {
+    const std::string& line = lines.take("");
+    if (textio::isBlank(line)) continue;
+    if (entryLine == 0) entryLine = lines.number();
+    const std::vector<std::string> fields = textio::words(line);
+    const std::string& tag = fields[0];
+    const std::string value = restAfterFirstWord(line);
+    if (tag == "//") {
+      closeEntry();
+    } else if (tag == "AC") {
+      names.ac = value;
+    } else if (tag == "ID") {
+      names.id = value;
+    } else if (tag == "NA") {
+      names.na = value;
+    } else if (tag == "DE") {
+      names.de = value;
+    } else if (tag == "P0" || tag == "PO") {
+      if (hasMatrix) lines.fail("a second matrix in one entry; entries end with \"//\"");
+      current.source = source;
+      current.line = entryLine;
+      readMatrix(lines, fields, current);
+      hasMatrix = true;
+    } else if (isPositionRow(line)) {
+      lines.fail("a matrix row outside a matrix (no P0 line before it)");
+    }
+  }
+  closeEntry();
+  return motifs;
+}
+
+}  // namespace motif_files

@@ -1,0 +1,79 @@
+#include "text_lines.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <istream>
+#include <sstream>
+#include <utility>
+
+namespace textio {
+
+ReadError::ReadError(const std::string& source, int line, const std::string& problem)
+    : std::runtime_error(source + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + problem),
+      line_(line) {}
+
+Lines::Lines(std::istream& in, std::string source) : source_(std::move(source)) {
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines_.push_back(std::move(line));
+  }
+}
+
+const std::string& Lines::take(const std::string& expected) {
+  if (atEnd()) {
+    const int last = lines_.empty() ? 1 : static_cast<int>(lines_.size());
+    throw ReadError(source_, last, "the file ends here; expected " + expected + " next");
+  }
+  return lines_[next_++];
+}
+
+void Lines::skipBlank() {
+  while (!atEnd() && isBlank(peek())) ++next_;
+}
+
+void Lines::fail(const std::string& problem) const { throw ReadError(source_, number(), problem); }
+
+long long Lines::integer(const std::string& text, const std::string& what) const {
+  errno = 0;
+  char* end = nullptr;
+  const long long value = std::strtoll(text.c_str(), &end, 10);
+  if (text.empty() || end != text.c_str() + text.size() || errno == ERANGE)
+    fail(what + " " + quoted(text) + " is not a whole number");
+  return value;
+}
+
+int Lines::smallInteger(const std::string& text, const std::string& what) const {
+  const long long value = integer(text, what);
+  if (value < INT_MIN || value > INT_MAX) fail(what + " " + quoted(text) + " is out of range");
+  return static_cast<int>(value);
+}
+
+double Lines::real(const std::string& text, const std::string& what) const {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || end != text.c_str() + text.size()) fail(what + " " + quoted(text) + " is not a number");
+  return value;
+}
+
+std::string quoted(const std::string& text) {
+  constexpr std::size_t kLongest = 80;
+  if (text.size() <= kLongest) return "\"" + text + "\"";
+  return "\"" + text.substr(0, kLongest) + "...\"";
+}
+
+std::vector<std::string> words(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> result;
+  for (std::string word; in >> word;) result.push_back(word);
+  return result;
+}
+
+bool isBlank(const std::string& text) { return text.find_first_not_of(" \t") == std::string::npos; }
+
+bool startsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+}  // namespace textio

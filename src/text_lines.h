@@ -1,0 +1,70 @@
+// Reading line-oriented text files with messages that name the file and the
+// line: every reader of a report or a motif file goes through these, so that
+// an error always reads "SOURCE:LINE: problem".
+#pragma once
+
+#include <iosfwd>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace textio {
+
+// A file that does not have the layout its reader expects. what() reads
+// "SOURCE:LINE: problem", LINE counting from 1; a file that cannot be opened
+// has line 0 and names no line.
+class ReadError : public std::runtime_error {
+ public:
+  ReadError(const std::string& source, int line, const std::string& problem);
+  int line() const { return line_; }
+
+ private:
+  int line_;
+};
+
+// The lines of a file with a cursor; every failure names the line taken last.
+// Windows line ends are taken off.
+class Lines {
+ public:
+  Lines(std::istream& in, std::string source);
+
+  bool atEnd() const { return next_ >= lines_.size(); }
+  const std::string& peek() const { return lines_[next_]; }
+  const std::string& source() const { return source_; }
+  // 1-based number of the line taken last (0 before the first).
+  int number() const { return static_cast<int>(next_); }
+
+  // The next line; `expected` says what was due when the file ends instead.
+  const std::string& take(const std::string& expected);
+  // Moves past empty and blank lines.
+  void skipBlank();
+
+  // A problem with the line taken last.
+  [[noreturn]] void fail(const std::string& problem) const;
+
+  // Numbers read from the line taken last; `what` names the field in messages.
+  long long integer(const std::string& text, const std::string& what) const;
+  int smallInteger(const std::string& text, const std::string& what) const;
+  // Any number strtod reads, "inf" and "nan" included.
+  double real(const std::string& text, const std::string& what) const;
+
+ private:
+  std::vector<std::string> lines_;
+  std::size_t next_ = 0;
+  std::string source_;
+};
+
+// `text` in double quotes, cut after 80 characters: a line of a damaged file
+// may be anything, even a whole binary file.
+std::string quoted(const std::string& text);
+
+// The words of `text` separated by blanks and tabs.
+std::vector<std::string> words(const std::string& text);
+
+// True when `text` holds nothing but blanks and tabs.
+bool isBlank(const std::string& text);
+
+// True when `text` starts with `prefix`.
+bool startsWith(const std::string& text, const std::string& prefix);
+
+}  // namespace textio

@@ -1,0 +1,272 @@
+// The motif file readers: every export of zelkova-export read back to the
+// report's counts, files written by others (the bundled JASPAR collection and
+// hand-made MEME and TRANSFAC files in the layouts other tools write), and
+// damaged files refused at the right line.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "export_formats.h"
+#include "motif_files.h"
+#include "report_reader.h"
+
+namespace {
+
+using motif::Motif;
+using motif_files::Format;
+
+const std::string kExportData = std::string(ZELKOVA_TEST_DATA) + "/export/";
+const std::string kBundled = std::string(ZELKOVA_DATA_DIR) + "/jaspar/";
+
+std::vector<Motif> readText(const std::string& text) {
+  std::istringstream in(text);
+  return motif_files::read(in, "test.txt");
+}
+
+Format formatOf(const std::string& text) { return motif_files::detectFormat(text, "test.txt"); }
+
+template <typename Writer>
+std::string written(Writer write, const report::Report& r) {
+  std::ostringstream out;
+  write(out, r);
+  return out.str();
+}
+
+// Whole-number counts of a motif read back: probabilities times nsites.
+std::vector<report::Column> countsOf(const Motif& m) {
+  std::vector<report::Column> counts;
+  for (const motif::Column& c : m.columns) {
+    report::Column whole{};
+    for (int b = 0; b < 4; ++b) whole[b] = std::llround(m.counts ? c[b] : c[b] * m.nsites.value());
+    counts.push_back(whole);
+  }
+  return counts;
+}
+
+void expectReportMotifs(const report::Report& r, const std::vector<Motif>& back, bool counts) {
+  ASSERT_EQ(back.size(), r.motifs.size());
+  for (std::size_t i = 0; i < back.size(); ++i) {
+    SCOPED_TRACE(back[i].id);
+    EXPECT_EQ(back[i].id, "ZELKOVA-" + std::to_string(r.motifs[i].rank));
+    EXPECT_EQ(back[i].name, r.motifs[i].consensus);
+    EXPECT_EQ(back[i].counts, counts);
+    ASSERT_TRUE(back[i].nsites.has_value());
+    EXPECT_EQ(*back[i].nsites, static_cast<double>(r.motifs[i].siteCount));
+    EXPECT_EQ(countsOf(back[i]), r.motifs[i].counts);
+  }
+}
+
+TEST(MotifFilesRoundTrip, EveryExportOfARealReportReadsBackToItsCounts) {
+  const report::Report r = report::readFile(kExportData + "crp0.out");
+  ASSERT_EQ(r.motifs.size(), 10u);
+  const std::string meme = written(export_formats::writeMeme, r);
+  const std::string jaspar = written(export_formats::writeJaspar, r);
+  const std::string transfac = written(export_formats::writeTransfac, r);
+  EXPECT_EQ(formatOf(meme), Format::Meme);
+  EXPECT_EQ(formatOf(jaspar), Format::Jaspar);
+  EXPECT_EQ(formatOf(transfac), Format::Transfac);
+  {
+    SCOPED_TRACE("MEME");
+    expectReportMotifs(r, readText(meme), false);
+  }
+  {
+    SCOPED_TRACE("JASPAR");
+    expectReportMotifs(r, readText(jaspar), true);
+  }
+  {
+    SCOPED_TRACE("TRANSFAC");
+    expectReportMotifs(r, readText(transfac), true);
+  }
+  {
+    SCOPED_TRACE("report");
+    const std::vector<Motif> fromReport = motif_files::readFile(kExportData + "crp0.out");
+    expectReportMotifs(r, fromReport, true);
+    EXPECT_EQ(fromReport[1].where(), kExportData + "crp0.out:" + std::to_string(r.motifs[1].line));
+  }
+}
+
+// A motif without sites is exported as even probabilities and zero counts;
+// both read back as a motif of the right width.
+TEST(MotifFilesRoundTrip, AMotifWithoutSitesKeepsItsWidth) {
+  const report::Report r = report::readFile(kExportData + "tiny.out");
+  for (const std::string& text : {written(export_formats::writeMeme, r), written(export_formats::writeJaspar, r),
+                                  written(export_formats::writeTransfac, r)}) {
+    const std::vector<Motif> back = readText(text);
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[1].width(), 6);
+    EXPECT_EQ(back[1].nsites.value_or(-1), 0.0);
+    for (const motif::Column& p : motif::frequencies(back[1], 0.1))
+      for (double x : p) EXPECT_DOUBLE_EQ(x, 0.25);
+  }
+  // The empty report's MEME file has a header and no motif.
+  EXPECT_TRUE(readText(written(export_formats::writeMeme, report::readFile(kExportData + "empty.out"))).empty());
+}
+
+TEST(MotifFilesOthers, TheBundledJasparFilesParse) {
+  const std::vector<Motif> insects = motif_files::readFile(kBundled + "jaspar_insecta.jaspar");
+  const std::vector<Motif> vertebrates = motif_files::readFile(kBundled + "jaspar_vertebrates.pfm");
+  ASSERT_EQ(insects.size(), 126u);
+  ASSERT_EQ(vertebrates.size(), 205u);
+  const Motif& brZ1 = insects.front();
+  EXPECT_EQ(brZ1.id, "MA0010.1");
+  EXPECT_EQ(brZ1.name, "br_Z1");
+  ASSERT_EQ(brZ1.width(), 14);
+  EXPECT_EQ(brZ1.columns[0], (motif::Column{3, 1, 4, 1}));
+  EXPECT_EQ(brZ1.columns[13], (motif::Column{2, 3, 2, 2}));
+  EXPECT_TRUE(brZ1.counts);
+  EXPECT_EQ(brZ1.line, 1);
+  const Motif& arnt = vertebrates.front();
+  EXPECT_EQ(arnt.id, "MA0004.1");
+  EXPECT_EQ(arnt.name, "Arnt");
+  ASSERT_EQ(arnt.width(), 6);
+  EXPECT_EQ(arnt.columns[0], (motif::Column{4, 16, 0, 0}));
+  EXPECT_EQ(arnt.columns[5], (motif::Column{0, 0, 20, 0}));
+  EXPECT_EQ(arnt.nsites.value_or(-1), 20.0);
+  int withBlank = 0;
+  for (const Motif& m : vertebrates) {
+    if (m.id == "MA0489.1") {
+      EXPECT_EQ(m.name, "JUN (var.2)");
+    }
+    withBlank += m.name.find(' ') != std::string::npos;
+    EXPECT_GT(m.width(), 0);
+  }
+  EXPECT_EQ(withBlank, 3);
+  EXPECT_EQ(vertebrates.back().line, 205 * 5 - 4);
+}
+
+// The layout MEME itself writes, with the parts the minimal format allows.
+TEST(MotifFilesOthers, MemeFilesAsMotifToolsWriteThem) {
+  const std::string text =
+      "MEME version 5.4.1\n\nALPHABET= ACGT\n\nstrands: + -\n\nBackground letter frequencies\n"
+      "A 0.303 C 0.197 G 0.197 T 0.303 \n\n"
+      "MOTIF MA0004.1 Arnt\nletter-probability matrix: alength= 4 w= 3 nsites= 20 E= 0\n"
+      " 0.200000  0.800000  0.000000  0.000000\n 0.950000\t0.000000  0.050000  0.000000\n"
+      " 0.000  1.000  0.000  0.000\nURL http://example.org/MA0004.1\n\n"
+      "MOTIF 2\n\nletter-probability matrix: alength= 4 w= 2 E= 1.2e-5\n"
+      "0.25 0.25 0.25 0.25\n0.1 0.2 0.3 0.4\n";
+  const std::vector<Motif> motifs = readText(text);
+  ASSERT_EQ(motifs.size(), 2u);
+  EXPECT_EQ(motifs[0].id, "MA0004.1");
+  EXPECT_EQ(motifs[0].name, "Arnt");
+  EXPECT_FALSE(motifs[0].counts);
+  EXPECT_EQ(motifs[0].nsites.value_or(-1), 20.0);
+  EXPECT_EQ(motifs[0].columns[1], (motif::Column{0.95, 0, 0.05, 0}));
+  EXPECT_EQ(motifs[0].line, 10);
+  EXPECT_EQ(motifs[1].id, "2");
+  EXPECT_EQ(motifs[1].name, "");
+  EXPECT_FALSE(motifs[1].nsites.has_value());
+  // Probabilities without a number of sites are used as they are.
+  EXPECT_EQ(motif::frequencies(motifs[1], 0.1)[1], (motif::Column{0.1, 0.2, 0.3, 0.4}));
+  // With 20 sites the pseudocount counts: (0 + 0.1) / (20 + 0.4).
+  EXPECT_NEAR(motif::frequencies(motifs[0], 0.1)[2][0], 0.1 / 20.4, 1e-12);
+}
+
+TEST(MotifFilesOthers, TransfacEntriesWithAVersionBlockAndAnotherLetterOrder) {
+  const std::string text =
+      "VV  TRANSFAC MATRIX TABLE, Release 2023\nXX\n//\n"
+      "AC  M00001\nXX\nID  V$MYOD_01\nXX\nNA  MyoD\nXX\n"
+      "PO        T      G      C      A\n01      1      2      3      4      N\n02      0      0     10      0      C\n"
+      "XX\n//\n"
+      "ID  only_an_id\nDE  some factor\nP0 A C G T\n1 0.5 0.5 0 0\n2 0.25 0.25 0.25 0.25\n";
+  const std::vector<Motif> motifs = readText(text);
+  ASSERT_EQ(motifs.size(), 2u);
+  EXPECT_EQ(motifs[0].id, "M00001");
+  EXPECT_EQ(motifs[0].name, "V$MYOD_01");
+  EXPECT_EQ(motifs[0].columns[0], (motif::Column{4, 3, 2, 1}));
+  EXPECT_EQ(motifs[0].columns[1], (motif::Column{0, 10, 0, 0}));
+  EXPECT_EQ(motifs[0].line, 4);
+  EXPECT_EQ(motifs[1].id, "only_an_id");
+  EXPECT_EQ(motifs[1].name, "some factor");
+  EXPECT_FALSE(motifs[1].counts);  // fractions adding up to 1
+}
+
+TEST(MotifFilesOthers, PlainJasparWithFractionsAndWindowsLineEnds) {
+  const std::vector<Motif> motifs = readText(">M1\tfirst one\r\n0.5 0.1\r\n0.5 0.2\r\n0 0.3\r\n0 0.4\r\n\r\n"
+                                             ">M2\n1 2\n3 4\n5 6\n7 8\n");
+  ASSERT_EQ(motifs.size(), 2u);
+  EXPECT_EQ(motifs[0].name, "first one");
+  EXPECT_FALSE(motifs[0].counts);
+  EXPECT_EQ(motifs[0].columns[1], (motif::Column{0.1, 0.2, 0.3, 0.4}));
+  EXPECT_TRUE(motifs[1].counts);
+  EXPECT_FALSE(motifs[1].nsites.has_value());  // columns of 16 and 20 counts
+  EXPECT_EQ(motifs[1].line, 7);
+}
+
+struct Damaged {
+  const char* name;
+  std::string text;
+  int line;
+  const char* message;
+};
+
+TEST(MotifFilesErrors, DamagedFilesNameTheirLine) {
+  const std::string meme = "MEME version 4\n\nALPHABET= ACGT\n\nMOTIF m1 x\nletter-probability matrix: alength= 4 w= 2\n";
+  const std::vector<Damaged> cases = {
+      {"empty file", "", 0, "empty"},
+      {"only blank lines", "\n  \n\t\n", 0, "empty"},
+      {"not a motif file", "\nhello world\n", 2, "not a motif file"},
+      {"MEME row of 3", meme + "0.25 0.25 0.5\n0.25 0.25 0.25 0.25\n", 7, "4 probabilities"},
+      {"MEME row not adding up", meme + "0.25 0.25 0.25 0.25\n0.5 0.5 0.5 0\n", 8, "add up to 1.5"},
+      {"MEME truncated matrix", meme + "0.25 0.25 0.25 0.25\n", 7, "row 2 of the matrix of m1"},
+      {"MEME letter in a row", meme + "0.25 x 0.25 0.25\n0.25 0.25 0.25 0.25\n", 7, "\"x\""},
+      {"MEME negative value", meme + "0.25 -0.25 0.5 0.5\n0.25 0.25 0.25 0.25\n", 7, "0 or more"},
+      {"MEME without w", "MEME version 4\nMOTIF a\nletter-probability matrix: alength= 4\n", 3, "w="},
+      {"MEME protein", "MEME version 4\nALPHABET= ACDEFGHIKLMNPQRSTVWY\n", 2, "only DNA"},
+      {"MEME motif without matrix", "MEME version 4\n\nMOTIF a\nMOTIF b\nletter-probability matrix: w= 1\n1 0 0 0\n",
+       3, "motif a has no letter-probability matrix"},
+      {"MEME zero width", "MEME version 4\nMOTIF z\nletter-probability matrix: alength= 4 w= 0\n", 2, "no columns"},
+      {"JASPAR short row", ">MA1 x\nA [ 1 2 ]\nC [ 1 2 ]\nG [ 1 ]\nT [ 1 2 ]\n", 4, "holds 1 numbers"},
+      {"JASPAR wrong letter", ">MA1 x\nA [ 1 2 ]\nG [ 1 2 ]\nC [ 1 2 ]\nT [ 1 2 ]\n", 3, "row of C"},
+      {"JASPAR no bracket", ">MA1 x\nA [ 1 2 ]\nC [ 1 2\nG [ 1 2 ]\nT [ 1 2 ]\n", 3, "C [ ... ]"},
+      {"JASPAR truncated", ">MA1 x\nA [ 1 2 ]\nC [ 1 2 ]\n", 3, "row of G of MA1"},
+      {"JASPAR zero width", ">MA1 x\nA [ ]\nC [ ]\nG [ ]\nT [ ]\n", 1, "no columns"},
+      {"JASPAR second header missing", ">MA1 x\nA [1]\nC [1]\nG [1]\nT [1]\nMA2\n", 6, "header line"},
+      {"plain JASPAR text in a row", ">MA1 x\n1 2\n3 4\n5 six\n7 8\n", 4, "\"six\""},
+      {"plain JASPAR infinite count", ">MA1 x\n1 2\n3 4\n5 inf\n7 8\n", 4, "0 or more"},
+      {"TRANSFAC rows out of order", "AC  a\nP0 A C G T\n01 1 0 0 0\n03 1 0 0 0\n//\n", 4, "does not follow"},
+      {"TRANSFAC P0 letters", "AC  a\nP0 A C G U\n01 1 0 0 0\n//\n", 2, "\"U\""},
+      {"TRANSFAC short row", "AC  a\nP0 A C G T\n01 1 0 0\n//\n", 3, "four numbers"},
+      {"TRANSFAC row without P0", "AC  a\nXX\n01 1 0 0 0\n//\n", 3, "no P0 line"},
+      {"TRANSFAC matrix without a name", "XX\nP0 A C G T\n01 1 0 0 0\n//\n", 1, "without AC or ID"},
+  };
+  for (const Damaged& d : cases) {
+    SCOPED_TRACE(d.name);
+    try {
+      readText(d.text);
+      ADD_FAILURE() << "accepted";
+    } catch (const textio::ReadError& e) {
+      const std::string what = e.what();
+      EXPECT_EQ(e.line(), d.line) << what;
+      const std::string where = d.line > 0 ? "test.txt:" + std::to_string(d.line) + ": " : "test.txt: ";
+      EXPECT_EQ(what.rfind(where, 0), 0u) << what;
+      EXPECT_NE(what.find(d.message), std::string::npos) << what;
+    }
+  }
+}
+
+TEST(MotifFilesErrors, AMissingFileAndADamagedReportAreNamed) {
+  try {
+    motif_files::readFile(kExportData + "no-such-file.meme");
+    ADD_FAILURE() << "accepted";
+  } catch (const textio::ReadError& e) {
+    EXPECT_EQ(e.line(), 0);
+    EXPECT_NE(std::string(e.what()).find("no-such-file.meme: cannot open"), std::string::npos) << e.what();
+  }
+  // A report goes through the report reader, with its messages.
+  std::ostringstream text;
+  text << std::ifstream(kExportData + "tiny.out").rdbuf();
+  std::string damaged = text.str();
+  damaged.replace(damaged.find("No. of sites:4"), 14, "No. of sites:x");
+  try {
+    readText(damaged);
+    ADD_FAILURE() << "accepted";
+  } catch (const textio::ReadError& e) {
+    EXPECT_NE(std::string(e.what()).find("test.txt:21: number of sites"), std::string::npos) << e.what();
+  }
+}
+
+}  // namespace
