@@ -27,6 +27,7 @@ void Utilities::OpenFiles(const std::string& inFile, const std::string& bgFile, 
     *streams[i] = openForReading(*names[i]);
     if (!*streams[i]) throw FatalError("Cannot open file named " + *names[i] + "\n");
   }
+  inName = inFile;
   bgName = bgFile;
   fgName = fgFile;
 }
@@ -34,9 +35,17 @@ void Utilities::OpenFiles(const std::string& inFile, const std::string& bgFile, 
 void Utilities::LoadSeqs(std::size_t maxLetters) {
   ZK_ASSERT(inStream != nullptr);
   progress.print("Loading input sequences....");
-  std::vector<FastaRecord> records = readSequenceRecords(inStream, maxLetters);
-  std::fclose(inStream);
-  inStream = nullptr;
+  std::vector<FastaRecord> records;
+  try {
+    // Read again by name, so that a gzip-compressed file is recognised; the
+    // open stream is closed only then, so that a FIFO keeps a reader.
+    FastaReader reader(inName, LEN_STR - 1);
+    std::fclose(inStream);
+    inStream = nullptr;
+    records = readSequenceRecords(reader, maxLetters);
+  } catch (const FastaReadError& error) {
+    throw FatalError(std::string("Error: ") + error.what() + "\n");
+  }
   seqs.assign(std::move(records), maxLetters);
   progress.print("DONE. %d sequences loaded.\n", GetNumSeq());
 }

@@ -66,6 +66,7 @@ class Utilities {
   std::FILE* inStream = nullptr;
   std::FILE* bgStream = nullptr;
   std::FILE* fgStream = nullptr;
+  std::string inName;
   std::string bgName = "background model", fgName = "foreground model";
   long long fullDP = 0;
   long long validDP = 0;
