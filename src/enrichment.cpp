@@ -66,11 +66,11 @@ std::vector<double> bestScores(const MotifScorer& scorer, const std::vector<Fast
 }
 
 void collectSites(const MotifScorer& scorer, const std::vector<FastaRecord>& sequences, SequenceSet set,
-                  double threshold, const Options& options, std::vector<Site>& sites) {
+                  double threshold, bool bothStrands, int threads, std::vector<Site>& sites) {
   std::vector<std::vector<Site>> perSequence(sequences.size());
-  parallelFor(options.threads, sequences.size(), [&](std::size_t s) {
+  parallelFor(threads, sequences.size(), [&](std::size_t s) {
     const std::string& letters = sequences[s].letters;
-    forEachWindow(scorer, letters, options.bothStrands, [&](std::size_t start, bool forward, double score) {
+    forEachWindow(scorer, letters, bothStrands, [&](std::size_t start, bool forward, double score) {
       if (score < threshold) return;
       const std::string word = letters.substr(start, static_cast<std::size_t>(scorer.width()));
       perSequence[s].push_back(
@@ -86,6 +86,14 @@ std::vector<double> bestWindowScores(const std::vector<report::Column>& counts,
                                      const std::vector<FastaRecord>& sequences, bool bothStrands, int threads) {
   requireUsableWidth(counts);
   return bestScores(MotifScorer(counts), sequences, bothStrands, threads);
+}
+
+std::vector<Site> sitesAtThreshold(const std::vector<report::Column>& counts, const std::vector<FastaRecord>& sequences,
+                                   SequenceSet set, double threshold, bool bothStrands, int threads) {
+  requireUsableWidth(counts);
+  std::vector<Site> sites;
+  collectSites(MotifScorer(counts), sequences, set, threshold, bothStrands, threads, sites);
+  return sites;
 }
 
 std::vector<MotifResult> testMotifs(const std::vector<MotifMatrix>& motifs, const std::vector<FastaRecord>& primary,
@@ -105,8 +113,8 @@ std::vector<MotifResult> testMotifs(const std::vector<MotifMatrix>& motifs, cons
     result.log10PAdjusted = enrichment_stats::log10AdjustForCandidates(result.choice.log10P, result.choice.candidates);
     result.log10E = result.log10PAdjusted + std::log10(static_cast<double>(motifs.size()));
     if (options.collectSites) {
-      collectSites(scorer, primary, SequenceSet::Primary, result.choice.threshold, options, result.sites);
-      collectSites(scorer, control, SequenceSet::Control, result.choice.threshold, options, result.sites);
+      for (const auto& [set, sequences] : {std::pair{SequenceSet::Primary, &primary}, std::pair{SequenceSet::Control, &control}})
+        collectSites(scorer, *sequences, set, result.choice.threshold, options.bothStrands, options.threads, result.sites);
     }
     results.push_back(std::move(result));
   }

@@ -69,6 +69,11 @@ double enrichmentRatio(const enrichment_stats::Table& table);
 std::vector<double> bestWindowScores(const std::vector<report::Column>& counts,
                                      const std::vector<FastaRecord>& sequences, bool bothStrands, int threads);
 
+// Every window of `sequences` (the set `set`) that scores at least `threshold`
+// under `counts`: by sequence, position, forward strand first.
+std::vector<Site> sitesAtThreshold(const std::vector<report::Column>& counts, const std::vector<FastaRecord>& sequences,
+                                   SequenceSet set, double threshold, bool bothStrands, int threads);
+
 // Tests every motif on `primary` against `control`; one result per motif, in
 // their order. Requires both sets to be non-empty.
 std::vector<MotifResult> testMotifs(const std::vector<MotifMatrix>& motifs, const std::vector<FastaRecord>& primary,

@@ -1,9 +1,12 @@
 #include "export_formats.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <iomanip>
 #include <ostream>
 #include <sstream>
+#include <stdexcept>
 
 namespace export_formats {
 
@@ -30,6 +33,18 @@ std::array<double, kBases> frequencies(const Column& column) {
   return p;
 }
 
+std::string scientificFromLog10(double log10Value) {
+  double exponent = std::floor(log10Value);
+  double mantissa = std::pow(10.0, log10Value - exponent);
+  if (mantissa >= 9.95) {  // would print as 10.0
+    mantissa /= 10;
+    exponent += 1;
+  }
+  char text[64];
+  std::snprintf(text, sizeof text, "%.1fe%+03.0f", mantissa, exponent);
+  return text;
+}
+
 namespace {
 
 // Digits of the largest count of the motif, so that its columns line up.
@@ -40,10 +55,10 @@ int countWidth(const Motif& motif) {
   return static_cast<int>(std::to_string(largest).size());
 }
 
-void writeMemeMotif(std::ostream& out, const Motif& motif) {
+void writeMemeMotif(std::ostream& out, const Motif& motif, const std::string& evalue) {
   out << "MOTIF " << motifId(motif) << ' ' << motif.consensus << "\n";
   out << "letter-probability matrix: alength= " << kBases << " w= " << motif.width()
-      << " nsites= " << motif.siteCount << " E= 0\n";
+      << " nsites= " << motif.siteCount << " E= " << evalue << "\n";
   for (const Column& column : motif.counts) {
     for (double p : frequencies(column)) out << "  " << fixedPoint(p, 6);
     out << "\n";
@@ -79,11 +94,16 @@ void writeTransfacMotif(std::ostream& out, const Motif& motif) {
 
 }  // namespace
 
-void writeMeme(std::ostream& out, const Report& report) {
+void writeMeme(std::ostream& out, const Report& report, const MemeDetails& details) {
+  if (!details.log10E.empty() && details.log10E.size() != report.motifs.size())
+    throw std::invalid_argument("a MEME file needs one E-value per motif");
   out << "MEME version 4\n\nALPHABET= ACGT\n\n";
   out << (report.parameters.forwardOnly ? "strands: +\n\n" : "strands: + -\n\n");
-  out << "Background letter frequencies\nA 0.25 C 0.25 G 0.25 T 0.25\n\n";
-  for (const Motif& motif : report.motifs) writeMemeMotif(out, motif);
+  std::ostringstream background;  // six significant digits: the defaults read 0.25
+  for (int b = 0; b < kBases; ++b) background << (b ? " " : "") << kBaseLetters[b] << ' ' << details.background[b];
+  out << "Background letter frequencies\n" << background.str() << "\n\n";
+  for (std::size_t m = 0; m < report.motifs.size(); ++m)
+    writeMemeMotif(out, report.motifs[m], details.log10E.empty() ? "0" : scientificFromLog10(details.log10E[m]));
 }
 
 void writeJaspar(std::ostream& out, const Report& report) {

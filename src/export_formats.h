@@ -6,6 +6,7 @@
 #include <array>
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 #include "report_reader.h"
 
@@ -21,10 +22,24 @@ std::string fixedPoint(double value, int decimals);
 // (a motif without sites) is taken as even, 0.25 each.
 std::array<double, report::kBases> frequencies(const report::Column& column);
 
+// A value given as its log10, as "3.2e-15": two significant digits, an exponent
+// of at least two digits, never 0 (the value may lie far below the smallest
+// double).
+std::string scientificFromLog10(double log10Value);
+
+// What a MEME file can say beyond the report: the background letter
+// frequencies of A, C, G, T (even by default) and each motif's E-value as
+// log10 (none: "E= 0", as a report has no E-value).
+struct MemeDetails {
+  std::array<double, report::kBases> background{0.25, 0.25, 0.25, 0.25};
+  std::vector<double> log10E;  // empty, or one per motif of the report
+};
+
 // MEME minimal motif format: letter probabilities from the counts, nsites the
-// number of sites, E= 0. The report does not carry the base composition of the
-// input, so the background is even (0.25 each).
-void writeMeme(std::ostream& out, const report::Report& report);
+// number of sites, the background and E-values of `details`. A report alone
+// does not carry the base composition of the input, so zelkova-export writes
+// the defaults: an even background and E= 0.
+void writeMeme(std::ostream& out, const report::Report& report, const MemeDetails& details = {});
 
 // JASPAR count matrices: ">ID<tab>consensus", then rows "A  [ c1 c2 ... ]".
 void writeJaspar(std::ostream& out, const report::Report& report);

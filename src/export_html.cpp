@@ -140,9 +140,7 @@ std::string shiftedLogoSvg(const std::vector<std::array<double, kBases>>& height
   return svg.str();
 }
 
-namespace {
-
-const char* const kStyle = R"(
+const char* const kPageStyle = R"(
 body { font-family: sans-serif; margin: 2em auto; max-width: 1100px; padding: 0 1em; color: #222; }
 h1 { margin-bottom: 0.2em; }
 h2 { border-bottom: 1px solid #ccc; padding-bottom: 0.2em; margin-top: 2em; }
@@ -162,9 +160,8 @@ table.sortable th[aria-sort=descending]::after { content: " \25BC"; }
 .A { color: #1a9641; } .C { color: #2166ac; } .G { color: #f28e00; } .T { color: #d7191c; }
 )";
 
-// Sorts a site table by the column whose heading is clicked; without scripts
-// the table simply stays in the report's order.
-const char* const kScript = R"(
+// Without scripts a table simply stays in the order it was written in.
+const char* const kSortScript = R"(
 document.querySelectorAll('table.sortable th').forEach(function (th) {
   th.addEventListener('click', function () {
     var table = th.closest('table'), body = table.tBodies[0], col = th.cellIndex;
@@ -183,9 +180,6 @@ document.querySelectorAll('table.sortable th').forEach(function (th) {
 });
 )";
 
-std::string score(double value) { return fixedPoint(value, 6); }
-
-// A word with every letter coloured like its logo letter.
 std::string colouredWord(const std::string& word) {
   std::string html = "<span class=\"word\">";
   for (char c : word) {
@@ -195,9 +189,42 @@ std::string colouredWord(const std::string& word) {
   return html + "</span>";
 }
 
-void row(std::ostream& out, const std::string& name, const std::string& value) {
+void writeRow(std::ostream& out, const std::string& name, const std::string& value) {
   out << "<tr><th>" << name << "</th><td>" << value << "</td></tr>\n";
 }
+
+void writeStrandLogos(std::ostream& out, const std::vector<Column>& counts, const std::string& id) {
+  out << "<div class=\"logos\">\n<figure class=\"forward\">" << logoSvg(counts, "Sequence logo of " + id)
+      << "<figcaption>Forward strand</figcaption></figure>\n<figure class=\"reverse\">"
+      << logoSvg(reverseComplement(counts), "Sequence logo of the reverse complement of " + id)
+      << "<figcaption>Reverse complement</figcaption></figure>\n</div>\n";
+}
+
+void writeCountMatrix(std::ostream& out, const std::vector<Column>& counts) {
+  out << "<h3>Count matrix</h3>\n<table class=\"counts\">\n<thead><tr><th></th>";
+  for (std::size_t i = 0; i < counts.size(); ++i) out << "<th class=\"num\">" << i + 1 << "</th>";
+  out << "</tr></thead>\n<tbody>\n";
+  for (int b = 0; b < kBases; ++b) {
+    out << "<tr><th class=\"" << kBaseLetters[b] << "\">" << kBaseLetters[b] << "</th>";
+    for (const Column& column : counts) out << "<td>" << column[b] << "</td>";
+    out << "</tr>\n";
+  }
+  out << "</tbody>\n</table>\n";
+}
+
+void writeSiteTable(std::ostream& out, const std::vector<report::Site>& sites) {
+  out << "<div class=\"scroll\"><table class=\"sites sortable\">\n<thead><tr><th>Sequence</th><th>Strand</th>"
+      << "<th class=\"num\">Position</th><th>Word</th><th class=\"num\">Score</th></tr></thead>\n<tbody>\n";
+  for (const report::Site& s : sites)
+    out << "<tr><td>" << escape(s.sequence) << "</td><td>" << (s.forward ? "+" : "&minus;")
+        << "</td><td class=\"num\">" << s.position << "</td><td>" << colouredWord(s.word)
+        << "</td><td class=\"num\">" << fixedPoint(s.score, 4) << "</td></tr>\n";
+  out << "</tbody>\n</table></div>\n";
+}
+
+namespace {
+
+std::string score(double value) { return fixedPoint(value, 6); }
 
 std::string initMethodName(int method) {
   if (method == 1) return "1 (enumeration of words within the mismatch allowance)";
@@ -207,17 +234,17 @@ std::string initMethodName(int method) {
 
 void writeParameters(std::ostream& out, const report::Parameters& p) {
   out << "<section id=\"parameters\">\n<h2>Run parameters</h2>\n<table class=\"parameters\">\n";
-  row(out, "Command line", "<code>" + escape(p.commandLine) + "</code>");
-  row(out, "Run started", escape(p.date));
-  row(out, "Sequences", std::to_string(p.sequences));
-  row(out, "Total length", std::to_string(p.totalLength));
-  row(out, "Average length", std::to_string(p.averageLength));
-  row(out, "Seed sequences", std::to_string(p.seedSequences));
-  row(out, "Cluster initialisation", initMethodName(p.initMethod));
-  row(out, "Mismatches allowed", std::to_string(p.mismatches));
-  row(out, "Strands", p.forwardOnly ? "forward only" : "both");
-  row(out, "Matching threshold", fixedPoint(p.matchingThreshold, 4));
-  row(out, "Complexity threshold", fixedPoint(p.complexityThreshold, 4));
+  writeRow(out, "Command line", "<code>" + escape(p.commandLine) + "</code>");
+  writeRow(out, "Run started", escape(p.date));
+  writeRow(out, "Sequences", std::to_string(p.sequences));
+  writeRow(out, "Total length", std::to_string(p.totalLength));
+  writeRow(out, "Average length", std::to_string(p.averageLength));
+  writeRow(out, "Seed sequences", std::to_string(p.seedSequences));
+  writeRow(out, "Cluster initialisation", initMethodName(p.initMethod));
+  writeRow(out, "Mismatches allowed", std::to_string(p.mismatches));
+  writeRow(out, "Strands", p.forwardOnly ? "forward only" : "both");
+  writeRow(out, "Matching threshold", fixedPoint(p.matchingThreshold, 4));
+  writeRow(out, "Complexity threshold", fixedPoint(p.complexityThreshold, 4));
   out << "</table>\n</section>\n";
 }
 
@@ -244,34 +271,14 @@ void writeSummary(std::ostream& out, const Report& report, const std::vector<Pag
 
 void writeScores(std::ostream& out, const Motif& m) {
   out << "<table class=\"scores\">\n";
-  row(out, "MAP score", score(m.mapScore));
-  row(out, "Complexity", score(m.complexity));
-  row(out, "Relative entropy", score(m.relativeEntropy) + " bits");
-  row(out, "Sites", std::to_string(m.siteCount));
-  row(out, "Consensus", colouredWord(m.consensus));
-  row(out, "Degenerate consensus", colouredWord(m.degenerateConsensus));
-  row(out, "Reverse complement", colouredWord(m.reverseConsensus));
+  writeRow(out, "MAP score", score(m.mapScore));
+  writeRow(out, "Complexity", score(m.complexity));
+  writeRow(out, "Relative entropy", score(m.relativeEntropy) + " bits");
+  writeRow(out, "Sites", std::to_string(m.siteCount));
+  writeRow(out, "Consensus", colouredWord(m.consensus));
+  writeRow(out, "Degenerate consensus", colouredWord(m.degenerateConsensus));
+  writeRow(out, "Reverse complement", colouredWord(m.reverseConsensus));
   out << "</table>\n";
-}
-
-void writeLogos(std::ostream& out, const Motif& m) {
-  const std::string id = motifId(m);
-  out << "<div class=\"logos\">\n<figure class=\"forward\">" << logoSvg(m.counts, "Sequence logo of " + id)
-      << "<figcaption>Forward strand</figcaption></figure>\n<figure class=\"reverse\">"
-      << logoSvg(reverseComplement(m.counts), "Sequence logo of the reverse complement of " + id)
-      << "<figcaption>Reverse complement</figcaption></figure>\n</div>\n";
-}
-
-void writeCounts(std::ostream& out, const Motif& m) {
-  out << "<h3>Count matrix</h3>\n<table class=\"counts\">\n<thead><tr><th></th>";
-  for (int i = 0; i < m.width(); ++i) out << "<th class=\"num\">" << i + 1 << "</th>";
-  out << "</tr></thead>\n<tbody>\n";
-  for (int b = 0; b < kBases; ++b) {
-    out << "<tr><th class=\"" << kBaseLetters[b] << "\">" << kBaseLetters[b] << "</th>";
-    for (const Column& column : m.counts) out << "<td>" << column[b] << "</td>";
-    out << "</tr>\n";
-  }
-  out << "</tbody>\n</table>\n";
 }
 
 void writeSites(std::ostream& out, const Motif& m) {
@@ -280,13 +287,7 @@ void writeSites(std::ostream& out, const Motif& m) {
     out << "<p class=\"empty\">No sites.</p>\n";
     return;
   }
-  out << "<div class=\"scroll\"><table class=\"sites sortable\">\n<thead><tr><th>Sequence</th><th>Strand</th>"
-      << "<th class=\"num\">Position</th><th>Word</th><th class=\"num\">Score</th></tr></thead>\n<tbody>\n";
-  for (const report::Site& s : m.sites)
-    out << "<tr><td>" << escape(s.sequence) << "</td><td>" << (s.forward ? "+" : "&minus;")
-        << "</td><td class=\"num\">" << s.position << "</td><td>" << colouredWord(s.word)
-        << "</td><td class=\"num\">" << fixedPoint(s.score, 4) << "</td></tr>\n";
-  out << "</tbody>\n</table></div>\n";
+  writeSiteTable(out, m.sites);
 }
 
 void writeMotif(std::ostream& out, const Motif& m, const std::vector<PageAddition>& additions) {
@@ -295,10 +296,10 @@ void writeMotif(std::ostream& out, const Motif& m, const std::vector<PageAdditio
   writeScores(out, m);
   for (const PageAddition& addition : additions)
     if (addition.afterScores) addition.afterScores(out, m);
-  writeLogos(out, m);
+  writeStrandLogos(out, m.counts, motifId(m));
   for (const PageAddition& addition : additions)
     if (addition.inMotifSection) addition.inMotifSection(out, m);
-  writeCounts(out, m);
+  writeCountMatrix(out, m.counts);
   writeSites(out, m);
   out << "</section>\n";
 }
@@ -310,7 +311,7 @@ void writeHtml(std::ostream& out, const Report& report, const std::string& repor
   const std::string name = escape(reportName);
   out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
       << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-      << "<title>ZELKOVA motifs: " << name << "</title>\n<style>" << kStyle;
+      << "<title>ZELKOVA motifs: " << name << "</title>\n<style>" << kPageStyle;
   for (const PageAddition& addition : additions) out << addition.style;
   out << "</style>\n</head>\n<body>\n"
       << "<header>\n<h1>ZELKOVA motifs</h1>\n<p>Report <code>" << name << "</code>, "
@@ -318,7 +319,7 @@ void writeHtml(std::ostream& out, const Report& report, const std::string& repor
   writeParameters(out, report.parameters);
   writeSummary(out, report, additions);
   for (const Motif& m : report.motifs) writeMotif(out, m, additions);
-  out << "<script>" << kScript << "</script>\n</body>\n</html>\n";
+  out << "<script>" << kSortScript << "</script>\n</body>\n</html>\n";
 }
 
 }  // namespace export_html

@@ -43,6 +43,30 @@ std::string shiftedLogoSvg(const std::vector<std::array<double, report::kBases>>
 // `text` with &, <, >, " and ' written as character references.
 std::string escape(const std::string& text);
 
+// ---- pieces of the page, shared with other pages that show motifs ----------
+
+// The style sheet, and the script that sorts every table of class "sortable"
+// by the column whose heading is clicked (numerically for headings of class
+// "num").
+extern const char* const kPageStyle;
+extern const char* const kSortScript;
+
+// A word with every letter coloured as on the logos.
+std::string colouredWord(const std::string& word);
+
+// "<tr><th>NAME</th><td>VALUE</td></tr>"; both are HTML.
+void writeRow(std::ostream& out, const std::string& name, const std::string& value);
+
+// The logos of both strands of a motif named `id`.
+void writeStrandLogos(std::ostream& out, const std::vector<report::Column>& counts, const std::string& id);
+
+// The count matrix of a motif's section.
+void writeCountMatrix(std::ostream& out, const std::vector<report::Column>& counts);
+
+// The sortable table of a motif's sites (sequence, strand, position, word,
+// score), in the order given.
+void writeSiteTable(std::ostream& out, const std::vector<report::Site>& sites);
+
 // Content another part of the program adds to the page: rules for the style
 // sheet, columns of the motif table (headings, and the cells of each motif),
 // and what to write into each motif's section, after its scores and after its

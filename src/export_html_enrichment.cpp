@@ -32,16 +32,7 @@ std::vector<const Row*> matchEnrichment(const report::Report& report, const std:
 }
 
 std::string fromLog10(const std::string& log10Text) {
-  const double value = std::strtod(log10Text.c_str(), nullptr);
-  double exponent = std::floor(value);
-  double mantissa = std::pow(10.0, value - exponent);
-  if (mantissa >= 9.95) {  // would print as 10.0
-    mantissa /= 10;
-    exponent += 1;
-  }
-  char text[64];
-  std::snprintf(text, sizeof text, "%.1fe%+03.0f", mantissa, exponent);
-  return text;
+  return export_formats::scientificFromLog10(std::strtod(log10Text.c_str(), nullptr));
 }
 
 namespace {

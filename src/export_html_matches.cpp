@@ -52,17 +52,24 @@ void writeTable(std::ostream& out, const std::vector<AlignedMatch>& matches) {
 }
 
 // The motif's logo over the target's, on a common column grid.
-void writeAlignment(std::ostream& out, const report::Motif& motif, const AlignedMatch& m) {
-  const int queryShift = m.row.offset < 0 ? -m.row.offset : 0;
-  const int targetShift = m.row.offset > 0 ? m.row.offset : 0;
-  const int span = std::max(queryShift + motif.width(), targetShift + static_cast<int>(m.target.size()));
+void writeAlignment(std::ostream& out, const report::Motif& motif, const match_table::Row& row, const Heights& target) {
+  const int queryShift = row.offset < 0 ? -row.offset : 0;
+  const int targetShift = row.offset > 0 ? row.offset : 0;
+  const int span = std::max(queryShift + motif.width(), targetShift + static_cast<int>(target.size()));
   const std::string id = export_formats::motifId(motif);
-  const std::string strand = m.row.reverse ? "reverse complement of " : "";
-  out << "<figure class=\"match\" data-target=\"" << escape(m.row.targetId) << "\"><div class=\"aligned\">"
+  const std::string strand = row.reverse ? "reverse complement of " : "";
+  out << "<figure class=\"match\" data-target=\"" << escape(row.targetId) << "\"><div class=\"aligned\">"
       << shiftedLogoSvg(heightsOf(motif.counts), "Sequence logo of " + id, queryShift, span)
-      << shiftedLogoSvg(m.target, "Sequence logo of the " + strand + m.row.targetId, targetShift, span)
-      << "</div><figcaption>" << escape(id) << " (top) and the " << strand << escape(m.row.targetId) << ' '
-      << escape(m.row.targetName) << " (below), offset " << m.row.offset << "</figcaption></figure>\n";
+      << shiftedLogoSvg(target, "Sequence logo of the " + strand + row.targetId, targetShift, span)
+      << "</div><figcaption>" << escape(id) << " (top) and the " << strand << escape(row.targetId) << ' '
+      << escape(row.targetName) << " (below), offset " << row.offset << "</figcaption></figure>\n";
+}
+
+// The target's letter heights in the orientation of the match.
+Heights alignedHeights(const motif::Motif& target, bool reverse) {
+  std::vector<motif::Column> p = motif::frequencies(target, 0.0);
+  if (reverse) p = motif::reverseComplement(p);
+  return heightsOf(p);
 }
 
 void writeMatches(std::ostream& out, const report::Motif& motif, const std::vector<AlignedMatch>& matches) {
@@ -72,11 +79,16 @@ void writeMatches(std::ostream& out, const report::Motif& motif, const std::vect
     return;
   }
   writeTable(out, matches);
-  for (const AlignedMatch& m : matches) writeAlignment(out, motif, m);
+  for (const AlignedMatch& m : matches) writeAlignment(out, motif, m.row, m.target);
   out << "</div>\n";
 }
 
 }  // namespace
+
+void writeAlignedLogos(std::ostream& out, const report::Motif& motif, const match_table::Row& match,
+                       const motif::Motif& target) {
+  writeAlignment(out, motif, match, alignedHeights(target, match.reverse));
+}
 
 PageAddition matchesAddition(const std::vector<match_table::Row>& rows, const std::string& source,
                              const report::Report& report, const std::vector<motif::Motif>& targets) {
@@ -96,9 +108,7 @@ PageAddition matchesAddition(const std::vector<match_table::Row>& rows, const st
     if (target == known.end())
       throw textio::ReadError(source, row.line, "the known motif " + row.targetId +
                                                     " is not in the database (pass the one the matches came from with --db)");
-    std::vector<motif::Column> p = motif::frequencies(*target->second, 0.0);
-    if (row.reverse) p = motif::reverseComplement(p);
-    (*byMotif)[row.query].push_back({row, heightsOf(p)});
+    (*byMotif)[row.query].push_back({row, alignedHeights(*target->second, row.reverse)});
   }
   PageAddition addition;
   addition.style = kMatchesStyle;

@@ -4,6 +4,7 @@
 // reverse-complemented when the match is on the other strand.
 #pragma once
 
+#include <iosfwd>
 #include <vector>
 
 #include "export_html.h"
@@ -17,6 +18,12 @@ namespace export_html {
 // consensus) and names a target of `targets`, and returns the addition that
 // writes the matches into the page. Throws textio::ReadError naming the line
 // of the table (in `source`) that does not fit.
+// The motif's logo over the logo of the known motif `target` of `match`, on a
+// common column grid: the target shifted by the match's offset, and drawn as
+// its reverse complement for a match on the other strand.
+void writeAlignedLogos(std::ostream& out, const report::Motif& motif, const match_table::Row& match,
+                       const motif::Motif& target);
+
 PageAddition matchesAddition(const std::vector<match_table::Row>& rows, const std::string& source,
                              const report::Report& report, const std::vector<motif::Motif>& targets);
 

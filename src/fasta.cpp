@@ -87,8 +87,8 @@ bool FastaSource::refill() {
 FastaReader::FastaReader(std::FILE* file, std::size_t maxNameLength)
     : source_(file), maxNameLength_(maxNameLength) {}
 
-FastaReader::FastaReader(const std::string& path, std::size_t maxNameLength)
-    : source_(path), maxNameLength_(maxNameLength) {}
+FastaReader::FastaReader(const std::string& path, std::size_t maxNameLength, LowerCase lowerCase)
+    : source_(path), maxNameLength_(maxNameLength), lowerCase_(lowerCase) {}
 
 int FastaReader::nextNonBlank() {
   int c;
@@ -142,7 +142,8 @@ FastaReader::Status FastaReader::next(FastaRecord& record, std::size_t letterLim
       break;
     }
     if (c == '\0') return Status::NulByte;
-    record.letters.push_back(static_cast<char>(std::toupper(c)));
+    const bool masked = lowerCase_ == LowerCase::AsN && std::islower(c);
+    record.letters.push_back(masked ? 'N' : static_cast<char>(std::toupper(c)));
     if (record.letters.size() >= letterLimit) return Status::TooLong;
   }
   return Status::Record;

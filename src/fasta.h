@@ -66,6 +66,11 @@ class FastaSource {
   std::size_t end_ = 0;
 };
 
+// What a lower-case letter of a record becomes: its upper-case form (the rule
+// of every program), or N, for soft-masked FASTA cut from a repeat-masked
+// genome, whose repeats are written in lower case.
+enum class LowerCase { AsUpper, AsN };
+
 class FastaReader {
  public:
   enum class Status { Record, End, TooLong, NulByte };
@@ -75,7 +80,8 @@ class FastaReader {
   // Reads the file at `path`, plain or gzip-compressed. Throws FastaReadError
   // when it cannot be opened (or is a directory), and from next() when reading
   // it fails, for example on damaged compressed data.
-  explicit FastaReader(const std::string& path, std::size_t maxNameLength = std::string::npos);
+  explicit FastaReader(const std::string& path, std::size_t maxNameLength = std::string::npos,
+                       LowerCase lowerCase = LowerCase::AsUpper);
 
   // Reads the next record. With TooLong the record's letters reached
   // `letterLimit` and reading stopped there; with NulByte the record's letters
@@ -88,6 +94,7 @@ class FastaReader {
 
   FastaSource source_;
   std::size_t maxNameLength_;
+  LowerCase lowerCase_ = LowerCase::AsUpper;
   bool pendingHeader_ = false;  // a '>' has been read and its header not yet
 };
 

@@ -4,9 +4,9 @@
 #include "sequences.h"
 #include "zelkova.h"
 
-std::vector<FastaRecord> readFastaFile(const std::string& path) {
+std::vector<FastaRecord> readFastaFile(const std::string& path, LowerCase lowerCase) {
   try {
-    FastaReader reader(path, LEN_STR - 1);
+    FastaReader reader(path, LEN_STR - 1, lowerCase);
     return readSequenceRecords(reader, std::string::npos - 1);  // no length limit
   } catch (const FastaReadError& error) {
     throw FatalError(std::string("Error: ") + error.what() + "\n");

@@ -43,8 +43,9 @@
 // white space skipped. Throws
 // FatalError for a file that cannot be read or that holds a NUL byte in a
 // sequence. Record lengths are not limited here; a search refuses records
-// longer than config.maxRecordLength (4999 letters by default).
-std::vector<FastaRecord> readFastaFile(const std::string& path);
+// longer than config.maxRecordLength (4999 letters by default). With
+// LowerCase::AsN, lower-case (soft-masked) letters become N.
+std::vector<FastaRecord> readFastaFile(const std::string& path, LowerCase lowerCase = LowerCase::AsUpper);
 
 // The Markov model zelkova-markov would write for these records and read back:
 // order 0 to 7 (words of 1 to order + 1 letters), a pseudo-count above 0

@@ -139,3 +139,21 @@ TEST(FastaSource, TheModelBuilderGivesTheSameModelForGzipAndPlainFiles) {
   EXPECT_GT(expected.size(), 1000000u);
   EXPECT_EQ(modelText(compressed.path()), expected);
 }
+
+TEST(FastaSource, SoftMaskedLettersBecomeNOnlyWhenAsked) {
+  const std::string text = ">chr1:10-22 peak\nACgtnN\nxyZT\n>b\naa\n";
+  const TempFile plain(text);
+  const TempFile packed(gzipped(text));
+  for (const std::string& path : {plain.path(), packed.path()}) {
+    FastaReader asUpper(path);
+    const std::vector<FastaRecord> upper = readAll(asUpper);
+    FastaReader asN(path, std::string::npos, LowerCase::AsN);
+    const std::vector<FastaRecord> masked = readAll(asN);
+    ASSERT_EQ(upper.size(), 2u);
+    ASSERT_EQ(masked.size(), 2u);
+    EXPECT_EQ(upper[0].letters, "ACGTNNXYZT");
+    EXPECT_EQ(masked[0].letters, "ACNNNNNNZT");  // every lower-case letter, not only a, c, g, t
+    EXPECT_EQ(masked[0].name, "chr1:10-22 peak");  // headers keep their case
+    EXPECT_EQ(masked[1].letters, "NN");
+  }
+}
