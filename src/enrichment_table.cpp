@@ -24,6 +24,14 @@ namespace {
 
 constexpr int kColumns = 12;
 
+std::string ratioText(double ratio) {
+  if (std::isnan(ratio)) return "NA";
+  if (std::isinf(ratio)) return "inf";
+  return fixedPoint(ratio, 3);
+}
+
+}  // namespace
+
 // Rounded down, so that a threshold printed like a site score is never above
 // the printed scores of the sites it admits.
 // (A value within 1e-13 of a step counts as on it: 0.7 * 1e4 is 6999.99...)
@@ -34,29 +42,37 @@ std::string log10Text(double value) {
   return text == "-0.000" ? "0.000" : text;
 }
 
-std::string ratioText(double ratio) {
-  if (std::isnan(ratio)) return "NA";
-  if (std::isinf(ratio)) return "inf";
-  return fixedPoint(ratio, 3);
-}
-
 std::string withoutTabs(std::string text) {
   for (char& c : text)
     if (c == '\t') c = ' ';
   return text;
 }
 
-}  // namespace
+Row rowOf(const enrichment::MotifResult& r) {
+  const enrichment_stats::Table& t = r.choice.table;
+  Row row;
+  row.rank = r.motif.rank;
+  row.id = r.motif.id;
+  row.consensus = r.motif.consensus;
+  row.threshold = thresholdText(r.choice.threshold);
+  row.primaryHits = t.primaryHits;
+  row.primaryTotal = t.primaryTotal;
+  row.controlHits = t.controlHits;
+  row.controlTotal = t.controlTotal;
+  row.enrichment = ratioText(enrichment::enrichmentRatio(t));
+  row.log10P = log10Text(r.choice.log10P);
+  row.log10PAdjusted = log10Text(r.log10PAdjusted);
+  row.log10E = log10Text(r.log10E);
+  return row;
+}
 
 void writeTable(std::ostream& out, const std::vector<enrichment::MotifResult>& results) {
   out << kTableHeader << '\n';
   for (const enrichment::MotifResult& r : results) {
-    const enrichment_stats::Table& t = r.choice.table;
-    out << r.motif.rank << '\t' << r.motif.id << '\t' << r.motif.consensus << '\t'
-        << thresholdText(r.choice.threshold) << '\t' << t.primaryHits << '\t' << t.primaryTotal << '\t'
-        << t.controlHits << '\t' << t.controlTotal << '\t' << ratioText(enrichment::enrichmentRatio(t)) << '\t'
-        << log10Text(r.choice.log10P) << '\t' << log10Text(r.log10PAdjusted) << '\t' << log10Text(r.log10E)
-        << '\n';
+    const Row row = rowOf(r);
+    out << row.rank << '\t' << row.id << '\t' << row.consensus << '\t' << row.threshold << '\t' << row.primaryHits
+        << '\t' << row.primaryTotal << '\t' << row.controlHits << '\t' << row.controlTotal << '\t' << row.enrichment
+        << '\t' << row.log10P << '\t' << row.log10PAdjusted << '\t' << row.log10E << '\n';
   }
 }
 

@@ -27,6 +27,15 @@ namespace enrichment_table {
 extern const char* const kTableHeader;
 extern const char* const kSitesHeader;
 
+// How the table prints a threshold: four decimals, rounded down, so that it is
+// never above the printed scores of the sites it admits.
+std::string thresholdText(double threshold);
+// How it prints a log10 value: three decimals, never "-0.000".
+std::string log10Text(double value);
+// A sequence name with its tabs written as blanks, so that a line keeps its
+// columns.
+std::string withoutTabs(std::string text);
+
 void writeTable(std::ostream& out, const std::vector<enrichment::MotifResult>& results);
 
 // Every site of every result; `primary` and `control` are the sets the results
@@ -49,6 +58,9 @@ struct Row {
   std::string log10PAdjusted;
   std::string log10E;
 };
+
+// The line of one result, its fields as writeTable writes them.
+Row rowOf(const enrichment::MotifResult& result);
 
 // A table that does not have the layout writeTable gives. what() reads
 // "SOURCE:LINE: problem".

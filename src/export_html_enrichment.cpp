@@ -45,10 +45,6 @@ std::string hitsText(long long hits, long long total) {
   return std::to_string(hits) + " of " + std::to_string(total);
 }
 
-void tableRow(std::ostream& out, const std::string& name, const std::string& value) {
-  out << "<tr><th>" << name << "</th><td>" << value << "</td></tr>\n";
-}
-
 }  // namespace
 
 std::string enrichmentHeadings() {
@@ -71,15 +67,15 @@ void writeEnrichmentSection(std::ostream& out, const Row* row) {
     return;
   }
   out << "<table class=\"enrichment\">\n";
-  tableRow(out, "Threshold", row->threshold);
-  tableRow(out, "Primary sequences at or above it",
+  writeRow(out, "Threshold", row->threshold);
+  writeRow(out, "Primary sequences at or above it",
            hitsText(row->primaryHits, row->primaryTotal) + percent(row->primaryHits, row->primaryTotal));
-  tableRow(out, "Control sequences at or above it",
+  writeRow(out, "Control sequences at or above it",
            hitsText(row->controlHits, row->controlTotal) + percent(row->controlHits, row->controlTotal));
-  tableRow(out, "Enrichment", escape(row->enrichment));
-  tableRow(out, "p-value", fromLog10(row->log10P) + " (log<sub>10</sub> " + row->log10P + ")");
-  tableRow(out, "Adjusted p-value", fromLog10(row->log10PAdjusted) + " (log<sub>10</sub> " + row->log10PAdjusted + ")");
-  tableRow(out, "E-value", fromLog10(row->log10E) + " (log<sub>10</sub> " + row->log10E + ")");
+  writeRow(out, "Enrichment", escape(row->enrichment));
+  writeRow(out, "p-value", fromLog10(row->log10P) + " (log<sub>10</sub> " + row->log10P + ")");
+  writeRow(out, "Adjusted p-value", fromLog10(row->log10PAdjusted) + " (log<sub>10</sub> " + row->log10PAdjusted + ")");
+  writeRow(out, "E-value", fromLog10(row->log10E) + " (log<sub>10</sub> " + row->log10E + ")");
   out << "</table>\n";
 }
 

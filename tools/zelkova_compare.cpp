@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli.h"
+#include "match_rows.h"
 #include "match_table.h"
 #include "motif_compare.h"
 #include "motif_database.h"
@@ -59,34 +60,12 @@ std::optional<CompareOptions> parseArguments(int argc, const char* const* argv) 
   return o;
 }
 
-match_table::Row rowOf(const motif::Motif& query, const compare::Database& database, const compare::Match& m) {
-  const motif::Motif& target = database.target(m.target);
-  match_table::Row row;
-  row.query = query.id;
-  row.queryConsensus = motif::consensus(query.columns);
-  row.targetId = target.id;
-  row.targetName = target.name;
-  row.reverse = m.reverse;
-  row.offset = m.offset;
-  row.overlap = m.overlap;
-  row.p = m.p;
-  row.e = m.e;
-  row.q = m.q;
-  row.targetConsensus = motif::consensus(database.columns(m.target, m.reverse));
-  return row;
-}
-
 std::vector<match_table::Row> bestMatches(const std::vector<motif::Motif>& queries,
                                           const compare::Database& database, const CompareOptions& o) {
   std::vector<match_table::Row> rows;
-  for (const motif::Motif& query : queries) {
-    int kept = 0;
-    for (const compare::Match& m : compare::compareWithDatabase(query, database, o.settings)) {
-      if (kept == o.top || m.e > o.evalueMax) break;  // best first, so the rest are worse
-      rows.push_back(rowOf(query, database, m));
-      ++kept;
-    }
-  }
+  for (const motif::Motif& query : queries)
+    for (match_table::Row& row : compare::bestMatchRows(query, database, o.settings, o.top, o.evalueMax))
+      rows.push_back(std::move(row));
   return rows;
 }
 

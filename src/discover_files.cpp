@@ -1,0 +1,49 @@
+#include "discover_files.h"
+
+#include <sstream>
+
+#include "discover_log.h"
+#include "discover_page.h"
+#include "discover_tables.h"
+#include "export_formats.h"
+
+namespace discover {
+
+std::string searchReportName(const Search& search) { return "runs/" + search.name + ".out"; }
+
+std::string searchPageName(const Search& search) { return "runs/" + search.name + ".html"; }
+
+std::vector<std::string> searchFileNames(const Plan& plan, bool sideFiles) {
+  std::vector<std::string> names;
+  for (const Search& s : plan.searches) {
+    names.push_back(searchReportName(s));
+    names.push_back(searchPageName(s));
+    if (sideFiles)
+      for (const char* side : {".initcore.txt", ".initcluster.txt"}) names.push_back("runs/" + s.name + side);
+  }
+  return names;
+}
+
+std::vector<std::string> resultFileNames() {
+  return {"motifs.meme", "motifs.jaspar", "sites.tsv", "sites.bed", "log.txt", "summary.tsv", "index.html"};
+}
+
+std::vector<std::pair<std::string, std::string>> resultFiles(const Discovery& d) {
+  const report::Report motifs = reportedMotifs(d);
+  export_formats::MemeDetails details;
+  details.background = d.controlBases;
+  for (const ReportedMotif& m : d.motifs) details.log10E.push_back(d.candidateOf(m).test.log10E);
+  std::ostringstream meme, jaspar;
+  export_formats::writeMeme(meme, motifs, details);
+  export_formats::writeJaspar(jaspar, motifs);
+
+  std::vector<std::pair<std::string, std::string>> files{
+      {"motifs.meme", meme.str()}, {"motifs.jaspar", jaspar.str()}, {"sites.tsv", siteTable(d)}};
+  if (d.regions) files.emplace_back("sites.bed", siteBed(d));
+  files.emplace_back("log.txt", logText(d));
+  files.emplace_back("summary.tsv", summaryTable(d));
+  files.emplace_back("index.html", indexPage(d));
+  return files;
+}
+
+}  // namespace discover

@@ -1,0 +1,30 @@
+// The files zelkova-discover writes: their names, and the results as text.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "discover_plan.h"
+#include "discover_result.h"
+
+namespace discover {
+
+// "runs/NAME.out" and "runs/NAME.html": a search's report and its page.
+std::string searchReportName(const Search& search);
+std::string searchPageName(const Search& search);
+
+// Every file the searches of `plan` write under runs/: reports, pages and,
+// with `sideFiles`, the engine's side files.
+std::vector<std::string> searchFileNames(const Plan& plan, bool sideFiles);
+
+// The names of the results that may be written: motifs.meme, motifs.jaspar,
+// sites.tsv, sites.bed, log.txt, summary.tsv, index.html.
+std::vector<std::string> resultFileNames();
+
+// The results as (name, text), in the order they are put in place: the motif
+// files, the site tables (sites.bed only when every header names a genome
+// region), the log, summary.tsv and last index.html.
+std::vector<std::pair<std::string, std::string>> resultFiles(const Discovery& discovery);
+
+}  // namespace discover

@@ -1,0 +1,83 @@
+#include "discover_log.h"
+
+#include <sstream>
+
+#include "discover_plan.h"
+#include "enrichment_table.h"
+#include "export_formats.h"
+
+namespace discover {
+
+using export_formats::fixedPoint;
+
+std::string controlDescription(const Discovery& d) {
+  if (!d.options.controlFile.empty()) return d.options.controlFile;
+  return std::to_string(kShuffledCopies) + " dinucleotide-shuffled copies of each primary sequence (seed " +
+         std::to_string(d.options.seed) + ")";
+}
+
+namespace {
+
+std::string lengthsText(const std::vector<int>& lengths) {
+  std::string text;
+  for (int l : lengths) text += (text.empty() ? "" : ",") + std::to_string(l);
+  return text;
+}
+
+void writeSizes(std::ostream& out, const std::string& label, const SetSizes& s) {
+  out << label << ": " << s.primarySearched << " sequences searched, " << s.primaryTested << " tested; control "
+      << s.controlSearched << " searched, " << s.controlTested << " tested\n";
+}
+
+void writeSearches(std::ostream& out, const Discovery& d) {
+  out << "\nsearches (name, set, length, mismatches, estimated cost, motifs, seconds):\n";
+  for (std::size_t i = 0; i < d.plan.searches.size(); ++i) {
+    const Search& s = d.plan.searches[i];
+    out << "  " << s.name << '\t' << d.plan.setNames[static_cast<std::size_t>(s.set)] << '\t' << s.length << '\t'
+        << s.mismatches << '\t' << static_cast<long long>(s.cost) << '\t' << d.outcomes[i].report.motifs.size()
+        << '\t' << fixedPoint(d.outcomes[i].seconds, 2) << '\n';
+  }
+  for (const Search& s : d.plan.skipped)
+    out << "  skipped " << s.name << ": estimated cost " << static_cast<long long>(s.cost) << " above the budget "
+        << static_cast<long long>(kDefaultAllowanceBudget) << '\n';
+}
+
+}  // namespace
+
+std::string logText(const Discovery& d) {
+  const Options& o = d.options;
+  std::ostringstream out;
+  out << "zelkova-discover (ZELKOVA) " << d.version << "\n";
+  out << "started: " << d.started << "\n";
+  out << "command line: " << o.commandLine << "\n\n";
+  out << "primary: " << o.primaryFile << ", " << d.primary.records.size() << " sequences, " << d.primaryLetters
+      << " letters\n";
+  out << "trim: " << (o.trim > 0 ? "central " + std::to_string(o.trim) + " letters" : "none") << "\n";
+  out << "lower-case letters: " << (o.maskLowercase ? "masked as N" : "read as upper case") << "\n";
+  out << "control: " << controlDescription(d) << ", " << d.controlSequences << " sequences, " << d.controlLetters
+      << " letters\n";
+  out << "holdout: " << o.holdout << " (seed " << o.seed << ")\n";
+  writeSizes(out, "primary set", d.sizes);
+  out << "models: foreground order " << kForegroundOrder << " from the searched primary sequences, background order "
+      << d.backgroundOrder << " from the searched control sequences\n";
+  out << "lengths: " << lengthsText(o.lengths) << "\n";
+  out << "decoy: " << decoyModeName(o.decoy) << ", " << (d.decoyRun ? "run" : "not run") << "\n";
+  for (std::size_t r = 0; r < d.decoySizes.size(); ++r) {
+    writeSizes(out, "decoy set " + std::to_string(r + 1) + " (shuffle seed " + std::to_string(o.seed + 1 + r) + ")",
+               d.decoySizes[r]);
+    out << "decoy set " << r + 1 << " background order: " << d.decoyBackgroundOrders[r] << "\n";
+  }
+  if (d.decoyRun) out << "decoy best log10 E: " << enrichment_table::log10Text(d.decoyBestLog10E) << "\n";
+  out << "database: ";
+  if (o.databaseFiles.empty()) out << "the bundled JASPAR collection";
+  for (std::size_t i = 0; i < o.databaseFiles.size(); ++i) out << (i ? ", " : "") << o.databaseFiles[i];
+  out << ", " << d.knownMotifs.size() << " known motifs\n";
+  out << "top: " << o.top << "\nthreads: " << o.threads << "\n";
+  writeSearches(out, d);
+  out << "\nsteps (seconds):\n";
+  for (const StepTime& step : d.steps) out << "  " << step.step << ": " << step.summary << " (" << fixedPoint(step.seconds, 2) << ")\n";
+  out << "total: " << fixedPoint(d.totalSeconds, 2) << " seconds\n";
+  return out.str();
+}
+
+}  // namespace discover

@@ -1,0 +1,30 @@
+// Redundancy: the searches of different lengths and allowances find the same
+// motif several times. Motifs of different searches that match each other
+// (the comparison of zelkova-compare, with the motifs themselves as the
+// database) are merged into the most significant of them.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "discover_significance.h"
+#include "motif.h"
+
+namespace discover {
+
+struct MergedMotif {
+  std::size_t representative = 0;   // the candidate that stands for the group
+  std::vector<std::size_t> merged;   // the others, in ranking order
+  std::vector<double> mergedE;       // the comparison E-value of each with the representative
+};
+
+// A candidate as a motif to compare, named after its search and rank.
+motif::Motif comparable(const Candidate& candidate, const Plan& plan);
+
+// Groups in ranking order (ranksBefore): each candidate not yet taken becomes
+// a representative and takes every later candidate not yet taken, of another
+// search, whose comparison E-value with it (the smaller of both directions)
+// is below `maxE`.
+std::vector<MergedMotif> mergeRedundant(const std::vector<Candidate>& candidates, const Plan& plan, double maxE);
+
+}  // namespace discover

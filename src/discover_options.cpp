@@ -1,0 +1,106 @@
+#include "discover_options.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "cli.h"
+#include "parallel.h"
+
+namespace discover {
+
+namespace {
+
+const char* const kDescription =
+    "Finds the motifs of PRIMARY.fa (peaks, promoters; plain or gzip) in one run:\n"
+    "searches at every motif length of --lengths, tests each motif for\n"
+    "enrichment against a control (by default dinucleotide-shuffled copies of\n"
+    "the sequences), merges motifs that are the same, names them by their best\n"
+    "known matches and writes a page (DIR/index.html), MEME and JASPAR files and\n"
+    "tables of the motifs and their sites into DIR.\n";
+
+const char* const kLengthsHelp = "motif lengths, 6 to 20, separated by commas\n(default 8,10,12,14,16)";
+
+}  // namespace
+
+const char* decoyModeName(DecoyMode mode) {
+  switch (mode) {
+    case DecoyMode::Auto: return "auto";
+    case DecoyMode::Yes: return "yes";
+    case DecoyMode::No: return "no";
+  }
+  return "auto";
+}
+
+bool decoyRuns(DecoyMode mode, std::size_t primarySequences) {
+  if (mode == DecoyMode::Auto) return primarySequences < static_cast<std::size_t>(kDecoyAutoBelow);
+  return mode == DecoyMode::Yes;
+}
+
+std::vector<int> parseLengths(const std::string& text) {
+  std::vector<int> lengths;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', start);
+    const std::string word = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    const int length = static_cast<int>(cli::wholeNumber(word, "the motif length", kMinLength, kMaxLength));
+    if (std::find(lengths.begin(), lengths.end(), length) != lengths.end())
+      throw cli::UsageError("--lengths names the length " + std::to_string(length) + " twice.");
+    lengths.push_back(length);
+    if (comma == std::string::npos) return lengths;
+    start = comma + 1;
+  }
+}
+
+DecoyMode parseDecoyMode(const std::string& text) {
+  for (DecoyMode mode : {DecoyMode::Auto, DecoyMode::Yes, DecoyMode::No})
+    if (text == decoyModeName(mode)) return mode;
+  throw cli::UsageError("--decoy \"" + text + "\" is not one of auto, yes and no.");
+}
+
+std::optional<Options> parseArguments(int argc, const char* const* argv) {
+  Options o;
+  o.threads = availableProcessors();
+  for (int i = 0; i < argc; ++i) o.commandLine += (i ? " " : "") + std::string(argv[i]);
+  cli::Parser parser("zelkova-discover", "[options] PRIMARY.fa -o DIR", kDescription);
+  parser.value("-o", "--output", "DIR", "write the results into DIR, a new directory (required)", o.outputDir);
+  parser.value("-c", "--control", "FASTA",
+               "control sequences, plain or gzip (default: 2 dinucleotide-shuffled\n"
+               "copies of each primary sequence)",
+               o.controlFile);
+  parser.value("-l", "--lengths", "L,L,...", kLengthsHelp, [&](const std::string& v) { o.lengths = parseLengths(v); });
+  parser.value("", "--trim", "N", "keep the central N letters of each record (6 or more)", [&](const std::string& v) {
+    o.trim = static_cast<int>(cli::wholeNumber(v, "--trim", kMinLength, std::numeric_limits<int>::max()));
+  });
+  parser.flag("", "--mask-lowercase", "turn lower-case (soft-masked) letters into N", o.maskLowercase);
+  parser.value("", "--seed", "S", "seed of the shuffles and of the held-out sequences, 0 or more\n(default 0)",
+               [&](const std::string& v) {
+                 o.seed = static_cast<std::uint64_t>(
+                     cli::wholeNumber(v, "--seed", 0, std::numeric_limits<long long>::max()));
+               });
+  parser.value("", "--decoy", "auto|yes|no",
+               "search shuffled DNA too, for the E-value it reaches; auto: below\n500 primary sequences (default auto)",
+               [&](const std::string& v) { o.decoy = parseDecoyMode(v); });
+  parser.value("", "--holdout", "F",
+               "keep the fraction F (0 to 0.5) of the primary and control\n"
+               "sequences out of the searches and test the motifs on them only\n(default 0)",
+               [&](const std::string& v) { o.holdout = cli::realNumber(v, "--holdout", {0.0, true, kMaxHoldout, true}); });
+  parser.value("-n", "--top", "N", "report the N best motifs (default 10)",
+               [&](const std::string& v) { o.top = static_cast<int>(cli::wholeNumber(v, "--top", 1, 1000)); });
+  parser.repeatable("-d", "--db", "FILE",
+                    "known motifs to name the motifs by (MEME, JASPAR or TRANSFAC);\n"
+                    "repeatable (default: the bundled JASPAR collection)",
+                    o.databaseFiles);
+  parser.flag("", "--keep-side-files", "keep the side files of every search under DIR/runs", o.keepSideFiles);
+  parser.flag("", "--force", "write into DIR even when it exists", o.force);
+  parser.value("-p", "--threads", "N", "threads (default: every processor); the results are the same",
+               [&](const std::string& v) { o.threads = static_cast<int>(cli::wholeNumber(v, "--threads", 1, 1024)); });
+  const std::optional<std::vector<std::string>> files = parser.parse(argc, argv);
+  if (!files) return std::nullopt;
+  if (files->empty()) throw cli::UsageError("no PRIMARY.fa given.");
+  if (files->size() > 1) throw cli::UsageError("more than one PRIMARY.fa given (" + (*files)[0] + ", " + (*files)[1] + ").");
+  if (o.outputDir.empty()) throw cli::UsageError("no output directory given (-o DIR).");
+  o.primaryFile = files->front();
+  return o;
+}
+
+}  // namespace discover

@@ -1,0 +1,66 @@
+// The settings of zelkova-discover: what the user chooses on the command line,
+// and the constants of the method that README documents.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace discover {
+
+enum class DecoyMode { Auto, Yes, No };
+
+struct Options {
+  std::string primaryFile;
+  std::string outputDir;
+  std::string controlFile;  // empty: shuffled copies of the primary sequences
+  std::vector<int> lengths{8, 10, 12, 14, 16};
+  int trim = 0;             // 0: whole records; else the central `trim` letters of each
+  bool maskLowercase = false;
+  std::uint64_t seed = 0;
+  DecoyMode decoy = DecoyMode::Auto;
+  double holdout = 0.0;     // fraction of the sequences kept out of the searches
+  int top = 10;
+  std::vector<std::string> databaseFiles;  // empty: the bundled collection
+  bool keepSideFiles = false;
+  bool force = false;
+  int threads = 1;
+  std::string commandLine;  // the words of the command line, for the log and the page
+};
+
+// ---- the method's constants ---------------------------------------------------
+
+constexpr int kMinLength = 6, kMaxLength = 20;   // the engine's motif lengths
+constexpr double kMaxHoldout = 0.5;
+constexpr int kShuffleWordLength = 2;            // shuffles keep the dinucleotide counts
+constexpr int kShuffledCopies = 2;               // of each sequence, for a control or a decoy
+constexpr int kForegroundOrder = 7;
+constexpr int kMaxBackgroundOrder = 7;
+// The background order is the highest whose longest words are counted this
+// often on average (both strands).
+constexpr double kCountsPerWord = 10.0;
+constexpr int kMotifsPerSearch = 10;             // the engine's -n
+constexpr int kDecoyReplicates = 2;              // decoy sets, each the size of the primary set
+constexpr int kDecoyAutoBelow = 500;             // primary sequences under which --decoy auto runs it
+constexpr double kRedundancyE = 0.01;            // motifs that match each other this well are merged
+constexpr int kKnownMatchesShown = 5;            // known motifs listed per motif
+constexpr double kKnownMatchMaxE = 10.0;         // ... whose E-value is at most this
+constexpr int kPageSitesShown = 1000;            // site rows per motif on the page; all are in sites.tsv
+
+// "auto", "yes" or "no".
+const char* decoyModeName(DecoyMode mode);
+// Whether the decoy runs for a primary set of `primarySequences`.
+bool decoyRuns(DecoyMode mode, std::size_t primarySequences);
+
+// The value of --lengths: whole numbers from kMinLength to kMaxLength
+// separated by commas, each once, in the order given. Throws cli::UsageError.
+std::vector<int> parseLengths(const std::string& text);
+// The value of --decoy. Throws cli::UsageError.
+DecoyMode parseDecoyMode(const std::string& text);
+
+// The command line; nothing when --help or --version was answered. Throws
+// cli::UsageError for every mistake.
+std::optional<Options> parseArguments(int argc, const char* const* argv);
+
+}  // namespace discover

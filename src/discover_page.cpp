@@ -1,0 +1,288 @@
+#include "discover_page.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <ostream>
+#include <sstream>
+
+#include "discover_files.h"
+#include "discover_log.h"
+#include "enrichment_table.h"
+#include "export_formats.h"
+#include "export_html.h"
+#include "export_html_enrichment.h"
+#include "export_html_matches.h"
+
+namespace fs = std::filesystem;
+
+namespace discover {
+
+using export_formats::fixedPoint;
+using export_formats::scientificFromLog10;
+using export_html::colouredWord;
+using export_html::escape;
+using export_html::writeRow;
+
+namespace {
+
+const char* const kStyle = R"(
+.verdict { font-size: 1.1em; padding: 0.6em 1em; border-left: 5px solid #2166ac; background: #eef4fb; }
+.verdict.warning { border-color: #d7191c; background: #fdeeee; }
+table.summary td { vertical-align: middle; }
+table.summary svg.logo { height: 64px; width: auto; }
+table.summary figure.match figcaption { display: none; }
+table.summary .aligned { display: flex; flex-direction: column; }
+td.evalue { white-space: nowrap; }
+table.summary figure.match svg.logo { height: 36px; }
+table.summary .word { font-size: 0.85em; }
+.note { color: #555; font-size: 0.9em; }
+)";
+
+std::string evalueText(double log10E) { return scientificFromLog10(log10E); }
+
+// "7 of 18 (38.9 %)".
+std::string hitsText(long long hits, long long total) {
+  return std::to_string(hits) + " of " + std::to_string(total) +
+         (total > 0 ? " (" + fixedPoint(100.0 * static_cast<double>(hits) / static_cast<double>(total), 1) + " %)" : "");
+}
+
+std::string decoyText(const ReportedMotif& m) {
+  if (!m.beatsDecoy) return "not run";
+  return *m.beatsDecoy ? "yes" : "no";
+}
+
+std::string searchLink(const Search& s, const std::string& text) {
+  return "<a href=\"" + escape(searchPageName(s)) + "\">" + escape(text) + "</a>";
+}
+
+std::string describeSearch(const Search& s) {
+  return "length " + std::to_string(s.length) + ", " + std::to_string(s.mismatches) +
+         (s.mismatches == 1 ? " mismatch" : " mismatches") + (s.engineDefault ? " (the engine's default)" : "");
+}
+
+void writeSummary(std::ostream& out, const Discovery& d) {
+  const Options& o = d.options;
+  out << "<section id=\"run\">\n<h2>Run summary</h2>\n<table class=\"parameters\">\n";
+  writeRow(out, "Primary sequences",
+           "<code>" + escape(o.primaryFile) + "</code>: " + std::to_string(d.primary.records.size()) + " sequences, " +
+               std::to_string(d.primaryLetters) + " letters" +
+               (o.trim > 0 ? ", the central " + std::to_string(o.trim) + " letters of each" : "") +
+               (o.maskLowercase ? ", lower-case letters masked as N" : ""));
+  writeRow(out, "Control", escape(controlDescription(d)) + ": " + std::to_string(d.controlSequences) + " sequences");
+  writeRow(out, "Held out for testing",
+           o.holdout > 0 ? fixedPoint(100.0 * o.holdout, 1) + " %: " + std::to_string(d.sizes.primaryTested) +
+                               " primary and " + std::to_string(d.sizes.controlTested) + " control sequences"
+                         : "none (the motifs are tested on the sequences they were found in)");
+  writeRow(out, "Markov models",
+           "foreground order " + std::to_string(kForegroundOrder) + " (primary), background order " +
+               std::to_string(d.backgroundOrder) + " (control)");
+  std::string lengths;
+  for (int l : o.lengths) lengths += (lengths.empty() ? "" : ", ") + std::to_string(l);
+  writeRow(out, "Motif lengths", lengths);
+  writeRow(out, "Searches",
+           std::to_string(d.plan.searches.size()) + " run, " + std::to_string(d.plan.skipped.size()) +
+               " skipped for their cost (<a href=\"#searches\">list</a>)");
+  writeRow(out, "Decoy",
+           d.decoyRun ? "run on " + std::to_string(d.decoySizes.size()) +
+                            " sets of shuffled DNA; best E-value reached: " + evalueText(d.decoyBestLog10E)
+                      : std::string("not run (--decoy ") + decoyModeName(o.decoy) + ")");
+  writeRow(out, "Known motifs",
+           (o.databaseFiles.empty() ? std::string("the bundled JASPAR collection") : escape(o.databaseFiles.front()) +
+                                                                                       (o.databaseFiles.size() > 1 ? " and others" : "")) +
+               ", " + std::to_string(d.knownMotifs.size()) + " motifs");
+  writeRow(out, "Command line", "<code>" + escape(o.commandLine) + "</code>");
+  writeRow(out, "Program", "zelkova-discover (ZELKOVA) " + escape(d.version));
+  writeRow(out, "Started", escape(d.started));
+  std::string steps;
+  for (const StepTime& s : d.steps) steps += (steps.empty() ? "" : "; ") + escape(s.step) + " " + fixedPoint(s.seconds, 1) + " s";
+  writeRow(out, "Time", fixedPoint(d.totalSeconds, 1) + " s (" + steps + ")");
+  out << "</table>\n</section>\n";
+}
+
+std::string bestMatchCell(const ReportedMotif& m, const report::Motif& motif,
+                          const std::map<std::string, const motif::Motif*>& known) {
+  if (m.matches.empty()) return "<td>none</td>";
+  const match_table::Row& best = m.matches.front();
+  std::ostringstream cell;
+  cell << "<td><a href=\"#" << m.id << "-matches\">" << escape(best.targetId) << "</a> " << escape(best.targetName)
+       << " (E = " << match_table::formatValue(best.e) << ")";
+  const auto target = known.find(best.targetId);
+  if (target != known.end()) export_html::writeAlignedLogos(cell, motif, best, *target->second);
+  cell << "</td>";
+  return cell.str();
+}
+
+void writeMotifTable(std::ostream& out, const Discovery& d, const report::Report& reported,
+                     const std::vector<enrichment_table::Row>& rows,
+                     const std::map<std::string, const motif::Motif*>& known) {
+  out << "<section id=\"motifs\">\n<h2>Motifs</h2>\n";
+  if (d.motifs.empty()) {
+    out << "<p class=\"empty\">No motif was found.</p>\n</section>\n";
+    return;
+  }
+  out << "<table class=\"summary\">\n<thead><tr><th class=\"num\">Rank</th><th>Motif</th><th>Logo</th>"
+      << "<th class=\"num\">E-value</th><th class=\"num\">Primary sequences</th>"
+      << "<th class=\"num\">Control sequences</th><th>Beats the decoy</th><th>Best known match</th></tr></thead>\n"
+      << "<tbody>\n";
+  for (std::size_t i = 0; i < d.motifs.size(); ++i) {
+    const ReportedMotif& m = d.motifs[i];
+    const report::Motif& motif = reported.motifs[i];
+    const enrichment_stats::Table& t = d.candidateOf(m).test.choice.table;
+    out << "<tr><td class=\"num\">" << m.rank << "</td><td><a href=\"#" << m.id << "\">" << m.id << "</a></td><td>"
+        << export_html::logoSvg(motif.counts, "Sequence logo of " + m.id) << "<br>" << colouredWord(motif.consensus)
+        << "</td><td class=\"num evalue\">" << export_html::fromLog10(rows[i].log10E) << "</td><td class=\"num\">"
+        << hitsText(t.primaryHits, t.primaryTotal) << "</td><td class=\"num\">"
+        << hitsText(t.controlHits, t.controlTotal) << "</td><td>" << decoyText(m) << "</td>"
+        << bestMatchCell(m, motif, known) << "</tr>\n";
+  }
+  out << "</tbody>\n</table>\n</section>\n";
+}
+
+void writeMerged(std::ostream& out, const Discovery& d, const ReportedMotif& m) {
+  out << "<h3>Similar motifs merged into it</h3>\n";
+  if (m.group.merged.empty()) {
+    out << "<p class=\"empty\">No other search found a motif that matches it.</p>\n";
+    return;
+  }
+  out << "<table class=\"merged\">\n<thead><tr><th>Search</th><th class=\"num\">Rank there</th><th>Consensus</th>"
+      << "<th class=\"num\">E-value</th><th class=\"num\">Match E-value</th></tr></thead>\n<tbody>\n";
+  for (std::size_t k = 0; k < m.group.merged.size(); ++k) {
+    const Candidate& c = d.candidates[m.group.merged[k]];
+    const Search& s = d.searchOf(c);
+    out << "<tr><td>" << searchLink(s, s.name) << "</td><td class=\"num\">" << c.motif.rank << "</td><td>"
+        << colouredWord(c.motif.consensus) << "</td><td class=\"num\">" << evalueText(c.test.log10E)
+        << "</td><td class=\"num\">" << match_table::formatValue(m.group.mergedE[k]) << "</td></tr>\n";
+  }
+  out << "</tbody>\n</table>\n";
+}
+
+void writeSites(std::ostream& out, const Discovery& d, const ReportedMotif& m) {
+  out << "<h3>Sites in the primary sequences</h3>\n";
+  if (m.sites.empty()) {
+    out << "<p class=\"empty\">No window of the primary sequences reaches the threshold.</p>\n";
+    return;
+  }
+  const std::size_t shown = std::min(m.sites.size(), static_cast<std::size_t>(kPageSitesShown));
+  out << "<p class=\"note\">Every window scoring at least the threshold, " << m.sites.size() << " in "
+      << "all; positions on the sequences as given.";
+  if (shown < m.sites.size()) out << " The table lists the first " << shown << "; sites.tsv holds all.";
+  out << "</p>\n";
+  std::vector<report::Site> sites;
+  for (std::size_t i = 0; i < shown; ++i) {
+    const enrichment::Site& s = m.sites[i];
+    sites.push_back({d.primary.records[s.sequence].name, s.word, s.forward, givenStart(d, s), s.score,
+                     static_cast<int>(s.sequence)});
+  }
+  export_html::writeSiteTable(out, sites);
+}
+
+void writeMotifSection(std::ostream& out, const Discovery& d, const ReportedMotif& m, const report::Motif& motif,
+                       const enrichment_table::Row& row, const export_html::PageAddition& matches) {
+  const Candidate& c = d.candidateOf(m);
+  const Search& s = d.searchOf(c);
+  out << "<section class=\"motif\" id=\"" << m.id << "\">\n<h2>Motif rank #" << m.rank << ": " << m.id << "</h2>\n";
+  out << "<table class=\"scores\">\n";
+  writeRow(out, "Found by", searchLink(s, s.name) + " (" + describeSearch(s) + "), its motif #" +
+                                std::to_string(c.motif.rank) + ", " + std::to_string(c.motif.siteCount) + " sites");
+  writeRow(out, "E-value", evalueText(c.test.log10E));
+  writeRow(out, "Beats the decoy", decoyText(m));
+  writeRow(out, "MAP score", fixedPoint(c.motif.mapScore, 6));
+  writeRow(out, "Consensus", colouredWord(c.motif.consensus));
+  writeRow(out, "Degenerate consensus", colouredWord(c.motif.degenerateConsensus));
+  writeRow(out, "Reverse complement", colouredWord(c.motif.reverseConsensus));
+  out << "</table>\n";
+  export_html::writeStrandLogos(out, motif.counts, m.id);
+  export_html::writeEnrichmentSection(out, &row);
+  writeMerged(out, d, m);
+  out << "<div id=\"" << m.id << "-matches\">\n";
+  matches.inMotifSection(out, motif);
+  out << "</div>\n";
+  export_html::writeCountMatrix(out, motif.counts);
+  writeSites(out, d, m);
+  out << "</section>\n";
+}
+
+void writeSearches(std::ostream& out, const Discovery& d) {
+  out << "<section id=\"searches\">\n<h2>Searches</h2>\n<table class=\"searches\">\n<thead><tr><th>Search</th>"
+      << "<th>Sequences</th><th class=\"num\">Length</th><th class=\"num\">Mismatches</th>"
+      << "<th class=\"num\">Motifs</th><th class=\"num\">Seconds</th><th>Files</th></tr></thead>\n<tbody>\n";
+  for (std::size_t i = 0; i < d.plan.searches.size(); ++i) {
+    const Search& s = d.plan.searches[i];
+    out << "<tr><td>" << escape(s.name) << "</td><td>" << escape(d.plan.setNames[static_cast<std::size_t>(s.set)])
+        << "</td><td class=\"num\">" << s.length << "</td><td class=\"num\">" << s.mismatches
+        << "</td><td class=\"num\">" << d.outcomes[i].report.motifs.size() << "</td><td class=\"num\">"
+        << fixedPoint(d.outcomes[i].seconds, 1) << "</td><td>" << searchLink(s, "page") << ", <a href=\""
+        << escape(searchReportName(s)) << "\">report</a></td></tr>\n";
+  }
+  out << "</tbody>\n</table>\n";
+  if (!d.plan.skipped.empty()) {
+    out << "<p class=\"note\">Skipped for their estimated cost (windows on both strands times initial clusters "
+           "above "
+        << static_cast<long long>(kDefaultAllowanceBudget) << "):";
+    for (const Search& s : d.plan.skipped) out << ' ' << escape(s.name);
+    out << ".</p>\n";
+  }
+  out << "</section>\n";
+}
+
+}  // namespace
+
+std::string verdict(const Discovery& d) {
+  std::string text;
+  if (d.motifs.empty()) {
+    text = "No motif was found. ";
+  } else if (d.decoyRun) {
+    const std::string best = evalueText(d.candidateOf(d.motifs.front()).test.log10E);
+    const std::string decoy = evalueText(d.decoyBestLog10E);
+    text = *d.motifs.front().beatsDecoy
+               ? "The best motif (E = " + best + ") beats the decoy: shuffled DNA searched the same way reaches E = " +
+                     decoy + " at best. "
+               : "The best motif (E = " + best + ") does not beat the decoy: shuffled DNA searched the same way "
+                 "reaches E = " + decoy + ", so nothing found here is distinguishable from shuffled DNA. ";
+  } else {
+    text = std::string("No decoy was run (--decoy ") + decoyModeName(d.options.decoy) + "). ";
+  }
+  if (d.options.holdout > 0)
+    text += "E-values were computed on the " + fixedPoint(100.0 * d.options.holdout, 1) +
+            " % of the sequences held out of the searches (" + std::to_string(d.sizes.primaryTested) + " primary, " +
+            std::to_string(d.sizes.controlTested) + " control): unbiased, at some loss of power.";
+  else
+    text += "E-values were computed on the sequences the motifs were found in, which makes them optimistic, the "
+            "more so the smaller the set.";
+  return text;
+}
+
+std::string indexPage(const Discovery& d) {
+  const report::Report reported = reportedMotifs(d);
+  std::vector<match_table::Row> allMatches;
+  std::vector<enrichment_table::Row> rows;
+  for (std::size_t i = 0; i < d.motifs.size(); ++i) {
+    allMatches.insert(allMatches.end(), d.motifs[i].matches.begin(), d.motifs[i].matches.end());
+    enrichment_table::Row row = enrichment_table::rowOf(d.candidateOf(d.motifs[i]).test);
+    row.id = d.motifs[i].id;
+    rows.push_back(std::move(row));
+  }
+  const export_html::PageAddition matches =
+      export_html::matchesAddition(allMatches, "the known matches", reported, d.knownMotifs);
+  std::map<std::string, const motif::Motif*> known;
+  for (const motif::Motif& t : d.knownMotifs) known.emplace(t.id, &t);
+
+  const bool warning = d.decoyRun && (d.motifs.empty() || !*d.motifs.front().beatsDecoy);
+  std::ostringstream out;
+  const std::string name = escape(fs::path(d.options.primaryFile).filename().string());
+  out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+      << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+      << "<title>ZELKOVA motifs of " << name << "</title>\n<style>" << export_html::kPageStyle << matches.style
+      << kStyle << "</style>\n</head>\n<body>\n<header>\n<h1>Motifs of " << name << "</h1>\n"
+      << "<p class=\"verdict" << (warning ? " warning" : "") << "\">" << escape(verdict(d)) << "</p>\n</header>\n";
+  writeSummary(out, d);
+  writeMotifTable(out, d, reported, rows, known);
+  for (std::size_t i = 0; i < d.motifs.size(); ++i)
+    writeMotifSection(out, d, d.motifs[i], reported.motifs[i], rows[i], matches);
+  writeSearches(out, d);
+  out << "<script>" << export_html::kSortScript << "</script>\n</body>\n</html>\n";
+  return out.str();
+}
+
+}  // namespace discover

@@ -1,0 +1,258 @@
+#include "discover_pipeline.h"
+
+#include <algorithm>
+#include <ctime>
+#include <sstream>
+
+#include "discover_files.h"
+#include "enrichment_table.h"
+#include "discover_run_page.h"
+#include "match_rows.h"
+#include "motif_database.h"
+#include "motif_files.h"
+#include "output_file.h"
+#include "report_writer.h"
+#include "shuffle.h"
+#include "version.h"
+#include "words.h"
+#include "zelkova.h"
+
+namespace discover {
+
+namespace {
+
+// A primary set with its control, each split into the part searched and the
+// part tested.
+struct SetPair {
+  Split primary;
+  Split control;
+};
+
+// Seeds derived from the user's: one stream for each use, so that changing
+// one use never changes another's sequences.
+constexpr std::uint64_t kControlHoldoutStream = 0x9e3779b97f4a7c15ULL;
+
+SetPair splitPair(const std::vector<FastaRecord>& primary, const std::vector<FastaRecord>& control, double holdout,
+                  std::uint64_t seed, const std::string& what) {
+  return {splitForHoldout(primary, holdout, seed, what),
+          splitForHoldout(control, holdout, seed ^ kControlHoldoutStream, "the control of " + what)};
+}
+
+SearchSet searchSetOf(const SetPair& pair) {
+  SearchSet set;
+  set.sequences = pair.primary.search;
+  set.foreground = buildMarkovModel(set.sequences, kForegroundOrder);
+  set.backgroundOrder = supportedOrder(pair.control.search, kMaxBackgroundOrder, kCountsPerWord);
+  set.background = buildMarkovModel(pair.control.search, set.backgroundOrder);
+  return set;
+}
+
+SetSizes sizesOf(const SetPair& pair) {
+  return {pair.primary.search.size(), pair.primary.test.size(), pair.control.search.size(), pair.control.test.size()};
+}
+
+long long letters(const std::vector<FastaRecord>& records) {
+  long long total = 0;
+  for (const FastaRecord& r : records) total += static_cast<long long>(r.letters.size());
+  return total;
+}
+
+// Frequencies of A, C, G, T over both strands.
+std::array<double, report::kBases> baseFrequencies(const std::vector<FastaRecord>& records) {
+  std::array<double, report::kBases> counts{};
+  for (const FastaRecord& r : records)
+    for (char c : r.letters) {
+      const int b = words::baseIndex(c);
+      if (b < 0) continue;
+      counts[static_cast<std::size_t>(b)] += 1;
+      counts[static_cast<std::size_t>(3 - b)] += 1;  // its complement on the other strand
+    }
+  double total = 0;
+  for (double c : counts) total += c;
+  for (double& c : counts) c = total > 0 ? c / total : 0.25;
+  return counts;
+}
+
+std::string localDateTime() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[64] = {};
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S %Z", &local);
+  return text;
+}
+
+std::string plural(std::size_t n, const std::string& word) {
+  if (n == 1) return "1 " + word;
+  const char last = word.back();
+  return std::to_string(n) + " " + word + (last == 's' || last == 'h' ? "es" : "s");
+}
+
+// The files of one search under runs/, once it has ended.
+void writeSearchFiles(const OutputDirectory& directory, const Search& search, const SearchOutcome& outcome) {
+  output_file::OutputFile report(directory.file(searchReportName(search)));
+  report::writeReport(report.stream(), outcome.report);
+  report.commit();
+  directory.writeFiles({{searchPageName(search), searchPage(search, outcome.report)}});
+}
+
+std::vector<SearchOutcome> runPlan(const Discovery& d, const std::vector<SearchSet>& sets,
+                                   const OutputDirectory& directory, StepProgress& progress) {
+  double totalCost = 0, doneCost = 0;
+  for (const Search& s : d.plan.searches) totalCost += s.cost;
+  SearchCallbacks callbacks;
+  callbacks.started = [&](std::size_t i) {
+    const Search& s = d.plan.searches[i];
+    progress.update("length " + std::to_string(s.length) + ", " + plural(static_cast<std::size_t>(s.mismatches), "mismatch") +
+                        " (" + d.plan.setNames[static_cast<std::size_t>(s.set)] + ")",
+                    totalCost > 0 ? doneCost / totalCost : 0.0);
+  };
+  callbacks.finished = [&](std::size_t i, const SearchOutcome& outcome) {
+    writeSearchFiles(directory, d.plan.searches[i], outcome);
+    doneCost += d.plan.searches[i].cost;
+  };
+  const SideFileFolder sideFiles =
+      d.options.keepSideFiles ? SideFileFolder(directory.file("runs")) : SideFileFolder();
+  return runSearches(d.plan, sets, d.options.threads, sideFiles, callbacks);
+}
+
+std::vector<FastaRecord> readControl(const Options& o, const std::vector<FastaRecord>& primary) {
+  if (o.controlFile.empty())
+    return shuffle::shuffledCopies(primary, kShuffleWordLength, kShuffledCopies, o.seed, o.threads);
+  return readSequenceFile(o.controlFile, o.trim, o.maskLowercase).records;
+}
+
+std::vector<ReportedMotif> rankedMotifs(const Discovery& d, const std::vector<MergedMotif>& groups) {
+  std::vector<ReportedMotif> motifs;
+  for (const MergedMotif& group : groups) {
+    if (static_cast<int>(motifs.size()) == d.options.top) break;
+    ReportedMotif m;
+    m.rank = static_cast<int>(motifs.size()) + 1;
+    m.id = "ZELKOVA-" + std::to_string(m.rank);
+    m.group = group;
+    const Candidate& c = d.candidates[group.representative];
+    if (d.decoyRun) m.beatsDecoy = c.test.log10E < d.decoyBestLog10E;
+    m.sites = enrichment::sitesAtThreshold(c.motif.counts, d.primary.records, enrichment::SequenceSet::Primary,
+                                           c.test.choice.threshold, true, d.options.threads);
+    motifs.push_back(std::move(m));
+  }
+  return motifs;
+}
+
+void nameMotifs(Discovery& d) {
+  const compare::Settings settings;
+  const compare::Database database(d.knownMotifs, settings.pseudocount);
+  const std::vector<motif::Motif> queries = motif_files::fromReport(reportedMotifs(d), "the motifs");
+  for (std::size_t i = 0; i < d.motifs.size(); ++i)
+    d.motifs[i].matches = compare::bestMatchRows(queries[i], database, settings, kKnownMatchesShown, kKnownMatchMaxE);
+}
+
+}  // namespace
+
+Discovery runDiscovery(const Options& o, OutputDirectory& directory, StepProgress& progress) {
+  Discovery d;
+  d.options = o;
+  d.version = kZelkovaVersion;
+  d.started = localDateTime();
+  std::vector<std::string> inputs{o.primaryFile};
+  if (!o.controlFile.empty()) inputs.push_back(o.controlFile);
+  inputs.insert(inputs.end(), o.databaseFiles.begin(), o.databaseFiles.end());
+
+  progress.begin("Reading");
+  d.primary = readSequenceFile(o.primaryFile, o.trim, o.maskLowercase);
+  d.primaryLetters = letters(d.primary.records);
+  d.regions = regionsOfRecords(
+      [&] {
+        std::vector<std::string> names;
+        for (const FastaRecord& r : d.primary.records) names.push_back(r.name);
+        return names;
+      }(),
+      d.primary.givenLength);
+  progress.end(plural(d.primary.records.size(), "sequence") + ", " + std::to_string(d.primaryLetters) + " letters");
+
+  progress.begin("Control");
+  const std::vector<FastaRecord> control = readControl(o, d.primary.records);
+  d.controlSequences = control.size();
+  d.controlLetters = letters(control);
+  d.controlBases = baseFrequencies(control);
+  d.knownMotifs = motif_database::load(o.databaseFiles);
+  progress.end(plural(control.size(), "sequence") + (o.controlFile.empty() ? ", shuffled" : ", from " + o.controlFile));
+
+  progress.begin("Models");
+  const SetPair primaryPair = splitPair(d.primary.records, control, o.holdout, o.seed, "the primary set");
+  d.sizes = sizesOf(primaryPair);
+  std::vector<SearchSet> sets{searchSetOf(primaryPair)};
+  d.backgroundOrder = sets.front().backgroundOrder;
+  std::vector<SetPair> decoyPairs;
+  d.decoyRun = decoyRuns(o.decoy, d.primary.records.size());
+  if (d.decoyRun) {
+    const std::vector<std::vector<FastaRecord>> decoys = decoySets(control, d.primary.records.size(), kDecoyReplicates);
+    for (std::size_t r = 0; r < decoys.size(); ++r) {
+      const std::uint64_t seed = o.seed + 1 + r;
+      const std::vector<FastaRecord> fresh =
+          shuffle::shuffledCopies(decoys[r], kShuffleWordLength, kShuffledCopies, seed, o.threads);
+      decoyPairs.push_back(splitPair(decoys[r], fresh, o.holdout, seed, "decoy set " + std::to_string(r + 1)));
+      sets.push_back(searchSetOf(decoyPairs.back()));
+      d.decoySizes.push_back(sizesOf(decoyPairs.back()));
+      d.decoyBackgroundOrders.push_back(sets.back().backgroundOrder);
+    }
+  }
+  progress.end("foreground order " + std::to_string(kForegroundOrder) + ", background order " +
+               std::to_string(d.backgroundOrder));
+
+  std::vector<const std::vector<FastaRecord>*> searched;
+  for (const SearchSet& s : sets) searched.push_back(&s.sequences);
+  d.plan = planSearches(o.lengths, searched);
+  std::vector<std::string> outputs = resultFileNames();
+  for (std::string& name : searchFileNames(d.plan, o.keepSideFiles)) outputs.push_back(std::move(name));
+  directory.refuseInputs(outputs, inputs);
+  directory.create();
+
+  progress.begin("Discovery");
+  d.outcomes = runPlan(d, sets, directory, progress);
+  sets.clear();
+  std::size_t found = 0;
+  for (const SearchOutcome& outcome : d.outcomes) found += outcome.report.motifs.size();
+  progress.end(plural(d.plan.searches.size(), "search") + ", " + plural(found, "motif") +
+               (d.plan.skipped.empty() ? "" : ", " + plural(d.plan.skipped.size(), "search") + " skipped for cost"));
+
+  progress.begin("Significance");
+  d.candidates = testSearchMotifs(d.plan, d.outcomes, 0, primaryPair.primary.test, primaryPair.control.test, o.threads);
+  progress.end(plural(d.candidates.size(), "motif") + " tested");
+
+  if (d.decoyRun) {
+    progress.begin("Decoy");
+    d.decoyBestLog10E = bestLog10E({});
+    for (std::size_t r = 0; r < decoyPairs.size(); ++r)
+      d.decoyBestLog10E =
+          std::min(d.decoyBestLog10E, bestLog10E(testSearchMotifs(d.plan, d.outcomes, static_cast<int>(r) + 1,
+                                                                  decoyPairs[r].primary.test,
+                                                                  decoyPairs[r].control.test, o.threads)));
+    progress.end("best log10 E of shuffled DNA " + enrichment_table::log10Text(d.decoyBestLog10E));
+  }
+
+  progress.begin("Redundancy");
+  const std::vector<MergedMotif> groups = mergeRedundant(d.candidates, d.plan, kRedundancyE);
+  progress.end(plural(d.candidates.size(), "motif") + " in " + plural(groups.size(), "group"));
+
+  progress.begin("Ranking");
+  d.motifs = rankedMotifs(d, groups);
+  progress.end(plural(d.motifs.size(), "motif") + " reported");
+
+  progress.begin("Names");
+  nameMotifs(d);
+  progress.end(plural(d.knownMotifs.size(), "known motif") + " compared");
+  d.steps = progress.steps();
+  d.totalSeconds = progress.totalSeconds();
+  return d;
+}
+
+void writeDiscovery(const Discovery& d, const OutputDirectory& directory) {
+  const std::vector<std::pair<std::string, std::string>> files = resultFiles(d);
+  directory.writeFiles(files);
+  std::vector<std::string> written = searchFileNames(d.plan, d.options.keepSideFiles);
+  for (const auto& file : files) written.push_back(file.first);
+  directory.removeEarlierOutputs(written);
+}
+
+}  // namespace discover

@@ -1,0 +1,23 @@
+// zelkova-discover's steps in order: read the primary sequences, make or read
+// the control, build the models, run the searches (writing each search's
+// report and page under DIR/runs/ as it ends), test every motif, run the
+// decoy, merge redundant motifs, rank them, name them; then write the results.
+#pragma once
+
+#include "discover_output_dir.h"
+#include "discover_progress.h"
+#include "discover_result.h"
+
+namespace discover {
+
+// Everything up to the results; creates the directory once the inputs have
+// been read. Throws FatalError (or textio::ReadError for a motif database)
+// for input it refuses.
+Discovery runDiscovery(const Options& options, OutputDirectory& directory, StepProgress& progress);
+
+// Writes the motif files, the tables, the log and last the page into the
+// directory, none of them in place before all are complete; then removes
+// what an earlier forced run left that this one did not write.
+void writeDiscovery(const Discovery& discovery, const OutputDirectory& directory);
+
+}  // namespace discover

@@ -1,0 +1,42 @@
+// Which searches a discovery runs: on every sequence set (the primary one and
+// the decoys), every motif length with two mismatch allowances, a quarter of
+// the length and the engine's default of half of it; the default is left out
+// where its estimated cost is beyond a fixed budget.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "fasta.h"
+
+namespace discover {
+
+struct Search {
+  int set = 0;                 // the sequence set searched: 0 the primary, 1.. the decoys
+  int length = 0;
+  int mismatches = 0;
+  bool engineDefault = false;  // the allowance is the engine's default, length / 2
+  double cost = 0;             // estimated: windows on both strands times initial clusters
+  std::string name;            // "l10_m2", "decoy1_l10_m2": names its files under runs/
+};
+
+struct Plan {
+  std::vector<std::string> setNames;  // "primary", "decoy1", ...
+  std::vector<Search> searches;       // by set, then length as given, the smaller allowance first
+  std::vector<Search> skipped;        // default allowances left out for their cost
+};
+
+// Windows on both strands times the engine's initial clusters: at the default
+// allowance nearly every window joins every cluster, so time and memory grow
+// with this number.
+double searchCost(long long usableWindows, int clusters);
+
+// The largest cost at which the default allowance is still searched (about
+// 1000 sequences of 200 letters; README gives the measurements).
+constexpr double kDefaultAllowanceBudget = 1.6e7;
+
+// The plan for `sets` (the primary set first), with the decoys named
+// "decoy1", "decoy2", ...
+Plan planSearches(const std::vector<int>& lengths, const std::vector<const std::vector<FastaRecord>*>& sets);
+
+}  // namespace discover

@@ -1,0 +1,22 @@
+#include "discover_result.h"
+
+namespace discover {
+
+report::Report reportedMotifs(const Discovery& d) {
+  report::Report report;
+  report.parameters.forwardOnly = false;
+  report.parameters.sequences = static_cast<int>(d.primary.records.size());
+  report.parameters.totalLength = d.primaryLetters;
+  for (const ReportedMotif& m : d.motifs) {
+    report::Motif motif = d.candidateOf(m).motif;
+    motif.rank = m.rank;
+    report.motifs.push_back(std::move(motif));
+  }
+  return report;
+}
+
+long long givenStart(const Discovery& d, const enrichment::Site& site) {
+  return site.position + d.primary.trimmedOff.at(site.sequence);
+}
+
+}  // namespace discover

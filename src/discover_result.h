@@ -1,0 +1,80 @@
+// Everything a discovery found and how: the values every output of
+// zelkova-discover (page, tables, motif files, log) is written from.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "discover_merge.h"
+#include "discover_options.h"
+#include "discover_plan.h"
+#include "discover_progress.h"
+#include "discover_regions.h"
+#include "discover_search.h"
+#include "discover_sequences.h"
+#include "discover_significance.h"
+#include "enrichment.h"
+#include "match_table.h"
+#include "motif.h"
+#include "report_data.h"
+
+namespace discover {
+
+// The sizes of one sequence set and its control, as searched and as tested.
+struct SetSizes {
+  std::size_t primarySearched = 0, primaryTested = 0;
+  std::size_t controlSearched = 0, controlTested = 0;
+};
+
+struct ReportedMotif {
+  int rank = 0;
+  std::string id;                          // ZELKOVA-<rank>
+  MergedMotif group;                       // its candidate and the ones merged into it
+  std::vector<match_table::Row> matches;   // known motifs it resembles, best first
+  std::vector<enrichment::Site> sites;     // in every primary sequence, at its threshold
+  std::optional<bool> beatsDecoy;          // unset without a decoy
+};
+
+struct Discovery {
+  Options options;
+  std::string version;
+  std::string started;  // local date and time
+
+  SequenceFile primary;                    // as read: masked and trimmed
+  std::size_t controlSequences = 0;
+  long long primaryLetters = 0, controlLetters = 0;
+  SetSizes sizes;
+  int backgroundOrder = 0;
+  std::array<double, report::kBases> controlBases{};  // letter frequencies of the control, both strands
+
+  Plan plan;
+  std::vector<SearchOutcome> outcomes;     // one per search of the plan
+  std::vector<Candidate> candidates;       // every motif of the primary searches, tested
+
+  bool decoyRun = false;
+  std::vector<SetSizes> decoySizes;
+  std::vector<int> decoyBackgroundOrders;
+  double decoyBestLog10E = 0;              // the best E any decoy motif reached, when decoyRun
+
+  std::vector<ReportedMotif> motifs;       // best first, at most options.top
+  std::vector<motif::Motif> knownMotifs;   // the database the names come from
+  std::optional<std::vector<GenomeRegion>> regions;  // when every header names one
+
+  std::vector<StepTime> steps;
+  double totalSeconds = 0;
+
+  const Candidate& candidateOf(const ReportedMotif& m) const { return candidates[m.group.representative]; }
+  const Search& searchOf(const Candidate& c) const { return plan.searches[c.search]; }
+};
+
+// The reported motifs as a report, each with its rank, so that the exports
+// name them ZELKOVA-<rank>.
+report::Report reportedMotifs(const Discovery& discovery);
+
+// A site's start on the sequence as given: its position on the searched
+// (trimmed) letters plus what the trim cut from the start.
+long long givenStart(const Discovery& discovery, const enrichment::Site& site);
+
+}  // namespace discover

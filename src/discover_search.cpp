@@ -1,0 +1,77 @@
+#include "discover_search.h"
+
+#include <algorithm>
+#include <chrono>
+#include <mutex>
+
+#include "discover_options.h"
+#include "parallel.h"
+#include "zelkova.h"
+
+namespace discover {
+
+namespace {
+
+RunConfig searchConfig(const Search& search, const SearchSet& set, int threads, const SideFileFolder& sideFiles) {
+  RunConfig config;
+  config.K = search.length;
+  config.maxMismatch = search.mismatches;
+  config.numTopMotifs = kMotifsPerSearch;
+  config.numThreads = threads;
+  std::size_t longest = 0;
+  for (const FastaRecord& r : set.sequences) longest = std::max(longest, r.letters.size());
+  config.maxRecordLength = std::max(config.maxRecordLength, static_cast<int>(longest));
+  if (sideFiles) {
+    config.initCoreFile = *sideFiles + "/" + search.name + ".initcore.txt";
+    config.initClusterFile = *sideFiles + "/" + search.name + ".initcluster.txt";
+  } else {
+    config.initCoreFile.reset();
+    config.initClusterFile.reset();
+  }
+  config.cmdLine = "zelkova-discover, search " + search.name + ": -l " + std::to_string(search.length) + " -m " +
+                   std::to_string(search.mismatches);
+  return config;
+}
+
+SearchOutcome runOne(const Search& search, const std::string& setName, const SearchSet& set, int threads,
+                     const SideFileFolder& sideFiles) {
+  const auto start = std::chrono::steady_clock::now();
+  SearchInput input;
+  input.name = "the " + setName + " sequences";
+  input.sequences = set.sequences;
+  input.foreground = set.foreground;
+  input.background = set.background;
+  SearchOutcome outcome;
+  outcome.report = runMotifSearch(searchConfig(search, set, threads, sideFiles), std::move(input), ProgressSink::silent());
+  outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return outcome;
+}
+
+}  // namespace
+
+std::vector<SearchOutcome> runSearches(const Plan& plan, const std::vector<SearchSet>& sets, int threads,
+                                       const SideFileFolder& sideFiles, const SearchCallbacks& callbacks) {
+  std::vector<SearchOutcome> outcomes(plan.searches.size());
+  std::mutex lock;  // callbacks one at a time
+  auto run = [&](std::size_t i, int searchThreads) {
+    const Search& search = plan.searches[i];
+    {
+      std::lock_guard<std::mutex> guard(lock);
+      if (callbacks.started) callbacks.started(i);
+    }
+    SearchOutcome outcome =
+        runOne(search, plan.setNames[static_cast<std::size_t>(search.set)], sets[static_cast<std::size_t>(search.set)],
+               searchThreads, sideFiles);
+    std::lock_guard<std::mutex> guard(lock);
+    outcomes[i] = std::move(outcome);
+    if (callbacks.finished) callbacks.finished(i, outcomes[i]);
+  };
+  std::vector<std::size_t> heavy, light;
+  for (std::size_t i = 0; i < plan.searches.size(); ++i) (plan.searches[i].engineDefault ? heavy : light).push_back(i);
+  for (std::size_t i : heavy) run(i, threads);
+  // The engine's own threads pay less than searches side by side (README).
+  parallelFor(threads, light.size(), [&](std::size_t k) { run(light[k], 1); });
+  return outcomes;
+}
+
+}  // namespace discover
