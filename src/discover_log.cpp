@@ -30,12 +30,12 @@ void writeSizes(std::ostream& out, const std::string& label, const SetSizes& s) 
 }
 
 void writeSearches(std::ostream& out, const Discovery& d) {
-  out << "\nsearches (name, set, length, mismatches, estimated cost, motifs, seconds):\n";
+  out << "\nsearches:\n";
   for (std::size_t i = 0; i < d.plan.searches.size(); ++i) {
     const Search& s = d.plan.searches[i];
-    out << "  " << s.name << '\t' << d.plan.setNames[static_cast<std::size_t>(s.set)] << '\t' << s.length << '\t'
-        << s.mismatches << '\t' << static_cast<long long>(s.cost) << '\t' << d.outcomes[i].report.motifs.size()
-        << '\t' << fixedPoint(d.outcomes[i].seconds, 2) << '\n';
+    out << "  " << s.name << ": " << d.plan.setNames[static_cast<std::size_t>(s.set)] << " sequences, length "
+        << s.length << ", " << s.mismatches << " mismatches, estimated cost " << static_cast<long long>(s.cost) << ", "
+        << d.outcomes[i].report.motifs.size() << " motifs (" << fixedPoint(d.outcomes[i].seconds, 2) << " s)\n";
   }
   for (const Search& s : d.plan.skipped)
     out << "  skipped " << s.name << ": estimated cost " << static_cast<long long>(s.cost) << " above the budget "
@@ -74,9 +74,10 @@ std::string logText(const Discovery& d) {
   out << ", " << d.knownMotifs.size() << " known motifs\n";
   out << "top: " << o.top << "\nthreads: " << o.threads << "\n";
   writeSearches(out, d);
-  out << "\nsteps (seconds):\n";
-  for (const StepTime& step : d.steps) out << "  " << step.step << ": " << step.summary << " (" << fixedPoint(step.seconds, 2) << ")\n";
-  out << "total: " << fixedPoint(d.totalSeconds, 2) << " seconds\n";
+  out << "\nsteps:\n";
+  for (const StepTime& step : d.steps)
+    out << "  " << step.step << ": " << step.summary << " (" << fixedPoint(step.seconds, 2) << " s)\n";
+  out << "total: " << fixedPoint(d.totalSeconds, 2) << " s\n";
   return out.str();
 }
 

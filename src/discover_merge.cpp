@@ -54,7 +54,7 @@ std::vector<MergedMotif> mergeRedundant(const std::vector<Candidate>& candidates
     group.representative = rep;
     for (std::size_t l = k + 1; l < order.size(); ++l) {
       const std::size_t other = order[l];
-      if (taken[other] || candidates[other].search == candidates[rep].search) continue;
+      if (taken[other]) continue;
       const double between = std::min(e[rep][other], e[other][rep]);
       if (between >= maxE) continue;
       taken[other] = true;

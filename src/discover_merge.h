@@ -1,7 +1,8 @@
 // Redundancy: the searches of different lengths and allowances find the same
-// motif several times. Motifs of different searches that match each other
-// (the comparison of zelkova-compare, with the motifs themselves as the
-// database) are merged into the most significant of them.
+// motif several times, and one search may report a motif again on the other
+// strand or shifted by a few letters. Motifs that match each other (the
+// comparison of zelkova-compare, with the motifs themselves as the database)
+// are merged into the most significant of them.
 #pragma once
 
 #include <cstddef>
@@ -22,9 +23,8 @@ struct MergedMotif {
 motif::Motif comparable(const Candidate& candidate, const Plan& plan);
 
 // Groups in ranking order (ranksBefore): each candidate not yet taken becomes
-// a representative and takes every later candidate not yet taken, of another
-// search, whose comparison E-value with it (the smaller of both directions)
-// is below `maxE`.
+// a representative and takes every later candidate not yet taken whose
+// comparison E-value with it (the smaller of both directions) is below `maxE`.
 std::vector<MergedMotif> mergeRedundant(const std::vector<Candidate>& candidates, const Plan& plan, double maxE);
 
 }  // namespace discover

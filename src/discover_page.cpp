@@ -211,7 +211,7 @@ void writeSearches(std::ostream& out, const Discovery& d) {
     const Search& s = d.plan.searches[i];
     out << "<tr><td>" << escape(s.name) << "</td><td>" << escape(d.plan.setNames[static_cast<std::size_t>(s.set)])
         << "</td><td class=\"num\">" << s.length << "</td><td class=\"num\">" << s.mismatches
-        << "</td><td class=\"num\">" << d.outcomes[i].report.motifs.size() << "</td><td class=\"num\">"
+        << "</td><td class=\"num\">" << d.outcomes[i].report.motifs.size() << "</td><td class=\"num seconds\">"
         << fixedPoint(d.outcomes[i].seconds, 1) << "</td><td>" << searchLink(s, "page") << ", <a href=\""
         << escape(searchReportName(s)) << "\">report</a></td></tr>\n";
   }

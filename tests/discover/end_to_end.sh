@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# End-to-end checks of zelkova-discover with the real binary: the bundled CRP
+# example (its site ranks first, beats the decoy, and every output is there
+# and well formed), coordinates on the sequences as given with --trim and
+# --mask-lowercase, genome coordinates in sites.bed, a given control, a
+# holdout, side files, --force, and identical results for gzip and plain
+# inputs, for repeated runs and for 1 and 2 threads.
+#
+# usage: end_to_end.sh BIN_DIR EXAMPLE.fa
+set -euo pipefail
+bin_dir=$(cd "$1" && pwd)
+example=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
+source "$(dirname "$0")/common.sh"
+cd "$work"
+cp "$example" crp0.fa
+
+# --- the bundled example ------------------------------------------------------
+discover crp crp0.fa
+[ "$status" -eq 0 ] || fail "the example failed: $(cat crp.err)"
+for f in index.html summary.tsv sites.tsv motifs.meme motifs.jaspar log.txt; do
+  [ -s "crp/$f" ] || fail "crp/$f is missing or empty"
+done
+[ ! -e crp/sites.bed ] || fail "sites.bed written though the headers name no genome regions"
+[ "$(head -1 crp/summary.tsv)" = "$summary_header" ] || fail "summary header: $(head -1 crp/summary.tsv)"
+[ "$(head -1 crp/sites.tsv)" = "$sites_header" ] || fail "sites header: $(head -1 crp/sites.tsv)"
+[ "$(wc -l <crp/summary.tsv)" -eq 11 ] || fail "expected 10 motifs in summary.tsv"
+# The CRP site TGTGA-N6-TCACA, on either strand, is the best motif.
+best=$(summary_field crp 1 consensus)
+[[ $best =~ TGTGA......TCACA|TGTGA......TCAC|GTGA......TCACA ]] || fail "the best motif is $best, not the CRP site"
+[ "$(summary_field crp 1 beats_decoy)" = yes ] || fail "the CRP site does not beat the decoy"
+awk -F'\t' 'NR > 2 && $7 + 0 < prev { print "line " NR ": not ranked by E-value" } NR > 1 { prev = $7 + 0 }
+  NR > 1 && $8 != "yes" && $8 != "no" { print "line " NR ": beats_decoy " $8 }
+  NR > 1 && ($10 != 18 || $12 != 36) { print "line " NR ": totals " $10 ", " $12 }
+  NR > 1 && $2 != "ZELKOVA-" $1 { print "line " NR ": id " $2 }' crp/summary.tsv >rules.txt
+[ ! -s rules.txt ] || fail "summary rules: $(head -3 rules.txt)"
+# Every site's word is the sequence at its coordinates.
+site_word_errors crp0.fa crp/sites.tsv >words.txt
+[ ! -s words.txt ] || fail "sites.tsv words do not match their coordinates: $(head -3 words.txt)"
+[ "$(cut -f1 crp/sites.tsv | sort -u | grep -c ZELKOVA-)" -eq 10 ] || fail "sites.tsv lacks sites of some motifs"
+# MEME: E-values in E=, the control's letter frequencies, one motif each.
+grep -q '^MOTIF ZELKOVA-1 ' crp/motifs.meme || fail "no ZELKOVA-1 in motifs.meme"
+[ "$(grep -c '^MOTIF ' crp/motifs.meme)" -eq 10 ] || fail "motifs.meme does not hold 10 motifs"
+grep '^letter-probability' crp/motifs.meme | grep -vq 'E= [0-9]\.[0-9]e[-+][0-9][0-9]' &&
+  fail "an E= field is not an E-value: $(grep '^letter-probability' crp/motifs.meme | head -2)"
+e1=$(sed -n 's/.*E= \(.*\)$/\1/p' crp/motifs.meme | head -1)
+awk -v e="$e1" -v l="$(summary_field crp 1 log10_E)" 'BEGIN { exit !(sprintf("%.1e", 10 ^ l) == e) }' ||
+  fail "MEME E= $e1 is not the E-value of log10_E $(summary_field crp 1 log10_E)"
+bg=$(sed -n '/^Background letter frequencies/{n;p}' crp/motifs.meme)
+[ "$bg" != "A 0.25 C 0.25 G 0.25 T 0.25" ] || fail "the MEME background is even, not the control's"
+awk '{ s = $2 + $4 + $6 + $8; if (s < 0.999 || s > 1.001 || $2 != $8 || $4 != $6) exit 1 }' <<<"$bg" ||
+  fail "the MEME background is not a two-strand composition: $bg"
+[ "$(grep -c '^>ZELKOVA-' crp/motifs.jaspar)" -eq 10 ] || fail "motifs.jaspar does not hold 10 motifs"
+# The log names the version, the seed and every step.
+grep -q '^zelkova-discover (ZELKOVA) [0-9]' crp/log.txt || fail "no version in log.txt"
+grep -q 'dinucleotide-shuffled copies of each primary sequence (seed 0)' crp/log.txt || fail "no seed in log.txt"
+for step in Reading Control Models Discovery Significance Decoy Redundancy Ranking Names; do
+  grep -q "^  $step: .* s)$" crp/log.txt || fail "log.txt lacks the time of the step $step"
+done
+# Every search left its report and page under runs/, linked from the page.
+[ "$(ls crp/runs/*.out | wc -l)" -eq 30 ] || fail "expected 30 reports under runs/ (10 primary, 20 decoy)"
+for f in crp/runs/l8_m2.out crp/runs/l16_m8.html crp/runs/decoy2_l16_m4.out; do [ -s "$f" ] || fail "$f missing"; done
+grep -q 'href="runs/l16_m8.html"' crp/index.html || fail "the page does not link the search pages"
+[ "$(grep -c '<section class="motif" id="ZELKOVA-' crp/index.html)" -eq 10 ] || fail "not 10 motif sections"
+grep -q 'beats the decoy' crp/index.html || fail "the page does not say that the best motif beats the decoy"
+ls crp/runs | grep -q initcluster && fail "side files written without --keep-side-files"
+[ ! -e initcore.txt ] || fail "side files written into the working directory"
+# On standard error, one line per step when it is not a terminal.
+[ "$(grep -c '^Discovery: 30 searches' crp.err)" -eq 1 ] || fail "no progress line for the searches: $(cat crp.err)"
+
+# --- identical results: again, with 1 thread, from gzip -------------------------
+discover again crp0.fa -p 2
+[ "$status" -eq 0 ] || fail "the second run failed"
+same_contents crp again "a second run"
+discover one crp0.fa -p 1
+same_contents crp one "-p 1 against the default"
+mkdir -p packed && gzip -c crp0.fa >packed/crp0.fa
+(cd packed && "$bin_dir/zelkova-discover" crp0.fa -o ../crp_gz 2>/dev/null) || fail "the gzip run failed"
+same_contents crp crp_gz "gzip against plain input"
+
+# --- --trim and --mask-lowercase: coordinates on the sequences as given ---------
+awk '/^>/ { print; next } { print tolower(substr($0, 1, 20)) substr($0, 21) }' crp0.fa >soft.fa
+discover trimmed soft.fa --trim 60 --mask-lowercase --lengths 8,16 --decoy no
+[ "$status" -eq 0 ] || fail "--trim --mask-lowercase failed: $(cat trimmed.err)"
+site_word_errors soft.fa trimmed/sites.tsv >words.txt
+[ ! -s words.txt ] || fail "trimmed sites are not on the sequences as given: $(head -3 words.txt)"
+awk -F'\t' 'NR > 1 && ($3 < 23 || $4 > 82) { print }' trimmed/sites.tsv >outside.txt
+[ ! -s outside.txt ] || fail "sites outside the central 60 letters (23..82 of 105): $(head -2 outside.txt)"
+grep -q '^trim: central 60 letters' trimmed/log.txt || fail "the log does not give the trim"
+[ "$(summary_field trimmed 1 beats_decoy)" = NA ] || fail "beats_decoy is not NA without a decoy"
+grep -q 'No decoy was run' trimmed/index.html || fail "the page does not say that no decoy ran"
+[ "$(ls trimmed/runs/*.out | wc -l)" -eq 4 ] || fail "--lengths 8,16 --decoy no ran other than 4 searches"
+
+# --- genome coordinates: sites.bed ----------------------------------------------
+awk '/^>/ { n++; printf(">chr%d:%d-%d\n", n % 3 + 1, 1000 * n, 1000 * n + 105); next } { print }' crp0.fa >regions.fa
+discover bed regions.fa --lengths 16 --decoy no --trim 80
+[ -s bed/sites.bed ] || fail "no sites.bed for chrom:start-end headers"
+paste bed/sites.bed <(tail -n +2 bed/sites.tsv) | awk -F'\t' '{
+    split($8, r, /[:-]/)
+    if ($1 != r[1] || $2 != r[2] + $9 - 1 || $3 != r[2] + $10 || $4 != $7 || $6 != $11 || $5 - $12 * 1000 > 1 || $12 * 1000 - $5 > 1)
+      print "line " NR ": " $0 }' >bed_rules.txt
+[ ! -s bed_rules.txt ] || fail "sites.bed does not match sites.tsv: $(head -2 bed_rules.txt)"
+[ "$(wc -l <bed/sites.bed)" -eq "$(($(wc -l <bed/sites.tsv) - 1))" ] || fail "sites.bed and sites.tsv differ in length"
+
+# --- a given control, a holdout, side files, --force ----------------------------
+"$bin_dir/zelkova-gen-planted" 40 120 5 >control.fa
+discover given crp0.fa --control control.fa --lengths 12 --decoy yes --holdout 0.25 --keep-side-files
+[ "$status" -eq 0 ] || fail "--control --holdout failed: $(cat given.err)"
+[ "$(summary_field given 1 primary_total)" = 5 ] && [ "$(summary_field given 1 control_total)" = 10 ] ||
+  fail "a holdout of 0.25 tests on $(summary_field given 1 primary_total) and $(summary_field given 1 control_total) sequences, not 5 and 10"
+grep -q 'held out of the searches (5 primary, 10 control)' given/index.html || fail "the page does not describe the holdout"
+grep -q '^control: control.fa, 40 sequences' given/log.txt || fail "the log does not name the control"
+for f in l12_m3.initcore.txt l12_m6.initcluster.txt decoy1_l12_m3.initcore.txt; do
+  [ -s "given/runs/$f" ] || fail "--keep-side-files: runs/$f missing"
+done
+# --force into it: what this run does not write again is removed.
+touch given/notes.txt
+discover given crp0.fa --lengths 8 --decoy no --force
+[ "$status" -eq 0 ] || fail "--force failed: $(cat given.err)"
+[ ! -e given/runs/l12_m3.out ] && [ ! -e given/runs/l12_m3.initcore.txt ] || fail "--force left reports of the earlier run"
+[ -e given/notes.txt ] || fail "--force removed a file the program did not write"
+[ -s given/runs/l8_m2.out ] || fail "--force did not write the new reports"
+
+finish_checks "zelkova-discover end to end: outputs, coordinates, control, holdout, identical runs"
