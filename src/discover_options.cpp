@@ -42,7 +42,8 @@ std::vector<int> parseLengths(const std::string& text) {
   for (;;) {
     const std::size_t comma = text.find(',', start);
     const std::string word = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-    const int length = static_cast<int>(cli::wholeNumber(word, "the motif length", kMinLength, kMaxLength));
+    const int length =
+        static_cast<int>(cli::wholeNumber(word, "--lengths \"" + text + "\": the length", kMinLength, kMaxLength));
     if (std::find(lengths.begin(), lengths.end(), length) != lengths.end())
       throw cli::UsageError("--lengths names the length " + std::to_string(length) + " twice.");
     lengths.push_back(length);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <numeric>
+#include <sstream>
 
 #include "errors.h"
 #include "shuffle.h"
@@ -9,6 +10,16 @@
 #include "zelkova.h"
 
 namespace discover {
+
+namespace {
+
+std::string numberText(double value) {
+  std::ostringstream text;
+  text << value;
+  return text.str();
+}
+
+}  // namespace
 
 std::string centralLetters(const std::string& letters, int trim, long long& cut) {
   const std::size_t keep = static_cast<std::size_t>(trim);
@@ -39,8 +50,7 @@ SequenceFile readSequenceFile(const std::string& path, int trim, bool maskLowerc
     file.trimmedOff.push_back(cut);
   }
   if (!holdsBases(file.records))
-    throw FatalError("Error: " + path + " holds no A, C, G or T" + (maskLowercase ? " in upper case" : "") +
-                     ", so there is nothing to search.\n");
+    throw FatalError("Error: " + path + " holds no A, C, G or T" + (maskLowercase ? " in upper case" : "") + ".\n");
   return file;
 }
 
@@ -74,7 +84,7 @@ Split splitForHoldout(const std::vector<FastaRecord>& records, double fraction, 
   const std::size_t n = records.size();
   const std::size_t held = static_cast<std::size_t>(std::llround(fraction * static_cast<double>(n)));
   if (held == 0 || held == n)
-    throw FatalError("Error: a holdout of " + std::to_string(fraction) + " leaves " +
+    throw FatalError("Error: a holdout of " + numberText(fraction) + " leaves " +
                      (held == 0 ? "no sequence of " + what + " to test on" : "no sequence of " + what + " to search") +
                      " (it has " + std::to_string(n) + "); choose another --holdout.\n");
   std::vector<std::size_t> order(n);
