@@ -9,6 +9,8 @@ command -v make >/dev/null 2>&1 || needed+=(make)
 [ -f /usr/include/zlib.h ] || needed+=(zlib1g-dev)
 # The exported motif files are checked with Biopython, the field's reference reader.
 /usr/bin/python3 -c 'import Bio.motifs' >/dev/null 2>&1 || needed+=(python3-biopython)
+# The HTML pages are checked in headless Chromium; those checks fail without it.
+command -v chromium >/dev/null 2>&1 || needed+=(chromium)
 for tool in "$@"; do
   command -v "$tool" >/dev/null 2>&1 || needed+=("$tool")
 done

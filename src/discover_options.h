@@ -46,6 +46,7 @@ constexpr int kDecoyAutoBelow = 500;             // primary sequences under whic
 constexpr double kRedundancyE = 0.01;            // motifs that match each other this well are merged
 constexpr int kKnownMatchesShown = 5;            // known motifs listed per motif
 constexpr double kKnownMatchMaxE = 10.0;         // ... whose E-value is at most this
+constexpr double kConvincingMatchE = 0.05;       // the motif table names a motif after a match this good
 constexpr int kPageSitesShown = 1000;            // site rows per motif on the page; all are in sites.tsv
 
 // "auto", "yes" or "no".

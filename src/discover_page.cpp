@@ -33,7 +33,7 @@ table.summary td { vertical-align: middle; }
 table.summary svg.logo { height: 64px; width: auto; }
 table.summary figure.match figcaption { display: none; }
 table.summary .aligned { display: flex; flex-direction: column; }
-td.evalue { white-space: nowrap; }
+table.summary td.num { white-space: nowrap; }
 table.summary figure.match svg.logo { height: 36px; }
 table.summary .word { font-size: 0.85em; }
 .note { color: #555; font-size: 0.9em; }
@@ -105,10 +105,12 @@ std::string bestMatchCell(const ReportedMotif& m, const report::Motif& motif,
   if (m.matches.empty()) return "<td>none</td>";
   const match_table::Row& best = m.matches.front();
   std::ostringstream cell;
-  cell << "<td><a href=\"#" << m.id << "-matches\">" << escape(best.targetId) << "</a> " << escape(best.targetName)
-       << " (E = " << match_table::formatValue(best.e) << ")";
+  const bool convincing = best.e <= kConvincingMatchE;
+  cell << "<td>" << (convincing ? "" : "no convincing match (best: ") << "<a href=\"#" << m.id << "-matches\">"
+       << escape(best.targetId) << "</a> " << escape(best.targetName) << (convincing ? " (" : ", ")
+       << "E = " << match_table::formatValue(best.e) << ")";
   const auto target = known.find(best.targetId);
-  if (target != known.end()) export_html::writeAlignedLogos(cell, motif, best, *target->second);
+  if (convincing && target != known.end()) export_html::writeAlignedLogos(cell, motif, best, *target->second);
   cell << "</td>";
   return cell.str();
 }

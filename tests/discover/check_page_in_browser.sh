@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Renders the page zelkova-discover writes for the bundled example in
+# headless Chromium and fails when it is broken:
+#   - the DOM Chromium builds must hold the run summary and the verdict, one
+#     row per motif of summary.tsv in the motif table, each with its logo, and
+#     one section per motif, each with the logos of both strands drawn with
+#     letters, its E-value and its known matches;
+#   - a click on the Position heading of a site table sorts it;
+#   - the screenshot (1200 x 1600) must not be tiny, nearly all one colour, or
+#     lack any of the four logo colours.
+# Without Chromium the check fails.
+#
+# usage: tests/discover/check_page_in_browser.sh [BUILD_DIR] [--save-screenshot FILE.png]
+set -euo pipefail
+repo=$(cd "$(dirname "$0")/../.." && pwd)
+build_dir="$repo/build"
+save_to=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --save-screenshot) save_to=$(realpath -m "$2"); shift 2 ;;
+    *) build_dir=$1; shift ;;
+  esac
+done
+bin_dir=$(cd "$build_dir" && pwd)
+source "$repo/tests/discover/common.sh"
+source "$repo/tests/browser.sh"
+find_browser
+cd "$work"
+
+# As the README runs it, with the program found on the PATH.
+cp "$repo/examples/crp0.fa" .
+PATH="$bin_dir:$PATH" zelkova-discover crp0.fa -o crp 2>progress.txt || { echo "FAIL: $(cat progress.txt)"; exit 1; }
+motifs=$(($(wc -l <crp/summary.tsv) - 1))
+[ "$motifs" -gt 0 ] || fail "the example gave no motif"
+
+run_browser --dump-dom "file://$work/crp/index.html" >dom.html || fail "Chromium could not load the page"
+grep -q '<h2>Run summary</h2>' dom.html || fail "no run summary in the rendered page"
+grep -q '<p class="verdict">The best motif (E = [0-9.e+-]*) beats the decoy' dom.html || fail "no verdict on the decoy"
+rows=$(tr -d '\n' <dom.html | sed 's/<table class="summary">/\n&/; s/<\/table>/&\n/g' |
+  awk '/^<table class="summary">/ { print; exit }' | sed 's/<tr>/\n<tr>/g' | grep -c '^<tr><td class="num">[0-9]*</td><td><a href="#ZELKOVA-[0-9]*">.*<svg' || true)
+[ "$rows" -eq "$motifs" ] || fail "$rows rows with a logo in the motif table, summary.tsv has $motifs motifs"
+sections=$(grep -c '<section class="motif" id="ZELKOVA-' dom.html || true)
+[ "$sections" -eq "$motifs" ] || fail "$sections motif sections rendered, summary.tsv has $motifs"
+awk '/<section class="motif"/ { id = $0; svg = 0; letters = 0; evalue = 0; matches = 0 }
+  /<svg/ { svg += gsub(/<svg/, "&") }
+  /class="letter-[ACGT]"/ { letters += gsub(/class="letter-[ACGT]"/, "&") }
+  /<tr><th>E-value<\/th><td>[0-9]\.[0-9]e[-+][0-9]+<\/td><\/tr>/ { evalue = 1 }
+  /<h3>Known motifs it resembles<\/h3>/ { matches = 1 }
+  /<\/section>/ && id != "" { if (svg < 2 || letters == 0 || !evalue || !matches) { print id; bad = 1 }; id = "" }
+  END { exit bad }' dom.html >bad_sections.txt ||
+  fail "motif sections without two drawn logos, an E-value or the known matches: $(cat bad_sections.txt)"
+grep -q '<table class="matches-table">' dom.html || fail "no table of known matches on the page"
+grep -q '<figure class="match" data-target="MA' dom.html || fail "no known motif's logo aligned on the page"
+
+check_sorting crp/index.html
+check_screenshot "$work/crp/index.html" "$work/page.png"
+
+if [ -n "$save_to" ]; then cp page.png "$save_to"; fi
+finish_checks "The zelkova-discover page renders in Chromium: $motifs motifs, logos drawn, tables sort"
