@@ -34,7 +34,7 @@ std::vector<std::pair<std::string, std::string>> resultFiles(const Discovery& d)
   details.background = d.controlBases;
   for (const ReportedMotif& m : d.motifs) details.log10E.push_back(d.candidateOf(m).test.log10E);
   std::ostringstream meme, jaspar;
-  export_formats::writeMeme(meme, motifs, details);
+  export_formats::writeMemeWith(meme, motifs, details);
   export_formats::writeJaspar(jaspar, motifs);
 
   std::vector<std::pair<std::string, std::string>> files{

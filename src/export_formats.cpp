@@ -94,7 +94,9 @@ void writeTransfacMotif(std::ostream& out, const Motif& motif) {
 
 }  // namespace
 
-void writeMeme(std::ostream& out, const Report& report, const MemeDetails& details) {
+void writeMeme(std::ostream& out, const Report& report) { writeMemeWith(out, report, MemeDetails{}); }
+
+void writeMemeWith(std::ostream& out, const Report& report, const MemeDetails& details) {
   if (!details.log10E.empty() && details.log10E.size() != report.motifs.size())
     throw std::invalid_argument("a MEME file needs one E-value per motif");
   out << "MEME version 4\n\nALPHABET= ACGT\n\n";

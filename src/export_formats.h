@@ -36,10 +36,12 @@ struct MemeDetails {
 };
 
 // MEME minimal motif format: letter probabilities from the counts, nsites the
-// number of sites, the background and E-values of `details`. A report alone
-// does not carry the base composition of the input, so zelkova-export writes
-// the defaults: an even background and E= 0.
-void writeMeme(std::ostream& out, const report::Report& report, const MemeDetails& details = {});
+// number of sites, the background and E-values of `details`.
+void writeMemeWith(std::ostream& out, const report::Report& report, const MemeDetails& details);
+// The same with the defaults, as zelkova-export writes a report: a report
+// does not carry the base composition of the input or E-values, so the
+// background is even (0.25 each) and every motif has E= 0.
+void writeMeme(std::ostream& out, const report::Report& report);
 
 // JASPAR count matrices: ">ID<tab>consensus", then rows "A  [ c1 c2 ... ]".
 void writeJaspar(std::ostream& out, const report::Report& report);

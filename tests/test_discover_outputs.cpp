@@ -1,0 +1,271 @@
+// zelkova-discover's outputs and the steps behind them: genome regions in
+// headers, merging of redundant motifs, the site tables on the sequences as
+// given and in genome coordinates, MEME files with E-values, the output
+// directory's refusals and all-or-nothing writing, and the progress lines.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "discover_merge.h"
+#include "discover_output_dir.h"
+#include "discover_progress.h"
+#include "discover_regions.h"
+#include "discover_result.h"
+#include "discover_tables.h"
+#include "errors.h"
+#include "export_formats.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A motif whose every site is `word`.
+std::vector<report::Column> countsOf(const std::string& word, long long sites) {
+  std::vector<report::Column> counts;
+  for (char c : word) {
+    report::Column column{};
+    column[static_cast<std::size_t>(std::string("ACGT").find(c))] = sites;
+    counts.push_back(column);
+  }
+  return counts;
+}
+
+discover::Candidate candidate(std::size_t search, int rank, const std::string& word, double log10E) {
+  discover::Candidate c;
+  c.search = search;
+  c.motif.rank = rank;
+  c.motif.consensus = word;
+  c.motif.counts = countsOf(word, 20);
+  c.motif.siteCount = 20;
+  c.motif.mapScore = 1.0;
+  c.test.log10E = log10E;
+  return c;
+}
+
+discover::Plan planOf(int searches) {
+  discover::Plan plan;
+  plan.setNames = {"primary"};
+  for (int s = 0; s < searches; ++s) {
+    discover::Search search;
+    search.length = 12;
+    search.mismatches = 3;
+    search.name = "search" + std::to_string(s);
+    plan.searches.push_back(search);
+  }
+  return plan;
+}
+
+std::string readText(const std::string& path) {
+  std::ifstream in(path);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class TempDir {
+ public:
+  TempDir() {
+    char name[] = "/tmp/zelkova_discoverXXXXXX";
+    path_ = ::mkdtemp(name);
+  }
+  ~TempDir() { fs::remove_all(path_); }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// A discovery of one primary sequence "chr2:100-130" of 30 letters trimmed to
+// its central 20 (5 cut from the start), with one reported motif of width 4
+// and two sites.
+discover::Discovery handMadeDiscovery() {
+  discover::Discovery d;
+  d.primary.records = {{"chr2:100-130", "ACGTACGTACGTACGTACGT"}};
+  d.primary.trimmedOff = {5};
+  d.primary.givenLength = {30};
+  d.regions = discover::regionsOfRecords({"chr2:100-130"}, {30});
+  d.plan = planOf(1);
+  d.plan.searches[0].length = 4;
+  d.plan.searches[0].mismatches = 1;
+  d.candidates.push_back(candidate(0, 1, "ACGT", -12.3456));
+  d.candidates[0].test.choice.threshold = 0.81239;
+  d.candidates[0].test.choice.table = {1, 1, 0, 2};
+  discover::ReportedMotif m;
+  m.rank = 1;
+  m.id = "ZELKOVA-1";
+  m.group.representative = 0;
+  m.beatsDecoy = true;
+  m.sites.push_back({enrichment::SequenceSet::Primary, 0, 1, true, "ACGT", 1.0});
+  m.sites.push_back({enrichment::SequenceSet::Primary, 0, 3, false, "ACGT", 0.91234});
+  match_table::Row best;
+  best.targetId = "MA0001.1";
+  best.targetName = "AGL3";
+  best.e = 0.000123;
+  m.matches.push_back(best);
+  d.motifs.push_back(m);
+  return d;
+}
+
+}  // namespace
+
+TEST(DiscoverRegions, HeadersOfBedtoolsGetfasta) {
+  const std::optional<discover::GenomeRegion> r = discover::regionOfHeader("chr1:1000-1200");
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->chrom, "chr1");
+  EXPECT_EQ(r->start, 1000);
+  EXPECT_EQ(r->end, 1200);
+  const std::optional<discover::GenomeRegion> alt = discover::regionOfHeader("HLA-A*01:01:01:01:5-9");
+  ASSERT_TRUE(alt);
+  EXPECT_EQ(alt->chrom, "HLA-A*01:01:01:01");
+  for (const char* bad : {"chr1:1200-1000", "chr1:5-5", "chr1:-5-9", "chr1:5-9 peak", "chr 1:5-9", ":5-9", "chr1:5",
+                          "chr1:a-9", "chr1:5-9(+)", "peak17"})
+    EXPECT_FALSE(discover::regionOfHeader(bad)) << bad;
+  // Every header must name a region as long as its record.
+  EXPECT_TRUE(discover::regionsOfRecords({"c:0-4", "c:10-12"}, {4, 2}));
+  EXPECT_FALSE(discover::regionsOfRecords({"c:0-4", "c:10-12"}, {4, 3}));
+  EXPECT_FALSE(discover::regionsOfRecords({"c:0-4", "other"}, {4, 5}));
+}
+
+TEST(DiscoverMerge, CopiesOfAMotifOnEitherStrandJoinTheMostSignificant) {
+  const discover::Plan plan = planOf(3);
+  std::vector<discover::Candidate> candidates{
+      candidate(0, 1, "ACGTTGCAAGGTAC", -5.0),  // the motif
+      candidate(1, 1, "GTACCTTGCAACGT", -9.0),  // its reverse complement, more significant
+      candidate(1, 2, "TTTTGGGGCCCCAA", -7.0),  // another motif
+      candidate(2, 1, "CGTTGCAAGGTACA", -3.0),  // the first, shifted by one
+      candidate(2, 2, "AGAGCTCTAGAGCT", -1.0),  // another again
+  };
+  const std::vector<discover::MergedMotif> groups = discover::mergeRedundant(candidates, plan, 0.01);
+  ASSERT_EQ(groups.size(), 3u);
+  EXPECT_EQ(groups[0].representative, 1u);
+  EXPECT_EQ(groups[0].merged, (std::vector<std::size_t>{0, 3}));
+  ASSERT_EQ(groups[0].mergedE.size(), 2u);
+  EXPECT_LT(groups[0].mergedE[0], 0.01);
+  EXPECT_EQ(groups[1].representative, 2u);
+  EXPECT_TRUE(groups[1].merged.empty());
+  EXPECT_EQ(groups[2].representative, 4u);
+  // Nothing is merged when the bar is out of reach.
+  EXPECT_EQ(discover::mergeRedundant(candidates, plan, 0.0).size(), 5u);
+  EXPECT_TRUE(discover::mergeRedundant({}, plan, 0.01).empty());
+}
+
+TEST(DiscoverTables, SitesOnTheSequenceAsGivenAndInGenomeCoordinates) {
+  const discover::Discovery d = handMadeDiscovery();
+  // Position 3 of the trimmed letters is 8 of the record as given (5 were cut),
+  // and 107 on the chromosome (BED: 0-based start, end exclusive).
+  EXPECT_EQ(discover::siteTable(d), std::string(discover::kSitesHeader) +
+                                        "\nZELKOVA-1\tchr2:100-130\t6\t9\t+\t1.0000\tACGT\n"
+                                        "ZELKOVA-1\tchr2:100-130\t8\t11\t-\t0.9123\tACGT\n");
+  EXPECT_EQ(discover::siteBed(d), "chr2\t105\t109\tZELKOVA-1\t1000\t+\nchr2\t107\t111\tZELKOVA-1\t912\t-\n");
+  discover::Discovery plain = d;
+  plain.regions.reset();
+  EXPECT_THROW(discover::siteBed(plain), std::logic_error);
+}
+
+TEST(DiscoverTables, SummaryLineOfAMotif) {
+  discover::Discovery d = handMadeDiscovery();
+  EXPECT_EQ(discover::summaryTable(d), std::string(discover::kSummaryHeader) +
+                                           "\n1\tZELKOVA-1\t4\t1\tACGT\t0.8123\t-12.346\tyes\t1\t1\t0\t2\t"
+                                           "MA0001.1\tAGL3\t0.000123\n");
+  d.motifs[0].beatsDecoy.reset();
+  d.motifs[0].matches.clear();
+  const std::string noDecoy = discover::summaryTable(d);
+  EXPECT_NE(noDecoy.find("\t-12.346\tNA\t1\t1\t0\t2\tNA\tNA\tNA\n"), std::string::npos) << noDecoy;
+}
+
+TEST(DiscoverMotifFiles, MemeCarriesEValuesAndTheBackground) {
+  const discover::Discovery d = handMadeDiscovery();
+  export_formats::MemeDetails details;
+  details.background = {0.3, 0.2, 0.2, 0.3};
+  details.log10E = {-2976.501};
+  std::ostringstream out;
+  export_formats::writeMemeWith(out, discover::reportedMotifs(d), details);
+  const std::string meme = out.str();
+  EXPECT_NE(meme.find("\nBackground letter frequencies\nA 0.3 C 0.2 G 0.2 T 0.3\n"), std::string::npos) << meme;
+  EXPECT_NE(meme.find("\nMOTIF ZELKOVA-1 ACGT\nletter-probability matrix: alength= 4 w= 4 nsites= 20 E= 3.2e-2977\n"),
+            std::string::npos)
+      << meme;
+  details.log10E.push_back(0);
+  EXPECT_THROW(export_formats::writeMemeWith(out, discover::reportedMotifs(d), details), std::invalid_argument);
+  EXPECT_EQ(export_formats::scientificFromLog10(-5.821), "1.5e-06");
+  EXPECT_EQ(export_formats::scientificFromLog10(0), "1.0e+00");
+  EXPECT_EQ(export_formats::scientificFromLog10(-0.0001), "1.0e+00");  // 9.998e-01 rounds up
+  EXPECT_EQ(export_formats::scientificFromLog10(2.5), "3.2e+02");
+}
+
+TEST(DiscoverOutputDirectory, AnExistingDirectoryNeedsForce) {
+  const TempDir dir;
+  fs::create_directory(dir / "old");
+  std::ofstream(dir / "file") << "x";
+  EXPECT_THROW(discover::OutputDirectory(dir / "old", false), FatalError);
+  EXPECT_NO_THROW(discover::OutputDirectory(dir / "old", true));
+  EXPECT_THROW(discover::OutputDirectory(dir / "file", true), FatalError);
+  discover::OutputDirectory fresh(dir / "new/deeper", false);
+  EXPECT_FALSE(fs::exists(dir / "new"));  // nothing until create()
+  fresh.create();
+  EXPECT_TRUE(fs::is_directory(dir / "new/deeper/runs"));
+}
+
+TEST(DiscoverOutputDirectory, FilesArePutInPlaceOnlyWhenAllAreWritten) {
+  const TempDir dir;
+  discover::OutputDirectory out(dir / "out", false);
+  out.create();
+  out.writeFiles({{"summary.tsv", "table\n"}, {"runs/l8_m2.out", "report\n"}});
+  EXPECT_EQ(readText(dir / "out/summary.tsv"), "table\n");
+  EXPECT_EQ(readText(dir / "out/runs/l8_m2.out"), "report\n");
+  fs::create_directory(dir / "out/index.html");  // in the way of the page
+  EXPECT_THROW(out.writeFiles({{"summary.tsv", "new table\n"}, {"index.html", "page\n"}}), FatalError);
+  EXPECT_EQ(readText(dir / "out/summary.tsv"), "table\n");
+  std::size_t entries = 0;
+  for (auto it = fs::directory_iterator(dir / "out"); it != fs::directory_iterator(); ++it) ++entries;
+  EXPECT_EQ(entries, 3u);  // summary.tsv, runs, index.html: no temporary file left
+}
+
+TEST(DiscoverOutputDirectory, AForcedRunRemovesOnlyTheEarlierRunsOwnFiles) {
+  const TempDir dir;
+  fs::create_directories(dir / "out/runs");
+  for (const char* name : {"sites.bed", "summary.tsv", "notes.txt", "runs/l8_m2.out", "runs/decoy1_l16_m8.html",
+                           "runs/l8_m2.initcore.txt", "runs/mine.out"})
+    std::ofstream(dir / ("out/" + std::string(name))) << "old";
+  discover::OutputDirectory forced(dir / "out", true);
+  forced.removeEarlierOutputs({"summary.tsv", "runs/l8_m2.out"});
+  for (const char* kept : {"summary.tsv", "notes.txt", "runs/l8_m2.out", "runs/mine.out"})
+    EXPECT_TRUE(fs::exists(dir / ("out/" + std::string(kept)))) << kept;
+  for (const char* removed : {"sites.bed", "runs/decoy1_l16_m8.html", "runs/l8_m2.initcore.txt"})
+    EXPECT_FALSE(fs::exists(dir / ("out/" + std::string(removed)))) << removed;
+}
+
+TEST(DiscoverProgress, OneLinePerStepUnlessOnATerminal) {
+  for (bool terminal : {false, true}) {
+    std::FILE* stream = std::tmpfile();
+    ASSERT_NE(stream, nullptr);
+    {
+      discover::StepProgress progress(stream, terminal);
+      progress.begin("Discovery");
+      progress.update("length 10, 2 mismatches", 0.456);
+      progress.end("2 searches");
+      progress.begin("Names");
+      progress.end("done");
+      ASSERT_EQ(progress.steps().size(), 2u);
+      EXPECT_EQ(progress.steps()[0].step, "Discovery");
+      EXPECT_EQ(progress.steps()[0].summary, "2 searches");
+    }
+    std::rewind(stream);
+    std::string text;
+    for (int c; (c = std::fgetc(stream)) != EOF;) text += static_cast<char>(c);
+    std::fclose(stream);
+    std::string lines;
+    for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; ++at) lines += 'n';
+    EXPECT_EQ(lines, "nn");
+    EXPECT_EQ(text.find("45%") != std::string::npos, terminal) << text;
+    EXPECT_EQ(text.find("\r\033[K") != std::string::npos, terminal) << text;
+    EXPECT_NE(text.find("Discovery: 2 searches ("), std::string::npos) << text;
+  }
+}

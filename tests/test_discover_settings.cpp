@@ -1,0 +1,220 @@
+// zelkova-discover's settings and plan: the command line's values, the
+// background order rule, the searches planned at each length and the budget
+// that leaves out the engine's default allowance.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli.h"
+#include "discover_options.h"
+#include "discover_plan.h"
+#include "discover_sequences.h"
+#include "errors.h"
+
+namespace {
+
+using discover::DecoyMode;
+
+std::string usageError(const std::string& lengths) {
+  try {
+    discover::parseLengths(lengths);
+  } catch (const cli::UsageError& e) {
+    return e.what();
+  }
+  return "accepted";
+}
+
+std::vector<FastaRecord> records(const std::vector<std::string>& letters) {
+  std::vector<FastaRecord> r;
+  for (std::size_t i = 0; i < letters.size(); ++i) r.push_back({"s" + std::to_string(i + 1), letters[i]});
+  return r;
+}
+
+std::optional<discover::Options> parse(std::vector<const char*> argv) {
+  argv.insert(argv.begin(), "zelkova-discover");
+  return discover::parseArguments(static_cast<int>(argv.size()), argv.data());
+}
+
+}  // namespace
+
+TEST(DiscoverOptions, LengthsKeepTheirOrderAndAreRefusedOutsideTheEngineRange) {
+  EXPECT_EQ(discover::parseLengths("16,8,12"), (std::vector<int>{16, 8, 12}));
+  EXPECT_EQ(discover::parseLengths("6,20"), (std::vector<int>{6, 20}));
+  EXPECT_EQ(usageError("5"), "--lengths \"5\": the length \"5\" is not a whole number from 6 to 20.");
+  EXPECT_EQ(usageError("8,21"), "--lengths \"8,21\": the length \"21\" is not a whole number from 6 to 20.");
+  EXPECT_EQ(usageError("8,,10"), "--lengths \"8,,10\": the length \"\" is not a whole number from 6 to 20.");
+  EXPECT_EQ(usageError(",8"), "--lengths \",8\": the length \"\" is not a whole number from 6 to 20.");
+  EXPECT_EQ(usageError("8 ,10"), "--lengths \"8 ,10\": the length \"8 \" is not a whole number from 6 to 20.");
+  EXPECT_EQ(usageError("10,10"), "--lengths names the length 10 twice.");
+}
+
+TEST(DiscoverOptions, DecoyModesAndWhenAutoRunsTheDecoy) {
+  EXPECT_EQ(discover::parseDecoyMode("auto"), DecoyMode::Auto);
+  EXPECT_EQ(discover::parseDecoyMode("yes"), DecoyMode::Yes);
+  EXPECT_EQ(discover::parseDecoyMode("no"), DecoyMode::No);
+  EXPECT_THROW(discover::parseDecoyMode("Yes"), cli::UsageError);
+  EXPECT_TRUE(discover::decoyRuns(DecoyMode::Auto, 499));
+  EXPECT_FALSE(discover::decoyRuns(DecoyMode::Auto, 500));
+  EXPECT_TRUE(discover::decoyRuns(DecoyMode::Yes, 100000));
+  EXPECT_FALSE(discover::decoyRuns(DecoyMode::No, 10));
+}
+
+TEST(DiscoverOptions, DefaultsAndTheWholeCommandLine) {
+  const std::optional<discover::Options> defaults = parse({"peaks.fa", "-o", "out"});
+  ASSERT_TRUE(defaults);
+  EXPECT_EQ(defaults->primaryFile, "peaks.fa");
+  EXPECT_EQ(defaults->outputDir, "out");
+  EXPECT_EQ(defaults->lengths, (std::vector<int>{8, 10, 12, 14, 16}));
+  EXPECT_EQ(defaults->decoy, DecoyMode::Auto);
+  EXPECT_EQ(defaults->holdout, 0.0);
+  EXPECT_EQ(defaults->top, 10);
+  EXPECT_EQ(defaults->commandLine, "zelkova-discover peaks.fa -o out");
+  const std::optional<discover::Options> all =
+      parse({"-o", "d", "--control", "bg.fa.gz", "--lengths", "10", "--trim", "100", "--mask-lowercase", "--seed", "7",
+             "--decoy", "no", "--holdout", "0.5", "--top", "3", "--db", "a.meme", "--db", "b.jaspar",
+             "--keep-side-files", "--force", "-p", "3", "x.fa"});
+  ASSERT_TRUE(all);
+  EXPECT_EQ(all->controlFile, "bg.fa.gz");
+  EXPECT_EQ(all->trim, 100);
+  EXPECT_TRUE(all->maskLowercase && all->keepSideFiles && all->force);
+  EXPECT_EQ(all->seed, 7u);
+  EXPECT_EQ(all->holdout, 0.5);
+  EXPECT_EQ(all->databaseFiles, (std::vector<std::string>{"a.meme", "b.jaspar"}));
+  EXPECT_EQ(all->threads, 3);
+  EXPECT_THROW(parse({"x.fa"}), cli::UsageError);                           // no -o
+  EXPECT_THROW(parse({"x.fa", "y.fa", "-o", "d"}), cli::UsageError);        // two inputs
+  EXPECT_THROW(parse({"x.fa", "-o", "d", "--trim", "5"}), cli::UsageError);  // shorter than any motif
+  EXPECT_THROW(parse({"x.fa", "-o", "d", "--holdout", "0.51"}), cli::UsageError);
+  EXPECT_THROW(parse({"x.fa", "-o", "d", "--top", "0"}), cli::UsageError);
+}
+
+TEST(DiscoverSequences, CentralLettersOfATrimmedRecord) {
+  long long cut = -1;
+  EXPECT_EQ(discover::centralLetters("ABCDEFGHIJ", 4, cut), "DEFG");
+  EXPECT_EQ(cut, 3);
+  EXPECT_EQ(discover::centralLetters("ABCDEFGHI", 4, cut), "CDEF");  // an odd surplus leaves more at the end
+  EXPECT_EQ(cut, 2);
+  EXPECT_EQ(discover::centralLetters("ABC", 4, cut), "ABC");
+  EXPECT_EQ(cut, 0);
+  EXPECT_EQ(discover::centralLetters("ABCDEF", 0, cut), "ABCDEF");
+  EXPECT_EQ(cut, 0);
+}
+
+TEST(DiscoverSequences, WindowsNeverSpanAnN) {
+  EXPECT_EQ(discover::usableWindows(records({"ACGTNACGT", "AC", "acgt"}), 3), 4);  // 2 + 2, lower case not ACGT
+  EXPECT_EQ(discover::usableWindows(records({"ACGTNACGT"}), 5), 0);
+  EXPECT_EQ(discover::usableWindows(records({"ACGTACGT"}), 1), 8);
+}
+
+TEST(DiscoverSequences, BackgroundOrderIsTheHighestWithTenCountsPerWord) {
+  // Order k needs 2 x (windows of k + 1 letters) >= 10 x 4^(k + 1); one record
+  // of L letters has L - k such windows.
+  const auto orderOf = [](std::size_t letters) {
+    return discover::supportedOrder(records({std::string(letters, 'A')}), 7, 10.0);
+  };
+  EXPECT_EQ(orderOf(80), 0);  // 2 x 79 < 160
+  EXPECT_EQ(orderOf(81), 1);  // 2 x 80 = 160
+  EXPECT_EQ(orderOf(321), 1);
+  EXPECT_EQ(orderOf(322), 2);  // 2 x 320 = 640
+  EXPECT_EQ(orderOf(1282), 2);
+  EXPECT_EQ(orderOf(1283), 3);  // 2 x 1280 = 2560
+  EXPECT_EQ(orderOf(327686), 6);
+  EXPECT_EQ(orderOf(327687), 7);  // 2 x 327680 = 655360
+  EXPECT_EQ(discover::supportedOrder(records({std::string(327687, 'A')}), 5, 10.0), 5);
+  EXPECT_EQ(discover::supportedOrder(records({std::string(100000, 'N')}), 7, 10.0), 0);
+}
+
+TEST(DiscoverSequences, HoldoutKeepsOrderAndIsTheSameForASeed) {
+  std::vector<std::string> letters;
+  for (int i = 0; i < 20; ++i) letters.push_back(std::string(10, "ACGT"[i % 4]));
+  const std::vector<FastaRecord> all = records(letters);
+  const discover::Split split = discover::splitForHoldout(all, 0.25, 3, "the set");
+  EXPECT_EQ(split.heldOut, 5u);
+  ASSERT_EQ(split.test.size(), 5u);
+  ASSERT_EQ(split.search.size(), 15u);
+  // Every record is in exactly one part, each part in file order.
+  std::vector<std::string> seen;
+  for (const auto* part : {&split.search, &split.test}) {
+    for (std::size_t i = 1; i < part->size(); ++i)
+      EXPECT_LT(std::stoi((*part)[i - 1].name.substr(1)), std::stoi((*part)[i].name.substr(1)));
+    for (const FastaRecord& r : *part) seen.push_back(r.name);
+  }
+  std::sort(seen.begin(), seen.end());
+  EXPECT_EQ(std::unique(seen.begin(), seen.end()), seen.end());
+  EXPECT_EQ(seen.size(), 20u);
+  const discover::Split again = discover::splitForHoldout(all, 0.25, 3, "the set");
+  const discover::Split other = discover::splitForHoldout(all, 0.25, 4, "the set");
+  const auto names = [](const std::vector<FastaRecord>& r) {
+    std::string text;
+    for (const FastaRecord& x : r) text += x.name + " ";
+    return text;
+  };
+  EXPECT_EQ(names(again.test), names(split.test));
+  EXPECT_NE(names(other.test), names(split.test));
+  // Without a holdout both parts are the whole set.
+  const discover::Split none = discover::splitForHoldout(all, 0.0, 3, "the set");
+  EXPECT_EQ(none.search.size(), 20u);
+  EXPECT_EQ(none.test.size(), 20u);
+  EXPECT_EQ(none.heldOut, 0u);
+}
+
+TEST(DiscoverSequences, AHoldoutThatEmptiesAPartIsRefused) {
+  EXPECT_THROW(discover::splitForHoldout(records({"ACGT", "ACGT", "ACGT"}), 0.1, 0, "the set"), FatalError);
+  EXPECT_THROW(discover::splitForHoldout(records({"ACGT"}), 0.5, 0, "the set"), FatalError);
+  EXPECT_EQ(discover::splitForHoldout(records({"ACGT", "ACGT"}), 0.5, 0, "the set").heldOut, 1u);
+}
+
+TEST(DiscoverSequences, DecoySetsTakeTheControlInTurnAndMatchThePrimarySize) {
+  std::vector<std::string> letters;
+  for (int i = 0; i < 12; ++i) letters.push_back("ACGT");
+  std::vector<FastaRecord> control = records(letters);  // s1 .. s12
+  const auto names = [](const std::vector<FastaRecord>& r) {
+    std::string text;
+    for (const FastaRecord& x : r) text += x.name + " ";
+    return text;
+  };
+  // A shuffled control (copy 1, copy 2 of each sequence in turn): one copy per set.
+  std::vector<std::vector<FastaRecord>> sets = discover::decoySets(control, 6, 2);
+  ASSERT_EQ(sets.size(), 2u);
+  EXPECT_EQ(names(sets[0]), "s1 s3 s5 s7 s9 s11 ");
+  EXPECT_EQ(names(sets[1]), "s2 s4 s6 s8 s10 s12 ");
+  // A larger control is thinned evenly to the primary set's size.
+  sets = discover::decoySets(control, 3, 2);
+  EXPECT_EQ(names(sets[0]), "s1 s5 s9 ");
+  EXPECT_EQ(names(sets[1]), "s2 s6 s10 ");
+  // Too small a control gives fewer sets.
+  EXPECT_EQ(discover::decoySets(records({"ACGT"}), 5, 2).size(), 1u);
+}
+
+TEST(DiscoverPlan, TwoAllowancesPerLengthAndTheDefaultOnlyWithinTheBudget) {
+  const std::vector<FastaRecord> small = records({std::string(200, 'A')});
+  const discover::Plan plan = discover::planSearches({8, 13}, {&small, &small});
+  ASSERT_EQ(plan.searches.size(), 8u);
+  EXPECT_TRUE(plan.skipped.empty());
+  EXPECT_EQ(plan.setNames, (std::vector<std::string>{"primary", "decoy1"}));
+  const std::vector<std::string> expected{"l8_m2", "l8_m4", "l13_m3", "l13_m6"};
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(plan.searches[i].name, expected[i]);
+    EXPECT_EQ(plan.searches[i + 4].name, "decoy1_" + expected[i]);
+    EXPECT_EQ(plan.searches[i + 4].set, 1);
+    EXPECT_EQ(plan.searches[i].engineDefault, i % 2 == 1);
+  }
+  EXPECT_EQ(plan.searches[2].mismatches, 3);  // 13 / 4
+  EXPECT_EQ(plan.searches[3].mismatches, 6);  // 13 / 2
+  EXPECT_EQ(plan.searches[0].cost, discover::searchCost(193, 40));  // 200 - 8 + 1 windows, 40 clusters
+
+  // The budget: 2 x windows x 40 clusters. Windows of 10 letters at the limit.
+  const long long atLimit = static_cast<long long>(discover::kDefaultAllowanceBudget / 80);
+  const std::vector<FastaRecord> limit = records({std::string(static_cast<std::size_t>(atLimit) + 9, 'A')});
+  const std::vector<FastaRecord> over = records({std::string(static_cast<std::size_t>(atLimit) + 10, 'A')});
+  EXPECT_EQ(discover::planSearches({10}, {&limit}).searches.size(), 2u);
+  const discover::Plan skipped = discover::planSearches({10}, {&over});
+  ASSERT_EQ(skipped.searches.size(), 1u);
+  EXPECT_EQ(skipped.searches[0].mismatches, 2);
+  ASSERT_EQ(skipped.skipped.size(), 1u);
+  EXPECT_EQ(skipped.skipped[0].name, "l10_m5");
+}
