@@ -39,7 +39,7 @@ void node::showHits(std::FILE* out, const SequenceSet& seqs) const {
   std::string text;
   for (const Site& s : hits) {
     report_format::appendSiteLine(text, seqs[static_cast<std::size_t>(s.seqIdx)].name, s.text, s.strand,
-                                  s.pos + 1, s.score);
+                                  s.pos + 1, siteScore(s));
     if (text.size() > (1u << 16)) {
       std::fwrite(text.data(), 1, text.size(), out);
       text.clear();
