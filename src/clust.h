@@ -112,7 +112,11 @@ class zelkova {
   bool closestWindow(int t, const SeedWord& seed, Site& best) const;
   void scanClusters(const NodeList& cores, NodeList& clusters) const;
   void growAndRefineClusters(int numClusters);
-  void writeSideEntries(const node& core, const node& cluster, std::FILE* coreFile, std::FILE* clusterFile) const;
+  struct SideEntries {
+    std::string core, cluster;
+  };
+  SideEntries sideEntries(const node& core, const node& cluster, bool coreWanted, bool clusterWanted) const;
+  static void writeSideEntries(const SideEntries& entries, std::FILE* coreFile, std::FILE* clusterFile);
   void extendByScan(node& motif) const;
   report::Motif motifData(const node& motif, int rank) const;
 

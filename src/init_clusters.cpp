@@ -216,20 +216,29 @@ void zelkova::scanClusters(const NodeList& cores, NodeList& clusters) const {
   });
 }
 
-// One cluster's entry in each side file, every site with its normalised
-// score against its own motif.
-void zelkova::writeSideEntries(const node& core, const node& cluster, std::FILE* coreFile,
-                               std::FILE* clusterFile) const {
-  if (clusterFile) {
-    std::fprintf(clusterFile, "Number of sites %d\n", cluster.getHitCount());
-    std::fprintf(clusterFile, "MAP score %.6lf\n", cluster.getMAP());
-    cluster.showHits(clusterFile, util.seqs);
-    std::fputs("====================", clusterFile);
+// One cluster's entry in initcluster.txt and its core motif's in initcore.txt,
+// every site with its normalised score against its own motif.
+zelkova::SideEntries zelkova::sideEntries(const node& core, const node& cluster, bool coreWanted,
+                                          bool clusterWanted) const {
+  SideEntries entries;
+  if (clusterWanted) {
+    char head[96];
+    std::snprintf(head, sizeof head, "Number of sites %d\nMAP score %.6lf\n", cluster.getHitCount(),
+                  cluster.getMAP());
+    entries.cluster = head;
+    cluster.appendHits(entries.cluster, util.seqs);
+    entries.cluster += "====================";
   }
-  if (coreFile) {
-    core.showHits(coreFile, util.seqs);
-    std::fputs("===================\n", coreFile);
+  if (coreWanted) {
+    core.appendHits(entries.core, util.seqs);
+    entries.core += "===================\n";
   }
+  return entries;
+}
+
+void zelkova::writeSideEntries(const SideEntries& entries, std::FILE* coreFile, std::FILE* clusterFile) {
+  if (clusterFile) std::fwrite(entries.cluster.data(), 1, entries.cluster.size(), clusterFile);
+  if (coreFile) std::fwrite(entries.core.data(), 1, entries.core.size(), coreFile);
 }
 
 NodeList zelkova::seedCores(int clusterCount) {
@@ -260,7 +269,8 @@ InitialClusters zelkova::initializeClusters(int clusterCount) {
   progress.print("DONE.\n");
   SideFile clusterFile(cfg.initClusterFile, progress);
   for (std::size_t c = 0; c < init.cores.size(); ++c)
-    writeSideEntries(*init.cores[c], *init.clusters[c], coreFile.stream(), clusterFile.stream());
+    writeSideEntries(sideEntries(*init.cores[c], *init.clusters[c], coreFile.stream(), clusterFile.stream()),
+                     coreFile.stream(), clusterFile.stream());
   clusterFile.close();
   coreFile.close();
   return init;
@@ -295,20 +305,21 @@ void zelkova::growAndRefineClusters(int clusterCount) {
   }
   progress.print("DONE.\n");
   SideFile clusterFile(cfg.initClusterFile, progress);
-  NodeList clusters(cores.size());
+  std::vector<SideEntries> entries(cores.size());
   std::vector<NodePtr> refined(cores.size());
   auto grow = [&](std::size_t c) {
-    clusters[c] = newMotif();
-    if (scanned) scan->grow(*cores[c], *clusters[c]);
-    clusters[c]->computeInformation();
-    clusters[c]->computeMAP();
-    refined[c] = divisiveCluster(*clusters[c], *cores[c]);
+    NodePtr cluster = newMotif();
+    if (scanned) scan->grow(*cores[c], *cluster);
+    cluster->computeInformation();
+    cluster->computeMAP();
+    entries[c] = sideEntries(*cores[c], *cluster, coreFile.stream(), clusterFile.stream());
+    refined[c] = divisiveCluster(*cluster, *cores[c]);
     refined[c]->computeInformation();
     refined[c]->computeMAP();
   };
   auto offer = [&](std::size_t c) {
-    writeSideEntries(*cores[c], *clusters[c], coreFile.stream(), clusterFile.stream());
-    clusters[c].reset();
+    writeSideEntries(entries[c], coreFile.stream(), clusterFile.stream());
+    entries[c] = SideEntries();
     cores[c].reset();
     progress.print("Branching cluster #%d\n", static_cast<int>(c + 1));
     saveCandidateMotif(std::move(refined[c]));

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <array>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "site.h"
@@ -107,6 +108,7 @@ class node {
   // Every site line (">name\tword\tstrand\tposition\tscore"), newest site
   // first, each with its normalised score against the motif as it stands.
   void showHits(std::FILE* out, const SequenceSet& seqs) const;
+  void appendHits(std::string& text, const SequenceSet& seqs) const;
 
   double getInfo() const { return info; }
   double getEntropy() const { return entropy; }
