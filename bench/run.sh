@@ -6,6 +6,7 @@
 # usage: bench/run.sh [-p THREADS] [CASE ...]     (cases 1 to 13; default 1 to 11)
 # ZELKOVA_BIN=path/to/zelkova times another build of zelkova on the same inputs
 # (the inputs and models are always made with this checkout's tools).
+# ZELKOVA_RUN_TAG=x keeps the outputs of each case under bench/work/run<CASE>x.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -92,7 +93,7 @@ options() {
 printf '%-4s %-34s %10s %10s %12s\n' case input wall_s cpu_s peak_MB
 for c in "${cases[@]}"; do
   prepare "$c"
-  dir="$work/run$c"
+  dir="$work/run$c${ZELKOVA_RUN_TAG:-}"
   mkdir -p "$dir"
   # shellcheck disable=SC2046
   (cd "$dir" && /usr/bin/time -f '%e %U %S %M' -o time.txt \

@@ -64,23 +64,8 @@ bool zelkova::saveCandidateMotif(NodePtr motif) {
   return true;
 }
 
-// The clusters are refined independently of each other, so they are refined in
-// parallel and offered to the candidate list one by one, in cluster order.
 void zelkova::train() {
   results_.parameters = saveparameters();
   if (outStream) report::writeHeader(outStream, results_.parameters);
-  InitialClusters init = initializeClusters(static_cast<int>(numClusters));
-  std::vector<NodePtr> refined(init.cores.size());
-  auto refine = [&](std::size_t c) {
-    refined[c] = divisiveCluster(*init.clusters[c], *init.cores[c]);
-    init.clusters[c].reset();  // nothing reads a pair once it is refined
-    init.cores[c].reset();
-    refined[c]->computeInformation();
-    refined[c]->computeMAP();
-  };
-  auto offer = [&](std::size_t c) {
-    progress.print("Branching cluster #%d\n", static_cast<int>(c + 1));
-    saveCandidateMotif(std::move(refined[c]));
-  };
-  parallelPipeline(*cfg.numThreads, refined.size(), refine, offer);
+  growAndRefineClusters(static_cast<int>(numClusters));
 }

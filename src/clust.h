@@ -77,12 +77,19 @@ class zelkova {
   void enumerateSeed(int seqIdx, NodeList& list, int capacity, bool strand);
   void enumerateSeedMismatch(int seqIdx, NodeList& list, int capacity, bool strand);
   static double comparePFM_(const node& a, const node& b);
+  NodeList seedCores(int numClusters);
+  // Every initial cluster at once, with the side files (the clusters train
+  // refines are the same, built a few at a time).
   InitialClusters initializeClusters(int numClusters);
 
   // Divisive refinement.
-  NodePtr divisiveCluster(node& clusterNode, const node& coreNode) const;
-  std::unique_ptr<aCluster> splitCluster(aCluster& parentClust, const std::vector<const Site*>& sites) const;
-  NodePtr createNode(const aCluster& group, const std::vector<const Site*>& sites) const;
+  NodePtr divisiveCluster(const node& clusterNode, const node& coreNode) const;
+  // Splits the group; `scores` holds the score of each site by its number.
+  std::unique_ptr<aCluster> splitCluster(aCluster& parentClust, const std::vector<const Site*>& sites,
+                                         const std::vector<double>& scores) const;
+  NodePtr createNode(const aCluster& group, const std::vector<const Site*>& sites,
+                     const std::vector<double>& scores) const;
+  double groupMAP(const aCluster& group, const std::vector<const Site*>& sites) const;
 
   // Final motifs.
   report::Parameters saveparameters() const;
@@ -104,10 +111,12 @@ class zelkova {
   bool seedsByIndex() const;
   bool closestWindow(int t, const SeedWord& seed, Site& best) const;
   void scanClusters(const NodeList& cores, NodeList& clusters) const;
-  bool clustersByIndex(const NodeList& cores) const;
-  void scanClustersByBlocks(const NodeList& cores, NodeList& clusters) const;
-  void scanClustersByIndex(const NodeList& cores, NodeList& clusters) const;
-  void writeSideFiles(const InitialClusters& init, std::FILE* coreFile, std::FILE* clusterFile) const;
+  void growAndRefineClusters(int numClusters);
+  struct SideEntries {
+    std::string core, cluster;
+  };
+  SideEntries sideEntries(const node& core, const node& cluster, bool coreWanted, bool clusterWanted) const;
+  static void writeSideEntries(const SideEntries& entries, std::FILE* coreFile, std::FILE* clusterFile);
   void extendByScan(node& motif) const;
   report::Motif motifData(const node& motif, int rank) const;
 

@@ -81,158 +81,179 @@ struct CoreWords {
   }
 };
 
-// Groups of whole sequences holding about `windows` windows each.
-std::vector<std::pair<int, int>> sequenceBlocks(const SequenceSet& seqs, int windows) {
-  std::vector<std::pair<int, int>> blocks;
-  int first = 0;
-  int count = 0;
-  for (int s = 0; s < seqs.numSeq(); ++s) {
-    count += seqs[static_cast<std::size_t>(s)].numWindows(seqs.L());
-    if (count >= windows) {
-      blocks.emplace_back(first, s + 1);
-      first = s + 1;
-      count = 0;
-    }
-  }
-  if (first < seqs.numSeq()) blocks.emplace_back(first, seqs.numSeq());
-  return blocks;
-}
-
-}  // namespace
-
-// Every window is tested against every core motif. The input is cut into
-// blocks of sequences that are scanned in parallel, each block against all core
-// motifs while its windows are in the cache; each cluster then takes the sites
-// found in the blocks in block order, which is the order of a scan of the
-// whole input window by window.
-void zelkova::scanClustersByBlocks(const NodeList& cores, NodeList& clusters) const {
-  const int L = util.GetL();
-  std::vector<CoreWords> coreWords;
-  for (const NodePtr& core : cores) coreWords.emplace_back(*core);
-  const std::vector<std::pair<int, int>> blocks = sequenceBlocks(util.seqs, 1 << 15);
-  std::vector<std::vector<std::vector<Site>>> found(blocks.size(), std::vector<std::vector<Site>>(cores.size()));
-  parallelFor(*cfg.numThreads, blocks.size(), [&](std::size_t b) {
-    for (int s = blocks[b].first; s < blocks[b].second; ++s) {
-      const seqRecord& rec = util.seqs[static_cast<std::size_t>(s)];
-      forEachValidStretch(rec, L, [&](int p, int r) {
-        for (std::size_t c = 0; c < cores.size(); ++c) {
-          if (coreWords[c].matches(rec.fwdAcgt[p], rec.fwdCode[p], rec.seq.data() + p, L, maxMismatch))
-            found[b][c].push_back(util.seqs.siteAt(s, p, true));
-          if (!cfg.forwardOnly &&
-              coreWords[c].matches(rec.revAcgt[r], rec.revCode[r], rec.revSeq.data() + r, L, maxMismatch))
-            found[b][c].push_back(util.seqs.siteAt(s, r, false));
-        }
-      });
-    }
-  });
-  parallelFor(*cfg.numThreads, clusters.size(), [&](std::size_t c) {
-    node& cluster = *clusters[c];
-    std::size_t total = 0;
-    for (const auto& block : found) total += block[c].size();
-    cluster.get_hits().reserve(total);
-    for (auto& block : found) {
-      for (const Site& site : block[c]) cluster.addSite(site);
-      std::vector<Site>().swap(block[c]);
-    }
-  });
-}
-
-namespace {
-
 // Scan order of a window: stretch by stretch, the forward window first.
 std::uint64_t scanKey(int seqIdx, int pos, bool forward) {
   return (static_cast<std::uint64_t>(seqIdx) << 33) | (static_cast<std::uint64_t>(pos) << 1) | (forward ? 0u : 1u);
 }
 
-}  // namespace
+// Grows clusters around core motifs: the windows of the whole input within
+// the allowance of a core site, in scan order (sequence by sequence, stretch
+// by stretch, the forward window before the reverse-strand window of the same
+// stretch). Either every window is tested against the core's sites, or the
+// neighbours of the sites are looked up in an index of the input's words,
+// whichever the estimated costs favour for the run. Stretches holding letters
+// other than A, C, G, T (not N) are tested letter by letter either way.
+class ClusterScan {
+ public:
+  ClusterScan(const Utilities& util, bool forwardOnly, int maxMismatch, const NodeList& cores)
+      : util_(util), forwardOnly_(forwardOnly), m_(maxMismatch) {
+    std::vector<int> all(static_cast<std::size_t>(util.GetNumSeq()));
+    for (std::size_t s = 0; s < all.size(); ++s) all[s] = static_cast<int>(s);
+    if (indexPays(cores)) index_ = std::make_unique<StretchIndex>(util.seqs, all);
+    for (int s = 0; s < util.GetNumSeq(); ++s) {
+      const seqRecord& rec = util.seqs[static_cast<std::size_t>(s)];
+      forEachValidStretch(rec, util.GetL(), [&](int p, int) {
+        if (!rec.fwdAcgt[p]) others_.push_back({s, p, true});
+      });
+    }
+  }
 
-// The windows of a cluster are the windows within the allowance of a core
-// site: for words of A, C, G, T the neighbours of the sites, looked up in the
-// index; the few stretches holding other letters are tested as the scan tests
-// them. Sorted into scan order, they are the sites the scan finds.
-void zelkova::scanClustersByIndex(const NodeList& cores, NodeList& clusters) const {
-  std::vector<int> all(static_cast<std::size_t>(util.GetNumSeq()));
-  for (std::size_t s = 0; s < all.size(); ++s) all[s] = static_cast<int>(s);
-  const StretchIndex index(util.seqs, all);
-  const int L = util.GetL();
-  parallelFor(*cfg.numThreads, cores.size(), [&](std::size_t c) {
-    const CoreWords core(*cores[c]);
-    ZK_ASSERT(core.others.empty());  // a core motif is counted, so its sites are A, C, G, T
-    std::vector<words::Code> near;
-    for (words::Code code : core.codes)
-      word_index::forEachNeighbour(code, L, maxMismatch, [&near](words::Code w) { near.push_back(w); });
-    std::sort(near.begin(), near.end());
-    near.erase(std::unique(near.begin(), near.end()), near.end());
-    std::vector<std::uint64_t> keys;
-    for (words::Code w : near)
-      index.forEachEqual(w, cfg.forwardOnly, [&keys](const StretchHit& h) { keys.push_back(scanKey(h.list, h.pos, h.forward)); });
-    for (const StretchHit& h : index.others()) {
-      const seqRecord& rec = util.seqs[static_cast<std::size_t>(h.list)];
-      const int r = rec.numWindows(L) - 1 - h.pos;
-      if (core.matches(rec.fwdAcgt[h.pos], rec.fwdCode[h.pos], rec.seq.data() + h.pos, L, maxMismatch))
-        keys.push_back(scanKey(h.list, h.pos, true));
-      if (!cfg.forwardOnly && core.matches(rec.revAcgt[r], rec.revCode[r], rec.revSeq.data() + r, L, maxMismatch))
-        keys.push_back(scanKey(h.list, h.pos, false));
+  // Adds the core's windows to the cluster.
+  void grow(const node& core, node& cluster) const {
+    const CoreWords words(core);
+    std::vector<std::uint64_t> keys = index_ ? lookUp(words) : testAll(words);
+    for (const StretchHit& h : others_) {
+      const seqRecord& rec = util_.seqs[static_cast<std::size_t>(h.list)];
+      const int r = rec.numWindows(util_.GetL()) - 1 - h.pos;
+      if (matches(words, rec, h.pos, true)) keys.push_back(scanKey(h.list, h.pos, true));
+      if (!forwardOnly_ && matches(words, rec, r, false)) keys.push_back(scanKey(h.list, h.pos, false));
     }
     std::sort(keys.begin(), keys.end());
-    node& cluster = *clusters[c];
-    cluster.get_hits().reserve(keys.size());
+    cluster.get_hits().reserve(cluster.get_hits().size() + keys.size());
     for (std::uint64_t key : keys) {
       const int s = static_cast<int>(key >> 33);
       const int p = static_cast<int>((key >> 1) & 0xffffffffu);
       const bool forward = (key & 1u) == 0;
-      const int W = util.seqs[static_cast<std::size_t>(s)].numWindows(L);
-      cluster.addSite(util.seqs.siteAt(s, forward ? p : W - 1 - p, forward));
+      const int W = util_.seqs[static_cast<std::size_t>(s)].numWindows(util_.GetL());
+      cluster.addSite(util_.seqs.siteAt(s, forward ? p : W - 1 - p, forward));
     }
-  });
-}
-
-// The scan tests every window against the sites until one is near enough; the
-// index looks up every neighbour of every site and sorts what it finds. Each
-// cost is estimated from the fraction of all words near one site.
-bool zelkova::clustersByIndex(const NodeList& cores) const {
-  const int L = util.GetL();
-  double stretches = 0.0;
-  for (const seqRecord& rec : util.seqs.records()) stretches += rec.numWindows(L);
-  const double windows = stretches * (cfg.forwardOnly ? 1.0 : 2.0);
-  const double nearFraction = word_index::neighbourhoodSize(L, maxMismatch) / std::pow(4.0, L);
-  const double lookup = StretchIndex::lookupCost(L, maxMismatch, static_cast<std::size_t>(stretches));
-  double scanCost = 0.0;
-  double indexCost = stretches * std::log2(stretches + 2.0);  // building the index
-  for (const NodePtr& core : cores) {
-    const double sites = core->getHitCount();
-    const double found = windows * std::min(1.0, sites * nearFraction);
-    scanCost += windows * std::min(sites, 1.0 / nearFraction);
-    indexCost += sites * lookup + found * std::log2(found + 2.0);
   }
-  return indexCost < scanCost;
-}
+
+  // Whether the cluster of the core would hold a window with a letter other
+  // than A, C, G, T, which its counting refuses.
+  bool holdsOtherLetters(const node& core) const {
+    const CoreWords words(core);
+    for (const StretchHit& h : others_) {
+      const seqRecord& rec = util_.seqs[static_cast<std::size_t>(h.list)];
+      const int r = rec.numWindows(util_.GetL()) - 1 - h.pos;
+      if (matches(words, rec, h.pos, true) || (!forwardOnly_ && matches(words, rec, r, false))) return true;
+    }
+    return false;
+  }
+
+ private:
+  bool matches(const CoreWords& words, const seqRecord& rec, int strandPos, bool forward) const {
+    const int L = util_.GetL();
+    return forward ? words.matches(rec.fwdAcgt[strandPos], rec.fwdCode[strandPos], rec.seq.data() + strandPos, L, m_)
+                   : words.matches(rec.revAcgt[strandPos], rec.revCode[strandPos], rec.revSeq.data() + strandPos, L, m_);
+  }
+
+  // The windows of A, C, G, T near a site, by testing each.
+  std::vector<std::uint64_t> testAll(const CoreWords& words) const {
+    std::vector<std::uint64_t> keys;
+    const int L = util_.GetL();
+    for (int s = 0; s < util_.GetNumSeq(); ++s) {
+      const seqRecord& rec = util_.seqs[static_cast<std::size_t>(s)];
+      forEachValidStretch(rec, L, [&](int p, int r) {
+        if (!rec.fwdAcgt[p]) return;  // tested with the other letters
+        if (words.matches(true, rec.fwdCode[p], nullptr, L, m_)) keys.push_back(scanKey(s, p, true));
+        if (!forwardOnly_ && words.matches(true, rec.revCode[r], nullptr, L, m_)) keys.push_back(scanKey(s, p, false));
+      });
+    }
+    return keys;
+  }
+
+  // The same windows by looking up the neighbours of every site.
+  std::vector<std::uint64_t> lookUp(const CoreWords& words) const {
+    ZK_ASSERT(words.others.empty());  // a core motif is counted, so its sites are A, C, G, T
+    std::vector<words::Code> near;
+    for (words::Code code : words.codes)
+      word_index::forEachNeighbour(code, util_.GetL(), m_, [&near](words::Code w) { near.push_back(w); });
+    std::sort(near.begin(), near.end());
+    near.erase(std::unique(near.begin(), near.end()), near.end());
+    std::vector<std::uint64_t> keys;
+    for (words::Code w : near)
+      index_->forEachEqual(w, forwardOnly_, [&keys](const StretchHit& h) { keys.push_back(scanKey(h.list, h.pos, h.forward)); });
+    return keys;
+  }
+
+  // Testing tries the sites until one is near enough; the index looks up
+  // every neighbour of every site and sorts what it finds. Each cost is
+  // estimated from the fraction of all words near one site.
+  bool indexPays(const NodeList& cores) const {
+    const int L = util_.GetL();
+    double stretches = 0.0;
+    for (const seqRecord& rec : util_.seqs.records()) stretches += rec.numWindows(L);
+    const double windows = stretches * (forwardOnly_ ? 1.0 : 2.0);
+    const double nearFraction = word_index::neighbourhoodSize(L, m_) / std::pow(4.0, L);
+    const double lookup = StretchIndex::lookupCost(L, m_, static_cast<std::size_t>(stretches));
+    double scanCost = 0.0;
+    double indexCost = stretches * 4.0;  // building the index
+    for (const NodePtr& core : cores) {
+      const double sites = core->getHitCount();
+      const double found = windows * std::min(1.0, sites * nearFraction);
+      scanCost += windows * std::min(sites, 1.0 / nearFraction);
+      indexCost += sites * lookup + found * std::log2(found + 2.0);
+    }
+    return indexCost < scanCost;
+  }
+
+  const Utilities& util_;
+  bool forwardOnly_;
+  int m_;
+  std::unique_ptr<StretchIndex> index_;
+  std::vector<StretchHit> others_;  // valid stretches with other letters, in scan order
+};
+
+}  // namespace
 
 void zelkova::scanClusters(const NodeList& cores, NodeList& clusters) const {
-  if (clustersByIndex(cores))
-    scanClustersByIndex(cores, clusters);
-  else
-    scanClustersByBlocks(cores, clusters);
+  const ClusterScan scan(util, cfg.forwardOnly, maxMismatch, cores);
   parallelFor(*cfg.numThreads, clusters.size(), [&](std::size_t c) {
+    scan.grow(*cores[c], *clusters[c]);
     clusters[c]->computeInformation();
     clusters[c]->computeMAP();
   });
 }
 
-void zelkova::writeSideFiles(const InitialClusters& init, std::FILE* coreFile, std::FILE* clusterFile) const {
-  for (std::size_t c = 0; c < init.cores.size(); ++c) {
-    if (clusterFile) {
-      const node& cluster = *init.clusters[c];
-      std::fprintf(clusterFile, "Number of sites %d\n", cluster.getHitCount());
-      std::fprintf(clusterFile, "MAP score %.6lf\n", cluster.getMAP());
-      cluster.showHits(clusterFile, util.seqs);
-      std::fputs("====================", clusterFile);
-    }
-    if (coreFile) {
-      init.cores[c]->showHits(coreFile, util.seqs);
-      std::fputs("===================\n", coreFile);
+// One cluster's entry in initcluster.txt and its core motif's in initcore.txt,
+// every site with its normalised score against its own motif.
+zelkova::SideEntries zelkova::sideEntries(const node& core, const node& cluster, bool coreWanted,
+                                          bool clusterWanted) const {
+  SideEntries entries;
+  if (clusterWanted) {
+    char head[96];
+    std::snprintf(head, sizeof head, "Number of sites %d\nMAP score %.6lf\n", cluster.getHitCount(),
+                  cluster.getMAP());
+    entries.cluster = head;
+    cluster.appendHits(entries.cluster, util.seqs);
+    entries.cluster += "====================";
+  }
+  if (coreWanted) {
+    core.appendHits(entries.core, util.seqs);
+    entries.core += "===================\n";
+  }
+  return entries;
+}
+
+void zelkova::writeSideEntries(const SideEntries& entries, std::FILE* coreFile, std::FILE* clusterFile) {
+  if (clusterFile) std::fwrite(entries.cluster.data(), 1, entries.cluster.size(), clusterFile);
+  if (coreFile) std::fwrite(entries.core.data(), 1, entries.core.size(), coreFile);
+}
+
+NodeList zelkova::seedCores(int clusterCount) {
+  NodeList cores;
+  for (int i = 0; i < numSeedSeqs; ++i) {
+    if (initMethod == 1) {
+      enumerateSeed(seedSeqs[i], cores, clusterCount, true);
+      if (!cfg.forwardOnly) enumerateSeed(seedSeqs[i], cores, clusterCount, false);
+    } else if (initMethod == 2) {
+      enumerateSeedMismatch(seedSeqs[i], cores, clusterCount, true);
+      if (!cfg.forwardOnly) enumerateSeedMismatch(seedSeqs[i], cores, clusterCount, false);
     }
   }
+  seedIndex.reset();
+  return cores;
 }
 
 InitialClusters zelkova::initializeClusters(int clusterCount) {
@@ -240,29 +261,70 @@ InitialClusters zelkova::initializeClusters(int clusterCount) {
   progress.print("Initializing %d clusters...", clusterCount);
   progress.flush();
   SideFile coreFile(cfg.initCoreFile, progress);
-  for (int i = 0; i < numSeedSeqs; ++i) {
-    if (initMethod == 1) {
-      enumerateSeed(seedSeqs[i], init.cores, clusterCount, true);
-      if (!cfg.forwardOnly) enumerateSeed(seedSeqs[i], init.cores, clusterCount, false);
-    } else if (initMethod == 2) {
-      enumerateSeedMismatch(seedSeqs[i], init.cores, clusterCount, true);
-      if (!cfg.forwardOnly) enumerateSeedMismatch(seedSeqs[i], init.cores, clusterCount, false);
-    }
-  }
-  seedIndex.reset();
+  init.cores = seedCores(clusterCount);
   for (std::size_t c = 0; c < init.cores.size(); ++c) init.clusters.push_back(newMotif());
   progress.print("Scanning remaining sequences...");
   progress.flush();
   if (numSeedSeqs < util.GetNumSeq()) scanClusters(init.cores, init.clusters);
   progress.print("DONE.\n");
   SideFile clusterFile(cfg.initClusterFile, progress);
-  // The side files list every site with its score against its own motif.
-  if (coreFile.stream())
-    for (NodePtr& core : init.cores) core->scoreSites();
-  if (clusterFile.stream())
-    for (NodePtr& cluster : init.clusters) cluster->scoreSites();
-  writeSideFiles(init, coreFile.stream(), clusterFile.stream());
+  for (std::size_t c = 0; c < init.cores.size(); ++c)
+    writeSideEntries(sideEntries(*init.cores[c], *init.clusters[c], coreFile.stream(), clusterFile.stream()),
+                     coreFile.stream(), clusterFile.stream());
   clusterFile.close();
   coreFile.close();
   return init;
+}
+
+// The clusters are grown, written to the side files, refined and offered to
+// the candidate list a few at a time, so that only as many clusters as there
+// are threads are held at once: grown and refined in parallel, written and
+// offered in cluster order, which gives the files and the candidate list of
+// building every cluster first. A cluster whose counting would stop the run
+// (a window with other letters) stops it, as building them all first would,
+// before "DONE." and before initcluster.txt exists: then they are all built
+// first.
+void zelkova::growAndRefineClusters(int clusterCount) {
+  progress.print("Initializing %d clusters...", clusterCount);
+  progress.flush();
+  SideFile coreFile(cfg.initCoreFile, progress);
+  NodeList cores = seedCores(clusterCount);
+  progress.print("Scanning remaining sequences...");
+  progress.flush();
+  const bool scanned = numSeedSeqs < util.GetNumSeq();
+  std::unique_ptr<ClusterScan> scan;
+  if (scanned) {
+    scan = std::make_unique<ClusterScan>(util, cfg.forwardOnly, maxMismatch, cores);
+    for (const NodePtr& core : cores)
+      if (scan->holdsOtherLetters(*core)) {
+        NodeList clusters;
+        for (std::size_t c = 0; c < cores.size(); ++c) clusters.push_back(newMotif());
+        scanClusters(cores, clusters);  // stops the run at the first such cluster
+        ZK_ASSERT(false);
+      }
+  }
+  progress.print("DONE.\n");
+  SideFile clusterFile(cfg.initClusterFile, progress);
+  std::vector<SideEntries> entries(cores.size());
+  std::vector<NodePtr> refined(cores.size());
+  auto grow = [&](std::size_t c) {
+    NodePtr cluster = newMotif();
+    if (scanned) scan->grow(*cores[c], *cluster);
+    cluster->computeInformation();
+    cluster->computeMAP();
+    entries[c] = sideEntries(*cores[c], *cluster, coreFile.stream(), clusterFile.stream());
+    refined[c] = divisiveCluster(*cluster, *cores[c]);
+    refined[c]->computeInformation();
+    refined[c]->computeMAP();
+  };
+  auto offer = [&](std::size_t c) {
+    writeSideEntries(entries[c], coreFile.stream(), clusterFile.stream());
+    entries[c] = SideEntries();
+    cores[c].reset();
+    progress.print("Branching cluster #%d\n", static_cast<int>(c + 1));
+    saveCandidateMotif(std::move(refined[c]));
+  };
+  parallelPipeline(*cfg.numThreads, cores.size(), grow, offer, static_cast<std::size_t>(*cfg.numThreads));
+  clusterFile.close();
+  coreFile.close();
 }

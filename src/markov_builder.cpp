@@ -59,11 +59,6 @@ double wordProbability(const WordCounts& counts, int length, std::size_t index, 
          (static_cast<double>(contextTotal) + 4.0 * pseudoCount);
 }
 
-std::string wordAt(int length, std::size_t index) {
-  std::string word(static_cast<std::size_t>(length), 'A');
-  for (int i = length - 1; i >= 0; --i, index >>= 2) word[static_cast<std::size_t>(i)] = "ACGT"[index & 3];
-  return word;
-}
 
 namespace {
 
@@ -74,7 +69,7 @@ void requireStoredProbabilitiesAboveZero(const WordCounts& counts, double pseudo
     const std::size_t words = std::size_t{1} << (2 * n);
     for (std::size_t index = 0; index < words; ++index) {
       if (!(static_cast<float>(wordProbability(counts, n, index, pseudoCount)) > 0.0f))
-        fail("the probability of " + wordAt(n, index) +
+        fail("the probability of " + words::wordOf(index, n) +
              " is too small for a model file; use a larger pseudo-count.");
     }
   }
@@ -111,7 +106,7 @@ std::string modelText(const WordCounts& counts, double pseudoCount) {
       const std::uint64_t count = counts.count(n, index);
       const double frequency = total == 0 ? 0.0 : static_cast<double>(count) / static_cast<double>(total);
       const int length = std::snprintf(line, sizeof line, "%zu %s %.9g %" PRIu64 " %.9g\n", index,
-                                       wordAt(n, index).c_str(), static_cast<double>(probability), count, frequency);
+                                       words::wordOf(index, n).c_str(), static_cast<double>(probability), count, frequency);
       ZK_ASSERT(length > 0 && static_cast<std::size_t>(length) < sizeof line);
       text.append(line, static_cast<std::size_t>(length));
     }

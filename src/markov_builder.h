@@ -53,9 +53,6 @@ class WordCounts {
 // Requires pseudoCount > 0.
 double wordProbability(const WordCounts& counts, int length, std::size_t index, double pseudoCount);
 
-// The word of `length` letters whose base-4 number is `index`.
-std::string wordAt(int length, std::size_t index);
-
 // Every entry of the model, one line each; throws FatalError when a
 // probability would read back as 0.
 std::string modelText(const WordCounts& counts, double pseudoCount);

@@ -133,8 +133,7 @@ void requireAllWords(const MarkovModel& model, int maxLength, const std::string&
     const std::vector<bool>& given = model.given[n];
     for (std::size_t idx = 0; idx < given.size(); ++idx) {
       if (given[idx]) continue;
-      std::string word(static_cast<std::size_t>(n), 'A');
-      for (int i = n - 1, v = static_cast<int>(idx); i >= 0; --i, v /= 4) word[i] = "ACGT"[v % 4];
+      const std::string word = words::wordOf(idx, n);
       throw FatalError("Error: model file " + fileName + " lacks the word " + word +
                        " (every word of 1 to " + std::to_string(maxLength) + " letters is needed).\n");
     }

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <array>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "site.h"
@@ -70,6 +72,11 @@ class node {
 
   // Scores of the motif.
   void computeMAP();
+  // The MAP score of N sites of a motif of length K with the given entropy,
+  // whose sites' background values add up to backgroundSum.
+  static double mapOf(int N, int K, double entropy, double backgroundSum) {
+    return N <= 0 ? 0.0 : (std::log(static_cast<double>(N)) / K) * (entropy - backgroundSum / N);
+  }
   void computeStatScore(const SurpriseScorer& surprise, int m);
   void MatInd();
 
@@ -98,9 +105,10 @@ class node {
 
   // Consensus words from the frequency matrix.
   void motifConsensus();
-  // Every site line (">name\tword\tstrand\tposition\tscore") with the scores
-  // the sites hold, newest site first.
+  // Every site line (">name\tword\tstrand\tposition\tscore"), newest site
+  // first, each with its normalised score against the motif as it stands.
   void showHits(std::FILE* out, const SequenceSet& seqs) const;
+  void appendHits(std::string& text, const SequenceSet& seqs) const;
 
   double getInfo() const { return info; }
   double getEntropy() const { return entropy; }

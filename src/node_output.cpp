@@ -35,15 +35,14 @@ void node::motifConsensus() {
   consensus[L] = degConsensus[L] = rConsensus[L] = '\0';
 }
 
+void node::appendHits(std::string& text, const SequenceSet& seqs) const {
+  for (const Site& s : hits)
+    report_format::appendSiteLine(text, seqs[static_cast<std::size_t>(s.seqIdx)].name, s.text, s.strand,
+                                  s.pos + 1, siteScore(s));
+}
+
 void node::showHits(std::FILE* out, const SequenceSet& seqs) const {
   std::string text;
-  for (const Site& s : hits) {
-    report_format::appendSiteLine(text, seqs[static_cast<std::size_t>(s.seqIdx)].name, s.text, s.strand,
-                                  s.pos + 1, s.score);
-    if (text.size() > (1u << 16)) {
-      std::fwrite(text.data(), 1, text.size(), out);
-      text.clear();
-    }
-  }
+  appendHits(text, seqs);
   std::fwrite(text.data(), 1, text.size(), out);
 }

@@ -8,18 +8,13 @@
 #include "surprise.h"
 
 void node::computeMAP() {
-  const int N = getHitCount();
-  if (N <= 0) {
-    mapScore = 0;
-    return;
-  }
   // A reverse-strand site has the background value of the forward window at
   // the same place (the maps of both strands hold the same values).
   const std::vector<std::vector<float>>& background = *context_->siteBackground;
   double S = 0.0;
   for (const Site& s : hits)
     S += background[static_cast<std::size_t>(s.seqIdx)][static_cast<std::size_t>(s.pos)];
-  mapScore = (std::log(static_cast<double>(N)) / K()) * (entropy - S / N);
+  mapScore = mapOf(getHitCount(), K(), entropy, S);
 }
 
 void node::computeStatScore(const SurpriseScorer& surprise, int m) {

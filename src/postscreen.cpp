@@ -29,9 +29,11 @@ class ThresholdTest {
     }
   }
 
+  // The terms are never negative, and adding one never lowers a sum, so a
+  // partial sum already beyond the largest passing sum decides.
   bool passes(words::Code code) const {
     double sum = partial_[static_cast<std::size_t>(code >> (2 * (K_ - head_)))];
-    for (int i = head_; i < K_; ++i) sum += motif_.mismatchTerm(i, words::baseAt(code, K_, i));
+    for (int i = head_; i < K_ && sum <= largestSum_; ++i) sum += motif_.mismatchTerm(i, words::baseAt(code, K_, i));
     return sum <= largestSum_;
   }
 

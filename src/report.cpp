@@ -144,7 +144,12 @@ void zelkova::saveMotifs() {
   progress.print("Saving motifs....");
   progress.flush();
   results_.motifs = rankedMotifs();
-  if (outStream)
-    for (const report::Motif& m : results_.motifs) report::writeMotif(outStream, m);
+  if (outStream) {
+    // The blocks are formatted in parallel and written in rank order.
+    std::vector<std::string> blocks(results_.motifs.size());
+    parallelFor(*cfg.numThreads, blocks.size(),
+                [&](std::size_t i) { blocks[i] = report::motifText(results_.motifs[i]); });
+    for (const std::string& block : blocks) std::fwrite(block.data(), 1, block.size(), outStream);
+  }
   progress.print("DONE.\n");
 }

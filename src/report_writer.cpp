@@ -27,43 +27,52 @@ void writeHeader(std::FILE* out, const Parameters& p) {
 
 namespace {
 
-void writeCountMatrix(std::FILE* out, const std::vector<Column>& counts) {
-  std::fputs("\t", out);
-  for (std::size_t i = 0; i < counts.size(); ++i) std::fprintf(out, "%4zu", i + 1);
-  std::fputs("\n", out);
-  for (int b = 0; b < kBases; ++b) {
-    std::fprintf(out, "%c\t", kBaseLetters[b]);
-    for (const Column& column : counts) std::fprintf(out, "%4lld", column[static_cast<std::size_t>(b)]);
-    std::fputs("\n", out);
+// printf into a string.
+template <class... Args>
+void appendf(std::string& text, const char* format, Args... args) {
+  char buffer[256];
+  const int n = std::snprintf(buffer, sizeof buffer, format, args...);
+  if (n >= 0 && static_cast<std::size_t>(n) < sizeof buffer) {
+    text.append(buffer, static_cast<std::size_t>(n));
+    return;
   }
+  std::string large(static_cast<std::size_t>(n) + 1, '\0');
+  std::snprintf(&large[0], large.size(), format, args...);
+  text.append(large, 0, static_cast<std::size_t>(n));
 }
 
-void writeSites(std::FILE* out, const std::vector<Site>& sites) {
-  std::string text;
-  for (const Site& s : sites) {
-    rf::appendSiteLine(text, s.sequence, s.word.c_str(), s.forward, s.position, s.score);
-    if (text.size() > (1u << 16)) {
-      std::fwrite(text.data(), 1, text.size(), out);
-      text.clear();
-    }
+void appendCountMatrix(std::string& text, const std::vector<Column>& counts) {
+  text += '\t';
+  for (std::size_t i = 0; i < counts.size(); ++i) appendf(text, "%4zu", i + 1);
+  text += '\n';
+  for (int b = 0; b < kBases; ++b) {
+    appendf(text, "%c\t", kBaseLetters[b]);
+    for (const Column& column : counts) appendf(text, "%4lld", column[static_cast<std::size_t>(b)]);
+    text += '\n';
   }
-  std::fwrite(text.data(), 1, text.size(), out);
 }
 
 }  // namespace
 
+std::string motifText(const Motif& m) {
+  std::string text;
+  appendf(text, "\n%s%d\n", rf::kRank, m.rank);
+  appendf(text, "%s%.6lf\t%s%.6lf\t\n", rf::kScore, m.mapScore, rf::kComplexity, m.complexity);
+  appendf(text, "%s%.6lf%s\n", rf::kEntropy, m.relativeEntropy, rf::kBits);
+  appendf(text, "%s%lld\n", rf::kSites, m.siteCount);
+  text += rf::kConsensus + m.consensus + rf::kDegenerate + m.degenerateConsensus + "\n";
+  text += rf::kReverse + m.reverseConsensus + "\n";
+  text += std::string("\n") + rf::kMatrixTitle + "\n";
+  appendCountMatrix(text, m.counts);
+  for (const Site& s : m.sites) rf::appendSiteLine(text, s.sequence, s.word.c_str(), s.forward, s.position, s.score);
+  text += rf::kMotifEnd;
+  text += '\n';
+  return text;
+}
+
 void writeMotif(std::FILE* out, const Motif& m) {
-  std::fprintf(out, "\n%s%d\n", rf::kRank, m.rank);
-  std::fprintf(out, "%s%.6lf\t%s%.6lf\t\n", rf::kScore, m.mapScore, rf::kComplexity, m.complexity);
-  std::fprintf(out, "%s%.6lf%s\n", rf::kEntropy, m.relativeEntropy, rf::kBits);
-  std::fprintf(out, "%s%lld\n", rf::kSites, m.siteCount);
-  std::fprintf(out, "%s%s%s%s\n", rf::kConsensus, m.consensus.c_str(), rf::kDegenerate,
-               m.degenerateConsensus.c_str());
-  std::fprintf(out, "%s%s\n", rf::kReverse, m.reverseConsensus.c_str());
-  std::fprintf(out, "\n%s\n", rf::kMatrixTitle);
-  writeCountMatrix(out, m.counts);
-  writeSites(out, m.sites);
-  std::fprintf(out, "%s\n", rf::kMotifEnd);
+  const std::string text = motifText(m);
+  std::fwrite(text.data(), 1, text.size(), out);
 }
 
 void writeReport(std::FILE* out, const Report& report) {

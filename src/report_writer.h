@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 #include "report_data.h"
 
@@ -10,6 +11,7 @@ namespace report {
 
 void writeHeader(std::FILE* out, const Parameters& parameters);
 // "\nMotif rank #N\n" and the motif's block.
+std::string motifText(const Motif& motif);
 void writeMotif(std::FILE* out, const Motif& motif);
 void writeReport(std::FILE* out, const Report& report);
 

@@ -73,6 +73,7 @@ std::vector<float> meanDistanceWithin(const std::vector<int>& group, const std::
 struct Splitting {
   std::vector<int>& parent;
   const std::vector<const Site*>& sites;
+  const std::vector<double>& scores;
   std::vector<int> perSeq;
 
   bool mayLeave(const Site& s) const { return perSeq[static_cast<std::size_t>(s.seqIdx)] > 1; }
@@ -84,9 +85,10 @@ struct Splitting {
     std::ptrdiff_t seedAt = -1;
     for (std::size_t k = 0; k < parent.size(); ++k) {
       const Site& s = *sites[parent[k]];
-      if (s.score < static_cast<double>(best) && mayLeave(s)) {
+      const double score = scores[static_cast<std::size_t>(parent[k])];
+      if (score < static_cast<double>(best) && mayLeave(s)) {
         seedAt = static_cast<std::ptrdiff_t>(k);
-        best = static_cast<float>(s.score);
+        best = static_cast<float>(score);
       }
     }
     return seedAt;
@@ -159,19 +161,47 @@ void reassignByFit(const std::vector<int>& all, std::vector<int>& parent, aClust
 
 }  // namespace
 
-NodePtr zelkova::createNode(const aCluster& group, const std::vector<const Site*>& sites) const {
+// The motif of a group: copies of its sites in site order, each with its
+// score and number in the splitting.
+NodePtr zelkova::createNode(const aCluster& group, const std::vector<const Site*>& sites,
+                            const std::vector<double>& scores) const {
   std::vector<char> member(sites.size(), 0);
   for (int m : group.lstObj) member[static_cast<std::size_t>(m)] = 1;
   NodePtr motif = newMotif();
   motif->get_hits().reserve(group.lstObj.size());
-  for (std::size_t i = 0; i < sites.size(); ++i)
-    if (member[i]) motif->addSite(*sites[i]);
+  for (std::size_t i = 0; i < sites.size(); ++i) {
+    if (!member[i]) continue;
+    Site copy = *sites[i];
+    copy.score = scores[i];
+    copy.matIdx = static_cast<int>(i);
+    motif->addSite(copy);
+  }
   return motif;
 }
 
-std::unique_ptr<aCluster> zelkova::splitCluster(aCluster& parentClust, const std::vector<const Site*>& sites) const {
+// The MAP score createNode's motif of the group would have, from the group's
+// letter counts and its sites' background values, added in the order the
+// motif's site list holds them (newest, so highest number, first).
+double zelkova::groupMAP(const aCluster& group, const std::vector<const Site*>& sites) const {
+  const int L = util.GetL();
+  const int N = static_cast<int>(group.lstObj.size());
+  node motif = node(util.motifContext());
+  std::vector<char> member(sites.size(), 0);
+  for (int m : group.lstObj) member[static_cast<std::size_t>(m)] = 1;
+  for (std::size_t i = 0; i < sites.size(); ++i)
+    if (member[i])
+      for (int p = 0; p < L; ++p) ++motif.posCMatrix[words::baseAt(sites[i]->code, L, p)][p];
+  motif.computeMatrices(N);
+  double backgroundSum = 0.0;
+  for (std::size_t i = sites.size(); i-- > 0;)
+    if (member[i]) backgroundSum += util.maps.at(sites[i]->seqIdx, sites[i]->pos);
+  return node::mapOf(N, L, motif.getEntropy(), backgroundSum);
+}
+
+std::unique_ptr<aCluster> zelkova::splitCluster(aCluster& parentClust, const std::vector<const Site*>& sites,
+                                                const std::vector<double>& scores) const {
   const std::vector<int> all = parentClust.lstObj;
-  Splitting split{parentClust.lstObj, sites, std::vector<int>(static_cast<std::size_t>(util.GetNumSeq()), 0)};
+  Splitting split{parentClust.lstObj, sites, scores, std::vector<int>(static_cast<std::size_t>(util.GetNumSeq()), 0)};
   for (int m : all) ++split.perSeq[static_cast<std::size_t>(sites[m]->seqIdx)];
   std::unique_ptr<aCluster> splinter;
   std::vector<int>& parent = parentClust.lstObj;
@@ -189,33 +219,29 @@ std::unique_ptr<aCluster> zelkova::splitCluster(aCluster& parentClust, const std
   return splinter;
 }
 
-NodePtr zelkova::divisiveCluster(node& clusterNode, const node& coreNode) const {
+// The cluster's sites are read, never changed: each gets its score (its
+// likelihood under the core motif against the background) in a list of the
+// splitting's own, and the motifs compared along the way are scored from their
+// groups without copying sites.
+NodePtr zelkova::divisiveCluster(const node& clusterNode, const node& coreNode) const {
   std::vector<const Site*> sites;
+  std::vector<double> scores;
   aCluster parent;
-  for (Site& s : clusterNode.get_hits()) {
+  for (const Site& s : clusterNode.get_hits()) {
     ZK_ASSERT(s.acgt);  // the cluster's matrices were computed, so its sites are A, C, G, T
-    s.matIdx = static_cast<int>(sites.size());
-    s.score = std::log(coreNode.pKmer(s.text)) - static_cast<double>(util.maps.at(s.seqIdx, s.pos));
+    parent.lstObj.push_back(static_cast<int>(sites.size()));
+    scores.push_back(std::log(coreNode.pKmer(s.text)) - static_cast<double>(util.maps.at(s.seqIdx, s.pos)));
     sites.push_back(&s);
-    parent.lstObj.push_back(s.matIdx);
   }
   for (;;) {
-    NodePtr root = createNode(parent, sites);
-    ZK_ASSERT(root->getHitCount() == static_cast<int>(parent.lstObj.size()));
-    root->computeInformation();
-    root->computeMAP();
+    const double rootMAP = groupMAP(parent, sites);
     const std::vector<int> before = parent.lstObj;
-    const std::unique_ptr<aCluster> splinter = splitCluster(parent, sites);
+    const std::unique_ptr<aCluster> splinter = splitCluster(parent, sites, scores);
     bool stop = !splinter;
-    if (splinter) {
-      NodePtr after = createNode(parent, sites);
-      after->computeInformation();
-      after->computeMAP();
-      stop = root->getMAP() > after->getMAP();
-    }
+    if (splinter) stop = rootMAP > groupMAP(parent, sites);
     // A repetition that leaves the parent group as it was would repeat forever.
     if (parent.lstObj == before) stop = true;
     if (stop) break;
   }
-  return createNode(parent, sites);
+  return createNode(parent, sites, scores);
 }

@@ -103,9 +103,7 @@ inline std::string uniformModelText(int maxLength) {
   std::ostringstream out;
   for (int n = 1; n <= maxLength; ++n) {
     for (long idx = 0; idx < (1L << (2 * n)); ++idx) {
-      std::string word(static_cast<std::size_t>(n), 'A');
-      for (int i = n - 1, v = static_cast<int>(idx); i >= 0; --i, v /= 4) word[i] = "ACGT"[v % 4];
-      out << idx << ' ' << word << " 0.25 1 0.25\n";
+      out << idx << ' ' << words::wordOf(static_cast<words::Code>(idx), n) << " 0.25 1 0.25\n";
     }
   }
   return out.str();

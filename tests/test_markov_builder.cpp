@@ -46,7 +46,7 @@ std::size_t indexOf(const std::string& word) {
 void expectCounts(const WordCounts& counts, int length, const std::map<std::string, std::uint64_t>& expected) {
   std::uint64_t sum = 0;
   for (std::size_t index = 0; index < (std::size_t{1} << (2 * length)); ++index) {
-    const std::string word = markov_builder::wordAt(length, index);
+    const std::string word = words::wordOf(index, length);
     const auto it = expected.find(word);
     const std::uint64_t want = it == expected.end() ? 0 : it->second;
     EXPECT_EQ(counts.count(length, index), want) << word;
@@ -192,7 +192,7 @@ TEST(MarkovBuilderProbabilities, EveryContextSumsToOne) {
         double sum = 0.0;
         for (std::size_t b = 0; b < 4; ++b)
           sum += markov_builder::wordProbability(counts, length, first + b, pseudoCount);
-        ASSERT_NEAR(sum, 1.0, 1e-12) << markov_builder::wordAt(length, first) << " pc " << pseudoCount;
+        ASSERT_NEAR(sum, 1.0, 1e-12) << words::wordOf(first, length) << " pc " << pseudoCount;
       }
     }
   }
@@ -258,7 +258,7 @@ TEST(MarkovBuilderRoundTrip, EveryOrderLoadsCompleteWithTheValuesMeant) {
     for (int length = 1; length <= order + 1; ++length) {
       for (std::size_t index = 0; index < model.tables[length].size(); ++index) {
         const float meant = static_cast<float>(markov_builder::wordProbability(counts, length, index, 1.0));
-        ASSERT_EQ(model.tables[length][index], meant) << markov_builder::wordAt(length, index);
+        ASSERT_EQ(model.tables[length][index], meant) << words::wordOf(index, length);
       }
     }
   }
@@ -272,7 +272,7 @@ TEST(MarkovBuilderRoundTrip, ReadBackContextsSumToOneWithinFloatRounding) {
     const std::vector<float>& table = model.tables[length];
     for (std::size_t first = 0; first < table.size(); first += 4) {
       const double sum = double{table[first]} + table[first + 1] + table[first + 2] + table[first + 3];
-      ASSERT_NEAR(sum, 1.0, 4 * FLT_EPSILON) << markov_builder::wordAt(length, first);
+      ASSERT_NEAR(sum, 1.0, 4 * FLT_EPSILON) << words::wordOf(first, length);
     }
   }
 }

@@ -230,8 +230,9 @@ TEST(NodeOutput, SiteLinesOfAOneSiteMotif) {
   L_mer s = makeSite("ACGTTT", 0, 3, false);  // text AAACGT
   reference::add_kmer(n, &s);
   n.computeInformation();
-  // The lines print the scores the sites hold; scoreSites computes them.
-  EXPECT_EQ(writtenText([&](std::FILE* out) { n.showHits(out, u->seqs); }), ">chr1 region\tAAACGT\t0\t4\t0.0000\n");
-  n.scoreSites();
+  // The lines print each site's score against the motif, whatever score the
+  // site holds.
+  EXPECT_EQ(writtenText([&](std::FILE* out) { n.showHits(out, u->seqs); }), ">chr1 region\tAAACGT\t0\t4\t1.0000\n");
+  for (Site& site : n.get_hits()) site.score = -3.0;
   EXPECT_EQ(writtenText([&](std::FILE* out) { n.showHits(out, u->seqs); }), ">chr1 region\tAAACGT\t0\t4\t1.0000\n");
 }

@@ -43,6 +43,13 @@ std::vector<const Site*> numberSites(node& motif) {
   return sites;
 }
 
+// The scores the sites were made with, by their numbers.
+std::vector<double> scoresOf(const std::vector<const Site*>& sites) {
+  std::vector<double> scores;
+  for (const Site* s : sites) scores.push_back(s->score);
+  return scores;
+}
+
 std::vector<std::string> textsOf(const node& m) {
   std::vector<std::string> out;
   for (const Site& s : m.get_hits()) out.emplace_back(s.text);
@@ -194,25 +201,25 @@ class SplitGroups : public ::testing::Test {
 
 TEST_F(SplitGroups, NoSeedWhenEverySiteIsInItsOwnSequence) {
   build({makeSite("AAAAAA", 0, 0, true, -5), makeSite("CCCCCC", 1, 0, true, -9), makeSite("GGGGGG", 2, 0, true, 1)});
-  EXPECT_EQ(engine->splitCluster(parent, sites), nullptr);
+  EXPECT_EQ(engine->splitCluster(parent, sites, scoresOf(sites)), nullptr);
   EXPECT_EQ(parent.lstObj, (std::vector<int>{0, 1, 2}));
 }
 
 TEST_F(SplitGroups, SitesScoringHundredOrMoreAreNeverSeeds) {
   build({makeSite("AAAAAA", 0, 0, true, 100.0), makeSite("CCCCCC", 0, 2, true, 150.0)});
-  EXPECT_EQ(engine->splitCluster(parent, sites), nullptr);
+  EXPECT_EQ(engine->splitCluster(parent, sites, scoresOf(sites)), nullptr);
   EXPECT_EQ(parent.lstObj, (std::vector<int>{0, 1}));
 
   reference::removeHits(*motif);
   build({makeSite("AAAAAA", 0, 0, true, 100.0), makeSite("CCCCCC", 0, 2, true, 99.99)});
-  auto split = engine->splitCluster(parent, sites);
+  auto split = engine->splitCluster(parent, sites, scoresOf(sites));
   ASSERT_NE(split, nullptr);
   EXPECT_EQ(textsOf(*split, sites), (std::vector<std::string>{"CCCCCC"}));
 }
 
 TEST_F(SplitGroups, TwoSitesOfOneSequenceLowerScoreIsTheSeed) {
   build({makeSite("CCCCCC", 0, 0, true, 2.0), makeSite("AAAAAA", 0, 7, true, 1.0)});
-  auto split = engine->splitCluster(parent, sites);
+  auto split = engine->splitCluster(parent, sites, scoresOf(sites));
   ASSERT_NE(split, nullptr);
   // Refinement: each site fits its own one-site motif best.
   EXPECT_EQ(textsOf(*split, sites), (std::vector<std::string>{"AAAAAA"}));
@@ -222,7 +229,7 @@ TEST_F(SplitGroups, TwoSitesOfOneSequenceLowerScoreIsTheSeed) {
 TEST_F(SplitGroups, EqualScoresTheFirstEligibleIsTheSeed) {
   build({makeSite("GGGGGG", 1, 0, true, 1.0), makeSite("CCCCCC", 0, 0, true, 1.0),
          makeSite("AAAAAA", 0, 7, true, 1.0)});
-  auto split = engine->splitCluster(parent, sites);
+  auto split = engine->splitCluster(parent, sites, scoresOf(sites));
   ASSERT_NE(split, nullptr);
   // GGGGGG is alone in its sequence; CCCCCC comes before AAAAAA.
   EXPECT_EQ(textsOf(*split, sites), (std::vector<std::string>{"CCCCCC"}));
@@ -237,7 +244,7 @@ TEST_F(SplitGroups, RefinementTiesGoToTheParent) {
   //   CCCCCC: 2 against 6; AAAAAA: 4 against 0.
   build({makeSite("AAAAAA", 0, 0, true, 1.0), makeSite("CCCCCC", 0, 7, true, 2.0),
          makeSite("AAAACC", 1, 0, true, -3.0)});
-  auto split = engine->splitCluster(parent, sites);
+  auto split = engine->splitCluster(parent, sites, scoresOf(sites));
   ASSERT_NE(split, nullptr);
   EXPECT_EQ(textsOf(*split, sites), (std::vector<std::string>{"AAAAAA"}));
   EXPECT_EQ(textsOf(parent, sites), (std::vector<std::string>{"CCCCCC", "AAAACC"}));
@@ -250,7 +257,7 @@ TEST_F(SplitGroups, LaterPassWithoutSeedLeavesMovedSitesOut) {
   build({makeSite("AAAAAA", 0, 0, true, 1.0), makeSite("AAAAAC", 0, 1, true, 5.0),
          makeSite("GGGGGG", 0, 2, true, 5.0), makeSite("GGGGGC", 1, 0, true, 0.0),
          makeSite("GGGGCC", 2, 0, true, 0.0)});
-  EXPECT_EQ(engine->splitCluster(parent, sites), nullptr);
+  EXPECT_EQ(engine->splitCluster(parent, sites, scoresOf(sites)), nullptr);
   EXPECT_EQ(textsOf(parent, sites), (std::vector<std::string>{"GGGGGG", "GGGGGC", "GGGGCC"}));
 }
 
@@ -264,7 +271,7 @@ TEST_F(SplitGroups, PassesRepeatWhileMembersMove) {
   build({makeSite("AAAAAA", 0, 0, true, 1.0), makeSite("AAAAAC", 0, 1, true, 9.0),
          makeSite("TTTTTT", 0, 2, true, 9.0), makeSite("CCCCCC", 1, 0, true, 2.0),
          makeSite("CCCCCA", 1, 1, true, 9.0), makeSite("GGGGGG", 1, 2, true, 9.0)});
-  EXPECT_EQ(engine->splitCluster(parent, sites), nullptr);
+  EXPECT_EQ(engine->splitCluster(parent, sites, scoresOf(sites)), nullptr);
   EXPECT_EQ(textsOf(parent, sites), (std::vector<std::string>{"TTTTTT", "GGGGGG"}));
 }
 
@@ -300,11 +307,13 @@ TEST_F(Divisive, NoSplitReturnsCopiesOfAllSitesInReverseOrder) {
   ASSERT_EQ(result->getHitCount(), 3);
   EXPECT_EQ(keysOf(*result), (std::vector<SiteKey>(before.rbegin(), before.rend())));
   EXPECT_EQ(keysOf(*cluster), before);  // the cluster's own list is unchanged
-  // Scores were set: ln pKmer against the core minus the background value.
-  for (const Site& s : cluster->get_hits()) {
+  // The copies carry their scores: ln pKmer against the core minus the
+  // background value; the cluster's sites keep theirs.
+  for (const Site& s : result->get_hits()) {
     const double bg = util->maps.at(s.seqIdx, s.pos);
     EXPECT_DOUBLE_EQ(s.score, std::log(core->pKmer(s.text)) - bg) << s.text;
   }
+  for (const Site& s : cluster->get_hits()) EXPECT_EQ(s.score, 0.0) << s.text;
 }
 
 TEST_F(Divisive, FirstSplitThatLowersTheMapScoreStaysInEffect) {
