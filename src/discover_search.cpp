@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <mutex>
+#include <numeric>
 
 #include "discover_options.h"
 #include "parallel.h"
@@ -66,11 +67,16 @@ std::vector<SearchOutcome> runSearches(const Plan& plan, const std::vector<Searc
     outcomes[i] = std::move(outcome);
     if (callbacks.finished) callbacks.finished(i, outcomes[i]);
   };
-  std::vector<std::size_t> heavy, light;
-  for (std::size_t i = 0; i < plan.searches.size(); ++i) (plan.searches[i].engineDefault ? heavy : light).push_back(i);
-  for (std::size_t i : heavy) run(i, threads);
-  // The engine's own threads pay less than searches side by side (README).
-  parallelFor(threads, light.size(), [&](std::size_t k) { run(light[k], 1); });
+  // Searches side by side, one thread each, pay as well as the engine's own
+  // threads on two cores (README); the costliest start first, so that the
+  // last to end is a cheap one.
+  std::vector<std::size_t> order(plan.searches.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return plan.searches[a].cost > plan.searches[b].cost; });
+  const int sideBySide = std::max(1, std::min(threads, static_cast<int>(order.size())));
+  const int each = std::max(1, threads / sideBySide);
+  parallelFor(sideBySide, order.size(), [&](std::size_t k) { run(order[k], each); });
   return outcomes;
 }
 

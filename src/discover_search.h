@@ -41,9 +41,9 @@ struct SearchCallbacks {
 using SideFileFolder = std::optional<std::string>;
 
 // Runs every search of `plan` on its set and returns the outcomes in the
-// plan's order. Searches at the default allowance, which hold much memory,
-// run one at a time with every thread; the others run `threads` at a time,
-// one thread each. Exceptions of a search are rethrown once all have ended.
+// plan's order: up to `threads` searches at a time, the costliest first, each
+// with its share of the threads. Exceptions of a search are rethrown once all
+// have ended.
 std::vector<SearchOutcome> runSearches(const Plan& plan, const std::vector<SearchSet>& sets, int threads,
                                        const SideFileFolder& sideFiles, const SearchCallbacks& callbacks);
 
