@@ -67,7 +67,7 @@ std::string logText(const Discovery& d) {
                d.decoySizes[r]);
     out << "decoy set " << r + 1 << " background order: " << d.decoyBackgroundOrders[r] << "\n";
   }
-  if (d.decoyRun) out << "decoy best log10 E: " << enrichment_table::log10Text(d.decoyBestLog10E) << "\n";
+  if (d.decoyRun) out << "decoy best E: " << decoyBestText(d) << "\n";
   out << "database: ";
   if (o.databaseFiles.empty()) out << "the bundled JASPAR collection";
   for (std::size_t i = 0; i < o.databaseFiles.size(); ++i) out << (i ? ", " : "") << o.databaseFiles[i];

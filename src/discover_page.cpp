@@ -85,7 +85,7 @@ void writeSummary(std::ostream& out, const Discovery& d) {
                " skipped for their cost (<a href=\"#searches\">list</a>)");
   writeRow(out, "Decoy",
            d.decoyRun ? "run on " + std::to_string(d.decoySizes.size()) +
-                            " sets of shuffled DNA; best E-value reached: " + evalueText(d.decoyBestLog10E)
+                            " sets of shuffled DNA; best E-value reached: " + decoyBestText(d)
                       : std::string("not run (--decoy ") + decoyModeName(o.decoy) + ")");
   writeRow(out, "Known motifs",
            (o.databaseFiles.empty() ? std::string("the bundled JASPAR collection") : escape(o.databaseFiles.front()) +
@@ -236,12 +236,15 @@ std::string verdict(const Discovery& d) {
     text = "No motif was found. ";
   } else if (d.decoyRun) {
     const std::string best = evalueText(d.candidateOf(d.motifs.front()).test.log10E);
-    const std::string decoy = evalueText(d.decoyBestLog10E);
-    text = *d.motifs.front().beatsDecoy
-               ? "The best motif (E = " + best + ") beats the decoy: shuffled DNA searched the same way reaches E = " +
-                     decoy + " at best. "
-               : "The best motif (E = " + best + ") does not beat the decoy: shuffled DNA searched the same way "
-                 "reaches E = " + decoy + ", so nothing found here is distinguishable from shuffled DNA. ";
+    const std::string decoy = decoyBestText(d);
+    if (decoy == "none")
+      text = "The best motif (E = " + best + ") beats the decoy: the same searches found no motif in shuffled DNA. ";
+    else if (*d.motifs.front().beatsDecoy)
+      text = "The best motif (E = " + best + ") beats the decoy: shuffled DNA searched the same way reaches E = " +
+             decoy + " at best. ";
+    else
+      text = "The best motif (E = " + best + ") does not beat the decoy: shuffled DNA searched the same way reaches "
+             "E = " + decoy + ", so nothing found here is distinguishable from shuffled DNA. ";
   } else {
     text = std::string("No decoy was run (--decoy ") + decoyModeName(d.options.decoy) + "). ";
   }

@@ -147,43 +147,42 @@ void nameMotifs(Discovery& d) {
     d.motifs[i].matches = compare::bestMatchRows(queries[i], database, settings, kKnownMatchesShown, kKnownMatchMaxE);
 }
 
-}  // namespace
+// The sets of a discovery: the primary set and the decoys with their
+// controls, and each as its searches read it.
+struct Sets {
+  SetPair primary;
+  std::vector<SetPair> decoys;
+  std::vector<SearchSet> searched;  // the primary set first
+};
 
-Discovery runDiscovery(const Options& o, OutputDirectory& directory, StepProgress& progress) {
-  Discovery d;
-  d.options = o;
-  d.version = kZelkovaVersion;
-  d.started = localDateTime();
-  std::vector<std::string> inputs{o.primaryFile};
-  if (!o.controlFile.empty()) inputs.push_back(o.controlFile);
-  inputs.insert(inputs.end(), o.databaseFiles.begin(), o.databaseFiles.end());
-
+// Reading and Control: returns the control.
+std::vector<FastaRecord> readInputs(Discovery& d, StepProgress& progress) {
+  const Options& o = d.options;
   progress.begin("Reading");
   d.primary = readSequenceFile(o.primaryFile, o.trim, o.maskLowercase);
   d.primaryLetters = letters(d.primary.records);
-  d.regions = regionsOfRecords(
-      [&] {
-        std::vector<std::string> names;
-        for (const FastaRecord& r : d.primary.records) names.push_back(r.name);
-        return names;
-      }(),
-      d.primary.givenLength);
+  d.regions = regionsOfRecords(d.primary.records, d.primary.givenLength);
   progress.end(plural(d.primary.records.size(), "sequence") + ", " + std::to_string(d.primaryLetters) + " letters");
 
   progress.begin("Control");
-  const std::vector<FastaRecord> control = readControl(o, d.primary.records);
+  std::vector<FastaRecord> control = readControl(o, d.primary.records);
   d.controlSequences = control.size();
   d.controlLetters = letters(control);
   d.controlBases = baseFrequencies(control);
   d.knownMotifs = motif_database::load(o.databaseFiles);
   progress.end(plural(control.size(), "sequence") + (o.controlFile.empty() ? ", shuffled" : ", from " + o.controlFile));
+  return control;
+}
 
+// Models: the holdouts, the decoy sets and every set's models.
+Sets prepareSets(Discovery& d, const std::vector<FastaRecord>& control, StepProgress& progress) {
+  const Options& o = d.options;
   progress.begin("Models");
-  const SetPair primaryPair = splitPair(d.primary.records, control, o.holdout, o.seed, "the primary set");
-  d.sizes = sizesOf(primaryPair);
-  std::vector<SearchSet> sets{searchSetOf(primaryPair)};
-  d.backgroundOrder = sets.front().backgroundOrder;
-  std::vector<SetPair> decoyPairs;
+  Sets sets;
+  sets.primary = splitPair(d.primary.records, control, o.holdout, o.seed, "the primary set");
+  d.sizes = sizesOf(sets.primary);
+  sets.searched.push_back(searchSetOf(sets.primary));
+  d.backgroundOrder = sets.searched.front().backgroundOrder;
   d.decoyRun = decoyRuns(o.decoy, d.primary.records.size());
   if (d.decoyRun) {
     const std::vector<std::vector<FastaRecord>> decoys = decoySets(control, d.primary.records.size(), kDecoyReplicates);
@@ -191,54 +190,76 @@ Discovery runDiscovery(const Options& o, OutputDirectory& directory, StepProgres
       const std::uint64_t seed = o.seed + 1 + r;
       const std::vector<FastaRecord> fresh =
           shuffle::shuffledCopies(decoys[r], kShuffleWordLength, kShuffledCopies, seed, o.threads);
-      decoyPairs.push_back(splitPair(decoys[r], fresh, o.holdout, seed, "decoy set " + std::to_string(r + 1)));
-      sets.push_back(searchSetOf(decoyPairs.back()));
-      d.decoySizes.push_back(sizesOf(decoyPairs.back()));
-      d.decoyBackgroundOrders.push_back(sets.back().backgroundOrder);
+      sets.decoys.push_back(splitPair(decoys[r], fresh, o.holdout, seed, "decoy set " + std::to_string(r + 1)));
+      sets.searched.push_back(searchSetOf(sets.decoys.back()));
+      d.decoySizes.push_back(sizesOf(sets.decoys.back()));
+      d.decoyBackgroundOrders.push_back(sets.searched.back().backgroundOrder);
     }
   }
   progress.end("foreground order " + std::to_string(kForegroundOrder) + ", background order " +
                std::to_string(d.backgroundOrder));
+  return sets;
+}
 
+// Discovery: plans the searches, creates the directory and runs them.
+void searchAll(Discovery& d, Sets& sets, OutputDirectory& directory, StepProgress& progress) {
+  const Options& o = d.options;
   std::vector<const std::vector<FastaRecord>*> searched;
-  for (const SearchSet& s : sets) searched.push_back(&s.sequences);
+  for (const SearchSet& s : sets.searched) searched.push_back(&s.sequences);
   d.plan = planSearches(o.lengths, searched);
+  std::vector<std::string> inputs{o.primaryFile};
+  if (!o.controlFile.empty()) inputs.push_back(o.controlFile);
+  inputs.insert(inputs.end(), o.databaseFiles.begin(), o.databaseFiles.end());
   std::vector<std::string> outputs = resultFileNames();
   for (std::string& name : searchFileNames(d.plan, o.keepSideFiles)) outputs.push_back(std::move(name));
   directory.refuseInputs(outputs, inputs);
   directory.create();
 
   progress.begin("Discovery");
-  d.outcomes = runPlan(d, sets, directory, progress);
-  sets.clear();
+  d.outcomes = runPlan(d, sets.searched, directory, progress);
+  sets.searched.clear();  // the models and copies are no longer needed
   std::size_t found = 0;
   for (const SearchOutcome& outcome : d.outcomes) found += outcome.report.motifs.size();
   progress.end(plural(d.plan.searches.size(), "search") + ", " + plural(found, "motif") +
                (d.plan.skipped.empty() ? "" : ", " + plural(d.plan.skipped.size(), "search") + " skipped for cost"));
+}
 
+// Significance and Decoy.
+void testAll(Discovery& d, const Sets& sets, StepProgress& progress) {
+  const int threads = d.options.threads;
   progress.begin("Significance");
-  d.candidates = testSearchMotifs(d.plan, d.outcomes, 0, primaryPair.primary.test, primaryPair.control.test, o.threads);
+  d.candidates = testSearchMotifs(d.plan, d.outcomes, 0, sets.primary.primary.test, sets.primary.control.test, threads);
   progress.end(plural(d.candidates.size(), "motif") + " tested");
-
-  if (d.decoyRun) {
-    progress.begin("Decoy");
-    d.decoyBestLog10E = bestLog10E({});
-    for (std::size_t r = 0; r < decoyPairs.size(); ++r)
-      d.decoyBestLog10E =
-          std::min(d.decoyBestLog10E, bestLog10E(testSearchMotifs(d.plan, d.outcomes, static_cast<int>(r) + 1,
-                                                                  decoyPairs[r].primary.test,
-                                                                  decoyPairs[r].control.test, o.threads)));
-    progress.end("best log10 E of shuffled DNA " + enrichment_table::log10Text(d.decoyBestLog10E));
+  if (!d.decoyRun) return;
+  progress.begin("Decoy");
+  d.decoyBestLog10E = bestLog10E({});
+  for (std::size_t r = 0; r < sets.decoys.size(); ++r) {
+    const SetPair& decoy = sets.decoys[r];
+    d.decoyBestLog10E = std::min(d.decoyBestLog10E, bestLog10E(testSearchMotifs(d.plan, d.outcomes, static_cast<int>(r) + 1,
+                                                                               decoy.primary.test, decoy.control.test,
+                                                                               threads)));
   }
+  progress.end("best E of shuffled DNA " + decoyBestText(d));
+}
+
+}  // namespace
+
+Discovery runDiscovery(const Options& o, OutputDirectory& directory, StepProgress& progress) {
+  Discovery d;
+  d.options = o;
+  d.version = kZelkovaVersion;
+  d.started = localDateTime();
+  const std::vector<FastaRecord> control = readInputs(d, progress);
+  Sets sets = prepareSets(d, control, progress);
+  searchAll(d, sets, directory, progress);
+  testAll(d, sets, progress);
 
   progress.begin("Redundancy");
   const std::vector<MergedMotif> groups = mergeRedundant(d.candidates, d.plan, kRedundancyE);
   progress.end(plural(d.candidates.size(), "motif") + " in " + plural(groups.size(), "group"));
-
   progress.begin("Ranking");
   d.motifs = rankedMotifs(d, groups);
   progress.end(plural(d.motifs.size(), "motif") + " reported");
-
   progress.begin("Names");
   nameMotifs(d);
   progress.end(plural(d.knownMotifs.size(), "known motif") + " compared");

@@ -32,11 +32,11 @@ std::optional<GenomeRegion> regionOfHeader(const std::string& header) {
   return GenomeRegion{header.substr(0, colon), *start, *end};
 }
 
-std::optional<std::vector<GenomeRegion>> regionsOfRecords(const std::vector<std::string>& headers,
+std::optional<std::vector<GenomeRegion>> regionsOfRecords(const std::vector<FastaRecord>& records,
                                                           const std::vector<long long>& givenLengths) {
   std::vector<GenomeRegion> regions;
-  for (std::size_t i = 0; i < headers.size(); ++i) {
-    std::optional<GenomeRegion> region = regionOfHeader(headers[i]);
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    std::optional<GenomeRegion> region = regionOfHeader(records[i].name);
     if (!region || region->end - region->start != givenLengths.at(i)) return std::nullopt;
     regions.push_back(std::move(*region));
   }

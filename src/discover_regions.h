@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "fasta.h"
+
 namespace discover {
 
 struct GenomeRegion {
@@ -19,9 +21,10 @@ struct GenomeRegion {
 // and END whole numbers with START < END. Nothing otherwise.
 std::optional<GenomeRegion> regionOfHeader(const std::string& header);
 
-// The region of every header when every header names one whose length is the
-// record's length as given; nothing when any does not.
-std::optional<std::vector<GenomeRegion>> regionsOfRecords(const std::vector<std::string>& headers,
+// The region of every record's header when every header names one whose
+// length is the record's length as given (givenLengths, one per record);
+// nothing when any does not.
+std::optional<std::vector<GenomeRegion>> regionsOfRecords(const std::vector<FastaRecord>& records,
                                                           const std::vector<long long>& givenLengths);
 
 }  // namespace discover

@@ -1,5 +1,9 @@
 #include "discover_result.h"
 
+#include <cmath>
+
+#include "export_formats.h"
+
 namespace discover {
 
 report::Report reportedMotifs(const Discovery& d) {
@@ -13,6 +17,10 @@ report::Report reportedMotifs(const Discovery& d) {
     report.motifs.push_back(std::move(motif));
   }
   return report;
+}
+
+std::string decoyBestText(const Discovery& d) {
+  return std::isinf(d.decoyBestLog10E) ? "none" : export_formats::scientificFromLog10(d.decoyBestLog10E);
 }
 
 long long givenStart(const Discovery& d, const enrichment::Site& site) {

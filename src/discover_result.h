@@ -73,6 +73,10 @@ struct Discovery {
 // name them ZELKOVA-<rank>.
 report::Report reportedMotifs(const Discovery& discovery);
 
+// The decoy's best E-value as the page and the log give it, "3.0e-03", or
+// "none" when the searches of shuffled DNA found no motif.
+std::string decoyBestText(const Discovery& discovery);
+
 // A site's start on the sequence as given: its position on the searched
 // (trimmed) letters plus what the trim cut from the start.
 long long givenStart(const Discovery& discovery, const enrichment::Site& site);

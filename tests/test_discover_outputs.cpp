@@ -90,7 +90,7 @@ discover::Discovery handMadeDiscovery() {
   d.primary.records = {{"chr2:100-130", "ACGTACGTACGTACGTACGT"}};
   d.primary.trimmedOff = {5};
   d.primary.givenLength = {30};
-  d.regions = discover::regionsOfRecords({"chr2:100-130"}, {30});
+  d.regions = discover::regionsOfRecords(d.primary.records, {30});
   d.plan = planOf(1);
   d.plan.searches[0].length = 4;
   d.plan.searches[0].mismatches = 1;
@@ -128,9 +128,10 @@ TEST(DiscoverRegions, HeadersOfBedtoolsGetfasta) {
                           "chr1:a-9", "chr1:5-9(+)", "peak17"})
     EXPECT_FALSE(discover::regionOfHeader(bad)) << bad;
   // Every header must name a region as long as its record.
-  EXPECT_TRUE(discover::regionsOfRecords({"c:0-4", "c:10-12"}, {4, 2}));
-  EXPECT_FALSE(discover::regionsOfRecords({"c:0-4", "c:10-12"}, {4, 3}));
-  EXPECT_FALSE(discover::regionsOfRecords({"c:0-4", "other"}, {4, 5}));
+  const std::vector<FastaRecord> two{{"c:0-4", "ACGT"}, {"c:10-12", "AC"}};
+  EXPECT_TRUE(discover::regionsOfRecords(two, {4, 2}));
+  EXPECT_FALSE(discover::regionsOfRecords(two, {4, 3}));  // a record longer than its region
+  EXPECT_FALSE(discover::regionsOfRecords({{"c:0-4", "ACGT"}, {"other", "ACGTA"}}, {4, 5}));
 }
 
 TEST(DiscoverMerge, CopiesOfAMotifOnEitherStrandJoinTheMostSignificant) {

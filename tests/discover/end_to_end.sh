@@ -101,6 +101,12 @@ paste bed/sites.bed <(tail -n +2 bed/sites.tsv) | awk -F'\t' '{
 [ ! -s bed_rules.txt ] || fail "sites.bed does not match sites.tsv: $(head -2 bed_rules.txt)"
 [ "$(wc -l <bed/sites.bed)" -eq "$(($(wc -l <bed/sites.tsv) - 1))" ] || fail "sites.bed and sites.tsv differ in length"
 
+# --- records longer than zelkova's 4999 letters ----------------------------------
+"$bin_dir/zelkova-gen-planted" 4 6000 9 >long.fa
+discover long long.fa --lengths 8 --decoy no
+[ "$status" -eq 0 ] || fail "records of 6000 letters were refused: $(cat long.err)"
+grep -q '^primary: long.fa, 4 sequences, 24000 letters' long/log.txt || fail "the long records were not read whole"
+
 # --- a given control, a holdout, side files, --force ----------------------------
 "$bin_dir/zelkova-gen-planted" 40 120 5 >control.fa
 discover given crp0.fa --control control.fa --lengths 12 --decoy yes --holdout 0.25 --keep-side-files
