@@ -1,8 +1,24 @@
-# Sourced by the checks that render pages in headless Chromium. Expects $work
-# (a scratch directory) and a function fail MESSAGE.
+# Sourced by the checks that render pages in headless Chromium. The checks
+# expect $work (a scratch directory) and a function fail MESSAGE.
 #
 # A check that needs Chromium fails without it: the test command installs it
 # (scripts/install-deps.sh, Debian package chromium).
+
+# page_check_arguments ARGS...: [BUILD_DIR] [--save-screenshot FILE.png] of a
+# page check; sets bin_dir (default: the repository's build/) and save_to.
+page_check_arguments() {
+  local repo build_dir
+  repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+  build_dir="$repo/build"
+  save_to=""
+  while [ $# -gt 0 ]; do
+    case "$1" in
+      --save-screenshot) save_to=$(realpath -m "$2"); shift 2 ;;
+      *) build_dir=$1; shift ;;
+    esac
+  done
+  bin_dir=$(cd "$build_dir" && pwd)
+}
 
 find_browser() {
   browser=${CHROMIUM:-}

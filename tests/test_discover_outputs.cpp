@@ -4,7 +4,6 @@
 // directory's refusals and all-or-nothing writing, and the progress lines.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -21,8 +20,11 @@
 #include "discover_tables.h"
 #include "errors.h"
 #include "export_formats.h"
+#include "support_files.h"
 
 namespace fs = std::filesystem;
+using testing_support::readWholeFile;
+using testing_support::TempDir;
 
 namespace {
 
@@ -61,26 +63,6 @@ discover::Plan planOf(int searches) {
   }
   return plan;
 }
-
-std::string readText(const std::string& path) {
-  std::ifstream in(path);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-class TempDir {
- public:
-  TempDir() {
-    char name[] = "/tmp/zelkova_discoverXXXXXX";
-    path_ = ::mkdtemp(name);
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
 
 // A discovery of one primary sequence "chr2:100-130" of 30 letters trimmed to
 // its central 20 (5 cut from the start), with one reported motif of width 4
@@ -219,14 +201,14 @@ TEST(DiscoverOutputDirectory, FilesArePutInPlaceOnlyWhenAllAreWritten) {
   discover::OutputDirectory out(dir / "out", false);
   out.create();
   out.writeFiles({{"summary.tsv", "table\n"}, {"runs/l8_m2.out", "report\n"}});
-  EXPECT_EQ(readText(dir / "out/summary.tsv"), "table\n");
-  EXPECT_EQ(readText(dir / "out/runs/l8_m2.out"), "report\n");
+  EXPECT_EQ(readWholeFile(dir / "out/summary.tsv"), "table\n");
+  EXPECT_EQ(readWholeFile(dir / "out/runs/l8_m2.out"), "report\n");
   fs::create_directory(dir / "out/index.html");  // in the way of the page
   EXPECT_THROW(out.writeFiles({{"summary.tsv", "new table\n"}, {"index.html", "page\n"}}), FatalError);
-  EXPECT_EQ(readText(dir / "out/summary.tsv"), "table\n");
-  std::size_t entries = 0;
+  EXPECT_EQ(readWholeFile(dir / "out/summary.tsv"), "table\n");
+  std::size_t entries = 0;  // summary.tsv, runs, index.html: no temporary file left
   for (auto it = fs::directory_iterator(dir / "out"); it != fs::directory_iterator(); ++it) ++entries;
-  EXPECT_EQ(entries, 3u);  // summary.tsv, runs, index.html: no temporary file left
+  EXPECT_EQ(entries, 3u);
 }
 
 TEST(DiscoverOutputDirectory, AForcedRunRemovesOnlyTheEarlierRunsOwnFiles) {

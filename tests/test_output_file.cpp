@@ -22,40 +22,15 @@
 
 #include "fatal_message.h"
 #include "output_file.h"
+#include "support_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using output_file::OutputFile;
 using testing_support::fatalMessage;
-
-// A directory under /tmp, removed with everything in it.
-class TempDir {
- public:
-  TempDir() {
-    char name[] = "/tmp/zelkova_outputXXXXXX";
-    path_ = ::mkdtemp(name);
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-  // The names in the directory, sorted.
-  std::vector<std::string> entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path_)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
- private:
-  fs::path path_;
-};
-
-std::string readWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using testing_support::readWholeFile;
+using testing_support::TempDir;
 
 void writeFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 

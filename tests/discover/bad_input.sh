@@ -7,10 +7,8 @@
 # usage: bad_input.sh BIN_DIR EXAMPLE.fa
 set -euo pipefail
 bin_dir=$(cd "$1" && pwd)
-example=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 source "$(dirname "$0")/common.sh"
-cd "$work"
-cp "$example" crp0.fa
+copy_example "$2"
 : >empty.fa
 printf '>a\nNNNNNNNNNN\n>b\nnnnn\n' >no_letters.fa
 printf '>only\nACGTACGTACGTAAGG\n' >one.fa

@@ -13,17 +13,9 @@
 # usage: tests/discover/check_page_in_browser.sh [BUILD_DIR] [--save-screenshot FILE.png]
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/../.." && pwd)
-build_dir="$repo/build"
-save_to=""
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --save-screenshot) save_to=$(realpath -m "$2"); shift 2 ;;
-    *) build_dir=$1; shift ;;
-  esac
-done
-bin_dir=$(cd "$build_dir" && pwd)
-source "$repo/tests/discover/common.sh"
 source "$repo/tests/browser.sh"
+page_check_arguments "$@"
+source "$repo/tests/discover/common.sh"
 find_browser
 cd "$work"
 

@@ -6,6 +6,13 @@ source "$(dirname "${BASH_SOURCE[0]}")/../checks.sh"
 summary_header=$'rank\tid\tlength\tmismatches\tconsensus\tthreshold\tlog10_E\tbeats_decoy\tprimary_hits\tprimary_total\tcontrol_hits\tcontrol_total\tbest_match_id\tbest_match_name\tbest_match_E'
 sites_header=$'motif_id\tsequence\tstart\tend\tstrand\tscore\tword'
 
+# copy_example FASTA: the working directory becomes the current one, with
+# FASTA in it as crp0.fa.
+copy_example() {
+  cp "$1" "$work/crp0.fa"
+  cd "$work"
+}
+
 # discover DIR ARGS...: runs zelkova-discover with -o DIR, keeping its
 # standard error in DIR.err (beside DIR) and its status in $status.
 discover() {

@@ -9,10 +9,8 @@
 # usage: end_to_end.sh BIN_DIR EXAMPLE.fa
 set -euo pipefail
 bin_dir=$(cd "$1" && pwd)
-example=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 source "$(dirname "$0")/common.sh"
-cd "$work"
-cp "$example" crp0.fa
+copy_example "$2"
 
 # --- the bundled example ------------------------------------------------------
 discover crp crp0.fa

@@ -12,15 +12,8 @@
 #   BUILD_DIR holds zelkova, zelkova-markov and zelkova-export (default: build)
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/../.." && pwd)
-build_dir="$repo/build"
-save_to=""
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --save-screenshot) save_to=$(realpath -m "$2"); shift 2 ;;
-    *) build_dir=$1; shift ;;
-  esac
-done
-build_dir=$(cd "$build_dir" && pwd)
+source "$repo/tests/browser.sh"
+page_check_arguments "$@"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -29,12 +22,11 @@ fail() {
   echo "FAIL: $*"
   exit 1
 }
-source "$repo/tests/browser.sh"
 find_browser
 
 # The workflow of the documentation, with the programs found on the PATH so
 # that the page shows the command line a user types.
-export PATH="$build_dir:$PATH"
+export PATH="$bin_dir:$PATH"
 cp "$repo/examples/crp0.fa" .
 zelkova-markov -o fg.txt crp0.fa
 zelkova-markov -m 3 -o bg.txt crp0.fa
