@@ -2,6 +2,7 @@
 // and the constants of the method that README documents.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>

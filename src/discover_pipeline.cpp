@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <ctime>
-#include <sstream>
 
 #include "discover_files.h"
-#include "enrichment_table.h"
 #include "discover_run_page.h"
 #include "match_rows.h"
 #include "motif_database.h"
@@ -108,8 +106,11 @@ std::vector<SearchOutcome> runPlan(const Discovery& d, const std::vector<SearchS
                     totalCost > 0 ? doneCost / totalCost : 0.0);
   };
   callbacks.finished = [&](std::size_t i, const SearchOutcome& outcome) {
-    writeSearchFiles(directory, d.plan.searches[i], outcome);
-    doneCost += d.plan.searches[i].cost;
+    const Search& s = d.plan.searches[i];
+    writeSearchFiles(directory, s, outcome);
+    doneCost += s.cost;
+    progress.update("length " + std::to_string(s.length) + " (" + d.plan.setNames[static_cast<std::size_t>(s.set)] +
+                        ") done", totalCost > 0 ? doneCost / totalCost : 1.0);
   };
   const SideFileFolder sideFiles =
       d.options.keepSideFiles ? SideFileFolder(directory.file("runs")) : SideFileFolder();

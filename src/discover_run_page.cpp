@@ -6,7 +6,6 @@
 #include <sstream>
 
 #include "discover_options.h"
-#include "export_formats.h"
 #include "export_html.h"
 
 namespace discover {
