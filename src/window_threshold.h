@@ -37,7 +37,35 @@ class WindowThreshold {
     return sum <= largestSum_;
   }
 
+  // Calls visit(code) for every word of A, C, G, T that passes, building the
+  // sums letter by letter in position order (so each equals the sum passes()
+  // forms) and giving up on a prefix whose sum is already beyond the largest
+  // passing sum. Returns false, having stopped, once more than `budget`
+  // prefixes would be visited: then testing every window is cheaper.
+  template <class Visit>
+  bool forEachPassingWord(std::size_t budget, Visit visit) const {
+    std::size_t visited = 0;
+    return extend(0, 0, 0.0, budget, visited, visit);
+  }
+
  private:
+  template <class Visit>
+  bool extend(int position, words::Code prefix, double sum, std::size_t budget, std::size_t& visited,
+              Visit& visit) const {
+    if (position == K_) {
+      visit(prefix);
+      return true;
+    }
+    for (int b = 0; b < NUM_BASES; ++b) {
+      if (++visited > budget) return false;
+      const double next = sum + motif_.mismatchTerm(position, b);
+      if (next > largestSum_) continue;
+      if (!extend(position + 1, (prefix << 2) | static_cast<words::Code>(b), next, budget, visited, visit))
+        return false;
+    }
+    return true;
+  }
+
   static bool reaches(const node& motif, double sum, double threshold) {
     return static_cast<float>(motif.normalise(sum)) >= threshold;
   }
