@@ -96,8 +96,10 @@ for c in "${cases[@]}"; do
   dir="$work/run$c${ZELKOVA_RUN_TAG:-}"
   mkdir -p "$dir"
   # shellcheck disable=SC2046
-  (cd "$dir" && /usr/bin/time -f '%e %U %S %M' -o time.txt \
-     "$zelkova" -f ../case$c.fa -b ../case$c.bg -z ../case$c.fg -o report.txt $threads $(options "$c") >console.txt)
+  # Run as "zelkova" from the PATH, so the report's echo of the command line
+  # is the same for every build.
+  (cd "$dir" && PATH="$(dirname "$zelkova"):$PATH" /usr/bin/time -f '%e %U %S %M' -o time.txt \
+     zelkova -f ../case$c.fa -b ../case$c.bg -z ../case$c.fg -o report.txt $threads $(options "$c") >console.txt)
   read -r wall user sys peak <"$dir/time.txt"
   cpu=$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.2f", u + s }')
   mb=$(awk -v k="$peak" 'BEGIN { printf "%.1f", k / 1024 }')

@@ -14,6 +14,7 @@
 #include "report_data.h"
 #include "run_config.h"
 #include "stretch_index.h"
+#include "window_threshold.h"
 #include "utilities.h"
 
 using NodePtr = std::unique_ptr<node>;
@@ -117,7 +118,9 @@ class zelkova {
   };
   SideEntries sideEntries(const node& core, const node& cluster, bool coreWanted, bool clusterWanted) const;
   static void writeSideEntries(const SideEntries& entries, std::FILE* coreFile, std::FILE* clusterFile);
-  void extendByScan(node& motif) const;
+  void extendByScan(node& motif, const StretchIndex* index) const;
+  bool findPassingWindows(const node& motif, const WindowThreshold& test, const StretchIndex& index,
+                          std::vector<std::uint64_t>& found) const;
   report::Motif motifData(const node& motif, int rank) const;
 
   const Utilities& util;

@@ -319,7 +319,9 @@ void zelkova::growAndRefineClusters(int clusterCount) {
   };
   auto offer = [&](std::size_t c) {
     writeSideEntries(entries[c], coreFile.stream(), clusterFile.stream());
-    entries[c] = SideEntries();
+    // Assigning an empty string would keep the buffer; swapping frees it.
+    std::string().swap(entries[c].core);
+    std::string().swap(entries[c].cluster);
     cores[c].reset();
     progress.print("Branching cluster #%d\n", static_cast<int>(c + 1));
     saveCandidateMotif(std::move(refined[c]));

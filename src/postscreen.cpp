@@ -1,112 +1,101 @@
 // Post-screening: every candidate gains all input windows that reach the
 // scanning threshold, then loses every site that no longer does.
 #include <algorithm>
-#include <cmath>
-#include <limits>
 
 #include "clust.h"
 #include "parallel.h"
+#include "window_threshold.h"
+
 
 namespace {
 
-// Whether packed words reach the scanning threshold against a motif, decided
-// without dividing: the normalised score falls as the mismatch sum grows, and
-// subtraction, division by a constant and rounding to single precision all
-// keep order, so the words that reach the threshold are exactly those whose
-// sum is at most the largest sum that does. The sum itself starts from a table
-// of the sums over the first letters: it is built in position order either
-// way, and the table holds exactly the partial sums that order produces, so
-// every sum equals the one miSscoreCode adds up.
-class ThresholdTest {
- public:
-  ThresholdTest(const node& motif, double threshold)
-      : motif_(motif), K_(motif.K()), head_(std::min(K_, 7)), largestSum_(largestPassingSum(motif, threshold)) {
-    partial_.assign(std::size_t{1} << (2 * head_), 0.0);
-    for (std::size_t code = 0; code < partial_.size(); ++code) {
-      double score = 0.0;
-      for (int i = 0; i < head_; ++i) score += motif.mismatchTerm(i, words::baseAt(code, head_, i));
-      partial_[code] = score;
-    }
-  }
-
-  // The terms are never negative, and adding one never lowers a sum, so a
-  // partial sum already beyond the largest passing sum decides.
-  bool passes(words::Code code) const {
-    double sum = partial_[static_cast<std::size_t>(code >> (2 * (K_ - head_)))];
-    for (int i = head_; i < K_ && sum <= largestSum_; ++i) sum += motif_.mismatchTerm(i, words::baseAt(code, K_, i));
-    return sum <= largestSum_;
-  }
-
- private:
-  static bool reaches(const node& motif, double sum, double threshold) {
-    return static_cast<float>(motif.normalise(sum)) >= threshold;
-  }
-
-  // The largest sum whose score reaches the threshold (-infinity when none
-  // does, +infinity when every one does), found by bisection over the ordered
-  // doubles between the motif's bounds.
-  static double largestPassingSum(const node& motif, double threshold) {
-    constexpr double inf = std::numeric_limits<double>::infinity();
-    double low = -1.0;  // sums are never negative
-    double high = static_cast<double>(motif.K()) + 1.0;  // nor above K
-    if (!reaches(motif, low, threshold)) return -inf;
-    if (reaches(motif, high, threshold)) return inf;
-    while (std::nextafter(low, high) != high) {
-      const double mid = low + (high - low) / 2;
-      const double probe = (mid > low && mid < high) ? mid : std::nextafter(low, high);
-      if (reaches(motif, probe, threshold))
-        low = probe;
-      else
-        high = probe;
-    }
-    return low;
-  }
-
-  const node& motif_;
-  int K_;
-  int head_;
-  double largestSum_;
-  std::vector<double> partial_;
-};
+// A window noted while scanning: sequence, stretch (forward position), strand,
+// ordered as the scan meets them.
+std::uint64_t stretchKey(int seqIdx, int stretch, bool forward) {
+  return (static_cast<std::uint64_t>(seqIdx) << 33) | (static_cast<std::uint64_t>(stretch) << 1) |
+         (forward ? 0u : 1u);
+}
 
 }  // namespace
 
 // The windows found are noted compactly first and turned into sites once
 // their number is known, so the site list grows only once.
-void zelkova::extendByScan(node& motif) const {
+void zelkova::extendByScan(node& motif, const StretchIndex* index) const {
   const int L = util.GetL();
-  const ThresholdTest test(motif, scanThreshold);
-  std::vector<std::uint64_t> found;  // sequence, strand position, strand, in scan order
-  auto note = [&found](int s, int pos, bool forward) {
-    found.push_back((static_cast<std::uint64_t>(s) << 33) | (static_cast<std::uint64_t>(pos) << 1) |
-                    (forward ? 1u : 0u));
-  };
-  for (int s = 0; s < util.GetNumSeq(); ++s) {
-    const seqRecord& rec = util.seqs[static_cast<std::size_t>(s)];
-    forEachValidStretch(rec, L, [&](int p, int r) {
-      if (rec.fwdAcgt[p] ? test.passes(rec.fwdCode[p])
-                         : static_cast<float>(motif.miSscoreNorm(rec.seq.data() + p)) >= scanThreshold)
-        note(s, p, true);
-      if (cfg.forwardOnly) return;
-      if (rec.revAcgt[r] ? test.passes(rec.revCode[r])
-                         : static_cast<float>(motif.miSscoreNorm(rec.revSeq.data() + r)) >= scanThreshold)
-        note(s, r, false);
-    });
+  const WindowThreshold test(motif, scanThreshold);
+  std::vector<std::uint64_t> found;
+  if (!index || !findPassingWindows(motif, test, *index, found)) {
+    for (int s = 0; s < util.GetNumSeq(); ++s) {
+      const seqRecord& rec = util.seqs[static_cast<std::size_t>(s)];
+      forEachValidStretch(rec, L, [&](int p, int r) {
+        if (rec.fwdAcgt[p] ? test.passes(rec.fwdCode[p])
+                           : static_cast<float>(motif.miSscoreNorm(rec.seq.data() + p)) >= scanThreshold)
+          found.push_back(stretchKey(s, p, true));
+        if (cfg.forwardOnly) return;
+        if (rec.revAcgt[r] ? test.passes(rec.revCode[r])
+                           : static_cast<float>(motif.miSscoreNorm(rec.revSeq.data() + r)) >= scanThreshold)
+          found.push_back(stretchKey(s, p, false));
+      });
+    }
   }
   motif.get_hits().reserve(motif.get_hits().size() + found.size());
-  for (std::uint64_t f : found)
-    motif.addSite(util.seqs.siteAt(static_cast<int>(f >> 33), static_cast<int>((f >> 1) & 0xffffffffu), (f & 1u) != 0));
+  for (std::uint64_t f : found) {
+    const int s = static_cast<int>(f >> 33);
+    const int p = static_cast<int>((f >> 1) & 0xffffffffu);
+    const bool forward = (f & 1u) == 0;
+    motif.addSite(util.seqs.siteAt(s, forward ? p : util.seqs[static_cast<std::size_t>(s)].numWindows(L) - 1 - p,
+                                   forward));
+  }
+}
+
+// The windows that reach the threshold, found from the other side: every word
+// of A, C, G, T that passes, looked up in the index of the input's words, and
+// the few stretches with other letters tested as the scan tests them; sorted
+// into scan order. False, with nothing found, when there are too many
+// passing words for this to pay.
+bool zelkova::findPassingWindows(const node& motif, const WindowThreshold& test, const StretchIndex& index,
+                                 std::vector<std::uint64_t>& found) const {
+  const int L = util.GetL();
+  std::size_t windows = 0;
+  for (const seqRecord& rec : util.seqs.records()) windows += static_cast<std::size_t>(rec.numWindows(L));
+  const bool complete = test.forEachPassingWord(windows / 16 + 1024, [&](words::Code w) {
+    index.forEachEqual(w, cfg.forwardOnly,
+                       [&found](const StretchHit& h) { found.push_back(stretchKey(h.list, h.pos, h.forward)); });
+  });
+  if (!complete) {
+    found.clear();
+    return false;
+  }
+  for (const StretchHit& h : index.others()) {
+    const seqRecord& rec = util.seqs[static_cast<std::size_t>(h.list)];
+    const int r = rec.numWindows(L) - 1 - h.pos;
+    if (static_cast<float>(motif.miSscoreNorm(rec.seq.data() + h.pos)) >= scanThreshold)
+      found.push_back(stretchKey(h.list, h.pos, true));
+    if (!cfg.forwardOnly && static_cast<float>(motif.miSscoreNorm(rec.revSeq.data() + r)) >= scanThreshold)
+      found.push_back(stretchKey(h.list, h.pos, false));
+  }
+  std::sort(found.begin(), found.end());
+  return true;
 }
 
 // Each motif is extended and pruned on its own, so the motifs are processed in
 // parallel; the extension of every motif ends before any pruning starts.
+// The windows reaching a motif's threshold are looked up in an index of the
+// input's words, when it is one of direct lookups, rather than tested one by
+// one: building it costs one pass over the input, testing one pass per motif.
 void zelkova::postScreen() {
-  parallelFor(*cfg.numThreads, candMotifs.size(), [this](std::size_t i) {
+  std::unique_ptr<StretchIndex> index;
+  if (word_index::WordIndex::denseFor(util.GetL(), static_cast<std::size_t>(util.GetFullDP()))) {
+    std::vector<int> all(static_cast<std::size_t>(util.GetNumSeq()));
+    for (std::size_t s = 0; s < all.size(); ++s) all[s] = static_cast<int>(s);
+    index = std::make_unique<StretchIndex>(util.seqs, all);
+  }
+  parallelFor(*cfg.numThreads, candMotifs.size(), [&](std::size_t i) {
     node& m = *candMotifs[i];
     // A motif that never held a site has no model to score windows against.
     if (m.getHitCount() == 0) return;
     m.computeInformation();
-    extendByScan(m);
+    extendByScan(m, index.get());
     m.computeInformation();
     m.computeMAP();
   });

@@ -22,10 +22,8 @@ void countLetters(const std::vector<int>& members, const std::vector<const Site*
 // the sums of single-precision distances added one by one.
 class GroupProfile {
  public:
-  GroupProfile(const std::vector<int>& members, const std::vector<const Site*>& sites, int L)
-      : L_(L), size_(static_cast<long long>(members.size())) {
-    int counts[NUM_BASES][MAX_K] = {};
-    countLetters(members, sites, L, counts);
+  // counts: the letters of the group's `size` members at each position.
+  GroupProfile(const int counts[NUM_BASES][MAX_K], long long size, int L) : L_(L), size_(size) {
     // Whole numbers add up the same in any grouping, so the shared letters of
     // four positions at a time come from one table lookup.
     for (int first = 0; first < L; first += kChunk) {
@@ -57,27 +55,28 @@ class GroupProfile {
   std::vector<Chunk> chunks_;
 };
 
-// Mean distance of each member of the group to the other members, in list
-// order (averageHamming over a distance table).
-std::vector<float> meanDistanceWithin(const std::vector<int>& group, const std::vector<const Site*>& sites, int L) {
-  const GroupProfile profile(group, sites, L);
-  std::vector<float> avg;
-  avg.reserve(group.size());
-  const float others = static_cast<float>(group.size() - 1);
-  for (int m : group) avg.push_back(static_cast<float>(profile.distanceSum(sites[m]->code)) / others);
-  return avg;
-}
-
 // The splitting of one group: its members and how many of them each sequence
 // holds. A member may leave only while its sequence keeps another site.
 struct Splitting {
+  Splitting(std::vector<int>& members, const std::vector<const Site*>& siteList,
+            const std::vector<double>& siteScores, int numSeq, int length)
+      : parent(members), sites(siteList), scores(siteScores), perSeq(static_cast<std::size_t>(numSeq), 0), L(length) {
+    for (int m : parent) ++perSeq[static_cast<std::size_t>(sites[m]->seqIdx)];
+    countLetters(parent, sites, L, counts);
+  }
+
   std::vector<int>& parent;
   const std::vector<const Site*>& sites;
   const std::vector<double>& scores;
   std::vector<int> perSeq;
+  int L;
+  int counts[NUM_BASES][MAX_K] = {};  // letters of the parent's members, kept as members leave
 
   bool mayLeave(const Site& s) const { return perSeq[static_cast<std::size_t>(s.seqIdx)] > 1; }
-  void left(const Site& s) { --perSeq[static_cast<std::size_t>(s.seqIdx)]; }
+  void left(const Site& s) {
+    --perSeq[static_cast<std::size_t>(s.seqIdx)];
+    for (int i = 0; i < L; ++i) --counts[words::baseAt(s.code, L, i)][i];
+  }
 
   // The lowest-scoring member that may leave (the first of equal scores), or -1.
   std::ptrdiff_t seedPosition() const {
@@ -95,25 +94,30 @@ struct Splitting {
   }
 
   // Moves to the splinter every member closer to the seed than to the rest of
-  // the parent (mean distances over the parent as it stood); true if any moved.
-  bool moveCloserToSeed(int seed, aCluster& splinter, int L) {
-    const std::vector<float> avg = meanDistanceWithin(parent, sites, L);
+  // the parent, on average (averageHamming over the parent as it stood before
+  // any moved); true if any moved.
+  bool moveCloserToSeed(int seed, aCluster& splinter) {
+    const GroupProfile profile(counts, static_cast<long long>(parent.size()), L);
+    const float others = static_cast<float>(parent.size() - 1);
     std::vector<int> kept;
     kept.reserve(parent.size());
-    bool moved = false;
-    for (std::size_t k = 0; k < parent.size(); ++k) {
-      const Site& s = *sites[parent[k]];
+    std::vector<const Site*> leaving;
+    for (int m : parent) {
+      const Site& s = *sites[m];
+      const float avg = static_cast<float>(profile.distanceSum(s.code)) / others;
       const float cross = static_cast<float>(words::hamming(s.code, sites[seed]->code)) / 1.0f;
-      if (avg[k] - cross > 0 && mayLeave(s)) {
-        splinter.lstObj.push_back(parent[k]);
-        left(s);
-        moved = true;
+      if (avg - cross > 0 && mayLeave(s)) {
+        splinter.lstObj.push_back(m);
+        --perSeq[static_cast<std::size_t>(s.seqIdx)];
+        leaving.push_back(&s);
       } else {
-        kept.push_back(parent[k]);
+        kept.push_back(m);
       }
     }
+    for (const Site* s : leaving)
+      for (int i = 0; i < L; ++i) --counts[words::baseAt(s->code, L, i)][i];
     parent.swap(kept);
-    return moved;
+    return !leaving.empty();
   }
 };
 
@@ -201,8 +205,7 @@ double zelkova::groupMAP(const aCluster& group, const std::vector<const Site*>& 
 std::unique_ptr<aCluster> zelkova::splitCluster(aCluster& parentClust, const std::vector<const Site*>& sites,
                                                 const std::vector<double>& scores) const {
   const std::vector<int> all = parentClust.lstObj;
-  Splitting split{parentClust.lstObj, sites, scores, std::vector<int>(static_cast<std::size_t>(util.GetNumSeq()), 0)};
-  for (int m : all) ++split.perSeq[static_cast<std::size_t>(sites[m]->seqIdx)];
+  Splitting split(parentClust.lstObj, sites, scores, util.GetNumSeq(), util.GetL());
   std::unique_ptr<aCluster> splinter;
   std::vector<int>& parent = parentClust.lstObj;
   for (;;) {
@@ -213,7 +216,7 @@ std::unique_ptr<aCluster> zelkova::splitCluster(aCluster& parentClust, const std
     splinter->lstObj.push_back(seed);
     parent.erase(parent.begin() + seedAt);
     split.left(*sites[seed]);
-    if (!split.moveCloserToSeed(seed, *splinter, util.GetL())) break;
+    if (!split.moveCloserToSeed(seed, *splinter)) break;
   }
   reassignByFit(all, parent, *splinter, sites, util.motifContext());
   return splinter;
