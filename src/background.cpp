@@ -65,21 +65,17 @@ double BackgroundModel::bgExpectedFreqCode(words::Code code, int L) const {
 }
 
 // Sequences are independent of each other, so they are mapped in parallel.
-BackgroundMaps BackgroundModel::computebgmap(const SequenceSet& seqs, bool withScore, bool forwardOnly,
-                                             int threads) const {
+BackgroundMaps BackgroundModel::computebgmap(const SequenceSet& seqs, bool withScore, int threads) const {
   const int L = seqs.L();
   BackgroundMaps maps;
   const std::size_t n = static_cast<std::size_t>(seqs.numSeq());
   maps.forward.resize(n);
-  maps.reverse.resize(n);
   maps.logOdds.assign(n, 0.0);
   parallelFor(threads, n, [&](std::size_t i) {
     const seqRecord& rec = seqs[i];
     const int W = rec.numWindows(L);
     std::vector<float>& fwd = maps.forward[i];
-    std::vector<float>& rev = maps.reverse[i];
     fwd.assign(static_cast<std::size_t>(W), 0.0f);
-    if (!forwardOnly) rev.assign(static_cast<std::size_t>(W), 0.0f);
     double sum = 0.0;
     int count = 0;
     for (int j = 0; j < W; ++j) {
@@ -87,7 +83,6 @@ BackgroundMaps BackgroundModel::computebgmap(const SequenceSet& seqs, bool withS
       ++count;
       const double pBack = probKmerGivenBack(rec, j, true, L);
       fwd[j] = static_cast<float>(std::log(pBack));
-      if (!forwardOnly) rev[rec.len - L - j] = fwd[j];
       if (withScore) sum += std::log(probKmerGivenFore(rec, j, true, L) / pBack);
     }
     if (withScore)  // a sequence without a valid window ranks last

@@ -14,10 +14,9 @@ using MarkovTables = std::array<std::vector<float>, MAX_MARKOV + 1>;
 
 // ln background probability of every window, by forward position; a window
 // holding 'N' keeps 0. Both strands of a stretch have the same value, so a
-// reverse-strand position has the value of the forward window it covers.
+// reverse-strand window has the value of the forward window it covers.
 struct BackgroundMaps {
   std::vector<std::vector<float>> forward;  // [sequence][forward position]
-  std::vector<std::vector<float>> reverse;  // [sequence][reverse-strand position]; empty with -r
   std::vector<double> logOdds;              // mean log-odds of each sequence's windows (with -j)
 
   float at(int seqIdx, int pos) const { return forward[static_cast<std::size_t>(seqIdx)][static_cast<std::size_t>(pos)]; }
@@ -46,7 +45,7 @@ class BackgroundModel {
 
   // The maps of every sequence, in parallel; with `withScore` the log-odds
   // scores too.
-  BackgroundMaps computebgmap(const SequenceSet& seqs, bool withScore, bool forwardOnly, int threads) const;
+  BackgroundMaps computebgmap(const SequenceSet& seqs, bool withScore, int threads) const;
 
  private:
   double chainProbability(const MarkovTables& tables, const seqRecord& rec, long start, bool strand,

@@ -95,11 +95,13 @@ std::uint64_t scanKey(int seqIdx, int pos, bool forward) {
 // other than A, C, G, T (not N) are tested letter by letter either way.
 class ClusterScan {
  public:
-  ClusterScan(const Utilities& util, bool forwardOnly, int maxMismatch, const NodeList& cores)
+  ClusterScan(const Utilities& util, bool forwardOnly, int maxMismatch, const NodeList& cores, int threads)
       : util_(util), forwardOnly_(forwardOnly), m_(maxMismatch) {
+    for (const seqRecord& rec : util.seqs.records()) windows_ += rec.numWindows(util.GetL());
+    if (!forwardOnly) windows_ *= 2;
     std::vector<int> all(static_cast<std::size_t>(util.GetNumSeq()));
     for (std::size_t s = 0; s < all.size(); ++s) all[s] = static_cast<int>(s);
-    if (indexPays(cores)) index_ = std::make_unique<StretchIndex>(util.seqs, all);
+    if (indexPays(cores)) index_ = std::make_unique<StretchIndex>(util.seqs, all, threads);
     for (int s = 0; s < util.GetNumSeq(); ++s) {
       const seqRecord& rec = util.seqs[static_cast<std::size_t>(s)];
       forEachValidStretch(rec, util.GetL(), [&](int p, int) {
@@ -127,6 +129,13 @@ class ClusterScan {
       const int W = util_.seqs[static_cast<std::size_t>(s)].numWindows(util_.GetL());
       cluster.addSite(util_.seqs.siteAt(s, forward ? p : W - 1 - p, forward));
     }
+  }
+
+  // The number of sites a core's cluster is expected to hold: all windows
+  // times the fraction of words near one of its sites.
+  double expectedSites(const node& core) const {
+    const double nearFraction = word_index::neighbourhoodSize(util_.GetL(), m_) / std::pow(4.0, util_.GetL());
+    return windows_ * std::min(1.0, core.getHitCount() * nearFraction);
   }
 
   // Whether the cluster of the core would hold a window with a letter other
@@ -201,14 +210,28 @@ class ClusterScan {
   const Utilities& util_;
   bool forwardOnly_;
   int m_;
+  double windows_ = 0.0;  // windows of both strands (the given one with -r)
   std::unique_ptr<StretchIndex> index_;
   std::vector<StretchHit> others_;  // valid stretches with other letters, in scan order
 };
 
+// How many clusters may be grown ahead of the one offered: enough to keep
+// every thread busy when clusters differ in size, few enough that the
+// clusters held at once fit in about half a gigabyte.
+std::size_t clustersAhead(const ClusterScan* scan, const NodeList& cores, int threads) {
+  const std::size_t fewest = static_cast<std::size_t>(threads);
+  if (!scan) return 4 * fewest;
+  double largest = 1.0;
+  for (const NodePtr& core : cores) largest = std::max(largest, scan->expectedSites(*core));
+  constexpr double kBytesPerSite = sizeof(Site) + 48.0;  // the site and its side-file line
+  const double fitting = (512.0 * 1024 * 1024) / (largest * kBytesPerSite);
+  return std::max(fewest, std::min(4 * fewest, static_cast<std::size_t>(fitting)));
+}
+
 }  // namespace
 
 void zelkova::scanClusters(const NodeList& cores, NodeList& clusters) const {
-  const ClusterScan scan(util, cfg.forwardOnly, maxMismatch, cores);
+  const ClusterScan scan(util, cfg.forwardOnly, maxMismatch, cores, *cfg.numThreads);
   parallelFor(*cfg.numThreads, clusters.size(), [&](std::size_t c) {
     scan.grow(*cores[c], *clusters[c]);
     clusters[c]->computeInformation();
@@ -294,7 +317,7 @@ void zelkova::growAndRefineClusters(int clusterCount) {
   const bool scanned = numSeedSeqs < util.GetNumSeq();
   std::unique_ptr<ClusterScan> scan;
   if (scanned) {
-    scan = std::make_unique<ClusterScan>(util, cfg.forwardOnly, maxMismatch, cores);
+    scan = std::make_unique<ClusterScan>(util, cfg.forwardOnly, maxMismatch, cores, *cfg.numThreads);
     for (const NodePtr& core : cores)
       if (scan->holdsOtherLetters(*core)) {
         NodeList clusters;
@@ -326,7 +349,7 @@ void zelkova::growAndRefineClusters(int clusterCount) {
     progress.print("Branching cluster #%d\n", static_cast<int>(c + 1));
     saveCandidateMotif(std::move(refined[c]));
   };
-  parallelPipeline(*cfg.numThreads, cores.size(), grow, offer, static_cast<std::size_t>(*cfg.numThreads));
+  parallelPipeline(*cfg.numThreads, cores.size(), grow, offer, clustersAhead(scan.get(), cores, *cfg.numThreads));
   clusterFile.close();
   coreFile.close();
 }

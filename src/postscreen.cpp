@@ -88,7 +88,7 @@ void zelkova::postScreen() {
   if (word_index::WordIndex::denseFor(util.GetL(), static_cast<std::size_t>(util.GetFullDP()))) {
     std::vector<int> all(static_cast<std::size_t>(util.GetNumSeq()));
     for (std::size_t s = 0; s < all.size(); ++s) all[s] = static_cast<int>(s);
-    index = std::make_unique<StretchIndex>(util.seqs, all);
+    index = std::make_unique<StretchIndex>(util.seqs, all, *cfg.numThreads);
   }
   parallelFor(*cfg.numThreads, candMotifs.size(), [&](std::size_t i) {
     node& m = *candMotifs[i];

@@ -242,7 +242,6 @@ bool zelkova::closestWindow(int t, const SeedWord& seed, Site& best) const {
   const int L = util.GetL();
   const seqRecord& rec = util.seqs[static_cast<std::size_t>(t)];
   const std::vector<float>& fwdMap = util.maps.forward[static_cast<std::size_t>(t)];
-  const std::vector<float>& revMap = util.maps.reverse[static_cast<std::size_t>(t)];
   int bestDist = (L + 1) / 2;
   float bestBackground = 1.0f;
   int bestPos = -1;
@@ -254,7 +253,9 @@ bool zelkova::closestWindow(int t, const SeedWord& seed, Site& best) const {
   };
   for (int j = 0; j < rec.numWindows(L); ++j) {
     if (rec.fwdValid[j]) consider(j, true, seed.distanceTo(rec, j, true, L), fwdMap[j]);
-    if (!cfg.forwardOnly && rec.revValid[j]) consider(j, false, seed.distanceTo(rec, j, false, L), revMap[j]);
+    // A reverse-strand window has the background value of the stretch it covers.
+    if (!cfg.forwardOnly && rec.revValid[j])
+      consider(j, false, seed.distanceTo(rec, j, false, L), fwdMap[static_cast<std::size_t>(rec.numWindows(L) - 1 - j)]);
   }
   if (bestPos == -1) return false;
   best = util.seqs.siteAt(t, bestPos, bestStrand);

@@ -58,22 +58,44 @@ void SequenceSet::assign(std::vector<FastaRecord> records, std::size_t maxLetter
   encodeWindows();
 }
 
+namespace {
+
+// The packed word, A/C/G/T flag and N-free flag of every window of one strand,
+// rolled along the letters: each window's code is the previous one shifted by
+// a letter, and a window is free of a kind of letter when the last such
+// letter lies before its start; the same values as packing and checking each
+// window on its own.
+void encodeStrand(const std::string& letters, int L, std::vector<words::Code>& codes,
+                  std::vector<std::uint8_t>& acgt, std::vector<std::uint8_t>& valid) {
+  const int n = static_cast<int>(letters.size()) >= L ? static_cast<int>(letters.size()) - L + 1 : 0;
+  codes.assign(static_cast<std::size_t>(n), 0);
+  acgt.assign(static_cast<std::size_t>(n), 0);
+  valid.assign(static_cast<std::size_t>(n), 0);
+  const words::Code mask = L >= 32 ? ~words::Code{0} : (words::Code{1} << (2 * L)) - 1;
+  words::Code code = 0;
+  int lastOther = -1;  // the last letter that is not A, C, G, T
+  int lastN = -1;
+  for (int i = 0; i < static_cast<int>(letters.size()); ++i) {
+    const int b = words::baseIndex(letters[static_cast<std::size_t>(i)]);
+    if (b < 0) lastOther = i;
+    if (letters[static_cast<std::size_t>(i)] == 'N') lastN = i;
+    code = ((code << 2) | static_cast<words::Code>(b < 0 ? 0 : b)) & mask;
+    const int start = i - L + 1;
+    if (start < 0) continue;
+    const bool clean = lastOther < start;
+    acgt[static_cast<std::size_t>(start)] = clean;
+    if (clean) codes[static_cast<std::size_t>(start)] = code;
+    valid[static_cast<std::size_t>(start)] = lastN < start;
+  }
+}
+
+}  // namespace
+
 void SequenceSet::encodeWindows() {
   parallelFor(threads_, records_.size(), [this](std::size_t i) {
     seqRecord& rec = records_[i];
-    const int n = rec.numWindows(L_);
-    rec.fwdCode.assign(n, 0);
-    rec.revCode.assign(n, 0);
-    rec.fwdAcgt.assign(n, 0);
-    rec.revAcgt.assign(n, 0);
-    rec.fwdValid.assign(n, 0);
-    rec.revValid.assign(n, 0);
-    for (int j = 0; j < n; ++j) {
-      rec.fwdAcgt[j] = words::pack(rec.seq.data() + j, L_, rec.fwdCode[j]);
-      rec.revAcgt[j] = words::pack(rec.revSeq.data() + j, L_, rec.revCode[j]);
-      rec.fwdValid[j] = validateKmer(rec.seq.data() + j, L_);
-      rec.revValid[j] = validateKmer(rec.revSeq.data() + j, L_);
-    }
+    encodeStrand(rec.seq, L_, rec.fwdCode, rec.fwdAcgt, rec.fwdValid);
+    encodeStrand(rec.revSeq, L_, rec.revCode, rec.revAcgt, rec.revValid);
   });
 }
 

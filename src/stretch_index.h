@@ -20,7 +20,7 @@ struct StretchHit {
 class StretchIndex {
  public:
   // Indexes every stretch free of 'N' of the listed sequences.
-  StretchIndex(const SequenceSet& seqs, const std::vector<int>& sequences);
+  StretchIndex(const SequenceSet& seqs, const std::vector<int>& sequences, int threads = 1);
 
   // Calls visit(hit) for every window made of A, C, G, T within m mismatches of
   // `code`, reverse complements too unless forwardOnly. No order is promised.

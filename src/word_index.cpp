@@ -1,6 +1,7 @@
 #include "word_index.h"
 
 #include "errors.h"
+#include "parallel.h"
 
 namespace word_index {
 
@@ -17,20 +18,37 @@ double neighbourhoodSize(int K, int m) {
 }
 
 // The dense table is filled by counting, which keeps the keys of one word in
-// the order they were given; the sparse index is sorted.
-WordIndex::WordIndex(std::vector<Entry> entries, int K) {
+// the order they were given: each part of the entries is counted, and filled
+// in, on its own thread, the parts of one word following each other in order.
+WordIndex::WordIndex(std::vector<Entry> entries, int K, int threads) {
   dense_ = denseFor(K, entries.size());
   ZK_ASSERT(entries.size() < UINT32_MAX);
   if (dense_) {
     ZK_ASSERT(std::is_sorted(entries.begin(), entries.end(),
                              [](const Entry& a, const Entry& b) { return a.key < b.key; }));
     const std::size_t words = std::size_t{1} << (2 * K);
+    const std::size_t parts = std::max<std::size_t>(1, std::min<std::size_t>(threads, entries.size() / (1 << 16)));
+    auto partBegin = [&](std::size_t part) { return entries.size() * part / parts; };
+    std::vector<std::vector<std::uint32_t>> next(parts, std::vector<std::uint32_t>(words, 0));
+    parallelFor(threads, parts, [&](std::size_t part) {
+      for (std::size_t i = partBegin(part); i < partBegin(part + 1); ++i) ++next[part][static_cast<std::size_t>(entries[i].code)];
+    });
     offsets_.assign(words + 1, 0);
-    for (const Entry& e : entries) ++offsets_[static_cast<std::size_t>(e.code) + 1];
-    for (std::size_t w = 0; w < words; ++w) offsets_[w + 1] += offsets_[w];
-    std::vector<std::uint32_t> next(offsets_.begin(), offsets_.end() - 1);
+    std::uint32_t total = 0;
+    for (std::size_t w = 0; w < words; ++w) {
+      offsets_[w] = total;
+      for (std::size_t part = 0; part < parts; ++part) {
+        const std::uint32_t count = next[part][w];
+        next[part][w] = total;  // where this part's keys of the word start
+        total += count;
+      }
+    }
+    offsets_[words] = total;
     keys_.resize(entries.size());
-    for (const Entry& e : entries) keys_[next[static_cast<std::size_t>(e.code)]++] = e.key;
+    parallelFor(threads, parts, [&](std::size_t part) {
+      for (std::size_t i = partBegin(part); i < partBegin(part + 1); ++i)
+        keys_[next[part][static_cast<std::size_t>(entries[i].code)]++] = entries[i].key;
+    });
     return;
   }
   std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {

@@ -36,7 +36,7 @@ class WordIndex {
     std::uint64_t key;
   };
   // Takes the windows, given in ascending key order; K is the word length.
-  WordIndex(std::vector<Entry> entries, int K);
+  WordIndex(std::vector<Entry> entries, int K, int threads = 1);
 
   // Calls visit(key) for every window whose word is `code`, keys ascending.
   template <class Visit>

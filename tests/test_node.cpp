@@ -329,8 +329,8 @@ TEST(NodeScores, MapScoreUsesEachSiteBackgroundOnItsOwnStrand) {
   const std::vector<float>& a = u->maps.forward[0];
   const std::vector<float>& b = u->maps.forward[1];
   // ACGTAC forward at 0 of seqA; ACGTTC forward at 2 of seqB; ACGTAA reverse,
-  // pos 0 of seqB: the reverse map at 10 - 6 - 0.
-  const double S = static_cast<double>(a[0]) + b[2] + u->maps.reverse[1][4];
+  // forward position 0 of seqB: the value of the forward window there.
+  const double S = static_cast<double>(a[0]) + b[2] + b[0];
   ASSERT_NE(a[0], b[2]);
   double entropy = 0;
   for (int i = 0; i < 6; ++i)

@@ -46,7 +46,7 @@ TEST(Neighbours, ReverseComplementOfPackedWords) {
 TEST(WordIndex, DenseAndSparseLayoutsAgreeWithAPlainMap) {
   std::mt19937 rng(5);
   for (int K : {4, 9, 13}) {
-    for (std::size_t count : {std::size_t{10}, std::size_t{5000}}) {
+    for (std::size_t count : {std::size_t{10}, std::size_t{5000}, std::size_t{300000}}) {
       std::vector<word_index::WordIndex::Entry> entries;
       std::map<words::Code, std::vector<std::uint64_t>> plain;
       const words::Code span = std::min<words::Code>(words::Code{1} << (2 * K), 300);
@@ -55,13 +55,15 @@ TEST(WordIndex, DenseAndSparseLayoutsAgreeWithAPlainMap) {
         entries.push_back({code, key * 3});
         plain[code].push_back(key * 3);
       }
-      const word_index::WordIndex index(entries, K);
-      EXPECT_EQ(index.dense(), word_index::WordIndex::denseFor(K, count));
-      const words::Code words = words::Code{1} << (2 * K);
-      for (words::Code code = 0; code < std::min<words::Code>(span + 5, words); ++code) {
-        std::vector<std::uint64_t> keys;
-        index.forEachKey(code, [&](std::uint64_t k) { keys.push_back(k); });
-        EXPECT_EQ(keys, plain[code]) << "K " << K << " code " << code;
+      for (int threads : {1, 3}) {
+        const word_index::WordIndex index(entries, K, threads);
+        EXPECT_EQ(index.dense(), word_index::WordIndex::denseFor(K, count));
+        const words::Code words = words::Code{1} << (2 * K);
+        for (words::Code code = 0; code < std::min<words::Code>(span + 5, words); ++code) {
+          std::vector<std::uint64_t> keys;
+          index.forEachKey(code, [&](std::uint64_t k) { keys.push_back(k); });
+          ASSERT_EQ(keys, plain[code]) << "K " << K << " code " << code << " threads " << threads;
+        }
       }
     }
   }
