@@ -1,10 +1,13 @@
 #include "discover_log.h"
 
+#include <cstring>
+#include <fstream>
 #include <sstream>
 
 #include "discover_plan.h"
 #include "enrichment_table.h"
 #include "export_formats.h"
+#include "text_lines.h"
 
 namespace discover {
 
@@ -17,6 +20,8 @@ std::string controlDescription(const Discovery& d) {
 }
 
 namespace {
+
+const char* const kFirstLineStart = "zelkova-discover (ZELKOVA) ";
 
 std::string lengthsText(const std::vector<int>& lengths) {
   std::string text;
@@ -47,7 +52,7 @@ void writeSearches(std::ostream& out, const Discovery& d) {
 std::string logText(const Discovery& d) {
   const Options& o = d.options;
   std::ostringstream out;
-  out << "zelkova-discover (ZELKOVA) " << d.version << "\n";
+  out << kFirstLineStart << d.version << "\n";
   out << "started: " << d.started << "\n";
   out << "command line: " << o.commandLine << "\n\n";
   out << "primary: " << o.primaryFile << ", " << d.primary.records.size() << " sequences, " << d.primaryLetters
@@ -79,6 +84,23 @@ std::string logText(const Discovery& d) {
     out << "  " << step.step << ": " << step.summary << " (" << fixedPoint(step.seconds, 2) << " s)\n";
   out << "total: " << fixedPoint(d.totalSeconds, 2) << " s\n";
   return out.str();
+}
+
+std::string logVersion(std::istream& in, const std::string& source) {
+  std::string first;
+  std::getline(in, first);
+  if (!first.empty() && first.back() == '\r') first.pop_back();
+  const std::string version =
+      textio::startsWith(first, kFirstLineStart) ? first.substr(std::strlen(kFirstLineStart)) : std::string();
+  if (version.empty() || version.find_first_of(" \t") != std::string::npos)
+    throw textio::ReadError(source, 1, "expected \"" + std::string(kFirstLineStart) + "VERSION\", found " +
+                                           textio::quoted(first));
+  return version;
+}
+
+std::string logVersionOfFile(const std::string& path) {
+  std::ifstream in = textio::openFile(path);
+  return logVersion(in, path);
 }
 
 }  // namespace discover

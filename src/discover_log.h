@@ -3,6 +3,7 @@
 // a paper and for running it again.
 #pragma once
 
+#include <iosfwd>
 #include <string>
 
 #include "discover_result.h"
@@ -10,6 +11,13 @@
 namespace discover {
 
 std::string logText(const Discovery& discovery);
+
+// The version of zelkova-discover that wrote a log, from its first line
+// "zelkova-discover (ZELKOVA) VERSION". Throws textio::ReadError naming
+// `source` and the line when the log does not start so; a file that cannot
+// be opened is a ReadError of line 0.
+std::string logVersion(std::istream& in, const std::string& source);
+std::string logVersionOfFile(const std::string& path);
 
 // The control as a phrase: "FILE" or "2 dinucleotide-shuffled copies of each
 // primary sequence (seed S)".

@@ -1,10 +1,10 @@
 #include "discover_pipeline.h"
 
 #include <algorithm>
-#include <ctime>
 
 #include "discover_files.h"
 #include "discover_run_page.h"
+#include "local_time.h"
 #include "match_rows.h"
 #include "motif_database.h"
 #include "motif_files.h"
@@ -69,15 +69,6 @@ std::array<double, report::kBases> baseFrequencies(const std::vector<FastaRecord
   for (double c : counts) total += c;
   for (double& c : counts) c = total > 0 ? c / total : 0.25;
   return counts;
-}
-
-std::string localDateTime() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[64] = {};
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S %Z", &local);
-  return text;
 }
 
 std::string plural(std::size_t n, const std::string& word) {

@@ -1,11 +1,13 @@
 #include "discover_tables.h"
 
 #include <cmath>
+#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
 #include "enrichment_table.h"
 #include "export_formats.h"
+#include "text_lines.h"
 
 namespace discover {
 
@@ -23,28 +25,145 @@ std::string decoyText(const std::optional<bool>& beats) {
   return *beats ? "yes" : "no";
 }
 
-std::string bestMatchColumns(const ReportedMotif& m) {
-  if (m.matches.empty()) return "NA\tNA\tNA";
+void setBestMatch(SummaryRow& row, const ReportedMotif& m) {
+  if (m.matches.empty()) {
+    row.bestMatchId = row.bestMatchName = row.bestMatchE = "NA";
+    return;
+  }
   const match_table::Row& best = m.matches.front();
-  return withoutTabs(best.targetId) + '\t' + (best.targetName.empty() ? "NA" : withoutTabs(best.targetName)) + '\t' +
-         match_table::formatValue(best.e);
+  row.bestMatchId = withoutTabs(best.targetId);
+  row.bestMatchName = best.targetName.empty() ? "NA" : withoutTabs(best.targetName);
+  row.bestMatchE = match_table::formatValue(best.e);
 }
 
 }  // namespace
 
-std::string summaryTable(const Discovery& d) {
+SummaryRow summaryRow(const Discovery& d, const ReportedMotif& m) {
+  const Candidate& c = d.candidateOf(m);
+  const Search& s = d.searchOf(c);
+  const enrichment_stats::Table& t = c.test.choice.table;
+  SummaryRow row;
+  row.rank = m.rank;
+  row.id = m.id;
+  row.length = s.length;
+  row.mismatches = s.mismatches;
+  row.consensus = c.motif.consensus;
+  row.threshold = enrichment_table::thresholdText(c.test.choice.threshold);
+  row.log10E = enrichment_table::log10Text(c.test.log10E);
+  row.beatsDecoy = decoyText(m.beatsDecoy);
+  row.primaryHits = t.primaryHits;
+  row.primaryTotal = t.primaryTotal;
+  row.controlHits = t.controlHits;
+  row.controlTotal = t.controlTotal;
+  setBestMatch(row, m);
+  return row;
+}
+
+std::string summaryLine(const SummaryRow& r) {
   std::ostringstream out;
-  out << kSummaryHeader << '\n';
-  for (const ReportedMotif& m : d.motifs) {
-    const Candidate& c = d.candidateOf(m);
-    const Search& s = d.searchOf(c);
-    const enrichment_stats::Table& t = c.test.choice.table;
-    out << m.rank << '\t' << m.id << '\t' << s.length << '\t' << s.mismatches << '\t' << c.motif.consensus << '\t'
-        << enrichment_table::thresholdText(c.test.choice.threshold) << '\t' << enrichment_table::log10Text(c.test.log10E)
-        << '\t' << decoyText(m.beatsDecoy) << '\t' << t.primaryHits << '\t' << t.primaryTotal << '\t'
-        << t.controlHits << '\t' << t.controlTotal << '\t' << bestMatchColumns(m) << '\n';
-  }
+  out << r.rank << '\t' << r.id << '\t' << r.length << '\t' << r.mismatches << '\t' << r.consensus << '\t'
+      << r.threshold << '\t' << r.log10E << '\t' << r.beatsDecoy << '\t' << r.primaryHits << '\t' << r.primaryTotal
+      << '\t' << r.controlHits << '\t' << r.controlTotal << '\t' << r.bestMatchId << '\t' << r.bestMatchName << '\t'
+      << r.bestMatchE;
   return out.str();
+}
+
+std::string summaryTable(const Discovery& d) {
+  std::string table = std::string(kSummaryHeader) + '\n';
+  for (const ReportedMotif& m : d.motifs) table += summaryLine(summaryRow(d, m)) + '\n';
+  return table;
+}
+
+namespace {
+
+constexpr std::size_t kSummaryFields = 15;
+
+long long countIn(const textio::Lines& lines, const std::string& text, const std::string& what) {
+  const long long value = lines.integer(text, what);
+  if (value < 0) lines.fail(what + " " + textio::quoted(text) + " is not a count");
+  return value;
+}
+
+void requireNumber(const textio::Lines& lines, const std::string& text, const std::string& what) {
+  if (std::isnan(lines.real(text, what))) lines.fail(what + " " + textio::quoted(text) + " is not a number");
+}
+
+void checkMotifFields(const textio::Lines& lines, const SummaryRow& row) {
+  if (row.id.empty()) lines.fail("the motif id is empty");
+  if (row.length < 1) lines.fail("the length " + std::to_string(row.length) + " is not 1 or more");
+  if (row.mismatches < 0 || row.mismatches >= row.length)
+    lines.fail("the mismatches " + std::to_string(row.mismatches) + " are not from 0 to the length less 1");
+  if (static_cast<int>(row.consensus.size()) != row.length ||
+      row.consensus.find_first_not_of("ACGT") != std::string::npos)
+    lines.fail("the consensus " + textio::quoted(row.consensus) + " is not " + std::to_string(row.length) +
+               " letters of A, C, G and T");
+  if (row.beatsDecoy != "yes" && row.beatsDecoy != "no" && row.beatsDecoy != "NA")
+    lines.fail("beats_decoy " + textio::quoted(row.beatsDecoy) + " is not yes, no or NA");
+  if (row.primaryHits > row.primaryTotal || row.controlHits > row.controlTotal)
+    lines.fail("more hits than sequences");
+}
+
+void checkBestMatch(const textio::Lines& lines, const SummaryRow& row) {
+  if (row.bestMatchId == "NA") {
+    if (row.bestMatchName != "NA" || row.bestMatchE != "NA")
+      lines.fail("a line without a best match (best_match_id NA) needs NA in best_match_name and best_match_E");
+    return;
+  }
+  if (row.bestMatchId.empty()) lines.fail("best_match_id is empty");
+  if (!(lines.real(row.bestMatchE, "best_match_E") >= 0))
+    lines.fail("best_match_E " + textio::quoted(row.bestMatchE) + " is not a number of 0 or more");
+}
+
+SummaryRow parseSummaryRow(const textio::Lines& lines, const std::string& line) {
+  const std::vector<std::string> f = textio::tabFields(line);
+  if (f.size() != kSummaryFields)
+    lines.fail("a summary line needs " + std::to_string(kSummaryFields) + " tab-separated fields, found " +
+               std::to_string(f.size()));
+  SummaryRow row;
+  row.rank = lines.smallInteger(f[0], "rank");
+  row.id = f[1];
+  row.length = lines.smallInteger(f[2], "length");
+  row.mismatches = lines.smallInteger(f[3], "mismatches");
+  row.consensus = f[4];
+  requireNumber(lines, f[5], "threshold");
+  row.threshold = f[5];
+  requireNumber(lines, f[6], "log10_E");
+  row.log10E = f[6];
+  row.beatsDecoy = f[7];
+  row.primaryHits = countIn(lines, f[8], "primary_hits");
+  row.primaryTotal = countIn(lines, f[9], "primary_total");
+  row.controlHits = countIn(lines, f[10], "control_hits");
+  row.controlTotal = countIn(lines, f[11], "control_total");
+  row.bestMatchId = f[12];
+  row.bestMatchName = f[13];
+  row.bestMatchE = f[14];
+  row.line = lines.number();
+  checkMotifFields(lines, row);
+  checkBestMatch(lines, row);
+  return row;
+}
+
+}  // namespace
+
+std::vector<SummaryRow> readSummary(std::istream& in, const std::string& source) {
+  textio::Lines lines(in, source);
+  if (lines.take("the header line") != kSummaryHeader)
+    lines.fail("expected the header line of a zelkova-discover summary.tsv (rank, id, length, ..., best_match_E)");
+  std::vector<SummaryRow> rows;
+  while (!lines.atEnd()) {
+    const std::string& line = lines.take("");
+    if (line.empty()) continue;
+    rows.push_back(parseSummaryRow(lines, line));
+    if (rows.back().rank != static_cast<int>(rows.size()))
+      lines.fail("the rank " + std::to_string(rows.back().rank) + " should be " + std::to_string(rows.size()) +
+                 ": the lines are in rank order from 1");
+  }
+  return rows;
+}
+
+std::vector<SummaryRow> readSummaryFile(const std::string& path) {
+  std::ifstream in = textio::openFile(path);
+  return readSummary(in, path);
 }
 
 std::string siteTable(const Discovery& d) {

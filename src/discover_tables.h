@@ -1,10 +1,13 @@
 // The tables of zelkova-discover: summary.tsv (one line per reported motif),
 // sites.tsv (every site of every reported motif in the primary sequences) and
 // sites.bed (the same sites in genome coordinates). Tab-separated, with a
-// header line (none in BED).
+// header line (none in BED). summary.tsv is also read back, by
+// zelkova-aggregate.
 #pragma once
 
+#include <iosfwd>
 #include <string>
+#include <vector>
 
 #include "discover_result.h"
 
@@ -13,9 +16,37 @@ namespace discover {
 extern const char* const kSummaryHeader;
 extern const char* const kSitesHeader;
 
-// Columns of kSummaryHeader; beats_decoy is "yes", "no" or "NA" (no decoy),
-// the best match's columns "NA" when no known motif matched.
+// One line of summary.tsv, its fields as written.
+struct SummaryRow {
+  int rank = 0;
+  std::string id;
+  int length = 0;
+  int mismatches = 0;
+  std::string consensus;
+  std::string threshold;   // four decimals, rounded down
+  std::string log10E;      // three decimals
+  std::string beatsDecoy;  // "yes", "no" or "NA" (no decoy)
+  long long primaryHits = 0, primaryTotal = 0, controlHits = 0, controlTotal = 0;
+  std::string bestMatchId, bestMatchName, bestMatchE;  // all three "NA" when no known motif matched
+  int line = 0;  // where the reader found it; not written
+};
+
+SummaryRow summaryRow(const Discovery& discovery, const ReportedMotif& motif);
+
+// The fields of `row` in the order of kSummaryHeader, separated by tabs,
+// without a line end.
+std::string summaryLine(const SummaryRow& row);
+
+// kSummaryHeader and the line of every reported motif.
 std::string summaryTable(const Discovery& discovery);
+
+// A whole summary.tsv. Throws textio::ReadError naming the source and line of
+// the first thing that does not fit: another header, a line without the 15
+// fields, a field that is not what the writer gives, ranks that do not run
+// 1, 2, 3, ...
+std::vector<SummaryRow> readSummary(std::istream& in, const std::string& source);
+// A file that cannot be opened is a ReadError of line 0.
+std::vector<SummaryRow> readSummaryFile(const std::string& path);
 
 // Columns of kSitesHeader: start and end 1-based and inclusive on the
 // sequence as given (forward strand), strand "+" or "-", the score with four

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "export_formats.h"
+#include "text_lines.h"
 
 namespace enrichment_table {
 
@@ -95,17 +96,6 @@ ReadError::ReadError(const std::string& source, int line, const std::string& pro
 
 namespace {
 
-std::vector<std::string> splitTabs(const std::string& line) {
-  std::vector<std::string> fields;
-  std::size_t begin = 0;
-  for (;;) {
-    const std::size_t tab = line.find('\t', begin);
-    fields.push_back(line.substr(begin, tab - begin));
-    if (tab == std::string::npos) return fields;
-    begin = tab + 1;
-  }
-}
-
 long long count(const std::string& text, const char* column, const std::string& source, int line) {
   char* end = nullptr;
   errno = 0;
@@ -124,7 +114,7 @@ void requireNumber(const std::string& text, const char* column, bool ratio, cons
 }
 
 Row parseRow(const std::string& line, const std::string& source, int lineNumber) {
-  const std::vector<std::string> f = splitTabs(line);
+  const std::vector<std::string> f = textio::tabFields(line);
   if (static_cast<int>(f.size()) != kColumns)
     throw ReadError(source, lineNumber,
                     std::to_string(f.size()) + " fields, expected " + std::to_string(kColumns));

@@ -22,15 +22,6 @@ std::string field(const std::string& text) {
   return clean;
 }
 
-std::vector<std::string> tabSeparated(const std::string& line) {
-  std::vector<std::string> fields;
-  std::size_t start = 0;
-  for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
-    fields.push_back(line.substr(start, tab - start));
-  fields.push_back(line.substr(start));
-  return fields;
-}
-
 double probabilityIn(const textio::Lines& lines, const std::string& text, const std::string& what) {
   const double value = lines.real(text, what);
   if (!(value >= 0)) lines.fail(what + " " + textio::quoted(text) + " is not a number of 0 or more");
@@ -38,7 +29,7 @@ double probabilityIn(const textio::Lines& lines, const std::string& text, const 
 }
 
 Row parseRow(const textio::Lines& lines, const std::string& line) {
-  const std::vector<std::string> f = tabSeparated(line);
+  const std::vector<std::string> f = textio::tabFields(line);
   if (f.size() != kFields)
     lines.fail("a match line needs " + std::to_string(kFields) + " tab-separated fields, found " +
                std::to_string(f.size()));
@@ -91,8 +82,7 @@ std::vector<Row> read(std::istream& in, const std::string& source) {
 }
 
 std::vector<Row> readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw textio::ReadError(path, 0, "cannot open the file");
+  std::ifstream in = textio::openFile(path);
   return read(in, path);
 }
 

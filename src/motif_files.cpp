@@ -88,8 +88,7 @@ std::vector<motif::Motif> read(std::istream& in, const std::string& source) {
 }
 
 std::vector<motif::Motif> readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw textio::ReadError(path, 0, "cannot open the file");
+  std::ifstream in = textio::openFile(path);
   return read(in, path);
 }
 

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <istream>
 #include <sstream>
 #include <utility>
@@ -12,6 +13,12 @@ namespace textio {
 ReadError::ReadError(const std::string& source, int line, const std::string& problem)
     : std::runtime_error(source + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + problem),
       line_(line) {}
+
+std::ifstream openFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw ReadError(path, 0, std::string("cannot open the file: ") + std::strerror(errno));
+  return in;
+}
 
 Lines::Lines(std::istream& in, std::string source) : source_(std::move(source)) {
   std::string line;
@@ -68,6 +75,15 @@ std::vector<std::string> words(const std::string& text) {
   std::vector<std::string> result;
   for (std::string word; in >> word;) result.push_back(word);
   return result;
+}
+
+std::vector<std::string> tabFields(const std::string& line) {
+  std::vector<std::string> fields;
+  std::size_t start = 0;
+  for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
+    fields.push_back(line.substr(start, tab - start));
+  fields.push_back(line.substr(start));
+  return fields;
 }
 
 bool isBlank(const std::string& text) { return text.find_first_not_of(" \t") == std::string::npos; }

@@ -3,6 +3,7 @@
 // an error always reads "SOURCE:LINE: problem".
 #pragma once
 
+#include <fstream>
 #include <iosfwd>
 #include <stdexcept>
 #include <string>
@@ -21,6 +22,10 @@ class ReadError : public std::runtime_error {
  private:
   int line_;
 };
+
+// `path` opened for reading; one that cannot be opened is a ReadError of
+// line 0, "PATH: cannot open the file: REASON".
+std::ifstream openFile(const std::string& path);
 
 // The lines of a file with a cursor; every failure names the line taken last.
 // Windows line ends are taken off.
@@ -60,6 +65,10 @@ std::string quoted(const std::string& text);
 
 // The words of `text` separated by blanks and tabs.
 std::vector<std::string> words(const std::string& text);
+
+// The fields of a line of a tab-separated table: every tab separates two
+// fields, so "a\t\tb" has an empty middle field and an empty line one field.
+std::vector<std::string> tabFields(const std::string& line);
 
 // True when `text` holds nothing but blanks and tabs.
 bool isBlank(const std::string& text);

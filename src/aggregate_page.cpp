@@ -1,0 +1,108 @@
+#include "aggregate_page.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <ostream>
+#include <sstream>
+
+#include "discover_options.h"
+#include "export_html.h"
+#include "export_html_enrichment.h"
+#include "version.h"
+
+namespace fs = std::filesystem;
+
+namespace aggregate {
+
+using export_html::escape;
+
+std::string pageLink(const std::string& pagePath, const std::string& directory) {
+  const fs::path from = fs::absolute(pagePath).lexically_normal().parent_path();
+  const fs::path to = (fs::absolute(directory) / "index.html").lexically_normal();
+  const std::string relative = to.lexically_relative(from).generic_string();
+  std::string link;
+  for (unsigned char c : relative) {
+    if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~' || c == '/') {
+      link += static_cast<char>(c);
+    } else {
+      char encoded[4];
+      std::snprintf(encoded, sizeof encoded, "%%%02X", c);
+      link += encoded;
+    }
+  }
+  return link;
+}
+
+namespace {
+
+const char* const kStyle = R"(
+table.samples td { vertical-align: middle; }
+table.samples td.num, table.samples th { white-space: nowrap; }
+table.samples svg.logo { height: 64px; width: auto; }
+table.samples td.none { color: #555; font-style: italic; }
+.note { color: #555; font-size: 0.9em; }
+)";
+
+std::string decoyText(const std::string& beatsDecoy) { return beatsDecoy == "NA" ? "not run" : beatsDecoy; }
+
+// As the sample's own page puts it: a match is named only when it convinces.
+std::string bestMatchText(const discover::SummaryRow& row) {
+  if (row.bestMatchId == "NA") return "none";
+  const std::string target = escape(row.bestMatchId) + (row.bestMatchName == "NA" ? "" : " " + escape(row.bestMatchName));
+  const std::string e = "E = " + escape(row.bestMatchE);
+  if (std::strtod(row.bestMatchE.c_str(), nullptr) <= discover::kConvincingMatchE) return target + " (" + e + ")";
+  return "no convincing match (best: " + target + ", " + e + ")";
+}
+
+void writeMotifCells(std::ostream& out, const Sample& s) {
+  if (s.motifs.empty()) {
+    out << "<td class=\"none\">No motif reported.</td><td></td><td></td><td></td>";
+    return;
+  }
+  const discover::SummaryRow& best = s.motifs.front();
+  out << "<td>" << export_html::logoSvg(s.bestCounts, "Sequence logo of the best motif of " + s.name) << "<br>"
+      << export_html::colouredWord(best.consensus) << "</td><td class=\"num evalue\">"
+      << export_html::fromLog10(best.log10E) << "</td><td>" << decoyText(best.beatsDecoy) << "</td><td>"
+      << bestMatchText(best) << "</td>";
+}
+
+void writeSampleTable(std::ostream& out, const std::vector<Sample>& samples, const std::string& pagePath) {
+  out << "<table class=\"samples sortable\">\n<thead><tr><th>Sample</th><th class=\"num\">Motifs</th>"
+      << "<th>Best motif</th><th class=\"num\">E-value</th><th>Beats the decoy</th><th>Best known match</th>"
+      << "<th>zelkova-discover</th></tr></thead>\n<tbody>\n";
+  for (const Sample& s : samples) {
+    out << "<tr><td><a href=\"" << escape(pageLink(pagePath, s.directory)) << "\">" << escape(s.name)
+        << "</a></td><td class=\"num\">" << s.motifs.size() << "</td>";
+    writeMotifCells(out, s);
+    out << "<td>" << escape(s.discoverVersion) << "</td></tr>\n";
+  }
+  out << "</tbody>\n</table>\n";
+}
+
+std::string plural(std::size_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string indexPage(const std::vector<Sample>& samples, const std::string& pagePath, const std::string& date) {
+  std::size_t withMotif = 0;
+  for (const Sample& s : samples) withMotif += s.motifs.empty() ? 0 : 1;
+  std::ostringstream out;
+  const std::string count = plural(samples.size(), "sample", "samples");
+  out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+      << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+      << "<title>ZELKOVA motifs of " << count << "</title>\n<style>" << export_html::kPageStyle << kStyle
+      << "</style>\n</head>\n<body>\n<header>\n<h1>Motifs of " << count << "</h1>\n"
+      << "<p>" << plural(withMotif, "sample reports", "samples report") << " a motif. Each row shows the best motif "
+      << "of a sample; its name leads to the sample's own page with every motif, and the E-values are those of "
+      << "that page (see what it says they are worth). Click a heading to sort.</p>\n</header>\n";
+  writeSampleTable(out, samples, pagePath);
+  out << "<p class=\"note\">Made by zelkova-aggregate (ZELKOVA) " << escape(kZelkovaVersion) << " on "
+      << escape(date) << ".</p>\n<script>" << export_html::kSortScript << "</script>\n</body>\n</html>\n";
+  return out.str();
+}
+
+}  // namespace aggregate

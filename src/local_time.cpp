@@ -1,0 +1,12 @@
+#include "local_time.h"
+
+#include <ctime>
+
+std::string localDateTime() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[64] = {};
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S %Z", &local);
+  return text;
+}

@@ -1,0 +1,112 @@
+// zelkova-aggregate: the results of many zelkova-discover runs as one table
+// and one page.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "aggregate.h"
+#include "aggregate_page.h"
+#include "cli.h"
+#include "local_time.h"
+#include "output_file.h"
+
+namespace {
+
+const char* const kDescription =
+    "Reads the output directories DIR... of zelkova-discover (one per sample) and\n"
+    "writes a tab-separated table of the best motifs of every sample (--summary)\n"
+    "and a page linking to every sample's page with the best motif of each\n"
+    "(--html). A sample is named by its directory's base name unless --name\n"
+    "names it.\n";
+
+struct AggregateOptions {
+  std::vector<std::string> directories;
+  std::vector<std::string> names;  // empty: the directories' base names
+  std::string summaryFile;
+  std::string htmlFile;
+  int top = 3;
+};
+
+void checkName(const std::string& name) {
+  if (name.find_first_of("\t\n\r") != std::string::npos)
+    throw cli::UsageError("--name \"" + name + "\" holds a tab or a line break.");
+}
+
+std::optional<AggregateOptions> parseArguments(int argc, const char* const* argv) {
+  AggregateOptions o;
+  cli::Parser parser("zelkova-aggregate", "[options] DIR...", kDescription);
+  parser.value("-s", "--summary", "FILE", "write the table of the best motifs of every sample to FILE", o.summaryFile);
+  parser.value("", "--html", "FILE", "write the page of all samples to FILE", o.htmlFile);
+  parser.value("-n", "--top", "N", "the N best motifs of each sample in the table, 1 to 1000\n(default 3)",
+               [&](const std::string& v) { o.top = static_cast<int>(cli::wholeNumber(v, "--top", 1, 1000)); });
+  parser.repeatable("", "--name", "NAME",
+                    "the name of the next DIR, in the order of the DIRs; give it\n"
+                    "for every DIR or for none (default: each DIR's base name)",
+                    [&](const std::string& v) {
+                      checkName(v);
+                      o.names.push_back(v);
+                    });
+  const std::optional<std::vector<std::string>> dirs = parser.parse(argc, argv);
+  if (!dirs) return std::nullopt;
+  o.directories = *dirs;
+  if (o.directories.empty()) throw cli::UsageError("no DIR given.");
+  if (o.summaryFile.empty() && o.htmlFile.empty())
+    throw cli::UsageError("nothing to write: give --summary FILE, --html FILE or both.");
+  if (!o.names.empty() && o.names.size() != o.directories.size())
+    throw cli::UsageError(std::to_string(o.names.size()) + " --name for " + std::to_string(o.directories.size()) +
+                          " DIRs: give one for every DIR, in their order, or none.");
+  return o;
+}
+
+std::vector<std::string> sampleNames(const AggregateOptions& o) {
+  if (!o.names.empty()) return o.names;
+  std::vector<std::string> names;
+  for (const std::string& d : o.directories) {
+    names.push_back(aggregate::nameOfDirectory(d));
+    if (names.back().empty()) throw cli::UsageError("the directory " + d + " has no name; name it with --name.");
+  }
+  return names;
+}
+
+// Neither output may replace a file of a sample, its page included.
+void refuseSampleFiles(const AggregateOptions& o) {
+  std::vector<std::string> files;
+  for (const std::string& d : o.directories)
+    for (const char* name : {"log.txt", "summary.tsv", "motifs.jaspar", "index.html"})
+      files.push_back(d + "/" + name);
+  if (!o.summaryFile.empty()) output_file::refuseInputAsOutput(o.summaryFile, files, "summary");
+  if (!o.htmlFile.empty()) output_file::refuseInputAsOutput(o.htmlFile, files, "page");
+  if (!o.summaryFile.empty() && !o.htmlFile.empty())
+    output_file::refuseInputAsOutput(o.htmlFile, {o.summaryFile}, "page");
+}
+
+int run(const AggregateOptions& o) {
+  refuseSampleFiles(o);
+  const std::vector<std::string> names = sampleNames(o);
+  aggregate::requireDistinctNames(names, o.directories);
+  std::vector<aggregate::Sample> samples;
+  for (std::size_t i = 0; i < o.directories.size(); ++i)
+    samples.push_back(aggregate::readSample(o.directories[i], names[i]));
+
+  // Both are complete before either is put in place.
+  std::vector<output_file::OutputFile> outputs;
+  if (!o.summaryFile.empty()) {
+    outputs.emplace_back(o.summaryFile);
+    outputs.back().write(aggregate::summaryTable(samples, o.top));
+  }
+  if (!o.htmlFile.empty()) {
+    outputs.emplace_back(o.htmlFile);
+    outputs.back().write(aggregate::indexPage(samples, o.htmlFile, localDateTime()));
+  }
+  for (output_file::OutputFile& file : outputs) file.commit();
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return cli::runProgram("zelkova-aggregate", [&] {
+    const std::optional<AggregateOptions> options = parseArguments(argc, argv);
+    return options ? run(*options) : 0;
+  });
+}
