@@ -11,6 +11,8 @@ command -v make >/dev/null 2>&1 || needed+=(make)
 /usr/bin/python3 -c 'import Bio.motifs' >/dev/null 2>&1 || needed+=(python3-biopython)
 # The HTML pages are checked in headless Chromium; those checks fail without it.
 command -v chromium >/dev/null 2>&1 || needed+=(chromium)
+# The workflow under workflow/ is run for real by its test.
+command -v snakemake >/dev/null 2>&1 || needed+=(snakemake)
 for tool in "$@"; do
   command -v "$tool" >/dev/null 2>&1 || needed+=("$tool")
 done
