@@ -50,7 +50,8 @@ std::string decoyText(const std::string& beatsDecoy) { return beatsDecoy == "NA"
 // As the sample's own page puts it: a match is named only when it convinces.
 std::string bestMatchText(const discover::SummaryRow& row) {
   if (row.bestMatchId == "NA") return "none";
-  const std::string target = escape(row.bestMatchId) + (row.bestMatchName == "NA" ? "" : " " + escape(row.bestMatchName));
+  const std::string target =
+      escape(row.bestMatchId) + (row.bestMatchName == "NA" ? "" : " " + escape(row.bestMatchName));
   const std::string e = "E = " + escape(row.bestMatchE);
   if (std::strtod(row.bestMatchE.c_str(), nullptr) <= discover::kConvincingMatchE) return target + " (" + e + ")";
   return "no convincing match (best: " + target + ", " + e + ")";

@@ -1,5 +1,6 @@
 // zelkova-aggregate: the results of many zelkova-discover runs as one table
 // and one page.
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,6 +10,8 @@
 #include "cli.h"
 #include "local_time.h"
 #include "output_file.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -68,6 +71,14 @@ std::vector<std::string> sampleNames(const AggregateOptions& o) {
   return names;
 }
 
+// Links followed, "." and ".." taken out; for outputs that need not exist yet.
+bool samePath(const std::string& a, const std::string& b) {
+  const auto resolved = [](const std::string& path) {
+    return fs::weakly_canonical(fs::absolute(path)).lexically_normal();
+  };
+  return resolved(a) == resolved(b);
+}
+
 // Neither output may replace a file of a sample, its page included.
 void refuseSampleFiles(const AggregateOptions& o) {
   std::vector<std::string> files;
@@ -76,8 +87,8 @@ void refuseSampleFiles(const AggregateOptions& o) {
       files.push_back(d + "/" + name);
   if (!o.summaryFile.empty()) output_file::refuseInputAsOutput(o.summaryFile, files, "summary");
   if (!o.htmlFile.empty()) output_file::refuseInputAsOutput(o.htmlFile, files, "page");
-  if (!o.summaryFile.empty() && !o.htmlFile.empty())
-    output_file::refuseInputAsOutput(o.htmlFile, {o.summaryFile}, "page");
+  if (!o.summaryFile.empty() && !o.htmlFile.empty() && samePath(o.summaryFile, o.htmlFile))
+    throw cli::UsageError("--summary and --html name the same file, " + o.htmlFile + ".");
 }
 
 int run(const AggregateOptions& o) {

@@ -1,0 +1,255 @@
+// zelkova-aggregate's library: summary.tsv and log.txt read back, sample
+// directories, the combined table and the page's links and rows.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "aggregate.h"
+#include "aggregate_page.h"
+#include "discover_log.h"
+#include "discover_tables.h"
+#include "errors.h"
+#include "support_files.h"
+#include "text_lines.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::readWholeFile;
+using testing_support::TempDir;
+
+const std::string kSamples = std::string(ZELKOVA_TEST_DATA) + "/aggregate/samples";
+
+const char* const kLine =
+    "1\tZELKOVA-1\t8\t2\tTCACATTT\t0.9096\t-1.661\tno\t10\t18\t1\t36\tMA0168.1\tB-H1\t0.287";
+
+std::string withHeader(const std::string& lines) { return std::string(discover::kSummaryHeader) + "\n" + lines; }
+
+std::vector<discover::SummaryRow> readText(const std::string& text) {
+  std::istringstream in(text);
+  return discover::readSummary(in, "s.tsv");
+}
+
+// The message of the ReadError `text` causes, or "" when it is read.
+std::string readFailure(const std::string& text) {
+  try {
+    readText(text);
+  } catch (const textio::ReadError& e) {
+    return e.what();
+  }
+  return "";
+}
+
+// ---- summary.tsv ------------------------------------------------------------
+
+TEST(AggregateSummaryReader, EveryLineOfARealSummaryIsWrittenBackAsItWas) {
+  for (const char* sample : {"crp0", "nodecoy"}) {
+    const std::string text = readWholeFile(kSamples + "/" + sample + "/summary.tsv");
+    std::string written = std::string(discover::kSummaryHeader) + "\n";
+    for (const discover::SummaryRow& row : readText(text)) written += discover::summaryLine(row) + "\n";
+    EXPECT_EQ(written, text) << sample;
+  }
+}
+
+TEST(AggregateSummaryReader, KeepsTheFieldsAndTheLine) {
+  const std::vector<discover::SummaryRow> rows = readText(withHeader(std::string(kLine) + "\n\n"));
+  ASSERT_EQ(rows.size(), 1u);
+  const discover::SummaryRow& r = rows[0];
+  EXPECT_EQ(r.rank, 1);
+  EXPECT_EQ(r.id, "ZELKOVA-1");
+  EXPECT_EQ(r.length, 8);
+  EXPECT_EQ(r.mismatches, 2);
+  EXPECT_EQ(r.threshold, "0.9096");
+  EXPECT_EQ(r.log10E, "-1.661");
+  EXPECT_EQ(r.beatsDecoy, "no");
+  EXPECT_EQ(r.primaryHits, 10);
+  EXPECT_EQ(r.controlTotal, 36);
+  EXPECT_EQ(r.bestMatchName, "B-H1");
+  EXPECT_EQ(r.line, 2);
+  EXPECT_TRUE(readText(withHeader("")).empty());
+}
+
+TEST(AggregateSummaryReader, RefusesWhatTheWriterNeverWrites) {
+  const std::string line = kLine;
+  const auto replaced = [&](const std::string& from, const std::string& to) {
+    std::string changed = line;
+    changed.replace(changed.find(from), from.size(), to);
+    return changed;
+  };
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"rank\tid\n" + line, "s.tsv:1: expected the header line of a zelkova-discover summary.tsv"},
+      {withHeader(line.substr(0, line.rfind('\t'))), "s.tsv:2: a summary line needs 15 tab-separated fields, found 14"},
+      {withHeader(line + "\n" + line), "s.tsv:3: the rank 1 should be 2"},
+      {withHeader(replaced("1\tZELKOVA", "2\tZELKOVA")), "s.tsv:2: the rank 2 should be 1"},
+      {withHeader(replaced("\t8\t", "\teight\t")), "s.tsv:2: length \"eight\" is not a whole number"},
+      {withHeader(replaced("\t8\t2\t", "\t8\t8\t")), "s.tsv:2: the mismatches 8 are not from 0"},
+      {withHeader(replaced("TCACATTT", "TCACATT")), "s.tsv:2: the consensus \"TCACATT\" is not 8 letters"},
+      {withHeader(replaced("TCACATTT", "TCACATTN")), "s.tsv:2: the consensus \"TCACATTN\" is not 8 letters"},
+      {withHeader(replaced("0.9096", "high")), "s.tsv:2: threshold \"high\" is not a number"},
+      {withHeader(replaced("-1.661", "nan")), "s.tsv:2: log10_E \"nan\" is not a number"},
+      {withHeader(replaced("\tno\t", "\tmaybe\t")), "s.tsv:2: beats_decoy \"maybe\" is not yes, no or NA"},
+      {withHeader(replaced("\t10\t18\t", "\t-1\t18\t")), "s.tsv:2: primary_hits \"-1\" is not a count"},
+      {withHeader(replaced("\t10\t18\t", "\t19\t18\t")), "s.tsv:2: more hits than sequences"},
+      {withHeader(replaced("\t1\t36\t", "\t37\t36\t")), "s.tsv:2: more hits than sequences"},
+      {withHeader(replaced("MA0168.1\tB-H1\t0.287", "NA\tB-H1\tNA")), "s.tsv:2: a line without a best match"},
+      {withHeader(replaced("\t0.287", "\t-2")), "s.tsv:2: best_match_E \"-2\" is not a number of 0 or more"},
+      {withHeader(replaced("ZELKOVA-1", "")), "s.tsv:2: the motif id is empty"},
+  };
+  for (const auto& [text, message] : cases)
+    EXPECT_NE(readFailure(text).find(message), std::string::npos) << "expected: " << message << "\nfound: "
+                                                                   << readFailure(text);
+  EXPECT_EQ(readFailure(withHeader(replaced("MA0168.1\tB-H1\t0.287", "NA\tNA\tNA"))), "");
+}
+
+TEST(AggregateSummaryReader, AMissingFileIsNamed) {
+  try {
+    discover::readSummaryFile("/nonexistent/summary.tsv");
+    FAIL() << "read a missing file";
+  } catch (const textio::ReadError& e) {
+    EXPECT_STREQ(e.what(), "/nonexistent/summary.tsv: cannot open the file: No such file or directory");
+  }
+}
+
+// ---- log.txt ------------------------------------------------------------------
+
+std::string versionOf(const std::string& text) {
+  std::istringstream in(text);
+  return discover::logVersion(in, "log.txt");
+}
+
+TEST(AggregateLogVersion, IsTheRestOfTheFirstLine) {
+  EXPECT_EQ(versionOf("zelkova-discover (ZELKOVA) 1.0\nstarted: now\n"), "1.0");
+  EXPECT_EQ(versionOf("zelkova-discover (ZELKOVA) 2.1.3\r\n"), "2.1.3");
+  EXPECT_EQ(discover::logVersionOfFile(kSamples + "/nodecoy/log.txt"), "0.9");
+  for (const char* bad : {"", "zelkova-discover (ZELKOVA) \n", "zelkova (ZELKOVA) 1.0\n", "started: now\n",
+                          "zelkova-discover (ZELKOVA) 1.0 beta\n"})
+    EXPECT_THROW(versionOf(bad), textio::ReadError) << bad;
+}
+
+// ---- sample directories ---------------------------------------------------------
+
+TEST(AggregateSamples, AreNamedByTheirDirectory) {
+  EXPECT_EQ(aggregate::nameOfDirectory("results/samples/ctcf"), "ctcf");
+  EXPECT_EQ(aggregate::nameOfDirectory("results/samples/ctcf/"), "ctcf");
+  EXPECT_EQ(aggregate::nameOfDirectory("results/samples/ctcf/."), "ctcf");
+  EXPECT_EQ(aggregate::nameOfDirectory("results/samples/ctcf/../rest"), "rest");
+  EXPECT_EQ(aggregate::nameOfDirectory("."), fs::current_path().filename().string());
+  EXPECT_EQ(aggregate::nameOfDirectory("/"), "");
+}
+
+TEST(AggregateSamples, TwoOfOneNameAreRefused) {
+  EXPECT_NO_THROW(aggregate::requireDistinctNames({"a", "b"}, {"x/a", "x/b"}));
+  try {
+    aggregate::requireDistinctNames({"a", "b", "a"}, {"x/a", "x/b", "y/a"});
+    FAIL() << "accepted two samples named a";
+  } catch (const FatalError& e) {
+    EXPECT_NE(std::string(e.what()).find("the samples x/a and y/a are both named \"a\""), std::string::npos);
+  }
+}
+
+TEST(AggregateSamples, AreReadWithTheMatrixOfTheirBestMotif) {
+  const aggregate::Sample s = aggregate::readSample(kSamples + "/crp0", "crp0");
+  EXPECT_EQ(s.discoverVersion, "1.0");
+  ASSERT_EQ(s.motifs.size(), 4u);
+  EXPECT_EQ(s.motifs[3].consensus, "TGTGGCATAG");
+  ASSERT_EQ(s.bestCounts.size(), 16u);
+  EXPECT_EQ(s.bestCounts.front(), (report::Column{2, 0, 0, 17}));
+  EXPECT_EQ(s.bestCounts.back(), (report::Column{17, 0, 1, 1}));
+}
+
+TEST(AggregateSamples, WithoutMotifsNeedNoMatrices) {
+  TempDir dir;
+  const std::string sample = dir / "none";
+  fs::copy(kSamples + "/empty", sample);
+  fs::remove(sample + "/motifs.jaspar");
+  const aggregate::Sample s = aggregate::readSample(sample, "none");
+  EXPECT_TRUE(s.motifs.empty());
+  EXPECT_TRUE(s.bestCounts.empty());
+}
+
+TEST(AggregateSamples, AMatrixOfAnotherWidthIsRefused) {
+  TempDir dir;
+  const std::string sample = dir / "s";
+  fs::copy(kSamples + "/nodecoy", sample);
+  std::string jaspar = readWholeFile(sample + "/motifs.jaspar");
+  for (const char* row : {"A  [", "C  [", "G  [", "T  ["}) jaspar.insert(jaspar.find(row) + 4, " 1 ");
+  std::ofstream(sample + "/motifs.jaspar") << jaspar;
+  try {
+    aggregate::readSample(sample, "s");
+    FAIL() << "accepted a matrix of 9 columns for a motif of length 8";
+  } catch (const textio::ReadError& e) {
+    EXPECT_NE(std::string(e.what()).find("summary.tsv:2: the motif ZELKOVA-1 (TCACATTT) differs from its matrix"),
+              std::string::npos)
+        << e.what();
+  }
+}
+
+TEST(AggregateSamples, ANonDirectoryIsRefused) {
+  EXPECT_THROW(aggregate::readSample(kSamples + "/crp0/log.txt", "x"), FatalError);
+}
+
+// ---- the combined table ------------------------------------------------------------
+
+TEST(AggregateTable, HoldsTheTopMotifsOfEverySampleInOrder) {
+  std::vector<aggregate::Sample> samples = {aggregate::readSample(kSamples + "/nodecoy", "b"),
+                                            aggregate::readSample(kSamples + "/empty", "none"),
+                                            aggregate::readSample(kSamples + "/crp0", "a\tc")};
+  const std::string table = aggregate::summaryTable(samples, 2);
+  std::istringstream in(table);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0], aggregate::summaryHeader());
+  EXPECT_EQ(textio::tabFields(lines[0]).size(), 17u);
+  EXPECT_EQ(lines[1], "b\t1\tZELKOVA-1\t8\t2\tTCACATTT\t0.9096\t-1.661\tNA\t10\t18\t1\t36\tNA\tNA\tNA\t0.9");
+  EXPECT_EQ(lines[2].substr(0, 16), "a c\t1\tZELKOVA-1\t");
+  EXPECT_EQ(lines[3].substr(0, 16), "a c\t2\tZELKOVA-2\t");
+  EXPECT_EQ(textio::tabFields(lines[3]).size(), 17u);
+  EXPECT_EQ(aggregate::summaryTable(samples, 1000).size(),
+            aggregate::summaryTable(samples, 4).size());
+}
+
+// ---- the page --------------------------------------------------------------------------
+
+TEST(AggregatePage, LinksAreRelativeToThePagesDirectory) {
+  EXPECT_EQ(aggregate::pageLink("results/index.html", "results/samples/a"), "samples/a/index.html");
+  EXPECT_EQ(aggregate::pageLink("results/index.html", "results/samples/a/"), "samples/a/index.html");
+  EXPECT_EQ(aggregate::pageLink("index.html", "./x/../a"), "a/index.html");
+  EXPECT_EQ(aggregate::pageLink("out/deep/index.html", "samples/a"), "../../samples/a/index.html");
+  EXPECT_EQ(aggregate::pageLink("/srv/www/all.html", "/data/run 1/a#b"), "../../data/run%201/a%23b/index.html");
+  EXPECT_EQ(aggregate::pageLink("a/all.html", "a"), "index.html");
+}
+
+TEST(AggregatePage, ShowsTheBestMotifOfEachSampleOrSaysThereIsNone) {
+  aggregate::Sample withMotif = aggregate::readSample(kSamples + "/crp0", "<crp>");
+  aggregate::Sample convincing = withMotif;
+  convincing.name = "convincing";
+  convincing.motifs.front().bestMatchE = "0.01";
+  const aggregate::Sample without = aggregate::readSample(kSamples + "/empty", "empty");
+  const std::string page = aggregate::indexPage({withMotif, convincing, without}, "index.html", "2026-01-05 10:00");
+  EXPECT_NE(page.find("<h1>Motifs of 3 samples</h1>"), std::string::npos);
+  EXPECT_NE(page.find("2 samples report a motif"), std::string::npos);
+  EXPECT_NE(page.find(">&lt;crp&gt;</a>"), std::string::npos);
+  EXPECT_NE(page.find("no convincing match (best: MA0498.1 Meis1, E = 1.09)"), std::string::npos);
+  EXPECT_NE(page.find("<td>MA0498.1 Meis1 (E = 0.01)</td>"), std::string::npos);
+  EXPECT_NE(page.find("<td class=\"num evalue\">1.5e-06</td>"), std::string::npos);
+  EXPECT_NE(page.find("<td class=\"none\">No motif reported.</td>"), std::string::npos);
+  EXPECT_NE(page.find("Sequence logo of the best motif of &lt;crp&gt;"), std::string::npos);
+  EXPECT_NE(page.find("zelkova-aggregate (ZELKOVA) 1.0 on 2026-01-05 10:00."), std::string::npos);
+  // Every row has as many cells as the heading, so that sorting keeps columns.
+  std::size_t rows = 0;
+  for (std::size_t at = page.find("<tr><td>"); at != std::string::npos; at = page.find("<tr><td>", at + 1)) {
+    const std::string row = page.substr(at, page.find("</tr>", at) - at);
+    std::size_t cells = 0;
+    for (std::size_t c = row.find("<td"); c != std::string::npos; c = row.find("<td", c + 1)) ++cells;
+    EXPECT_EQ(cells, 7u) << row.substr(0, 80);
+    ++rows;
+  }
+  EXPECT_EQ(rows, 3u);
+}
+
+}  // namespace
