@@ -128,12 +128,16 @@ refused_sheet() {
   [ "$status" -ne 0 ] || fail "sheet $(printf "$2" | tail -1): accepted"
   grep -qF -- "$1" "$dir.log" || fail "sheet: no message '$1' in: $(grep -v '^ *$' "$dir.log" | head -3)"
 }
-refused_sheet "bad.tsv, line 3: the sample 'a' is already named on line 2" 'sample\tprimary\na\tx.fa\na\ty.fa\n'
+refused_sheet "bad.tsv, line 3: the sample 'a' is already named on line 2" \
+  "sample\tprimary\na\t$source_dir/examples/crp0.fa\na\ty.fa\n"
 refused_sheet "bad.tsv, line 2: the sample name 'a b' must be letters" 'sample\tprimary\na b\tx.fa\n'
 refused_sheet "bad.tsv, line 2: the sample name 'a/b' must be letters" 'sample\tprimary\na/b\tx.fa\n'
 refused_sheet "bad.tsv, line 2: the sample 'a' has no primary FASTA file" 'sample\tprimary\tcontrol\na\t\tc.fa\n'
 refused_sheet "bad.tsv, line 1: unknown column 'contrl'" 'sample\tprimary\tcontrl\na\tx.fa\tc.fa\n'
 refused_sheet "bad.tsv, line 1: the header line has no column 'primary'" 'sample\tcontrol\na\tx.fa\n'
+refused_sheet "bad.tsv, line 2: the primary file 'x.fa' of 'a' does not exist" 'sample\tprimary\na\tx.fa\n'
+refused_sheet "bad.tsv, line 3: the control file 'no.fa' of 'b' does not exist" \
+  "sample\tprimary\tcontrol\na\t$source_dir/examples/crp0.fa\nb\t$source_dir/examples/crp0.fa\tno.fa\n"
 refused_sheet "bad.tsv, line 2: the option -o is not allowed here" 'sample\tprimary\toptions\na\tx.fa\t-o elsewhere\n'
 refused_sheet "bad.tsv, line 2: the option --threads is not allowed here" 'sample\tprimary\toptions\na\tx.fa\t--threads=4\n'
 refused_sheet "bad.tsv, line 2: the options" 'sample\tprimary\toptions\na\tx.fa\t--db "unclosed\n'

@@ -70,12 +70,18 @@ def read_sample(line, header, row, known):
         raise sheet_error(line, f"the sample {name!r} is already named on line {known[name]['line']}")
     if not fields.get("primary"):
         raise sheet_error(line, f"the sample {name!r} has no primary FASTA file")
-    return name, {
+    sample = {
         "line": line,
         "primary": fields["primary"],
         "control": fields.get("control", ""),
         "options": option_words(fields.get("options", ""), f"{SHEET}, line {line}"),
     }
+    # Snakemake itself would pass over a missing file of a new sample once
+    # results/summary.tsv exists, and report nothing to do.
+    for column in ("primary", "control"):
+        if sample[column] and not os.path.isfile(sample[column]):
+            raise sheet_error(line, f"the {column} file {sample[column]!r} of {name!r} does not exist")
+    return name, sample
 
 
 def read_sheet(path):
