@@ -11,6 +11,11 @@ command -v make >/dev/null 2>&1 || needed+=(make)
 /usr/bin/python3 -c 'import Bio.motifs' >/dev/null 2>&1 || needed+=(python3-biopython)
 # The HTML pages are checked in headless Chromium; those checks fail without it.
 command -v chromium >/dev/null 2>&1 || needed+=(chromium)
+# The man pages are made with help2man and checked with man; the Debian
+# package takes its dependencies from dpkg-shlibdeps.
+command -v help2man >/dev/null 2>&1 || needed+=(help2man)
+command -v man >/dev/null 2>&1 || needed+=(man-db)
+command -v dpkg-shlibdeps >/dev/null 2>&1 || needed+=(dpkg-dev)
 for tool in "$@"; do
   command -v "$tool" >/dev/null 2>&1 || needed+=("$tool")
 done
