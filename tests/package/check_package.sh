@@ -4,10 +4,12 @@
 # from there, finding the bundled motif collection beside themselves, and
 # print the project version.
 #
-# usage: check_package.sh BUILD_DIR VERSION
+# usage: check_package.sh BUILD_DIR VERSION PROGRAM...  (zelkova first)
 set -euo pipefail
 build_dir=$(cd "$1" && pwd)
 version=$2
+shift 2
+programs=("$@")
 source "$(dirname "$0")/../checks.sh"
 cd "$work"
 
@@ -29,7 +31,6 @@ for library in zlib1g libstdc++6 libc6; do
 done
 
 # --- contents -----------------------------------------------------------------
-programs=(zelkova zelkova-markov zelkova-export zelkova-enrich zelkova-compare zelkova-discover)
 dpkg-deb -c "pkg/$deb" | awk '{ print $NF }' | sed 's|^\./||' >contents.txt
 expected=(usr/share/doc/zelkova/README.md usr/share/zelkova/examples/crp0.fa
           usr/share/zelkova/jaspar/jaspar_insecta.jaspar usr/share/zelkova/jaspar/jaspar_vertebrates.pfm
