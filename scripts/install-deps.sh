@@ -13,6 +13,11 @@ command -v make >/dev/null 2>&1 || needed+=(make)
 command -v chromium >/dev/null 2>&1 || needed+=(chromium)
 # The workflow under workflow/ is run for real by its test.
 command -v snakemake >/dev/null 2>&1 || needed+=(snakemake)
+# The man pages are made with help2man and checked with man; the Debian
+# package takes its dependencies from dpkg-shlibdeps.
+command -v help2man >/dev/null 2>&1 || needed+=(help2man)
+command -v man >/dev/null 2>&1 || needed+=(man-db)
+command -v dpkg-shlibdeps >/dev/null 2>&1 || needed+=(dpkg-dev)
 for tool in "$@"; do
   command -v "$tool" >/dev/null 2>&1 || needed+=("$tool")
 done

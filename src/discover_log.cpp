@@ -74,9 +74,9 @@ std::string logText(const Discovery& d) {
   }
   if (d.decoyRun) out << "decoy best E: " << decoyBestText(d) << "\n";
   out << "database: ";
-  if (o.databaseFiles.empty()) out << "the bundled JASPAR collection";
-  for (std::size_t i = 0; i < o.databaseFiles.size(); ++i) out << (i ? ", " : "") << o.databaseFiles[i];
-  out << ", " << d.knownMotifs.size() << " known motifs\n";
+  if (o.databaseFiles.empty()) out << "the bundled JASPAR collection, ";
+  for (std::size_t i = 0; i < d.databaseFiles.size(); ++i) out << (i ? ", " : "") << d.databaseFiles[i];
+  out << "; " << d.knownMotifs.size() << " known motifs\n";
   out << "top: " << o.top << "\nthreads: " << o.threads << "\n";
   writeSearches(out, d);
   out << "\nsteps:\n";

@@ -161,7 +161,8 @@ std::vector<FastaRecord> readInputs(Discovery& d, StepProgress& progress) {
   d.controlSequences = control.size();
   d.controlLetters = letters(control);
   d.controlBases = baseFrequencies(control);
-  d.knownMotifs = motif_database::load(o.databaseFiles);
+  d.databaseFiles = motif_database::resolveFiles(o.databaseFiles);
+  d.knownMotifs = motif_database::load(d.databaseFiles);
   progress.end(plural(control.size(), "sequence") + (o.controlFile.empty() ? ", shuffled" : ", from " + o.controlFile));
   return control;
 }

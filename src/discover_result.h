@@ -60,6 +60,7 @@ struct Discovery {
 
   std::vector<ReportedMotif> motifs;       // best first, at most options.top
   std::vector<motif::Motif> knownMotifs;   // the database the names come from
+  std::vector<std::string> databaseFiles;  // the files it was read from
   std::optional<std::vector<GenomeRegion>> regions;  // when every header names one
 
   std::vector<StepTime> steps;

@@ -28,7 +28,7 @@ std::string searchPage(const Search& search, const report::Report& report) {
         << "</a> holds all.</p>\n";
   };
   std::ostringstream page;
-  export_html::writeHtml(page, shown, reportName, {note});
+  export_html::writeHtml(page, shown, reportName, "zelkova-discover", {note});
   return page.str();
 }
 

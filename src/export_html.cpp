@@ -10,6 +10,7 @@
 
 #include "export_formats.h"
 #include "motif.h"
+#include "version.h"
 
 namespace export_html {
 
@@ -307,7 +308,7 @@ void writeMotif(std::ostream& out, const Motif& m, const std::vector<PageAdditio
 }  // namespace
 
 void writeHtml(std::ostream& out, const Report& report, const std::string& reportName,
-               const std::vector<PageAddition>& additions) {
+               const std::string& program, const std::vector<PageAddition>& additions) {
   const std::string name = escape(reportName);
   out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
       << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
@@ -319,6 +320,7 @@ void writeHtml(std::ostream& out, const Report& report, const std::string& repor
   writeParameters(out, report.parameters);
   writeSummary(out, report, additions);
   for (const Motif& m : report.motifs) writeMotif(out, m, additions);
+  out << "<footer>\n<p>Written by " << escape(program) << " (ZELKOVA) " << kZelkovaVersion << ".</p>\n</footer>\n";
   out << "<script>" << kSortScript << "</script>\n</body>\n</html>\n";
 }
 

@@ -79,8 +79,10 @@ struct PageAddition {
   std::function<void(std::ostream&, const report::Motif&)> inMotifSection;
 };
 
-// The whole page; `reportName` names the report in the title and heading.
+// The whole page; `reportName` names the report in the title and heading,
+// `program` the program that writes the page (its foot gives it with the
+// version).
 void writeHtml(std::ostream& out, const report::Report& report, const std::string& reportName,
-               const std::vector<PageAddition>& additions = {});
+               const std::string& program, const std::vector<PageAddition>& additions = {});
 
 }  // namespace export_html

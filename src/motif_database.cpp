@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 
 #include "motif_files.h"
 #include "text_lines.h"
@@ -23,6 +25,13 @@ std::string programFolder() {
   return slash == std::string::npos ? "" : path.substr(0, slash);
 }
 
+// The folder without "..", so that logs name where the collection really is.
+std::string canonical(const std::string& folder) {
+  std::error_code error;
+  const std::filesystem::path path = std::filesystem::canonical(folder, error);
+  return error ? folder : path.string();
+}
+
 bool holdsCollection(const std::string& folder) {
   for (const char* file : kBundledFiles)
     if (!std::ifstream(folder + "/" + file)) return false;
@@ -34,14 +43,14 @@ bool holdsCollection(const std::string& folder) {
 std::string bundledFolder() {
   const std::string program = programFolder();
   std::vector<std::string> candidates;
-  if (!program.empty()) candidates.push_back(program + "/../share/zelkova/jaspar");
+  if (!program.empty()) candidates.push_back(program + "/" ZELKOVA_DATA_FROM_PROGRAMS);
   candidates.push_back(ZELKOVA_SOURCE_DATA_DIR "/jaspar");
   for (const std::string& folder : candidates)
-    if (holdsCollection(folder)) return folder;
+    if (holdsCollection(folder)) return canonical(folder);
   return "";
 }
 
-std::vector<motif::Motif> load(const std::vector<std::string>& files) {
+std::vector<std::string> resolveFiles(const std::vector<std::string>& files) {
   std::vector<std::string> paths = files;
   if (paths.empty()) {
     const std::string folder = bundledFolder();
@@ -51,8 +60,12 @@ std::vector<motif::Motif> load(const std::vector<std::string>& files) {
                               "name a database with --db");
     for (const char* file : kBundledFiles) paths.push_back(folder + "/" + file);
   }
+  return paths;
+}
+
+std::vector<motif::Motif> load(const std::vector<std::string>& files) {
   std::vector<motif::Motif> motifs;
-  for (const std::string& path : paths) {
+  for (const std::string& path : resolveFiles(files)) {
     std::vector<motif::Motif> more = motif_files::readFile(path);
     if (more.empty()) throw textio::ReadError(path, 0, "the database file holds no motif");
     motifs.insert(motifs.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));

@@ -14,9 +14,15 @@ namespace motif_database {
 extern const char* const kBundledFiles[2];
 
 // The folder holding the bundled collection: share/zelkova/jaspar next to the
-// folder of the running program (an installed copy), else the data/jaspar
-// folder of the source tree. Empty when neither holds every file.
+// folder of the running program (an installed copy; the place relative to
+// the program's folder is the install tree's), else the data/jaspar folder
+// of the source tree, without "..". Empty when neither holds every file.
 std::string bundledFolder();
+
+// The files to read: `files` as given, or the files of the bundled collection
+// when `files` is empty. Throws textio::ReadError when the bundled collection
+// cannot be found.
+std::vector<std::string> resolveFiles(const std::vector<std::string>& files);
 
 // The motifs of `files`, in order, or of the bundled collection when `files`
 // is empty. Throws textio::ReadError on a file that cannot be read or holds

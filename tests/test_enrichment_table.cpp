@@ -122,7 +122,7 @@ TEST(EnrichmentHtml, TheMotifTableAndSectionsShowTheEnrichment) {
   EXPECT_EQ(matched[0], nullptr);
   EXPECT_EQ(matched[1], &rows[0]);
   std::ostringstream page;
-  export_html::writeHtml(page, report, "crp0.out", {export_html::enrichmentAddition(report, matched)});
+  export_html::writeHtml(page, report, "crp0.out", "zelkova-export", {export_html::enrichmentAddition(report, matched)});
   const std::string html = page.str();
   EXPECT_NE(html.find("<th class=\"num\">E-value</th>"), std::string::npos);
   EXPECT_NE(html.find("<td class=\"num\">0.8123</td><td class=\"num\">15 of 18</td><td class=\"num\">4 of 36</td>"
@@ -134,7 +134,7 @@ TEST(EnrichmentHtml, TheMotifTableAndSectionsShowTheEnrichment) {
   EXPECT_NE(html.find("not tested"), std::string::npos);  // motif 1 has no row
 
   std::ostringstream plain;
-  export_html::writeHtml(plain, report, "crp0.out");
+  export_html::writeHtml(plain, report, "crp0.out", "zelkova-export");
   EXPECT_EQ(plain.str().find("E-value"), std::string::npos);
 }
 

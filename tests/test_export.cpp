@@ -13,6 +13,7 @@
 #include "export_formats.h"
 #include "export_html.h"
 #include "report_reader.h"
+#include "version.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ std::string written(Writer write, const report::Report& r) {
 
 std::string html(const report::Report& r) {
   std::ostringstream out;
-  export_html::writeHtml(out, r, "tiny.out");
+  export_html::writeHtml(out, r, "tiny.out", "zelkova-export");
   return out.str();
 }
 
@@ -263,6 +264,8 @@ TEST(ExportHtml, PageOfAHandMadeReport) {
               occurrences(page, "</" + tag + ">"))
         << "<" << tag << "> not balanced";
   EXPECT_NE(page.find("<tr><th>Strands</th><td>forward only</td></tr>"), std::string::npos);
+  EXPECT_NE(page.find(std::string("<p>Written by zelkova-export (ZELKOVA) ") + kZelkovaVersion + ".</p>"),
+            std::string::npos);
   EXPECT_NE(page.find("<td>seq\ttwo &lt;b&gt;&amp;</td>"), std::string::npos);
   EXPECT_EQ(page.find("<b>"), std::string::npos);
   EXPECT_NE(page.find("No sites."), std::string::npos);

@@ -107,7 +107,7 @@ std::vector<double> letterPositions(const std::string& svg) {
 std::string pageWith(const std::vector<Row>& rows, const std::vector<motif::Motif>& targets) {
   const report::Report r = report::readFile(kDataDir + "tiny.out");
   std::ostringstream out;
-  export_html::writeHtml(out, r, "tiny.out", {export_html::matchesAddition(rows, "m.tsv", r, targets)});
+  export_html::writeHtml(out, r, "tiny.out", "zelkova-export", {export_html::matchesAddition(rows, "m.tsv", r, targets)});
   return out.str();
 }
 

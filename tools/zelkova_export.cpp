@@ -104,7 +104,7 @@ std::string exportText(const ExportOptions& options, const report::Report& repor
       additions.push_back(export_html::matchesAddition(match_table::readFile(options.matchesFile),
                                                        options.matchesFile, report,
                                                        motif_database::load(options.databaseFiles)));
-    export_html::writeHtml(out, report, baseName(options.reportFile), additions);
+    export_html::writeHtml(out, report, baseName(options.reportFile), "zelkova-export", additions);
   }
   return out.str();
 }

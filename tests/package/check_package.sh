@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# The Debian package made by cpack from the build tree: its name, control
+# fields and contents, and that the programs unpacked into a scratch root run
+# from there, finding the bundled motif collection beside themselves, and
+# print the project version.
+#
+# usage: check_package.sh BUILD_DIR VERSION PROGRAM...  (zelkova first)
+set -euo pipefail
+build_dir=$(cd "$1" && pwd)
+version=$2
+shift 2
+programs=("$@")
+source "$(dirname "$0")/../checks.sh"
+cd "$work"
+
+arch=$(dpkg --print-architecture)
+deb=zelkova_${version}_${arch}.deb
+if ! cpack --config "$build_dir/CPackConfig.cmake" -G DEB -B "$work/pkg" >cpack.log 2>&1; then
+  cat cpack.log
+  fail "cpack failed"
+  finish_checks ""
+fi
+[ -f "pkg/$deb" ] || { fail "cpack made $(ls pkg/*.deb 2>/dev/null) instead of $deb"; finish_checks ""; }
+
+# --- control fields -----------------------------------------------------------
+[ "$(dpkg-deb -f "pkg/$deb" Package)" = zelkova ] || fail "package name $(dpkg-deb -f "pkg/$deb" Package)"
+[ "$(dpkg-deb -f "pkg/$deb" Version)" = "$version" ] || fail "package version $(dpkg-deb -f "pkg/$deb" Version)"
+depends=$(dpkg-deb -f "pkg/$deb" Depends)
+for library in zlib1g libstdc++6 libc6; do
+  [[ $depends == *"$library"* ]] || fail "Depends lacks $library: $depends"
+done
+
+# --- contents -----------------------------------------------------------------
+dpkg-deb -c "pkg/$deb" | awk '{ print $NF }' | sed 's|^\./||' >contents.txt
+expected=(usr/share/doc/zelkova/README.md usr/share/zelkova/examples/crp0.fa
+          usr/share/zelkova/jaspar/jaspar_insecta.jaspar usr/share/zelkova/jaspar/jaspar_vertebrates.pfm
+          usr/share/zelkova/jaspar/README.md)
+for p in "${programs[@]}"; do expected+=("usr/bin/$p" "usr/share/man/man1/$p.1"); done
+for f in "${expected[@]}"; do
+  grep -qx "$f" contents.txt || fail "the package lacks $f"
+done
+# Nothing but the user's programs: no test or benchmark helpers.
+extra=$(grep '^usr/bin/.' contents.txt | grep -vxF "$(printf 'usr/bin/%s\n' "${programs[@]}")" || true)
+[ -z "$extra" ] || fail "the package holds other programs: $extra"
+
+# --- unpacked anywhere, the programs run --------------------------------------
+root="$work/root with blank"
+dpkg-deb -x "pkg/$deb" "$root"
+for p in "${programs[@]:1}"; do
+  line=$("$root/usr/bin/$p" --version) || fail "$p --version failed"
+  [ "$line" = "$p (ZELKOVA) $version" ] || fail "$p --version says '$line'"
+done
+status=0
+"$root/usr/bin/zelkova-discover" "$root/usr/share/zelkova/examples/crp0.fa" -o crp --lengths 12,16 -p 2 \
+  2>discover.err || status=$?
+[ "$status" -eq 0 ] || fail "zelkova-discover from the unpacked package failed: $(cat discover.err)"
+if [ "$status" -eq 0 ]; then
+  for f in index.html summary.tsv sites.tsv motifs.meme motifs.jaspar log.txt; do
+    [ -s "crp/$f" ] || fail "crp/$f is missing or empty"
+  done
+  # The collection is the unpacked one, not the source tree the build came from.
+  grep -qF "database: the bundled JASPAR collection, $root/usr/share/zelkova/jaspar/jaspar_insecta.jaspar" \
+    crp/log.txt || fail "the motif collection was not read from the package: $(grep '^database' crp/log.txt)"
+  grep -q "^zelkova-discover (ZELKOVA) $version\$" crp/log.txt || fail "log.txt does not record the version"
+  best=$(awk -F'\t' 'NR == 2 { print $5 }' crp/summary.tsv)
+  [[ $best =~ TGTGA......TCACA|TGTGA......TCAC|GTGA......TCACA ]] || fail "the best motif is $best, not the CRP site"
+fi
+finish_checks "package: $deb holds every program, its data and man pages, and runs unpacked"
