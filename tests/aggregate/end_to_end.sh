@@ -52,32 +52,35 @@ refused() {
   [ ! -s stdout.txt ] || fail "$*: wrote to standard output"
   [ -z "$(ls -A out)" ] || fail "$*: left $(ls -A out)"
 }
-# broken NAME: a copy of samples/crp0 as samples/NAME, to be damaged.
-broken() { rm -rf "samples/$1" && cp -r samples/crp0 "samples/$1"; }
+# damaged NAME MESSAGE COMMAND...: a copy of samples/crp0 as samples/NAME,
+# changed by COMMAND run inside it, is refused with MESSAGE.
+damaged() {
+  local name=$1 message=$2
+  shift 2
+  rm -rf "samples/$name" && cp -r samples/crp0 "samples/$name"
+  (cd "samples/$name" && "$@")
+  refused "$message" "samples/$name"
+}
 
 refused "Error: samples/none is not a directory" samples/crp0 samples/none
-broken nosummary && rm samples/nosummary/summary.tsv
-refused "Error: samples/nosummary/summary.tsv: cannot open the file: No such file or directory" samples/nosummary
-broken nolog && rm samples/nolog/log.txt
-refused "Error: samples/nolog/log.txt: cannot open the file" samples/nolog
-broken badlog && sed -i '1s/.*/zelkova (ZELKOVA) 1.0/' samples/badlog/log.txt
-refused "Error: samples/badlog/log.txt:1: expected \"zelkova-discover (ZELKOVA) VERSION\"" samples/badlog
-broken header && sed -i '1s/rank/Rank/' samples/header/summary.tsv
-refused "Error: samples/header/summary.tsv:1: expected the header line" samples/header
-broken fields && sed -i '3s/\t[^\t]*$//' samples/fields/summary.tsv
-refused "Error: samples/fields/summary.tsv:3: a summary line needs 15 tab-separated fields, found 14" samples/fields
-broken count && sed -i '4s/\t10\t18\t/\tten\t18\t/' samples/count/summary.tsv
-refused "Error: samples/count/summary.tsv:4: primary_hits \"ten\" is not a whole number" samples/count
-broken ranks && sed -i '3s/^2/3/' samples/ranks/summary.tsv
-refused "Error: samples/ranks/summary.tsv:3: the rank 3 should be 2" samples/ranks
-broken absent && sed -i 's/ZELKOVA-4/ZELKOVA-9/' samples/absent/summary.tsv
-refused "Error: samples/absent/summary.tsv:5: the motif ZELKOVA-9 is not in samples/absent/motifs.jaspar" samples/absent
-broken other && sed -i '2s/TGTGAAATAGATCACA/TGTGAAATAGATCACC/' samples/other/summary.tsv
-refused "Error: samples/other/summary.tsv:2: the motif ZELKOVA-1 (TGTGAAATAGATCACC) differs from its matrix" samples/other
-broken nojaspar && rm samples/nojaspar/motifs.jaspar
-refused "Error: samples/nojaspar/motifs.jaspar: cannot open the file" samples/nojaspar
-broken fraction && sed -i '2s/  2  1/ 2.5 1/' samples/fraction/motifs.jaspar
-refused "Error: samples/fraction/motifs.jaspar:1: the matrix of ZELKOVA-1 does not hold whole counts" samples/fraction
+damaged nosummary "Error: samples/nosummary/summary.tsv: cannot open the file: No such file or directory" \
+  rm summary.tsv
+damaged nolog "Error: samples/nolog/log.txt: cannot open the file" rm log.txt
+damaged badlog "Error: samples/badlog/log.txt:1: expected \"zelkova-discover (ZELKOVA) VERSION\"" \
+  sed -i '1s/.*/zelkova (ZELKOVA) 1.0/' log.txt
+damaged header "Error: samples/header/summary.tsv:1: expected the header line" sed -i '1s/rank/Rank/' summary.tsv
+damaged fields "Error: samples/fields/summary.tsv:3: a summary line needs 15 tab-separated fields, found 14" \
+  sed -i '3s/\t[^\t]*$//' summary.tsv
+damaged count "Error: samples/count/summary.tsv:4: primary_hits \"ten\" is not a whole number" \
+  sed -i '4s/\t10\t18\t/\tten\t18\t/' summary.tsv
+damaged ranks "Error: samples/ranks/summary.tsv:3: the rank 3 should be 2" sed -i '3s/^2/3/' summary.tsv
+damaged absent "Error: samples/absent/summary.tsv:5: the motif ZELKOVA-9 is not in samples/absent/motifs.jaspar" \
+  sed -i 's/ZELKOVA-4/ZELKOVA-9/' summary.tsv
+damaged other "Error: samples/other/summary.tsv:2: the motif ZELKOVA-1 (TGTGAAATAGATCACC) differs from its matrix" \
+  sed -i '2s/TGTGAAATAGATCACA/TGTGAAATAGATCACC/' summary.tsv
+damaged nojaspar "Error: samples/nojaspar/motifs.jaspar: cannot open the file" rm motifs.jaspar
+damaged fraction "Error: samples/fraction/motifs.jaspar:1: the matrix of ZELKOVA-1 does not hold whole counts" \
+  sed -i '2s/  2  1/ 2.5 1/' motifs.jaspar
 refused "are both named \"crp0\"" samples/crp0 samples/crp0/
 refused "Error: 1 --name for 2 DIRs" --name a samples/crp0 samples/empty
 refused "Error: --top \"0\" is not a whole number from 1 to 1000." --top 0 samples/crp0
