@@ -12,6 +12,7 @@ bin_dir=$(cd "$1" && pwd)
 source_dir=$(cd "$2" && pwd)
 source "$source_dir/tests/checks.sh"
 snakefile="$source_dir/workflow/Snakefile"
+cd "$work"
 
 # smk DIR ARGS...: snakemake in DIR, finding the programs of the build on
 # PATH (the default, as for an installed ZELKOVA), its output in DIR.log
