@@ -17,6 +17,8 @@ enrichment against control sequences, merging of redundant motifs, naming by
 the bundled JASPAR collection, and a web page with the results.")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The ZELKOVA developers")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
+# The workflow in share/zelkova/workflow runs with Snakemake.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS snakemake)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -2,7 +2,7 @@
 # The Debian package made by cpack from the build tree: its name, control
 # fields and contents, and that the programs unpacked into a scratch root run
 # from there, finding the bundled motif collection beside themselves, and
-# print the project version.
+# print the project version, and that the packaged workflow runs.
 #
 # usage: check_package.sh BUILD_DIR VERSION PROGRAM...  (zelkova first)
 set -euo pipefail
@@ -33,6 +33,7 @@ done
 # --- contents -----------------------------------------------------------------
 dpkg-deb -c "pkg/$deb" | awk '{ print $NF }' | sed 's|^\./||' >contents.txt
 expected=(usr/share/doc/zelkova/README.md usr/share/zelkova/examples/crp0.fa
+          usr/share/zelkova/workflow/Snakefile usr/share/zelkova/config/config.yaml usr/share/zelkova/config/samples.tsv
           usr/share/zelkova/jaspar/jaspar_insecta.jaspar usr/share/zelkova/jaspar/jaspar_vertebrates.pfm
           usr/share/zelkova/jaspar/README.md)
 for p in "${programs[@]}"; do expected+=("usr/bin/$p" "usr/share/man/man1/$p.1"); done
@@ -65,4 +66,15 @@ if [ "$status" -eq 0 ]; then
   best=$(awk -F'\t' 'NR == 2 { print $5 }' crp/summary.tsv)
   [[ $best =~ TGTGA......TCACA|TGTGA......TCAC|GTGA......TCACA ]] || fail "the best motif is $best, not the CRP site"
 fi
+# The packaged workflow runs with the packaged programs on PATH, from a
+# project directory holding copies of its configuration and example.
+mkdir project
+cp -r "$root/usr/share/zelkova/config" "$root/usr/share/zelkova/examples" project/
+status=0
+PATH="$root/usr/bin:$PATH" snakemake -s "$root/usr/share/zelkova/workflow/Snakefile" --directory project --cores 2 \
+  >workflow.log 2>&1 || status=$?
+[ "$status" -eq 0 ] || fail "the packaged workflow failed: $(tail -5 workflow.log)"
+for f in summary.tsv index.html; do
+  [ -s "project/results/$f" ] || fail "the packaged workflow did not write results/$f"
+done
 finish_checks "package: $deb holds every program, its data and man pages, and runs unpacked"
