@@ -101,7 +101,7 @@ std::string indexPage(const std::vector<Sample>& samples, const std::string& pag
       << "of a sample; its name leads to the sample's own page with every motif, and the E-values are those of "
       << "that page (see what it says they are worth). Click a heading to sort.</p>\n</header>\n";
   writeSampleTable(out, samples, pagePath);
-  out << "<p class=\"note\">Made by zelkova-aggregate (ZELKOVA) " << escape(kZelkovaVersion) << " on "
+  out << "<p class=\"note\">Made by " << escape(versionLine("zelkova-aggregate")) << " on "
       << escape(date) << ".</p>\n<script>" << export_html::kSortScript << "</script>\n</body>\n</html>\n";
   return out.str();
 }

@@ -188,7 +188,7 @@ std::string Parser::helpText() const {
   return text;
 }
 
-std::string Parser::versionLine() const { return program_ + " (ZELKOVA) " + kZelkovaVersion; }
+std::string Parser::versionLine() const { return ::versionLine(program_); }
 
 long long wholeNumber(const std::string& text, const std::string& what, long long min, long long max) {
   long long value = 0;

@@ -1,6 +1,5 @@
 #include "discover_log.h"
 
-#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -8,6 +7,7 @@
 #include "enrichment_table.h"
 #include "export_formats.h"
 #include "text_lines.h"
+#include "version.h"
 
 namespace discover {
 
@@ -21,7 +21,8 @@ std::string controlDescription(const Discovery& d) {
 
 namespace {
 
-const char* const kFirstLineStart = "zelkova-discover (ZELKOVA) ";
+// The first line, versionLine("zelkova-discover", VERSION), up to the version.
+const std::string kFirstLineStart = versionLine("zelkova-discover", "");
 
 std::string lengthsText(const std::vector<int>& lengths) {
   std::string text;
@@ -91,9 +92,9 @@ std::string logVersion(std::istream& in, const std::string& source) {
   std::getline(in, first);
   if (!first.empty() && first.back() == '\r') first.pop_back();
   const std::string version =
-      textio::startsWith(first, kFirstLineStart) ? first.substr(std::strlen(kFirstLineStart)) : std::string();
+      textio::startsWith(first, kFirstLineStart) ? first.substr(kFirstLineStart.size()) : std::string();
   if (version.empty() || version.find_first_of(" \t") != std::string::npos)
-    throw textio::ReadError(source, 1, "expected \"" + std::string(kFirstLineStart) + "VERSION\", found " +
+    throw textio::ReadError(source, 1, "expected \"" + kFirstLineStart + "VERSION\", found " +
                                            textio::quoted(first));
   return version;
 }

@@ -13,6 +13,7 @@
 #include "export_html.h"
 #include "export_html_enrichment.h"
 #include "export_html_matches.h"
+#include "version.h"
 
 namespace fs = std::filesystem;
 
@@ -92,7 +93,7 @@ void writeSummary(std::ostream& out, const Discovery& d) {
                                                                                        (o.databaseFiles.size() > 1 ? " and others" : "")) +
                ", " + std::to_string(d.knownMotifs.size()) + " motifs");
   writeRow(out, "Command line", "<code>" + escape(o.commandLine) + "</code>");
-  writeRow(out, "Program", "zelkova-discover (ZELKOVA) " + escape(d.version));
+  writeRow(out, "Program", escape(versionLine("zelkova-discover", d.version)));
   writeRow(out, "Started", escape(d.started));
   std::string steps;
   for (const StepTime& s : d.steps) steps += (steps.empty() ? "" : "; ") + escape(s.step) + " " + fixedPoint(s.seconds, 1) + " s";

@@ -320,7 +320,7 @@ void writeHtml(std::ostream& out, const Report& report, const std::string& repor
   writeParameters(out, report.parameters);
   writeSummary(out, report, additions);
   for (const Motif& m : report.motifs) writeMotif(out, m, additions);
-  out << "<footer>\n<p>Written by " << escape(program) << " (ZELKOVA) " << kZelkovaVersion << ".</p>\n</footer>\n";
+  out << "<footer>\n<p>Written by " << escape(versionLine(program)) << ".</p>\n</footer>\n";
   out << "<script>" << kSortScript << "</script>\n</body>\n</html>\n";
 }
 

@@ -10,15 +10,8 @@ set -euo pipefail
 bin_dir=$(cd "$1" && pwd)
 data_dir=$(cd "$2" && pwd)
 
-work=$(mktemp -d)
-# KEEP_WORK=1 keeps the working directory for a look after a failure.
-if [ -n "${KEEP_WORK:-}" ]; then echo "working directory: $work"; else trap 'rm -rf "$work"' EXIT; fi
+source "$(dirname "$0")/../checks.sh"
 cd "$work"
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 # --- a planted known motif is named first -----------------------------------
 # MA0043.1 (HLF) of the bundled collection, consensus GGTTACGCAATA.
@@ -120,8 +113,4 @@ head -n $((header_end + 1)) planted.out >empty.out
 "$bin_dir/zelkova-compare" --help >help.txt || fail "--help: status $?"
 grep -q '^Usage: zelkova-compare' help.txt || fail "--help prints no usage"
 
-if [ "$failures" -gt 0 ]; then
-  echo "$failures failure(s)"
-  exit 1
-fi
-echo "zelkova-compare end to end: the planted motif is named first; every refusal names its cause"
+finish_checks "zelkova-compare end to end: the planted motif is named first; every refusal names its cause"

@@ -12,14 +12,8 @@ fasta=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 data=$(cd "$3" && pwd)
 enrich=$bin_dir/zelkova-enrich
 
-work=$(mktemp -d)
-if [ -n "${KEEP_WORK:-}" ]; then echo "working directory: $work"; else trap 'rm -rf "$work"' EXIT; fi
+source "$(dirname "$0")/../checks.sh"
 cd "$work"
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 # --- the fixed case, whole outputs -------------------------------------------
 "$enrich" -o table.tsv --sites sites.tsv "$data/tiny.out" "$data/primary.fa" "$data/control.fa" 2>err.txt ||
@@ -129,8 +123,4 @@ for args in "-o keep.fa input.out keep.fa" "--sites keep.fa input.out keep.fa"; 
 done
 "$enrich" --help | grep -q '^Usage: zelkova-enrich' || fail "--help prints no usage"
 
-if [ "$failures" -gt 0 ]; then
-  echo "$failures failure(s)"
-  exit 1
-fi
-echo "zelkova-enrich end to end: fixed case, $motifs motifs of the example, refusals"
+finish_checks "zelkova-enrich end to end: fixed case, $motifs motifs of the example, refusals"
