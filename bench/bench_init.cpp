@@ -6,11 +6,11 @@
 #include <random>
 #include <string>
 
-#include "clust.h"
-#include "progress.h"
-#include "run_config.h"
-#include "sequences.h"
-#include "utilities.h"
+#include "engine/clust.h"
+#include "engine/progress.h"
+#include "engine/run_config.h"
+#include "engine/sequences.h"
+#include "engine/utilities.h"
 
 namespace {
 

@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "motif.h"
-#include "motif_files.h"
-#include "shuffle.h"
-#include "words.h"
+#include "base/words.h"
+#include "formats/motif.h"
+#include "formats/motif_files.h"
+#include "stats/shuffle.h"
 
 namespace {
 

@@ -15,13 +15,13 @@
 #include <utility>
 #include <vector>
 
-#include "clust.h"
-#include "node.h"
-#include "progress.h"
-#include "run_config.h"
-#include "site.h"
+#include "engine/clust.h"
+#include "engine/node.h"
+#include "engine/progress.h"
+#include "engine/run_config.h"
+#include "engine/site.h"
+#include "engine/utilities.h"
 #include "support_files.h"
-#include "utilities.h"
 
 namespace testing_support {
 

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "aggregate.h"
-#include "aggregate_page.h"
-#include "discover_log.h"
-#include "discover_tables.h"
-#include "errors.h"
+#include "aggregate/page.h"
+#include "aggregate/samples.h"
+#include "base/errors.h"
+#include "discover/log.h"
+#include "discover/tables.h"
+#include "formats/text_lines.h"
 #include "support_files.h"
-#include "text_lines.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "cli.h"
-#include "errors.h"
-#include "version.h"
+#include "base/errors.h"
+#include "base/version.h"
+#include "cli/companion_parser.h"
 
 namespace {
 

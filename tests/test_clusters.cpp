@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "clust.h"
+#include "engine/clust.h"
 #include "reference.h"
 #include "support.h"
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "motif_compare.h"
-#include "motif_database.h"
+#include "stats/motif_compare.h"
+#include "stats/motif_database.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "markov_builder.h"
-#include "output_file.h"
+#include "formats/output_file.h"
+#include "stats/markov_builder.h"
 #include "zelkova.h"
 
 namespace {

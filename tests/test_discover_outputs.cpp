@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "discover_merge.h"
-#include "discover_output_dir.h"
-#include "discover_progress.h"
-#include "discover_regions.h"
-#include "discover_result.h"
-#include "discover_tables.h"
-#include "errors.h"
-#include "export_formats.h"
+#include "base/errors.h"
+#include "discover/merge.h"
+#include "discover/output_dir.h"
+#include "discover/progress.h"
+#include "discover/regions.h"
+#include "discover/result.h"
+#include "discover/tables.h"
+#include "formats/motif_export.h"
 #include "support_files.h"
 
 namespace fs = std::filesystem;

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "cli.h"
-#include "discover_options.h"
-#include "discover_plan.h"
-#include "discover_sequences.h"
-#include "errors.h"
+#include "base/errors.h"
+#include "cli/companion_parser.h"
+#include "discover/options.h"
+#include "discover/plan.h"
+#include "discover/sequences.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "enrichment.h"
-#include "export_formats.h"
-#include "report_reader.h"
-#include "shuffle.h"
+#include "formats/motif_export.h"
+#include "formats/report_reader.h"
+#include "stats/enrichment.h"
+#include "stats/shuffle.h"
 #include "zelkova.h"
 
 using enrichment::MotifMatrix;

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "enrichment_stats.h"
+#include "stats/enrichment_stats.h"
 
 using enrichment_stats::Table;
 

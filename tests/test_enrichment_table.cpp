@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "enrichment_table.h"
-#include "export_html.h"
-#include "export_html_enrichment.h"
-#include "report_reader.h"
+#include "formats/report_reader.h"
+#include "pages/enrichment_section.h"
+#include "pages/report_page.h"
+#include "stats/enrichment_table.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "export_formats.h"
-#include "export_html.h"
-#include "report_reader.h"
-#include "version.h"
+#include "base/version.h"
+#include "formats/motif_export.h"
+#include "formats/report_reader.h"
+#include "pages/report_page.h"
 
 namespace {
 

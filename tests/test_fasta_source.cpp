@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "fasta.h"
-#include "markov_builder.h"
+#include "formats/fasta.h"
+#include "stats/markov_builder.h"
 #include "support_files.h"
 
 using testing_support::gzipped;

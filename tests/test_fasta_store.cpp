@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "base/words.h"
+#include "engine/utilities.h"
 #include "reference.h"
 #include "support.h"
-#include "utilities.h"
-#include "words.h"
 
 namespace {
 

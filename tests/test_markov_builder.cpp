@@ -9,11 +9,11 @@
 #include <random>
 #include <string>
 
-#include "markov_builder.h"
-#include "markov_model.h"
+#include "base/words.h"
+#include "engine/markov_model.h"
 #include "fatal_message.h"
+#include "stats/markov_builder.h"
 #include "support.h"
-#include "words.h"
 
 using markov_builder::modelText;
 using markov_builder::WordCounts;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "markov_model.h"
-#include "run.h"
+#include "cli/zelkova_command.h"
+#include "engine/markov_model.h"
 #include "support.h"
 
 using namespace testing_support;

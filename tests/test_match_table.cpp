@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "export_html.h"
-#include "export_html_matches.h"
-#include "match_table.h"
-#include "report_reader.h"
+#include "formats/match_table.h"
+#include "formats/report_reader.h"
+#include "pages/matches_section.h"
+#include "pages/report_page.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "export_formats.h"
-#include "motif_files.h"
-#include "report_reader.h"
+#include "formats/motif_export.h"
+#include "formats/motif_files.h"
+#include "formats/report_reader.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "node.h"
+#include "engine/node.h"
 #include "reference.h"
 #include "support.h"
 

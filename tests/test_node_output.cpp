@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "node.h"
+#include "engine/node.h"
+#include "formats/report_writer.h"
 #include "reference.h"
-#include "report_writer.h"
 #include "support.h"
 
 using namespace testing_support;

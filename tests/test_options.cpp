@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "errors.h"
-#include "options.h"
-#include "parallel.h"
-#include "progress.h"
-#include "run.h"
-#include "run_config.h"
+#include "base/errors.h"
+#include "base/parallel.h"
+#include "cli/zelkova_command.h"
+#include "cli/zelkova_options.h"
+#include "engine/progress.h"
+#include "engine/run_config.h"
 #include "support.h"
 
 namespace {

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "fatal_message.h"
-#include "output_file.h"
+#include "formats/output_file.h"
 #include "support_files.h"
 
 namespace {

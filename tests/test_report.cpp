@@ -9,9 +9,9 @@
 #include <tuple>
 #include <vector>
 
-#include "clust.h"
+#include "engine/clust.h"
+#include "formats/report_writer.h"
 #include "reference.h"
-#include "report_writer.h"
 #include "support.h"
 
 using namespace testing_support;

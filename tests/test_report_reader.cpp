@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "report_reader.h"
+#include "formats/report_reader.h"
 
 namespace {
 

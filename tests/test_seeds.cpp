@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "clust.h"
+#include "engine/clust.h"
 #include "reference.h"
 #include "support.h"
 

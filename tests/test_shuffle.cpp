@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "shuffle.h"
+#include "stats/shuffle.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <tuple>
 #include <vector>
 
-#include "clust.h"
+#include "engine/clust.h"
 #include "reference.h"
 #include "support.h"
 

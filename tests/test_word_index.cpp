@@ -9,11 +9,11 @@
 #include <set>
 #include <thread>
 
-#include "node.h"
-#include "parallel.h"
+#include "base/parallel.h"
+#include "engine/node.h"
+#include "engine/window_threshold.h"
+#include "engine/word_index.h"
 #include "support.h"
-#include "window_threshold.h"
-#include "word_index.h"
 
 using namespace testing_support;
 

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "site.h"
-#include "words.h"
+#include "base/words.h"
+#include "engine/site.h"
 
 TEST(Words, PackedHammingEqualsLetterHamming) {
   const char* a = "ACGTACGTAC";

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "aggregate.h"
-#include "aggregate_page.h"
-#include "cli.h"
-#include "local_time.h"
-#include "output_file.h"
+#include "aggregate/page.h"
+#include "aggregate/samples.h"
+#include "base/local_time.h"
+#include "cli/companion_parser.h"
+#include "formats/output_file.h"
 
 namespace fs = std::filesystem;
 

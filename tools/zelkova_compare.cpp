@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "cli.h"
-#include "match_rows.h"
-#include "match_table.h"
-#include "motif_compare.h"
-#include "motif_database.h"
-#include "motif_files.h"
-#include "output_file.h"
+#include "cli/companion_parser.h"
+#include "formats/match_table.h"
+#include "formats/motif_files.h"
+#include "formats/output_file.h"
+#include "stats/match_rows.h"
+#include "stats/motif_compare.h"
+#include "stats/motif_database.h"
 
 namespace {
 

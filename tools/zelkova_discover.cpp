@@ -2,11 +2,11 @@
 // named motifs in one command.
 #include <optional>
 
-#include "cli.h"
-#include "discover_options.h"
-#include "discover_output_dir.h"
-#include "discover_pipeline.h"
-#include "discover_progress.h"
+#include "cli/companion_parser.h"
+#include "discover/options.h"
+#include "discover/output_dir.h"
+#include "discover/pipeline.h"
+#include "discover/progress.h"
 
 int main(int argc, char** argv) {
   return cli::runProgram("zelkova-discover", [&] {

@@ -8,16 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "cli.h"
-#include "enrichment.h"
-#include "enrichment_table.h"
-#include "fasta.h"
-#include "output_file.h"
-#include "parallel.h"
-#include "report_reader.h"
-#include "shuffle.h"
+#include "base/parallel.h"
+#include "base/words.h"
+#include "cli/companion_parser.h"
+#include "formats/fasta.h"
+#include "formats/output_file.h"
+#include "formats/report_reader.h"
+#include "stats/enrichment.h"
+#include "stats/enrichment_table.h"
+#include "stats/shuffle.h"
 #include "zelkova.h"
-#include "words.h"
 
 namespace {
 

@@ -5,16 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "cli.h"
-#include "export_formats.h"
-#include "enrichment_table.h"
-#include "export_html.h"
-#include "output_file.h"
-#include "export_html_enrichment.h"
-#include "export_html_matches.h"
-#include "match_table.h"
-#include "motif_database.h"
-#include "report_reader.h"
+#include "cli/companion_parser.h"
+#include "formats/match_table.h"
+#include "formats/motif_export.h"
+#include "formats/output_file.h"
+#include "formats/report_reader.h"
+#include "pages/enrichment_section.h"
+#include "pages/matches_section.h"
+#include "pages/report_page.h"
+#include "stats/enrichment_table.h"
+#include "stats/motif_database.h"
 
 namespace {
 

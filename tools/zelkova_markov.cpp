@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "cli.h"
-#include "markov_builder.h"
-#include "output_file.h"
+#include "cli/companion_parser.h"
+#include "formats/output_file.h"
+#include "stats/markov_builder.h"
 
 namespace {
 

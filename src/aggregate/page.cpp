@@ -1,4 +1,4 @@
-#include "aggregate_page.h"
+#include "aggregate/page.h"
 
 #include <cctype>
 #include <cstdio>
@@ -7,10 +7,10 @@
 #include <ostream>
 #include <sstream>
 
-#include "discover_options.h"
-#include "export_html.h"
-#include "export_html_enrichment.h"
-#include "version.h"
+#include "base/version.h"
+#include "discover/options.h"
+#include "pages/enrichment_section.h"
+#include "pages/report_page.h"
 
 namespace fs = std::filesystem;
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "aggregate.h"
+#include "aggregate/samples.h"
 
 namespace aggregate {
 

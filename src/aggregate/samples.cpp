@@ -1,14 +1,14 @@
-#include "aggregate.h"
+#include "aggregate/samples.h"
 
 #include <cmath>
 #include <filesystem>
 #include <map>
 
-#include "discover_log.h"
-#include "enrichment_table.h"
-#include "errors.h"
-#include "motif_files.h"
-#include "text_lines.h"
+#include "base/errors.h"
+#include "discover/log.h"
+#include "formats/motif_files.h"
+#include "formats/text_lines.h"
+#include "stats/enrichment_table.h"
 
 namespace fs = std::filesystem;
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "discover_tables.h"
-#include "report_data.h"
+#include "discover/tables.h"
+#include "formats/report_data.h"
 
 namespace aggregate {
 

@@ -1,4 +1,4 @@
-#include "local_time.h"
+#include "base/local_time.h"
 
 #include <ctime>
 

@@ -1,4 +1,4 @@
-#include "cli.h"
+#include "cli/companion_parser.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,9 +11,9 @@
 #include <sstream>
 #include <utility>
 
-#include "errors.h"
-#include "output_file.h"
-#include "version.h"
+#include "base/errors.h"
+#include "base/version.h"
+#include "formats/output_file.h"
 
 namespace cli {
 

@@ -1,11 +1,11 @@
-#include "options.h"
+#include "cli/zelkova_options.h"
 
 #include <climits>
 #include <cstdlib>
 
-#include "errors.h"
-#include "progress.h"
-#include "site.h"
+#include "base/errors.h"
+#include "engine/progress.h"
+#include "engine/site.h"
 
 namespace {
 

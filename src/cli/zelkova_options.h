@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "run_config.h"
+#include "engine/run_config.h"
 
 class ProgressSink;
 

@@ -1,11 +1,11 @@
-#include "discover_files.h"
+#include "discover/files.h"
 
 #include <sstream>
 
-#include "discover_log.h"
-#include "discover_page.h"
-#include "discover_tables.h"
-#include "export_formats.h"
+#include "discover/log.h"
+#include "discover/page.h"
+#include "discover/tables.h"
+#include "formats/motif_export.h"
 
 namespace discover {
 

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "discover_plan.h"
-#include "discover_result.h"
+#include "discover/plan.h"
+#include "discover/result.h"
 
 namespace discover {
 

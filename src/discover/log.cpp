@@ -1,13 +1,13 @@
-#include "discover_log.h"
+#include "discover/log.h"
 
 #include <fstream>
 #include <sstream>
 
-#include "discover_plan.h"
-#include "enrichment_table.h"
-#include "export_formats.h"
-#include "text_lines.h"
-#include "version.h"
+#include "base/version.h"
+#include "discover/plan.h"
+#include "formats/motif_export.h"
+#include "formats/text_lines.h"
+#include "stats/enrichment_table.h"
 
 namespace discover {
 

@@ -6,7 +6,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "discover_result.h"
+#include "discover/result.h"
 
 namespace discover {
 

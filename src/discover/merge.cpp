@@ -1,10 +1,10 @@
-#include "discover_merge.h"
+#include "discover/merge.h"
 
 #include <algorithm>
 #include <limits>
 #include <numeric>
 
-#include "motif_compare.h"
+#include "stats/motif_compare.h"
 
 namespace discover {
 

@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <vector>
 
-#include "discover_significance.h"
-#include "motif.h"
+#include "discover/significance.h"
+#include "formats/motif.h"
 
 namespace discover {
 

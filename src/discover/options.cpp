@@ -1,10 +1,10 @@
-#include "discover_options.h"
+#include "discover/options.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "cli.h"
-#include "parallel.h"
+#include "base/parallel.h"
+#include "cli/companion_parser.h"
 
 namespace discover {
 

@@ -1,5 +1,5 @@
 // The settings of zelkova-discover: what the user chooses on the command line,
-// and the constants of the method that README documents.
+// and the constants of the method that docs/zelkova-discover.md documents.
 #pragma once
 
 #include <cstddef>

@@ -1,12 +1,12 @@
-#include "discover_output_dir.h"
+#include "discover/output_dir.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <regex>
 #include <system_error>
 
-#include "errors.h"
-#include "output_file.h"
+#include "base/errors.h"
+#include "formats/output_file.h"
 
 namespace fs = std::filesystem;
 

@@ -1,4 +1,4 @@
-#include "discover_page.h"
+#include "discover/page.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -6,14 +6,14 @@
 #include <ostream>
 #include <sstream>
 
-#include "discover_files.h"
-#include "discover_log.h"
-#include "enrichment_table.h"
-#include "export_formats.h"
-#include "export_html.h"
-#include "export_html_enrichment.h"
-#include "export_html_matches.h"
-#include "version.h"
+#include "base/version.h"
+#include "discover/files.h"
+#include "discover/log.h"
+#include "formats/motif_export.h"
+#include "pages/enrichment_section.h"
+#include "pages/matches_section.h"
+#include "pages/report_page.h"
+#include "stats/enrichment_table.h"
 
 namespace fs = std::filesystem;
 

@@ -1,18 +1,18 @@
-#include "discover_pipeline.h"
+#include "discover/pipeline.h"
 
 #include <algorithm>
 
-#include "discover_files.h"
-#include "discover_run_page.h"
-#include "local_time.h"
-#include "match_rows.h"
-#include "motif_database.h"
-#include "motif_files.h"
-#include "output_file.h"
-#include "report_writer.h"
-#include "shuffle.h"
-#include "version.h"
-#include "words.h"
+#include "base/local_time.h"
+#include "base/version.h"
+#include "base/words.h"
+#include "discover/files.h"
+#include "discover/run_page.h"
+#include "formats/motif_files.h"
+#include "formats/output_file.h"
+#include "formats/report_writer.h"
+#include "stats/match_rows.h"
+#include "stats/motif_database.h"
+#include "stats/shuffle.h"
 #include "zelkova.h"
 
 namespace discover {

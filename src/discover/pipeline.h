@@ -4,9 +4,9 @@
 // decoy, merge redundant motifs, rank them, name them; then write the results.
 #pragma once
 
-#include "discover_output_dir.h"
-#include "discover_progress.h"
-#include "discover_result.h"
+#include "discover/output_dir.h"
+#include "discover/progress.h"
+#include "discover/result.h"
 
 namespace discover {
 

@@ -1,7 +1,7 @@
-#include "discover_plan.h"
+#include "discover/plan.h"
 
-#include "discover_sequences.h"
-#include "run_config.h"
+#include "discover/sequences.h"
+#include "engine/run_config.h"
 
 namespace discover {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "fasta.h"
+#include "formats/fasta.h"
 
 namespace discover {
 
@@ -33,7 +33,8 @@ double searchCost(long long usableWindows, int clusters);
 
 // The largest cost at which the default allowance is still searched: about
 // 4000 sequences of 200 letters, or 800 of 1000, some 25 s of processor time
-// a search; five such searches stay well within the time targets of README,
+// a search; five such searches stay well within the time targets of
+// docs/benchmarks.md,
 // 10000 sequences of 200 letters do not.
 constexpr double kDefaultAllowanceBudget = 6.4e7;
 

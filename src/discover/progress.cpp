@@ -1,11 +1,11 @@
-#include "discover_progress.h"
+#include "discover/progress.h"
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 
-#include "export_formats.h"
+#include "formats/motif_export.h"
 
 namespace discover {
 

@@ -1,4 +1,4 @@
-#include "discover_regions.h"
+#include "discover/regions.h"
 
 #include <cctype>
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "fasta.h"
+#include "formats/fasta.h"
 
 namespace discover {
 

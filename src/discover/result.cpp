@@ -1,8 +1,8 @@
-#include "discover_result.h"
+#include "discover/result.h"
 
 #include <cmath>
 
-#include "export_formats.h"
+#include "formats/motif_export.h"
 
 namespace discover {
 

@@ -7,18 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "discover_merge.h"
-#include "discover_options.h"
-#include "discover_plan.h"
-#include "discover_progress.h"
-#include "discover_regions.h"
-#include "discover_search.h"
-#include "discover_sequences.h"
-#include "discover_significance.h"
-#include "enrichment.h"
-#include "match_table.h"
-#include "motif.h"
-#include "report_data.h"
+#include "discover/merge.h"
+#include "discover/options.h"
+#include "discover/plan.h"
+#include "discover/progress.h"
+#include "discover/regions.h"
+#include "discover/search.h"
+#include "discover/sequences.h"
+#include "discover/significance.h"
+#include "formats/match_table.h"
+#include "formats/motif.h"
+#include "formats/report_data.h"
+#include "stats/enrichment.h"
 
 namespace discover {
 

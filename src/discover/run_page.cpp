@@ -1,12 +1,12 @@
-#include "discover_run_page.h"
+#include "discover/run_page.h"
 
 #include <map>
 #include <memory>
 #include <ostream>
 #include <sstream>
 
-#include "discover_options.h"
-#include "export_html.h"
+#include "discover/options.h"
+#include "pages/report_page.h"
 
 namespace discover {
 

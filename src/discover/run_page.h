@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "discover_plan.h"
-#include "report_data.h"
+#include "discover/plan.h"
+#include "formats/report_data.h"
 
 namespace discover {
 

@@ -1,12 +1,12 @@
-#include "discover_search.h"
+#include "discover/search.h"
 
 #include <algorithm>
 #include <chrono>
 #include <mutex>
 #include <numeric>
 
-#include "discover_options.h"
-#include "parallel.h"
+#include "base/parallel.h"
+#include "discover/options.h"
 #include "zelkova.h"
 
 namespace discover {
@@ -68,7 +68,7 @@ std::vector<SearchOutcome> runSearches(const Plan& plan, const std::vector<Searc
     if (callbacks.finished) callbacks.finished(i, outcomes[i]);
   };
   // Searches side by side, one thread each, pay as well as the engine's own
-  // threads on two cores (README); the costliest start first, so that the
+  // threads on two cores (docs/benchmarks.md); the costliest start first, so that the
   // last to end is a cheap one.
   std::vector<std::size_t> order(plan.searches.size());
   std::iota(order.begin(), order.end(), 0);

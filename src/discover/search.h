@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "discover_plan.h"
-#include "fasta.h"
-#include "markov_model.h"
-#include "report_data.h"
+#include "discover/plan.h"
+#include "engine/markov_model.h"
+#include "formats/fasta.h"
+#include "formats/report_data.h"
 
 namespace discover {
 

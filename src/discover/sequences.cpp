@@ -1,12 +1,12 @@
-#include "discover_sequences.h"
+#include "discover/sequences.h"
 
 #include <cmath>
 #include <numeric>
 #include <sstream>
 
-#include "errors.h"
-#include "shuffle.h"
-#include "words.h"
+#include "base/errors.h"
+#include "base/words.h"
+#include "stats/shuffle.h"
 #include "zelkova.h"
 
 namespace discover {

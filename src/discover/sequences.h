@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "fasta.h"
+#include "formats/fasta.h"
 
 namespace discover {
 

@@ -1,4 +1,4 @@
-#include "discover_significance.h"
+#include "discover/significance.h"
 
 #include <algorithm>
 

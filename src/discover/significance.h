@@ -8,10 +8,10 @@
 #include <limits>
 #include <vector>
 
-#include "discover_plan.h"
-#include "discover_search.h"
-#include "enrichment.h"
-#include "fasta.h"
+#include "discover/plan.h"
+#include "discover/search.h"
+#include "formats/fasta.h"
+#include "stats/enrichment.h"
 
 namespace discover {
 

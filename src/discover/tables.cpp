@@ -1,13 +1,13 @@
-#include "discover_tables.h"
+#include "discover/tables.h"
 
 #include <cmath>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
-#include "enrichment_table.h"
-#include "export_formats.h"
-#include "text_lines.h"
+#include "formats/motif_export.h"
+#include "formats/text_lines.h"
+#include "stats/enrichment_table.h"
 
 namespace discover {
 

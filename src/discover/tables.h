@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "discover_result.h"
+#include "discover/result.h"
 
 namespace discover {
 

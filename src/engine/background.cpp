@@ -1,9 +1,9 @@
-#include "background.h"
+#include "engine/background.h"
 
 #include <cmath>
 #include <limits>
 
-#include "parallel.h"
+#include "base/parallel.h"
 
 void BackgroundModel::setBackground(MarkovModel model, const std::string& fileName) {
   markovOrder = model.lastWordLength;

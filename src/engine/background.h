@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "markov_model.h"
-#include "sequences.h"
+#include "engine/markov_model.h"
+#include "engine/sequences.h"
 
 using MarkovTables = std::array<std::vector<float>, MAX_MARKOV + 1>;
 

@@ -1,8 +1,8 @@
 // The engine's state, its candidate list and its training loop.
-#include "clust.h"
+#include "engine/clust.h"
 
-#include "parallel.h"
-#include "report_writer.h"
+#include "base/parallel.h"
+#include "formats/report_writer.h"
 
 zelkova::zelkova(const Utilities& store, const RunConfig& config, const std::vector<int>& seeds,
                  ProgressSink sink)

@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "node.h"
-#include "output_file.h"
-#include "progress.h"
-#include "report_data.h"
-#include "run_config.h"
-#include "stretch_index.h"
-#include "window_threshold.h"
-#include "utilities.h"
+#include "engine/node.h"
+#include "engine/progress.h"
+#include "engine/run_config.h"
+#include "engine/stretch_index.h"
+#include "engine/utilities.h"
+#include "engine/window_threshold.h"
+#include "formats/output_file.h"
+#include "formats/report_data.h"
 
 using NodePtr = std::unique_ptr<node>;
 using NodeList = std::vector<NodePtr>;

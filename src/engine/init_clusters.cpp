@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "clust.h"
-#include "parallel.h"
-#include "stretch_index.h"
+#include "base/parallel.h"
+#include "engine/clust.h"
+#include "engine/stretch_index.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "markov_model.h"
+#include "engine/markov_model.h"
 
 #include <cerrno>
 #include <cfloat>

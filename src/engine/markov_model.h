@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "site.h"
+#include "engine/site.h"
 
 struct MarkovModel {
   // tables[n] holds one value per word of n letters (n = 1..MAX_MARKOV), at the

@@ -1,6 +1,6 @@
-#include "motif_scorer.h"
+#include "engine/motif_scorer.h"
 
-#include "node.h"
+#include "engine/node.h"
 
 MotifScorer::MotifScorer(const std::vector<std::array<long long, 4>>& counts)
     : context_(std::make_unique<MotifContext>()) {

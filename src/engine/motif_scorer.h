@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "words.h"
+#include "base/words.h"
 
 class node;
 struct MotifContext;

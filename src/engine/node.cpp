@@ -1,4 +1,4 @@
-#include "node.h"
+#include "engine/node.h"
 
 #include <cmath>
 #include <string>

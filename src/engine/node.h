@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "site.h"
-#include "words.h"
+#include "base/words.h"
+#include "engine/site.h"
 
 class SequenceSet;
 class SurpriseScorer;

@@ -2,9 +2,9 @@
 #include <charconv>
 #include <string>
 
-#include "node.h"
-#include "report_format.h"
-#include "sequences.h"
+#include "engine/node.h"
+#include "engine/sequences.h"
+#include "formats/report_format.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "node.h"
-#include "surprise.h"
+#include "engine/node.h"
+#include "engine/surprise.h"
 
 void node::computeMAP() {
   // A reverse-strand site has the background value of the forward window at

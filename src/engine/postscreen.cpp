@@ -2,9 +2,9 @@
 // scanning threshold, then loses every site that no longer does.
 #include <algorithm>
 
-#include "clust.h"
-#include "parallel.h"
-#include "window_threshold.h"
+#include "base/parallel.h"
+#include "engine/clust.h"
+#include "engine/window_threshold.h"
 
 
 namespace {

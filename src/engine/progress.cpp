@@ -1,4 +1,4 @@
-#include "progress.h"
+#include "engine/progress.h"
 
 #include <cstdarg>
 #include <vector>

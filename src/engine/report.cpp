@@ -6,9 +6,9 @@
 #include <map>
 #include <utility>
 
-#include "clust.h"
-#include "parallel.h"
-#include "report_writer.h"
+#include "base/parallel.h"
+#include "engine/clust.h"
+#include "formats/report_writer.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "run_config.h"
+#include "engine/run_config.h"
 
 #include <cfloat>
 #include <cmath>
 
-#include "errors.h"
-#include "parallel.h"
-#include "progress.h"
-#include "site.h"
+#include "base/errors.h"
+#include "base/parallel.h"
+#include "engine/progress.h"
+#include "engine/site.h"
 
 RequiredInputs RequiredInputs::of(const RunConfig& config) {
   RequiredInputs given;

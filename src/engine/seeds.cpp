@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "clust.h"
-#include "parallel.h"
-#include "stretch_index.h"
+#include "base/parallel.h"
+#include "engine/clust.h"
+#include "engine/stretch_index.h"
 
 double candidateScore(const node& motif, int scoring_method) {
   return scoring_method == 1 ? motif.getStatScore() : motif.getMAP();

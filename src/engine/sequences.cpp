@@ -1,8 +1,8 @@
-#include "sequences.h"
+#include "engine/sequences.h"
 
 #include <cstring>
 
-#include "parallel.h"
+#include "base/parallel.h"
 
 namespace {
 

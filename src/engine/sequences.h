@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "fasta.h"
-#include "site.h"
+#include "engine/site.h"
+#include "formats/fasta.h"
 
 // One loaded FASTA record.
 struct seqRecord {

@@ -1,4 +1,4 @@
-#include "site.h"
+#include "engine/site.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,8 +1,8 @@
 // The site record every stage shares and the constants of the design.
 #pragma once
 
-#include "errors.h"
-#include "words.h"
+#include "base/errors.h"
+#include "base/words.h"
 
 constexpr int NUM_BASES = 4;    // matrix rows A, C, G, T
 constexpr int MAX_K = 40;       // size of every per-position array

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "clust.h"
+#include "engine/clust.h"
 
 namespace {
 

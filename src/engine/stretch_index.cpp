@@ -1,8 +1,8 @@
-#include "stretch_index.h"
+#include "engine/stretch_index.h"
 
 #include <cmath>
 
-#include "parallel.h"
+#include "base/parallel.h"
 
 namespace {
 

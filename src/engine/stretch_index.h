@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "sequences.h"
-#include "word_index.h"
+#include "engine/sequences.h"
+#include "engine/word_index.h"
 
 // A window found: the stretch at forward position `pos` of the `list`-th
 // indexed sequence, on the forward strand or as the reverse complement.

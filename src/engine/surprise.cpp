@@ -1,10 +1,10 @@
-#include "surprise.h"
+#include "engine/surprise.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "parallel.h"
+#include "base/parallel.h"
 
 double SurpriseScorer::globalScore(const char* word, int m) const {
   std::pair<int, std::string> key(m, std::string(word, static_cast<std::size_t>(seqs_.L())));

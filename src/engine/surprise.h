@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "background.h"
-#include "sequences.h"
+#include "engine/background.h"
+#include "engine/sequences.h"
 
 class SurpriseScorer {
  public:

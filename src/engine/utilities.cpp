@@ -1,9 +1,9 @@
-#include "utilities.h"
+#include "engine/utilities.h"
 
 #include <algorithm>
 #include <numeric>
 
-#include "input_file.h"
+#include "formats/input_file.h"
 
 Utilities::Utilities(int L, bool forwardOnlyRun, int threadCount, ProgressSink sink)
     : seqs(L, threadCount),

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "background.h"
-#include "node.h"
-#include "progress.h"
-#include "sequences.h"
-#include "surprise.h"
+#include "engine/background.h"
+#include "engine/node.h"
+#include "engine/progress.h"
+#include "engine/sequences.h"
+#include "engine/surprise.h"
 
 class Utilities {
  public:

@@ -7,7 +7,7 @@
 #include <limits>
 #include <vector>
 
-#include "node.h"
+#include "engine/node.h"
 
 // Whether packed words reach the scanning threshold against a motif, decided
 // without dividing: the normalised score falls as the mismatch sum grows, and

@@ -1,7 +1,7 @@
-#include "word_index.h"
+#include "engine/word_index.h"
 
-#include "errors.h"
-#include "parallel.h"
+#include "base/errors.h"
+#include "base/parallel.h"
 
 namespace word_index {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "words.h"
+#include "base/words.h"
 
 namespace word_index {
 

@@ -1,4 +1,4 @@
-#include "fasta.h"
+#include "formats/fasta.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

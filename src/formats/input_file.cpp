@@ -1,11 +1,11 @@
-#include "input_file.h"
+#include "formats/input_file.h"
 
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
 
-#include "errors.h"
+#include "base/errors.h"
 
 std::FILE* openForReading(const std::string& name, std::string* reason) {
   struct stat st {};

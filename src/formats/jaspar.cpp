@@ -4,8 +4,8 @@
 #include <array>
 #include <istream>
 
-#include "motif_entry.h"
-#include "motif_files.h"
+#include "formats/motif_entry.h"
+#include "formats/motif_files.h"
 
 namespace motif_files {
 

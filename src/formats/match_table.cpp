@@ -1,4 +1,4 @@
-#include "match_table.h"
+#include "formats/match_table.h"
 
 #include <cmath>
 #include <cstdio>

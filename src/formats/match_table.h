@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "text_lines.h"
+#include "formats/text_lines.h"
 
 namespace match_table {
 

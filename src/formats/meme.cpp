@@ -5,8 +5,8 @@
 #include <istream>
 #include <map>
 
-#include "motif_entry.h"
-#include "motif_files.h"
+#include "formats/motif_entry.h"
+#include "formats/motif_files.h"
 
 namespace motif_files {
 

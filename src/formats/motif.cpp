@@ -1,4 +1,4 @@
-#include "motif.h"
+#include "formats/motif.h"
 
 #include <algorithm>
 #include <numeric>

@@ -1,4 +1,4 @@
-#include "motif_entry.h"
+#include "formats/motif_entry.h"
 
 #include <algorithm>
 #include <cmath>

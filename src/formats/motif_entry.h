@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "motif.h"
-#include "text_lines.h"
+#include "formats/motif.h"
+#include "formats/text_lines.h"
 
 namespace motif_files {
 

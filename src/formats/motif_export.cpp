@@ -1,4 +1,4 @@
-#include "export_formats.h"
+#include "formats/motif_export.h"
 
 #include <algorithm>
 #include <cmath>

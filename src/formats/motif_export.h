@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "report_reader.h"
+#include "formats/report_reader.h"
 
 namespace export_formats {
 

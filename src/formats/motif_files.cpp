@@ -1,12 +1,12 @@
 // Which reader a file needs, from its first non-blank line (and for JASPAR
 // the line after it), so users never have to say what format they pass.
-#include "motif_files.h"
+#include "formats/motif_files.h"
 
 #include <cctype>
 #include <fstream>
 #include <sstream>
 
-#include "export_formats.h"
+#include "formats/motif_export.h"
 
 namespace motif_files {
 

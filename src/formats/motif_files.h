@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "motif.h"
-#include "report_reader.h"
-#include "text_lines.h"
+#include "formats/motif.h"
+#include "formats/report_reader.h"
+#include "formats/text_lines.h"
 
 namespace motif_files {
 

@@ -1,4 +1,4 @@
-#include "output_file.h"
+#include "formats/output_file.h"
 
 #include <fcntl.h>
 #include <stdio_ext.h>

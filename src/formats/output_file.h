@@ -45,7 +45,7 @@
 #include <string_view>
 #include <vector>
 
-#include "errors.h"
+#include "base/errors.h"
 
 namespace output_file {
 

@@ -1,4 +1,4 @@
-#include "report_format.h"
+#include "formats/report_format.h"
 
 #include <charconv>
 

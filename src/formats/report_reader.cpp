@@ -1,9 +1,9 @@
 // The report is read line by line in the order zelkova writes it; every line
 // is checked against its expected label, so a damaged file is refused at the
 // first line that does not fit rather than exported half-read.
-#include "report_reader.h"
+#include "formats/report_reader.h"
 
-#include "report_format.h"
+#include "formats/report_format.h"
 
 #include <fstream>
 

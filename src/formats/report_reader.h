@@ -6,8 +6,8 @@
 #include <iosfwd>
 #include <string>
 
-#include "report_data.h"
-#include "text_lines.h"
+#include "formats/report_data.h"
+#include "formats/text_lines.h"
 
 namespace report {
 

@@ -1,9 +1,9 @@
-#include "report_writer.h"
+#include "formats/report_writer.h"
 
 #include <cinttypes>
 #include <string>
 
-#include "report_format.h"
+#include "formats/report_format.h"
 
 namespace rf = report_format;
 

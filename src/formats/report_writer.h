@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "report_data.h"
+#include "formats/report_data.h"
 
 namespace report {
 

@@ -1,4 +1,4 @@
-#include "text_lines.h"
+#include "formats/text_lines.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,7 +1,7 @@
 // Loading the inputs of a search into memory.
-#include "input_file.h"
-#include "markov_builder.h"
-#include "sequences.h"
+#include "engine/sequences.h"
+#include "formats/input_file.h"
+#include "stats/markov_builder.h"
 #include "zelkova.h"
 
 std::vector<FastaRecord> readFastaFile(const std::string& path, LowerCase lowerCase) {

@@ -1,14 +1,13 @@
 // One complete search: load, choose the seed sequences, train, post-screen,
-// save; and the command line's run around it.
-#include "run.h"
+// save.
+#include "library/search.h"
 
 #include <ctime>
 #include <numeric>
 
-#include "clust.h"
-#include "options.h"
-#include "output_file.h"
-#include "utilities.h"
+#include "engine/clust.h"
+#include "engine/utilities.h"
+#include "formats/output_file.h"
 #include "zelkova.h"
 
 namespace {
@@ -50,7 +49,8 @@ void requireSequences(const Utilities& util, const std::string& name) {
   if (util.GetNumSeq() == 0) throw FatalError("Error: no sequences found in " + name + ".\n");
 }
 
-// A search on the files of a resolved configuration.
+}  // namespace
+
 report::Report searchFiles(const RunConfig& config, const ProgressSink& progress) {
   refuseInputsAsOutputs(config);
   const std::time_t start = std::time(nullptr);
@@ -64,8 +64,6 @@ report::Report searchFiles(const RunConfig& config, const ProgressSink& progress
   util.computebgmap(config.selectByScore);
   return searchLoadedStore(util, config, start, progress);
 }
-
-}  // namespace
 
 report::Report runMotifSearch(const RunConfig& config, const ProgressSink& progress) {
   return searchFiles(resolveRunConfig(config, progress), progress);
@@ -85,17 +83,4 @@ report::Report runMotifSearch(const RunConfig& given, SearchInput input, const P
   util.GetForeground(std::move(input.foreground));
   util.computebgmap(config.selectByScore);
   return searchLoadedStore(util, config, start, progress);
-}
-
-int runZelkova(int argc, const char* const* argv) {
-  const ProgressSink console;
-  try {
-    opening(console);
-    const CommandLine cl = parseCommandLine(argc, argv);
-    searchFiles(resolveRunConfig(cl.config, cl.given, console), console);
-    return output_file::finishConsole(0, "");
-  } catch (const FatalError& stop) {
-    console.write(stop.what());
-    return output_file::finishConsole(1, stop.what());
-  }
 }

@@ -1,12 +1,12 @@
-#include "export_html_enrichment.h"
+#include "pages/enrichment_section.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ostream>
 
-#include "export_formats.h"
-#include "export_html.h"
+#include "formats/motif_export.h"
+#include "pages/report_page.h"
 
 namespace export_html {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "enrichment_table.h"
-#include "export_html.h"
-#include "report_reader.h"
+#include "formats/report_reader.h"
+#include "pages/report_page.h"
+#include "stats/enrichment_table.h"
 
 namespace export_html {
 

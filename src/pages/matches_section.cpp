@@ -1,12 +1,12 @@
-#include "export_html_matches.h"
+#include "pages/matches_section.h"
 
 #include <map>
 #include <memory>
 #include <ostream>
 
-#include "export_formats.h"
-#include "motif_files.h"
-#include "text_lines.h"
+#include "formats/motif_export.h"
+#include "formats/motif_files.h"
+#include "formats/text_lines.h"
 
 namespace export_html {
 

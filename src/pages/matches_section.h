@@ -7,10 +7,10 @@
 #include <iosfwd>
 #include <vector>
 
-#include "export_html.h"
-#include "match_table.h"
-#include "motif.h"
-#include "report_reader.h"
+#include "formats/match_table.h"
+#include "formats/motif.h"
+#include "formats/report_reader.h"
+#include "pages/report_page.h"
 
 namespace export_html {
 

@@ -1,4 +1,4 @@
-#include "export_html.h"
+#include "pages/report_page.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,9 +8,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "export_formats.h"
-#include "motif.h"
-#include "version.h"
+#include "base/version.h"
+#include "formats/motif.h"
+#include "formats/motif_export.h"
 
 namespace export_html {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "report_reader.h"
+#include "formats/report_reader.h"
 
 namespace export_html {
 

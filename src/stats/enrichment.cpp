@@ -1,15 +1,15 @@
-#include "enrichment.h"
+#include "stats/enrichment.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
 
-#include "export_formats.h"
-#include "motif_scorer.h"
-#include "parallel.h"
-#include "site.h"
-#include "words.h"
+#include "base/parallel.h"
+#include "base/words.h"
+#include "engine/motif_scorer.h"
+#include "engine/site.h"
+#include "formats/motif_export.h"
 
 namespace enrichment {
 

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "enrichment_stats.h"
-#include "fasta.h"
-#include "report_reader.h"
+#include "formats/fasta.h"
+#include "formats/report_reader.h"
+#include "stats/enrichment_stats.h"
 
 namespace enrichment {
 

@@ -1,10 +1,10 @@
-#include "enrichment_stats.h"
+#include "stats/enrichment_stats.h"
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
 
-#include "errors.h"
+#include "base/errors.h"
 
 namespace enrichment_stats {
 

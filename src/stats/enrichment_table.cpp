@@ -1,4 +1,4 @@
-#include "enrichment_table.h"
+#include "stats/enrichment_table.h"
 
 #include <cerrno>
 #include <cmath>
@@ -9,8 +9,8 @@
 #include <ostream>
 #include <sstream>
 
-#include "export_formats.h"
-#include "text_lines.h"
+#include "formats/motif_export.h"
+#include "formats/text_lines.h"
 
 namespace enrichment_table {
 

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "enrichment.h"
+#include "stats/enrichment.h"
 
 namespace enrichment_table {
 

@@ -1,4 +1,4 @@
-#include "markov_builder.h"
+#include "stats/markov_builder.h"
 
 #include <sys/stat.h>
 
@@ -7,8 +7,8 @@
 #include <cstring>
 #include <memory>
 
-#include "fasta.h"
-#include "words.h"
+#include "base/words.h"
+#include "formats/fasta.h"
 
 namespace markov_builder {
 

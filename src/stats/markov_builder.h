@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "markov_model.h"
-#include "site.h"
+#include "engine/markov_model.h"
+#include "engine/site.h"
 
 namespace markov_builder {
 

@@ -1,4 +1,4 @@
-#include "match_rows.h"
+#include "stats/match_rows.h"
 
 namespace compare {
 

@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "match_table.h"
-#include "motif_compare.h"
+#include "formats/match_table.h"
+#include "stats/motif_compare.h"
 
 namespace compare {
 

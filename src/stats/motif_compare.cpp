@@ -1,4 +1,4 @@
-#include "motif_compare.h"
+#include "stats/motif_compare.h"
 
 #include <algorithm>
 #include <cmath>

@@ -10,8 +10,8 @@
 #include <cstddef>
 #include <vector>
 
-#include "motif.h"
-#include "score_distribution.h"
+#include "formats/motif.h"
+#include "stats/score_distribution.h"
 
 namespace compare {
 

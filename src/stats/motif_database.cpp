@@ -1,4 +1,4 @@
-#include "motif_database.h"
+#include "stats/motif_database.h"
 
 #include <unistd.h>
 
@@ -6,8 +6,8 @@
 #include <fstream>
 #include <system_error>
 
-#include "motif_files.h"
-#include "text_lines.h"
+#include "formats/motif_files.h"
+#include "formats/text_lines.h"
 
 namespace motif_database {
 

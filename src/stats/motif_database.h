@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "motif.h"
+#include "formats/motif.h"
 
 namespace motif_database {
 

@@ -1,4 +1,4 @@
-#include "score_distribution.h"
+#include "stats/score_distribution.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,10 +1,10 @@
-#include "shuffle.h"
+#include "stats/shuffle.h"
 
 #include <utility>
 
-#include "errors.h"
-#include "parallel.h"
-#include "words.h"
+#include "base/errors.h"
+#include "base/parallel.h"
+#include "base/words.h"
 
 namespace shuffle {
 

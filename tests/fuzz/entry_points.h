@@ -19,16 +19,16 @@
 #include <string>
 #include <vector>
 
-#include "errors.h"
-#include "markov_model.h"
-#include "options.h"
-#include "progress.h"
-#include "report_reader.h"
-#include "run_config.h"
-#include "sequences.h"
-#include "site.h"
-#include "utilities.h"
-#include "words.h"
+#include "base/errors.h"
+#include "base/words.h"
+#include "cli/zelkova_options.h"
+#include "engine/markov_model.h"
+#include "engine/progress.h"
+#include "engine/run_config.h"
+#include "engine/sequences.h"
+#include "engine/site.h"
+#include "engine/utilities.h"
+#include "formats/report_reader.h"
 
 namespace fuzz_entry {
 

@@ -10,10 +10,10 @@
 #include <utility>
 #include <vector>
 
-#include "clust.h"
-#include "node.h"
-#include "sequences.h"
-#include "site.h"
+#include "engine/clust.h"
+#include "engine/node.h"
+#include "engine/sequences.h"
+#include "engine/site.h"
 
 namespace reference {
 
