@@ -19,7 +19,7 @@ source "$repo/tests/discover/common.sh"
 find_browser
 cd "$work"
 
-# As the README runs it, with the program found on the PATH.
+# As README.md runs it, with the program found on the PATH.
 cp "$repo/examples/crp0.fa" .
 PATH="$bin_dir:$PATH" zelkova-discover crp0.fa -o crp 2>progress.txt || { echo "FAIL: $(cat progress.txt)"; exit 1; }
 motifs=$(($(wc -l <crp/summary.tsv) - 1))

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # End-to-end test of zelkova-enrich with the real binaries: a small fixed case
-# compared whole (its numbers worked out by hand: see the README), the bundled
+# compared whole (its numbers worked out by hand: see docs/development.md), the bundled
 # example through zelkova and zelkova-enrich (site scores against the report's
 # site lines, thread counts, gzip input), the HTML page with the enrichment,
 # and the refused runs, which must leave nothing behind.
