@@ -1,6 +1,6 @@
 # The Debian package: `cpack -G DEB` in the build tree makes
 # zelkova_VERSION_ARCH.deb from the install rules (programs, motif
-# collection, example, man pages, README). The dependencies are read from the
+# collection, example, man pages, manual, licence). The dependencies are read from the
 # programs' own shared libraries (dpkg-shlibdeps), so they stay right when the
 # build links something new.
 set(CPACK_GENERATOR DEB)

@@ -32,7 +32,9 @@ done
 
 # --- contents -----------------------------------------------------------------
 dpkg-deb -c "pkg/$deb" | awk '{ print $NF }' | sed 's|^\./||' >contents.txt
-expected=(usr/share/doc/zelkova/README.md usr/share/zelkova/examples/crp0.fa
+expected=(usr/share/doc/zelkova/README.md usr/share/doc/zelkova/LICENSE usr/share/doc/zelkova/copyright
+          usr/share/doc/zelkova/docs/zelkova-discover.md usr/share/doc/zelkova/docs/zelkova-discover-page.png
+          usr/share/zelkova/examples/crp0.fa
           usr/share/zelkova/workflow/Snakefile usr/share/zelkova/config/config.yaml usr/share/zelkova/config/samples.tsv
           usr/share/zelkova/jaspar/jaspar_insecta.jaspar usr/share/zelkova/jaspar/jaspar_vertebrates.pfm
           usr/share/zelkova/jaspar/README.md)
