@@ -7,6 +7,10 @@ command -v g++ >/dev/null 2>&1 || needed+=(g++)
 command -v make >/dev/null 2>&1 || needed+=(make)
 [ -f /usr/include/gtest/gtest.h ] || needed+=(libgtest-dev)
 [ -f /usr/include/zlib.h ] || needed+=(zlib1g-dev)
+# Genomes (plain or bgzip-compressed FASTA) are read at random places through
+# htslib's FASTA index; the build finds htslib with pkg-config.
+[ -f /usr/include/htslib/faidx.h ] || needed+=(libhts-dev)
+command -v pkg-config >/dev/null 2>&1 || needed+=(pkg-config)
 # The exported motif files are checked with Biopython, the field's reference reader.
 /usr/bin/python3 -c 'import Bio.motifs' >/dev/null 2>&1 || needed+=(python3-biopython)
 # The HTML pages are checked in headless Chromium; those checks fail without it.

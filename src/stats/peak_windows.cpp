@@ -1,0 +1,136 @@
+#include "stats/peak_windows.h"
+
+#include <algorithm>
+#include <limits>
+#include <numeric>
+
+#include "formats/text_lines.h"
+
+namespace peak_windows {
+
+namespace {
+
+using genome_intervals::Interval;
+
+std::string someNames(const genome::IndexedGenome& genome) {
+  constexpr std::size_t kShown = 3;
+  const std::vector<genome::Chromosome>& chromosomes = genome.chromosomes();
+  std::string names;
+  for (std::size_t i = 0; i < std::min(kShown, chromosomes.size()); ++i) names += (i ? ", " : "") + chromosomes[i].name;
+  return names + (chromosomes.size() > kShown ? ", ..." : "");
+}
+
+std::string missingChromosome(const std::string& chrom, const genome::IndexedGenome& genome) {
+  const std::optional<std::string> other = genome.otherNaming(chrom);
+  if (other)
+    return "chromosome " + chrom + " is not in the genome " + genome.path() + ", which names it " + *other +
+           ": name the chromosomes of both files the same way (\"chr1\" or \"1\")";
+  return "chromosome " + chrom + " is not in the genome " + genome.path() + " (its records: " + someNames(genome) +
+         "); are the peaks and the genome of the same assembly?";
+}
+
+void checkAgainstGenome(const peaks::PeakFile& file, const genome::IndexedGenome& genome) {
+  for (const peaks::Peak& peak : file.peaks) {
+    const genome::Chromosome* chromosome = genome.find(peak.chrom);
+    if (!chromosome) throw textio::ReadError(file.source, peak.line, missingChromosome(peak.chrom, genome));
+    if (peak.end > chromosome->length)
+      throw textio::ReadError(file.source, peak.line,
+                              "the peak " + peak.chrom + ":" + std::to_string(peak.start) + "-" +
+                                  std::to_string(peak.end) + " ends past the end of " + peak.chrom + " (" +
+                                  std::to_string(chromosome->length) + " bases) in " + genome.path() +
+                                  "; are the peaks and the genome of the same assembly?");
+  }
+}
+
+Interval windowOf(const peaks::Peak& peak, const WindowOptions& options) {
+  if (!options.size) return {peak.chrom, peak.start, peak.end, peak.strand};
+  const long long summit = peak.start + (peak.summit ? *peak.summit : (peak.end - peak.start) / 2);
+  const long long start = summit - *options.size / 2;
+  return {peak.chrom, start, start + *options.size, peak.strand};
+}
+
+double strengthOf(const peaks::Peak& peak) {
+  if (peak.signal) return *peak.signal;
+  if (peak.score) return *peak.score;
+  return -std::numeric_limits<double>::infinity();
+}
+
+// Peak indexes strongest first, ties in file order.
+std::vector<std::size_t> strongestFirst(const std::vector<peaks::Peak>& peaks) {
+  std::vector<std::size_t> order(peaks.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return strengthOf(peaks[a]) > strengthOf(peaks[b]); });
+  return order;
+}
+
+void failWithoutWindows(const peaks::PeakFile& file, const WindowSet& set) {
+  throw textio::ReadError(file.source, 0,
+                          "none of the " + std::to_string(set.peaks) + " peaks leaves a window: " +
+                              std::to_string(set.offChromosome) + " would run past a chromosome's end, " +
+                              std::to_string(set.excluded) + " overlap an excluded region");
+}
+
+}  // namespace
+
+WindowSet makeWindows(const peaks::PeakFile& file, const genome::IndexedGenome& genome, const WindowOptions& options,
+                      const genome_intervals::IntervalIndex& excluded) {
+  if (file.peaks.empty()) throw textio::ReadError(file.source, 0, "the file holds no peak (a line CHROM START END)");
+  checkAgainstGenome(file, genome);
+  WindowSet set;
+  set.peaks = static_cast<int>(file.peaks.size());
+  std::vector<bool> kept(file.peaks.size(), false);
+  genome_intervals::DisjointIntervals keptWindows;
+  int keptCount = 0;
+  for (const std::size_t i : strongestFirst(file.peaks)) {
+    const Interval w = windowOf(file.peaks[i], options);
+    if (options.topPeaks && keptCount == *options.topPeaks)
+      ++set.beyondTop;
+    else if (w.start < 0 || w.end > genome.find(w.chrom)->length)
+      ++set.offChromosome;
+    else if (excluded.overlaps(w.chrom, w.start, w.end))
+      ++set.excluded;
+    else if (keptWindows.overlaps(w))
+      ++set.overlapping;
+    else {
+      keptWindows.add(w);
+      kept[i] = true;
+      ++keptCount;
+    }
+  }
+  for (std::size_t i = 0; i < file.peaks.size(); ++i)
+    if (kept[i]) set.windows.push_back({windowOf(file.peaks[i], options), file.peaks[i].line});
+  if (set.windows.empty()) failWithoutWindows(file, set);
+  return set;
+}
+
+std::vector<Interval> regionsOf(const std::vector<Window>& windows) {
+  std::vector<Interval> regions;
+  regions.reserve(windows.size());
+  for (const Window& w : windows) regions.push_back(w.region);
+  return regions;
+}
+
+std::vector<Interval> keepOutZones(const peaks::PeakFile& file, const WindowOptions& options) {
+  std::vector<Interval> zones;
+  zones.reserve(file.peaks.size());
+  for (const peaks::Peak& peak : file.peaks) {
+    const Interval w = windowOf(peak, options);
+    zones.push_back({peak.chrom, std::min(peak.start, w.start) - w.length(), std::max(peak.end, w.end) + w.length()});
+  }
+  return zones;
+}
+
+std::vector<Interval> excludedRegions(const peaks::PeakFile& file, const genome::IndexedGenome& genome) {
+  std::vector<Interval> regions;
+  bool anyInGenome = false;
+  for (const peaks::Peak& region : file.peaks) {
+    regions.push_back({region.chrom, region.start, region.end});
+    anyInGenome = anyInGenome || genome.find(region.chrom) != nullptr;
+  }
+  if (!regions.empty() && !anyInGenome)
+    throw textio::ReadError(file.source, file.peaks.front().line, missingChromosome(file.peaks.front().chrom, genome));
+  return regions;
+}
+
+}  // namespace peak_windows
