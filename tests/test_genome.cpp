@@ -136,6 +136,27 @@ TEST(IndexedGenome, ReadOnlyDirectoryKeepsTheIndexInMemory) {
   EXPECT_TRUE(scratch.entries().empty());
 }
 
+TEST(IndexedGenome, FastaThatNoLongerMatchesItsIndexIsRefused) {
+  const TempDir dir;
+  writeText(dir / "g.fa", ">chr1\nACGTACGTAC\nACGTACGTAC\nAC\n");
+  IndexedGenome{dir / "g.fa"};
+  // Rewritten with shorter lines, the index made newer than it.
+  writeText(dir / "g.fa", ">chr1\nACGTA\nCGTAC\nACGTA\nCGTAC\nAC\n");
+  std::filesystem::last_write_time(dir / "g.fa.fai",
+                                   std::filesystem::file_time_type::clock::now() + std::chrono::seconds(10));
+  IndexedGenome stale(dir / "g.fa");
+  EXPECT_EQ(stale.indexOrigin(), IndexOrigin::Existing);
+  EXPECT_EQ(errorText([&] { stale.fetch("chr1", 0, 22, LowerCase::AsUpper); }),
+            "cannot read chr1:0-22 of " + dir / "g.fa" + ": the FASTA does not match its index; remove " +
+                dir / "g.fa" + ".fai to have it made again.");
+
+  writeText(dir / "g.fa.fai", "chr1\t22\t6\t0\t11\n");
+  std::filesystem::last_write_time(dir / "g.fa.fai",
+                                   std::filesystem::file_time_type::clock::now() + std::chrono::seconds(10));
+  EXPECT_EQ(errorText([&] { IndexedGenome g(dir / "g.fa"); }),
+            dir / "g.fa.fai" + ":1: the index line is damaged; remove the index to have it made again");
+}
+
 TEST(IndexedGenome, OtherNamingOfChromosomes) {
   GeneratedGenome made;
   made.write();

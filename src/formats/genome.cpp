@@ -2,9 +2,11 @@
 
 #include <htslib/bgzf.h>
 #include <htslib/faidx.h>
+#include <sys/types.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -19,11 +21,28 @@
 
 namespace genome {
 
+// Where a record's letters lie in the (uncompressed) file, from its .fai line.
+struct RecordLayout {
+  long long offset = 0;     // of its first letter
+  long long lineBases = 0;  // letters per line
+  long long lineWidth = 0;  // bytes per line, line end included
+
+  long long placeOf(long long letter) const {
+    return offset + letter / lineBases * lineWidth + letter % lineBases;
+  }
+};
+
+// The genome read with htslib's BGZF layer (which reads plain files too, and
+// seeks in bgzip files by their .gzi index) at places the .fai gives. A span
+// is read in one piece: htslib's own fetch takes letters one call at a time,
+// too slow for passes over a whole mammalian genome.
 struct IndexedGenome::Index {
-  faidx_t* fai = nullptr;
+  BGZF* file = nullptr;
+  std::vector<RecordLayout> layouts;                    // as chromosomes_
   std::unordered_map<std::string, std::size_t> byName;  // place in chromosomes_
+  std::string bytes;                                    // the span read last, line ends included
   ~Index() {
-    if (fai) fai_destroy(fai);
+    if (file) bgzf_close(file);
   }
 };
 
@@ -130,16 +149,45 @@ void moveInPlace(const std::string& from, const std::string& to) {
     fail("cannot write " + to + ": " + std::strerror(errno) + ".");
 }
 
-std::vector<Chromosome> readIndexLengths(const std::string& fai) {
+struct IndexLine {
+  Chromosome chromosome;
+  RecordLayout layout;
+};
+
+std::vector<IndexLine> readIndexFile(const std::string& fai) {
   std::ifstream in = textio::openFile(fai);
   textio::Lines lines(in, fai);
-  std::vector<Chromosome> chromosomes;
+  std::vector<IndexLine> records;
   while (!lines.atEnd()) {
     const std::vector<std::string> fields = textio::tabFields(lines.take("a record"));
     if (fields.size() < 5) lines.fail("a FASTA index line has 5 or 6 fields");
-    chromosomes.push_back({fields[0], lines.integer(fields[1], "length")});
+    IndexLine record{{fields[0], lines.integer(fields[1], "length")},
+                     {lines.integer(fields[2], "offset"), lines.integer(fields[3], "letters per line"),
+                      lines.integer(fields[4], "bytes per line")}};
+    const RecordLayout& l = record.layout;
+    if (record.chromosome.length < 0 || l.offset < 0 || l.lineBases < 0 || l.lineWidth < l.lineBases ||
+        (record.chromosome.length > 0 && l.lineBases == 0))
+      lines.fail("the index line is damaged; remove the index to have it made again");
+    records.push_back(std::move(record));
   }
-  return chromosomes;
+  return records;
+}
+
+// What each byte becomes: a table, as a whole genome may pass through here
+// several times.
+std::array<char, 256> makeCaseRule(LowerCase lowerCase) {
+  std::array<char, 256> rule{};
+  for (int c = 0; c < 256; ++c) {
+    const bool lower = c >= 'a' && c <= 'z';
+    rule[c] = static_cast<char>(lower ? (lowerCase == LowerCase::AsN ? 'N' : c - 'a' + 'A') : c);
+  }
+  return rule;
+}
+
+const std::array<char, 256>& caseRule(LowerCase lowerCase) {
+  static const std::array<char, 256> asUpper = makeCaseRule(LowerCase::AsUpper);
+  static const std::array<char, 256> asN = makeCaseRule(LowerCase::AsN);
+  return lowerCase == LowerCase::AsN ? asN : asUpper;
 }
 
 }  // namespace
@@ -175,9 +223,14 @@ void IndexedGenome::loadIndex() {
       files = scratch->files();
     }
   }
-  index_->fai = fai_load3(path_.c_str(), files.fai.c_str(), files.gzi.c_str(), 0);
-  if (!index_->fai) fail("cannot read the index " + files.fai + " of " + path_ + " (htslib's message above says why).");
-  chromosomes_ = readIndexLengths(files.fai);
+  index_->file = bgzf_open(path_.c_str(), "r");
+  if (!index_->file) fail("cannot read " + path_ + ": " + std::strerror(errno) + ".");
+  if (bgzip_ && bgzf_index_load(index_->file, files.gzi.c_str(), nullptr) != 0)
+    fail("cannot read the index " + files.gzi + " of " + path_ + " (htslib's message above says why).");
+  for (IndexLine& record : readIndexFile(files.fai)) {
+    chromosomes_.push_back(std::move(record.chromosome));
+    index_->layouts.push_back(record.layout);
+  }
 }
 
 long long IndexedGenome::totalLength() const {
@@ -205,19 +258,23 @@ std::optional<std::string> IndexedGenome::otherNaming(const std::string& name) c
 std::string IndexedGenome::fetch(const std::string& chrom, long long start, long long end, LowerCase lowerCase) {
   const Chromosome* chromosome = find(chrom);
   ZK_ASSERT(chromosome && 0 <= start && start < end && end <= chromosome->length);
-  hts_pos_t got = 0;
-  char* raw = faidx_fetch_seq64(index_->fai, chrom.c_str(), start, end - 1, &got);
-  if (!raw || got != end - start) {
-    std::free(raw);
-    fail("cannot read " + chrom + ":" + std::to_string(start) + "-" + std::to_string(end) + " of " + path_ +
-         " (htslib's message above says why).");
-  }
-  std::string letters(raw, static_cast<std::size_t>(got));
-  std::free(raw);
-  for (char& c : letters) {
-    const bool lower = std::islower(static_cast<unsigned char>(c)) != 0;
-    c = lower && lowerCase == LowerCase::AsN ? 'N' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  }
+  const RecordLayout& layout = index_->layouts[static_cast<std::size_t>(chromosome - chromosomes_.data())];
+  const long long first = layout.placeOf(start);
+  const long long size = layout.placeOf(end - 1) + 1 - first;
+  std::string& bytes = index_->bytes;
+  bytes.resize(static_cast<std::size_t>(size));
+  const std::string where = chrom + ":" + std::to_string(start) + "-" + std::to_string(end) + " of " + path_;
+  if (bgzf_useek(index_->file, first, SEEK_SET) != 0 ||
+      bgzf_read(index_->file, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+    fail("cannot read " + where + " (htslib's message above says why).");
+  std::string letters;
+  letters.reserve(static_cast<std::size_t>(end - start));
+  const std::array<char, 256>& rule = caseRule(lowerCase);
+  for (const char c : bytes)
+    if (c != '\n' && c != '\r') letters.push_back(rule[static_cast<unsigned char>(c)]);
+  if (static_cast<long long>(letters.size()) != end - start)
+    fail("cannot read " + where + ": the FASTA does not match its index; remove " + path_ +
+         ".fai to have it made again.");
   return letters;
 }
 

@@ -1,6 +1,8 @@
 // A genome FASTA file read at chosen places through its index, never loaded
-// whole: plain or bgzip-compressed, read with htslib's FASTA index (NAME.fai,
-// and NAME.gzi for bgzip, the files `samtools faidx` makes).
+// whole: plain or bgzip-compressed, with htslib's FASTA index (NAME.fai, and
+// NAME.gzi for bgzip, the files `samtools faidx` makes). htslib builds the
+// index and reads the file (its BGZF layer decompresses and seeks); the
+// letters of a span are read in one piece at the place the .fai gives.
 //
 // The index: existing index files are used when they are at least as new as
 // the FASTA. Otherwise they are built beside it (written under temporary
@@ -63,6 +65,8 @@ class IndexedGenome {
   // must lie within the chromosome: upper case, or lower-case letters as N
   // with LowerCase::AsN. Other letters (IUPAC codes, N) are kept, in upper
   // case. Reading moves the file position, so one object serves one thread.
+  // Throws FastaReadError when the file cannot be read there or does not
+  // match its index (a FASTA changed without its index).
   std::string fetch(const std::string& chrom, long long start, long long end, LowerCase lowerCase);
 
  private:

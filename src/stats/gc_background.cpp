@@ -17,9 +17,9 @@ using genome_intervals::Interval;
 // Reading spans: candidates closer than kGap are read together, in spans of
 // at most kSpan letters; farther ones each on their own.
 constexpr long long kSpan = 1 << 20;
-constexpr long long kGap = 1 << 16;
-constexpr std::size_t kFirstBatch = 1 << 16;
-constexpr std::size_t kLargestBatch = 1 << 21;
+constexpr long long kGap = 1 << 12;
+constexpr long long kFirstBatch = 1 << 16;
+constexpr long long kLargestBatch = 1 << 22;
 
 struct Candidate {
   std::uint32_t chrom = 0;  // place in the genome's records
@@ -81,11 +81,14 @@ class CandidateSource {
 
 // Counts the letters of every candidate, reading the genome in its order.
 void measure(genome::IndexedGenome& genome, std::vector<Candidate>& batch, LowerCase lowerCase) {
-  std::vector<std::size_t> order(batch.size());
-  std::iota(order.begin(), order.end(), std::size_t{0});
-  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-    return batch[a].chrom != batch[b].chrom ? batch[a].chrom < batch[b].chrom : batch[a].start < batch[b].start;
-  });
+  // Sorted by (chromosome, start) packed in one number: starts are below 2^40.
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> keyed(batch.size());
+  for (std::size_t i = 0; i < batch.size(); ++i)
+    keyed[i] = {(std::uint64_t{batch[i].chrom} << 40) | static_cast<std::uint64_t>(batch[i].start),
+                static_cast<std::uint32_t>(i)};
+  std::sort(keyed.begin(), keyed.end());
+  std::vector<std::uint32_t> order(batch.size());
+  for (std::size_t i = 0; i < batch.size(); ++i) order[i] = keyed[i].second;
   for (std::size_t i = 0; i < order.size();) {
     const Candidate& first = batch[order[i]];
     long long spanEnd = first.end();
@@ -122,15 +125,32 @@ class Filling {
   void offer(const Candidate& c) {
     const long long others = c.length - c.count.acgt;
     if (c.count.acgt == 0 || static_cast<double>(others) > maxNFraction_ * c.length) return;
+    const int bin = gcBin(c.count);
+    const bool wanted = found_[bin] < draw_.bins[bin].wanted;
+    if (!wanted && static_cast<int>(spares_[bin].size()) >= spareRoom_[bin]) return;
     const Interval region = regionOf(c);
     if (keepOut_.overlaps(region.chrom, region.start, region.end) || drawnSoFar_.overlaps(region)) return;
-    const int bin = gcBin(c.count);
-    if (found_[bin] < draw_.bins[bin].wanted) {
+    if (wanted) {
       ++found_[bin];
       take(c, bin);
-    } else if (static_cast<int>(spares_[bin].size()) < spareRoom_[bin]) {
+    } else {
       spares_[bin].push_back(c);
     }
+  }
+
+  // The candidates to look at next: enough, at the rate each short bin has
+  // filled over the `looked` so far, for every short bin expected to fill
+  // within `remaining` more; 0 when none is. A bin that found nothing yet is
+  // taken to need `looked` more per missing window.
+  long long nextBatch(long long looked, long long remaining) const {
+    long long most = 0;
+    for (int b = 0; b < kGcBins; ++b) {
+      const long long missing = draw_.bins[b].wanted - found_[b];
+      if (missing <= 0) continue;
+      const long long need = found_[b] > 0 ? (missing * looked + found_[b] - 1) / found_[b] : missing * looked;
+      if (need <= remaining) most = std::max(most, need);
+    }
+    return most == 0 ? 0 : std::min(remaining, std::max(most + most / 4, kFirstBatch));
   }
 
   // Fills every short bin from the spares of the nearest bins.
@@ -237,15 +257,14 @@ BackgroundDraw drawBackground(genome::IndexedGenome& genome, const std::vector<F
                          " bases), so no background can be drawn from it.");
   draw.candidateLimit = options.maxCandidatesPerWindow * draw.wanted;
   Filling filling(draw, genome.chromosomes(), keepOut, options.maxNFraction);
-  std::size_t batchSize = kFirstBatch;
-  while (!filling.full() && draw.candidates < draw.candidateLimit) {
-    std::vector<Candidate> batch(static_cast<std::size_t>(
-        std::min<long long>(static_cast<long long>(batchSize), draw.candidateLimit - draw.candidates)));
+  long long batchSize = std::min(kFirstBatch, draw.candidateLimit);
+  while (batchSize > 0) {
+    std::vector<Candidate> batch(static_cast<std::size_t>(std::min(batchSize, kLargestBatch)));
     for (Candidate& c : batch) c = source.next();
     measure(genome, batch, options.lowerCase);
     for (std::size_t i = 0; i < batch.size() && !filling.full(); ++i, ++draw.candidates) filling.offer(batch[i]);
     if (options.progress) options.progress(draw.candidates, draw.candidateLimit);
-    batchSize = std::min(batchSize * 2, kLargestBatch);
+    batchSize = filling.full() ? 0 : filling.nextBatch(draw.candidates, draw.candidateLimit - draw.candidates);
   }
   filling.fillShortBins();
   sortInGenomeOrder(draw.windows, genome);
