@@ -49,6 +49,27 @@ extra=$(grep '^usr/bin/.' contents.txt | grep -vxF "$(printf 'usr/bin/%s\n' "${p
 # --- unpacked anywhere, the programs run --------------------------------------
 root="$work/root with blank"
 dpkg-deb -x "pkg/$deb" "$root"
+
+# Every shared library a program loads (htslib's libhts3 once a program reads
+# genomes) comes from a package that Depends names.
+package_of() {  # PATH: the Debian package holding the file, under any of its names
+  local real found
+  real=$(realpath "$1")
+  for name in "$1" "$real" "/usr$1" "${1#/usr}" "${real#/usr}"; do
+    found=$(dpkg -S "$name" 2>/dev/null | head -1 | cut -d: -f1)
+    [ -n "$found" ] && { echo "$found"; return; }
+  done
+}
+for p in "${programs[@]}"; do
+  readelf -d "$root/usr/bin/$p" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p'
+done | sort -u >needed.txt
+while read -r library; do
+  path=$(ldconfig -p | awk -v l="$library" '$1 == l { print $NF; exit }')
+  package=$(package_of "$path")
+  [ -n "$package" ] || { fail "no Debian package holds $library ($path)"; continue; }
+  [[ $depends == *"$package"* ]] || fail "Depends lacks $package (for $library): $depends"
+done <needed.txt
+[ -s needed.txt ] || fail "readelf found no shared library of the programs"
 for p in "${programs[@]:1}"; do
   line=$("$root/usr/bin/$p" --version) || fail "$p --version failed"
   [ "$line" = "$p (ZELKOVA) $version" ] || fail "$p --version says '$line'"
