@@ -5,8 +5,7 @@
 #include <string>
 
 #include "formats/peaks.h"
-#include "formats/text_lines.h"
-#include "support_files.h"
+#include "genome_support.h"
 
 using peaks::PeakFile;
 using peaks::PeakFormat;
@@ -15,14 +14,9 @@ using testing_support::TempFile;
 
 namespace {
 
-// The message of the textio::ReadError that reading `text` as "peaks.bed" throws.
+// The message of the error that reading `text` as "peaks.bed" throws.
 std::string refusal(const std::string& text) {
-  try {
-    peaks::parsePeaks(text, "peaks.bed");
-  } catch (const textio::ReadError& error) {
-    return error.what();
-  }
-  return "(no error)";
+  return testing_support::errorText([&] { peaks::parsePeaks(text, "peaks.bed"); });
 }
 
 }  // namespace
