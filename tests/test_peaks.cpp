@@ -81,18 +81,23 @@ TEST(PeakFile, GzipReadsAsPlain) {
   const std::string text = "# peaks\nchr1\t10\t20\tp\t3\t+\nchr2\t5\t50\tq\t4\t-\n";
   const TempFile plain(text, ".bed");
   const TempFile compressed(gzipped(text), ".bed.gz");
+  // bgzip (as tabix-indexed BED files are) is gzip of many members.
+  const TempFile bgzipped("", ".bed.gz");
+  ASSERT_TRUE(testing_support::writeBgzf(bgzipped.path(), text));
   const PeakFile a = peaks::readPeakFile(plain.path());
-  const PeakFile b = peaks::readPeakFile(compressed.path());
-  ASSERT_EQ(a.peaks.size(), 2u);
-  ASSERT_EQ(b.peaks.size(), 2u);
-  for (std::size_t i = 0; i < 2; ++i) {
-    EXPECT_EQ(a.peaks[i].chrom, b.peaks[i].chrom);
-    EXPECT_EQ(a.peaks[i].start, b.peaks[i].start);
-    EXPECT_EQ(a.peaks[i].end, b.peaks[i].end);
-    EXPECT_EQ(a.peaks[i].strand, b.peaks[i].strand);
-    EXPECT_EQ(a.peaks[i].line, b.peaks[i].line);
+  for (const std::string& path : {compressed.path(), bgzipped.path()}) {
+    const PeakFile b = peaks::readPeakFile(path);
+    ASSERT_EQ(a.peaks.size(), 2u);
+    ASSERT_EQ(b.peaks.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+      EXPECT_EQ(a.peaks[i].chrom, b.peaks[i].chrom);
+      EXPECT_EQ(a.peaks[i].start, b.peaks[i].start);
+      EXPECT_EQ(a.peaks[i].end, b.peaks[i].end);
+      EXPECT_EQ(a.peaks[i].strand, b.peaks[i].strand);
+      EXPECT_EQ(a.peaks[i].line, b.peaks[i].line);
+    }
+    EXPECT_EQ(b.source, path);
   }
-  EXPECT_EQ(b.source, compressed.path());
 }
 
 TEST(PeakFile, EmptyFileHasNoPeaks) {

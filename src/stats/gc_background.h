@@ -17,11 +17,15 @@
 //     margins, and excluded regions), or a window already drawn. Otherwise it
 //     fills its GC bin when the bin still wants windows, or is kept as a
 //     spare of its bin (up to the bin's want, at least 1 % of the total want).
-//   - Candidates are looked at in batches that double in size, each read from
-//     the genome in genome order, a span at a time, until every bin is full
-//     or maxCandidatesPerWindow x (total want) candidates have been looked
-//     at. The outcome is that of looking at the candidates one by one in the
-//     order drawn, so it depends only on the inputs and the seed.
+//   - Candidates are looked at in batches, each read from the genome in
+//     genome order, a span at a time; after a first batch of 65,536, each is
+//     sized for the short bins at the rate they have filled so far. The draw
+//     stops when every bin is full, when maxCandidatesPerWindow x (total
+//     want) candidates have been looked at, or when no short bin is expected
+//     to fill within that limit (a bin that found nothing after C candidates
+//     is taken to need C more per missing window). Within that, the outcome
+//     is that of looking at the candidates one by one in the order drawn:
+//     it depends only on the inputs and the seed (no threads are used).
 //   - A bin still short then takes its missing windows from the spares of
 //     the nearest bins (nearer first; at equal distance the lower GC first),
 //     and is listed among the shortfalls. When spares run out too (a small

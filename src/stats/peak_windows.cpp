@@ -4,6 +4,7 @@
 #include <limits>
 #include <numeric>
 
+#include "base/errors.h"
 #include "formats/text_lines.h"
 
 namespace peak_windows {
@@ -75,6 +76,7 @@ void failWithoutWindows(const peaks::PeakFile& file, const WindowSet& set) {
 
 WindowSet makeWindows(const peaks::PeakFile& file, const genome::IndexedGenome& genome, const WindowOptions& options,
                       const genome_intervals::IntervalIndex& excluded) {
+  ZK_ASSERT((!options.size || *options.size > 0) && (!options.topPeaks || *options.topPeaks > 0));
   if (file.peaks.empty()) throw textio::ReadError(file.source, 0, "the file holds no peak (a line CHROM START END)");
   checkAgainstGenome(file, genome);
   WindowSet set;

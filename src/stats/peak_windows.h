@@ -36,8 +36,8 @@ namespace peak_windows {
 constexpr int kDefaultSize = 200;
 
 struct WindowOptions {
-  std::optional<long long> size = kDefaultSize;  // none: the peaks' own intervals ("--size given")
-  std::optional<int> topPeaks;                   // none: every peak
+  std::optional<long long> size = kDefaultSize;  // none: the peaks' own intervals ("--size given"); else > 0
+  std::optional<int> topPeaks;                   // none: every peak; else > 0
 };
 
 struct Window {
