@@ -233,6 +233,21 @@ TEST(GcBackground, ShortBinsTakeTheNearestSparesAndAreReported) {
   EXPECT_EQ(standIns, 2);
 }
 
+TEST(GcBackground, HopelessBinsStopTheDrawBeforeTheLimit) {
+  const PeakGenome pg(5);
+  genome::IndexedGenome g(pg.made.plainPath());
+  const std::vector<FastaRecord> peakWindows = {{"a", std::string(100, 'G')}, {"b", std::string(50, 'A') + std::string(50, 'C')}};
+  BackgroundOptions options;
+  options.maxCandidatesPerWindow = 100000;
+  const BackgroundDraw draw = gc_background::drawBackground(g, peakWindows, IntervalIndex(), options);
+  // Nothing at 99 % after the first batch nor after the second, which was
+  // sized for it: more than the limit would then be needed.
+  EXPECT_GT(draw.candidates, 65536);
+  EXPECT_LT(draw.candidates, draw.candidateLimit);
+  ASSERT_EQ(draw.shortfalls.size(), 1u);
+  EXPECT_EQ(draw.shortfalls[0].standIns, 2);
+}
+
 TEST(GcBackground, SmallGenomeGivesFewerWindowsAndSaysSo) {
   testing_support::TempDir dir;
   testing_support::writeText(dir / "g.fa", genome_maker::fastaText("chr1", genome_maker::makeChromosome(1500, 4)));
