@@ -13,6 +13,7 @@
 #include "formats/motif_export.h"
 #include "formats/motif_files.h"
 #include "formats/report_reader.h"
+#include "support_exports.h"
 
 namespace {
 
@@ -29,15 +30,8 @@ std::vector<Motif> readText(const std::string& text) {
 
 Format formatOf(const std::string& text) { return motif_files::detectFormat(text, "test.txt"); }
 
-template <typename Writer>
-std::string written(Writer write, const report::Report& r) {
-  std::ostringstream out;
-  write(out, r);
-  return out.str();
-}
-
 // Whole-number counts of a motif read back: probabilities times nsites.
-std::vector<report::Column> countsOf(const Motif& m) {
+std::vector<report::Column> roundedCounts(const Motif& m) {
   std::vector<report::Column> counts;
   for (const motif::Column& c : m.columns) {
     report::Column whole{};
@@ -56,16 +50,16 @@ void expectReportMotifs(const report::Report& r, const std::vector<Motif>& back,
     EXPECT_EQ(back[i].counts, counts);
     ASSERT_TRUE(back[i].nsites.has_value());
     EXPECT_EQ(*back[i].nsites, static_cast<double>(r.motifs[i].siteCount));
-    EXPECT_EQ(countsOf(back[i]), r.motifs[i].counts);
+    EXPECT_EQ(roundedCounts(back[i]), r.motifs[i].counts);
   }
 }
 
 TEST(MotifFilesRoundTrip, EveryExportOfARealReportReadsBackToItsCounts) {
   const report::Report r = report::readFile(kExportData + "crp0.out");
   ASSERT_EQ(r.motifs.size(), 10u);
-  const std::string meme = written(export_formats::writeMeme, r);
-  const std::string jaspar = written(export_formats::writeJaspar, r);
-  const std::string transfac = written(export_formats::writeTransfac, r);
+  const std::string meme = testing_support::memeOf(r);
+  const std::string jaspar = testing_support::jasparOf(r);
+  const std::string transfac = testing_support::transfacOf(r);
   EXPECT_EQ(formatOf(meme), Format::Meme);
   EXPECT_EQ(formatOf(jaspar), Format::Jaspar);
   EXPECT_EQ(formatOf(transfac), Format::Transfac);
@@ -93,8 +87,8 @@ TEST(MotifFilesRoundTrip, EveryExportOfARealReportReadsBackToItsCounts) {
 // both read back as a motif of the right width.
 TEST(MotifFilesRoundTrip, AMotifWithoutSitesKeepsItsWidth) {
   const report::Report r = report::readFile(kExportData + "tiny.out");
-  for (const std::string& text : {written(export_formats::writeMeme, r), written(export_formats::writeJaspar, r),
-                                  written(export_formats::writeTransfac, r)}) {
+  for (const std::string& text : {testing_support::memeOf(r), testing_support::jasparOf(r),
+                                  testing_support::transfacOf(r)}) {
     const std::vector<Motif> back = readText(text);
     ASSERT_EQ(back.size(), 2u);
     EXPECT_EQ(back[1].width(), 6);
@@ -103,7 +97,7 @@ TEST(MotifFilesRoundTrip, AMotifWithoutSitesKeepsItsWidth) {
       for (double x : p) EXPECT_DOUBLE_EQ(x, 0.25);
   }
   // The empty report's MEME file has a header and no motif.
-  EXPECT_TRUE(readText(written(export_formats::writeMeme, report::readFile(kExportData + "empty.out"))).empty());
+  EXPECT_TRUE(readText(testing_support::memeOf(report::readFile(kExportData + "empty.out"))).empty());
 }
 
 TEST(MotifFilesOthers, TheBundledJasparFilesParse) {

@@ -6,6 +6,7 @@
 #include "discover/page.h"
 #include "discover/tables.h"
 #include "formats/motif_export.h"
+#include "formats/motif_files.h"
 
 namespace discover {
 
@@ -29,12 +30,12 @@ std::vector<std::string> resultFileNames() {
 }
 
 std::vector<std::pair<std::string, std::string>> resultFiles(const Discovery& d) {
-  const report::Report motifs = reportedMotifs(d);
+  const std::vector<motif::Motif> motifs = motif_files::fromReport(reportedMotifs(d), "the reported motifs");
   export_formats::MemeDetails details;
   details.background = d.controlBases;
   for (const ReportedMotif& m : d.motifs) details.log10E.push_back(d.candidateOf(m).test.log10E);
   std::ostringstream meme, jaspar;
-  export_formats::writeMemeWith(meme, motifs, details);
+  export_formats::writeMeme(meme, motifs, details);
   export_formats::writeJaspar(jaspar, motifs);
 
   std::vector<std::pair<std::string, std::string>> files{

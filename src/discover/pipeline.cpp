@@ -124,7 +124,7 @@ std::vector<ReportedMotif> rankedMotifs(const Discovery& d, const std::vector<Me
     m.group = group;
     const Candidate& c = d.candidates[group.representative];
     if (d.decoyRun) m.beatsDecoy = c.test.log10E < d.decoyBestLog10E;
-    m.sites = enrichment::sitesAtThreshold(c.motif.counts, d.primary.records, enrichment::SequenceSet::Primary,
+    m.sites = enrichment::sitesAtThreshold(c.test.motif.frequencies, d.primary.records, enrichment::SequenceSet::Primary,
                                            c.test.choice.threshold, true, d.options.threads);
     motifs.push_back(std::move(m));
   }
