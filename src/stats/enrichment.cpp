@@ -48,9 +48,9 @@ double enrichmentRatio(const enrichment_stats::Table& t) {
 namespace {
 
 std::vector<double> bestScores(const WindowScorer& scorer, const CodedSequences& sequences, bool bothStrands,
-                               int threads) {
+                               int threads, double floor = -std::numeric_limits<double>::infinity()) {
   std::vector<double> best(sequences.size(), enrichment_stats::kNoWindow);
-  parallelFor(threads, sequences.size(), [&](std::size_t s) { best[s] = scorer.best(sequences, s, bothStrands); });
+  parallelFor(threads, sequences.size(), [&](std::size_t s) { best[s] = scorer.best(sequences, s, bothStrands, floor); });
   return best;
 }
 
@@ -85,31 +85,54 @@ std::vector<Site> sitesAtThreshold(const std::vector<motif::Column>& frequencies
   return sites;
 }
 
+namespace {
+
+// The whole test of one motif; `threads` scan its sequences.
+MotifResult testOne(const MotifMatrix& motif, const std::vector<FastaRecord>& primary,
+                    const std::vector<FastaRecord>& control, const CodedSequences& codedPrimary,
+                    const CodedSequences& codedControl, const Options& options, std::size_t motifCount, int threads) {
+  const WindowScorer scorer(motif.frequencies);
+  // The test counts sequences at thresholds of at least this only, so lower
+  // best scores need not be known.
+  const double floor = options.threshold ? *options.threshold : enrichment_stats::kLowestCandidate;
+  const std::vector<double> primaryBest = bestScores(scorer, codedPrimary, options.bothStrands, threads, floor);
+  const std::vector<double> controlBest = bestScores(scorer, codedControl, options.bothStrands, threads, floor);
+  MotifResult result;
+  result.motif = motif;
+  result.choice = options.threshold ? enrichment_stats::atThreshold(primaryBest, controlBest, *options.threshold)
+                                    : enrichment_stats::chooseThreshold(primaryBest, controlBest);
+  result.log10PAdjusted = enrichment_stats::log10AdjustForCandidates(result.choice.log10P, result.choice.candidates);
+  result.log10E = result.log10PAdjusted + std::log10(static_cast<double>(motifCount));
+  if (options.collectSites) {
+    collectSites(scorer, primary, codedPrimary, SequenceSet::Primary, result.choice.threshold, options.bothStrands,
+                 threads, result.sites);
+    collectSites(scorer, control, codedControl, SequenceSet::Control, result.choice.threshold, options.bothStrands,
+                 threads, result.sites);
+  }
+  return result;
+}
+
+}  // namespace
+
 std::vector<MotifResult> testMotifs(const std::vector<MotifMatrix>& motifs, const std::vector<FastaRecord>& primary,
                                     const std::vector<FastaRecord>& control, const Options& options) {
   if (primary.empty() || control.empty())
     throw std::invalid_argument("the primary and the control set must each hold a sequence");
   const CodedSequences codedPrimary(primary), codedControl(control);
-  std::vector<MotifResult> results;
-  for (const MotifMatrix& motif : motifs) {
-    const WindowScorer scorer(motif.frequencies);
-    const std::vector<double> primaryBest = bestScores(scorer, codedPrimary, options.bothStrands, options.threads);
-    const std::vector<double> controlBest = bestScores(scorer, codedControl, options.bothStrands, options.threads);
-    MotifResult result;
-    result.motif = motif;
-    result.choice = options.threshold ? enrichment_stats::atThreshold(primaryBest, controlBest, *options.threshold)
-                                      : enrichment_stats::chooseThreshold(primaryBest, controlBest);
-    result.log10PAdjusted = enrichment_stats::log10AdjustForCandidates(result.choice.log10P, result.choice.candidates);
-    result.log10E = result.log10PAdjusted + std::log10(static_cast<double>(motifs.size()));
-    if (options.collectSites) {
-      collectSites(scorer, primary, codedPrimary, SequenceSet::Primary, result.choice.threshold, options.bothStrands,
-                   options.threads, result.sites);
-      collectSites(scorer, control, codedControl, SequenceSet::Control, result.choice.threshold, options.bothStrands,
-                   options.threads, result.sites);
-    }
-    results.push_back(std::move(result));
-    if (options.progress) options.progress(results.size(), motifs.size());
-  }
+  // With motifs enough to keep every thread busy, each thread tests whole
+  // motifs; otherwise the threads share the sequences of one motif at a time.
+  // Either way every result is computed alone, so it does not depend on them.
+  const bool wholeMotifs = motifs.size() >= static_cast<std::size_t>(std::max(options.threads, 1));
+  std::vector<MotifResult> results(motifs.size());
+  parallelPipeline(
+      wholeMotifs ? options.threads : 1, motifs.size(),
+      [&](std::size_t m) {
+        results[m] = testOne(motifs[m], primary, control, codedPrimary, codedControl, options, motifs.size(),
+                             wholeMotifs ? 1 : options.threads);
+      },
+      [&](std::size_t m) {
+        if (options.progress) options.progress(m + 1, motifs.size());
+      });
   return results;
 }
 

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "formats/fasta.h"
@@ -20,23 +21,33 @@ namespace enrichment {
 
 // Sequences coded once for every motif scored on them: A, C, G, T as 0 to 3
 // and every other letter (lower case included, as the engine reads them) as
-// 4; and at every position the code of the four letters from there, for the
-// scorer's tables.
+// 4; the runs of bases between other letters; and at every position the code
+// of the four letters from there, for the scorer's tables.
 class CodedSequences {
  public:
   explicit CodedSequences(const std::vector<FastaRecord>& records);
+
+  // A stretch of bases (no other letter) of one sequence.
+  struct Run {
+    std::size_t start = 0;  // in the sequence
+    std::size_t length = 0;
+  };
 
   std::size_t size() const { return starts_.size() - 1; }
   const std::uint8_t* letters(std::size_t s) const { return codes_.data() + starts_[s]; }
   const std::uint8_t* quads(std::size_t s) const { return quads_.data() + starts_[s]; }
   std::size_t length(std::size_t s) const { return starts_[s + 1] - starts_[s]; }
+  // The runs of sequence s, in order: from runsBegin(s) to runsBegin(s + 1).
+  const Run* runsBegin(std::size_t s) const { return runs_.data() + runStarts_[s]; }
 
   static constexpr std::uint8_t kOther = 4;
 
  private:
   std::vector<std::uint8_t> codes_;
-  std::vector<std::uint8_t> quads_;   // 0 where fewer than four bases follow
-  std::vector<std::size_t> starts_;   // of each sequence, and the end
+  std::vector<std::uint8_t> quads_;     // 0 where fewer than four bases follow
+  std::vector<std::size_t> starts_;     // of each sequence, and the end
+  std::vector<Run> runs_;
+  std::vector<std::size_t> runStarts_;  // of each sequence's runs, and the end
 };
 
 class WindowScorer {
@@ -52,8 +63,11 @@ class WindowScorer {
   double score(const std::uint8_t* window, bool forward) const;
 
   // The best score over every window of bases of sequence s, on both strands
-  // or the forward one; kNoWindow when it has no such window.
-  double best(const CodedSequences& sequences, std::size_t s, bool bothStrands) const;
+  // or the forward one, when it reaches `floor`; kNoWindow when it has no
+  // such window or none reaching the floor. A floor lets most windows be
+  // passed over after a few positions.
+  double best(const CodedSequences& sequences, std::size_t s, bool bothStrands,
+              double floor = -std::numeric_limits<double>::infinity()) const;
 
   // Calls visit(start, forward, score) for every window of sequence s scoring
   // at least `threshold`, by start (0-based), the forward strand first.
@@ -62,47 +76,44 @@ class WindowScorer {
                       Visit&& visit) const;
 
  private:
-  // The sum of the mismatch terms over the window, by the tables of four
-  // positions: the exact sum up to rounding.
-  double quickMismatch(const std::uint8_t* quads, bool forward) const;
+  // The mismatch sums of four positions on both strands, from one table.
+  struct StrandPair {
+    double forward, reverse;
+  };
   double exactMismatch(const std::uint8_t* window, bool forward) const;
   double normalised(double mismatch) const;
-  // Calls f(start) for every start of a window of bases in sequence s.
-  template <class F>
-  void forEachWindow(const CodedSequences& sequences, std::size_t s, F&& f) const;
+  // Raises bestScore to the best score of the windows starting at the first
+  // `count` positions of a run of bases, by the tables (Tables of them, 0 for
+  // any number) or without them.
+  template <int Tables>
+  void scanRun(const std::uint8_t* letters, const std::uint8_t* quads, std::size_t count, bool bothStrands,
+               double& bestQuick, double& bestScore) const;
+  void scanRunExactly(const std::uint8_t* letters, std::size_t count, bool bothStrands, double& bestScore) const;
 
   int width_;
   std::vector<double> mismatch_;          // [position * 4 + base] = 1 - f
   float highest_ = 0.0f, lowest_ = 0.0f;  // bounds of the mismatch sum, as the engine keeps them
+  // The tables, the one whose sums spread most first, so that a window that
+  // cannot be the best is found so soonest.
   std::vector<int> quadStarts_;           // first position of each table
-  std::vector<double> forwardQuads_, reverseQuads_;  // [table * 256 + quad code]
+  std::vector<StrandPair> quadTables_;    // [table * 256 + quad code]
+  std::vector<StrandPair> smallestAfter_; // [table]: the smallest sums of the tables after it, added
 };
 
 // ---- template definitions ----------------------------------------------------
-
-template <class F>
-void WindowScorer::forEachWindow(const CodedSequences& sequences, std::size_t s, F&& f) const {
-  const std::uint8_t* letters = sequences.letters(s);
-  const std::size_t length = sequences.length(s);
-  const std::size_t w = static_cast<std::size_t>(width_);
-  std::size_t run = 0;  // bases ending at the current position
-  for (std::size_t i = 0; i < length; ++i) {
-    run = letters[i] == CodedSequences::kOther ? 0 : run + 1;
-    if (run >= w) f(i + 1 - w);
-  }
-}
 
 template <class Visit>
 void WindowScorer::forEachAtLeast(const CodedSequences& sequences, std::size_t s, bool bothStrands, double threshold,
                                   Visit&& visit) const {
   const std::uint8_t* letters = sequences.letters(s);
-  forEachWindow(sequences, s, [&](std::size_t start) {
-    for (bool forward : {true, false}) {
-      if (!forward && !bothStrands) break;
-      const double value = score(letters + start, forward);
-      if (value >= threshold) visit(start, forward, value);
-    }
-  });
+  const std::size_t w = static_cast<std::size_t>(width_);
+  for (const CodedSequences::Run* run = sequences.runsBegin(s); run != sequences.runsBegin(s + 1); ++run)
+    for (std::size_t start = run->start; start + w <= run->start + run->length; ++start)
+      for (bool forward : {true, false}) {
+        if (!forward && !bothStrands) break;
+        const double value = score(letters + start, forward);
+        if (value >= threshold) visit(start, forward, value);
+      }
 }
 
 }  // namespace enrichment
