@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "discover/known.h"
 #include "discover/log.h"
 #include "discover/page.h"
 #include "discover/tables.h"
@@ -26,7 +27,7 @@ std::vector<std::string> searchFileNames(const Plan& plan, bool sideFiles) {
 }
 
 std::vector<std::string> resultFileNames() {
-  return {"motifs.meme", "motifs.jaspar", "sites.tsv", "sites.bed", "log.txt", "summary.tsv", "index.html"};
+  return {"motifs.meme", "motifs.jaspar", "sites.tsv", "sites.bed", "known.tsv", "log.txt", "summary.tsv", "index.html"};
 }
 
 std::vector<std::pair<std::string, std::string>> resultFiles(const Discovery& d) {
@@ -41,6 +42,7 @@ std::vector<std::pair<std::string, std::string>> resultFiles(const Discovery& d)
   std::vector<std::pair<std::string, std::string>> files{
       {"motifs.meme", meme.str()}, {"motifs.jaspar", jaspar.str()}, {"sites.tsv", siteTable(d)}};
   if (d.regions) files.emplace_back("sites.bed", siteBed(d));
+  if (d.knownRun) files.emplace_back("known.tsv", knownTable(d));
   files.emplace_back("log.txt", logText(d));
   files.emplace_back("summary.tsv", summaryTable(d));
   files.emplace_back("index.html", indexPage(d));

@@ -6,6 +6,7 @@
 #include "base/version.h"
 #include "base/words.h"
 #include "discover/files.h"
+#include "discover/known.h"
 #include "discover/run_page.h"
 #include "formats/motif_files.h"
 #include "formats/output_file.h"
@@ -256,6 +257,7 @@ Discovery runDiscovery(const Options& o, OutputDirectory& directory, StepProgres
   progress.begin("Names");
   nameMotifs(d);
   progress.end(plural(d.knownMotifs.size(), "known motif") + " compared");
+  if (o.knownEnrichment) testKnownMotifs(d, control, progress);
   d.steps = progress.steps();
   d.totalSeconds = progress.totalSeconds();
   return d;
