@@ -20,8 +20,8 @@
 namespace enrichment {
 
 // Sequences coded once for every motif scored on them: A, C, G, T as 0 to 3
-// and every other letter (lower case included, as the engine reads them) as
-// 4; the runs of bases between other letters; and at every position the code
+// and every other letter as 4 (lower case included, as the engine's windows
+// of bases take only upper-case letters); the runs of bases between other letters; and at every position the code
 // of the four letters from there, for the scorer's tables.
 class CodedSequences {
  public:
