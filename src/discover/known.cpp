@@ -85,7 +85,8 @@ void writeKnownLog(std::ostream& out, const Discovery& d) {
   }
   out << "known motifs: " << d.known.size() << " tested on all " << d.primary.records.size()
       << " primary sequences against all " << d.controlSequences << " control sequences; "
-      << known::enrichedCount(d.known) << " with q < " << known::kEnrichedQ << " (known.tsv)\n";
+      << known::enrichedCount(d.known) << " with q < " << export_formats::fixedPoint(known::kEnrichedQ, 2)
+      << " (known.tsv)\n";
   for (std::size_t i = 0; i < std::min(d.known.size(), kKnownLogged); ++i) {
     const known::KnownResult& r = d.known[i];
     if (r.log10Q >= std::log10(known::kEnrichedQ)) break;

@@ -70,7 +70,7 @@ void writeKnownSection(std::ostream& out, const std::vector<known_table::Row>& r
   });
   out << "<section id=\"known\">\n<h2>Known motifs</h2>\n<p class=\"note\">" << section.tested << ' ' << enriched
       << " of " << rows.size() << (rows.size() == 1 ? " motif has" : " motifs have")
-      << " a q-value below " << known::kEnrichedQ << ". A site is a window scoring at least the motif's threshold. ";
+      << " a q-value below " << export_formats::fixedPoint(known::kEnrichedQ, 2) << ". A site is a window scoring at least the motif's threshold. ";
   if (shown < rows.size()) out << "The best " << shown << " are shown; ";
   out << "<a href=\"" << escape(section.tableLink) << "\">" << escape(section.tableLink) << "</a> lists "
       << (shown < rows.size() ? "all" : "them") << ".</p>\n";
