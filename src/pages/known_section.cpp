@@ -51,13 +51,15 @@ std::string evalue(const std::string& log10Text) {
   return export_formats::scientificFromLog10(std::strtod(log10Text.c_str(), nullptr));
 }
 
-void writeRowOf(std::ostream& out, const known_table::Row& row, const motif::Motif& m, bool linkDiscovered) {
+void writeRowOf(std::ostream& out, const known_table::Row& row, const motif::Motif& m, bool linkDiscovered,
+                bool withNotes) {
   out << "<tr><td class=\"num\">" << row.rank << "</td><td>" << escape(row.id)
       << (row.name.empty() ? "" : "<br><span class=\"small\">" + escape(row.name) + "</span>") << "</td><td>"
       << frequencyLogoSvg(motif::plainFrequencies(m), "Sequence logo of " + row.id) << "</td><td class=\"num\">"
       << share(row.primaryHits, row.primaryTotal) << "</td><td class=\"num\">"
       << share(row.controlHits, row.controlTotal) << "</td><td class=\"num evalue\">" << evalue(row.log10E)
-      << "</td><td class=\"num\">" << escape(row.q) << "</td><td>" << noteOf(row, linkDiscovered) << "</td></tr>\n";
+      << "</td><td class=\"num\">" << escape(row.q) << "</td>"
+      << (withNotes ? "<td>" + noteOf(row, linkDiscovered) + "</td>" : "") << "</tr>\n";
 }
 
 }  // namespace
@@ -78,10 +80,15 @@ void writeKnownSection(std::ostream& out, const std::vector<known_table::Row>& r
     out << "<p class=\"empty\">The database holds no motif.</p>\n</section>\n";
     return;
   }
+  // The note says which motif found here a known motif re-finds; a table
+  // without any (zelkova-enrich --db) has no such column.
+  const bool withNotes = std::any_of(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(shown),
+                                     [](const known_table::Row& r) { return r.sameSitesAs != "NA"; });
   out << "<table class=\"known sortable\">\n<thead><tr><th class=\"num\">Rank</th><th>Motif</th><th>Logo</th>"
       << "<th class=\"num\">Primary sequences with a site</th><th class=\"num\">Control sequences with a site</th>"
-      << "<th class=\"num\">E-value</th><th class=\"num\">q-value</th><th>Note</th></tr></thead>\n<tbody>\n";
-  for (std::size_t i = 0; i < shown; ++i) writeRowOf(out, rows[i], *motifs[i], section.linkDiscovered);
+      << "<th class=\"num\">E-value</th><th class=\"num\">q-value</th>" << (withNotes ? "<th>Note</th>" : "")
+      << "</tr></thead>\n<tbody>\n";
+  for (std::size_t i = 0; i < shown; ++i) writeRowOf(out, rows[i], *motifs[i], section.linkDiscovered, withNotes);
   out << "</tbody>\n</table>\n</section>\n";
 }
 
