@@ -80,51 +80,24 @@ WindowScorer::WindowScorer(const std::vector<motif::Column>& frequencies)
     lowest_ = static_cast<float>(lowest_ + (1 - *largest));
   }
   if (width_ < kQuad) return;
-  std::vector<int> starts;
-  for (int start = 0; start < width_; start += kQuad) starts.push_back(std::min(start, width_ - kQuad));
-  std::vector<std::vector<StrandPair>> tables;
-  for (std::size_t t = 0; t < starts.size(); ++t) {
-    // The last table may overlap the one before; it covers only the rest.
-    const int covered = t == 0 ? 0 : starts[t - 1] + kQuad;
-    std::vector<StrandPair> table;
+  tables_ = static_cast<std::size_t>((width_ + kQuad - 1) / kQuad);
+  lastStart_ = static_cast<std::size_t>(width_ - kQuad);
+  for (std::size_t t = 0; t < tables_; ++t) {
+    const int first = t + 1 < tables_ ? static_cast<int>(t) * kQuad : static_cast<int>(lastStart_);
+    const int covered = static_cast<int>(t) * kQuad;  // positions before it belong to the others
     for (std::size_t code = 0; code < kQuadCodes; ++code) {
-      StrandPair sums{0, 0};
+      double forward = 0, reverse = 0;
       for (int k = 0; k < kQuad; ++k) {
-        const int position = starts[t] + k;
+        const int position = first + k;
         if (position < covered) continue;
         const int base = letterOfQuad(code, k);
-        sums.forward += mismatch_[static_cast<std::size_t>(position * motif::kBases + base)];
+        forward += mismatch_[static_cast<std::size_t>(position * motif::kBases + base)];
         // On the other strand this letter meets the complement of the motif's
         // position counted from the end.
-        sums.reverse += mismatch_[static_cast<std::size_t>((width_ - 1 - position) * motif::kBases + (3 - base))];
+        reverse += mismatch_[static_cast<std::size_t>((width_ - 1 - position) * motif::kBases + (3 - base))];
       }
-      table.push_back(sums);
+      quadTables_.push_back(StrandPair{forward, reverse});
     }
-    tables.push_back(std::move(table));
-  }
-  std::vector<std::size_t> order(tables.size());
-  std::vector<double> spread;
-  for (const std::vector<StrandPair>& table : tables) {
-    const auto [low, high] = std::minmax_element(table.begin(), table.end(), [](const StrandPair& a, const StrandPair& b) {
-      return a.forward < b.forward;
-    });
-    spread.push_back(high->forward - low->forward);
-  }
-  for (std::size_t t = 0; t < order.size(); ++t) order[t] = t;
-  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return spread[a] > spread[b]; });
-  for (std::size_t t : order) {
-    quadStarts_.push_back(starts[t]);
-    quadTables_.insert(quadTables_.end(), tables[t].begin(), tables[t].end());
-  }
-  smallestAfter_.assign(order.size(), StrandPair{0, 0});
-  for (std::size_t t = order.size() - 1; t-- > 0;) {
-    const std::vector<StrandPair>& next = tables[order[t + 1]];
-    double forward = next.front().forward, reverse = next.front().reverse;
-    for (const StrandPair& p : next) {
-      forward = std::min(forward, p.forward);
-      reverse = std::min(reverse, p.reverse);
-    }
-    smallestAfter_[t] = {smallestAfter_[t + 1].forward + forward, smallestAfter_[t + 1].reverse + reverse};
   }
 }
 
@@ -152,30 +125,22 @@ double WindowScorer::score(const std::uint8_t* window, bool forward) const {
 template <int Tables>
 void WindowScorer::scanRun(const std::uint8_t* letters, const std::uint8_t* quads, std::size_t count,
                            bool bothStrands, double& bestQuick, double& bestScore) const {
-  const std::size_t tables = Tables > 0 ? static_cast<std::size_t>(Tables) : quadStarts_.size();
+  const std::size_t tables = Tables > 0 ? static_cast<std::size_t>(Tables) : tables_;
   const StrandPair* pairs = quadTables_.data();
-  const int* offsets = quadStarts_.data();
-  const StrandPair rest = smallestAfter_.front();
-  const double onlyForward = bothStrands ? 0.0 : std::numeric_limits<double>::infinity();
+  const StrandPair* last = pairs + (tables - 1) * kQuadCodes;
   for (std::size_t start = 0; start < count; ++start) {
+    // Without a branch on every table, so that the loop runs straight on.
+    StrandPair sum = last[quads[start + lastStart_]];
+    for (std::size_t t = 0; t + 1 < tables; ++t) sum += pairs[t * kQuadCodes + quads[start + t * kQuad]];
     // The score falls as the mismatch sum grows, so the best window has the
     // smallest sum; a window whose quick sum is not within the tolerance of
-    // the smallest so far cannot be it and is not scored exactly. Most are
-    // told so by their first table and the smallest sums the others allow.
-    const double cutoff = bestQuick + kQuickTolerance;
-    StrandPair sum = pairs[quads[start + static_cast<std::size_t>(offsets[0])]];
-    sum.reverse += onlyForward;
-    if (sum.forward + rest.forward > cutoff && sum.reverse + rest.reverse > cutoff) continue;
-    for (std::size_t t = 1; t < tables; ++t) {
-      const StrandPair& p = pairs[t * kQuadCodes + quads[start + static_cast<std::size_t>(offsets[t])]];
-      sum.forward += p.forward;
-      sum.reverse += p.reverse;
-    }
-    const double smallest = std::min(sum.forward, sum.reverse);
-    if (smallest > cutoff) continue;
+    // the smallest quick sum so far cannot be it and is not scored exactly.
+    const double smallest = bothStrands ? std::min(sum[0], sum[1]) : sum[0];
+    if (smallest > bestQuick + kQuickTolerance) continue;
     bestQuick = std::min(bestQuick, smallest);
     for (bool forward : {true, false}) {
-      if ((forward ? sum.forward : sum.reverse) > bestQuick + kQuickTolerance) continue;
+      if (!forward && !bothStrands) break;
+      if (sum[forward ? 0 : 1] > bestQuick + kQuickTolerance) continue;
       bestScore = std::max(bestScore, normalised(exactMismatch(letters + start, forward)));
     }
   }
@@ -204,7 +169,7 @@ double WindowScorer::best(const CodedSequences& sequences, std::size_t s, bool b
     const std::uint8_t* quads = sequences.quads(s) + run->start;
     const std::size_t count = run->length - w + 1;
     // The number of tables fixed at compile time lets the sum unroll.
-    switch (quadStarts_.size()) {
+    switch (tables_) {
       case 0: scanRunExactly(letters, count, bothStrands, bestScore); break;
       case 1: scanRun<1>(letters, quads, count, bothStrands, bestQuick, bestScore); break;
       case 2: scanRun<2>(letters, quads, count, bothStrands, bestQuick, bestScore); break;
