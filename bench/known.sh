@@ -50,25 +50,20 @@ if [ ! -f "$db" ]; then
 fi
 motifs=$(grep -c '^>' "$db")
 
-timed() {  # LABEL COMMAND...: one table line
-  local label=$1
-  shift
-  /usr/bin/time -f '%e %U %S %M' -o "$work/time.txt" "$@" >/dev/null 2>"$work/stderr.txt" ||
-    { cat "$work/stderr.txt"; exit 1; }
-  read -r wall user sys peak <"$work/time.txt"
-  printf '%-52s %8s %8s %9s\n' "$label" "$wall" "$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.1f", u + s }')" \
-    "$(awk -v k="$peak" 'BEGIN { printf "%.0f", k / 1024 }')"
-}
+source "$top/bench/timed.sh"
 
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) processors"
 printf '%-52s %8s %8s %9s\n' "10000 x 200, $motifs motifs, 2 shuffled copies" wall_s cpu_s peak_MB
 timed "zelkova-enrich --db ${threads[*]:-(every processor)}" "$bin/zelkova-enrich" --db "$db" "${threads[@]}" -o "$work/known.tsv" "$peaks"
+echo
 timed "zelkova-enrich --db -p 1" "$bin/zelkova-enrich" --db "$db" -p 1 -o "$work/known_p1.tsv" "$peaks"
+echo
 cmp -s "$work/known.tsv" "$work/known_p1.tsv" || { echo "the tables of 1 and more threads differ"; exit 1; }
 echo "best: $(awk -F'\t' 'NR == 2 || NR == 3 { printf "%s %s q %s; ", $2, $3, $12 }' "$work/known.tsv")"
 
 if [ "${1:-}" = discover ]; then
   rm -rf "$work/out"
   timed "zelkova-discover --db (whole run)" "$bin/zelkova-discover" "$peaks" --db "$db" -o "$work/out" "${threads[@]}"
+  echo
   grep '^  Known motifs:' "$work/out/log.txt"
 fi
