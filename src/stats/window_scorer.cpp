@@ -118,20 +118,32 @@ double WindowScorer::normalised(double mismatch) const {
   return (mismatch - static_cast<double>(highest_)) / (static_cast<double>(lowest_) - static_cast<double>(highest_));
 }
 
+double WindowScorer::quickCutoff(double threshold) const {
+  if (tables_ == 0 || highest_ == lowest_ || !std::isfinite(threshold)) return std::numeric_limits<double>::infinity();
+  // The score is an affine function of the mismatch sum, falling as it grows.
+  return static_cast<double>(highest_) + threshold * (static_cast<double>(lowest_) - static_cast<double>(highest_)) +
+         kQuickTolerance;
+}
+
 double WindowScorer::score(const std::uint8_t* window, bool forward) const {
   return normalised(exactMismatch(window, forward));
 }
 
 template <int Tables>
+WindowScorer::StrandPair WindowScorer::quickMismatch(const std::uint8_t* quads) const {
+  const std::size_t tables = Tables > 0 ? static_cast<std::size_t>(Tables) : tables_;
+  StrandPair sum = quadTables_[(tables - 1) * kQuadCodes + quads[lastStart_]];
+  for (std::size_t t = 0; t + 1 < tables; ++t) sum += quadTables_[t * kQuadCodes + quads[t * kQuad]];
+  return sum;
+}
+
+template WindowScorer::StrandPair WindowScorer::quickMismatch<0>(const std::uint8_t* quads) const;
+
+template <int Tables>
 void WindowScorer::scanRun(const std::uint8_t* letters, const std::uint8_t* quads, std::size_t count,
                            bool bothStrands, double& bestQuick, double& bestScore) const {
-  const std::size_t tables = Tables > 0 ? static_cast<std::size_t>(Tables) : tables_;
-  const StrandPair* pairs = quadTables_.data();
-  const StrandPair* last = pairs + (tables - 1) * kQuadCodes;
   for (std::size_t start = 0; start < count; ++start) {
-    // Without a branch on every table, so that the loop runs straight on.
-    StrandPair sum = last[quads[start + lastStart_]];
-    for (std::size_t t = 0; t + 1 < tables; ++t) sum += pairs[t * kQuadCodes + quads[start + t * kQuad]];
+    const StrandPair sum = quickMismatch<Tables>(quads + start);
     // The score falls as the mismatch sum grows, so the best window has the
     // smallest sum; a window whose quick sum is not within the tolerance of
     // the smallest quick sum so far cannot be it and is not scored exactly.
@@ -159,9 +171,7 @@ double WindowScorer::best(const CodedSequences& sequences, std::size_t s, bool b
   const std::size_t w = static_cast<std::size_t>(width_);
   // The mismatch sum of a window scoring the floor (the score is an affine
   // function of the sum); windows above it need not be looked at.
-  double bestQuick = std::numeric_limits<double>::infinity();
-  if (std::isfinite(floor) && highest_ != lowest_)
-    bestQuick = static_cast<double>(highest_) + floor * (static_cast<double>(lowest_) - static_cast<double>(highest_));
+  double bestQuick = quickCutoff(floor);
   double bestScore = enrichment_stats::kNoWindow;
   for (const CodedSequences::Run* run = sequences.runsBegin(s); run != sequences.runsBegin(s + 1); ++run) {
     if (run->length < w) continue;

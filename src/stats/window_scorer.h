@@ -82,6 +82,13 @@ class WindowScorer {
   using StrandPair = double __attribute__((vector_size(2 * sizeof(double))));
   double exactMismatch(const std::uint8_t* window, bool forward) const;
   double normalised(double mismatch) const;
+  // The mismatch sums of the window at `quads` by the tables (which exist;
+  // Tables of them, or 0 for any number), without a branch.
+  template <int Tables>
+  StrandPair quickMismatch(const std::uint8_t* quads) const;
+  // The largest quick mismatch sum a window scoring at least `threshold` may
+  // have; +infinity when every window must be scored exactly.
+  double quickCutoff(double threshold) const;
   // Raises bestScore to the best score of the windows starting at the first
   // `count` positions of a run of bases, by the tables (Tables of them, 0 for
   // any number) or without them.
@@ -106,14 +113,21 @@ template <class Visit>
 void WindowScorer::forEachAtLeast(const CodedSequences& sequences, std::size_t s, bool bothStrands, double threshold,
                                   Visit&& visit) const {
   const std::uint8_t* letters = sequences.letters(s);
+  const std::uint8_t* quads = sequences.quads(s);
   const std::size_t w = static_cast<std::size_t>(width_);
+  // Windows whose quick sums are far above the threshold's are passed over;
+  // the others are scored exactly.
+  const double cutoff = quickCutoff(threshold);
   for (const CodedSequences::Run* run = sequences.runsBegin(s); run != sequences.runsBegin(s + 1); ++run)
-    for (std::size_t start = run->start; start + w <= run->start + run->length; ++start)
+    for (std::size_t start = run->start; start + w <= run->start + run->length; ++start) {
+      const StrandPair quick = tables_ > 0 ? quickMismatch<0>(quads + start) : StrandPair{0, 0};
       for (bool forward : {true, false}) {
         if (!forward && !bothStrands) break;
+        if (quick[forward ? 0 : 1] > cutoff) continue;
         const double value = score(letters + start, forward);
         if (value >= threshold) visit(start, forward, value);
       }
+    }
 }
 
 }  // namespace enrichment
