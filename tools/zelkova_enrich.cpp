@@ -62,9 +62,9 @@ std::optional<EnrichOptions> parseArguments(int argc, const char* const* argv) {
                      kDescription);
   parser.value("-o", "--output", "FILE", "write the table to FILE (default: standard output)", o.outputFile);
   parser.repeatable("-d", "--db", "FILE",
-                    "test every motif of the database FILE (any motif format); may\n"
-                    "be given more than once, read as one database whose\n"
-                    "identifiers must be unique",
+                    "test every motif of the database FILE (any motif\n"
+                    "format) instead of MOTIFS; may be given more than once,\n"
+                    "read as one database whose identifiers must be unique",
                     o.databaseFiles);
   parser.value("", "--sites", "FILE", "also write every counted site to FILE", o.sitesFile);
   parser.value("", "--threshold", "X",

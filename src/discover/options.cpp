@@ -88,10 +88,10 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
   parser.value("-n", "--top", "N", "report the N best motifs (default 10)",
                [&](const std::string& v) { o.top = static_cast<int>(cli::wholeNumber(v, "--top", 1, 1000)); });
   parser.repeatable("-d", "--db", "FILE",
-                    "known motifs to name the motifs by and to test for enrichment\n"
-                    "(MEME, JASPAR, TRANSFAC or HOMER); repeatable, read as one\n"
-                    "database whose identifiers must be unique (default: the\n"
-                    "bundled JASPAR collection)",
+                    "known motifs to name the motifs by and to test for\n"
+                    "enrichment (MEME, JASPAR, TRANSFAC, HOMER); repeatable: one\n"
+                    "database of unique identifiers (default: the bundled\n"
+                    "JASPAR collection)",
                     o.databaseFiles);
   parser.flag("", "--no-known", "do not test the known motifs for enrichment (no known.tsv)",
               [&] { o.knownEnrichment = false; });
