@@ -33,18 +33,10 @@ peaks() {  # SEQUENCES LENGTH: the FASTA file's path, made once
   echo "$f"
 }
 
-timed() {  # LABEL COMMAND...: one table line
-  local label=$1
-  shift
-  /usr/bin/time -f '%e %U %S %M' -o "$work/time.txt" "$@" >/dev/null 2>"$work/stderr.txt" ||
-    { cat "$work/stderr.txt"; exit 1; }
-  read -r wall user sys peak <"$work/time.txt"
-  printf '%-40s %8s %8s %9s' "$label" "$wall" "$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.1f", u + s }')" \
-    "$(awk -v k="$peak" 'BEGIN { printf "%.0f", k / 1024 }')"
-}
+source "$top/bench/timed.sh"
 
 if [ "$mode" = costs ]; then
-  printf '%-40s %8s %8s %9s %12s\n' "input, zelkova -l 10 -m 5 -noside" wall_s cpu_s peak_MB cost
+  printf '%-52s %8s %8s %9s %12s\n' "input, zelkova -l 10 -m 5 -noside" wall_s cpu_s peak_MB cost
   for size in "500 200" "1000 200" "2000 200" "4000 200" "500 1000"; do
     set -- $size
     fa=$(peaks "$1" "$2")
@@ -55,7 +47,7 @@ if [ "$mode" = costs ]; then
   exit 0
 fi
 
-printf '%-40s %8s %8s %9s  %s\n' input wall_s cpu_s peak_MB "rank 1 (best known match)"
+printf '%-52s %8s %8s %9s  %s\n' input wall_s cpu_s peak_MB "rank 1 (best known match)"
 pipeline() {  # SEQUENCES LABEL ARGS...
   local n=$1 label=$2
   shift 2

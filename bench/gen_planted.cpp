@@ -1,14 +1,17 @@
 // Writes a deterministic random FASTA file in which sites sampled from a known
 // motif's matrix are planted, for tests and benchmarks of motif discovery.
 //
-// usage: zelkova-gen-planted SEQUENCES LENGTH SEED [MOTIFS ID FRACTION SITES.tsv]
+// usage: zelkova-gen-planted SEQUENCES LENGTH SEED [MOTIFS ID FRACTION SITES.tsv [ID FRACTION]...]
 //
 // Every letter is drawn evenly from A, C, G and T. With a motif, a share
 // FRACTION of the sequences (each with that probability) gets one site: each
 // letter drawn from the frequencies of the motif's column (MOTIFS is any
 // motif file zelkova-compare reads, ID the motif's identifier), put on either
-// strand at random. SITES.tsv receives one line per site: sequence name,
-// 1-based start on the forward strand, strand. The random numbers come from
+// strand at random. Further ID FRACTION pairs plant more motifs of MOTIFS the
+// same way, each sequence drawing for each motif in turn (a later site may
+// cover part of an earlier one). SITES.tsv receives one line per site:
+// sequence name, 1-based start on the forward strand, strand, and for the
+// further motifs their identifier. The random numbers come from
 // the project's fully specified generator, so a seed gives the same file on
 // every machine.
 #include <cstdio>
@@ -43,37 +46,53 @@ const motif::Motif& findMotif(const std::vector<motif::Motif>& motifs, const std
 
 }  // namespace
 
+namespace {
+
+struct Planted {
+  std::string id;  // empty for the first motif, whose lines keep three fields
+  std::vector<motif::Column> columns;
+  double fraction = 0;
+};
+
+void plant(std::string& s, const std::string& name, const Planted& motif, shuffle::Random& random,
+           std::ofstream& sites) {
+  const std::size_t width = motif.columns.size();
+  const std::size_t length = s.size();
+  const bool planted = width > 0 && width <= length &&
+                       static_cast<double>(random.below(1u << 30)) < motif.fraction * static_cast<double>(1u << 30);
+  if (!planted) return;
+  std::string site;
+  for (const motif::Column& p : motif.columns) site += drawLetter(p, random);
+  const bool forward = random.below(2) == 0;
+  const std::size_t at = random.below(length - width + 1);
+  s.replace(at, width, forward ? site : words::reverseComplement(site));
+  sites << name << '\t' << at + 1 << '\t' << (forward ? '+' : '-') << (motif.id.empty() ? "" : "\t" + motif.id) << '\n';
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  if (argc != 4 && argc != 8) {
-    std::fprintf(stderr, "usage: %s SEQUENCES LENGTH SEED [MOTIFS ID FRACTION SITES.tsv]\n", argv[0]);
+  if (argc != 4 && (argc < 8 || argc % 2 != 0)) {
+    std::fprintf(stderr, "usage: %s SEQUENCES LENGTH SEED [MOTIFS ID FRACTION SITES.tsv [ID FRACTION]...]\n", argv[0]);
     return 1;
   }
   const long count = std::atol(argv[1]);
   const std::size_t length = static_cast<std::size_t>(std::atol(argv[2]));
   shuffle::Random random(std::strtoull(argv[3], nullptr, 10));
-  std::vector<motif::Column> columns;
-  double fraction = 0;
+  std::vector<Planted> motifs;
   std::ofstream sites;
-  if (argc == 8) {
-    columns = motif::frequencies(findMotif(motif_files::readFile(argv[4]), argv[5]), 0.0);
-    fraction = std::atof(argv[6]);
+  if (argc >= 8) {
+    const std::vector<motif::Motif> file = motif_files::readFile(argv[4]);
+    motifs.push_back({"", motif::frequencies(findMotif(file, argv[5]), 0.0), std::atof(argv[6])});
     sites.open(argv[7]);
+    for (int a = 8; a + 1 < argc; a += 2)
+      motifs.push_back({argv[a], motif::frequencies(findMotif(file, argv[a]), 0.0), std::atof(argv[a + 1])});
   }
-  const std::size_t width = columns.size();
   for (long i = 0; i < count; ++i) {
     std::string s(length, 'A');
     for (char& c : s) c = "ACGT"[random.below(4)];
     const std::string name = "seq" + std::to_string(i + 1);
-    const bool planted = width > 0 && width <= length &&
-                         static_cast<double>(random.below(1u << 30)) < fraction * static_cast<double>(1u << 30);
-    if (planted) {
-      std::string site;
-      for (const motif::Column& p : columns) site += drawLetter(p, random);
-      const bool forward = random.below(2) == 0;
-      const std::size_t at = random.below(length - width + 1);
-      s.replace(at, width, forward ? site : words::reverseComplement(site));
-      sites << name << '\t' << at + 1 << '\t' << (forward ? '+' : '-') << '\n';
-    }
+    for (const Planted& m : motifs) plant(s, name, m, random, sites);
     std::printf(">%s\n", name.c_str());
     for (std::size_t k = 0; k < s.size(); k += 60) std::printf("%s\n", s.substr(k, 60).c_str());
   }

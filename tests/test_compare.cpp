@@ -269,3 +269,80 @@ TEST(CompareErrors, ZeroWidthAndZeroOverlapAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// The best alignment of `query` with every target by the definition: every
+// orientation and offset, each overlap's p-value from the convolution of the
+// null distributions of exactly its query columns.
+std::vector<Match> byEveryAlignment(const Motif& query, const compare::Database& database,
+                                    const compare::Settings& settings) {
+  const std::vector<Column> q = motif::frequencies(query, settings.pseudocount);
+  const std::vector<compare::ScoreDistribution> nulls = compare::columnNulls(q, database);
+  const int width = static_cast<int>(q.size());
+  std::vector<Match> matches;
+  for (std::size_t t = 0; t < database.size(); ++t) {
+    const int targetWidth = database.target(t).width();
+    const int shortest = std::min({settings.minOverlap, width, targetWidth});
+    Match best;
+    best.target = t;
+    for (bool reverse : {false, true}) {
+      const std::vector<Column>& target = database.columns(t, reverse);
+      for (int offset = shortest - targetWidth; offset <= width - shortest; ++offset) {
+        const int first = std::max(0, offset), last = std::min(width, offset + targetWidth) - 1;
+        int score = 0;
+        compare::ScoreDistribution sum;
+        for (int i = first; i <= last; ++i) {
+          score += compare::columnScore(q[static_cast<std::size_t>(i)], target[static_cast<std::size_t>(i - offset)]);
+          sum = sum.plus(nulls[static_cast<std::size_t>(i)]);
+        }
+        const double p = compare::UpperTail(sum).atLeast(score);
+        if (p < best.alignmentP || best.overlap == 0) {
+          best.reverse = reverse;
+          best.offset = offset;
+          best.overlap = last - first + 1;
+          best.score = score;
+          best.alignmentP = p;
+        }
+      }
+    }
+    matches.push_back(best);
+  }
+  return matches;
+}
+
+}  // namespace
+
+// The comparison goes query column by query column, holding only runs that
+// start there and are no longer than the longest target; it must find the
+// alignments the definition finds, for queries narrower and wider than every
+// target, with overlaps of any floor.
+TEST(MotifCompareBounded, EqualsTryingEveryAlignment) {
+  std::mt19937 random(17);
+  std::vector<Motif> targets(bundled().begin(), bundled().begin() + 25);
+  const compare::Database database(targets, compare::Settings{}.pseudocount);
+  for (int width : {1, 3, 6, 11, 24, 40}) {
+    std::vector<Column> columns;
+    for (int i = 0; i < width; ++i) {
+      Column c{};
+      for (double& x : c) x = static_cast<double>(random() % 20);
+      columns.push_back(c);
+    }
+    for (int minOverlap : {1, 5, 9}) {
+      compare::Settings settings;
+      settings.minOverlap = minOverlap;
+      const Motif query = countMotif("q" + std::to_string(width), columns);
+      const std::vector<Match> expected = byEveryAlignment(query, database, settings);
+      for (const Match& m : compare::compareWithDatabase(query, database, settings)) {
+        const Match& e = expected[m.target];
+        SCOPED_TRACE(std::to_string(width) + " columns, overlap " + std::to_string(minOverlap) + ", " +
+                     targets[m.target].id);
+        EXPECT_EQ(m.alignmentP, e.alignmentP);
+        EXPECT_EQ(m.reverse, e.reverse);
+        EXPECT_EQ(m.offset, e.offset);
+        EXPECT_EQ(m.overlap, e.overlap);
+        EXPECT_EQ(m.score, e.score);
+      }
+    }
+  }
+}

@@ -20,6 +20,7 @@
 #include "discover/result.h"
 #include "discover/tables.h"
 #include "formats/motif_export.h"
+#include "formats/motif_files.h"
 #include "support_files.h"
 
 namespace fs = std::filesystem;
@@ -169,14 +170,15 @@ TEST(DiscoverMotifFiles, MemeCarriesEValuesAndTheBackground) {
   details.background = {0.3, 0.2, 0.2, 0.3};
   details.log10E = {-2976.501};
   std::ostringstream out;
-  export_formats::writeMemeWith(out, discover::reportedMotifs(d), details);
+  export_formats::writeMeme(out, motif_files::fromReport(discover::reportedMotifs(d), "d"), details);
   const std::string meme = out.str();
   EXPECT_NE(meme.find("\nBackground letter frequencies\nA 0.3 C 0.2 G 0.2 T 0.3\n"), std::string::npos) << meme;
   EXPECT_NE(meme.find("\nMOTIF ZELKOVA-1 ACGT\nletter-probability matrix: alength= 4 w= 4 nsites= 20 E= 3.2e-2977\n"),
             std::string::npos)
       << meme;
   details.log10E.push_back(0);
-  EXPECT_THROW(export_formats::writeMemeWith(out, discover::reportedMotifs(d), details), std::invalid_argument);
+  EXPECT_THROW(export_formats::writeMeme(out, motif_files::fromReport(discover::reportedMotifs(d), "d"), details),
+               std::invalid_argument);
   EXPECT_EQ(export_formats::scientificFromLog10(-5.821), "1.5e-06");
   EXPECT_EQ(export_formats::scientificFromLog10(0), "1.0e+00");
   EXPECT_EQ(export_formats::scientificFromLog10(-0.0001), "1.0e+00");  // 9.998e-01 rounds up

@@ -60,10 +60,16 @@ MotifMatrix motifFromRandomSet(const std::vector<FastaRecord>& set, std::size_t 
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   std::vector<std::string> chosen;
   for (std::size_t i = 0; i < sites; ++i) chosen.push_back(windows[i].second);
-  return MotifMatrix{rank, "M" + std::to_string(rank), seed, countsOf(chosen)};
+  return MotifMatrix{rank, "M" + std::to_string(rank), seed, enrichment::frequenciesOf(countsOf(chosen))};
 }
 
-MotifMatrix motifOf(const std::vector<std::string>& sites) { return MotifMatrix{1, "M1", sites.front(), countsOf(sites)}; }
+MotifMatrix motifOf(const std::vector<std::string>& sites) {
+  return MotifMatrix{1, "M1", sites.front(), enrichment::frequenciesOf(countsOf(sites))};
+}
+
+std::vector<double> bestOf(const std::vector<Column>& counts, const std::vector<FastaRecord>& sequences, bool both) {
+  return enrichment::bestWindowScores(enrichment::frequenciesOf(counts), sequences, both, 1);
+}
 
 }  // namespace
 
@@ -76,18 +82,18 @@ TEST(EnrichmentWindows, OnlyWindowsOfACGTCount) {
       {"r", "AAAARAAAAA"},  // other letters split windows as N does
       {"lower", "ACGTA"},
   };
-  const std::vector<double> best = enrichment::bestWindowScores(allA, sequences, true, 1);
+  const std::vector<double> best = bestOf(allA, sequences, true);
   EXPECT_EQ(best[0], enrichment_stats::kNoWindow);
   EXPECT_EQ(best[1], enrichment_stats::kNoWindow);
   EXPECT_DOUBLE_EQ(best[2], 1.0);
-  EXPECT_GE(enrichment::bestWindowScores(mixed, {{"x", "ACGTA"}}, true, 1)[0], 1.0 - 1e-12);
+  EXPECT_GE(bestOf(mixed, {{"x", "ACGTA"}}, true)[0], 1.0 - 1e-12);
 }
 
 TEST(EnrichmentWindows, TheReverseStrandCountsUnlessTheReportSearchedOneStrand) {
   const std::vector<Column> allA(5, Column{3, 0, 0, 0});
   const std::vector<FastaRecord> sequences{{"t", "GTTTTTG"}};
-  EXPECT_DOUBLE_EQ(enrichment::bestWindowScores(allA, sequences, true, 1)[0], 1.0);
-  EXPECT_LT(enrichment::bestWindowScores(allA, sequences, false, 1)[0], 0.5);
+  EXPECT_DOUBLE_EQ(bestOf(allA, sequences, true)[0], 1.0);
+  EXPECT_LT(bestOf(allA, sequences, false)[0], 0.5);
 }
 
 TEST(EnrichmentSites, ReverseSitesAreGivenOnTheirOwnStrandAtTheirForwardPlace) {
@@ -232,7 +238,7 @@ TEST(EnrichmentPower, APlantedMotifStandsOutAgainstShuffledControls) {
 
   std::vector<FastaRecord> plantedWindows;
   for (const std::string& site : sites) plantedWindows.push_back({"site", site});
-  const std::vector<double> siteScores = enrichment::bestWindowScores(motifs[0].counts, plantedWindows, false, 1);
+  const std::vector<double> siteScores = enrichment::bestWindowScores(motifs[0].frequencies, plantedWindows, false, 1);
   const std::size_t admitted = static_cast<std::size_t>(std::count_if(
       siteScores.begin(), siteScores.end(), [&](double score) { return score >= results[0].choice.threshold; }));
   EXPECT_GE(admitted, sites.size() * 8 / 10) << "threshold " << results[0].choice.threshold;

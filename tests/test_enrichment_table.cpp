@@ -152,8 +152,8 @@ TEST(EnrichmentHtml, ATableOfAnotherReportIsRefused) {
     return std::string("no error");
   };
   EXPECT_EQ(refusal("99\tZELKOVA-99\tACGT\t0.8\t1\t2\t1\t2\t1.0\t-1\t-1\t-1\n"),
-            "x.tsv:2: motif ZELKOVA-99 is not in the report");
+            "x.tsv:2: motif ZELKOVA-99 is not in the motif file");
   EXPECT_EQ(refusal("1\tZELKOVA-1\tACGT\t0.8\t1\t2\t1\t2\t1.0\t-1\t-1\t-1\n"),
             "x.tsv:2: motif ZELKOVA-1 has the consensus ACGT here but " + report.motifs[0].consensus +
-                " in the report; was the table made from another report?");
+                " in the motif file; was the table made from another file?");
 }

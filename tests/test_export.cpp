@@ -13,6 +13,7 @@
 #include "base/version.h"
 #include "formats/motif_export.h"
 #include "formats/report_reader.h"
+#include "support_exports.h"
 #include "pages/report_page.h"
 
 namespace {
@@ -22,13 +23,6 @@ using report::Column;
 const std::string kDataDir = std::string(ZELKOVA_TEST_DATA) + "/export/";
 
 report::Report fixture(const std::string& name) { return report::readFile(kDataDir + name); }
-
-template <typename Writer>
-std::string written(Writer write, const report::Report& r) {
-  std::ostringstream out;
-  write(out, r);
-  return out.str();
-}
 
 std::string html(const report::Report& r) {
   std::ostringstream out;
@@ -202,7 +196,7 @@ TEST(ExportText, MemeOfAHandMadeReport) {
       "  0.000000  0.000000  0.000000  1.000000\n  0.500000  0.000000  0.000000  0.500000\n";
   std::string rows2;
   for (int i = 0; i < 6; ++i) rows2 += "  0.250000  0.250000  0.250000  0.250000\n";
-  EXPECT_EQ(written(export_formats::writeMeme, fixture("tiny.out")),
+  EXPECT_EQ(testing_support::memeOf(fixture("tiny.out")),
             "MEME version 4\n\nALPHABET= ACGT\n\nstrands: +\n\nBackground letter frequencies\n"
             "A 0.25 C 0.25 G 0.25 T 0.25\n\n"
             "MOTIF ZELKOVA-1 ACGTTA\nletter-probability matrix: alength= 4 w= 6 nsites= 4 E= 0\n" + rows1 + "\n"
@@ -210,14 +204,14 @@ TEST(ExportText, MemeOfAHandMadeReport) {
 }
 
 TEST(ExportText, JasparOfAHandMadeReport) {
-  EXPECT_EQ(written(export_formats::writeJaspar, fixture("tiny.out")),
+  EXPECT_EQ(testing_support::jasparOf(fixture("tiny.out")),
             ">ZELKOVA-1\tACGTTA\nA  [ 4 0 0 0 0 2 ]\nC  [ 0 4 0 0 0 0 ]\nG  [ 0 0 4 1 0 0 ]\n"
             "T  [ 0 0 0 3 4 2 ]\n\n>ZELKOVA-2\tAAAAAA\nA  [ 0 0 0 0 0 0 ]\nC  [ 0 0 0 0 0 0 ]\n"
             "G  [ 0 0 0 0 0 0 ]\nT  [ 0 0 0 0 0 0 ]\n");
 }
 
 TEST(ExportText, TransfacOfAHandMadeReport) {
-  const std::string text = written(export_formats::writeTransfac, fixture("tiny.out"));
+  const std::string text = testing_support::transfacOf(fixture("tiny.out"));
   const std::string first =
       "AC  ZELKOVA-1\nXX\nID  ZELKOVA-1\nXX\nDE  ACGTTA\nXX\n"
       "P0      A      C      G      T\n"
@@ -237,16 +231,16 @@ TEST(ExportText, TransfacOfAHandMadeReport) {
 TEST(ExportText, StrandsFollowTheHeader) {
   report::Report r = fixture("tiny.out");
   r.parameters.forwardOnly = false;
-  EXPECT_NE(written(export_formats::writeMeme, r).find("\nstrands: + -\n"), std::string::npos);
+  EXPECT_NE(testing_support::memeOf(r).find("\nstrands: + -\n"), std::string::npos);
 }
 
 TEST(ExportText, AnEmptyReportGivesFilesWithoutMotifs) {
   const report::Report r = fixture("empty.out");
-  EXPECT_EQ(written(export_formats::writeMeme, r),
+  EXPECT_EQ(testing_support::memeOf(r),
             "MEME version 4\n\nALPHABET= ACGT\n\nstrands: +\n\nBackground letter frequencies\n"
             "A 0.25 C 0.25 G 0.25 T 0.25\n\n");
-  EXPECT_EQ(written(export_formats::writeJaspar, r), "");
-  EXPECT_EQ(written(export_formats::writeTransfac, r), "");
+  EXPECT_EQ(testing_support::jasparOf(r), "");
+  EXPECT_EQ(testing_support::transfacOf(r), "");
   const std::string page = html(r);
   EXPECT_NE(page.find("The report holds no motifs."), std::string::npos);
   EXPECT_EQ(occurrences(page, "<section class=\"motif\""), 0u);
@@ -281,15 +275,15 @@ TEST(ExportRoundTrip, RealReportThroughEveryFormat) {
   ASSERT_EQ(r.motifs.size(), 10u);
   {
     SCOPED_TRACE("MEME");
-    expectSameMotifs(r, readMeme(written(export_formats::writeMeme, r)), true);
+    expectSameMotifs(r, readMeme(testing_support::memeOf(r)), true);
   }
   {
     SCOPED_TRACE("JASPAR");
-    expectSameMotifs(r, readJaspar(written(export_formats::writeJaspar, r)), true);
+    expectSameMotifs(r, readJaspar(testing_support::jasparOf(r)), true);
   }
   {
     SCOPED_TRACE("TRANSFAC");
-    expectSameMotifs(r, readTransfac(written(export_formats::writeTransfac, r)), true);
+    expectSameMotifs(r, readTransfac(testing_support::transfacOf(r)), true);
   }
   {
     SCOPED_TRACE("HTML");

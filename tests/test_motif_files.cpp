@@ -13,6 +13,7 @@
 #include "formats/motif_export.h"
 #include "formats/motif_files.h"
 #include "formats/report_reader.h"
+#include "support_exports.h"
 
 namespace {
 
@@ -29,15 +30,8 @@ std::vector<Motif> readText(const std::string& text) {
 
 Format formatOf(const std::string& text) { return motif_files::detectFormat(text, "test.txt"); }
 
-template <typename Writer>
-std::string written(Writer write, const report::Report& r) {
-  std::ostringstream out;
-  write(out, r);
-  return out.str();
-}
-
 // Whole-number counts of a motif read back: probabilities times nsites.
-std::vector<report::Column> countsOf(const Motif& m) {
+std::vector<report::Column> roundedCounts(const Motif& m) {
   std::vector<report::Column> counts;
   for (const motif::Column& c : m.columns) {
     report::Column whole{};
@@ -56,16 +50,16 @@ void expectReportMotifs(const report::Report& r, const std::vector<Motif>& back,
     EXPECT_EQ(back[i].counts, counts);
     ASSERT_TRUE(back[i].nsites.has_value());
     EXPECT_EQ(*back[i].nsites, static_cast<double>(r.motifs[i].siteCount));
-    EXPECT_EQ(countsOf(back[i]), r.motifs[i].counts);
+    EXPECT_EQ(roundedCounts(back[i]), r.motifs[i].counts);
   }
 }
 
 TEST(MotifFilesRoundTrip, EveryExportOfARealReportReadsBackToItsCounts) {
   const report::Report r = report::readFile(kExportData + "crp0.out");
   ASSERT_EQ(r.motifs.size(), 10u);
-  const std::string meme = written(export_formats::writeMeme, r);
-  const std::string jaspar = written(export_formats::writeJaspar, r);
-  const std::string transfac = written(export_formats::writeTransfac, r);
+  const std::string meme = testing_support::memeOf(r);
+  const std::string jaspar = testing_support::jasparOf(r);
+  const std::string transfac = testing_support::transfacOf(r);
   EXPECT_EQ(formatOf(meme), Format::Meme);
   EXPECT_EQ(formatOf(jaspar), Format::Jaspar);
   EXPECT_EQ(formatOf(transfac), Format::Transfac);
@@ -93,8 +87,8 @@ TEST(MotifFilesRoundTrip, EveryExportOfARealReportReadsBackToItsCounts) {
 // both read back as a motif of the right width.
 TEST(MotifFilesRoundTrip, AMotifWithoutSitesKeepsItsWidth) {
   const report::Report r = report::readFile(kExportData + "tiny.out");
-  for (const std::string& text : {written(export_formats::writeMeme, r), written(export_formats::writeJaspar, r),
-                                  written(export_formats::writeTransfac, r)}) {
+  for (const std::string& text : {testing_support::memeOf(r), testing_support::jasparOf(r),
+                                  testing_support::transfacOf(r)}) {
     const std::vector<Motif> back = readText(text);
     ASSERT_EQ(back.size(), 2u);
     EXPECT_EQ(back[1].width(), 6);
@@ -103,7 +97,7 @@ TEST(MotifFilesRoundTrip, AMotifWithoutSitesKeepsItsWidth) {
       for (double x : p) EXPECT_DOUBLE_EQ(x, 0.25);
   }
   // The empty report's MEME file has a header and no motif.
-  EXPECT_TRUE(readText(written(export_formats::writeMeme, report::readFile(kExportData + "empty.out"))).empty());
+  EXPECT_TRUE(readText(testing_support::memeOf(report::readFile(kExportData + "empty.out"))).empty());
 }
 
 TEST(MotifFilesOthers, TheBundledJasparFilesParse) {
@@ -270,3 +264,218 @@ TEST(MotifFilesErrors, AMissingFileAndADamagedReportAreNamed) {
 }
 
 }  // namespace
+
+namespace {
+
+// The first error a text gives, as "LINE: message".
+std::string refusalOf(const std::string& text) {
+  try {
+    readText(text);
+  } catch (const textio::ReadError& e) {
+    return std::to_string(e.line()) + ": " + e.what();
+  }
+  return "accepted";
+}
+
+bool holds(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+}  // namespace
+
+// A MEME matrix must have exactly the rows its w= announces: fewer is refused
+// at the line where a row was due, more at the first row too many.
+TEST(MotifFilesCounts, MemeRowsMustMatchTheirWidthBothWays) {
+  const std::string head = "MEME version 4\n\nALPHABET= ACGT\n\nMOTIF m1 x\nletter-probability matrix: alength= 4 w= 2\n";
+  const std::string row = "0.25 0.25 0.25 0.25\n";
+  EXPECT_EQ(readText(head + row + row).front().width(), 2);
+  const std::string more = refusalOf(head + row + row + row + "\nMOTIF m2\n");
+  EXPECT_EQ(more.rfind("9: ", 0), 0u) << more;
+  EXPECT_TRUE(holds(more, "the matrix of m1 has more rows than its w= 2")) << more;
+  // A blank line between the rows and one too many does not hide it.
+  const std::string moreAfterBlank = refusalOf(head + row + row + "\n" + row);
+  EXPECT_EQ(moreAfterBlank.rfind("10: ", 0), 0u) << moreAfterBlank;
+  const std::string fewer = refusalOf(head + row + "MOTIF m2\nletter-probability matrix: w= 1\n" + row);
+  EXPECT_EQ(fewer.rfind("8: ", 0), 0u) << fewer;
+  EXPECT_TRUE(holds(fewer, "the matrix of m1 has 1 row, fewer than its w= 2")) << fewer;
+  const std::string fewerAtBlank = refusalOf(head + row + "\n" + row);
+  EXPECT_TRUE(holds(fewerAtBlank, "fewer than its w= 2")) << fewerAtBlank;
+  // A full MEME output goes on after the matrix with lines that are not rows.
+  EXPECT_EQ(readText(head + row + row + "----------------------------------------\n"
+                                          "Time  0.01 secs.\n").size(), 1u);
+}
+
+TEST(MotifFilesCounts, DeclaredSizesAndValuesAreChecked) {
+  const std::string head = "MEME version 4\nMOTIF m1\nletter-probability matrix: alength= 4 w= 1 nsites= ";
+  EXPECT_TRUE(holds(refusalOf(head + "inf\n1 0 0 0\n"), "3: ")) << refusalOf(head + "inf\n1 0 0 0\n");
+  EXPECT_TRUE(holds(refusalOf(head + "-3\n1 0 0 0\n"), "not a number of sites"));
+  EXPECT_TRUE(holds(refusalOf("MEME version 4\nMOTIF m\nletter-probability matrix: alength= 20 w= 1\n"), "alength= 20"));
+  // TRANSFAC: a row holds the four numbers of its P0 line and at most a letter.
+  const std::string fifth = refusalOf("AC  a\nP0 A C G T\n01 1 0 0 0 7\n//\n");
+  EXPECT_EQ(fifth.rfind("3: ", 0), 0u) << fifth;
+  EXPECT_TRUE(holds(fifth, "found 5 fields after the position")) << fifth;
+  EXPECT_EQ(readText("AC  a\nP0 A C G T\n01 1 0 0 0 A\n//\n").front().width(), 1);
+}
+
+// The files the JASPAR project distributes for a release, as downloaded: the
+// MEME layout with its header lines, tab-separated rows with a trailing tab,
+// URL lines, nsites and E=; and the bracketed layout with tabs. Windows line
+// ends change nothing.
+TEST(MotifFilesDatabases, JasparReleaseFiles) {
+  const std::string meme =
+      "MEME version 4\n\nALPHABET= ACGT\n\nstrands: + -\n\nBackground letter frequencies\n"
+      "A 0.25 C 0.25 G 0.25 T 0.25\n\n"
+      "MOTIF MA0004.1 Arnt\nletter-probability matrix: alength= 4 w= 3 nsites= 20 E= 0\n"
+      "  0.200000\t  0.800000\t  0.000000\t  0.000000\t\n  0.950000\t  0.000000\t  0.050000\t  0.000000\t\n"
+      "  0.000000\t  1.000000\t  0.000000\t  0.000000\t\n\nURL http://jaspar.genereg.net/matrix/MA0004.1\n\n"
+      "MOTIF MA0006.1 Ahr::Arnt\nletter-probability matrix: alength= 4 w= 2 nsites= 24 E= 0\n"
+      "  0.125000\t  0.333333\t  0.083333\t  0.458333\t\n  0.000000\t  0.000000\t  0.958333\t  0.041667\t\n\n"
+      "URL http://jaspar.genereg.net/matrix/MA0006.1\n";
+  const std::string jaspar =
+      ">MA0004.1\tArnt\nA  [     4     19      0 ]\nC  [    16      0     20 ]\nG  [     0      1      0 ]\n"
+      "T  [     0      0      0 ]\n\n>MA0006.1\tAhr::Arnt\nA  [     3      0 ]\nC  [     8      0 ]\n"
+      "G  [     2     23 ]\nT  [    11      1 ]\n";
+  for (const bool windows : {false, true}) {
+    SCOPED_TRACE(windows ? "CRLF" : "LF");
+    std::string memeText = meme, jasparText = jaspar;
+    if (windows)
+      for (std::string* text : {&memeText, &jasparText})
+        for (std::size_t at = text->find('\n'); at != std::string::npos; at = text->find('\n', at + 2))
+          text->insert(at, "\r");
+    const std::vector<Motif> fromMeme = readText(memeText);
+    const std::vector<Motif> fromJaspar = readText(jasparText);
+    ASSERT_EQ(fromMeme.size(), 2u);
+    ASSERT_EQ(fromJaspar.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+      EXPECT_EQ(fromMeme[i].id, fromJaspar[i].id);
+      EXPECT_EQ(fromMeme[i].name, fromJaspar[i].name);
+      // The probabilities times nsites are the release's counts again.
+      EXPECT_EQ(motif::countsOf(fromMeme[i]), motif::countsOf(fromJaspar[i])) << fromMeme[i].id;
+    }
+  }
+}
+
+// HOCOMOCO distributes MEME files whose MOTIF lines give the identifier
+// alone, with a blank line before the matrix, and JASPAR-layout files whose
+// counts are not whole numbers.
+TEST(MotifFilesDatabases, HocomocoFiles) {
+  const std::vector<Motif> meme = readText(
+      "MEME version 4\n\nALPHABET= ACGT\n\nstrands: + -\n\nBackground letter frequencies\n"
+      "A 0.25 C 0.25 G 0.25 T 0.25\n\nMOTIF AHR_HUMAN.H11MO.0.B\n\n"
+      "letter-probability matrix: alength= 4 w= 2 nsites= 64 E= 0\n"
+      "0.262448\t0.234321\t0.363116\t0.140115\n0.036741\t0.031327\t0.041853\t0.890079\n");
+  ASSERT_EQ(meme.size(), 1u);
+  EXPECT_EQ(meme[0].id, "AHR_HUMAN.H11MO.0.B");
+  EXPECT_EQ(meme[0].name, "");
+  EXPECT_EQ(meme[0].nsites.value_or(0), 64.0);
+  const std::vector<Motif> jaspar = readText(
+      ">AHR_HUMAN.H11MO.0.B\nA [ 40.51343240527031 18.0 ]\nC [ 18.0 8.41 ]\nG [ 28.2 1.59 ]\nT [ 13.28 71.998 ]\n");
+  ASSERT_EQ(jaspar.size(), 1u);
+  EXPECT_TRUE(jaspar[0].counts);
+  EXPECT_DOUBLE_EQ(jaspar[0].columns[0][0], 40.51343240527031);
+  EXPECT_FALSE(jaspar[0].nsites.has_value());  // the columns add up to 99.99 and 99.998
+}
+
+// HOMER motif files as HOMER writes them: six tab-separated header fields,
+// names with slashes and parentheses, three-decimal rows that add up to 0.999
+// or 1.001; and the three-field header HOMER reads at least.
+TEST(MotifFilesHomer, FilesAsHomerWritesThem) {
+  const std::string text =
+      ">CNNCCAGCAGRGGGCGCN\tCTCF(Zf)/CD4+-CTCF-ChIP-Seq(Barski_et_al.)/Homer\t9.873393\t-1.314e+04\t0\t"
+      "T:24494.0(73.47%),B:2015.6(6.01%),P:1e-5707\n"
+      "0.419\t0.275\t0.277\t0.028\n0.001\t0.001\t0.997\t0.001\n0.332\t0.334\t0.333\t0.001\n"
+      ">ASTTCCTCTT\t1-ASTTCCTCTT\t6.049537\n0.401\t0.100\t0.499\t0.001\n0.250\t0.250\t0.250\t0.250\n";
+  EXPECT_EQ(formatOf(text), Format::Homer);
+  const std::vector<Motif> motifs = readText(text);
+  ASSERT_EQ(motifs.size(), 2u);
+  EXPECT_EQ(motifs[0].id, "CTCF(Zf)/CD4+-CTCF-ChIP-Seq(Barski_et_al.)/Homer");
+  EXPECT_EQ(motifs[0].name, "CNNCCAGCAGRGGGCGCN");
+  EXPECT_EQ(motifs[0].width(), 3);
+  EXPECT_FALSE(motifs[0].counts);
+  EXPECT_EQ(motifs[0].columns[1], (motif::Column{0.001, 0.001, 0.997, 0.001}));
+  EXPECT_EQ(motifs[1].id, "1-ASTTCCTCTT");
+  EXPECT_EQ(motifs[1].line, 5);
+  // A JASPAR header with a name is not taken for HOMER's.
+  EXPECT_EQ(formatOf(">MA0004.1\tArnt\n1 2\n3 4\n5 6\n7 8\n"), Format::JasparPlain);
+  const std::string shortRow = refusalOf(">A\tB\t3.5\n0.5 0.5 0\n");
+  EXPECT_EQ(shortRow.rfind("2: ", 0), 0u) << shortRow;
+  EXPECT_TRUE(holds(shortRow, "needs the 4 values of A, C, G and T")) << shortRow;
+  EXPECT_TRUE(holds(refusalOf(">A\tB\t3.5\n"), "no columns"));
+}
+
+// Every format a program writes is read back by every program: written from
+// motifs of each kind (counts, probabilities with and without a number of
+// sites), the identifiers come back, and counts come back exactly.
+TEST(MotifFilesRoundTrip, EveryWriterReadsBackForMotifsOfEveryKind) {
+  std::vector<Motif> motifs = motif_files::readFile(kBundled + "jaspar_vertebrates.pfm");
+  motifs.resize(20);
+  motifs.push_back(readText(">A\tHOMER-1\t3.5\n0.5\t0.5\t0\t0\n0.1\t0.2\t0.3\t0.4\n").front());
+  motifs.push_back(readText("MEME version 4\nMOTIF P2 some name\nletter-probability matrix: w= 1 nsites= 3\n"
+                            "0.333333 0.666667 0 0\n").front());
+  std::vector<double> thresholds(motifs.size(), 1.5);
+  std::ostringstream meme, jaspar, transfac, homer;
+  export_formats::writeMeme(meme, motifs);
+  export_formats::writeJaspar(jaspar, motifs);
+  export_formats::writeTransfac(transfac, motifs);
+  export_formats::writeHomer(homer, motifs, thresholds);
+  for (const auto& [name, text] : {std::pair{"MEME", meme.str()}, std::pair{"JASPAR", jaspar.str()},
+                                   std::pair{"TRANSFAC", transfac.str()}, std::pair{"HOMER", homer.str()}}) {
+    SCOPED_TRACE(name);
+    const std::vector<Motif> back = readText(text);
+    ASSERT_EQ(back.size(), motifs.size());
+    for (std::size_t i = 0; i < motifs.size(); ++i) {
+      EXPECT_EQ(back[i].id, motifs[i].id);
+      EXPECT_EQ(back[i].width(), motifs[i].width());
+      if (std::string(name) == "HOMER") continue;  // probabilities in thousandths
+      EXPECT_EQ(back[i].name, motifs[i].name);
+      // MEME gives one number of sites: counts whose columns add up to
+      // different totals come back as probabilities.
+      if (std::string(name) != "MEME" || motifs[i].nsites) {
+        EXPECT_EQ(motif::countsOf(back[i]), motif::countsOf(motifs[i])) << motifs[i].id;
+      }
+      for (std::size_t c = 0; c < motifs[i].columns.size(); ++c)
+        for (int b = 0; b < 4; ++b)
+          EXPECT_NEAR(motif::plainFrequencies(back[i])[c][b], motif::plainFrequencies(motifs[i])[c][b], 1e-6);
+    }
+  }
+}
+
+TEST(MotifFilesSets, SeveralFilesAreOneSetWithUniqueIdentifiers) {
+  const std::string dir = testing::TempDir();
+  const std::string a = dir + "/set_a.jaspar", b = dir + "/set_b.meme", empty = dir + "/set_empty.meme";
+  std::ofstream(a) << ">M1\tone\nA [ 1 ]\nC [ 0 ]\nG [ 0 ]\nT [ 0 ]\n\n>M2\ttwo\nA [ 0 ]\nC [ 1 ]\nG [ 0 ]\nT [ 0 ]\n";
+  std::ofstream(b) << "MEME version 4\n\nMOTIF M3\nletter-probability matrix: w= 1\n1 0 0 0\n\n"
+                      "MOTIF M2 again\nletter-probability matrix: w= 1\n0 1 0 0\n";
+  std::ofstream(empty) << "MEME version 4\n\nALPHABET= ACGT\n";
+  EXPECT_EQ(motif_files::readFiles({a}).size(), 2u);
+  try {
+    motif_files::readFiles({a, b});
+    ADD_FAILURE() << "accepted";
+  } catch (const textio::ReadError& e) {
+    EXPECT_EQ(e.line(), 7);
+    EXPECT_EQ(std::string(e.what()).rfind(b + ":7: motif M2 is already in " + a + ":7;", 0), 0u) << e.what();
+  }
+  try {
+    motif_files::readFiles({a, empty});
+    ADD_FAILURE() << "accepted";
+  } catch (const textio::ReadError& e) {
+    EXPECT_EQ(std::string(e.what()), empty + ": the file holds no motif");
+  }
+}
+
+TEST(MotifValues, CountsComeBackFromProbabilitiesOnlyWhenWhole) {
+  Motif m;
+  m.columns = {{0.2, 0.8, 0, 0}, {0.333333, 0.666667, 0, 0}};
+  m.counts = false;
+  EXPECT_FALSE(motif::countsOf(m).has_value());  // no number of sites
+  m.nsites = 3;
+  // 0.2 of 3 sites is no whole number: every product is kept as it is.
+  const std::vector<motif::Column> products = motif::countsOf(m).value();
+  EXPECT_NEAR(products[0][0], 0.6, 1e-12);
+  EXPECT_NEAR(products[1][0], 0.999999, 1e-12);
+  // Six-decimal probabilities of whole counts give the counts back exactly.
+  m.columns[0] = {0.333333, 0.666667, 0, 0};
+  EXPECT_EQ(motif::countsOf(m).value(), (std::vector<motif::Column>{{1, 2, 0, 0}, {1, 2, 0, 0}}));
+  EXPECT_EQ(motif::plainFrequencies(m)[0], (motif::Column{1.0 / 3, 2.0 / 3, 0, 0}));
+  EXPECT_EQ(motif::degenerateConsensus({{0.9, 0.05, 0.05, 0}, {0.5, 0.4, 0.1, 0}, {0.3, 0.3, 0.2, 0.2},
+                                        {0, 0.1, 0.1, 0.8}, {0.4, 0, 0, 0.6}}),
+            "AMNTW");
+}

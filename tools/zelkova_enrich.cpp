@@ -1,6 +1,7 @@
-// zelkova-enrich: is each motif of a zelkova report enriched in a set of
+// zelkova-enrich: is each motif of a motif file enriched in a set of
 // sequences against a control set? Writes a table of counts, p-values and
-// E-values, one line per motif.
+// E-values, one line per motif; with --db, the table of a whole database of
+// known motifs, best first, with q-values.
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -13,25 +14,34 @@
 #include "cli/companion_parser.h"
 #include "formats/fasta.h"
 #include "formats/output_file.h"
+#include "formats/motif_files.h"
 #include "formats/report_reader.h"
 #include "stats/enrichment.h"
 #include "stats/enrichment_table.h"
+#include "stats/known_enrichment.h"
+#include "stats/known_table.h"
 #include "stats/shuffle.h"
 #include "zelkova.h"
 
 namespace {
 
 const char* const kDescription =
-    "Tests every motif of REPORT (a report written by zelkova) for enrichment in\n"
-    "PRIMARY against CONTROL. A sequence scores its best window under the motif\n"
-    "(the score of the report's site lines); the sequences of each set that\n"
-    "reach a threshold are counted and compared with a one-sided Fisher exact\n"
-    "test. Without CONTROL, shuffled copies of the primary sequences that keep\n"
-    "their word counts are the control. FASTA files may be gzip-compressed.\n"
-    "Writes one tab-separated line per motif, in report order.\n";
+    "Tests every motif of MOTIFS (a zelkova report, or a MEME, JASPAR, TRANSFAC or\n"
+    "HOMER file; the format is told from the content) for enrichment in PRIMARY\n"
+    "against CONTROL. A sequence scores its best window under the motif (the\n"
+    "score of a report's site lines); the sequences of each set that reach a\n"
+    "threshold are counted and compared with a one-sided Fisher exact test.\n"
+    "Without CONTROL, shuffled copies of the primary sequences that keep their\n"
+    "word counts are the control. FASTA files may be gzip-compressed.\n"
+    "Writes one tab-separated line per motif, in the file's order.\n"
+    "With --db, every motif of the database files is tested the same way and\n"
+    "the table lists them best first, with Benjamini-Hochberg q-values (the\n"
+    "layout of zelkova-discover's known.tsv); no MOTIFS file is given then.\n"
+    "Both strands are scanned, except for a report of a forward-only run.\n";
 
 struct EnrichOptions {
-  std::string reportFile;
+  std::string motifFile;                   // empty with --db
+  std::vector<std::string> databaseFiles;  // --db
   std::string primaryFile;
   std::string controlFile;  // empty: shuffled copies of the primary set
   std::string outputFile;   // empty: standard output
@@ -47,8 +57,15 @@ struct EnrichOptions {
 // Nothing when --help or --version was answered.
 std::optional<EnrichOptions> parseArguments(int argc, const char* const* argv) {
   EnrichOptions o;
-  cli::Parser parser("zelkova-enrich", "[options] REPORT PRIMARY.fa [CONTROL.fa]", kDescription);
+  cli::Parser parser("zelkova-enrich", "[options] MOTIFS PRIMARY.fa [CONTROL.fa]\n"
+                                       "   or: zelkova-enrich [options] --db FILE PRIMARY.fa [CONTROL.fa]",
+                     kDescription);
   parser.value("-o", "--output", "FILE", "write the table to FILE (default: standard output)", o.outputFile);
+  parser.repeatable("-d", "--db", "FILE",
+                    "test every motif of the database FILE (any motif\n"
+                    "format) instead of MOTIFS; may be given more than once,\n"
+                    "read as one database whose identifiers must be unique",
+                    o.databaseFiles);
   parser.value("", "--sites", "FILE", "also write every counted site to FILE", o.sitesFile);
   parser.value("", "--threshold", "X",
                "count the sequences whose best window scores at least X,\n"
@@ -77,11 +94,17 @@ std::optional<EnrichOptions> parseArguments(int argc, const char* const* argv) {
                [&](const std::string& v) { o.threads = static_cast<int>(cli::wholeNumber(v, "--threads", 1, 1024)); });
   const std::optional<std::vector<std::string>> files = parser.parse(argc, argv);
   if (!files) return std::nullopt;
-  if (files->size() < 2) throw cli::UsageError("give a REPORT and a PRIMARY.fa file.");
-  if (files->size() > 3) throw cli::UsageError("more than three files given.");
-  o.reportFile = (*files)[0];
-  o.primaryFile = (*files)[1];
-  if (files->size() == 3) o.controlFile = (*files)[2];
+  const std::size_t motifFiles = o.databaseFiles.empty() ? 1 : 0;
+  if (files->size() < motifFiles + 1)
+    throw cli::UsageError(motifFiles ? "give a MOTIFS and a PRIMARY.fa file." : "give a PRIMARY.fa file.");
+  if (files->size() > motifFiles + 2)
+    throw cli::UsageError(motifFiles ? "more than three files given."
+                                     : "more than two files given (with --db, no MOTIFS file is given).");
+  if (motifFiles) o.motifFile = (*files)[0];
+  o.primaryFile = (*files)[motifFiles];
+  if (files->size() == motifFiles + 2) o.controlFile = (*files)[motifFiles + 1];
+  if (!o.sitesFile.empty() && !o.databaseFiles.empty())
+    throw cli::UsageError("--sites lists the windows of the motifs of a MOTIFS file, not of a whole --db.");
   if (!o.controlFile.empty() && o.shuffleOptionGiven)
     throw cli::UsageError("--shuffle, --copies and --seed make a shuffled control; they do not go with CONTROL.fa.");
   if (!o.sitesFile.empty() && o.sitesFile == o.outputFile)
@@ -114,38 +137,58 @@ std::vector<FastaRecord> controlSet(const EnrichOptions& o, const std::vector<Fa
   return control;
 }
 
+// The table, and the site list when asked for.
+struct Tables {
+  std::string table;
+  std::string sites;
+};
+
+// The motifs of a MOTIFS file: a report's with its consensus words and on the
+// strands its run searched, any other file's on both.
+Tables motifTables(const motif_files::MotifFile& file, enrichment::Options options,
+                   const std::vector<FastaRecord>& primary, const std::vector<FastaRecord>& control) {
+  options.bothStrands = !file.report || !file.report->parameters.forwardOnly;
+  const std::vector<enrichment::MotifMatrix> motifs =
+      file.report ? enrichment::motifsOfReport(*file.report) : enrichment::motifsOf(file.motifs);
+  const std::vector<enrichment::MotifResult> results = enrichment::testMotifs(motifs, primary, control, options);
+  std::ostringstream table, sites;
+  enrichment_table::writeTable(table, results);
+  if (options.collectSites) enrichment_table::writeSites(sites, results, primary, control);
+  return {table.str(), sites.str()};
+}
+
 int run(const EnrichOptions& o) {
-  std::vector<std::string> inputs{o.reportFile, o.primaryFile};
+  std::vector<std::string> inputs = o.databaseFiles;
+  if (!o.motifFile.empty()) inputs.push_back(o.motifFile);
+  inputs.push_back(o.primaryFile);
   if (!o.controlFile.empty()) inputs.push_back(o.controlFile);
   if (!o.outputFile.empty()) output_file::refuseInputAsOutput(o.outputFile, inputs, "output");
   if (!o.sitesFile.empty()) output_file::refuseInputAsOutput(o.sitesFile, inputs, "sites");
 
-  const report::Report report = report::readFile(o.reportFile);
+  // The motifs are read first: a damaged motif file is found before the
+  // sequences are read.
+  const std::vector<motif::Motif> database =
+      o.databaseFiles.empty() ? std::vector<motif::Motif>{} : motif_files::readFiles(o.databaseFiles);
+  const motif_files::MotifFile motifs = o.motifFile.empty() ? motif_files::MotifFile{} : motif_files::readWholeFile(o.motifFile);
   const std::vector<FastaRecord> primary = readSequences(o.primaryFile);
   const std::vector<FastaRecord> control = controlSet(o, primary);
 
   enrichment::Options options;
   options.threshold = o.threshold;
-  options.bothStrands = !report.parameters.forwardOnly;
   options.threads = o.threads;
   options.collectSites = !o.sitesFile.empty();
-  const std::vector<enrichment::MotifResult> results =
-      enrichment::testMotifs(enrichment::motifsOfReport(report), primary, control, options);
-
-  std::ostringstream table;
-  enrichment_table::writeTable(table, results);
-  std::ostringstream sites;
-  if (options.collectSites) enrichment_table::writeSites(sites, results, primary, control);
+  const Tables tables = database.empty() ? motifTables(motifs, options, primary, control)
+                                         : Tables{known_table::table(known::testDatabase(database, primary, control, options)), ""};
 
   // Both outputs are complete before either is put in place.
   std::optional<output_file::OutputFile> sitesOut;
   if (options.collectSites) {
     sitesOut.emplace(o.sitesFile);
-    sitesOut->write(sites.str());
+    sitesOut->write(tables.sites);
   }
   output_file::OutputFile tableOut =
       o.outputFile.empty() ? output_file::OutputFile::standardOutput() : output_file::OutputFile(o.outputFile);
-  tableOut.write(table.str());
+  tableOut.write(tables.table);
   if (sitesOut) sitesOut->commit();
   tableOut.commit();
   return 0;

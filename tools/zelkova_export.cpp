@@ -1,5 +1,7 @@
-// zelkova-export: writes the motifs of a zelkova report as MEME, JASPAR or
-// TRANSFAC matrices or as an HTML page with sequence logos.
+// zelkova-export: writes the motifs of any motif file (a zelkova report, MEME,
+// JASPAR, TRANSFAC or HOMER) as MEME, JASPAR, TRANSFAC or HOMER matrices or as
+// an HTML page with sequence logos.
+#include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -8,76 +10,88 @@
 #include "cli/companion_parser.h"
 #include "formats/match_table.h"
 #include "formats/motif_export.h"
+#include "formats/motif_files.h"
 #include "formats/output_file.h"
-#include "formats/report_reader.h"
 #include "pages/enrichment_section.h"
 #include "pages/matches_section.h"
+#include "pages/motif_page.h"
 #include "pages/report_page.h"
 #include "stats/enrichment_table.h"
+#include "stats/known_table.h"
+#include "stats/log_odds.h"
 #include "stats/motif_database.h"
 
 namespace {
 
 const char* const kDescription =
-    "Reads REPORT, a report written by zelkova, and writes its motifs in FORMAT:\n"
+    "Reads the motifs of MOTIFS, a report written by zelkova or a MEME, JASPAR,\n"
+    "TRANSFAC or HOMER file (the format is told from the content), and writes\n"
+    "them in FORMAT:\n"
     "  meme      MEME motif format, version 4 (letter probabilities)\n"
     "  jaspar    JASPAR count matrices\n"
     "  transfac  TRANSFAC count matrices\n"
-    "  html      one self-contained HTML page: run parameters, and per motif its\n"
-    "            scores, sequence logos of both strands, count matrix and sites\n"
-    "Motifs are named ZELKOVA-1, ZELKOVA-2, ... by their rank in the report.\n"
-    "With --enrichment the page also shows, per motif, the threshold, the\n"
-    "counts, the enrichment and the E-value that zelkova-enrich found.\n"
-
-    "With --matches, the page shows in each motif's section the known motifs\n"
-    "zelkova-compare matched to it, their logos aligned under the motif's.\n";
+    "  homer     HOMER .motif files, with a log-odds detection threshold per\n"
+    "            motif: the score random DNA reaches with probability 1e-4\n"
+    "  html      one self-contained HTML page: per motif its logos of both\n"
+    "            strands and its matrix; for a report also the run parameters,\n"
+    "            scores and sites\n"
+    "Several MOTIFS files are written as one set; identifiers must be unique.\n"
+    "A report's motifs are named ZELKOVA-1, ZELKOVA-2, ... by their rank.\n"
+    "With --enrichment the page also shows what zelkova-enrich found: per motif\n"
+    "the threshold, the counts, the enrichment and the E-value; or, for a table\n"
+    "of zelkova-enrich --db (or zelkova-discover's known.tsv) with the database\n"
+    "as MOTIFS, the best known motifs with their logos.\n"
+    "With --matches, the page of a report shows in each motif's section the\n"
+    "known motifs zelkova-compare matched to it, their logos aligned under the\n"
+    "motif's.\n";
 
 struct ExportOptions {
   std::string format;
   std::string outputFile;  // empty: standard output
-  std::string reportFile;
-  std::string enrichmentFile;  // empty: none
+  std::vector<std::string> motifFiles;
+  std::string enrichmentFile;              // empty: none
   std::string matchesFile;                 // html only; empty: no matches section
   std::vector<std::string> databaseFiles;  // where the matched motifs are; empty: the bundled one
 };
 
 bool knownFormat(const std::string& format) {
-  return format == "meme" || format == "jaspar" || format == "transfac" || format == "html";
+  return format == "meme" || format == "jaspar" || format == "transfac" || format == "homer" || format == "html";
 }
 
 // Nothing when --help or --version was answered.
 std::optional<ExportOptions> parseArguments(int argc, const char* const* argv) {
   ExportOptions options;
-  cli::Parser parser("zelkova-export", "--format FORMAT [-o FILE] REPORT", kDescription);
-  parser.value("-f", "--format", "FORMAT", "meme, jaspar, transfac or html (required)",
+  cli::Parser parser("zelkova-export", "--format FORMAT [-o FILE] MOTIFS...", kDescription);
+  parser.value("-f", "--format", "FORMAT", "meme, jaspar, transfac, homer or html (required)",
                [&](const std::string& value) {
                  if (!knownFormat(value))
-                   throw cli::UsageError("unknown format \"" + value + "\"; use meme, jaspar, transfac or html.");
+                   throw cli::UsageError("unknown format \"" + value +
+                                         "\"; use meme, jaspar, transfac, homer or html.");
                  options.format = value;
                });
   parser.value("-o", "--output", "FILE", "write to FILE (default: standard output)", options.outputFile);
   parser.value("-e", "--enrichment", "FILE",
-               "html only: show the enrichment of each motif from FILE,\na table written by zelkova-enrich for REPORT",
+               "html only: show the enrichment from FILE, a table written by\n"
+               "zelkova-enrich for MOTIFS (or by zelkova-enrich --db for the\n"
+               "database MOTIFS)",
                options.enrichmentFile);
-  parser.value("-m", "--matches", "FILE", "html: show the matches zelkova-compare wrote to FILE",
+  parser.value("-m", "--matches", "FILE", "html of a report: show the matches zelkova-compare wrote to FILE",
                options.matchesFile);
   parser.repeatable("-d", "--db", "FILE",
                     "with --matches: the database the matches came from (default:\n"
                     "the bundled JASPAR collection); may be given more than once",
                     options.databaseFiles);
-  const std::optional<std::vector<std::string>> reports = parser.parse(argc, argv);
-  if (!reports) return std::nullopt;
-  if (reports->size() > 1)
-    throw cli::UsageError("more than one report given (" + (*reports)[0] + ", " + (*reports)[1] + ").");
-  if (options.format.empty()) throw cli::UsageError("no format given (--format meme|jaspar|transfac|html).");
-  if (reports->empty()) throw cli::UsageError("no report given.");
+  const std::optional<std::vector<std::string>> files = parser.parse(argc, argv);
+  if (!files) return std::nullopt;
+  if (options.format.empty()) throw cli::UsageError("no format given (--format meme|jaspar|transfac|homer|html).");
+  if (files->empty()) throw cli::UsageError("no MOTIFS file given.");
   if (!options.enrichmentFile.empty() && options.format != "html")
     throw cli::UsageError("--enrichment goes with --format html only.");
   if (!options.matchesFile.empty() && options.format != "html")
     throw cli::UsageError("--matches is for --format html only.");
   if (!options.databaseFiles.empty() && options.matchesFile.empty())
     throw cli::UsageError("--db names where the motifs of --matches are; give --matches too.");
-  options.reportFile = reports->front();
+  options.motifFiles = *files;
   return options;
 }
 
@@ -86,25 +100,98 @@ std::string baseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string exportText(const ExportOptions& options, const report::Report& report) {
+std::string namesOf(const std::vector<std::string>& paths) {
+  std::string names;
+  for (const std::string& p : paths) names += (names.empty() ? "" : ", ") + baseName(p);
+  return names;
+}
+
+// What the files hold: their motifs as one set, and the report when the only
+// file is one.
+struct Inputs {
+  std::vector<motif::Motif> motifs;
+  std::optional<report::Report> report;
+};
+
+Inputs readInputs(const std::vector<std::string>& paths) {
+  if (paths.size() == 1) {
+    motif_files::MotifFile file = motif_files::readWholeFile(paths.front());
+    return {std::move(file.motifs), std::move(file.report)};
+  }
+  return {motif_files::readFiles(paths), std::nullopt};
+}
+
+bool firstLineIsKnownHeader(const std::string& path) {
+  std::ifstream in = textio::openFile(path);
+  std::string first;
+  std::getline(in, first);
+  return known_table::isHeader(first);
+}
+
+std::string reportPage(const ExportOptions& options, const report::Report& report) {
+  std::vector<export_html::PageAddition> additions;
+  std::vector<enrichment_table::Row> rows;
+  std::vector<const enrichment_table::Row*> enrichment;
+  if (!options.enrichmentFile.empty()) {
+    rows = enrichment_table::readFile(options.enrichmentFile);
+    enrichment = export_html::matchEnrichment(report, rows, options.enrichmentFile);
+    additions.push_back(export_html::enrichmentAddition(report, enrichment));
+  }
+  if (!options.matchesFile.empty())
+    additions.push_back(export_html::matchesAddition(match_table::readFile(options.matchesFile), options.matchesFile,
+                                                     report, motif_database::load(options.databaseFiles)));
   std::ostringstream out;
-  if (options.format == "meme") export_formats::writeMeme(out, report);
-  if (options.format == "jaspar") export_formats::writeJaspar(out, report);
-  if (options.format == "transfac") export_formats::writeTransfac(out, report);
-  if (options.format == "html") {
-    std::vector<export_html::PageAddition> additions;
-    std::vector<enrichment_table::Row> rows;
-    std::vector<const enrichment_table::Row*> enrichment;
-    if (!options.enrichmentFile.empty()) {
-      rows = enrichment_table::readFile(options.enrichmentFile);
-      enrichment = export_html::matchEnrichment(report, rows, options.enrichmentFile);
-      additions.push_back(export_html::enrichmentAddition(report, enrichment));
-    }
-    if (!options.matchesFile.empty())
-      additions.push_back(export_html::matchesAddition(match_table::readFile(options.matchesFile),
-                                                       options.matchesFile, report,
-                                                       motif_database::load(options.databaseFiles)));
-    export_html::writeHtml(out, report, baseName(options.reportFile), "zelkova-export", additions);
+  export_html::writeHtml(out, report, baseName(options.motifFiles.front()), "zelkova-export", additions);
+  return out.str();
+}
+
+std::string motifPage(const ExportOptions& options, const std::vector<motif::Motif>& motifs) {
+  std::ostringstream out;
+  const std::string names = namesOf(options.motifFiles);
+  if (options.enrichmentFile.empty()) {
+    export_html::writeMotifPage(out, motifs, names, "zelkova-export");
+    return out.str();
+  }
+  const std::vector<enrichment_table::Row> rows = enrichment_table::readFile(options.enrichmentFile);
+  std::vector<std::string> ids, consensus;
+  for (const enrichment::MotifMatrix& m : enrichment::motifsOf(motifs)) {
+    ids.push_back(m.id);
+    consensus.push_back(m.consensus);
+  }
+  export_html::writeMotifPage(out, motifs, names, "zelkova-export",
+                              export_html::matchEnrichment(ids, consensus, rows, options.enrichmentFile));
+  return out.str();
+}
+
+std::string htmlText(const ExportOptions& options, const Inputs& inputs) {
+  if (!options.enrichmentFile.empty() && firstLineIsKnownHeader(options.enrichmentFile)) {
+    std::ostringstream out;
+    export_html::writeKnownPage(out, known_table::readFile(options.enrichmentFile), options.enrichmentFile,
+                                inputs.motifs, namesOf(options.motifFiles), "zelkova-export");
+    return out.str();
+  }
+  if (inputs.report) return reportPage(options, *inputs.report);
+  if (!options.matchesFile.empty())
+    throw cli::UsageError("--matches goes with a single zelkova report as MOTIFS.");
+  return motifPage(options, inputs.motifs);
+}
+
+std::string exportText(const ExportOptions& options, const Inputs& inputs) {
+  if (options.format == "html") return htmlText(options, inputs);
+  std::ostringstream out;
+  if (options.format == "meme")
+    export_formats::writeMeme(out, inputs.motifs,
+                              inputs.report ? export_formats::memeDetailsOf(*inputs.report) : export_formats::MemeDetails{});
+  if (options.format == "jaspar") export_formats::writeJaspar(out, inputs.motifs);
+  if (options.format == "transfac")
+    export_formats::writeTransfac(out, inputs.motifs,
+                                  inputs.report ? export_formats::transfacNotesOf(*inputs.report)
+                                                : std::vector<export_formats::TransfacNotes>{});
+  if (options.format == "homer") {
+    std::vector<double> thresholds;
+    for (const motif::Motif& m : inputs.motifs)
+      thresholds.push_back(log_odds::detectionThreshold(export_formats::homerProbabilities(m)));
+    export_formats::writeHomer(out, inputs.motifs, thresholds);
   }
   return out.str();
 }
@@ -115,9 +202,11 @@ int main(int argc, char** argv) {
   return cli::runProgram("zelkova-export", [&] {
     const std::optional<ExportOptions> options = parseArguments(argc, argv);
     if (!options) return 0;
-    output_file::refuseInputAsOutput(options->outputFile, {options->reportFile});
-    const report::Report report = report::readFile(options->reportFile);
-    output_file::writeWholeFile(options->outputFile, exportText(*options, report));
+    std::vector<std::string> inputs = options->motifFiles;
+    if (!options->enrichmentFile.empty()) inputs.push_back(options->enrichmentFile);
+    output_file::refuseInputAsOutput(options->outputFile, inputs);
+    const Inputs read = readInputs(options->motifFiles);
+    output_file::writeWholeFile(options->outputFile, exportText(*options, read));
     return 0;
   });
 }

@@ -2,10 +2,12 @@
 
 #include <sstream>
 
+#include "discover/known.h"
 #include "discover/log.h"
 #include "discover/page.h"
 #include "discover/tables.h"
 #include "formats/motif_export.h"
+#include "formats/motif_files.h"
 
 namespace discover {
 
@@ -25,21 +27,22 @@ std::vector<std::string> searchFileNames(const Plan& plan, bool sideFiles) {
 }
 
 std::vector<std::string> resultFileNames() {
-  return {"motifs.meme", "motifs.jaspar", "sites.tsv", "sites.bed", "log.txt", "summary.tsv", "index.html"};
+  return {"motifs.meme", "motifs.jaspar", "sites.tsv", "sites.bed", "known.tsv", "log.txt", "summary.tsv", "index.html"};
 }
 
 std::vector<std::pair<std::string, std::string>> resultFiles(const Discovery& d) {
-  const report::Report motifs = reportedMotifs(d);
+  const std::vector<motif::Motif> motifs = motif_files::fromReport(reportedMotifs(d), "the reported motifs");
   export_formats::MemeDetails details;
   details.background = d.controlBases;
   for (const ReportedMotif& m : d.motifs) details.log10E.push_back(d.candidateOf(m).test.log10E);
   std::ostringstream meme, jaspar;
-  export_formats::writeMemeWith(meme, motifs, details);
+  export_formats::writeMeme(meme, motifs, details);
   export_formats::writeJaspar(jaspar, motifs);
 
   std::vector<std::pair<std::string, std::string>> files{
       {"motifs.meme", meme.str()}, {"motifs.jaspar", jaspar.str()}, {"sites.tsv", siteTable(d)}};
   if (d.regions) files.emplace_back("sites.bed", siteBed(d));
+  if (d.knownRun) files.emplace_back("known.tsv", knownTable(d));
   files.emplace_back("log.txt", logText(d));
   files.emplace_back("summary.tsv", summaryTable(d));
   files.emplace_back("index.html", indexPage(d));

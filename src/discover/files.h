@@ -19,12 +19,13 @@ std::string searchPageName(const Search& search);
 std::vector<std::string> searchFileNames(const Plan& plan, bool sideFiles);
 
 // The names of the results that may be written: motifs.meme, motifs.jaspar,
-// sites.tsv, sites.bed, log.txt, summary.tsv, index.html.
+// sites.tsv, sites.bed, known.tsv, log.txt, summary.tsv, index.html.
 std::vector<std::string> resultFileNames();
 
 // The results as (name, text), in the order they are put in place: the motif
 // files, the site tables (sites.bed only when every header names a genome
-// region), the log, summary.tsv and last index.html.
+// region), known.tsv (unless --no-known), the log, summary.tsv and last
+// index.html.
 std::vector<std::pair<std::string, std::string>> resultFiles(const Discovery& discovery);
 
 }  // namespace discover

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "base/version.h"
+#include "discover/known.h"
 #include "discover/plan.h"
 #include "formats/motif_export.h"
 #include "formats/text_lines.h"
@@ -78,6 +79,7 @@ std::string logText(const Discovery& d) {
   if (o.databaseFiles.empty()) out << "the bundled JASPAR collection, ";
   for (std::size_t i = 0; i < d.databaseFiles.size(); ++i) out << (i ? ", " : "") << d.databaseFiles[i];
   out << "; " << d.knownMotifs.size() << " known motifs\n";
+  writeKnownLog(out, d);
   out << "top: " << o.top << "\nthreads: " << o.threads << "\n";
   writeSearches(out, d);
   out << "\nsteps:\n";

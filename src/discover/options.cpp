@@ -88,9 +88,13 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
   parser.value("-n", "--top", "N", "report the N best motifs (default 10)",
                [&](const std::string& v) { o.top = static_cast<int>(cli::wholeNumber(v, "--top", 1, 1000)); });
   parser.repeatable("-d", "--db", "FILE",
-                    "known motifs to name the motifs by (MEME, JASPAR or TRANSFAC);\n"
-                    "repeatable (default: the bundled JASPAR collection)",
+                    "known motifs to name the motifs by and to test for\n"
+                    "enrichment (MEME, JASPAR, TRANSFAC, HOMER); repeatable: one\n"
+                    "database of unique identifiers (default: the bundled\n"
+                    "JASPAR collection)",
                     o.databaseFiles);
+  parser.flag("", "--no-known", "do not test the known motifs for enrichment (no known.tsv)",
+              [&] { o.knownEnrichment = false; });
   parser.flag("", "--keep-side-files", "keep the side files of every search under DIR/runs", o.keepSideFiles);
   parser.flag("", "--force", "write into DIR even when it exists", o.force);
   parser.value("-p", "--threads", "N", "threads (default: every processor); the results are the same",

@@ -24,6 +24,7 @@ struct Options {
   double holdout = 0.0;     // fraction of the sequences kept out of the searches
   int top = 10;
   std::vector<std::string> databaseFiles;  // empty: the bundled collection
+  bool knownEnrichment = true;             // test every known motif for enrichment
   bool keepSideFiles = false;
   bool force = false;
   int threads = 1;

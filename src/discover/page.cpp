@@ -8,6 +8,7 @@
 
 #include "base/version.h"
 #include "discover/files.h"
+#include "discover/known.h"
 #include "discover/log.h"
 #include "formats/motif_export.h"
 #include "pages/enrichment_section.h"
@@ -280,10 +281,11 @@ std::string indexPage(const Discovery& d) {
   out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
       << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
       << "<title>ZELKOVA motifs of " << name << "</title>\n<style>" << export_html::kPageStyle << matches.style
-      << kStyle << "</style>\n</head>\n<body>\n<header>\n<h1>Motifs of " << name << "</h1>\n"
+      << kStyle << knownSectionStyle() << "</style>\n</head>\n<body>\n<header>\n<h1>Motifs of " << name << "</h1>\n"
       << "<p class=\"verdict" << (warning ? " warning" : "") << "\">" << escape(verdict(d)) << "</p>\n</header>\n";
   writeSummary(out, d);
   writeMotifTable(out, d, reported, rows, known);
+  writeKnownSection(out, d);
   for (std::size_t i = 0; i < d.motifs.size(); ++i)
     writeMotifSection(out, d, d.motifs[i], reported.motifs[i], rows[i], matches);
   writeSearches(out, d);

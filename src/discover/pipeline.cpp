@@ -6,6 +6,7 @@
 #include "base/version.h"
 #include "base/words.h"
 #include "discover/files.h"
+#include "discover/known.h"
 #include "discover/run_page.h"
 #include "formats/motif_files.h"
 #include "formats/output_file.h"
@@ -124,7 +125,7 @@ std::vector<ReportedMotif> rankedMotifs(const Discovery& d, const std::vector<Me
     m.group = group;
     const Candidate& c = d.candidates[group.representative];
     if (d.decoyRun) m.beatsDecoy = c.test.log10E < d.decoyBestLog10E;
-    m.sites = enrichment::sitesAtThreshold(c.motif.counts, d.primary.records, enrichment::SequenceSet::Primary,
+    m.sites = enrichment::sitesAtThreshold(c.test.motif.frequencies, d.primary.records, enrichment::SequenceSet::Primary,
                                            c.test.choice.threshold, true, d.options.threads);
     motifs.push_back(std::move(m));
   }
@@ -256,6 +257,7 @@ Discovery runDiscovery(const Options& o, OutputDirectory& directory, StepProgres
   progress.begin("Names");
   nameMotifs(d);
   progress.end(plural(d.knownMotifs.size(), "known motif") + " compared");
+  if (o.knownEnrichment) testKnownMotifs(d, control, progress);
   d.steps = progress.steps();
   d.totalSeconds = progress.totalSeconds();
   return d;

@@ -19,6 +19,7 @@
 #include "formats/motif.h"
 #include "formats/report_data.h"
 #include "stats/enrichment.h"
+#include "stats/known_enrichment.h"
 
 namespace discover {
 
@@ -61,6 +62,8 @@ struct Discovery {
   std::vector<ReportedMotif> motifs;       // best first, at most options.top
   std::vector<motif::Motif> knownMotifs;   // the database the names come from
   std::vector<std::string> databaseFiles;  // the files it was read from
+  bool knownRun = false;                   // known-motif enrichment (not with --no-known)
+  std::vector<known::KnownResult> known;   // every known motif tested, best first
   std::optional<std::vector<GenomeRegion>> regions;  // when every header names one
 
   std::vector<StepTime> steps;

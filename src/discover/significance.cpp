@@ -16,7 +16,8 @@ std::vector<Candidate> testSearchMotifs(const Plan& plan, const std::vector<Sear
       c.search = s;
       c.motif = m;
       candidates.push_back(std::move(c));
-      matrices.push_back({m.rank, plan.searches[s].name + "-" + std::to_string(m.rank), m.consensus, m.counts});
+      matrices.push_back({m.rank, plan.searches[s].name + "-" + std::to_string(m.rank), m.consensus,
+                          enrichment::frequenciesOf(m.counts)});
     }
   }
   if (candidates.empty()) return candidates;

@@ -2,6 +2,7 @@
 // the header lines, then per motif a MOTIF line and its letter-probability
 // matrix. Other lines a full MEME output carries between them are passed over.
 #include <cmath>
+#include <cstdlib>
 #include <istream>
 #include <map>
 
@@ -29,6 +30,15 @@ std::map<std::string, std::string> matrixKeys(const Lines& lines, const std::str
   return keys;
 }
 
+// A line whose first word is a number: a row of a matrix, whole or damaged.
+bool looksLikeRow(const std::string& line) {
+  const std::vector<std::string> fields = textio::words(line);
+  if (fields.empty()) return false;
+  char* end = nullptr;
+  std::strtod(fields[0].c_str(), &end);
+  return end == fields[0].c_str() + fields[0].size();
+}
+
 motif::Column probabilityRow(const Lines& lines, const std::string& line) {
   const std::vector<std::string> fields = textio::words(line);
   if (fields.size() != motif::kBases)
@@ -49,11 +59,21 @@ void readMatrix(Lines& lines, const std::string& header, motif::Motif& m) {
   if (width < 0) lines.fail("the width w= " + keys.at("w") + " is negative");
   if (keys.count("nsites")) {
     m.nsites = lines.real(keys.at("nsites"), "nsites");
-    if (!(*m.nsites >= 0)) lines.fail("nsites= " + keys.at("nsites") + " is negative");
+    if (!(*m.nsites >= 0) || !std::isfinite(*m.nsites))
+      lines.fail("nsites= " + keys.at("nsites") + " is not a number of sites (0 or more)");
   }
   for (int i = 0; i < width; ++i) {
     const std::string& line = lines.take("row " + std::to_string(i + 1) + " of the matrix of " + m.id);
+    if (!looksLikeRow(line))
+      lines.fail("the matrix of " + m.id + " has " + std::to_string(i) + (i == 1 ? " row" : " rows") +
+                 ", fewer than its w= " + keys.at("w") + "; found " + quoted(line));
     m.columns.push_back(probabilityRow(lines, line));
+  }
+  // A row after the last one w= announces would otherwise be read as nothing.
+  lines.skipBlank();
+  if (!lines.atEnd() && looksLikeRow(lines.peek())) {
+    lines.take("");
+    lines.fail("the matrix of " + m.id + " has more rows than its w= " + keys.at("w"));
   }
 }
 

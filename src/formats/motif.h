@@ -1,7 +1,8 @@
 // One motif as every motif file holds it, whatever the format it came from:
 // an identifier, a name, and per column either counts or probabilities of A,
-// C, G and T. The readers of MEME, JASPAR, TRANSFAC files and of zelkova
-// reports all return this type, and the comparison works from it.
+// C, G and T. The readers of MEME, JASPAR, TRANSFAC, HOMER files and of
+// zelkova reports all return this type; the writers, the comparison and the
+// enrichment test work from it.
 #pragma once
 
 #include <array>
@@ -36,6 +37,18 @@ struct Motif {
 // number of sites are only renormalised. A column without any weight is even.
 std::vector<Column> frequencies(const Motif& motif, double pseudocount);
 
+// The columns as counts: the counts the motif holds, or its probabilities
+// times its number of sites. When every such product lies within the rounding
+// of six-decimal probabilities of a whole number, the whole numbers are
+// returned, so that a MEME file written from counts gives them back exactly.
+// Nothing for probabilities without a number of sites.
+std::optional<std::vector<Column>> countsOf(const Motif& motif);
+
+// Letter frequencies without any pseudocount: the counts (countsOf) divided
+// by their column's total, else the probabilities made to add up to 1. A
+// column without any weight is even.
+std::vector<Column> plainFrequencies(const Motif& motif);
+
 // The motif of the other strand: columns in reverse order, A with T and C
 // with G exchanged. For columns of counts or of probabilities alike.
 template <typename C>
@@ -48,5 +61,10 @@ std::vector<C> reverseComplement(const std::vector<C>& columns) {
 
 // The letter of largest weight per column (on a tie the first of A, C, G, T).
 std::string consensus(const std::vector<Column>& columns);
+
+// The IUPAC consensus of frequency columns by the usual rule: a letter whose
+// frequency is above 0.5 and twice the second's; else the two-letter code of
+// the two largest when they add up to more than 0.75; else N.
+std::string degenerateConsensus(const std::vector<Column>& frequencies);
 
 }  // namespace motif

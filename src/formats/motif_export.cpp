@@ -10,13 +10,10 @@
 
 namespace export_formats {
 
-using report::Column;
 using report::kBaseLetters;
 using report::kBases;
-using report::Motif;
-using report::Report;
 
-std::string motifId(const Motif& motif) { return "ZELKOVA-" + std::to_string(motif.rank); }
+std::string motifId(const report::Motif& motif) { return "ZELKOVA-" + std::to_string(motif.rank); }
 
 std::string fixedPoint(double value, int decimals) {
   std::ostringstream text;
@@ -24,7 +21,7 @@ std::string fixedPoint(double value, int decimals) {
   return text.str();
 }
 
-std::array<double, kBases> frequencies(const Column& column) {
+std::array<double, kBases> frequencies(const report::Column& column) {
   long long total = 0;
   for (long long c : column) total += c;
   std::array<double, kBases> p{};
@@ -45,78 +42,147 @@ std::string scientificFromLog10(double log10Value) {
   return text;
 }
 
-namespace {
-
-// Digits of the largest count of the motif, so that its columns line up.
-int countWidth(const Motif& motif) {
-  long long largest = 0;
-  for (const Column& column : motif.counts)
-    largest = std::max(largest, *std::max_element(column.begin(), column.end()));
-  return static_cast<int>(std::to_string(largest).size());
+std::string matrixValueText(double value) {
+  if (value == std::round(value) && std::abs(value) < 1e15) return std::to_string(static_cast<long long>(value));
+  std::string text = fixedPoint(value, 6);
+  text.erase(text.find_last_not_of('0') + 1);
+  if (text.back() == '.') text.pop_back();
+  return text;
 }
 
-void writeMemeMotif(std::ostream& out, const Motif& motif, const std::string& evalue) {
-  out << "MOTIF " << motifId(motif) << ' ' << motif.consensus << "\n";
-  out << "letter-probability matrix: alength= " << kBases << " w= " << motif.width()
-      << " nsites= " << motif.siteCount << " E= " << evalue << "\n";
-  for (const Column& column : motif.counts) {
-    for (double p : frequencies(column)) out << "  " << fixedPoint(p, 6);
+namespace {
+
+// The values a count format writes: counts, else probabilities.
+std::vector<motif::Column> countsOrProbabilities(const motif::Motif& m) {
+  return motif::countsOf(m).value_or(motif::plainFrequencies(m));
+}
+
+// The printed values of a motif, all of the width of the widest, so that its
+// columns line up.
+std::size_t valueWidth(const std::vector<motif::Column>& columns) {
+  std::size_t widest = 1;
+  for (const motif::Column& column : columns)
+    for (double v : column) widest = std::max(widest, matrixValueText(v).size());
+  return widest;
+}
+
+void writeMemeMotif(std::ostream& out, const motif::Motif& m, const std::string& evalue) {
+  out << "MOTIF " << m.id << (m.name.empty() ? "" : " " + m.name) << "\n";
+  out << "letter-probability matrix: alength= " << kBases << " w= " << m.width();
+  if (m.nsites) out << " nsites= " << matrixValueText(*m.nsites);
+  out << " E= " << evalue << "\n";
+  for (const motif::Column& column : motif::plainFrequencies(m)) {
+    for (double p : column) out << "  " << fixedPoint(p, 6);
     out << "\n";
   }
   out << "\n";
 }
 
-void writeJasparMotif(std::ostream& out, const Motif& motif) {
-  const int width = countWidth(motif);
-  out << '>' << motifId(motif) << '\t' << motif.consensus << "\n";
+void writeJasparMotif(std::ostream& out, const motif::Motif& m) {
+  const std::vector<motif::Column> values = countsOrProbabilities(m);
+  const int width = static_cast<int>(valueWidth(values));
+  out << '>' << m.id << (m.name.empty() ? "" : "\t" + m.name) << "\n";
   for (int b = 0; b < kBases; ++b) {
     out << kBaseLetters[b] << "  [";
-    for (const Column& column : motif.counts) out << ' ' << std::setw(width) << column[b];
+    for (const motif::Column& column : values) out << ' ' << std::setw(width) << matrixValueText(column[b]);
     out << " ]\n";
   }
 }
 
-void writeTransfacMotif(std::ostream& out, const Motif& motif) {
-  const std::string id = motifId(motif);
-  out << "AC  " << id << "\nXX\nID  " << id << "\nXX\nDE  " << motif.consensus << "\nXX\n";
+void writeTransfacMotif(std::ostream& out, const motif::Motif& m, const TransfacNotes& notes) {
+  const std::vector<motif::Column> values = countsOrProbabilities(m);
+  const int width = std::max(7, static_cast<int>(valueWidth(values)) + 1);
+  const std::string letters =
+      notes.degenerateConsensus.empty() ? motif::degenerateConsensus(motif::plainFrequencies(m)) : notes.degenerateConsensus;
+  if (static_cast<int>(letters.size()) != m.width())
+    throw std::invalid_argument("a TRANSFAC consensus needs one letter per position of " + m.id);
+  out << "AC  " << m.id << "\nXX\nID  " << m.id << "\nXX\n";
+  if (!m.name.empty()) out << "DE  " << m.name << "\nXX\n";
   out << "P0";
-  for (int b = 0; b < kBases; ++b) out << std::setw(7) << kBaseLetters[b];
+  for (int b = 0; b < kBases; ++b) out << std::setw(width) << kBaseLetters[b];
   out << "\n";
-  for (int i = 0; i < motif.width(); ++i) {
+  for (int i = 0; i < m.width(); ++i) {
     out << std::setfill('0') << std::setw(2) << i + 1 << std::setfill(' ');
-    for (long long c : motif.counts[i]) out << std::setw(7) << c;
-    out << "      " << motif.degenerateConsensus[i] << "\n";
+    for (double v : values[static_cast<std::size_t>(i)]) out << std::setw(width) << matrixValueText(v);
+    out << "      " << letters[static_cast<std::size_t>(i)] << "\n";
   }
-  out << "XX\nCC  MAP score: " << fixedPoint(motif.mapScore, 6) << "; complexity: "
-      << fixedPoint(motif.complexity, 6) << "; relative entropy: " << fixedPoint(motif.relativeEntropy, 6)
-      << " bits\nXX\nBA  " << motif.siteCount << " sites found by zelkova\nXX\n//\n";
+  out << "XX\n";
+  if (!notes.comment.empty()) out << "CC  " << notes.comment << "\nXX\n";
+  if (!notes.basis.empty()) out << "BA  " << notes.basis << "\nXX\n";
+  out << "//\n";
 }
 
 }  // namespace
 
-void writeMeme(std::ostream& out, const Report& report) { writeMemeWith(out, report, MemeDetails{}); }
-
-void writeMemeWith(std::ostream& out, const Report& report, const MemeDetails& details) {
-  if (!details.log10E.empty() && details.log10E.size() != report.motifs.size())
+void writeMeme(std::ostream& out, const std::vector<motif::Motif>& motifs, const MemeDetails& details) {
+  if (!details.log10E.empty() && details.log10E.size() != motifs.size())
     throw std::invalid_argument("a MEME file needs one E-value per motif");
   out << "MEME version 4\n\nALPHABET= ACGT\n\n";
-  out << (report.parameters.forwardOnly ? "strands: +\n\n" : "strands: + -\n\n");
+  out << (details.bothStrands ? "strands: + -\n\n" : "strands: +\n\n");
   std::ostringstream background;  // six significant digits: the defaults read 0.25
   for (int b = 0; b < kBases; ++b) background << (b ? " " : "") << kBaseLetters[b] << ' ' << details.background[b];
   out << "Background letter frequencies\n" << background.str() << "\n\n";
-  for (std::size_t m = 0; m < report.motifs.size(); ++m)
-    writeMemeMotif(out, report.motifs[m], details.log10E.empty() ? "0" : scientificFromLog10(details.log10E[m]));
+  for (std::size_t m = 0; m < motifs.size(); ++m)
+    writeMemeMotif(out, motifs[m], details.log10E.empty() ? "0" : scientificFromLog10(details.log10E[m]));
 }
 
-void writeJaspar(std::ostream& out, const Report& report) {
-  for (std::size_t m = 0; m < report.motifs.size(); ++m) {
+void writeJaspar(std::ostream& out, const std::vector<motif::Motif>& motifs) {
+  for (std::size_t m = 0; m < motifs.size(); ++m) {
     if (m > 0) out << "\n";
-    writeJasparMotif(out, report.motifs[m]);
+    writeJasparMotif(out, motifs[m]);
   }
 }
 
-void writeTransfac(std::ostream& out, const Report& report) {
-  for (const Motif& motif : report.motifs) writeTransfacMotif(out, motif);
+void writeTransfac(std::ostream& out, const std::vector<motif::Motif>& motifs, const std::vector<TransfacNotes>& notes) {
+  if (!notes.empty() && notes.size() != motifs.size())
+    throw std::invalid_argument("TRANSFAC notes need one entry per motif");
+  for (std::size_t m = 0; m < motifs.size(); ++m) writeTransfacMotif(out, motifs[m], notes.empty() ? TransfacNotes{} : notes[m]);
+}
+
+std::vector<motif::Column> homerProbabilities(const motif::Motif& motif) {
+  std::vector<motif::Column> result;
+  for (const motif::Column& f : motif::plainFrequencies(motif)) {
+    std::array<long long, kBases> thousandths{};
+    long long total = 0;
+    for (int b = 0; b < kBases; ++b) {
+      thousandths[b] = std::max(1LL, std::llround(f[b] * 1000));
+      total += thousandths[b];
+    }
+    // The largest letter takes up the rounding; it stays far above 1.
+    const auto largest = std::max_element(thousandths.begin(), thousandths.end());
+    *largest += 1000 - total;
+    motif::Column p{};
+    for (int b = 0; b < kBases; ++b) p[b] = static_cast<double>(thousandths[b]) / 1000;
+    result.push_back(p);
+  }
+  return result;
+}
+
+void writeHomer(std::ostream& out, const std::vector<motif::Motif>& motifs, const std::vector<double>& thresholds) {
+  if (thresholds.size() != motifs.size()) throw std::invalid_argument("a HOMER file needs one threshold per motif");
+  for (std::size_t m = 0; m < motifs.size(); ++m) {
+    const std::vector<motif::Column> p = homerProbabilities(motifs[m]);
+    out << '>' << motif::degenerateConsensus(p) << '\t' << motifs[m].id << '\t' << fixedPoint(thresholds[m], 6) << "\n";
+    for (const motif::Column& column : p)
+      out << fixedPoint(column[0], 3) << '\t' << fixedPoint(column[1], 3) << '\t' << fixedPoint(column[2], 3) << '\t'
+          << fixedPoint(column[3], 3) << "\n";
+  }
+}
+
+MemeDetails memeDetailsOf(const report::Report& report) {
+  MemeDetails details;
+  details.bothStrands = !report.parameters.forwardOnly;
+  return details;
+}
+
+std::vector<TransfacNotes> transfacNotesOf(const report::Report& report) {
+  std::vector<TransfacNotes> notes;
+  for (const report::Motif& m : report.motifs)
+    notes.push_back({m.degenerateConsensus,
+                     "MAP score: " + fixedPoint(m.mapScore, 6) + "; complexity: " + fixedPoint(m.complexity, 6) +
+                         "; relative entropy: " + fixedPoint(m.relativeEntropy, 6) + " bits",
+                     std::to_string(m.siteCount) + " sites found by zelkova"});
+  return notes;
 }
 
 }  // namespace export_formats

@@ -1,6 +1,9 @@
-// The motifs of a report in the matrix formats that motif comparison, genome
-// scanning and logo tools read: MEME (version 4, minimal), JASPAR and TRANSFAC.
-// Every motif is named ZELKOVA-<rank> and carries its consensus as its name.
+// Motifs written in the matrix formats that motif comparison, genome scanning
+// and logo tools read: MEME (version 4, minimal), JASPAR, TRANSFAC and HOMER.
+// Every writer takes motif::Motif records, whatever file they were read from;
+// a zelkova report's motifs are motif_files::fromReport(), named
+// ZELKOVA-<rank> with their consensus as their name, and what a report says
+// beyond its matrices comes in the details of each format.
 #pragma once
 
 #include <array>
@@ -8,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/motif.h"
 #include "formats/report_reader.h"
 
 namespace export_formats {
@@ -27,27 +31,56 @@ std::array<double, report::kBases> frequencies(const report::Column& column);
 // double).
 std::string scientificFromLog10(double log10Value);
 
-// What a MEME file can say beyond the report: the background letter
-// frequencies of A, C, G, T (even by default) and each motif's E-value as
-// log10 (none: "E= 0", as a report has no E-value).
+// A matrix value as the count formats print it: a whole number as such, any
+// other with at most six decimals and no trailing zeros.
+std::string matrixValueText(double value);
+
+// What a MEME file says beyond the matrices: the strands, the background
+// letter frequencies of A, C, G, T (even by default) and each motif's E-value
+// as log10 (none: "E= 0").
 struct MemeDetails {
+  bool bothStrands = true;
   std::array<double, report::kBases> background{0.25, 0.25, 0.25, 0.25};
-  std::vector<double> log10E;  // empty, or one per motif of the report
+  std::vector<double> log10E;  // empty, or one per motif
 };
 
-// MEME minimal motif format: letter probabilities from the counts, nsites the
-// number of sites, the background and E-values of `details`.
-void writeMemeWith(std::ostream& out, const report::Report& report, const MemeDetails& details);
-// The same with the defaults, as zelkova-export writes a report: a report
-// does not carry the base composition of the input or E-values, so the
-// background is even (0.25 each) and every motif has E= 0.
-void writeMeme(std::ostream& out, const report::Report& report);
+// MEME minimal motif format: letter probabilities (counts divided by their
+// column's total), nsites when known. Throws std::invalid_argument when
+// log10E is given but not one per motif.
+void writeMeme(std::ostream& out, const std::vector<motif::Motif>& motifs, const MemeDetails& details = {});
 
-// JASPAR count matrices: ">ID<tab>consensus", then rows "A  [ c1 c2 ... ]".
-void writeJaspar(std::ostream& out, const report::Report& report);
+// JASPAR matrices: ">ID<tab>NAME", then rows "A  [ c1 c2 ... ]" of counts
+// (countsOf), or of probabilities for a motif without a number of sites.
+void writeJaspar(std::ostream& out, const std::vector<motif::Motif>& motifs);
 
-// TRANSFAC matrices: AC, ID, DE, P0 rows of counts ending in the degenerate
-// consensus letter, the scores as a comment, BA with the number of sites, //.
-void writeTransfac(std::ostream& out, const report::Report& report);
+// What a TRANSFAC entry may say beyond the matrix, per motif: the consensus
+// letter of each row (default: the IUPAC consensus of the frequencies), a
+// comment (CC) and the basis (BA); the last two are left out when empty.
+struct TransfacNotes {
+  std::string degenerateConsensus;
+  std::string comment;
+  std::string basis;
+};
+
+// TRANSFAC matrices: AC, ID, DE (the name), P0 rows ending in the consensus
+// letter, CC and BA from `notes` (empty, or one per motif), //.
+void writeTransfac(std::ostream& out, const std::vector<motif::Motif>& motifs,
+                   const std::vector<TransfacNotes>& notes = {});
+
+// The probabilities a HOMER file gives a motif: its plain frequencies in
+// thousandths, each at least 0.001 (HOMER takes logarithms of them), the
+// largest of each column taking up the rounding so that they add up to 1.
+std::vector<motif::Column> homerProbabilities(const motif::Motif& motif);
+
+// HOMER motif files: ">IUPAC-CONSENSUS<tab>ID<tab>THRESHOLD", then the
+// homerProbabilities of each position, tab-separated. `thresholds` holds the
+// log-odds detection threshold of each motif (HOMER's natural-log scores).
+void writeHomer(std::ostream& out, const std::vector<motif::Motif>& motifs, const std::vector<double>& thresholds);
+
+// The details of a report's exports: its strands; the report has no E-values
+// and no background, which stays even.
+MemeDetails memeDetailsOf(const report::Report& report);
+// The report's degenerate consensus words, scores and numbers of sites.
+std::vector<TransfacNotes> transfacNotesOf(const report::Report& report);
 
 }  // namespace export_formats

@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "formats/motif_export.h"
@@ -29,6 +30,7 @@ const char* formatName(Format format) {
     case Format::Jaspar: return "JASPAR";
     case Format::JasparPlain: return "JASPAR (plain count rows)";
     case Format::Transfac: return "TRANSFAC";
+    case Format::Homer: return "HOMER";
     case Format::Report: return "zelkova report";
   }
   return "unknown";
@@ -42,6 +44,7 @@ Format detectFormat(const std::string& text, const std::string& source) {
   const std::string& first = lines.take("");
   if (startsWith(first, "MEME version")) return Format::Meme;
   if (startsWith(first, "Current local time and date:")) return Format::Report;
+  if (isHomerHeader(first)) return Format::Homer;
   if (startsWith(first, ">")) {
     lines.skipBlank();
     if (lines.atEnd()) lines.fail("a header line without a matrix after it");
@@ -50,8 +53,8 @@ Format detectFormat(const std::string& text, const std::string& source) {
     return std::isalpha(static_cast<unsigned char>(lead)) ? Format::Jaspar : Format::JasparPlain;
   }
   if (isTransfacTag(first)) return Format::Transfac;
-  lines.fail("not a motif file: expected MEME (\"MEME version 4\"), JASPAR (\">ID NAME\"), TRANSFAC (\"AC  ...\") "
-             "or a zelkova report, found " + textio::quoted(first));
+  lines.fail("not a motif file: expected MEME (\"MEME version 4\"), JASPAR (\">ID NAME\"), TRANSFAC (\"AC  ...\"), "
+             "HOMER (\">CONSENSUS<tab>NAME<tab>THRESHOLD\") or a zelkova report, found " + textio::quoted(first));
 }
 
 std::vector<motif::Motif> fromReport(const report::Report& report, const std::string& source) {
@@ -72,24 +75,53 @@ std::vector<motif::Motif> fromReport(const report::Report& report, const std::st
   return motifs;
 }
 
-std::vector<motif::Motif> read(std::istream& in, const std::string& source) {
+MotifFile readWhole(std::istream& in, const std::string& source) {
   std::ostringstream whole;
   whole << in.rdbuf();
   const std::string text = whole.str();
   std::istringstream body(text);
-  switch (detectFormat(text, source)) {
-    case Format::Meme: return readMeme(body, source);
-    case Format::Jaspar: return readJaspar(body, source);
-    case Format::JasparPlain: return readJasparPlain(body, source);
-    case Format::Transfac: return readTransfac(body, source);
-    case Format::Report: return fromReport(report::read(body, source), source);
+  MotifFile file;
+  file.format = detectFormat(text, source);
+  switch (file.format) {
+    case Format::Meme: file.motifs = readMeme(body, source); break;
+    case Format::Jaspar: file.motifs = readJaspar(body, source); break;
+    case Format::JasparPlain: file.motifs = readJasparPlain(body, source); break;
+    case Format::Transfac: file.motifs = readTransfac(body, source); break;
+    case Format::Homer: file.motifs = readHomer(body, source); break;
+    case Format::Report:
+      file.report = report::read(body, source);
+      file.motifs = fromReport(*file.report, source);
+      break;
   }
-  throw textio::ReadError(source, 0, "unknown motif format");
+  return file;
 }
 
-std::vector<motif::Motif> readFile(const std::string& path) {
+std::vector<motif::Motif> read(std::istream& in, const std::string& source) { return readWhole(in, source).motifs; }
+
+MotifFile readWholeFile(const std::string& path) {
   std::ifstream in = textio::openFile(path);
-  return read(in, path);
+  return readWhole(in, path);
+}
+
+std::vector<motif::Motif> readFile(const std::string& path) { return readWholeFile(path).motifs; }
+
+std::vector<motif::Motif> readFiles(const std::vector<std::string>& paths) {
+  std::vector<motif::Motif> motifs;
+  std::map<std::string, std::size_t> seen;  // identifier -> index in motifs
+  for (const std::string& path : paths) {
+    std::vector<motif::Motif> more = readFile(path);
+    if (more.empty()) throw textio::ReadError(path, 0, "the file holds no motif");
+    for (motif::Motif& m : more) {
+      const auto [first, added] = seen.emplace(m.id, motifs.size());
+      if (!added)
+        throw textio::ReadError(m.source, m.line,
+                                "motif " + m.id + " is already in " + motifs[first->second].where() +
+                                    "; identifiers must be unique across the files read together (rename one, or "
+                                    "leave a file out)");
+      motifs.push_back(std::move(m));
+    }
+  }
+  return motifs;
 }
 
 }  // namespace motif_files

@@ -1,11 +1,15 @@
 // Motif files read back into motif::Motif: MEME (version 4 minimal), JASPAR
-// (bracketed rows and the plain four-row count format), TRANSFAC and zelkova
-// reports. One reader per format; read() tells the format from the content.
+// (bracketed rows and the plain four-row count format), TRANSFAC, HOMER and
+// zelkova reports. One reader per format; read() tells the format from the
+// content. Every size a file declares (MEME's w= and alength=, the letters of
+// a TRANSFAC P0 line, the rows of a JASPAR matrix) must agree with what
+// follows it.
 // Every reader throws textio::ReadError naming the file and line of the first
 // thing it cannot read, and refuses motifs without columns.
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,7 +19,7 @@
 
 namespace motif_files {
 
-enum class Format { Meme, Jaspar, JasparPlain, Transfac, Report };
+enum class Format { Meme, Jaspar, JasparPlain, Transfac, Homer, Report };
 
 // "MEME", "JASPAR", ... for messages.
 const char* formatName(Format format);
@@ -25,7 +29,8 @@ const char* formatName(Format format);
 Format detectFormat(const std::string& text, const std::string& source);
 
 // "MEME version 4" files: every MOTIF with its letter-probability matrix;
-// nsites when given. Only the DNA alphabet ACGT is read.
+// nsites when given. Only the DNA alphabet ACGT is read. A matrix must have
+// exactly the rows its w= announces.
 std::vector<motif::Motif> readMeme(std::istream& in, const std::string& source);
 
 // ">ID NAME" headers, then rows "A [ 1 2 ... ]" for A, C, G and T.
@@ -39,14 +44,38 @@ std::vector<motif::Motif> readJasparPlain(std::istream& in, const std::string& s
 // as the version block at the top of a database file, are passed over.
 std::vector<motif::Motif> readTransfac(std::istream& in, const std::string& source);
 
+// HOMER .motif files: a header ">CONSENSUS<tab>NAME<tab>THRESHOLD..." and a
+// row of A, C, G, T per position. The NAME is the identifier, the consensus
+// the name.
+std::vector<motif::Motif> readHomer(std::istream& in, const std::string& source);
+// Whether `line` is a HOMER header: '>' and at least three tab-separated
+// fields, the third a number (the log-odds threshold).
+bool isHomerHeader(const std::string& line);
+
 // The motifs of a zelkova report, named as zelkova-export names them:
 // ZELKOVA-<rank>, with the consensus as name.
 std::vector<motif::Motif> fromReport(const report::Report& report, const std::string& source);
 
+// A motif file as read: its format and motifs, and for a report the report
+// itself, for what only a report says (strands, scores, sites).
+struct MotifFile {
+  Format format = Format::Meme;
+  std::vector<motif::Motif> motifs;
+  std::optional<report::Report> report;
+};
+
 // Any of the formats above, told from the content.
+MotifFile readWhole(std::istream& in, const std::string& source);
 std::vector<motif::Motif> read(std::istream& in, const std::string& source);
 
 // The file at `path`; one that cannot be opened is a ReadError of line 0.
+MotifFile readWholeFile(const std::string& path);
 std::vector<motif::Motif> readFile(const std::string& path);
+
+// The files at `paths` as one set of motifs, in order. Identifiers must be
+// unique across all of them: a motif whose identifier came before is a
+// ReadError at its entry, naming where the first one is. A file without any
+// motif is a ReadError of line 0.
+std::vector<motif::Motif> readFiles(const std::vector<std::string>& paths);
 
 }  // namespace motif_files

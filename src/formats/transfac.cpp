@@ -41,8 +41,11 @@ void readMatrix(Lines& lines, const std::vector<std::string>& header, motif::Mot
     const int position = lines.smallInteger(fields[0], "position");
     if (position != m.width() + 1)
       lines.fail("position " + quoted(fields[0]) + " does not follow position " + std::to_string(m.width()));
-    if (fields.size() < motif::kBases + 1 || fields.size() > motif::kBases + 2)
-      lines.fail("a matrix row needs its position, four numbers and at most a consensus letter");
+    const bool consensusLetter =
+        fields.size() == motif::kBases + 2 && std::isalpha(static_cast<unsigned char>(fields.back()[0]));
+    if (fields.size() != motif::kBases + 1 && !consensusLetter)
+      lines.fail("a matrix row needs its position, the four numbers its P0 line announces and at most a "
+                 "consensus letter; found " + std::to_string(fields.size() - 1) + " fields after the position");
     motif::Column c{};
     for (int i = 0; i < motif::kBases; ++i) c[order[i]] = matrixValue(lines, fields[i + 1]);
     m.columns.push_back(c);

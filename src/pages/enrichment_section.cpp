@@ -12,23 +12,33 @@ namespace export_html {
 
 using enrichment_table::Row;
 
-std::vector<const Row*> matchEnrichment(const report::Report& report, const std::vector<Row>& rows,
-                                        const std::string& source) {
-  std::vector<const Row*> matched(report.motifs.size(), nullptr);
+std::vector<const Row*> matchEnrichment(const std::vector<std::string>& ids, const std::vector<std::string>& consensus,
+                                        const std::vector<Row>& rows, const std::string& source) {
+  std::vector<const Row*> matched(ids.size(), nullptr);
   for (std::size_t r = 0; r < rows.size(); ++r) {
     const int line = static_cast<int>(r) + 2;  // after the header line
     std::size_t m = 0;
-    while (m < report.motifs.size() && export_formats::motifId(report.motifs[m]) != rows[r].id) ++m;
-    if (m == report.motifs.size())
-      throw enrichment_table::ReadError(source, line, "motif " + rows[r].id + " is not in the report");
-    if (report.motifs[m].consensus != rows[r].consensus)
+    while (m < ids.size() && ids[m] != rows[r].id) ++m;
+    if (m == ids.size())
+      throw enrichment_table::ReadError(source, line, "motif " + rows[r].id + " is not in the motif file");
+    if (consensus[m] != rows[r].consensus)
       throw enrichment_table::ReadError(source, line,
                                         "motif " + rows[r].id + " has the consensus " + rows[r].consensus +
-                                            " here but " + report.motifs[m].consensus +
-                                            " in the report; was the table made from another report?");
+                                            " here but " + consensus[m] +
+                                            " in the motif file; was the table made from another file?");
     matched[m] = &rows[r];
   }
   return matched;
+}
+
+std::vector<const Row*> matchEnrichment(const report::Report& report, const std::vector<Row>& rows,
+                                        const std::string& source) {
+  std::vector<std::string> ids, consensus;
+  for (const report::Motif& m : report.motifs) {
+    ids.push_back(export_formats::motifId(m));
+    consensus.push_back(m.consensus);
+  }
+  return matchEnrichment(ids, consensus, rows, source);
 }
 
 std::string fromLog10(const std::string& log10Text) {

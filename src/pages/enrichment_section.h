@@ -20,6 +20,13 @@ std::vector<const enrichment_table::Row*> matchEnrichment(const report::Report& 
                                                           const std::vector<enrichment_table::Row>& rows,
                                                           const std::string& source);
 
+// The same for motifs given by their identifiers and consensus words (as
+// zelkova-enrich names the motifs of a motif file).
+std::vector<const enrichment_table::Row*> matchEnrichment(const std::vector<std::string>& ids,
+                                                          const std::vector<std::string>& consensus,
+                                                          const std::vector<enrichment_table::Row>& rows,
+                                                          const std::string& source);
+
 // "3.2e-15" from log10 of a value: two significant digits, never 0.
 std::string fromLog10(const std::string& log10Text);
 

@@ -125,6 +125,12 @@ std::string logoSvg(const std::vector<Column>& counts, const std::string& label)
   return shiftedLogoSvg(heights, label, 0, static_cast<int>(counts.size()));
 }
 
+std::string frequencyLogoSvg(const std::vector<std::array<double, kBases>>& frequencies, const std::string& label) {
+  std::vector<std::array<double, kBases>> heights;
+  for (const std::array<double, kBases>& f : frequencies) heights.push_back(frequencyLetterHeights(f));
+  return shiftedLogoSvg(heights, label, 0, static_cast<int>(frequencies.size()));
+}
+
 std::string shiftedLogoSvg(const std::vector<std::array<double, kBases>>& heights, const std::string& label,
                            int shift, int span) {
   const int width = static_cast<int>(heights.size());

@@ -34,6 +34,10 @@ std::array<double, report::kBases> frequencyLetterHeights(const std::array<doubl
 // smallest at the bottom. `label` becomes the SVG's accessible title.
 std::string logoSvg(const std::vector<report::Column>& counts, const std::string& label);
 
+// The same for a motif given by the letter frequencies of its positions.
+std::string frequencyLogoSvg(const std::vector<std::array<double, report::kBases>>& frequencies,
+                             const std::string& label);
+
 // A logo `span` columns wide whose letter stacks `heights` fill the columns
 // from `shift` on, numbered from 1 there: logos of two aligned motifs drawn
 // with the same span line up column by column.

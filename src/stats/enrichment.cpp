@@ -7,17 +7,35 @@
 
 #include "base/parallel.h"
 #include "base/words.h"
-#include "engine/motif_scorer.h"
-#include "engine/site.h"
 #include "formats/motif_export.h"
+#include "stats/window_scorer.h"
 
 namespace enrichment {
+
+std::vector<motif::Column> frequenciesOf(const std::vector<report::Column>& counts) {
+  motif::Motif m;
+  for (const report::Column& c : counts)
+    m.columns.push_back(motif::Column{static_cast<double>(c[0]), static_cast<double>(c[1]), static_cast<double>(c[2]),
+                                      static_cast<double>(c[3])});
+  m.counts = true;
+  return motif::plainFrequencies(m);
+}
 
 std::vector<MotifMatrix> motifsOfReport(const report::Report& report) {
   std::vector<MotifMatrix> motifs;
   for (const report::Motif& m : report.motifs)
-    motifs.push_back(MotifMatrix{m.rank, export_formats::motifId(m), m.consensus, m.counts});
+    motifs.push_back(MotifMatrix{m.rank, export_formats::motifId(m), m.consensus, frequenciesOf(m.counts)});
   return motifs;
+}
+
+std::vector<MotifMatrix> motifsOf(const std::vector<motif::Motif>& motifs) {
+  std::vector<MotifMatrix> matrices;
+  for (const motif::Motif& m : motifs) {
+    std::vector<motif::Column> f = motif::plainFrequencies(m);
+    const std::string consensus = motif::consensus(f);
+    matrices.push_back(MotifMatrix{static_cast<int>(matrices.size()) + 1, m.id, consensus, std::move(f)});
+  }
+  return matrices;
 }
 
 double enrichmentRatio(const enrichment_stats::Table& t) {
@@ -29,50 +47,21 @@ double enrichmentRatio(const enrichment_stats::Table& t) {
 
 namespace {
 
-// Calls visit(start, forward, score) for every window of A, C, G and T only,
-// start counting from 0 on the forward strand. The reverse strand's window at
-// the same place is the reverse complement, kept packed alongside.
-template <class Visit>
-void forEachWindow(const MotifScorer& scorer, const std::string& letters, bool bothStrands, Visit&& visit) {
-  const int width = scorer.width();
-  const std::size_t w = static_cast<std::size_t>(width);
-  if (letters.size() < w) return;
-  words::RollingWindow window(width);
-  for (std::size_t i = 0; i < letters.size(); ++i) {
-    window.push(letters[i]);
-    if (!window.full()) continue;
-    const std::size_t start = i + 1 - w;
-    visit(start, true, scorer.scoreCode(window.forward()));
-    if (bothStrands) visit(start, false, scorer.scoreCode(window.reverse()));
-  }
-}
-
-void requireUsableWidth(const std::vector<report::Column>& counts) {
-  if (counts.empty() || counts.size() > static_cast<std::size_t>(MAX_MOTIF_LEN))
-    throw std::invalid_argument("a motif must have 1 to " + std::to_string(MAX_MOTIF_LEN) + " positions, not " +
-                                std::to_string(counts.size()));
-}
-
-std::vector<double> bestScores(const MotifScorer& scorer, const std::vector<FastaRecord>& sequences,
-                               bool bothStrands, int threads) {
+std::vector<double> bestScores(const WindowScorer& scorer, const CodedSequences& sequences, bool bothStrands,
+                               int threads, double floor = -std::numeric_limits<double>::infinity()) {
   std::vector<double> best(sequences.size(), enrichment_stats::kNoWindow);
-  parallelFor(threads, sequences.size(), [&](std::size_t s) {
-    double top = enrichment_stats::kNoWindow;
-    forEachWindow(scorer, sequences[s].letters, bothStrands,
-                  [&top](std::size_t, bool, double score) { top = std::max(top, score); });
-    best[s] = top;
-  });
+  parallelFor(threads, sequences.size(), [&](std::size_t s) { best[s] = scorer.best(sequences, s, bothStrands, floor); });
   return best;
 }
 
-void collectSites(const MotifScorer& scorer, const std::vector<FastaRecord>& sequences, SequenceSet set,
-                  double threshold, bool bothStrands, int threads, std::vector<Site>& sites) {
+void collectSites(const WindowScorer& scorer, const std::vector<FastaRecord>& records, const CodedSequences& sequences,
+                  SequenceSet set, double threshold, bool bothStrands, int threads, std::vector<Site>& sites) {
   std::vector<std::vector<Site>> perSequence(sequences.size());
+  const std::size_t width = static_cast<std::size_t>(scorer.width());
   parallelFor(threads, sequences.size(), [&](std::size_t s) {
-    const std::string& letters = sequences[s].letters;
-    forEachWindow(scorer, letters, bothStrands, [&](std::size_t start, bool forward, double score) {
-      if (score < threshold) return;
-      const std::string word = letters.substr(start, static_cast<std::size_t>(scorer.width()));
+    const std::string& letters = records[s].letters;
+    scorer.forEachAtLeast(sequences, s, bothStrands, threshold, [&](std::size_t start, bool forward, double score) {
+      const std::string word = letters.substr(start, width);
       perSequence[s].push_back(
           Site{set, s, static_cast<long long>(start) + 1, forward, forward ? word : words::reverseComplement(word), score});
     });
@@ -82,42 +71,68 @@ void collectSites(const MotifScorer& scorer, const std::vector<FastaRecord>& seq
 
 }  // namespace
 
-std::vector<double> bestWindowScores(const std::vector<report::Column>& counts,
+std::vector<double> bestWindowScores(const std::vector<motif::Column>& frequencies,
                                      const std::vector<FastaRecord>& sequences, bool bothStrands, int threads) {
-  requireUsableWidth(counts);
-  return bestScores(MotifScorer(counts), sequences, bothStrands, threads);
+  return bestScores(WindowScorer(frequencies), CodedSequences(sequences), bothStrands, threads);
 }
 
-std::vector<Site> sitesAtThreshold(const std::vector<report::Column>& counts, const std::vector<FastaRecord>& sequences,
-                                   SequenceSet set, double threshold, bool bothStrands, int threads) {
-  requireUsableWidth(counts);
+std::vector<Site> sitesAtThreshold(const std::vector<motif::Column>& frequencies,
+                                   const std::vector<FastaRecord>& sequences, SequenceSet set, double threshold,
+                                   bool bothStrands, int threads) {
   std::vector<Site> sites;
-  collectSites(MotifScorer(counts), sequences, set, threshold, bothStrands, threads, sites);
+  collectSites(WindowScorer(frequencies), sequences, CodedSequences(sequences), set, threshold, bothStrands, threads,
+               sites);
   return sites;
 }
+
+namespace {
+
+// The whole test of one motif; `threads` scan its sequences.
+MotifResult testOne(const MotifMatrix& motif, const std::vector<FastaRecord>& primary,
+                    const std::vector<FastaRecord>& control, const CodedSequences& codedPrimary,
+                    const CodedSequences& codedControl, const Options& options, std::size_t motifCount, int threads) {
+  const WindowScorer scorer(motif.frequencies);
+  // The test counts sequences at thresholds of at least this only, so lower
+  // best scores need not be known.
+  const double floor = options.threshold ? *options.threshold : enrichment_stats::kLowestCandidate;
+  const std::vector<double> primaryBest = bestScores(scorer, codedPrimary, options.bothStrands, threads, floor);
+  const std::vector<double> controlBest = bestScores(scorer, codedControl, options.bothStrands, threads, floor);
+  MotifResult result;
+  result.motif = motif;
+  result.choice = options.threshold ? enrichment_stats::atThreshold(primaryBest, controlBest, *options.threshold)
+                                    : enrichment_stats::chooseThreshold(primaryBest, controlBest);
+  result.log10PAdjusted = enrichment_stats::log10AdjustForCandidates(result.choice.log10P, result.choice.candidates);
+  result.log10E = result.log10PAdjusted + std::log10(static_cast<double>(motifCount));
+  if (options.collectSites) {
+    collectSites(scorer, primary, codedPrimary, SequenceSet::Primary, result.choice.threshold, options.bothStrands,
+                 threads, result.sites);
+    collectSites(scorer, control, codedControl, SequenceSet::Control, result.choice.threshold, options.bothStrands,
+                 threads, result.sites);
+  }
+  return result;
+}
+
+}  // namespace
 
 std::vector<MotifResult> testMotifs(const std::vector<MotifMatrix>& motifs, const std::vector<FastaRecord>& primary,
                                     const std::vector<FastaRecord>& control, const Options& options) {
   if (primary.empty() || control.empty())
     throw std::invalid_argument("the primary and the control set must each hold a sequence");
-  std::vector<MotifResult> results;
-  for (const MotifMatrix& motif : motifs) {
-    requireUsableWidth(motif.counts);
-    const MotifScorer scorer(motif.counts);
-    const std::vector<double> primaryBest = bestScores(scorer, primary, options.bothStrands, options.threads);
-    const std::vector<double> controlBest = bestScores(scorer, control, options.bothStrands, options.threads);
-    MotifResult result;
-    result.motif = motif;
-    result.choice = options.threshold ? enrichment_stats::atThreshold(primaryBest, controlBest, *options.threshold)
-                                      : enrichment_stats::chooseThreshold(primaryBest, controlBest);
-    result.log10PAdjusted = enrichment_stats::log10AdjustForCandidates(result.choice.log10P, result.choice.candidates);
-    result.log10E = result.log10PAdjusted + std::log10(static_cast<double>(motifs.size()));
-    if (options.collectSites) {
-      for (const auto& [set, sequences] : {std::pair{SequenceSet::Primary, &primary}, std::pair{SequenceSet::Control, &control}})
-        collectSites(scorer, *sequences, set, result.choice.threshold, options.bothStrands, options.threads, result.sites);
-    }
-    results.push_back(std::move(result));
-  }
+  const CodedSequences codedPrimary(primary), codedControl(control);
+  // With motifs enough to keep every thread busy, each thread tests whole
+  // motifs; otherwise the threads share the sequences of one motif at a time.
+  // Either way every result is computed alone, so it does not depend on them.
+  const bool wholeMotifs = motifs.size() >= static_cast<std::size_t>(std::max(options.threads, 1));
+  std::vector<MotifResult> results(motifs.size());
+  parallelPipeline(
+      wholeMotifs ? options.threads : 1, motifs.size(),
+      [&](std::size_t m) {
+        results[m] = testOne(motifs[m], primary, control, codedPrimary, codedControl, options, motifs.size(),
+                             wholeMotifs ? 1 : options.threads);
+      },
+      [&](std::size_t m) {
+        if (options.progress) options.progress(m + 1, motifs.size());
+      });
   return results;
 }
 

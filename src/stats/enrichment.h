@@ -1,21 +1,25 @@
 // Is a motif enriched in a set of sequences against a control set? Each
 // sequence scores its best window under the motif (the normalised window score
-// of a report's site lines), a threshold splits both sets into sequences that
-// reach it and those that do not, and a one-sided Fisher exact test of the two
+// of a report's site lines, for motifs of any width: WindowScorer), a
+// threshold splits both sets into sequences that reach it and those that do
+// not, and a one-sided Fisher exact test of the two
 // counts gives the p-value. The threshold is fixed, or chosen per motif as the
 // one that separates the sets best, with the p-value corrected for the choice;
 // the E-value multiplies by the number of motifs tested.
 //
-// The pipeline calls this in-process for motifs it holds as data; the
-// zelkova-enrich program reads them from a report and formats the results.
+// The pipeline calls this in-process for the motifs it found and for the known
+// motifs of a database; the zelkova-enrich program reads them from a motif file
+// and formats the results.
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "formats/fasta.h"
+#include "formats/motif.h"
 #include "formats/report_reader.h"
 #include "stats/enrichment_stats.h"
 
@@ -26,18 +30,27 @@ struct MotifMatrix {
   int rank = 0;            // its place among the motifs, from 1
   std::string id;          // name in every output
   std::string consensus;
-  std::vector<report::Column> counts;  // A, C, G, T per position
+  std::vector<motif::Column> frequencies;  // plain frequencies of A, C, G, T per position
 };
+
+// The plain frequencies of a count matrix (motif::plainFrequencies).
+std::vector<motif::Column> frequenciesOf(const std::vector<report::Column>& counts);
 
 // The motifs of a report in its order, named as every export names them
 // (ZELKOVA-<rank>), with the report's consensus.
 std::vector<MotifMatrix> motifsOfReport(const report::Report& report);
+
+// Motifs read from any motif file, in their order: ranked from 1, with their
+// identifier and the consensus of their frequencies.
+std::vector<MotifMatrix> motifsOf(const std::vector<motif::Motif>& motifs);
 
 struct Options {
   std::optional<double> threshold;  // fixed; without it chosen per motif
   bool bothStrands = true;          // false: the sequences as given only
   int threads = 1;                  // results are the same for every number
   bool collectSites = false;        // keep every window at or above the threshold
+  // Called after each motif with the number tested so far; may be empty.
+  std::function<void(std::size_t tested, std::size_t total)> progress;
 };
 
 enum class SequenceSet { Primary, Control };
@@ -63,16 +76,18 @@ struct MotifResult {
 // (a/P)/(b/C) of a table: +infinity when b = 0 and a > 0, NaN when a = b = 0.
 double enrichmentRatio(const enrichment_stats::Table& table);
 
-// The best window score of every sequence under `counts`, over both strands or
-// the forward one only. Windows holding a letter other than A, C, G or T never
-// count; a sequence without a window scores enrichment_stats::kNoWindow.
-std::vector<double> bestWindowScores(const std::vector<report::Column>& counts,
+// The best window score (WindowScorer) of every sequence under `frequencies`,
+// over both strands or the forward one only. Windows holding a letter other
+// than A, C, G or T never count; a sequence without a window scores
+// enrichment_stats::kNoWindow.
+std::vector<double> bestWindowScores(const std::vector<motif::Column>& frequencies,
                                      const std::vector<FastaRecord>& sequences, bool bothStrands, int threads);
 
 // Every window of `sequences` (the set `set`) that scores at least `threshold`
-// under `counts`: by sequence, position, forward strand first.
-std::vector<Site> sitesAtThreshold(const std::vector<report::Column>& counts, const std::vector<FastaRecord>& sequences,
-                                   SequenceSet set, double threshold, bool bothStrands, int threads);
+// under `frequencies`: by sequence, position, forward strand first.
+std::vector<Site> sitesAtThreshold(const std::vector<motif::Column>& frequencies,
+                                   const std::vector<FastaRecord>& sequences, SequenceSet set, double threshold,
+                                   bool bothStrands, int threads);
 
 // Tests every motif on `primary` against `control`; one result per motif, in
 // their order. Requires both sets to be non-empty.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <iterator>
 
 #include "base/errors.h"
 
@@ -97,16 +98,27 @@ long long countAtLeast(const std::vector<double>& sortedDescending, double thres
   return end - sortedDescending.begin();
 }
 
-std::vector<double> sortedDescending(std::vector<double> scores) {
-  std::sort(scores.begin(), scores.end(), std::greater<double>());
-  return scores;
+// The scores of at least `lowest`, largest first, and how many there were in
+// all: no threshold below `lowest` is looked at, so the others need no sort.
+struct SortedScores {
+  std::vector<double> descending;
+  long long total = 0;
+};
+
+SortedScores sortedFrom(const std::vector<double>& scores, double lowest) {
+  SortedScores sorted;
+  sorted.total = static_cast<long long>(scores.size());
+  std::copy_if(scores.begin(), scores.end(), std::back_inserter(sorted.descending),
+               [lowest](double score) { return score >= lowest; });
+  std::sort(sorted.descending.begin(), sorted.descending.end(), std::greater<double>());
+  return sorted;
 }
 
-ThresholdChoice evaluate(const std::vector<double>& primary, const std::vector<double>& control, double threshold) {
+ThresholdChoice evaluate(const SortedScores& primary, const SortedScores& control, double threshold) {
   ThresholdChoice choice;
   choice.threshold = threshold;
-  choice.table = Table{countAtLeast(primary, threshold), static_cast<long long>(primary.size()),
-                       countAtLeast(control, threshold), static_cast<long long>(control.size())};
+  choice.table = Table{countAtLeast(primary.descending, threshold), primary.total,
+                       countAtLeast(control.descending, threshold), control.total};
   choice.log10P = log10FisherEnrichment(choice.table);
   return choice;
 }
@@ -115,17 +127,15 @@ ThresholdChoice evaluate(const std::vector<double>& primary, const std::vector<d
 
 ThresholdChoice atThreshold(const std::vector<double>& primaryBest, const std::vector<double>& controlBest,
                             double threshold) {
-  return evaluate(sortedDescending(primaryBest), sortedDescending(controlBest), threshold);
+  return evaluate(sortedFrom(primaryBest, threshold), sortedFrom(controlBest, threshold), threshold);
 }
 
 ThresholdChoice chooseThreshold(const std::vector<double>& primaryBest, const std::vector<double>& controlBest) {
-  const std::vector<double> primary = sortedDescending(primaryBest);
-  const std::vector<double> control = sortedDescending(controlBest);
+  const SortedScores primary = sortedFrom(primaryBest, kLowestCandidate);
+  const SortedScores control = sortedFrom(controlBest, kLowestCandidate);
   std::vector<double> candidates;
-  for (double score : primary) {
-    if (score < kLowestCandidate) break;
+  for (double score : primary.descending)
     if (candidates.empty() || score != candidates.back()) candidates.push_back(score);
-  }
   if (candidates.empty()) return evaluate(primary, control, kLowestCandidate);
   ThresholdChoice best = evaluate(primary, control, candidates.front());
   for (std::size_t i = 1; i < candidates.size(); ++i) {

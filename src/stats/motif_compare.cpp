@@ -62,58 +62,61 @@ std::vector<double> benjaminiHochberg(const std::vector<double>& p) {
 
 namespace {
 
-// P(sum of the null scores of query columns first..last >= s) for every run of
-// query columns at least `shortest` long.
-class RangeTails {
+// P(sum of the null scores of query columns first..first + length - 1 >= s)
+// for one `first` and every length from `shortest` to `longest`: the
+// distributions of the sums are built by adding one column at a time.
+class TailsFrom {
  public:
-  RangeTails(const std::vector<ScoreDistribution>& nulls, int shortest) : shortest_(shortest) {
-    const int width = static_cast<int>(nulls.size());
-    tails_.resize(nulls.size());
-    for (int first = 0; first < width; ++first) {
-      ScoreDistribution sum;
-      for (int last = first; last < width; ++last) {
-        sum = sum.plus(nulls[last]);
-        if (last - first + 1 >= shortest_) tails_[first].emplace_back(sum);
-      }
+  TailsFrom(const std::vector<ScoreDistribution>& nulls, int first, int shortest, int longest) : shortest_(shortest) {
+    ScoreDistribution sum;
+    for (int length = 1; length <= longest; ++length) {
+      sum = sum.plus(nulls[static_cast<std::size_t>(first + length - 1)]);
+      if (length >= shortest_) tails_.emplace_back(sum);
     }
   }
 
-  double atLeast(int first, int last, int score) const {
-    return tails_.at(first).at(static_cast<std::size_t>(last - first + 1 - shortest_)).atLeast(score);
+  double atLeast(int length, int score) const {
+    return tails_.at(static_cast<std::size_t>(length - shortest_)).atLeast(score);
   }
 
  private:
   int shortest_;
-  std::vector<std::vector<UpperTail>> tails_;  // [first][length - shortest]
+  std::vector<UpperTail> tails_;  // [length - shortest]
 };
-
-// Column scores of the query against one target in one orientation.
-using ScoreTable = std::vector<std::vector<int>>;  // [query column][target column]
-
-ScoreTable scoreTable(const std::vector<Column>& query, const std::vector<Column>& target) {
-  ScoreTable table(query.size(), std::vector<int>(target.size()));
-  for (std::size_t i = 0; i < query.size(); ++i)
-    for (std::size_t j = 0; j < target.size(); ++j) table[i][j] = columnScore(query[i], target[j]);
-  return table;
-}
 
 int overlapFloor(int minOverlap, int queryWidth, int targetWidth) {
   return std::min({minOverlap, queryWidth, targetWidth});
 }
 
-// The alignment of smallest p-value over every offset of one orientation.
-void bestOffset(const ScoreTable& table, int targetWidth, int shortest, const RangeTails& tails, bool reverse,
-                Match& best) {
-  const int queryWidth = static_cast<int>(table.size());
-  for (int offset = shortest - targetWidth; offset <= queryWidth - shortest; ++offset) {
-    const int first = std::max(0, offset), last = std::min(queryWidth, offset + targetWidth) - 1;
+// Whether an alignment of p-value p in orientation `reverse` at `offset`
+// replaces the best so far: a smaller p, or the same p earlier in the order
+// forward before reverse, then by offset.
+bool replaces(double p, bool reverse, int offset, const Match& best) {
+  if (best.overlap == 0 || p < best.alignmentP) return true;
+  if (p > best.alignmentP) return false;
+  return reverse != best.reverse ? !reverse : offset < best.offset;
+}
+
+// The alignments of `query` with target t in one orientation whose first
+// aligned query column is `first`: one at offset `first` when first > 0,
+// every offset that leaves the start of the query uncovered otherwise.
+void alignFrom(const std::vector<Column>& query, const std::vector<Column>& target, int first, int shortest,
+               const TailsFrom& tails, bool reverse, Match& best) {
+  const int queryWidth = static_cast<int>(query.size());
+  const int targetWidth = static_cast<int>(target.size());
+  const int lowest = first > 0 ? first : shortest - targetWidth;
+  for (int offset = lowest; offset <= first; ++offset) {
+    const int last = std::min(queryWidth, offset + targetWidth) - 1;
+    const int overlap = last - first + 1;
+    if (overlap < shortest) continue;
     int score = 0;
-    for (int i = first; i <= last; ++i) score += table[i][i - offset];
-    const double p = tails.atLeast(first, last, score);
-    if (p < best.alignmentP || (p == best.alignmentP && best.overlap == 0)) {
+    for (int i = first; i <= last; ++i) score += columnScore(query[static_cast<std::size_t>(i)],
+                                                             target[static_cast<std::size_t>(i - offset)]);
+    const double p = tails.atLeast(overlap, score);
+    if (replaces(p, reverse, offset, best)) {
       best.reverse = reverse;
       best.offset = offset;
-      best.overlap = last - first + 1;
+      best.overlap = overlap;
       best.score = score;
       best.alignmentP = p;
     }
@@ -128,23 +131,32 @@ std::vector<Match> compareWithDatabase(const motif::Motif& query, const Database
   if (settings.minOverlap < 1) throw std::invalid_argument("the smallest overlap must be at least 1 column");
   const std::vector<Column> q = motif::frequencies(query, settings.pseudocount);
   const int queryWidth = static_cast<int>(q.size());
-  int shortestTarget = queryWidth;
-  for (std::size_t t = 0; t < database.size(); ++t)
-    shortestTarget = std::min(shortestTarget, database.target(t).width());
-  const RangeTails tails(columnNulls(q, database), overlapFloor(settings.minOverlap, queryWidth, shortestTarget));
-
-  std::vector<Match> matches;
+  int shortestTarget = queryWidth, longestTarget = 0;
   for (std::size_t t = 0; t < database.size(); ++t) {
-    const int targetWidth = database.target(t).width();
-    const int shortest = overlapFloor(settings.minOverlap, queryWidth, targetWidth);
-    Match m;
-    m.target = t;
-    for (bool reverse : {false, true})
-      bestOffset(scoreTable(q, database.columns(t, reverse)), targetWidth, shortest, tails, reverse, m);
-    const int tries = 2 * (queryWidth + targetWidth - 2 * shortest + 1);
+    shortestTarget = std::min(shortestTarget, database.target(t).width());
+    longestTarget = std::max(longestTarget, database.target(t).width());
+  }
+  const int shortest = overlapFloor(settings.minOverlap, queryWidth, shortestTarget);
+  const std::vector<ScoreDistribution> nulls = columnNulls(q, database);
+
+  std::vector<Match> matches(database.size());
+  for (std::size_t t = 0; t < matches.size(); ++t) matches[t].target = t;
+  // Query column by query column, so that only the sums of runs that start
+  // there are held, and no run is longer than the longest target: the work
+  // grows with the query's width, not with its cube.
+  for (int first = 0; first + shortest <= queryWidth; ++first) {
+    const TailsFrom tails(nulls, first, shortest, std::min(longestTarget, queryWidth - first));
+    for (std::size_t t = 0; t < database.size(); ++t) {
+      const int targetShortest = overlapFloor(settings.minOverlap, queryWidth, database.target(t).width());
+      for (bool reverse : {false, true})
+        alignFrom(q, database.columns(t, reverse), first, targetShortest, tails, reverse, matches[t]);
+    }
+  }
+  for (Match& m : matches) {
+    const int targetWidth = database.target(m.target).width();
+    const int tries = 2 * (queryWidth + targetWidth - 2 * overlapFloor(settings.minOverlap, queryWidth, targetWidth) + 1);
     m.p = correctedForTries(m.alignmentP, tries);
     m.e = m.p * static_cast<double>(database.size());
-    matches.push_back(m);
   }
   std::vector<double> p;
   for (const Match& m : matches) p.push_back(m.p);

@@ -64,13 +64,7 @@ std::vector<std::string> resolveFiles(const std::vector<std::string>& files) {
 }
 
 std::vector<motif::Motif> load(const std::vector<std::string>& files) {
-  std::vector<motif::Motif> motifs;
-  for (const std::string& path : resolveFiles(files)) {
-    std::vector<motif::Motif> more = motif_files::readFile(path);
-    if (more.empty()) throw textio::ReadError(path, 0, "the database file holds no motif");
-    motifs.insert(motifs.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
-  }
-  return motifs;
+  return motif_files::readFiles(resolveFiles(files));
 }
 
 }  // namespace motif_database

@@ -24,9 +24,11 @@ std::string bundledFolder();
 // cannot be found.
 std::vector<std::string> resolveFiles(const std::vector<std::string>& files);
 
-// The motifs of `files`, in order, or of the bundled collection when `files`
-// is empty. Throws textio::ReadError on a file that cannot be read or holds
-// no motif, and when the bundled collection cannot be found.
+// The motifs of `files`, in order, as one database (motif_files::readFiles),
+// or of the bundled collection when `files` is empty. Throws
+// textio::ReadError on a file that cannot be read or holds no motif, on an
+// identifier that comes twice, and when the bundled collection cannot be
+// found.
 std::vector<motif::Motif> load(const std::vector<std::string>& files);
 
 }  // namespace motif_database

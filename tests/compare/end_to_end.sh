@@ -53,7 +53,7 @@ cmp -s out.tsv matches.tsv || fail "-o file differs from standard output"
 
 # --db with the one file that holds the motif finds it too.
 grep -A4 '^>MA0043.1' "$data_dir/jaspar/jaspar_vertebrates.pfm" >hlf.pfm
-"$bin_dir/zelkova-compare" --db hlf.pfm --db hlf.pfm planted.out >own_db.tsv
+"$bin_dir/zelkova-compare" --db hlf.pfm planted.out >own_db.tsv
 [ "$(awk -F'\t' 'NR == 2 { print $3 }' own_db.tsv)" = "MA0043.1" ] || fail "--db: $(sed -n 2p own_db.tsv)"
 
 # The HTML page shows the matches with the known motif's logo.
@@ -86,7 +86,10 @@ printf '>Z empty\nA [ ]\nC [ ]\nG [ ]\nT [ ]\n' >zero.jaspar
 : >empty.txt
 expect_refusal '^Error: bad.jaspar:4: matrix value "x"' bad.jaspar
 expect_refusal '^Error: bad.jaspar:4: ' --db bad.jaspar planted.out
-expect_refusal '^Error: nomotif.meme: the database file holds no motif' --db nomotif.meme planted.out
+expect_refusal '^Error: nomotif.meme: the file holds no motif' --db nomotif.meme planted.out
+# Files read as one database must not name a motif twice.
+expect_refusal '^Error: hlf.pfm:1: motif MA0043.1 is already in hlf.pfm:1; identifiers must be unique' \
+  --db hlf.pfm --db hlf.pfm planted.out
 expect_refusal '^Error: empty.txt: the file is empty' --db empty.txt planted.out
 expect_refusal '^Error: zero.jaspar:1: motif Z has no columns' zero.jaspar
 expect_refusal '^Error: missing.meme: cannot open' missing.meme

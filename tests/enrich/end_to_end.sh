@@ -111,7 +111,7 @@ expect_refusal '^Error: --shuffle "7"' --shuffle 7 input.out input.fa
 expect_refusal '^Error: --threshold "0"' --threshold 0 input.out input.fa
 expect_refusal '^Error: --threshold "1.5"' --threshold 1.5 input.out input.fa
 expect_refusal '^Error: --shuffle, --copies and --seed' --seed 3 input.out input.fa input.fa
-expect_refusal '^Error: give a REPORT' input.out
+expect_refusal '^Error: give a MOTIFS' input.out
 head -c 100 primary.fa.gz >damaged.fa.gz
 expect_refusal '^Error: cannot read damaged.fa.gz: damaged gzip data' input.out damaged.fa.gz
 for args in "-o keep.fa input.out keep.fa" "--sites keep.fa input.out keep.fa"; do

@@ -1,0 +1,121 @@
+#include "discover/known.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ostream>
+
+#include "formats/motif_export.h"
+#include "pages/known_section.h"
+#include "stats/known_table.h"
+
+namespace discover {
+
+namespace {
+
+// Known motifs listed in the log, at most.
+constexpr std::size_t kKnownLogged = 10;
+
+std::string share(long long hits, long long total) {
+  return total > 0 ? export_formats::fixedPoint(100.0 * static_cast<double>(hits) / static_cast<double>(total), 1) + " %"
+                   : "NA";
+}
+
+// The starts of the sites of one reported motif, by sequence, in order.
+std::vector<std::vector<long long>> siteStarts(const ReportedMotif& m, std::size_t sequences) {
+  std::vector<std::vector<long long>> starts(sequences);
+  for (const enrichment::Site& s : m.sites) starts.at(s.sequence).push_back(s.position);
+  for (std::vector<long long>& list : starts) std::sort(list.begin(), list.end());
+  return starts;
+}
+
+// Whether a window [position, position + width) overlaps a site starting at
+// one of `starts` and `siteWidth` wide.
+bool overlapsAny(const std::vector<long long>& starts, long long position, int width, int siteWidth) {
+  // Sites starting after position - siteWidth and before position + width.
+  const auto first = std::upper_bound(starts.begin(), starts.end(), position - siteWidth);
+  return first != starts.end() && *first < position + width;
+}
+
+}  // namespace
+
+std::string motifSharingSites(const Discovery& d, const std::vector<enrichment::Site>& sites, int width) {
+  if (sites.empty()) return "";
+  std::string best;
+  std::size_t bestShared = 0;
+  for (const ReportedMotif& m : d.motifs) {
+    const int siteWidth = d.candidateOf(m).motif.width();
+    const std::vector<std::vector<long long>> starts = siteStarts(m, d.primary.records.size());
+    std::size_t shared = 0;
+    for (const enrichment::Site& s : sites) shared += overlapsAny(starts.at(s.sequence), s.position, width, siteWidth);
+    if (shared > bestShared) {
+      bestShared = shared;
+      best = m.id;
+    }
+  }
+  return static_cast<double>(bestShared) > kSharedSitesShare * static_cast<double>(sites.size()) ? best : "";
+}
+
+void testKnownMotifs(Discovery& d, const std::vector<FastaRecord>& control, StepProgress& progress) {
+  progress.begin("Known motifs");
+  enrichment::Options options;
+  options.threads = d.options.threads;
+  options.progress = [&](std::size_t tested, std::size_t total) {
+    progress.update(std::to_string(tested) + " of " + std::to_string(total) + " tested",
+                    static_cast<double>(tested) / static_cast<double>(total));
+  };
+  d.known = known::testDatabase(d.knownMotifs, d.primary.records, control, options);
+  d.knownRun = true;
+  for (known::KnownResult& r : d.known) {
+    if (r.log10Q >= std::log10(known::kEnrichedQ)) continue;
+    const std::vector<enrichment::Site> sites =
+        enrichment::sitesAtThreshold(r.test.motif.frequencies, d.primary.records, enrichment::SequenceSet::Primary,
+                                     r.test.choice.threshold, true, d.options.threads);
+    r.sameSitesAs = motifSharingSites(d, sites, static_cast<int>(r.test.motif.frequencies.size()));
+  }
+  progress.end(std::to_string(d.known.size()) + " tested, " + std::to_string(known::enrichedCount(d.known)) +
+               " with q < " + export_formats::fixedPoint(known::kEnrichedQ, 2));
+}
+
+std::string knownTable(const Discovery& d) { return known_table::table(d.known); }
+
+void writeKnownLog(std::ostream& out, const Discovery& d) {
+  if (!d.knownRun) {
+    out << "known motifs: not tested (--no-known)\n";
+    return;
+  }
+  out << "known motifs: " << d.known.size() << " tested on all " << d.primary.records.size()
+      << " primary sequences against all " << d.controlSequences << " control sequences; "
+      << known::enrichedCount(d.known) << " with q < " << export_formats::fixedPoint(known::kEnrichedQ, 2)
+      << " (known.tsv)\n";
+  for (std::size_t i = 0; i < std::min(d.known.size(), kKnownLogged); ++i) {
+    const known::KnownResult& r = d.known[i];
+    if (r.log10Q >= std::log10(known::kEnrichedQ)) break;
+    const enrichment_stats::Table& t = r.test.choice.table;
+    out << "  " << r.rank << ". " << r.test.motif.id << (r.name.empty() ? "" : " " + r.name) << ": "
+        << share(t.primaryHits, t.primaryTotal) << " of primary, " << share(t.controlHits, t.controlTotal)
+        << " of control sequences, E = " << export_formats::scientificFromLog10(r.test.log10E)
+        << ", q = " << export_formats::scientificFromLog10(r.log10Q)
+        << (r.sameSitesAs.empty() ? "" : ", sites mostly those of " + r.sameSitesAs) << "\n";
+  }
+}
+
+void writeKnownSection(std::ostream& out, const Discovery& d) {
+  if (!d.knownRun) return;
+  std::vector<known_table::Row> rows;
+  std::vector<const motif::Motif*> motifs;
+  for (const known::KnownResult& r : d.known) {
+    rows.push_back(known_table::rowOf(r));
+    motifs.push_back(&d.knownMotifs.at(r.index));
+  }
+  export_html::KnownSection section;
+  section.tableLink = "known.tsv";
+  section.tested = "Every motif of the database was tested on all " + std::to_string(d.primary.records.size()) +
+                   " primary sequences against all " + std::to_string(d.controlSequences) +
+                   " control sequences, the way the motifs found here were.";
+  section.linkDiscovered = true;
+  export_html::writeKnownSection(out, rows, motifs, section);
+}
+
+const char* knownSectionStyle() { return export_html::kKnownStyle; }
+
+}  // namespace discover

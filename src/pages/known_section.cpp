@@ -1,0 +1,95 @@
+#include "pages/known_section.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <ostream>
+
+#include "formats/motif_export.h"
+#include "formats/text_lines.h"
+#include "pages/report_page.h"
+
+namespace export_html {
+
+const char* const kKnownStyle = R"(
+table.known td { vertical-align: middle; }
+table.known svg.logo { height: 48px; width: auto; }
+table.known .small { color: #555; font-size: 0.85em; }
+)";
+
+std::vector<const motif::Motif*> knownMotifsOfRows(const std::vector<known_table::Row>& rows,
+                                                   const std::vector<motif::Motif>& database,
+                                                   const std::string& source) {
+  std::map<std::string, const motif::Motif*> byId;
+  for (const motif::Motif& m : database) byId.emplace(m.id, &m);
+  std::vector<const motif::Motif*> motifs;
+  for (const known_table::Row& row : rows) {
+    const auto found = byId.find(row.id);
+    if (found == byId.end())
+      throw textio::ReadError(source, row.line, "motif " + row.id + " is not in the motif files given");
+    motifs.push_back(found->second);
+  }
+  return motifs;
+}
+
+namespace {
+
+std::string share(long long hits, long long total) {
+  const std::string percent =
+      total > 0 ? export_formats::fixedPoint(100.0 * static_cast<double>(hits) / static_cast<double>(total), 1) + " %"
+                : "NA";
+  return percent + "<br><span class=\"small\">" + std::to_string(hits) + " of " + std::to_string(total) + "</span>";
+}
+
+std::string noteOf(const known_table::Row& row, bool linkDiscovered) {
+  if (row.sameSitesAs == "NA") return "";
+  const std::string id = escape(row.sameSitesAs);
+  return "sites mostly those of " + (linkDiscovered ? "<a href=\"#" + id + "\">" + id + "</a>" : id);
+}
+
+std::string evalue(const std::string& log10Text) {
+  return export_formats::scientificFromLog10(std::strtod(log10Text.c_str(), nullptr));
+}
+
+void writeRowOf(std::ostream& out, const known_table::Row& row, const motif::Motif& m, bool linkDiscovered,
+                bool withNotes) {
+  out << "<tr><td class=\"num\">" << row.rank << "</td><td>" << escape(row.id)
+      << (row.name.empty() ? "" : "<br><span class=\"small\">" + escape(row.name) + "</span>") << "</td><td>"
+      << frequencyLogoSvg(motif::plainFrequencies(m), "Sequence logo of " + row.id) << "</td><td class=\"num\">"
+      << share(row.primaryHits, row.primaryTotal) << "</td><td class=\"num\">"
+      << share(row.controlHits, row.controlTotal) << "</td><td class=\"num evalue\">" << evalue(row.log10E)
+      << "</td><td class=\"num\">" << escape(row.q) << "</td>"
+      << (withNotes ? "<td>" + noteOf(row, linkDiscovered) + "</td>" : "") << "</tr>\n";
+}
+
+}  // namespace
+
+void writeKnownSection(std::ostream& out, const std::vector<known_table::Row>& rows,
+                       const std::vector<const motif::Motif*>& motifs, const KnownSection& section) {
+  const std::size_t shown = std::min(rows.size(), kKnownShown);
+  const long long enriched = std::count_if(rows.begin(), rows.end(), [](const known_table::Row& r) {
+    return std::strtod(r.q.c_str(), nullptr) < known::kEnrichedQ;
+  });
+  out << "<section id=\"known\">\n<h2>Known motifs</h2>\n<p class=\"note\">" << section.tested << ' ' << enriched
+      << " of " << rows.size() << (rows.size() == 1 ? " motif has" : " motifs have")
+      << " a q-value below " << export_formats::fixedPoint(known::kEnrichedQ, 2) << ". A site is a window scoring at least the motif's threshold. ";
+  if (shown < rows.size()) out << "The best " << shown << " are shown; ";
+  out << "<a href=\"" << escape(section.tableLink) << "\">" << escape(section.tableLink) << "</a> lists "
+      << (shown < rows.size() ? "all" : "them") << ".</p>\n";
+  if (rows.empty()) {
+    out << "<p class=\"empty\">The database holds no motif.</p>\n</section>\n";
+    return;
+  }
+  // The note says which motif found here a known motif re-finds; a table
+  // without any (zelkova-enrich --db) has no such column.
+  const bool withNotes = std::any_of(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(shown),
+                                     [](const known_table::Row& r) { return r.sameSitesAs != "NA"; });
+  out << "<table class=\"known sortable\">\n<thead><tr><th class=\"num\">Rank</th><th>Motif</th><th>Logo</th>"
+      << "<th class=\"num\">Primary sequences with a site</th><th class=\"num\">Control sequences with a site</th>"
+      << "<th class=\"num\">E-value</th><th class=\"num\">q-value</th>" << (withNotes ? "<th>Note</th>" : "")
+      << "</tr></thead>\n<tbody>\n";
+  for (std::size_t i = 0; i < shown; ++i) writeRowOf(out, rows[i], *motifs[i], section.linkDiscovered, withNotes);
+  out << "</tbody>\n</table>\n</section>\n";
+}
+
+}  // namespace export_html

@@ -1,0 +1,51 @@
+// The known-motif enrichment as a table: known.tsv of zelkova-discover and
+// the table of zelkova-enrich --db, one header line and one tab-separated line
+// per database motif, best first; read back for the pages. The layout is
+// known here only.
+//
+// Columns: rank id name consensus threshold primary_hits primary_total
+// control_hits control_total log10_p log10_E q same_sites_as
+//   name           the database's name; empty when it gives none
+//   threshold      four decimals, rounded down (as zelkova-enrich writes it)
+//   log10_p        log10 of the p-value corrected for the threshold choice,
+//                  three decimals; log10_E the same times the number of motifs
+//   q              Benjamini-Hochberg q-value, "3.2e-05" (never 0)
+//   same_sites_as  the discovered motif whose sites this one mostly shares,
+//                  or NA
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "stats/known_enrichment.h"
+
+namespace known_table {
+
+extern const char* const kHeader;
+
+// One line, its fields as written.
+struct Row {
+  int rank = 0;
+  std::string id, name, consensus, threshold;
+  long long primaryHits = 0, primaryTotal = 0, controlHits = 0, controlTotal = 0;
+  std::string log10P, log10E, q, sameSitesAs;
+  int line = 0;  // where the reader found it; not written
+};
+
+Row rowOf(const known::KnownResult& result);
+
+// kHeader and the line of every result, in their order.
+std::string table(const std::vector<known::KnownResult>& results);
+
+// Whether `firstLine` is the header of this table (rather than another).
+bool isHeader(const std::string& firstLine);
+
+// A whole table. Throws textio::ReadError naming the source and line of the
+// first thing that does not fit: another header, a line without the 13
+// fields, a count or number that is not one, ranks that do not run 1, 2, ...
+std::vector<Row> read(std::istream& in, const std::string& source);
+// A file that cannot be opened is a ReadError of line 0.
+std::vector<Row> readFile(const std::string& path);
+
+}  // namespace known_table
