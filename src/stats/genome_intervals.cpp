@@ -54,6 +54,43 @@ std::string regionName(const Interval& interval) {
          (interval.strand == '-' ? "(-)" : "");
 }
 
+namespace {
+
+// A whole number of digits only, without overflow.
+std::optional<long long> digitsOf(const std::string& text) {
+  constexpr std::size_t kMostDigits = 18;
+  if (text.empty() || text.size() > kMostDigits) return std::nullopt;
+  long long value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+}  // namespace
+
+std::optional<Interval> intervalOfName(const std::string& name) {
+  Interval interval;
+  std::string place = name;
+  for (const char strand : {'+', '-'})
+    if (place.size() > 3 && place.compare(place.size() - 3, 3, std::string("(") + strand + ")") == 0) {
+      interval.strand = strand;
+      place.resize(place.size() - 3);
+    }
+  const std::size_t colon = place.rfind(':');
+  if (colon == std::string::npos || colon == 0 || place.find_first_of(" \t") < colon) return std::nullopt;
+  const std::size_t dash = place.find('-', colon + 1);
+  if (dash == std::string::npos) return std::nullopt;
+  const std::optional<long long> start = digitsOf(place.substr(colon + 1, dash - colon - 1));
+  const std::optional<long long> end = digitsOf(place.substr(dash + 1));
+  if (!start || !end || *start >= *end) return std::nullopt;
+  interval.chrom = place.substr(0, colon);
+  interval.start = *start;
+  interval.end = *end;
+  return interval;
+}
+
 std::vector<FastaRecord> fetchRecords(genome::IndexedGenome& genome, const std::vector<Interval>& intervals,
                                       LowerCase lowerCase) {
   std::vector<std::size_t> order(intervals.size());

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -56,6 +57,11 @@ class DisjointIntervals {
 // "chrom:start-end", and "chrom:start-end(-)" for the reverse strand: the
 // names bedtools getfasta (with -s for the strand) gives the regions it cuts.
 std::string regionName(const Interval& interval);
+// The interval a name of that form stands for: CHROM:START-END with CHROM
+// non-empty and without blanks (it may hold ':'; the last one counts), START
+// and END whole numbers, START < END, and "(+)" or "(-)" after them for a
+// strand ('.' without). Nothing for any other name.
+std::optional<Interval> intervalOfName(const std::string& name);
 
 // The letters of every interval, in the order given, each named by
 // regionName; an interval on the '-' strand is reverse-complemented (letters

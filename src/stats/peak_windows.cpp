@@ -30,19 +30,6 @@ std::string missingChromosome(const std::string& chrom, const genome::IndexedGen
          "); are the peaks and the genome of the same assembly?";
 }
 
-void checkAgainstGenome(const peaks::PeakFile& file, const genome::IndexedGenome& genome) {
-  for (const peaks::Peak& peak : file.peaks) {
-    const genome::Chromosome* chromosome = genome.find(peak.chrom);
-    if (!chromosome) throw textio::ReadError(file.source, peak.line, missingChromosome(peak.chrom, genome));
-    if (peak.end > chromosome->length)
-      throw textio::ReadError(file.source, peak.line,
-                              "the peak " + peak.chrom + ":" + std::to_string(peak.start) + "-" +
-                                  std::to_string(peak.end) + " ends past the end of " + peak.chrom + " (" +
-                                  std::to_string(chromosome->length) + " bases) in " + genome.path() +
-                                  "; are the peaks and the genome of the same assembly?");
-  }
-}
-
 Interval windowOf(const peaks::Peak& peak, const WindowOptions& options) {
   if (!options.size) return {peak.chrom, peak.start, peak.end, peak.strand};
   const long long summit = peak.start + (peak.summit ? *peak.summit : (peak.end - peak.start) / 2);
@@ -74,11 +61,24 @@ void failWithoutWindows(const peaks::PeakFile& file, const WindowSet& set) {
 
 }  // namespace
 
+void checkAgainstGenome(const peaks::PeakFile& file, const genome::IndexedGenome& genome, const std::string& what) {
+  for (const peaks::Peak& peak : file.peaks) {
+    const genome::Chromosome* chromosome = genome.find(peak.chrom);
+    if (!chromosome) throw textio::ReadError(file.source, peak.line, missingChromosome(peak.chrom, genome));
+    if (peak.end > chromosome->length)
+      throw textio::ReadError(file.source, peak.line,
+                              "the " + what + " " + peak.chrom + ":" + std::to_string(peak.start) + "-" +
+                                  std::to_string(peak.end) + " ends past the end of " + peak.chrom + " (" +
+                                  std::to_string(chromosome->length) + " bases) in " + genome.path() +
+                                  "; are the peaks and the genome of the same assembly?");
+  }
+}
+
 WindowSet makeWindows(const peaks::PeakFile& file, const genome::IndexedGenome& genome, const WindowOptions& options,
                       const genome_intervals::IntervalIndex& excluded) {
   ZK_ASSERT((!options.size || *options.size > 0) && (!options.topPeaks || *options.topPeaks > 0));
   if (file.peaks.empty()) throw textio::ReadError(file.source, 0, "the file holds no peak (a line CHROM START END)");
-  checkAgainstGenome(file, genome);
+  checkAgainstGenome(file, genome, "peak");
   WindowSet set;
   set.peaks = static_cast<int>(file.peaks.size());
   std::vector<bool> kept(file.peaks.size(), false);

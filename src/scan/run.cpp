@@ -1,0 +1,171 @@
+#include "scan/run.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+#include "base/errors.h"
+#include "base/parallel.h"
+#include "formats/meme_background.h"
+#include "formats/motif_files.h"
+#include "formats/output_file.h"
+#include "formats/site_table.h"
+
+namespace scan {
+
+namespace {
+
+int widest(const std::vector<motif::Motif>& motifs) {
+  int width = 1;
+  for (const motif::Motif& m : motifs) width = std::max(width, m.width());
+  return width;
+}
+
+std::unique_ptr<PieceSource> sourceOf(const Options& o, genome::IndexedGenome* genome,
+                                      const std::vector<genome_intervals::Interval>& regions, int overlap) {
+  if (genome) return genomePieces(*genome, regions, overlap);
+  return fastaPieces(o.sequenceFile, overlap);
+}
+
+// A line on standard error rewritten as the scan goes on, on a terminal only.
+class Progress {
+ public:
+  Progress() : shown_(::isatty(STDERR_FILENO) == 1) {}
+  void scanned(long long letters) {
+    total_ += letters;
+    if (shown_) std::fprintf(stderr, "\rzelkova-scan: %.1f Mb scanned", static_cast<double>(total_) / 1e6);
+  }
+  ~Progress() {
+    if (shown_ && total_ > 0) std::fprintf(stderr, "\n");
+  }
+
+ private:
+  bool shown_;
+  long long total_ = 0;
+};
+
+// Pieces scanned at once: enough to keep every thread busy when there are
+// few motifs, few enough to keep the memory small.
+std::size_t piecesPerRound(int threads) { return static_cast<std::size_t>(std::max(1, threads)); }
+
+// The motifs over one round of pieces, added to `tallies` in piece order.
+void scanRound(const std::vector<MotifModel>& models, const std::vector<Piece>& pieces, const Options& o,
+               std::vector<MotifTally>& tallies) {
+  std::vector<std::unique_ptr<enrichment::CodedSequences>> coded(pieces.size());
+  parallelFor(o.threads, pieces.size(),
+              [&](std::size_t i) { coded[i] = std::make_unique<enrichment::CodedSequences>(pieces[i].stretches); });
+  std::vector<std::optional<MotifTally>> found(pieces.size() * models.size());
+  parallelFor(o.threads, found.size(), [&](std::size_t t) {
+    const std::size_t piece = t / models.size(), motif = t % models.size();
+    found[t].emplace(scanPiece(models[motif], pieces[piece], *coded[piece], o.maxSites));
+  });
+  for (std::size_t t = 0; t < found.size(); ++t) tallies[t % models.size()].add(std::move(*found[t]));
+}
+
+std::string rowsOf(const MotifModel& model, const MotifResult& result, const std::vector<std::string>& names,
+                   site_table::Layout layout, bool placesInNames, long long firstNumber) {
+  std::vector<site_table::SiteRow> rows;
+  rows.reserve(result.sites.size());
+  for (const ReportedSite& r : result.sites) {
+    const FoundSite& s = r.site;
+    site_table::SiteRow row{model.id, model.alt, names[s.sequence], s.start, s.start + model.width,
+                            model.strands[static_cast<std::size_t>(s.strand)].strand,
+                            scoring::ScoringMatrix::bits(s.score), s.p, r.q, s.matched, std::nullopt};
+    const std::optional<genome_intervals::Interval> region =
+        placesInNames ? genome_intervals::intervalOfName(row.sequence) : std::nullopt;
+    if (region) {
+      const bool reverse = region->strand == '-';
+      const long long start = reverse ? region->end - row.end : region->start + row.start;
+      const char strand = reverse ? (row.strand == '+' ? '-' : '+') : row.strand;
+      row.place = site_table::GenomePlace{region->chrom, start, start + model.width, strand};
+    }
+    rows.push_back(std::move(row));
+  }
+  return site_table::rowsText(layout, rows, firstNumber);
+}
+
+void warnOfCut(const MotifModel& model, const MotifResult& result, const Options& o) {
+  if (result.qualifying <= static_cast<long long>(result.sites.size())) return;
+  std::fprintf(stderr,
+               "Warning: motif %s has %lld sites of %s at most %g; only the best %zu by p are written "
+               "(--max-sites %lld).\n",
+               model.id.c_str(), result.qualifying, o.qValue ? "q" : "p", o.qValue ? *o.qValue : o.pValue,
+               result.sites.size(), o.maxSites);
+}
+
+}  // namespace
+
+scoring::Background chooseBackground(const Options& o, genome::IndexedGenome* genome,
+                                     const std::vector<genome_intervals::Interval>& regions) {
+  switch (o.background) {
+    case BackgroundSource::Uniform: return scoring::uniformBackground();
+    case BackgroundSource::File: return meme_background::readFile(o.backgroundFile);
+    case BackgroundSource::Sequences: break;
+  }
+  const std::unique_ptr<PieceSource> source = sourceOf(o, genome, regions, 0);
+  const std::array<long long, 4> counts = countLetters(*source);
+  if (counts[0] + counts[1] + counts[2] + counts[3] == 0)
+    throw FatalError("Error: " + (genome ? genome->path() : o.sequenceFile) +
+                     " holds no A, C, G or T to take the background from; give --bg uniform or a file.\n");
+  return scoring::strandSymmetricBackground(counts);
+}
+
+std::vector<MotifResult> scanAll(const std::vector<MotifModel>& models, PieceSource& source, const Options& o) {
+  std::vector<MotifTally> tallies;
+  for (const MotifModel& m : models) tallies.emplace_back(m, o.maxSites);
+  Progress progress;
+  std::vector<Piece> pieces;
+  auto scanPieces = [&] {
+    scanRound(models, pieces, o, tallies);
+    for (const Piece& p : pieces) progress.scanned(p.letters());
+    pieces.clear();
+  };
+  for (Piece piece; source.next(piece);) {
+    pieces.push_back(std::move(piece));
+    if (pieces.size() == piecesPerRound(o.threads)) scanPieces();
+  }
+  if (!pieces.empty()) scanPieces();
+  std::vector<MotifResult> results;
+  for (std::size_t m = 0; m < models.size(); ++m)
+    results.push_back(finishMotif(models[m], std::move(tallies[m]), o.qValue));
+  return results;
+}
+
+int runScan(const Options& o) {
+  if (!o.outputFile.empty()) output_file::refuseInputAsOutput(o.outputFile, o.inputFiles());
+  const std::vector<motif::Motif> motifs = motif_files::readFiles(o.motifFiles);
+  std::optional<genome::IndexedGenome> genome;
+  std::vector<genome_intervals::Interval> regions;
+  if (!o.genomeFile.empty()) {
+    genome.emplace(o.genomeFile);
+    regions = scanRegions(*genome, o.regionsFile);
+  }
+  genome::IndexedGenome* genomePointer = genome ? &*genome : nullptr;
+  const scoring::Background background = chooseBackground(o, genomePointer, regions);
+  std::vector<std::optional<MotifModel>> built(motifs.size());
+  parallelFor(o.threads, motifs.size(), [&](std::size_t m) {
+    built[m].emplace(motifModel(motifs[m], background, o.pseudocount, o.strands, o.pBound()));
+  });
+  std::vector<MotifModel> models;
+  for (std::optional<MotifModel>& m : built) models.push_back(std::move(*m));
+
+  const std::unique_ptr<PieceSource> source = sourceOf(o, genomePointer, regions, widest(motifs) - 1);
+  const std::vector<MotifResult> results = scanAll(models, *source, o);
+
+  output_file::OutputFile out =
+      o.outputFile.empty() ? output_file::OutputFile::standardOutput() : output_file::OutputFile(o.outputFile);
+  out.write(site_table::headerText(o.layout));
+  long long written = 0;
+  for (std::size_t m = 0; m < models.size(); ++m) {
+    out.write(rowsOf(models[m], results[m], source->names(), o.layout, !genome, written + 1));
+    written += static_cast<long long>(results[m].sites.size());
+  }
+  out.commit();
+  for (std::size_t m = 0; m < models.size(); ++m) warnOfCut(models[m], results[m], o);
+  return 0;
+}
+
+}  // namespace scan
