@@ -177,4 +177,15 @@ std::vector<float> crossGroupDist(const aCluster& from, const aCluster& to, matr
   return cross;
 }
 
+std::map<int, double> scoreDistribution(const scoring::ScoringMatrix& matrix, const scoring::Background& background) {
+  std::map<int, double> sums{{0, 1.0}};
+  for (int i = 0; i < matrix.width(); ++i) {
+    std::map<int, double> next;
+    for (const auto& [sum, chance] : sums)
+      for (int b = 0; b < 4; ++b) next[sum + matrix.cell(i, b)] += chance * background[static_cast<std::size_t>(b)];
+    sums.swap(next);
+  }
+  return sums;
+}
+
 }  // namespace reference

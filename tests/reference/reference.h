@@ -3,6 +3,7 @@
 // shows that both agree.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <set>
 #include <stdexcept>
@@ -14,6 +15,7 @@
 #include "engine/node.h"
 #include "engine/sequences.h"
 #include "engine/site.h"
+#include "stats/scoring_matrix.h"
 
 namespace reference {
 
@@ -113,5 +115,11 @@ std::unique_ptr<matrix<float>> disMatrix(node& motif);
 // another group, by the table (define the counting forms of the splitting).
 std::vector<float> averageHamming(const aCluster& group, matrix<float>& dist);
 std::vector<float> crossGroupDist(const aCluster& from, const aCluster& to, matrix<float>& dist);
+
+// The whole distribution of a scoring matrix's window score when the letters
+// are drawn from `background`: the columns convolved one by one, every
+// partial sum kept (defines scoring::ScoreTail, which drops the sums that
+// cannot reach its floor).
+std::map<int, double> scoreDistribution(const scoring::ScoringMatrix& matrix, const scoring::Background& background);
 
 }  // namespace reference

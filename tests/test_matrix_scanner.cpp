@@ -1,0 +1,82 @@
+// The look-ahead scanner finds exactly the windows that scoring every window
+// whole finds, with the same scores, at every width from 1 to 24, at loose
+// and strict thresholds, with other letters in the sequences and a limit on
+// where windows may start; and counts the windows of bases.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "formats/fasta.h"
+#include "stats/matrix_scanner.h"
+#include "stats/shuffle.h"
+#include "stats/window_scorer.h"
+
+namespace {
+
+using Hits = std::vector<std::pair<std::size_t, int>>;
+
+std::vector<motif::Column> randomColumns(int width, shuffle::Random& random) {
+  std::vector<motif::Column> columns;
+  for (int i = 0; i < width; ++i) {
+    motif::Column c{};
+    double sum = 0;
+    for (double& v : c) sum += v = std::pow((static_cast<double>(random.below(1000)) + 1) / 1000, 3) + 0.01;
+    for (double& v : c) v /= sum;
+    columns.push_back(c);
+  }
+  return columns;
+}
+
+std::string randomSequence(std::size_t length, shuffle::Random& random) {
+  static const char kLetters[] = "ACGTACGTACGTACGTN";
+  std::string s(length, 'A');
+  for (char& c : s) c = kLetters[random.below(17)];
+  return s;
+}
+
+}  // namespace
+
+TEST(MatrixScanner, FindsWhatScoringEveryWindowFinds) {
+  shuffle::Random random(17);
+  std::vector<FastaRecord> records;
+  for (int r = 0; r < 6; ++r) records.push_back({"s", randomSequence(400 + 97 * r, random)});
+  records.push_back({"short", "ACG"});
+  const enrichment::CodedSequences coded(records);
+  const scoring::Background bg{0.3, 0.2, 0.2, 0.3};
+  for (int w = 1; w <= 24; ++w) {
+    const scoring::ScoringMatrix m(randomColumns(w, random), bg);
+    for (const scoring::ScoringMatrix& strand : {m, m.reverseComplement()}) {
+      const scoring::MatrixScanner scanner(strand, bg);
+      const scoring::ScoreTail tail = scoring::ScoreTail::reaching(strand, bg, 0.05);
+      for (double p : {0.05, 1e-3, 1e-5}) {
+        const int threshold = tail.thresholdFor(p);
+        for (std::size_t s = 0; s < records.size(); ++s) {
+          const std::size_t limit = s == 2 ? 150 : records[s].letters.size();
+          Hits fast, plain;
+          scanner.scan(coded, s, limit, threshold, [&](std::size_t start, int score) { fast.push_back({start, score}); });
+          scanner.scoreEveryWindow(coded, s, limit, threshold,
+                                   [&](std::size_t start, int score) { plain.push_back({start, score}); });
+          ASSERT_EQ(fast, plain) << "w=" << w << " p=" << p << " sequence " << s;
+        }
+      }
+    }
+  }
+}
+
+TEST(MatrixScanner, CountsTheWindowsOfBasesBeforeTheLimit) {
+  const std::vector<FastaRecord> records{{"a", "ACGTNACGTACNA"}, {"b", "NNNN"}, {"c", ""}};
+  const enrichment::CodedSequences coded(records);
+  const scoring::Background bg = scoring::uniformBackground();
+  const scoring::MatrixScanner scanner(scoring::ScoringMatrix(std::vector<motif::Column>(3, {0.4, 0.2, 0.2, 0.2}), bg), bg);
+  // Windows of 3 bases: ACG, CGT (from 0), ACG, CGT, GTA, TAC (from 5).
+  EXPECT_EQ(scanner.windowCount(coded, 0, 100), 6u);
+  EXPECT_EQ(scanner.windowCount(coded, 0, 6), 3u);
+  EXPECT_EQ(scanner.windowCount(coded, 1, 100), 0u);
+  EXPECT_EQ(scanner.windowCount(coded, 2, 100), 0u);
+  std::vector<std::size_t> starts;
+  scanner.scan(coded, 0, 100, -100000, [&](std::size_t start, int) { starts.push_back(start); });
+  EXPECT_EQ(starts, (std::vector<std::size_t>{0, 1, 5, 6, 7, 8}));
+}
