@@ -80,3 +80,28 @@ TEST(MatrixScanner, CountsTheWindowsOfBasesBeforeTheLimit) {
   scanner.scan(coded, 0, 100, -100000, [&](std::size_t start, int) { starts.push_back(start); });
   EXPECT_EQ(starts, (std::vector<std::size_t>{0, 1, 5, 6, 7, 8}));
 }
+
+TEST(MatrixScanner, BestWindowIsTheFirstOfTheHighestScore) {
+  shuffle::Random random(23);
+  std::vector<FastaRecord> records;
+  for (int r = 0; r < 20; ++r) records.push_back({"s", randomSequence(50 + 20 * r, random)});
+  records.push_back({"none", "NNNNACGNN"});
+  const enrichment::CodedSequences coded(records);
+  const scoring::Background bg = scoring::uniformBackground();
+  for (int w : {2, 6, 11}) {
+    const scoring::MatrixScanner scanner(scoring::ScoringMatrix(randomColumns(w, random), bg), bg);
+    for (std::size_t s = 0; s < records.size(); ++s) {
+      std::optional<scoring::MatrixScanner::Window> expected;
+      scanner.scoreEveryWindow(coded, s, records[s].letters.size(), -1000000, [&](std::size_t start, int score) {
+        if (!expected || score > expected->score) expected = scoring::MatrixScanner::Window{start, score};
+      });
+      const std::optional<scoring::MatrixScanner::Window> found = scanner.best(coded, s, -1000000);
+      ASSERT_EQ(found.has_value(), expected.has_value()) << "w=" << w << " sequence " << s;
+      if (!found) continue;
+      EXPECT_EQ(found->start, expected->start);
+      EXPECT_EQ(found->score, expected->score);
+      // A threshold above the best finds nothing.
+      EXPECT_FALSE(scanner.best(coded, s, expected->score + 1).has_value());
+    }
+  }
+}

@@ -61,6 +61,26 @@ MatrixScanner::MatrixScanner(const ScoringMatrix& matrix, const Background& back
   }
 }
 
+std::optional<MatrixScanner::Window> MatrixScanner::best(const enrichment::CodedSequences& sequences, std::size_t s,
+                                                         int threshold) const {
+  std::optional<Window> found;
+  const std::uint8_t* letters = sequences.letters(s);
+  const std::uint8_t* quads = sequences.quads(s);
+  const std::size_t w = static_cast<std::size_t>(width());
+  for (const enrichment::CodedSequences::Run* run = sequences.runsBegin(s); run != sequences.runsBegin(s + 1); ++run) {
+    if (run->length < w) continue;
+    for (std::size_t start = run->start; start + w <= run->start + run->length; ++start) {
+      // The bar rises to one above the best so far: a later window of equal
+      // score does not replace the first, and the look-ahead gets stricter.
+      const int bar = found ? found->score + 1 : threshold;
+      int score = 0;
+      if (offsets_.empty() ? (score = matrix_.score(letters + start)) >= bar : reaches(quads + start, bar, score))
+        found = Window{start, score};
+    }
+  }
+  return found;
+}
+
 std::size_t MatrixScanner::windowCount(const enrichment::CodedSequences& sequences, std::size_t s,
                                        std::size_t startLimit) const {
   const std::size_t w = static_cast<std::size_t>(width());

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "stats/scoring_matrix.h"
@@ -40,6 +41,15 @@ class MatrixScanner {
   template <class Visit>
   void scoreEveryWindow(const enrichment::CodedSequences& sequences, std::size_t s, std::size_t startLimit,
                         int threshold, Visit&& visit) const;
+
+  // The window of bases of sequence s of the highest score, when it reaches
+  // `threshold` (of equal scores, the first): the best site of a sequence,
+  // found with a threshold that rises to the best score so far.
+  struct Window {
+    std::size_t start = 0;
+    int score = 0;
+  };
+  std::optional<Window> best(const enrichment::CodedSequences& sequences, std::size_t s, int threshold) const;
 
   // How many windows of bases of sequence s start before `startLimit`.
   std::size_t windowCount(const enrichment::CodedSequences& sequences, std::size_t s, std::size_t startLimit) const;

@@ -1,0 +1,16 @@
+// Where a motif's best sites lie in sequences of one length, as an inline SVG
+// for a page: a bar per bin of site positions (offsets from the centre, in
+// letters), the count that uniform positions predict drawn as a line across
+// the bars, and the most enriched central window shaded with its p-value.
+#pragma once
+
+#include <string>
+
+#include "stats/central_enrichment.h"
+
+namespace central_histogram {
+
+// `label` names the motif in the title (escaped here).
+std::string centralHistogramSvg(const central::CentralResult& result, const std::string& label);
+
+}  // namespace central_histogram
