@@ -30,24 +30,8 @@ mkdir -p "$work"
 peaks=$work/peaks_10000x200.fa
 [ -f "$peaks" ] || "$bin/zelkova-gen-planted" 10000 200 10000 data/jaspar/jaspar_vertebrates.pfm MA0139.1 0.3 "$peaks.sites" >"$peaks"
 db=$work/db900.jaspar
-if [ ! -f "$db" ]; then
-  "$bin/zelkova-export" -f jaspar -o "$work/bundled.jaspar" data/jaspar/jaspar_insecta.jaspar data/jaspar/jaspar_vertebrates.pfm
-  awk -v total=900 'BEGIN { srand(900) }
-    /^>/ { n++; id[n] = substr($1, 2); name[n] = $2; k = 0; next }
-    /^[ACGT]  \[/ { k++; gsub(/[][]/, ""); row[n, k] = $0 }
-    END {
-      for (copy = 0; copy * n < total; copy++)
-        for (m = 1; m <= n && copy * n + m <= total; m++) {
-          printf ">%s%s\t%s\n", id[m], copy ? "_v" copy : "", name[m]
-          for (k = 1; k <= 4; k++) {
-            split(row[m, k], f, " "); line = f[1] "  ["
-            for (i = 2; i in f; i++) line = line " " (copy ? int(f[i] * (0.6 + 0.8 * rand()) + 0.5) : f[i])
-            print line " ]"
-          }
-          print ""
-        }
-    }' "$work/bundled.jaspar" >"$db"
-fi
+source "$top/bench/db900.sh"
+make_db900 "$bin" "$work" "$db"
 motifs=$(grep -c '^>' "$db")
 
 source "$top/bench/timed.sh"

@@ -90,14 +90,29 @@ void MatrixScanner::scan(const enrichment::CodedSequences& sequences, std::size_
     scoreEveryWindow(sequences, s, startLimit, threshold, visit);
     return;
   }
+  // Held in locals: the visitor writes to memory, and the compiler could not
+  // otherwise keep them in registers across it.
+  const std::size_t blocks = offsets_.size();
+  const int* offsets = offsets_.data();
+  const int* tables = tables_.data();
+  const int* after = bestAfter_.data();
+  const int firstOffset = offsets[0], firstAfter = after[0];
   const std::uint8_t* quads = sequences.quads(s);
   const std::size_t w = static_cast<std::size_t>(width());
   for (const enrichment::CodedSequences::Run* run = sequences.runsBegin(s); run != sequences.runsBegin(s + 1); ++run) {
     if (run->length < w) continue;
     const std::size_t end = std::min(run->start + run->length - w + 1, startLimit);
-    int score = 0;
-    for (std::size_t start = run->start; start < end; ++start)
-      if (reaches(quads + start, threshold, score)) visit(start, score);
+    for (std::size_t start = run->start; start < end; ++start) {
+      const std::uint8_t* q = quads + start;
+      int sum = tables[q[firstOffset]];
+      if (sum + firstAfter < threshold) continue;
+      std::size_t k = 1;
+      for (; k < blocks; ++k) {
+        sum += tables[k * kCodes + q[offsets[k]]];
+        if (sum + after[k] < threshold) break;
+      }
+      if (k == blocks) visit(start, sum);
+    }
   }
 }
 
