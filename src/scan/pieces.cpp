@@ -52,6 +52,7 @@ class FastaPieces : public PieceSource {
       throw FastaReadError("sequence " + std::to_string(names_.size() + 1) + " (" + record_.name + ") of " + path_ +
                            " holds a NUL byte; is it a FASTA file?");
     names_.push_back(firstWord(record_.name));
+    lengths_.push_back(static_cast<long long>(record_.letters.size()));
     offset_ = 0;
     return true;
   }
@@ -67,7 +68,10 @@ class GenomePieces : public PieceSource {
  public:
   GenomePieces(genome::IndexedGenome& genome, const std::vector<genome_intervals::Interval>& regions, int overlap)
       : genome_(genome), regions_(regions), overlap_(overlap) {
-    for (const genome::Chromosome& c : genome.chromosomes()) names_.push_back(c.name);
+    for (const genome::Chromosome& c : genome.chromosomes()) {
+      names_.push_back(c.name);
+      lengths_.push_back(c.length);
+    }
     if (!regions_.empty()) at_ = regions_.front().start;
   }
 

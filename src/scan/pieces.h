@@ -43,9 +43,12 @@ class PieceSource {
   // The name of every sequence met so far (a sequence index points here):
   // the first word of a FASTA header, a chromosome's name.
   const std::vector<std::string>& names() const { return names_; }
+  // The length of every sequence met so far, in letters.
+  const std::vector<long long>& lengths() const { return lengths_; }
 
  protected:
   std::vector<std::string> names_;
+  std::vector<long long> lengths_;
 };
 
 // The records of a FASTA file, plain or gzip, read one at a time; letters in

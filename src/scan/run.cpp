@@ -65,18 +65,20 @@ void scanRound(const std::vector<MotifModel>& models, const std::vector<Piece>& 
   for (std::size_t t = 0; t < found.size(); ++t) tallies[t % models.size()].add(std::move(*found[t]));
 }
 
-std::string rowsOf(const MotifModel& model, const MotifResult& result, const std::vector<std::string>& names,
+// The sites of one motif in the layout asked for. With `placesInNames`, a
+// sequence named as a genome region of its own length is placed there.
+std::string rowsOf(const MotifModel& model, const MotifResult& result, const PieceSource& source,
                    site_table::Layout layout, bool placesInNames, long long firstNumber) {
   std::vector<site_table::SiteRow> rows;
   rows.reserve(result.sites.size());
   for (const ReportedSite& r : result.sites) {
     const FoundSite& s = r.site;
-    site_table::SiteRow row{model.id, model.alt, names[s.sequence], s.start, s.start + model.width,
+    site_table::SiteRow row{model.id, model.alt, source.names()[s.sequence], s.start, s.start + model.width,
                             model.strands[static_cast<std::size_t>(s.strand)].strand,
                             scoring::ScoringMatrix::bits(s.score), s.p, r.q, s.matched, std::nullopt};
     const std::optional<genome_intervals::Interval> region =
         placesInNames ? genome_intervals::intervalOfName(row.sequence) : std::nullopt;
-    if (region) {
+    if (region && region->length() == source.lengths()[s.sequence]) {
       const bool reverse = region->strand == '-';
       const long long start = reverse ? region->end - row.end : region->start + row.start;
       const char strand = reverse ? (row.strand == '+' ? '-' : '+') : row.strand;
@@ -160,7 +162,7 @@ int runScan(const Options& o) {
   out.write(site_table::headerText(o.layout));
   long long written = 0;
   for (std::size_t m = 0; m < models.size(); ++m) {
-    out.write(rowsOf(models[m], results[m], source->names(), o.layout, !genome, written + 1));
+    out.write(rowsOf(models[m], results[m], *source, o.layout, !genome, written + 1));
     written += static_cast<long long>(results[m].sites.size());
   }
   out.commit();

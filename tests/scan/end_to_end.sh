@@ -30,6 +30,12 @@ awk -F'\t' 'NR > 1 { if (NF != 10 || $4 > $5 || $8 + 0 > $9 + 0 || length($10) !
   out.tsv >rules.txt
 [ ! -s rules.txt ] || fail "tsv rules broken on $(head -3 rules.txt)"
 
+# A header naming a region of another length than its record is not a place.
+printf '>chr4:100-200\nAAGGGGTTTTTCCGAA\n>chr4:100-116\nAAGGGGTTTTTCCGAA\n' >lengths.fa
+"$scan" --format bed --bg uniform --pvalue 1e-5 motifs.jaspar lengths.fa >lengths.bed
+[ "$(cut -f1-3 lengths.bed | tr '\t\n' ' ')" = "chr4:100-200 2 14 chr4 102 114 " ] ||
+  fail "regions in headers of other lengths: $(cat lengths.bed)"
+
 # -o writes the same bytes; any thread count gives the same bytes.
 "$scan" --bg uniform --pvalue 1e-3 -o written.tsv motifs.jaspar small.fa
 cmp -s written.tsv out.tsv || fail "-o file differs from standard output"
