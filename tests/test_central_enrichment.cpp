@@ -2,7 +2,8 @@
 // sequence give a central p below 1e-10 when the sites were planted at the
 // centre, and above 0.01 in most seeds when they were planted anywhere
 // (calibration over seeds); the binomial tail, the widths tried, the
-// histogram with its uniform expectation, and its SVG.
+// histogram with its uniform expectation, and its SVG (the window shaded only
+// when central).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -147,4 +148,10 @@ TEST(CentralHistogram, DrawsABarPerFilledBinTheExpectationAndTheWindow) {
   EXPECT_NE(svg.find("AP-1 &lt;TGA&gt;"), std::string::npos);
   EXPECT_EQ(svg.find("<TGA>"), std::string::npos);
   EXPECT_EQ(svg.rfind("</svg>"), svg.size() - 6);
+  // Sites anywhere: no window shaded, and the verdict says so.
+  const central::CentralResult anywhere = central::centralEnrichment(kLength, 10, bestStarts(peakSet(200, false, 8)));
+  ASSERT_GT(anywhere.best.log10P, -1.3);
+  const std::string plain = central_histogram::centralHistogramSvg(anywhere, "x");
+  EXPECT_EQ(plain.find("class=\"central-window\""), std::string::npos);
+  EXPECT_NE(plain.find(">not central; best window: "), std::string::npos);
 }

@@ -11,8 +11,10 @@ namespace central_histogram {
 
 namespace {
 
-constexpr double kLeft = 50, kTop = 28, kBottom = 40, kRight = 12;
-constexpr double kPlotWidth = 360, kPlotHeight = 140;
+constexpr double kLeft = 50, kTop = 44, kBottom = 40, kRight = 12;
+// A central window is shaded when its corrected p-value is below this.
+constexpr double kShadedBelowLog10P = -1.3010299956639813;  // log10(0.05)
+constexpr double kPlotWidth = 400, kPlotHeight = 140;
 const char* const kBarColour = "#2166ac";
 const char* const kExpectedColour = "#d6604d";
 const char* const kWindowColour = "#fee8c8";
@@ -28,9 +30,10 @@ double xOf(const central::PositionHistogram& h, double start) {
 
 double yOf(double count, double top) { return kTop + kPlotHeight * (1 - count / top); }
 
+// The top of the count axis: four ticks of 1, 2 or 5 times a power of ten.
 double niceTop(double highest) {
-  for (double step : {1.0, 2.0, 5.0})
-    for (double scale = 1; scale < 1e9; scale *= 10)
+  for (double scale = 1; scale < 1e12; scale *= 10)
+    for (double step : {1.0, 2.0, 5.0})
       if (highest <= 4 * step * scale) return 4 * step * scale;
   return highest;
 }
@@ -62,8 +65,10 @@ void writeAxes(std::ostream& svg, const central::CentralResult& r, double top) {
       << ") rotate(-90)\" text-anchor=\"middle\">best sites</text></g>";
 }
 
+bool shaded(const central::CentralResult& r) { return r.best.width > 0 && r.best.log10P < kShadedBelowLog10P; }
+
 void writeWindow(std::ostream& svg, const central::CentralResult& r) {
-  if (r.best.width == 0) return;
+  if (!shaded(r)) return;
   const int from = (r.positions - r.best.width) / 2;
   const double x0 = xOf(r.histogram, from), x1 = xOf(r.histogram, from + r.best.width);
   svg << "<rect class=\"central-window\" x=\"" << number(x0) << "\" y=\"" << kTop << "\" width=\"" << number(x1 - x0)
@@ -93,12 +98,15 @@ void writeExpected(std::ostream& svg, const central::PositionHistogram& h, doubl
 }
 
 void writeLegend(std::ostream& svg, const central::CentralResult& r) {
-  std::string text = std::to_string(r.sites) + " best sites; uniform expectation in red";
+  const std::string first = std::to_string(r.sites) + " best sites; the red line: uniform positions";
+  std::string second = "no width tried";
   if (r.best.width > 0)
-    text += "; central " + std::to_string(r.best.width) + " letters: " + std::to_string(r.best.inside) +
-            " sites, p = " + export_formats::scientificFromLog10(r.best.log10P);
-  svg << "<text x=\"" << kLeft << "\" y=\"16\" font-family=\"sans-serif\" font-size=\"11\" fill=\"#333\">"
-      << export_html::escape(text) << "</text>";
+    second = std::string(shaded(r) ? "central" : "not central; best") + " window: " + std::to_string(r.best.width) +
+             " positions, " + std::to_string(r.best.inside) + " sites, p = " +
+             export_formats::scientificFromLog10(r.best.log10P);
+  svg << "<g font-family=\"sans-serif\" font-size=\"11\" fill=\"#333\"><text x=\"" << kLeft << "\" y=\"14\">"
+      << export_html::escape(first) << "</text><text class=\"verdict\" x=\"" << kLeft << "\" y=\"30\">"
+      << export_html::escape(second) << "</text></g>";
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Where a motif's best sites lie in sequences of one length, as an inline SVG
 // for a page: a bar per bin of site positions (offsets from the centre, in
 // letters), the count that uniform positions predict drawn as a line across
-// the bars, and the most enriched central window shaded with its p-value.
+// the bars, and the most enriched central window with its corrected p-value,
+// shaded when p < 0.05.
 #pragma once
 
 #include <string>
