@@ -19,3 +19,17 @@ finish_checks() {  # SUCCESS_LINE
   fi
   echo "$1"
 }
+
+# A run that must be refused: PROGRAM -o refused.tsv ARGS... must end with
+# status 1, print a line matching MESSAGE (a grep pattern) on standard error,
+# write nothing to standard output and leave no refused.tsv.
+expect_refusal_of() {  # PROGRAM MESSAGE ARGS...
+  local program=$1 message=$2 status=0
+  shift 2
+  "$program" -o refused.tsv "$@" >stdout.txt 2>err.txt || status=$?
+  [ "$status" -eq 1 ] || fail "$*: status $status, expected 1"
+  grep -q -- "$message" err.txt || fail "$*: expected '$message', got: $(cat err.txt)"
+  [ ! -e refused.tsv ] || fail "$*: an output file was written"
+  [ ! -s stdout.txt ] || fail "$*: something was written to standard output"
+  rm -f refused.tsv
+}

@@ -6,6 +6,7 @@
 // or refused with file and line; MEME background files.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -53,6 +54,19 @@ std::vector<std::vector<SiteKey>> keysOf(const std::vector<scan::MotifResult>& r
   return keys;
 }
 
+// A generated genome of chr1, chr2 (of these lengths) and chrM, written.
+std::unique_ptr<testing_support::GeneratedGenome> writtenGenome(std::uint64_t seed, long long chr1, long long chr2) {
+  auto generated = std::make_unique<testing_support::GeneratedGenome>(seed, chr1, chr2);
+  generated->write();
+  return generated;
+}
+
+// Every motif over the FASTA file at `path`.
+std::vector<scan::MotifResult> scanFasta(const std::vector<scan::MotifModel>& models, const std::string& path,
+                                         const scan::Options& o) {
+  return scan::scanAll(models, *scan::fastaPieces(path, 12), o);
+}
+
 std::string writeFile(const testing_support::TempDir& dir, const std::string& name, const std::string& text) {
   testing_support::writeText(dir / name, text);
   return dir / name;
@@ -91,15 +105,14 @@ TEST(Scan, GenomeInPiecesGivesTheSitesOfItsChromosomesAsFastaAndOfEveryWindow) {
 }
 
 TEST(Scan, SameResultForAnyNumberOfThreads) {
-  testing_support::GeneratedGenome generated(32, 1200000, 100000);
-  generated.write();
+  const auto generated = writtenGenome(32, 1200000, 100000);
   scan::Options o;
   o.pValue = 1e-3;
   const std::vector<scan::MotifModel> models = modelsOf(o, scoring::uniformBackground());
   o.threads = 1;
-  const auto one = scan::scanAll(models, *scan::fastaPieces(generated.plainPath(), 12), o);
+  const auto one = scanFasta(models, generated->plainPath(), o);
   o.threads = 3;
-  const auto three = scan::scanAll(models, *scan::fastaPieces(generated.plainPath(), 12), o);
+  const auto three = scanFasta(models, generated->plainPath(), o);
   EXPECT_EQ(keysOf(one), keysOf(three));
 }
 
@@ -157,14 +170,13 @@ TEST(Scan, QValuesAreBenjaminiHochbergOverEveryWindow) {
 }
 
 TEST(Scan, MaxSitesKeepsTheBestByPAndCountsTheRest) {
-  testing_support::GeneratedGenome generated(33, 200000, 100000);
-  generated.write();
+  const auto generated = writtenGenome(33, 200000, 100000);
   scan::Options o;
   o.pValue = 1e-2;
   const std::vector<scan::MotifModel> models = modelsOf(o, scoring::uniformBackground());
-  const auto all = scan::scanAll(models, *scan::fastaPieces(generated.plainPath(), 12), o);
+  const auto all = scanFasta(models, generated->plainPath(), o);
   o.maxSites = 25;
-  const auto cut = scan::scanAll(models, *scan::fastaPieces(generated.plainPath(), 12), o);
+  const auto cut = scanFasta(models, generated->plainPath(), o);
   for (std::size_t m = 0; m < models.size(); ++m) {
     ASSERT_GT(all[m].sites.size(), 25u);
     EXPECT_EQ(cut[m].sites.size(), 25u);

@@ -9,6 +9,7 @@
 
 #include "base/version.h"
 #include "discover/options.h"
+#include "formats/text_lines.h"
 #include "pages/enrichment_section.h"
 #include "pages/report_page.h"
 
@@ -22,17 +23,7 @@ std::string pageLink(const std::string& pagePath, const std::string& directory) 
   const fs::path from = fs::absolute(pagePath).lexically_normal().parent_path();
   const fs::path to = (fs::absolute(directory) / "index.html").lexically_normal();
   const std::string relative = to.lexically_relative(from).generic_string();
-  std::string link;
-  for (unsigned char c : relative) {
-    if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~' || c == '/') {
-      link += static_cast<char>(c);
-    } else {
-      char encoded[4];
-      std::snprintf(encoded, sizeof encoded, "%%%02X", c);
-      link += encoded;
-    }
-  }
-  return link;
+  return textio::percentEncoded(relative, "-._~/");
 }
 
 namespace {

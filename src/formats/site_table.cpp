@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdio>
 
 #include "base/errors.h"
 #include "formats/bed_writer.h"
 #include "formats/motif_export.h"
+#include "formats/text_lines.h"
 
 namespace site_table {
 
@@ -43,22 +43,9 @@ std::string bedName(const std::string& text) {
   return name;
 }
 
-// GFF3 text with the characters its column forbids written as %XX.
-std::string escaped(const std::string& text, const std::string& allowedPunctuation) {
-  std::string out;
-  for (unsigned char c : text) {
-    if (std::isalnum(c) || allowedPunctuation.find(static_cast<char>(c)) != std::string::npos) {
-      out += static_cast<char>(c);
-    } else {
-      char code[4];
-      std::snprintf(code, sizeof code, "%%%02X", c);
-      out += code;
-    }
-  }
-  return out;
-}
-std::string seqid(const std::string& text) { return escaped(text, ".:^*$@!+_?-|"); }
-std::string attribute(const std::string& text) { return escaped(text, ".:^*$@!+_?-|/()[]{} '\"#<>~`"); }
+// GFF3 text with the characters its columns reserve written as %XX.
+std::string seqid(const std::string& text) { return textio::percentEncoded(text, ".:^*$@!+_?-|"); }
+std::string attribute(const std::string& text) { return textio::percentEncoded(text, ".:^*$@!+_?-|/()[]{} '\"#<>~`"); }
 
 std::string gffLine(const SiteRow& r, long long number) {
   const GenomePlace at = placeOf(r);

@@ -1,7 +1,9 @@
 #include "formats/text_lines.h"
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <istream>
@@ -68,6 +70,20 @@ std::string quoted(const std::string& text) {
   constexpr std::size_t kLongest = 80;
   if (text.size() <= kLongest) return "\"" + text + "\"";
   return "\"" + text.substr(0, kLongest) + "...\"";
+}
+
+std::string percentEncoded(const std::string& text, const std::string& kept) {
+  std::string out;
+  for (unsigned char c : text) {
+    if (std::isalnum(c) || kept.find(static_cast<char>(c)) != std::string::npos) {
+      out += static_cast<char>(c);
+    } else {
+      char code[4];
+      std::snprintf(code, sizeof code, "%%%02X", c);
+      out += code;
+    }
+  }
+  return out;
 }
 
 std::vector<std::string> words(const std::string& text) {

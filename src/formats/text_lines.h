@@ -73,6 +73,11 @@ std::vector<std::string> tabFields(const std::string& line);
 // True when `text` holds nothing but blanks and tabs.
 bool isBlank(const std::string& text);
 
+// `text` with every byte other than a letter, a digit or one of `kept`
+// written as %XX (upper-case hexadecimal), as URLs and GFF3 columns write
+// the characters they reserve.
+std::string percentEncoded(const std::string& text, const std::string& kept);
+
 // True when `text` starts with `prefix`.
 bool startsWith(const std::string& text, const std::string& prefix);
 

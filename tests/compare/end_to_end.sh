@@ -70,16 +70,7 @@ status=0
 [ ! -e bogus.html ] || fail "html --matches with an unknown motif: a page was written"
 
 # --- refused inputs: status 1, a message naming the file (and line), no output
-expect_refusal() {  # MESSAGE ARGS...
-  local message=$1 status=0
-  shift
-  "$bin_dir/zelkova-compare" -o refused.tsv "$@" >stdout.txt 2>err.txt || status=$?
-  [ "$status" -eq 1 ] || fail "$*: status $status, expected 1"
-  grep -q -- "$message" err.txt || fail "$*: expected '$message', got: $(cat err.txt)"
-  [ ! -e refused.tsv ] || fail "$*: an output file was written"
-  [ ! -s stdout.txt ] || fail "$*: something was written to standard output"
-  rm -f refused.tsv
-}
+expect_refusal() { expect_refusal_of "$bin_dir/zelkova-compare" "$@"; }
 printf '>MA1 x\nA [ 1 2 ]\nC [ 1 2 ]\nG [ 1 x ]\nT [ 1 2 ]\n' >bad.jaspar
 printf 'MEME version 4\n\nALPHABET= ACGT\n\n' >nomotif.meme
 printf '>Z empty\nA [ ]\nC [ ]\nG [ ]\nT [ ]\n' >zero.jaspar

@@ -85,16 +85,7 @@ grep -q '^Warning: motif MA0022.1 has [0-9]* sites of p at most 0.001; only the 
   fail "no --max-sites warning: $(cat warn.txt)"
 
 # --- refused inputs: status 1, a message naming the file (and line), no output
-expect_refusal() {  # MESSAGE ARGS...
-  local message=$1 status=0
-  shift
-  "$scan" -o refused.tsv "$@" >stdout.txt 2>err.txt || status=$?
-  [ "$status" -eq 1 ] || fail "$*: status $status, expected 1"
-  grep -q -- "$message" err.txt || fail "$*: expected '$message', got: $(cat err.txt)"
-  [ ! -e refused.tsv ] || fail "$*: an output file was written"
-  [ ! -s stdout.txt ] || fail "$*: something was written to standard output"
-  rm -f refused.tsv
-}
+expect_refusal() { expect_refusal_of "$scan" "$@"; }
 : >empty.meme
 printf 'A 0.3\nC 0.2\nN 0.2\nT 0.3\n' >bad_bg.txt
 printf '%s\t100\t200\n%s\t0\t99999999\n' "$first" "$first" >beyond.bed
