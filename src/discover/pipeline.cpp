@@ -6,13 +6,17 @@
 #include "base/version.h"
 #include "base/words.h"
 #include "discover/files.h"
+#include "discover/record_checks.h"
 #include "discover/run_page.h"
+#include "formats/motif_export.h"
 #include "formats/motif_files.h"
 #include "formats/output_file.h"
 #include "formats/report_writer.h"
 #include "stats/match_rows.h"
+#include "stats/dust.h"
 #include "stats/motif_database.h"
 #include "stats/shuffle.h"
+#include "stats/simple_repeat.h"
 #include "zelkova.h"
 
 namespace discover {
@@ -79,51 +83,98 @@ std::string plural(std::size_t n, const std::string& word) {
 
 // The files of one search under runs/, once it has ended.
 void writeSearchFiles(const OutputDirectory& directory, const Search& search, const SearchOutcome& outcome) {
-  output_file::OutputFile report(directory.file(searchReportName(search)));
+  output_file::OutputFile report(directory.stagedFile(searchReportName(search)));
   report::writeReport(report.stream(), outcome.report);
   report.commit();
-  directory.writeFiles({{searchPageName(search), searchPage(search, outcome.report)}});
+  directory.stageFiles({{searchPageName(search), searchPage(search, outcome.report)}});
 }
 
+std::string searchLabel(const Discovery& d, const Search& s) {
+  return "length " + std::to_string(s.length) + ", " + plural(static_cast<std::size_t>(s.mismatches), "mismatch") +
+         " (" + d.plan.setNames[static_cast<std::size_t>(s.set)] + ")";
+}
+
+// Runs the searches, telling the progress the share of the plan's estimated
+// cost done, searches under way counted by their clusters refined.
 std::vector<SearchOutcome> runPlan(const Discovery& d, const std::vector<SearchSet>& sets,
                                    const OutputDirectory& directory, StepProgress& progress) {
-  double totalCost = 0, doneCost = 0;
-  for (const Search& s : d.plan.searches) totalCost += s.cost;
+  const std::vector<Search>& searches = d.plan.searches;
+  std::vector<double> done(searches.size(), 0.0);  // of each search
+  auto planDone = [&] {
+    double total = 0, sum = 0;
+    for (std::size_t i = 0; i < searches.size(); ++i) {
+      const double weight = std::max(searches[i].cost, 1.0);
+      total += weight;
+      sum += weight * done[i];
+    }
+    return total > 0 ? sum / total : 1.0;
+  };
   SearchCallbacks callbacks;
-  callbacks.started = [&](std::size_t i) {
-    const Search& s = d.plan.searches[i];
-    progress.update("length " + std::to_string(s.length) + ", " + plural(static_cast<std::size_t>(s.mismatches), "mismatch") +
-                        " (" + d.plan.setNames[static_cast<std::size_t>(s.set)] + ")",
-                    totalCost > 0 ? doneCost / totalCost : 0.0);
+  callbacks.started = [&](std::size_t i) { progress.update(searchLabel(d, searches[i]), planDone()); };
+  callbacks.progressed = [&](std::size_t i, double fraction) {
+    done[i] = fraction;
+    progress.update(searchLabel(d, searches[i]), planDone());
   };
   callbacks.finished = [&](std::size_t i, const SearchOutcome& outcome) {
-    const Search& s = d.plan.searches[i];
-    writeSearchFiles(directory, s, outcome);
-    doneCost += s.cost;
-    progress.update("length " + std::to_string(s.length) + " (" + d.plan.setNames[static_cast<std::size_t>(s.set)] +
-                        ") done", totalCost > 0 ? doneCost / totalCost : 1.0);
+    writeSearchFiles(directory, searches[i], outcome);
+    done[i] = 1.0;
+    progress.update(searchLabel(d, searches[i]) + " done", planDone());
   };
   const SideFileFolder sideFiles =
-      d.options.keepSideFiles ? SideFileFolder(directory.file("runs")) : SideFileFolder();
+      d.options.keepSideFiles ? SideFileFolder(directory.stagedFile("runs")) : SideFileFolder();
   return runSearches(d.plan, sets, d.options.threads, sideFiles, callbacks);
 }
 
-std::vector<FastaRecord> readControl(const Options& o, const std::vector<FastaRecord>& primary) {
-  if (o.controlFile.empty())
-    return shuffle::shuffledCopies(primary, kShuffleWordLength, kShuffledCopies, o.seed, o.threads);
-  return readSequenceFile(o.controlFile, o.trim, o.maskLowercase).records;
+dust::Settings dustSettings(const Options& o) { return {kDustWindow, o.dustLevel}; }
+
+// Masks the low-complexity DNA of `records` as N unless --no-dust; returns
+// the letters masked.
+long long maskLowComplexity(const Options& o, std::vector<FastaRecord>& records) {
+  return o.dust ? dust::maskLowComplexity(records, dustSettings(o), o.threads) : 0;
 }
 
-std::vector<ReportedMotif> rankedMotifs(const Discovery& d, const std::vector<MergedMotif>& groups) {
+// ", 3.1 % masked as low-complexity", or nothing without masking.
+std::string dustedText(const Options& o, long long dusted, long long letters) {
+  if (!o.dust) return "";
+  return ", " + export_formats::fixedPoint(letters > 0 ? 100.0 * static_cast<double>(dusted) / static_cast<double>(letters) : 0.0, 1) +
+         " % masked as low-complexity";
+}
+
+void warn(Discovery& d, StepProgress& progress, const std::vector<std::string>& warnings) {
+  for (const std::string& w : warnings) {
+    progress.say(w);
+    d.warnings.push_back(w);
+  }
+}
+
+// The control as read from --control (its records checked like the primary
+// ones), or shuffled copies of the primary sequences as they are searched.
+std::vector<FastaRecord> readControl(Discovery& d, StepProgress& progress) {
+  const Options& o = d.options;
+  if (o.controlFile.empty())
+    return shuffle::shuffledCopies(d.primary.records, kShuffleWordLength, kShuffledCopies, o.seed, o.threads);
+  SequenceFile control = readSequenceFile(o.controlFile, o.trim, o.maskLowercase);
+  warn(d, progress, checkRecords(control, o.controlFile));
+  return std::move(control.records);
+}
+
+// The reported motifs: the groups in ranking order, each tested again with
+// the sites of the better ones masked, those the better ones explain listed
+// under them (discover/conditional.h).
+std::vector<ReportedMotif> rankedMotifs(const Discovery& d, const std::vector<MergedMotif>& groups,
+                                        const SetPair& tested) {
   std::vector<ReportedMotif> motifs;
-  for (const MergedMotif& group : groups) {
-    if (static_cast<int>(motifs.size()) == d.options.top) break;
+  for (IndependentMotif& independent : rankConditionally(d.candidates, groups, tested.primary.test, tested.control.test,
+                                                         d.options.top, d.candidates.size(), d.options.threads)) {
     ReportedMotif m;
     m.rank = static_cast<int>(motifs.size()) + 1;
     m.id = "ZELKOVA-" + std::to_string(m.rank);
-    m.group = group;
-    const Candidate& c = d.candidates[group.representative];
+    m.group = independent.group;
+    m.conditional = independent.test;
+    m.dependents = std::move(independent.dependents);
+    const Candidate& c = d.candidates[m.group.representative];
     if (d.decoyRun) m.beatsDecoy = c.test.log10E < d.decoyBestLog10E;
+    m.lowComplexity = simple_repeat::isSimpleRepeat(c.motif.consensus);
     m.sites = enrichment::sitesAtThreshold(c.motif.counts, d.primary.records, enrichment::SequenceSet::Primary,
                                            c.test.choice.threshold, true, d.options.threads);
     motifs.push_back(std::move(m));
@@ -147,23 +198,32 @@ struct Sets {
   std::vector<SearchSet> searched;  // the primary set first
 };
 
-// Reading and Control: returns the control.
+// Reading and Control: returns the control. Both sets are checked, and
+// masked for low complexity, before anything is written.
 std::vector<FastaRecord> readInputs(Discovery& d, StepProgress& progress) {
   const Options& o = d.options;
   progress.begin("Reading");
   d.primary = readSequenceFile(o.primaryFile, o.trim, o.maskLowercase);
+  warn(d, progress, checkRecords(d.primary, o.primaryFile));
+  requireSeveralSequences(d.primary.records, *std::min_element(o.lengths.begin(), o.lengths.end()), o.primaryFile);
   d.primaryLetters = letters(d.primary.records);
-  d.regions = regionsOfRecords(d.primary.records, d.primary.givenLength);
-  progress.end(plural(d.primary.records.size(), "sequence") + ", " + std::to_string(d.primaryLetters) + " letters");
+  HeaderRegions regions = regionsOfRecords(d.primary.records, d.primary.givenLength);
+  d.regions = std::move(regions.regions);
+  d.regionsMissing = std::move(regions.whyNot);
+  d.primaryDusted = maskLowComplexity(o, d.primary.records);
+  progress.end(plural(d.primary.records.size(), "sequence") + ", " + std::to_string(d.primaryLetters) + " letters" +
+               dustedText(o, d.primaryDusted, d.primaryLetters));
 
   progress.begin("Control");
-  std::vector<FastaRecord> control = readControl(o, d.primary.records);
+  std::vector<FastaRecord> control = readControl(d, progress);
   d.controlSequences = control.size();
   d.controlLetters = letters(control);
+  d.controlDusted = maskLowComplexity(o, control);
   d.controlBases = baseFrequencies(control);
   d.databaseFiles = motif_database::resolveFiles(o.databaseFiles);
   d.knownMotifs = motif_database::load(d.databaseFiles);
-  progress.end(plural(control.size(), "sequence") + (o.controlFile.empty() ? ", shuffled" : ", from " + o.controlFile));
+  progress.end(plural(control.size(), "sequence") + (o.controlFile.empty() ? ", shuffled" : ", from " + o.controlFile) +
+               dustedText(o, d.controlDusted, d.controlLetters));
   return control;
 }
 
@@ -181,8 +241,9 @@ Sets prepareSets(Discovery& d, const std::vector<FastaRecord>& control, StepProg
     const std::vector<std::vector<FastaRecord>> decoys = decoySets(control, d.primary.records.size(), kDecoyReplicates);
     for (std::size_t r = 0; r < decoys.size(); ++r) {
       const std::uint64_t seed = o.seed + 1 + r;
-      const std::vector<FastaRecord> fresh =
+      std::vector<FastaRecord> fresh =
           shuffle::shuffledCopies(decoys[r], kShuffleWordLength, kShuffledCopies, seed, o.threads);
+      maskLowComplexity(o, fresh);  // as the primary set's control is
       sets.decoys.push_back(splitPair(decoys[r], fresh, o.holdout, seed, "decoy set " + std::to_string(r + 1)));
       sets.searched.push_back(searchSetOf(sets.decoys.back()));
       d.decoySizes.push_back(sizesOf(sets.decoys.back()));
@@ -232,7 +293,7 @@ void testAll(Discovery& d, const Sets& sets, StepProgress& progress) {
                                                                                decoy.primary.test, decoy.control.test,
                                                                                threads)));
   }
-  progress.end("best E of shuffled DNA " + decoyBestText(d));
+  progress.end("best E of the decoy sets " + decoyBestText(d));
 }
 
 }  // namespace
@@ -251,8 +312,11 @@ Discovery runDiscovery(const Options& o, OutputDirectory& directory, StepProgres
   const std::vector<MergedMotif> groups = mergeRedundant(d.candidates, d.plan, kRedundancyE);
   progress.end(plural(d.candidates.size(), "motif") + " in " + plural(groups.size(), "group"));
   progress.begin("Ranking");
-  d.motifs = rankedMotifs(d, groups);
-  progress.end(plural(d.motifs.size(), "motif") + " reported");
+  d.motifs = rankedMotifs(d, groups, sets.primary);
+  std::size_t explained = 0;
+  for (const ReportedMotif& m : d.motifs) explained += m.dependents.size();
+  progress.end(plural(d.motifs.size(), "motif") + " reported, " + std::to_string(explained) +
+               " explained by better ones");
   progress.begin("Names");
   nameMotifs(d);
   progress.end(plural(d.knownMotifs.size(), "known motif") + " compared");
@@ -261,12 +325,6 @@ Discovery runDiscovery(const Options& o, OutputDirectory& directory, StepProgres
   return d;
 }
 
-void writeDiscovery(const Discovery& d, const OutputDirectory& directory) {
-  const std::vector<std::pair<std::string, std::string>> files = resultFiles(d);
-  directory.writeFiles(files);
-  std::vector<std::string> written = searchFileNames(d.plan, d.options.keepSideFiles);
-  for (const auto& file : files) written.push_back(file.first);
-  directory.removeEarlierOutputs(written);
-}
+void writeDiscovery(const Discovery& d, OutputDirectory& directory) { directory.commit(resultFiles(d)); }
 
 }  // namespace discover
