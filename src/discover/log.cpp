@@ -85,6 +85,16 @@ void writeConditionalTests(std::ostream& out, const Discovery& d) {
   }
 }
 
+void writeSimpleRepeats(std::ostream& out, const Discovery& d) {
+  if (!d.options.dust) return;
+  out << "\nsimple repeats set apart (no rank):" << (d.simpleRepeats.empty() ? " none" : "") << "\n";
+  for (const MergedMotif& group : d.simpleRepeats) {
+    const Candidate& c = d.candidates[group.representative];
+    out << "  " << d.searchOf(c).name << "-" << c.motif.rank << " (" << c.motif.consensus << "): log10 E "
+        << enrichment_table::log10Text(c.test.log10E) << "\n";
+  }
+}
+
 void writeSearches(std::ostream& out, const Discovery& d) {
   out << "\nsearches:\n";
   for (std::size_t i = 0; i < d.plan.searches.size(); ++i) {
@@ -136,6 +146,7 @@ std::string logText(const Discovery& d) {
   for (const std::string& w : d.warnings) out << "  " << w << "\n";
   writeSearches(out, d);
   writeConditionalTests(out, d);
+  writeSimpleRepeats(out, d);
   out << "\nsteps:\n";
   for (const StepTime& step : d.steps)
     out << "  " << step.step << ": " << step.summary << " (" << fixedPoint(step.seconds, 2) << " s)\n";

@@ -151,6 +151,29 @@ void writeMotifTable(std::ostream& out, const Discovery& d, const report::Report
   out << "</tbody>\n</table>\n</section>\n";
 }
 
+void writeSimpleRepeats(std::ostream& out, const Discovery& d) {
+  if (!d.options.dust) return;
+  out << "<section id=\"simple-repeats\">\n<h2>Simple repeats set apart</h2>\n";
+  if (d.simpleRepeats.empty()) {
+    out << "<p class=\"empty\">No search found a simple repeat.</p>\n</section>\n";
+    return;
+  }
+  out << "<p class=\"note\">Motifs whose consensus repeats a word of 1 to 3 letters. Low-complexity DNA was "
+         "masked before the searches, but short repeats and the three-letter rhythm of coding DNA remain, and a "
+         "shuffled control lacks them: against it such motifs look enriched however little they mean. They take "
+         "no rank; <code>--no-dust</code> ranks them with the others.</p>\n"
+      << "<table class=\"repeats\">\n<thead><tr><th>Search</th><th class=\"num\">Rank there</th><th>Consensus</th>"
+      << "<th class=\"num\">E-value</th></tr></thead>\n<tbody>\n";
+  for (const MergedMotif& group : d.simpleRepeats) {
+    const Candidate& c = d.candidates[group.representative];
+    const Search& s = d.searchOf(c);
+    out << "<tr><td>" << searchLink(s, s.name) << "</td><td class=\"num\">" << c.motif.rank << "</td><td>"
+        << colouredWord(c.motif.consensus) << "</td><td class=\"num\">" << evalueText(c.test.log10E)
+        << "</td></tr>\n";
+  }
+  out << "</tbody>\n</table>\n</section>\n";
+}
+
 void writeMerged(std::ostream& out, const Discovery& d, const ReportedMotif& m) {
   out << "<h3>Similar motifs merged into it</h3>\n";
   if (m.group.merged.empty()) {
@@ -327,6 +350,7 @@ std::string indexPage(const Discovery& d) {
       << "<p class=\"verdict" << (warning ? " warning" : "") << "\">" << escape(verdict(d)) << "</p>\n</header>\n";
   writeSummary(out, d);
   writeMotifTable(out, d, reported, rows, known);
+  writeSimpleRepeats(out, d);
   for (std::size_t i = 0; i < d.motifs.size(); ++i)
     writeMotifSection(out, d, d.motifs[i], reported.motifs[i], rows[i], matches);
   writeSearches(out, d);

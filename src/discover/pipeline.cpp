@@ -182,6 +182,35 @@ std::vector<ReportedMotif> rankedMotifs(const Discovery& d, const std::vector<Me
   return motifs;
 }
 
+// Whether a candidate is set apart as a simple repeat: with masking on,
+// low-complexity DNA never takes a rank by being low-complexity. DUST leaves
+// short tandem repeats and the three-letter rhythm of coding DNA, which
+// shuffled controls lack, so against them such motifs look significant.
+bool setApart(const Options& o, const Candidate& c) {
+  return o.dust && simple_repeat::isSimpleRepeat(c.motif.consensus);
+}
+
+// The best E-value of the candidates that could take a rank.
+double bestRankableLog10E(const Options& o, const std::vector<Candidate>& candidates) {
+  double best = bestLog10E({});
+  for (const Candidate& c : candidates)
+    if (!setApart(o, c)) best = std::min(best, c.test.log10E);
+  return best;
+}
+
+// The groups that may take a rank, in order; the simple repeats set apart go
+// to d.simpleRepeats, at most --top of them.
+std::vector<MergedMotif> rankableGroups(Discovery& d, const std::vector<MergedMotif>& groups) {
+  std::vector<MergedMotif> rankable;
+  for (const MergedMotif& group : groups) {
+    if (!setApart(d.options, d.candidates[group.representative]))
+      rankable.push_back(group);
+    else if (static_cast<int>(d.simpleRepeats.size()) < d.options.top)
+      d.simpleRepeats.push_back(group);
+  }
+  return rankable;
+}
+
 void nameMotifs(Discovery& d) {
   const compare::Settings settings;
   const compare::Database database(d.knownMotifs, settings.pseudocount);
@@ -289,9 +318,9 @@ void testAll(Discovery& d, const Sets& sets, StepProgress& progress) {
   d.decoyBestLog10E = bestLog10E({});
   for (std::size_t r = 0; r < sets.decoys.size(); ++r) {
     const SetPair& decoy = sets.decoys[r];
-    d.decoyBestLog10E = std::min(d.decoyBestLog10E, bestLog10E(testSearchMotifs(d.plan, d.outcomes, static_cast<int>(r) + 1,
-                                                                               decoy.primary.test, decoy.control.test,
-                                                                               threads)));
+    const std::vector<Candidate> found = testSearchMotifs(d.plan, d.outcomes, static_cast<int>(r) + 1,
+                                                         decoy.primary.test, decoy.control.test, threads);
+    d.decoyBestLog10E = std::min(d.decoyBestLog10E, bestRankableLog10E(d.options, found));
   }
   progress.end("best E of the decoy sets " + decoyBestText(d));
 }
@@ -312,11 +341,12 @@ Discovery runDiscovery(const Options& o, OutputDirectory& directory, StepProgres
   const std::vector<MergedMotif> groups = mergeRedundant(d.candidates, d.plan, kRedundancyE);
   progress.end(plural(d.candidates.size(), "motif") + " in " + plural(groups.size(), "group"));
   progress.begin("Ranking");
-  d.motifs = rankedMotifs(d, groups, sets.primary);
+  d.motifs = rankedMotifs(d, rankableGroups(d, groups), sets.primary);
   std::size_t explained = 0;
   for (const ReportedMotif& m : d.motifs) explained += m.dependents.size();
   progress.end(plural(d.motifs.size(), "motif") + " reported, " + std::to_string(explained) +
-               " explained by better ones");
+               " explained by better ones" +
+               (d.options.dust ? ", " + plural(d.simpleRepeats.size(), "simple repeat") + " set apart" : ""));
   progress.begin("Names");
   nameMotifs(d);
   progress.end(plural(d.knownMotifs.size(), "known motif") + " compared");

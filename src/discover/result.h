@@ -65,6 +65,7 @@ struct Discovery {
   double decoyBestLog10E = 0;              // the best E any decoy motif reached, when decoyRun
 
   std::vector<ReportedMotif> motifs;       // best first, at most options.top
+  std::vector<MergedMotif> simpleRepeats;  // set apart without a rank (masking on), best first
   std::vector<motif::Motif> knownMotifs;   // the database the names come from
   std::vector<std::string> databaseFiles;  // the files it was read from
   std::optional<std::vector<GenomeRegion>> regions;  // when every header names one
