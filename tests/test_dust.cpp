@@ -124,6 +124,20 @@ TEST(Dust, MaskingTurnsLettersIntoNAndCountsOnlyNewOnes) {
   EXPECT_EQ(records[1].letters, "ACGT");
 }
 
+TEST(Dust, ShortStretchesCanBeLeftAlone) {
+  // Seven As and, after an N, a CA repeat of 14 letters.
+  const std::string letters = "CGTAAAAAAACGTNCACACACACACACAGT";
+  for (const auto& [shortest, expected] : {std::pair{1, "CGTNNNNNNNCGTNNNNNNNNNNNNNNNGT"},
+                                           std::pair{8, "CGTAAAAAAACGTNNNNNNNNNNNNNNNGT"},
+                                           std::pair{15, "CGTAAAAAAACGTNCACACACACACACAGT"}}) {
+    std::string masked = letters;
+    dust::Settings settings;
+    settings.shortestStretch = shortest;
+    dust::maskLowComplexity(masked, settings);
+    EXPECT_EQ(masked, expected) << "shortest stretch " << shortest;
+  }
+}
+
 TEST(Dust, HigherLevelsMaskLess) {
   const std::string letters = repeatRichSequence(3000, 11);
   long long previous = static_cast<long long>(letters.size()) + 1;

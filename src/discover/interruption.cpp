@@ -16,6 +16,7 @@ sigset_t interrupts() {
   sigemptyset(&set);
   sigaddset(&set, SIGINT);
   sigaddset(&set, SIGTERM);
+  sigaddset(&set, SIGHUP);
   return set;
 }
 
@@ -41,6 +42,7 @@ struct InterruptWatch::Shared {
 
 InterruptWatch::InterruptWatch(std::function<bool(int signal)> onInterrupt) : shared_(std::make_shared<Shared>()) {
   shared_->onInterrupt = std::move(onInterrupt);
+  std::signal(SIGPIPE, SIG_IGN);
   const sigset_t set = interrupts();
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
   std::thread([shared = shared_, set] {

@@ -125,7 +125,13 @@ std::vector<SearchOutcome> runPlan(const Discovery& d, const std::vector<SearchS
   return runSearches(d.plan, sets, d.options.threads, sideFiles, callbacks);
 }
 
-dust::Settings dustSettings(const Options& o) { return {kDustWindow, o.dustLevel}; }
+// Stretches shorter than the shortest motif are left alone: no window of a
+// motif lies wholly inside them, so masking them would only cut good
+// windows around them (homopolymers of 7 letters are low-complexity to
+// DUST); simple-repeat motifs that such runs feed are set apart anyway.
+dust::Settings dustSettings(const Options& o) {
+  return {kDustWindow, o.dustLevel, *std::min_element(o.lengths.begin(), o.lengths.end())};
+}
 
 // Masks the low-complexity DNA of `records` as N unless --no-dust; returns
 // the letters masked.

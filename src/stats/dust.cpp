@@ -1,5 +1,6 @@
 #include "stats/dust.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <numeric>
@@ -92,10 +93,20 @@ std::vector<bool> lowComplexityMask(const std::string& letters, const Settings& 
 long long maskLowComplexity(std::string& letters, const Settings& settings) {
   const std::vector<bool> mask = lowComplexityMask(letters, settings);
   long long masked = 0;
-  for (std::size_t k = 0; k < letters.size(); ++k) {
-    if (!mask[k] || letters[k] == 'N') continue;
-    letters[k] = 'N';
-    ++masked;
+  for (std::size_t start = 0; start < mask.size();) {
+    if (!mask[start]) {
+      ++start;
+      continue;
+    }
+    std::size_t end = start;
+    while (end < mask.size() && mask[end]) ++end;
+    if (end - start >= static_cast<std::size_t>(std::max(settings.shortestStretch, 1)))
+      for (std::size_t k = start; k < end; ++k) {
+        if (letters[k] == 'N') continue;
+        letters[k] = 'N';
+        ++masked;
+      }
+    start = end;
   }
   return masked;
 }

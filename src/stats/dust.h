@@ -21,13 +21,17 @@ namespace dust {
 struct Settings {
   int window = 64;  // letters; at least 4
   int level = 20;   // score threshold times 10; at least 1
+  // maskLowComplexity leaves masked stretches shorter than this as they are
+  // (a motif search has nothing to fear from a stretch shorter than its
+  // motifs); 1 masks every one.
+  int shortestStretch = 1;
 };
 
 // Whether each letter of `letters` lies in a perfect interval.
 std::vector<bool> lowComplexityMask(const std::string& letters, const Settings& settings);
 
-// Turns every letter lowComplexityMask marks into N; returns how many were
-// not N already.
+// Turns every letter lowComplexityMask marks into N, in stretches of at least
+// shortestStretch letters; returns how many were not N already.
 long long maskLowComplexity(std::string& letters, const Settings& settings);
 
 // maskLowComplexity on every record, `threads` records at a time; returns the
