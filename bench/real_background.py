@@ -137,7 +137,7 @@ def is_simple_repeat(consensus):
         if len(consensus) < 3 * period:
             continue
         explained = sum(max(consensus[phase::period].count(b) for b in "ACGT") for phase in range(period))
-        if explained >= 0.75 * len(consensus):
+        if explained + len(consensus) // 7 >= len(consensus):
             return True
     return False
 

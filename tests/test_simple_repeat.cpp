@@ -7,7 +7,7 @@
 
 TEST(SimpleRepeat, FlagsRepeatsOfOneToThreeLettersWithAFewOutOfStep) {
   for (const char* repeat : {"AAAAAAAA", "TTTTTTTTTTGT", "CACACACACA", "ACGACGACGACGACGA", "GCAGCAACAGCAGCAG",
-                             "CTGCTGCTGCTG", "AAAAAAAAAAGAAAAA", "GAGAGAGAGAG", "AAAAAAGC"})
+                             "CTGCTGCTGCTG", "AAAAAAAAAAGAAAAA", "GAGAGAGAGAG", "TCTCTCTG", "CAGCATCAGCAGCAT"})
     EXPECT_TRUE(simple_repeat::isSimpleRepeat(repeat)) << repeat;
 }
 
@@ -15,13 +15,27 @@ TEST(SimpleRepeat, LeavesBindingSitesAndShortWordsAlone) {
   // CRP, CTCF, an E-box, GATA, TATA, forkhead, HLF, dorsal (runs of G, T and
   // C, but no one word), a homeodomain site, and words too short to tell.
   for (const char* site : {"TGTGATCTAGATCACA", "CCACCAGGGGGCGC", "CACGTG", "AGATAAGA", "TATAAAAG", "TGTTTAC",
-                           "GTTACGTAAT", "GGGGTTTTTCCC", "TTTAATTA", "AAAAGTCAAA", "ACAC", "ACGACG"})
+                           "GTTACGTAAT", "GGGGTTTTTCCC", "TTTAATTA", "AAAAGTCAAA", "TCGCTCTG", "ACAC", "ACGACG"})
     EXPECT_FALSE(simple_repeat::isSimpleRepeat(site)) << site;
 }
 
-TEST(SimpleRepeat, TheAgreementBoundIsInclusive) {
-  // Period 1 over 8 letters: 6 of 8 are A, exactly 0.75.
-  EXPECT_TRUE(simple_repeat::isSimpleRepeat("AACAAGAA"));
-  // 5 of 8 at every period: below.
-  EXPECT_FALSE(simple_repeat::isSimpleRepeat("AACAGTAA"));
+TEST(SimpleRepeat, OneLetterInSevenMayBeOutOfStep) {
+  EXPECT_TRUE(simple_repeat::isSimpleRepeat("ACACAC"));
+  EXPECT_FALSE(simple_repeat::isSimpleRepeat("ACACAG"));          // 6 letters: none may miss
+  EXPECT_TRUE(simple_repeat::isSimpleRepeat("ACACAGA"));          // 7: one
+  EXPECT_FALSE(simple_repeat::isSimpleRepeat("ACACAGAG"));        // 8: not two
+  EXPECT_TRUE(simple_repeat::isSimpleRepeat("CAGCAGCTGCAGCTG"));  // 15: two
+  EXPECT_FALSE(simple_repeat::isSimpleRepeat("CAGCTTCTGCTACTG")); // 15: not three
+}
+
+TEST(SimpleRepeat, FlagsFewWordsOfRandomDna) {
+  // Every word of 8 letters: the flag must stay rare where nothing repeats.
+  std::size_t flagged = 0, words = 0;
+  std::string word(8, 'A');
+  for (int code = 0; code < 1 << 16; ++code, ++words) {
+    for (int k = 0; k < 8; ++k) word[static_cast<std::size_t>(k)] = "ACGT"[(code >> (2 * k)) & 3];
+    flagged += simple_repeat::isSimpleRepeat(word);
+  }
+  EXPECT_LT(static_cast<double>(flagged) / static_cast<double>(words), 0.01) << flagged << " of " << words;
+  EXPECT_GT(flagged, 0u);
 }

@@ -30,8 +30,8 @@ std::size_t explainedBy(std::string_view consensus, std::size_t period) {
 bool isSimpleRepeat(std::string_view consensus) {
   for (std::size_t period = 1; period <= static_cast<std::size_t>(kLongestPeriod); ++period) {
     if (consensus.size() < 3 * period) continue;
-    if (static_cast<double>(explainedBy(consensus, period)) >= kMinAgreement * static_cast<double>(consensus.size()))
-      return true;
+    const std::size_t misses = consensus.size() / static_cast<std::size_t>(kLettersPerMiss);
+    if (explainedBy(consensus, period) + misses >= consensus.size()) return true;
   }
   return false;
 }

@@ -8,14 +8,16 @@
 
 namespace simple_repeat {
 
-// The share of a consensus that the repeated word must explain.
-constexpr double kMinAgreement = 0.75;
+// The repeated word may miss one letter in this many of the consensus (none
+// of 6, one of 7 to 13, two of 14 to 20): looser, and chance alone would make
+// words of random DNA repeats (a few in a hundred of 8 letters at a quarter).
+constexpr int kLettersPerMiss = 7;
 constexpr int kLongestPeriod = 3;
 
 // Whether, for some period p of 1 to kLongestPeriod and some word w of p
-// letters, at least kMinAgreement of the letters of `consensus` equal w
-// written over and over from its first letter. The word must fit at least 3
-// times: below that, chance alone explains most letters of short words.
+// letters, w written over and over from the first letter of `consensus`
+// misses at most its length / kLettersPerMiss letters (rounded down). The
+// word must fit at least 3 times.
 bool isSimpleRepeat(std::string_view consensus);
 
 }  // namespace simple_repeat

@@ -21,7 +21,9 @@ done
 [ ! -e crp/sites.bed ] || fail "sites.bed written though the headers name no genome regions"
 [ "$(head -1 crp/summary.tsv)" = "$summary_header" ] || fail "summary header: $(head -1 crp/summary.tsv)"
 [ "$(head -1 crp/sites.tsv)" = "$sites_header" ] || fail "sites header: $(head -1 crp/sites.tsv)"
-[ "$(wc -l <crp/summary.tsv)" -eq 11 ] || fail "expected 10 motifs in summary.tsv"
+# One motif, one rank: fewer than 10 may remain once the copies of better ones are listed under them.
+motifs=$(($(wc -l <crp/summary.tsv) - 1))
+[ "$motifs" -ge 3 ] && [ "$motifs" -le 10 ] || fail "expected 3 to 10 motifs in summary.tsv, found $motifs"
 # The CRP site TGTGA-N6-TCACA, on either strand, is the best motif.
 best=$(summary_field crp 1 consensus)
 [[ $best =~ TGTGA......TCACA|TGTGA......TCAC|GTGA......TCACA ]] || fail "the best motif is $best, not the CRP site"
@@ -34,10 +36,10 @@ awk -F'\t' 'NR > 2 && $7 + 0 < prev { print "line " NR ": not ranked by E-value"
 # Every site's word is the sequence at its coordinates.
 site_word_errors crp0.fa crp/sites.tsv >words.txt
 [ ! -s words.txt ] || fail "sites.tsv words do not match their coordinates: $(head -3 words.txt)"
-[ "$(cut -f1 crp/sites.tsv | sort -u | grep -c ZELKOVA-)" -eq 10 ] || fail "sites.tsv lacks sites of some motifs"
+[ "$(cut -f1 crp/sites.tsv | sort -u | grep -c ZELKOVA-)" -eq "$motifs" ] || fail "sites.tsv lacks sites of some motifs"
 # MEME: E-values in E=, the control's letter frequencies, one motif each.
 grep -q '^MOTIF ZELKOVA-1 ' crp/motifs.meme || fail "no ZELKOVA-1 in motifs.meme"
-[ "$(grep -c '^MOTIF ' crp/motifs.meme)" -eq 10 ] || fail "motifs.meme does not hold 10 motifs"
+[ "$(grep -c '^MOTIF ' crp/motifs.meme)" -eq "$motifs" ] || fail "motifs.meme does not hold $motifs motifs"
 grep '^letter-probability' crp/motifs.meme | grep -vq 'E= [0-9]\.[0-9]e[-+][0-9][0-9]' &&
   fail "an E= field is not an E-value: $(grep '^letter-probability' crp/motifs.meme | head -2)"
 e1=$(sed -n 's/.*E= \(.*\)$/\1/p' crp/motifs.meme | head -1)
@@ -47,7 +49,7 @@ bg=$(sed -n '/^Background letter frequencies/{n;p}' crp/motifs.meme)
 [ "$bg" != "A 0.25 C 0.25 G 0.25 T 0.25" ] || fail "the MEME background is even, not the control's"
 awk '{ s = $2 + $4 + $6 + $8; if (s < 0.999 || s > 1.001 || $2 != $8 || $4 != $6) exit 1 }' <<<"$bg" ||
   fail "the MEME background is not a two-strand composition: $bg"
-[ "$(grep -c '^>ZELKOVA-' crp/motifs.jaspar)" -eq 10 ] || fail "motifs.jaspar does not hold 10 motifs"
+[ "$(grep -c '^>ZELKOVA-' crp/motifs.jaspar)" -eq "$motifs" ] || fail "motifs.jaspar does not hold $motifs motifs"
 # The log names the version, the seed and every step.
 grep -q '^zelkova-discover (ZELKOVA) [0-9]' crp/log.txt || fail "no version in log.txt"
 grep -q 'dinucleotide-shuffled copies of each primary sequence (seed 0)' crp/log.txt || fail "no seed in log.txt"
@@ -58,7 +60,7 @@ done
 [ "$(ls crp/runs/*.out | wc -l)" -eq 30 ] || fail "expected 30 reports under runs/ (10 primary, 20 decoy)"
 for f in crp/runs/l8_m2.out crp/runs/l16_m8.html crp/runs/decoy2_l16_m4.out; do [ -s "$f" ] || fail "$f missing"; done
 grep -q 'href="runs/l16_m8.html"' crp/index.html || fail "the page does not link the search pages"
-[ "$(grep -c '<section class="motif" id="ZELKOVA-' crp/index.html)" -eq 10 ] || fail "not 10 motif sections"
+[ "$(grep -c '<section class="motif" id="ZELKOVA-' crp/index.html)" -eq "$motifs" ] || fail "not $motifs motif sections"
 grep -q 'beats the decoy' crp/index.html || fail "the page does not say that the best motif beats the decoy"
 ls crp/runs | grep -q initcluster && fail "side files written without --keep-side-files"
 [ ! -e initcore.txt ] || fail "side files written into the working directory"
