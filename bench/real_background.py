@@ -133,11 +133,13 @@ def make(upstream, matrices, prefix, count, seed, plants):
 
 
 def is_simple_repeat(consensus):
+    width = len(consensus)
     for period in (1, 2, 3):
-        if len(consensus) < 3 * period:
+        if width < 2 * period + 2:
             continue
+        misses = width // 7
         explained = sum(max(consensus[phase::period].count(b) for b in "ACGT") for phase in range(period))
-        if explained + len(consensus) // 7 >= len(consensus):
+        if explained + misses >= width:
             return True
     return False
 

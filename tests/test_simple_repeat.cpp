@@ -7,7 +7,8 @@
 
 TEST(SimpleRepeat, FlagsRepeatsOfOneToThreeLettersWithAFewOutOfStep) {
   for (const char* repeat : {"AAAAAAAA", "TTTTTTTTTTGT", "CACACACACA", "ACGACGACGACGACGA", "GCAGCAACAGCAGCAG",
-                             "CTGCTGCTGCTG", "AAAAAAAAAAGAAAAA", "GAGAGAGAGAG", "TCTCTCTG", "CAGCATCAGCAGCAT"})
+                             "CTGCTGCTGCTG", "AAAAAAAAAAGAAAAA", "GAGAGAGAGAG", "TCTCTCTG", "CAGCATCAGCAGCAT", "AAGAAGAA",
+                             "GCAGCAGC"})
     EXPECT_TRUE(simple_repeat::isSimpleRepeat(repeat)) << repeat;
 }
 
@@ -26,6 +27,8 @@ TEST(SimpleRepeat, OneLetterInSevenMayBeOutOfStep) {
   EXPECT_FALSE(simple_repeat::isSimpleRepeat("ACACAGAG"));        // 8: not two
   EXPECT_TRUE(simple_repeat::isSimpleRepeat("CAGCAGCTGCAGCTG"));  // 15: two
   EXPECT_FALSE(simple_repeat::isSimpleRepeat("CAGCTTCTGCTACTG")); // 15: not three
+  EXPECT_TRUE(simple_repeat::isSimpleRepeat("TTCTGCTG"));         // period 3 in 8: one
+  EXPECT_FALSE(simple_repeat::isSimpleRepeat("TTCAGCTG"));        // not two
 }
 
 TEST(SimpleRepeat, FlagsFewWordsOfRandomDna) {
@@ -36,6 +39,6 @@ TEST(SimpleRepeat, FlagsFewWordsOfRandomDna) {
     for (int k = 0; k < 8; ++k) word[static_cast<std::size_t>(k)] = "ACGT"[(code >> (2 * k)) & 3];
     flagged += simple_repeat::isSimpleRepeat(word);
   }
-  EXPECT_LT(static_cast<double>(flagged) / static_cast<double>(words), 0.01) << flagged << " of " << words;
+  EXPECT_LT(static_cast<double>(flagged) / static_cast<double>(words), 0.03) << flagged << " of " << words;
   EXPECT_GT(flagged, 0u);
 }

@@ -28,10 +28,10 @@ std::size_t explainedBy(std::string_view consensus, std::size_t period) {
 }  // namespace
 
 bool isSimpleRepeat(std::string_view consensus) {
+  const std::size_t width = consensus.size();
   for (std::size_t period = 1; period <= static_cast<std::size_t>(kLongestPeriod); ++period) {
-    if (consensus.size() < 3 * period) continue;
-    const std::size_t misses = consensus.size() / static_cast<std::size_t>(kLettersPerMiss);
-    if (explainedBy(consensus, period) + misses >= consensus.size()) return true;
+    if (width < 2 * period + 2) continue;
+    if (explainedBy(consensus, period) + width / static_cast<std::size_t>(kLettersPerMiss) >= width) return true;
   }
   return false;
 }
