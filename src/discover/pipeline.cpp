@@ -6,6 +6,7 @@
 #include "base/version.h"
 #include "base/words.h"
 #include "discover/files.h"
+#include "discover/low_complexity.h"
 #include "discover/record_checks.h"
 #include "discover/run_page.h"
 #include "formats/motif_export.h"
@@ -13,7 +14,6 @@
 #include "formats/output_file.h"
 #include "formats/report_writer.h"
 #include "stats/match_rows.h"
-#include "stats/dust.h"
 #include "stats/motif_database.h"
 #include "stats/shuffle.h"
 #include "stats/simple_repeat.h"
@@ -125,27 +125,6 @@ std::vector<SearchOutcome> runPlan(const Discovery& d, const std::vector<SearchS
   return runSearches(d.plan, sets, d.options.threads, sideFiles, callbacks);
 }
 
-// Stretches shorter than the shortest motif are left alone: no window of a
-// motif lies wholly inside them, so masking them would only cut good
-// windows around them (homopolymers of 7 letters are low-complexity to
-// DUST); simple-repeat motifs that such runs feed are set apart anyway.
-dust::Settings dustSettings(const Options& o) {
-  return {kDustWindow, o.dustLevel, *std::min_element(o.lengths.begin(), o.lengths.end())};
-}
-
-// Masks the low-complexity DNA of `records` as N unless --no-dust; returns
-// the letters masked.
-long long maskLowComplexity(const Options& o, std::vector<FastaRecord>& records) {
-  return o.dust ? dust::maskLowComplexity(records, dustSettings(o), o.threads) : 0;
-}
-
-// ", 3.1 % masked as low-complexity", or nothing without masking.
-std::string dustedText(const Options& o, long long dusted, long long letters) {
-  if (!o.dust) return "";
-  return ", " + export_formats::fixedPoint(letters > 0 ? 100.0 * static_cast<double>(dusted) / static_cast<double>(letters) : 0.0, 1) +
-         " % masked as low-complexity";
-}
-
 void warn(Discovery& d, StepProgress& progress, const std::vector<std::string>& warnings) {
   for (const std::string& w : warnings) {
     progress.say(w);
@@ -188,35 +167,6 @@ std::vector<ReportedMotif> rankedMotifs(const Discovery& d, const std::vector<Me
   return motifs;
 }
 
-// Whether a candidate is set apart as a simple repeat: with masking on,
-// low-complexity DNA never takes a rank by being low-complexity. DUST leaves
-// short tandem repeats and the three-letter rhythm of coding DNA, which
-// shuffled controls lack, so against them such motifs look significant.
-bool setApart(const Options& o, const Candidate& c) {
-  return o.dust && simple_repeat::isSimpleRepeat(c.motif.consensus);
-}
-
-// The best E-value of the candidates that could take a rank.
-double bestRankableLog10E(const Options& o, const std::vector<Candidate>& candidates) {
-  double best = bestLog10E({});
-  for (const Candidate& c : candidates)
-    if (!setApart(o, c)) best = std::min(best, c.test.log10E);
-  return best;
-}
-
-// The groups that may take a rank, in order; the simple repeats set apart go
-// to d.simpleRepeats, at most --top of them.
-std::vector<MergedMotif> rankableGroups(Discovery& d, const std::vector<MergedMotif>& groups) {
-  std::vector<MergedMotif> rankable;
-  for (const MergedMotif& group : groups) {
-    if (!setApart(d.options, d.candidates[group.representative]))
-      rankable.push_back(group);
-    else if (static_cast<int>(d.simpleRepeats.size()) < d.options.top)
-      d.simpleRepeats.push_back(group);
-  }
-  return rankable;
-}
-
 void nameMotifs(Discovery& d) {
   const compare::Settings settings;
   const compare::Database database(d.knownMotifs, settings.pseudocount);
@@ -247,7 +197,7 @@ std::vector<FastaRecord> readInputs(Discovery& d, StepProgress& progress) {
   d.regionsMissing = std::move(regions.whyNot);
   d.primaryDusted = maskLowComplexity(o, d.primary.records);
   progress.end(plural(d.primary.records.size(), "sequence") + ", " + std::to_string(d.primaryLetters) + " letters" +
-               dustedText(o, d.primaryDusted, d.primaryLetters));
+               maskedShareText(o, d.primaryDusted, d.primaryLetters));
 
   progress.begin("Control");
   std::vector<FastaRecord> control = readControl(d, progress);
@@ -258,7 +208,7 @@ std::vector<FastaRecord> readInputs(Discovery& d, StepProgress& progress) {
   d.databaseFiles = motif_database::resolveFiles(o.databaseFiles);
   d.knownMotifs = motif_database::load(d.databaseFiles);
   progress.end(plural(control.size(), "sequence") + (o.controlFile.empty() ? ", shuffled" : ", from " + o.controlFile) +
-               dustedText(o, d.controlDusted, d.controlLetters));
+               maskedShareText(o, d.controlDusted, d.controlLetters));
   return control;
 }
 
@@ -347,7 +297,9 @@ Discovery runDiscovery(const Options& o, OutputDirectory& directory, StepProgres
   const std::vector<MergedMotif> groups = mergeRedundant(d.candidates, d.plan, kRedundancyE);
   progress.end(plural(d.candidates.size(), "motif") + " in " + plural(groups.size(), "group"));
   progress.begin("Ranking");
-  d.motifs = rankedMotifs(d, rankableGroups(d, groups), sets.primary);
+  RankableGroups parts = partSimpleRepeats(o, d.candidates, groups);
+  d.simpleRepeats = std::move(parts.simpleRepeats);
+  d.motifs = rankedMotifs(d, parts.rankable, sets.primary);
   std::size_t explained = 0;
   for (const ReportedMotif& m : d.motifs) explained += m.dependents.size();
   progress.end(plural(d.motifs.size(), "motif") + " reported, " + std::to_string(explained) +
