@@ -23,6 +23,8 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 tier=${1:-quick}
 shift || true
 [ $# -ge 1 ] || { echo "usage: $0 [quick|large] BUILD_DIR..." >&2; exit 2; }
+builds=()
+for build in "$@"; do builds+=("$(cd "$build" && pwd)"); done
 [ -x /usr/bin/time ] || "$top/scripts/install-deps.sh" time
 work=$top/bench/work/real_background
 mkdir -p "$work/runs"
@@ -55,8 +57,8 @@ case $tier in
 esac
 
 printf '%-12s %-10s %-9s %-8s %11s %8s %11s %7s\n' build set control planted significant repeats duplicates wall_s
-for build in "$@"; do
-  bin=$(cd "$build" && pwd)/zelkova-discover
+for build in "${builds[@]}"; do
+  bin=$build/zelkova-discover
   label=$(basename "$build")
   for set in "${sets[@]}"; do
     for control in shuffled real; do

@@ -3,7 +3,7 @@
 // test on its own. So, going down the ranking, each motif is tested again
 // with the sites of every better motif already reported masked (in the
 // primary and the control sequences): a motif whose E-value was below
-// kSignificantE and no longer is, or that keeps at most half of its primary
+// kSignificantE and no longer is, or that keeps fewer than half of its primary
 // sequences with a site, is explained by the better ones. It is listed under
 // the reported motif whose sites cover most of its own, and takes no rank.
 #pragma once

@@ -151,6 +151,17 @@ void writeMotifTable(std::ostream& out, const Discovery& d, const report::Report
   out << "</tbody>\n</table>\n</section>\n";
 }
 
+// The head cells and the row cells the tables of other searches' motifs
+// (merged, explained, set apart) begin with.
+const char* const kCandidateHeads =
+    "<th>Search</th><th class=\"num\">Rank there</th><th>Consensus</th><th class=\"num\">E-value</th>";
+
+std::string candidateCells(const Discovery& d, const Candidate& c) {
+  const Search& s = d.searchOf(c);
+  return "<td>" + searchLink(s, s.name) + "</td><td class=\"num\">" + std::to_string(c.motif.rank) + "</td><td>" +
+         colouredWord(c.motif.consensus) + "</td><td class=\"num\">" + evalueText(c.test.log10E) + "</td>";
+}
+
 void writeSimpleRepeats(std::ostream& out, const Discovery& d) {
   if (!d.options.dust) return;
   out << "<section id=\"simple-repeats\">\n<h2>Simple repeats set apart</h2>\n";
@@ -162,15 +173,9 @@ void writeSimpleRepeats(std::ostream& out, const Discovery& d) {
          "masked before the searches, but short repeats and the three-letter rhythm of coding DNA remain, and a "
          "shuffled control lacks them: against it such motifs look enriched however little they mean. They take "
          "no rank; <code>--no-dust</code> ranks them with the others.</p>\n"
-      << "<table class=\"repeats\">\n<thead><tr><th>Search</th><th class=\"num\">Rank there</th><th>Consensus</th>"
-      << "<th class=\"num\">E-value</th></tr></thead>\n<tbody>\n";
-  for (const MergedMotif& group : d.simpleRepeats) {
-    const Candidate& c = d.candidates[group.representative];
-    const Search& s = d.searchOf(c);
-    out << "<tr><td>" << searchLink(s, s.name) << "</td><td class=\"num\">" << c.motif.rank << "</td><td>"
-        << colouredWord(c.motif.consensus) << "</td><td class=\"num\">" << evalueText(c.test.log10E)
-        << "</td></tr>\n";
-  }
+      << "<table class=\"repeats\">\n<thead><tr>" << kCandidateHeads << "</tr></thead>\n<tbody>\n";
+  for (const MergedMotif& group : d.simpleRepeats)
+    out << "<tr>" << candidateCells(d, d.candidates[group.representative]) << "</tr>\n";
   out << "</tbody>\n</table>\n</section>\n";
 }
 
@@ -180,15 +185,11 @@ void writeMerged(std::ostream& out, const Discovery& d, const ReportedMotif& m) 
     out << "<p class=\"empty\">No other search found a motif that matches it.</p>\n";
     return;
   }
-  out << "<table class=\"merged\">\n<thead><tr><th>Search</th><th class=\"num\">Rank there</th><th>Consensus</th>"
-      << "<th class=\"num\">E-value</th><th class=\"num\">Match E-value</th></tr></thead>\n<tbody>\n";
-  for (std::size_t k = 0; k < m.group.merged.size(); ++k) {
-    const Candidate& c = d.candidates[m.group.merged[k]];
-    const Search& s = d.searchOf(c);
-    out << "<tr><td>" << searchLink(s, s.name) << "</td><td class=\"num\">" << c.motif.rank << "</td><td>"
-        << colouredWord(c.motif.consensus) << "</td><td class=\"num\">" << evalueText(c.test.log10E)
-        << "</td><td class=\"num\">" << match_table::formatValue(m.group.mergedE[k]) << "</td></tr>\n";
-  }
+  out << "<table class=\"merged\">\n<thead><tr>" << kCandidateHeads
+      << "<th class=\"num\">Match E-value</th></tr></thead>\n<tbody>\n";
+  for (std::size_t k = 0; k < m.group.merged.size(); ++k)
+    out << "<tr>" << candidateCells(d, d.candidates[m.group.merged[k]]) << "<td class=\"num\">"
+        << match_table::formatValue(m.group.mergedE[k]) << "</td></tr>\n";
   out << "</tbody>\n</table>\n";
 }
 
@@ -198,20 +199,16 @@ void writeDependents(std::ostream& out, const Discovery& d, const ReportedMotif&
     out << "<p class=\"empty\">No lower-ranked motif depends on its sites.</p>\n";
     return;
   }
-  out << "<p class=\"note\">Found on their own, but no longer significant, or left with at most half of their "
+  out << "<p class=\"note\">Found on their own, but no longer significant, or left with fewer than half of their "
          "primary sequences with a site, once the sites of the better motifs are masked: the same factor again "
          "(shifted, degenerate), not another one. They take no rank.</p>\n"
-      << "<table class=\"dependents\">\n<thead><tr><th>Search</th><th class=\"num\">Rank there</th><th>Consensus</th>"
-      << "<th class=\"num\">E-value</th><th class=\"num\">E-value given the better motifs</th>"
-      << "<th class=\"num\">Primary sequences keeping a site</th></tr></thead>\n<tbody>\n";
-  for (const DependentMotif& dependent : m.dependents) {
-    const Candidate& c = d.candidates[dependent.group.representative];
-    const Search& s = d.searchOf(c);
-    out << "<tr><td>" << searchLink(s, s.name) << "</td><td class=\"num\">" << c.motif.rank << "</td><td>"
-        << colouredWord(c.motif.consensus) << "</td><td class=\"num\">" << evalueText(c.test.log10E)
-        << "</td><td class=\"num\">" << evalueText(dependent.test.log10E) << "</td><td class=\"num\">"
+      << "<table class=\"dependents\">\n<thead><tr>" << kCandidateHeads
+      << "<th class=\"num\">E-value given the better motifs</th><th class=\"num\">Primary sequences keeping a site</th>"
+      << "</tr></thead>\n<tbody>\n";
+  for (const DependentMotif& dependent : m.dependents)
+    out << "<tr>" << candidateCells(d, d.candidates[dependent.group.representative]) << "<td class=\"num\">"
+        << evalueText(dependent.test.log10E) << "</td><td class=\"num\">"
         << hitsText(dependent.test.primaryHitsLeft, dependent.test.primaryHits) << "</td></tr>\n";
-  }
   out << "</tbody>\n</table>\n";
 }
 
