@@ -212,6 +212,11 @@ TEST(DiscoverPlan, TwoAllowancesPerLengthAndTheDefaultOnlyWithinTheBudget) {
   EXPECT_EQ(plan.searches[2].mismatches, 3);  // 13 / 4
   EXPECT_EQ(plan.searches[3].mismatches, 6);  // 13 / 2
   EXPECT_EQ(plan.searches[0].cost, discover::searchCost(193, 40));  // 200 - 8 + 1 windows, 40 clusters
+  // The progress expects the default allowance to take twenty times as long.
+  EXPECT_DOUBLE_EQ(discover::expectedWork(plan.searches[1]), plan.searches[1].cost);
+  EXPECT_DOUBLE_EQ(discover::expectedWork(plan.searches[0]), plan.searches[0].cost / 20);
+  discover::Search empty;
+  EXPECT_EQ(discover::expectedWork(empty), 1.0);
 
   // The budget: 2 x windows x 40 clusters. Windows of 10 letters at the limit.
   const long long atLimit = static_cast<long long>(discover::kDefaultAllowanceBudget / 80);

@@ -94,8 +94,8 @@ std::string searchLabel(const Discovery& d, const Search& s) {
          " (" + d.plan.setNames[static_cast<std::size_t>(s.set)] + ")";
 }
 
-// Runs the searches, telling the progress the share of the plan's estimated
-// cost done, searches under way counted by their clusters refined.
+// Runs the searches, telling the progress the share of the plan's expected
+// work done, searches under way counted by their clusters refined.
 std::vector<SearchOutcome> runPlan(const Discovery& d, const std::vector<SearchSet>& sets,
                                    const OutputDirectory& directory, StepProgress& progress) {
   const std::vector<Search>& searches = d.plan.searches;
@@ -103,7 +103,7 @@ std::vector<SearchOutcome> runPlan(const Discovery& d, const std::vector<SearchS
   auto planDone = [&] {
     double total = 0, sum = 0;
     for (std::size_t i = 0; i < searches.size(); ++i) {
-      const double weight = std::max(searches[i].cost, 1.0);
+      const double weight = expectedWork(searches[i]);
       total += weight;
       sum += weight * done[i];
     }
