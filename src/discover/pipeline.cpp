@@ -281,6 +281,19 @@ void testAll(Discovery& d, const Sets& sets, StepProgress& progress) {
   progress.end("best E of the decoy sets " + decoyBestText(d));
 }
 
+// Ranking: simple repeats set apart, then one motif, one rank.
+void rankAll(Discovery& d, const std::vector<MergedMotif>& groups, const Sets& sets, StepProgress& progress) {
+  progress.begin("Ranking");
+  RankableGroups parts = partSimpleRepeats(d.options, d.candidates, groups);
+  d.simpleRepeats = std::move(parts.simpleRepeats);
+  d.motifs = rankedMotifs(d, parts.rankable, sets.primary);
+  std::size_t explained = 0;
+  for (const ReportedMotif& m : d.motifs) explained += m.dependents.size();
+  progress.end(plural(d.motifs.size(), "motif") + " reported, " + std::to_string(explained) +
+               " explained by better ones" +
+               (d.options.dust ? ", " + plural(d.simpleRepeats.size(), "simple repeat") + " set apart" : ""));
+}
+
 }  // namespace
 
 Discovery runDiscovery(const Options& o, OutputDirectory& directory, StepProgress& progress) {
@@ -296,15 +309,7 @@ Discovery runDiscovery(const Options& o, OutputDirectory& directory, StepProgres
   progress.begin("Redundancy");
   const std::vector<MergedMotif> groups = mergeRedundant(d.candidates, d.plan, kRedundancyE);
   progress.end(plural(d.candidates.size(), "motif") + " in " + plural(groups.size(), "group"));
-  progress.begin("Ranking");
-  RankableGroups parts = partSimpleRepeats(o, d.candidates, groups);
-  d.simpleRepeats = std::move(parts.simpleRepeats);
-  d.motifs = rankedMotifs(d, parts.rankable, sets.primary);
-  std::size_t explained = 0;
-  for (const ReportedMotif& m : d.motifs) explained += m.dependents.size();
-  progress.end(plural(d.motifs.size(), "motif") + " reported, " + std::to_string(explained) +
-               " explained by better ones" +
-               (d.options.dust ? ", " + plural(d.simpleRepeats.size(), "simple repeat") + " set apart" : ""));
+  rankAll(d, groups, sets, progress);
   progress.begin("Names");
   nameMotifs(d);
   progress.end(plural(d.knownMotifs.size(), "known motif") + " compared");
