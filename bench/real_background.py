@@ -14,8 +14,9 @@ of a zelkova-discover result on them.
 
   real_background.py score RESULT_DIR PLANTED
       one line of tab-separated numbers for the table of docs/benchmarks.md:
-      rank of each planted motif (a motif whose sites overlap at least half of
-      its planted sites; "-" when none does), motifs with E < 0.05, simple
+      rank of each planted motif (the first motif whose sites overlap at least
+      a third of its planted sites by half their width; "-" when none does:
+      unrelated motifs overlap a few in a hundred), motifs with E < 0.05, simple
       repeats among them, and duplicates in the top 10 (motifs ranked 2 and
       below with most of their sites inside the sites of a better one).
 
@@ -173,7 +174,7 @@ def score(result, planted_path):
         for row in summary:
             hit = sum(any(overlaps(s, e, ps, pe, (pe - ps + 1) // 2) for s, e in by_window.get((row["id"], w), []))
                       for w, ps, pe in planted[motif_id])
-            if hit >= 0.5 * len(planted[motif_id]):
+            if 3 * hit >= len(planted[motif_id]):
                 rank = row["rank"]
                 break
         ranks.append(rank)

@@ -6,7 +6,7 @@
 # 15 to 40 % of them, and sets with nothing planted. Each set runs against
 # the shuffled control (the default) and against as many windows of other
 # upstream regions (--control). For every run one line: the rank of each
-# planted motif (the first motif whose sites overlap half of its planted
+# planted motif (the first motif whose sites overlap a third of its planted
 # sites), motifs with E < 0.05, simple repeats among them, duplicates in the
 # top 10 (motifs ranked 2 and below with most of their sites inside the sites
 # of better ones), and the wall time. bench/real_background.py makes the sets

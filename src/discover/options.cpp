@@ -87,7 +87,7 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
                      cli::wholeNumber(v, "--seed", 0, std::numeric_limits<long long>::max()));
                });
   parser.value("", "--decoy", "auto|yes|no",
-               "search shuffled DNA too, for the E-value it reaches; auto: below\n500 primary sequences (default auto)",
+               "search sets drawn from the control the same way, for the E-value\nchance reaches; auto: below 500 primary sequences (default auto)",
                [&](const std::string& v) { o.decoy = parseDecoyMode(v); });
   parser.value("", "--holdout", "F",
                "keep the fraction F (0 to 0.5) of the primary and control\n"
