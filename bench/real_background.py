@@ -92,6 +92,8 @@ def windows(records, count, rng):
         if len(chosen) == count:
             break
         length = rng.randint(200, 500)
+        if len(letters) < length:
+            continue
         offset = rng.randint(0, len(letters) - length)
         window = letters[offset:offset + length]
         name = region_of(header, offset, length, len(letters))
