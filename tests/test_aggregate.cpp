@@ -25,7 +25,7 @@ using testing_support::TempDir;
 const std::string kSamples = std::string(ZELKOVA_TEST_DATA) + "/aggregate/samples";
 
 const char* const kLine =
-    "1\tZELKOVA-1\t8\t2\tTCACATTT\t0.9096\t-1.661\tno\t10\t18\t1\t36\tMA0168.1\tB-H1\t0.287";
+    "1\tZELKOVA-1\t8\t2\tTCACATTT\t0.9096\t-1.661\tno\t10\t18\t1\t36\tMA0168.1\tB-H1\t0.0287\tNA\tNA\t-1.402\tno";
 
 std::string withHeader(const std::string& lines) { return std::string(discover::kSummaryHeader) + "\n" + lines; }
 
@@ -69,6 +69,9 @@ TEST(AggregateSummaryReader, KeepsTheFieldsAndTheLine) {
   EXPECT_EQ(r.primaryHits, 10);
   EXPECT_EQ(r.controlTotal, 36);
   EXPECT_EQ(r.bestMatchName, "B-H1");
+  EXPECT_EQ(r.weakMatchId, "NA");
+  EXPECT_EQ(r.conditionalLog10E, "-1.402");
+  EXPECT_EQ(r.lowComplexity, "no");
   EXPECT_EQ(r.line, 2);
   EXPECT_TRUE(readText(withHeader("")).empty());
 }
@@ -82,7 +85,7 @@ TEST(AggregateSummaryReader, RefusesWhatTheWriterNeverWrites) {
   };
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"rank\tid\n" + line, "s.tsv:1: expected the header line of a zelkova-discover summary.tsv"},
-      {withHeader(line.substr(0, line.rfind('\t'))), "s.tsv:2: a summary line needs 15 tab-separated fields, found 14"},
+      {withHeader(line.substr(0, line.rfind('\t'))), "s.tsv:2: a summary line needs 19 tab-separated fields, found 18"},
       {withHeader(line + "\n" + line), "s.tsv:3: the rank 1 should be 2"},
       {withHeader(replaced("1\tZELKOVA", "2\tZELKOVA")), "s.tsv:2: the rank 2 should be 1"},
       {withHeader(replaced("\t8\t", "\teight\t")), "s.tsv:2: length \"eight\" is not a whole number"},
@@ -95,14 +98,19 @@ TEST(AggregateSummaryReader, RefusesWhatTheWriterNeverWrites) {
       {withHeader(replaced("\t10\t18\t", "\t-1\t18\t")), "s.tsv:2: primary_hits \"-1\" is not a count"},
       {withHeader(replaced("\t10\t18\t", "\t19\t18\t")), "s.tsv:2: more hits than sequences"},
       {withHeader(replaced("\t1\t36\t", "\t37\t36\t")), "s.tsv:2: more hits than sequences"},
-      {withHeader(replaced("MA0168.1\tB-H1\t0.287", "NA\tB-H1\tNA")), "s.tsv:2: a line without a best match"},
-      {withHeader(replaced("\t0.287", "\t-2")), "s.tsv:2: best_match_E \"-2\" is not a number of 0 or more"},
+      {withHeader(replaced("MA0168.1\tB-H1\t0.0287", "NA\tB-H1\tNA")), "s.tsv:2: a line without a best match"},
+      {withHeader(replaced("\t0.0287", "\t-2")), "s.tsv:2: best_match_E \"-2\" is not a number of 0 or more"},
+      {withHeader(replaced("\tNA\tNA\t-1.402", "\tMA0001.1\tNA\t-1.402")), "s.tsv:2: weak_match_E \"NA\" is not a number"},
+      {withHeader(replaced("\tNA\tNA\t-1.402", "\tMA0001.1\t0.5\t-1.402")), "s.tsv:2: a line names both a best"},
+      {withHeader(replaced("-1.402", "low")), "s.tsv:2: conditional_log10_E \"low\" is not a number"},
+      {withHeader(replaced("-1.402\tno", "-1.402\tmaybe")), "s.tsv:2: low_complexity \"maybe\" is not yes or no"},
       {withHeader(replaced("ZELKOVA-1", "")), "s.tsv:2: the motif id is empty"},
   };
   for (const auto& [text, message] : cases)
     EXPECT_NE(readFailure(text).find(message), std::string::npos) << "expected: " << message << "\nfound: "
                                                                    << readFailure(text);
-  EXPECT_EQ(readFailure(withHeader(replaced("MA0168.1\tB-H1\t0.287", "NA\tNA\tNA"))), "");
+  EXPECT_EQ(readFailure(withHeader(replaced("MA0168.1\tB-H1\t0.0287", "NA\tNA\tNA"))), "");
+  EXPECT_EQ(readFailure(withHeader(replaced("MA0168.1\tB-H1\t0.0287\tNA\tNA", "NA\tNA\tNA\tMA0168.1\t0.287"))), "");
 }
 
 TEST(AggregateSummaryReader, AMissingFileIsNamed) {
@@ -204,11 +212,12 @@ TEST(AggregateTable, HoldsTheTopMotifsOfEverySampleInOrder) {
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0], aggregate::summaryHeader());
-  EXPECT_EQ(textio::tabFields(lines[0]).size(), 17u);
-  EXPECT_EQ(lines[1], "b\t1\tZELKOVA-1\t8\t2\tTCACATTT\t0.9096\t-1.661\tNA\t10\t18\t1\t36\tNA\tNA\tNA\t0.9");
+  EXPECT_EQ(textio::tabFields(lines[0]).size(), 21u);
+  EXPECT_EQ(lines[1],
+            "b\t1\tZELKOVA-1\t8\t2\tTCACATTT\t0.9096\t-1.661\tNA\t10\t18\t1\t36\tNA\tNA\tNA\tNA\tNA\t-1.661\tno\t0.9");
   EXPECT_EQ(lines[2].substr(0, 16), "a c\t1\tZELKOVA-1\t");
   EXPECT_EQ(lines[3].substr(0, 16), "a c\t2\tZELKOVA-2\t");
-  EXPECT_EQ(textio::tabFields(lines[3]).size(), 17u);
+  EXPECT_EQ(textio::tabFields(lines[3]).size(), 21u);
   EXPECT_EQ(aggregate::summaryTable(samples, 1000).size(),
             aggregate::summaryTable(samples, 4).size());
 }
@@ -228,13 +237,17 @@ TEST(AggregatePage, ShowsTheBestMotifOfEachSampleOrSaysThereIsNone) {
   aggregate::Sample withMotif = aggregate::readSample(kSamples + "/crp0", "<crp>");
   aggregate::Sample convincing = withMotif;
   convincing.name = "convincing";
-  convincing.motifs.front().bestMatchE = "0.01";
+  discover::SummaryRow& best = convincing.motifs.front();
+  best.bestMatchId = best.weakMatchId;
+  best.bestMatchName = "Meis1";
+  best.bestMatchE = "0.01";
+  best.weakMatchId = best.weakMatchE = "NA";
   const aggregate::Sample without = aggregate::readSample(kSamples + "/empty", "empty");
   const std::string page = aggregate::indexPage({withMotif, convincing, without}, "index.html", "2026-01-05 10:00");
   EXPECT_NE(page.find("<h1>Motifs of 3 samples</h1>"), std::string::npos);
   EXPECT_NE(page.find("2 samples report a motif"), std::string::npos);
   EXPECT_NE(page.find(">&lt;crp&gt;</a>"), std::string::npos);
-  EXPECT_NE(page.find("no convincing match (best: MA0498.1 Meis1, E = 1.09)"), std::string::npos);
+  EXPECT_NE(page.find("no convincing match (best: MA0498.1, E = 1.09)"), std::string::npos);
   EXPECT_NE(page.find("<td>MA0498.1 Meis1 (E = 0.01)</td>"), std::string::npos);
   EXPECT_NE(page.find("<td class=\"num evalue\">1.5e-06</td>"), std::string::npos);
   EXPECT_NE(page.find("<td class=\"none\">No motif reported.</td>"), std::string::npos);

@@ -5,8 +5,12 @@
 #include <gtest/gtest.h>
 
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <thread>
+#include <tuple>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -73,7 +77,7 @@ discover::Discovery handMadeDiscovery() {
   d.primary.records = {{"chr2:100-130", "ACGTACGTACGTACGTACGT"}};
   d.primary.trimmedOff = {5};
   d.primary.givenLength = {30};
-  d.regions = discover::regionsOfRecords(d.primary.records, {30});
+  d.regions = discover::regionsOfRecords(d.primary.records, {30}).regions;
   d.plan = planOf(1);
   d.plan.searches[0].length = 4;
   d.plan.searches[0].mismatches = 1;
@@ -104,17 +108,51 @@ TEST(DiscoverRegions, HeadersOfBedtoolsGetfasta) {
   EXPECT_EQ(r->chrom, "chr1");
   EXPECT_EQ(r->start, 1000);
   EXPECT_EQ(r->end, 1200);
+  EXPECT_FALSE(r->reverse);
   const std::optional<discover::GenomeRegion> alt = discover::regionOfHeader("HLA-A*01:01:01:01:5-9");
   ASSERT_TRUE(alt);
   EXPECT_EQ(alt->chrom, "HLA-A*01:01:01:01");
+  // bedtools getfasta -s, -name, and both.
+  const std::optional<discover::GenomeRegion> minus = discover::regionOfHeader("chr2:5-9(-)");
+  ASSERT_TRUE(minus);
+  EXPECT_EQ(minus->chrom, "chr2");
+  EXPECT_EQ(minus->end, 9);
+  EXPECT_TRUE(minus->reverse);
+  for (const char* forward : {"chr2:5-9(+)", "chr2:5-9(.)", "peak7::chr2:5-9", "a::b::chr2:5-9(+)"}) {
+    const std::optional<discover::GenomeRegion> f = discover::regionOfHeader(forward);
+    ASSERT_TRUE(f) << forward;
+    EXPECT_EQ(f->chrom, "chr2") << forward;
+    EXPECT_EQ(f->start, 5) << forward;
+    EXPECT_FALSE(f->reverse) << forward;
+  }
+  const std::optional<discover::GenomeRegion> both = discover::regionOfHeader("peak7::chrX:10-20(-)");
+  ASSERT_TRUE(both);
+  EXPECT_EQ(both->chrom, "chrX");
+  EXPECT_TRUE(both->reverse);
   for (const char* bad : {"chr1:1200-1000", "chr1:5-5", "chr1:-5-9", "chr1:5-9 peak", "chr 1:5-9", ":5-9", "chr1:5",
-                          "chr1:a-9", "chr1:5-9(+)", "peak17"})
+                          "chr1:a-9", "chr1:5-9(x)", "chr1:5-9(-", "peak17", "peak7::", "peak7::chr1:5"})
     EXPECT_FALSE(discover::regionOfHeader(bad)) << bad;
-  // Every header must name a region as long as its record.
-  const std::vector<FastaRecord> two{{"c:0-4", "ACGT"}, {"c:10-12", "AC"}};
-  EXPECT_TRUE(discover::regionsOfRecords(two, {4, 2}));
-  EXPECT_FALSE(discover::regionsOfRecords(two, {4, 3}));  // a record longer than its region
-  EXPECT_FALSE(discover::regionsOfRecords({{"c:0-4", "ACGT"}, {"other", "ACGTA"}}, {4, 5}));
+  // Every header must name a region as long as its record; else the first that does not is told.
+  const std::vector<FastaRecord> two{{"c:0-4", "ACGT"}, {"c:10-12(-)", "AC"}};
+  EXPECT_TRUE(discover::regionsOfRecords(two, {4, 2}).regions);
+  const discover::HeaderRegions longer = discover::regionsOfRecords(two, {4, 3});
+  EXPECT_FALSE(longer.regions);
+  EXPECT_EQ(longer.whyNot, "record 2 (c:10-12(-)): its region spans 2 letters, the record holds 3");
+  const discover::HeaderRegions named = discover::regionsOfRecords({{"c:0-4", "ACGT"}, {"other", "ACGTA"}}, {4, 5});
+  EXPECT_FALSE(named.regions);
+  EXPECT_EQ(named.whyNot, "record 2 (other) names no genome region chrom:start-end");
+}
+
+TEST(DiscoverRegions, StretchesOfReverseRecordsAreCountedFromTheRegionsEnd) {
+  const discover::GenomeRegion plus{"chr1", 100, 130, false};
+  const discover::GenomeRegion minus{"chr1", 100, 130, true};
+  // Letters 1 to 4 of the record: the region's first four, or its last four.
+  const discover::GenomeStretch a = discover::genomeStretch(plus, 1, 4, true);
+  EXPECT_EQ(std::make_tuple(a.start, a.end, a.strand), std::make_tuple(100LL, 104LL, '+'));
+  const discover::GenomeStretch b = discover::genomeStretch(minus, 1, 4, true);
+  EXPECT_EQ(std::make_tuple(b.start, b.end, b.strand), std::make_tuple(126LL, 130LL, '-'));
+  const discover::GenomeStretch c = discover::genomeStretch(minus, 27, 4, false);  // the record's last letters
+  EXPECT_EQ(std::make_tuple(c.start, c.end, c.strand), std::make_tuple(100LL, 104LL, '+'));
 }
 
 TEST(DiscoverMerge, CopiesOfAMotifOnEitherStrandJoinTheMostSignificant) {
@@ -148,6 +186,11 @@ TEST(DiscoverTables, SitesOnTheSequenceAsGivenAndInGenomeCoordinates) {
                                         "\nZELKOVA-1\tchr2:100-130\t6\t9\t+\t1.0000\tACGT\n"
                                         "ZELKOVA-1\tchr2:100-130\t8\t11\t-\t0.9123\tACGT\n");
   EXPECT_EQ(discover::siteBed(d), "chr2\t105\t109\tZELKOVA-1\t1000\t+\nchr2\t107\t111\tZELKOVA-1\t912\t-\n");
+  // The same record as the reverse strand of its region (bedtools getfasta -s).
+  discover::Discovery reverse = d;
+  reverse.primary.records[0].name = "chr2:100-130(-)";
+  reverse.regions = discover::regionsOfRecords(reverse.primary.records, {30}).regions;
+  EXPECT_EQ(discover::siteBed(reverse), "chr2\t121\t125\tZELKOVA-1\t1000\t-\nchr2\t119\t123\tZELKOVA-1\t912\t+\n");
   discover::Discovery plain = d;
   plain.regions.reset();
   EXPECT_THROW(discover::siteBed(plain), std::logic_error);
@@ -155,13 +198,20 @@ TEST(DiscoverTables, SitesOnTheSequenceAsGivenAndInGenomeCoordinates) {
 
 TEST(DiscoverTables, SummaryLineOfAMotif) {
   discover::Discovery d = handMadeDiscovery();
+  d.motifs[0].conditional.log10E = -3.21;
   EXPECT_EQ(discover::summaryTable(d), std::string(discover::kSummaryHeader) +
                                            "\n1\tZELKOVA-1\t4\t1\tACGT\t0.8123\t-12.346\tyes\t1\t1\t0\t2\t"
-                                           "MA0001.1\tAGL3\t0.000123\n");
+                                           "MA0001.1\tAGL3\t0.000123\tNA\tNA\t-3.210\tno\n");
+  // A match that does not convince is no name: it goes to weak_match_*.
+  d.motifs[0].matches[0].e = 0.0501;
+  d.motifs[0].lowComplexity = true;
+  const std::string weak = discover::summaryTable(d);
+  EXPECT_NE(weak.find("\t0\t2\tNA\tNA\tNA\tMA0001.1\t0.0501\t-3.210\tyes\n"), std::string::npos) << weak;
   d.motifs[0].beatsDecoy.reset();
   d.motifs[0].matches.clear();
   const std::string noDecoy = discover::summaryTable(d);
-  EXPECT_NE(noDecoy.find("\t-12.346\tNA\t1\t1\t0\t2\tNA\tNA\tNA\n"), std::string::npos) << noDecoy;
+  EXPECT_NE(noDecoy.find("\t-12.346\tNA\t1\t1\t0\t2\tNA\tNA\tNA\tNA\tNA\t-3.210\tyes\n"), std::string::npos)
+      << noDecoy;
 }
 
 TEST(DiscoverMotifFiles, MemeCarriesEValuesAndTheBackground) {
@@ -185,6 +235,22 @@ TEST(DiscoverMotifFiles, MemeCarriesEValuesAndTheBackground) {
   EXPECT_EQ(export_formats::scientificFromLog10(2.5), "3.2e+02");
 }
 
+namespace {
+
+// Every file under `dir` with its contents, in name order.
+std::string listing(const fs::path& dir) {
+  std::vector<std::string> lines;
+  for (const fs::directory_entry& e : fs::recursive_directory_iterator(dir))
+    lines.push_back(fs::relative(e.path(), dir).generic_string() +
+                    (e.is_regular_file() ? ": " + readWholeFile(e.path().string()) : "/"));
+  std::sort(lines.begin(), lines.end());
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+}
+
+}  // namespace
+
 TEST(DiscoverOutputDirectory, AnExistingDirectoryNeedsForce) {
   const TempDir dir;
   fs::create_directory(dir / "old");
@@ -195,22 +261,58 @@ TEST(DiscoverOutputDirectory, AnExistingDirectoryNeedsForce) {
   discover::OutputDirectory fresh(dir / "new/deeper", false);
   EXPECT_FALSE(fs::exists(dir / "new"));  // nothing until create()
   fresh.create();
-  EXPECT_TRUE(fs::is_directory(dir / "new/deeper/runs"));
+  EXPECT_TRUE(fs::is_directory(fs::path(fresh.stagedFile("runs"))));
+  EXPECT_EQ(fs::path(fresh.stagedFile("runs")).parent_path().parent_path(), dir / "new/deeper");
 }
 
-TEST(DiscoverOutputDirectory, FilesArePutInPlaceOnlyWhenAllAreWritten) {
+TEST(DiscoverOutputDirectory, StagedFilesAndResultsArePutInPlaceOnlyAtTheCommit) {
   const TempDir dir;
   discover::OutputDirectory out(dir / "out", false);
   out.create();
-  out.writeFiles({{"summary.tsv", "table\n"}, {"runs/l8_m2.out", "report\n"}});
-  EXPECT_EQ(readWholeFile(dir / "out/summary.tsv"), "table\n");
-  EXPECT_EQ(readWholeFile(dir / "out/runs/l8_m2.out"), "report\n");
+  out.stageFiles({{"runs/l8_m2.out", "report"}});
+  EXPECT_FALSE(fs::exists(dir / "out/runs"));
+  out.commit({{"summary.tsv", "table"}, {"index.html", "page"}});
+  EXPECT_EQ(listing(dir / "out"), "index.html: page\nruns/\nruns/l8_m2.out: report\nsummary.tsv: table\n");
+  EXPECT_FALSE(out.abandon());  // committed: stays
+  EXPECT_TRUE(fs::exists(dir / "out/index.html"));
+}
+
+TEST(DiscoverOutputDirectory, AFailedCommitLeavesAForcedDirectoryAsItWas) {
+  const TempDir dir;
+  fs::create_directories(dir / "out/runs");
+  std::ofstream(dir / "out/summary.tsv") << "old table";
+  std::ofstream(dir / "out/runs/l8_m2.out") << "old report";
   fs::create_directory(dir / "out/index.html");  // in the way of the page
-  EXPECT_THROW(out.writeFiles({{"summary.tsv", "new table\n"}, {"index.html", "page\n"}}), FatalError);
-  EXPECT_EQ(readWholeFile(dir / "out/summary.tsv"), "table\n");
-  std::size_t entries = 0;  // summary.tsv, runs, index.html: no temporary file left
-  for (auto it = fs::directory_iterator(dir / "out"); it != fs::directory_iterator(); ++it) ++entries;
-  EXPECT_EQ(entries, 3u);
+  const std::string before = listing(dir / "out");
+  {
+    discover::OutputDirectory out(dir / "out", true);
+    out.create();
+    out.stageFiles({{"runs/l8_m2.out", "new report\n"}, {"runs/l10_m2.out", "report\n"}});
+    EXPECT_THROW(out.commit({{"summary.tsv", "new table\n"}, {"index.html", "page\n"}}), FatalError);
+  }  // abandoned
+  EXPECT_EQ(listing(dir / "out"), before);
+}
+
+TEST(DiscoverOutputDirectory, AnAbandonedRunRemovesTheDirectoryItCreated) {
+  const TempDir dir;
+  {
+    discover::OutputDirectory out(dir / "new/out", false);
+    out.create();
+    out.stageFiles({{"runs/l8_m2.out", "report\n"}});
+    EXPECT_TRUE(out.abandon());
+    EXPECT_TRUE(out.abandon());  // again: nothing more to do
+    EXPECT_THROW(out.create(), FatalError);
+  }
+  EXPECT_FALSE(fs::exists(dir / "new/out"));
+  // Into an existing directory: only the staging folder goes.
+  fs::create_directories(dir / "kept");
+  std::ofstream(dir / "kept/notes.txt") << "mine";
+  {
+    discover::OutputDirectory out(dir / "kept", true);
+    out.create();
+    out.stageFiles({{"runs/l8_m2.out", "report\n"}});
+  }  // destroyed without a commit
+  EXPECT_EQ(listing(dir / "kept"), "notes.txt: mine\n");
 }
 
 TEST(DiscoverOutputDirectory, AForcedRunRemovesOnlyTheEarlierRunsOwnFiles) {
@@ -220,11 +322,10 @@ TEST(DiscoverOutputDirectory, AForcedRunRemovesOnlyTheEarlierRunsOwnFiles) {
                            "runs/l8_m2.initcore.txt", "runs/mine.out"})
     std::ofstream(dir / ("out/" + std::string(name))) << "old";
   discover::OutputDirectory forced(dir / "out", true);
-  forced.removeEarlierOutputs({"summary.tsv", "runs/l8_m2.out"});
-  for (const char* kept : {"summary.tsv", "notes.txt", "runs/l8_m2.out", "runs/mine.out"})
-    EXPECT_TRUE(fs::exists(dir / ("out/" + std::string(kept)))) << kept;
-  for (const char* removed : {"sites.bed", "runs/decoy1_l16_m8.html", "runs/l8_m2.initcore.txt"})
-    EXPECT_FALSE(fs::exists(dir / ("out/" + std::string(removed)))) << removed;
+  forced.create();
+  forced.stageFiles({{"runs/l8_m2.out", "new"}});
+  forced.commit({{"summary.tsv", "new"}});
+  EXPECT_EQ(listing(dir / "out"), "notes.txt: old\nruns/\nruns/l8_m2.out: new\nruns/mine.out: old\nsummary.tsv: new\n");
 }
 
 TEST(DiscoverProgress, OneLinePerStepUnlessOnATerminal) {
@@ -249,8 +350,45 @@ TEST(DiscoverProgress, OneLinePerStepUnlessOnATerminal) {
     std::string lines;
     for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; ++at) lines += 'n';
     EXPECT_EQ(lines, "nn");
-    EXPECT_EQ(text.find("45%") != std::string::npos, terminal) << text;
+    EXPECT_EQ(text.find("length 10, 2 mismatches, 45 % done, about") != std::string::npos, terminal) << text;
     EXPECT_EQ(text.find("\r\033[K") != std::string::npos, terminal) << text;
     EXPECT_NE(text.find("Discovery: 2 searches ("), std::string::npos) << text;
   }
+}
+
+TEST(DiscoverProgress, ALogHearsFromALongStepEveryHeartbeat) {
+  std::FILE* stream = std::tmpfile();
+  ASSERT_NE(stream, nullptr);
+  auto text = [&] {
+    std::fflush(stream);
+    std::rewind(stream);
+    std::string all;
+    for (int c; (c = std::fgetc(stream)) != EOF;) all += static_cast<char>(c);
+    return all;
+  };
+  {
+    discover::StepProgress progress(stream, false, std::chrono::milliseconds(20));
+    progress.begin("Significance");
+    progress.update("motif 3", 0.5);
+    // Wait (for as long as a loaded machine may need) until the heartbeat has spoken twice.
+    for (int tries = 0; tries < 500; ++tries) {
+      const std::string now = text();
+      if (now.find("Significance: motif 3, 50 % done, about") != now.rfind("Significance: motif 3, 50 % done")) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    progress.end("done");
+  }
+  const std::string all = text();
+  std::fclose(stream);
+  EXPECT_NE(all.find("Significance: motif 3, 50 % done, about"), all.rfind("Significance: motif 3, 50 % done, about"))
+      << all;
+  EXPECT_NE(all.find("\nSignificance: done ("), std::string::npos) << all;
+}
+
+TEST(DiscoverProgress, TimeLeftOnlyOnceATenthIsDone) {
+  EXPECT_EQ(discover::timeLeftText(10, 0.05), "");
+  EXPECT_EQ(discover::timeLeftText(9, 0.1), "about 81 s left");
+  EXPECT_EQ(discover::timeLeftText(60, 0.25), "about 3 min left");
+  EXPECT_EQ(discover::timeLeftText(3600, 0.4), "about 1.5 h left");
+  EXPECT_EQ(discover::timeLeftText(10, 1.0), "");
 }

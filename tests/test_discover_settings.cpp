@@ -72,11 +72,13 @@ TEST(DiscoverOptions, DefaultsAndTheWholeCommandLine) {
   EXPECT_EQ(defaults->decoy, DecoyMode::Auto);
   EXPECT_EQ(defaults->holdout, 0.0);
   EXPECT_EQ(defaults->top, 10);
+  EXPECT_TRUE(defaults->dust);
+  EXPECT_EQ(defaults->dustLevel, 20);
   EXPECT_EQ(defaults->commandLine, "zelkova-discover peaks.fa -o out");
   const std::optional<discover::Options> all =
       parse({"-o", "d", "--control", "bg.fa.gz", "--lengths", "10", "--trim", "100", "--mask-lowercase", "--seed", "7",
              "--decoy", "no", "--holdout", "0.5", "--top", "3", "--db", "a.meme", "--db", "b.jaspar",
-             "--keep-side-files", "--force", "-p", "3", "x.fa"});
+             "--keep-side-files", "--force", "-p", "3", "--no-dust", "--dust-level", "35", "x.fa"});
   ASSERT_TRUE(all);
   EXPECT_EQ(all->controlFile, "bg.fa.gz");
   EXPECT_EQ(all->trim, 100);
@@ -85,6 +87,10 @@ TEST(DiscoverOptions, DefaultsAndTheWholeCommandLine) {
   EXPECT_EQ(all->holdout, 0.5);
   EXPECT_EQ(all->databaseFiles, (std::vector<std::string>{"a.meme", "b.jaspar"}));
   EXPECT_EQ(all->threads, 3);
+  EXPECT_FALSE(all->dust);
+  EXPECT_EQ(all->dustLevel, 35);
+  EXPECT_THROW(parse({"x.fa", "-o", "d", "--dust-level", "0"}), cli::UsageError);
+  EXPECT_THROW(parse({"x.fa", "-o", "d", "--dust-level", "101"}), cli::UsageError);
   EXPECT_THROW(parse({"x.fa"}), cli::UsageError);                           // no -o
   EXPECT_THROW(parse({"x.fa", "y.fa", "-o", "d"}), cli::UsageError);        // two inputs
   EXPECT_THROW(parse({"x.fa", "-o", "d", "--trim", "5"}), cli::UsageError);  // shorter than any motif
@@ -206,6 +212,11 @@ TEST(DiscoverPlan, TwoAllowancesPerLengthAndTheDefaultOnlyWithinTheBudget) {
   EXPECT_EQ(plan.searches[2].mismatches, 3);  // 13 / 4
   EXPECT_EQ(plan.searches[3].mismatches, 6);  // 13 / 2
   EXPECT_EQ(plan.searches[0].cost, discover::searchCost(193, 40));  // 200 - 8 + 1 windows, 40 clusters
+  // The progress expects the default allowance to take twenty times as long.
+  EXPECT_DOUBLE_EQ(discover::expectedWork(plan.searches[1]), plan.searches[1].cost);
+  EXPECT_DOUBLE_EQ(discover::expectedWork(plan.searches[0]), plan.searches[0].cost / 20);
+  discover::Search empty;
+  EXPECT_EQ(discover::expectedWork(empty), 1.0);
 
   // The budget: 2 x windows x 40 clusters. Windows of 10 letters at the limit.
   const long long atLimit = static_cast<long long>(discover::kDefaultAllowanceBudget / 80);

@@ -1,8 +1,10 @@
 // zelkova-discover: from a FASTA file of peaks to a page of significant,
 // named motifs in one command.
+#include <cstdio>
 #include <optional>
 
 #include "cli/companion_parser.h"
+#include "discover/interruption.h"
 #include "discover/options.h"
 #include "discover/output_dir.h"
 #include "discover/pipeline.h"
@@ -13,9 +15,20 @@ int main(int argc, char** argv) {
     const std::optional<discover::Options> options = discover::parseArguments(argc, argv);
     if (!options) return 0;
     discover::OutputDirectory directory(options->outputDir, options->force);
+    const discover::InterruptWatch watch([&](int) {
+      if (!directory.abandon()) return false;
+      std::fputs("\nInterrupted: the files of this run were removed.\n", stderr);
+      return true;
+    });
     discover::StepProgress progress = discover::StepProgress::onStandardError();
-    const discover::Discovery discovery = discover::runDiscovery(*options, directory, progress);
-    discover::writeDiscovery(discovery, directory);
+    try {
+      const discover::Discovery discovery = discover::runDiscovery(*options, directory, progress);
+      discover::writeDiscovery(discovery, directory);
+    } catch (...) {
+      directory.abandon();  // while the watch still guards it
+      throw;
+    }
+    progress.say("Wrote " + directory.file("index.html"));
     return 0;
   });
 }

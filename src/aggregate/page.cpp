@@ -38,14 +38,15 @@ table.samples td.none { color: #555; font-style: italic; }
 
 std::string decoyText(const std::string& beatsDecoy) { return beatsDecoy == "NA" ? "not run" : beatsDecoy; }
 
-// As the sample's own page puts it: a match is named only when it convinces.
+// As the sample's own page puts it: a match is named only when it convinces
+// (summary.tsv holds it under best_match_* then, the weaker under weak_match_*).
 std::string bestMatchText(const discover::SummaryRow& row) {
-  if (row.bestMatchId == "NA") return "none";
-  const std::string target =
-      escape(row.bestMatchId) + (row.bestMatchName == "NA" ? "" : " " + escape(row.bestMatchName));
-  const std::string e = "E = " + escape(row.bestMatchE);
-  if (std::strtod(row.bestMatchE.c_str(), nullptr) <= discover::kConvincingMatchE) return target + " (" + e + ")";
-  return "no convincing match (best: " + target + ", " + e + ")";
+  if (row.bestMatchId != "NA")
+    return escape(row.bestMatchId) + (row.bestMatchName == "NA" ? "" : " " + escape(row.bestMatchName)) + " (E = " +
+           escape(row.bestMatchE) + ")";
+  if (row.weakMatchId != "NA")
+    return "no convincing match (best: " + escape(row.weakMatchId) + ", E = " + escape(row.weakMatchE) + ")";
+  return "none";
 }
 
 void writeMotifCells(std::ostream& out, const Sample& s) {

@@ -20,6 +20,43 @@ std::string controlDescription(const Discovery& d) {
          std::to_string(d.options.seed) + ")";
 }
 
+std::string decoyDescription(const Discovery& d) {
+  std::size_t size = 0;  // sequences in each set: searched and, with a holdout, held out
+  if (!d.decoySizes.empty()) {
+    const SetSizes& s = d.decoySizes.front();
+    size = d.options.holdout > 0 ? s.primarySearched + s.primaryTested : s.primarySearched;
+  }
+  return std::to_string(d.decoySizes.size()) + " sets of " + std::to_string(size) + " sequences drawn from " +
+         (d.options.controlFile.empty() ? "the shuffled copies of the primary sequences"
+                                        : "the control " + d.options.controlFile);
+}
+
+namespace {
+
+std::string percentOf(long long part, long long whole) {
+  return fixedPoint(whole > 0 ? 100.0 * static_cast<double>(part) / static_cast<double>(whole) : 0.0, 1) + " %";
+}
+
+}  // namespace
+
+std::string lowComplexityDescription(const Discovery& d) {
+  if (!d.options.dust) return "not masked (--no-dust)";
+  return "masked as N by DUST (window " + std::to_string(kDustWindow) + ", level " + std::to_string(d.options.dustLevel) +
+         "): " + percentOf(d.primaryDusted, d.primaryLetters) + " of the primary letters, " +
+         percentOf(d.controlDusted, d.controlLetters) + " of the control letters";
+}
+
+std::string siteBedDescription(const Discovery& d) {
+  if (d.regions) return "written, in the genome coordinates the headers name";
+  return "not written: " + d.regionsMissing;
+}
+
+std::string conditionalDescription(const ConditionalTest& t) {
+  return "log10 E " + enrichment_table::log10Text(t.log10E) + " with the sites of the better motifs masked; " +
+         std::to_string(t.primaryHitsLeft) + " of " + std::to_string(t.primaryHits) +
+         " primary sequences with a site keep one";
+}
+
 namespace {
 
 // The first line, versionLine("zelkova-discover", VERSION), up to the version.
@@ -34,6 +71,29 @@ std::string lengthsText(const std::vector<int>& lengths) {
 void writeSizes(std::ostream& out, const std::string& label, const SetSizes& s) {
   out << label << ": " << s.primarySearched << " sequences searched, " << s.primaryTested << " tested; control "
       << s.controlSearched << " searched, " << s.controlTested << " tested\n";
+}
+
+void writeConditionalTests(std::ostream& out, const Discovery& d) {
+  out << "\none motif, one rank (each motif tested with the sites of the better ones masked):\n";
+  for (const ReportedMotif& m : d.motifs) {
+    out << "  " << m.id << " (" << d.candidateOf(m).motif.consensus << "): " << conditionalDescription(m.conditional)
+        << "\n";
+    for (const DependentMotif& dependent : m.dependents) {
+      const Candidate& c = d.candidates[dependent.group.representative];
+      out << "    explains " << d.searchOf(c).name << "-" << c.motif.rank << " (" << c.motif.consensus << ", log10 E "
+          << enrichment_table::log10Text(c.test.log10E) << "): " << conditionalDescription(dependent.test) << "\n";
+    }
+  }
+}
+
+void writeSimpleRepeats(std::ostream& out, const Discovery& d) {
+  if (!d.options.dust) return;
+  out << "\nsimple repeats set apart (no rank):" << (d.simpleRepeats.empty() ? " none" : "") << "\n";
+  for (const MergedMotif& group : d.simpleRepeats) {
+    const Candidate& c = d.candidates[group.representative];
+    out << "  " << d.searchOf(c).name << "-" << c.motif.rank << " (" << c.motif.consensus << "): log10 E "
+        << enrichment_table::log10Text(c.test.log10E) << "\n";
+  }
 }
 
 void writeSearches(std::ostream& out, const Discovery& d) {
@@ -61,6 +121,7 @@ std::string logText(const Discovery& d) {
       << " letters\n";
   out << "trim: " << (o.trim > 0 ? "central " + std::to_string(o.trim) + " letters" : "none") << "\n";
   out << "lower-case letters: " << (o.maskLowercase ? "masked as N" : "read as upper case") << "\n";
+  out << "low-complexity DNA: " << lowComplexityDescription(d) << "\n";
   out << "control: " << controlDescription(d) << ", " << d.controlSequences << " sequences, " << d.controlLetters
       << " letters\n";
   out << "holdout: " << o.holdout << " (seed " << o.seed << ")\n";
@@ -68,7 +129,8 @@ std::string logText(const Discovery& d) {
   out << "models: foreground order " << kForegroundOrder << " from the searched primary sequences, background order "
       << d.backgroundOrder << " from the searched control sequences\n";
   out << "lengths: " << lengthsText(o.lengths) << "\n";
-  out << "decoy: " << decoyModeName(o.decoy) << ", " << (d.decoyRun ? "run" : "not run") << "\n";
+  out << "decoy: " << decoyModeName(o.decoy) << ", " << (d.decoyRun ? "run on " + decoyDescription(d) : "not run")
+      << "\n";
   for (std::size_t r = 0; r < d.decoySizes.size(); ++r) {
     writeSizes(out, "decoy set " + std::to_string(r + 1) + " (shuffle seed " + std::to_string(o.seed + 1 + r) + ")",
                d.decoySizes[r]);
@@ -81,7 +143,12 @@ std::string logText(const Discovery& d) {
   out << "; " << d.knownMotifs.size() << " known motifs\n";
   writeKnownLog(out, d);
   out << "top: " << o.top << "\nthreads: " << o.threads << "\n";
+  out << "sites.bed: " << siteBedDescription(d) << "\n";
+  if (!d.warnings.empty()) out << "\nwarnings:\n";
+  for (const std::string& w : d.warnings) out << "  " << w << "\n";
   writeSearches(out, d);
+  writeConditionalTests(out, d);
+  writeSimpleRepeats(out, d);
   out << "\nsteps:\n";
   for (const StepTime& step : d.steps)
     out << "  " << step.step << ": " << step.summary << " (" << fixedPoint(step.seconds, 2) << " s)\n";

@@ -12,11 +12,12 @@ namespace {
 
 const char* const kDescription =
     "Finds the motifs of PRIMARY.fa (peaks, promoters; plain or gzip) in one run:\n"
-    "searches at every motif length of --lengths, tests each motif for\n"
-    "enrichment against a control (by default dinucleotide-shuffled copies of\n"
-    "the sequences), merges motifs that are the same, names them by their best\n"
-    "known matches and writes a page (DIR/index.html), MEME and JASPAR files and\n"
-    "tables of the motifs and their sites into DIR.\n";
+    "masks low-complexity DNA, searches at every motif length of --lengths,\n"
+    "tests each motif for enrichment against a control (by default\n"
+    "dinucleotide-shuffled copies of the sequences), merges motifs that are the\n"
+    "same, lists a motif that better ones explain under them, names the motifs\n"
+    "by their best known matches and writes a page (DIR/index.html), MEME and\n"
+    "JASPAR files and tables of the motifs and their sites into DIR.\n";
 
 const char* const kLengthsHelp = "motif lengths, 6 to 20, separated by commas\n(default 8,10,12,14,16)";
 
@@ -73,13 +74,20 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
     o.trim = static_cast<int>(cli::wholeNumber(v, "--trim", kMinLength, std::numeric_limits<int>::max()));
   });
   parser.flag("", "--mask-lowercase", "turn lower-case (soft-masked) letters into N", o.maskLowercase);
+  parser.flag("", "--no-dust", "keep low-complexity DNA (simple repeats) instead of masking it",
+              [&] { o.dust = false; });
+  parser.value("", "--dust-level", "N",
+               "mask DNA whose DUST score exceeds N / 10, 1 to 100; higher masks\nless (default 20)",
+               [&](const std::string& v) {
+                 o.dustLevel = static_cast<int>(cli::wholeNumber(v, "--dust-level", 1, kMaxDustLevel));
+               });
   parser.value("", "--seed", "S", "seed of the shuffles and of the held-out sequences, 0 or more\n(default 0)",
                [&](const std::string& v) {
                  o.seed = static_cast<std::uint64_t>(
                      cli::wholeNumber(v, "--seed", 0, std::numeric_limits<long long>::max()));
                });
   parser.value("", "--decoy", "auto|yes|no",
-               "search shuffled DNA too, for the E-value it reaches; auto: below\n500 primary sequences (default auto)",
+               "search sets drawn from the control the same way, for the E-value\nchance reaches; auto: below 500 primary sequences (default auto)",
                [&](const std::string& v) { o.decoy = parseDecoyMode(v); });
   parser.value("", "--holdout", "F",
                "keep the fraction F (0 to 0.5) of the primary and control\n"

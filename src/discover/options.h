@@ -19,6 +19,8 @@ struct Options {
   std::vector<int> lengths{8, 10, 12, 14, 16};
   int trim = 0;             // 0: whole records; else the central `trim` letters of each
   bool maskLowercase = false;
+  bool dust = true;         // mask low-complexity stretches (stats/dust.h)
+  int dustLevel = 20;
   std::uint64_t seed = 0;
   DecoyMode decoy = DecoyMode::Auto;
   double holdout = 0.0;     // fraction of the sequences kept out of the searches
@@ -48,7 +50,9 @@ constexpr int kDecoyAutoBelow = 500;             // primary sequences under whic
 constexpr double kRedundancyE = 0.01;            // motifs that match each other this well are merged
 constexpr int kKnownMatchesShown = 5;            // known motifs listed per motif
 constexpr double kKnownMatchMaxE = 10.0;         // ... whose E-value is at most this
-constexpr double kConvincingMatchE = 0.05;       // the motif table names a motif after a match this good
+constexpr double kConvincingMatchE = 0.05;
+constexpr int kDustWindow = 64;                  // letters; the usual window of DUST
+constexpr int kMaxDustLevel = 100;       // the motif table names a motif after a match this good
 constexpr int kPageSitesShown = 1000;            // site rows per motif on the page; all are in sites.tsv
 
 // "auto", "yes" or "no".

@@ -39,6 +39,8 @@ table.summary td.num { white-space: nowrap; }
 table.summary figure.match svg.logo { height: 36px; }
 table.summary .word { font-size: 0.85em; }
 .note { color: #555; font-size: 0.9em; }
+.tag { display: inline-block; font-size: 0.8em; padding: 0 0.4em; border-radius: 3px; background: #fdeeee; color: #a50f15; }
+tr.warning td { color: #a50f15; }
 )";
 
 std::string evalueText(double log10E) { return scientificFromLog10(log10E); }
@@ -72,6 +74,7 @@ void writeSummary(std::ostream& out, const Discovery& d) {
                (o.trim > 0 ? ", the central " + std::to_string(o.trim) + " letters of each" : "") +
                (o.maskLowercase ? ", lower-case letters masked as N" : ""));
   writeRow(out, "Control", escape(controlDescription(d)) + ": " + std::to_string(d.controlSequences) + " sequences");
+  writeRow(out, "Low-complexity DNA", escape(lowComplexityDescription(d)));
   writeRow(out, "Held out for testing",
            o.holdout > 0 ? fixedPoint(100.0 * o.holdout, 1) + " %: " + std::to_string(d.sizes.primaryTested) +
                                " primary and " + std::to_string(d.sizes.controlTested) + " control sequences"
@@ -86,13 +89,16 @@ void writeSummary(std::ostream& out, const Discovery& d) {
            std::to_string(d.plan.searches.size()) + " run, " + std::to_string(d.plan.skipped.size()) +
                " skipped for their cost (<a href=\"#searches\">list</a>)");
   writeRow(out, "Decoy",
-           d.decoyRun ? "run on " + std::to_string(d.decoySizes.size()) +
-                            " sets of shuffled DNA; best E-value reached: " + decoyBestText(d)
+           d.decoyRun ? "run on " + escape(decoyDescription(d)) + ", each searched against " +
+                            std::to_string(kShuffledCopies) + " dinucleotide shuffles of itself; best E-value reached: " +
+                            decoyBestText(d)
                       : std::string("not run (--decoy ") + decoyModeName(o.decoy) + ")");
   writeRow(out, "Known motifs",
            (o.databaseFiles.empty() ? std::string("the bundled JASPAR collection") : escape(o.databaseFiles.front()) +
                                                                                        (o.databaseFiles.size() > 1 ? " and others" : "")) +
                ", " + std::to_string(d.knownMotifs.size()) + " motifs");
+  writeRow(out, "sites.bed", escape(siteBedDescription(d)));
+  for (const std::string& w : d.warnings) out << "<tr class=\"warning\"><th>Warning</th><td>" << escape(w) << "</td></tr>\n";
   writeRow(out, "Command line", "<code>" + escape(o.commandLine) + "</code>");
   writeRow(out, "Program", escape(versionLine("zelkova-discover", d.version)));
   writeRow(out, "Started", escape(d.started));
@@ -107,7 +113,7 @@ std::string bestMatchCell(const ReportedMotif& m, const report::Motif& motif,
   if (m.matches.empty()) return "<td>none</td>";
   const match_table::Row& best = m.matches.front();
   std::ostringstream cell;
-  const bool convincing = best.e <= kConvincingMatchE;
+  const bool convincing = convincingMatch(best);
   cell << "<td>" << (convincing ? "" : "no convincing match (best: ") << "<a href=\"#" << m.id << "-matches\">"
        << escape(best.targetId) << "</a> " << escape(best.targetName) << (convincing ? " (" : ", ")
        << "E = " << match_table::formatValue(best.e) << ")";
@@ -126,20 +132,51 @@ void writeMotifTable(std::ostream& out, const Discovery& d, const report::Report
     return;
   }
   out << "<table class=\"summary\">\n<thead><tr><th class=\"num\">Rank</th><th>Motif</th><th>Logo</th>"
-      << "<th class=\"num\">E-value</th><th class=\"num\">Primary sequences</th>"
+      << "<th class=\"num\">E-value</th><th class=\"num\">E-value given the better motifs</th>"
+      << "<th class=\"num\">Primary sequences</th>"
       << "<th class=\"num\">Control sequences</th><th>Beats the decoy</th><th>Best known match</th></tr></thead>\n"
       << "<tbody>\n";
   for (std::size_t i = 0; i < d.motifs.size(); ++i) {
     const ReportedMotif& m = d.motifs[i];
     const report::Motif& motif = reported.motifs[i];
     const enrichment_stats::Table& t = d.candidateOf(m).test.choice.table;
-    out << "<tr><td class=\"num\">" << m.rank << "</td><td><a href=\"#" << m.id << "\">" << m.id << "</a></td><td>"
+    out << "<tr><td class=\"num\">" << m.rank << "</td><td><a href=\"#" << m.id << "\">" << m.id << "</a>"
+        << (m.lowComplexity ? "<br><span class=\"tag\">simple repeat</span>" : "") << "</td><td>"
         << export_html::logoSvg(motif.counts, "Sequence logo of " + m.id) << "<br>" << colouredWord(motif.consensus)
         << "</td><td class=\"num evalue\">" << export_html::fromLog10(rows[i].log10E) << "</td><td class=\"num\">"
+        << export_html::fromLog10(enrichment_table::log10Text(m.conditional.log10E)) << "</td><td class=\"num\">"
         << hitsText(t.primaryHits, t.primaryTotal) << "</td><td class=\"num\">"
         << hitsText(t.controlHits, t.controlTotal) << "</td><td>" << decoyText(m) << "</td>"
         << bestMatchCell(m, motif, known) << "</tr>\n";
   }
+  out << "</tbody>\n</table>\n</section>\n";
+}
+
+// The head cells and the row cells the tables of other searches' motifs
+// (merged, explained, set apart) begin with.
+const char* const kCandidateHeads =
+    "<th>Search</th><th class=\"num\">Rank there</th><th>Consensus</th><th class=\"num\">E-value</th>";
+
+std::string candidateCells(const Discovery& d, const Candidate& c) {
+  const Search& s = d.searchOf(c);
+  return "<td>" + searchLink(s, s.name) + "</td><td class=\"num\">" + std::to_string(c.motif.rank) + "</td><td>" +
+         colouredWord(c.motif.consensus) + "</td><td class=\"num\">" + evalueText(c.test.log10E) + "</td>";
+}
+
+void writeSimpleRepeats(std::ostream& out, const Discovery& d) {
+  if (!d.options.dust) return;
+  out << "<section id=\"simple-repeats\">\n<h2>Simple repeats set apart</h2>\n";
+  if (d.simpleRepeats.empty()) {
+    out << "<p class=\"empty\">No search found a simple repeat.</p>\n</section>\n";
+    return;
+  }
+  out << "<p class=\"note\">Motifs whose consensus repeats a word of 1 to 3 letters. Low-complexity DNA was "
+         "masked before the searches, but short repeats and the three-letter rhythm of coding DNA remain, and a "
+         "shuffled control lacks them: against it such motifs look enriched however little they mean. They take "
+         "no rank; <code>--no-dust</code> ranks them with the others.</p>\n"
+      << "<table class=\"repeats\">\n<thead><tr>" << kCandidateHeads << "</tr></thead>\n<tbody>\n";
+  for (const MergedMotif& group : d.simpleRepeats)
+    out << "<tr>" << candidateCells(d, d.candidates[group.representative]) << "</tr>\n";
   out << "</tbody>\n</table>\n</section>\n";
 }
 
@@ -149,15 +186,30 @@ void writeMerged(std::ostream& out, const Discovery& d, const ReportedMotif& m) 
     out << "<p class=\"empty\">No other search found a motif that matches it.</p>\n";
     return;
   }
-  out << "<table class=\"merged\">\n<thead><tr><th>Search</th><th class=\"num\">Rank there</th><th>Consensus</th>"
-      << "<th class=\"num\">E-value</th><th class=\"num\">Match E-value</th></tr></thead>\n<tbody>\n";
-  for (std::size_t k = 0; k < m.group.merged.size(); ++k) {
-    const Candidate& c = d.candidates[m.group.merged[k]];
-    const Search& s = d.searchOf(c);
-    out << "<tr><td>" << searchLink(s, s.name) << "</td><td class=\"num\">" << c.motif.rank << "</td><td>"
-        << colouredWord(c.motif.consensus) << "</td><td class=\"num\">" << evalueText(c.test.log10E)
-        << "</td><td class=\"num\">" << match_table::formatValue(m.group.mergedE[k]) << "</td></tr>\n";
+  out << "<table class=\"merged\">\n<thead><tr>" << kCandidateHeads
+      << "<th class=\"num\">Match E-value</th></tr></thead>\n<tbody>\n";
+  for (std::size_t k = 0; k < m.group.merged.size(); ++k)
+    out << "<tr>" << candidateCells(d, d.candidates[m.group.merged[k]]) << "<td class=\"num\">"
+        << match_table::formatValue(m.group.mergedE[k]) << "</td></tr>\n";
+  out << "</tbody>\n</table>\n";
+}
+
+void writeDependents(std::ostream& out, const Discovery& d, const ReportedMotif& m) {
+  out << "<h3>Motifs it explains</h3>\n";
+  if (m.dependents.empty()) {
+    out << "<p class=\"empty\">No lower-ranked motif depends on its sites.</p>\n";
+    return;
   }
+  out << "<p class=\"note\">Found on their own, but no longer significant, or left with fewer than half of their "
+         "primary sequences with a site, once the sites of the better motifs are masked: the same factor again "
+         "(shifted, degenerate), not another one. They take no rank.</p>\n"
+      << "<table class=\"dependents\">\n<thead><tr>" << kCandidateHeads
+      << "<th class=\"num\">E-value given the better motifs</th><th class=\"num\">Primary sequences keeping a site</th>"
+      << "</tr></thead>\n<tbody>\n";
+  for (const DependentMotif& dependent : m.dependents)
+    out << "<tr>" << candidateCells(d, d.candidates[dependent.group.representative]) << "<td class=\"num\">"
+        << evalueText(dependent.test.log10E) << "</td><td class=\"num\">"
+        << hitsText(dependent.test.primaryHitsLeft, dependent.test.primaryHits) << "</td></tr>\n";
   out << "</tbody>\n</table>\n";
 }
 
@@ -190,6 +242,13 @@ void writeMotifSection(std::ostream& out, const Discovery& d, const ReportedMoti
   writeRow(out, "Found by", searchLink(s, s.name) + " (" + describeSearch(s) + "), its motif #" +
                                 std::to_string(c.motif.rank) + ", " + std::to_string(c.motif.siteCount) + " sites");
   writeRow(out, "E-value", evalueText(c.test.log10E));
+  writeRow(out, "E-value given the better motifs",
+           evalueText(m.conditional.log10E) + " (their sites masked; " + std::to_string(m.conditional.primaryHitsLeft) +
+               " of the " + std::to_string(m.conditional.primaryHits) + " primary sequences with a site keep one)");
+  writeRow(out, "Simple repeat",
+           m.lowComplexity ? "yes: its consensus repeats a word of 1 to 3 letters; low-complexity DNA rather than a "
+                             "binding site"
+                           : "no");
   writeRow(out, "Beats the decoy", decoyText(m));
   writeRow(out, "MAP score", fixedPoint(c.motif.mapScore, 6));
   writeRow(out, "Consensus", colouredWord(c.motif.consensus));
@@ -199,6 +258,7 @@ void writeMotifSection(std::ostream& out, const Discovery& d, const ReportedMoti
   export_html::writeStrandLogos(out, motif.counts, m.id);
   export_html::writeEnrichmentSection(out, &row);
   writeMerged(out, d, m);
+  writeDependents(out, d, m);
   out << "<div id=\"" << m.id << "-matches\">\n";
   matches.inMotifSection(out, motif);
   out << "</div>\n";
@@ -234,19 +294,22 @@ void writeSearches(std::ostream& out, const Discovery& d) {
 
 std::string verdict(const Discovery& d) {
   std::string text;
+  // What the decoy sets were drawn from.
+  const std::string decoy = d.options.controlFile.empty() ? "shuffled DNA" : "control sequences";
   if (d.motifs.empty()) {
     text = "No motif was found. ";
   } else if (d.decoyRun) {
     const std::string best = evalueText(d.candidateOf(d.motifs.front()).test.log10E);
-    const std::string decoy = decoyBestText(d);
-    if (decoy == "none")
-      text = "The best motif (E = " + best + ") beats the decoy: the same searches found no motif in shuffled DNA. ";
+    const std::string reached = decoyBestText(d);
+    if (reached == "none")
+      text = "The best motif (E = " + best + ") beats the decoy: the same searches found no motif in " + decoy + ". ";
     else if (*d.motifs.front().beatsDecoy)
-      text = "The best motif (E = " + best + ") beats the decoy: shuffled DNA searched the same way reaches E = " +
-             decoy + " at best. ";
+      text = "The best motif (E = " + best + ") beats the decoy: " + decoy + " searched the same way reaches E = " +
+             reached + " at best. ";
     else
-      text = "The best motif (E = " + best + ") does not beat the decoy: shuffled DNA searched the same way reaches "
-             "E = " + decoy + ", so nothing found here is distinguishable from shuffled DNA. ";
+      text = "The best motif (E = " + best + ") does not beat the decoy: " + decoy +
+             " searched the same way reaches E = " + reached + ", so nothing found here is distinguishable from " +
+             decoy + ". ";
   } else {
     text = std::string("No decoy was run (--decoy ") + decoyModeName(d.options.decoy) + "). ";
   }
@@ -285,6 +348,7 @@ std::string indexPage(const Discovery& d) {
       << "<p class=\"verdict" << (warning ? " warning" : "") << "\">" << escape(verdict(d)) << "</p>\n</header>\n";
   writeSummary(out, d);
   writeMotifTable(out, d, reported, rows, known);
+  writeSimpleRepeats(out, d);
   writeKnownSection(out, d);
   for (std::size_t i = 0; i < d.motifs.size(); ++i)
     writeMotifSection(out, d, d.motifs[i], reported.motifs[i], rows[i], matches);

@@ -7,13 +7,17 @@
 #include "base/words.h"
 #include "discover/files.h"
 #include "discover/known.h"
+#include "discover/low_complexity.h"
+#include "discover/record_checks.h"
 #include "discover/run_page.h"
+#include "formats/motif_export.h"
 #include "formats/motif_files.h"
 #include "formats/output_file.h"
 #include "formats/report_writer.h"
 #include "stats/match_rows.h"
 #include "stats/motif_database.h"
 #include "stats/shuffle.h"
+#include "stats/simple_repeat.h"
 #include "zelkova.h"
 
 namespace discover {
@@ -80,51 +84,83 @@ std::string plural(std::size_t n, const std::string& word) {
 
 // The files of one search under runs/, once it has ended.
 void writeSearchFiles(const OutputDirectory& directory, const Search& search, const SearchOutcome& outcome) {
-  output_file::OutputFile report(directory.file(searchReportName(search)));
+  output_file::OutputFile report(directory.stagedFile(searchReportName(search)));
   report::writeReport(report.stream(), outcome.report);
   report.commit();
-  directory.writeFiles({{searchPageName(search), searchPage(search, outcome.report)}});
+  directory.stageFiles({{searchPageName(search), searchPage(search, outcome.report)}});
 }
 
+std::string searchLabel(const Discovery& d, const Search& s) {
+  return "length " + std::to_string(s.length) + ", " + plural(static_cast<std::size_t>(s.mismatches), "mismatch") +
+         " (" + d.plan.setNames[static_cast<std::size_t>(s.set)] + ")";
+}
+
+// Runs the searches, telling the progress the share of the plan's expected
+// work done, searches under way counted by their clusters refined.
 std::vector<SearchOutcome> runPlan(const Discovery& d, const std::vector<SearchSet>& sets,
                                    const OutputDirectory& directory, StepProgress& progress) {
-  double totalCost = 0, doneCost = 0;
-  for (const Search& s : d.plan.searches) totalCost += s.cost;
+  const std::vector<Search>& searches = d.plan.searches;
+  std::vector<double> done(searches.size(), 0.0);  // of each search
+  auto planDone = [&] {
+    double total = 0, sum = 0;
+    for (std::size_t i = 0; i < searches.size(); ++i) {
+      const double weight = expectedWork(searches[i]);
+      total += weight;
+      sum += weight * done[i];
+    }
+    return total > 0 ? sum / total : 1.0;
+  };
   SearchCallbacks callbacks;
-  callbacks.started = [&](std::size_t i) {
-    const Search& s = d.plan.searches[i];
-    progress.update("length " + std::to_string(s.length) + ", " + plural(static_cast<std::size_t>(s.mismatches), "mismatch") +
-                        " (" + d.plan.setNames[static_cast<std::size_t>(s.set)] + ")",
-                    totalCost > 0 ? doneCost / totalCost : 0.0);
+  callbacks.started = [&](std::size_t i) { progress.update(searchLabel(d, searches[i]), planDone()); };
+  callbacks.progressed = [&](std::size_t i, double fraction) {
+    done[i] = fraction;
+    progress.update(searchLabel(d, searches[i]), planDone());
   };
   callbacks.finished = [&](std::size_t i, const SearchOutcome& outcome) {
-    const Search& s = d.plan.searches[i];
-    writeSearchFiles(directory, s, outcome);
-    doneCost += s.cost;
-    progress.update("length " + std::to_string(s.length) + " (" + d.plan.setNames[static_cast<std::size_t>(s.set)] +
-                        ") done", totalCost > 0 ? doneCost / totalCost : 1.0);
+    writeSearchFiles(directory, searches[i], outcome);
+    done[i] = 1.0;
+    progress.update(searchLabel(d, searches[i]) + " done", planDone());
   };
   const SideFileFolder sideFiles =
-      d.options.keepSideFiles ? SideFileFolder(directory.file("runs")) : SideFileFolder();
+      d.options.keepSideFiles ? SideFileFolder(directory.stagedFile("runs")) : SideFileFolder();
   return runSearches(d.plan, sets, d.options.threads, sideFiles, callbacks);
 }
 
-std::vector<FastaRecord> readControl(const Options& o, const std::vector<FastaRecord>& primary) {
-  if (o.controlFile.empty())
-    return shuffle::shuffledCopies(primary, kShuffleWordLength, kShuffledCopies, o.seed, o.threads);
-  return readSequenceFile(o.controlFile, o.trim, o.maskLowercase).records;
+void warn(Discovery& d, StepProgress& progress, const std::vector<std::string>& warnings) {
+  for (const std::string& w : warnings) {
+    progress.say(w);
+    d.warnings.push_back(w);
+  }
 }
 
-std::vector<ReportedMotif> rankedMotifs(const Discovery& d, const std::vector<MergedMotif>& groups) {
+// The control as read from --control (its records checked like the primary
+// ones), or shuffled copies of the primary sequences as they are searched.
+std::vector<FastaRecord> readControl(Discovery& d, StepProgress& progress) {
+  const Options& o = d.options;
+  if (o.controlFile.empty())
+    return shuffle::shuffledCopies(d.primary.records, kShuffleWordLength, kShuffledCopies, o.seed, o.threads);
+  SequenceFile control = readSequenceFile(o.controlFile, o.trim, o.maskLowercase);
+  warn(d, progress, checkRecords(control, o.controlFile));
+  return std::move(control.records);
+}
+
+// The reported motifs: the groups in ranking order, each tested again with
+// the sites of the better ones masked, those the better ones explain listed
+// under them (discover/conditional.h).
+std::vector<ReportedMotif> rankedMotifs(const Discovery& d, const std::vector<MergedMotif>& groups,
+                                        const SetPair& tested) {
   std::vector<ReportedMotif> motifs;
-  for (const MergedMotif& group : groups) {
-    if (static_cast<int>(motifs.size()) == d.options.top) break;
+  for (IndependentMotif& independent : rankConditionally(d.candidates, groups, tested.primary.test, tested.control.test,
+                                                         d.options.top, d.candidates.size(), d.options.threads)) {
     ReportedMotif m;
     m.rank = static_cast<int>(motifs.size()) + 1;
     m.id = "ZELKOVA-" + std::to_string(m.rank);
-    m.group = group;
-    const Candidate& c = d.candidates[group.representative];
+    m.group = independent.group;
+    m.conditional = independent.test;
+    m.dependents = std::move(independent.dependents);
+    const Candidate& c = d.candidates[m.group.representative];
     if (d.decoyRun) m.beatsDecoy = c.test.log10E < d.decoyBestLog10E;
+    m.lowComplexity = simple_repeat::isSimpleRepeat(c.motif.consensus);
     m.sites = enrichment::sitesAtThreshold(c.test.motif.frequencies, d.primary.records, enrichment::SequenceSet::Primary,
                                            c.test.choice.threshold, true, d.options.threads);
     motifs.push_back(std::move(m));
@@ -148,23 +184,32 @@ struct Sets {
   std::vector<SearchSet> searched;  // the primary set first
 };
 
-// Reading and Control: returns the control.
+// Reading and Control: returns the control. Both sets are checked, and
+// masked for low complexity, before anything is written.
 std::vector<FastaRecord> readInputs(Discovery& d, StepProgress& progress) {
   const Options& o = d.options;
   progress.begin("Reading");
   d.primary = readSequenceFile(o.primaryFile, o.trim, o.maskLowercase);
+  warn(d, progress, checkRecords(d.primary, o.primaryFile));
+  requireSeveralSequences(d.primary.records, *std::min_element(o.lengths.begin(), o.lengths.end()), o.primaryFile);
   d.primaryLetters = letters(d.primary.records);
-  d.regions = regionsOfRecords(d.primary.records, d.primary.givenLength);
-  progress.end(plural(d.primary.records.size(), "sequence") + ", " + std::to_string(d.primaryLetters) + " letters");
+  HeaderRegions regions = regionsOfRecords(d.primary.records, d.primary.givenLength);
+  d.regions = std::move(regions.regions);
+  d.regionsMissing = std::move(regions.whyNot);
+  d.primaryDusted = maskLowComplexity(o, d.primary.records);
+  progress.end(plural(d.primary.records.size(), "sequence") + ", " + std::to_string(d.primaryLetters) + " letters" +
+               maskedShareText(o, d.primaryDusted, d.primaryLetters));
 
   progress.begin("Control");
-  std::vector<FastaRecord> control = readControl(o, d.primary.records);
+  std::vector<FastaRecord> control = readControl(d, progress);
   d.controlSequences = control.size();
   d.controlLetters = letters(control);
+  d.controlDusted = maskLowComplexity(o, control);
   d.controlBases = baseFrequencies(control);
   d.databaseFiles = motif_database::resolveFiles(o.databaseFiles);
   d.knownMotifs = motif_database::load(d.databaseFiles);
-  progress.end(plural(control.size(), "sequence") + (o.controlFile.empty() ? ", shuffled" : ", from " + o.controlFile));
+  progress.end(plural(control.size(), "sequence") + (o.controlFile.empty() ? ", shuffled" : ", from " + o.controlFile) +
+               maskedShareText(o, d.controlDusted, d.controlLetters));
   return control;
 }
 
@@ -182,8 +227,9 @@ Sets prepareSets(Discovery& d, const std::vector<FastaRecord>& control, StepProg
     const std::vector<std::vector<FastaRecord>> decoys = decoySets(control, d.primary.records.size(), kDecoyReplicates);
     for (std::size_t r = 0; r < decoys.size(); ++r) {
       const std::uint64_t seed = o.seed + 1 + r;
-      const std::vector<FastaRecord> fresh =
+      std::vector<FastaRecord> fresh =
           shuffle::shuffledCopies(decoys[r], kShuffleWordLength, kShuffledCopies, seed, o.threads);
+      maskLowComplexity(o, fresh);  // as the primary set's control is
       sets.decoys.push_back(splitPair(decoys[r], fresh, o.holdout, seed, "decoy set " + std::to_string(r + 1)));
       sets.searched.push_back(searchSetOf(sets.decoys.back()));
       d.decoySizes.push_back(sizesOf(sets.decoys.back()));
@@ -229,11 +275,24 @@ void testAll(Discovery& d, const Sets& sets, StepProgress& progress) {
   d.decoyBestLog10E = bestLog10E({});
   for (std::size_t r = 0; r < sets.decoys.size(); ++r) {
     const SetPair& decoy = sets.decoys[r];
-    d.decoyBestLog10E = std::min(d.decoyBestLog10E, bestLog10E(testSearchMotifs(d.plan, d.outcomes, static_cast<int>(r) + 1,
-                                                                               decoy.primary.test, decoy.control.test,
-                                                                               threads)));
+    const std::vector<Candidate> found = testSearchMotifs(d.plan, d.outcomes, static_cast<int>(r) + 1,
+                                                         decoy.primary.test, decoy.control.test, threads);
+    d.decoyBestLog10E = std::min(d.decoyBestLog10E, bestRankableLog10E(d.options, found));
   }
-  progress.end("best E of shuffled DNA " + decoyBestText(d));
+  progress.end("best E of the decoy sets " + decoyBestText(d));
+}
+
+// Ranking: simple repeats set apart, then one motif, one rank.
+void rankAll(Discovery& d, const std::vector<MergedMotif>& groups, const Sets& sets, StepProgress& progress) {
+  progress.begin("Ranking");
+  RankableGroups parts = partSimpleRepeats(d.options, d.candidates, groups);
+  d.simpleRepeats = std::move(parts.simpleRepeats);
+  d.motifs = rankedMotifs(d, parts.rankable, sets.primary);
+  std::size_t explained = 0;
+  for (const ReportedMotif& m : d.motifs) explained += m.dependents.size();
+  progress.end(plural(d.motifs.size(), "motif") + " reported, " + std::to_string(explained) +
+               " explained by better ones" +
+               (d.options.dust ? ", " + plural(d.simpleRepeats.size(), "simple repeat") + " set apart" : ""));
 }
 
 }  // namespace
@@ -251,9 +310,7 @@ Discovery runDiscovery(const Options& o, OutputDirectory& directory, StepProgres
   progress.begin("Redundancy");
   const std::vector<MergedMotif> groups = mergeRedundant(d.candidates, d.plan, kRedundancyE);
   progress.end(plural(d.candidates.size(), "motif") + " in " + plural(groups.size(), "group"));
-  progress.begin("Ranking");
-  d.motifs = rankedMotifs(d, groups);
-  progress.end(plural(d.motifs.size(), "motif") + " reported");
+  rankAll(d, groups, sets, progress);
   progress.begin("Names");
   nameMotifs(d);
   progress.end(plural(d.knownMotifs.size(), "known motif") + " compared");
@@ -263,12 +320,6 @@ Discovery runDiscovery(const Options& o, OutputDirectory& directory, StepProgres
   return d;
 }
 
-void writeDiscovery(const Discovery& d, const OutputDirectory& directory) {
-  const std::vector<std::pair<std::string, std::string>> files = resultFiles(d);
-  directory.writeFiles(files);
-  std::vector<std::string> written = searchFileNames(d.plan, d.options.keepSideFiles);
-  for (const auto& file : files) written.push_back(file.first);
-  directory.removeEarlierOutputs(written);
-}
+void writeDiscovery(const Discovery& d, OutputDirectory& directory) { directory.commit(resultFiles(d)); }
 
 }  // namespace discover

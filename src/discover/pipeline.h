@@ -16,8 +16,9 @@ namespace discover {
 Discovery runDiscovery(const Options& options, OutputDirectory& directory, StepProgress& progress);
 
 // Writes the motif files, the tables, the log and last the page into the
-// directory, none of them in place before all are complete; then removes
-// what an earlier forced run left that this one did not write.
-void writeDiscovery(const Discovery& discovery, const OutputDirectory& directory);
+// directory with the files of the searches, none of them in place before all
+// are complete; then removes what an earlier forced run left that this one
+// did not write (OutputDirectory::commit).
+void writeDiscovery(const Discovery& discovery, OutputDirectory& directory);
 
 }  // namespace discover

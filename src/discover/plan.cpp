@@ -1,5 +1,7 @@
 #include "discover/plan.h"
 
+#include <algorithm>
+
 #include "discover/sequences.h"
 #include "engine/run_config.h"
 
@@ -7,6 +9,11 @@ namespace discover {
 
 double searchCost(long long usableWindows, int clusters) {
   return 2.0 * static_cast<double>(usableWindows) * clusters;
+}
+
+double expectedWork(const Search& search) {
+  constexpr double kQuarterAllowanceShare = 0.05;
+  return std::max(1.0, search.engineDefault ? search.cost : kQuarterAllowanceShare * search.cost);
 }
 
 Plan planSearches(const std::vector<int>& lengths, const std::vector<const std::vector<FastaRecord>*>& sets) {

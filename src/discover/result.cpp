@@ -19,6 +19,8 @@ report::Report reportedMotifs(const Discovery& d) {
   return report;
 }
 
+bool convincingMatch(const match_table::Row& match) { return match.e <= kConvincingMatchE; }
+
 std::string decoyBestText(const Discovery& d) {
   return std::isinf(d.decoyBestLog10E) ? "none" : export_formats::scientificFromLog10(d.decoyBestLog10E);
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "discover/conditional.h"
 #include "discover/merge.h"
 #include "discover/options.h"
 #include "discover/plan.h"
@@ -36,6 +37,9 @@ struct ReportedMotif {
   std::vector<match_table::Row> matches;   // known motifs it resembles, best first
   std::vector<enrichment::Site> sites;     // in every primary sequence, at its threshold
   std::optional<bool> beatsDecoy;          // unset without a decoy
+  ConditionalTest conditional;             // with the sites of the better motifs masked
+  std::vector<DependentMotif> dependents;  // motifs it explains, listed under it without a rank
+  bool lowComplexity = false;              // its consensus is a simple repeat
 };
 
 struct Discovery {
@@ -46,6 +50,8 @@ struct Discovery {
   SequenceFile primary;                    // as read: masked and trimmed
   std::size_t controlSequences = 0;
   long long primaryLetters = 0, controlLetters = 0;
+  long long primaryDusted = 0, controlDusted = 0;  // letters masked as low-complexity
+  std::vector<std::string> warnings;       // about the inputs, one line each
   SetSizes sizes;
   int backgroundOrder = 0;
   std::array<double, report::kBases> controlBases{};  // letter frequencies of the control, both strands
@@ -60,11 +66,13 @@ struct Discovery {
   double decoyBestLog10E = 0;              // the best E any decoy motif reached, when decoyRun
 
   std::vector<ReportedMotif> motifs;       // best first, at most options.top
+  std::vector<MergedMotif> simpleRepeats;  // set apart without a rank (masking on), best first
   std::vector<motif::Motif> knownMotifs;   // the database the names come from
   std::vector<std::string> databaseFiles;  // the files it was read from
   bool knownRun = false;                   // known-motif enrichment (not with --no-known)
   std::vector<known::KnownResult> known;   // every known motif tested, best first
   std::optional<std::vector<GenomeRegion>> regions;  // when every header names one
+  std::string regionsMissing;              // else why not: sites.bed is not written
 
   std::vector<StepTime> steps;
   double totalSeconds = 0;
@@ -76,6 +84,10 @@ struct Discovery {
 // The reported motifs as a report, each with its rank, so that the exports
 // name them ZELKOVA-<rank>.
 report::Report reportedMotifs(const Discovery& discovery);
+
+// Whether a known motif matches well enough to name a motif after it (its
+// E-value at most kConvincingMatchE); weaker matches are shown as such.
+bool convincingMatch(const match_table::Row& match);
 
 // The decoy's best E-value as the page and the log give it, "3.0e-03", or
 // "none" when the searches of shuffled DNA found no motif.

@@ -35,15 +35,17 @@ RunConfig searchConfig(const Search& search, const SearchSet& set, int threads, 
 }
 
 SearchOutcome runOne(const Search& search, const std::string& setName, const SearchSet& set, int threads,
-                     const SideFileFolder& sideFiles) {
+                     const SideFileFolder& sideFiles, const std::function<void(double)>& progressed) {
   const auto start = std::chrono::steady_clock::now();
   SearchInput input;
   input.name = "the " + setName + " sequences";
   input.sequences = set.sequences;
   input.foreground = set.foreground;
   input.background = set.background;
+  ProgressSink progress = ProgressSink::silent();
+  progress.countClusters([&](int done, int total) { progressed(static_cast<double>(done) / total); });
   SearchOutcome outcome;
-  outcome.report = runMotifSearch(searchConfig(search, set, threads, sideFiles), std::move(input), ProgressSink::silent());
+  outcome.report = runMotifSearch(searchConfig(search, set, threads, sideFiles), std::move(input), progress);
   outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return outcome;
 }
@@ -60,9 +62,13 @@ std::vector<SearchOutcome> runSearches(const Plan& plan, const std::vector<Searc
       std::lock_guard<std::mutex> guard(lock);
       if (callbacks.started) callbacks.started(i);
     }
+    auto progressed = [&](double fraction) {
+      std::lock_guard<std::mutex> guard(lock);
+      if (callbacks.progressed) callbacks.progressed(i, fraction);
+    };
     SearchOutcome outcome =
         runOne(search, plan.setNames[static_cast<std::size_t>(search.set)], sets[static_cast<std::size_t>(search.set)],
-               searchThreads, sideFiles);
+               searchThreads, sideFiles, progressed);
     std::lock_guard<std::mutex> guard(lock);
     outcomes[i] = std::move(outcome);
     if (callbacks.finished) callbacks.finished(i, outcomes[i]);

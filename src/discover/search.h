@@ -30,9 +30,11 @@ struct SearchOutcome {
 };
 
 struct SearchCallbacks {
-  // Before a search starts, and once it has ended with its outcome; never
-  // two calls at once.
+  // Before a search starts, as it goes on (the share of its initial clusters
+  // refined, 0 to 1), and once it has ended with its outcome; never two calls
+  // at once.
   std::function<void(std::size_t search)> started;
+  std::function<void(std::size_t search, double fraction)> progressed;
   std::function<void(std::size_t search, const SearchOutcome& outcome)> finished;
 };
 

@@ -15,7 +15,8 @@ using enrichment_table::withoutTabs;
 
 const char* const kSummaryHeader =
     "rank\tid\tlength\tmismatches\tconsensus\tthreshold\tlog10_E\tbeats_decoy\tprimary_hits\tprimary_total\t"
-    "control_hits\tcontrol_total\tbest_match_id\tbest_match_name\tbest_match_E";
+    "control_hits\tcontrol_total\tbest_match_id\tbest_match_name\tbest_match_E\tweak_match_id\tweak_match_E\t"
+    "conditional_log10_E\tlow_complexity";
 const char* const kSitesHeader = "motif_id\tsequence\tstart\tend\tstrand\tscore\tword";
 
 namespace {
@@ -25,12 +26,17 @@ std::string decoyText(const std::optional<bool>& beats) {
   return *beats ? "yes" : "no";
 }
 
+// The best known match goes into best_match_* only when it is convincing,
+// as the page names it; a weaker best one into weak_match_*.
 void setBestMatch(SummaryRow& row, const ReportedMotif& m) {
-  if (m.matches.empty()) {
-    row.bestMatchId = row.bestMatchName = row.bestMatchE = "NA";
+  row.bestMatchId = row.bestMatchName = row.bestMatchE = row.weakMatchId = row.weakMatchE = "NA";
+  if (m.matches.empty()) return;
+  const match_table::Row& best = m.matches.front();
+  if (!convincingMatch(best)) {
+    row.weakMatchId = withoutTabs(best.targetId);
+    row.weakMatchE = match_table::formatValue(best.e);
     return;
   }
-  const match_table::Row& best = m.matches.front();
   row.bestMatchId = withoutTabs(best.targetId);
   row.bestMatchName = best.targetName.empty() ? "NA" : withoutTabs(best.targetName);
   row.bestMatchE = match_table::formatValue(best.e);
@@ -56,6 +62,8 @@ SummaryRow summaryRow(const Discovery& d, const ReportedMotif& m) {
   row.controlHits = t.controlHits;
   row.controlTotal = t.controlTotal;
   setBestMatch(row, m);
+  row.conditionalLog10E = enrichment_table::log10Text(m.conditional.log10E);
+  row.lowComplexity = m.lowComplexity ? "yes" : "no";
   return row;
 }
 
@@ -64,7 +72,8 @@ std::string summaryLine(const SummaryRow& r) {
   out << r.rank << '\t' << r.id << '\t' << r.length << '\t' << r.mismatches << '\t' << r.consensus << '\t'
       << r.threshold << '\t' << r.log10E << '\t' << r.beatsDecoy << '\t' << r.primaryHits << '\t' << r.primaryTotal
       << '\t' << r.controlHits << '\t' << r.controlTotal << '\t' << r.bestMatchId << '\t' << r.bestMatchName << '\t'
-      << r.bestMatchE;
+      << r.bestMatchE << '\t' << r.weakMatchId << '\t' << r.weakMatchE << '\t' << r.conditionalLog10E << '\t'
+      << r.lowComplexity;
   return out.str();
 }
 
@@ -76,7 +85,7 @@ std::string summaryTable(const Discovery& d) {
 
 namespace {
 
-constexpr std::size_t kSummaryFields = 15;
+constexpr std::size_t kSummaryFields = 19;
 
 long long countIn(const textio::Lines& lines, const std::string& text, const std::string& what) {
   const long long value = lines.integer(text, what);
@@ -103,15 +112,27 @@ void checkMotifFields(const textio::Lines& lines, const SummaryRow& row) {
     lines.fail("more hits than sequences");
 }
 
-void checkBestMatch(const textio::Lines& lines, const SummaryRow& row) {
-  if (row.bestMatchId == "NA") {
-    if (row.bestMatchName != "NA" || row.bestMatchE != "NA")
-      lines.fail("a line without a best match (best_match_id NA) needs NA in best_match_name and best_match_E");
+// An identifier with its E-value, or NA in both.
+void checkMatch(const textio::Lines& lines, const std::string& id, const std::string& e, const std::string& what) {
+  if (id == "NA") {
+    if (e != "NA") lines.fail("a line without a " + what + " (" + what + "_id NA) needs NA in " + what + "_E");
     return;
   }
-  if (row.bestMatchId.empty()) lines.fail("best_match_id is empty");
-  if (!(lines.real(row.bestMatchE, "best_match_E") >= 0))
-    lines.fail("best_match_E " + textio::quoted(row.bestMatchE) + " is not a number of 0 or more");
+  if (id.empty()) lines.fail(what + "_id is empty");
+  if (!(lines.real(e, what + "_E") >= 0))
+    lines.fail(what + "_E " + textio::quoted(e) + " is not a number of 0 or more");
+}
+
+void checkBestMatch(const textio::Lines& lines, const SummaryRow& row) {
+  checkMatch(lines, row.bestMatchId, row.bestMatchE, "best_match");
+  if (row.bestMatchId == "NA" && row.bestMatchName != "NA")
+    lines.fail("a line without a best match (best_match_id NA) needs NA in best_match_name");
+  checkMatch(lines, row.weakMatchId, row.weakMatchE, "weak_match");
+  if (row.bestMatchId != "NA" && row.weakMatchId != "NA")
+    lines.fail("a line names both a best and a weak match; one of best_match_id and weak_match_id must be NA");
+  requireNumber(lines, row.conditionalLog10E, "conditional_log10_E");
+  if (row.lowComplexity != "yes" && row.lowComplexity != "no")
+    lines.fail("low_complexity " + textio::quoted(row.lowComplexity) + " is not yes or no");
 }
 
 SummaryRow parseSummaryRow(const textio::Lines& lines, const std::string& line) {
@@ -137,6 +158,10 @@ SummaryRow parseSummaryRow(const textio::Lines& lines, const std::string& line) 
   row.bestMatchId = f[12];
   row.bestMatchName = f[13];
   row.bestMatchE = f[14];
+  row.weakMatchId = f[15];
+  row.weakMatchE = f[16];
+  row.conditionalLog10E = f[17];
+  row.lowComplexity = f[18];
   row.line = lines.number();
   checkMotifFields(lines, row);
   checkBestMatch(lines, row);
@@ -148,7 +173,7 @@ SummaryRow parseSummaryRow(const textio::Lines& lines, const std::string& line) 
 std::vector<SummaryRow> readSummary(std::istream& in, const std::string& source) {
   textio::Lines lines(in, source);
   if (lines.take("the header line") != kSummaryHeader)
-    lines.fail("expected the header line of a zelkova-discover summary.tsv (rank, id, length, ..., best_match_E)");
+    lines.fail("expected the header line of a zelkova-discover summary.tsv (rank, id, length, ..., low_complexity)");
   std::vector<SummaryRow> rows;
   while (!lines.atEnd()) {
     const std::string& line = lines.take("");
@@ -188,9 +213,9 @@ std::string siteBed(const Discovery& d) {
     const long long width = d.candidateOf(m).motif.width();
     for (const enrichment::Site& site : m.sites) {
       const GenomeRegion& region = (*d.regions)[site.sequence];
-      const long long start = region.start + givenStart(d, site) - 1;
-      out << region.chrom << '\t' << start << '\t' << start + width << '\t' << m.id << '\t'
-          << std::lround(1000.0 * site.score) << '\t' << (site.forward ? '+' : '-') << '\n';
+      const GenomeStretch at = genomeStretch(region, givenStart(d, site), width, site.forward);
+      out << region.chrom << '\t' << at.start << '\t' << at.end << '\t' << m.id << '\t'
+          << std::lround(1000.0 * site.score) << '\t' << at.strand << '\n';
     }
   }
   return out.str();

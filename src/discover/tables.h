@@ -27,7 +27,10 @@ struct SummaryRow {
   std::string log10E;      // three decimals
   std::string beatsDecoy;  // "yes", "no" or "NA" (no decoy)
   long long primaryHits = 0, primaryTotal = 0, controlHits = 0, controlTotal = 0;
-  std::string bestMatchId, bestMatchName, bestMatchE;  // all three "NA" when no known motif matched
+  std::string bestMatchId, bestMatchName, bestMatchE;  // all three "NA" unless the best match is convincing
+  std::string weakMatchId, weakMatchE;                 // the best match when it is not convincing, else "NA"
+  std::string conditionalLog10E;                       // three decimals
+  std::string lowComplexity;                           // "yes" or "no"
   int line = 0;  // where the reader found it; not written
 };
 
@@ -41,7 +44,7 @@ std::string summaryLine(const SummaryRow& row);
 std::string summaryTable(const Discovery& discovery);
 
 // A whole summary.tsv. Throws textio::ReadError naming the source and line of
-// the first thing that does not fit: another header, a line without the 15
+// the first thing that does not fit: another header, a line without the 19
 // fields, a field that is not what the writer gives, ranks that do not run
 // 1, 2, 3, ...
 std::vector<SummaryRow> readSummary(std::istream& in, const std::string& source);
@@ -55,7 +58,8 @@ std::vector<SummaryRow> readSummaryFile(const std::string& path);
 std::string siteTable(const Discovery& discovery);
 
 // BED6 lines chrom, start (0-based), end, motif id, score (1000 x the site's
-// score, rounded), strand; in the order of sites.tsv. Requires the regions.
+// score, rounded), strand on the genome; in the order of sites.tsv. Requires
+// the regions.
 std::string siteBed(const Discovery& discovery);
 
 }  // namespace discover

@@ -347,6 +347,7 @@ void zelkova::growAndRefineClusters(int clusterCount) {
     std::string().swap(entries[c].cluster);
     cores[c].reset();
     progress.print("Branching cluster #%d\n", static_cast<int>(c + 1));
+    progress.clusterDone(static_cast<int>(c + 1), static_cast<int>(cores.size()));
     saveCandidateMotif(std::move(refined[c]));
   };
   parallelPipeline(*cfg.numThreads, cores.size(), grow, offer, clustersAhead(scan.get(), cores, *cfg.numThreads));

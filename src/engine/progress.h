@@ -9,6 +9,9 @@
 class ProgressSink {
  public:
   using Writer = std::function<void(const std::string& text)>;
+  // Told each time the engine has refined one more of its initial clusters:
+  // how many are done and how many there are. Nothing is printed for it.
+  using ClusterCounter = std::function<void(int done, int total)>;
 
   // Messages to `stream` (standard output by default), flushed where a stage
   // waits for work. A null stream silences them.
@@ -25,7 +28,15 @@ class ProgressSink {
   // The stream messages go to, or null when they go to a function or nowhere.
   std::FILE* stream() const { return stream_; }
 
+  // Sets the function told of refined clusters, for a caller that shows how
+  // far a search has come.
+  void countClusters(ClusterCounter counter) { clusterCounter_ = std::move(counter); }
+  void clusterDone(int done, int total) const {
+    if (clusterCounter_) clusterCounter_(done, total);
+  }
+
  private:
   std::FILE* stream_ = nullptr;
   Writer writer_;
+  ClusterCounter clusterCounter_;
 };

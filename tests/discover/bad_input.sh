@@ -12,6 +12,8 @@ copy_example "$2"
 : >empty.fa
 printf '>a\nNNNNNNNNNN\n>b\nnnnn\n' >no_letters.fa
 printf '>only\nACGTACGTACGTAAGG\n' >one.fa
+printf '>a\nACGTACGTACGTAAGG\n>b\nTTGACCATGACCAAGG\n' >two.fa
+printf '>a\nACGTACGTACGTAAGG\n>b\nACGTNNNNACGTAAG\n>c\nNNNN\n' >one_usable.fa
 
 # refused MESSAGE ARGS...: status 1, MESSAGE on standard error, no directory out.
 refused() {
@@ -44,7 +46,14 @@ refused 'Error: --holdout "-0.1" is not a number from 0 to 0.5.' crp0.fa --holdo
 refused 'Error: --decoy "maybe" is not one of auto, yes and no.' crp0.fa --decoy maybe -o out
 refused "Error: no output directory given (-o DIR)." crp0.fa
 refused "Error: no PRIMARY.fa given." -o out
-refused "Error: a holdout of 0.5 leaves no sequence of the primary set to search (it has 1)" one.fa --holdout 0.5 -o out
+refused "Error: a holdout of 0.2 leaves no sequence of the primary set to test on (it has 2)" two.fa --holdout 0.2 -o out
+# One sequence (or one with room for a motif) is no set to discover motifs in.
+one_message="holds 1 sequence with 8 or more letters of A, C, G and T in a row (the shortest motif searched). Motif discovery needs several sequences"
+refused "Error: one.fa $one_message" one.fa -o out
+refused "Error: one_usable.fa $one_message" one_usable.fa -o out
+refused "Error: one.fa holds 1 sequence with 16 or more letters" one.fa --lengths 16 -o out
+grep -q "zelkova-enrich tests the motifs of a report on it and zelkova-compare names a motif after known ones." stderr.txt ||
+  fail "the one-sequence refusal does not point to zelkova-enrich and zelkova-compare: $(cat stderr.txt)"
 refused "Error: missing.meme: cannot open the file" crp0.fa --db missing.meme -o out
 grep -q 'Run zelkova-discover --help for the options.' <("$bin_dir/zelkova-discover" --lengths 5 crp0.fa -o out 2>&1) ||
   fail "a mistake on the command line does not point to --help"

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Renders the page zelkova-discover writes for the bundled example in
 # headless Chromium and fails when it is broken:
-#   - the DOM Chromium builds must hold the run summary and the verdict, one
-#     row per motif of summary.tsv in the motif table, each with its logo, and
-#     one section per motif, each with the logos of both strands drawn with
-#     letters, its E-value and its known matches;
+#   - the DOM Chromium builds must hold the run summary (with what was masked
+#     and whether sites.bed was written) and the verdict, one row per motif of
+#     summary.tsv in the motif table, each with its logo and conditional
+#     E-value, the simple repeats set apart, and one section per motif, each
+#     with the logos of both strands drawn with letters, its E-value, the
+#     motifs it explains and its known matches;
 #   - a click on the Position heading of a site table sorts it;
 #   - the screenshot (1200 x 1600) must not be tiny, nearly all one colour, or
 #     lack any of the four logo colours.
@@ -42,6 +44,11 @@ awk '/<section class="motif"/ { id = $0; svg = 0; letters = 0; evalue = 0; match
   END { exit bad }' dom.html >bad_sections.txt ||
   fail "motif sections without two drawn logos, an E-value or the known matches: $(cat bad_sections.txt)"
 grep -q '<table class="matches-table">' dom.html || fail "no table of known matches on the page"
+grep -q '<tr><th>Low-complexity DNA</th><td>masked as N by DUST' dom.html || fail "the run summary does not say what was masked"
+grep -q '<tr><th>sites.bed</th><td>not written: ' dom.html || fail "the run summary does not say why there is no sites.bed"
+grep -q '<th class="num">E-value given the better motifs</th>' dom.html || fail "the motif table lacks the conditional E-value"
+grep -q '<section id="simple-repeats">' dom.html || fail "no section of the simple repeats set apart"
+[ "$(grep -c '<h3>Motifs it explains</h3>' dom.html)" -eq "$motifs" ] || fail "not every motif section lists the motifs it explains"
 grep -q '<figure class="match" data-target="MA' dom.html || fail "no known motif's logo aligned on the page"
 
 check_sorting crp/index.html

@@ -3,7 +3,7 @@
 # Expects $bin_dir.
 source "$(dirname "${BASH_SOURCE[0]}")/../checks.sh"
 
-summary_header=$'rank\tid\tlength\tmismatches\tconsensus\tthreshold\tlog10_E\tbeats_decoy\tprimary_hits\tprimary_total\tcontrol_hits\tcontrol_total\tbest_match_id\tbest_match_name\tbest_match_E'
+summary_header=$'rank\tid\tlength\tmismatches\tconsensus\tthreshold\tlog10_E\tbeats_decoy\tprimary_hits\tprimary_total\tcontrol_hits\tcontrol_total\tbest_match_id\tbest_match_name\tbest_match_E\tweak_match_id\tweak_match_E\tconditional_log10_E\tlow_complexity'
 sites_header=$'motif_id\tsequence\tstart\tend\tstrand\tscore\tword'
 
 # copy_example FASTA: the working directory becomes the current one, with

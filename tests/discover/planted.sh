@@ -47,8 +47,11 @@ check_planted 100 150 --lengths 10,12,14
 check_planted 500 100 --lengths 12 --decoy yes
 
 # No planted motif: what is found must look like shuffled DNA in most seeds.
+# With 2 decoy sets the best of 3 exchangeable sets is the primary's in a
+# third of random sets; more than half of 10 seeds (a 1 in 13 chance then)
+# means the decoy no longer tells chance apart.
 beaten=0
-for seed in 1 2 3 4 5; do
+for seed in 1 2 3 4 5 6 7 8 9 10; do
   "$bin_dir/zelkova-gen-planted" 30 150 "$seed" >null.fa
   discover "null$seed" null.fa --lengths 8,12,16
   [ "$status" -eq 0 ] || { fail "null seed $seed: $(cat "null$seed.err")"; continue; }
@@ -60,6 +63,6 @@ for seed in 1 2 3 4 5; do
     grep -q 'does not beat the decoy' "null$seed/index.html" || fail "null seed $seed: the page does not say so"
   fi
 done
-[ "$beaten" -le 2 ] || fail "the best motif of random sequences beat the decoy in $beaten of 5 seeds"
+[ "$beaten" -le 5 ] || fail "the best motif of random sequences beat the decoy in $beaten of 10 seeds"
 
 finish_checks "planted motifs found and named; random sequences do not beat the decoy in most seeds"

@@ -1,0 +1,63 @@
+#include "discover/interruption.h"
+
+#include <pthread.h>
+#include <signal.h>
+
+#include <csignal>
+#include <mutex>
+#include <thread>
+
+namespace discover {
+
+namespace {
+
+sigset_t interrupts() {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGINT);
+  sigaddset(&set, SIGTERM);
+  sigaddset(&set, SIGHUP);
+  return set;
+}
+
+// Ends the process by `signal` with its default action.
+[[noreturn]] void endBy(int signal) {
+  std::signal(signal, SIG_DFL);
+  sigset_t one;
+  sigemptyset(&one);
+  sigaddset(&one, signal);
+  pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+  std::raise(signal);
+  std::_Exit(128 + signal);  // not reached: the default action ends the process
+}
+
+}  // namespace
+
+// What the watch's thread shares with the watch; it outlives the watch, as
+// the thread runs until the process ends.
+struct InterruptWatch::Shared {
+  std::mutex lock;
+  std::function<bool(int)> onInterrupt;  // empty once the watch is gone
+};
+
+InterruptWatch::InterruptWatch(std::function<bool(int signal)> onInterrupt) : shared_(std::make_shared<Shared>()) {
+  shared_->onInterrupt = std::move(onInterrupt);
+  std::signal(SIGPIPE, SIG_IGN);
+  const sigset_t set = interrupts();
+  pthread_sigmask(SIG_BLOCK, &set, nullptr);
+  std::thread([shared = shared_, set] {
+    for (;;) {
+      int signal = 0;
+      if (sigwait(&set, &signal) != 0) continue;
+      std::lock_guard<std::mutex> guard(shared->lock);
+      if (!shared->onInterrupt || shared->onInterrupt(signal)) endBy(signal);
+    }
+  }).detach();
+}
+
+InterruptWatch::~InterruptWatch() {
+  std::lock_guard<std::mutex> guard(shared_->lock);
+  shared_->onInterrupt = nullptr;
+}
+
+}  // namespace discover
