@@ -2,6 +2,7 @@
 // sequences against a control set? Writes a table of counts, p-values and
 // E-values, one line per motif.
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <optional>
 #include <sstream>
@@ -11,13 +12,13 @@
 #include "base/parallel.h"
 #include "base/words.h"
 #include "cli/companion_parser.h"
+#include "formats/command_files.h"
 #include "formats/fasta.h"
 #include "formats/output_file.h"
 #include "formats/report_reader.h"
 #include "stats/enrichment.h"
 #include "stats/enrichment_table.h"
 #include "stats/shuffle.h"
-#include "zelkova.h"
 
 namespace {
 
@@ -27,7 +28,9 @@ const char* const kDescription =
     "(the score of the report's site lines); the sequences of each set that\n"
     "reach a threshold are counted and compared with a one-sided Fisher exact\n"
     "test. Without CONTROL, shuffled copies of the primary sequences that keep\n"
-    "their word counts are the control. FASTA files may be gzip-compressed.\n"
+    "their word counts are the control. FASTA files may be gzip-compressed;\n"
+    "\"-\" reads one of them from standard input. IUPAC codes (R, Y, ...) are\n"
+    "read as N; any other letter that is not DNA is refused.\n"
     "Writes one tab-separated line per motif, in report order.\n";
 
 struct EnrichOptions {
@@ -42,14 +45,17 @@ struct EnrichOptions {
   std::uint64_t seed = 0;
   int threads = availableProcessors();
   bool shuffleOptionGiven = false;
+  std::uint64_t maxLetters = 0;
 };
 
 // Nothing when --help or --version was answered.
 std::optional<EnrichOptions> parseArguments(int argc, const char* const* argv) {
   EnrichOptions o;
   cli::Parser parser("zelkova-enrich", "[options] REPORT PRIMARY.fa [CONTROL.fa]", kDescription);
-  parser.value("-o", "--output", "FILE", "write the table to FILE (default: standard output)", o.outputFile);
-  parser.value("", "--sites", "FILE", "also write every counted site to FILE", o.sitesFile);
+  parser.value("-o", "--output", "FILE", "write the table to FILE (default, or \"-\": standard output)",
+               o.outputFile);
+  parser.value("", "--sites", "FILE", "also write every counted site to FILE (\"-\": standard output)",
+               o.sitesFile);
   parser.value("", "--threshold", "X",
                "count the sequences whose best window scores at least X,\n"
                "above 0 and at most 1 (default: chosen per motif)",
@@ -75,6 +81,7 @@ std::optional<EnrichOptions> parseArguments(int argc, const char* const* argv) {
                });
   parser.value("-p", "--threads", "N", "threads (default: every processor); the output is the same",
                [&](const std::string& v) { o.threads = static_cast<int>(cli::wholeNumber(v, "--threads", 1, 1024)); });
+  cli::addMaxLettersOption(parser, o.maxLetters);
   const std::optional<std::vector<std::string>> files = parser.parse(argc, argv);
   if (!files) return std::nullopt;
   if (files->size() < 2) throw cli::UsageError("give a REPORT and a PRIMARY.fa file.");
@@ -96,32 +103,40 @@ bool holdsBases(const std::vector<FastaRecord>& records) {
   return false;
 }
 
-std::vector<FastaRecord> readSequences(const std::string& path) {
-  std::vector<FastaRecord> records = readFastaFile(path);
-  if (records.empty()) throw FatalError("Error: " + path + " holds no FASTA record (a line starting with '>').\n");
-  return records;
+// The records of a FASTA input; the count of its IUPAC letters goes to
+// standard error.
+std::vector<FastaRecord> readSequences(const std::string& path, const EnrichOptions& o) {
+  DnaRules rules;
+  rules.maxLetters = o.maxLetters;
+  DnaFile file = readDnaFile(path, rules);
+  const std::string note = iupacNote(command_files::inputName(path), file.iupacLetters);
+  if (!note.empty()) std::fprintf(stderr, "%s\n", note.c_str());
+  return std::move(file.records);
 }
 
 std::vector<FastaRecord> controlSet(const EnrichOptions& o, const std::vector<FastaRecord>& primary) {
   if (!o.controlFile.empty()) {
-    std::vector<FastaRecord> control = readSequences(o.controlFile);
-    if (!holdsBases(control)) throw FatalError("Error: " + o.controlFile + " holds no A, C, G or T.\n");
+    std::vector<FastaRecord> control = readSequences(o.controlFile, o);
+    if (!holdsBases(control))
+      throw FatalError("Error: " + command_files::inputName(o.controlFile) + " holds no A, C, G or T.\n");
     return control;
   }
   std::vector<FastaRecord> control = shuffle::shuffledCopies(primary, o.shuffleWordLength, o.copies, o.seed, o.threads);
   if (!holdsBases(control))
-    throw FatalError("Error: " + o.primaryFile + " holds no A, C, G or T, so its shuffles make no control.\n");
+    throw FatalError("Error: " + command_files::inputName(o.primaryFile) +
+                     " holds no A, C, G or T, so its shuffles make no control.\n");
   return control;
 }
 
 int run(const EnrichOptions& o) {
   std::vector<std::string> inputs{o.reportFile, o.primaryFile};
   if (!o.controlFile.empty()) inputs.push_back(o.controlFile);
-  if (!o.outputFile.empty()) output_file::refuseInputAsOutput(o.outputFile, inputs, "output");
-  if (!o.sitesFile.empty()) output_file::refuseInputAsOutput(o.sitesFile, inputs, "sites");
+  std::vector<command_files::Output> outputs{{o.outputFile, "output"}};
+  if (!o.sitesFile.empty()) outputs.push_back({o.sitesFile, "sites"});
+  command_files::check(inputs, outputs);
 
   const report::Report report = report::readFile(o.reportFile);
-  const std::vector<FastaRecord> primary = readSequences(o.primaryFile);
+  const std::vector<FastaRecord> primary = readSequences(o.primaryFile, o);
   const std::vector<FastaRecord> control = controlSet(o, primary);
 
   enrichment::Options options;
@@ -140,11 +155,10 @@ int run(const EnrichOptions& o) {
   // Both outputs are complete before either is put in place.
   std::optional<output_file::OutputFile> sitesOut;
   if (options.collectSites) {
-    sitesOut.emplace(o.sitesFile);
+    sitesOut.emplace(output_file::openOutput(o.sitesFile));
     sitesOut->write(sites.str());
   }
-  output_file::OutputFile tableOut =
-      o.outputFile.empty() ? output_file::OutputFile::standardOutput() : output_file::OutputFile(o.outputFile);
+  output_file::OutputFile tableOut = output_file::openOutput(o.outputFile);
   tableOut.write(table.str());
   if (sitesOut) sitesOut->commit();
   tableOut.commit();

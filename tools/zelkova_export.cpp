@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/companion_parser.h"
+#include "formats/command_files.h"
 #include "formats/match_table.h"
 #include "formats/motif_export.h"
 #include "formats/output_file.h"
@@ -55,7 +56,7 @@ std::optional<ExportOptions> parseArguments(int argc, const char* const* argv) {
                    throw cli::UsageError("unknown format \"" + value + "\"; use meme, jaspar, transfac or html.");
                  options.format = value;
                });
-  parser.value("-o", "--output", "FILE", "write to FILE (default: standard output)", options.outputFile);
+  parser.value("-o", "--output", "FILE", "write to FILE (default, or \"-\": standard output)", options.outputFile);
   parser.value("-e", "--enrichment", "FILE",
                "html only: show the enrichment of each motif from FILE,\na table written by zelkova-enrich for REPORT",
                options.enrichmentFile);
@@ -115,7 +116,11 @@ int main(int argc, char** argv) {
   return cli::runProgram("zelkova-export", [&] {
     const std::optional<ExportOptions> options = parseArguments(argc, argv);
     if (!options) return 0;
-    output_file::refuseInputAsOutput(options->outputFile, {options->reportFile});
+    std::vector<std::string> inputs{options->reportFile};
+    for (const std::string* file : {&options->enrichmentFile, &options->matchesFile})
+      if (!file->empty()) inputs.push_back(*file);
+    inputs.insert(inputs.end(), options->databaseFiles.begin(), options->databaseFiles.end());
+    command_files::check(inputs, {{options->outputFile, "output"}});
     const report::Report report = report::readFile(options->reportFile);
     output_file::writeWholeFile(options->outputFile, exportText(*options, report));
     return 0;

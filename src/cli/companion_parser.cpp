@@ -219,6 +219,14 @@ double realNumber(const std::string& text, const std::string& what, const RealBo
   return value;
 }
 
+void addMaxLettersOption(Parser& parser, std::uint64_t& target) {
+  target = static_cast<std::uint64_t>(kDefaultMaxLetters);
+  parser.value("", "--max-letters", "N",
+               "refuse a record, or an input file, of more than N letters,\n"
+               "while it is read (default " + std::to_string(kDefaultMaxLetters) + ")",
+               [&target](const std::string& v) { target = static_cast<std::uint64_t>(wholeNumber(v, "--max-letters", 1)); });
+}
+
 int runProgram(const std::string& program, const std::function<int()>& body) {
   int status = 1;
   try {

@@ -62,6 +62,8 @@ std::string logText(const Discovery& d) {
   out << "lower-case letters: " << (o.maskLowercase ? "masked as N" : "read as upper case") << "\n";
   out << "control: " << controlDescription(d) << ", " << d.controlSequences << " sequences, " << d.controlLetters
       << " letters\n";
+  for (const std::string& note : d.inputNotes)
+    if (!note.empty()) out << "note: " << note << "\n";
   out << "holdout: " << o.holdout << " (seed " << o.seed << ")\n";
   writeSizes(out, "primary set", d.sizes);
   out << "models: foreground order " << kForegroundOrder << " from the searched primary sequences, background order "

@@ -11,7 +11,8 @@ namespace discover {
 namespace {
 
 const char* const kDescription =
-    "Finds the motifs of PRIMARY.fa (peaks, promoters; plain or gzip) in one run:\n"
+    "Finds the motifs of PRIMARY.fa (peaks, promoters; plain or gzip; \"-\" for\n"
+    "standard input) in one run:\n"
     "searches at every motif length of --lengths, tests each motif for\n"
     "enrichment against a control (by default dinucleotide-shuffled copies of\n"
     "the sequences), merges motifs that are the same, names them by their best\n"
@@ -95,11 +96,14 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
   parser.flag("", "--force", "write into DIR even when it exists", o.force);
   parser.value("-p", "--threads", "N", "threads (default: every processor); the results are the same",
                [&](const std::string& v) { o.threads = static_cast<int>(cli::wholeNumber(v, "--threads", 1, 1024)); });
+  cli::addMaxLettersOption(parser, o.maxLetters);
   const std::optional<std::vector<std::string>> files = parser.parse(argc, argv);
   if (!files) return std::nullopt;
   if (files->empty()) throw cli::UsageError("no PRIMARY.fa given.");
   if (files->size() > 1) throw cli::UsageError("more than one PRIMARY.fa given (" + (*files)[0] + ", " + (*files)[1] + ").");
   if (o.outputDir.empty()) throw cli::UsageError("no output directory given (-o DIR).");
+  if (o.outputDir == "-")
+    throw cli::UsageError("-o names a directory for the results, which standard output (-) cannot hold.");
   o.primaryFile = files->front();
   return o;
 }

@@ -7,6 +7,7 @@
 #include "base/words.h"
 #include "discover/files.h"
 #include "discover/run_page.h"
+#include "formats/command_files.h"
 #include "formats/motif_files.h"
 #include "formats/output_file.h"
 #include "formats/report_writer.h"
@@ -108,10 +109,19 @@ std::vector<SearchOutcome> runPlan(const Discovery& d, const std::vector<SearchS
   return runSearches(d.plan, sets, d.options.threads, sideFiles, callbacks);
 }
 
-std::vector<FastaRecord> readControl(const Options& o, const std::vector<FastaRecord>& primary) {
+std::vector<FastaRecord> readControl(const Options& o, const std::vector<FastaRecord>& primary,
+                                     std::vector<std::string>& notes) {
   if (o.controlFile.empty())
     return shuffle::shuffledCopies(primary, kShuffleWordLength, kShuffledCopies, o.seed, o.threads);
-  return readSequenceFile(o.controlFile, o.trim, o.maskLowercase).records;
+  SequenceFile control = readSequenceFile(o.controlFile, o.trim, o.maskLowercase, o.maxLetters);
+  notes.push_back(iupacNote(command_files::inputName(o.controlFile), control.iupacLetters));
+  return std::move(control.records);
+}
+
+// The notes about the inputs, on standard error now and in the log later.
+void showNotes(const std::vector<std::string>& notes) {
+  for (const std::string& note : notes)
+    if (!note.empty()) std::fprintf(stderr, "%s\n", note.c_str());
 }
 
 std::vector<ReportedMotif> rankedMotifs(const Discovery& d, const std::vector<MergedMotif>& groups) {
@@ -150,20 +160,29 @@ struct Sets {
 // Reading and Control: returns the control.
 std::vector<FastaRecord> readInputs(Discovery& d, StepProgress& progress) {
   const Options& o = d.options;
+  std::vector<std::string> inputs{o.primaryFile, o.controlFile};
+  inputs.insert(inputs.end(), o.databaseFiles.begin(), o.databaseFiles.end());
+  command_files::check(inputs, {});
   progress.begin("Reading");
-  d.primary = readSequenceFile(o.primaryFile, o.trim, o.maskLowercase);
+  d.primary = readSequenceFile(o.primaryFile, o.trim, o.maskLowercase, o.maxLetters);
   d.primaryLetters = letters(d.primary.records);
   d.regions = regionsOfRecords(d.primary.records, d.primary.givenLength);
   progress.end(plural(d.primary.records.size(), "sequence") + ", " + std::to_string(d.primaryLetters) + " letters");
+  d.inputNotes.push_back(iupacNote(command_files::inputName(o.primaryFile), d.primary.iupacLetters));
+  showNotes({d.inputNotes.back()});
 
   progress.begin("Control");
-  std::vector<FastaRecord> control = readControl(o, d.primary.records);
+  std::vector<std::string> controlNotes;
+  std::vector<FastaRecord> control = readControl(o, d.primary.records, controlNotes);
   d.controlSequences = control.size();
   d.controlLetters = letters(control);
   d.controlBases = baseFrequencies(control);
   d.databaseFiles = motif_database::resolveFiles(o.databaseFiles);
   d.knownMotifs = motif_database::load(d.databaseFiles);
-  progress.end(plural(control.size(), "sequence") + (o.controlFile.empty() ? ", shuffled" : ", from " + o.controlFile));
+  progress.end(plural(control.size(), "sequence") +
+               (o.controlFile.empty() ? ", shuffled" : ", from " + command_files::inputName(o.controlFile)));
+  showNotes(controlNotes);
+  d.inputNotes.insert(d.inputNotes.end(), controlNotes.begin(), controlNotes.end());
   return control;
 }
 

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "formats/command_files.h"
 #include "formats/motif_export.h"
 
 namespace motif_files {
@@ -89,7 +90,7 @@ std::vector<motif::Motif> read(std::istream& in, const std::string& source) {
 
 std::vector<motif::Motif> readFile(const std::string& path) {
   std::ifstream in = textio::openFile(path);
-  return read(in, path);
+  return read(in, command_files::inputName(path));
 }
 
 }  // namespace motif_files

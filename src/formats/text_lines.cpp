@@ -1,12 +1,15 @@
 #include "formats/text_lines.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <istream>
 #include <sstream>
 #include <utility>
+
+#include "formats/command_files.h"
 
 namespace textio {
 
@@ -15,8 +18,8 @@ ReadError::ReadError(const std::string& source, int line, const std::string& pro
       line_(line) {}
 
 std::ifstream openFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw ReadError(path, 0, std::string("cannot open the file: ") + std::strerror(errno));
+  std::ifstream in(command_files::openablePath(path), std::ios::binary);
+  if (!in) throw ReadError(command_files::inputName(path), 0, std::string("cannot open the file: ") + std::strerror(errno));
   return in;
 }
 
@@ -64,10 +67,22 @@ double Lines::real(const std::string& text, const std::string& what) const {
   return value;
 }
 
-std::string quoted(const std::string& text) {
-  constexpr std::size_t kLongest = 80;
-  if (text.size() <= kLongest) return "\"" + text + "\"";
-  return "\"" + text.substr(0, kLongest) + "...\"";
+std::string quoted(const std::string& text) { return "\"" + printable(text) + "\""; }
+
+std::string printable(const std::string& text, std::size_t longest) {
+  std::string shown;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (i == longest) return shown + "...";
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if ((c >= 0x20 && c < 0x7f) || c == '\t') {
+      shown += static_cast<char>(c);
+      continue;
+    }
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+    shown += escaped;
+  }
+  return shown;
 }
 
 std::vector<std::string> words(const std::string& text) {

@@ -9,6 +9,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "formats/command_files.h"
 #include "formats/motif_export.h"
 #include "formats/text_lines.h"
 
@@ -154,9 +155,10 @@ std::vector<Row> read(std::istream& in, const std::string& source) {
 }
 
 std::vector<Row> readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw ReadError(path, 0, std::string("cannot open the enrichment table: ") + std::strerror(errno));
-  return read(in, path);
+  const std::string source = command_files::inputName(path);
+  std::ifstream in(command_files::openablePath(path), std::ios::binary);
+  if (!in) throw ReadError(source, 0, std::string("cannot open the enrichment table: ") + std::strerror(errno));
+  return read(in, source);
 }
 
 }  // namespace enrichment_table

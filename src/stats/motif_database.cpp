@@ -6,6 +6,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "formats/command_files.h"
 #include "formats/motif_files.h"
 #include "formats/text_lines.h"
 
@@ -67,7 +68,7 @@ std::vector<motif::Motif> load(const std::vector<std::string>& files) {
   std::vector<motif::Motif> motifs;
   for (const std::string& path : resolveFiles(files)) {
     std::vector<motif::Motif> more = motif_files::readFile(path);
-    if (more.empty()) throw textio::ReadError(path, 0, "the database file holds no motif");
+    if (more.empty()) throw textio::ReadError(command_files::inputName(path), 0, "the database file holds no motif");
     motifs.insert(motifs.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
   }
   return motifs;
