@@ -72,7 +72,7 @@ std::string quoted(const std::string& text) { return "\"" + printable(text) + "\
 std::string printable(const std::string& text, std::size_t longest) {
   std::string shown;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (i == longest) return shown + "...";
+    if (shown.size() >= longest) return shown + "...";
     const unsigned char c = static_cast<unsigned char>(text[i]);
     if ((c >= 0x20 && c < 0x7f) || c == '\t') {
       shown += static_cast<char>(c);

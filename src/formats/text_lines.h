@@ -64,8 +64,9 @@ class Lines {
 std::string quoted(const std::string& text);
 
 // `text` safe to print in a message: every byte outside printable ASCII (but
-// the tab) shown escaped ("\x00", "\x1b"), and cut after `longest` characters with "...",
-// so that no message carries raw binary or a line of a megabyte.
+// the tab) shown escaped ("\x00", "\x1b"), and cut with "..." once `longest`
+// characters are shown, so that no message carries raw binary or a line of a
+// megabyte.
 std::string printable(const std::string& text, std::size_t longest = 80);
 
 // The words of `text` separated by blanks and tabs.
