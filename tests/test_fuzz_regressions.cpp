@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/companion_entry_points.h"
 #include "fuzz/entry_points.h"
 
 namespace {
@@ -21,10 +22,10 @@ namespace fs = std::filesystem;
 
 const fs::path kDir = fs::path(ZELKOVA_TEST_DATA) / "fuzz";
 const fs::path kSeeds = fs::path(ZELKOVA_TEST_DATA).parent_path() / "fuzz" / "corpus";
-const char* const kTargets[] = {"fasta", "markov", "options", "report"};
+const char* const kTargets[] = {"fasta", "markov", "options", "report", "dna", "motifs", "tables"};
 
 struct Case {
-  const char* target;   // fasta, markov, options or report: the directory and the entry point
+  const char* target;   // one of kTargets: the directory and the entry point
   const char* file;
   bool refused;         // expected to end with the reader's error
   const char* message;  // the start of that error's text ("" when accepted)
@@ -48,6 +49,9 @@ fuzz_entry::Result replay(const std::string& target, const std::vector<std::uint
   if (target == "markov") return fuzz_entry::markov(bytes.data(), bytes.size());
   if (target == "options") return fuzz_entry::commandLine(bytes.data(), bytes.size());
   if (target == "report") return fuzz_entry::reportFile(bytes.data(), bytes.size());
+  if (target == "dna") return fuzz_entry::dnaFasta(bytes.data(), bytes.size());
+  if (target == "motifs") return fuzz_entry::motifFile(bytes.data(), bytes.size());
+  if (target == "tables") return fuzz_entry::table(bytes.data(), bytes.size());
   ADD_FAILURE() << "no entry point for " << target;
   return {};
 }
