@@ -114,6 +114,20 @@ std::vector<FastaRecord> readSequences(const std::string& path, const EnrichOpti
   return std::move(file.records);
 }
 
+// The shuffled copies are held like a control read from a file, so
+// --max-letters bounds them too: many --copies of a large set would
+// otherwise take memory in proportion to their product.
+void requireShuffledControlWithinLimit(const EnrichOptions& o, const std::vector<FastaRecord>& primary) {
+  std::uint64_t letters = 0;
+  for (const FastaRecord& r : primary) letters += r.letters.size();
+  const std::uint64_t copies = static_cast<std::uint64_t>(o.copies);
+  if (letters <= o.maxLetters / copies) return;
+  throw FatalError("Error: the shuffled control would hold " + std::to_string(copies) + " copies of the " +
+                   std::to_string(letters) + " letters of " + command_files::inputName(o.primaryFile) +
+                   ", more than " + std::to_string(o.maxLetters) +
+                   " letters (limit set by --max-letters); give fewer --copies or a CONTROL.fa.\n");
+}
+
 std::vector<FastaRecord> controlSet(const EnrichOptions& o, const std::vector<FastaRecord>& primary) {
   if (!o.controlFile.empty()) {
     std::vector<FastaRecord> control = readSequences(o.controlFile, o);
@@ -121,6 +135,7 @@ std::vector<FastaRecord> controlSet(const EnrichOptions& o, const std::vector<Fa
       throw FatalError("Error: " + command_files::inputName(o.controlFile) + " holds no A, C, G or T.\n");
     return control;
   }
+  requireShuffledControlWithinLimit(o, primary);
   std::vector<FastaRecord> control = shuffle::shuffledCopies(primary, o.shuffleWordLength, o.copies, o.seed, o.threads);
   if (!holdsBases(control))
     throw FatalError("Error: " + command_files::inputName(o.primaryFile) +

@@ -82,6 +82,10 @@ run_capped 1500000 zelkova-enrich "$report" many.fa.gz
 refused "enrich, many records" "Error: many.fa.gz: record r takes the input past $limit"
 run_capped 1500000 zelkova-enrich --max-letters 999999 "$report" many.fa.gz
 refused "enrich --max-letters" "Error: many.fa.gz: record r exceeds 999999 letters (limit set by --max-letters)"
+# The shuffled copies are held too: many copies of a set are bounded alike.
+run zelkova-enrich --copies 3 --max-letters 200 "$report" peaks.fa
+refused "enrich, copies past the limit" "Error: the shuffled control would hold 3 copies of the 67 letters of peaks.fa, \
+more than 200 letters (limit set by --max-letters); give fewer --copies or a CONTROL.fa."
 run_capped 1500000 zelkova-discover bomb.fa.gz -o bomb_out
 refused "discover, bomb" "Error: bomb.fa.gz: record bomb exceeds $limit"
 [ "$seconds" -le 60 ] || fail "discover took $seconds s to refuse the bomb"
