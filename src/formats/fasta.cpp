@@ -58,13 +58,7 @@ FastaSource::FastaSource(const std::string& path, Dash dash) : path_(path), name
     failToRead(path, "it is a directory");
   }
   if (startsWithGzipSignature(descriptor)) {
-    gzip_ = std::make_unique<Gzip>();
-    gzip_->stream = gzdopen(descriptor, "rb");
-    if (!gzip_->stream) {
-      ::close(descriptor);
-      failToRead(path, "out of memory");
-    }
-    gzbuffer(gzip_->stream, static_cast<unsigned>(kBufferSize));
+    openThroughZlib(descriptor);
     compressed_ = true;
     return;
   }
@@ -84,6 +78,12 @@ void FastaSource::openStandardInput() {
   name_ = kStandardInputName;
   const int descriptor = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
   if (descriptor < 0) failToRead(name_, std::strerror(errno));
+  openThroughZlib(descriptor);
+  compressed_ = gzdirect(gzip_->stream) == 0;
+}
+
+// Takes `descriptor` over, closing it when zlib cannot.
+void FastaSource::openThroughZlib(int descriptor) {
   gzip_ = std::make_unique<Gzip>();
   gzip_->stream = gzdopen(descriptor, "rb");
   if (!gzip_->stream) {
@@ -91,7 +91,6 @@ void FastaSource::openStandardInput() {
     failToRead(name_, "out of memory");
   }
   gzbuffer(gzip_->stream, static_cast<unsigned>(kBufferSize));
-  compressed_ = gzdirect(gzip_->stream) == 0;
 }
 
 FastaSource::~FastaSource() {

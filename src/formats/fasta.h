@@ -77,6 +77,7 @@ class FastaSource {
   struct Gzip;  // the zlib stream, kept out of this header
   bool refill();
   void openStandardInput();
+  void openThroughZlib(int descriptor);
 
   std::string path_;           // empty for a stream passed in
   std::string name_;           // for messages

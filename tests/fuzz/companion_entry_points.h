@@ -63,8 +63,7 @@ inline bool isDnaBase(unsigned char c) { return std::string("ACGTNacgtn").find(s
 inline bool isIupac(unsigned char c) { return c && std::string("RYSWKMBDHVryswkmbdhv").find(static_cast<char>(c)) != std::string::npos; }
 
 inline std::string recordLabel(const std::string& name, std::size_t number) {
-  const bool blank = std::all_of(name.begin(), name.end(), [](char c) { return isSpace(static_cast<unsigned char>(c)); });
-  return blank ? "record number " + std::to_string(number) : "record " + textio::printable(name, 80);
+  return isBlankText(name) ? "record number " + std::to_string(number) : "record " + textio::printable(name, 80);
 }
 
 inline ExpectedDna expectedDna(const std::string& text, const std::string& path, const DnaRules& rules) {
@@ -83,20 +82,9 @@ inline ExpectedDna expectedDna(const std::string& text, const std::string& path,
       if (text[i] == '\n') ++line;
     if (i == n) break;
     ++i;
-    std::size_t eol = text.find('\n', i);
-    if (eol == std::string::npos) eol = n;
-    std::string name = text.substr(i, eol - i);
-    name = name.substr(0, name.find('\0'));
-    if (!name.empty() && name.back() == '\r' && eol < n) name.pop_back();
-    if (name.size() > rules.maxNameLength) name.resize(rules.maxNameLength);
-    if (eol < n) ++line;
-    i = eol < n ? eol + 1 : n;
-    const bool blank = std::all_of(name.begin(), name.end(), [](char c) { return isSpace(static_cast<unsigned char>(c)); });
-    if (blank) {
-      std::size_t j = i;
-      while (j < n && isSpace(static_cast<unsigned char>(text[j]))) ++j;
-      if (j == n) break;
-    }
+    const std::string name = expectedHeader(text, i, rules.maxNameLength);
+    if (text[i - 1] == '\n') ++line;
+    if (endsAfterBlankHeader(text, i, name)) break;
     const std::string label = recordLabel(name, out.records.size() + 1);
     FastaRecord record{name, ""};
     for (; i < n && text[i] != '>'; ++i) {
@@ -164,6 +152,11 @@ inline Result dnaFasta(const std::uint8_t* data, std::size_t size) {
   return result;
 }
 
+// The bytes after the first, which picks what they are read as.
+inline std::istringstream afterFirstByte(const std::uint8_t* data, std::size_t size) {
+  return std::istringstream(std::string(reinterpret_cast<const char*>(data + 1), size - 1));
+}
+
 // ---------------------------------------------------------------------------
 // Motif files
 
@@ -172,7 +165,7 @@ inline Result dnaFasta(const std::uint8_t* data, std::size_t size) {
 inline Result motifFile(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return {};
   const int reader = data[0] % 5;
-  std::istringstream in(std::string(reinterpret_cast<const char*>(data + 1), size - 1));
+  std::istringstream in = afterFirstByte(data, size);
   const std::string source = "fuzz.motifs";
   Result result;
   try {
@@ -238,7 +231,7 @@ inline void requireMatchRoundTrip(const std::vector<match_table::Row>& rows) {
 inline Result table(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return {};
   const int kind = data[0] % 4;
-  std::istringstream in(std::string(reinterpret_cast<const char*>(data + 1), size - 1));
+  std::istringstream in = afterFirstByte(data, size);
   const std::string source = "fuzz.tsv";
   Result result;
   try {
