@@ -125,11 +125,18 @@ TEST(DnaReading, BinaryFormatsAreNamedBeforeAnyLetter) {
 }
 
 TEST(DnaReading, LettersAreLimitedPerRecordAndPerInputWhileRead) {
-  EXPECT_EQ(refusal(">big one\nACGTACGTAC\n", withLimit(9)),
-            "Error: in.fa: record big one exceeds 9 letters (limit set by --max-letters)\n");
-  EXPECT_EQ(refusal(">a\nACGTA\n>b\nACGTA\n", withLimit(9)),
-            "Error: in.fa: record b takes the input past 9 letters (limit set by --max-letters)\n");
-  EXPECT_EQ(refusal(">a\nACGTA\n>b\nACGT\n", withLimit(9)), "(no error)");
+  const std::string hundred(100, 'A');
+  EXPECT_EQ(refusal(">big one\n" + hundred + "C\n", withLimit(100)),
+            "Error: in.fa: record big one exceeds 100 letters (limit set by --max-letters)\n");
+  EXPECT_EQ(refusal(">a\n" + hundred.substr(30) + "\n>b\n" + hundred.substr(29) + "\n", withLimit(140)),
+            "Error: in.fa: record b takes the input past 140 letters (limit set by --max-letters)\n");
+  EXPECT_EQ(refusal(">a\n" + hundred.substr(30) + "\n>b\n" + hundred.substr(30) + "\n", withLimit(140)),
+            "(no error)");
+  // Records count apart for the room they take, 64 letters each and their
+  // headers: a file of empty records is bounded too.
+  EXPECT_EQ(refusal(">a\n>bb\n>c\nA\n", withLimit(190)),
+            "Error: in.fa: record c brings the headers past 190 letters (each record counts 64 and its header; limit "
+            "set by --max-letters)\n");
   // A compressed record is refused at the limit, whatever it expands to.
   const std::string bomb = gzipped(">bomb\n" + std::string(4000000, 'A'));
   EXPECT_LT(bomb.size(), 10000u);

@@ -207,6 +207,14 @@ void FastaReader::refuse(const std::string& name, const std::string& problem, bo
 
 template <class Take>
 void FastaReader::readDnaLetters(const std::string& name, Take&& take) {
+  // A record takes memory beyond its letters; counted apart, as its header
+  // and DnaRules::kRecordLetters more, it bounds a file of millions of empty
+  // records as the letters bound one of long records.
+  headerLetters_ += name.size() + DnaRules::kRecordLetters;
+  if (headerLetters_ > maxLetters_)
+    refuse(name, "brings the headers past " + std::to_string(maxLetters_) + " letters (each record counts " +
+                     std::to_string(DnaRules::kRecordLetters) + " and its header; limit set by --max-letters)",
+           false);
   std::uint64_t recordLetters = 0;
   int c;
   while ((c = nextNonBlank()) != EOF) {

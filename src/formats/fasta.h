@@ -96,12 +96,18 @@ struct DnaRules {
   // The longest header kept, as zelkova keeps it.
   static constexpr std::size_t kLongestName = 299;
   static constexpr std::uint64_t kNoLimit = std::numeric_limits<std::uint64_t>::max();
+  // What a record counts towards the limit of the headers besides its
+  // header: the room a record takes in memory, about a letter a byte.
+  static constexpr std::uint64_t kRecordLetters = 64;
 
   LowerCase lowerCase = LowerCase::AsUpper;
   // The letters one record may hold, and all records of the input together;
-  // a record reaching beyond is refused as soon as the reader gets there:
+  // and, apart, the room of the records themselves (kRecordLetters each and
+  // their headers). A record reaching beyond is refused as soon as the reader
+  // gets there:
   //   FILE: record NAME exceeds N letters (limit set by --max-letters)
   //   FILE: record NAME takes the input past N letters (limit set by --max-letters)
+  //   FILE: record NAME brings the headers past N letters (each record counts 64 ...)
   std::uint64_t maxLetters = kNoLimit;
   std::size_t maxNameLength = kLongestName;
 };
@@ -159,6 +165,7 @@ class FastaReader {
   bool dna_ = false;  // reading by DnaRules
   std::uint64_t maxLetters_ = DnaRules::kNoLimit;
   std::uint64_t inputLetters_ = 0;
+  std::uint64_t headerLetters_ = 0;  // every record's header and kRecordLetters
   std::uint64_t iupacLetters_ = 0;
   long long records_ = 0;
 };

@@ -76,7 +76,7 @@ inline ExpectedDna expectedDna(const std::string& text, const std::string& path,
   const std::size_t n = text.size();
   std::size_t i = 0;
   long long line = 1;
-  std::uint64_t inInput = 0;
+  std::uint64_t inInput = 0, headers = 0;
   for (;;) {
     for (; i < n && text[i] != '>'; ++i)
       if (text[i] == '\n') ++line;
@@ -86,6 +86,12 @@ inline ExpectedDna expectedDna(const std::string& text, const std::string& path,
     if (text[i - 1] == '\n') ++line;
     if (endsAfterBlankHeader(text, i, name)) break;
     const std::string label = recordLabel(name, out.records.size() + 1);
+    headers += name.size() + DnaRules::kRecordLetters;
+    if (headers > rules.maxLetters) {
+      out.error = "Error: " + path + ": " + label + " brings the headers past " + std::to_string(rules.maxLetters) +
+                  " letters (each record counts 64 and its header; limit set by --max-letters)\n";
+      return out;
+    }
     FastaRecord record{name, ""};
     for (; i < n && text[i] != '>'; ++i) {
       const unsigned char c = static_cast<unsigned char>(text[i]);
@@ -116,14 +122,15 @@ inline ExpectedDna expectedDna(const std::string& text, const std::string& path,
   return out;
 }
 
-// The first byte picks the rules: bit 0 lower case as N, bit 1 a limit of 1
-// to 64 letters (the other six bits); the rest is the file. Gzip input is
+// The first byte picks the rules: bit 0 lower case as N, bit 1 a limit of 70
+// to 133 letters (the other six bits), just above the room of one record;
+// the rest is the file. Gzip input is
 // read too, but only checked for ending cleanly.
 inline Result dnaFasta(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return {};
   DnaRules rules;
   rules.lowerCase = (data[0] & 1) ? LowerCase::AsN : LowerCase::AsUpper;
-  if (data[0] & 2) rules.maxLetters = 1 + (data[0] >> 2);
+  if (data[0] & 2) rules.maxLetters = 70 + (data[0] >> 2);
   ++data;
   --size;
   const MemoryFile file(data, size);

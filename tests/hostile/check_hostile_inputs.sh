@@ -80,12 +80,18 @@ run_capped 1500000 zelkova-enrich "$report" peaks.fa bomb.fa.gz
 refused "enrich, bomb as control" "Error: bomb.fa.gz: record bomb exceeds $limit"
 run_capped 1500000 zelkova-enrich "$report" many.fa.gz
 refused "enrich, many records" "Error: many.fa.gz: record r takes the input past $limit"
+# Millions of empty records: bounded by the room each takes.
+yes '>r' | head -c 1000000 | gzip -9 >empty_records.gz
+for _ in $(seq 10); do cat empty_records.gz; done >empty.fa.gz
+run_capped 1500000 zelkova-enrich "$report" empty.fa.gz
+refused "enrich, empty records" "Error: empty.fa.gz: record r brings the headers past 100000000 letters \
+(each record counts 64 and its header; limit set by --max-letters)"
 run_capped 1500000 zelkova-enrich --max-letters 999999 "$report" many.fa.gz
 refused "enrich --max-letters" "Error: many.fa.gz: record r exceeds 999999 letters (limit set by --max-letters)"
 # The shuffled copies are held too: many copies of a set are bounded alike.
-run zelkova-enrich --copies 3 --max-letters 200 "$report" peaks.fa
-refused "enrich, copies past the limit" "Error: the shuffled control would hold 3 copies of the 67 letters of peaks.fa, \
-more than 200 letters (limit set by --max-letters); give fewer --copies or a CONTROL.fa."
+run zelkova-enrich --copies 30 --max-letters 2000 "$report" peaks.fa
+refused "enrich, copies past the limit" "Error: the shuffled control would hold 30 copies of the 67 letters of peaks.fa, \
+more than 2000 letters (limit set by --max-letters); give fewer --copies or a CONTROL.fa."
 run_capped 1500000 zelkova-discover bomb.fa.gz -o bomb_out
 refused "discover, bomb" "Error: bomb.fa.gz: record bomb exceeds $limit"
 [ "$seconds" -le 60 ] || fail "discover took $seconds s to refuse the bomb"
