@@ -112,6 +112,31 @@ TEST(EnrichmentSites, ReverseSitesAreGivenOnTheirOwnStrandAtTheirForwardPlace) {
   EXPECT_TRUE(std::isinf(enrichment::enrichmentRatio(results[0].choice.table)));
 }
 
+TEST(EnrichmentSites, ALongRecordIsScannedInPiecesWithoutLosingAWindow) {
+  // A record of three million letters is scanned in pieces of 2^20 window
+  // starts on several threads: the windows across a piece's end (here the
+  // site at 2^20 - 2, on the reverse strand) are found once, at their place.
+  const MotifMatrix motif = motifOf({"ACGGT", "ACGGT"});
+  std::string letters(3000000, 'T');
+  const std::size_t acrossFirstEnd = (std::size_t{1} << 20) - 2, nearTheEnd = letters.size() - 5;
+  letters.replace(acrossFirstEnd, 5, "ACCGT");
+  letters.replace(nearTheEnd, 5, "ACGGT");
+  const std::vector<FastaRecord> sequences{{"chr", letters}, {"short", "ACG"}};
+  for (int threads : {1, 3}) {
+    const std::vector<enrichment::Site> sites = enrichment::sitesAtThreshold(
+        motif.counts, sequences, enrichment::SequenceSet::Primary, 1.0, true, threads);
+    ASSERT_EQ(sites.size(), 2u) << threads;
+    EXPECT_EQ(sites[0].position, static_cast<long long>(acrossFirstEnd) + 1);
+    EXPECT_FALSE(sites[0].forward);
+    EXPECT_EQ(sites[1].position, static_cast<long long>(nearTheEnd) + 1);
+    EXPECT_TRUE(sites[1].forward);
+    const std::vector<double> best = enrichment::bestWindowScores(motif.counts, sequences, true, threads);
+    ASSERT_EQ(best.size(), 2u);
+    EXPECT_DOUBLE_EQ(best[0], 1.0);
+    EXPECT_EQ(best[1], enrichment_stats::kNoWindow);
+  }
+}
+
 TEST(EnrichmentSites, ScoresReproduceTheSiteLinesOfARealReport) {
   const report::Report report = report::readFile(std::string(ZELKOVA_TEST_DATA) + "/export/crp0.out");
   const std::vector<FastaRecord> sequences = readFastaFile(std::string(ZELKOVA_TEST_DATA) + "/../../examples/crp0.fa");

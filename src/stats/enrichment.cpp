@@ -29,16 +29,41 @@ double enrichmentRatio(const enrichment_stats::Table& t) {
 
 namespace {
 
-// Calls visit(start, forward, score) for every window of A, C, G and T only,
-// start counting from 0 on the forward strand. The reverse strand's window at
-// the same place is the reverse complement, kept packed alongside.
-template <class Visit>
-void forEachWindow(const MotifScorer& scorer, const std::string& letters, bool bothStrands, Visit&& visit) {
-  const int width = scorer.width();
+// A sequence is scanned in pieces of this many window starts, so that one
+// long record (a chromosome) is scanned on every thread.
+constexpr std::size_t kPieceWindows = std::size_t{1} << 20;
+
+// The windows starting at [begin, end) of one sequence.
+struct Piece {
+  std::size_t sequence = 0;
+  std::size_t begin = 0, end = 0;
+};
+
+// Every sequence in pieces, in order; a sequence too short for a window has
+// no piece.
+std::vector<Piece> piecesOf(const std::vector<FastaRecord>& sequences, int width) {
+  std::vector<Piece> pieces;
   const std::size_t w = static_cast<std::size_t>(width);
-  if (letters.size() < w) return;
-  words::RollingWindow window(width);
-  for (std::size_t i = 0; i < letters.size(); ++i) {
+  for (std::size_t s = 0; s < sequences.size(); ++s) {
+    const std::size_t size = sequences[s].letters.size();
+    if (size < w) continue;
+    const std::size_t starts = size - w + 1;
+    for (std::size_t begin = 0; begin < starts; begin += kPieceWindows)
+      pieces.push_back({s, begin, std::min(starts, begin + kPieceWindows)});
+  }
+  return pieces;
+}
+
+// Calls visit(start, forward, score) for every window of A, C, G and T only
+// that starts in the piece, start counting from 0 on the forward strand. The
+// reverse strand's window at the same place is the reverse complement, kept
+// packed alongside.
+template <class Visit>
+void forEachWindow(const MotifScorer& scorer, const std::string& letters, const Piece& piece, bool bothStrands,
+                   Visit&& visit) {
+  const std::size_t w = static_cast<std::size_t>(scorer.width());
+  words::RollingWindow window(scorer.width());
+  for (std::size_t i = piece.begin; i < piece.end + w - 1; ++i) {
     window.push(letters[i]);
     if (!window.full()) continue;
     const std::size_t start = i + 1 - w;
@@ -53,31 +78,39 @@ void requireUsableWidth(const std::vector<report::Column>& counts) {
                                 std::to_string(counts.size()));
 }
 
+// The best of a piece's scores are combined by maximum, which gives the same
+// value in any order.
 std::vector<double> bestScores(const MotifScorer& scorer, const std::vector<FastaRecord>& sequences,
                                bool bothStrands, int threads) {
-  std::vector<double> best(sequences.size(), enrichment_stats::kNoWindow);
-  parallelFor(threads, sequences.size(), [&](std::size_t s) {
+  const std::vector<Piece> pieces = piecesOf(sequences, scorer.width());
+  std::vector<double> pieceBest(pieces.size(), enrichment_stats::kNoWindow);
+  parallelFor(threads, pieces.size(), [&](std::size_t p) {
     double top = enrichment_stats::kNoWindow;
-    forEachWindow(scorer, sequences[s].letters, bothStrands,
+    forEachWindow(scorer, sequences[pieces[p].sequence].letters, pieces[p], bothStrands,
                   [&top](std::size_t, bool, double score) { top = std::max(top, score); });
-    best[s] = top;
+    pieceBest[p] = top;
   });
+  std::vector<double> best(sequences.size(), enrichment_stats::kNoWindow);
+  for (std::size_t p = 0; p < pieces.size(); ++p)
+    best[pieces[p].sequence] = std::max(best[pieces[p].sequence], pieceBest[p]);
   return best;
 }
 
 void collectSites(const MotifScorer& scorer, const std::vector<FastaRecord>& sequences, SequenceSet set,
                   double threshold, bool bothStrands, int threads, std::vector<Site>& sites) {
-  std::vector<std::vector<Site>> perSequence(sequences.size());
-  parallelFor(threads, sequences.size(), [&](std::size_t s) {
+  const std::vector<Piece> pieces = piecesOf(sequences, scorer.width());
+  std::vector<std::vector<Site>> perPiece(pieces.size());
+  parallelFor(threads, pieces.size(), [&](std::size_t p) {
+    const std::size_t s = pieces[p].sequence;
     const std::string& letters = sequences[s].letters;
-    forEachWindow(scorer, letters, bothStrands, [&](std::size_t start, bool forward, double score) {
+    forEachWindow(scorer, letters, pieces[p], bothStrands, [&](std::size_t start, bool forward, double score) {
       if (score < threshold) return;
       const std::string word = letters.substr(start, static_cast<std::size_t>(scorer.width()));
-      perSequence[s].push_back(
+      perPiece[p].push_back(
           Site{set, s, static_cast<long long>(start) + 1, forward, forward ? word : words::reverseComplement(word), score});
     });
   });
-  for (std::vector<Site>& found : perSequence) sites.insert(sites.end(), found.begin(), found.end());
+  for (std::vector<Site>& found : perPiece) sites.insert(sites.end(), found.begin(), found.end());
 }
 
 }  // namespace
