@@ -197,7 +197,7 @@ TEST(DnaReading, StreamedPiecesAreTheRecordsLetters) {
 
 TEST(DnaReading, StreamedCountsEqualWholeRecordCounts) {
   std::string letters;
-  for (int i = 0; i < 200000; ++i) letters += "ACGTTGCAAN"[(i * i + 3 * i) % 10];
+  for (long long i = 0; i < 200000; ++i) letters += "ACGTTGCAAN"[(i * i + 3 * i) % 10];
   const TempFile file(">one\n" + letters + "\n");
   markov_builder::WordCounts streamed(8), whole(8);
   markov_builder::countFastaFile(file.path(), true, streamed);
