@@ -5,6 +5,7 @@
 
 #include "base/version.h"
 #include "discover/plan.h"
+#include "formats/command_files.h"
 #include "formats/motif_export.h"
 #include "formats/text_lines.h"
 #include "stats/enrichment_table.h"
@@ -14,7 +15,7 @@ namespace discover {
 using export_formats::fixedPoint;
 
 std::string controlDescription(const Discovery& d) {
-  if (!d.options.controlFile.empty()) return d.options.controlFile;
+  if (!d.options.controlFile.empty()) return command_files::inputName(d.options.controlFile);
   return std::to_string(kShuffledCopies) + " dinucleotide-shuffled copies of each primary sequence (seed " +
          std::to_string(d.options.seed) + ")";
 }
@@ -56,7 +57,7 @@ std::string logText(const Discovery& d) {
   out << kFirstLineStart << d.version << "\n";
   out << "started: " << d.started << "\n";
   out << "command line: " << o.commandLine << "\n\n";
-  out << "primary: " << o.primaryFile << ", " << d.primary.records.size() << " sequences, " << d.primaryLetters
+  out << "primary: " << command_files::inputName(o.primaryFile) << ", " << d.primary.records.size() << " sequences, " << d.primaryLetters
       << " letters\n";
   out << "trim: " << (o.trim > 0 ? "central " + std::to_string(o.trim) + " letters" : "none") << "\n";
   out << "lower-case letters: " << (o.maskLowercase ? "masked as N" : "read as upper case") << "\n";
