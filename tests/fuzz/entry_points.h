@@ -314,6 +314,10 @@ inline Result commandLine(const std::uint8_t* data, std::size_t size) {
   for (const std::string& w : words) echo += " " + w;
   FUZZ_REQUIRE(p.cmdLine == echo);
   // Resolved again (as a search does), the configuration is kept unchanged.
+  // A file named by an empty word ("-b ''") was given on the command line,
+  // but a configuration alone cannot tell it from one never given, so the
+  // search refuses what the command line takes (and then fails to open).
+  if (p.inFile.empty() || p.bgModelFile.empty() || p.fgModelFile.empty()) return result;
   try {
     const RunConfig again = resolveRunConfig(p, ProgressSink::silent());
     FUZZ_REQUIRE(again.K == p.K && again.maxMismatch == p.maxMismatch && again.scanThreshold == p.scanThreshold &&
