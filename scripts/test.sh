@@ -21,4 +21,4 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 # few seconds each, under the address and undefined-behaviour sanitizers of
 # clang's libFuzzer: about two minutes with the build, well within CI's limit.
 # tests/fuzz/run.sh TARGET SECONDS runs one target for longer.
-tests/fuzz/run.sh all "${ZELKOVA_FUZZ_SECONDS:-10}"
+ZELKOVA_FUZZ_JOBS=$jobs tests/fuzz/run.sh all "${ZELKOVA_FUZZ_SECONDS:-10}"

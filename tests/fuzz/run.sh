@@ -34,7 +34,7 @@ fi
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DZELKOVA_FUZZ=ON -DZELKOVA_TESTS=OFF \
   -DZELKOVA_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 for t in "${targets[@]}"; do
-  cmake --build "$build" --target "fuzz_$t" -j2
+  cmake --build "$build" --target "fuzz_$t" -j "${ZELKOVA_FUZZ_JOBS:-2}"
 done
 
 # Longest input tried per target: a FASTA input must be able to hold a record
