@@ -223,6 +223,17 @@ TEST(DnaReading, DashReadsStandardInputPlainOrGzip) {
             "Error: standard input:2: record p: 'E' is not a DNA letter; is this a protein file?\n");
 }
 
+TEST(TextInputs, ADirectoryIsRefusedByNameNotReadAsAnEmptyFile) {
+  const testing_support::TempDir dir;
+  try {
+    textio::openFile(dir / "");
+    ADD_FAILURE() << "a directory opened";
+  } catch (const textio::ReadError& e) {
+    EXPECT_EQ(std::string(e.what()), dir / "" + ": cannot open the file: it is a directory");
+    EXPECT_EQ(e.line(), 0);
+  }
+}
+
 TEST(CommandFiles, StandardInputIsReadOnceAndStandardOutputWrittenOnce) {
   EXPECT_EQ(fatalMessage([] { command_files::check({"-", "a.fa", "-"}, {}); }),
             "Error: standard input (-) is named as more than one input; it can be read only once.\n");

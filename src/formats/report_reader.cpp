@@ -209,10 +209,8 @@ Report read(std::istream& in, const std::string& source) {
 }
 
 Report readFile(const std::string& path) {
-  const std::string source = command_files::inputName(path);
-  std::ifstream in(command_files::openablePath(path), std::ios::binary);
-  if (!in) throw ReadError(source, 0, "cannot open the report");  // no line to name
-  return read(in, source);
+  std::ifstream in = textio::openFile(path);
+  return read(in, command_files::inputName(path));
 }
 
 }  // namespace report

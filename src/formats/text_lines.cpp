@@ -1,5 +1,7 @@
 #include "formats/text_lines.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <climits>
@@ -18,6 +20,10 @@ ReadError::ReadError(const std::string& source, int line, const std::string& pro
       line_(line) {}
 
 std::ifstream openFile(const std::string& path) {
+  // A directory opens for reading here and reads as an empty file.
+  struct stat st {};
+  if (::stat(command_files::openablePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    throw ReadError(command_files::inputName(path), 0, "cannot open the file: it is a directory");
   std::ifstream in(command_files::openablePath(path), std::ios::binary);
   if (!in) throw ReadError(command_files::inputName(path), 0, std::string("cannot open the file: ") + std::strerror(errno));
   return in;

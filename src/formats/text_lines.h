@@ -24,7 +24,8 @@ class ReadError : public std::runtime_error {
 };
 
 // `path` opened for reading ("-": standard input, command_files.h); one that
-// cannot be opened is a ReadError of line 0, "PATH: cannot open the file: REASON".
+// cannot be opened, or is a directory, is a ReadError of line 0,
+// "PATH: cannot open the file: REASON".
 std::ifstream openFile(const std::string& path);
 
 // The lines of a file with a cursor; every failure names the line taken last.

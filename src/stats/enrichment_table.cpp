@@ -155,10 +155,8 @@ std::vector<Row> read(std::istream& in, const std::string& source) {
 }
 
 std::vector<Row> readFile(const std::string& path) {
-  const std::string source = command_files::inputName(path);
-  std::ifstream in(command_files::openablePath(path), std::ios::binary);
-  if (!in) throw ReadError(source, 0, std::string("cannot open the enrichment table: ") + std::strerror(errno));
-  return read(in, source);
+  std::ifstream in = textio::openFile(path);
+  return read(in, command_files::inputName(path));
 }
 
 }  // namespace enrichment_table
