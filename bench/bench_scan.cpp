@@ -24,12 +24,12 @@ double cpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
 std::vector<FastaRecord> firstLetters(const std::string& path, long long letters) {
   std::vector<FastaRecord> records;
   long long total = 0;
-  forEachFastaRecord(path, [&](FastaRecord& r) {
-    if (total >= letters) return;
+  for (FastaRecord& r : readDnaFile(path, DnaRules()).records) {
+    if (total >= letters) break;
     if (total + static_cast<long long>(r.letters.size()) > letters) r.letters.resize(static_cast<std::size_t>(letters - total));
     total += static_cast<long long>(r.letters.size());
     records.push_back(std::move(r));
-  });
+  }
   return records;
 }
 

@@ -28,10 +28,10 @@ constexpr std::size_t kSpacer = 100;
 std::vector<std::string> joined(const std::string& fasta, int chromosomes) {
   std::vector<FastaRecord> records;
   std::size_t total = 0;
-  forEachFastaRecord(fasta, [&](FastaRecord& r) {
+  for (FastaRecord& r : readDnaFile(fasta, DnaRules()).records) {
     total += r.letters.size() + kSpacer;
     records.push_back(std::move(r));
-  });
+  }
   std::vector<std::string> all(1);
   for (const FastaRecord& r : records) {
     if (all.back().size() >= total / static_cast<std::size_t>(chromosomes) && static_cast<int>(all.size()) < chromosomes)

@@ -22,6 +22,9 @@ command -v snakemake >/dev/null 2>&1 || needed+=(snakemake)
 command -v help2man >/dev/null 2>&1 || needed+=(help2man)
 command -v man >/dev/null 2>&1 || needed+=(man-db)
 command -v dpkg-shlibdeps >/dev/null 2>&1 || needed+=(dpkg-dev)
+# The hostile-input test names zstd and bzip2 files it makes with these tools.
+command -v zstd >/dev/null 2>&1 || needed+=(zstd)
+command -v bzip2 >/dev/null 2>&1 || needed+=(bzip2)
 for tool in "$@"; do
   command -v "$tool" >/dev/null 2>&1 || needed+=("$tool")
 done

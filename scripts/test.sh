@@ -16,3 +16,9 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELKOVA_WERROR=
 cmake --build build-sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+
+# Every fuzz target of the input readers (zelkova's and the companions') for a
+# few seconds each, under the address and undefined-behaviour sanitizers of
+# clang's libFuzzer: about two minutes with the build, well within CI's limit.
+# tests/fuzz/run.sh TARGET SECONDS runs one target for longer.
+ZELKOVA_FUZZ_JOBS=$jobs tests/fuzz/run.sh all "${ZELKOVA_FUZZ_SECONDS:-10}"

@@ -118,6 +118,31 @@ TEST(EnrichmentSites, ReverseSitesAreGivenOnTheirOwnStrandAtTheirForwardPlace) {
   EXPECT_TRUE(std::isinf(enrichment::enrichmentRatio(results[0].choice.table)));
 }
 
+TEST(EnrichmentSites, ALongRecordLosesNoWindowAndCountsNoneTwice) {
+  // A record of three million letters, as a chromosome is: a site at
+  // 2^20 - 2 on the reverse strand and one near the end are found once each,
+  // at their place, with any number of threads.
+  const MotifMatrix motif = motifOf({"ACGGT", "ACGGT"});
+  std::string letters(3000000, 'T');
+  const std::size_t acrossFirstEnd = (std::size_t{1} << 20) - 2, nearTheEnd = letters.size() - 5;
+  letters.replace(acrossFirstEnd, 5, "ACCGT");
+  letters.replace(nearTheEnd, 5, "ACGGT");
+  const std::vector<FastaRecord> sequences{{"chr", letters}, {"short", "ACG"}};
+  for (int threads : {1, 3}) {
+    const std::vector<enrichment::Site> sites = enrichment::sitesAtThreshold(
+        motif.frequencies, sequences, enrichment::SequenceSet::Primary, 1.0, true, threads);
+    ASSERT_EQ(sites.size(), 2u) << threads;
+    EXPECT_EQ(sites[0].position, static_cast<long long>(acrossFirstEnd) + 1);
+    EXPECT_FALSE(sites[0].forward);
+    EXPECT_EQ(sites[1].position, static_cast<long long>(nearTheEnd) + 1);
+    EXPECT_TRUE(sites[1].forward);
+    const std::vector<double> best = enrichment::bestWindowScores(motif.frequencies, sequences, true, threads);
+    ASSERT_EQ(best.size(), 2u);
+    EXPECT_DOUBLE_EQ(best[0], 1.0);
+    EXPECT_EQ(best[1], enrichment_stats::kNoWindow);
+  }
+}
+
 TEST(EnrichmentSites, ScoresReproduceTheSiteLinesOfARealReport) {
   const report::Report report = report::readFile(std::string(ZELKOVA_TEST_DATA) + "/export/crp0.out");
   const std::vector<FastaRecord> sequences = readFastaFile(std::string(ZELKOVA_TEST_DATA) + "/../../examples/crp0.fa");

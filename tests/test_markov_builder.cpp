@@ -296,7 +296,11 @@ TEST(MarkovBuilderInput, UnusableFilesAreRefusedByName) {
 
   TempFile nulByte(std::string(">x\nAC\0GT\n", 9), ".fa");
   EXPECT_EQ(fatalMessage([&] { markov_builder::countFastaFile(nulByte.path(), true, counts); }),
-            "Error: sequence 1 (x) of " + nulByte.path() + " holds a NUL byte; is it a FASTA file?\n");
+            "Error: " + nulByte.path() + ":2: record x: '\\x00' is not a DNA letter; is this a binary file?\n");
+
+  TempFile protein(">p1 kinase\nMKTAYIAKQR\n", ".fa");
+  EXPECT_EQ(fatalMessage([&] { markov_builder::countFastaFile(protein.path(), true, counts); }),
+            "Error: " + protein.path() + ":2: record p1 kinase: 'I' is not a DNA letter; is this a protein file?\n");
 }
 
 TEST(MarkovBuilderInput, FileWithoutBasesIsRefusedEvenAfterAGoodOne) {

@@ -134,8 +134,7 @@ TEST(Scan, QValuesAreBenjaminiHochbergOverEveryWindow) {
   const std::vector<scan::MotifModel> models = modelsOf(o, bg);
   const auto results = scan::scanAll(models, *scan::fastaPieces(path, 12), o);
   // Every window of both strands with its p-value, and BH over all of them.
-  std::vector<FastaRecord> records;
-  forEachFastaRecord(path, [&](FastaRecord& r) { records.push_back(r); });
+  const std::vector<FastaRecord> records = readDnaFile(path, DnaRules()).records;
   const enrichment::CodedSequences coded(records);
   for (std::size_t m = 0; m < models.size(); ++m) {
     std::vector<double> p;

@@ -9,6 +9,7 @@
 #include "aggregate/samples.h"
 #include "base/local_time.h"
 #include "cli/companion_parser.h"
+#include "formats/command_files.h"
 #include "formats/output_file.h"
 
 namespace fs = std::filesystem;
@@ -38,8 +39,10 @@ void checkName(const std::string& name) {
 std::optional<AggregateOptions> parseArguments(int argc, const char* const* argv) {
   AggregateOptions o;
   cli::Parser parser("zelkova-aggregate", "[options] DIR...", kDescription);
-  parser.value("-s", "--summary", "FILE", "write the table of the best motifs of every sample to FILE", o.summaryFile);
-  parser.value("", "--html", "FILE", "write the page of all samples to FILE", o.htmlFile);
+  parser.value("-s", "--summary", "FILE",
+               "write the table of the best motifs of every sample to FILE\n(\"-\": standard output)",
+               o.summaryFile);
+  parser.value("", "--html", "FILE", "write the page of all samples to FILE (\"-\": standard output)", o.htmlFile);
   parser.value("-n", "--top", "N", "the N best motifs of each sample in the table, 1 to 1000\n(default 3)",
                [&](const std::string& v) { o.top = static_cast<int>(cli::wholeNumber(v, "--top", 1, 1000)); });
   parser.repeatable("", "--name", "NAME",
@@ -85,8 +88,10 @@ void refuseSampleFiles(const AggregateOptions& o) {
   for (const std::string& d : o.directories)
     for (const char* name : {"log.txt", "summary.tsv", "motifs.jaspar", "index.html"})
       files.push_back(d + "/" + name);
-  if (!o.summaryFile.empty()) output_file::refuseInputAsOutput(o.summaryFile, files, "summary");
-  if (!o.htmlFile.empty()) output_file::refuseInputAsOutput(o.htmlFile, files, "page");
+  std::vector<command_files::Output> outputs;
+  if (!o.summaryFile.empty()) outputs.push_back({o.summaryFile, "summary"});
+  if (!o.htmlFile.empty()) outputs.push_back({o.htmlFile, "page"});
+  command_files::check(files, outputs);
   if (!o.summaryFile.empty() && !o.htmlFile.empty() && samePath(o.summaryFile, o.htmlFile))
     throw cli::UsageError("--summary and --html name the same file, " + o.htmlFile + ".");
 }
@@ -102,11 +107,11 @@ int run(const AggregateOptions& o) {
   // Both are complete before either is put in place.
   std::vector<output_file::OutputFile> outputs;
   if (!o.summaryFile.empty()) {
-    outputs.emplace_back(o.summaryFile);
+    outputs.push_back(output_file::openOutput(o.summaryFile));
     outputs.back().write(aggregate::summaryTable(samples, o.top));
   }
   if (!o.htmlFile.empty()) {
-    outputs.emplace_back(o.htmlFile);
+    outputs.push_back(output_file::openOutput(o.htmlFile));
     outputs.back().write(aggregate::indexPage(samples, o.htmlFile, localDateTime()));
   }
   for (output_file::OutputFile& file : outputs) file.commit();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/companion_parser.h"
+#include "formats/command_files.h"
 #include "formats/match_table.h"
 #include "formats/motif_files.h"
 #include "formats/output_file.h"
@@ -39,7 +40,8 @@ std::optional<CompareOptions> parseArguments(int argc, const char* const* argv) 
                     "a database of known motifs (MEME, JASPAR or TRANSFAC); may be\n"
                     "given more than once (default: the bundled JASPAR collection)",
                     o.databaseFiles);
-  parser.value("-o", "--output", "FILE", "write the table to FILE (default: standard output)", o.outputFile);
+  parser.value("-o", "--output", "FILE", "write the table to FILE (default, or \"-\": standard output)",
+               o.outputFile);
   parser.value("-n", "--top", "N", "the N best matches per motif (default 5)", [&](const std::string& v) {
     o.top = static_cast<int>(cli::wholeNumber(v, "--top", 1, 1000000));
   });
@@ -72,7 +74,7 @@ std::vector<match_table::Row> bestMatches(const std::vector<motif::Motif>& queri
 int run(const CompareOptions& o) {
   std::vector<std::string> inputs = o.databaseFiles;
   inputs.push_back(o.motifFile);
-  if (!o.outputFile.empty()) output_file::refuseInputAsOutput(o.outputFile, inputs);
+  command_files::check(inputs, {{o.outputFile, "output"}});
   const std::vector<motif::Motif> queries = motif_files::readFile(o.motifFile);
   const compare::Database database(motif_database::load(o.databaseFiles), o.settings.pseudocount);
   std::ostringstream table;

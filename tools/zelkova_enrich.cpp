@@ -3,6 +3,7 @@
 // E-values, one line per motif; with --db, the table of a whole database of
 // known motifs, best first, with q-values.
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <optional>
 #include <sstream>
@@ -12,6 +13,7 @@
 #include "base/parallel.h"
 #include "base/words.h"
 #include "cli/companion_parser.h"
+#include "formats/command_files.h"
 #include "formats/fasta.h"
 #include "formats/output_file.h"
 #include "formats/motif_files.h"
@@ -21,7 +23,6 @@
 #include "stats/known_enrichment.h"
 #include "stats/known_table.h"
 #include "stats/shuffle.h"
-#include "zelkova.h"
 
 namespace {
 
@@ -32,7 +33,9 @@ const char* const kDescription =
     "score of a report's site lines); the sequences of each set that reach a\n"
     "threshold are counted and compared with a one-sided Fisher exact test.\n"
     "Without CONTROL, shuffled copies of the primary sequences that keep their\n"
-    "word counts are the control. FASTA files may be gzip-compressed.\n"
+    "word counts are the control. FASTA files may be gzip-compressed; \"-\"\n"
+    "reads one of them from standard input. IUPAC codes (R, Y, ...) are read\n"
+    "as N; any other letter that is not DNA is refused.\n"
     "Writes one tab-separated line per motif, in the file's order.\n"
     "With --db, every motif of the database files is tested the same way and\n"
     "the table lists them best first, with Benjamini-Hochberg q-values (the\n"
@@ -52,6 +55,7 @@ struct EnrichOptions {
   std::uint64_t seed = 0;
   int threads = availableProcessors();
   bool shuffleOptionGiven = false;
+  std::uint64_t maxLetters = 0;
 };
 
 // Nothing when --help or --version was answered.
@@ -60,13 +64,15 @@ std::optional<EnrichOptions> parseArguments(int argc, const char* const* argv) {
   cli::Parser parser("zelkova-enrich", "[options] MOTIFS PRIMARY.fa [CONTROL.fa]\n"
                                        "   or: zelkova-enrich [options] --db FILE PRIMARY.fa [CONTROL.fa]",
                      kDescription);
-  parser.value("-o", "--output", "FILE", "write the table to FILE (default: standard output)", o.outputFile);
+  parser.value("-o", "--output", "FILE", "write the table to FILE (default, or \"-\": standard output)",
+               o.outputFile);
   parser.repeatable("-d", "--db", "FILE",
                     "test every motif of the database FILE (any motif\n"
                     "format) instead of MOTIFS; may be given more than once,\n"
                     "read as one database whose identifiers must be unique",
                     o.databaseFiles);
-  parser.value("", "--sites", "FILE", "also write every counted site to FILE", o.sitesFile);
+  parser.value("", "--sites", "FILE", "also write every counted site to FILE (\"-\": standard output)",
+               o.sitesFile);
   parser.value("", "--threshold", "X",
                "count the sequences whose best window scores at least X,\n"
                "above 0 and at most 1 (default: chosen per motif)",
@@ -92,6 +98,7 @@ std::optional<EnrichOptions> parseArguments(int argc, const char* const* argv) {
                });
   parser.value("-p", "--threads", "N", "threads (default: every processor); the output is the same",
                [&](const std::string& v) { o.threads = static_cast<int>(cli::wholeNumber(v, "--threads", 1, 1024)); });
+  cli::addMaxLettersOption(parser, o.maxLetters);
   const std::optional<std::vector<std::string>> files = parser.parse(argc, argv);
   if (!files) return std::nullopt;
   const std::size_t motifFiles = o.databaseFiles.empty() ? 1 : 0;
@@ -119,21 +126,43 @@ bool holdsBases(const std::vector<FastaRecord>& records) {
   return false;
 }
 
-std::vector<FastaRecord> readSequences(const std::string& path) {
-  std::vector<FastaRecord> records = readFastaFile(path);
-  if (records.empty()) throw FatalError("Error: " + path + " holds no FASTA record (a line starting with '>').\n");
-  return records;
+// The records of a FASTA input; the count of its IUPAC letters goes to
+// standard error.
+std::vector<FastaRecord> readSequences(const std::string& path, const EnrichOptions& o) {
+  DnaRules rules;
+  rules.maxLetters = o.maxLetters;
+  DnaFile file = readDnaFile(path, rules);
+  const std::string note = iupacNote(command_files::inputName(path), file.iupacLetters);
+  if (!note.empty()) std::fprintf(stderr, "%s\n", note.c_str());
+  return std::move(file.records);
+}
+
+// The shuffled copies are held like a control read from a file, so
+// --max-letters bounds them too: many --copies of a large set would
+// otherwise take memory in proportion to their product.
+void requireShuffledControlWithinLimit(const EnrichOptions& o, const std::vector<FastaRecord>& primary) {
+  std::uint64_t letters = 0;
+  for (const FastaRecord& r : primary) letters += r.letters.size();
+  const std::uint64_t copies = static_cast<std::uint64_t>(o.copies);
+  if (letters <= o.maxLetters / copies) return;
+  throw FatalError("Error: the shuffled control would hold " + std::to_string(copies) + " copies of the " +
+                   std::to_string(letters) + " letters of " + command_files::inputName(o.primaryFile) +
+                   ", more than " + std::to_string(o.maxLetters) +
+                   " letters (limit set by --max-letters); give fewer --copies or a CONTROL.fa.\n");
 }
 
 std::vector<FastaRecord> controlSet(const EnrichOptions& o, const std::vector<FastaRecord>& primary) {
   if (!o.controlFile.empty()) {
-    std::vector<FastaRecord> control = readSequences(o.controlFile);
-    if (!holdsBases(control)) throw FatalError("Error: " + o.controlFile + " holds no A, C, G or T.\n");
+    std::vector<FastaRecord> control = readSequences(o.controlFile, o);
+    if (!holdsBases(control))
+      throw FatalError("Error: " + command_files::inputName(o.controlFile) + " holds no A, C, G or T.\n");
     return control;
   }
+  requireShuffledControlWithinLimit(o, primary);
   std::vector<FastaRecord> control = shuffle::shuffledCopies(primary, o.shuffleWordLength, o.copies, o.seed, o.threads);
   if (!holdsBases(control))
-    throw FatalError("Error: " + o.primaryFile + " holds no A, C, G or T, so its shuffles make no control.\n");
+    throw FatalError("Error: " + command_files::inputName(o.primaryFile) +
+                     " holds no A, C, G or T, so its shuffles make no control.\n");
   return control;
 }
 
@@ -162,15 +191,16 @@ int run(const EnrichOptions& o) {
   if (!o.motifFile.empty()) inputs.push_back(o.motifFile);
   inputs.push_back(o.primaryFile);
   if (!o.controlFile.empty()) inputs.push_back(o.controlFile);
-  if (!o.outputFile.empty()) output_file::refuseInputAsOutput(o.outputFile, inputs, "output");
-  if (!o.sitesFile.empty()) output_file::refuseInputAsOutput(o.sitesFile, inputs, "sites");
+  std::vector<command_files::Output> outputs{{o.outputFile, "output"}};
+  if (!o.sitesFile.empty()) outputs.push_back({o.sitesFile, "sites"});
+  command_files::check(inputs, outputs);
 
   // The motifs are read first: a damaged motif file is found before the
   // sequences are read.
   const std::vector<motif::Motif> database =
       o.databaseFiles.empty() ? std::vector<motif::Motif>{} : motif_files::readFiles(o.databaseFiles);
   const motif_files::MotifFile motifs = o.motifFile.empty() ? motif_files::MotifFile{} : motif_files::readWholeFile(o.motifFile);
-  const std::vector<FastaRecord> primary = readSequences(o.primaryFile);
+  const std::vector<FastaRecord> primary = readSequences(o.primaryFile, o);
   const std::vector<FastaRecord> control = controlSet(o, primary);
 
   enrichment::Options options;
@@ -183,11 +213,10 @@ int run(const EnrichOptions& o) {
   // Both outputs are complete before either is put in place.
   std::optional<output_file::OutputFile> sitesOut;
   if (options.collectSites) {
-    sitesOut.emplace(o.sitesFile);
+    sitesOut.emplace(output_file::openOutput(o.sitesFile));
     sitesOut->write(tables.sites);
   }
-  output_file::OutputFile tableOut =
-      o.outputFile.empty() ? output_file::OutputFile::standardOutput() : output_file::OutputFile(o.outputFile);
+  output_file::OutputFile tableOut = output_file::openOutput(o.outputFile);
   tableOut.write(tables.table);
   if (sitesOut) sitesOut->commit();
   tableOut.commit();

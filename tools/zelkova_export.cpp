@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/companion_parser.h"
+#include "formats/command_files.h"
 #include "formats/match_table.h"
 #include "formats/motif_export.h"
 #include "formats/motif_files.h"
@@ -69,7 +70,7 @@ std::optional<ExportOptions> parseArguments(int argc, const char* const* argv) {
                                          "\"; use meme, jaspar, transfac, homer or html.");
                  options.format = value;
                });
-  parser.value("-o", "--output", "FILE", "write to FILE (default: standard output)", options.outputFile);
+  parser.value("-o", "--output", "FILE", "write to FILE (default, or \"-\": standard output)", options.outputFile);
   parser.value("-e", "--enrichment", "FILE",
                "html only: show the enrichment from FILE, a table written by\n"
                "zelkova-enrich for MOTIFS (or by zelkova-enrich --db for the\n"
@@ -203,8 +204,10 @@ int main(int argc, char** argv) {
     const std::optional<ExportOptions> options = parseArguments(argc, argv);
     if (!options) return 0;
     std::vector<std::string> inputs = options->motifFiles;
-    if (!options->enrichmentFile.empty()) inputs.push_back(options->enrichmentFile);
-    output_file::refuseInputAsOutput(options->outputFile, inputs);
+    for (const std::string* file : {&options->enrichmentFile, &options->matchesFile})
+      if (!file->empty()) inputs.push_back(*file);
+    inputs.insert(inputs.end(), options->databaseFiles.begin(), options->databaseFiles.end());
+    command_files::check(inputs, {{options->outputFile, "output"}});
     const Inputs read = readInputs(options->motifFiles);
     output_file::writeWholeFile(options->outputFile, exportText(*options, read));
     return 0;

@@ -1,11 +1,14 @@
 // zelkova-markov: builds the Markov model files that zelkova reads (-b and -z)
 // from FASTA sequences.
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "cli/companion_parser.h"
+#include "formats/command_files.h"
+#include "formats/fasta.h"
 #include "formats/output_file.h"
 #include "stats/markov_builder.h"
 
@@ -13,7 +16,10 @@ namespace {
 
 const char* const kDescription =
     "Counts the words of 1 to ORDER+1 letters in the FASTA files and writes a\n"
-    "Markov model of order ORDER in the format zelkova reads with -b and -z.\n";
+    "Markov model of order ORDER in the format zelkova reads with -b and -z.\n"
+    "FASTA files may be gzip-compressed; \"-\" reads standard input. Each\n"
+    "record streams by, so a whole genome counts in a few megabytes. IUPAC\n"
+    "codes (R, Y, ...) are read as N; any other letter that is not DNA is refused.\n";
 
 struct BuilderOptions {
   std::string outputFile;  // empty: standard output
@@ -27,7 +33,8 @@ struct BuilderOptions {
 std::optional<BuilderOptions> parseArguments(int argc, const char* const* argv) {
   BuilderOptions options;
   cli::Parser parser("zelkova-markov", "[options] FASTA [FASTA ...]", kDescription);
-  parser.value("-o", "--output", "FILE", "write the model to FILE (default: standard output)", options.outputFile);
+  parser.value("-o", "--output", "FILE", "write the model to FILE (default, or \"-\": standard output)",
+               options.outputFile);
   parser.value("-m", "--order", "ORDER", "Markov order, 0 to 7 (default 7)", [&](const std::string& value) {
     options.order = static_cast<int>(cli::wholeNumber(value, "order", 0, markov_builder::kMaxOrder));
   });
@@ -45,10 +52,13 @@ std::optional<BuilderOptions> parseArguments(int argc, const char* const* argv) 
 }
 
 void buildModel(const BuilderOptions& options) {
-  output_file::refuseInputAsOutput(options.outputFile, options.inputFiles);
+  command_files::check(options.inputFiles, {{options.outputFile, "output"}});
   markov_builder::WordCounts counts(options.order + 1);
-  for (const std::string& file : options.inputFiles)
-    markov_builder::countFastaFile(file, options.bothStrands, counts);
+  for (const std::string& file : options.inputFiles) {
+    const std::string note =
+        iupacNote(command_files::inputName(file), markov_builder::countFastaFile(file, options.bothStrands, counts));
+    if (!note.empty()) std::fprintf(stderr, "%s\n", note.c_str());
+  }
   output_file::writeWholeFile(options.outputFile, markov_builder::modelText(counts, options.pseudoCount));
 }
 

@@ -14,6 +14,7 @@
 #include "base/errors.h"
 #include "base/version.h"
 #include "formats/output_file.h"
+#include "formats/text_lines.h"
 
 namespace cli {
 
@@ -154,7 +155,7 @@ std::optional<std::vector<std::string>> Parser::parse(int argc, const char* cons
       return std::nullopt;
     }
     const Option* option = find(name);
-    if (!option) throw UsageError("unknown option " + name + ".");
+    if (!option) throw UsageError("unknown option " + textio::printable(name) + ".");
     if (!option->repeatable) {
       for (const Option* earlier : given)
         if (earlier == option) throw UsageError("option " + name + " is given more than once.");
@@ -201,7 +202,7 @@ long long wholeNumber(const std::string& text, const std::string& what, long lon
     if (!lowOpen && !highOpen) range = " from " + std::to_string(min) + " to " + std::to_string(max);
     else if (!lowOpen) range = " of at least " + std::to_string(min);
     else if (!highOpen) range = " of at most " + std::to_string(max);
-    throw UsageError(what + " \"" + text + "\" is not a whole number" + range + ".");
+    throw UsageError(what + " " + textio::quoted(text) + " is not a whole number" + range + ".");
   }
   return value;
 }
@@ -215,8 +216,16 @@ double realNumber(const std::string& text, const std::string& what, const RealBo
   const bool wholeText = !text.empty() && !std::isspace(static_cast<unsigned char>(text[0])) &&
                          end == text.c_str() + text.size();
   if (!wholeText || errno == ERANGE || !withinBounds(value, bounds))
-    throw UsageError(what + " \"" + text + "\" is not " + describeBounds(bounds) + ".");
+    throw UsageError(what + " " + textio::quoted(text) + " is not " + describeBounds(bounds) + ".");
   return value;
+}
+
+void addMaxLettersOption(Parser& parser, std::uint64_t& target) {
+  target = static_cast<std::uint64_t>(kDefaultMaxLetters);
+  parser.value("", "--max-letters", "N",
+               "refuse a record, or an input file, of more than N letters,\n"
+               "while it is read (default " + std::to_string(kDefaultMaxLetters) + ")",
+               [&target](const std::string& v) { target = static_cast<std::uint64_t>(wholeNumber(v, "--max-letters", 1)); });
 }
 
 int runProgram(const std::string& program, const std::function<int()>& body) {

@@ -42,6 +42,7 @@
 //   }
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <limits>
 #include <optional>
@@ -136,6 +137,17 @@ struct RealBounds {
   bool highIncluded = true;
 };
 double realNumber(const std::string& text, const std::string& what, const RealBounds& bounds = {});
+
+// The letters a program that holds its sequences in memory (zelkova-enrich,
+// zelkova-discover) reads from one record, and from one input file, unless
+// --max-letters says otherwise: about 7 GB of a discovery's working memory at
+// the most, well within a machine of 16 GB or more, and far beyond any peak
+// set; a file that expands to more (a decompression bomb, a genome given by
+// mistake) is refused while it is read.
+constexpr long long kDefaultMaxLetters = 100000000;
+
+// Adds the option --max-letters N (1 or more) that sets `target`.
+void addMaxLettersOption(Parser& parser, std::uint64_t& target);
 
 // Runs `body` (the whole work of main, returning its exit status) and turns
 // what escapes it into a message on standard error and status 1:

@@ -6,6 +6,7 @@
 #include "base/version.h"
 #include "discover/known.h"
 #include "discover/plan.h"
+#include "formats/command_files.h"
 #include "formats/motif_export.h"
 #include "formats/text_lines.h"
 #include "stats/enrichment_table.h"
@@ -15,7 +16,7 @@ namespace discover {
 using export_formats::fixedPoint;
 
 std::string controlDescription(const Discovery& d) {
-  if (!d.options.controlFile.empty()) return d.options.controlFile;
+  if (!d.options.controlFile.empty()) return command_files::inputName(d.options.controlFile);
   return std::to_string(kShuffledCopies) + " dinucleotide-shuffled copies of each primary sequence (seed " +
          std::to_string(d.options.seed) + ")";
 }
@@ -117,13 +118,15 @@ std::string logText(const Discovery& d) {
   out << kFirstLineStart << d.version << "\n";
   out << "started: " << d.started << "\n";
   out << "command line: " << o.commandLine << "\n\n";
-  out << "primary: " << o.primaryFile << ", " << d.primary.records.size() << " sequences, " << d.primaryLetters
+  out << "primary: " << command_files::inputName(o.primaryFile) << ", " << d.primary.records.size() << " sequences, " << d.primaryLetters
       << " letters\n";
   out << "trim: " << (o.trim > 0 ? "central " + std::to_string(o.trim) + " letters" : "none") << "\n";
   out << "lower-case letters: " << (o.maskLowercase ? "masked as N" : "read as upper case") << "\n";
   out << "low-complexity DNA: " << lowComplexityDescription(d) << "\n";
   out << "control: " << controlDescription(d) << ", " << d.controlSequences << " sequences, " << d.controlLetters
       << " letters\n";
+  for (const std::string& note : d.inputNotes)
+    if (!note.empty()) out << "note: " << note << "\n";
   out << "holdout: " << o.holdout << " (seed " << o.seed << ")\n";
   writeSizes(out, "primary set", d.sizes);
   out << "models: foreground order " << kForegroundOrder << " from the searched primary sequences, background order "

@@ -11,13 +11,14 @@ namespace discover {
 namespace {
 
 const char* const kDescription =
-    "Finds the motifs of PRIMARY.fa (peaks, promoters; plain or gzip) in one run:\n"
-    "masks low-complexity DNA, searches at every motif length of --lengths,\n"
-    "tests each motif for enrichment against a control (by default\n"
-    "dinucleotide-shuffled copies of the sequences), merges motifs that are the\n"
-    "same, lists a motif that better ones explain under them, names the motifs\n"
-    "by their best known matches and writes a page (DIR/index.html), MEME and\n"
-    "JASPAR files and tables of the motifs and their sites into DIR.\n";
+    "Finds the motifs of PRIMARY.fa (peaks, promoters; plain or gzip; \"-\" for\n"
+    "standard input) in one run: masks low-complexity DNA, searches at every\n"
+    "motif length of --lengths, tests each motif for enrichment against a\n"
+    "control (by default dinucleotide-shuffled copies of the sequences), merges\n"
+    "motifs that are the same, lists a motif that better ones explain under\n"
+    "them, names the motifs by their best known matches and writes a page\n"
+    "(DIR/index.html), MEME and JASPAR files and tables of the motifs and their\n"
+    "sites into DIR.\n";
 
 const char* const kLengthsHelp = "motif lengths, 6 to 20, separated by commas\n(default 8,10,12,14,16)";
 
@@ -107,11 +108,14 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
   parser.flag("", "--force", "write into DIR even when it exists", o.force);
   parser.value("-p", "--threads", "N", "threads (default: every processor); the results are the same",
                [&](const std::string& v) { o.threads = static_cast<int>(cli::wholeNumber(v, "--threads", 1, 1024)); });
+  cli::addMaxLettersOption(parser, o.maxLetters);
   const std::optional<std::vector<std::string>> files = parser.parse(argc, argv);
   if (!files) return std::nullopt;
   if (files->empty()) throw cli::UsageError("no PRIMARY.fa given.");
   if (files->size() > 1) throw cli::UsageError("more than one PRIMARY.fa given (" + (*files)[0] + ", " + (*files)[1] + ").");
   if (o.outputDir.empty()) throw cli::UsageError("no output directory given (-o DIR).");
+  if (o.outputDir == "-")
+    throw cli::UsageError("-o names a directory for the results, which standard output (-) cannot hold.");
   o.primaryFile = files->front();
   return o;
 }

@@ -30,6 +30,7 @@ struct Options {
   bool keepSideFiles = false;
   bool force = false;
   int threads = 1;
+  std::uint64_t maxLetters = 0;  // per record and per input file
   std::string commandLine;  // the words of the command line, for the log and the page
 };
 

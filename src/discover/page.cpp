@@ -10,6 +10,7 @@
 #include "discover/files.h"
 #include "discover/known.h"
 #include "discover/log.h"
+#include "formats/command_files.h"
 #include "formats/motif_export.h"
 #include "pages/enrichment_section.h"
 #include "pages/matches_section.h"
@@ -69,7 +70,7 @@ void writeSummary(std::ostream& out, const Discovery& d) {
   const Options& o = d.options;
   out << "<section id=\"run\">\n<h2>Run summary</h2>\n<table class=\"parameters\">\n";
   writeRow(out, "Primary sequences",
-           "<code>" + escape(o.primaryFile) + "</code>: " + std::to_string(d.primary.records.size()) + " sequences, " +
+           "<code>" + escape(command_files::inputName(o.primaryFile)) + "</code>: " + std::to_string(d.primary.records.size()) + " sequences, " +
                std::to_string(d.primaryLetters) + " letters" +
                (o.trim > 0 ? ", the central " + std::to_string(o.trim) + " letters of each" : "") +
                (o.maskLowercase ? ", lower-case letters masked as N" : ""));
@@ -340,7 +341,7 @@ std::string indexPage(const Discovery& d) {
 
   const bool warning = d.decoyRun && (d.motifs.empty() || !*d.motifs.front().beatsDecoy);
   std::ostringstream out;
-  const std::string name = escape(fs::path(d.options.primaryFile).filename().string());
+  const std::string name = escape(fs::path(command_files::inputName(d.options.primaryFile)).filename().string());
   out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
       << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
       << "<title>ZELKOVA motifs of " << name << "</title>\n<style>" << export_html::kPageStyle << matches.style

@@ -10,6 +10,7 @@
 #include "discover/low_complexity.h"
 #include "discover/record_checks.h"
 #include "discover/run_page.h"
+#include "formats/command_files.h"
 #include "formats/motif_export.h"
 #include "formats/motif_files.h"
 #include "formats/output_file.h"
@@ -133,13 +134,23 @@ void warn(Discovery& d, StepProgress& progress, const std::vector<std::string>& 
   }
 }
 
+// The note about the IUPAC letters of an input read as N (none when there
+// were none), on standard error now and in the log later.
+void noteLetters(Discovery& d, StepProgress& progress, const std::string& file, std::uint64_t iupacLetters) {
+  const std::string note = iupacNote(command_files::inputName(file), iupacLetters);
+  if (note.empty()) return;
+  progress.say(note);
+  d.inputNotes.push_back(note);
+}
+
 // The control as read from --control (its records checked like the primary
 // ones), or shuffled copies of the primary sequences as they are searched.
 std::vector<FastaRecord> readControl(Discovery& d, StepProgress& progress) {
   const Options& o = d.options;
   if (o.controlFile.empty())
     return shuffle::shuffledCopies(d.primary.records, kShuffleWordLength, kShuffledCopies, o.seed, o.threads);
-  SequenceFile control = readSequenceFile(o.controlFile, o.trim, o.maskLowercase);
+  SequenceFile control = readSequenceFile(o.controlFile, o.trim, o.maskLowercase, o.maxLetters);
+  noteLetters(d, progress, o.controlFile, control.iupacLetters);
   warn(d, progress, checkRecords(control, o.controlFile));
   return std::move(control.records);
 }
@@ -188,8 +199,12 @@ struct Sets {
 // masked for low complexity, before anything is written.
 std::vector<FastaRecord> readInputs(Discovery& d, StepProgress& progress) {
   const Options& o = d.options;
+  std::vector<std::string> inputs{o.primaryFile, o.controlFile};
+  inputs.insert(inputs.end(), o.databaseFiles.begin(), o.databaseFiles.end());
+  command_files::check(inputs, {});
   progress.begin("Reading");
-  d.primary = readSequenceFile(o.primaryFile, o.trim, o.maskLowercase);
+  d.primary = readSequenceFile(o.primaryFile, o.trim, o.maskLowercase, o.maxLetters);
+  noteLetters(d, progress, o.primaryFile, d.primary.iupacLetters);
   warn(d, progress, checkRecords(d.primary, o.primaryFile));
   requireSeveralSequences(d.primary.records, *std::min_element(o.lengths.begin(), o.lengths.end()), o.primaryFile);
   d.primaryLetters = letters(d.primary.records);
@@ -208,7 +223,8 @@ std::vector<FastaRecord> readInputs(Discovery& d, StepProgress& progress) {
   d.controlBases = baseFrequencies(control);
   d.databaseFiles = motif_database::resolveFiles(o.databaseFiles);
   d.knownMotifs = motif_database::load(d.databaseFiles);
-  progress.end(plural(control.size(), "sequence") + (o.controlFile.empty() ? ", shuffled" : ", from " + o.controlFile) +
+  progress.end(plural(control.size(), "sequence") +
+               (o.controlFile.empty() ? ", shuffled" : ", from " + command_files::inputName(o.controlFile)) +
                maskedShareText(o, d.controlDusted, d.controlLetters));
   return control;
 }

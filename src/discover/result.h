@@ -55,6 +55,7 @@ struct Discovery {
   SetSizes sizes;
   int backgroundOrder = 0;
   std::array<double, report::kBases> controlBases{};  // letter frequencies of the control, both strands
+  std::vector<std::string> inputNotes;     // about the letters read, "peaks.fa: 3 IUPAC letters read as N"; may be empty
 
   Plan plan;
   std::vector<SearchOutcome> outcomes;     // one per search of the plan

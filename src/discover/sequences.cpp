@@ -6,8 +6,8 @@
 
 #include "base/errors.h"
 #include "base/words.h"
+#include "formats/command_files.h"
 #include "stats/shuffle.h"
-#include "zelkova.h"
 
 namespace discover {
 
@@ -39,10 +39,14 @@ bool holdsBases(const std::vector<FastaRecord>& records) {
   return false;
 }
 
-SequenceFile readSequenceFile(const std::string& path, int trim, bool maskLowercase) {
+SequenceFile readSequenceFile(const std::string& path, int trim, bool maskLowercase, std::uint64_t maxLetters) {
+  DnaRules rules;
+  rules.lowerCase = maskLowercase ? LowerCase::AsN : LowerCase::AsUpper;
+  rules.maxLetters = maxLetters;
+  DnaFile read = readDnaFile(path, rules);
   SequenceFile file;
-  file.records = readFastaFile(path, maskLowercase ? LowerCase::AsN : LowerCase::AsUpper);
-  if (file.records.empty()) throw FatalError("Error: " + path + " holds no FASTA record (a line starting with '>').\n");
+  file.records = std::move(read.records);
+  file.iupacLetters = read.iupacLetters;
   for (FastaRecord& record : file.records) {
     long long cut = 0;
     file.givenLength.push_back(static_cast<long long>(record.letters.size()));
@@ -50,7 +54,8 @@ SequenceFile readSequenceFile(const std::string& path, int trim, bool maskLowerc
     file.trimmedOff.push_back(cut);
   }
   if (!holdsBases(file.records))
-    throw FatalError("Error: " + path + " holds no A, C, G or T" + (maskLowercase ? " in upper case" : "") + ".\n");
+    throw FatalError("Error: " + command_files::inputName(path) + " holds no A, C, G or T" +
+                     (maskLowercase ? " in upper case" : "") + ".\n");
   return file;
 }
 

@@ -19,13 +19,16 @@ struct SequenceFile {
   std::vector<FastaRecord> records;
   std::vector<long long> trimmedOff;   // letters cut before the kept ones
   std::vector<long long> givenLength;
+  std::uint64_t iupacLetters = 0;      // read as N
 };
 
-// Reads `path` (plain or gzip), with lower-case letters turned into N when
-// `maskLowercase`, and keeps the central `trim` letters of each longer record
-// (0: whole records). Throws FatalError for a file that cannot be read, that
+// Reads `path` (plain or gzip; "-": standard input) by the companions' DNA
+// rules, with lower-case letters turned into N when `maskLowercase` and at
+// most `maxLetters` letters per record and in all, and keeps the central
+// `trim` letters of each longer record (0: whole records). Throws FatalError
+// for a file that cannot be read, that holds a letter that is not DNA, that
 // holds no record, or none of whose records holds an A, C, G or T.
-SequenceFile readSequenceFile(const std::string& path, int trim, bool maskLowercase);
+SequenceFile readSequenceFile(const std::string& path, int trim, bool maskLowercase, std::uint64_t maxLetters);
 
 // The central `trim` letters of `letters` (all of them when there are fewer);
 // `cut` receives the number of letters cut from the start.

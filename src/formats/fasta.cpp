@@ -9,9 +9,20 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/errors.h"
+#include "formats/text_lines.h"
+
 namespace {
 
 constexpr std::size_t kBufferSize = std::size_t{1} << 16;
+
+// Letters handed on at a time by FastaReader::stream.
+constexpr std::size_t kStreamPiece = std::size_t{1} << 16;
+
+// Record names in messages: enough to find the record, never a megabyte.
+constexpr std::size_t kLongestNameShown = 80;
+
+const char* const kStandardInputName = "standard input";
 
 [[noreturn]] void failToRead(const std::string& path, const std::string& reason) {
   throw FastaReadError("cannot read " + path + ": " + reason + ".");
@@ -34,7 +45,11 @@ struct FastaSource::Gzip {
 
 FastaSource::FastaSource(std::FILE* file) : file_(file), buffer_(kBufferSize) {}
 
-FastaSource::FastaSource(const std::string& path) : path_(path), buffer_(kBufferSize) {
+FastaSource::FastaSource(const std::string& path, Dash dash) : path_(path), name_(path), buffer_(kBufferSize) {
+  if (dash == Dash::StandardInput && path == "-") {
+    openStandardInput();
+    return;
+  }
   const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (descriptor < 0) failToRead(path, std::strerror(errno));
   struct stat st {};
@@ -43,13 +58,7 @@ FastaSource::FastaSource(const std::string& path) : path_(path), buffer_(kBuffer
     failToRead(path, "it is a directory");
   }
   if (startsWithGzipSignature(descriptor)) {
-    gzip_ = std::make_unique<Gzip>();
-    gzip_->stream = gzdopen(descriptor, "rb");
-    if (!gzip_->stream) {
-      ::close(descriptor);
-      failToRead(path, "out of memory");
-    }
-    gzbuffer(gzip_->stream, static_cast<unsigned>(kBufferSize));
+    openThroughZlib(descriptor);
     compressed_ = true;
     return;
   }
@@ -62,11 +71,40 @@ FastaSource::FastaSource(const std::string& path) : path_(path), buffer_(kBuffer
   ownsFile_ = true;
 }
 
+// Through zlib whether compressed or not: a pipe cannot be read twice, and
+// zlib passes bytes that do not start with the gzip signature through as
+// they are.
+void FastaSource::openStandardInput() {
+  name_ = kStandardInputName;
+  const int descriptor = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
+  if (descriptor < 0) failToRead(name_, std::strerror(errno));
+  openThroughZlib(descriptor);
+  compressed_ = gzdirect(gzip_->stream) == 0;
+}
+
+// Takes `descriptor` over, closing it when zlib cannot.
+void FastaSource::openThroughZlib(int descriptor) {
+  gzip_ = std::make_unique<Gzip>();
+  gzip_->stream = gzdopen(descriptor, "rb");
+  if (!gzip_->stream) {
+    ::close(descriptor);
+    failToRead(name_, "out of memory");
+  }
+  gzbuffer(gzip_->stream, static_cast<unsigned>(kBufferSize));
+}
+
 FastaSource::~FastaSource() {
   if (ownsFile_) std::fclose(file_);
 }
 
+std::string_view FastaSource::firstBytes() {
+  ZK_ASSERT(next_ == 0);
+  if (!started_) refill();
+  return std::string_view(buffer_.data(), end_);
+}
+
 bool FastaSource::refill() {
+  started_ = true;
   next_ = 0;
   end_ = 0;
   if (gzip_) {
@@ -75,11 +113,11 @@ bool FastaSource::refill() {
     int code = Z_OK;
     const char* message = gzerror(gzip_->stream, &code);
     if (got < 0 || (got == 0 && code != Z_OK))
-      failToRead(path_, code == Z_ERRNO ? std::strerror(errno) : std::string("damaged gzip data (") + message + ")");
+      failToRead(name_, code == Z_ERRNO ? std::strerror(errno) : std::string("damaged gzip data (") + message + ")");
     end_ = static_cast<std::size_t>(got);
   } else {
     end_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
-    if (end_ == 0 && ownsFile_ && std::ferror(file_)) failToRead(path_, std::strerror(errno));
+    if (end_ == 0 && ownsFile_ && std::ferror(file_)) failToRead(name_, std::strerror(errno));
   }
   return end_ > 0;
 }
@@ -90,10 +128,21 @@ FastaReader::FastaReader(std::FILE* file, std::size_t maxNameLength)
 FastaReader::FastaReader(const std::string& path, std::size_t maxNameLength, LowerCase lowerCase)
     : source_(path), maxNameLength_(maxNameLength), lowerCase_(lowerCase) {}
 
+FastaReader::FastaReader(const std::string& path, const DnaRules& rules)
+    : source_(path, FastaSource::Dash::StandardInput),
+      maxNameLength_(rules.maxNameLength),
+      lowerCase_(rules.lowerCase),
+      dna_(true),
+      maxLetters_(rules.maxLetters) {
+  const std::string format = dna_letters::binaryFormat(source_.firstBytes());
+  if (!format.empty()) throw FastaReadError(source_.name() + ": " + format + ".");
+}
+
 int FastaReader::nextNonBlank() {
   int c;
   do {
     c = source_.get();
+    if (c == '\n') ++line_;
   } while (c != EOF && std::isspace(c));
   return c;
 }
@@ -104,37 +153,91 @@ bool isBlank(const std::string& text) {
     if (!std::isspace(static_cast<unsigned char>(c))) return false;
   return true;
 }
+
+std::string limitText(std::uint64_t maxLetters) {
+  return std::to_string(maxLetters) + " letters (limit set by --max-letters)";
+}
 }  // namespace
 
 void FastaReader::readHeader(std::string& name) {
   name.clear();
-  bool cut = false;  // after a NUL byte nothing more belongs to the name
+  // Only what can be kept is stored, so that a header of a gigabyte costs
+  // nothing; one character more tells whether a CR ended the line.
+  const std::size_t room = maxNameLength_ == std::string::npos ? maxNameLength_ : maxNameLength_ + 1;
+  std::size_t length = 0;  // up to a NUL byte, after which nothing belongs to the name
+  bool cut = false;
   int c;
   while ((c = source_.get()) != EOF && c != '\n') {
     if (c == '\0') cut = true;
-    if (!cut) name.push_back(static_cast<char>(c));
+    if (cut) continue;
+    if (name.size() < room) name.push_back(static_cast<char>(c));
+    ++length;
   }
-  if (!name.empty() && name.back() == '\r' && c == '\n') name.pop_back();
+  if (c == '\n') ++line_;
+  if (length == name.size() && !name.empty() && name.back() == '\r' && c == '\n') name.pop_back();
   if (name.size() > maxNameLength_) name.resize(maxNameLength_);
 }
 
-FastaReader::Status FastaReader::next(FastaRecord& record, std::size_t letterLimit) {
+// Past the header of the next record; false at the end of the file.
+bool FastaReader::startRecord(std::string& name) {
   if (!pendingHeader_) {
     int c;
     while ((c = nextNonBlank()) != EOF && c != '>') {
     }
-    if (c == EOF) return Status::End;
+    if (c == EOF) return false;
   }
   pendingHeader_ = false;
-  readHeader(record.name);
-  if (isBlank(record.name)) {
+  readHeader(name);
+  if (isBlank(name)) {
     // A '>' followed by nothing but white space starts no record.
     const int c = nextNonBlank();
-    if (c == EOF) return Status::End;
+    if (c == EOF) return false;
     source_.unget();
   }
+  ++records_;
+  return true;
+}
 
+void FastaReader::refuse(const std::string& name, const std::string& problem, bool withLine) const {
+  const std::string record = isBlank(name) ? "record number " + std::to_string(records_)
+                                           : "record " + textio::printable(name, kLongestNameShown);
+  throw FastaReadError(source_.name() + (withLine ? ":" + std::to_string(line_) : std::string()) + ": " + record +
+                       (withLine ? ": " : " ") + problem);
+}
+
+template <class Take>
+void FastaReader::readDnaLetters(const std::string& name, Take&& take) {
+  // A record takes memory beyond its letters; counted apart, as its header
+  // and DnaRules::kRecordLetters more, it bounds a file of millions of empty
+  // records as the letters bound one of long records.
+  headerLetters_ += name.size() + DnaRules::kRecordLetters;
+  if (headerLetters_ > maxLetters_)
+    refuse(name, "brings the headers past " + std::to_string(maxLetters_) + " letters (each record counts " +
+                     std::to_string(DnaRules::kRecordLetters) + " and its header; limit set by --max-letters)",
+           false);
+  std::uint64_t recordLetters = 0;
+  int c;
+  while ((c = nextNonBlank()) != EOF) {
+    if (c == '>') {
+      pendingHeader_ = true;
+      return;
+    }
+    const dna_letters::Reading reading = dna_letters::read(static_cast<unsigned char>(c), lowerCase_);
+    if (reading.kind == dna_letters::Kind::Refused) refuse(name, dna_letters::refusal(static_cast<unsigned char>(c)), true);
+    if (reading.kind == dna_letters::Kind::Iupac) ++iupacLetters_;
+    if (++recordLetters > maxLetters_) refuse(name, "exceeds " + limitText(maxLetters_), false);
+    if (++inputLetters_ > maxLetters_) refuse(name, "takes the input past " + limitText(maxLetters_), false);
+    take(reading.letter);
+  }
+}
+
+FastaReader::Status FastaReader::next(FastaRecord& record, std::size_t letterLimit) {
+  if (!startRecord(record.name)) return Status::End;
   record.letters.clear();
+  if (dna_) {
+    readDnaLetters(record.name, [&record](char letter) { record.letters.push_back(letter); });
+    return Status::Record;
+  }
   int c;
   while ((c = nextNonBlank()) != EOF) {
     if (c == '>') {
@@ -149,18 +252,39 @@ FastaReader::Status FastaReader::next(FastaRecord& record, std::size_t letterLim
   return Status::Record;
 }
 
-void forEachFastaRecord(const std::string& path, const std::function<void(FastaRecord&)>& use) {
-  FastaReader reader(path);
-  FastaRecord record;
-  int records = 0;
-  for (;;) {
-    const FastaReader::Status status = reader.next(record);
-    if (status == FastaReader::Status::End) break;
-    ++records;
-    if (status == FastaReader::Status::NulByte)
-      throw FastaReadError("sequence " + std::to_string(records) + " (" + record.name + ") of " + path +
-                           " holds a NUL byte; is it a FASTA file?");
-    use(record);
+bool FastaReader::stream(std::string& name, const std::function<void(std::string_view)>& letters) {
+  ZK_ASSERT(dna_);
+  if (!startRecord(name)) return false;
+  std::string piece;
+  piece.reserve(kStreamPiece);
+  readDnaLetters(name, [&](char letter) {
+    piece.push_back(letter);
+    if (piece.size() == kStreamPiece) {
+      letters(piece);
+      piece.clear();
+    }
+  });
+  if (!piece.empty()) letters(piece);
+  return true;
+}
+
+DnaFile readDnaFile(const std::string& path, const DnaRules& rules) {
+  try {
+    FastaReader reader(path, rules);
+    DnaFile file;
+    FastaRecord record;
+    while (reader.next(record) != FastaReader::Status::End) file.records.push_back(std::move(record));
+    if (file.records.empty())
+      throw FastaReadError(reader.name() + " holds no FASTA record (a line starting with '>').");
+    file.iupacLetters = reader.iupacLetters();
+    return file;
+  } catch (const FastaReadError& error) {
+    throw FatalError(std::string("Error: ") + error.what() + "\n");
   }
-  if (records == 0) throw FastaReadError(path + " holds no FASTA record (a line starting with '>').");
+}
+
+std::string iupacNote(const std::string& name, std::uint64_t iupacLetters) {
+  if (iupacLetters == 0) return {};
+  return name + ": " + std::to_string(iupacLetters) + (iupacLetters == 1 ? " IUPAC letter" : " IUPAC letters") +
+         " read as N";
 }

@@ -6,6 +6,8 @@
 #include <ostream>
 #include <sstream>
 
+#include "formats/command_files.h"
+
 namespace match_table {
 
 const char* const kHeader =
@@ -83,7 +85,7 @@ std::vector<Row> read(std::istream& in, const std::string& source) {
 
 std::vector<Row> readFile(const std::string& path) {
   std::ifstream in = textio::openFile(path);
-  return read(in, path);
+  return read(in, command_files::inputName(path));
 }
 
 }  // namespace match_table

@@ -7,6 +7,7 @@
 #include <map>
 #include <sstream>
 
+#include "formats/command_files.h"
 #include "formats/motif_export.h"
 
 namespace motif_files {
@@ -100,7 +101,7 @@ std::vector<motif::Motif> read(std::istream& in, const std::string& source) { re
 
 MotifFile readWholeFile(const std::string& path) {
   std::ifstream in = textio::openFile(path);
-  return readWhole(in, path);
+  return readWhole(in, command_files::inputName(path));
 }
 
 std::vector<motif::Motif> readFile(const std::string& path) { return readWholeFile(path).motifs; }

@@ -10,6 +10,8 @@
 #include <random>
 #include <utility>
 
+#include "formats/command_files.h"
+
 namespace output_file {
 
 namespace {
@@ -259,8 +261,12 @@ void OutputFile::commit() {
   s.finished = true;
 }
 
+OutputFile openOutput(const std::string& path) {
+  return command_files::isStandardOutput(path) ? OutputFile::standardOutput() : OutputFile(path);
+}
+
 void writeWholeFile(const std::string& path, std::string_view text) {
-  OutputFile file = path.empty() ? OutputFile::standardOutput() : OutputFile(path);
+  OutputFile file = openOutput(path);
   file.write(text);
   file.commit();
 }

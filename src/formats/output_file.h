@@ -18,8 +18,9 @@
 //     directly (opening a FIFO waits for its reader); it is never truncated,
 //     renamed over or removed;
 //   - a directory is refused.
-// Standard output (OutputFile::standardOutput, or an empty path in
-// writeWholeFile) is written directly and only flushed, never closed.
+// Standard output (OutputFile::standardOutput, or "-" or an empty path in
+// openOutput and writeWholeFile) is written directly and only flushed, never
+// closed.
 //
 // Checks: write() checks each write; text written through stream() (fprintf)
 // is checked by commit(), which also checks the flush, the stream's error
@@ -106,8 +107,11 @@ class OutputFile {
   std::unique_ptr<State> state_;
 };
 
-// Writes `text` to `path` as one OutputFile and commits it; an empty path is
-// standard output. Throws WriteError.
+// An output of a companion program: standard output for "-" or an empty path
+// (command_files.h), else OutputFile(path).
+OutputFile openOutput(const std::string& path);
+
+// Writes `text` to openOutput(path) and commits it. Throws WriteError.
 void writeWholeFile(const std::string& path, std::string_view text);
 
 // Flushes standard output and tells whether everything written to it arrived:

@@ -3,6 +3,7 @@
 // first line that does not fit rather than exported half-read.
 #include "formats/report_reader.h"
 
+#include "formats/command_files.h"
 #include "formats/report_format.h"
 
 #include <fstream>
@@ -208,9 +209,8 @@ Report read(std::istream& in, const std::string& source) {
 }
 
 Report readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw ReadError(path, 0, "cannot open the report");  // no line to name
-  return read(in, path);
+  std::ifstream in = textio::openFile(path);
+  return read(in, command_files::inputName(path));
 }
 
 }  // namespace report

@@ -1,5 +1,7 @@
 #include "formats/text_lines.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -10,6 +12,8 @@
 #include <sstream>
 #include <utility>
 
+#include "formats/command_files.h"
+
 namespace textio {
 
 ReadError::ReadError(const std::string& source, int line, const std::string& problem)
@@ -17,8 +21,12 @@ ReadError::ReadError(const std::string& source, int line, const std::string& pro
       line_(line) {}
 
 std::ifstream openFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw ReadError(path, 0, std::string("cannot open the file: ") + std::strerror(errno));
+  // A directory opens for reading here and reads as an empty file.
+  struct stat st {};
+  if (::stat(command_files::openablePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    throw ReadError(command_files::inputName(path), 0, "cannot open the file: it is a directory");
+  std::ifstream in(command_files::openablePath(path), std::ios::binary);
+  if (!in) throw ReadError(command_files::inputName(path), 0, std::string("cannot open the file: ") + std::strerror(errno));
   return in;
 }
 
@@ -66,10 +74,22 @@ double Lines::real(const std::string& text, const std::string& what) const {
   return value;
 }
 
-std::string quoted(const std::string& text) {
-  constexpr std::size_t kLongest = 80;
-  if (text.size() <= kLongest) return "\"" + text + "\"";
-  return "\"" + text.substr(0, kLongest) + "...\"";
+std::string quoted(const std::string& text) { return "\"" + printable(text) + "\""; }
+
+std::string printable(const std::string& text, std::size_t longest) {
+  std::string shown;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (shown.size() >= longest) return shown + "...";
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if ((c >= 0x20 && c < 0x7f) || c == '\t') {
+      shown += static_cast<char>(c);
+      continue;
+    }
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+    shown += escaped;
+  }
+  return shown;
 }
 
 std::string percentEncoded(const std::string& text, const std::string& kept) {

@@ -23,8 +23,9 @@ class ReadError : public std::runtime_error {
   int line_;
 };
 
-// `path` opened for reading; one that cannot be opened is a ReadError of
-// line 0, "PATH: cannot open the file: REASON".
+// `path` opened for reading ("-": standard input, command_files.h); one that
+// cannot be opened, or is a directory, is a ReadError of line 0,
+// "PATH: cannot open the file: REASON".
 std::ifstream openFile(const std::string& path);
 
 // The lines of a file with a cursor; every failure names the line taken last.
@@ -59,9 +60,15 @@ class Lines {
   std::string source_;
 };
 
-// `text` in double quotes, cut after 80 characters: a line of a damaged file
+// `text` in double quotes, as printable() shows it: a line of a damaged file
 // may be anything, even a whole binary file.
 std::string quoted(const std::string& text);
+
+// `text` safe to print in a message: every byte outside printable ASCII (but
+// the tab) shown escaped ("\x00", "\x1b"), and cut with "..." once `longest`
+// characters are shown, so that no message carries raw binary or a line of a
+// megabyte.
+std::string printable(const std::string& text, std::size_t longest = 80);
 
 // The words of `text` separated by blanks and tabs.
 std::vector<std::string> words(const std::string& text);

@@ -88,9 +88,9 @@ std::vector<motif::Motif> readTransfac(std::istream& in, const std::string& sour
   };
   while (!lines.atEnd()) {
     const std::string& line = lines.take("");
-    if (textio::isBlank(line)) continue;
-    if (entryLine == 0) entryLine = lines.number();
     const std::vector<std::string> fields = textio::words(line);
+    if (fields.empty()) continue;  // blank, whatever white space it holds
+    if (entryLine == 0) entryLine = lines.number();
     const std::string& tag = fields[0];
     const std::string value = restAfterFirstWord(line);
     if (tag == "//") {

@@ -21,7 +21,7 @@ std::string firstWord(const std::string& header) {
 
 class FastaPieces : public PieceSource {
  public:
-  FastaPieces(const std::string& path, int overlap) : path_(path), reader_(path), overlap_(overlap) {}
+  FastaPieces(const std::string& path, int overlap) : path_(path), reader_(path, DnaRules()), overlap_(overlap) {}
 
   bool next(Piece& piece) override {
     piece = Piece{};
@@ -48,9 +48,8 @@ class FastaPieces : public PieceSource {
       if (names_.empty()) throw FastaReadError(path_ + " holds no FASTA record (a line starting with '>').");
       return false;
     }
-    if (status == FastaReader::Status::NulByte)
-      throw FastaReadError("sequence " + std::to_string(names_.size() + 1) + " (" + record_.name + ") of " + path_ +
-                           " holds a NUL byte; is it a FASTA file?");
+    // Read by DNA rules, a record that is not DNA has been refused by now.
+    ZK_ASSERT(status == FastaReader::Status::Record);
     names_.push_back(firstWord(record_.name));
     lengths_.push_back(static_cast<long long>(record_.letters.size()));
     offset_ = 0;

@@ -9,6 +9,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "formats/command_files.h"
 #include "formats/motif_export.h"
 #include "formats/text_lines.h"
 
@@ -101,7 +102,7 @@ long long count(const std::string& text, const char* column, const std::string& 
   errno = 0;
   const long long value = std::strtoll(text.c_str(), &end, 10);
   if (text.empty() || *end != '\0' || errno == ERANGE || value < 0 || text[0] == '+' || text[0] == ' ')
-    throw ReadError(source, line, std::string(column) + " \"" + text + "\" is not a count");
+    throw ReadError(source, line, std::string(column) + " " + textio::quoted(text) + " is not a count");
   return value;
 }
 
@@ -110,7 +111,7 @@ void requireNumber(const std::string& text, const char* column, bool ratio, cons
   char* end = nullptr;
   std::strtod(text.c_str(), &end);
   if (text.empty() || *end != '\0' || std::isspace(static_cast<unsigned char>(text[0])))
-    throw ReadError(source, line, std::string(column) + " \"" + text + "\" is not a number");
+    throw ReadError(source, line, std::string(column) + " " + textio::quoted(text) + " is not a number");
 }
 
 Row parseRow(const std::string& line, const std::string& source, int lineNumber) {
@@ -154,9 +155,8 @@ std::vector<Row> read(std::istream& in, const std::string& source) {
 }
 
 std::vector<Row> readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw ReadError(path, 0, std::string("cannot open the enrichment table: ") + std::strerror(errno));
-  return read(in, path);
+  std::ifstream in = textio::openFile(path);
+  return read(in, command_files::inputName(path));
 }
 
 }  // namespace enrichment_table

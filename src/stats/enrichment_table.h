@@ -70,7 +70,7 @@ class ReadError : public std::runtime_error {
 };
 
 std::vector<Row> read(std::istream& in, const std::string& source);
-// A file that cannot be opened is a ReadError without a line.
+// A file that cannot be opened is a textio::ReadError without a line.
 std::vector<Row> readFile(const std::string& path);
 
 }  // namespace enrichment_table

@@ -29,6 +29,10 @@ WordCounts::WordCounts(int maxLength) : maxLength_(maxLength) {
 
 void WordCounts::addSequence(const std::string& letters, bool bothStrands) {
   words::RollingWindow window(maxLength_);
+  addLetters(window, letters, bothStrands);
+}
+
+void WordCounts::addLetters(words::RollingWindow& window, std::string_view letters, bool bothStrands) {
   for (char letter : letters) {
     window.push(letter);
     if (window.run() > 0) countWindowsEndingHere(window.forward(), window.reverse(), window.run(), bothStrands);
@@ -114,14 +118,23 @@ std::string modelText(const WordCounts& counts, double pseudoCount) {
   return text;
 }
 
-void countFastaFile(const std::string& fileName, bool bothStrands, WordCounts& counts) {
+std::uint64_t countFastaFile(const std::string& fileName, bool bothStrands, WordCounts& counts) {
   const std::uint64_t lettersBefore = counts.total(1);
   try {
-    forEachFastaRecord(fileName, [&](FastaRecord& record) { counts.addSequence(record.letters, bothStrands); });
+    FastaReader reader(fileName, DnaRules());
+    std::string name;
+    long long records = 0;
+    for (;; ++records) {
+      words::RollingWindow window(counts.maxLength());
+      const auto count = [&](std::string_view letters) { counts.addLetters(window, letters, bothStrands); };
+      if (!reader.stream(name, count)) break;
+    }
+    if (records == 0) fail(reader.name() + " holds no FASTA record (a line starting with '>').");
+    if (counts.total(1) == lettersBefore) fail(reader.name() + " holds no A, C, G or T to count.");
+    return reader.iupacLetters();
   } catch (const FastaReadError& error) {
     fail(error.what());
   }
-  if (counts.total(1) == lettersBefore) fail(fileName + " holds no A, C, G or T to count.");
 }
 
 }  // namespace markov_builder

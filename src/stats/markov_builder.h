@@ -12,8 +12,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "base/words.h"
 #include "engine/markov_model.h"
 #include "engine/site.h"
 
@@ -32,6 +34,9 @@ class WordCounts {
   // a window holding any other character is not counted. With `bothStrands`
   // the words of the reverse complement are counted as well.
   void addSequence(const std::string& letters, bool bothStrands);
+  // The same for a record given in pieces: `window` (of maxLength() letters,
+  // new for every record) carries the last letters from one piece to the next.
+  void addLetters(words::RollingWindow& window, std::string_view letters, bool bothStrands);
 
   int maxLength() const { return maxLength_; }
   std::uint64_t count(int length, std::size_t index) const { return counts_[length][index]; }
@@ -62,9 +67,12 @@ std::string modelText(const WordCounts& counts, double pseudoCount);
 // be 0.
 MarkovModel buildModel(const WordCounts& counts, double pseudoCount);
 
-// Adds every record of the FASTA file `fileName`, plain or gzip-compressed.
-// Throws FatalError naming the file when it cannot be read, holds a NUL byte or
-// holds no A, C, G or T.
-void countFastaFile(const std::string& fileName, bool bothStrands, WordCounts& counts);
+// Adds every record of the FASTA file `fileName` ("-": standard input), plain
+// or gzip-compressed, read by the companions' DNA rules as it streams by: no
+// record is ever held, so a whole genome counts in the memory of the counts.
+// Returns the number of IUPAC letters read as N. Throws FatalError naming the
+// file when it cannot be read, holds a letter that is not DNA, no record, or
+// no A, C, G or T.
+std::uint64_t countFastaFile(const std::string& fileName, bool bothStrands, WordCounts& counts);
 
 }  // namespace markov_builder

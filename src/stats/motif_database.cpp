@@ -6,6 +6,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "formats/command_files.h"
 #include "formats/motif_files.h"
 #include "formats/text_lines.h"
 

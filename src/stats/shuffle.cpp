@@ -1,5 +1,6 @@
 #include "stats/shuffle.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "base/errors.h"
@@ -40,9 +41,20 @@ void shuffleRange(T* first, std::size_t size, Random& random) {
 // last word, and taking the other exits in random order, walks every edge
 // once (the BEST theorem); a uniformly random tree (Wilson's algorithm) makes
 // every path equally likely.
+//
+// A record broken by many N holds many short runs, so the work of a run is
+// kept to its own words: tables indexed by word live as long as the shuffler
+// and only the words of the run are visited (in increasing order, as a visit
+// of every word would meet them) and reset.
 class EulerShuffler {
  public:
-  explicit EulerShuffler(int k) : k_(k), words_(std::size_t{1} << (2 * (k - 1))) {}
+  explicit EulerShuffler(int k)
+      : k_(k),
+        degree_(std::size_t{1} << (2 * (k - 1)), 0),
+        first_(degree_.size(), 0),
+        taken_(degree_.size(), 0),
+        lastExit_(degree_.size(), 0),
+        inTree_(degree_.size(), 0) {}
 
   void shuffle(char* run, std::size_t length, Random& random) {
     if (length <= static_cast<std::size_t>(k_)) return;  // at most one word: nothing can move
@@ -50,6 +62,9 @@ class EulerShuffler {
     chooseLastExits(random);
     orderExits(random);
     walk(run, length);
+    for (const Vertex v : vertices_) degree_[v] = 0;
+    for (const Vertex v : vertices_) inTree_[v] = 0;
+    inTree_[end_] = 0;
   }
 
  private:
@@ -61,42 +76,47 @@ class EulerShuffler {
     return code;
   }
   Vertex successor(Vertex from, char letter) const {
-    const Vertex mask = static_cast<Vertex>(words_ - 1);
+    const Vertex mask = static_cast<Vertex>(degree_.size() - 1);
     return ((from << 2) | static_cast<Vertex>(words::baseIndex(letter))) & mask;
   }
 
-  // Edges grouped by the word they leave, as the letter each appends.
+  // Edges grouped by the word they leave, as the letter each appends; the
+  // groups in increasing order of word. The run is walked twice, counting
+  // and then placing, rather than keeping each edge's word.
   void buildGraph(const char* run, std::size_t length) {
     const std::size_t edges = length - static_cast<std::size_t>(k_ - 1);
-    first_.assign(words_ + 1, 0);
-    std::vector<Vertex> from(edges);
-    Vertex v = prefixCode(run);
-    start_ = v;
+    const char* appended = run + (k_ - 1);
+    vertices_.clear();
+    start_ = prefixCode(run);
+    Vertex v = start_;
     for (std::size_t e = 0; e < edges; ++e) {
-      from[e] = v;
-      ++first_[v + 1];
-      v = successor(v, run[e + static_cast<std::size_t>(k_ - 1)]);
+      if (degree_[v]++ == 0) vertices_.push_back(v);
+      v = successor(v, appended[e]);
     }
     end_ = v;
-    for (std::size_t w = 0; w < words_; ++w) first_[w + 1] += first_[w];
+    std::sort(vertices_.begin(), vertices_.end());
+    std::size_t offset = 0;
+    for (const Vertex w : vertices_) {
+      first_[w] = taken_[w] = offset;
+      offset += degree_[w];
+    }
     exits_.resize(edges);
-    std::vector<std::size_t> fill(first_.begin(), first_.end() - 1);
-    for (std::size_t e = 0; e < edges; ++e) exits_[fill[from[e]]++] = run[e + static_cast<std::size_t>(k_ - 1)];
+    v = start_;
+    for (std::size_t e = 0; e < edges; ++e) {
+      exits_[taken_[v]++] = appended[e];
+      v = successor(v, appended[e]);
+    }
   }
-
-  std::size_t outDegree(Vertex v) const { return first_[v + 1] - first_[v]; }
 
   // Wilson's algorithm on the tree of last exits, rooted at the last word: a
   // random walk from each word not yet in the tree, whose loops are erased by
   // overwriting the exit taken, joins the tree where it first meets it.
   void chooseLastExits(Random& random) {
-    inTree_.assign(words_, 0);
-    lastExit_.assign(words_, 0);
     inTree_[end_] = 1;
-    for (Vertex u = 0; u < words_; ++u) {
-      if (inTree_[u] || outDegree(u) == 0) continue;
+    for (const Vertex u : vertices_) {
+      if (inTree_[u]) continue;
       for (Vertex v = u; !inTree_[v];) {
-        lastExit_[v] = first_[v] + random.below(outDegree(v));
+        lastExit_[v] = first_[v] + random.below(degree_[v]);
         v = successor(v, exits_[lastExit_[v]]);
       }
       for (Vertex v = u; !inTree_[v]; v = successor(v, exits_[lastExit_[v]])) inTree_[v] = 1;
@@ -104,9 +124,8 @@ class EulerShuffler {
   }
 
   void orderExits(Random& random) {
-    for (Vertex v = 0; v < words_; ++v) {
-      const std::size_t degree = outDegree(v);
-      if (degree == 0) continue;
+    for (const Vertex v : vertices_) {
+      const std::size_t degree = degree_[v];
       char* exits = &exits_[first_[v]];
       if (v == end_) {
         shuffleRange(exits, degree, random);
@@ -118,11 +137,11 @@ class EulerShuffler {
   }
 
   void walk(char* run, std::size_t length) {
-    std::vector<std::size_t> taken(first_.begin(), first_.end() - 1);
+    for (const Vertex w : vertices_) taken_[w] = first_[w];
     Vertex v = start_;
     for (std::size_t i = static_cast<std::size_t>(k_ - 1); i < length; ++i) {
-      ZK_ASSERT(taken[v] < first_[v + 1]);
-      const char letter = exits_[taken[v]++];
+      ZK_ASSERT(degree_[v] > 0 && taken_[v] < first_[v] + degree_[v]);
+      const char letter = exits_[taken_[v]++];
       run[i] = letter;
       v = successor(v, letter);
     }
@@ -130,13 +149,17 @@ class EulerShuffler {
   }
 
   int k_;
-  std::size_t words_;
   Vertex start_ = 0;
   Vertex end_ = 0;
-  std::vector<std::size_t> first_;  // exits of word w: exits_[first_[w] .. first_[w + 1])
-  std::vector<char> exits_;
-  std::vector<char> inTree_;
+  // Indexed by word; zero outside a run's words between runs.
+  std::vector<std::size_t> degree_;    // exits of each word in this run
+  std::vector<std::size_t> first_;     // exits of word w: exits_[first_[w] .. first_[w] + degree_[w])
+  std::vector<std::size_t> taken_;     // the next exit of each word to fill or walk
   std::vector<std::size_t> lastExit_;
+  std::vector<char> inTree_;
+  // The run's own.
+  std::vector<Vertex> vertices_;       // the words it leaves, in increasing order
+  std::vector<char> exits_;
 };
 
 bool isBase(char c) { return words::baseIndex(c) >= 0; }
@@ -174,13 +197,13 @@ std::vector<FastaRecord> shuffledCopies(const std::vector<FastaRecord>& records,
   ZK_ASSERT(copies >= 1);
   const std::size_t perRecord = static_cast<std::size_t>(copies);
   std::vector<FastaRecord> shuffled(records.size() * perRecord);
-  parallelFor(threads, records.size(), [&](std::size_t r) {
-    for (std::size_t c = 0; c < perRecord; ++c) {
-      const std::size_t slot = r * perRecord + c;
-      Random random(streamSeed(seed, slot));
-      shuffled[slot].name = records[r].name + " [shuffled " + std::to_string(c + 1) + "]";
-      shuffled[slot].letters = shuffleLetters(records[r].letters, k, random);
-    }
+  // One item per copy, so that the copies of a single long record are made
+  // on several threads too.
+  parallelFor(threads, shuffled.size(), [&](std::size_t slot) {
+    const FastaRecord& record = records[slot / perRecord];
+    Random random(streamSeed(seed, slot));
+    shuffled[slot].name = record.name + " [shuffled " + std::to_string(slot % perRecord + 1) + "]";
+    shuffled[slot].letters = shuffleLetters(record.letters, k, random);
   });
   return shuffled;
 }

@@ -70,6 +70,30 @@ struct ExpectedFasta {
 
 inline bool isSpace(unsigned char c) { return std::isspace(c) != 0; }
 
+// The header that starts at text[i], just after a '>', by the reading rules:
+// the rest of the line, cut at a NUL, without the CR of a CR LF, at most
+// `longest` characters. `i` moves past the line.
+inline std::string expectedHeader(const std::string& text, std::size_t& i, std::size_t longest) {
+  const std::size_t n = text.size();
+  std::size_t eol = text.find('\n', i);
+  if (eol == std::string::npos) eol = n;
+  std::string name = text.substr(i, eol - i);
+  name = name.substr(0, name.find('\0'));
+  if (!name.empty() && name.back() == '\r' && eol < n) name.pop_back();
+  if (name.size() > longest) name.resize(longest);
+  i = eol < n ? eol + 1 : n;
+  return name;
+}
+
+inline bool isBlankText(const std::string& text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return isSpace(static_cast<unsigned char>(c)); });
+}
+
+// A header of white space followed by nothing but white space starts no record.
+inline bool endsAfterBlankHeader(const std::string& text, std::size_t i, const std::string& name) {
+  return isBlankText(name) && isBlankText(text.substr(i));
+}
+
 inline ExpectedFasta expectedFasta(const std::string& text) {
   ExpectedFasta out;
   const std::size_t n = text.size();
@@ -78,19 +102,8 @@ inline ExpectedFasta expectedFasta(const std::string& text) {
     while (i < n && text[i] != '>') ++i;
     if (i == n) break;
     ++i;
-    std::size_t eol = text.find('\n', i);
-    if (eol == std::string::npos) eol = n;
-    std::string name = text.substr(i, eol - i);
-    name = name.substr(0, name.find('\0'));
-    if (!name.empty() && name.back() == '\r' && eol < n) name.pop_back();
-    if (name.size() > static_cast<std::size_t>(LEN_STR - 1)) name.resize(LEN_STR - 1);
-    i = eol < n ? eol + 1 : n;
-    const bool blankName = std::all_of(name.begin(), name.end(), [](char c) { return isSpace(c); });
-    if (blankName) {
-      std::size_t j = i;
-      while (j < n && isSpace(text[j])) ++j;
-      if (j == n) break;  // a '>' and only white space to the end: no record
-    }
+    const std::string name = expectedHeader(text, i, LEN_STR - 1);
+    if (endsAfterBlankHeader(text, i, name)) break;
     const std::string id = std::to_string(out.records.size() + 1) + " (" + name + ")";
     std::string letters;
     for (; i < n && text[i] != '>'; ++i) {
@@ -301,6 +314,10 @@ inline Result commandLine(const std::uint8_t* data, std::size_t size) {
   for (const std::string& w : words) echo += " " + w;
   FUZZ_REQUIRE(p.cmdLine == echo);
   // Resolved again (as a search does), the configuration is kept unchanged.
+  // A file named by an empty word ("-b ''") was given on the command line,
+  // but a configuration alone cannot tell it from one never given, so the
+  // search refuses what the command line takes (and then fails to open).
+  if (p.inFile.empty() || p.bgModelFile.empty() || p.fgModelFile.empty()) return result;
   try {
     const RunConfig again = resolveRunConfig(p, ProgressSink::silent());
     FUZZ_REQUIRE(again.K == p.K && again.maxMismatch == p.maxMismatch && again.scanThreshold == p.scanThreshold &&

@@ -3,21 +3,22 @@
 #
 #   tests/fuzz/run.sh TARGET|all SECONDS
 #
-# TARGET is one of fasta, markov, options, report. Targets run one after the
+# TARGET is one of fasta, markov, options, report (zelkova's readers), dna,
+# motifs, tables (the companions' readers). Targets run one after the
 # other, each as a single process. The corpus a run grows lives in
 # build-fuzz/corpus/TARGET (seeded from tests/fuzz/corpus/TARGET, which stays
 # small); inputs that crash, leak or hang are kept in tests/fuzz/crashes/TARGET/.
 # The exit status is 0 when every target ran its time without a finding.
 set -euo pipefail
 
-usage() { echo "usage: $0 fasta|markov|options|report|all SECONDS" >&2; exit 2; }
+usage() { echo "usage: $0 fasta|markov|options|report|dna|motifs|tables|all SECONDS" >&2; exit 2; }
 [ $# -eq 2 ] || usage
 case "$2" in ''|*[!0-9]*) usage ;; esac
 seconds=$2
-all_targets=(fasta markov options report)
+all_targets=(fasta markov options report dna motifs tables)
 case "$1" in
   all) targets=("${all_targets[@]}") ;;
-  fasta|markov|options|report) targets=("$1") ;;
+  fasta|markov|options|report|dna|motifs|tables) targets=("$1") ;;
   *) usage ;;
 esac
 
@@ -33,17 +34,17 @@ fi
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DZELKOVA_FUZZ=ON -DZELKOVA_TESTS=OFF \
   -DZELKOVA_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 for t in "${targets[@]}"; do
-  cmake --build "$build" --target "fuzz_$t" -j2
+  cmake --build "$build" --target "fuzz_$t" -j "${ZELKOVA_FUZZ_JOBS:-2}"
 done
 
 # Longest input tried per target: a FASTA input must be able to hold a record
 # of 5000 letters; a model line is refused beyond 4096 characters.
 max_len() {
   case "$1" in
-    fasta) echo 12000 ;;
-    markov) echo 8192 ;;
+    fasta|dna) echo 12000 ;;
+    markov|tables) echo 8192 ;;
     options) echo 2048 ;;
-    report) echo 16384 ;;
+    report|motifs) echo 16384 ;;
   esac
 }
 

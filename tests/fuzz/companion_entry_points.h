@@ -1,0 +1,270 @@
+// The entry points of the fuzz targets of the companion programs' readers,
+// shared with the regression test like those of entry_points.h: the FASTA
+// reader by DNA rules, every motif file format, and the tables and logs that
+// zelkova-export and zelkova-aggregate read back. Each returns how the reader
+// ended and aborts when what it produced breaks a rule it can check alone.
+#pragma once
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "discover/log.h"
+#include "discover/tables.h"
+#include "entry_points.h"
+#include "formats/dna_letters.h"
+#include "formats/fasta.h"
+#include "formats/match_table.h"
+#include "formats/motif_files.h"
+#include "formats/text_lines.h"
+#include "stats/enrichment_table.h"
+
+namespace fuzz_entry {
+
+// ---------------------------------------------------------------------------
+// FASTA by the companions' DNA rules
+
+// The bytes as a file with a path (a memory file: the reader opens by path).
+class MemoryFile {
+ public:
+  MemoryFile(const std::uint8_t* data, std::size_t size) : fd_(::memfd_create("fuzz.fa", 0)) {
+    FUZZ_REQUIRE(fd_ >= 0);
+    for (std::size_t done = 0; done < size;) {
+      const ssize_t wrote = ::write(fd_, data + done, size - done);
+      FUZZ_REQUIRE(wrote > 0);
+      done += static_cast<std::size_t>(wrote);
+    }
+  }
+  ~MemoryFile() { ::close(fd_); }
+  MemoryFile(const MemoryFile&) = delete;
+  MemoryFile& operator=(const MemoryFile&) = delete;
+  std::string path() const { return "/proc/self/fd/" + std::to_string(fd_); }
+
+ private:
+  int fd_;
+};
+
+// What readDnaFile must give for `text` (not gzip) read from `path`, worked
+// out from the rules: the records, their IUPAC letters, or the message.
+struct ExpectedDna {
+  std::vector<FastaRecord> records;
+  std::uint64_t iupac = 0;
+  std::string error;
+};
+
+inline bool isDnaBase(unsigned char c) { return std::string("ACGTNacgtn").find(static_cast<char>(c)) != std::string::npos && c; }
+inline bool isIupac(unsigned char c) { return c && std::string("RYSWKMBDHVryswkmbdhv").find(static_cast<char>(c)) != std::string::npos; }
+
+inline std::string recordLabel(const std::string& name, std::size_t number) {
+  return isBlankText(name) ? "record number " + std::to_string(number) : "record " + textio::printable(name, 80);
+}
+
+inline ExpectedDna expectedDna(const std::string& text, const std::string& path, const DnaRules& rules) {
+  ExpectedDna out;
+  const std::string format = dna_letters::binaryFormat(text.substr(0, 65536));
+  if (!format.empty()) {
+    out.error = "Error: " + path + ": " + format + ".\n";
+    return out;
+  }
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  long long line = 1;
+  std::uint64_t inInput = 0, headers = 0;
+  for (;;) {
+    for (; i < n && text[i] != '>'; ++i)
+      if (text[i] == '\n') ++line;
+    if (i == n) break;
+    ++i;
+    const std::string name = expectedHeader(text, i, rules.maxNameLength);
+    if (text[i - 1] == '\n') ++line;
+    if (endsAfterBlankHeader(text, i, name)) break;
+    const std::string label = recordLabel(name, out.records.size() + 1);
+    headers += name.size() + DnaRules::kRecordLetters;
+    if (headers > rules.maxLetters) {
+      out.error = "Error: " + path + ": " + label + " brings the headers past " + std::to_string(rules.maxLetters) +
+                  " letters (each record counts 64 and its header; limit set by --max-letters)\n";
+      return out;
+    }
+    FastaRecord record{name, ""};
+    for (; i < n && text[i] != '>'; ++i) {
+      const unsigned char c = static_cast<unsigned char>(text[i]);
+      if (c == '\n') ++line;
+      if (isSpace(c)) continue;
+      if (!isDnaBase(c) && !isIupac(c)) {
+        out.error = "Error: " + path + ":" + std::to_string(line) + ": " + label + ": " + dna_letters::refusal(c) + "\n";
+        return out;
+      }
+      if (isIupac(c)) ++out.iupac;
+      const bool lower = std::islower(c) != 0;
+      record.letters.push_back(isIupac(c) || (lower && rules.lowerCase == LowerCase::AsN)
+                                   ? 'N'
+                                   : static_cast<char>(std::toupper(c)));
+      const std::string limit = std::to_string(rules.maxLetters) + " letters (limit set by --max-letters)\n";
+      if (record.letters.size() > rules.maxLetters) {
+        out.error = "Error: " + path + ": " + label + " exceeds " + limit;
+        return out;
+      }
+      if (++inInput > rules.maxLetters) {
+        out.error = "Error: " + path + ": " + label + " takes the input past " + limit;
+        return out;
+      }
+    }
+    out.records.push_back(record);
+  }
+  if (out.records.empty()) out.error = "Error: " + path + " holds no FASTA record (a line starting with '>').\n";
+  return out;
+}
+
+// The first byte picks the rules: bit 0 lower case as N, bit 1 a limit of 70
+// to 133 letters (the other six bits), just above the room of one record;
+// the rest is the file. Gzip input is
+// read too, but only checked for ending cleanly.
+inline Result dnaFasta(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return {};
+  DnaRules rules;
+  rules.lowerCase = (data[0] & 1) ? LowerCase::AsN : LowerCase::AsUpper;
+  if (data[0] & 2) rules.maxLetters = 70 + (data[0] >> 2);
+  ++data;
+  --size;
+  const MemoryFile file(data, size);
+  Result result;
+  DnaFile read;
+  try {
+    read = readDnaFile(file.path(), rules);
+  } catch (const FatalError& e) {
+    result.refused = true;
+    result.message = e.what();
+    FUZZ_REQUIRE(startsWith(result.message, "Error: ") && result.message.find(file.path()) != std::string::npos);
+    for (unsigned char c : result.message) FUZZ_REQUIRE((c >= 0x20 && c < 0x7f) || c == '\t' || c == '\n');
+  }
+  const bool gzip = size >= 2 && data[0] == 0x1f && data[1] == 0x8b;
+  if (gzip) return result;
+  const ExpectedDna expected = expectedDna(std::string(reinterpret_cast<const char*>(data), size), file.path(), rules);
+  FUZZ_REQUIRE(result.message == expected.error);
+  if (result.refused) return result;
+  FUZZ_REQUIRE(read.iupacLetters == expected.iupac);
+  FUZZ_REQUIRE(read.records.size() == expected.records.size());
+  for (std::size_t r = 0; r < read.records.size(); ++r) {
+    FUZZ_REQUIRE(read.records[r].name == expected.records[r].name);
+    FUZZ_REQUIRE(read.records[r].letters == expected.records[r].letters);
+    FUZZ_REQUIRE(read.records[r].letters.find_first_not_of("ACGTN") == std::string::npos);
+  }
+  return result;
+}
+
+// The bytes after the first, which picks what they are read as.
+inline std::istringstream afterFirstByte(const std::uint8_t* data, std::size_t size) {
+  return std::istringstream(std::string(reinterpret_cast<const char*>(data + 1), size - 1));
+}
+
+// ---------------------------------------------------------------------------
+// Motif files
+
+// The first byte picks the reader: the one that tells the format from the
+// content, or MEME, JASPAR, plain JASPAR or TRANSFAC directly.
+inline Result motifFile(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return {};
+  const int reader = data[0] % 5;
+  std::istringstream in = afterFirstByte(data, size);
+  const std::string source = "fuzz.motifs";
+  Result result;
+  try {
+    std::vector<motif::Motif> motifs;
+    switch (reader) {
+      case 0: motifs = motif_files::read(in, source); break;
+      case 1: motifs = motif_files::readMeme(in, source); break;
+      case 2: motifs = motif_files::readJaspar(in, source); break;
+      case 3: motifs = motif_files::readJasparPlain(in, source); break;
+      default: motifs = motif_files::readTransfac(in, source); break;
+    }
+    for (const motif::Motif& m : motifs) {
+      FUZZ_REQUIRE(m.width() >= 1 && m.source == source && m.line >= 1);
+      for (const motif::Column& column : m.columns)
+        for (double v : column) FUZZ_REQUIRE(std::isfinite(v) && v >= 0.0);
+      FUZZ_REQUIRE(motif::consensus(m.columns).size() == m.columns.size());
+      // What the comparison works from: frequencies, each column adding up to 1.
+      for (const motif::Column& column : motif::frequencies(m, 0.25)) {
+        double total = 0;
+        for (double v : column) {
+          FUZZ_REQUIRE(std::isfinite(v) && v >= 0.0);
+          total += v;
+        }
+        FUZZ_REQUIRE(std::fabs(total - 1.0) < 1e-6);
+      }
+    }
+  } catch (const textio::ReadError& e) {
+    result.refused = true;
+    result.message = e.what();
+    FUZZ_REQUIRE(startsWith(result.message, source + ":"));
+  }
+  return result;
+}
+
+// ---------------------------------------------------------------------------
+// Tables and logs read back by zelkova-export and zelkova-aggregate
+
+// A table accepted once is accepted again as written back, unchanged.
+inline void requireSummaryRoundTrip(const std::vector<discover::SummaryRow>& rows) {
+  std::string text = std::string(discover::kSummaryHeader) + "\n";
+  for (const discover::SummaryRow& row : rows) {
+    FUZZ_REQUIRE(row.rank >= 1 && row.primaryHits <= row.primaryTotal && row.controlHits <= row.controlTotal);
+    text += discover::summaryLine(row) + "\n";
+  }
+  std::istringstream again(text);
+  const std::vector<discover::SummaryRow> reread = discover::readSummary(again, "again");
+  FUZZ_REQUIRE(reread.size() == rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    FUZZ_REQUIRE(discover::summaryLine(reread[i]) == discover::summaryLine(rows[i]));
+}
+
+inline void requireMatchRoundTrip(const std::vector<match_table::Row>& rows) {
+  std::ostringstream once;
+  match_table::write(once, rows);
+  std::istringstream in(once.str());
+  std::ostringstream twice;
+  match_table::write(twice, match_table::read(in, "again"));
+  FUZZ_REQUIRE(twice.str() == once.str());
+}
+
+// The first byte picks what the rest is read as: summary.tsv, an enrichment
+// table, a match table or log.txt.
+inline Result table(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return {};
+  const int kind = data[0] % 4;
+  std::istringstream in = afterFirstByte(data, size);
+  const std::string source = "fuzz.tsv";
+  Result result;
+  try {
+    switch (kind) {
+      case 0: requireSummaryRoundTrip(discover::readSummary(in, source)); break;
+      case 1:
+        for (const enrichment_table::Row& row : enrichment_table::read(in, source))
+          FUZZ_REQUIRE(!row.id.empty() && row.primaryHits <= row.primaryTotal && row.controlHits <= row.controlTotal);
+        break;
+      case 2: requireMatchRoundTrip(match_table::read(in, source)); break;
+      default: {
+        const std::string version = discover::logVersion(in, source);
+        FUZZ_REQUIRE(!version.empty() && version.find_first_of(" \t") == std::string::npos);
+      }
+    }
+  } catch (const textio::ReadError& e) {
+    result.refused = true;
+    result.message = e.what();
+    FUZZ_REQUIRE(startsWith(result.message, source + ":") && e.line() >= 1);
+  } catch (const enrichment_table::ReadError& e) {
+    result.refused = true;
+    result.message = e.what();
+    FUZZ_REQUIRE(startsWith(result.message, source + ":"));
+  }
+  for (unsigned char c : result.message) FUZZ_REQUIRE((c >= 0x20 && c < 0x7f) || c == '\t');
+  return result;
+}
+
+}  // namespace fuzz_entry
