@@ -40,7 +40,7 @@ discover::Candidate tested(const std::string& word, const std::vector<FastaRecor
   discover::Candidate c;
   c.motif.consensus = word;
   c.motif.counts = countsOf(word);
-  std::vector<enrichment::MotifMatrix> motifs(tested, {1, word, word, c.motif.counts});
+  std::vector<enrichment::MotifMatrix> motifs(tested, {1, word, word, enrichment::frequenciesOf(c.motif.counts)});
   c.test = enrichment::testMotifs(motifs, primary, control, {}).front();
   return c;
 }

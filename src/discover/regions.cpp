@@ -23,13 +23,13 @@ bool endsWith(const std::string& text, const std::string& end) {
 
 }  // namespace
 
-std::optional<GenomeRegion> regionOfHeader(const std::string& header) {
+std::optional<genome_intervals::Interval> regionOfHeader(const std::string& header) {
   const std::size_t named = header.rfind("::");
   std::string text = named == std::string::npos ? header : header.substr(named + 2);
-  bool reverse = false;
-  for (const char* strand : {"(+)", "(-)", "(.)"})
-    if (endsWith(text, strand)) {
-      reverse = strand[1] == '-';
+  char strand = '.';
+  for (const char* suffix : {"(+)", "(-)", "(.)"})
+    if (endsWith(text, suffix)) {
+      strand = suffix[1];
       text.resize(text.size() - 3);
       break;
     }
@@ -42,15 +42,15 @@ std::optional<GenomeRegion> regionOfHeader(const std::string& header) {
   const std::optional<long long> start = digits(text.substr(colon + 1, dash - colon - 1));
   const std::optional<long long> end = digits(text.substr(dash + 1));
   if (!start || !end || *start >= *end) return std::nullopt;
-  return GenomeRegion{text.substr(0, colon), *start, *end, reverse};
+  return genome_intervals::Interval{text.substr(0, colon), *start, *end, strand};
 }
 
 HeaderRegions regionsOfRecords(const std::vector<FastaRecord>& records, const std::vector<long long>& givenLengths) {
   HeaderRegions result;
-  std::vector<GenomeRegion> regions;
+  std::vector<genome_intervals::Interval> regions;
   for (std::size_t i = 0; i < records.size(); ++i) {
     const std::string record = "record " + std::to_string(i + 1) + " (" + records[i].name + ")";
-    std::optional<GenomeRegion> region = regionOfHeader(records[i].name);
+    std::optional<genome_intervals::Interval> region = regionOfHeader(records[i].name);
     if (!region) {
       result.whyNot = record + " names no genome region chrom:start-end";
       return result;
@@ -67,10 +67,11 @@ HeaderRegions regionsOfRecords(const std::vector<FastaRecord>& records, const st
   return result;
 }
 
-GenomeStretch genomeStretch(const GenomeRegion& region, long long start, long long width, bool forward) {
-  if (!region.reverse) return {region.start + start - 1, region.start + start - 1 + width, forward ? '+' : '-'};
+genome_intervals::Interval genomeStretch(const genome_intervals::Interval& region, long long start, long long width, bool forward) {
+  if (region.strand != '-')
+    return {region.chrom, region.start + start - 1, region.start + start - 1 + width, forward ? '+' : '-'};
   // Letter k (from 1) of a reverse record is the genome's letter end - k (0-based).
-  return {region.end - start - width + 1, region.end - start + 1, forward ? '-' : '+'};
+  return {region.chrom, region.end - start - width + 1, region.end - start + 1, forward ? '-' : '+'};
 }
 
 }  // namespace discover

@@ -51,7 +51,7 @@ void DisjointIntervals::add(const Interval& interval) {
 
 std::string regionName(const Interval& interval) {
   return interval.chrom + ":" + std::to_string(interval.start) + "-" + std::to_string(interval.end) +
-         (interval.strand == '-' ? "(-)" : "");
+         (interval.strand == '+' || interval.strand == '-' ? std::string("(") + interval.strand + ")" : "");
 }
 
 std::vector<FastaRecord> fetchRecords(genome::IndexedGenome& genome, const std::vector<Interval>& intervals,

@@ -53,8 +53,9 @@ class DisjointIntervals {
   std::unordered_map<std::string, std::map<long long, long long>> byChrom_;
 };
 
-// "chrom:start-end", and "chrom:start-end(-)" for the reverse strand: the
-// names bedtools getfasta (with -s for the strand) gives the regions it cuts.
+// "chrom:start-end", and "chrom:start-end(+)" or "(-)" for an interval of a
+// strand: the names bedtools getfasta (with -s for the strand) gives the
+// regions it cuts.
 std::string regionName(const Interval& interval);
 
 // The letters of every interval, in the order given, each named by
