@@ -73,6 +73,7 @@ class GenomeInput {
   // FatalError when nothing is left. Needs the peak windows.
   void cutControl(StepProgress& progress);
 
+  const GenomeRun& run() const { return run_; }
   GenomeRun& run() { return run_; }
 
  private:

@@ -1,6 +1,8 @@
 #include "discover/pipeline.h"
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 #include "base/local_time.h"
 #include "base/version.h"
@@ -198,26 +200,25 @@ std::string controlSummary(const Discovery& d, ControlSource source) {
 }
 
 // Genome (with --peaks): the genome opened, the peaks read and their windows
-// cut.
-void cutFromGenome(Discovery& d, GenomeInput& genome, StepProgress& progress) {
-  genome.cutPeakWindows();
-  const GenomeRun& run = genome.run();
+// cut; nothing without --peaks.
+std::optional<GenomeInput> cutFromGenome(const Discovery& d, StepProgress& progress) {
+  if (d.options.genome.peaksFile.empty()) return std::nullopt;
+  progress.begin("Genome");
+  std::optional<GenomeInput> genome(std::in_place, d.options, progress);
+  genome->cutPeakWindows();
+  const GenomeRun& run = genome->run();
   progress.end(plural(run.chromosomes, "chromosome") + ", " + std::to_string(run.genomeLetters) + " letters, " +
                indexOriginText(run) + "; " + windowCountsText(run.windows));
-  d.primary = wholeRecords(run.peakRecords);
+  return genome;
 }
 
-// Reading: the primary sequences, checked and masked for low complexity.
-void readPrimary(Discovery& d, std::optional<GenomeInput>& genome, StepProgress& progress) {
+// Reading: the primary sequences (the peak windows with a genome), checked
+// and masked for low complexity.
+void readPrimary(Discovery& d, const std::optional<GenomeInput>& genome, StepProgress& progress) {
   const Options& o = d.options;
   const std::string& source = primarySource(o);
-  if (genome) {
-    cutFromGenome(d, *genome, progress);
-    progress.begin("Reading");
-  } else {
-    progress.begin("Reading");
-    d.primary = readSequenceFile(o.primaryFile, o.trim, o.maskLowercase);
-  }
+  progress.begin("Reading");
+  d.primary = genome ? wholeRecords(genome->run().peakRecords) : readSequenceFile(o.primaryFile, o.trim, o.maskLowercase);
   warn(d, progress, checkRecords(d.primary, source));
   requireSeveralSequences(d.primary.records, *std::min_element(o.lengths.begin(), o.lengths.end()), source);
   d.primaryLetters = letters(d.primary.records);
@@ -244,11 +245,7 @@ std::vector<FastaRecord> cutGenomeControl(Discovery& d, GenomeInput& genome, Ste
 // masked for low complexity, before anything is written.
 std::vector<FastaRecord> readInputs(Discovery& d, StepProgress& progress) {
   const Options& o = d.options;
-  std::optional<GenomeInput> genome;
-  if (!o.genome.peaksFile.empty()) {
-    progress.begin("Genome");
-    genome.emplace(o, progress);
-  }
+  std::optional<GenomeInput> genome = cutFromGenome(d, progress);
   readPrimary(d, genome, progress);
 
   progress.begin("Control");
