@@ -35,8 +35,8 @@ void addGenomeOptions(cli::Parser& parser, GenomeOptions& o, std::vector<std::st
     };
   };
   parser.value("", "--peaks", "PEAKS",
-               "peaks instead of PRIMARY.fa: BED (3 to 6+ columns) or narrowPeak,\n"
-               "plain or gzip; windows are cut from --genome",
+               "peaks instead of PRIMARY.fa: BED (3 to 12 columns) or\n"
+               "narrowPeak, plain or gzip; windows are cut from --genome",
                o.peaksFile);
   parser.value("", "--genome", "GENOME.fa",
                "the genome of the peaks, FASTA plain or bgzip-compressed, read\n"
@@ -46,7 +46,7 @@ void addGenomeOptions(cli::Parser& parser, GenomeOptions& o, std::vector<std::st
                "with --peaks: windows of N letters centred on each summit (or\n"
                "centre); given: the peaks' own intervals (default 200)",
                noted("--size", [&o](const std::string& v) { o.windowSize = parseWindowSize(v); }));
-  parser.value("", "--top-peaks", "N", "with --peaks: the N strongest peaks only (narrowPeak signal, else score)",
+  parser.value("", "--top-peaks", "N", "with --peaks: the N strongest peaks only (narrowPeak\nsignal, else score)",
                noted("--top-peaks", [&o](const std::string& v) {
                  o.topPeaks = static_cast<int>(cli::wholeNumber(v, "--top-peaks", 1, std::numeric_limits<int>::max()));
                }));
@@ -56,7 +56,7 @@ void addGenomeOptions(cli::Parser& parser, GenomeOptions& o, std::vector<std::st
                noted("--background-ratio", [&o](const std::string& v) {
                  o.backgroundRatio = cli::realNumber(v, "--background-ratio", {0.0, false, kMaxBackgroundRatio, true});
                }));
-  parser.value("", "--exclude", "BED", "with --peaks: regions (a blacklist) kept out of the peak windows and\nthe control",
+  parser.value("", "--exclude", "BED", "with --peaks: regions (a blacklist) kept out of the peak\nwindows and the control",
                noted("--exclude", [&o](const std::string& v) { o.excludeFile = v; }));
   parser.value("", "--control-peaks", "BED",
                "with --peaks: another peak set whose windows are the control,\ninstead of the genomic background",

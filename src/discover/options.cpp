@@ -12,12 +12,12 @@ namespace discover {
 namespace {
 
 const char* const kDescription =
-    "Finds the motifs of PRIMARY.fa (peaks, promoters; plain or gzip), or of the\n"
-    "windows of PEAKS cut from GENOME.fa against a GC-matched genomic background,\n"
-    "in one run:\n"
+    "Finds the motifs of PRIMARY.fa (peaks, promoters; plain or gzip), or of\n"
+    "windows around PEAKS cut from GENOME.fa, in one run:\n"
     "masks low-complexity DNA, searches at every motif length of --lengths,\n"
     "tests each motif for enrichment against a control (by default\n"
-    "dinucleotide-shuffled copies of the sequences), merges motifs that are the\n"
+    "dinucleotide-shuffled copies of the sequences; with --peaks random genomic\n"
+    "windows of the same GC content), merges motifs that are the\n"
     "same, lists a motif that better ones explain under them, names the motifs\n"
     "by their best known matches and writes a page (DIR/index.html), MEME and\n"
     "JASPAR files and tables of the motifs and their sites into DIR.\n";
@@ -86,7 +86,8 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
   parser.value("-o", "--output", "DIR", "write the results into DIR, a new directory (required)", o.outputDir);
   parser.value("-c", "--control", "FASTA",
                "control sequences, plain or gzip (default: 2 dinucleotide-shuffled\n"
-               "copies of each primary sequence; with --peaks the genomic background)",
+               "copies of each primary sequence; with --peaks the genomic\n"
+               "background)",
                o.controlFile);
   std::vector<std::string> peaksOnly;  // options given that need --peaks
   addGenomeOptions(parser, o.genome, peaksOnly);
@@ -118,7 +119,7 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
                [&](const std::string& v) { o.holdout = cli::realNumber(v, "--holdout", {0.0, true, kMaxHoldout, true}); });
   parser.value("-n", "--top", "N", "report the N best motifs (default 10)",
                [&](const std::string& v) { o.top = static_cast<int>(cli::wholeNumber(v, "--top", 1, 1000)); });
-  parser.value("", "--prefix", "NAME", "name the motifs NAME-1, NAME-2, ... (default ZELKOVA), e.g. after\nthe sample",
+  parser.value("", "--prefix", "NAME", "name the motifs NAME-1, NAME-2, ... (default ZELKOVA), for\nexample after the sample",
                [&](const std::string& v) { o.motifPrefix = parsePrefix(v); });
   parser.repeatable("-d", "--db", "FILE",
                     "known motifs to name the motifs by and to test for\n"
