@@ -159,7 +159,8 @@ TEST_F(GenomeRunOnPeaks, WindowsAndBackgroundAsTheFilesShowThem) {
   EXPECT_EQ(run.peakRecords[1].name, "chr1:20100-20300(-)");
   EXPECT_EQ(run.peakRecords[2].name, "chr2:50100-50300");
   std::string minus = words::reverseComplement(made.expected("chr1", 20100, 20300));
-  std::replace_if(minus.begin(), minus.end(), [](char c) { return std::string("ACGT").find(c) == std::string::npos; }, 'N');
+  std::replace_if(
+      minus.begin(), minus.end(), [](char c) { return std::string("ACGT").find(c) == std::string::npos; }, 'N');
   EXPECT_EQ(run.peakRecords[1].letters, minus);
   // Every window's header names its region the way the FASTA path reads it.
   for (const FastaRecord& r : run.peakRecords) EXPECT_TRUE(discover::regionOfHeader(r.name)) << r.name;
@@ -208,8 +209,10 @@ TEST_F(GenomeRunOnPeaks, ControlPeaksOverlappingAPeakWindowAreLeftOut) {
   const auto files = discover::genomeRunFiles(run);
   ASSERT_EQ(files.size(), 3u);
   // Named control_1, ..., scored by GC in thousandths, as the drawn background is.
-  const std::string gc = std::to_string(gc_background::gcPermille(gc_background::countGc(run.controlRecords[0].letters)));
-  EXPECT_EQ(files[2].second.substr(0, files[2].second.find('\n') + 1), "chr2\t90100\t90300\tcontrol_1\t" + gc + "\t.\n");
+  const std::string gc =
+      std::to_string(gc_background::gcPermille(gc_background::countGc(run.controlRecords[0].letters)));
+  const std::string firstLine = files[2].second.substr(0, files[2].second.find('\n') + 1);
+  EXPECT_EQ(firstLine, "chr2\t90100\t90300\tcontrol_1\t" + gc + "\t.\n");
 
   testing_support::writeText(made.dir() / "control.bed", "chr1\t20050\t20450\n");
   discover::GenomeInput onlyOverlapping(options, progress);

@@ -25,7 +25,8 @@ std::vector<std::string> resultFileNames();
 
 // The results as (name, text), in the order they are put in place: with
 // --peaks the windows cut from the genome (peaks.fa, and background.fa and
-// background.bed with a control cut from it), the motif files, the site tables (sites.bed only when every header names a genome
+// background.bed with a control cut from it), the motif files, the site
+// tables (sites.bed only when every header names a genome
 // region), known.tsv (unless --no-known), the log, summary.tsv and last
 // index.html.
 std::vector<std::pair<std::string, std::string>> resultFiles(const Discovery& discovery);

@@ -1,5 +1,7 @@
 #include "discover/genome_input.h"
 
+#include <functional>
+
 #include "base/errors.h"
 #include "formats/bed_writer.h"
 #include "stats/genome_intervals.h"
@@ -9,6 +11,10 @@ namespace discover {
 namespace {
 
 using genome_intervals::Interval;
+
+// The background's seed, derived from --seed as a stream of its own, so that
+// it never changes with the shuffles' or the holdout's.
+constexpr std::uint64_t kGenomicBackgroundStream = 0xd1b54a32d192ed03ULL;
 
 // Letters other than A, C, G and T (IUPAC codes) become N, as the searches
 // read them and as the FASTA path reads them: peaks.fa then gives the same
@@ -78,8 +84,8 @@ void GenomeInput::cutPeakWindows() {
   }
   const peaks::PeakFile file = peaks::readPeakFile(g.peaksFile);
   run_.peakFormat = file.format;
-  run_.windows =
-      peak_windows::makeWindows(file, *genome_, windowOptions(options_, true), genome_intervals::IntervalIndex(excluded_));
+  const genome_intervals::IntervalIndex excluded(excluded_);
+  run_.windows = peak_windows::makeWindows(file, *genome_, windowOptions(options_, true), excluded);
   run_.peakRecords = asSearched(genome_intervals::fetchRecords(
       *genome_, peak_windows::regionsOf(run_.windows.windows), lowerCaseRule(options_)));
   keepOut_ = peak_windows::keepOutZones(file, windowOptions(options_, false));
@@ -97,7 +103,8 @@ void GenomeInput::cutControl(StepProgress& progress) {
     run_.draw = gc_background::drawBackground(*genome_, run_.peakRecords, genome_intervals::IntervalIndex(keepOut_), b);
     if (run_.draw->windows.empty())
       throw FatalError("Error: no background window could be drawn from " + run_.genomePath +
-                       ": every place of it is near a peak, excluded or more than 5 % N.\n");
+                       ": every place of it is near a peak, excluded or more than " +
+                       std::to_string(static_cast<int>(100 * kMaxBackgroundN)) + " % N.\n");
     run_.controlRegions = gc_background::regionsOf(*run_.draw);
   } else if (run_.control == ControlSource::ControlPeaks) {
     const peaks::PeakFile file = peaks::readPeakFile(options_.genome.controlPeaksFile);

@@ -24,10 +24,6 @@
 
 namespace discover {
 
-// Seeds derived from the user's --seed: the background's own stream, so
-// that it never changes with the shuffles' or the holdout's.
-constexpr std::uint64_t kGenomicBackgroundStream = 0xd1b54a32d192ed03ULL;
-
 // What a genome run read, cut and drew.
 struct GenomeRun {
   // The genome.
@@ -57,9 +53,8 @@ struct GenomeRun {
 class GenomeInput {
  public:
   // Opens the genome of the options, finding its index or building it (with
-  // a line on the progress first, as building takes minutes on a large
-  // genome). Throws FastaReadError for a genome that cannot be read or
-  // indexed.
+  // a line on the progress first: building reads the whole genome). Throws
+  // FastaReadError for a genome that cannot be read or indexed.
   GenomeInput(const Options& options, StepProgress& progress);
 
   // Reads the peaks (and --exclude), cuts their windows and reads their

@@ -56,7 +56,8 @@ void addGenomeOptions(cli::Parser& parser, GenomeOptions& o, std::vector<std::st
                noted("--background-ratio", [&o](const std::string& v) {
                  o.backgroundRatio = cli::realNumber(v, "--background-ratio", {0.0, false, kMaxBackgroundRatio, true});
                }));
-  parser.value("", "--exclude", "BED", "with --peaks: regions (a blacklist) kept out of the peak\nwindows and the control",
+  parser.value("", "--exclude", "BED",
+               "with --peaks: regions (a blacklist) kept out of the peak\nwindows and the control",
                noted("--exclude", [&o](const std::string& v) { o.excludeFile = v; }));
   parser.value("", "--control-peaks", "BED",
                "with --peaks: another peak set whose windows are the control,\ninstead of the genomic background",

@@ -105,7 +105,8 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
                [&](const std::string& v) {
                  o.dustLevel = static_cast<int>(cli::wholeNumber(v, "--dust-level", 1, kMaxDustLevel));
                });
-  parser.value("", "--seed", "S", "seed of the shuffles, the held-out sequences and the genomic\nbackground, 0 or more (default 0)",
+  parser.value("", "--seed", "S",
+               "seed of the shuffles, the held-out sequences and the genomic\nbackground, 0 or more (default 0)",
                [&](const std::string& v) {
                  o.seed = static_cast<std::uint64_t>(
                      cli::wholeNumber(v, "--seed", 0, std::numeric_limits<long long>::max()));
@@ -119,7 +120,8 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
                [&](const std::string& v) { o.holdout = cli::realNumber(v, "--holdout", {0.0, true, kMaxHoldout, true}); });
   parser.value("-n", "--top", "N", "report the N best motifs (default 10)",
                [&](const std::string& v) { o.top = static_cast<int>(cli::wholeNumber(v, "--top", 1, 1000)); });
-  parser.value("", "--prefix", "NAME", "name the motifs NAME-1, NAME-2, ... (default ZELKOVA), for\nexample after the sample",
+  parser.value("", "--prefix", "NAME",
+               "name the motifs NAME-1, NAME-2, ... (default ZELKOVA), for\nexample after the sample",
                [&](const std::string& v) { o.motifPrefix = parsePrefix(v); });
   parser.repeatable("-d", "--db", "FILE",
                     "known motifs to name the motifs by and to test for\n"

@@ -70,7 +70,8 @@ void writeSummary(std::ostream& out, const Discovery& d) {
   const Options& o = d.options;
   out << "<section id=\"run\">\n<h2>Run summary</h2>\n<table class=\"parameters\">\n";
   writeRow(out, "Primary sequences",
-           "<code>" + escape(primarySource(o)) + "</code>: " + std::to_string(d.primary.records.size()) + " sequences, " +
+           "<code>" + escape(primarySource(o)) + "</code>: " + std::to_string(d.primary.records.size()) +
+               " sequences, " +
                std::to_string(d.primaryLetters) + " letters" +
                (o.trim > 0 ? ", the central " + std::to_string(o.trim) + " letters of each" : "") +
                (o.maskLowercase ? ", lower-case letters masked as N" : ""));
@@ -351,7 +352,8 @@ std::string indexPage(const Discovery& d) {
   out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
       << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
       << "<title>ZELKOVA motifs of " << name << "</title>\n<style>" << export_html::kPageStyle << matches.style
-      << kStyle << knownSectionStyle() << kGenomePageStyle << "</style>\n</head>\n<body>\n<header>\n<h1>Motifs of " << name << "</h1>\n"
+      << kStyle << knownSectionStyle() << kGenomePageStyle << "</style>\n</head>\n<body>\n<header>\n<h1>Motifs of "
+      << name << "</h1>\n"
       << "<p class=\"verdict" << (warning ? " warning" : "") << "\">" << escape(verdict(d)) << "</p>\n</header>\n";
   writeSummary(out, d);
   writeGenomeControlSection(out, d);

@@ -218,7 +218,8 @@ void readPrimary(Discovery& d, const std::optional<GenomeInput>& genome, StepPro
   const Options& o = d.options;
   const std::string& source = primarySource(o);
   progress.begin("Reading");
-  d.primary = genome ? wholeRecords(genome->run().peakRecords) : readSequenceFile(o.primaryFile, o.trim, o.maskLowercase);
+  d.primary =
+      genome ? wholeRecords(genome->run().peakRecords) : readSequenceFile(o.primaryFile, o.trim, o.maskLowercase);
   warn(d, progress, checkRecords(d.primary, source));
   requireSeveralSequences(d.primary.records, *std::min_element(o.lengths.begin(), o.lengths.end()), source);
   d.primaryLetters = letters(d.primary.records);
@@ -299,7 +300,8 @@ void searchAll(Discovery& d, Sets& sets, OutputDirectory& directory, StepProgres
   for (const SearchSet& s : sets.searched) searched.push_back(&s.sequences);
   d.plan = planSearches(o.lengths, searched);
   std::vector<std::string> inputs{primarySource(o)};
-  for (const std::string* file : {&o.controlFile, &o.genome.genomeFile, &o.genome.excludeFile, &o.genome.controlPeaksFile})
+  for (const std::string* file :
+       {&o.controlFile, &o.genome.genomeFile, &o.genome.excludeFile, &o.genome.controlPeaksFile})
     if (!file->empty()) inputs.push_back(*file);
   inputs.insert(inputs.end(), o.databaseFiles.begin(), o.databaseFiles.end());
   std::vector<std::string> outputs = resultFileNames();

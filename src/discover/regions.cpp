@@ -67,7 +67,8 @@ HeaderRegions regionsOfRecords(const std::vector<FastaRecord>& records, const st
   return result;
 }
 
-genome_intervals::Interval genomeStretch(const genome_intervals::Interval& region, long long start, long long width, bool forward) {
+genome_intervals::Interval genomeStretch(const genome_intervals::Interval& region, long long start, long long width,
+                                         bool forward) {
   if (region.strand != '-')
     return {region.chrom, region.start + start - 1, region.start + start - 1 + width, forward ? '+' : '-'};
   // Letter k (from 1) of a reverse record is the genome's letter end - k (0-based).

@@ -35,6 +35,7 @@ HeaderRegions regionsOfRecords(const std::vector<FastaRecord>& records, const st
 // Where `width` letters from `start` (1-based, on the record as given) of a
 // record of `region` lie in the genome, with the strand ('+' or '-') a site
 // read `forward` on the record is on.
-genome_intervals::Interval genomeStretch(const genome_intervals::Interval& region, long long start, long long width, bool forward);
+genome_intervals::Interval genomeStretch(const genome_intervals::Interval& region, long long start, long long width,
+                                         bool forward);
 
 }  // namespace discover

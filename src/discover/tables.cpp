@@ -228,7 +228,8 @@ std::string siteBed(const Discovery& d) {
     const long long width = d.candidateOf(m).motif.width();
     for (const enrichment::Site& site : m.sites) {
       const genome_intervals::Interval at = *siteInGenome(d, site, width);
-      records.push_back({at.chrom, at.start, at.end, m.id, std::clamp(static_cast<int>(std::lround(1000.0 * site.score)), 0, 1000), at.strand});
+      const int score = std::clamp(static_cast<int>(std::lround(1000.0 * site.score)), 0, 1000);
+      records.push_back({at.chrom, at.start, at.end, m.id, score, at.strand});
     }
   }
   return bed::bedText(records);

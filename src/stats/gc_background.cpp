@@ -287,8 +287,8 @@ std::vector<bed::BedRecord> backgroundBed(const BackgroundDraw& draw) {
   records.reserve(draw.windows.size());
   for (std::size_t i = 0; i < draw.windows.size(); ++i) {
     const BackgroundWindow& w = draw.windows[i];
-    records.push_back(
-        {w.region.chrom, w.region.start, w.region.end, "background_" + std::to_string(i + 1), gcPermille(w.count), '.'});
+    const std::string name = "background_" + std::to_string(i + 1);
+    records.push_back({w.region.chrom, w.region.start, w.region.end, name, gcPermille(w.count), '.'});
   }
   return records;
 }
