@@ -38,21 +38,31 @@ for genome in fly.fa fly.fa.gz; do
   "$top/build/zelkova-bench-background" "$genome" fly.narrowPeak
 done
 
-echo "== zelkova-discover --peaks fly.narrowPeak --genome fly.fa (defaults)"
 source "$top/bench/timed.sh"
-echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
-rm -rf discover
-timed "600 peaks, fly pseudo-genome, defaults, 2 threads" \
-  "$top/build/zelkova-discover" --peaks fly.narrowPeak --genome fly.fa -o discover -p 2
-echo
-echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
-# A site lies on a planted one when its centre is within 6 letters of a summit.
-awk -F'\t' 'FILENAME == ARGV[1] { summit[$1 ":" $2 + $10] = 1; peaks++; next }
-  FILENAME == ARGV[2] { if (FNR > 1) order[$1] = $2; next }
-  { c = int(($2 + $3) / 2); for (d = -6; d <= 6; d++) if (summit[$1 ":" c + d] && !seen[$4 ":" $1 ":" c + d]++) { on[$4]++; break } }
-  END { best = 0; for (id in on) if (on[id] >= peaks / 3 && (best == 0 || order[id] < best)) { best = order[id]; name = id }
-        if (best) print "planted motif: rank " best " (" name "), on " on[name] " of " peaks " planted sites"
-        else print "planted motif: not among the reported motifs" }' \
-  fly.narrowPeak <(cut -f1,2 discover/summary.tsv | awk -F'\t' '{ print $2 "\t" $1 }') discover/sites.bed
-cut -f1,2,5,7,13,14,15 discover/summary.tsv | head -6
-sed -n '/^steps:/,$p' discover/log.txt
+# discover DIR LABEL [OPTIONS...]: the full default run (and OPTIONS), timed;
+# the planted motif's rank (the first motif whose sites lie on a third of the
+# planted sites: a site's centre within 6 letters of a summit), the best
+# motifs, the known motifs enriched and the steps.
+discover() {
+  local dir=$1 label=$2
+  shift 2
+  echo "== zelkova-discover --peaks fly.narrowPeak --genome fly.fa $*"
+  echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+  rm -rf "$dir"
+  timed "$label" "$top/build/zelkova-discover" --peaks fly.narrowPeak --genome fly.fa -o "$dir" -p 2 "$@"
+  echo
+  echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
+  awk -F'\t' 'FILENAME == ARGV[1] { summit[$1 ":" $2 + $10] = 1; peaks++; next }
+    FILENAME == ARGV[2] { if (FNR > 1) order[$1] = $2; next }
+    { c = int(($2 + $3) / 2); for (d = -6; d <= 6; d++) if (summit[$1 ":" c + d] && !seen[$4 ":" $1 ":" c + d]++) { on[$4]++; break } }
+    END { best = 0; for (id in on) if (on[id] >= peaks / 3 && (best == 0 || order[id] < best)) { best = order[id]; name = id }
+          if (best) print "planted motif: rank " best " (" name "), on " on[name] " of " peaks " planted sites"
+          else print "planted motif: not among the reported motifs" }' \
+    fly.narrowPeak <(cut -f1,2 "$dir/summary.tsv" | awk -F'\t' '{ print $2 "\t" $1 }') "$dir/sites.bed"
+  cut -f1,2,5,7,13,14,15 "$dir/summary.tsv" | head -6
+  awk -F'\t' 'NR > 1 && $12 + 0 < 0.05 { n++; if ($13 == "NA") own++ }
+    END { print n + 0 " known motifs with q < 0.05, " own + 0 " of them not on the sites of a motif found" }' "$dir/known.tsv"
+  sed -n '/^steps:/,$p' "$dir/log.txt"
+}
+discover discover "600 peaks, fly pseudo-genome, defaults, 2 threads"
+discover shuffled "600 peaks, fly pseudo-genome, shuffled control" --shuffled-control
