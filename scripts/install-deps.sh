@@ -11,6 +11,8 @@ command -v make >/dev/null 2>&1 || needed+=(make)
 # htslib's FASTA index; the build finds htslib with pkg-config.
 [ -f /usr/include/htslib/faidx.h ] || needed+=(libhts-dev)
 command -v pkg-config >/dev/null 2>&1 || needed+=(pkg-config)
+# The end-to-end genome tests compress their genomes with bgzip.
+command -v bgzip >/dev/null 2>&1 || needed+=(tabix)
 # The exported motif files are checked with Biopython, the field's reference reader.
 /usr/bin/python3 -c 'import Bio.motifs' >/dev/null 2>&1 || needed+=(python3-biopython)
 # The HTML pages are checked in headless Chromium; those checks fail without it.

@@ -103,32 +103,32 @@ discover::Discovery handMadeDiscovery() {
 }  // namespace
 
 TEST(DiscoverRegions, HeadersOfBedtoolsGetfasta) {
-  const std::optional<discover::GenomeRegion> r = discover::regionOfHeader("chr1:1000-1200");
+  const std::optional<genome_intervals::Interval> r = discover::regionOfHeader("chr1:1000-1200");
   ASSERT_TRUE(r);
   EXPECT_EQ(r->chrom, "chr1");
   EXPECT_EQ(r->start, 1000);
   EXPECT_EQ(r->end, 1200);
-  EXPECT_FALSE(r->reverse);
-  const std::optional<discover::GenomeRegion> alt = discover::regionOfHeader("HLA-A*01:01:01:01:5-9");
+  EXPECT_EQ(r->strand, '.');
+  const std::optional<genome_intervals::Interval> alt = discover::regionOfHeader("HLA-A*01:01:01:01:5-9");
   ASSERT_TRUE(alt);
   EXPECT_EQ(alt->chrom, "HLA-A*01:01:01:01");
   // bedtools getfasta -s, -name, and both.
-  const std::optional<discover::GenomeRegion> minus = discover::regionOfHeader("chr2:5-9(-)");
+  const std::optional<genome_intervals::Interval> minus = discover::regionOfHeader("chr2:5-9(-)");
   ASSERT_TRUE(minus);
   EXPECT_EQ(minus->chrom, "chr2");
   EXPECT_EQ(minus->end, 9);
-  EXPECT_TRUE(minus->reverse);
+  EXPECT_EQ(minus->strand, '-');
   for (const char* forward : {"chr2:5-9(+)", "chr2:5-9(.)", "peak7::chr2:5-9", "a::b::chr2:5-9(+)"}) {
-    const std::optional<discover::GenomeRegion> f = discover::regionOfHeader(forward);
+    const std::optional<genome_intervals::Interval> f = discover::regionOfHeader(forward);
     ASSERT_TRUE(f) << forward;
     EXPECT_EQ(f->chrom, "chr2") << forward;
     EXPECT_EQ(f->start, 5) << forward;
-    EXPECT_FALSE(f->reverse) << forward;
+    EXPECT_NE(f->strand, '-') << forward;
   }
-  const std::optional<discover::GenomeRegion> both = discover::regionOfHeader("peak7::chrX:10-20(-)");
+  const std::optional<genome_intervals::Interval> both = discover::regionOfHeader("peak7::chrX:10-20(-)");
   ASSERT_TRUE(both);
   EXPECT_EQ(both->chrom, "chrX");
-  EXPECT_TRUE(both->reverse);
+  EXPECT_EQ(both->strand, '-');
   for (const char* bad : {"chr1:1200-1000", "chr1:5-5", "chr1:-5-9", "chr1:5-9 peak", "chr 1:5-9", ":5-9", "chr1:5",
                           "chr1:a-9", "chr1:5-9(x)", "chr1:5-9(-", "peak17", "peak7::", "peak7::chr1:5"})
     EXPECT_FALSE(discover::regionOfHeader(bad)) << bad;
@@ -144,14 +144,14 @@ TEST(DiscoverRegions, HeadersOfBedtoolsGetfasta) {
 }
 
 TEST(DiscoverRegions, StretchesOfReverseRecordsAreCountedFromTheRegionsEnd) {
-  const discover::GenomeRegion plus{"chr1", 100, 130, false};
-  const discover::GenomeRegion minus{"chr1", 100, 130, true};
+  const genome_intervals::Interval plus{"chr1", 100, 130, '+'};
+  const genome_intervals::Interval minus{"chr1", 100, 130, '-'};
   // Letters 1 to 4 of the record: the region's first four, or its last four.
-  const discover::GenomeStretch a = discover::genomeStretch(plus, 1, 4, true);
+  const genome_intervals::Interval a = discover::genomeStretch(plus, 1, 4, true);
   EXPECT_EQ(std::make_tuple(a.start, a.end, a.strand), std::make_tuple(100LL, 104LL, '+'));
-  const discover::GenomeStretch b = discover::genomeStretch(minus, 1, 4, true);
+  const genome_intervals::Interval b = discover::genomeStretch(minus, 1, 4, true);
   EXPECT_EQ(std::make_tuple(b.start, b.end, b.strand), std::make_tuple(126LL, 130LL, '-'));
-  const discover::GenomeStretch c = discover::genomeStretch(minus, 27, 4, false);  // the record's last letters
+  const genome_intervals::Interval c = discover::genomeStretch(minus, 27, 4, false);  // the record's last letters
   EXPECT_EQ(std::make_tuple(c.start, c.end, c.strand), std::make_tuple(100LL, 104LL, '+'));
 }
 
@@ -182,18 +182,26 @@ TEST(DiscoverTables, SitesOnTheSequenceAsGivenAndInGenomeCoordinates) {
   const discover::Discovery d = handMadeDiscovery();
   // Position 3 of the trimmed letters is 8 of the record as given (5 were cut),
   // and 107 on the chromosome (BED: 0-based start, end exclusive).
+  // In sites.tsv the genome columns are 1-based and inclusive, as start and end are.
   EXPECT_EQ(discover::siteTable(d), std::string(discover::kSitesHeader) +
-                                        "\nZELKOVA-1\tchr2:100-130\t6\t9\t+\t1.0000\tACGT\n"
-                                        "ZELKOVA-1\tchr2:100-130\t8\t11\t-\t0.9123\tACGT\n");
+                                        "\nZELKOVA-1\tchr2:100-130\t6\t9\t+\t1.0000\tACGT\tchr2\t106\t109\t+\n"
+                                        "ZELKOVA-1\tchr2:100-130\t8\t11\t-\t0.9123\tACGT\tchr2\t108\t111\t-\n");
   EXPECT_EQ(discover::siteBed(d), "chr2\t105\t109\tZELKOVA-1\t1000\t+\nchr2\t107\t111\tZELKOVA-1\t912\t-\n");
   // The same record as the reverse strand of its region (bedtools getfasta -s).
   discover::Discovery reverse = d;
   reverse.primary.records[0].name = "chr2:100-130(-)";
   reverse.regions = discover::regionsOfRecords(reverse.primary.records, {30}).regions;
   EXPECT_EQ(discover::siteBed(reverse), "chr2\t121\t125\tZELKOVA-1\t1000\t-\nchr2\t119\t123\tZELKOVA-1\t912\t+\n");
+  EXPECT_EQ(discover::siteTable(reverse), std::string(discover::kSitesHeader) +
+                                              "\nZELKOVA-1\tchr2:100-130(-)\t6\t9\t+\t1.0000\tACGT\tchr2\t122\t125\t-\n"
+                                              "ZELKOVA-1\tchr2:100-130(-)\t8\t11\t-\t0.9123\tACGT\tchr2\t120\t123\t+\n");
+  // Without regions: no sites.bed, and NA in the genome columns.
   discover::Discovery plain = d;
   plain.regions.reset();
   EXPECT_THROW(discover::siteBed(plain), std::logic_error);
+  EXPECT_EQ(discover::siteTable(plain), std::string(discover::kSitesHeader) +
+                                            "\nZELKOVA-1\tchr2:100-130\t6\t9\t+\t1.0000\tACGT\tNA\tNA\tNA\tNA\n"
+                                            "ZELKOVA-1\tchr2:100-130\t8\t11\t-\t0.9123\tACGT\tNA\tNA\tNA\tNA\n");
 }
 
 TEST(DiscoverTables, SummaryLineOfAMotif) {

@@ -186,12 +186,11 @@ TEST(IndexedGenome, RefusalsNameTheFile) {
                                   "with bgzip (Debian package tabix): gzip -dc " + dir / "gzip.fa.gz" +
                 " | bgzip > GENOME.fa.gz");
 
-  writeText(dir / "peaks.bed", "chr1\t100\t200\n");
+  writeText(dir / "peaks.bed", "\n  \nchr1\t100\t200\n");
   EXPECT_EQ(errorText([&] { IndexedGenome g(dir / "peaks.bed"); }),
-            dir / "peaks.bed" + " is not a FASTA file: it does not start with a '>' line.");
-  writeText(dir / "empty.fa", "");
-  EXPECT_EQ(errorText([&] { IndexedGenome g(dir / "empty.fa"); }),
-            dir / "empty.fa" + " is not a FASTA file: it does not start with a '>' line.");
+            dir / "peaks.bed" + ":3: not a FASTA file: its first line that is not blank does not start with '>'.");
+  writeText(dir / "empty.fa", "\n");
+  EXPECT_EQ(errorText([&] { IndexedGenome g(dir / "empty.fa"); }), dir / "empty.fa" + " is empty, not a FASTA file.");
 
   // Lines of unequal length within a record cannot be indexed.
   writeText(dir / "ragged.fa", ">chr1\nACGTACGTAC\nACG\nACGTACGTAC\n");

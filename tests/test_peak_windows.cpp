@@ -111,7 +111,7 @@ TEST_F(PeakWindowsOnOneChromosome, MinusStrandWindowsAreReverseComplemented) {
   ASSERT_EQ(records.size(), 2u);
   EXPECT_EQ(records[0].name, "chr1:1050-1250(-)");
   EXPECT_EQ(records[0].letters, words::reverseComplement(g->fetch("chr1", 1050, 1250, LowerCase::AsUpper)));
-  EXPECT_EQ(records[1].name, "chr1:3050-3250");
+  EXPECT_EQ(records[1].name, "chr1:3050-3250(+)");
   EXPECT_EQ(records[1].letters, g->fetch("chr1", 3050, 3250, LowerCase::AsUpper));
 }
 

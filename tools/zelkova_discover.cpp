@@ -1,9 +1,10 @@
-// zelkova-discover: from a FASTA file of peaks to a page of significant,
-// named motifs in one command.
+// zelkova-discover: from a FASTA file of peaks, or a peak file and a genome,
+// to a page of significant, named motifs in one command.
 #include <cstdio>
 #include <optional>
 
 #include "cli/companion_parser.h"
+#include "discover/genome_input.h"
 #include "discover/interruption.h"
 #include "discover/options.h"
 #include "discover/output_dir.h"
@@ -14,6 +15,10 @@ int main(int argc, char** argv) {
   return cli::runProgram("zelkova-discover", [&] {
     const std::optional<discover::Options> options = discover::parseArguments(argc, argv);
     if (!options) return 0;
+    if (options->genome.indexOnly) {
+      std::puts(discover::indexGenomeOnly(options->genome.genomeFile).c_str());
+      return 0;
+    }
     discover::OutputDirectory directory(options->outputDir, options->force);
     const discover::InterruptWatch watch([&](int) {
       if (!directory.abandon()) return false;

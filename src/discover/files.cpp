@@ -27,7 +27,8 @@ std::vector<std::string> searchFileNames(const Plan& plan, bool sideFiles) {
 }
 
 std::vector<std::string> resultFileNames() {
-  return {"motifs.meme", "motifs.jaspar", "sites.tsv", "sites.bed", "known.tsv", "log.txt", "summary.tsv", "index.html"};
+  return {"peaks.fa",  "background.fa", "background.bed", "motifs.meme", "motifs.jaspar", "sites.tsv",
+          "sites.bed", "known.tsv",     "log.txt",        "summary.tsv", "index.html"};
 }
 
 std::vector<std::pair<std::string, std::string>> resultFiles(const Discovery& d) {
@@ -39,8 +40,11 @@ std::vector<std::pair<std::string, std::string>> resultFiles(const Discovery& d)
   export_formats::writeMeme(meme, motifs, details);
   export_formats::writeJaspar(jaspar, motifs);
 
-  std::vector<std::pair<std::string, std::string>> files{
-      {"motifs.meme", meme.str()}, {"motifs.jaspar", jaspar.str()}, {"sites.tsv", siteTable(d)}};
+  std::vector<std::pair<std::string, std::string>> files;
+  if (d.genome) files = genomeRunFiles(*d.genome);
+  files.emplace_back("motifs.meme", meme.str());
+  files.emplace_back("motifs.jaspar", jaspar.str());
+  files.emplace_back("sites.tsv", siteTable(d));
   if (d.regions) files.emplace_back("sites.bed", siteBed(d));
   if (d.knownRun) files.emplace_back("known.tsv", knownTable(d));
   files.emplace_back("log.txt", logText(d));

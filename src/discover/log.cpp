@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "base/version.h"
+#include "discover/genome_log.h"
 #include "discover/known.h"
 #include "discover/plan.h"
 #include "formats/command_files.h"
@@ -16,10 +17,30 @@ namespace discover {
 using export_formats::fixedPoint;
 
 std::string controlDescription(const Discovery& d) {
-  if (!d.options.controlFile.empty()) return command_files::inputName(d.options.controlFile);
+  switch (controlSource(d.options.genome, d.options.controlFile)) {
+    case ControlSource::File: return command_files::inputName(d.options.controlFile);
+    case ControlSource::Shuffled: break;
+    case ControlSource::GenomicBackground:
+    case ControlSource::ControlPeaks: return genomeControlText(d);
+  }
   return std::to_string(kShuffledCopies) + " dinucleotide-shuffled copies of each primary sequence (seed " +
          std::to_string(d.options.seed) + ")";
 }
+
+namespace {
+
+// What the decoy sets are drawn from.
+std::string decoySource(const Discovery& d) {
+  switch (controlSource(d.options.genome, d.options.controlFile)) {
+    case ControlSource::File: return "the control " + d.options.controlFile;
+    case ControlSource::Shuffled: break;
+    case ControlSource::GenomicBackground: return "the genomic background";
+    case ControlSource::ControlPeaks: return "the windows of the control peaks";
+  }
+  return "the shuffled copies of the primary sequences";
+}
+
+}  // namespace
 
 std::string decoyDescription(const Discovery& d) {
   std::size_t size = 0;  // sequences in each set: searched and, with a holdout, held out
@@ -28,8 +49,7 @@ std::string decoyDescription(const Discovery& d) {
     size = d.options.holdout > 0 ? s.primarySearched + s.primaryTested : s.primarySearched;
   }
   return std::to_string(d.decoySizes.size()) + " sets of " + std::to_string(size) + " sequences drawn from " +
-         (d.options.controlFile.empty() ? "the shuffled copies of the primary sequences"
-                                        : "the control " + d.options.controlFile);
+         decoySource(d);
 }
 
 namespace {
@@ -48,6 +68,7 @@ std::string lowComplexityDescription(const Discovery& d) {
 }
 
 std::string siteBedDescription(const Discovery& d) {
+  if (d.genome) return "written, in the coordinates of the genome";
   if (d.regions) return "written, in the genome coordinates the headers name";
   return "not written: " + d.regionsMissing;
 }
@@ -118,7 +139,8 @@ std::string logText(const Discovery& d) {
   out << kFirstLineStart << d.version << "\n";
   out << "started: " << d.started << "\n";
   out << "command line: " << o.commandLine << "\n\n";
-  out << "primary: " << command_files::inputName(o.primaryFile) << ", " << d.primary.records.size() << " sequences, " << d.primaryLetters
+  writeGenomeLog(out, d);
+  out << "primary: " << command_files::inputName(primarySource(o)) << ", " << d.primary.records.size() << " sequences, " << d.primaryLetters
       << " letters\n";
   out << "trim: " << (o.trim > 0 ? "central " + std::to_string(o.trim) + " letters" : "none") << "\n";
   out << "lower-case letters: " << (o.maskLowercase ? "masked as N" : "read as upper case") << "\n";

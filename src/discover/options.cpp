@@ -1,6 +1,7 @@
 #include "discover/options.h"
 
 #include <algorithm>
+#include <cctype>
 #include <limits>
 
 #include "base/parallel.h"
@@ -12,13 +13,14 @@ namespace {
 
 const char* const kDescription =
     "Finds the motifs of PRIMARY.fa (peaks, promoters; plain or gzip; \"-\" for\n"
-    "standard input) in one run: masks low-complexity DNA, searches at every\n"
-    "motif length of --lengths, tests each motif for enrichment against a\n"
-    "control (by default dinucleotide-shuffled copies of the sequences), merges\n"
-    "motifs that are the same, lists a motif that better ones explain under\n"
-    "them, names the motifs by their best known matches and writes a page\n"
-    "(DIR/index.html), MEME and JASPAR files and tables of the motifs and their\n"
-    "sites into DIR.\n";
+    "standard input), or of windows around PEAKS cut from GENOME.fa, in one run:\n"
+    "masks low-complexity DNA, searches at every motif length of --lengths,\n"
+    "tests each motif for enrichment against a control (by default\n"
+    "dinucleotide-shuffled copies of the sequences; with --peaks random genomic\n"
+    "windows of the same GC content), merges motifs that are the\n"
+    "same, lists a motif that better ones explain under them, names the motifs\n"
+    "by their best known matches and writes a page (DIR/index.html), MEME and\n"
+    "JASPAR files and tables of the motifs and their sites into DIR.\n";
 
 const char* const kLengthsHelp = "motif lengths, 6 to 20, separated by commas\n(default 8,10,12,14,16)";
 
@@ -60,19 +62,40 @@ DecoyMode parseDecoyMode(const std::string& text) {
   throw cli::UsageError("--decoy \"" + text + "\" is not one of auto, yes and no.");
 }
 
+std::string parsePrefix(const std::string& text) {
+  constexpr std::size_t kMaxPrefix = 100;
+  const bool allowed = text.size() <= kMaxPrefix && std::all_of(text.begin(), text.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '_' || c == '-';
+  });
+  if (!allowed)
+    throw cli::UsageError("--prefix \"" + text + "\" is not up to " + std::to_string(kMaxPrefix) +
+                          " letters, digits, '.', '_' and '-'.");
+  return text;
+}
+
+const std::string& primarySource(const Options& options) {
+  return options.genome.peaksFile.empty() ? options.primaryFile : options.genome.peaksFile;
+}
+
 std::optional<Options> parseArguments(int argc, const char* const* argv) {
   Options o;
   o.threads = availableProcessors();
   for (int i = 0; i < argc; ++i) o.commandLine += (i ? " " : "") + std::string(argv[i]);
-  cli::Parser parser("zelkova-discover", "[options] PRIMARY.fa -o DIR", kDescription);
+  cli::Parser parser("zelkova-discover", "[options] (PRIMARY.fa | --peaks PEAKS --genome GENOME.fa) -o DIR",
+                     kDescription);
   parser.value("-o", "--output", "DIR", "write the results into DIR, a new directory (required)", o.outputDir);
   parser.value("-c", "--control", "FASTA",
                "control sequences, plain or gzip (default: 2 dinucleotide-shuffled\n"
-               "copies of each primary sequence)",
+               "copies of each primary sequence; with --peaks the genomic\n"
+               "background)",
                o.controlFile);
+  std::vector<std::string> peaksOnly;  // options given that need --peaks
+  addGenomeOptions(parser, o.genome, peaksOnly);
+  bool trimGiven = false;
   parser.value("-l", "--lengths", "L,L,...", kLengthsHelp, [&](const std::string& v) { o.lengths = parseLengths(v); });
   parser.value("", "--trim", "N", "keep the central N letters of each record (6 or more)", [&](const std::string& v) {
     o.trim = static_cast<int>(cli::wholeNumber(v, "--trim", kMinLength, std::numeric_limits<int>::max()));
+    trimGiven = true;
   });
   parser.flag("", "--mask-lowercase", "turn lower-case (soft-masked) letters into N", o.maskLowercase);
   parser.flag("", "--no-dust", "keep low-complexity DNA (simple repeats) instead of masking it",
@@ -82,7 +105,8 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
                [&](const std::string& v) {
                  o.dustLevel = static_cast<int>(cli::wholeNumber(v, "--dust-level", 1, kMaxDustLevel));
                });
-  parser.value("", "--seed", "S", "seed of the shuffles and of the held-out sequences, 0 or more\n(default 0)",
+  parser.value("", "--seed", "S",
+               "seed of the shuffles, the held-out sequences and the genomic\nbackground, 0 or more (default 0)",
                [&](const std::string& v) {
                  o.seed = static_cast<std::uint64_t>(
                      cli::wholeNumber(v, "--seed", 0, std::numeric_limits<long long>::max()));
@@ -96,6 +120,9 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
                [&](const std::string& v) { o.holdout = cli::realNumber(v, "--holdout", {0.0, true, kMaxHoldout, true}); });
   parser.value("-n", "--top", "N", "report the N best motifs (default 10)",
                [&](const std::string& v) { o.top = static_cast<int>(cli::wholeNumber(v, "--top", 1, 1000)); });
+  parser.value("", "--prefix", "NAME",
+               "name the motifs NAME-1, NAME-2, ... (default ZELKOVA), for\nexample after the sample",
+               [&](const std::string& v) { o.motifPrefix = parsePrefix(v); });
   parser.repeatable("-d", "--db", "FILE",
                     "known motifs to name the motifs by and to test for\n"
                     "enrichment (MEME, JASPAR, TRANSFAC, HOMER); repeatable: one\n"
@@ -111,12 +138,15 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
   cli::addMaxLettersOption(parser, o.maxLetters);
   const std::optional<std::vector<std::string>> files = parser.parse(argc, argv);
   if (!files) return std::nullopt;
-  if (files->empty()) throw cli::UsageError("no PRIMARY.fa given.");
   if (files->size() > 1) throw cli::UsageError("more than one PRIMARY.fa given (" + (*files)[0] + ", " + (*files)[1] + ").");
+  checkGenomeOptions(o.genome, peaksOnly, !files->empty(), !o.controlFile.empty(), trimGiven);
+  if (o.genome.indexOnly) return o;
+  if (files->empty() && o.genome.peaksFile.empty())
+    throw cli::UsageError("no PRIMARY.fa given (nor --peaks PEAKS --genome GENOME.fa).");
   if (o.outputDir.empty()) throw cli::UsageError("no output directory given (-o DIR).");
   if (o.outputDir == "-")
     throw cli::UsageError("-o names a directory for the results, which standard output (-) cannot hold.");
-  o.primaryFile = files->front();
+  if (!files->empty()) o.primaryFile = files->front();
   return o;
 }
 

@@ -8,12 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "discover/genome_options.h"
+
 namespace discover {
 
 enum class DecoyMode { Auto, Yes, No };
 
 struct Options {
-  std::string primaryFile;
+  std::string primaryFile;  // empty with --peaks
+  GenomeOptions genome;     // --peaks, --genome and what goes with them
   std::string outputDir;
   std::string controlFile;  // empty: shuffled copies of the primary sequences
   std::vector<int> lengths{8, 10, 12, 14, 16};
@@ -25,6 +28,7 @@ struct Options {
   DecoyMode decoy = DecoyMode::Auto;
   double holdout = 0.0;     // fraction of the sequences kept out of the searches
   int top = 10;
+  std::string motifPrefix = "ZELKOVA";     // motif IDs are PREFIX-<rank>
   std::vector<std::string> databaseFiles;  // empty: the bundled collection
   bool knownEnrichment = true;             // test every known motif for enrichment
   bool keepSideFiles = false;
@@ -66,6 +70,12 @@ bool decoyRuns(DecoyMode mode, std::size_t primarySequences);
 std::vector<int> parseLengths(const std::string& text);
 // The value of --decoy. Throws cli::UsageError.
 DecoyMode parseDecoyMode(const std::string& text);
+// The value of --prefix: letters, digits, '.', '_' and '-', as motif files
+// and pages take them in an identifier. Throws cli::UsageError.
+std::string parsePrefix(const std::string& text);
+
+// The primary sequences as the user named them: PRIMARY.fa, or PEAKS.
+const std::string& primarySource(const Options& options);
 
 // The command line; nothing when --help or --version was answered. Throws
 // cli::UsageError for every mistake.

@@ -26,7 +26,7 @@ bool writtenByThisProgram(const std::string& name) {
   static const std::regex runFile(
       R"(runs/(decoy[0-9]+_)?l[0-9]+_m[0-9]+\.(out|html|initcore\.txt|initcluster\.txt))");
   for (const char* fixed : {"index.html", "summary.tsv", "sites.tsv", "sites.bed", "known.tsv", "motifs.meme",
-                            "motifs.jaspar", "log.txt"})
+                            "motifs.jaspar", "log.txt", "peaks.fa", "background.fa", "background.bed"})
     if (name == fixed) return true;
   return std::regex_match(name, runFile);
 }

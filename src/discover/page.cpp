@@ -8,6 +8,7 @@
 
 #include "base/version.h"
 #include "discover/files.h"
+#include "discover/genome_page.h"
 #include "discover/known.h"
 #include "discover/log.h"
 #include "formats/command_files.h"
@@ -70,10 +71,12 @@ void writeSummary(std::ostream& out, const Discovery& d) {
   const Options& o = d.options;
   out << "<section id=\"run\">\n<h2>Run summary</h2>\n<table class=\"parameters\">\n";
   writeRow(out, "Primary sequences",
-           "<code>" + escape(command_files::inputName(o.primaryFile)) + "</code>: " + std::to_string(d.primary.records.size()) + " sequences, " +
+           "<code>" + escape(command_files::inputName(primarySource(o))) + "</code>: " + std::to_string(d.primary.records.size()) +
+               " sequences, " +
                std::to_string(d.primaryLetters) + " letters" +
                (o.trim > 0 ? ", the central " + std::to_string(o.trim) + " letters of each" : "") +
                (o.maskLowercase ? ", lower-case letters masked as N" : ""));
+  writeGenomeRows(out, d);
   writeRow(out, "Control", escape(controlDescription(d)) + ": " + std::to_string(d.controlSequences) + " sequences");
   writeRow(out, "Low-complexity DNA", escape(lowComplexityDescription(d)));
   writeRow(out, "Held out for testing",
@@ -222,16 +225,20 @@ void writeSites(std::ostream& out, const Discovery& d, const ReportedMotif& m) {
   }
   const std::size_t shown = std::min(m.sites.size(), static_cast<std::size_t>(kPageSitesShown));
   out << "<p class=\"note\">Every window scoring at least the threshold, " << m.sites.size() << " in "
-      << "all; positions on the sequences as given.";
+      << "all; positions on the sequences as given" << (d.regions ? ", and in the genome" : "") << ".";
   if (shown < m.sites.size()) out << " The table lists the first " << shown << "; sites.tsv holds all.";
   out << "</p>\n";
+  const long long width = d.candidateOf(m).motif.width();
   std::vector<report::Site> sites;
+  std::vector<std::string> genomeCells;
   for (std::size_t i = 0; i < shown; ++i) {
     const enrichment::Site& s = m.sites[i];
     sites.push_back({d.primary.records[s.sequence].name, s.word, s.forward, givenStart(d, s), s.score,
                      static_cast<int>(s.sequence)});
+    if (const std::optional<genome_intervals::Interval> at = siteInGenome(d, s, width))
+      genomeCells.push_back(genomePositionLink(*at));
   }
-  export_html::writeSiteTable(out, sites);
+  export_html::writeSiteTable(out, sites, genomeCells);
 }
 
 void writeMotifSection(std::ostream& out, const Discovery& d, const ReportedMotif& m, const report::Motif& motif,
@@ -296,7 +303,8 @@ void writeSearches(std::ostream& out, const Discovery& d) {
 std::string verdict(const Discovery& d) {
   std::string text;
   // What the decoy sets were drawn from.
-  const std::string decoy = d.options.controlFile.empty() ? "shuffled DNA" : "control sequences";
+  const bool shuffled = controlSource(d.options.genome, d.options.controlFile) == ControlSource::Shuffled;
+  const std::string decoy = shuffled ? "shuffled DNA" : "control sequences";
   if (d.motifs.empty()) {
     text = "No motif was found. ";
   } else if (d.decoyRun) {
@@ -341,13 +349,15 @@ std::string indexPage(const Discovery& d) {
 
   const bool warning = d.decoyRun && (d.motifs.empty() || !*d.motifs.front().beatsDecoy);
   std::ostringstream out;
-  const std::string name = escape(fs::path(command_files::inputName(d.options.primaryFile)).filename().string());
+  const std::string name = escape(fs::path(command_files::inputName(primarySource(d.options))).filename().string());
   out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
       << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
       << "<title>ZELKOVA motifs of " << name << "</title>\n<style>" << export_html::kPageStyle << matches.style
-      << kStyle << knownSectionStyle() << "</style>\n</head>\n<body>\n<header>\n<h1>Motifs of " << name << "</h1>\n"
+      << kStyle << knownSectionStyle() << kGenomePageStyle << "</style>\n</head>\n<body>\n<header>\n<h1>Motifs of "
+      << name << "</h1>\n"
       << "<p class=\"verdict" << (warning ? " warning" : "") << "\">" << escape(verdict(d)) << "</p>\n</header>\n";
   writeSummary(out, d);
+  writeGenomeControlSection(out, d);
   writeMotifTable(out, d, reported, rows, known);
   writeSimpleRepeats(out, d);
   writeKnownSection(out, d);

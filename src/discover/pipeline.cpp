@@ -1,11 +1,14 @@
 #include "discover/pipeline.h"
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 #include "base/local_time.h"
 #include "base/version.h"
 #include "base/words.h"
 #include "discover/files.h"
+#include "discover/genome_log.h"
 #include "discover/known.h"
 #include "discover/low_complexity.h"
 #include "discover/record_checks.h"
@@ -15,6 +18,7 @@
 #include "formats/motif_files.h"
 #include "formats/output_file.h"
 #include "formats/report_writer.h"
+#include "stats/background_summary.h"
 #include "stats/match_rows.h"
 #include "stats/motif_database.h"
 #include "stats/shuffle.h"
@@ -165,7 +169,7 @@ std::vector<ReportedMotif> rankedMotifs(const Discovery& d, const std::vector<Me
                                                          d.options.top, d.candidates.size(), d.options.threads)) {
     ReportedMotif m;
     m.rank = static_cast<int>(motifs.size()) + 1;
-    m.id = "ZELKOVA-" + std::to_string(m.rank);
+    m.id = d.options.motifPrefix + "-" + std::to_string(m.rank);
     m.group = independent.group;
     m.conditional = independent.test;
     m.dependents = std::move(independent.dependents);
@@ -195,18 +199,44 @@ struct Sets {
   std::vector<SearchSet> searched;  // the primary set first
 };
 
-// Reading and Control: returns the control. Both sets are checked, and
-// masked for low complexity, before anything is written.
-std::vector<FastaRecord> readInputs(Discovery& d, StepProgress& progress) {
+// How the control was made, for its step's line.
+std::string controlSummary(const Discovery& d, ControlSource source) {
+  switch (source) {
+    case ControlSource::Shuffled: return "shuffled";
+    case ControlSource::File: return "from " + command_files::inputName(d.options.controlFile);
+    case ControlSource::GenomicBackground: return "GC-matched genomic windows";
+    case ControlSource::ControlPeaks: return "windows of the control peaks " + d.options.genome.controlPeaksFile;
+  }
+  return "";
+}
+
+// Genome (with --peaks): the genome opened, the peaks read and their windows
+// cut; nothing without --peaks.
+std::optional<GenomeInput> cutFromGenome(const Discovery& d, StepProgress& progress) {
+  if (d.options.genome.peaksFile.empty()) return std::nullopt;
+  progress.begin("Genome");
+  std::optional<GenomeInput> genome(std::in_place, d.options, progress);
+  genome->cutPeakWindows();
+  const GenomeRun& run = genome->run();
+  progress.end(plural(run.chromosomes, "chromosome") + ", " + std::to_string(run.genomeLetters) + " letters, " +
+               indexOriginText(run) + "; " + windowCountsText(run.windows));
+  return genome;
+}
+
+// Reading: the primary sequences (the peak windows with a genome), checked
+// and masked for low complexity.
+void readPrimary(Discovery& d, const std::optional<GenomeInput>& genome, StepProgress& progress) {
   const Options& o = d.options;
-  std::vector<std::string> inputs{o.primaryFile, o.controlFile};
-  inputs.insert(inputs.end(), o.databaseFiles.begin(), o.databaseFiles.end());
-  command_files::check(inputs, {});
+  const std::string source = command_files::inputName(primarySource(o));
   progress.begin("Reading");
-  d.primary = readSequenceFile(o.primaryFile, o.trim, o.maskLowercase, o.maxLetters);
-  noteLetters(d, progress, o.primaryFile, d.primary.iupacLetters);
-  warn(d, progress, checkRecords(d.primary, o.primaryFile));
-  requireSeveralSequences(d.primary.records, *std::min_element(o.lengths.begin(), o.lengths.end()), o.primaryFile);
+  if (genome) {
+    d.primary = wholeRecords(genome->run().peakRecords);
+  } else {
+    d.primary = readSequenceFile(o.primaryFile, o.trim, o.maskLowercase, o.maxLetters);
+    noteLetters(d, progress, o.primaryFile, d.primary.iupacLetters);
+  }
+  warn(d, progress, checkRecords(d.primary, source));
+  requireSeveralSequences(d.primary.records, *std::min_element(o.lengths.begin(), o.lengths.end()), source);
   d.primaryLetters = letters(d.primary.records);
   HeaderRegions regions = regionsOfRecords(d.primary.records, d.primary.givenLength);
   d.regions = std::move(regions.regions);
@@ -214,18 +244,42 @@ std::vector<FastaRecord> readInputs(Discovery& d, StepProgress& progress) {
   d.primaryDusted = maskLowComplexity(o, d.primary.records);
   progress.end(plural(d.primary.records.size(), "sequence") + ", " + std::to_string(d.primaryLetters) + " letters" +
                maskedShareText(o, d.primaryDusted, d.primaryLetters));
+}
+
+// The control cut from the genome, its records checked as a file's are.
+std::vector<FastaRecord> cutGenomeControl(Discovery& d, GenomeInput& genome, StepProgress& progress) {
+  genome.cutControl(progress);
+  const GenomeRun& run = genome.run();
+  if (run.draw)
+    for (const std::string& note : background_summary::notes(*run.draw)) progress.say("Note: " + note);
+  SequenceFile control = wholeRecords(run.controlRecords);
+  warn(d, progress, checkRecords(control, "background.fa"));
+  return std::move(control.records);
+}
+
+// Reading and Control: returns the control. Both sets are checked, and
+// masked for low complexity, before anything is written.
+std::vector<FastaRecord> readInputs(Discovery& d, StepProgress& progress) {
+  const Options& o = d.options;
+  std::vector<std::string> inputs{o.primaryFile, o.controlFile};
+  inputs.insert(inputs.end(), o.databaseFiles.begin(), o.databaseFiles.end());
+  command_files::check(inputs, {});  // standard input read once at most
+  std::optional<GenomeInput> genome = cutFromGenome(d, progress);
+  readPrimary(d, genome, progress);
 
   progress.begin("Control");
-  std::vector<FastaRecord> control = readControl(d, progress);
+  const ControlSource source = controlSource(o.genome, o.controlFile);
+  std::vector<FastaRecord> control =
+      controlFromGenome(source) ? cutGenomeControl(d, *genome, progress) : readControl(d, progress);
   d.controlSequences = control.size();
   d.controlLetters = letters(control);
   d.controlDusted = maskLowComplexity(o, control);
   d.controlBases = baseFrequencies(control);
   d.databaseFiles = motif_database::resolveFiles(o.databaseFiles);
   d.knownMotifs = motif_database::load(d.databaseFiles);
-  progress.end(plural(control.size(), "sequence") +
-               (o.controlFile.empty() ? ", shuffled" : ", from " + command_files::inputName(o.controlFile)) +
+  progress.end(plural(control.size(), "sequence") + ", " + controlSummary(d, source) +
                maskedShareText(o, d.controlDusted, d.controlLetters));
+  if (genome) d.genome = std::move(genome->run());
   return control;
 }
 
@@ -263,8 +317,10 @@ void searchAll(Discovery& d, Sets& sets, OutputDirectory& directory, StepProgres
   std::vector<const std::vector<FastaRecord>*> searched;
   for (const SearchSet& s : sets.searched) searched.push_back(&s.sequences);
   d.plan = planSearches(o.lengths, searched);
-  std::vector<std::string> inputs{o.primaryFile};
-  if (!o.controlFile.empty()) inputs.push_back(o.controlFile);
+  std::vector<std::string> inputs{primarySource(o)};
+  for (const std::string* file :
+       {&o.controlFile, &o.genome.genomeFile, &o.genome.excludeFile, &o.genome.controlPeaksFile})
+    if (!file->empty()) inputs.push_back(*file);
   inputs.insert(inputs.end(), o.databaseFiles.begin(), o.databaseFiles.end());
   std::vector<std::string> outputs = resultFileNames();
   for (std::string& name : searchFileNames(d.plan, o.keepSideFiles)) outputs.push_back(std::move(name));

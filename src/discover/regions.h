@@ -9,25 +9,21 @@
 #include <vector>
 
 #include "formats/fasta.h"
+#include "stats/genome_intervals.h"
 
 namespace discover {
 
-struct GenomeRegion {
-  std::string chrom;
-  long long start = 0;   // 0-based
-  long long end = 0;     // exclusive
-  bool reverse = false;  // the record reads the region's reverse strand
-};
-
-// The region a header names: optionally "NAME::" (up to the last "::"), then
+// The region a header names (its strand '-' when the record reads the
+// region's reverse strand): optionally "NAME::" (up to the last "::"), then
 // CHROM:START-END with CHROM non-empty and without blanks (it may hold ':';
 // the last one counts), START and END whole numbers with START < END, then
-// optionally "(+)", "(-)" or "(.)". Nothing otherwise.
-std::optional<GenomeRegion> regionOfHeader(const std::string& header);
+// optionally "(+)", "(-)" or "(.)" (the region's strand; '.' without one).
+// Nothing otherwise. genome_intervals::regionName writes such headers.
+std::optional<genome_intervals::Interval> regionOfHeader(const std::string& header);
 
 // The regions of all records, or why there are none.
 struct HeaderRegions {
-  std::optional<std::vector<GenomeRegion>> regions;
+  std::optional<std::vector<genome_intervals::Interval>> regions;
   std::string whyNot;  // when regions is unset: "record 3 (peak17): ..."
 };
 
@@ -36,16 +32,10 @@ struct HeaderRegions {
 // otherwise why not, naming the first record that does not.
 HeaderRegions regionsOfRecords(const std::vector<FastaRecord>& records, const std::vector<long long>& givenLengths);
 
-// A stretch of the genome in BED terms.
-struct GenomeStretch {
-  long long start = 0;  // 0-based
-  long long end = 0;    // exclusive
-  char strand = '+';
-};
-
 // Where `width` letters from `start` (1-based, on the record as given) of a
-// record of `region` lie in the genome, on the strand a site read `forward`
-// on the record is on.
-GenomeStretch genomeStretch(const GenomeRegion& region, long long start, long long width, bool forward);
+// record of `region` lie in the genome, with the strand ('+' or '-') a site
+// read `forward` on the record is on.
+genome_intervals::Interval genomeStretch(const genome_intervals::Interval& region, long long start, long long width,
+                                         bool forward);
 
 }  // namespace discover

@@ -14,6 +14,7 @@ report::Report reportedMotifs(const Discovery& d) {
   for (const ReportedMotif& m : d.motifs) {
     report::Motif motif = d.candidateOf(m).motif;
     motif.rank = m.rank;
+    motif.id = m.id;
     report.motifs.push_back(std::move(motif));
   }
   return report;
@@ -27,6 +28,12 @@ std::string decoyBestText(const Discovery& d) {
 
 long long givenStart(const Discovery& d, const enrichment::Site& site) {
   return site.position + d.primary.trimmedOff.at(site.sequence);
+}
+
+std::optional<genome_intervals::Interval> siteInGenome(const Discovery& d, const enrichment::Site& site,
+                                                       long long width) {
+  if (!d.regions) return std::nullopt;
+  return genomeStretch((*d.regions)[site.sequence], givenStart(d, site), width, site.forward);
 }
 
 }  // namespace discover

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "discover/conditional.h"
+#include "discover/genome_input.h"
 #include "discover/merge.h"
 #include "discover/options.h"
 #include "discover/plan.h"
@@ -32,7 +33,7 @@ struct SetSizes {
 
 struct ReportedMotif {
   int rank = 0;
-  std::string id;                          // ZELKOVA-<rank>
+  std::string id;                          // PREFIX-<rank> (--prefix, by default ZELKOVA)
   MergedMotif group;                       // its candidate and the ones merged into it
   std::vector<match_table::Row> matches;   // known motifs it resembles, best first
   std::vector<enrichment::Site> sites;     // in every primary sequence, at its threshold
@@ -47,6 +48,7 @@ struct Discovery {
   std::string version;
   std::string started;  // local date and time
 
+  std::optional<GenomeRun> genome;         // with --peaks: the genome, the windows, the control cut from it
   SequenceFile primary;                    // as read: masked and trimmed
   std::size_t controlSequences = 0;
   long long primaryLetters = 0, controlLetters = 0;
@@ -72,7 +74,7 @@ struct Discovery {
   std::vector<std::string> databaseFiles;  // the files it was read from
   bool knownRun = false;                   // known-motif enrichment (not with --no-known)
   std::vector<known::KnownResult> known;   // every known motif tested, best first
-  std::optional<std::vector<GenomeRegion>> regions;  // when every header names one
+  std::optional<std::vector<genome_intervals::Interval>> regions;  // when every header names one
   std::string regionsMissing;              // else why not: sites.bed is not written
 
   std::vector<StepTime> steps;
@@ -82,8 +84,8 @@ struct Discovery {
   const Search& searchOf(const Candidate& c) const { return plan.searches[c.search]; }
 };
 
-// The reported motifs as a report, each with its rank, so that the exports
-// name them ZELKOVA-<rank>.
+// The reported motifs as a report, each with its rank and id, so that the
+// exports name them as the page does.
 report::Report reportedMotifs(const Discovery& discovery);
 
 // Whether a known motif matches well enough to name a motif after it (its
@@ -97,5 +99,10 @@ std::string decoyBestText(const Discovery& discovery);
 // A site's start on the sequence as given: its position on the searched
 // (trimmed) letters plus what the trim cut from the start.
 long long givenStart(const Discovery& discovery, const enrichment::Site& site);
+
+// Where a site of `width` letters lies in the genome (BED coordinates, the
+// strand it reads on the genome), when every sequence names its region.
+std::optional<genome_intervals::Interval> siteInGenome(const Discovery& discovery, const enrichment::Site& site,
+                                                       long long width);
 
 }  // namespace discover

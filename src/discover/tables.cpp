@@ -1,10 +1,12 @@
 #include "discover/tables.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
+#include "formats/bed_writer.h"
 #include "formats/motif_export.h"
 #include "formats/text_lines.h"
 #include "stats/enrichment_table.h"
@@ -17,7 +19,8 @@ const char* const kSummaryHeader =
     "rank\tid\tlength\tmismatches\tconsensus\tthreshold\tlog10_E\tbeats_decoy\tprimary_hits\tprimary_total\t"
     "control_hits\tcontrol_total\tbest_match_id\tbest_match_name\tbest_match_E\tweak_match_id\tweak_match_E\t"
     "conditional_log10_E\tlow_complexity";
-const char* const kSitesHeader = "motif_id\tsequence\tstart\tend\tstrand\tscore\tword";
+const char* const kSitesHeader =
+    "motif_id\tsequence\tstart\tend\tstrand\tscore\tword\tchrom\tgenome_start\tgenome_end\tgenome_strand";
 
 namespace {
 
@@ -191,6 +194,17 @@ std::vector<SummaryRow> readSummaryFile(const std::string& path) {
   return readSummary(in, path);
 }
 
+namespace {
+
+// The genome columns of a site: 1-based and inclusive as start and end are;
+// NA in each without genome regions.
+std::string genomeFields(const std::optional<genome_intervals::Interval>& at) {
+  if (!at) return "NA\tNA\tNA\tNA";
+  return at->chrom + '\t' + std::to_string(at->start + 1) + '\t' + std::to_string(at->end) + '\t' + at->strand;
+}
+
+}  // namespace
+
 std::string siteTable(const Discovery& d) {
   std::ostringstream out;
   out << kSitesHeader << '\n';
@@ -200,7 +214,8 @@ std::string siteTable(const Discovery& d) {
       const long long start = givenStart(d, site);
       out << m.id << '\t' << withoutTabs(d.primary.records[site.sequence].name) << '\t' << start << '\t'
           << start + width - 1 << '\t' << (site.forward ? '+' : '-') << '\t'
-          << export_formats::fixedPoint(site.score, 4) << '\t' << site.word << '\n';
+          << export_formats::fixedPoint(site.score, 4) << '\t' << site.word << '\t'
+          << genomeFields(siteInGenome(d, site, width)) << '\n';
     }
   }
   return out.str();
@@ -208,17 +223,16 @@ std::string siteTable(const Discovery& d) {
 
 std::string siteBed(const Discovery& d) {
   if (!d.regions) throw std::logic_error("sites.bed needs a genome region for every sequence");
-  std::ostringstream out;
+  std::vector<bed::BedRecord> records;
   for (const ReportedMotif& m : d.motifs) {
     const long long width = d.candidateOf(m).motif.width();
     for (const enrichment::Site& site : m.sites) {
-      const GenomeRegion& region = (*d.regions)[site.sequence];
-      const GenomeStretch at = genomeStretch(region, givenStart(d, site), width, site.forward);
-      out << region.chrom << '\t' << at.start << '\t' << at.end << '\t' << m.id << '\t'
-          << std::lround(1000.0 * site.score) << '\t' << at.strand << '\n';
+      const genome_intervals::Interval at = *siteInGenome(d, site, width);
+      const int score = std::clamp(static_cast<int>(std::lround(1000.0 * site.score)), 0, 1000);
+      records.push_back({at.chrom, at.start, at.end, m.id, score, at.strand});
     }
   }
-  return out.str();
+  return bed::bedText(records);
 }
 
 }  // namespace discover

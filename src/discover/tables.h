@@ -53,8 +53,11 @@ std::vector<SummaryRow> readSummaryFile(const std::string& path);
 
 // Columns of kSitesHeader: start and end 1-based and inclusive on the
 // sequence as given (forward strand), strand "+" or "-", the score with four
-// decimals, the word on its own strand. Motif by motif in rank order, then by
-// sequence, position, "+" first.
+// decimals, the word on its own strand; then where the site lies in the
+// genome when every sequence names its region (chrom, genome_start and
+// genome_end 1-based and inclusive, genome_strand), NA in these four
+// otherwise. Motif by motif in rank order, then by sequence, position, "+"
+// first.
 std::string siteTable(const Discovery& discovery);
 
 // BED6 lines chrom, start (0-based), end, motif id, score (1000 x the site's

@@ -71,15 +71,18 @@ void checkReadable(const std::string& path) {
   if (::access(path.c_str(), R_OK) != 0) fail("cannot read " + path + ": " + std::strerror(errno) + ".");
 }
 
-// True when the first letter that is not white space is '>'.
-bool startsLikeFasta(const std::string& path) {
+// The line (from 1) of the first letter that is not white space when that
+// letter is not '>'; 0 when it is, -1 when there is none.
+int lineNotStartingFasta(const std::string& path) {
   BGZF* file = bgzf_open(path.c_str(), "r");
   if (!file) fail("cannot read " + path + ": " + std::strerror(errno) + ".");
   int c;
-  while ((c = bgzf_getc(file)) >= 0 && std::isspace(c)) {
-  }
+  int line = 1;
+  while ((c = bgzf_getc(file)) >= 0 && std::isspace(c))
+    if (c == '\n') ++line;
   bgzf_close(file);
-  return c == '>';
+  if (c < 0) return -1;
+  return c == '>' ? 0 : line;
 }
 
 void checkGenomeFile(const std::string& path, Compression compression) {
@@ -87,7 +90,11 @@ void checkGenomeFile(const std::string& path, Compression compression) {
   if (compression == Compression::OtherGzip)
     fail(path + " is compressed with gzip, which cannot be read at chosen places; recompress it with bgzip "
                 "(Debian package tabix): gzip -dc " + path + " | bgzip > GENOME.fa.gz");
-  if (!startsLikeFasta(path)) fail(path + " is not a FASTA file: it does not start with a '>' line.");
+  const int line = lineNotStartingFasta(path);
+  if (line < 0) fail(path + " is empty, not a FASTA file.");
+  if (line > 0)
+    fail(path + ":" + std::to_string(line) + ": not a FASTA file: its first line that is not blank does not start "
+         "with '>'.");
 }
 
 struct IndexFiles {

@@ -13,7 +13,9 @@ namespace export_formats {
 using report::kBaseLetters;
 using report::kBases;
 
-std::string motifId(const report::Motif& motif) { return "ZELKOVA-" + std::to_string(motif.rank); }
+std::string motifId(const report::Motif& motif) {
+  return motif.id.empty() ? "ZELKOVA-" + std::to_string(motif.rank) : motif.id;
+}
 
 std::string fixedPoint(double value, int decimals) {
   std::ostringstream text;

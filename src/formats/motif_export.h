@@ -16,7 +16,7 @@
 
 namespace export_formats {
 
-// "ZELKOVA-<rank>".
+// "ZELKOVA-<rank>", or the motif's own id when it has one.
 std::string motifId(const report::Motif& motif);
 
 // `value` with `decimals` digits after the point, as the report prints scores.

@@ -42,6 +42,7 @@ using Column = std::array<long long, kBases>;
 
 struct Motif {
   int rank = 0;
+  std::string id;  // its identifier when not ZELKOVA-<rank> (named by a pipeline); empty otherwise
   int line = 0;  // of its "Motif rank #" line when read from a report, for messages
   double mapScore = 0.0;
   double complexity = 0.0;

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/errors.h"
 #include "base/version.h"
 #include "formats/motif.h"
 #include "formats/motif_export.h"
@@ -219,13 +220,19 @@ void writeCountMatrix(std::ostream& out, const std::vector<Column>& counts) {
   out << "</tbody>\n</table>\n";
 }
 
-void writeSiteTable(std::ostream& out, const std::vector<report::Site>& sites) {
+void writeSiteTable(std::ostream& out, const std::vector<report::Site>& sites,
+                    const std::vector<std::string>& genomeCells) {
+  ZK_ASSERT(genomeCells.empty() || genomeCells.size() == sites.size());
   out << "<div class=\"scroll\"><table class=\"sites sortable\">\n<thead><tr><th>Sequence</th><th>Strand</th>"
-      << "<th class=\"num\">Position</th><th>Word</th><th class=\"num\">Score</th></tr></thead>\n<tbody>\n";
-  for (const report::Site& s : sites)
+      << "<th class=\"num\">Position</th>" << (genomeCells.empty() ? "" : "<th>Genome position</th>")
+      << "<th>Word</th><th class=\"num\">Score</th></tr></thead>\n<tbody>\n";
+  for (std::size_t i = 0; i < sites.size(); ++i) {
+    const report::Site& s = sites[i];
     out << "<tr><td>" << escape(s.sequence) << "</td><td>" << (s.forward ? "+" : "&minus;")
-        << "</td><td class=\"num\">" << s.position << "</td><td>" << colouredWord(s.word)
+        << "</td><td class=\"num\">" << s.position << "</td>"
+        << (genomeCells.empty() ? "" : "<td>" + genomeCells[i] + "</td>") << "<td>" << colouredWord(s.word)
         << "</td><td class=\"num\">" << fixedPoint(s.score, 4) << "</td></tr>\n";
+  }
   out << "</tbody>\n</table></div>\n";
 }
 

@@ -68,8 +68,10 @@ void writeStrandLogos(std::ostream& out, const std::vector<report::Column>& coun
 void writeCountMatrix(std::ostream& out, const std::vector<report::Column>& counts);
 
 // The sortable table of a motif's sites (sequence, strand, position, word,
-// score), in the order given.
-void writeSiteTable(std::ostream& out, const std::vector<report::Site>& sites);
+// score), in the order given; with `genomeCells` (HTML, one per site) a
+// column "Genome position" after the position.
+void writeSiteTable(std::ostream& out, const std::vector<report::Site>& sites,
+                    const std::vector<std::string>& genomeCells = {});
 
 // Content another part of the program adds to the page: rules for the style
 // sheet, columns of the motif table (headings, and the cells of each motif),

@@ -278,13 +278,17 @@ std::vector<Interval> regionsOf(const BackgroundDraw& draw) {
   return regions;
 }
 
+int gcPermille(const GcCount& count) {
+  return count.acgt == 0 ? 0 : static_cast<int>((count.gc * 1000 + count.acgt / 2) / count.acgt);
+}
+
 std::vector<bed::BedRecord> backgroundBed(const BackgroundDraw& draw) {
   std::vector<bed::BedRecord> records;
   records.reserve(draw.windows.size());
   for (std::size_t i = 0; i < draw.windows.size(); ++i) {
     const BackgroundWindow& w = draw.windows[i];
-    const int permille = static_cast<int>((w.count.gc * 1000 + w.count.acgt / 2) / w.count.acgt);
-    records.push_back({w.region.chrom, w.region.start, w.region.end, "background_" + std::to_string(i + 1), permille, '.'});
+    const std::string name = "background_" + std::to_string(i + 1);
+    records.push_back({w.region.chrom, w.region.start, w.region.end, name, gcPermille(w.count), '.'});
   }
   return records;
 }

@@ -54,6 +54,9 @@ struct GcCount {
 
 // Counts the letters of `letters` (upper case; anything else counts as N).
 GcCount countGc(std::string_view letters);
+// The share of G and C among the A, C, G and T of a count in thousandths,
+// rounded; 0 without any A, C, G or T.
+int gcPermille(const GcCount& count);
 // The 1 %-wide bin of a count with at least one A, C, G or T.
 int gcBin(const GcCount& count);
 

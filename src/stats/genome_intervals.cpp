@@ -1,6 +1,7 @@
 #include "stats/genome_intervals.h"
 
 #include <algorithm>
+#include <cctype>
 #include <iterator>
 #include <numeric>
 
@@ -51,7 +52,7 @@ void DisjointIntervals::add(const Interval& interval) {
 
 std::string regionName(const Interval& interval) {
   return interval.chrom + ":" + std::to_string(interval.start) + "-" + std::to_string(interval.end) +
-         (interval.strand == '-' ? "(-)" : "");
+         (interval.strand == '+' || interval.strand == '-' ? std::string("(") + interval.strand + ")" : "");
 }
 
 namespace {
@@ -77,9 +78,13 @@ std::optional<Interval> intervalOfName(const std::string& name) {
     if (place.size() > 3 && place.compare(place.size() - 3, 3, std::string("(") + strand + ")") == 0) {
       interval.strand = strand;
       place.resize(place.size() - 3);
+      break;
     }
   const std::size_t colon = place.rfind(':');
-  if (colon == std::string::npos || colon == 0 || place.find_first_of(" \t") < colon) return std::nullopt;
+  if (colon == std::string::npos || colon == 0) return std::nullopt;
+  if (std::any_of(place.begin(), place.begin() + static_cast<std::ptrdiff_t>(colon),
+                  [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }))
+    return std::nullopt;
   const std::size_t dash = place.find('-', colon + 1);
   if (dash == std::string::npos) return std::nullopt;
   const std::optional<long long> start = digitsOf(place.substr(colon + 1, dash - colon - 1));

@@ -54,8 +54,9 @@ class DisjointIntervals {
   std::unordered_map<std::string, std::map<long long, long long>> byChrom_;
 };
 
-// "chrom:start-end", and "chrom:start-end(-)" for the reverse strand: the
-// names bedtools getfasta (with -s for the strand) gives the regions it cuts.
+// "chrom:start-end", and "chrom:start-end(+)" or "(-)" for an interval of a
+// strand: the names bedtools getfasta (with -s for the strand) gives the
+// regions it cuts.
 std::string regionName(const Interval& interval);
 // The interval a name of that form stands for: CHROM:START-END with CHROM
 // non-empty and without blanks (it may hold ':'; the last one counts), START

@@ -45,7 +45,7 @@ refused 'Error: --holdout "0.6" is not a number from 0 to 0.5.' crp0.fa --holdou
 refused 'Error: --holdout "-0.1" is not a number from 0 to 0.5.' crp0.fa --holdout -0.1 -o out
 refused 'Error: --decoy "maybe" is not one of auto, yes and no.' crp0.fa --decoy maybe -o out
 refused "Error: no output directory given (-o DIR)." crp0.fa
-refused "Error: no PRIMARY.fa given." -o out
+refused "Error: no PRIMARY.fa given (nor --peaks PEAKS --genome GENOME.fa)." -o out
 refused "Error: a holdout of 0.2 leaves no sequence of the primary set to test on (it has 2)" two.fa --holdout 0.2 -o out
 # One sequence (or one with room for a motif) is no set to discover motifs in.
 one_message="holds 1 sequence with 8 or more letters of A, C, G and T in a row (the shortest motif searched). Motif discovery needs several sequences"

@@ -9,7 +9,10 @@
 #     motifs it explains and its known matches;
 #   - a click on the Position heading of a site table sorts it;
 #   - the screenshot (1200 x 1600) must not be tiny, nearly all one colour, or
-#     lack any of the four logo colours.
+#     lack any of the four logo colours;
+#   - the page of a run on peaks and a generated genome must draw the GC
+#     histograms of the peaks and the background (bars of both), list the
+#     windows per GC bin, and show the sites' genome positions as links.
 # Without Chromium the check fails.
 #
 # usage: tests/discover/check_page_in_browser.sh [BUILD_DIR] [--save-screenshot FILE.png]
@@ -53,6 +56,22 @@ grep -q '<figure class="match" data-target="MA' dom.html || fail "no known motif
 
 check_sorting crp/index.html
 check_screenshot "$work/crp/index.html" "$work/page.png"
+
+# --- a run on peaks and a genome ---------------------------------------------------
+"$bin_dir/zelkova-gen-genome" genome 1000000 2 100 3 >/dev/null
+"$bin_dir/zelkova-discover" --peaks genome.narrowPeak --genome genome.fa -o peaks --lengths 14 --decoy no \
+  2>peaks_progress.txt || fail "the run on peaks failed: $(cat peaks_progress.txt)"
+run_browser --dump-dom "file://$work/peaks/index.html" >peaks_dom.html || fail "Chromium could not load the peaks page"
+grep -q '<section id="background">' peaks_dom.html || fail "no section on the background in the rendered page"
+figure=$(tr -d '\n' <peaks_dom.html | sed 's/<figure class="gc">/\n&/; s/<\/figure>/&\n/g' | awk '/^<figure class="gc">/ && !done { print; done = 1 }')
+for colour in '#2166ac' '#a6a6a6'; do
+  [ "$(grep -o "<rect[^>]*fill=\"$colour\"" <<<"$figure" | wc -l)" -gt 5 ] || fail "the GC histogram draws no bars of $colour"
+done
+grep -q '<summary>Windows per GC bin</summary>' peaks_dom.html || fail "no table of the windows per GC bin"
+grep -q '<tr><th>Genome</th><td><code>genome.fa</code>' peaks_dom.html || fail "the run summary does not name the genome"
+links=$(grep -o '<a class="locus" href="https://genome.ucsc.edu/cgi-bin/hgTracks?position=chr[12]%3A[0-9]*-[0-9]*"' peaks_dom.html | wc -l)
+[ "$links" -ge 50 ] || fail "only $links genome positions linked in the site tables"
+check_screenshot "$work/peaks/index.html" "$work/peaks_page.png"
 
 if [ -n "$save_to" ]; then cp page.png "$save_to"; fi
 finish_checks "The zelkova-discover page renders in Chromium: $motifs motifs, logos drawn, tables sort"

@@ -4,7 +4,7 @@
 source "$(dirname "${BASH_SOURCE[0]}")/../checks.sh"
 
 summary_header=$'rank\tid\tlength\tmismatches\tconsensus\tthreshold\tlog10_E\tbeats_decoy\tprimary_hits\tprimary_total\tcontrol_hits\tcontrol_total\tbest_match_id\tbest_match_name\tbest_match_E\tweak_match_id\tweak_match_E\tconditional_log10_E\tlow_complexity'
-sites_header=$'motif_id\tsequence\tstart\tend\tstrand\tscore\tword'
+sites_header=$'motif_id\tsequence\tstart\tend\tstrand\tscore\tword\tchrom\tgenome_start\tgenome_end\tgenome_strand'
 
 # copy_example FASTA: the working directory becomes the current one, with
 # FASTA in it as crp0.fa.

@@ -99,6 +99,11 @@ paste bed/sites.bed <(tail -n +2 bed/sites.tsv) | awk -F'\t' '{
     if ($1 != r[1] || $2 != r[2] + $9 - 1 || $3 != r[2] + $10 || $4 != $7 || $6 != $11 || $5 - $12 * 1000 > 1 || $12 * 1000 - $5 > 1)
       print "line " NR ": " $0 }' >bed_rules.txt
 [ ! -s bed_rules.txt ] || fail "sites.bed does not match sites.tsv: $(head -2 bed_rules.txt)"
+# The genome columns of sites.tsv are the sites of sites.bed, 1-based and inclusive; NA without regions.
+paste bed/sites.bed <(tail -n +2 bed/sites.tsv) | awk -F'\t' '$1 != $14 || $2 + 1 != $15 || $3 != $16 || $6 != $17' >genome_columns.txt
+[ ! -s genome_columns.txt ] || fail "the genome columns of sites.tsv are not sites.bed: $(head -2 genome_columns.txt)"
+awk -F'\t' 'NR > 1 && ($8 != "NA" || $9 != "NA" || $10 != "NA" || $11 != "NA")' crp/sites.tsv >na_columns.txt
+[ ! -s na_columns.txt ] || fail "genome columns without genome regions: $(head -2 na_columns.txt)"
 [ "$(wc -l <bed/sites.bed)" -eq "$(($(wc -l <bed/sites.tsv) - 1))" ] || fail "sites.bed and sites.tsv differ in length"
 
 grep -q '^sites.bed: written, in the genome coordinates the headers name' bed/log.txt || fail "the log does not say sites.bed was written"

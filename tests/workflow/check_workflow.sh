@@ -4,7 +4,9 @@
 # dry-run and linted, then run for real (every output, the per-sample option,
 # the aggregate summary equal to the samples' own lines), a second run that
 # does nothing, a sheet with a gzip file, a control and paths with blanks,
-# the memory estimate, and the refused sample sheets.
+# the memory estimate, samples of peaks on a generated genome (its index
+# built once, outside the genome's own directory; motifs named after the
+# samples), and the refused sample sheets.
 #
 # usage: check_workflow.sh BIN_DIR SOURCE_DIR
 set -euo pipefail
@@ -117,6 +119,43 @@ grep -q -- "--db my data/known motifs.jaspar" "$other/out/samples/plain/log.txt"
 [ "$(awk -F'\t' 'NR > 1 { n[$1]++ } END { print n["gz"] "," n["plain"] }' "$other/out/summary.tsv")" = "1,1" ] ||
   fail "top=1: expected one line of each sample: $(cat "$other/out/summary.tsv")"
 
+# --- peaks on a genome: one index for two samples, motifs named after the samples -----------
+peaks=$work/peaks
+mkdir -p "$peaks/ref"
+cp -r "$source_dir/config" "$peaks/"
+"$bin_dir/zelkova-gen-genome" "$peaks/ref/genome" 1000000 2 120 5
+awk 'NR % 4 != 0' "$peaks/ref/genome.narrowPeak" >"$peaks/ref/rep2.narrowPeak"
+cp "$source_dir/examples/crp0.fa" "$peaks/"
+printf 'sample\tprimary\tpeaks\tgenome\toptions\nrep1\t\tref/genome.narrowPeak\tref/genome.fa\t--decoy no\nrep2\t\tref/rep2.narrowPeak\tref/genome.fa\t--decoy no\ncrp\tcrp0.fa\t\t\t\n' \
+  >"$peaks/sheet.tsv"
+smk "$peaks" -n --cores 2 --config samples=sheet.tsv lengths=[14] output=out
+[ "$status" -eq 0 ] || fail "peaks sheet, dry run: status $status: $(tail -5 "$peaks.log")"
+grep -Eq '^genome_index +1 ' "$peaks.log" || fail "peaks sheet: not one index job for the genome: $(grep -E '^(genome_index|discover) ' "$peaks.log")"
+grep -Eq '^discover +3 ' "$peaks.log" || fail "peaks sheet: not one discover job per sample"
+chmod 555 "$peaks/ref"
+smk "$peaks" --cores 2 -p --config samples=sheet.tsv lengths=[14] output=out bin_dir="$bin_dir"
+chmod 755 "$peaks/ref"
+[ "$status" -eq 0 ] || fail "peaks sheet: status $status: $(tail -20 "$peaks.log")"
+[ "$(grep -c -- '--index-genome' "$peaks.log")" -eq 1 ] || fail "peaks sheet: the genome was not indexed exactly once"
+[ -s "$peaks/out/genomes/genome/genome.fa.fai" ] || fail "peaks sheet: no index under out/genomes/genome/"
+[ ! -e "$peaks/ref/genome.fa.fai" ] || fail "peaks sheet: an index was written beside the user's genome"
+for sample in rep1 rep2; do
+  log=$peaks/out/samples/$sample/log.txt
+  grep -q '^genome: out/genomes/genome/genome.fa, 2 chromosomes, 1000000 letters; index found beside it$' "$log" ||
+    fail "$sample: not run on the indexed genome: $(grep '^genome' "$log")"
+  [ "$(awk -F'\t' 'NR == 2 { print $2 }' "$peaks/out/samples/$sample/summary.tsv")" = "$sample-1" ] ||
+    fail "$sample: its motifs are not named after it: $(head -2 "$peaks/out/samples/$sample/summary.tsv")"
+  grep -q "^MOTIF $sample-1 " "$peaks/out/samples/$sample/motifs.meme" || fail "$sample: motifs.meme does not name $sample-1"
+  [ -s "$peaks/out/samples/$sample/sites.bed" ] && [ -s "$peaks/out/samples/$sample/background.bed" ] ||
+    fail "$sample: no sites.bed or background.bed"
+done
+grep -q '^peaks: ref/rep2.narrowPeak (narrowPeak), 90 peaks, ' "$peaks/out/samples/rep2/log.txt" ||
+  fail "rep2: not run on its own peaks: $(grep '^peaks' "$peaks/out/samples/rep2/log.txt")"
+for sample in rep1 rep2 crp; do
+  awk -F'\t' -v s="$sample" '$1 == s && $2 == 1 && $3 == s "-1" { found = 1 } END { exit !found }' "$peaks/out/summary.tsv" ||
+    fail "the aggregate summary does not hold motif $sample-1 of $sample: $(cut -f1-3 "$peaks/out/summary.tsv")"
+done
+
 # --- refused sample sheets: the sheet and the line are named ------------------------------
 # refused_sheet MESSAGE SHEET_TEXT: a dry run of that sheet fails with MESSAGE.
 refused_sheet() {
@@ -133,9 +172,19 @@ refused_sheet "bad.tsv, line 3: the sample 'a' is already named on line 2" \
   "sample\tprimary\na\t$source_dir/examples/crp0.fa\na\ty.fa\n"
 refused_sheet "bad.tsv, line 2: the sample name 'a b' must be letters" 'sample\tprimary\na b\tx.fa\n'
 refused_sheet "bad.tsv, line 2: the sample name 'a/b' must be letters" 'sample\tprimary\na/b\tx.fa\n'
-refused_sheet "bad.tsv, line 2: the sample 'a' has no primary FASTA file" 'sample\tprimary\tcontrol\na\t\tc.fa\n'
+refused_sheet "bad.tsv, line 2: the sample 'a' has neither a primary FASTA file nor peaks" 'sample\tprimary\tcontrol\na\t\tc.fa\n'
+refused_sheet "bad.tsv, line 2: the sample 'a' has both a primary FASTA file and peaks; give one of them" \
+  'sample\tprimary\tpeaks\tgenome\na\tx.fa\tp.bed\tg.fa\n'
+refused_sheet "bad.tsv, line 3: the sample 'b' has peaks but no genome to cut their windows from" \
+  "sample\tprimary\tpeaks\tgenome\na\t$source_dir/examples/crp0.fa\t\t\nb\t\tp.bed\t\n"
+refused_sheet "bad.tsv, line 2: the sample 'a' has a genome but no peaks" 'sample\tprimary\tgenome\na\tx.fa\tg.fa\n'
+refused_sheet "bad.tsv, line 2: the genome file 'no.fa' of 'a' does not exist" \
+  "sample\tpeaks\tgenome\na\t$source_dir/examples/crp0.fa\tno.fa\n"
+refused_sheet "bad.tsv, line 2: the peaks file 'no.bed' of 'a' does not exist" \
+  "sample\tpeaks\tgenome\na\tno.bed\t$source_dir/examples/crp0.fa\n"
+refused_sheet "bad.tsv, line 2: the option --prefix is not allowed here" 'sample\tprimary\toptions\na\tx.fa\t--prefix b\n'
 refused_sheet "bad.tsv, line 1: unknown column 'contrl'" 'sample\tprimary\tcontrl\na\tx.fa\tc.fa\n'
-refused_sheet "bad.tsv, line 1: the header line has no column 'primary'" 'sample\tcontrol\na\tx.fa\n'
+refused_sheet "bad.tsv, line 1: the header line has no column 'primary' (nor 'peaks')" 'sample\tcontrol\na\tx.fa\n'
 refused_sheet "bad.tsv, line 2: the primary file 'x.fa' of 'a' does not exist" 'sample\tprimary\na\tx.fa\n'
 refused_sheet "bad.tsv, line 3: the control file 'no.fa' of 'b' does not exist" \
   "sample\tprimary\tcontrol\na\t$source_dir/examples/crp0.fa\nb\t$source_dir/examples/crp0.fa\tno.fa\n"

@@ -13,7 +13,7 @@ validate(config, schema="../schemas/config.schema.yaml")
 
 OUTPUT = os.path.normpath(config["output"])
 SHEET = config["samples"]
-SHEET_COLUMNS = ("sample", "primary", "control", "options")
+SHEET_COLUMNS = ("sample", "primary", "peaks", "genome", "control", "options")
 SAMPLE_NAME = re.compile(r"[A-Za-z0-9._-]+")
 # The workflow sets these itself; in the sheet they would break its outputs.
 RESERVED_OPTIONS = {
@@ -24,6 +24,10 @@ RESERVED_OPTIONS = {
     "--force": "Snakemake removes an old output directory itself",
     "-c": "use the control column",
     "--control": "use the control column",
+    "--peaks": "use the peaks column",
+    "--genome": "use the genome column",
+    "--index-genome": "the workflow indexes each genome once itself",
+    "--prefix": "the motifs are named after the sample",
 }
 
 
@@ -52,9 +56,10 @@ def check_header(line, header):
     unknown = [name for name in header if name not in SHEET_COLUMNS]
     if unknown:
         raise sheet_error(line, f"unknown column {unknown[0]!r}; the columns are {', '.join(SHEET_COLUMNS)}")
-    for needed in ("sample", "primary"):
-        if needed not in header:
-            raise sheet_error(line, f"the header line has no column {needed!r}")
+    if "sample" not in header:
+        raise sheet_error(line, "the header line has no column 'sample'")
+    if "primary" not in header and "peaks" not in header:
+        raise sheet_error(line, "the header line has no column 'primary' (nor 'peaks')")
     if len(set(header)) != len(header):
         raise sheet_error(line, "a column is named twice in the header line")
 
@@ -68,20 +73,34 @@ def read_sample(line, header, row, known):
         raise sheet_error(line, f"the sample name {name!r} must be letters, digits, '.', '_' and '-' only")
     if name in known:
         raise sheet_error(line, f"the sample {name!r} is already named on line {known[name]['line']}")
-    if not fields.get("primary"):
-        raise sheet_error(line, f"the sample {name!r} has no primary FASTA file")
+    check_inputs(line, name, fields)
     sample = {
         "line": line,
-        "primary": fields["primary"],
+        "primary": fields.get("primary", ""),
+        "peaks": fields.get("peaks", ""),
+        "genome": fields.get("genome", ""),
         "control": fields.get("control", ""),
         "options": option_words(fields.get("options", ""), f"{SHEET}, line {line}"),
     }
     # Snakemake itself would pass over a missing file of a new sample once
     # results/summary.tsv exists, and report nothing to do.
-    for column in ("primary", "control"):
+    for column in ("primary", "peaks", "genome", "control"):
         if sample[column] and not os.path.isfile(sample[column]):
             raise sheet_error(line, f"the {column} file {sample[column]!r} of {name!r} does not exist")
     return name, sample
+
+
+def check_inputs(line, name, fields):
+    """Exactly one of a primary FASTA file and peaks; peaks with their genome."""
+    primary, peaks, genome = (fields.get(column, "") for column in ("primary", "peaks", "genome"))
+    if primary and peaks:
+        raise sheet_error(line, f"the sample {name!r} has both a primary FASTA file and peaks; give one of them")
+    if not primary and not peaks:
+        raise sheet_error(line, f"the sample {name!r} has neither a primary FASTA file nor peaks")
+    if peaks and not genome:
+        raise sheet_error(line, f"the sample {name!r} has peaks but no genome to cut their windows from")
+    if genome and not peaks:
+        raise sheet_error(line, f"the sample {name!r} has a genome but no peaks (a primary FASTA file needs none)")
 
 
 def read_sheet(path):
@@ -120,13 +139,34 @@ def configured_lengths(value):
     return lengths
 
 
+def genome_keys(samples):
+    """A short name for every genome of the sheet: its file name without the
+    FASTA and compression endings, made unique; one genome file, one name."""
+    keys = {}
+    for sample in samples.values():
+        path = os.path.abspath(sample["genome"]) if sample["genome"] else ""
+        if not path or path in keys.values():
+            continue
+        base = re.sub(r"(\.gz|\.bgz)?$", "", os.path.basename(path))
+        base = re.sub(r"\.(fa|fasta|fna)$", "", base)
+        base = re.sub(r"[^A-Za-z0-9._-]", "_", base) or "genome"
+        key, number = base, 1
+        while key in keys:
+            number += 1
+            key = f"{base}_{number}"
+        keys[key] = path
+    return keys
+
+
 SAMPLES = read_sheet(SHEET)
+GENOMES = genome_keys(SAMPLES)
 LENGTHS = configured_lengths(config["lengths"])
 COMMON_OPTIONS = option_words(config["discover_options"], "config key discover_options")
 
 
 wildcard_constraints:
     sample="|".join(re.escape(name) for name in SAMPLES),
+    genome="|".join(re.escape(key) for key in GENOMES) or "no genome",
 
 
 def program(name):
@@ -136,12 +176,32 @@ def program(name):
     return os.path.join(os.path.abspath(config["bin_dir"]), name)
 
 
+# ---- genome indexes ----------------------------------------------------
+
+
+def genome_key(sample):
+    path = os.path.abspath(sample["genome"])
+    return next(key for key, genome in GENOMES.items() if genome == path)
+
+
+def indexed_genome(key):
+    """The genome as the discover jobs name it: a link to the user's file in
+    results/genomes/KEY/, with its index beside the link, so that a genome in
+    a directory the workflow cannot write to is indexed once all the same."""
+    return os.path.join(OUTPUT, "genomes", key, os.path.basename(GENOMES[key]))
+
+
 # ---- zelkova-discover jobs ----------------------------------------------
 
 
 def discover_inputs(wildcards):
     sample = SAMPLES[wildcards.sample]
-    files = {"primary": sample["primary"]}
+    files = {}
+    if sample["primary"]:
+        files["primary"] = sample["primary"]
+    else:
+        files["peaks"] = sample["peaks"]
+        files["genome_index"] = os.path.dirname(indexed_genome(genome_key(sample)))
     if sample["control"]:
         files["control"] = sample["control"]
     if config["database"]:
@@ -154,13 +214,19 @@ def names_lengths(words):
 
 
 def discover_arguments(wildcards, input):
-    """Options after the input and output, each word shell-quoted."""
-    words = []
+    """The primary sequences and the options after the output, each word
+    shell-quoted; the motifs are named after the sample."""
+    sample = SAMPLES[wildcards.sample]
+    if sample["primary"]:
+        words = [input.primary]
+    else:
+        words = ["--peaks", input.peaks, "--genome", indexed_genome(genome_key(sample))]
+    words += ["--prefix", wildcards.sample]
     if "control" in input.keys():
         words += ["--control", input.control]
     if "database" in input.keys():
         words += ["--db", input.database]
-    sample_words = SAMPLES[wildcards.sample]["options"]
+    sample_words = sample["options"]
     # A sample's own --lengths replaces the configured ones: the program
     # refuses an option given twice.
     if LENGTHS and not names_lengths(sample_words):
@@ -177,7 +243,10 @@ def input_megabytes(path):
 
 
 def discover_mem_mb(wildcards, input, attempt):
-    """Grows with the sequences read, and with every retry of a job that ran out."""
-    megabytes = sum(input_megabytes(path) for key, path in input.items() if key in ("primary", "control"))
+    """Grows with the sequences read (a genome is read at the windows only: a
+    peak file counts as the letters of its windows and their background), and
+    with every retry of a job that ran out."""
+    weights = {"primary": 1, "control": 1, "peaks": config["memory"]["peaks_expansion"]}
+    megabytes = sum(input_megabytes(path) * weights[key] for key, path in input.items() if key in weights)
     memory = config["memory"]
     return math.ceil((memory["base_mb"] + memory["per_input_mb"] * megabytes) * attempt)

@@ -15,4 +15,4 @@ rule discover:
         program=shlex.quote(program("zelkova-discover")),
         arguments=discover_arguments,
     shell:
-        "{params.program} {input.primary:q} -o {output:q} -p {threads} {params.arguments} 2> {log:q}"
+        "{params.program} -o {output:q} -p {threads} {params.arguments} 2> {log:q}"
