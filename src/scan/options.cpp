@@ -72,6 +72,7 @@ void addOptions(cli::Parser& parser, Options& o, bool& pValueGiven) {
                [&](const std::string& v) { o.qValue = cli::realNumber(v, "--qvalue", {0.0, false, 1.0, true}); });
   parser.value("", "--max-sites", "N", "keep at most N sites per motif, the best by p\n(default 100000)",
                [&](const std::string& v) { o.maxSites = cli::wholeNumber(v, "--max-sites", 1, 1000000000); });
+  cli::addMaxLettersOption(parser, o.maxLetters, cli::LetterLimit::Record);
   parser.value("-p", "--threads", "N", "threads (default: every processor); the output is the same",
                [&](const std::string& v) { o.threads = static_cast<int>(cli::wholeNumber(v, "--threads", 1, 1024)); });
 }

@@ -9,6 +9,7 @@
 
 #include "base/errors.h"
 #include "base/parallel.h"
+#include "formats/command_files.h"
 #include "formats/meme_background.h"
 #include "formats/motif_files.h"
 #include "formats/output_file.h"
