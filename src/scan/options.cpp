@@ -109,6 +109,10 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
   takeFiles(o, *files);
   if (!o.regionsFile.empty() && o.genomeFile.empty()) throw cli::UsageError("--regions needs --genome.");
   if (pValueGiven && o.qValue) throw cli::UsageError("give --pvalue or --qvalue, not both.");
+  // The background of the sequences takes a pass of its own before the scan.
+  if (o.sequenceFile == "-" && o.background == BackgroundSource::Sequences)
+    throw cli::UsageError("standard input (-) can be read only once, and --bg sequences reads the sequences twice; "
+                          "give --bg uniform or a background file, or name the FASTA file.");
   return o;
 }
 
