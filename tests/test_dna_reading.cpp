@@ -29,6 +29,13 @@ DnaRules withLimit(std::uint64_t maxLetters) {
   return rules;
 }
 
+// The rules of a reader that holds one record at a time.
+DnaRules perRecordLimit(std::uint64_t maxLetters) {
+  DnaRules rules = withLimit(maxLetters);
+  rules.limitsInput = false;
+  return rules;
+}
+
 // The message readDnaFile refuses `text` with, or "(no error)".
 std::string refusal(const std::string& text, const DnaRules& rules = DnaRules(), const std::string& suffix = ".fa") {
   const TempFile file(text, suffix);
@@ -142,6 +149,14 @@ TEST(DnaReading, LettersAreLimitedPerRecordAndPerInputWhileRead) {
   EXPECT_LT(bomb.size(), 10000u);
   EXPECT_EQ(refusal(bomb, withLimit(1000000), ".fa.gz"),
             "Error: in.fa: record bomb exceeds 1000000 letters (limit set by --max-letters)\n");
+  // A reader that holds one record at a time bounds the records, not the input.
+  EXPECT_EQ(refusal(">a\n" + hundred.substr(30) + "\n>b\n" + hundred.substr(29) + "\n", perRecordLimit(140)),
+            "(no error)");
+  EXPECT_EQ(refusal(">a\n" + hundred + hundred + "\n", perRecordLimit(140)),
+            "Error: in.fa: record a exceeds 140 letters (limit set by --max-letters)\n");
+  EXPECT_EQ(refusal(">a\n>bb\n>c\nA\n", perRecordLimit(190)),
+            "Error: in.fa: record c brings the headers past 190 letters (each record counts 64 and its header; limit "
+            "set by --max-letters)\n");
 }
 
 TEST(DnaReading, HeadersAreCutWithoutBeingHeld) {

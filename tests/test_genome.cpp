@@ -201,6 +201,13 @@ TEST(IndexedGenome, RefusalsNameTheFile) {
   EXPECT_EQ(errorText([&] { IndexedGenome g(dir / "missing.fa"); }),
             "cannot read " + dir / "missing.fa" + ": No such file or directory.");
   EXPECT_EQ(errorText([&] { IndexedGenome g(dir / ""); }), "cannot read " + dir / "" + ": it is a directory.");
+  // Standard input and devices are streams: they cannot be read at chosen places.
+  EXPECT_EQ(errorText([&] { IndexedGenome g("-"); }),
+            "a genome cannot come from standard input (-): it is read at chosen places through its index; give its "
+            "file.");
+  EXPECT_EQ(errorText([&] { IndexedGenome g("/dev/null"); }),
+            "cannot read /dev/null as a genome: it is not a regular file (a pipe?), and a genome is read at chosen "
+            "places through its index; give the file itself.");
   // Nothing is left behind by the refusals.
   EXPECT_EQ(dir.entries(), (std::vector<std::string>{"empty.fa", "gzip.fa.gz", "peaks.bed", "ragged.fa"}));
 }

@@ -64,7 +64,7 @@ std::unique_ptr<testing_support::GeneratedGenome> writtenGenome(std::uint64_t se
 // Every motif over the FASTA file at `path`.
 std::vector<scan::MotifResult> scanFasta(const std::vector<scan::MotifModel>& models, const std::string& path,
                                          const scan::Options& o) {
-  return scan::scanAll(models, *scan::fastaPieces(path, 12), o);
+  return scan::scanAll(models, *scan::fastaPieces(path, DnaRules::kNoLimit, 12), o);
 }
 
 std::string writeFile(const testing_support::TempDir& dir, const std::string& name, const std::string& text) {
@@ -86,7 +86,7 @@ TEST(Scan, GenomeInPiecesGivesTheSitesOfItsChromosomesAsFastaAndOfEveryWindow) {
   genome::IndexedGenome genome(generated.bgzipPath());
   const auto regions = scan::scanRegions(genome, "");
   const auto fromGenome = scan::scanAll(models, *scan::genomePieces(genome, regions, 12), o);
-  const auto fromFasta = scan::scanAll(models, *scan::fastaPieces(generated.plainPath(), 12), o);
+  const auto fromFasta = scan::scanAll(models, *scan::fastaPieces(generated.plainPath(), DnaRules::kNoLimit, 12), o);
   EXPECT_EQ(keysOf(fromGenome), keysOf(fromFasta));
   // Every window of chr1 scored whole, on the forward strand.
   const std::vector<FastaRecord> chr1{{"chr1", generated.expected("chr1", 0, 2500000)}};
@@ -132,7 +132,7 @@ TEST(Scan, QValuesAreBenjaminiHochbergOverEveryWindow) {
   o.threads = 2;
   const scoring::Background bg = scoring::uniformBackground();
   const std::vector<scan::MotifModel> models = modelsOf(o, bg);
-  const auto results = scan::scanAll(models, *scan::fastaPieces(path, 12), o);
+  const auto results = scan::scanAll(models, *scan::fastaPieces(path, DnaRules::kNoLimit, 12), o);
   // Every window of both strands with its p-value, and BH over all of them.
   const std::vector<FastaRecord> records = readDnaFile(path, DnaRules()).records;
   const enrichment::CodedSequences coded(records);

@@ -20,9 +20,9 @@ namespace {
 const char* const kDescription =
     "Compares every motif of MOTIFS with a database of known motifs and writes,\n"
     "per motif, its best matches as a tab-separated table with p-, E- and\n"
-    "q-values. MOTIFS is a zelkova report or a MEME, JASPAR or TRANSFAC file;\n"
-    "the format is told from the content. Without --db, the bundled JASPAR\n"
-    "collection (insect and vertebrate matrices) is the database.\n";
+    "q-values. MOTIFS is a zelkova report or a MEME, JASPAR, TRANSFAC or HOMER\n"
+    "file; the format is told from the content. Without --db, the bundled\n"
+    "JASPAR collection (insect and vertebrate matrices) is the database.\n";
 
 struct CompareOptions {
   std::string motifFile;
@@ -37,8 +37,9 @@ std::optional<CompareOptions> parseArguments(int argc, const char* const* argv) 
   CompareOptions o;
   cli::Parser parser("zelkova-compare", "[options] MOTIFS", kDescription);
   parser.repeatable("-d", "--db", "FILE",
-                    "a database of known motifs (MEME, JASPAR or TRANSFAC); may be\n"
-                    "given more than once (default: the bundled JASPAR collection)",
+                    "a database of known motifs (MEME, JASPAR, TRANSFAC or HOMER);\n"
+                    "may be given more than once, read as one database whose\n"
+                    "identifiers must be unique (default: the bundled JASPAR collection)",
                     o.databaseFiles);
   parser.value("-o", "--output", "FILE", "write the table to FILE (default, or \"-\": standard output)",
                o.outputFile);

@@ -220,11 +220,14 @@ double realNumber(const std::string& text, const std::string& what, const RealBo
   return value;
 }
 
-void addMaxLettersOption(Parser& parser, std::uint64_t& target) {
+void addMaxLettersOption(Parser& parser, std::uint64_t& target, LetterLimit limit) {
   target = static_cast<std::uint64_t>(kDefaultMaxLetters);
-  parser.value("", "--max-letters", "N",
-               "refuse a record, or an input file, of more than N letters,\n"
-               "while it is read (default " + std::to_string(kDefaultMaxLetters) + ")",
+  const std::string byDefault = "(default " + std::to_string(kDefaultMaxLetters) + ")";
+  const std::string help =
+      limit == LetterLimit::Record
+          ? "refuse a record of more than N letters, while it is read\n" + byDefault
+          : "refuse a record, or an input file, of more than N letters,\nwhile it is read " + byDefault;
+  parser.value("", "--max-letters", "N", help,
                [&target](const std::string& v) { target = static_cast<std::uint64_t>(wholeNumber(v, "--max-letters", 1)); });
 }
 

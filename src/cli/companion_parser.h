@@ -143,11 +143,16 @@ double realNumber(const std::string& text, const std::string& what, const RealBo
 // --max-letters says otherwise: about 7 GB of a discovery's working memory at
 // the most, well within a machine of 16 GB or more, and far beyond any peak
 // set; a file that expands to more (a decompression bomb, a genome given by
-// mistake) is refused while it is read.
+// mistake) is refused while it is read. A program that holds one record at a
+// time (zelkova-scan) bounds each record alike.
 constexpr long long kDefaultMaxLetters = 100000000;
 
+// What --max-letters bounds: each record and the input file as a whole, or
+// each record alone.
+enum class LetterLimit { RecordAndInput, Record };
+
 // Adds the option --max-letters N (1 or more) that sets `target`.
-void addMaxLettersOption(Parser& parser, std::uint64_t& target);
+void addMaxLettersOption(Parser& parser, std::uint64_t& target, LetterLimit limit = LetterLimit::RecordAndInput);
 
 // Runs `body` (the whole work of main, returning its exit status) and turns
 // what escapes it into a message on standard error and status 1:

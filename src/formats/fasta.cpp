@@ -133,7 +133,8 @@ FastaReader::FastaReader(const std::string& path, const DnaRules& rules)
       maxNameLength_(rules.maxNameLength),
       lowerCase_(rules.lowerCase),
       dna_(true),
-      maxLetters_(rules.maxLetters) {
+      maxLetters_(rules.maxLetters),
+      limitsInput_(rules.limitsInput) {
   const std::string format = dna_letters::binaryFormat(source_.firstBytes());
   if (!format.empty()) throw FastaReadError(source_.name() + ": " + format + ".");
 }
@@ -226,7 +227,8 @@ void FastaReader::readDnaLetters(const std::string& name, Take&& take) {
     if (reading.kind == dna_letters::Kind::Refused) refuse(name, dna_letters::refusal(static_cast<unsigned char>(c)), true);
     if (reading.kind == dna_letters::Kind::Iupac) ++iupacLetters_;
     if (++recordLetters > maxLetters_) refuse(name, "exceeds " + limitText(maxLetters_), false);
-    if (++inputLetters_ > maxLetters_) refuse(name, "takes the input past " + limitText(maxLetters_), false);
+    if (++inputLetters_ > maxLetters_ && limitsInput_)
+      refuse(name, "takes the input past " + limitText(maxLetters_), false);
     take(reading.letter);
   }
 }

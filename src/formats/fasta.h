@@ -109,6 +109,10 @@ struct DnaRules {
   //   FILE: record NAME takes the input past N letters (limit set by --max-letters)
   //   FILE: record NAME brings the headers past N letters (each record counts 64 ...)
   std::uint64_t maxLetters = kNoLimit;
+  // Whether maxLetters bounds all records of the input together too, as a
+  // program that holds every record needs; one that holds a record at a time
+  // (a scan) bounds each record and the records' room only.
+  bool limitsInput = true;
   std::size_t maxNameLength = kLongestName;
 };
 
@@ -164,6 +168,7 @@ class FastaReader {
 
   bool dna_ = false;  // reading by DnaRules
   std::uint64_t maxLetters_ = DnaRules::kNoLimit;
+  bool limitsInput_ = true;
   std::uint64_t inputLetters_ = 0;
   std::uint64_t headerLetters_ = 0;  // every record's header and kRecordLetters
   std::uint64_t iupacLetters_ = 0;

@@ -64,10 +64,18 @@ Compression compressionOf(const std::string& path) {
   return extraField && header[12] == 'B' && header[13] == 'C' ? Compression::Bgzf : Compression::OtherGzip;
 }
 
+// A genome is read at the places its index gives, so it must be a file that
+// can be read from anywhere, not a stream.
 void checkReadable(const std::string& path) {
+  if (path == "-")
+    fail("a genome cannot come from standard input (-): it is read at chosen places through its index; give its "
+         "file.");
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) fail("cannot read " + path + ": " + std::strerror(errno) + ".");
   if (S_ISDIR(st.st_mode)) fail("cannot read " + path + ": it is a directory.");
+  if (!S_ISREG(st.st_mode))
+    fail("cannot read " + path + " as a genome: it is not a regular file (a pipe?), and a genome is read at chosen "
+         "places through its index; give the file itself.");
   if (::access(path.c_str(), R_OK) != 0) fail("cannot read " + path + ": " + std::strerror(errno) + ".");
 }
 

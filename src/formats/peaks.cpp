@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "formats/command_files.h"
 #include "formats/fasta.h"
 #include "formats/text_lines.h"
 
@@ -66,9 +67,9 @@ Peak readPeak(const textio::Lines& lines, const std::vector<std::string>& fields
   return peak;
 }
 
-// The whole text of a file, decompressed when it is gzip.
+// The whole text of a file ("-": standard input), decompressed when it is gzip.
 std::string textOfFile(const std::string& path) {
-  FastaSource source(path);
+  FastaSource source(path, FastaSource::Dash::StandardInput);
   std::string text;
   for (int c; (c = source.get()) != EOF;) text.push_back(static_cast<char>(c));
   return text;
@@ -100,6 +101,8 @@ PeakFile parsePeaks(const std::string& text, const std::string& source) {
   return file;
 }
 
-PeakFile readPeakFile(const std::string& path) { return parsePeaks(textOfFile(path), path); }
+PeakFile readPeakFile(const std::string& path) {
+  return parsePeaks(textOfFile(path), command_files::inputName(path));
+}
 
 }  // namespace peaks

@@ -32,12 +32,13 @@ struct Peak {
 };
 
 struct PeakFile {
-  std::string source;  // the path, as given; errors about a peak name it
+  std::string source;  // the path as given ("standard input" for "-"); errors name it
   PeakFormat format = PeakFormat::Bed;
   std::vector<Peak> peaks;  // in file order; empty when the file holds none
 };
 
-// Reads the peak file at `path`, plain or gzip-compressed.
+// Reads the peak file at `path` ("-": standard input), plain or
+// gzip-compressed.
 PeakFile readPeakFile(const std::string& path);
 
 // Reads peak lines from `text`, naming `source` in errors.

@@ -72,6 +72,7 @@ void addOptions(cli::Parser& parser, Options& o, bool& pValueGiven) {
                [&](const std::string& v) { o.qValue = cli::realNumber(v, "--qvalue", {0.0, false, 1.0, true}); });
   parser.value("", "--max-sites", "N", "keep at most N sites per motif, the best by p\n(default 100000)",
                [&](const std::string& v) { o.maxSites = cli::wholeNumber(v, "--max-sites", 1, 1000000000); });
+  cli::addMaxLettersOption(parser, o.maxLetters, cli::LetterLimit::Record);
   parser.value("-p", "--threads", "N", "threads (default: every processor); the output is the same",
                [&](const std::string& v) { o.threads = static_cast<int>(cli::wholeNumber(v, "--threads", 1, 1024)); });
 }
@@ -108,6 +109,10 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
   takeFiles(o, *files);
   if (!o.regionsFile.empty() && o.genomeFile.empty()) throw cli::UsageError("--regions needs --genome.");
   if (pValueGiven && o.qValue) throw cli::UsageError("give --pvalue or --qvalue, not both.");
+  // The background of the sequences takes a pass of its own before the scan.
+  if (o.sequenceFile == "-" && o.background == BackgroundSource::Sequences)
+    throw cli::UsageError("standard input (-) can be read only once, and --bg sequences reads the sequences twice; "
+                          "give --bg uniform or a background file, or name the FASTA file.");
   return o;
 }
 

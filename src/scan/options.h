@@ -2,6 +2,7 @@
 // defaults.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,12 +32,14 @@ struct Options {
   double pValue = kDefaultPValue;
   std::optional<double> qValue;  // given: sites are chosen by q instead of p
   long long maxSites = kDefaultMaxSites;
+  std::uint64_t maxLetters = 0;  // per FASTA record (one is held at a time)
   int threads = 1;
 
   // The p-value every site reported has at most: the --pvalue threshold, or
   // with --qvalue Q, Q itself (q >= p).
   double pBound() const { return qValue ? *qValue : pValue; }
-  // Every input file, for the check that the output is none of them.
+  // Every input file, for the checks that standard input is read once and
+  // that the output is none of them.
   std::vector<std::string> inputFiles() const;
 };
 

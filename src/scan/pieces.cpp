@@ -4,6 +4,7 @@
 
 #include "base/errors.h"
 #include "base/words.h"
+#include "formats/command_files.h"
 #include "formats/peaks.h"
 #include "formats/text_lines.h"
 #include "stats/peak_windows.h"
@@ -19,9 +20,18 @@ std::string firstWord(const std::string& header) {
   return header.substr(begin, header.find_first_of(" \t", begin) - begin);
 }
 
+// A record is held while its pieces are scanned, so only records are bounded.
+DnaRules recordRules(std::uint64_t maxLetters) {
+  DnaRules rules;
+  rules.maxLetters = maxLetters;
+  rules.limitsInput = false;
+  return rules;
+}
+
 class FastaPieces : public PieceSource {
  public:
-  FastaPieces(const std::string& path, int overlap) : path_(path), reader_(path, DnaRules()), overlap_(overlap) {}
+  FastaPieces(const std::string& path, std::uint64_t maxLetters, int overlap)
+      : path_(command_files::inputName(path)), reader_(path, recordRules(maxLetters)), overlap_(overlap) {}
 
   bool next(Piece& piece) override {
     piece = Piece{};
@@ -112,8 +122,8 @@ long long Piece::letters() const {
   return total;
 }
 
-std::unique_ptr<PieceSource> fastaPieces(const std::string& path, int overlap) {
-  return std::make_unique<FastaPieces>(path, overlap);
+std::unique_ptr<PieceSource> fastaPieces(const std::string& path, std::uint64_t maxLetters, int overlap) {
+  return std::make_unique<FastaPieces>(path, maxLetters, overlap);
 }
 
 std::unique_ptr<PieceSource> genomePieces(genome::IndexedGenome& genome,

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,10 +52,11 @@ class PieceSource {
   std::vector<long long> lengths_;
 };
 
-// The records of a FASTA file, plain or gzip, read one at a time; letters in
-// upper case. Throws FastaReadError for a file that cannot be read, holds no
-// record or holds a NUL byte.
-std::unique_ptr<PieceSource> fastaPieces(const std::string& path, int overlap);
+// The records of a FASTA file ("-": standard input), plain or gzip, read one
+// at a time by the companions' DNA rules with records of at most
+// `maxLetters` letters; letters in upper case. Throws FastaReadError for a
+// file that cannot be read, holds no record or breaks a rule.
+std::unique_ptr<PieceSource> fastaPieces(const std::string& path, std::uint64_t maxLetters, int overlap);
 
 // The `regions` of `genome` (disjoint, in the genome's order; see
 // scanRegions), named by their chromosomes, with offsets on them.

@@ -9,6 +9,7 @@
 
 #include "base/errors.h"
 #include "base/parallel.h"
+#include "formats/command_files.h"
 #include "formats/meme_background.h"
 #include "formats/motif_files.h"
 #include "formats/output_file.h"
@@ -27,7 +28,7 @@ int widest(const std::vector<motif::Motif>& motifs) {
 std::unique_ptr<PieceSource> sourceOf(const Options& o, genome::IndexedGenome* genome,
                                       const std::vector<genome_intervals::Interval>& regions, int overlap) {
   if (genome) return genomePieces(*genome, regions, overlap);
-  return fastaPieces(o.sequenceFile, overlap);
+  return fastaPieces(o.sequenceFile, o.maxLetters, overlap);
 }
 
 // A line on standard error rewritten as the scan goes on, on a terminal only.
@@ -137,7 +138,7 @@ std::vector<MotifResult> scanAll(const std::vector<MotifModel>& models, PieceSou
 }
 
 int runScan(const Options& o) {
-  if (!o.outputFile.empty()) output_file::refuseInputAsOutput(o.outputFile, o.inputFiles());
+  command_files::check(o.inputFiles(), {{o.outputFile, "output"}});
   const std::vector<motif::Motif> motifs = motif_files::readFiles(o.motifFiles);
   std::optional<genome::IndexedGenome> genome;
   std::vector<genome_intervals::Interval> regions;
@@ -157,8 +158,7 @@ int runScan(const Options& o) {
   const std::unique_ptr<PieceSource> source = sourceOf(o, genomePointer, regions, widest(motifs) - 1);
   const std::vector<MotifResult> results = scanAll(models, *source, o);
 
-  output_file::OutputFile out =
-      o.outputFile.empty() ? output_file::OutputFile::standardOutput() : output_file::OutputFile(o.outputFile);
+  output_file::OutputFile out = output_file::openOutput(o.outputFile);
   out.write(site_table::headerText(o.layout));
   long long written = 0;
   for (std::size_t m = 0; m < models.size(); ++m) {

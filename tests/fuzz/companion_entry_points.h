@@ -1,7 +1,8 @@
 // The entry points of the fuzz targets of the companion programs' readers,
 // shared with the regression test like those of entry_points.h: the FASTA
-// reader by DNA rules, every motif file format, and the tables and logs that
-// zelkova-export and zelkova-aggregate read back. Each returns how the reader
+// reader by DNA rules, every motif file format, the tables and logs that
+// zelkova-export and zelkova-aggregate read back, and the peak (BED,
+// narrowPeak) and background files of zelkova-discover and zelkova-scan. Each returns how the reader
 // ended and aborts when what it produced breaks a rule it can check alone.
 #pragma once
 
@@ -22,9 +23,12 @@
 #include "formats/dna_letters.h"
 #include "formats/fasta.h"
 #include "formats/match_table.h"
+#include "formats/meme_background.h"
 #include "formats/motif_files.h"
+#include "formats/peaks.h"
 #include "formats/text_lines.h"
 #include "stats/enrichment_table.h"
+#include "stats/known_table.h"
 
 namespace fuzz_entry {
 
@@ -168,10 +172,10 @@ inline std::istringstream afterFirstByte(const std::uint8_t* data, std::size_t s
 // Motif files
 
 // The first byte picks the reader: the one that tells the format from the
-// content, or MEME, JASPAR, plain JASPAR or TRANSFAC directly.
+// content, or MEME, JASPAR, plain JASPAR, TRANSFAC or HOMER directly.
 inline Result motifFile(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return {};
-  const int reader = data[0] % 5;
+  const int reader = data[0] % 6;
   std::istringstream in = afterFirstByte(data, size);
   const std::string source = "fuzz.motifs";
   Result result;
@@ -182,7 +186,8 @@ inline Result motifFile(const std::uint8_t* data, std::size_t size) {
       case 1: motifs = motif_files::readMeme(in, source); break;
       case 2: motifs = motif_files::readJaspar(in, source); break;
       case 3: motifs = motif_files::readJasparPlain(in, source); break;
-      default: motifs = motif_files::readTransfac(in, source); break;
+      case 4: motifs = motif_files::readTransfac(in, source); break;
+      default: motifs = motif_files::readHomer(in, source); break;
     }
     for (const motif::Motif& m : motifs) {
       FUZZ_REQUIRE(m.width() >= 1 && m.source == source && m.line >= 1);
@@ -233,11 +238,38 @@ inline void requireMatchRoundTrip(const std::vector<match_table::Row>& rows) {
   FUZZ_REQUIRE(twice.str() == once.str());
 }
 
+inline void requireKnownRows(const std::vector<known_table::Row>& rows) {
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const known_table::Row& row = rows[i];
+    FUZZ_REQUIRE(row.rank == static_cast<int>(i) + 1 && !row.id.empty() && row.line >= 2);
+    FUZZ_REQUIRE(row.primaryHits <= row.primaryTotal && row.controlHits <= row.controlTotal);
+  }
+}
+
+inline void requirePeaks(const peaks::PeakFile& file) {
+  for (const peaks::Peak& p : file.peaks) {
+    FUZZ_REQUIRE(!p.chrom.empty() && p.start >= 0 && p.start < p.end && p.line >= 1);
+    FUZZ_REQUIRE(!p.summit || (*p.summit >= 0 && *p.summit < p.end - p.start));
+    FUZZ_REQUIRE(p.strand == '+' || p.strand == '-' || p.strand == '.');
+  }
+}
+
+// Four probabilities above 0 that add up to 1.
+inline void requireBackground(const meme_background::LetterProbabilities& probabilities) {
+  double total = 0;
+  for (double p : probabilities) {
+    FUZZ_REQUIRE(std::isfinite(p) && p > 0);
+    total += p;
+  }
+  FUZZ_REQUIRE(std::fabs(total - 1.0) < 1e-9);
+}
+
 // The first byte picks what the rest is read as: summary.tsv, an enrichment
-// table, a match table or log.txt.
+// table, a match table, log.txt, a known-motif table, a peak file or a MEME
+// background file.
 inline Result table(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return {};
-  const int kind = data[0] % 4;
+  const int kind = data[0] % 7;
   std::istringstream in = afterFirstByte(data, size);
   const std::string source = "fuzz.tsv";
   Result result;
@@ -249,15 +281,20 @@ inline Result table(const std::uint8_t* data, std::size_t size) {
           FUZZ_REQUIRE(!row.id.empty() && row.primaryHits <= row.primaryTotal && row.controlHits <= row.controlTotal);
         break;
       case 2: requireMatchRoundTrip(match_table::read(in, source)); break;
-      default: {
+      case 3: {
         const std::string version = discover::logVersion(in, source);
         FUZZ_REQUIRE(!version.empty() && version.find_first_of(" \t") == std::string::npos);
+        break;
       }
+      case 4: requireKnownRows(known_table::read(in, source)); break;
+      case 5: requirePeaks(peaks::parsePeaks(in.str(), source)); break;
+      default: requireBackground(meme_background::read(in, source)); break;
     }
   } catch (const textio::ReadError& e) {
     result.refused = true;
     result.message = e.what();
-    FUZZ_REQUIRE(startsWith(result.message, source + ":") && e.line() >= 1);
+    // A background file missing a letter is refused as a whole, at no line.
+    FUZZ_REQUIRE(startsWith(result.message, source + ":") && (e.line() >= 1 || kind == 6));
   } catch (const enrichment_table::ReadError& e) {
     result.refused = true;
     result.message = e.what();

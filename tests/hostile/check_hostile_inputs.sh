@@ -98,6 +98,16 @@ refused "discover, bomb" "Error: bomb.fa.gz: record bomb exceeds $limit"
 [ ! -e bomb_out ] || fail "discover left a directory after refusing the bomb"
 run_capped 1500000 zelkova-discover peaks.fa --control bomb.fa.gz -o bomb_out
 refused "discover, bomb as control" "Error: bomb.fa.gz: record bomb exceeds $limit"
+# zelkova-scan holds one record at a time: each record is bounded, and the
+# room of the records themselves.
+run_capped 1500000 zelkova-scan "$report" bomb.fa.gz
+refused "scan, bomb" "Error: bomb.fa.gz: record bomb exceeds $limit"
+[ "$seconds" -le 60 ] || fail "scan took $seconds s to refuse the bomb"
+run_capped 1500000 zelkova-scan "$report" empty.fa.gz
+refused "scan, empty records" "Error: empty.fa.gz: record r brings the headers past 100000000 letters \
+(each record counts 64 and its header; limit set by --max-letters)"
+run_capped 1500000 zelkova-scan --max-letters 999999 "$report" many.fa.gz
+refused "scan --max-letters" "Error: many.fa.gz: record r exceeds 999999 letters (limit set by --max-letters)"
 # zelkova-markov only counts, so it streams: 30 million letters in a few
 # megabytes of memory (the counts of order 7 take 2 MB).
 { printf '>stream\n' | gzip; for _ in $(seq 30); do cat million.gz; done; } >stream.fa.gz
@@ -122,6 +132,8 @@ run zelkova-discover peaks.fa.bz2 -o out
 refused "discover, bzip2" "Error: $bzip2_said"
 run zelkova-discover peaks.fa --control peaks.fa.zst -o out
 refused "discover, zstd control" "Error: $zstd_said"
+run zelkova-scan "$report" peaks.fa.zst
+refused "scan, zstd" "Error: $zstd_said"
 [ ! -e out ] || fail "discover left a directory after a refused control"
 # Binary bytes behind a '>': the first one is named escaped, as is the header.
 { printf '>bin\001ary\nAC'; LC_ALL=C awk 'BEGIN { srand(7); for (i = 0; i < 3000; i++) printf "%c", int(rand() * 256) }'; } >binary.fa
@@ -157,6 +169,8 @@ run zelkova-discover protein.fa -o out
 refused "discover, protein" "Error: $protein_said"
 run zelkova-discover peaks.fa --control protein.fa -o out
 refused "discover, protein control" "Error: $protein_said"
+run zelkova-scan "$report" protein.fa
+refused "scan, protein" "Error: $protein_said"
 [ ! -e out ] || fail "discover left a directory after refusing protein"
 # A discovery that reads IUPAC codes says so on standard error and in its log.
 awk 'BEGIN { srand(11); for (r = 1; r <= 40; r++) { s = ""; for (i = 0; i < 120; i++) s = s substr("ACGT", int(rand() * 4) + 1, 1)
@@ -194,6 +208,18 @@ refused "aggregate, both on standard output" \
   "Error: the summary and the page both go to standard output; name a file for one of them."
 run zelkova-compare - <"$data/export/crp0.out"
 accepted "compare -"
+"$bin/zelkova-scan" --bg uniform -o scanned.tsv "$report" peaks.fa
+run zelkova-scan --bg uniform -o - "$report" - <peaks.fa
+accepted "scan - -o -"
+cmp -s out.txt scanned.tsv || fail "scan - -o - gives other sites than the files"
+[ ! -e ./- ] || fail "scan -o - wrote a file named -"
+run zelkova-scan "$report" - <peaks.fa
+[ "$status" -eq 1 ] && [ "$(head -n 1 err.txt)" = "Error: standard input (-) can be read only once, and --bg sequences \
+reads the sequences twice; give --bg uniform or a background file, or name the FASTA file." ] ||
+  fail "scan -, background of the sequences: status $status: $(cat err.txt)"
+run zelkova-scan "$report" --genome - <peaks.fa
+refused "scan --genome -" "Error: a genome cannot come from standard input (-): it is read at chosen places through \
+its index; give its file."
 
 # Standard output appended to an input: refused, the input as it was.
 stdout_is_input() {  # WHAT FILE PROGRAM ARGS...
@@ -213,6 +239,8 @@ stdout_is_input "enrich >> primary" peaks.fa zelkova-enrich "$report" peaks.fa
 cp "$data/export/crp0.out" crp0.out
 stdout_is_input "compare >> motifs" crp0.out zelkova-compare crp0.out
 stdout_is_input "export >> report" crp0.out zelkova-export -f meme crp0.out
+stdout_is_input "scan >> sequences" peaks.fa zelkova-scan "$report" peaks.fa
+stdout_is_input "scan >> motifs" crp0.out zelkova-scan crp0.out peaks.fa
 kind=summary
 stdout_is_input "aggregate >> summary" samples/crp0/summary.tsv zelkova-aggregate -s - samples/crp0
 cp peaks.fa in.fa

@@ -267,5 +267,54 @@ end_fifo e_fifo/m.fifo
 expect_status "zelkova-export -o FIFO" 0
 expect_same "zelkova-export -o FIFO" e_fifo_received.meme ref.meme
 
+# --- zelkova-scan ----------------------------------------------------------------
+sargs=(--bg uniform --pvalue 1e-3 ../ref/ref.out ../in/in.fa)
+"$bin/zelkova-scan" --bg uniform --pvalue 1e-3 ref/ref.out in/in.fa >scan.ref || exit 1
+[ "$(wc -l <scan.ref)" -gt 1 ] || fail "zelkova-scan: the reference scan found no site"
+run s_full zelkova-scan -o ../full "${sargs[@]}"
+expect_status "zelkova-scan -o full" 1
+expect_text "zelkova-scan -o full" "$work/stderr" "Error: cannot write ../full: $space."
+expect_full_device "zelkova-scan -o full"
+
+run_console_full s_console zelkova-scan "${sargs[@]}"
+expect_status "zelkova-scan console on full" 1
+expect_text "zelkova-scan console on full" "$work/stderr" "Error: cannot write standard output: $space."
+
+n=0
+for output in ../in/in.fa ../in/../in/in.fa hard.fa soft.fa; do
+  n=$((n + 1))
+  mkdir -p "s_refuse$n"
+  ln -f in/in.fa "s_refuse$n/hard.fa"
+  ln -s ../in/in.fa "s_refuse$n/soft.fa"
+  run "s_refuse$n" zelkova-scan -o "$output" "${sargs[@]}"
+  expect_status "zelkova-scan -o $output" 1
+  expect_text "zelkova-scan -o $output" "$work/stderr" "Error: the output file $output is also an input file."
+  expect_entries "zelkova-scan -o $output" "s_refuse$n" hard.fa soft.fa
+  expect_inputs_unchanged "zelkova-scan -o $output"
+done
+
+# A failed scan leaves an existing output as it was, with nothing beside it.
+mkdir -p s_keep
+printf '>cut\nACGTAC\n>bad\nACGTJ\n' >s_keep/damaged.fa
+echo "old sites" >s_keep/sites.tsv
+run s_keep zelkova-scan -o sites.tsv --bg uniform ../ref/ref.out damaged.fa
+expect_status "failed scan" 1
+expect_text "failed scan" s_keep/sites.tsv "old sites"
+expect_entries "failed scan" s_keep damaged.fa sites.tsv
+
+mkdir -p s_link/scans && echo "old sites" >s_link/scans/sites.tsv
+ln -s scans/sites.tsv s_link/sites.tsv
+run s_link zelkova-scan -o sites.tsv "${sargs[@]}"
+expect_status "zelkova-scan -o LINK" 0
+expect_type "zelkova-scan -o LINK" s_link/sites.tsv -L "a symbolic link"
+expect_same "zelkova-scan -o LINK" s_link/scans/sites.tsv scan.ref
+
+mkdir -p s_fifo && mkfifo s_fifo/sites.fifo
+read_fifo s_fifo/sites.fifo s_fifo_received.tsv
+run s_fifo zelkova-scan -o sites.fifo "${sargs[@]}"
+end_fifo s_fifo/sites.fifo
+expect_status "zelkova-scan -o FIFO" 0
+expect_same "zelkova-scan -o FIFO" s_fifo_received.tsv scan.ref
+
 expect_full_device "at the end"
 finish_checks "all output checks passed"

@@ -3,9 +3,10 @@
 # compared whole in the tsv, bed and gff3 layouts (sites on both strands,
 # headers naming genome regions on either strand, lower-case letters, N, an
 # empty record); a genome scanned through its index equal to its chromosomes
-# read as FASTA, with and without regions; the same bytes for -p 1 and -p 2
-# and through -o; --max-sites with its warning; --qvalue; the refused inputs,
-# each naming its file (and line) and writing nothing.
+# read as FASTA, with and without regions (also from standard input); the same
+# bytes for -p 1 and -p 2 and through -o; --max-sites with its warning;
+# --qvalue; the refused inputs, each naming its file (and line) and writing
+# nothing.
 #
 # usage: end_to_end.sh BIN_DIR DATA_DIR   (DATA_DIR: tests/data/scan)
 set -euo pipefail
@@ -68,6 +69,8 @@ awk -F'\t' -v c="$first" 'NR > 1 && $3 == c && $4 > 1000 && $5 <= 90000 { print 
   whole_uniform.tsv >expected_regions.txt
 awk -F'\t' 'NR > 1 { print $1, $3, $4, $5, $6, $7 }' in_regions.tsv >found_regions.txt
 [ -s found_regions.txt ] || fail "no site in the regions"
+"$scan" --pvalue 1e-4 --bg uniform motifs.jaspar --genome chromosomes.fa --regions - <regions.bed >stdin_regions.tsv
+cmp -s in_regions.tsv stdin_regions.tsv || fail "regions read from standard input give other sites"
 diff -u expected_regions.txt found_regions.txt >/dev/null || fail "the sites in regions are not those of the whole genome there:
 $(diff expected_regions.txt found_regions.txt | head -5)"
 "$scan" --format bed --pvalue 1e-4 motifs.jaspar --genome chromosomes.fa >genome.bed
