@@ -1,7 +1,8 @@
 // zelkova-discover's outputs and the steps behind them: genome regions in
 // headers, merging of redundant motifs, the site tables on the sequences as
-// given and in genome coordinates, MEME files with E-values, the output
-// directory's refusals and all-or-nothing writing, and the progress lines.
+// given and in genome coordinates, MEME files with E-values, the page's
+// verdict, the output directory's refusals and all-or-nothing writing, and
+// the progress lines.
 #include <gtest/gtest.h>
 
 
@@ -19,6 +20,7 @@
 #include "base/errors.h"
 #include "discover/merge.h"
 #include "discover/output_dir.h"
+#include "discover/page.h"
 #include "discover/progress.h"
 #include "discover/regions.h"
 #include "discover/result.h"
@@ -220,6 +222,25 @@ TEST(DiscoverTables, SummaryLineOfAMotif) {
   const std::string noDecoy = discover::summaryTable(d);
   EXPECT_NE(noDecoy.find("\t-12.346\tNA\t1\t1\t0\t2\tNA\tNA\tNA\tNA\tNA\t-3.210\tyes\n"), std::string::npos)
       << noDecoy;
+}
+
+// The page's first sentence names what the decoy sets were drawn from, and
+// reads as a sentence whichever control it was.
+TEST(DiscoverPage, VerdictNamesWhatTheDecoyWasDrawnFrom) {
+  discover::Discovery d = handMadeDiscovery();
+  d.decoyRun = true;
+  d.decoyBestLog10E = -2.0;
+  EXPECT_EQ(discover::verdict(d),
+            "The best motif (E = 4.5e-13) beats the decoy: shuffled DNA searched the same way reaches E = 1.0e-02 at "
+            "best. E-values were computed on the sequences the motifs were found in, which makes them optimistic, "
+            "the more so the smaller the set.");
+  d.options.controlFile = "background.fa";
+  d.motifs.front().beatsDecoy = false;
+  d.decoyBestLog10E = -14.0;
+  const std::string refuted =
+      "The best motif (E = 4.5e-13) does not beat the decoy: DNA drawn from the control searched the same way "
+      "reaches E = 1.0e-14, so nothing found here is distinguishable from DNA drawn from the control. ";
+  EXPECT_EQ(discover::verdict(d).substr(0, refuted.size()), refuted);
 }
 
 TEST(DiscoverMotifFiles, MemeCarriesEValuesAndTheBackground) {
