@@ -1,8 +1,8 @@
 // zelkova-discover's outputs and the steps behind them: genome regions in
 // headers, merging of redundant motifs, the site tables on the sequences as
 // given and in genome coordinates, MEME files with E-values, the page's
-// verdict, the output directory's refusals and all-or-nothing writing, and
-// the progress lines.
+// verdict, the output directory's refusals and all-or-nothing writing, the
+// folders an interrupt removes, and the progress lines.
 #include <gtest/gtest.h>
 
 
@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "discover/interruption.h"
 #include "discover/merge.h"
 #include "discover/output_dir.h"
 #include "discover/page.h"
@@ -355,6 +356,25 @@ TEST(DiscoverOutputDirectory, AForcedRunRemovesOnlyTheEarlierRunsOwnFiles) {
   forced.stageFiles({{"runs/l8_m2.out", "new"}});
   forced.commit({{"summary.tsv", "new"}});
   EXPECT_EQ(listing(dir / "out"), "notes.txt: old\nruns/\nruns/l8_m2.out: new\nruns/mine.out: old\nsummary.tsv: new\n");
+}
+
+// What an interrupt removes outside the output directory: the folders still
+// listed, not those that were removed and forgotten (a name may come back as
+// another run's).
+TEST(DiscoverInterruption, TemporaryFoldersRemovesOnlyThoseStillListed) {
+  const TempDir dir;
+  fs::create_directories(dir / "building/part");
+  fs::create_directory(dir / "done");
+  discover::TemporaryFolders temporaries;
+  const genome::ScratchNotice notice = temporaries.notice();
+  notice(dir / "building", true);
+  notice(dir / "done", true);
+  notice(dir / "done", false);
+  temporaries.removeAll();
+  EXPECT_EQ(dir.entries(), std::vector<std::string>{"done"});
+  fs::create_directory(dir / "building");
+  temporaries.removeAll();  // nothing listed any more
+  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"building", "done"}));
 }
 
 TEST(DiscoverProgress, OneLinePerStepUnlessOnATerminal) {
