@@ -1,7 +1,8 @@
 // zelkova-discover's outputs and the steps behind them: genome regions in
 // headers, merging of redundant motifs, the site tables on the sequences as
-// given and in genome coordinates, MEME files with E-values, the output
-// directory's refusals and all-or-nothing writing, and the progress lines.
+// given and in genome coordinates, MEME files with E-values, the page's
+// verdict, the output directory's refusals and all-or-nothing writing, the
+// folders an interrupt removes, and the progress lines.
 #include <gtest/gtest.h>
 
 
@@ -17,8 +18,10 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "discover/interruption.h"
 #include "discover/merge.h"
 #include "discover/output_dir.h"
+#include "discover/page.h"
 #include "discover/progress.h"
 #include "discover/regions.h"
 #include "discover/result.h"
@@ -222,6 +225,25 @@ TEST(DiscoverTables, SummaryLineOfAMotif) {
       << noDecoy;
 }
 
+// The page's first sentence names what the decoy sets were drawn from, and
+// reads as a sentence whichever control it was.
+TEST(DiscoverPage, VerdictNamesWhatTheDecoyWasDrawnFrom) {
+  discover::Discovery d = handMadeDiscovery();
+  d.decoyRun = true;
+  d.decoyBestLog10E = -2.0;
+  EXPECT_EQ(discover::verdict(d),
+            "The best motif (E = 4.5e-13) beats the decoy: shuffled DNA searched the same way reaches E = 1.0e-02 at "
+            "best. E-values were computed on the sequences the motifs were found in, which makes them optimistic, "
+            "the more so the smaller the set.");
+  d.options.controlFile = "background.fa";
+  d.motifs.front().beatsDecoy = false;
+  d.decoyBestLog10E = -14.0;
+  const std::string refuted =
+      "The best motif (E = 4.5e-13) does not beat the decoy: DNA drawn from the control searched the same way "
+      "reaches E = 1.0e-14, so nothing found here is distinguishable from DNA drawn from the control. ";
+  EXPECT_EQ(discover::verdict(d).substr(0, refuted.size()), refuted);
+}
+
 TEST(DiscoverMotifFiles, MemeCarriesEValuesAndTheBackground) {
   const discover::Discovery d = handMadeDiscovery();
   export_formats::MemeDetails details;
@@ -334,6 +356,25 @@ TEST(DiscoverOutputDirectory, AForcedRunRemovesOnlyTheEarlierRunsOwnFiles) {
   forced.stageFiles({{"runs/l8_m2.out", "new"}});
   forced.commit({{"summary.tsv", "new"}});
   EXPECT_EQ(listing(dir / "out"), "notes.txt: old\nruns/\nruns/l8_m2.out: new\nruns/mine.out: old\nsummary.tsv: new\n");
+}
+
+// What an interrupt removes outside the output directory: the folders still
+// listed, not those that were removed and forgotten (a name may come back as
+// another run's).
+TEST(DiscoverInterruption, TemporaryFoldersRemovesOnlyThoseStillListed) {
+  const TempDir dir;
+  fs::create_directories(dir / "building/part");
+  fs::create_directory(dir / "done");
+  discover::TemporaryFolders temporaries;
+  const genome::ScratchNotice notice = temporaries.notice();
+  notice(dir / "building", true);
+  notice(dir / "done", true);
+  notice(dir / "done", false);
+  temporaries.removeAll();
+  EXPECT_EQ(dir.entries(), std::vector<std::string>{"done"});
+  fs::create_directory(dir / "building");
+  temporaries.removeAll();  // nothing listed any more
+  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"building", "done"}));
 }
 
 TEST(DiscoverProgress, OneLinePerStepUnlessOnATerminal) {

@@ -1,7 +1,7 @@
 // The indexed genome: plain and bgzip-compressed FASTA read at chosen places
 // give the generated letters; the index is built beside the FASTA, reused,
 // rebuilt when older than the FASTA, kept in memory when the directory cannot
-// be written to; plain gzip, files that are not FASTA and unindexable FASTA
+// be written to, the directory it is built in named to a notice; plain gzip, files that are not FASTA and unindexable FASTA
 // are refused by name.
 #include <gtest/gtest.h>
 #include <grp.h>
@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "formats/genome.h"
 #include "genome_support.h"
@@ -104,6 +106,32 @@ TEST(IndexedGenome, IndexBuiltBesideThenReusedAndRebuiltWhenOlder) {
   ASSERT_EQ(rebuilt.chromosomes().size(), 1u);
   EXPECT_EQ(rebuilt.chromosomes()[0].length, 12);
   EXPECT_EQ(rebuilt.fetch("only", 6, 12, LowerCase::AsUpper), "GTACGT");
+}
+
+// The directory an index is built in is named to the notice when it is made
+// and once it is gone (what an interrupted program removes); an index that
+// is there builds nothing.
+TEST(IndexedGenome, TheIndexDirectoryIsToldWhenMadeAndWhenGone) {
+  GeneratedGenome made;
+  made.write();
+  std::vector<std::pair<std::string, bool>> told;
+  bool existedWhenMade = false;
+  const genome::ScratchNotice notice = [&](const std::string& directory, bool madeNow) {
+    told.emplace_back(directory, madeNow);
+    if (madeNow) existedWhenMade = std::filesystem::is_directory(directory);
+  };
+  IndexedGenome built(made.bgzipPath(), notice);
+  EXPECT_EQ(built.indexOrigin(), IndexOrigin::BuiltBeside);
+  ASSERT_EQ(told.size(), 2u);
+  EXPECT_TRUE(told[0].second);
+  EXPECT_TRUE(existedWhenMade);
+  EXPECT_EQ(told[0].first.rfind(made.bgzipPath() + ".index-", 0), 0u) << told[0].first;
+  EXPECT_EQ(told[1], std::make_pair(told[0].first, false));
+  EXPECT_FALSE(exists(told[0].first));
+  told.clear();
+  IndexedGenome again(made.bgzipPath(), notice);
+  EXPECT_EQ(again.indexOrigin(), IndexOrigin::Existing);
+  EXPECT_TRUE(told.empty());
 }
 
 // A directory that cannot be written to: the index is built in a private

@@ -63,10 +63,11 @@ std::function<void(long long, long long)> drawProgress(StepProgress& progress) {
 
 }  // namespace
 
-GenomeInput::GenomeInput(const Options& options, StepProgress& progress) : options_(options) {
+GenomeInput::GenomeInput(const Options& options, StepProgress& progress, const genome::ScratchNotice& notice)
+    : options_(options) {
   const std::string& path = options.genome.genomeFile;
   progress.update("opening " + path + " (its index is built beside it when missing)", -1.0);
-  genome_ = std::make_unique<genome::IndexedGenome>(path);
+  genome_ = std::make_unique<genome::IndexedGenome>(path, notice);
   run_.genomePath = path;
   run_.bgzip = genome_->bgzipCompressed();
   run_.indexOrigin = genome_->indexOrigin();
@@ -145,8 +146,8 @@ std::vector<std::pair<std::string, std::string>> genomeRunFiles(const GenomeRun&
   return files;
 }
 
-std::string indexGenomeOnly(const std::string& genomePath) {
-  const genome::IndexedGenome genome(genomePath);
+std::string indexGenomeOnly(const std::string& genomePath, const genome::ScratchNotice& notice) {
+  const genome::IndexedGenome genome(genomePath, notice);
   switch (genome.indexOrigin()) {
     case genome::IndexOrigin::Existing:
       return "The index of " + genomePath + " is there and up to date.";

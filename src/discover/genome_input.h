@@ -53,9 +53,10 @@ struct GenomeRun {
 class GenomeInput {
  public:
   // Opens the genome of the options, finding its index or building it (with
-  // a line on the progress first: building reads the whole genome). Throws
-  // FastaReadError for a genome that cannot be read or indexed.
-  GenomeInput(const Options& options, StepProgress& progress);
+  // a line on the progress first: building reads the whole genome), telling
+  // `notice` of the directory an index is built in. Throws FastaReadError
+  // for a genome that cannot be read or indexed.
+  GenomeInput(const Options& options, StepProgress& progress, const genome::ScratchNotice& notice = {});
 
   // Reads the peaks (and --exclude), cuts their windows and reads their
   // letters. Throws textio::ReadError naming the file and line of a peak the
@@ -88,8 +89,8 @@ SequenceFile wholeRecords(const std::vector<FastaRecord>& records);
 std::vector<std::pair<std::string, std::string>> genomeRunFiles(const GenomeRun& run);
 
 // --index-genome: finds or builds the index of the genome beside it and
-// returns the line to print. Throws FatalError when it cannot be written
-// there.
-std::string indexGenomeOnly(const std::string& genomePath);
+// returns the line to print, telling `notice` of the directory the index is
+// built in. Throws FatalError when it cannot be written there.
+std::string indexGenomeOnly(const std::string& genomePath, const genome::ScratchNotice& notice = {});
 
 }  // namespace discover

@@ -3,8 +3,11 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <csignal>
+#include <filesystem>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace discover {
@@ -53,6 +56,25 @@ InterruptWatch::InterruptWatch(std::function<bool(int signal)> onInterrupt) : sh
       if (!shared->onInterrupt || shared->onInterrupt(signal)) endBy(signal);
     }
   }).detach();
+}
+
+genome::ScratchNotice TemporaryFolders::notice() {
+  return [this](const std::string& folder, bool made) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (made)
+      folders_.push_back(folder);
+    else
+      folders_.erase(std::remove(folders_.begin(), folders_.end(), folder), folders_.end());
+  };
+}
+
+void TemporaryFolders::removeAll() noexcept {
+  std::lock_guard<std::mutex> guard(lock_);
+  for (const std::string& folder : folders_) {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+  }
+  folders_.clear();
 }
 
 InterruptWatch::~InterruptWatch() {

@@ -5,12 +5,34 @@
 // handler runs in the middle of a write), and then ends the process by the
 // same signal, as the shell expects. SIGPIPE is ignored: a closed standard
 // error (`2>&1 | head`) must not end a run half-way; the run goes on.
+// Ending so runs no destructor: what a run keeps outside its output
+// directory for a while (a genome's index being built) is listed in a
+// TemporaryFolders for the clean-up to remove.
 #pragma once
 
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "formats/genome.h"
 
 namespace discover {
+
+// Folders a run has made outside its output directory and not yet removed.
+class TemporaryFolders {
+ public:
+  // The notice of a genome's index directory: listed once made, forgotten
+  // once removed. The notice refers to this object, which must outlive it.
+  genome::ScratchNotice notice();
+  // Removes every folder still listed; safe from the watch's thread.
+  void removeAll() noexcept;
+
+ private:
+  std::mutex lock_;
+  std::vector<std::string> folders_;
+};
 
 class InterruptWatch {
  public:

@@ -302,9 +302,9 @@ void writeSearches(std::ostream& out, const Discovery& d) {
 
 std::string verdict(const Discovery& d) {
   std::string text;
-  // What the decoy sets were drawn from.
+  // What the decoy sets were drawn from, as the subject of "reaches".
   const bool shuffled = controlSource(d.options.genome, d.options.controlFile) == ControlSource::Shuffled;
-  const std::string decoy = shuffled ? "shuffled DNA" : "control sequences";
+  const std::string decoy = shuffled ? "shuffled DNA" : "DNA drawn from the control";
   if (d.motifs.empty()) {
     text = "No motif was found. ";
   } else if (d.decoyRun) {

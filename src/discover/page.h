@@ -16,7 +16,8 @@ namespace discover {
 std::string indexPage(const Discovery& discovery);
 
 // The sentence the page opens with: what the E-values are worth (held-out or
-// in-sample) and, with a decoy, whether the best motif beats shuffled DNA.
+// in-sample) and, with a decoy, whether the best motif beats the decoy sets
+// (shuffled DNA, or DNA drawn from the control).
 std::string verdict(const Discovery& discovery);
 
 }  // namespace discover

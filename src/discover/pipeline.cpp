@@ -212,10 +212,11 @@ std::string controlSummary(const Discovery& d, ControlSource source) {
 
 // Genome (with --peaks): the genome opened, the peaks read and their windows
 // cut; nothing without --peaks.
-std::optional<GenomeInput> cutFromGenome(const Discovery& d, StepProgress& progress) {
+std::optional<GenomeInput> cutFromGenome(const Discovery& d, const genome::ScratchNotice& indexNotice,
+                                         StepProgress& progress) {
   if (d.options.genome.peaksFile.empty()) return std::nullopt;
   progress.begin("Genome");
-  std::optional<GenomeInput> genome(std::in_place, d.options, progress);
+  std::optional<GenomeInput> genome(std::in_place, d.options, progress, indexNotice);
   genome->cutPeakWindows();
   const GenomeRun& run = genome->run();
   progress.end(plural(run.chromosomes, "chromosome") + ", " + std::to_string(run.genomeLetters) + " letters, " +
@@ -259,12 +260,12 @@ std::vector<FastaRecord> cutGenomeControl(Discovery& d, GenomeInput& genome, Ste
 
 // Reading and Control: returns the control. Both sets are checked, and
 // masked for low complexity, before anything is written.
-std::vector<FastaRecord> readInputs(Discovery& d, StepProgress& progress) {
+std::vector<FastaRecord> readInputs(Discovery& d, const genome::ScratchNotice& indexNotice, StepProgress& progress) {
   const Options& o = d.options;
   std::vector<std::string> inputs{o.primaryFile, o.controlFile};
   inputs.insert(inputs.end(), o.databaseFiles.begin(), o.databaseFiles.end());
   command_files::check(inputs, {});  // standard input read once at most
-  std::optional<GenomeInput> genome = cutFromGenome(d, progress);
+  std::optional<GenomeInput> genome = cutFromGenome(d, indexNotice, progress);
   readPrimary(d, genome, progress);
 
   progress.begin("Control");
@@ -369,12 +370,13 @@ void rankAll(Discovery& d, const std::vector<MergedMotif>& groups, const Sets& s
 
 }  // namespace
 
-Discovery runDiscovery(const Options& o, OutputDirectory& directory, StepProgress& progress) {
+Discovery runDiscovery(const Options& o, OutputDirectory& directory, const genome::ScratchNotice& indexNotice,
+                       StepProgress& progress) {
   Discovery d;
   d.options = o;
   d.version = kZelkovaVersion;
   d.started = localDateTime();
-  const std::vector<FastaRecord> control = readInputs(d, progress);
+  const std::vector<FastaRecord> control = readInputs(d, indexNotice, progress);
   Sets sets = prepareSets(d, control, progress);
   searchAll(d, sets, directory, progress);
   testAll(d, sets, progress);

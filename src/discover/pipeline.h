@@ -7,13 +7,16 @@
 #include "discover/output_dir.h"
 #include "discover/progress.h"
 #include "discover/result.h"
+#include "formats/genome.h"
 
 namespace discover {
 
 // Everything up to the results; creates the directory once the inputs have
-// been read. Throws FatalError (or textio::ReadError for a motif database)
-// for input it refuses.
-Discovery runDiscovery(const Options& options, OutputDirectory& directory, StepProgress& progress);
+// been read. The directory a genome's index is built in, outside the output
+// directory, is told to `indexNotice`. Throws FatalError (or
+// textio::ReadError for a motif database) for input it refuses.
+Discovery runDiscovery(const Options& options, OutputDirectory& directory, const genome::ScratchNotice& indexNotice,
+                       StepProgress& progress);
 
 // Writes the motif files, the tables, the log and last the page into the
 // directory with the files of the searches, none of them in place before all

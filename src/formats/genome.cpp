@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <unordered_map>
+#include <utility>
 
 #include "base/errors.h"
 #include "formats/text_lines.h"
@@ -126,30 +127,35 @@ bool indexIsCurrent(const std::string& path, bool bgzip) {
   return !bgzip || (::stat(files.gzi.c_str(), &gzi) == 0 && newerOrSame(gzi, fasta));
 }
 
-// A directory of our own, removed with everything in it.
+// A directory of our own, removed with everything in it; `notice` (may be
+// empty) is told when it is made and once it is removed.
 class ScratchDirectory {
  public:
   // Made from `pattern` (ending in XXXXXX); nothing when it cannot be made,
   // with the system's reason in `reason`.
-  static std::unique_ptr<ScratchDirectory> make(const std::string& pattern, std::string& reason) {
+  static std::unique_ptr<ScratchDirectory> make(const std::string& pattern, const ScratchNotice& notice,
+                                                std::string& reason) {
     std::string name = pattern;
     if (!::mkdtemp(name.data())) {
       reason = std::strerror(errno);
       return nullptr;
     }
-    return std::unique_ptr<ScratchDirectory>(new ScratchDirectory(name));
+    if (notice) notice(name, true);
+    return std::unique_ptr<ScratchDirectory>(new ScratchDirectory(name, notice));
   }
   ~ScratchDirectory() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
+    if (notice_) notice_(path_, false);
   }
   ScratchDirectory(const ScratchDirectory&) = delete;
   ScratchDirectory& operator=(const ScratchDirectory&) = delete;
   IndexFiles files() const { return {path_ + "/index.fai", path_ + "/index.gzi"}; }
 
  private:
-  explicit ScratchDirectory(std::string path) : path_(std::move(path)) {}
+  ScratchDirectory(std::string path, ScratchNotice notice) : path_(std::move(path)), notice_(std::move(notice)) {}
   std::string path_;
+  ScratchNotice notice_;
 };
 
 void buildIndex(const std::string& path, const IndexFiles& files) {
@@ -207,26 +213,27 @@ const std::array<char, 256>& caseRule(LowerCase lowerCase) {
 
 }  // namespace
 
-IndexedGenome::IndexedGenome(const std::string& path) : path_(path), index_(std::make_unique<Index>()) {
+IndexedGenome::IndexedGenome(const std::string& path, const ScratchNotice& notice)
+    : path_(path), index_(std::make_unique<Index>()) {
   const Compression compression = compressionOf(path);
   checkGenomeFile(path, compression);
   bgzip_ = compression == Compression::Bgzf;
-  loadIndex();
+  loadIndex(notice);
   for (std::size_t i = 0; i < chromosomes_.size(); ++i) index_->byName.emplace(chromosomes_[i].name, i);
 }
 
 IndexedGenome::~IndexedGenome() = default;
 
-void IndexedGenome::loadIndex() {
+void IndexedGenome::loadIndex(const ScratchNotice& notice) {
   IndexFiles files = filesBeside(path_);
   std::unique_ptr<ScratchDirectory> scratch;
   if (!indexIsCurrent(path_, bgzip_)) {
-    scratch = ScratchDirectory::make(path_ + ".index-XXXXXX", inMemoryReason_);
+    scratch = ScratchDirectory::make(path_ + ".index-XXXXXX", notice, inMemoryReason_);
     origin_ = scratch ? IndexOrigin::BuiltBeside : IndexOrigin::BuiltInMemory;
     if (!scratch) {
       const std::string tmp = std::filesystem::temp_directory_path().string();
       std::string reason;
-      scratch = ScratchDirectory::make(tmp + "/zelkova-index-XXXXXX", reason);
+      scratch = ScratchDirectory::make(tmp + "/zelkova-index-XXXXXX", notice, reason);
       if (!scratch) fail("cannot build an index of " + path_ + " in " + tmp + ": " + reason + ".");
     }
     buildIndex(path_, scratch->files());

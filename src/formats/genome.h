@@ -10,11 +10,14 @@
 // two runs may build at once). When the FASTA's directory cannot be written
 // to, the index is built in a private temporary directory, loaded, and the
 // directory removed at once: it then lives in memory only, and is built again
-// by the next run.
+// by the next run. The directory an index is built in is named to a notice,
+// when it is made and once it is gone, so that a program stopped by a signal
+// in between (which runs no destructor) can remove it.
 //
 // Errors are FastaReadError, sentences that name the file.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,6 +32,10 @@ struct Chromosome {
   long long length = 0;
 };
 
+// Told of the directory an index is built in: `made` true once it exists,
+// false once it has been removed.
+using ScratchNotice = std::function<void(const std::string& directory, bool made)>;
+
 // Where the index that was read came from.
 enum class IndexOrigin { Existing, BuiltBeside, BuiltInMemory };
 
@@ -39,7 +46,8 @@ class IndexedGenome {
   // a FASTA compressed with plain gzip (it cannot be read at random places;
   // the message says how to recompress it with bgzip) and one whose index
   // cannot be built (lines of unequal length within a record, say).
-  explicit IndexedGenome(const std::string& path);
+  // `notice`, when given, is told of the directory an index is built in.
+  explicit IndexedGenome(const std::string& path, const ScratchNotice& notice = {});
   ~IndexedGenome();
   IndexedGenome(const IndexedGenome&) = delete;
   IndexedGenome& operator=(const IndexedGenome&) = delete;
@@ -71,7 +79,7 @@ class IndexedGenome {
 
  private:
   struct Index;  // the htslib index, kept out of this header
-  void loadIndex();
+  void loadIndex(const ScratchNotice& notice);
 
   std::string path_;
   bool bgzip_ = false;

@@ -172,6 +172,9 @@ refused_sheet "bad.tsv, line 3: the sample 'a' is already named on line 2" \
   "sample\tprimary\na\t$source_dir/examples/crp0.fa\na\ty.fa\n"
 refused_sheet "bad.tsv, line 2: the sample name 'a b' must be letters" 'sample\tprimary\na b\tx.fa\n'
 refused_sheet "bad.tsv, line 2: the sample name 'a/b' must be letters" 'sample\tprimary\na/b\tx.fa\n'
+long_name=$(printf 'a%.0s' $(seq 101))  # one more than the longest --prefix
+refused_sheet "bad.tsv, line 2: the sample name '$long_name' must be letters, digits, '.', '_' and '-' only, at most 100" \
+  "sample\tprimary\n$long_name\tx.fa\n"
 refused_sheet "bad.tsv, line 2: the sample 'a' has neither a primary FASTA file nor peaks" 'sample\tprimary\tcontrol\na\t\tc.fa\n'
 refused_sheet "bad.tsv, line 2: the sample 'a' has both a primary FASTA file and peaks; give one of them" \
   'sample\tprimary\tpeaks\tgenome\na\tx.fa\tp.bed\tg.fa\n'

@@ -14,7 +14,8 @@ validate(config, schema="../schemas/config.schema.yaml")
 OUTPUT = os.path.normpath(config["output"])
 SHEET = config["samples"]
 SHEET_COLUMNS = ("sample", "primary", "peaks", "genome", "control", "options")
-SAMPLE_NAME = re.compile(r"[A-Za-z0-9._-]+")
+# A sample names its motifs (--prefix), which take at most 100 such characters.
+SAMPLE_NAME = re.compile(r"[A-Za-z0-9._-]{1,100}")
 # The workflow sets these itself; in the sheet they would break its outputs.
 RESERVED_OPTIONS = {
     "-o": "the output directory is results/samples/NAME",
@@ -70,7 +71,7 @@ def read_sample(line, header, row, known):
     fields = dict(zip(header, (field.strip() for field in row)))
     name = fields.get("sample", "")
     if not SAMPLE_NAME.fullmatch(name):
-        raise sheet_error(line, f"the sample name {name!r} must be letters, digits, '.', '_' and '-' only")
+        raise sheet_error(line, f"the sample name {name!r} must be letters, digits, '.', '_' and '-' only, at most 100 of them")
     if name in known:
         raise sheet_error(line, f"the sample {name!r} is already named on line {known[name]['line']}")
     check_inputs(line, name, fields)
