@@ -348,7 +348,7 @@ def scan(motifs, sequences=None, pvalue=1e-4, *, genome=None, regions=None, qval
         words = ["zelkova-scan"] + paths
         if files["sequences"] is not None:
             words.append(files["sequences"])
-        if qvalue is None and pvalue != 1e-4:
+        if pvalue != 1e-4:  # the default; with qvalue= it must stay so
             words += ["--pvalue", repr(float(pvalue))]
         words += _option_words({"genome": genome, "regions": regions, "qvalue": qvalue, "strand": strand,
                                 "bg": bg, "pseudocount": pseudocount, "max_sites": max_sites,
