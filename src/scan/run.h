@@ -27,8 +27,9 @@ scoring::Background chooseBackground(const Options& options, genome::IndexedGeno
 using ScanProgress = std::function<void(long long letters)>;
 
 // Every motif over every piece of `source`; one result per motif, in order.
+// `progress` may be empty.
 std::vector<MotifResult> scanAll(const std::vector<MotifModel>& models, PieceSource& source, const Options& options,
-                                 const ScanProgress& progress);
+                                 const ScanProgress& progress = {});
 
 // The sites of a scan, as the table gives them, and the warnings of motifs
 // whose sites --max-sites cut.
