@@ -53,7 +53,7 @@ Discovery runDiscovery(const std::vector<std::string>& words, bool write, const 
       [&](RunControl& control) {
         discover::OutputDirectory directory(options.outputDir, options.force);
         discover::StepProgress steps([&](const discover::StepEvent& event) { control.post(event); });
-        control.onStop([&] { steps.cancel(); });
+        const RunControl::StopHook hook(control, [&] { steps.cancel(); });
         auto discovery = std::make_shared<discover::Discovery>(discover::runDiscovery(options, directory, steps));
         control.checkpoint();
         if (write) discover::writeDiscovery(*discovery, directory);

@@ -82,8 +82,20 @@ std::deque<discover::StepEvent> RunControl::takeEvents() {
 }
 
 void RunControl::requestStop() {
+  std::lock_guard<std::mutex> guard(lock_);
   if (stop_.exchange(true)) return;
   if (onStop_) onStop_();
+}
+
+RunControl::StopHook::StopHook(RunControl& control, std::function<void()> stop) : control_(control) {
+  std::lock_guard<std::mutex> guard(control_.lock_);
+  if (control_.stop_) stop();
+  control_.onStop_ = std::move(stop);
+}
+
+RunControl::StopHook::~StopHook() {
+  std::lock_guard<std::mutex> guard(control_.lock_);
+  control_.onStop_ = nullptr;
 }
 
 void runInterruptibly(const std::function<void(RunControl&)>& work, const py::object& progress,

@@ -32,9 +32,20 @@ class RunControl {
   bool stopRequested() const { return stop_; }
   // Throws Cancelled when the caller asked the run to stop.
   void checkpoint() const;
-  // Called once when the caller asks to stop (on the Python thread), for
-  // work whose cancellation points are elsewhere (StepProgress::cancel).
-  void onStop(std::function<void()> stop) { onStop_ = std::move(stop); }
+  // While it lives, `stop` is called once when the caller asks to stop (on
+  // the Python thread; at once when it already has), for work whose
+  // cancellation points are its own (StepProgress::cancel). Its destructor
+  // takes `stop` back, so that it is never called once what it stops is gone.
+  class StopHook {
+   public:
+    StopHook(RunControl& control, std::function<void()> stop);
+    ~StopHook();
+    StopHook(const StopHook&) = delete;
+    StopHook& operator=(const StopHook&) = delete;
+
+   private:
+    RunControl& control_;
+  };
 
   // For the runner.
   std::deque<discover::StepEvent> takeEvents();
