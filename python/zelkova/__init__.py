@@ -41,7 +41,8 @@ Cancelled = _zelkova.Cancelled
 
 __all__ = [
     "Motif", "Progress", "Error", "UsageError", "Cancelled", "DiscoveryResult", "DiscoveredMotif",
-    "discover", "scan", "enrich", "compare", "read_motifs", "write_motifs", "motif_text", "to_biopython", "from_biopython",
+    "discover", "scan", "enrich", "compare", "read_motifs", "write_motifs", "motif_text", "to_biopython",
+    "from_biopython",
 ]
 
 DEFAULT_LENGTHS = (8, 10, 12, 14, 16)
