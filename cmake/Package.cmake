@@ -22,5 +22,29 @@ set(CPACK_DEBIAN_PACKAGE_SUGGESTS snakemake)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# The Python module is a package of its own, python3-zelkova, as Debian lays
+# out bindings: the programs need no Python, and the module, built for one
+# Python version, depends on that version and on zelkova for the motif
+# collection it reads from /usr/share/zelkova. Every other install rule is
+# zelkova's (the component CMake calls Unspecified).
+if(ZELKOVA_PYTHON)
+  set(CPACK_DEB_COMPONENT_INSTALL ON)
+  set(CPACK_COMPONENTS_ALL Unspecified python)
+  set(CPACK_DEBIAN_UNSPECIFIED_PACKAGE_NAME zelkova)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-zelkova)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+  math(EXPR python_next_minor "${Python3_VERSION_MINOR} + 1")
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS
+      "zelkova (= ${PROJECT_VERSION}), python3 (>= ${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR}), python3 (<< ${Python3_VERSION_MAJOR}.${python_next_minor})")
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_RECOMMENDS "python3-numpy, python3-pandas, python3-biopython")
+  # Debian's summary line is the package's; this is what follows it.
+  set(CPACK_COMPONENT_PYTHON_DESCRIPTION
+      "This package holds the Python 3 module zelkova, which runs the code of the
+ZELKOVA programs from Python: motif
+discovery with the results of zelkova-discover, motif files of every format
+read and written, and conversion to and from Biopython's Bio.motifs, sites of
+motifs with exact p-values, enrichment of motifs and known motifs, and
+comparison with known motifs; tables as pandas DataFrames.")
+endif()
 set(CPACK_STRIP_FILES ON)
 include(CPack)

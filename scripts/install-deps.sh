@@ -27,6 +27,24 @@ command -v dpkg-shlibdeps >/dev/null 2>&1 || needed+=(dpkg-dev)
 # The hostile-input test names zstd and bzip2 files it makes with these tools.
 command -v zstd >/dev/null 2>&1 || needed+=(zstd)
 command -v bzip2 >/dev/null 2>&1 || needed+=(bzip2)
+# The Python module zelkova (one block, its own): pybind11 binds the C++
+# library to Python (pybind11-dev: the headers and CMake files the build finds;
+# python3-pybind11: the same for Debian's interpreter), against Python's
+# headers (python3-dev). Its tests run with pytest (python3-pytest) and
+# check the NumPy arrays and pandas tables it returns (python3-numpy,
+# python3-pandas); pip install . builds it with setuptools and wheel
+# (python3-setuptools, python3-wheel, python3-pip, python3-venv for the
+# documented virtual environment).
+[ -f /usr/include/pybind11/pybind11.h ] || needed+=(pybind11-dev)
+/usr/bin/python3 -c 'import pybind11' >/dev/null 2>&1 || needed+=(python3-pybind11)
+[ -f "/usr/include/python3.$(/usr/bin/python3 -c 'import sys; print(sys.version_info[1])' 2>/dev/null)/Python.h" ] ||
+  needed+=(python3-dev)
+/usr/bin/python3 -c 'import pytest' >/dev/null 2>&1 || needed+=(python3-pytest)
+/usr/bin/python3 -c 'import numpy' >/dev/null 2>&1 || needed+=(python3-numpy)
+/usr/bin/python3 -c 'import pandas' >/dev/null 2>&1 || needed+=(python3-pandas)
+/usr/bin/python3 -c 'import setuptools, wheel' >/dev/null 2>&1 || needed+=(python3-setuptools python3-wheel)
+/usr/bin/python3 -m pip --version >/dev/null 2>&1 || needed+=(python3-pip)
+/usr/bin/python3 -c 'import ensurepip' >/dev/null 2>&1 || needed+=(python3-venv)
 for tool in "$@"; do
   command -v "$tool" >/dev/null 2>&1 || needed+=("$tool")
 done

@@ -1,94 +1,13 @@
 // zelkova-compare: which known motifs a motif resembles, with p-, E- and
 // q-values, as a tab-separated table.
-#include <filesystem>
 #include <optional>
-#include <sstream>
-#include <string>
-#include <vector>
 
 #include "cli/companion_parser.h"
-#include "formats/command_files.h"
-#include "formats/match_table.h"
-#include "formats/motif_files.h"
-#include "formats/output_file.h"
-#include "stats/match_rows.h"
-#include "stats/motif_compare.h"
-#include "stats/motif_database.h"
-
-namespace {
-
-const char* const kDescription =
-    "Compares every motif of MOTIFS with a database of known motifs and writes,\n"
-    "per motif, its best matches as a tab-separated table with p-, E- and\n"
-    "q-values. MOTIFS is a zelkova report or a MEME, JASPAR, TRANSFAC or HOMER\n"
-    "file; the format is told from the content. Without --db, the bundled\n"
-    "JASPAR collection (insect and vertebrate matrices) is the database.\n";
-
-struct CompareOptions {
-  std::string motifFile;
-  std::vector<std::string> databaseFiles;
-  std::string outputFile;  // empty: standard output
-  int top = 5;
-  double evalueMax = 10.0;
-  compare::Settings settings;
-};
-
-std::optional<CompareOptions> parseArguments(int argc, const char* const* argv) {
-  CompareOptions o;
-  cli::Parser parser("zelkova-compare", "[options] MOTIFS", kDescription);
-  parser.repeatable("-d", "--db", "FILE",
-                    "a database of known motifs (MEME, JASPAR, TRANSFAC or HOMER);\n"
-                    "may be given more than once, read as one database whose\n"
-                    "identifiers must be unique (default: the bundled JASPAR collection)",
-                    o.databaseFiles);
-  parser.value("-o", "--output", "FILE", "write the table to FILE (default, or \"-\": standard output)",
-               o.outputFile);
-  parser.value("-n", "--top", "N", "the N best matches per motif (default 5)", [&](const std::string& v) {
-    o.top = static_cast<int>(cli::wholeNumber(v, "--top", 1, 1000000));
-  });
-  parser.value("-e", "--evalue-max", "X", "only matches of E-value X or less (default 10)",
-               [&](const std::string& v) { o.evalueMax = cli::realNumber(v, "--evalue-max", {0.0, true}); });
-  parser.value("-m", "--min-overlap", "N",
-               "columns two motifs must overlap at least (default 5, or the\n"
-               "shorter motif's width when that is less)",
-               [&](const std::string& v) {
-                 o.settings.minOverlap = static_cast<int>(cli::wholeNumber(v, "--min-overlap", 1, 1000000));
-               });
-  const std::optional<std::vector<std::string>> files = parser.parse(argc, argv);
-  if (!files) return std::nullopt;
-  if (files->empty()) throw cli::UsageError("no MOTIFS file given.");
-  if (files->size() > 1)
-    throw cli::UsageError("more than one MOTIFS file given (" + (*files)[0] + ", " + (*files)[1] + ").");
-  o.motifFile = files->front();
-  return o;
-}
-
-std::vector<match_table::Row> bestMatches(const std::vector<motif::Motif>& queries,
-                                          const compare::Database& database, const CompareOptions& o) {
-  std::vector<match_table::Row> rows;
-  for (const motif::Motif& query : queries)
-    for (match_table::Row& row : compare::bestMatchRows(query, database, o.settings, o.top, o.evalueMax))
-      rows.push_back(std::move(row));
-  return rows;
-}
-
-int run(const CompareOptions& o) {
-  std::vector<std::string> inputs = o.databaseFiles;
-  inputs.push_back(o.motifFile);
-  command_files::check(inputs, {{o.outputFile, "output"}});
-  const std::vector<motif::Motif> queries = motif_files::readFile(o.motifFile);
-  const compare::Database database(motif_database::load(o.databaseFiles), o.settings.pseudocount);
-  std::ostringstream table;
-  match_table::write(table, bestMatches(queries, database, o));
-  output_file::writeWholeFile(o.outputFile, table.str());
-  return 0;
-}
-
-}  // namespace
+#include "cli/compare_command.h"
 
 int main(int argc, char** argv) {
   return cli::runProgram("zelkova-compare", [&] {
-    const std::optional<CompareOptions> options = parseArguments(argc, argv);
-    return options ? run(*options) : 0;
+    const std::optional<compare_command::Options> options = compare_command::parseArguments(argc, argv);
+    return options ? compare_command::run(*options) : 0;
   });
 }

@@ -19,7 +19,7 @@
 #include "pages/report_page.h"
 #include "stats/enrichment_table.h"
 #include "stats/known_table.h"
-#include "stats/log_odds.h"
+#include "stats/matrix_text.h"
 #include "stats/motif_database.h"
 
 namespace {
@@ -55,9 +55,7 @@ struct ExportOptions {
   std::vector<std::string> databaseFiles;  // where the matched motifs are; empty: the bundled one
 };
 
-bool knownFormat(const std::string& format) {
-  return format == "meme" || format == "jaspar" || format == "transfac" || format == "homer" || format == "html";
-}
+bool knownFormat(const std::string& format) { return format == "html" || matrix_text::isMatrixFormat(format); }
 
 // Nothing when --help or --version was answered.
 std::optional<ExportOptions> parseArguments(int argc, const char* const* argv) {
@@ -179,22 +177,7 @@ std::string htmlText(const ExportOptions& options, const Inputs& inputs) {
 
 std::string exportText(const ExportOptions& options, const Inputs& inputs) {
   if (options.format == "html") return htmlText(options, inputs);
-  std::ostringstream out;
-  if (options.format == "meme")
-    export_formats::writeMeme(out, inputs.motifs,
-                              inputs.report ? export_formats::memeDetailsOf(*inputs.report) : export_formats::MemeDetails{});
-  if (options.format == "jaspar") export_formats::writeJaspar(out, inputs.motifs);
-  if (options.format == "transfac")
-    export_formats::writeTransfac(out, inputs.motifs,
-                                  inputs.report ? export_formats::transfacNotesOf(*inputs.report)
-                                                : std::vector<export_formats::TransfacNotes>{});
-  if (options.format == "homer") {
-    std::vector<double> thresholds;
-    for (const motif::Motif& m : inputs.motifs)
-      thresholds.push_back(log_odds::detectionThreshold(export_formats::homerProbabilities(m)));
-    export_formats::writeHomer(out, inputs.motifs, thresholds);
-  }
-  return out.str();
+  return matrix_text::text(options.format, inputs.motifs, inputs.report ? &*inputs.report : nullptr);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // How the engine stops: FatalError for a stop caused by the run's input or
-// configuration, ZK_ASSERT for an internal impossibility.
+// configuration, Cancelled for a stop its caller asked for, ZK_ASSERT for an
+// internal impossibility.
 #pragma once
 
 #include <stdexcept>
@@ -11,6 +12,14 @@
 class FatalError : public std::runtime_error {
  public:
   explicit FatalError(const std::string& message) : std::runtime_error(message) {}
+};
+
+// A stop the caller of a run asked for (a program driving the library, such
+// as the Python module on Ctrl-C), thrown at the run's next cancellation
+// point; nothing the run was writing is left half-written.
+class Cancelled : public std::runtime_error {
+ public:
+  Cancelled() : std::runtime_error("Interrupted.") {}
 };
 
 // Aborts on an internal impossibility, naming the failed expression.

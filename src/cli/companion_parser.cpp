@@ -231,18 +231,26 @@ void addMaxLettersOption(Parser& parser, std::uint64_t& target, LetterLimit limi
                [&target](const std::string& v) { target = static_cast<std::uint64_t>(wholeNumber(v, "--max-letters", 1)); });
 }
 
+std::string failureMessage(const std::string& program) {
+  try {
+    throw;
+  } catch (const UsageError& error) {
+    return "Error: " + std::string(error.what()) + "\nRun " + program + " --help for the options.\n";
+  } catch (const FatalError& error) {
+    return error.what();
+  } catch (const std::bad_alloc&) {
+    return "Error: out of memory.\n";
+  } catch (const std::exception& error) {
+    return "Error: " + std::string(error.what()) + "\n";
+  }
+}
+
 int runProgram(const std::string& program, const std::function<int()>& body) {
   int status = 1;
   try {
     status = body();
-  } catch (const UsageError& error) {
-    std::fprintf(stderr, "Error: %s\nRun %s --help for the options.\n", error.what(), program.c_str());
-  } catch (const FatalError& error) {
-    std::fputs(error.what(), stderr);
-  } catch (const std::bad_alloc&) {
-    std::fputs("Error: out of memory.\n", stderr);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "Error: %s\n", error.what());
+  } catch (const std::exception&) {
+    std::fputs(failureMessage(program).c_str(), stderr);
   }
   if (const std::optional<std::string> failure = output_file::standardOutputFailure()) {
     std::fputs(failure->c_str(), stderr);

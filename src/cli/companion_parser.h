@@ -154,6 +154,10 @@ enum class LetterLimit { RecordAndInput, Record };
 // Adds the option --max-letters N (1 or more) that sets `target`.
 void addMaxLettersOption(Parser& parser, std::uint64_t& target, LetterLimit limit = LetterLimit::RecordAndInput);
 
+// The message runProgram prints for the exception being handled (call it in
+// a catch block), line ends included, as listed below.
+std::string failureMessage(const std::string& program);
+
 // Runs `body` (the whole work of main, returning its exit status) and turns
 // what escapes it into a message on standard error and status 1:
 //   UsageError    "Error: MESSAGE" and "Run PROGRAM --help for the options."

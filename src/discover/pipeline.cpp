@@ -95,6 +95,25 @@ void writeSearchFiles(const OutputDirectory& directory, const Search& search, co
   directory.stageFiles({{searchPageName(search), searchPage(search, outcome.report)}});
 }
 
+// Every input of the run, for the check that no output is one of them.
+std::vector<std::string> inputFiles(const Options& o) {
+  std::vector<std::string> inputs{primarySource(o)};
+  for (const std::string* file :
+       {&o.controlFile, &o.genome.genomeFile, &o.genome.excludeFile, &o.genome.controlPeaksFile})
+    if (!file->empty()) inputs.push_back(*file);
+  inputs.insert(inputs.end(), o.databaseFiles.begin(), o.databaseFiles.end());
+  return inputs;
+}
+
+// Creates the directory once it is clear that none of the files the run
+// writes there is one of its inputs.
+void createDirectory(const Discovery& d, OutputDirectory& directory) {
+  std::vector<std::string> outputs = resultFileNames();
+  for (std::string& name : searchFileNames(d.plan, d.options.keepSideFiles)) outputs.push_back(std::move(name));
+  directory.refuseInputs(outputs, inputFiles(d.options));
+  directory.create();
+}
+
 std::string searchLabel(const Discovery& d, const Search& s) {
   return "length " + std::to_string(s.length) + ", " + plural(static_cast<std::size_t>(s.mismatches), "mismatch") +
          " (" + d.plan.setNames[static_cast<std::size_t>(s.set)] + ")";
@@ -318,15 +337,7 @@ void searchAll(Discovery& d, Sets& sets, OutputDirectory& directory, StepProgres
   std::vector<const std::vector<FastaRecord>*> searched;
   for (const SearchSet& s : sets.searched) searched.push_back(&s.sequences);
   d.plan = planSearches(o.lengths, searched);
-  std::vector<std::string> inputs{primarySource(o)};
-  for (const std::string* file :
-       {&o.controlFile, &o.genome.genomeFile, &o.genome.excludeFile, &o.genome.controlPeaksFile})
-    if (!file->empty()) inputs.push_back(*file);
-  inputs.insert(inputs.end(), o.databaseFiles.begin(), o.databaseFiles.end());
-  std::vector<std::string> outputs = resultFileNames();
-  for (std::string& name : searchFileNames(d.plan, o.keepSideFiles)) outputs.push_back(std::move(name));
-  directory.refuseInputs(outputs, inputs);
-  directory.create();
+  createDirectory(d, directory);
 
   progress.begin("Discovery");
   d.outcomes = runPlan(d, sets.searched, directory, progress);
@@ -395,5 +406,11 @@ Discovery runDiscovery(const Options& o, OutputDirectory& directory, const genom
 }
 
 void writeDiscovery(const Discovery& d, OutputDirectory& directory) { directory.commit(resultFiles(d)); }
+
+void writeDiscoveryInto(const Discovery& d, OutputDirectory& directory) {
+  createDirectory(d, directory);
+  for (std::size_t i = 0; i < d.plan.searches.size(); ++i) writeSearchFiles(directory, d.plan.searches[i], d.outcomes[i]);
+  writeDiscovery(d, directory);
+}
 
 }  // namespace discover

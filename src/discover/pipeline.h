@@ -24,4 +24,11 @@ Discovery runDiscovery(const Options& options, OutputDirectory& directory, const
 // did not write (OutputDirectory::commit).
 void writeDiscovery(const Discovery& discovery, OutputDirectory& directory);
 
+// Writes a discovery that ran in another directory into `directory` (not yet
+// created): the searches' reports and pages under runs/ from their outcomes,
+// then as writeDiscovery. The files are those the run would have written
+// there itself, except the engine's side files (--keep-side-files), which
+// only a run writes.
+void writeDiscoveryInto(const Discovery& discovery, OutputDirectory& directory);
+
 }  // namespace discover

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
+#include "base/errors.h"
 #include "formats/motif_export.h"
 
 namespace discover {
@@ -29,6 +31,10 @@ StepProgress::StepProgress(std::FILE* stream, bool terminal, std::chrono::millis
   if (stream_ && !terminal_) beater_ = std::thread([this] { beat(); });
 }
 
+StepProgress::StepProgress(Listener listener)
+    : stream_(nullptr), terminal_(true), heartbeat_(kHeartbeat), start_(Clock::now()), lastLine_(start_),
+      listener_(std::move(listener)) {}
+
 StepProgress::~StepProgress() {
   {
     std::lock_guard<std::mutex> guard(lock_);
@@ -40,7 +46,12 @@ StepProgress::~StepProgress() {
 
 StepProgress StepProgress::onStandardError() { return StepProgress(stderr, ::isatty(STDERR_FILENO) == 1); }
 
+void StepProgress::throwIfCancelled() const {
+  if (cancelled_) throw Cancelled();
+}
+
 void StepProgress::begin(const std::string& step) {
+  throwIfCancelled();
   std::lock_guard<std::mutex> guard(lock_);
   step_ = step;
   detail_.clear();
@@ -50,6 +61,7 @@ void StepProgress::begin(const std::string& step) {
 }
 
 void StepProgress::update(const std::string& detail, double fraction) {
+  throwIfCancelled();
   std::lock_guard<std::mutex> guard(lock_);
   detail_ = detail;
   fraction_ = std::min(std::max(fraction, 0.0), 1.0);
@@ -57,6 +69,7 @@ void StepProgress::update(const std::string& detail, double fraction) {
 }
 
 void StepProgress::end(const std::string& summary) {
+  throwIfCancelled();
   std::lock_guard<std::mutex> guard(lock_);
   const double seconds = std::chrono::duration<double>(Clock::now() - stepStart_).count();
   steps_.push_back({step_, summary, seconds});
@@ -86,6 +99,7 @@ std::string StepProgress::statusLine() const {
 
 void StepProgress::show(const std::string& line, bool final) {
   lastLine_ = Clock::now();
+  if (listener_) listener_({step_, fraction_, line, final});
   if (!stream_) return;
   // On a terminal the line is rewritten in place: carriage return, then
   // erase to the end of the line.

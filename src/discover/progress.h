@@ -3,12 +3,15 @@
 // far it is and, once a tenth is done, the time left); otherwise one line per
 // step once it has ended, and while a step runs a line with how far it is at
 // least every heartbeat (30 s), so that a log shows the run is alive. The
-// time of every step is kept for the log.
+// time of every step is kept for the log. A program that drives a discovery
+// itself may take the lines as events instead, and cancel the run.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -30,10 +33,26 @@ constexpr std::chrono::seconds kHeartbeat{30};
 // be a guess.
 std::string timeLeftText(double elapsedSeconds, double fraction);
 
+// One line of progress as a listener receives it: the step it belongs to,
+// the fraction of the step done (below 0: not told), the line as a terminal
+// shows it, and whether it is a step's last line (or a line of its own) rather
+// than one that the next replaces.
+struct StepEvent {
+  std::string step;
+  double fraction = -1;
+  std::string line;
+  bool final = false;
+};
+
 class StepProgress {
  public:
+  using Listener = std::function<void(const StepEvent& event)>;
+
   // `stream` may be null (no messages); `terminal` chooses rewritten lines.
   StepProgress(std::FILE* stream, bool terminal, std::chrono::milliseconds heartbeat = kHeartbeat);
+  // Every line a terminal would show, as an event, to `listener` (called on
+  // the thread of the run that tells, one call at a time).
+  explicit StepProgress(Listener listener);
   ~StepProgress();
   StepProgress(const StepProgress&) = delete;
   StepProgress& operator=(const StepProgress&) = delete;
@@ -50,6 +69,12 @@ class StepProgress {
   // step's line.
   void say(const std::string& line);
 
+  // Asks the run to stop: from now on begin, update and end throw Cancelled,
+  // so that the run stops at its next step or, within a search, at its next
+  // cluster. Safe from any thread; nothing the run writes changes otherwise.
+  void cancel() { cancelled_ = true; }
+  bool cancelled() const { return cancelled_; }
+
   const std::vector<StepTime>& steps() const { return steps_; }
   double totalSeconds() const;
 
@@ -58,6 +83,7 @@ class StepProgress {
   std::string statusLine() const;
   void show(const std::string& line, bool final);
   void beat();
+  void throwIfCancelled() const;
 
   std::FILE* stream_;
   bool terminal_;
@@ -69,6 +95,8 @@ class StepProgress {
   Clock::time_point start_;
   Clock::time_point lastLine_;
   std::vector<StepTime> steps_;
+  Listener listener_;
+  std::atomic<bool> cancelled_{false};
 
   // The heartbeat thread and what it shares with the caller's thread.
   mutable std::mutex lock_;

@@ -66,12 +66,10 @@ void scanRound(const std::vector<MotifModel>& models, const std::vector<Piece>& 
   for (std::size_t t = 0; t < found.size(); ++t) tallies[t % models.size()].add(std::move(*found[t]));
 }
 
-// The sites of one motif in the layout asked for. With `placesInNames`, a
-// sequence named as a genome region of its own length is placed there.
-std::string rowsOf(const MotifModel& model, const MotifResult& result, const PieceSource& source,
-                   site_table::Layout layout, bool placesInNames, long long firstNumber) {
-  std::vector<site_table::SiteRow> rows;
-  rows.reserve(result.sites.size());
+// The rows of one motif's sites. With `placesInNames`, a sequence named as a
+// genome region of its own length is placed there.
+void addRows(const MotifModel& model, const MotifResult& result, const PieceSource& source, bool placesInNames,
+             std::vector<site_table::SiteRow>& rows) {
   for (const ReportedSite& r : result.sites) {
     const FoundSite& s = r.site;
     site_table::SiteRow row{model.id, model.alt, source.names()[s.sequence], s.start, s.start + model.width,
@@ -87,16 +85,21 @@ std::string rowsOf(const MotifModel& model, const MotifResult& result, const Pie
     }
     rows.push_back(std::move(row));
   }
-  return site_table::rowsText(layout, rows, firstNumber);
 }
 
-void warnOfCut(const MotifModel& model, const MotifResult& result, const Options& o) {
-  if (result.qualifying <= static_cast<long long>(result.sites.size())) return;
-  std::fprintf(stderr,
-               "Warning: motif %s has %lld sites of %s at most %g; only the best %zu by p are written "
-               "(--max-sites %lld).\n",
-               model.id.c_str(), result.qualifying, o.qValue ? "q" : "p", o.qValue ? *o.qValue : o.pValue,
-               result.sites.size(), o.maxSites);
+// "%g" of printf: how the warning gives the threshold.
+std::string shortest(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
+
+// The warning of a motif whose sites --max-sites cut; empty when none were.
+std::string cutWarning(const MotifModel& model, const MotifResult& result, const Options& o) {
+  if (result.qualifying <= static_cast<long long>(result.sites.size())) return "";
+  return "Warning: motif " + model.id + " has " + std::to_string(result.qualifying) + " sites of " +
+         (o.qValue ? "q" : "p") + " at most " + shortest(o.qValue ? *o.qValue : o.pValue) + "; only the best " +
+         std::to_string(result.sites.size()) + " by p are written (--max-sites " + std::to_string(o.maxSites) + ").";
 }
 
 }  // namespace
@@ -116,14 +119,16 @@ scoring::Background chooseBackground(const Options& o, genome::IndexedGenome* ge
   return scoring::strandSymmetricBackground(counts);
 }
 
-std::vector<MotifResult> scanAll(const std::vector<MotifModel>& models, PieceSource& source, const Options& o) {
+std::vector<MotifResult> scanAll(const std::vector<MotifModel>& models, PieceSource& source, const Options& o,
+                                 const ScanProgress& progress) {
   std::vector<MotifTally> tallies;
   for (const MotifModel& m : models) tallies.emplace_back(m, o.maxSites);
-  Progress progress;
   std::vector<Piece> pieces;
   auto scanPieces = [&] {
     scanRound(models, pieces, o, tallies);
-    for (const Piece& p : pieces) progress.scanned(p.letters());
+    long long letters = 0;
+    for (const Piece& p : pieces) letters += p.letters();
+    if (progress) progress(letters);
     pieces.clear();
   };
   for (Piece piece; source.next(piece);) {
@@ -137,9 +142,7 @@ std::vector<MotifResult> scanAll(const std::vector<MotifModel>& models, PieceSou
   return results;
 }
 
-int runScan(const Options& o) {
-  command_files::check(o.inputFiles(), {{o.outputFile, "output"}});
-  const std::vector<motif::Motif> motifs = motif_files::readFiles(o.motifFiles);
+SiteTable scanMotifs(const std::vector<motif::Motif>& motifs, const Options& o, const ScanProgress& progress) {
   std::optional<genome::IndexedGenome> genome;
   std::vector<genome_intervals::Interval> regions;
   if (!o.genomeFile.empty()) {
@@ -156,17 +159,29 @@ int runScan(const Options& o) {
   for (std::optional<MotifModel>& m : built) models.push_back(std::move(*m));
 
   const std::unique_ptr<PieceSource> source = sourceOf(o, genomePointer, regions, widest(motifs) - 1);
-  const std::vector<MotifResult> results = scanAll(models, *source, o);
+  const std::vector<MotifResult> results = scanAll(models, *source, o, progress);
+  SiteTable table;
+  for (std::size_t m = 0; m < models.size(); ++m) {
+    addRows(models[m], results[m], *source, !genome, table.rows);
+    const std::string warning = cutWarning(models[m], results[m], o);
+    if (!warning.empty()) table.warnings.push_back(warning);
+  }
+  return table;
+}
 
+int runScan(const Options& o) {
+  command_files::check(o.inputFiles(), {{o.outputFile, "output"}});
+  const std::vector<motif::Motif> motifs = motif_files::readFiles(o.motifFiles);
+  SiteTable table;
+  {
+    Progress progress;
+    table = scanMotifs(motifs, o, [&](long long letters) { progress.scanned(letters); });
+  }
   output_file::OutputFile out = output_file::openOutput(o.outputFile);
   out.write(site_table::headerText(o.layout));
-  long long written = 0;
-  for (std::size_t m = 0; m < models.size(); ++m) {
-    out.write(rowsOf(models[m], results[m], *source, o.layout, !genome, written + 1));
-    written += static_cast<long long>(results[m].sites.size());
-  }
+  out.write(site_table::rowsText(o.layout, table.rows));
   out.commit();
-  for (std::size_t m = 0; m < models.size(); ++m) warnOfCut(models[m], results[m], o);
+  for (const std::string& warning : table.warnings) std::fprintf(stderr, "%s\n", warning.c_str());
   return 0;
 }
 

@@ -5,11 +5,13 @@
 // not at all.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "formats/motif.h"
 #include "scan/motif_scan.h"
+#include "formats/site_table.h"
 #include "scan/options.h"
 #include "stats/scoring_matrix.h"
 
@@ -21,12 +23,28 @@ namespace scan {
 scoring::Background chooseBackground(const Options& options, genome::IndexedGenome* genome,
                                      const std::vector<genome_intervals::Interval>& regions);
 
-// Every motif over every piece of `source`; one result per motif, in order.
-// Writes the progress to standard error when it is a terminal.
-std::vector<MotifResult> scanAll(const std::vector<MotifModel>& models, PieceSource& source, const Options& options);
+// Told the letters of each round of pieces once scanned.
+using ScanProgress = std::function<void(long long letters)>;
 
-// Runs zelkova-scan; the exit status. Throws FatalError and the readers'
-// errors (which name file and line).
+// Every motif over every piece of `source`; one result per motif, in order.
+// `progress` may be empty.
+std::vector<MotifResult> scanAll(const std::vector<MotifModel>& models, PieceSource& source, const Options& options,
+                                 const ScanProgress& progress = {});
+
+// The sites of a scan, as the table gives them, and the warnings of motifs
+// whose sites --max-sites cut.
+struct SiteTable {
+  std::vector<site_table::SiteRow> rows;  // motif by motif, each by place
+  std::vector<std::string> warnings;      // one line each, without its line end
+};
+
+// Scans the sequences or genome of `options` with `motifs` (options.motifFiles
+// is not read). Throws FatalError and the readers' errors (which name file and
+// line).
+SiteTable scanMotifs(const std::vector<motif::Motif>& motifs, const Options& options, const ScanProgress& progress);
+
+// Runs zelkova-scan; the exit status. Writes the progress to standard error
+// when it is a terminal. Throws FatalError and the readers' errors.
 int runScan(const Options& options);
 
 }  // namespace scan

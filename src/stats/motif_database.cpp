@@ -1,5 +1,6 @@
 #include "stats/motif_database.h"
 
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -26,6 +27,18 @@ std::string programFolder() {
   return slash == std::string::npos ? "" : path.substr(0, slash);
 }
 
+// The folder of the shared library holding this code, when it is not the
+// running program: the Python module, whose collection lies where its
+// install tree puts it relative to the module (ZELKOVA_DATA_FROM_MODULE).
+std::string moduleFolder(const std::string& program) {
+  Dl_info info{};
+  if (::dladdr(reinterpret_cast<const void*>(&programFolder), &info) == 0 || !info.dli_fname) return "";
+  std::error_code error;
+  const std::filesystem::path module = std::filesystem::canonical(info.dli_fname, error);
+  if (error || module.parent_path() == std::filesystem::path(program)) return "";
+  return module.parent_path().string();
+}
+
 // The folder without "..", so that logs name where the collection really is.
 std::string canonical(const std::string& folder) {
   std::error_code error;
@@ -45,6 +58,8 @@ std::string bundledFolder() {
   const std::string program = programFolder();
   std::vector<std::string> candidates;
   if (!program.empty()) candidates.push_back(program + "/" ZELKOVA_DATA_FROM_PROGRAMS);
+  const std::string module = moduleFolder(program);
+  if (!module.empty()) candidates.push_back(module + "/" ZELKOVA_DATA_FROM_MODULE);
   candidates.push_back(ZELKOVA_SOURCE_DATA_DIR "/jaspar");
   for (const std::string& folder : candidates)
     if (holdsCollection(folder)) return canonical(folder);

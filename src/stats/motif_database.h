@@ -15,8 +15,10 @@ extern const char* const kBundledFiles[2];
 
 // The folder holding the bundled collection: share/zelkova/jaspar next to the
 // folder of the running program (an installed copy; the place relative to
-// the program's folder is the install tree's), else the data/jaspar folder
-// of the source tree, without "..". Empty when neither holds every file.
+// the program's folder is the install tree's), else the place the install
+// tree gives it relative to the shared library holding this code when that
+// is not the program (the Python module), else the data/jaspar folder of the
+// source tree, without "..". Empty when none holds every file.
 std::string bundledFolder();
 
 // The files to read: `files` as given, or the files of the bundled collection

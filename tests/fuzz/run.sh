@@ -31,7 +31,7 @@ if ! command -v clang++ >/dev/null 2>&1; then
   apt-get update -qq && apt-get install -y -qq clang >/dev/null
 fi
 
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DZELKOVA_FUZZ=ON -DZELKOVA_TESTS=OFF \
+CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DZELKOVA_FUZZ=ON -DZELKOVA_TESTS=OFF -DZELKOVA_PYTHON=OFF \
   -DZELKOVA_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 for t in "${targets[@]}"; do
   cmake --build "$build" --target "fuzz_$t" -j "${ZELKOVA_FUZZ_JOBS:-2}"

@@ -2,7 +2,11 @@
 # The Debian package made by cpack from the build tree: its name, control
 # fields and contents, and that the programs unpacked into a scratch root run
 # from there, finding the bundled motif collection beside themselves, and
-# print the project version, and that the packaged workflow runs.
+# print the project version, and that the packaged workflow runs. With
+# ZELKOVA_PYTHON=ON (the build made the Python module) the same for the
+# package python3-zelkova: its control fields and contents, and the module
+# imported from the unpacked packages by ZELKOVA_PYTHON_EXECUTABLE, finding
+# the unpacked motif collection and the CRP site of the unpacked example.
 #
 # usage: check_package.sh BUILD_DIR VERSION PROGRAM...  (zelkova first)
 set -euo pipefail
@@ -21,6 +25,13 @@ if ! cpack --config "$build_dir/CPackConfig.cmake" -G DEB -B "$work/pkg" >cpack.
   finish_checks ""
 fi
 [ -f "pkg/$deb" ] || { fail "cpack made $(ls pkg/*.deb 2>/dev/null) instead of $deb"; finish_checks ""; }
+python_module=${ZELKOVA_PYTHON:-OFF}
+python_deb=python3-zelkova_${version}_${arch}.deb
+if [ "$python_module" = ON ]; then
+  [ -f "pkg/$python_deb" ] || { fail "cpack made $(ls pkg/*.deb) without $python_deb"; finish_checks ""; }
+else
+  [ ! -e "pkg/$python_deb" ] || fail "cpack made $python_deb in a build without the module"
+fi
 
 # --- control fields -----------------------------------------------------------
 [ "$(dpkg-deb -f "pkg/$deb" Package)" = zelkova ] || fail "package name $(dpkg-deb -f "pkg/$deb" Package)"
@@ -46,9 +57,27 @@ done
 extra=$(grep '^usr/bin/.' contents.txt | grep -vxF "$(printf 'usr/bin/%s\n' "${programs[@]}")" || true)
 [ -z "$extra" ] || fail "the package holds other programs: $extra"
 
+# --- the Python module's package ------------------------------------------------
+module_dir=usr/lib/python3/dist-packages/zelkova
+if [ "$python_module" = ON ]; then
+  [ "$(dpkg-deb -f "pkg/$python_deb" Package)" = python3-zelkova ] || fail "python package name"
+  python_depends=$(dpkg-deb -f "pkg/$python_deb" Depends)
+  for dependency in "zelkova (= $version)" "python3 (>= " "python3 (<< " libstdc++6 libhts3; do
+    [[ $python_depends == *"$dependency"* ]] || fail "python3-zelkova's Depends lacks $dependency: $python_depends"
+  done
+  dpkg-deb -c "pkg/$python_deb" | awk '{ print $NF }' | sed 's|^\./||' >python-contents.txt
+  for f in "$module_dir/__init__.py" "$module_dir/__init__.pyi" "$module_dir/py.typed"; do
+    grep -qx "$f" python-contents.txt || fail "python3-zelkova lacks $f"
+  done
+  grep -q "^$module_dir/_zelkova\.cpython-.*\.so\$" python-contents.txt || fail "python3-zelkova lacks the extension"
+  ! grep -q "^usr/bin/\|^usr/share/zelkova/" python-contents.txt || fail "python3-zelkova holds zelkova's files"
+  ! grep -q "^usr/lib/python3" contents.txt || fail "the package zelkova holds the Python module"
+fi
+
 # --- unpacked anywhere, the programs run --------------------------------------
 root="$work/root with blank"
 dpkg-deb -x "pkg/$deb" "$root"
+[ "$python_module" != ON ] || dpkg-deb -x "pkg/$python_deb" "$root"
 
 # Every shared library a program loads (htslib's libhts3 once a program reads
 # genomes) comes from a package that Depends names.
@@ -89,6 +118,26 @@ if [ "$status" -eq 0 ]; then
   best=$(awk -F'\t' 'NR == 2 { print $5 }' crp/summary.tsv)
   [[ $best =~ TGTGA......TCACA|TGTGA......TCAC|GTGA......TCACA ]] || fail "the best motif is $best, not the CRP site"
 fi
+# The module imported from the unpacked packages runs the bundled example
+# with the unpacked motif collection.
+if [ "$python_module" = ON ]; then
+  status=0
+  PYTHONPATH="$root/usr/lib/python3/dist-packages" PYTHONDONTWRITEBYTECODE=1 "$ZELKOVA_PYTHON_EXECUTABLE" - \
+    "$root" "$version" >python.log 2>&1 <<'PYTHON' || status=$?
+import sys
+import zelkova
+root, version = sys.argv[1], sys.argv[2]
+assert zelkova.__file__.startswith(root + "/usr/lib/python3/dist-packages/zelkova/"), zelkova.__file__
+assert zelkova.__version__ == version, zelkova.__version__
+found = zelkova.discover(root + "/usr/share/zelkova/examples/crp0.fa", lengths=(12, 16), threads=2)
+assert "database: the bundled JASPAR collection, " + root + "/usr/share/zelkova/jaspar/" in found.log, found.log
+best = found.motifs[0].consensus
+assert "GTGA" in best and "TCAC" in best, best
+print("module from the package:", zelkova.__file__, best)
+PYTHON
+  [ "$status" -eq 0 ] || fail "the module from the unpacked package failed: $(tail -5 python.log)"
+fi
+
 # The packaged workflow runs with the packaged programs on PATH, from a
 # project directory holding copies of its configuration and example.
 mkdir project
