@@ -19,8 +19,12 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELKOVA_WERROR=ON -DZELKOVA_SANITIZE=ON \
       -DZELKOVA_BENCH=OFF -DZELKOVA_PYTHON=OFF
 cmake --build build-sanitize -j "$jobs"
+# The tests labelled "long" (whole pipeline runs on statistical data sets, the
+# workflow, the package) run in the normal build only: under the sanitizers
+# they would take most of CI's time; every other end-to-end and unit test
+# runs there.
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+  ctest --test-dir build-sanitize --output-on-failure -j "$jobs" -LE long
 
 # Every fuzz target of the input readers (zelkova's and the companions') for a
 # few seconds each, under the address and undefined-behaviour sanitizers of
