@@ -54,7 +54,9 @@ Discovery runDiscovery(const std::vector<std::string>& words, bool write, const 
         discover::OutputDirectory directory(options.outputDir, options.force);
         discover::StepProgress steps([&](const discover::StepEvent& event) { control.post(event); });
         const RunControl::StopHook hook(control, [&] { steps.cancel(); });
-        auto discovery = std::make_shared<discover::Discovery>(discover::runDiscovery(options, directory, steps));
+        // A stop here is an exception, so a genome index being built is
+        // removed by its own destructor: no folder needs listing.
+        auto discovery = std::make_shared<discover::Discovery>(discover::runDiscovery(options, directory, {}, steps));
         control.checkpoint();
         if (write) discover::writeDiscovery(*discovery, directory);
         result = std::move(discovery);
