@@ -85,7 +85,7 @@ package_of() {  # PATH: the Debian package holding the file, under any of its na
   local real found
   real=$(realpath "$1")
   for name in "$1" "$real" "/usr$1" "${1#/usr}" "${real#/usr}"; do
-    found=$(dpkg -S "$name" 2>/dev/null | head -1 | cut -d: -f1)
+    found=$(dpkg -S "$name" 2>/dev/null | sed -n '1s/:.*//p' || true)
     [ -n "$found" ] && { echo "$found"; return; }
   done
 }
@@ -93,7 +93,9 @@ for p in "${programs[@]}"; do
   readelf -d "$root/usr/bin/$p" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p'
 done | sort -u >needed.txt
 while read -r library; do
-  path=$(ldconfig -p | awk -v l="$library" '$1 == l { print $NF; exit }')
+  # awk reads to the end: leaving early would end ldconfig by SIGPIPE, and
+  # pipefail would stop the test there without a word.
+  path=$(ldconfig -p | awk -v l="$library" '$1 == l && !found { print $NF; found = 1 }')
   package=$(package_of "$path")
   [ -n "$package" ] || { fail "no Debian package holds $library ($path)"; continue; }
   [[ $depends == *"$package"* ]] || fail "Depends lacks $package (for $library): $depends"
