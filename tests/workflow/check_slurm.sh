@@ -27,6 +27,8 @@ on_exit() {
   exit "$status"
 }
 trap on_exit EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM HUP
 # munged wants every directory above its socket open to every user.
 chmod 755 "$work"
 cd "$work"
@@ -34,14 +36,17 @@ cd "$work"
 # a service's bare environment may not.
 export USER=${USER:-$(id -un)}
 
-# smk DIR ARGS...: snakemake in DIR with the programs of the build, as a
-# process of the cluster; its output in DIR.log and its status in $status.
+# smk DIR ARGS...: snakemake in DIR with the programs of the build, marked as
+# a process of the cluster; its output in DIR.log and its status in $status.
+# Waited for in the background, so that a signal to the test is handled at
+# once (and stops the cluster) rather than after snakemake ends.
 smk() {
   local dir=$1
   shift
   status=0
-  cluster_env snakemake -s "$snakefile" --directory "$dir" "$@" --config samples=sheet.tsv bin_dir="$bin_dir" \
-    >"$dir.log" 2>&1 || status=$?
+  ZELKOVA_TEST_CLUSTER=$cluster_dir snakemake -s "$snakefile" --directory "$dir" "$@" --config samples=sheet.tsv bin_dir="$bin_dir" \
+    >"$dir.log" 2>&1 &
+  wait $! || status=$?
 }
 
 # project DIR SHEET_TEXT: a project directory with the bundled config/ and

@@ -5,23 +5,21 @@
 # spool, pid and log files. So it neither sees nor disturbs a munged or a
 # Slurm of the machine, nor another copy of this test.
 #
-# Every process of the cluster carries ZELKOVA_TEST_CLUSTER=DIR in its
-# environment (the daemons, their helpers, the job steps, and the jobs of the
-# commands started with cluster_env), which is how stop_cluster finds them.
+# The daemons, and every command of the test that submits jobs, are started
+# with ZELKOVA_TEST_CLUSTER=DIR in their environment, which their children
+# and their jobs inherit: that is how stop_cluster finds them all. (Each is
+# started as a simple command in the background, so that $! is its own
+# process id, not that of a shell around it.)
 # Needs root: slurmd starts each job as the user who submitted it.
 
 cluster_dir=""
 cluster_pids=()
 
-# cluster_env COMMAND...: runs COMMAND with the marker of the cluster.
-cluster_env() {
-  ZELKOVA_TEST_CLUSTER=$cluster_dir "$@"
-}
-
-# cluster_logs: every log of the daemons, for a failed start or job.
+# cluster_logs: what the daemons said (their standard error holds all their
+# log and what they said before they opened it), for a failed start or job.
 cluster_logs() {
   local f
-  for f in "$cluster_dir"/log/*; do
+  for f in "$cluster_dir"/log/*.out; do
     [ -s "$f" ] || continue
     echo "----- $f"
     tail -n 40 "$f"
@@ -98,7 +96,7 @@ start_munge() {
   mkdir -m 755 "$cluster_dir/munge"
   head -c 1024 /dev/urandom >"$cluster_dir/munge/munge.key"
   chmod 400 "$cluster_dir/munge/munge.key"
-  cluster_env munged --foreground --socket="$cluster_dir/munge/socket" --key-file="$cluster_dir/munge/munge.key" \
+  ZELKOVA_TEST_CLUSTER=$cluster_dir munged --foreground --socket="$cluster_dir/munge/socket" --key-file="$cluster_dir/munge/munge.key" \
     --log-file="$cluster_dir/log/munged.log" --pid-file="$cluster_dir/munge/munged.pid" \
     --seed-file="$cluster_dir/munge/munged.seed" >"$cluster_dir/log/munged.out" 2>&1 &
   cluster_pids+=($!)
@@ -145,6 +143,7 @@ AccountingStorageType=accounting_storage/none
 JobCompType=jobcomp/filetxt
 JobCompLoc=$cluster_dir/log/jobs.txt
 ReturnToService=2
+KillWait=5
 NodeName=localhost NodeAddr=127.0.0.1 $hardware State=UNKNOWN
 PartitionName=test Nodes=localhost Default=YES MaxTime=INFINITE State=UP
 EOF
@@ -165,50 +164,77 @@ start_cluster() {
   [ ${#ports[@]} -eq 2 ] || cluster_failed "no two free ports between 20000 and 32000"
   write_slurm_conf "${ports[0]}" "${ports[1]}"
   export SLURM_CONF=$cluster_dir/slurm.conf
-  cluster_env slurmctld -D -f "$SLURM_CONF" >"$cluster_dir/log/slurmctld.out" 2>&1 &
+  ZELKOVA_TEST_CLUSTER=$cluster_dir slurmctld -D -f "$SLURM_CONF" >"$cluster_dir/log/slurmctld.out" 2>&1 &
   cluster_pids+=($!)
-  cluster_env slurmd -D -N localhost -f "$SLURM_CONF" >"$cluster_dir/log/slurmd.out" 2>&1 &
+  ZELKOVA_TEST_CLUSTER=$cluster_dir slurmd -D -N localhost -f "$SLURM_CONF" >"$cluster_dir/log/slurmd.out" 2>&1 &
   cluster_pids+=($!)
   wait_until 30 "idle node in sinfo" node_is_idle
 }
 
 # cluster_processes: the process ids of every process of the cluster still
-# there (the test's shell itself carries no marker).
+# there: those with its marker, and those writing into its directory (a
+# slurmstepd writes over its own environment with its title, but keeps the
+# log of slurmd open). The test's shell itself has neither.
 cluster_processes() {
-  local environ pid
-  for environ in /proc/[0-9]*/environ; do
-    pid=${environ#/proc/}
-    pid=${pid%/environ}
-    tr '\0' '\n' 2>/dev/null <"$environ" | grep -qxF "ZELKOVA_TEST_CLUSTER=$cluster_dir" && echo "$pid"
-  done
-  return 0
+  # Both fail on processes that end meanwhile, and grep when none is left.
+  {
+    grep -lzxF "ZELKOVA_TEST_CLUSTER=$cluster_dir" /proc/[0-9]*/environ 2>/dev/null || true
+    find /proc/[0-9]*/fd -maxdepth 1 -lname "$cluster_dir/*" -printf '%h\n' 2>/dev/null || true
+  } | cut -d/ -f3 | sort -un
 }
 
-# stop_cluster: stops the daemons started, by their process ids (slurmd
-# first, so that no job is started any more, munged last, which the others
-# talk to), then ends whatever of the cluster is left (job steps, jobs) by
-# process id too. Fails when a process outlives all that.
+# kill_all SIGNAL PID...: the signal to every process given, gone or not.
+kill_all() {
+  local signal=$1 pid
+  shift
+  for pid in "$@"; do
+    kill "-$signal" "$pid" 2>/dev/null || true
+  done
+}
+
+# stop_daemon PID: TERM, up to 10 s to end, then KILL; and reaped.
+stop_daemon() {
+  local tries
+  kill "$1" 2>/dev/null || true
+  for ((tries = 0; tries < 50; tries++)); do
+    alive "$1" || break
+    sleep 0.2
+  done
+  if alive "$1"; then kill -KILL "$1" 2>/dev/null || true; fi
+  wait "$1" 2>/dev/null || true
+}
+
+# stop_cluster: ends the cluster, every process by its id: first what runs
+# on it and is no daemon (snakemake and its jobs, which would submit more),
+# then the jobs' steps by cancelling every job, then slurmd, slurmctld and
+# munged (the others talk to it), and last whatever is left. Fails when a
+# process outlives all that.
 stop_cluster() {
   [ -n "$cluster_dir" ] || return 0
-  local pid i tries left
-  for ((i = ${#cluster_pids[@]} - 1; i >= 0; i--)); do
-    pid=${cluster_pids[i]}
-    kill "$pid" 2>/dev/null || continue
-    for ((tries = 0; tries < 50; tries++)); do
-      alive "$pid" || break
+  local pid daemons=" ${cluster_pids[*]} " others=() tries left
+  for pid in $(cluster_processes); do
+    [[ $daemons == *" $pid "* || $daemons == *" $(ps -o ppid= -p "$pid" 2>/dev/null | tr -d ' ') "* ]] ||
+      others+=("$pid")
+  done
+  kill_all KILL "${others[@]}"
+  if [ ${#cluster_pids[@]} -eq 3 ] && alive "${cluster_pids[1]}"; then
+    scancel --user="$(id -un)" 2>/dev/null || true
+    for ((tries = 0; tries < 75; tries++)); do
+      [ -z "$(squeue -h 2>/dev/null)" ] && break
       sleep 0.2
     done
-    if alive "$pid"; then kill -KILL "$pid" 2>/dev/null || true; fi
-    wait "$pid" 2>/dev/null || true
+  fi
+  for ((tries = ${#cluster_pids[@]} - 1; tries >= 0; tries--)); do
+    stop_daemon "${cluster_pids[tries]}"
   done
   cluster_pids=()
-  left=$(cluster_processes)
-  if [ -n "$left" ]; then
-    # shellcheck disable=SC2086
-    kill -KILL $left 2>/dev/null || true
-    sleep 0.5
-  fi
-  left=$(cluster_processes)
+  # shellcheck disable=SC2046
+  kill_all KILL $(cluster_processes)
+  for ((tries = 0; tries < 25; tries++)); do
+    left=$(cluster_processes)
+    [ -z "$left" ] && break
+    sleep 0.2
+  done
   cluster_dir=""
   if [ -n "$left" ]; then
     echo "FAIL: processes of the Slurm cluster outlived it: $(ps -o pid=,args= -p "${left//$'\n'/,}")"
