@@ -57,12 +57,21 @@ print(" ".join(map(str, found)))
 EOF
 }
 
+# stat_field PID N: field N of /proc/PID/stat (3 the state, 4 the parent),
+# counted after the command name, which may hold blanks.
+stat_field() {
+  local stat fields
+  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+  read -r -a fields <<<"${stat##*) }"
+  echo "${fields[$2 - 3]}"
+}
+
 # alive PID: the process runs (an ended child of this shell stays a zombie
 # until it is waited for, and kill -0 would still find it).
 alive() {
   local state
-  state=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
-  [[ $state != Z* ]]
+  state=$(stat_field "$1" 3) || return 1
+  [ "$state" != Z ]
 }
 
 # wait_until SECONDS WHAT COMMAND...: COMMAND succeeds within SECONDS, and
@@ -213,7 +222,7 @@ stop_cluster() {
   [ -n "$cluster_dir" ] || return 0
   local pid daemons=" ${cluster_pids[*]} " others=() tries left
   for pid in $(cluster_processes); do
-    [[ $daemons == *" $pid "* || $daemons == *" $(ps -o ppid= -p "$pid" 2>/dev/null | tr -d ' ') "* ]] ||
+    [[ $daemons == *" $pid "* || $daemons == *" $(stat_field "$pid" 4 || true) "* ]] ||
       others+=("$pid")
   done
   kill_all KILL "${others[@]}"
@@ -237,7 +246,10 @@ stop_cluster() {
   done
   cluster_dir=""
   if [ -n "$left" ]; then
-    echo "FAIL: processes of the Slurm cluster outlived it: $(ps -o pid=,args= -p "${left//$'\n'/,}")"
+    echo "FAIL: processes of the Slurm cluster outlived it:"
+    for pid in $left; do
+      echo "  $pid $(tr '\0' ' ' 2>/dev/null </proc/"$pid"/cmdline)"
+    done
     return 1
   fi
 }
