@@ -55,3 +55,23 @@ if [ ${#needed[@]} -gt 0 ]; then
   $sudo_cmd apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${needed[@]}" >/dev/null
 fi
+
+# The workflow's Slurm profile is run for real by a test that brings up a
+# private single-node Slurm cluster (tests/workflow/check_slurm.sh): munged,
+# slurmctld and slurmd, with sinfo, sbatch and scontrol. Installed on their
+# own, without recommends (which pull in dozens of development and plugin
+# packages). Debian ships no slurm.conf, so its slurmctld and slurmd do not
+# start on their own; its munged may, where the machine lets packages start
+# services (a container's policy-rc.d does not), on the machine's socket and
+# key, which the test's cluster, with its own, never touches.
+slurm_needed=()
+for tool in munged:munge slurmctld:slurmctld slurmd:slurmd sbatch:slurm-client; do
+  command -v "${tool%%:*}" >/dev/null 2>&1 || slurm_needed+=("${tool#*:}")
+done
+if [ ${#slurm_needed[@]} -gt 0 ]; then
+  echo "Installing: ${slurm_needed[*]}"
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${slurm_needed[@]}" >/dev/null
+fi

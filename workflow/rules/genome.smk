@@ -11,6 +11,12 @@ rule genome_index:
         directory(f"{OUTPUT}/genomes/{{genome}}"),
     log:
         f"{OUTPUT}/logs/genome_index/{{genome}}.log",
+    # Indexing streams the genome once and keeps one line per chromosome:
+    # whatever the genome's size, 1000 MB hold that and the two Snakemake
+    # processes that run each job on a cluster.
+    threads: 1
+    resources:
+        mem_mb=1000,
     params:
         program=shlex.quote(program("zelkova-discover")),
         genome=lambda wildcards: GENOMES[wildcards.genome],
