@@ -48,13 +48,20 @@ command -v bzip2 >/dev/null 2>&1 || needed+=(bzip2)
 for tool in "$@"; do
   command -v "$tool" >/dev/null 2>&1 || needed+=("$tool")
 done
-if [ ${#needed[@]} -gt 0 ]; then
-  echo "Installing: ${needed[*]}"
-  sudo_cmd=""
+
+# Installs the packages named after the apt-get options given, if any.
+install_packages() {  # [APT-OPTION...] -- PACKAGE...
+  local options=()
+  while [ "$1" != -- ]; do options+=("$1"); shift; done
+  shift
+  [ $# -gt 0 ] || return 0
+  echo "Installing: $*"
+  local sudo_cmd=""
   [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
   $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${needed[@]}" >/dev/null
-fi
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${options[@]}" "$@" >/dev/null
+}
+install_packages -- "${needed[@]}"
 
 # The workflow's Slurm profile is run for real by a test that brings up a
 # private single-node Slurm cluster (tests/workflow/check_slurm.sh): munged,
@@ -68,10 +75,4 @@ slurm_needed=()
 for tool in munged:munge slurmctld:slurmctld slurmd:slurmd sbatch:slurm-client; do
   command -v "${tool%%:*}" >/dev/null 2>&1 || slurm_needed+=("${tool#*:}")
 done
-if [ ${#slurm_needed[@]} -gt 0 ]; then
-  echo "Installing: ${slurm_needed[*]}"
-  sudo_cmd=""
-  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
-  $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${slurm_needed[@]}" >/dev/null
-fi
+install_packages --no-install-recommends -- "${slurm_needed[@]}"
