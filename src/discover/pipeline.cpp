@@ -261,7 +261,8 @@ std::vector<FastaRecord> cutGenomeControl(Discovery& d, GenomeInput& genome, Ste
 // masked for low complexity, before anything is written.
 std::vector<FastaRecord> readInputs(Discovery& d, StepProgress& progress) {
   const Options& o = d.options;
-  std::vector<std::string> inputs{o.primaryFile, o.controlFile};
+  std::vector<std::string> inputs{o.primaryFile, o.controlFile, o.genome.peaksFile, o.genome.controlPeaksFile,
+                                  o.genome.excludeFile};
   inputs.insert(inputs.end(), o.databaseFiles.begin(), o.databaseFiles.end());
   command_files::check(inputs, {});  // standard input read once at most
   std::optional<GenomeInput> genome = cutFromGenome(d, progress);

@@ -16,8 +16,8 @@
 #   - --prefix, --control-peaks, --size given, --index-genome, a genome in a
 #     directory that cannot be written to (the index in memory);
 #   - refused inputs (chromosome naming, a peak past a chromosome's end, an
-#     empty peak file, a genome that is not FASTA) name file and line, and
-#     leave no output directory.
+#     empty peak file, a genome that is not FASTA, standard input named as
+#     two peak files) name file and line, and leave no output directory.
 #
 # usage: genome.sh BIN_DIR SOURCE_DIR
 set -euo pipefail
@@ -230,6 +230,10 @@ refused "Error: numbered.narrowPeak:1: chromosome 1 is not in the genome" --peak
 refused "Error: numbered.narrowPeak:1: chromosome 1 is not in the genome" --peaks peaks.narrowPeak \
   --genome plain/genome.fa --control-peaks numbered.narrowPeak
 refused "Error: --peaks needs --genome GENOME.fa" --peaks peaks.narrowPeak
+refused "Error: standard input (-) is named as more than one input; it can be read only once." --peaks - \
+  --genome plain/genome.fa --control-peaks - <peaks.narrowPeak
+refused "Error: standard input (-) is named as more than one input; it can be read only once." --peaks - \
+  --genome plain/genome.fa --exclude - <peaks.narrowPeak
 refused "Error: PRIMARY.fa and --peaks both name the primary sequences" plain_run/peaks.fa --peaks peaks.narrowPeak \
   --genome plain/genome.fa
 refused "Error: --background-ratio sizes the genomic background" --peaks peaks.narrowPeak --genome plain/genome.fa \
