@@ -22,6 +22,8 @@ namespace central {
 constexpr int kWidthStep = 10;
 // Letters of start positions per histogram bin.
 constexpr int kBinLetters = 10;
+// A best window whose corrected p-value is below this is called central.
+constexpr double kCentralP = 0.05;
 
 std::vector<int> widthsTried(int positions);
 
@@ -32,6 +34,8 @@ struct CentralWindow {
   double log10P = 0;            // binomial upper tail, corrected for the widths tried
   double log10Uncorrected = 0;  // the same before the correction
   int widthsTried = 0;
+  // A width was tried and the corrected p-value is below kCentralP.
+  bool central() const;
 };
 
 struct PositionHistogram {
