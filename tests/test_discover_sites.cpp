@@ -234,11 +234,11 @@ TEST(DiscoverCentral, TheBestSiteOfEachSequenceOfTheLengthCounts) {
   EXPECT_EQ(r->positions, 45);
   EXPECT_EQ(r->histogram.firstStart, -2);
   EXPECT_EQ(r->histogram.counts, (std::vector<long long>{1, 0, 1, 0, 0}));
-  // Too wide for the sequences, or for any central window narrower than its
-  // positions; not applicable at all.
+  // Too wide for the sequences, or for a central window of 10 within half
+  // its positions; not applicable at all.
   EXPECT_FALSE(discover::centralOfSites(setting, records, {}, {}, 51));
-  EXPECT_FALSE(discover::centralOfSites(setting, records, {}, {}, 41));
-  EXPECT_TRUE(discover::centralOfSites(setting, records, {}, {}, 40));
+  EXPECT_FALSE(discover::centralOfSites(setting, records, {}, {}, 32));
+  EXPECT_TRUE(discover::centralOfSites(setting, records, {}, {}, 31));
   setting.sequenceLength = 0;
   EXPECT_FALSE(discover::centralOfSites(setting, records, sites, {-3, -6, -4, -4, -9}, 6));
 }

@@ -1,5 +1,6 @@
 #include "discover/site_outputs.h"
 
+#include <algorithm>
 #include <ostream>
 
 #include "base/errors.h"
@@ -80,7 +81,8 @@ void writeSiteLog(std::ostream& out, const Discovery& d) {
   }
   out << "central enrichment: the best site of each of " << s.sequences << " primary sequences of "
       << s.sequenceLength << " letters; central windows of " << central::kWidthStep << ", "
-      << 2 * central::kWidthStep << ", ... start positions tried, p corrected for the number tried\n";
+      << 2 * central::kWidthStep << ", ... start positions tried, up to half the positions, p corrected for the "
+      << "number tried\n";
   for (std::size_t i = 0; i < d.motifs.size(); ++i) {
     const std::optional<central::CentralResult>& r = d.central.reported.at(i);
     out << "  " << d.motifs[i].id << ": "
@@ -118,11 +120,19 @@ void writeCentralSection(std::ostream& out, const Discovery& d) {
       << s.sequenceLength << " letters, as those of a factor bound at the peak summits are? The best site of each "
       << "sequence (the one of the lowest p-value) is counted by where it starts; of the central windows of "
       << central::kWidthStep << ", " << 2 * central::kWidthStep
-      << ", ... start positions, the one that holds the most sites beyond what uniform positions predict is given, "
+      << ", ... start positions up to half of them, the one that holds the most sites beyond what uniform "
+         "positions predict is given, "
          "its binomial p-value corrected for the number of widths tried. A window of p below "
       << fixedPoint(central::kCentralP, 2) << " is called central. Every reported motif and every enriched known "
-      << "motif is tested.</p>\n"
-      << "<table class=\"central sortable\">\n<thead><tr><th>Motif</th><th>Kind</th><th class=\"num\">Best sites</th>"
+      << "motif is tested.</p>\n";
+  const auto tested = [](const std::vector<std::optional<central::CentralResult>>& results) {
+    return std::any_of(results.begin(), results.end(), [](const auto& r) { return r.has_value(); });
+  };
+  if (!tested(d.central.reported) && !tested(d.central.known)) {
+    out << "<p class=\"empty\">No motif to test: none was reported or enriched, or each is too wide.</p>\n</section>\n";
+    return;
+  }
+  out << "<table class=\"central sortable\">\n<thead><tr><th>Motif</th><th>Kind</th><th class=\"num\">Best sites</th>"
       << "<th class=\"num\">Central window (positions)</th><th class=\"num\">Sites in it</th>"
       << "<th class=\"num\">Expected</th><th class=\"num\">p-value</th></tr></thead>\n<tbody>\n";
   for (std::size_t i = 0; i < d.motifs.size(); ++i)

@@ -45,7 +45,7 @@ bool CentralWindow::central() const { return width > 0 && log10P < std::log10(kC
 
 std::vector<int> widthsTried(int positions) {
   std::vector<int> widths;
-  for (int width = kWidthStep; width < positions; width += kWidthStep) widths.push_back(width);
+  for (int width = kWidthStep; 2 * width <= positions; width += kWidthStep) widths.push_back(width);
   return widths;
 }
 
