@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cmath>
-#include <cstdint>
 
 #include "base/errors.h"
 #include "base/words.h"
@@ -36,16 +35,15 @@ SitePValues::SitePValues(const motif::Motif& motif, const scoring::Background& b
 
 double SitePValues::log10P(const std::string& word, bool forward) const {
   ZK_ASSERT(static_cast<int>(word.size()) == width());
-  std::vector<std::uint8_t> codes(word.size());
-  for (std::size_t i = 0; i < word.size(); ++i) {
-    const int base = words::baseIndex(word[i]);
-    ZK_ASSERT(base >= 0);
-    codes[i] = static_cast<std::uint8_t>(base);
-  }
   // The word read on the reverse strand scores under the forward matrix what
   // the letters of the sequence score under the reverse one: the same cells,
   // summed in another order.
-  const int score = forward_.score(codes.data());
+  int score = 0;
+  for (int i = 0; i < width(); ++i) {
+    const int base = words::baseIndex(word[static_cast<std::size_t>(i)]);
+    ZK_ASSERT(base >= 0);
+    score += forward_.cell(i, base);
+  }
   return std::log10((forward ? forwardTail_ : reverseTail_).atLeast(score));
 }
 
