@@ -12,8 +12,9 @@ CentralSetting centralSetting(const std::vector<FastaRecord>& records, int trim)
   std::set<std::size_t> lengths;
   for (const FastaRecord& r : records) lengths.insert(r.letters.size());
   if (trim > 0) {
+    const std::size_t trimmed = static_cast<std::size_t>(trim);
     setting.sequences = static_cast<std::size_t>(std::count_if(
-        records.begin(), records.end(), [&](const FastaRecord& r) { return r.letters.size() == static_cast<std::size_t>(trim); }));
+        records.begin(), records.end(), [&](const FastaRecord& r) { return r.letters.size() == trimmed; }));
     if (setting.sequences == 0)
       setting.whyNot = "no primary sequence has the " + std::to_string(trim) + " letters of --trim";
     else

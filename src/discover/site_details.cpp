@@ -29,7 +29,8 @@ void describeReportedSites(Discovery& d) {
     ZK_ASSERT(pValues.width() == d.candidateOf(m).motif.width());
     m.siteLog10P = log10PValues(pValues, m.sites);
     keepBestOfOverlapping(m.sites, m.siteLog10P, pValues.width());
-    d.central.reported[i] = centralOfSites(d.central.setting, d.primary.records, m.sites, m.siteLog10P, pValues.width());
+    d.central.reported[i] =
+        centralOfSites(d.central.setting, d.primary.records, m.sites, m.siteLog10P, pValues.width());
   }
 }
 

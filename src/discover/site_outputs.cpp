@@ -72,8 +72,8 @@ std::string centralSentence(const Discovery& d) {
 
 void writeSiteLog(std::ostream& out, const Discovery& d) {
   out << "site p-values: log-odds scores against the letters of the primary sequences ("
-      << backgroundText(d.siteBackground) << ", both strands counted), pseudo-count " << scoring::kDefaultPseudocount << ", as zelkova-scan --bg sequences gives them; of overlapping sites of a "
-      << "motif only the best is listed\n";
+      << backgroundText(d.siteBackground) << ", both strands counted), pseudo-count " << scoring::kDefaultPseudocount
+      << ", as zelkova-scan --bg sequences gives them; of overlapping sites of a motif only the best is listed\n";
   const CentralSetting& s = d.central.setting;
   if (s.sequenceLength == 0) {
     out << "central enrichment: not tested: " << s.whyNot << "\n";

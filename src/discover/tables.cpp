@@ -73,7 +73,8 @@ SummaryRow summaryRow(const Discovery& d, const ReportedMotif& m) {
   setBestMatch(row, m);
   row.conditionalLog10E = enrichment_table::log10Text(m.conditional.log10E);
   row.lowComplexity = m.lowComplexity ? "yes" : "no";
-  const known_table::CentralColumns central = centralColumns(d.central.reported.at(static_cast<std::size_t>(m.rank - 1)));
+  const known_table::CentralColumns central =
+      centralColumns(d.central.reported.at(static_cast<std::size_t>(m.rank - 1)));
   row.centralLog10P = central.log10P;
   row.centralWidth = central.width;
   return row;

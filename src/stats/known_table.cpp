@@ -36,7 +36,8 @@ std::string lineOf(const Row& row) {
 
 // Whether `line` is `header`, perhaps with a Windows line end.
 bool isLine(const std::string& line, const std::string& header) {
-  return line == header || (line.size() == header.size() + 1 && line.back() == '\r' && textio::startsWith(line, header));
+  return line == header ||
+         (line.size() == header.size() + 1 && line.back() == '\r' && textio::startsWith(line, header));
 }
 
 }  // namespace
@@ -94,8 +95,10 @@ CentralColumns parseCentral(const textio::Lines& lines, const std::string& log10
   if (log10P == kNone && width == kNone) return {log10P, width};
   if (log10P == kNone || width == kNone) lines.fail("central_log10_p and central_width are NA together or neither");
   const double value = lines.real(log10P, "central_log10_p");
-  if (!std::isfinite(value) || value > 0) lines.fail("central_log10_p " + textio::quoted(log10P) + " is not the log10 of a p-value");
-  if (count(lines, width, "central_width") < 1) lines.fail("central_width " + textio::quoted(width) + " is not 1 or more");
+  if (!std::isfinite(value) || value > 0)
+    lines.fail("central_log10_p " + textio::quoted(log10P) + " is not the log10 of a p-value");
+  if (count(lines, width, "central_width") < 1)
+    lines.fail("central_width " + textio::quoted(width) + " is not 1 or more");
   return {log10P, width};
 }
 
