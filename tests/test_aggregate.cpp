@@ -25,7 +25,8 @@ using testing_support::TempDir;
 const std::string kSamples = std::string(ZELKOVA_TEST_DATA) + "/aggregate/samples";
 
 const char* const kLine =
-    "1\tZELKOVA-1\t8\t2\tTCACATTT\t0.9096\t-1.661\tno\t10\t18\t1\t36\tMA0168.1\tB-H1\t0.0287\tNA\tNA\t-1.402\tno";
+    "1\tZELKOVA-1\t8\t2\tTCACATTT\t0.9096\t-1.661\tno\t10\t18\t1\t36\tMA0168.1\tB-H1\t0.0287\tNA\tNA\t-1.402\tno\t"
+    "-2.310\t20";
 
 std::string withHeader(const std::string& lines) { return std::string(discover::kSummaryHeader) + "\n" + lines; }
 
@@ -47,12 +48,21 @@ std::string readFailure(const std::string& text) {
 // ---- summary.tsv ------------------------------------------------------------
 
 TEST(AggregateSummaryReader, EveryLineOfARealSummaryIsWrittenBackAsItWas) {
-  for (const char* sample : {"crp0", "nodecoy"}) {
-    const std::string text = readWholeFile(kSamples + "/" + sample + "/summary.tsv");
-    std::string written = std::string(discover::kSummaryHeader) + "\n";
-    for (const discover::SummaryRow& row : readText(text)) written += discover::summaryLine(row) + "\n";
-    EXPECT_EQ(written, text) << sample;
-  }
+  const std::string text = readWholeFile(kSamples + "/crp0/summary.tsv");
+  std::string written = std::string(discover::kSummaryHeader) + "\n";
+  for (const discover::SummaryRow& row : readText(text)) written += discover::summaryLine(row) + "\n";
+  EXPECT_EQ(written, text);
+}
+
+TEST(AggregateSummaryReader, ASummaryOfTheEarlierLayoutReadsNAInTheCentralColumns) {
+  // nodecoy was written before summary.tsv had the central columns.
+  const std::string text = readWholeFile(kSamples + "/nodecoy/summary.tsv");
+  ASSERT_EQ(text.substr(0, text.find('\n')), discover::kSummaryHeaderWithoutCentral);
+  std::string expected = std::string(discover::kSummaryHeader) + "\n", written = expected;
+  for (std::size_t at = text.find('\n') + 1; at < text.size(); at = text.find('\n', at) + 1)
+    expected += text.substr(at, text.find('\n', at) - at) + "\tNA\tNA\n";
+  for (const discover::SummaryRow& row : readText(text)) written += discover::summaryLine(row) + "\n";
+  EXPECT_EQ(written, expected);
 }
 
 TEST(AggregateSummaryReader, KeepsTheFieldsAndTheLine) {
@@ -72,6 +82,8 @@ TEST(AggregateSummaryReader, KeepsTheFieldsAndTheLine) {
   EXPECT_EQ(r.weakMatchId, "NA");
   EXPECT_EQ(r.conditionalLog10E, "-1.402");
   EXPECT_EQ(r.lowComplexity, "no");
+  EXPECT_EQ(r.centralLog10P, "-2.310");
+  EXPECT_EQ(r.centralWidth, "20");
   EXPECT_EQ(r.line, 2);
   EXPECT_TRUE(readText(withHeader("")).empty());
 }
@@ -85,7 +97,11 @@ TEST(AggregateSummaryReader, RefusesWhatTheWriterNeverWrites) {
   };
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"rank\tid\n" + line, "s.tsv:1: expected the header line of a zelkova-discover summary.tsv"},
-      {withHeader(line.substr(0, line.rfind('\t'))), "s.tsv:2: a summary line needs 19 tab-separated fields, found 18"},
+      {withHeader(line.substr(0, line.rfind('\t'))), "s.tsv:2: a summary line needs 21 tab-separated fields, found 20"},
+      {std::string(discover::kSummaryHeaderWithoutCentral) + "\n" + line,
+       "s.tsv:2: a summary line needs 19 tab-separated fields, found 21"},
+      {withHeader(replaced("-2.310\t20", "NA\t20")), "s.tsv:2: central_log10_p and central_width are NA together"},
+      {withHeader(replaced("-2.310\t20", "-2.310\tten")), "s.tsv:2: central_width \"ten\" is not a whole number"},
       {withHeader(line + "\n" + line), "s.tsv:3: the rank 1 should be 2"},
       {withHeader(replaced("1\tZELKOVA", "2\tZELKOVA")), "s.tsv:2: the rank 2 should be 1"},
       {withHeader(replaced("\t8\t", "\teight\t")), "s.tsv:2: length \"eight\" is not a whole number"},
@@ -212,12 +228,12 @@ TEST(AggregateTable, HoldsTheTopMotifsOfEverySampleInOrder) {
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0], aggregate::summaryHeader());
-  EXPECT_EQ(textio::tabFields(lines[0]).size(), 21u);
-  EXPECT_EQ(lines[1],
-            "b\t1\tZELKOVA-1\t8\t2\tTCACATTT\t0.9096\t-1.661\tNA\t10\t18\t1\t36\tNA\tNA\tNA\tNA\tNA\t-1.661\tno\t0.9");
+  EXPECT_EQ(textio::tabFields(lines[0]).size(), 23u);
+  EXPECT_EQ(lines[1], "b\t1\tZELKOVA-1\t8\t2\tTCACATTT\t0.9096\t-1.661\tNA\t10\t18\t1\t36\tNA\tNA\tNA\tNA\tNA\t-1.661\tno\tNA\t"
+                      "NA\t0.9");
   EXPECT_EQ(lines[2].substr(0, 16), "a c\t1\tZELKOVA-1\t");
   EXPECT_EQ(lines[3].substr(0, 16), "a c\t2\tZELKOVA-2\t");
-  EXPECT_EQ(textio::tabFields(lines[3]).size(), 21u);
+  EXPECT_EQ(textio::tabFields(lines[3]).size(), 23u);
   EXPECT_EQ(aggregate::summaryTable(samples, 1000).size(),
             aggregate::summaryTable(samples, 4).size());
 }

@@ -14,6 +14,7 @@
 #include "formats/fasta.h"
 #include "pages/central_histogram.h"
 #include "stats/central_enrichment.h"
+#include "stats/enrichment_stats.h"
 #include "stats/matrix_scanner.h"
 #include "stats/shuffle.h"
 #include "stats/window_scorer.h"
@@ -80,7 +81,7 @@ TEST(CentralEnrichment, SitesAtTheCentreAreFoundThere) {
     const central::CentralResult r = central::centralEnrichment(kLength, 10, bestStarts(peakSet(400, true, seed)));
     EXPECT_LT(r.best.log10P, -10) << "seed " << seed;
     EXPECT_LE(r.best.width, 30) << "seed " << seed;
-    EXPECT_EQ(r.best.widthsTried, 19);
+    EXPECT_EQ(r.best.widthsTried, 9);  // 10 to 90 of 191 positions
   }
 }
 
@@ -112,8 +113,9 @@ TEST(CentralEnrichment, BinomialTailEqualsTheSumOfItsTerms) {
 }
 
 TEST(CentralEnrichment, HistogramAndWidthsOfTheStatedRule) {
-  EXPECT_EQ(central::widthsTried(10), std::vector<int>{});
-  EXPECT_EQ(central::widthsTried(31), (std::vector<int>{10, 20, 30}));
+  EXPECT_EQ(central::widthsTried(19), std::vector<int>{});
+  EXPECT_EQ(central::widthsTried(20), std::vector<int>{10});
+  EXPECT_EQ(central::widthsTried(61), (std::vector<int>{10, 20, 30}));
   // 25 positions: three bins of ten letters overhanging both ends.
   const std::vector<int> starts{0, 1, 12, 12, 13, 24};
   const central::CentralResult r = central::centralEnrichment(30, 6, starts);
@@ -123,12 +125,22 @@ TEST(CentralEnrichment, HistogramAndWidthsOfTheStatedRule) {
   EXPECT_DOUBLE_EQ(r.histogram.expected[0], 6.0 * 8 / 25);
   EXPECT_DOUBLE_EQ(std::accumulate(r.histogram.expected.begin(), r.histogram.expected.end(), 0.0), 6.0);
   EXPECT_DOUBLE_EQ(r.histogram.offsetOf(12), 0.0);
-  // Widths 10 and 20: the central 10 starts (7 to 16) hold three of six sites.
-  EXPECT_EQ(r.best.widthsTried, 2);
+  // One width, 10: the central 10 starts (7 to 16) hold three of six sites;
+  // nothing to correct for.
+  EXPECT_EQ(r.best.widthsTried, 1);
   EXPECT_EQ(r.best.width, 10);
   EXPECT_EQ(r.best.inside, 3);
   EXPECT_NEAR(r.best.log10Uncorrected, central::log10BinomialUpperTail(3, 6, 0.4), 1e-12);
-  EXPECT_GT(r.best.log10P, r.best.log10Uncorrected);
+  EXPECT_DOUBLE_EQ(r.best.log10P, r.best.log10Uncorrected);
+  // 40 positions, widths 10 (starts 15 to 24: one site of eight) and 20
+  // (10 to 29: six); the better corrected for the two tried.
+  const central::CentralResult two = central::centralEnrichment(45, 6, {11, 12, 13, 14, 28, 16, 0, 39});
+  EXPECT_EQ(two.best.widthsTried, 2);
+  EXPECT_EQ(two.best.width, 20);
+  EXPECT_EQ(two.best.inside, 6);
+  EXPECT_NEAR(two.best.log10Uncorrected, std::log10(37.0 / 256), 1e-12);
+  EXPECT_DOUBLE_EQ(two.best.log10P, enrichment_stats::log10AdjustForCandidates(two.best.log10Uncorrected, 2));
+  EXPECT_GT(two.best.log10P, two.best.log10Uncorrected);
   // Too few positions for any width: nothing tested.
   const central::CentralResult none = central::centralEnrichment(12, 6, {3});
   EXPECT_EQ(none.best.width, 0);

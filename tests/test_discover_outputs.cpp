@@ -94,12 +94,14 @@ discover::Discovery handMadeDiscovery() {
   m.beatsDecoy = true;
   m.sites.push_back({enrichment::SequenceSet::Primary, 0, 1, true, "ACGT", 1.0});
   m.sites.push_back({enrichment::SequenceSet::Primary, 0, 3, false, "ACGT", 0.91234});
+  m.siteLog10P = {-2.5, -2.04};
   match_table::Row best;
   best.targetId = "MA0001.1";
   best.targetName = "AGL3";
   best.e = 0.000123;
   m.matches.push_back(best);
   d.motifs.push_back(m);
+  d.central.reported = {std::nullopt};  // sequences too short for a central window
   return d;
 }
 
@@ -187,8 +189,8 @@ TEST(DiscoverTables, SitesOnTheSequenceAsGivenAndInGenomeCoordinates) {
   // and 107 on the chromosome (BED: 0-based start, end exclusive).
   // In sites.tsv the genome columns are 1-based and inclusive, as start and end are.
   EXPECT_EQ(discover::siteTable(d), std::string(discover::kSitesHeader) +
-                                        "\nZELKOVA-1\tchr2:100-130\t6\t9\t+\t1.0000\tACGT\tchr2\t106\t109\t+\n"
-                                        "ZELKOVA-1\tchr2:100-130\t8\t11\t-\t0.9123\tACGT\tchr2\t108\t111\t-\n");
+                                        "\nZELKOVA-1\tchr2:100-130\t6\t9\t+\t1.0000\tACGT\tchr2\t106\t109\t+\t-2.500\n"
+                                        "ZELKOVA-1\tchr2:100-130\t8\t11\t-\t0.9123\tACGT\tchr2\t108\t111\t-\t-2.040\n");
   EXPECT_EQ(discover::siteBed(d), "chr2\t105\t109\tZELKOVA-1\t1000\t+\nchr2\t107\t111\tZELKOVA-1\t912\t-\n");
   // The same record as the reverse strand of its region (bedtools getfasta -s).
   discover::Discovery reverse = d;
@@ -196,15 +198,15 @@ TEST(DiscoverTables, SitesOnTheSequenceAsGivenAndInGenomeCoordinates) {
   reverse.regions = discover::regionsOfRecords(reverse.primary.records, {30}).regions;
   EXPECT_EQ(discover::siteBed(reverse), "chr2\t121\t125\tZELKOVA-1\t1000\t-\nchr2\t119\t123\tZELKOVA-1\t912\t+\n");
   EXPECT_EQ(discover::siteTable(reverse), std::string(discover::kSitesHeader) +
-                                              "\nZELKOVA-1\tchr2:100-130(-)\t6\t9\t+\t1.0000\tACGT\tchr2\t122\t125\t-\n"
-                                              "ZELKOVA-1\tchr2:100-130(-)\t8\t11\t-\t0.9123\tACGT\tchr2\t120\t123\t+\n");
+                                              "\nZELKOVA-1\tchr2:100-130(-)\t6\t9\t+\t1.0000\tACGT\tchr2\t122\t125\t-\t-2.500\n"
+                                              "ZELKOVA-1\tchr2:100-130(-)\t8\t11\t-\t0.9123\tACGT\tchr2\t120\t123\t+\t-2.040\n");
   // Without regions: no sites.bed, and NA in the genome columns.
   discover::Discovery plain = d;
   plain.regions.reset();
   EXPECT_THROW(discover::siteBed(plain), std::logic_error);
   EXPECT_EQ(discover::siteTable(plain), std::string(discover::kSitesHeader) +
-                                            "\nZELKOVA-1\tchr2:100-130\t6\t9\t+\t1.0000\tACGT\tNA\tNA\tNA\tNA\n"
-                                            "ZELKOVA-1\tchr2:100-130\t8\t11\t-\t0.9123\tACGT\tNA\tNA\tNA\tNA\n");
+                                            "\nZELKOVA-1\tchr2:100-130\t6\t9\t+\t1.0000\tACGT\tNA\tNA\tNA\tNA\t-2.500\n"
+                                            "ZELKOVA-1\tchr2:100-130\t8\t11\t-\t0.9123\tACGT\tNA\tNA\tNA\tNA\t-2.040\n");
 }
 
 TEST(DiscoverTables, SummaryLineOfAMotif) {
@@ -212,16 +214,16 @@ TEST(DiscoverTables, SummaryLineOfAMotif) {
   d.motifs[0].conditional.log10E = -3.21;
   EXPECT_EQ(discover::summaryTable(d), std::string(discover::kSummaryHeader) +
                                            "\n1\tZELKOVA-1\t4\t1\tACGT\t0.8123\t-12.346\tyes\t1\t1\t0\t2\t"
-                                           "MA0001.1\tAGL3\t0.000123\tNA\tNA\t-3.210\tno\n");
+                                           "MA0001.1\tAGL3\t0.000123\tNA\tNA\t-3.210\tno\tNA\tNA\n");
   // A match that does not convince is no name: it goes to weak_match_*.
   d.motifs[0].matches[0].e = 0.0501;
   d.motifs[0].lowComplexity = true;
   const std::string weak = discover::summaryTable(d);
-  EXPECT_NE(weak.find("\t0\t2\tNA\tNA\tNA\tMA0001.1\t0.0501\t-3.210\tyes\n"), std::string::npos) << weak;
+  EXPECT_NE(weak.find("\t0\t2\tNA\tNA\tNA\tMA0001.1\t0.0501\t-3.210\tyes\tNA\tNA\n"), std::string::npos) << weak;
   d.motifs[0].beatsDecoy.reset();
   d.motifs[0].matches.clear();
   const std::string noDecoy = discover::summaryTable(d);
-  EXPECT_NE(noDecoy.find("\t-12.346\tNA\t1\t1\t0\t2\tNA\tNA\tNA\tNA\tNA\t-3.210\tyes\n"), std::string::npos)
+  EXPECT_NE(noDecoy.find("\t-12.346\tNA\t1\t1\t0\t2\tNA\tNA\tNA\tNA\tNA\t-3.210\tyes\tNA\tNA\n"), std::string::npos)
       << noDecoy;
 }
 

@@ -100,6 +100,36 @@ TEST(PeakFile, GzipReadsAsPlain) {
   }
 }
 
+TEST(PeakFile, ReadALineAtATimeAsTheTextIsParsed) {
+  // Windows line ends, a comment, and a last line without its end.
+  const std::string text = "chr1\t10\t20\tp\t3\t+\r\n# x\r\nchr2\t5\t50\tq\t4\t-\r\nchr3\t1\t2\tr\t.\t.";
+  const TempFile compressed(gzipped(text), ".bed.gz");
+  const PeakFile streamed = peaks::readPeakFile(compressed.path());
+  const PeakFile parsed = peaks::parsePeaks(text, compressed.path());
+  ASSERT_EQ(streamed.peaks.size(), 3u);
+  ASSERT_EQ(parsed.peaks.size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(streamed.peaks[i].chrom, parsed.peaks[i].chrom);
+    EXPECT_EQ(streamed.peaks[i].end, parsed.peaks[i].end);
+    EXPECT_EQ(streamed.peaks[i].name, parsed.peaks[i].name);
+    EXPECT_EQ(streamed.peaks[i].line, parsed.peaks[i].line);
+  }
+  EXPECT_EQ(streamed.peaks[2].line, 4);
+  EXPECT_FALSE(streamed.peaks[2].score);
+  // A line past the limit is refused at its line, streamed or parsed; one at
+  // the limit is read.
+  const std::string longName(peaks::kLongestLine - 9, 'n');
+  const std::string atLimit = "chr1\t1\t2\t" + longName + "\n";
+  ASSERT_EQ(atLimit.size(), peaks::kLongestLine + 1);
+  EXPECT_EQ(peaks::parsePeaks(atLimit, "l.bed").peaks.at(0).name, longName);
+  const std::string overLimit = "chr1\t1\t2\n" + atLimit.substr(0, atLimit.size() - 1) + "n\n";
+  const std::string said = "long.bed.gz:2: the line is longer than 1000000 bytes; is this a peak file?";
+  EXPECT_EQ(testing_support::errorText([&] { peaks::parsePeaks(overLimit, "long.bed.gz"); }), said);
+  const TempFile longFile(gzipped(overLimit), ".bed.gz");
+  EXPECT_EQ(testing_support::errorText([&] { peaks::readPeakFile(longFile.path()); }),
+            longFile.path() + said.substr(std::string("long.bed.gz").size()));
+}
+
 TEST(PeakFile, EmptyFileHasNoPeaks) {
   EXPECT_TRUE(peaks::parsePeaks("", "e.bed").peaks.empty());
   EXPECT_TRUE(peaks::parsePeaks("track name=x\n# nothing\n\n", "e.bed").peaks.empty());

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <ostream>
 
+#include "discover/site_details.h"
+#include "discover/site_outputs.h"
 #include "formats/motif_export.h"
 #include "pages/known_section.h"
 #include "stats/known_table.h"
@@ -65,18 +67,21 @@ void testKnownMotifs(Discovery& d, const std::vector<FastaRecord>& control, Step
   };
   d.known = known::testDatabase(d.knownMotifs, d.primary.records, control, options);
   d.knownRun = true;
-  for (known::KnownResult& r : d.known) {
+  d.central.known.assign(d.known.size(), std::nullopt);
+  for (std::size_t k = 0; k < d.known.size(); ++k) {
+    known::KnownResult& r = d.known[k];
     if (r.log10Q >= std::log10(known::kEnrichedQ)) continue;
     const std::vector<enrichment::Site> sites =
         enrichment::sitesAtThreshold(r.test.motif.frequencies, d.primary.records, enrichment::SequenceSet::Primary,
                                      r.test.choice.threshold, true, d.options.threads);
     r.sameSitesAs = motifSharingSites(d, sites, static_cast<int>(r.test.motif.frequencies.size()));
+    describeKnownSites(d, k, sites);
   }
   progress.end(std::to_string(d.known.size()) + " tested, " + std::to_string(known::enrichedCount(d.known)) +
                " with q < " + export_formats::fixedPoint(known::kEnrichedQ, 2));
 }
 
-std::string knownTable(const Discovery& d) { return known_table::table(d.known); }
+std::string knownTable(const Discovery& d) { return known_table::table(d.known, knownCentralColumns(d)); }
 
 void writeKnownLog(std::ostream& out, const Discovery& d) {
   if (!d.knownRun) {

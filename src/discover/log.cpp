@@ -7,6 +7,7 @@
 #include "discover/genome_log.h"
 #include "discover/known.h"
 #include "discover/plan.h"
+#include "discover/site_outputs.h"
 #include "formats/command_files.h"
 #include "formats/motif_export.h"
 #include "formats/text_lines.h"
@@ -169,6 +170,7 @@ std::string logText(const Discovery& d) {
   writeKnownLog(out, d);
   out << "top: " << o.top << "\nthreads: " << o.threads << "\n";
   out << "sites.bed: " << siteBedDescription(d) << "\n";
+  writeSiteLog(out, d);
   if (!d.warnings.empty()) out << "\nwarnings:\n";
   for (const std::string& w : d.warnings) out << "  " << w << "\n";
   writeSearches(out, d);

@@ -11,6 +11,7 @@
 #include "discover/genome_page.h"
 #include "discover/known.h"
 #include "discover/log.h"
+#include "discover/site_outputs.h"
 #include "formats/command_files.h"
 #include "formats/motif_export.h"
 #include "pages/enrichment_section.h"
@@ -225,7 +226,8 @@ void writeSites(std::ostream& out, const Discovery& d, const ReportedMotif& m) {
   }
   const std::size_t shown = std::min(m.sites.size(), static_cast<std::size_t>(kPageSitesShown));
   out << "<p class=\"note\">Every window scoring at least the threshold, " << m.sites.size() << " in "
-      << "all; positions on the sequences as given" << (d.regions ? ", and in the genome" : "") << ".";
+      << "all, of overlapping ones only the best; positions on the sequences as given"
+      << (d.regions ? ", and in the genome" : "") << "; the p-value is zelkova-scan's.";
   if (shown < m.sites.size()) out << " The table lists the first " << shown << "; sites.tsv holds all.";
   out << "</p>\n";
   const long long width = d.candidateOf(m).motif.width();
@@ -238,7 +240,8 @@ void writeSites(std::ostream& out, const Discovery& d, const ReportedMotif& m) {
     if (const std::optional<genome_intervals::Interval> at = siteInGenome(d, s, width))
       genomeCells.push_back(genomePositionLink(*at));
   }
-  export_html::writeSiteTable(out, sites, genomeCells);
+  const std::vector<double> log10P(m.siteLog10P.begin(), m.siteLog10P.begin() + static_cast<std::ptrdiff_t>(shown));
+  export_html::writeSiteTable(out, sites, genomeCells, log10P);
 }
 
 void writeMotifSection(std::ostream& out, const Discovery& d, const ReportedMotif& m, const report::Motif& motif,
@@ -271,6 +274,7 @@ void writeMotifSection(std::ostream& out, const Discovery& d, const ReportedMoti
   matches.inMotifSection(out, motif);
   out << "</div>\n";
   export_html::writeCountMatrix(out, motif.counts);
+  writeCentralFigure(out, d, static_cast<std::size_t>(m.rank - 1));
   writeSites(out, d, m);
   out << "</section>\n";
 }
@@ -322,6 +326,7 @@ std::string verdict(const Discovery& d) {
   } else {
     text = std::string("No decoy was run (--decoy ") + decoyModeName(d.options.decoy) + "). ";
   }
+  text += centralSentence(d);
   if (d.options.holdout > 0)
     text += "E-values were computed on the " + fixedPoint(100.0 * d.options.holdout, 1) +
             " % of the sequences held out of the searches (" + std::to_string(d.sizes.primaryTested) + " primary, " +
@@ -361,6 +366,7 @@ std::string indexPage(const Discovery& d) {
   writeMotifTable(out, d, reported, rows, known);
   writeSimpleRepeats(out, d);
   writeKnownSection(out, d);
+  writeCentralSection(out, d);
   for (std::size_t i = 0; i < d.motifs.size(); ++i)
     writeMotifSection(out, d, d.motifs[i], reported.motifs[i], rows[i], matches);
   writeSearches(out, d);

@@ -13,6 +13,8 @@
 #include "discover/low_complexity.h"
 #include "discover/record_checks.h"
 #include "discover/run_page.h"
+#include "discover/site_details.h"
+#include "discover/site_pvalues.h"
 #include "formats/command_files.h"
 #include "formats/motif_export.h"
 #include "formats/motif_files.h"
@@ -258,6 +260,7 @@ void readPrimary(Discovery& d, const std::optional<GenomeInput>& genome, StepPro
   warn(d, progress, checkRecords(d.primary, source));
   requireSeveralSequences(d.primary.records, *std::min_element(o.lengths.begin(), o.lengths.end()), source);
   d.primaryLetters = letters(d.primary.records);
+  d.siteBackground = siteBackground(d.primary.records);
   HeaderRegions regions = regionsOfRecords(d.primary.records, d.primary.givenLength);
   d.regions = std::move(regions.regions);
   d.regionsMissing = std::move(regions.whyNot);
@@ -281,7 +284,8 @@ std::vector<FastaRecord> cutGenomeControl(Discovery& d, GenomeInput& genome, Ste
 // masked for low complexity, before anything is written.
 std::vector<FastaRecord> readInputs(Discovery& d, const genome::ScratchNotice& indexNotice, StepProgress& progress) {
   const Options& o = d.options;
-  std::vector<std::string> inputs{o.primaryFile, o.controlFile};
+  std::vector<std::string> inputs{o.primaryFile, o.controlFile, o.genome.peaksFile, o.genome.controlPeaksFile,
+                                  o.genome.excludeFile};
   inputs.insert(inputs.end(), o.databaseFiles.begin(), o.databaseFiles.end());
   command_files::check(inputs, {});  // standard input read once at most
   std::optional<GenomeInput> genome = cutFromGenome(d, indexNotice, progress);
@@ -396,6 +400,7 @@ Discovery runDiscovery(const Options& o, OutputDirectory& directory, const genom
   const std::vector<MergedMotif> groups = mergeRedundant(d.candidates, d.plan, kRedundancyE);
   progress.end(plural(d.candidates.size(), "motif") + " in " + plural(groups.size(), "group"));
   rankAll(d, groups, sets, progress);
+  describeReportedSites(d);
   progress.begin("Names");
   nameMotifs(d);
   progress.end(plural(d.knownMotifs.size(), "known motif") + " compared");

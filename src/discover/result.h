@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "discover/central.h"
 #include "discover/conditional.h"
 #include "discover/genome_input.h"
 #include "discover/merge.h"
@@ -22,6 +23,7 @@
 #include "formats/report_data.h"
 #include "stats/enrichment.h"
 #include "stats/known_enrichment.h"
+#include "stats/scoring_matrix.h"
 
 namespace discover {
 
@@ -36,7 +38,8 @@ struct ReportedMotif {
   std::string id;                          // PREFIX-<rank> (--prefix, by default ZELKOVA)
   MergedMotif group;                       // its candidate and the ones merged into it
   std::vector<match_table::Row> matches;   // known motifs it resembles, best first
-  std::vector<enrichment::Site> sites;     // in every primary sequence, at its threshold
+  std::vector<enrichment::Site> sites;     // in every primary sequence, at its threshold, one per overlapping group
+  std::vector<double> siteLog10P;          // the p-value of each site as zelkova-scan gives it, log10 (site_pvalues.h)
   std::optional<bool> beatsDecoy;          // unset without a decoy
   ConditionalTest conditional;             // with the sites of the better motifs masked
   std::vector<DependentMotif> dependents;  // motifs it explains, listed under it without a rank
@@ -58,6 +61,7 @@ struct Discovery {
   int backgroundOrder = 0;
   std::array<double, report::kBases> controlBases{};  // letter frequencies of the control, both strands
   std::vector<std::string> inputNotes;     // about the letters read, "peaks.fa: 3 IUPAC letters read as N"; may be empty
+  scoring::Background siteBackground{};    // of the site p-values: the primary letters before masking (site_pvalues.h)
 
   Plan plan;
   std::vector<SearchOutcome> outcomes;     // one per search of the plan
@@ -74,6 +78,7 @@ struct Discovery {
   std::vector<std::string> databaseFiles;  // the files it was read from
   bool knownRun = false;                   // known-motif enrichment (not with --no-known)
   std::vector<known::KnownResult> known;   // every known motif tested, best first
+  CentralRun central;                      // where the best sites lie in the sequences (central.h)
   std::optional<std::vector<genome_intervals::Interval>> regions;  // when every header names one
   std::string regionsMissing;              // else why not: sites.bed is not written
 

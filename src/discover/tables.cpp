@@ -6,6 +6,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "base/errors.h"
+#include "discover/site_outputs.h"
 #include "formats/bed_writer.h"
 #include "formats/motif_export.h"
 #include "formats/text_lines.h"
@@ -18,9 +20,13 @@ using enrichment_table::withoutTabs;
 const char* const kSummaryHeader =
     "rank\tid\tlength\tmismatches\tconsensus\tthreshold\tlog10_E\tbeats_decoy\tprimary_hits\tprimary_total\t"
     "control_hits\tcontrol_total\tbest_match_id\tbest_match_name\tbest_match_E\tweak_match_id\tweak_match_E\t"
+    "conditional_log10_E\tlow_complexity\tcentral_log10_p\tcentral_width";
+const char* const kSummaryHeaderWithoutCentral =
+    "rank\tid\tlength\tmismatches\tconsensus\tthreshold\tlog10_E\tbeats_decoy\tprimary_hits\tprimary_total\t"
+    "control_hits\tcontrol_total\tbest_match_id\tbest_match_name\tbest_match_E\tweak_match_id\tweak_match_E\t"
     "conditional_log10_E\tlow_complexity";
 const char* const kSitesHeader =
-    "motif_id\tsequence\tstart\tend\tstrand\tscore\tword\tchrom\tgenome_start\tgenome_end\tgenome_strand";
+    "motif_id\tsequence\tstart\tend\tstrand\tscore\tword\tchrom\tgenome_start\tgenome_end\tgenome_strand\tlog10_p";
 
 namespace {
 
@@ -67,6 +73,10 @@ SummaryRow summaryRow(const Discovery& d, const ReportedMotif& m) {
   setBestMatch(row, m);
   row.conditionalLog10E = enrichment_table::log10Text(m.conditional.log10E);
   row.lowComplexity = m.lowComplexity ? "yes" : "no";
+  const known_table::CentralColumns central =
+      centralColumns(d.central.reported.at(static_cast<std::size_t>(m.rank - 1)));
+  row.centralLog10P = central.log10P;
+  row.centralWidth = central.width;
   return row;
 }
 
@@ -76,7 +86,7 @@ std::string summaryLine(const SummaryRow& r) {
       << r.threshold << '\t' << r.log10E << '\t' << r.beatsDecoy << '\t' << r.primaryHits << '\t' << r.primaryTotal
       << '\t' << r.controlHits << '\t' << r.controlTotal << '\t' << r.bestMatchId << '\t' << r.bestMatchName << '\t'
       << r.bestMatchE << '\t' << r.weakMatchId << '\t' << r.weakMatchE << '\t' << r.conditionalLog10E << '\t'
-      << r.lowComplexity;
+      << r.lowComplexity << '\t' << r.centralLog10P << '\t' << r.centralWidth;
   return out.str();
 }
 
@@ -88,7 +98,8 @@ std::string summaryTable(const Discovery& d) {
 
 namespace {
 
-constexpr std::size_t kSummaryFields = 19;
+constexpr std::size_t kSummaryFields = 21;
+constexpr std::size_t kFieldsWithoutCentral = 19;
 
 long long countIn(const textio::Lines& lines, const std::string& text, const std::string& what) {
   const long long value = lines.integer(text, what);
@@ -138,10 +149,22 @@ void checkBestMatch(const textio::Lines& lines, const SummaryRow& row) {
     lines.fail("low_complexity " + textio::quoted(row.lowComplexity) + " is not yes or no");
 }
 
-SummaryRow parseSummaryRow(const textio::Lines& lines, const std::string& line) {
+// NA in both, or a log10 p-value and a width of 1 or more.
+void checkCentral(const textio::Lines& lines, const SummaryRow& row) {
+  if (row.centralLog10P == "NA" && row.centralWidth == "NA") return;
+  if (row.centralLog10P == "NA" || row.centralWidth == "NA")
+    lines.fail("central_log10_p and central_width are NA together or neither");
+  const double log10P = lines.real(row.centralLog10P, "central_log10_p");
+  if (!std::isfinite(log10P) || log10P > 0)
+    lines.fail("central_log10_p " + textio::quoted(row.centralLog10P) + " is not the log10 of a p-value");
+  if (countIn(lines, row.centralWidth, "central_width") < 1)
+    lines.fail("central_width " + textio::quoted(row.centralWidth) + " is not 1 or more");
+}
+
+SummaryRow parseSummaryRow(const textio::Lines& lines, const std::string& line, std::size_t fields) {
   const std::vector<std::string> f = textio::tabFields(line);
-  if (f.size() != kSummaryFields)
-    lines.fail("a summary line needs " + std::to_string(kSummaryFields) + " tab-separated fields, found " +
+  if (f.size() != fields)
+    lines.fail("a summary line needs " + std::to_string(fields) + " tab-separated fields, found " +
                std::to_string(f.size()));
   SummaryRow row;
   row.rank = lines.smallInteger(f[0], "rank");
@@ -165,9 +188,14 @@ SummaryRow parseSummaryRow(const textio::Lines& lines, const std::string& line) 
   row.weakMatchE = f[16];
   row.conditionalLog10E = f[17];
   row.lowComplexity = f[18];
+  if (fields == kSummaryFields) {
+    row.centralLog10P = f[19];
+    row.centralWidth = f[20];
+  }
   row.line = lines.number();
   checkMotifFields(lines, row);
   checkBestMatch(lines, row);
+  checkCentral(lines, row);
   return row;
 }
 
@@ -175,13 +203,16 @@ SummaryRow parseSummaryRow(const textio::Lines& lines, const std::string& line) 
 
 std::vector<SummaryRow> readSummary(std::istream& in, const std::string& source) {
   textio::Lines lines(in, source);
-  if (lines.take("the header line") != kSummaryHeader)
-    lines.fail("expected the header line of a zelkova-discover summary.tsv (rank, id, length, ..., low_complexity)");
+  const std::string& header = lines.take("the header line");
+  if (header != kSummaryHeader && header != kSummaryHeaderWithoutCentral)
+    lines.fail("expected the header line of a zelkova-discover summary.tsv (rank, id, length, ..., low_complexity, "
+               "central_log10_p, central_width)");
+  const std::size_t fields = header == kSummaryHeader ? kSummaryFields : kFieldsWithoutCentral;
   std::vector<SummaryRow> rows;
   while (!lines.atEnd()) {
     const std::string& line = lines.take("");
     if (line.empty()) continue;
-    rows.push_back(parseSummaryRow(lines, line));
+    rows.push_back(parseSummaryRow(lines, line, fields));
     if (rows.back().rank != static_cast<int>(rows.size()))
       lines.fail("the rank " + std::to_string(rows.back().rank) + " should be " + std::to_string(rows.size()) +
                  ": the lines are in rank order from 1");
@@ -210,12 +241,15 @@ std::string siteTable(const Discovery& d) {
   out << kSitesHeader << '\n';
   for (const ReportedMotif& m : d.motifs) {
     const long long width = d.candidateOf(m).motif.width();
-    for (const enrichment::Site& site : m.sites) {
+    ZK_ASSERT(m.siteLog10P.size() == m.sites.size());
+    for (std::size_t i = 0; i < m.sites.size(); ++i) {
+      const enrichment::Site& site = m.sites[i];
       const long long start = givenStart(d, site);
       out << m.id << '\t' << withoutTabs(d.primary.records[site.sequence].name) << '\t' << start << '\t'
           << start + width - 1 << '\t' << (site.forward ? '+' : '-') << '\t'
           << export_formats::fixedPoint(site.score, 4) << '\t' << site.word << '\t'
-          << genomeFields(siteInGenome(d, site, width)) << '\n';
+          << genomeFields(siteInGenome(d, site, width)) << '\t' << enrichment_table::log10Text(m.siteLog10P[i])
+          << '\n';
     }
   }
   return out.str();

@@ -8,13 +8,27 @@
 // fields is narrowPeak; any other is BED. Every peak line must have as many
 // fields as the first. Coordinates are BED's: START 0-based, END exclusive,
 // 0 <= START < END. Errors are textio::ReadError, "FILE:LINE: problem".
+//
+// Limits: a file is read a line at a time (decompressed as it is read), so
+// the memory it takes is that of its peaks; a line of more than kLongestLine
+// bytes, and a file whose peaks would take more than kMostPeakBytes (about 3
+// million peaks), are refused at the line that gets there, so that a
+// decompression bomb ends in a message naming it, not in the memory running
+// out.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace peaks {
+
+constexpr std::size_t kLongestLine = 1000000;
+// What a peak counts towards kMostPeakBytes besides the letters of its
+// chromosome and name: the room it takes in memory, and a little more.
+constexpr std::size_t kPeakBytes = 160;
+constexpr std::size_t kMostPeakBytes = 500000000;
 
 enum class PeakFormat { Bed, NarrowPeak };
 

@@ -50,9 +50,9 @@ void Lines::skipBlank() {
   while (!atEnd() && isBlank(peek())) ++next_;
 }
 
-void Lines::fail(const std::string& problem) const { throw ReadError(source_, number(), problem); }
+void LineContext::fail(const std::string& problem) const { throw ReadError(source_, number_, problem); }
 
-long long Lines::integer(const std::string& text, const std::string& what) const {
+long long LineContext::integer(const std::string& text, const std::string& what) const {
   errno = 0;
   char* end = nullptr;
   const long long value = std::strtoll(text.c_str(), &end, 10);
@@ -61,17 +61,31 @@ long long Lines::integer(const std::string& text, const std::string& what) const
   return value;
 }
 
-int Lines::smallInteger(const std::string& text, const std::string& what) const {
+int LineContext::smallInteger(const std::string& text, const std::string& what) const {
   const long long value = integer(text, what);
   if (value < INT_MIN || value > INT_MAX) fail(what + " " + quoted(text) + " is out of range");
   return static_cast<int>(value);
 }
 
-double Lines::real(const std::string& text, const std::string& what) const {
+double LineContext::real(const std::string& text, const std::string& what) const {
   char* end = nullptr;
   const double value = std::strtod(text.c_str(), &end);
   if (text.empty() || end != text.c_str() + text.size()) fail(what + " " + quoted(text) + " is not a number");
   return value;
+}
+
+void Lines::fail(const std::string& problem) const { LineContext(source_, number()).fail(problem); }
+
+long long Lines::integer(const std::string& text, const std::string& what) const {
+  return LineContext(source_, number()).integer(text, what);
+}
+
+int Lines::smallInteger(const std::string& text, const std::string& what) const {
+  return LineContext(source_, number()).smallInteger(text, what);
+}
+
+double Lines::real(const std::string& text, const std::string& what) const {
+  return LineContext(source_, number()).real(text, what);
 }
 
 std::string quoted(const std::string& text) { return "\"" + printable(text) + "\""; }

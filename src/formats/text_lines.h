@@ -28,6 +28,24 @@ class ReadError : public std::runtime_error {
 // "PATH: cannot open the file: REASON".
 std::ifstream openFile(const std::string& path);
 
+// One line of a file read elsewhere (a file read a line at a time, so that it
+// is never held whole): its failures and the numbers read from it, as Lines
+// gives them for the line taken last. `source` must outlive it.
+class LineContext {
+ public:
+  LineContext(const std::string& source, int number) : source_(source), number_(number) {}
+
+  [[noreturn]] void fail(const std::string& problem) const;
+  long long integer(const std::string& text, const std::string& what) const;
+  int smallInteger(const std::string& text, const std::string& what) const;
+  // Any number strtod reads, "inf" and "nan" included.
+  double real(const std::string& text, const std::string& what) const;
+
+ private:
+  const std::string& source_;
+  int number_;
+};
+
 // The lines of a file with a cursor; every failure names the line taken last.
 // Windows line ends are taken off.
 class Lines {

@@ -12,8 +12,6 @@ namespace central_histogram {
 namespace {
 
 constexpr double kLeft = 50, kTop = 44, kBottom = 40, kRight = 12;
-// A central window is shaded when its corrected p-value is below this.
-constexpr double kShadedBelowLog10P = -1.3010299956639813;  // log10(0.05)
 constexpr double kPlotWidth = 400, kPlotHeight = 140;
 const char* const kBarColour = "#2166ac";
 const char* const kExpectedColour = "#d6604d";
@@ -65,7 +63,7 @@ void writeAxes(std::ostream& svg, const central::CentralResult& r, double top) {
       << ") rotate(-90)\" text-anchor=\"middle\">best sites</text></g>";
 }
 
-bool shaded(const central::CentralResult& r) { return r.best.width > 0 && r.best.log10P < kShadedBelowLog10P; }
+bool shaded(const central::CentralResult& r) { return r.best.central(); }
 
 void writeWindow(std::ostream& svg, const central::CentralResult& r) {
   if (!shaded(r)) return;

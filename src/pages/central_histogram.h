@@ -2,7 +2,7 @@
 // for a page: a bar per bin of site positions (offsets from the centre, in
 // letters), the count that uniform positions predict drawn as a line across
 // the bars, and the most enriched central window with its corrected p-value,
-// shaded when p < 0.05.
+// shaded when it is central (p < central::kCentralP).
 #pragma once
 
 #include <string>

@@ -221,17 +221,21 @@ void writeCountMatrix(std::ostream& out, const std::vector<Column>& counts) {
 }
 
 void writeSiteTable(std::ostream& out, const std::vector<report::Site>& sites,
-                    const std::vector<std::string>& genomeCells) {
+                    const std::vector<std::string>& genomeCells, const std::vector<double>& log10P) {
   ZK_ASSERT(genomeCells.empty() || genomeCells.size() == sites.size());
+  ZK_ASSERT(log10P.empty() || log10P.size() == sites.size());
   out << "<div class=\"scroll\"><table class=\"sites sortable\">\n<thead><tr><th>Sequence</th><th>Strand</th>"
       << "<th class=\"num\">Position</th>" << (genomeCells.empty() ? "" : "<th>Genome position</th>")
-      << "<th>Word</th><th class=\"num\">Score</th></tr></thead>\n<tbody>\n";
+      << "<th>Word</th><th class=\"num\">Score</th>" << (log10P.empty() ? "" : "<th class=\"num\">p-value</th>")
+      << "</tr></thead>\n<tbody>\n";
   for (std::size_t i = 0; i < sites.size(); ++i) {
     const report::Site& s = sites[i];
     out << "<tr><td>" << escape(s.sequence) << "</td><td>" << (s.forward ? "+" : "&minus;")
         << "</td><td class=\"num\">" << s.position << "</td>"
         << (genomeCells.empty() ? "" : "<td>" + genomeCells[i] + "</td>") << "<td>" << colouredWord(s.word)
-        << "</td><td class=\"num\">" << fixedPoint(s.score, 4) << "</td></tr>\n";
+        << "</td><td class=\"num\">" << fixedPoint(s.score, 4) << "</td>"
+        << (log10P.empty() ? "" : "<td class=\"num\">" + export_formats::scientificFromLog10(log10P[i]) + "</td>")
+        << "</tr>\n";
   }
   out << "</tbody>\n</table></div>\n";
 }

@@ -69,9 +69,10 @@ void writeCountMatrix(std::ostream& out, const std::vector<report::Column>& coun
 
 // The sortable table of a motif's sites (sequence, strand, position, word,
 // score), in the order given; with `genomeCells` (HTML, one per site) a
-// column "Genome position" after the position.
+// column "Genome position" after the position, with `log10P` (one per site)
+// a column "p-value" after the score.
 void writeSiteTable(std::ostream& out, const std::vector<report::Site>& sites,
-                    const std::vector<std::string>& genomeCells = {});
+                    const std::vector<std::string>& genomeCells = {}, const std::vector<double>& log10P = {});
 
 // Content another part of the program adds to the page: rules for the style
 // sheet, columns of the motif table (headings, and the cells of each motif),

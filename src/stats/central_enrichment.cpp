@@ -41,9 +41,11 @@ PositionHistogram histogramOf(int positions, const std::vector<int>& starts) {
 
 }  // namespace
 
+bool CentralWindow::central() const { return width > 0 && log10P < std::log10(kCentralP); }
+
 std::vector<int> widthsTried(int positions) {
   std::vector<int> widths;
-  for (int width = kWidthStep; width < positions; width += kWidthStep) widths.push_back(width);
+  for (int width = kWidthStep; 2 * width <= positions; width += kWidthStep) widths.push_back(width);
   return widths;
 }
 

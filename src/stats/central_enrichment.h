@@ -16,12 +16,16 @@
 
 namespace central {
 
-// Widths tried: every multiple of kWidthStep letters narrower than the n
-// positions (the window of all positions tells nothing), so 19 widths for
-// 200-letter windows and a motif of 10; none when n <= kWidthStep.
+// Widths tried: every multiple of kWidthStep letters up to half the n
+// positions, so 9 widths (10 to 90) for 200-letter windows and a motif of
+// 10; none when n < 2 kWidthStep. A wider window is not central in any
+// useful sense: it would only tell that the sites keep off the very ends,
+// as they do when a site, or the DNA it was cut with, cannot reach them.
 constexpr int kWidthStep = 10;
 // Letters of start positions per histogram bin.
 constexpr int kBinLetters = 10;
+// A best window whose corrected p-value is below this is called central.
+constexpr double kCentralP = 0.05;
 
 std::vector<int> widthsTried(int positions);
 
@@ -32,6 +36,8 @@ struct CentralWindow {
   double log10P = 0;            // binomial upper tail, corrected for the widths tried
   double log10Uncorrected = 0;  // the same before the correction
   int widthsTried = 0;
+  // A width was tried and the corrected p-value is below kCentralP.
+  bool central() const;
 };
 
 struct PositionHistogram {

@@ -12,9 +12,13 @@
 //   q              Benjamini-Hochberg q-value, "3.2e-05" (never 0)
 //   same_sites_as  the discovered motif whose sites this one mostly shares,
 //                  or NA
+// known.tsv of zelkova-discover adds two columns at the end, central_log10_p
+// (three decimals) and central_width (a count): the central enrichment of the
+// motif's best sites, NA in both where it was not tested.
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +27,12 @@
 namespace known_table {
 
 extern const char* const kHeader;
+extern const char* const kCentralHeader;  // kHeader and the two central columns
+
+// The central columns of one line, as written.
+struct CentralColumns {
+  std::string log10P = "NA", width = "NA";
+};
 
 // One line, its fields as written.
 struct Row {
@@ -30,20 +40,26 @@ struct Row {
   std::string id, name, consensus, threshold;
   long long primaryHits = 0, primaryTotal = 0, controlHits = 0, controlTotal = 0;
   std::string log10P, log10E, q, sameSitesAs;
-  int line = 0;  // where the reader found it; not written
+  std::optional<CentralColumns> central;  // in a table of kCentralHeader
+  int line = 0;                           // where the reader found it; not written
 };
 
 Row rowOf(const known::KnownResult& result);
 
 // kHeader and the line of every result, in their order.
 std::string table(const std::vector<known::KnownResult>& results);
+// kCentralHeader and the line of every result with its central columns, one
+// per result.
+std::string table(const std::vector<known::KnownResult>& results, const std::vector<CentralColumns>& central);
 
-// Whether `firstLine` is the header of this table (rather than another).
+// Whether `firstLine` is a header of this table, with or without the central
+// columns (rather than another table's).
 bool isHeader(const std::string& firstLine);
 
 // A whole table. Throws textio::ReadError naming the source and line of the
-// first thing that does not fit: another header, a line without the 13
-// fields, a count or number that is not one, ranks that do not run 1, 2, ...
+// first thing that does not fit: another header, a line without the 13 (or
+// with the central columns 15) fields, a count or number that is not one,
+// ranks that do not run 1, 2, ...
 std::vector<Row> read(std::istream& in, const std::string& source);
 // A file that cannot be opened is a ReadError of line 0.
 std::vector<Row> readFile(const std::string& path);

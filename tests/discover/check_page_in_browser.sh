@@ -12,7 +12,10 @@
 #     lack any of the four logo colours;
 #   - the page of a run on peaks and a generated genome must draw the GC
 #     histograms of the peaks and the background (bars of both), list the
-#     windows per GC bin, and show the sites' genome positions as links.
+#     windows per GC bin, and show the sites' genome positions as links;
+#     the planted motif's histogram of site positions (bars, the uniform
+#     expectation, the central window shaded), the section of central
+#     enrichment, the verdict's sentence and the sites' p-values.
 # Without Chromium the check fails.
 #
 # usage: tests/discover/check_page_in_browser.sh [BUILD_DIR] [--save-screenshot FILE.png]
@@ -53,6 +56,8 @@ grep -q '<th class="num">E-value given the better motifs</th>' dom.html || fail 
 grep -q '<section id="simple-repeats">' dom.html || fail "no section of the simple repeats set apart"
 [ "$(grep -c '<h3>Motifs it explains</h3>' dom.html)" -eq "$motifs" ] || fail "not every motif section lists the motifs it explains"
 grep -q '<figure class="match" data-target="MA' dom.html || fail "no known motif's logo aligned on the page"
+[ "$(grep -o '<svg[^>]*class="central-histogram"' dom.html | wc -l)" -ge "$motifs" ] ||
+  fail "not every motif section draws the histogram of its site positions"
 
 check_sorting crp/index.html
 check_screenshot "$work/crp/index.html" "$work/page.png"
@@ -71,6 +76,22 @@ grep -q '<summary>Windows per GC bin</summary>' peaks_dom.html || fail "no table
 grep -q '<tr><th>Genome</th><td><code>genome.fa</code>' peaks_dom.html || fail "the run summary does not name the genome"
 links=$(grep -o '<a class="locus" href="https://genome.ucsc.edu/cgi-bin/hgTracks?position=chr[12]%3A[0-9]*-[0-9]*"' peaks_dom.html | wc -l)
 [ "$links" -ge 50 ] || fail "only $links genome positions linked in the site tables"
+# The planted sites sit at the summits: the motif's histogram of site
+# positions draws bars, the uniform expectation and the shaded central
+# window; the section of central enrichment lists it; the site tables give
+# each site's p-value.
+histogram=$(tr -d '\n' <peaks_dom.html | sed 's/<section class="motif" id="ZELKOVA-1">/\n&/' | sed -n 2p |
+  sed 's/<svg[^>]*class="central-histogram"/\n&/; s/<\/svg>/&\n/g' | awk '/class="central-histogram"/ && !done { print; done = 1 }')
+[ "$(grep -o '<rect class="bin"' <<<"$histogram" | wc -l)" -ge 1 ] || fail "the histogram of ZELKOVA-1 draws no bars"
+grep -q '<polyline class="expected"' <<<"$histogram" || fail "the histogram of ZELKOVA-1 lacks the uniform expectation"
+grep -q '<rect class="central-window"' <<<"$histogram" || fail "the histogram of ZELKOVA-1 shades no central window"
+grep -q '<section id="central"><h2>Where the sites lie</h2>' <(tr -d '\n' <peaks_dom.html) ||
+  fail "no section of central enrichment in the rendered page"
+grep -q '<tr class="central"><td><a href="#ZELKOVA-1">ZELKOVA-1</a></td><td>found here</td>' peaks_dom.html ||
+  fail "the central section does not call ZELKOVA-1 central"
+grep -q '<th class="num">Score</th><th class="num">p-value</th>' peaks_dom.html || fail "the site tables have no p-value column"
+grep -q '<p class="verdict">.*The sites of the best motif gather at the centres of the sequences' peaks_dom.html ||
+  fail "the verdict does not say the sites are central"
 check_screenshot "$work/peaks/index.html" "$work/peaks_page.png"
 
 if [ -n "$save_to" ]; then cp page.png "$save_to"; fi

@@ -3,8 +3,8 @@
 # Expects $bin_dir.
 source "$(dirname "${BASH_SOURCE[0]}")/../checks.sh"
 
-summary_header=$'rank\tid\tlength\tmismatches\tconsensus\tthreshold\tlog10_E\tbeats_decoy\tprimary_hits\tprimary_total\tcontrol_hits\tcontrol_total\tbest_match_id\tbest_match_name\tbest_match_E\tweak_match_id\tweak_match_E\tconditional_log10_E\tlow_complexity'
-sites_header=$'motif_id\tsequence\tstart\tend\tstrand\tscore\tword\tchrom\tgenome_start\tgenome_end\tgenome_strand'
+summary_header=$'rank\tid\tlength\tmismatches\tconsensus\tthreshold\tlog10_E\tbeats_decoy\tprimary_hits\tprimary_total\tcontrol_hits\tcontrol_total\tbest_match_id\tbest_match_name\tbest_match_E\tweak_match_id\tweak_match_E\tconditional_log10_E\tlow_complexity\tcentral_log10_p\tcentral_width'
+sites_header=$'motif_id\tsequence\tstart\tend\tstrand\tscore\tword\tchrom\tgenome_start\tgenome_end\tgenome_strand\tlog10_p'
 
 # copy_example FASTA: the working directory becomes the current one, with
 # FASTA in it as crp0.fa.
@@ -67,4 +67,14 @@ site_word_errors() {
       if ($5 == "-") w = revcomp(w)
       if (w != $7) print FNR ": " $0 " (the sequence reads " w ")"
     }' "$1" "$2"
+}
+
+# overlapping_sites SITES_TSV: lines of one motif in one sequence whose
+# windows share a letter with the line before them by start (the tables list
+# one of them, the best); once sorted by start, any overlap shows between
+# neighbours.
+overlapping_sites() {
+  tail -n +2 "$1" | LC_ALL=C sort -t $'\t' -k1,1 -k2,2 -k3,3n | awk -F'\t' '
+    $1 == motif && $2 == sequence && $3 <= end { print previous " / " $0 }
+    { motif = $1; sequence = $2; end = $4; previous = $0 }'
 }

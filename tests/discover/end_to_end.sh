@@ -4,7 +4,9 @@
 # and well formed), coordinates on the sequences as given with --trim and
 # --mask-lowercase, genome coordinates in sites.bed, a given control, a
 # holdout, side files, --force, and identical results for gzip and plain
-# inputs, for repeated runs and for 1 and 2 threads.
+# inputs, for repeated runs and for 1 and 2 threads; central enrichment on
+# windows of one length (and not on records of two lengths), log10_p, and no
+# two overlapping sites of one motif listed.
 #
 # usage: end_to_end.sh BIN_DIR EXAMPLE.fa
 set -euo pipefail
@@ -89,6 +91,32 @@ grep -q '^trim: central 60 letters' trimmed/log.txt || fail "the log does not gi
 [ "$(summary_field trimmed 1 beats_decoy)" = NA ] || fail "beats_decoy is not NA without a decoy"
 grep -q 'No decoy was run' trimmed/index.html || fail "the page does not say that no decoy ran"
 [ "$(ls trimmed/runs/*.out | wc -l)" -eq 4 ] || fail "--lengths 8,16 --decoy no ran other than 4 searches"
+
+# --- central enrichment, log10_p and one site per place ------------------------------
+# Windows of one length are tested (the 105 letters of every record, the 60
+# of --trim); records of several lengths are not, with NA in the columns.
+awk -F'\t' 'NR > 1 && !($20 ~ /^-?[0-9]+\.[0-9][0-9][0-9]$/ && $21 ~ /^[0-9]+$/) { print }' crp/summary.tsv >central.txt
+[ ! -s central.txt ] || fail "central columns of windows of one length: $(head -2 central.txt)"
+grep -q '^central enrichment: the best site of each of 18 primary sequences of 105 letters;' crp/log.txt ||
+  fail "the log does not describe central enrichment: $(grep '^central' crp/log.txt)"
+grep -q '^central enrichment: the best site of each of 18 primary sequences of 60 letters;' trimmed/log.txt ||
+  fail "--trim: central enrichment is not on the trimmed windows: $(grep '^central' trimmed/log.txt)"
+[ "$(grep -c '<svg xmlns="http://www.w3.org/2000/svg" class="central-histogram"' crp/index.html)" -ge "$motifs" ] ||
+  fail "the page lacks a histogram of site positions per motif"
+awk -F'\t' 'NR > 1 && !($12 ~ /^-[0-9]+\.[0-9][0-9][0-9]$/) { print }' crp/sites.tsv >log10p.txt
+[ ! -s log10p.txt ] || fail "log10_p is not a log10 p-value: $(head -2 log10p.txt)"
+overlapping_sites crp/sites.tsv >overlaps.txt
+[ ! -s overlaps.txt ] || fail "overlapping sites of one motif listed: $(head -2 overlaps.txt)"
+awk '/^>/ { if (s != "") print (n % 2 ? substr(s, 1, 90) : s); print; n++; s = ""; next } { s = s $0 }
+  END { print (n % 2 ? substr(s, 1, 90) : s) }' crp0.fa >uneven.fa
+discover uneven uneven.fa --lengths 16 --decoy no --no-known
+[ "$status" -eq 0 ] || fail "records of two lengths failed: $(cat uneven.err)"
+awk -F'\t' 'NR > 1 && ($20 != "NA" || $21 != "NA") { print }' uneven/summary.tsv >central.txt
+[ ! -s central.txt ] || fail "central columns for records of two lengths: $(head -2 central.txt)"
+grep -q '^central enrichment: not tested: the primary sequences are of 2 lengths (90 to 105 letters)' uneven/log.txt ||
+  fail "the log does not say why central enrichment was not tested: $(grep '^central' uneven/log.txt)"
+grep -q '<p class="empty">Central enrichment was not tested: the primary sequences are of 2 lengths' uneven/index.html ||
+  fail "the page does not say why central enrichment was not tested"
 
 # --- genome coordinates: sites.bed ----------------------------------------------
 awk '/^>/ { n++; printf(">chr%d:%d-%d\n", n % 3 + 1, 1000 * n, 1000 * n + 105); next } { print }' crp0.fa >regions.fa

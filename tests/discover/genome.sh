@@ -6,7 +6,10 @@
 #   - the windows are the genome's letters around the summits (peaks.fa);
 #   - the planted motif ranks first, and every site of sites.tsv and
 #     sites.bed reads its word off the genome at its coordinates, most of
-#     them on the planted sites;
+#     them on the planted sites; its sites are central (central_log10_p,
+#     the histogram on the page, the verdict), as CTCF's among the known
+#     motifs; every site's log10_p is zelkova-scan's p-value of the window
+#     in peaks.fa, and no two sites of one motif overlap;
 #   - both compressions, and 1 and 2 threads, give the same outputs (whole
 #     directories compared, dates and paths masked);
 #   - peaks.fa with background.fa through the FASTA path gives the same
@@ -16,8 +19,8 @@
 #   - --prefix, --control-peaks, --size given, --index-genome, a genome in a
 #     directory that cannot be written to (the index in memory);
 #   - refused inputs (chromosome naming, a peak past a chromosome's end, an
-#     empty peak file, a genome that is not FASTA) name file and line, and
-#     leave no output directory.
+#     empty peak file, a genome that is not FASTA, standard input named as
+#     two peak files) name file and line, and leave no output directory.
 #
 # usage: genome.sh BIN_DIR SOURCE_DIR
 set -euo pipefail
@@ -113,6 +116,39 @@ on_planted=$(awk -F'\t' 'FILENAME == ARGV[1] { c = $2 + $10; planted[$1 ":" c] =
   $4 == "ZELKOVA-1" { centre = int(($2 + $3) / 2); for (d = -4; d <= 4; d++) if (planted[$1 ":" centre + d]) { n++; break } }
   END { print n + 0 }' peaks.narrowPeak plain_run/sites.bed)
 [ "$on_planted" -ge 270 ] || fail "only $on_planted of 300 planted sites found by ZELKOVA-1 in sites.bed"
+
+# The planted sites sit at the summits: central enrichment of rank 1 (and of
+# CTCF among the known motifs), with its histogram on the page and a sentence
+# in the verdict.
+awk -v p="$(summary_field plain_run 1 central_log10_p)" 'BEGIN { exit !(p < -10) }' ||
+  fail "rank 1 is not central: central_log10_p $(summary_field plain_run 1 central_log10_p)"
+[[ $(summary_field plain_run 1 central_width) =~ ^[0-9]+$ ]] || fail "central_width $(summary_field plain_run 1 central_width)"
+awk -F'\t' '$2 == "MA0139.1" && !($14 < -10 && $15 ~ /^[0-9]+$/) { print }
+  NR > 1 && $12 + 0 >= 0.05 && ($14 != "NA" || $15 != "NA") { print }' plain_run/known.tsv >known_central.txt
+[ ! -s known_central.txt ] || fail "known.tsv central columns: $(head -2 known_central.txt)"
+grep -q 'MA0139.1' <(awk -F'\t' '$14 != "NA"' plain_run/known.tsv) || fail "known.tsv: CTCF has no central result"
+[ "$(grep -c '<svg xmlns="http://www.w3.org/2000/svg" class="central-histogram"' plain_run/index.html)" -ge 2 ] ||
+  fail "the page draws fewer than two histograms of site positions"
+grep -q '<p class="verdict">.*The sites of the best motif gather at the centres of the sequences: ' plain_run/index.html ||
+  fail "the verdict does not say the sites are central"
+grep -q '^  ZELKOVA-1: central, ' plain_run/log.txt || fail "the log does not call rank 1 central"
+
+# log10_p is zelkova-scan's p-value of the same window, for the motif of
+# motifs.meme on peaks.fa with its default background (the letters scanned);
+# the scan prints two significant digits.
+awk '/^MOTIF / { motifs++ } motifs < 2 { print }' plain_run/motifs.meme >first.meme
+bound=$(awk -F'\t' 'BEGIN { top = -1000 } $1 == "ZELKOVA-1" && $12 + 0 > top { top = $12 + 0 }
+  END { printf "%.3g", 1.1 * 10 ^ top }' plain_run/sites.tsv)
+"$bin_dir/zelkova-scan" --pvalue "$bound" --max-sites 10000000 first.meme plain_run/peaks.fa >scanned.tsv 2>scan.err ||
+  fail "zelkova-scan on peaks.fa: $(cat scan.err)"
+awk -F'\t' 'FILENAME == ARGV[1] { if (FNR > 1) p[$3 "\t" $4 "\t" $5 "\t" $6] = $8; next }
+  FNR > 1 && $1 == "ZELKOVA-1" { n++; key = $2 "\t" $3 "\t" $4 "\t" $5
+    if (!(key in p)) { print "not scanned: " $0; next }
+    d = log(p[key]) / log(10) - $12; if (d * d > 0.03 * 0.03) print "p " p[key] " against log10_p " $12 ": " $0 }
+  END { if (n < 270) print "only " n " sites of ZELKOVA-1" }' scanned.tsv plain_run/sites.tsv >pvalues.txt
+[ ! -s pvalues.txt ] || fail "sites.tsv log10_p against zelkova-scan: $(head -3 pvalues.txt)"
+overlapping_sites plain_run/sites.tsv >overlaps.txt
+[ ! -s overlaps.txt ] || fail "overlapping sites of one motif listed: $(head -2 overlaps.txt)"
 
 # --- the same outputs: bgzip, 1 thread ------------------------------------------------
 run packed_run packed -p 1
@@ -230,6 +266,10 @@ refused "Error: numbered.narrowPeak:1: chromosome 1 is not in the genome" --peak
 refused "Error: numbered.narrowPeak:1: chromosome 1 is not in the genome" --peaks peaks.narrowPeak \
   --genome plain/genome.fa --control-peaks numbered.narrowPeak
 refused "Error: --peaks needs --genome GENOME.fa" --peaks peaks.narrowPeak
+refused "Error: standard input (-) is named as more than one input; it can be read only once." --peaks - \
+  --genome plain/genome.fa --control-peaks - <peaks.narrowPeak
+refused "Error: standard input (-) is named as more than one input; it can be read only once." --peaks - \
+  --genome plain/genome.fa --exclude - <peaks.narrowPeak
 refused "Error: PRIMARY.fa and --peaks both name the primary sequences" plain_run/peaks.fa --peaks peaks.narrowPeak \
   --genome plain/genome.fa
 refused "Error: --background-ratio sizes the genomic background" --peaks peaks.narrowPeak --genome plain/genome.fa \

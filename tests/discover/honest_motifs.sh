@@ -3,8 +3,10 @@
 # repeat-rich generated set (tandem repeats of CAG, GAA and CA dropped into
 # random DNA) no simple repeat reaches E < 0.05 by default, while with
 # --no-dust one does; on a planted E-box set no motif below rank 1 has most
-# of its sites inside the sites of rank 1, and the shifted copies of the
-# E-box are listed under it instead of taking ranks of their own.
+# of its sites inside the sites of rank 1, the shifted copies of the
+# E-box are listed under it instead of taking ranks of their own, and its
+# sites (a palindrome, on both strands at one place) are listed once per
+# place.
 #
 # usage: honest_motifs.sh BIN_DIR DATA_DIR   (DATA_DIR: the project's data/)
 set -euo pipefail
@@ -84,6 +86,10 @@ awk -F'\t' 'NR > 1 && $1 == "ZELKOVA-1" { n[$2]++; s[$2, n[$2]] = $3; e[$2, n[$2
 awk '/^  ZELKOVA-1 /, /^  ZELKOVA-2 / { if ($1 == "explains") print }' ebox/log.txt >copies.txt
 grep -q 'CACGTG' copies.txt || fail "no shifted copy of the E-box is listed under rank 1: $(cat copies.txt)"
 grep -q '<h3>Motifs it explains</h3>' ebox/index.html || fail "the page lists no explained motifs"
+# CACGTG is its own reverse complement: the E-box scores on both strands at
+# one place and at shifts of one site, and each place is listed once.
+overlapping_sites ebox/sites.tsv >overlaps.txt
+[ ! -s overlaps.txt ] || fail "overlapping E-box sites listed: $(head -2 overlaps.txt)"
 grep -q '^Ranking: .* explained by better ones' ebox.err || fail "the progress does not count explained motifs"
 
 finish_checks "no simple repeat significant by default, one with --no-dust; copies of the E-box listed under it"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The companion programs on hostile and huge inputs, with the real binaries:
 # a decompression bomb refused by name within seconds and a memory cap (and
-# counted in bounded memory by zelkova-markov, which streams), zstd, bzip2 and
+# counted in bounded memory by zelkova-markov, which streams), a peak file
+# that expands to a gigabyte and one endless line refused by name, zstd, bzip2 and
 # binary inputs named without raw bytes, IUPAC codes read as N and counted,
 # protein refused, "-" as standard input and output, and standard output that
 # is an input refused with the input left as it was.
@@ -108,6 +109,29 @@ refused "scan, empty records" "Error: empty.fa.gz: record r brings the headers p
 (each record counts 64 and its header; limit set by --max-letters)"
 run_capped 1500000 zelkova-scan --max-letters 999999 "$report" many.fa.gz
 refused "scan --max-letters" "Error: many.fa.gz: record r exceeds 999999 letters (limit set by --max-letters)"
+# Peak files are read a line at a time and hold only their peaks: 2 MB of
+# gzip that expand to a gigabyte of peak lines are refused at the line where
+# the peaks would take more than 500 MB, and a line without end at 1 MB, by
+# zelkova-discover --peaks (before any output) and zelkova-scan --regions.
+{ printf '>chr1\n'; head -c 1000 /dev/zero | tr '\0' A; printf '\n'; } >tiny_genome.fa
+yes $'chr1\t100\t200' | head -n 80000 | gzip -9 >peak_chunk.gz
+for _ in $(seq 1000); do cat peak_chunk.gz; done >peaks_bomb.bed.gz
+[ "$(stat -c %s peaks_bomb.bed.gz)" -lt 3000000 ] || fail "the peak bomb is larger than expected"
+head -c 3000000 /dev/zero | tr '\0' x | gzip >endless.bed.gz
+# Each peak counts 160 bytes and its 4 letters of chromosome: 500000000 / 164 peaks fit.
+peaks_said="peaks_bomb.bed.gz:3048781: the peaks up to this line take more than 500000000 bytes of memory \
+(160 for each and the letters of its chromosome and name), the most a peak file may take; is this a peak file?"
+run_capped 1500000 zelkova-discover --peaks peaks_bomb.bed.gz --genome tiny_genome.fa -o bomb_out
+refused "discover, peak bomb" "Error: $peaks_said"
+[ "$seconds" -le 60 ] || fail "discover took $seconds s to refuse the peak bomb"
+[ ! -e bomb_out ] || fail "discover left a directory after refusing the peak bomb"
+run_capped 1500000 zelkova-scan --regions peaks_bomb.bed.gz --genome tiny_genome.fa "$report"
+refused "scan, peak bomb as regions" "Error: $peaks_said"
+run_capped 1500000 zelkova-discover --peaks endless.bed.gz --genome tiny_genome.fa -o bomb_out
+refused "discover, endless peak line" "Error: endless.bed.gz:1: the line is longer than 1000000 bytes; is this a peak file?"
+run_capped 1500000 zelkova-scan --regions endless.bed.gz --genome tiny_genome.fa "$report"
+refused "scan, endless region line" "Error: endless.bed.gz:1: the line is longer than 1000000 bytes; is this a peak file?"
+
 # zelkova-markov only counts, so it streams: 30 million letters in a few
 # megabytes of memory (the counts of order 7 take 2 MB).
 { printf '>stream\n' | gzip; for _ in $(seq 30); do cat million.gz; done; } >stream.fa.gz

@@ -7,7 +7,9 @@
 #     their logos, checked in headless Chromium;
 #   - zelkova-discover writes known.tsv, the page's section and the log's
 #     lines, and marks the planted motifs as re-finding the motifs it found;
-#     --no-known leaves them out; motifs.meme gives zelkova-enrich the
+#     its known.tsv adds the central columns (the planted sites, placed
+#     anywhere, are not central) and zelkova-export reads it; --no-known
+#     leaves them out; motifs.meme gives zelkova-enrich the
 #     E-values of the searches' reports, up to the number of motifs tested.
 #
 # usage: end_to_end.sh BIN_DIR PROJECT_DIR [--save-screenshot FILE.png]
@@ -84,6 +86,18 @@ top=$(awk -F'\t' 'NR == 2 || NR == 3 { print $2 }' found/known.tsv | sort | tr '
 refinds=$(awk -F'\t' '(NR == 2 || NR == 3) && $13 ~ /^ZELKOVA-[0-9]+$/' found/known.tsv | wc -l)
 [ "$refinds" -eq 2 ] || fail "discover: the planted motifs are not marked as re-finding a motif found: $(sed -n 2,3p found/known.tsv)"
 grep -q "^known motifs: $database_size tested on all 400 primary sequences" found/log.txt || fail "discover: no known motifs in the log"
+# known.tsv of zelkova-discover adds the central columns: a result for every
+# enriched motif (the windows are all of 200 letters), NA for the others;
+# the planted sites lie anywhere in their windows, so neither planted motif
+# is central. zelkova-export reads the table as it reads zelkova-enrich's.
+[ "$(head -1 found/known.tsv)" = "$(head -1 known.tsv)"$'\tcentral_log10_p\tcentral_width' ] ||
+  fail "discover: known.tsv header $(head -1 found/known.tsv)"
+awk -F'\t' 'NR > 1 && $12 + 0 < 0.05 && !($14 ~ /^-?[0-9]+\.[0-9][0-9][0-9]$/ && $15 ~ /^[0-9]+$/) { print "enriched: " $0 }
+  NR > 1 && $12 + 0 >= 0.05 && ($14 != "NA" || $15 != "NA") { print "not enriched: " $0 }
+  (NR == 2 || NR == 3) && $14 + 0 < -2 { print "central though planted anywhere: " $0 }' found/known.tsv >central.txt
+[ ! -s central.txt ] || fail "discover: known.tsv central columns: $(head -3 central.txt)"
+"$bin_dir/zelkova-export" -f html --enrichment found/known.tsv -o found_known.html "$vertebrates" "$insects" 2>err.txt ||
+  fail "export html of discover's known.tsv: $(cat err.txt)"
 grep -q '^  1\. MA013[89]\.[12] ' found/log.txt || fail "discover: the best known motif is not in the log"
 grep -q '<section id="known">' found/index.html || fail "discover: no section of known motifs on the page"
 grep -q 'sites mostly those of <a href="#ZELKOVA-[0-9]*">' found/index.html || fail "discover: the page does not link the re-found motif"

@@ -72,7 +72,7 @@ for sample in $samples; do
     fail "index.html does not link the page of $sample"
 done
 [ -e "$results/logs/aggregate.log" ] || fail "no log of the aggregate job"
-[ "$(head -1 "$results/summary.tsv" | cut -f1,2,21)" = $'sample\trank\tdiscover_version' ] ||
+[ "$(head -1 "$results/summary.tsv" | cut -f1,2,23)" = $'sample\trank\tdiscover_version' ] ||
   fail "summary.tsv header: $(head -1 "$results/summary.tsv")"
 # The sample with its own --lengths searched those lengths only.
 grep -q -- '--lengths 12,16' "$results/samples/crp0_long/log.txt" || fail "crp0_long ran without its --lengths"
