@@ -59,6 +59,7 @@ void testKnownMotifs(Discovery& d, const std::vector<FastaRecord>& control, Step
   progress.begin("Known motifs");
   enrichment::Options options;
   options.threads = d.options.threads;
+  options.bothStrands = d.options.bothStrands;
   options.progress = [&](std::size_t tested, std::size_t total) {
     progress.update(std::to_string(tested) + " of " + std::to_string(total) + " tested",
                     static_cast<double>(tested) / static_cast<double>(total));
@@ -69,7 +70,7 @@ void testKnownMotifs(Discovery& d, const std::vector<FastaRecord>& control, Step
     if (r.log10Q >= std::log10(known::kEnrichedQ)) continue;
     const std::vector<enrichment::Site> sites =
         enrichment::sitesAtThreshold(r.test.motif.frequencies, d.primary.records, enrichment::SequenceSet::Primary,
-                                     r.test.choice.threshold, true, d.options.threads);
+                                     r.test.choice.threshold, d.options.bothStrands, d.options.threads);
     r.sameSitesAs = motifSharingSites(d, sites, static_cast<int>(r.test.motif.frequencies.size()));
   }
   progress.end(std::to_string(d.known.size()) + " tested, " + std::to_string(known::enrichedCount(d.known)) +

@@ -20,6 +20,9 @@ struct Options {
   std::string outputDir;
   std::string controlFile;  // empty: shuffled copies of the primary sequences
   std::vector<int> lengths{8, 10, 12, 14, 16};
+  std::optional<int> mismatches;    // --mismatches: every search at this allowance instead of the plan's
+  std::optional<double> threshold;  // --threshold: the engine's site threshold (its -thr) instead of 0.8
+  bool bothStrands = true;          // --strand both (default) or + (the sequences as given)
   int trim = 0;             // 0: whole records; else the central `trim` letters of each
   bool maskLowercase = false;
   bool dust = true;         // mask low-complexity stretches (stats/dust.h)
@@ -41,6 +44,7 @@ struct Options {
 // ---- the method's constants ---------------------------------------------------
 
 constexpr int kMinLength = 6, kMaxLength = 20;   // the engine's motif lengths
+constexpr double kMinThreshold = 0.7, kMaxThreshold = 1.0;  // the engine's site thresholds (-thr)
 constexpr double kMaxHoldout = 0.5;
 constexpr int kShuffleWordLength = 2;            // shuffles keep the dinucleotide counts
 constexpr int kShuffledCopies = 2;               // of each sequence, for a control or a decoy
@@ -65,9 +69,15 @@ const char* decoyModeName(DecoyMode mode);
 // Whether the decoy runs for a primary set of `primarySequences`.
 bool decoyRuns(DecoyMode mode, std::size_t primarySequences);
 
-// The value of --lengths: whole numbers from kMinLength to kMaxLength
-// separated by commas, each once, in the order given. Throws cli::UsageError.
+// The value of --lengths: whole numbers from kMinLength to kMaxLength, or
+// ranges of them ("8-12": 8, 9, 10, 11, 12), separated by commas, each length
+// once, in the order given. Throws cli::UsageError.
 std::vector<int> parseLengths(const std::string& text);
+// The value of --strand: "both" (true) or "+" (false). Throws cli::UsageError.
+bool parseStrand(const std::string& text);
+// --mismatches checked against the lengths: below the shortest. Throws
+// cli::UsageError.
+void checkMismatches(int mismatches, const std::vector<int>& lengths);
 // The value of --decoy. Throws cli::UsageError.
 DecoyMode parseDecoyMode(const std::string& text);
 // The value of --prefix: letters, digits, '.', '_' and '-', as motif files

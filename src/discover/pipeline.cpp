@@ -10,8 +10,10 @@
 #include "discover/files.h"
 #include "discover/genome_log.h"
 #include "discover/known.h"
+#include "discover/core_ranking.h"
 #include "discover/low_complexity.h"
 #include "discover/record_checks.h"
+#include "discover/refine.h"
 #include "discover/run_page.h"
 #include "formats/command_files.h"
 #include "formats/motif_export.h"
@@ -28,6 +30,16 @@
 namespace discover {
 
 namespace {
+
+SearchSettings searchSettings(const Options& o) {
+  SearchSettings settings;
+  settings.mismatches = o.mismatches;
+  if (o.threshold) settings.threshold = *o.threshold;
+  settings.forwardOnly = !o.bothStrands;
+  return settings;
+}
+
+TestSettings testSettings(const Options& o) { return {o.threads, o.bothStrands}; }
 
 // A primary set with its control, each split into the part searched and the
 // part tested.
@@ -166,7 +178,7 @@ std::vector<ReportedMotif> rankedMotifs(const Discovery& d, const std::vector<Me
                                         const SetPair& tested) {
   std::vector<ReportedMotif> motifs;
   for (IndependentMotif& independent : rankConditionally(d.candidates, groups, tested.primary.test, tested.control.test,
-                                                         d.options.top, d.candidates.size(), d.options.threads)) {
+                                                         d.options.top, d.motifsTested, testSettings(d.options))) {
     ReportedMotif m;
     m.rank = static_cast<int>(motifs.size()) + 1;
     m.id = d.options.motifPrefix + "-" + std::to_string(m.rank);
@@ -177,7 +189,7 @@ std::vector<ReportedMotif> rankedMotifs(const Discovery& d, const std::vector<Me
     if (d.decoyRun) m.beatsDecoy = c.test.log10E < d.decoyBestLog10E;
     m.lowComplexity = simple_repeat::isSimpleRepeat(c.motif.consensus);
     m.sites = enrichment::sitesAtThreshold(c.test.motif.frequencies, d.primary.records, enrichment::SequenceSet::Primary,
-                                           c.test.choice.threshold, true, d.options.threads);
+                                           c.test.choice.threshold, d.options.bothStrands, d.options.threads);
     motifs.push_back(std::move(m));
   }
   return motifs;
@@ -316,7 +328,7 @@ void searchAll(Discovery& d, Sets& sets, OutputDirectory& directory, StepProgres
   const Options& o = d.options;
   std::vector<const std::vector<FastaRecord>*> searched;
   for (const SearchSet& s : sets.searched) searched.push_back(&s.sequences);
-  d.plan = planSearches(o.lengths, searched);
+  d.plan = planSearches(o.lengths, searched, searchSettings(o));
   std::vector<std::string> inputs{primarySource(o)};
   for (const std::string* file :
        {&o.controlFile, &o.genome.genomeFile, &o.genome.excludeFile, &o.genome.controlPeaksFile})
@@ -329,29 +341,46 @@ void searchAll(Discovery& d, Sets& sets, OutputDirectory& directory, StepProgres
 
   progress.begin("Discovery");
   d.outcomes = runPlan(d, sets.searched, directory, progress);
-  sets.searched.clear();  // the models and copies are no longer needed
   std::size_t found = 0;
   for (const SearchOutcome& outcome : d.outcomes) found += outcome.report.motifs.size();
   progress.end(plural(d.plan.searches.size(), "search") + ", " + plural(found, "motif") +
                (d.plan.skipped.empty() ? "" : ", " + plural(d.plan.skipped.size(), "search") + " skipped for cost"));
 }
 
-// Significance and Decoy.
-void testAll(Discovery& d, const Sets& sets, StepProgress& progress) {
-  const int threads = d.options.threads;
+// The motifs of the searches of set `s` (0 the primary set) tested, the best
+// refined on the sequences searched against their control's background
+// model, and tested again; returns the matrices tested.
+std::size_t testSet(const Discovery& d, std::size_t s, const SetPair& pair, const SearchSet& searched,
+                    std::vector<Candidate>& candidates) {
+  const TestSettings settings = testSettings(d.options);
+  const int set = static_cast<int>(s);
+  candidates = testSearchMotifs(d.plan, d.outcomes, set, pair.primary.test, pair.control.test, settings);
+  const EmSample sample =
+      emSample(searched.sequences, searched.background, searched.backgroundOrder, kRefinementLetters);
+  const std::vector<std::optional<report::Motif>> refined =
+      refineBest(candidates, kRefinedCandidates, sample, searched.sequences.size(), settings.bothStrands,
+                 settings.threads);
+  return keepRefined(candidates, refined, d.plan, pair.primary.test, pair.control.test, settings);
+}
+
+// Significance (with the refinement) and Decoy.
+void testAll(Discovery& d, Sets& sets, StepProgress& progress) {
   progress.begin("Significance");
-  d.candidates = testSearchMotifs(d.plan, d.outcomes, 0, sets.primary.primary.test, sets.primary.control.test, threads);
-  progress.end(plural(d.candidates.size(), "motif") + " tested");
-  if (!d.decoyRun) return;
-  progress.begin("Decoy");
-  d.decoyBestLog10E = bestLog10E({});
-  for (std::size_t r = 0; r < sets.decoys.size(); ++r) {
-    const SetPair& decoy = sets.decoys[r];
-    const std::vector<Candidate> found = testSearchMotifs(d.plan, d.outcomes, static_cast<int>(r) + 1,
-                                                         decoy.primary.test, decoy.control.test, threads);
-    d.decoyBestLog10E = std::min(d.decoyBestLog10E, bestRankableLog10E(d.options, found));
+  d.motifsTested = testSet(d, 0, sets.primary, sets.searched.front(), d.candidates);
+  std::size_t refined = 0;
+  for (const Candidate& c : d.candidates) refined += c.engine ? 1 : 0;
+  progress.end(std::to_string(d.motifsTested) + " matrices tested, " + plural(refined, "motif") + " refined");
+  if (d.decoyRun) {
+    progress.begin("Decoy");
+    d.decoyBestLog10E = bestLog10E({});
+    for (std::size_t r = 0; r < sets.decoys.size(); ++r) {
+      std::vector<Candidate> found;
+      testSet(d, r + 1, sets.decoys[r], sets.searched[r + 1], found);
+      d.decoyBestLog10E = std::min(d.decoyBestLog10E, bestRankableLog10E(d.options, found));
+    }
+    progress.end("best E of the decoy sets " + decoyBestText(d));
   }
-  progress.end("best E of the decoy sets " + decoyBestText(d));
+  sets.searched.clear();  // the models and copies are no longer needed
 }
 
 // Ranking: simple repeats set apart, then one motif, one rank.
@@ -380,7 +409,9 @@ Discovery runDiscovery(const Options& o, OutputDirectory& directory, StepProgres
   testAll(d, sets, progress);
 
   progress.begin("Redundancy");
-  const std::vector<MergedMotif> groups = mergeRedundant(d.candidates, d.plan, kRedundancyE);
+  const std::vector<std::size_t> order =
+      rankingOrder(d.candidates, sets.primary.primary.test, o.bothStrands, o.threads);
+  const std::vector<MergedMotif> groups = mergeRedundant(d.candidates, order, d.plan, kRedundancyE);
   progress.end(plural(d.candidates.size(), "motif") + " in " + plural(groups.size(), "group"));
   rankAll(d, groups, sets, progress);
   progress.begin("Names");

@@ -4,6 +4,7 @@
 // where its estimated cost is beyond a fixed budget.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,16 @@ struct Search {
   std::string name;            // "l10_m2", "decoy1_l10_m2": names its files under runs/
 };
 
+// What the user sets for every search: one allowance instead of the plan's,
+// the engine's site threshold and strands.
+struct SearchSettings {
+  std::optional<int> mismatches;
+  double threshold = 0.8;  // the engine's default
+  bool forwardOnly = false;
+};
+
 struct Plan {
+  SearchSettings settings;            // of every search
   std::vector<std::string> setNames;  // "primary", "decoy1", ...
   std::vector<Search> searches;       // by set, then length as given, the smaller allowance first
   std::vector<Search> skipped;        // default allowances left out for their cost
@@ -46,6 +56,7 @@ double expectedWork(const Search& search);
 
 // The plan for `sets` (the primary set first), with the decoys named
 // "decoy1", "decoy2", ...
-Plan planSearches(const std::vector<int>& lengths, const std::vector<const std::vector<FastaRecord>*>& sets);
+Plan planSearches(const std::vector<int>& lengths, const std::vector<const std::vector<FastaRecord>*>& sets,
+                  const SearchSettings& settings = {});
 
 }  // namespace discover

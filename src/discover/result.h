@@ -62,6 +62,7 @@ struct Discovery {
   Plan plan;
   std::vector<SearchOutcome> outcomes;     // one per search of the plan
   std::vector<Candidate> candidates;       // every motif of the primary searches, tested
+  std::size_t motifsTested = 0;            // matrices tested for the primary set: the E-values' multiplier
 
   bool decoyRun = false;
   std::vector<SetSizes> decoySizes;
