@@ -128,7 +128,7 @@ TEST(DiscoverOptions, DefaultsAndTheWholeCommandLine) {
   ASSERT_TRUE(defaults);
   EXPECT_EQ(defaults->primaryFile, "peaks.fa");
   EXPECT_EQ(defaults->outputDir, "out");
-  EXPECT_EQ(defaults->lengths, (std::vector<int>{8, 10, 12, 14, 16}));
+  EXPECT_EQ(defaults->lengths, (std::vector<int>{8, 12, 16}));
   EXPECT_EQ(defaults->decoy, DecoyMode::Auto);
   EXPECT_EQ(defaults->holdout, 0.0);
   EXPECT_EQ(defaults->top, 10);
@@ -288,4 +288,14 @@ TEST(DiscoverPlan, TwoAllowancesPerLengthAndTheDefaultOnlyWithinTheBudget) {
   EXPECT_EQ(skipped.searches[0].mismatches, 2);
   ASSERT_EQ(skipped.skipped.size(), 1u);
   EXPECT_EQ(skipped.skipped[0].name, "l10_m5");
+
+  // --mismatches: one search per length at that allowance, whatever its cost.
+  discover::SearchSettings settings;
+  settings.mismatches = 3;
+  settings.threshold = 0.9;
+  const discover::Plan given = discover::planSearches({8, 10}, {&over}, settings);
+  ASSERT_EQ(given.searches.size(), 2u);
+  EXPECT_TRUE(given.skipped.empty());
+  EXPECT_EQ(given.searches[1].name, "l10_m3");
+  EXPECT_EQ(given.settings.threshold, 0.9);
 }

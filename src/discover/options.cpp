@@ -23,7 +23,7 @@ const char* const kDescription =
     "JASPAR files and tables of the motifs and their sites into DIR.\n";
 
 const char* const kLengthsHelp =
-    "motif lengths, 6 to 20, separated by commas, or ranges such as\n8-12 (default 8,10,12,14,16)";
+    "motif lengths, 6 to 20, separated by commas, or ranges such as\n8-12 (default 8,12,16)";
 
 }  // namespace
 

@@ -186,7 +186,7 @@ std::vector<ReportedMotif> rankedMotifs(const Discovery& d, const std::vector<Me
     m.conditional = independent.test;
     m.dependents = std::move(independent.dependents);
     const Candidate& c = d.candidates[m.group.representative];
-    if (d.decoyRun) m.beatsDecoy = c.test.log10E < d.decoyBestLog10E;
+    if (d.decoyRun) m.beatsDecoy = beatsDecoyBest(d, c.test.log10E);
     m.lowComplexity = simple_repeat::isSimpleRepeat(c.motif.consensus);
     m.sites = enrichment::sitesAtThreshold(c.test.motif.frequencies, d.primary.records, enrichment::SequenceSet::Primary,
                                            c.test.choice.threshold, d.options.bothStrands, d.options.threads);
@@ -378,7 +378,7 @@ void testAll(Discovery& d, Sets& sets, StepProgress& progress) {
       testSet(d, r + 1, sets.decoys[r], sets.searched[r + 1], found);
       d.decoyBestLog10E = std::min(d.decoyBestLog10E, bestRankableLog10E(d.options, found));
     }
-    progress.end("best E of the decoy sets " + decoyBestText(d));
+    progress.end("best E of the decoy set " + decoyBestText(d));
   }
   sets.searched.clear();  // the models and copies are no longer needed
 }

@@ -46,7 +46,7 @@ double searchCost(long long usableWindows, int clusters);
 // a search; five such searches stay well within the time targets of
 // docs/benchmarks.md,
 // 10000 sequences of 200 letters do not.
-constexpr double kDefaultAllowanceBudget = 6.4e7;
+constexpr double kDefaultAllowanceBudget = 1.0e6;
 
 // A search's share of the work for the progress: its cost, and for the
 // allowance of a quarter of the length a twentieth of it (on 500 fly

@@ -97,6 +97,10 @@ bool convincingMatch(const match_table::Row& match);
 // "none" when the searches of shuffled DNA found no motif.
 std::string decoyBestText(const Discovery& discovery);
 
+// Whether a motif of E-value 10^log10E beats the decoy: its E-value below
+// the decoy's best divided by kDecoyMargin.
+bool beatsDecoyBest(const Discovery& discovery, double log10E);
+
 // A site's start on the sequence as given: its position on the searched
 // (trimmed) letters plus what the trim cut from the start.
 long long givenStart(const Discovery& discovery, const enrichment::Site& site);

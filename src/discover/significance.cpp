@@ -71,6 +71,12 @@ std::size_t keepRefined(std::vector<Candidate>& candidates, const std::vector<st
   return tested;
 }
 
+bool refinementChangedMuch(const Candidate& c) {
+  if (!c.engine) return false;
+  return c.motif.width() != c.engine->motif.width() || c.motif.consensus != c.engine->motif.consensus ||
+         c.test.log10E <= c.engine->test.log10E - 1.0;
+}
+
 double bestLog10E(const std::vector<Candidate>& candidates) {
   double best = std::numeric_limits<double>::infinity();
   for (const Candidate& c : candidates) best = std::min(best, c.test.log10E);

@@ -51,6 +51,11 @@ std::size_t keepRefined(std::vector<Candidate>& candidates, const std::vector<st
                         const Plan& plan, const std::vector<FastaRecord>& primary,
                         const std::vector<FastaRecord>& control, const TestSettings& settings);
 
+// Whether the refined matrix kept differs much from the search's, so that the
+// page shows both: another width (its flanks cut), another consensus, or an
+// E-value at least ten times smaller. False when the search's was kept.
+bool refinementChangedMuch(const Candidate& candidate);
+
 // The smallest log10 E of `candidates`; +infinity when there are none.
 double bestLog10E(const std::vector<Candidate>& candidates);
 
