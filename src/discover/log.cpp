@@ -49,8 +49,9 @@ std::string decoyDescription(const Discovery& d) {
     const SetSizes& s = d.decoySizes.front();
     size = d.options.holdout > 0 ? s.primarySearched + s.primaryTested : s.primarySearched;
   }
-  return std::to_string(d.decoySizes.size()) + " sets of " + std::to_string(size) + " sequences drawn from " +
-         decoySource(d);
+  const std::size_t sets = d.decoySizes.size();
+  return std::to_string(sets) + (sets == 1 ? " set of " : " sets of ") + std::to_string(size) +
+         " sequences drawn from " + decoySource(d);
 }
 
 namespace {

@@ -347,14 +347,18 @@ void searchAll(Discovery& d, Sets& sets, OutputDirectory& directory, StepProgres
                (d.plan.skipped.empty() ? "" : ", " + plural(d.plan.skipped.size(), "search") + " skipped for cost"));
 }
 
-// The motifs of the searches of set `s` (0 the primary set) tested, the best
-// refined on the sequences searched against their control's background
-// model, and tested again; returns the matrices tested.
-std::size_t testSet(const Discovery& d, std::size_t s, const SetPair& pair, const SearchSet& searched,
-                    std::vector<Candidate>& candidates) {
+// The motifs of the searches of set `s` (0 the primary set) as their
+// searches reported them, tested.
+std::vector<Candidate> testedCandidates(const Discovery& d, std::size_t s, const SetPair& pair) {
+  return testSearchMotifs(d.plan, d.outcomes, static_cast<int>(s), pair.primary.test, pair.control.test,
+                          testSettings(d.options));
+}
+
+// The best of `candidates` refined on the sequences searched, against their
+// control's background model, and tested again; returns the matrices tested.
+std::size_t refineCandidates(const Discovery& d, const SetPair& pair, const SearchSet& searched,
+                             std::vector<Candidate>& candidates) {
   const TestSettings settings = testSettings(d.options);
-  const int set = static_cast<int>(s);
-  candidates = testSearchMotifs(d.plan, d.outcomes, set, pair.primary.test, pair.control.test, settings);
   const EmSample sample =
       emSample(searched.sequences, searched.background, searched.backgroundOrder, kRefinementLetters);
   const std::vector<std::optional<report::Motif>> refined =
@@ -363,19 +367,23 @@ std::size_t testSet(const Discovery& d, std::size_t s, const SetPair& pair, cons
   return keepRefined(candidates, refined, d.plan, pair.primary.test, pair.control.test, settings);
 }
 
-// Significance (with the refinement) and Decoy.
+// Significance, Refinement and Decoy.
 void testAll(Discovery& d, Sets& sets, StepProgress& progress) {
   progress.begin("Significance");
-  d.motifsTested = testSet(d, 0, sets.primary, sets.searched.front(), d.candidates);
+  d.candidates = testedCandidates(d, 0, sets.primary);
+  progress.end(plural(d.candidates.size(), "motif") + " tested");
+  progress.begin("Refinement");
+  d.motifsTested = refineCandidates(d, sets.primary, sets.searched.front(), d.candidates);
   std::size_t refined = 0;
   for (const Candidate& c : d.candidates) refined += c.engine ? 1 : 0;
-  progress.end(std::to_string(d.motifsTested) + " matrices tested, " + plural(refined, "motif") + " refined");
+  progress.end(std::to_string(d.motifsTested - d.candidates.size()) + " refined and tested, " +
+               std::to_string(refined) + " kept");
   if (d.decoyRun) {
     progress.begin("Decoy");
     d.decoyBestLog10E = bestLog10E({});
     for (std::size_t r = 0; r < sets.decoys.size(); ++r) {
-      std::vector<Candidate> found;
-      testSet(d, r + 1, sets.decoys[r], sets.searched[r + 1], found);
+      std::vector<Candidate> found = testedCandidates(d, r + 1, sets.decoys[r]);
+      refineCandidates(d, sets.decoys[r], sets.searched[r + 1], found);
       d.decoyBestLog10E = std::min(d.decoyBestLog10E, bestRankableLog10E(d.options, found));
     }
     progress.end("best E of the decoy set " + decoyBestText(d));

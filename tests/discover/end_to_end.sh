@@ -53,7 +53,7 @@ awk '{ s = $2 + $4 + $6 + $8; if (s < 0.999 || s > 1.001 || $2 != $8 || $4 != $6
 # The log names the version, the seed and every step.
 grep -q '^zelkova-discover (ZELKOVA) [0-9]' crp/log.txt || fail "no version in log.txt"
 grep -q 'dinucleotide-shuffled copies of each primary sequence (seed 0)' crp/log.txt || fail "no seed in log.txt"
-for step in Reading Control Models Discovery Significance Decoy Redundancy Ranking Names; do
+for step in Reading Control Models Discovery Significance Refinement Decoy Redundancy Ranking Names; do
   grep -q "^  $step: .* s)$" crp/log.txt || fail "log.txt lacks the time of the step $step"
 done
 # Every search left its report and page under runs/, linked from the page.
