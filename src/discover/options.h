@@ -59,7 +59,7 @@ constexpr int kDecoyReplicates = 1;              // decoy sets, each the size of
 // the best the decoy set reaches: with one decoy set the best motif of random
 // DNA then beats it about as often as it beat the better of two sets without
 // a margin (docs/benchmarks.md, "The decoy"), at half their cost.
-constexpr double kDecoyMargin = 20.0;
+constexpr double kDecoyMargin = 10.0;
 constexpr int kDecoyAutoBelow = 500;             // primary sequences under which --decoy auto runs it
 constexpr double kRedundancyE = 0.01;            // motifs that match each other this well are merged
 constexpr int kKnownMatchesShown = 5;            // known motifs listed per motif
