@@ -4,6 +4,7 @@
 #include <cmath>
 #include <ostream>
 
+#include "discover/sequences.h"
 #include "formats/motif_export.h"
 #include "pages/known_section.h"
 #include "stats/known_table.h"
@@ -36,6 +37,25 @@ bool overlapsAny(const std::vector<long long>& starts, long long position, int w
   return first != starts.end() && *first < position + width;
 }
 
+// "2nd", "3rd", "10th", "21st".
+std::string ordinal(std::size_t n) {
+  const std::size_t tens = n % 100, ones = n % 10;
+  const char* suffix = tens >= 11 && tens <= 13 ? "th" : ones == 1 ? "st" : ones == 2 ? "nd" : ones == 3 ? "rd" : "th";
+  return std::to_string(n) + suffix;
+}
+
+// "all 400 primary sequences against all 800 control sequences", or for a
+// large set "10000 of the 100000 primary sequences (every 10th) against ...".
+std::string testedText(const Discovery& d) {
+  if (d.knownStep == 1)
+    return "all " + std::to_string(d.primary.records.size()) + " primary sequences against all " +
+           std::to_string(d.controlSequences) + " control sequences";
+  auto part = [&](std::size_t n) { return (n + d.knownStep - 1) / d.knownStep; };
+  return std::to_string(part(d.primary.records.size())) + " of the " + std::to_string(d.primary.records.size()) +
+         " primary sequences against " + std::to_string(part(d.controlSequences)) + " of the " +
+         std::to_string(d.controlSequences) + " control sequences (every " + ordinal(d.knownStep) + " of each)";
+}
+
 }  // namespace
 
 std::string motifSharingSites(const Discovery& d, const std::vector<enrichment::Site>& sites, int width) {
@@ -64,13 +84,17 @@ void testKnownMotifs(Discovery& d, const std::vector<FastaRecord>& control, Step
     progress.update(std::to_string(tested) + " of " + std::to_string(total) + " tested",
                     static_cast<double>(tested) / static_cast<double>(total));
   };
-  d.known = known::testDatabase(d.knownMotifs, d.primary.records, control, options);
+  // A large set is tested on every k-th primary and control sequence.
+  d.knownStep = thinningStep(d.primary.records, kKnownLetters);
+  const std::vector<FastaRecord> primary = everyKth(d.primary.records, d.knownStep);
+  d.known = known::testDatabase(d.knownMotifs, primary, everyKth(control, d.knownStep), options);
   d.knownRun = true;
   for (known::KnownResult& r : d.known) {
     if (r.log10Q >= std::log10(known::kEnrichedQ)) continue;
-    const std::vector<enrichment::Site> sites =
-        enrichment::sitesAtThreshold(r.test.motif.frequencies, d.primary.records, enrichment::SequenceSet::Primary,
+    std::vector<enrichment::Site> sites =
+        enrichment::sitesAtThreshold(r.test.motif.frequencies, primary, enrichment::SequenceSet::Primary,
                                      r.test.choice.threshold, d.options.bothStrands, d.options.threads);
+    for (enrichment::Site& site : sites) site.sequence *= d.knownStep;  // in the whole primary set
     r.sameSitesAs = motifSharingSites(d, sites, static_cast<int>(r.test.motif.frequencies.size()));
   }
   progress.end(std::to_string(d.known.size()) + " tested, " + std::to_string(known::enrichedCount(d.known)) +
@@ -84,8 +108,7 @@ void writeKnownLog(std::ostream& out, const Discovery& d) {
     out << "known motifs: not tested (--no-known)\n";
     return;
   }
-  out << "known motifs: " << d.known.size() << " tested on all " << d.primary.records.size()
-      << " primary sequences against all " << d.controlSequences << " control sequences; "
+  out << "known motifs: " << d.known.size() << " tested on " << testedText(d) << "; "
       << known::enrichedCount(d.known) << " with q < " << export_formats::fixedPoint(known::kEnrichedQ, 2)
       << " (known.tsv)\n";
   for (std::size_t i = 0; i < std::min(d.known.size(), kKnownLogged); ++i) {
@@ -110,9 +133,7 @@ void writeKnownSection(std::ostream& out, const Discovery& d) {
   }
   export_html::KnownSection section;
   section.tableLink = "known.tsv";
-  section.tested = "Every motif of the database was tested on all " + std::to_string(d.primary.records.size()) +
-                   " primary sequences against all " + std::to_string(d.controlSequences) +
-                   " control sequences, the way the motifs found here were.";
+  section.tested = "Every motif of the database was tested on " + testedText(d) + ", the way the motifs found here were.";
   section.linkDiscovered = true;
   export_html::writeKnownSection(out, rows, motifs, section);
 }

@@ -54,6 +54,13 @@ constexpr int kMaxBackgroundOrder = 7;
 // often on average (both strands).
 constexpr double kCountsPerWord = 10.0;
 constexpr int kMotifsPerSearch = 10;             // the engine's -n
+// The searches read at most this many letters of a set, and the known motifs
+// are tested on at most this many primary letters (every k-th sequence of a
+// larger set, and as many of the control): 15,000 peaks of 200 letters hold
+// thousands of sites of any motif worth reporting, and beyond them the cost
+// would grow with the set while the answer does not change.
+constexpr std::size_t kSearchLetters = 3000000;
+constexpr std::size_t kKnownLetters = 3000000;
 constexpr int kDecoyReplicates = 1;              // decoy sets, each the size of the primary set
 // A motif beats the decoy when its E-value is this many times smaller than
 // the best the decoy set reaches: with one decoy set the best motif of random

@@ -24,7 +24,7 @@ constexpr std::size_t kMinCoreWidth = 6;  // the shortest motif the searches loo
 // The refinement reads at most this many letters of a set (every k-th
 // sequence of a larger one): 1000 peaks of 200 letters, enough sites to
 // estimate a matrix, at a cost that does not grow with the set.
-constexpr std::size_t kRefinementLetters = 100000;
+constexpr std::size_t kRefinementLetters = 200000;
 // The candidates of each set refined: the best by the test of their search's
 // matrix. The planted motif of a set is among them whenever it is found at
 // all; refining every candidate would cost up to ten times as much.

@@ -74,6 +74,7 @@ struct Discovery {
   std::vector<motif::Motif> knownMotifs;   // the database the names come from
   std::vector<std::string> databaseFiles;  // the files it was read from
   bool knownRun = false;                   // known-motif enrichment (not with --no-known)
+  std::size_t knownStep = 1;               // the known motifs were tested on every knownStep-th sequence
   std::vector<known::KnownResult> known;   // every known motif tested, best first
   std::optional<std::vector<genome_intervals::Interval>> regions;  // when every header names one
   std::string regionsMissing;              // else why not: sites.bed is not written

@@ -77,11 +77,15 @@ std::size_t thinningStep(const std::vector<FastaRecord>& records, std::size_t ma
   return total <= maxLetters || maxLetters == 0 ? 1 : (total + maxLetters - 1) / maxLetters;
 }
 
-std::vector<FastaRecord> thinnedToLetters(const std::vector<FastaRecord>& records, std::size_t maxLetters) {
-  const std::size_t step = thinningStep(records, maxLetters);
+std::vector<FastaRecord> everyKth(const std::vector<FastaRecord>& records, std::size_t step) {
+  if (step <= 1) return records;
   std::vector<FastaRecord> kept;
   for (std::size_t i = 0; i < records.size(); i += step) kept.push_back(records[i]);
   return kept;
+}
+
+std::vector<FastaRecord> thinnedToLetters(const std::vector<FastaRecord>& records, std::size_t maxLetters) {
+  return everyKth(records, thinningStep(records, maxLetters));
 }
 
 int supportedOrder(const std::vector<FastaRecord>& records, int maxOrder, double countsPerWord) {

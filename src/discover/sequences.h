@@ -44,6 +44,8 @@ long long usableWindows(const std::vector<FastaRecord>& records, int length);
 // that keeps them within `maxLetters` letters; all of them when they are.
 std::size_t thinningStep(const std::vector<FastaRecord>& records, std::size_t maxLetters);
 std::vector<FastaRecord> thinnedToLetters(const std::vector<FastaRecord>& records, std::size_t maxLetters);
+// Records 0, step, 2 step, ... of `records`.
+std::vector<FastaRecord> everyKth(const std::vector<FastaRecord>& records, std::size_t step);
 
 // The highest Markov order, up to `maxOrder`, at which the words of order + 1
 // letters of `records`, counted on both strands, are seen at least
