@@ -1,7 +1,7 @@
 // Which searches a discovery runs: on every sequence set (the primary one and
-// the decoys), every motif length with two mismatch allowances, a quarter of
-// the length and the engine's default of half of it; the default is left out
-// where its estimated cost is beyond a fixed budget.
+// the decoy), every motif length with a quarter of the length as the mismatch
+// allowance and, where its estimated cost is within a small budget, the
+// engine's default of half of it too; or the user's one allowance.
 #pragma once
 
 #include <optional>
@@ -42,10 +42,10 @@ struct Plan {
 double searchCost(long long usableWindows, int clusters);
 
 // The largest cost at which the default allowance is still searched: about
-// 4000 sequences of 200 letters, or 800 of 1000, some 25 s of processor time
-// a search; five such searches stay well within the time targets of
-// docs/benchmarks.md,
-// 10000 sequences of 200 letters do not.
+// 12,500 letters (60 sequences of 200, 20 of 600), where such a search takes
+// about a second. Beyond it the default allowance costs 4 to 10 times the
+// quarter allowance and rarely finds what that and the refinement miss
+// (docs/benchmarks.md, "The plan").
 constexpr double kDefaultAllowanceBudget = 1.0e6;
 
 // A search's share of the work for the progress: its cost, and for the
