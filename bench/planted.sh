@@ -79,7 +79,7 @@ m300x300_core8 markov   300   300  MA0037.2+3   0.5   106
 i50x100        iid       50   100  MA0157.1     1.0   107
 m600x400_p63   markov   600   400  MA0525.1     0.3   108
 m2000x200_low  markov  2000   200  MA0090.1     0.1   109
-i100x2000_half iid      100  2000  MA0258.2     0.4   110
+i50x1500_half  iid       50  1500  MA0258.2     0.5   110
 r500x300       real     500   300  MA0447.1     0.3   111
 r100x1000      real     100  1000  MA0085.1     0.5   112
 r20x2000       real      20  2000  MA0460.1     1.0   113
@@ -193,6 +193,9 @@ case $mode in
       echo "$line" >>"$table"
       echo "$line"
     done < <(standard_sets)
+    # the lines in the order of the sets
+    { head -1 "$table"; standard_sets | awk 'NR == FNR { line[$1] = $0; next } $1 in line { print line[$1] }' \
+      <(tail -n +2 "$table") -; } >"$table.tmp" && mv "$table.tmp" "$table"
     python3 "$planted_py" markdown "$table" >"$work/$label.standard.md"
     echo "wrote $table and $work/$label.standard.md" ;;
   scale)
