@@ -26,6 +26,11 @@ zelkova-discover and its single searches report on them.
       one tab-separated line on the motifs of one search as zelkova-enrich
       tested them (its table and --sites) (columns: see SEARCH_COLUMNS)
 
+  planted.py repair REPORT OUT
+      REPORT with each count matrix written again from its site lines, the
+      counts apart (a count of 10000 or more fills its 4-letter field, and
+      runs into the next one, which zelkova-enrich then refuses)
+
   planted.py markdown TABLE.tsv
       the table of bench/planted.sh's runs as a markdown table
 
@@ -292,6 +297,26 @@ def score_search(enrichment_path, sites_path, planted_path):
     print("\t".join(values[c] for c in SEARCH_COLUMNS))
 
 
+def repair(report, out):
+    lines = open(report).read().split("\n")
+    k = 0
+    while k < len(lines):
+        if not lines[k].startswith("Position Count Matrix"):
+            k += 1
+            continue
+        j, words = k + 6, []
+        while j < len(lines) and lines[j].startswith(">"):
+            words.append(lines[j].split("\t")[1])
+            j += 1
+        if words:
+            for row, base in zip(range(k + 2, k + 6), "ACGT"):
+                counts = [sum(w[p] == base for w in words) for p in range(len(words[0]))]
+                lines[row] = base + "\t" + " ".join("%4d" % c for c in counts)
+        k = j
+    with open(out, "w") as f:
+        f.write("\n".join(lines))
+
+
 # ---------------------------------------------------------------- plans
 
 def search_name(length, allowance):
@@ -308,45 +333,98 @@ def candidate_plans():
         ("8-16, L/4; L/2 at 8, 10", [(n, n // 4) for n in lengths] + [(8, 4), (10, 5)]),
         ("8-16, L/4; L/2 at 8", [(n, n // 4) for n in lengths] + [(8, 4)]),
         ("8-16, L/4; L/2 at 10", [(n, n // 4) for n in lengths] + [(10, 5)]),
-        ("8-16, L/4; L/3 at 8-12", [(n, n // 4) for n in lengths] + [(n, n // 3) for n in (8, 10, 12)]),
+        ("8-16, L/3 (L/4 at 8)", [(n, max(n // 4, n // 3)) for n in lengths]),
+        ("8-16, L/4 and L/3", [(n, n // 4) for n in lengths] + [(n, n // 3) for n in lengths if n // 3 != n // 4]),
+        ("8-16, L/4; L/3 at 10, 12", [(n, n // 4) for n in lengths] + [(10, 3), (12, 4)]),
         ("8, 10, 12, L/4", [(n, n // 4) for n in (8, 10, 12)]),
         ("8, 12, 16, L/4", [(n, n // 4) for n in (8, 12, 16)]),
     ]
     return plans
 
 
+def number(text, missing=math.inf):
+    try:
+        return float(text)
+    except ValueError:
+        return missing
+
+
+def is_found(row, within):
+    return row["right_rank_E"] not in ("-", "NA") and int(row["right_rank_E"]) <= within
+
+
 def plans(path):
+    """Three tables: each search on each set, each search over the sets, and
+    candidate plans. A search zelkova-discover skipped for its cost is absent
+    from its set and from every plan on it (the budget would skip it again)."""
     rows = read_table(path)
-    by_set = {}
+    by_set, searches = {}, []
     for r in rows:
         by_set.setdefault(r["set"], {})[r["search"]] = r
-    planted_sets = [s for s, searches in by_set.items() if next(iter(searches.values()))["best_right"] != "NA"]
+        if r["search"] not in searches:
+            searches.append(r["search"])
+    searches.sort(key=lambda n: (int(n[1:].split("_m")[0]), int(n.split("_m")[1])))
+    planted_sets = [s for s, found in by_set.items() if next(iter(found.values()))["best_right"] != "NA"]
     null_sets = [s for s in by_set if s not in planted_sets]
-    print("| plan | searches | rank 1 right (of %d) | planted motif found by some search | CPU, sum over the sets "
-          "| CPU, largest set | chance best log10 p' (null sets: %s) |" % (len(planted_sets), ", ".join(null_sets)))
+
+    print("Each search on each set: the rank by p' of the first of its motifs that recovers 30 % of the planted")
+    print("sites (`-`: none of its 10; on sets with nothing planted, its best log10 p'), and its processor time")
+    print("in seconds (the search alone, one thread). Blank: skipped for its cost by zelkova-discover.")
+    print()
+    print("| set | " + " | ".join(searches) + " |")
+    print("|---|" + "---|" * len(searches))
+    for s in planted_sets + null_sets:
+        cells = []
+        for n in searches:
+            r = by_set[s].get(n)
+            if r is None:
+                cells.append("")
+                continue
+            what = r["right_rank_E"] if s in planted_sets else r["best_log10_p_adj"]
+            cells.append("%s · %.1f" % ("**1**" if what == "1" else what, float(r["cpu_s"])))
+        print("| %s | %s |" % (s, " | ".join(cells)))
+    print()
+    print("Each search over the %d planted sets: on how many its best motif is the planted one, on how many the"
+          % len(planted_sets))
+    print("planted one is in its top 3, its processor time over all %d sets, and the best log10 p' it reached on"
+          % len(by_set))
+    print("the sets with nothing planted (%s)." % ", ".join(null_sets))
+    print()
+    print("| search | best is planted | planted in top 3 | CPU, all sets | chance best log10 p' |")
+    print("|---|---|---|---|---|")
+    for n in searches:
+        ran = [by_set[s][n] for s in by_set if n in by_set[s]]
+        planted_ran = [by_set[s][n] for s in planted_sets if n in by_set[s]]
+        chance = ["%.1f" % number(by_set[s][n]["best_log10_p_adj"]) for s in null_sets if n in by_set[s]]
+        print("| %s | %d of %d | %d | %.1f s | %s |" % (
+            n, sum(r["best_right"] == "yes" for r in planted_ran), len(planted_ran),
+            sum(is_found(r, 3) for r in planted_ran), sum(float(r["cpu_s"]) for r in ran), ", ".join(chance)))
+    print()
+    print("Candidate plans: on how many planted sets the best motif (smallest p') of the plan's searches is the")
+    print("planted one (rank 1 right, before merging and conditional tests), on how many some search of the plan")
+    print("has it in its top 3, the plan's processor time over all sets and on the costliest set, and the best")
+    print("log10 p' chance reached with it on each set with nothing planted (what a decoy of that plan would see).")
+    print()
+    print("| plan | searches | rank 1 right | planted in a top 3 | CPU, all sets | CPU, costliest set | chance best "
+          "log10 p' (%s) |" % ", ".join(null_sets))
     print("|---|---|---|---|---|---|---|")
     for name, plan in candidate_plans():
         names = [search_name(n, a) for n, a in plan]
         right = found = 0
-        cpu_total, cpu_largest = 0.0, 0.0
-        for s in planted_sets:
-            chosen = [by_set[s][n] for n in names if n in by_set[s]]
-            if len(chosen) < len(names):
-                continue  # a search not measured on this set
-            best = min(chosen, key=lambda r: float(r["best_log10_p_adj"]))
-            right += best["best_right"] == "yes"
-            found += any(r["right_rank_E"] not in ("-", "NA") for r in chosen)
+        costs = []
         for s in by_set:
             chosen = [by_set[s][n] for n in names if n in by_set[s]]
-            cost = sum(float(r["cpu_s"]) for r in chosen)
-            cpu_total += cost
-            cpu_largest = max(cpu_largest, cost)
+            costs.append(sum(float(r["cpu_s"]) for r in chosen))
+            if s in planted_sets and chosen:
+                best = min(chosen, key=lambda r: number(r["best_log10_p_adj"]))
+                right += best["best_right"] == "yes"
+                found += any(is_found(r, 3) for r in chosen)
         chance = []
         for s in null_sets:
-            chosen = [float(by_set[s][n]["best_log10_p_adj"]) for n in names if n in by_set[s]]
-            chance.append("%.1f" % min(chosen) if chosen else "NA")
-        print("| %s | %d | %d | %d | %.0f s | %.0f s | %s |" % (name, len(plan), right, found, cpu_total, cpu_largest,
-                                                                 ", ".join(chance)))
+            values = [number(by_set[s][n]["best_log10_p_adj"]) for n in names if n in by_set[s]]
+            chance.append("%.1f" % min(values) if values else "NA")
+        print("| %s | %d | %d of %d | %d | %.0f s | %.1f s | %s |" % (
+            name, len(plan), right, len(planted_sets), found, sum(costs), max(costs), ", ".join(chance)))
 
 
 MARKDOWN_COLUMNS = [("set", "set"), ("sequences", "sequences"), ("letters", "letters"), ("motif", "motif"),
@@ -384,6 +462,8 @@ def main(argv):
         score(argv[1], argv[2])
     elif len(argv) == 4 and argv[0] == "search":
         score_search(argv[1], argv[2], argv[3])
+    elif len(argv) == 3 and argv[0] == "repair":
+        repair(argv[1], argv[2])
     elif len(argv) == 2 and argv[0] == "markdown":
         markdown(argv[1])
     elif len(argv) == 2 and argv[0] == "plans":

@@ -41,7 +41,10 @@
 # the default shuffled control, and ranks them by p' (simple repeats left
 # out): the rank of the planted motif, and whether the search's best motif is
 # it. Its cost is that of the same search run alone (zelkova -l L -m M -noside
-# -p 1 with models from zelkova-markov), the processor time measured.
+# -p 1 with models from zelkova-markov), the processor time measured. The
+# allowance L/3, which zelkova-discover does not search, is measured on the
+# search run alone (column report: alone). `plans` then compares subsets of
+# those searches as plans.
 #
 # Results: bench/work/planted/LABEL.TIER.tsv and LABEL.TIER.md (one line per
 # set), LABEL.searches.tsv and LABEL.plans.md; the sets under
@@ -79,7 +82,7 @@ m300x300_core8 markov   300   300  MA0037.2+3   0.5   106
 i50x100        iid       50   100  MA0157.1     1.0   107
 m600x400_p63   markov   600   400  MA0525.1     0.3   108
 m2000x200_low  markov  2000   200  MA0090.1     0.1   109
-i100x2000_half iid      100  2000  MA0258.2     0.4   110
+i50x1500_half  iid       50  1500  MA0258.2     0.5   110
 r500x300       real     500   300  MA0447.1     0.3   111
 r100x1000      real     100  1000  MA0085.1     0.5   112
 r20x2000       real      20  2000  MA0460.1     1.0   113
@@ -152,31 +155,60 @@ background_order() {
   awk -v n="$1" 'BEGIN { k = 7; while (k > 0 && 4 * n < 10 * 4 ^ (k + 1)) k--; print k }'
 }
 
-search_set() {  # NAME: one line per search of the set's run
+# measure_search NAME LENGTH ALLOWANCE [REPORT]: one line of the searches'
+# table. The search runs alone and is timed; what it finds is taken from
+# REPORT, the same search in the set's zelkova-discover run, or when there is
+# none (an allowance zelkova-discover does not search) from the run alone.
+measure_search() {
+  local name=$1 length=$2 allowance=$3 report=${4:-}
+  local fa=$sets/$1.fa scratch=$work/searches/$label/$1 search=l$2_m$3
+  local wall user sys peak logged=NA source=discover
+  /usr/bin/time -f '%e %U %S %M' -o "$scratch/time" "$bin/zelkova" -f "$fa" -b "$scratch/bg" -z "$scratch/fg" \
+    -l "$length" -m "$allowance" -noside -p 1 -o "$scratch/$search.out" >/dev/null 2>&1
+  read -r wall user sys peak <"$scratch/time"
+  if [ -n "$report" ]; then
+    logged=$(awk -v s="  $search:" 'index($0, s) == 1 { sub(/.*\(/, ""); sub(/ s\)$/, ""); print }' \
+      "$work/runs/$label/$name/log.txt")
+  else
+    report=$scratch/$search.out
+    source=alone
+  fi
+  # a report whose counts reach 10000 runs its columns together, which
+  # zelkova-enrich refuses: its matrices are then written again from its sites
+  local tested=$report
+  if ! "$bin/zelkova-enrich" -p "$threads" -o /dev/null "$report" "$fa" 2>/dev/null; then
+    tested=$scratch/$search.repaired.out
+    python3 "$planted_py" repair "$report" "$tested"
+  fi
+  "$bin/zelkova-enrich" -p "$threads" -o "$scratch/$search.tsv" --sites "$scratch/$search.sites" "$tested" "$fa"
+  printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$name" "$search" "$length" "$allowance" "$source" \
+    "$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.2f", u + s }')" \
+    "$(awk -v k="$peak" 'BEGIN { printf "%.0f", k / 1024 }')" "$logged" \
+    "$(python3 "$planted_py" search "$scratch/$search.tsv" "$scratch/$search.sites" "$sets/$name.sites")"
+  rm -f "$scratch/$search.sites"
+}
+
+# Every search of the set's zelkova-discover run (primary set), then the
+# allowance L/3 at each of its lengths where that is neither L/4 nor L/2.
+search_set() {  # NAME
   local name=$1 out=$work/runs/$label/$1 fa=$sets/$1.fa
   [ -d "$out/runs" ] || { echo "no run of $name for $label: run the standard tier first" >&2; exit 1; }
-  local scratch=$work/searches/$label/$name
-  mkdir -p "$scratch"
+  mkdir -p "$work/searches/$label/$name"
   local letters
   letters=$(grep -v '>' "$fa" | tr -d '\n' | wc -c)
-  "$bin/zelkova-markov" -o "$scratch/fg" "$fa"
-  "$bin/zelkova-markov" -m "$(background_order "$letters")" -o "$scratch/bg" "$fa"
-  local report search length allowance wall user sys peak logged
-  for report in "$out"/runs/l*_m*.out; do
-    search=$(basename "$report" .out)
-    length=${search#l}; length=${length%_m*}
-    allowance=${search#*_m}
-    /usr/bin/time -f '%e %U %S %M' -o "$scratch/time" "$bin/zelkova" -f "$fa" -b "$scratch/bg" -z "$scratch/fg" \
-      -l "$length" -m "$allowance" -noside -p 1 -o "$scratch/$search.out" >/dev/null 2>&1
-    read -r wall user sys peak <"$scratch/time"
-    "$bin/zelkova-enrich" -p "$threads" -o "$scratch/$search.tsv" --sites "$scratch/$search.sites" "$report" "$fa" \
-      2>/dev/null
-    logged=$(awk -v s="  $search:" 'index($0, s) == 1 { sub(/.*\(/, ""); sub(/ s\)$/, ""); print }' "$out/log.txt")
-    printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$name" "$search" "$length" "$allowance" \
-      "$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.2f", u + s }')" "$(awk -v k="$peak" 'BEGIN { printf "%.0f", k / 1024 }')" \
-      "$logged" "$(python3 "$planted_py" search "$scratch/$search.tsv" "$scratch/$search.sites" "$sets/$name.sites")"
-    rm -f "$scratch/$search.sites"
+  "$bin/zelkova-markov" -o "$work/searches/$label/$name/fg" "$fa"
+  "$bin/zelkova-markov" -m "$(background_order "$letters")" -o "$work/searches/$label/$name/bg" "$fa"
+  local length allowance
+  for length in $(grep -o '^lengths: .*' "$out/log.txt" | cut -d' ' -f2 | tr ',' ' '); do
+    for allowance in $((length / 4)) $((length / 2)); do
+      [ -f "$out/runs/l${length}_m$allowance.out" ] &&
+        measure_search "$name" "$length" "$allowance" "$out/runs/l${length}_m$allowance.out"
+    done
+    allowance=$((length / 3))
+    [ "$allowance" -ne $((length / 4)) ] && [ "$allowance" -ne $((length / 2)) ] &&
+      measure_search "$name" "$length" "$allowance"
   done
+  return 0
 }
 
 case $mode in
@@ -184,7 +216,7 @@ case $mode in
   standard)
     table=$work/$label.standard.tsv
     { [ $# -eq 0 ] || [ ! -f "$table" ]; } && run_header >"$table"
-    while read -r name background n length motif occupancy seed; do
+    while read -r name background n length motif occupancy seed <&3; do
       selected "$name" "$@" || continue
       make_set "$name" "$background" "$n" "$length" "$motif" "$occupancy" "$seed"
       line=$(run_set "$name" "$background" "$n" "$length" "$motif" "$occupancy" "$threads")
@@ -192,7 +224,10 @@ case $mode in
       awk -F'\t' -v s="$name" '$1 != s' "$table" >"$table.tmp" && mv "$table.tmp" "$table"
       echo "$line" >>"$table"
       echo "$line"
-    done < <(standard_sets)
+    done 3< <(standard_sets)
+    # the lines in the order of the sets
+    { head -1 "$table"; standard_sets | awk 'NR == FNR { line[$1] = $0; next } $1 in line { print line[$1] }' \
+      <(tail -n +2 "$table") -; } >"$table.tmp" && mv "$table.tmp" "$table"
     python3 "$planted_py" markdown "$table" >"$work/$label.standard.md"
     echo "wrote $table and $work/$label.standard.md" ;;
   scale)
@@ -208,14 +243,14 @@ case $mode in
     echo "wrote $table and $work/$label.scale.md" ;;
   searches)
     table=$work/$label.searches.tsv
-    header=$(printf 'set\tsearch\tlength\tallowance\tcpu_s\tpeak_MB\tlogged_wall_s\t%s' \
+    header=$(printf 'set\tsearch\tlength\tallowance\treport\tcpu_s\tpeak_MB\tlogged_wall_s\t%s' \
       "$(python3 "$planted_py" columns search)")
     { [ $# -eq 0 ] || [ ! -f "$table" ]; } && echo "$header" >"$table"
-    while read -r name _; do
+    while read -r name _ <&3; do
       selected "$name" "$@" || continue
       awk -F'\t' -v s="$name" '$1 != s' "$table" >"$table.tmp" && mv "$table.tmp" "$table"
       search_set "$name" | tee -a "$table"
-    done < <(standard_sets)
+    done 3< <(standard_sets)
     python3 "$planted_py" plans "$table" >"$work/$label.plans.md"
     echo "wrote $table and $work/$label.plans.md" ;;
   plans) python3 "$planted_py" plans "$work/$label.searches.tsv" ;;
