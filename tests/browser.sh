@@ -109,7 +109,10 @@ HTML
   read -r _ dims _ dominant _ a _ c _ g _ t <<<"$result" || { fail "no pixel count: $result"; return; }
   [ "$dims" = "1200x1600" ] || fail "the screenshot is $dims, expected 1200x1600"
   awk -v d="$dominant" 'BEGIN { exit !(d < 0.97) }' || fail "the screenshot is nearly one colour ($dominant)"
+  # A colour the logos draw at all covers some hundred pixels of the first
+  # screen (anti-aliased letters match it only in their middles); a missing
+  # one next to none.
   for n in "$a" "$c" "$g" "$t"; do
-    [ "$n" -ge 300 ] || fail "a logo colour is missing from the screenshot (A $a, C $c, G $g, T $t)"
+    [ "$n" -ge 100 ] || fail "a logo colour is missing from the screenshot (A $a, C $c, G $g, T $t)"
   done
 }

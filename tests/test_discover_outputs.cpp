@@ -160,7 +160,7 @@ TEST(DiscoverRegions, StretchesOfReverseRecordsAreCountedFromTheRegionsEnd) {
   EXPECT_EQ(std::make_tuple(c.start, c.end, c.strand), std::make_tuple(100LL, 104LL, '+'));
 }
 
-TEST(DiscoverMerge, CopiesOfAMotifOnEitherStrandJoinTheMostSignificant) {
+TEST(DiscoverMerge, CopiesOfAMotifOnEitherStrandJoinTheOneRankedFirst) {
   const discover::Plan plan = planOf(3);
   std::vector<discover::Candidate> candidates{
       candidate(0, 1, "ACGTTGCAAGGTAC", -5.0),  // the motif
@@ -169,7 +169,8 @@ TEST(DiscoverMerge, CopiesOfAMotifOnEitherStrandJoinTheMostSignificant) {
       candidate(2, 1, "CGTTGCAAGGTACA", -3.0),  // the first, shifted by one
       candidate(2, 2, "AGAGCTCTAGAGCT", -1.0),  // another again
   };
-  const std::vector<discover::MergedMotif> groups = discover::mergeRedundant(candidates, plan, 0.01);
+  const std::vector<std::size_t> order{1, 2, 0, 3, 4};  // by E-value
+  const std::vector<discover::MergedMotif> groups = discover::mergeRedundant(candidates, order, plan, 0.01);
   ASSERT_EQ(groups.size(), 3u);
   EXPECT_EQ(groups[0].representative, 1u);
   EXPECT_EQ(groups[0].merged, (std::vector<std::size_t>{0, 3}));
@@ -179,8 +180,14 @@ TEST(DiscoverMerge, CopiesOfAMotifOnEitherStrandJoinTheMostSignificant) {
   EXPECT_TRUE(groups[1].merged.empty());
   EXPECT_EQ(groups[2].representative, 4u);
   // Nothing is merged when the bar is out of reach.
-  EXPECT_EQ(discover::mergeRedundant(candidates, plan, 0.0).size(), 5u);
-  EXPECT_TRUE(discover::mergeRedundant({}, plan, 0.01).empty());
+  EXPECT_EQ(discover::mergeRedundant(candidates, order, plan, 0.0).size(), 5u);
+  EXPECT_TRUE(discover::mergeRedundant({}, {}, plan, 0.01).empty());
+  // The group takes the name of the one ranked first, whatever its E-value.
+  const std::vector<discover::MergedMotif> shifted =
+      discover::mergeRedundant(candidates, {3, 1, 2, 0, 4}, plan, 0.01);
+  ASSERT_EQ(shifted.size(), 3u);
+  EXPECT_EQ(shifted[0].representative, 3u);
+  EXPECT_EQ(shifted[0].merged, (std::vector<std::size_t>{1, 0}));
 }
 
 TEST(DiscoverTables, SitesOnTheSequenceAsGivenAndInGenomeCoordinates) {

@@ -80,7 +80,7 @@ TEST(DiscoverConditional, AShiftedCopyIsExplainedAndAnotherMotifIsNot) {
                                                     tested("TTAGCCCATAGG", sets.primary, sets.control, 3)};
   for (const discover::Candidate& c : candidates) ASSERT_LT(c.test.log10E, -5) << c.motif.consensus;
   const std::vector<discover::IndependentMotif> ranked =
-      discover::rankConditionally(candidates, groupsOf(3), sets.primary, sets.control, 10, 3, 2);
+      discover::rankConditionally(candidates, groupsOf(3), sets.primary, sets.control, 10, 3, {2, true});
   ASSERT_EQ(ranked.size(), 2u);
   EXPECT_EQ(ranked[0].group.representative, 0u);
   EXPECT_DOUBLE_EQ(ranked[0].test.log10E, candidates[0].test.log10E);  // nothing masked before the first
@@ -94,10 +94,10 @@ TEST(DiscoverConditional, AShiftedCopyIsExplainedAndAnotherMotifIsNot) {
   EXPECT_GE(ranked[1].test.primaryHitsLeft, 28);
   EXPECT_LT(ranked[1].test.log10E, -5);
   // --top counts the independent motifs only.
-  EXPECT_EQ(discover::rankConditionally(candidates, groupsOf(3), sets.primary, sets.control, 1, 3, 1).size(), 1u);
+  EXPECT_EQ(discover::rankConditionally(candidates, groupsOf(3), sets.primary, sets.control, 1, 3, {1, true}).size(), 1u);
   // The same ranking on one thread as on two.
   const std::vector<discover::IndependentMotif> one =
-      discover::rankConditionally(candidates, groupsOf(3), sets.primary, sets.control, 10, 3, 1);
+      discover::rankConditionally(candidates, groupsOf(3), sets.primary, sets.control, 10, 3, {1, true});
   ASSERT_EQ(one.size(), 2u);
   EXPECT_EQ(one[1].test.log10E, ranked[1].test.log10E);
 }

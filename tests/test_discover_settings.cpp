@@ -50,6 +50,66 @@ TEST(DiscoverOptions, LengthsKeepTheirOrderAndAreRefusedOutsideTheEngineRange) {
   EXPECT_EQ(usageError(",8"), "--lengths \",8\": the length \"\" is not a whole number from 6 to 20.");
   EXPECT_EQ(usageError("8 ,10"), "--lengths \"8 ,10\": the length \"8 \" is not a whole number from 6 to 20.");
   EXPECT_EQ(usageError("10,10"), "--lengths names the length 10 twice.");
+  // Ranges, alone and among single lengths.
+  EXPECT_EQ(discover::parseLengths("8-12"), (std::vector<int>{8, 9, 10, 11, 12}));
+  EXPECT_EQ(discover::parseLengths("16,6-7,20-20"), (std::vector<int>{16, 6, 7, 20}));
+  EXPECT_EQ(usageError("12-8"), "--lengths \"12-8\": the range 12-8 runs backwards (write 8-12).");
+  EXPECT_EQ(usageError("5-8"), "--lengths \"5-8\": the length \"5\" is not a whole number from 6 to 20.");
+  EXPECT_EQ(usageError("8-21"), "--lengths \"8-21\": the length \"21\" is not a whole number from 6 to 20.");
+  EXPECT_EQ(usageError("8-"), "--lengths \"8-\": the length \"\" is not a whole number from 6 to 20.");
+  EXPECT_EQ(usageError("8-10-12"), "--lengths \"8-10-12\": the length \"10-12\" is not a whole number from 6 to 20.");
+  EXPECT_EQ(usageError("8-10,10"), "--lengths names the length 10 twice.");
+}
+
+namespace {
+
+std::string refusal(std::vector<const char*> argv) {
+  try {
+    parse(std::move(argv));
+  } catch (const cli::UsageError& e) {
+    return e.what();
+  }
+  return "accepted";
+}
+
+}  // namespace
+
+TEST(DiscoverOptions, EngineSettingsAndTheirRefusals) {
+  const std::optional<discover::Options> defaults = parse({"x.fa", "-o", "d"});
+  ASSERT_TRUE(defaults);
+  EXPECT_FALSE(defaults->mismatches);
+  EXPECT_FALSE(defaults->threshold);
+  EXPECT_TRUE(defaults->bothStrands);
+  const std::optional<discover::Options> set =
+      parse({"x.fa", "-o", "d", "-m", "3", "--threshold", "0.85", "--strand", "+", "--no-decoy", "-l", "8-10"});
+  ASSERT_TRUE(set);
+  EXPECT_EQ(set->mismatches, 3);
+  EXPECT_EQ(set->threshold, 0.85);
+  EXPECT_FALSE(set->bothStrands);
+  EXPECT_EQ(set->decoy, DecoyMode::No);
+  EXPECT_EQ(set->lengths, (std::vector<int>{8, 9, 10}));
+  EXPECT_TRUE(parse({"x.fa", "-o", "d", "--strand", "both", "--threshold", "0.7", "--mismatches", "0"}));
+  EXPECT_TRUE(parse({"x.fa", "-o", "d", "--threshold", "1"}));
+
+  EXPECT_EQ(refusal({"x.fa", "-o", "d", "--mismatches", "-1"}),
+            "--mismatches \"-1\" is not a whole number from 0 to 19.");
+  EXPECT_EQ(refusal({"x.fa", "-o", "d", "--mismatches", "20"}),
+            "--mismatches \"20\" is not a whole number from 0 to 19.");
+  EXPECT_EQ(refusal({"x.fa", "-o", "d", "--mismatches", "8"}),
+            "--mismatches 8 must be below the shortest motif length of --lengths (8).");
+  EXPECT_EQ(refusal({"x.fa", "-o", "d", "--lengths", "12,7", "-m", "7"}),
+            "--mismatches 7 must be below the shortest motif length of --lengths (7).");
+  EXPECT_EQ(refusal({"x.fa", "-o", "d", "--threshold", "0.69"}),
+            "--threshold \"0.69\" is not a number from 0.7 to 1.");
+  EXPECT_EQ(refusal({"x.fa", "-o", "d", "--threshold", "1.01"}),
+            "--threshold \"1.01\" is not a number from 0.7 to 1.");
+  EXPECT_EQ(refusal({"x.fa", "-o", "d", "--threshold", "high"}),
+            "--threshold \"high\" is not a number from 0.7 to 1.");
+  EXPECT_EQ(refusal({"x.fa", "-o", "d", "--strand", "-"}), "--strand \"-\" is not one of + and both.");
+  EXPECT_EQ(refusal({"x.fa", "-o", "d", "--strand", "plus"}), "--strand \"plus\" is not one of + and both.");
+  EXPECT_EQ(refusal({"x.fa", "-o", "d", "--no-decoy", "--decoy", "no"}),
+            "--no-decoy and --decoy cannot both be given.");
+  EXPECT_EQ(refusal({"x.fa", "-o", "d", "--no-decoy", "--no-decoy"}), "option --no-decoy is given more than once.");
 }
 
 TEST(DiscoverOptions, DecoyModesAndWhenAutoRunsTheDecoy) {
@@ -68,7 +128,7 @@ TEST(DiscoverOptions, DefaultsAndTheWholeCommandLine) {
   ASSERT_TRUE(defaults);
   EXPECT_EQ(defaults->primaryFile, "peaks.fa");
   EXPECT_EQ(defaults->outputDir, "out");
-  EXPECT_EQ(defaults->lengths, (std::vector<int>{8, 10, 12, 14, 16}));
+  EXPECT_EQ(defaults->lengths, (std::vector<int>{8, 12, 16}));
   EXPECT_EQ(defaults->decoy, DecoyMode::Auto);
   EXPECT_EQ(defaults->holdout, 0.0);
   EXPECT_EQ(defaults->top, 10);
@@ -228,4 +288,14 @@ TEST(DiscoverPlan, TwoAllowancesPerLengthAndTheDefaultOnlyWithinTheBudget) {
   EXPECT_EQ(skipped.searches[0].mismatches, 2);
   ASSERT_EQ(skipped.skipped.size(), 1u);
   EXPECT_EQ(skipped.skipped[0].name, "l10_m5");
+
+  // --mismatches: one search per length at that allowance, whatever its cost.
+  discover::SearchSettings settings;
+  settings.mismatches = 3;
+  settings.threshold = 0.9;
+  const discover::Plan given = discover::planSearches({8, 10}, {&over}, settings);
+  ASSERT_EQ(given.searches.size(), 2u);
+  EXPECT_TRUE(given.skipped.empty());
+  EXPECT_EQ(given.searches[1].name, "l10_m3");
+  EXPECT_EQ(given.settings.threshold, 0.9);
 }

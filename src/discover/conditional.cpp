@@ -15,11 +15,12 @@ struct SiteStarts {
   long long width = 0;
 };
 
-SiteStarts siteStarts(const Candidate& c, const std::vector<FastaRecord>& sequences, int threads) {
+SiteStarts siteStarts(const Candidate& c, const std::vector<FastaRecord>& sequences, const TestSettings& settings) {
   SiteStarts sites;
   sites.width = static_cast<long long>(c.test.motif.frequencies.size());
   for (const enrichment::Site& s : enrichment::sitesAtThreshold(c.test.motif.frequencies, sequences, enrichment::SequenceSet::Primary,
-                                                                c.test.choice.threshold, true, threads))
+                                                                c.test.choice.threshold, settings.bothStrands,
+                                                                settings.threads))
     sites.starts.emplace_back(s.sequence, s.position - 1);
   sites.starts.erase(std::unique(sites.starts.begin(), sites.starts.end()), sites.starts.end());  // both strands
   return sites;
@@ -49,9 +50,13 @@ struct MaskedSets {
   std::vector<FastaRecord> primary, control;
 };
 
-ConditionalTest testOnMasked(const Candidate& c, const MaskedSets& sets, std::size_t motifsTested, int threads) {
-  const std::vector<double> primaryBest = enrichment::bestWindowScores(c.test.motif.frequencies, sets.primary, true, threads);
-  const std::vector<double> controlBest = enrichment::bestWindowScores(c.test.motif.frequencies, sets.control, true, threads);
+ConditionalTest testOnMasked(const Candidate& c, const MaskedSets& sets, std::size_t motifsTested,
+                             const TestSettings& settings) {
+  const std::vector<motif::Column>& f = c.test.motif.frequencies;
+  const std::vector<double> primaryBest =
+      enrichment::bestWindowScores(f, sets.primary, settings.bothStrands, settings.threads);
+  const std::vector<double> controlBest =
+      enrichment::bestWindowScores(f, sets.control, settings.bothStrands, settings.threads);
   const enrichment_stats::ThresholdChoice choice =
       enrichment_stats::atThreshold(primaryBest, controlBest, c.test.choice.threshold);
   ConditionalTest test;
@@ -75,16 +80,16 @@ std::vector<IndependentMotif> rankConditionally(const std::vector<Candidate>& ca
                                                 const std::vector<MergedMotif>& groups,
                                                 const std::vector<FastaRecord>& primary,
                                                 const std::vector<FastaRecord>& control, int top,
-                                                std::size_t motifsTested, int threads) {
+                                                std::size_t motifsTested, const TestSettings& settings) {
   std::vector<IndependentMotif> ranked;
   std::vector<SiteStarts> rankedSites;  // in the primary set as it was when each was masked
   MaskedSets masked{primary, control};
   for (const MergedMotif& group : groups) {
     if (static_cast<int>(ranked.size()) == top) break;
     const Candidate& c = candidates[group.representative];
-    const ConditionalTest test = testOnMasked(c, masked, motifsTested, threads);
+    const ConditionalTest test = testOnMasked(c, masked, motifsTested, settings);
     if (!ranked.empty() && explainedByBetterMotifs(c.test, test)) {
-      const SiteStarts own = siteStarts(c, primary, threads);
+      const SiteStarts own = siteStarts(c, primary, settings);
       std::size_t parent = 0, most = 0;
       for (std::size_t k = 0; k < ranked.size(); ++k) {
         const std::size_t shared = overlapping(own, rankedSites[k]);
@@ -93,9 +98,9 @@ std::vector<IndependentMotif> rankConditionally(const std::vector<Candidate>& ca
       ranked[parent].dependents.push_back({group, test});
       continue;
     }
-    rankedSites.push_back(siteStarts(c, masked.primary, threads));
+    rankedSites.push_back(siteStarts(c, masked.primary, settings));
     maskSites(rankedSites.back(), masked.primary);
-    maskSites(siteStarts(c, masked.control, threads), masked.control);
+    maskSites(siteStarts(c, masked.control, settings), masked.control);
     ranked.push_back({group, test, {}});
   }
   return ranked;

@@ -46,11 +46,11 @@ bool explainedByBetterMotifs(const enrichment::MotifResult& first, const Conditi
 // each group's representative is tested on `primary` against `control` (the
 // sets the motifs were tested on) with the sites of the independent motifs
 // before it masked. `motifsTested` is the E-value's multiplier, as in the
-// first tests.
+// first tests; sites on both strands or the given one, as they were tested.
 std::vector<IndependentMotif> rankConditionally(const std::vector<Candidate>& candidates,
                                                 const std::vector<MergedMotif>& groups,
                                                 const std::vector<FastaRecord>& primary,
                                                 const std::vector<FastaRecord>& control, int top,
-                                                std::size_t motifsTested, int threads);
+                                                std::size_t motifsTested, const TestSettings& settings);
 
 }  // namespace discover

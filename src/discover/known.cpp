@@ -6,6 +6,7 @@
 
 #include "discover/site_details.h"
 #include "discover/site_outputs.h"
+#include "discover/sequences.h"
 #include "formats/motif_export.h"
 #include "pages/known_section.h"
 #include "stats/known_table.h"
@@ -38,6 +39,25 @@ bool overlapsAny(const std::vector<long long>& starts, long long position, int w
   return first != starts.end() && *first < position + width;
 }
 
+// "2nd", "3rd", "10th", "21st".
+std::string ordinal(std::size_t n) {
+  const std::size_t tens = n % 100, ones = n % 10;
+  const char* suffix = tens >= 11 && tens <= 13 ? "th" : ones == 1 ? "st" : ones == 2 ? "nd" : ones == 3 ? "rd" : "th";
+  return std::to_string(n) + suffix;
+}
+
+// "all 400 primary sequences against all 800 control sequences", or for a
+// large set "10000 of the 100000 primary sequences (every 10th) against ...".
+std::string testedText(const Discovery& d) {
+  if (d.knownStep == 1)
+    return "all " + std::to_string(d.primary.records.size()) + " primary sequences against all " +
+           std::to_string(d.controlSequences) + " control sequences";
+  auto part = [&](std::size_t n) { return (n + d.knownStep - 1) / d.knownStep; };
+  return std::to_string(part(d.primary.records.size())) + " of the " + std::to_string(d.primary.records.size()) +
+         " primary sequences against " + std::to_string(part(d.controlSequences)) + " of the " +
+         std::to_string(d.controlSequences) + " control sequences (every " + ordinal(d.knownStep) + " of each)";
+}
+
 }  // namespace
 
 std::string motifSharingSites(const Discovery& d, const std::vector<enrichment::Site>& sites, int width) {
@@ -61,19 +81,24 @@ void testKnownMotifs(Discovery& d, const std::vector<FastaRecord>& control, Step
   progress.begin("Known motifs");
   enrichment::Options options;
   options.threads = d.options.threads;
+  options.bothStrands = d.options.bothStrands;
   options.progress = [&](std::size_t tested, std::size_t total) {
     progress.update(std::to_string(tested) + " of " + std::to_string(total) + " tested",
                     static_cast<double>(tested) / static_cast<double>(total));
   };
-  d.known = known::testDatabase(d.knownMotifs, d.primary.records, control, options);
+  // A large set is tested on every k-th primary and control sequence.
+  d.knownStep = thinningStep(d.primary.records, kKnownLetters);
+  const std::vector<FastaRecord> primary = everyKth(d.primary.records, d.knownStep);
+  d.known = known::testDatabase(d.knownMotifs, primary, everyKth(control, d.knownStep), options);
   d.knownRun = true;
   d.central.known.assign(d.known.size(), std::nullopt);
   for (std::size_t k = 0; k < d.known.size(); ++k) {
     known::KnownResult& r = d.known[k];
     if (r.log10Q >= std::log10(known::kEnrichedQ)) continue;
-    const std::vector<enrichment::Site> sites =
-        enrichment::sitesAtThreshold(r.test.motif.frequencies, d.primary.records, enrichment::SequenceSet::Primary,
-                                     r.test.choice.threshold, true, d.options.threads);
+    std::vector<enrichment::Site> sites =
+        enrichment::sitesAtThreshold(r.test.motif.frequencies, primary, enrichment::SequenceSet::Primary,
+                                     r.test.choice.threshold, d.options.bothStrands, d.options.threads);
+    for (enrichment::Site& site : sites) site.sequence *= d.knownStep;  // in the whole primary set
     r.sameSitesAs = motifSharingSites(d, sites, static_cast<int>(r.test.motif.frequencies.size()));
     describeKnownSites(d, k, sites);
   }
@@ -88,8 +113,7 @@ void writeKnownLog(std::ostream& out, const Discovery& d) {
     out << "known motifs: not tested (--no-known)\n";
     return;
   }
-  out << "known motifs: " << d.known.size() << " tested on all " << d.primary.records.size()
-      << " primary sequences against all " << d.controlSequences << " control sequences; "
+  out << "known motifs: " << d.known.size() << " tested on " << testedText(d) << "; "
       << known::enrichedCount(d.known) << " with q < " << export_formats::fixedPoint(known::kEnrichedQ, 2)
       << " (known.tsv)\n";
   for (std::size_t i = 0; i < std::min(d.known.size(), kKnownLogged); ++i) {
@@ -114,9 +138,7 @@ void writeKnownSection(std::ostream& out, const Discovery& d) {
   }
   export_html::KnownSection section;
   section.tableLink = "known.tsv";
-  section.tested = "Every motif of the database was tested on all " + std::to_string(d.primary.records.size()) +
-                   " primary sequences against all " + std::to_string(d.controlSequences) +
-                   " control sequences, the way the motifs found here were.";
+  section.tested = "Every motif of the database was tested on " + testedText(d) + ", the way the motifs found here were.";
   section.linkDiscovered = true;
   export_html::writeKnownSection(out, rows, motifs, section);
 }

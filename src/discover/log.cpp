@@ -8,6 +8,7 @@
 #include "discover/known.h"
 #include "discover/plan.h"
 #include "discover/site_outputs.h"
+#include "discover/refine.h"
 #include "formats/command_files.h"
 #include "formats/motif_export.h"
 #include "formats/text_lines.h"
@@ -49,8 +50,9 @@ std::string decoyDescription(const Discovery& d) {
     const SetSizes& s = d.decoySizes.front();
     size = d.options.holdout > 0 ? s.primarySearched + s.primaryTested : s.primarySearched;
   }
-  return std::to_string(d.decoySizes.size()) + " sets of " + std::to_string(size) + " sequences drawn from " +
-         decoySource(d);
+  const std::size_t sets = d.decoySizes.size();
+  return std::to_string(sets) + (sets == 1 ? " set of " : " sets of ") + std::to_string(size) +
+         " sequences drawn from " + decoySource(d);
 }
 
 namespace {
@@ -119,6 +121,17 @@ void writeSimpleRepeats(std::ostream& out, const Discovery& d) {
   }
 }
 
+// Each refined motif of the primary set kept in place of its search's matrix.
+void writeRefined(std::ostream& out, const Discovery& d) {
+  out << "\nrefined:\n";
+  for (const Candidate& c : d.candidates) {
+    if (!c.engine) continue;
+    out << "  " << d.searchOf(c).name << "-" << c.motif.rank << ": " << c.engine->motif.consensus << " (log10 E "
+        << enrichment_table::log10Text(c.engine->test.log10E) << ") -> " << c.motif.consensus << " (log10 E "
+        << enrichment_table::log10Text(c.test.log10E) << ")\n";
+  }
+}
+
 void writeSearches(std::ostream& out, const Discovery& d) {
   out << "\nsearches:\n";
   for (std::size_t i = 0; i < d.plan.searches.size(); ++i) {
@@ -155,6 +168,15 @@ std::string logText(const Discovery& d) {
   out << "models: foreground order " << kForegroundOrder << " from the searched primary sequences, background order "
       << d.backgroundOrder << " from the searched control sequences\n";
   out << "lengths: " << lengthsText(o.lengths) << "\n";
+  out << "mismatches: "
+      << (o.mismatches ? std::to_string(*o.mismatches) + " at every length"
+                       : "a quarter of the length; half of it too within the budget")
+      << "\n";
+  out << "search threshold: " << d.plan.settings.threshold << "\nstrands: " << (o.bothStrands ? "both" : "+ only")
+      << "\n";
+  out << "refinement: the " << kRefinedCandidates << " best motifs of each set by ZOOPS EM on at most "
+      << kRefinementLetters << " letters of the sequences searched, flanks below " << kCoreBits
+      << " bits cut; matrices tested: " << d.motifsTested << "\n";
   out << "decoy: " << decoyModeName(o.decoy) << ", " << (d.decoyRun ? "run on " + decoyDescription(d) : "not run")
       << "\n";
   for (std::size_t r = 0; r < d.decoySizes.size(); ++r) {
@@ -174,6 +196,7 @@ std::string logText(const Discovery& d) {
   if (!d.warnings.empty()) out << "\nwarnings:\n";
   for (const std::string& w : d.warnings) out << "  " << w << "\n";
   writeSearches(out, d);
+  writeRefined(out, d);
   writeConditionalTests(out, d);
   writeSimpleRepeats(out, d);
   out << "\nsteps:\n";

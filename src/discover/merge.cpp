@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <limits>
-#include <numeric>
+#include <stdexcept>
 
 #include "stats/motif_compare.h"
 
@@ -37,13 +37,11 @@ std::vector<std::vector<double>> pairwiseE(const std::vector<Candidate>& candida
 
 }  // namespace
 
-std::vector<MergedMotif> mergeRedundant(const std::vector<Candidate>& candidates, const Plan& plan, double maxE) {
+std::vector<MergedMotif> mergeRedundant(const std::vector<Candidate>& candidates, const std::vector<std::size_t>& order,
+                                        const Plan& plan, double maxE) {
   std::vector<MergedMotif> groups;
   if (candidates.empty()) return groups;
-  std::vector<std::size_t> order(candidates.size());
-  std::iota(order.begin(), order.end(), 0);
-  std::sort(order.begin(), order.end(),
-            [&](std::size_t a, std::size_t b) { return ranksBefore(candidates[a], candidates[b]); });
+  if (order.size() != candidates.size()) throw std::logic_error("the ranking order must hold every candidate once");
   const std::vector<std::vector<double>> e = pairwiseE(candidates, plan);
   std::vector<bool> taken(candidates.size(), false);
   for (std::size_t k = 0; k < order.size(); ++k) {

@@ -2,7 +2,7 @@
 // motif several times, and one search may report a motif again on the other
 // strand or shifted by a few letters. Motifs that match each other (the
 // comparison of zelkova-compare, with the motifs themselves as the database)
-// are merged into the most significant of them.
+// are merged into the one ranked first (discover/core_ranking.h).
 #pragma once
 
 #include <cstddef>
@@ -22,9 +22,11 @@ struct MergedMotif {
 // A candidate as a motif to compare, named after its search and rank.
 motif::Motif comparable(const Candidate& candidate, const Plan& plan);
 
-// Groups in ranking order (ranksBefore): each candidate not yet taken becomes
-// a representative and takes every later candidate not yet taken whose
-// comparison E-value with it (the smaller of both directions) is below `maxE`.
-std::vector<MergedMotif> mergeRedundant(const std::vector<Candidate>& candidates, const Plan& plan, double maxE);
+// Groups in ranking order (`order`, every candidate once): each candidate not
+// yet taken becomes a representative and takes every later candidate not yet
+// taken whose comparison E-value with it (the smaller of both directions) is
+// below `maxE`.
+std::vector<MergedMotif> mergeRedundant(const std::vector<Candidate>& candidates, const std::vector<std::size_t>& order,
+                                        const Plan& plan, double maxE);
 
 }  // namespace discover

@@ -22,7 +22,8 @@ const char* const kDescription =
     "by their best known matches and writes a page (DIR/index.html), MEME and\n"
     "JASPAR files and tables of the motifs and their sites into DIR.\n";
 
-const char* const kLengthsHelp = "motif lengths, 6 to 20, separated by commas\n(default 8,10,12,14,16)";
+const char* const kLengthsHelp =
+    "motif lengths, 6 to 20, separated by commas, or ranges such as\n8-12 (default 8,12,16)";
 
 }  // namespace
 
@@ -40,20 +41,54 @@ bool decoyRuns(DecoyMode mode, std::size_t primarySequences) {
   return mode == DecoyMode::Yes;
 }
 
+namespace {
+
+int lengthIn(const std::string& word, const std::string& text) {
+  return static_cast<int>(cli::wholeNumber(word, "--lengths \"" + text + "\": the length", kMinLength, kMaxLength));
+}
+
+// The lengths one comma-separated word of --lengths names: "10" or "8-12".
+std::vector<int> lengthsOfWord(const std::string& word, const std::string& text) {
+  const std::size_t dash = word.find('-');
+  if (dash == std::string::npos) return {lengthIn(word, text)};
+  const int from = lengthIn(word.substr(0, dash), text), to = lengthIn(word.substr(dash + 1), text);
+  if (from > to)
+    throw cli::UsageError("--lengths \"" + text + "\": the range " + word + " runs backwards (write " +
+                          std::to_string(to) + "-" + std::to_string(from) + ").");
+  std::vector<int> lengths;
+  for (int length = from; length <= to; ++length) lengths.push_back(length);
+  return lengths;
+}
+
+}  // namespace
+
 std::vector<int> parseLengths(const std::string& text) {
   std::vector<int> lengths;
   std::size_t start = 0;
   for (;;) {
     const std::size_t comma = text.find(',', start);
     const std::string word = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-    const int length =
-        static_cast<int>(cli::wholeNumber(word, "--lengths \"" + text + "\": the length", kMinLength, kMaxLength));
-    if (std::find(lengths.begin(), lengths.end(), length) != lengths.end())
-      throw cli::UsageError("--lengths names the length " + std::to_string(length) + " twice.");
-    lengths.push_back(length);
+    for (int length : lengthsOfWord(word, text)) {
+      if (std::find(lengths.begin(), lengths.end(), length) != lengths.end())
+        throw cli::UsageError("--lengths names the length " + std::to_string(length) + " twice.");
+      lengths.push_back(length);
+    }
     if (comma == std::string::npos) return lengths;
     start = comma + 1;
   }
+}
+
+bool parseStrand(const std::string& text) {
+  if (text == "both") return true;
+  if (text == "+") return false;
+  throw cli::UsageError("--strand \"" + text + "\" is not one of + and both.");
+}
+
+void checkMismatches(int mismatches, const std::vector<int>& lengths) {
+  const int shortest = *std::min_element(lengths.begin(), lengths.end());
+  if (mismatches >= shortest)
+    throw cli::UsageError("--mismatches " + std::to_string(mismatches) +
+                          " must be below the shortest motif length of --lengths (" + std::to_string(shortest) + ").");
 }
 
 DecoyMode parseDecoyMode(const std::string& text) {
@@ -91,8 +126,21 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
                o.controlFile);
   std::vector<std::string> peaksOnly;  // options given that need --peaks
   addGenomeOptions(parser, o.genome, peaksOnly);
-  bool trimGiven = false;
+  bool trimGiven = false, decoyGiven = false;
   parser.value("-l", "--lengths", "L,L,...", kLengthsHelp, [&](const std::string& v) { o.lengths = parseLengths(v); });
+  parser.value("-m", "--mismatches", "M",
+               "search every length with M mismatches (0 to 19, below the shortest\nlength) instead of the plan's allowances",
+               [&](const std::string& v) {
+                 o.mismatches = static_cast<int>(cli::wholeNumber(v, "--mismatches", 0, kMaxLength - 1));
+               });
+  parser.value("", "--threshold", "X",
+               "the searches' site threshold, 0.7 to 1.0 (zelkova's -thr; default\n0.8)",
+               [&](const std::string& v) {
+                 o.threshold = cli::realNumber(v, "--threshold", {kMinThreshold, true, kMaxThreshold, true});
+               });
+  parser.value("", "--strand", "+|both",
+               "both: sites on either strand (default); +: on the sequences as\ngiven only, as for stranded regions such as RNA",
+               [&](const std::string& v) { o.bothStrands = parseStrand(v); });
   parser.value("", "--trim", "N", "keep the central N letters of each record (6 or more)", [&](const std::string& v) {
     o.trim = static_cast<int>(cli::wholeNumber(v, "--trim", kMinLength, std::numeric_limits<int>::max()));
     trimGiven = true;
@@ -113,7 +161,12 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
                });
   parser.value("", "--decoy", "auto|yes|no",
                "search sets drawn from the control the same way, for the E-value\nchance reaches; auto: below 500 primary sequences (default auto)",
-               [&](const std::string& v) { o.decoy = parseDecoyMode(v); });
+               [&](const std::string& v) {
+                 o.decoy = parseDecoyMode(v);
+                 decoyGiven = true;
+               });
+  bool noDecoy = false;
+  parser.flag("", "--no-decoy", "no decoy: the same as --decoy no", noDecoy);
   parser.value("", "--holdout", "F",
                "keep the fraction F (0 to 0.5) of the primary and control\n"
                "sequences out of the searches and test the motifs on them only\n(default 0)",
@@ -138,6 +191,11 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
   cli::addMaxLettersOption(parser, o.maxLetters);
   const std::optional<std::vector<std::string>> files = parser.parse(argc, argv);
   if (!files) return std::nullopt;
+  if (noDecoy) {
+    if (decoyGiven) throw cli::UsageError("--no-decoy and --decoy cannot both be given.");
+    o.decoy = DecoyMode::No;
+  }
+  if (o.mismatches) checkMismatches(*o.mismatches, o.lengths);
   if (files->size() > 1) throw cli::UsageError("more than one PRIMARY.fa given (" + (*files)[0] + ", " + (*files)[1] + ").");
   checkGenomeOptions(o.genome, peaksOnly, !files->empty(), !o.controlFile.empty(), trimGiven);
   if (o.genome.indexOnly) return o;

@@ -19,7 +19,10 @@ struct Options {
   GenomeOptions genome;     // --peaks, --genome and what goes with them
   std::string outputDir;
   std::string controlFile;  // empty: shuffled copies of the primary sequences
-  std::vector<int> lengths{8, 10, 12, 14, 16};
+  std::vector<int> lengths{8, 12, 16};
+  std::optional<int> mismatches;    // --mismatches: every search at this allowance instead of the plan's
+  std::optional<double> threshold;  // --threshold: the engine's site threshold (its -thr) instead of 0.8
+  bool bothStrands = true;          // --strand both (default) or + (the sequences as given)
   int trim = 0;             // 0: whole records; else the central `trim` letters of each
   bool maskLowercase = false;
   bool dust = true;         // mask low-complexity stretches (stats/dust.h)
@@ -41,6 +44,7 @@ struct Options {
 // ---- the method's constants ---------------------------------------------------
 
 constexpr int kMinLength = 6, kMaxLength = 20;   // the engine's motif lengths
+constexpr double kMinThreshold = 0.7, kMaxThreshold = 1.0;  // the engine's site thresholds (-thr)
 constexpr double kMaxHoldout = 0.5;
 constexpr int kShuffleWordLength = 2;            // shuffles keep the dinucleotide counts
 constexpr int kShuffledCopies = 2;               // of each sequence, for a control or a decoy
@@ -50,7 +54,19 @@ constexpr int kMaxBackgroundOrder = 7;
 // often on average (both strands).
 constexpr double kCountsPerWord = 10.0;
 constexpr int kMotifsPerSearch = 10;             // the engine's -n
-constexpr int kDecoyReplicates = 2;              // decoy sets, each the size of the primary set
+// The searches read at most this many letters of a set, and the known motifs
+// are tested on at most this many primary letters (every k-th sequence of a
+// larger set, and as many of the control): 15,000 peaks of 200 letters hold
+// thousands of sites of any motif worth reporting, and beyond them the cost
+// would grow with the set while the answer does not change.
+constexpr std::size_t kSearchLetters = 3000000;
+constexpr std::size_t kKnownLetters = 3000000;
+constexpr int kDecoyReplicates = 1;              // decoy sets, each the size of the primary set
+// A motif beats the decoy when its E-value is this many times smaller than
+// the best the decoy set reaches: with one decoy set the best motif of random
+// DNA then beats it about as often as it beat the better of two sets without
+// a margin (docs/benchmarks.md, "The decoy"), at half their cost.
+constexpr double kDecoyMargin = 10.0;
 constexpr int kDecoyAutoBelow = 500;             // primary sequences under which --decoy auto runs it
 constexpr double kRedundancyE = 0.01;            // motifs that match each other this well are merged
 constexpr int kKnownMatchesShown = 5;            // known motifs listed per motif
@@ -65,9 +81,15 @@ const char* decoyModeName(DecoyMode mode);
 // Whether the decoy runs for a primary set of `primarySequences`.
 bool decoyRuns(DecoyMode mode, std::size_t primarySequences);
 
-// The value of --lengths: whole numbers from kMinLength to kMaxLength
-// separated by commas, each once, in the order given. Throws cli::UsageError.
+// The value of --lengths: whole numbers from kMinLength to kMaxLength, or
+// ranges of them ("8-12": 8, 9, 10, 11, 12), separated by commas, each length
+// once, in the order given. Throws cli::UsageError.
 std::vector<int> parseLengths(const std::string& text);
+// The value of --strand: "both" (true) or "+" (false). Throws cli::UsageError.
+bool parseStrand(const std::string& text);
+// --mismatches checked against the lengths: below the shortest. Throws
+// cli::UsageError.
+void checkMismatches(int mismatches, const std::vector<int>& lengths);
 // The value of --decoy. Throws cli::UsageError.
 DecoyMode parseDecoyMode(const std::string& text);
 // The value of --prefix: letters, digits, '.', '_' and '-', as motif files

@@ -12,6 +12,7 @@
 #include "discover/known.h"
 #include "discover/log.h"
 #include "discover/site_outputs.h"
+#include "discover/refine.h"
 #include "formats/command_files.h"
 #include "formats/motif_export.h"
 #include "pages/enrichment_section.h"
@@ -244,6 +245,17 @@ void writeSites(std::ostream& out, const Discovery& d, const ReportedMotif& m) {
   export_html::writeSiteTable(out, sites, genomeCells, log10P);
 }
 
+// Which matrix a motif is: refined (with the search's for comparison) or the
+// search's own.
+std::string matrixDescription(const Candidate& c) {
+  if (!c.engine) return "the search's count matrix (refinement did not make it more significant, or it was not "
+                        "among the " + std::to_string(kRefinedCandidates) + " refined)";
+  return "refined by EM on the sequences (counts: the expected letters of the sites), " +
+         std::to_string(c.motif.width()) + " of the search's " + std::to_string(c.engine->motif.width()) +
+         " columns kept; the search's matrix: E = " + evalueText(c.engine->test.log10E) + ", consensus " +
+         colouredWord(c.engine->motif.consensus);
+}
+
 void writeMotifSection(std::ostream& out, const Discovery& d, const ReportedMotif& m, const report::Motif& motif,
                        const enrichment_table::Row& row, const export_html::PageAddition& matches) {
   const Candidate& c = d.candidateOf(m);
@@ -261,12 +273,19 @@ void writeMotifSection(std::ostream& out, const Discovery& d, const ReportedMoti
                              "binding site"
                            : "no");
   writeRow(out, "Beats the decoy", decoyText(m));
+  writeRow(out, "Matrix", matrixDescription(c));
   writeRow(out, "MAP score", fixedPoint(c.motif.mapScore, 6));
   writeRow(out, "Consensus", colouredWord(c.motif.consensus));
   writeRow(out, "Degenerate consensus", colouredWord(c.motif.degenerateConsensus));
   writeRow(out, "Reverse complement", colouredWord(c.motif.reverseConsensus));
   out << "</table>\n";
   export_html::writeStrandLogos(out, motif.counts, m.id);
+  if (refinementChangedMuch(c)) {
+    out << "<p class=\"note\">The search's matrix before refinement (" << c.engine->motif.width()
+        << " columns, E = " << evalueText(c.engine->test.log10E) << "):</p>\n"
+        << export_html::logoSvg(c.engine->motif.counts, "Sequence logo of the search's matrix of " + m.id) << "<br>"
+        << colouredWord(c.engine->motif.consensus) << "\n";
+  }
   export_html::writeEnrichmentSection(out, &row);
   writeMerged(out, d, m);
   writeDependents(out, d, m);
@@ -314,15 +333,16 @@ std::string verdict(const Discovery& d) {
   } else if (d.decoyRun) {
     const std::string best = evalueText(d.candidateOf(d.motifs.front()).test.log10E);
     const std::string reached = decoyBestText(d);
+    const std::string margin = std::to_string(static_cast<int>(kDecoyMargin));
     if (reached == "none")
       text = "The best motif (E = " + best + ") beats the decoy: the same searches found no motif in " + decoy + ". ";
     else if (*d.motifs.front().beatsDecoy)
       text = "The best motif (E = " + best + ") beats the decoy: " + decoy + " searched the same way reaches E = " +
-             reached + " at best. ";
+             reached + " at best, and the best motif is more than " + margin + " times below that. ";
     else
       text = "The best motif (E = " + best + ") does not beat the decoy: " + decoy +
-             " searched the same way reaches E = " + reached + ", so nothing found here is distinguishable from " +
-             decoy + ". ";
+             " searched the same way reaches E = " + reached + " (beating it takes an E-value " + margin +
+             " times smaller), so nothing found here is distinguishable from " + decoy + ". ";
   } else {
     text = std::string("No decoy was run (--decoy ") + decoyModeName(d.options.decoy) + "). ";
   }

@@ -10,8 +10,10 @@
 #include "discover/files.h"
 #include "discover/genome_log.h"
 #include "discover/known.h"
+#include "discover/core_ranking.h"
 #include "discover/low_complexity.h"
 #include "discover/record_checks.h"
+#include "discover/refine.h"
 #include "discover/run_page.h"
 #include "discover/site_details.h"
 #include "discover/site_pvalues.h"
@@ -30,6 +32,16 @@
 namespace discover {
 
 namespace {
+
+SearchSettings searchSettings(const Options& o) {
+  SearchSettings settings;
+  settings.mismatches = o.mismatches;
+  if (o.threshold) settings.threshold = *o.threshold;
+  settings.forwardOnly = !o.bothStrands;
+  return settings;
+}
+
+TestSettings testSettings(const Options& o) { return {o.threads, o.bothStrands}; }
 
 // A primary set with its control, each split into the part searched and the
 // part tested.
@@ -50,7 +62,7 @@ SetPair splitPair(const std::vector<FastaRecord>& primary, const std::vector<Fas
 
 SearchSet searchSetOf(const SetPair& pair) {
   SearchSet set;
-  set.sequences = pair.primary.search;
+  set.sequences = thinnedToLetters(pair.primary.search, kSearchLetters);
   set.foreground = buildMarkovModel(set.sequences, kForegroundOrder);
   set.backgroundOrder = supportedOrder(pair.control.search, kMaxBackgroundOrder, kCountsPerWord);
   set.background = buildMarkovModel(pair.control.search, set.backgroundOrder);
@@ -187,7 +199,7 @@ std::vector<ReportedMotif> rankedMotifs(const Discovery& d, const std::vector<Me
                                         const SetPair& tested) {
   std::vector<ReportedMotif> motifs;
   for (IndependentMotif& independent : rankConditionally(d.candidates, groups, tested.primary.test, tested.control.test,
-                                                         d.options.top, d.candidates.size(), d.options.threads)) {
+                                                         d.options.top, d.motifsTested, testSettings(d.options))) {
     ReportedMotif m;
     m.rank = static_cast<int>(motifs.size()) + 1;
     m.id = d.options.motifPrefix + "-" + std::to_string(m.rank);
@@ -195,10 +207,10 @@ std::vector<ReportedMotif> rankedMotifs(const Discovery& d, const std::vector<Me
     m.conditional = independent.test;
     m.dependents = std::move(independent.dependents);
     const Candidate& c = d.candidates[m.group.representative];
-    if (d.decoyRun) m.beatsDecoy = c.test.log10E < d.decoyBestLog10E;
+    if (d.decoyRun) m.beatsDecoy = beatsDecoyBest(d, c.test.log10E);
     m.lowComplexity = simple_repeat::isSimpleRepeat(c.motif.consensus);
     m.sites = enrichment::sitesAtThreshold(c.test.motif.frequencies, d.primary.records, enrichment::SequenceSet::Primary,
-                                           c.test.choice.threshold, true, d.options.threads);
+                                           c.test.choice.threshold, d.options.bothStrands, d.options.threads);
     motifs.push_back(std::move(m));
   }
   return motifs;
@@ -340,34 +352,59 @@ void searchAll(Discovery& d, Sets& sets, OutputDirectory& directory, StepProgres
   const Options& o = d.options;
   std::vector<const std::vector<FastaRecord>*> searched;
   for (const SearchSet& s : sets.searched) searched.push_back(&s.sequences);
-  d.plan = planSearches(o.lengths, searched);
+  d.plan = planSearches(o.lengths, searched, searchSettings(o));
   createDirectory(d, directory);
 
   progress.begin("Discovery");
   d.outcomes = runPlan(d, sets.searched, directory, progress);
-  sets.searched.clear();  // the models and copies are no longer needed
   std::size_t found = 0;
   for (const SearchOutcome& outcome : d.outcomes) found += outcome.report.motifs.size();
   progress.end(plural(d.plan.searches.size(), "search") + ", " + plural(found, "motif") +
                (d.plan.skipped.empty() ? "" : ", " + plural(d.plan.skipped.size(), "search") + " skipped for cost"));
 }
 
-// Significance and Decoy.
-void testAll(Discovery& d, const Sets& sets, StepProgress& progress) {
-  const int threads = d.options.threads;
+// The motifs of the searches of set `s` (0 the primary set) as their
+// searches reported them, tested.
+std::vector<Candidate> testedCandidates(const Discovery& d, std::size_t s, const SetPair& pair) {
+  return testSearchMotifs(d.plan, d.outcomes, static_cast<int>(s), pair.primary.test, pair.control.test,
+                          testSettings(d.options));
+}
+
+// The best of `candidates` refined on the sequences searched, against their
+// control's background model, and tested again; returns the matrices tested.
+std::size_t refineCandidates(const Discovery& d, const SetPair& pair, const SearchSet& searched,
+                             std::vector<Candidate>& candidates) {
+  const TestSettings settings = testSettings(d.options);
+  const EmSample sample =
+      emSample(searched.sequences, searched.background, searched.backgroundOrder, kRefinementLetters);
+  const std::vector<std::optional<report::Motif>> refined =
+      refineBest(candidates, kRefinedCandidates, sample, searched.sequences.size(), settings.bothStrands,
+                 settings.threads);
+  return keepRefined(candidates, refined, d.plan, pair.primary.test, pair.control.test, settings);
+}
+
+// Significance, Refinement and Decoy.
+void testAll(Discovery& d, Sets& sets, StepProgress& progress) {
   progress.begin("Significance");
-  d.candidates = testSearchMotifs(d.plan, d.outcomes, 0, sets.primary.primary.test, sets.primary.control.test, threads);
+  d.candidates = testedCandidates(d, 0, sets.primary);
   progress.end(plural(d.candidates.size(), "motif") + " tested");
-  if (!d.decoyRun) return;
-  progress.begin("Decoy");
-  d.decoyBestLog10E = bestLog10E({});
-  for (std::size_t r = 0; r < sets.decoys.size(); ++r) {
-    const SetPair& decoy = sets.decoys[r];
-    const std::vector<Candidate> found = testSearchMotifs(d.plan, d.outcomes, static_cast<int>(r) + 1,
-                                                         decoy.primary.test, decoy.control.test, threads);
-    d.decoyBestLog10E = std::min(d.decoyBestLog10E, bestRankableLog10E(d.options, found));
+  progress.begin("Refinement");
+  d.motifsTested = refineCandidates(d, sets.primary, sets.searched.front(), d.candidates);
+  std::size_t refined = 0;
+  for (const Candidate& c : d.candidates) refined += c.engine ? 1 : 0;
+  progress.end(std::to_string(d.motifsTested - d.candidates.size()) + " refined and tested, " +
+               std::to_string(refined) + " kept");
+  if (d.decoyRun) {
+    progress.begin("Decoy");
+    d.decoyBestLog10E = bestLog10E({});
+    for (std::size_t r = 0; r < sets.decoys.size(); ++r) {
+      std::vector<Candidate> found = testedCandidates(d, r + 1, sets.decoys[r]);
+      refineCandidates(d, sets.decoys[r], sets.searched[r + 1], found);
+      d.decoyBestLog10E = std::min(d.decoyBestLog10E, bestRankableLog10E(d.options, found));
+    }
+    progress.end("best E of the decoy set " + decoyBestText(d));
   }
-  progress.end("best E of the decoy sets " + decoyBestText(d));
+  sets.searched.clear();  // the models and copies are no longer needed
 }
 
 // Ranking: simple repeats set apart, then one motif, one rank.
@@ -397,7 +434,9 @@ Discovery runDiscovery(const Options& o, OutputDirectory& directory, const genom
   testAll(d, sets, progress);
 
   progress.begin("Redundancy");
-  const std::vector<MergedMotif> groups = mergeRedundant(d.candidates, d.plan, kRedundancyE);
+  const std::vector<std::size_t> order =
+      rankingOrder(d.candidates, sets.primary.primary.test, o.bothStrands, o.threads);
+  const std::vector<MergedMotif> groups = mergeRedundant(d.candidates, order, d.plan, kRedundancyE);
   progress.end(plural(d.candidates.size(), "motif") + " in " + plural(groups.size(), "group"));
   rankAll(d, groups, sets, progress);
   describeReportedSites(d);

@@ -16,8 +16,20 @@ double expectedWork(const Search& search) {
   return std::max(1.0, search.engineDefault ? search.cost : kQuarterAllowanceShare * search.cost);
 }
 
-Plan planSearches(const std::vector<int>& lengths, const std::vector<const std::vector<FastaRecord>*>& sets) {
+namespace {
+
+// The allowances searched at `length`: the user's, or a quarter and half of it.
+std::vector<int> allowances(int length, const SearchSettings& settings) {
+  if (settings.mismatches) return {*settings.mismatches};
+  return {length / 4, length / 2};
+}
+
+}  // namespace
+
+Plan planSearches(const std::vector<int>& lengths, const std::vector<const std::vector<FastaRecord>*>& sets,
+                  const SearchSettings& settings) {
   Plan plan;
+  plan.settings = settings;
   const int clusters = RunConfig().numClusters;
   for (std::size_t s = 0; s < sets.size(); ++s) {
     const std::string setName = s == 0 ? "primary" : "decoy" + std::to_string(s);
@@ -25,7 +37,7 @@ Plan planSearches(const std::vector<int>& lengths, const std::vector<const std::
     const std::string prefix = s == 0 ? "" : setName + "_";
     for (int length : lengths) {
       const double cost = searchCost(usableWindows(*sets[s], length), clusters);
-      for (int mismatches : {length / 4, length / 2}) {
+      for (int mismatches : allowances(length, settings)) {
         Search search;
         search.set = static_cast<int>(s);
         search.length = length;
@@ -33,7 +45,7 @@ Plan planSearches(const std::vector<int>& lengths, const std::vector<const std::
         search.engineDefault = mismatches == length / 2;
         search.cost = cost;
         search.name = prefix + "l" + std::to_string(length) + "_m" + std::to_string(mismatches);
-        const bool affordable = !search.engineDefault || cost <= kDefaultAllowanceBudget;
+        const bool affordable = !search.engineDefault || settings.mismatches || cost <= kDefaultAllowanceBudget;
         (affordable ? plan.searches : plan.skipped).push_back(search);
       }
     }

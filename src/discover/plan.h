@@ -1,9 +1,10 @@
 // Which searches a discovery runs: on every sequence set (the primary one and
-// the decoys), every motif length with two mismatch allowances, a quarter of
-// the length and the engine's default of half of it; the default is left out
-// where its estimated cost is beyond a fixed budget.
+// the decoy), every motif length with a quarter of the length as the mismatch
+// allowance and, where its estimated cost is within a small budget, the
+// engine's default of half of it too; or the user's one allowance.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,16 @@ struct Search {
   std::string name;            // "l10_m2", "decoy1_l10_m2": names its files under runs/
 };
 
+// What the user sets for every search: one allowance instead of the plan's,
+// the engine's site threshold and strands.
+struct SearchSettings {
+  std::optional<int> mismatches;
+  double threshold = 0.8;  // the engine's default
+  bool forwardOnly = false;
+};
+
 struct Plan {
+  SearchSettings settings;            // of every search
   std::vector<std::string> setNames;  // "primary", "decoy1", ...
   std::vector<Search> searches;       // by set, then length as given, the smaller allowance first
   std::vector<Search> skipped;        // default allowances left out for their cost
@@ -32,11 +42,11 @@ struct Plan {
 double searchCost(long long usableWindows, int clusters);
 
 // The largest cost at which the default allowance is still searched: about
-// 4000 sequences of 200 letters, or 800 of 1000, some 25 s of processor time
-// a search; five such searches stay well within the time targets of
-// docs/benchmarks.md,
-// 10000 sequences of 200 letters do not.
-constexpr double kDefaultAllowanceBudget = 6.4e7;
+// 12,500 letters (60 sequences of 200, 20 of 600), where such a search takes
+// about a second. Beyond it the default allowance costs 4 to 10 times the
+// quarter allowance and rarely finds what that and the refinement miss
+// (docs/benchmarks.md, "The plan").
+constexpr double kDefaultAllowanceBudget = 1.0e6;
 
 // A search's share of the work for the progress: its cost, and for the
 // allowance of a quarter of the length a twentieth of it (on 500 fly
@@ -46,6 +56,7 @@ double expectedWork(const Search& search);
 
 // The plan for `sets` (the primary set first), with the decoys named
 // "decoy1", "decoy2", ...
-Plan planSearches(const std::vector<int>& lengths, const std::vector<const std::vector<FastaRecord>*>& sets);
+Plan planSearches(const std::vector<int>& lengths, const std::vector<const std::vector<FastaRecord>*>& sets,
+                  const SearchSettings& settings = {});
 
 }  // namespace discover

@@ -26,6 +26,8 @@ std::string decoyBestText(const Discovery& d) {
   return std::isinf(d.decoyBestLog10E) ? "none" : export_formats::scientificFromLog10(d.decoyBestLog10E);
 }
 
+bool beatsDecoyBest(const Discovery& d, double log10E) { return log10E < d.decoyBestLog10E - std::log10(kDecoyMargin); }
+
 long long givenStart(const Discovery& d, const enrichment::Site& site) {
   return site.position + d.primary.trimmedOff.at(site.sequence);
 }

@@ -66,6 +66,7 @@ struct Discovery {
   Plan plan;
   std::vector<SearchOutcome> outcomes;     // one per search of the plan
   std::vector<Candidate> candidates;       // every motif of the primary searches, tested
+  std::size_t motifsTested = 0;            // matrices tested for the primary set: the E-values' multiplier
 
   bool decoyRun = false;
   std::vector<SetSizes> decoySizes;
@@ -77,6 +78,7 @@ struct Discovery {
   std::vector<motif::Motif> knownMotifs;   // the database the names come from
   std::vector<std::string> databaseFiles;  // the files it was read from
   bool knownRun = false;                   // known-motif enrichment (not with --no-known)
+  std::size_t knownStep = 1;               // the known motifs were tested on every knownStep-th sequence
   std::vector<known::KnownResult> known;   // every known motif tested, best first
   CentralRun central;                      // where the best sites lie in the sequences (central.h)
   std::optional<std::vector<genome_intervals::Interval>> regions;  // when every header names one
@@ -100,6 +102,10 @@ bool convincingMatch(const match_table::Row& match);
 // The decoy's best E-value as the page and the log give it, "3.0e-03", or
 // "none" when the searches of shuffled DNA found no motif.
 std::string decoyBestText(const Discovery& discovery);
+
+// Whether a motif of E-value 10^log10E beats the decoy: its E-value below
+// the decoy's best divided by kDecoyMargin.
+bool beatsDecoyBest(const Discovery& discovery, double log10E);
 
 // A site's start on the sequence as given: its position on the searched
 // (trimmed) letters plus what the trim cut from the start.

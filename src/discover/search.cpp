@@ -4,6 +4,7 @@
 #include <chrono>
 #include <mutex>
 #include <numeric>
+#include <sstream>
 
 #include "base/parallel.h"
 #include "discover/options.h"
@@ -13,10 +14,26 @@ namespace discover {
 
 namespace {
 
-RunConfig searchConfig(const Search& search, const SearchSet& set, int threads, const SideFileFolder& sideFiles) {
+// The engine options a search runs with beyond -l and -m, as zelkova's
+// command line gives them: only those that are not its defaults.
+std::string engineOptionText(const SearchSettings& settings) {
+  std::string text;
+  if (settings.threshold != SearchSettings().threshold) {
+    std::ostringstream value;
+    value << settings.threshold;
+    text += " -thr " + value.str();
+  }
+  if (settings.forwardOnly) text += " -r";
+  return text;
+}
+
+RunConfig searchConfig(const Search& search, const SearchSettings& settings, const SearchSet& set, int threads,
+                       const SideFileFolder& sideFiles) {
   RunConfig config;
   config.K = search.length;
   config.maxMismatch = search.mismatches;
+  config.scanThreshold = settings.threshold;
+  config.forwardOnly = settings.forwardOnly;
   config.numTopMotifs = kMotifsPerSearch;
   config.numThreads = threads;
   std::size_t longest = 0;
@@ -30,11 +47,11 @@ RunConfig searchConfig(const Search& search, const SearchSet& set, int threads, 
     config.initClusterFile.reset();
   }
   config.cmdLine = "zelkova-discover, search " + search.name + ": -l " + std::to_string(search.length) + " -m " +
-                   std::to_string(search.mismatches);
+                   std::to_string(search.mismatches) + engineOptionText(settings);
   return config;
 }
 
-SearchOutcome runOne(const Search& search, const std::string& setName, const SearchSet& set, int threads,
+SearchOutcome runOne(const Search& search, const SearchSettings& settings, const std::string& setName, const SearchSet& set, int threads,
                      const SideFileFolder& sideFiles, const std::function<void(double)>& progressed) {
   const auto start = std::chrono::steady_clock::now();
   SearchInput input;
@@ -45,7 +62,8 @@ SearchOutcome runOne(const Search& search, const std::string& setName, const Sea
   ProgressSink progress = ProgressSink::silent();
   progress.countClusters([&](int done, int total) { progressed(static_cast<double>(done) / total); });
   SearchOutcome outcome;
-  outcome.report = runMotifSearch(searchConfig(search, set, threads, sideFiles), std::move(input), progress);
+  outcome.report =
+      runMotifSearch(searchConfig(search, settings, set, threads, sideFiles), std::move(input), progress);
   outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return outcome;
 }
@@ -67,7 +85,7 @@ std::vector<SearchOutcome> runSearches(const Plan& plan, const std::vector<Searc
       if (callbacks.progressed) callbacks.progressed(i, fraction);
     };
     SearchOutcome outcome =
-        runOne(search, plan.setNames[static_cast<std::size_t>(search.set)], sets[static_cast<std::size_t>(search.set)],
+        runOne(search, plan.settings, plan.setNames[static_cast<std::size_t>(search.set)], sets[static_cast<std::size_t>(search.set)],
                searchThreads, sideFiles, progressed);
     std::lock_guard<std::mutex> guard(lock);
     outcomes[i] = std::move(outcome);

@@ -71,6 +71,23 @@ long long usableWindows(const std::vector<FastaRecord>& records, int length) {
   return windows;
 }
 
+std::size_t thinningStep(const std::vector<FastaRecord>& records, std::size_t maxLetters) {
+  std::size_t total = 0;
+  for (const FastaRecord& r : records) total += r.letters.size();
+  return total <= maxLetters || maxLetters == 0 ? 1 : (total + maxLetters - 1) / maxLetters;
+}
+
+std::vector<FastaRecord> everyKth(const std::vector<FastaRecord>& records, std::size_t step) {
+  if (step <= 1) return records;
+  std::vector<FastaRecord> kept;
+  for (std::size_t i = 0; i < records.size(); i += step) kept.push_back(records[i]);
+  return kept;
+}
+
+std::vector<FastaRecord> thinnedToLetters(const std::vector<FastaRecord>& records, std::size_t maxLetters) {
+  return everyKth(records, thinningStep(records, maxLetters));
+}
+
 int supportedOrder(const std::vector<FastaRecord>& records, int maxOrder, double countsPerWord) {
   for (int order = maxOrder; order > 0; --order) {
     const double words = std::pow(4.0, order + 1);

@@ -40,6 +40,13 @@ bool holdsBases(const std::vector<FastaRecord>& records);
 // Windows of `length` letters of A, C, G and T only, over every record.
 long long usableWindows(const std::vector<FastaRecord>& records, int length);
 
+// Every k-th record of `records` (the first always kept), k the smallest step
+// that keeps them within `maxLetters` letters; all of them when they are.
+std::size_t thinningStep(const std::vector<FastaRecord>& records, std::size_t maxLetters);
+std::vector<FastaRecord> thinnedToLetters(const std::vector<FastaRecord>& records, std::size_t maxLetters);
+// Records 0, step, 2 step, ... of `records`.
+std::vector<FastaRecord> everyKth(const std::vector<FastaRecord>& records, std::size_t step);
+
 // The highest Markov order, up to `maxOrder`, at which the words of order + 1
 // letters of `records`, counted on both strands, are seen at least
 // `countsPerWord` times each on average. 0 when even single letters are not.

@@ -60,7 +60,7 @@ SummaryRow summaryRow(const Discovery& d, const ReportedMotif& m) {
   SummaryRow row;
   row.rank = m.rank;
   row.id = m.id;
-  row.length = s.length;
+  row.length = c.motif.width();  // refinement may trim the search's length
   row.mismatches = s.mismatches;
   row.consensus = c.motif.consensus;
   row.threshold = enrichment_table::thresholdText(c.test.choice.threshold);
@@ -114,8 +114,9 @@ void requireNumber(const textio::Lines& lines, const std::string& text, const st
 void checkMotifFields(const textio::Lines& lines, const SummaryRow& row) {
   if (row.id.empty()) lines.fail("the motif id is empty");
   if (row.length < 1) lines.fail("the length " + std::to_string(row.length) + " is not 1 or more");
-  if (row.mismatches < 0 || row.mismatches >= row.length)
-    lines.fail("the mismatches " + std::to_string(row.mismatches) + " are not from 0 to the length less 1");
+  if (row.mismatches < 0 || row.mismatches >= kMaxLength)
+    lines.fail("the mismatches " + std::to_string(row.mismatches) + " are not from 0 to " +
+               std::to_string(kMaxLength - 1));
   if (static_cast<int>(row.consensus.size()) != row.length ||
       row.consensus.find_first_not_of("ACGT") != std::string::npos)
     lines.fail("the consensus " + textio::quoted(row.consensus) + " is not " + std::to_string(row.length) +

@@ -55,19 +55,19 @@ awk '{ s = $2 + $4 + $6 + $8; if (s < 0.999 || s > 1.001 || $2 != $8 || $4 != $6
 # The log names the version, the seed and every step.
 grep -q '^zelkova-discover (ZELKOVA) [0-9]' crp/log.txt || fail "no version in log.txt"
 grep -q 'dinucleotide-shuffled copies of each primary sequence (seed 0)' crp/log.txt || fail "no seed in log.txt"
-for step in Reading Control Models Discovery Significance Decoy Redundancy Ranking Names; do
+for step in Reading Control Models Discovery Significance Refinement Decoy Redundancy Ranking Names; do
   grep -q "^  $step: .* s)$" crp/log.txt || fail "log.txt lacks the time of the step $step"
 done
 # Every search left its report and page under runs/, linked from the page.
-[ "$(ls crp/runs/*.out | wc -l)" -eq 30 ] || fail "expected 30 reports under runs/ (10 primary, 20 decoy)"
-for f in crp/runs/l8_m2.out crp/runs/l16_m8.html crp/runs/decoy2_l16_m4.out; do [ -s "$f" ] || fail "$f missing"; done
+[ "$(ls crp/runs/*.out | wc -l)" -eq 12 ] || fail "expected 12 reports under runs/ (6 primary, 6 decoy)"
+for f in crp/runs/l8_m2.out crp/runs/l16_m8.html crp/runs/decoy1_l16_m4.out; do [ -s "$f" ] || fail "$f missing"; done
 grep -q 'href="runs/l16_m8.html"' crp/index.html || fail "the page does not link the search pages"
 [ "$(grep -c '<section class="motif" id="ZELKOVA-' crp/index.html)" -eq "$motifs" ] || fail "not $motifs motif sections"
 grep -q 'beats the decoy' crp/index.html || fail "the page does not say that the best motif beats the decoy"
 ls crp/runs | grep -q initcluster && fail "side files written without --keep-side-files"
 [ ! -e initcore.txt ] || fail "side files written into the working directory"
 # On standard error, one line per step when it is not a terminal.
-[ "$(grep -c '^Discovery: 30 searches' crp.err)" -eq 1 ] || fail "no progress line for the searches: $(cat crp.err)"
+[ "$(grep -c '^Discovery: 12 searches' crp.err)" -eq 1 ] || fail "no progress line for the searches: $(cat crp.err)"
 
 # --- identical results: again, with 1 thread, from gzip -------------------------
 discover again crp0.fa -p 2

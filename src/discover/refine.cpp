@@ -1,0 +1,98 @@
+#include "discover/refine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+#include "base/parallel.h"
+#include "base/words.h"
+
+namespace discover {
+
+double informationBits(const motif::Column& frequencies) {
+  double bits = 2.0;
+  for (double p : frequencies)
+    if (p > 0) bits += p * std::log2(p);
+  return bits;
+}
+
+ColumnSpan informativeCore(const std::vector<motif::Column>& frequencies, double minBits, std::size_t minWidth) {
+  ColumnSpan span{0, frequencies.size()};
+  while (span.last - span.first > minWidth) {
+    const double left = informationBits(frequencies[span.first]);
+    const double right = informationBits(frequencies[span.last - 1]);
+    if (std::min(left, right) >= minBits) break;
+    if (left <= right) {
+      ++span.first;
+    } else {
+      --span.last;
+    }
+  }
+  return span;
+}
+
+namespace {
+
+std::vector<motif::Column> countColumns(const std::vector<report::Column>& counts) {
+  std::vector<motif::Column> columns;
+  for (const report::Column& c : counts)
+    columns.push_back({static_cast<double>(c[0]), static_cast<double>(c[1]), static_cast<double>(c[2]),
+                       static_cast<double>(c[3])});
+  return columns;
+}
+
+std::vector<motif::Column> normalisedColumns(const std::vector<report::Column>& counts) {
+  std::vector<motif::Column> columns = countColumns(counts);
+  for (motif::Column& c : columns) {
+    const double total = c[0] + c[1] + c[2] + c[3];
+    for (double& v : c) v = total > 0 ? v / total : 0.25;
+  }
+  return columns;
+}
+
+}  // namespace
+
+std::optional<report::Motif> refinedMotif(const report::Motif& engine, const EmSample& sample,
+                                          std::size_t searchedSequences, bool bothStrands) {
+  // The engine's sites per searched sequence, as the first guess of the share
+  // of sequences with a site.
+  const double gamma = std::clamp(static_cast<double>(engine.siteCount) / static_cast<double>(std::max<std::size_t>(1, searchedSequences)), 0.05, 0.9);
+  ZoopsSettings settings;
+  settings.bothStrands = bothStrands;
+  const ZoopsResult refined = refineZoops(countColumns(engine.counts), gamma, sample, settings);
+  if (refined.expectedSites < kMinRefinedSites) return std::nullopt;
+  const ColumnSpan core = informativeCore(refined.frequencies, kCoreBits, kMinCoreWidth);
+  report::Motif m = engine;
+  m.counts.clear();
+  for (std::size_t k = core.first; k < core.last; ++k) {
+    report::Column column{};
+    for (std::size_t b = 0; b < 4; ++b) column[b] = std::llround(refined.counts[k][b]);
+    m.counts.push_back(column);
+  }
+  const std::vector<motif::Column> frequencies = normalisedColumns(m.counts);
+  m.consensus = motif::consensus(frequencies);
+  m.degenerateConsensus = motif::degenerateConsensus(frequencies);
+  m.reverseConsensus = words::reverseComplement(m.consensus);
+  m.siteCount = std::llround(refined.expectedSites);
+  m.relativeEntropy = 0;
+  for (const motif::Column& c : frequencies) m.relativeEntropy += informationBits(c);
+  m.sites.clear();
+  return m;
+}
+
+std::vector<std::optional<report::Motif>> refineBest(const std::vector<Candidate>& candidates, std::size_t count,
+                                                     const EmSample& sample, std::size_t searchedSequences,
+                                                     bool bothStrands, int threads) {
+  std::vector<std::size_t> order(candidates.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::sort(order.begin(), order.end(),
+            [&](std::size_t a, std::size_t b) { return ranksBefore(candidates[a], candidates[b]); });
+  order.resize(std::min(count, order.size()));
+  std::vector<std::optional<report::Motif>> refined(candidates.size());
+  parallelFor(threads, order.size(), [&](std::size_t k) {
+    refined[order[k]] = refinedMotif(candidates[order[k]].motif, sample, searchedSequences, bothStrands);
+  });
+  return refined;
+}
+
+}  // namespace discover

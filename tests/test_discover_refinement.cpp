@@ -1,0 +1,254 @@
+// zelkova-discover's refinement and ranking: ZOOPS EM raises the site recall of
+// a planted motif whose matrix is degenerate, trimming cuts the flanks of a
+// 14-letter matrix down to its 8-letter core, of two motifs sharing their sites
+// the better per site ranks first (a longer one only by a margin), and none
+// of it depends on the number of threads.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "base/words.h"
+#include "discover/core_ranking.h"
+#include "discover/refine.h"
+#include "discover/zoops.h"
+#include "stats/enrichment.h"
+#include "stats/shuffle.h"
+#include "zelkova.h"
+
+namespace {
+
+std::string randomLetters(std::size_t length, shuffle::Random& random) {
+  std::string s(length, 'A');
+  for (char& c : s) c = "ACGT"[random.below(4)];
+  return s;
+}
+
+// `word` with each letter kept with probability 0.85, else a random letter.
+std::string noisyCopy(const std::string& word, shuffle::Random& random) {
+  std::string s = word;
+  for (char& c : s)
+    if (random.below(100) >= 85) c = "ACGT"[random.below(4)];
+  return s;
+}
+
+struct PlantedSet {
+  std::vector<FastaRecord> primary, control;
+  std::vector<std::pair<std::size_t, long long>> sites;  // (sequence, first letter from 0)
+};
+
+// `count` random sequences of `length` letters, two thirds with a noisy copy
+// of `word` (on either strand) at a random place; a control twice as large.
+PlantedSet plantedSet(const std::string& word, std::size_t count, std::size_t length, std::uint64_t seed) {
+  shuffle::Random random(seed);
+  PlantedSet set;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::string s = randomLetters(length, random);
+    if (random.below(3) < 2) {
+      const std::size_t at = random.below(static_cast<std::uint32_t>(length - word.size() + 1));
+      std::string site = noisyCopy(word, random);
+      if (random.below(2) == 0) site = words::reverseComplement(site);
+      s.replace(at, word.size(), site);
+      set.sites.emplace_back(i, static_cast<long long>(at));
+    }
+    set.primary.push_back({"p" + std::to_string(i), s});
+  }
+  for (std::size_t i = 0; i < 2 * count; ++i) set.control.push_back({"c" + std::to_string(i), randomLetters(length, random)});
+  return set;
+}
+
+// A count matrix of `word`: `strong` counts for its letter, `weak` for each other.
+std::vector<report::Column> wordCounts(const std::string& word, long long strong, long long weak) {
+  std::vector<report::Column> counts;
+  for (char c : word) {
+    report::Column column{weak, weak, weak, weak};
+    column[static_cast<std::size_t>(words::baseIndex(c))] = strong;
+    counts.push_back(column);
+  }
+  return counts;
+}
+
+report::Motif engineMotif(const std::vector<report::Column>& counts, long long sites) {
+  report::Motif m;
+  m.rank = 1;
+  m.counts = counts;
+  m.siteCount = sites;
+  std::string consensus;
+  for (const report::Column& c : counts) consensus += "ACGT"[std::max_element(c.begin(), c.end()) - c.begin()];
+  m.consensus = consensus;
+  return m;
+}
+
+enrichment::MotifResult testOf(const report::Motif& m, const PlantedSet& set) {
+  const std::vector<enrichment::MotifMatrix> motifs{{1, "m", m.consensus, enrichment::frequenciesOf(m.counts)}};
+  return enrichment::testMotifs(motifs, set.primary, set.control, {}).front();
+}
+
+// The share of planted sites that a site of the motif (at its threshold)
+// overlaps by at least half of the shorter width.
+double recall(const enrichment::MotifResult& test, const PlantedSet& set, long long plantedWidth) {
+  const std::vector<enrichment::Site> sites = enrichment::sitesAtThreshold(
+      test.motif.frequencies, set.primary, enrichment::SequenceSet::Primary, test.choice.threshold, true, 1);
+  const long long width = static_cast<long long>(test.motif.frequencies.size());
+  std::size_t found = 0;
+  for (const auto& [sequence, at] : set.sites)
+    for (const enrichment::Site& s : sites) {
+      const long long start = s.position - 1;
+      const long long overlap = std::min(start + width, at + plantedWidth) - std::max(start, at);
+      if (s.sequence == sequence && 2 * overlap >= std::min(width, plantedWidth)) {
+        ++found;
+        break;
+      }
+    }
+  return static_cast<double>(found) / static_cast<double>(set.sites.size());
+}
+
+discover::EmSample sampleOf(const PlantedSet& set) {
+  return discover::emSample(set.primary, buildMarkovModel(set.control, 2), 2, discover::kRefinementLetters);
+}
+
+}  // namespace
+
+TEST(DiscoverRefinement, EmRaisesTheRecallOfAPlantedMotifWhoseMatrixIsDegenerate) {
+  const std::string word = "TGACGTCATGCA";
+  const PlantedSet set = plantedSet(word, 150, 200, 5);
+  // What a search of many mismatches may give: half of the columns barely
+  // leaning to the motif's letter, the others even.
+  std::vector<report::Column> counts = wordCounts(word, 13, 9);
+  for (std::size_t k = 3; k < 9; ++k) counts[k] = {10, 10, 10, 10};
+  const report::Motif degenerate = engineMotif(counts, 40);
+  const std::optional<report::Motif> refined = discover::refinedMotif(degenerate, sampleOf(set), set.primary.size(), true);
+  ASSERT_TRUE(refined);
+  EXPECT_EQ(refined->consensus, word);
+  const enrichment::MotifResult before = testOf(degenerate, set), after = testOf(*refined, set);
+  const double recallBefore = recall(before, set, 12), recallAfter = recall(after, set, 12);
+  EXPECT_LT(recallBefore, 0.5);
+  EXPECT_GT(recallAfter, 0.8);
+  EXPECT_LT(after.log10PAdjusted, before.log10PAdjusted - 10);
+  // About the sequences with a site, 100 of 150 (ZOOPS gives random ones a
+  // share of a site too).
+  EXPECT_GT(refined->siteCount, 80);
+  EXPECT_LT(refined->siteCount, 130);
+}
+
+TEST(DiscoverRefinement, TrimmingCutsUninformativeFlanks) {
+  // Columns of 2, 0.1 and 0.29 bits at the ends, a core of 8 strong ones.
+  const motif::Column even{0.25, 0.25, 0.25, 0.25}, faint{0.35, 0.22, 0.22, 0.21}, sharp{0.97, 0.01, 0.01, 0.01};
+  EXPECT_NEAR(discover::informationBits(even), 0.0, 1e-12);
+  EXPECT_NEAR(discover::informationBits(motif::Column{1, 0, 0, 0}), 2.0, 1e-12);
+  std::vector<motif::Column> columns{even, faint, even};
+  for (int i = 0; i < 8; ++i) columns.push_back(sharp);
+  columns.insert(columns.end(), {faint, even, faint});
+  const discover::ColumnSpan core = discover::informativeCore(columns, discover::kCoreBits, 6);
+  EXPECT_EQ(core.first, 3u);
+  EXPECT_EQ(core.last, 11u);
+  // Never below the shortest width: the least informative ends go first.
+  const std::vector<motif::Column> flat(10, faint);
+  const discover::ColumnSpan kept = discover::informativeCore(flat, discover::kCoreBits, 6);
+  EXPECT_EQ(kept.last - kept.first, 6u);
+  const std::vector<motif::Column> strong(7, sharp);
+  EXPECT_EQ(discover::informativeCore(strong, discover::kCoreBits, 6).last, 7u);
+}
+
+TEST(DiscoverRefinement, AFlanked14merBecomesItsEightLetterCore) {
+  // An 8-letter core planted with random letters around it; the search's
+  // matrix holds the core with 3 columns of its own sites' flanks each side.
+  const std::string core = "CACGTGAC";
+  const PlantedSet set = plantedSet(core, 120, 200, 9);
+  std::vector<report::Column> counts{{5, 3, 4, 3}, {2, 6, 4, 3}, {4, 4, 3, 4}};
+  for (const report::Column& c : wordCounts(core, 14, 0)) counts.push_back(c);
+  counts.insert(counts.end(), {{3, 5, 3, 4}, {4, 2, 5, 4}, {6, 3, 3, 3}});
+  const report::Motif flanked = engineMotif(counts, 15);
+  ASSERT_EQ(flanked.width(), 14);
+  const std::optional<report::Motif> refined = discover::refinedMotif(flanked, sampleOf(set), set.primary.size(), true);
+  ASSERT_TRUE(refined);
+  EXPECT_EQ(refined->consensus, core);
+  EXPECT_EQ(refined->reverseConsensus, words::reverseComplement(core));
+  EXPECT_LT(testOf(*refined, set).log10PAdjusted, testOf(flanked, set).log10PAdjusted);
+}
+
+TEST(DiscoverRefinement, TheSameForAnyNumberOfThreads) {
+  const PlantedSet set = plantedSet("GATTACAGGT", 80, 150, 3);
+  const discover::EmSample sample = sampleOf(set);
+  std::vector<discover::Candidate> candidates;
+  for (const char* word : {"GATTACAGGT", "CCGGAATTCC", "TTTACAGGTA"}) {
+    discover::Candidate c;
+    c.motif = engineMotif(wordCounts(word, 12, 2), 30);
+    c.test = testOf(c.motif, set);
+    candidates.push_back(c);
+  }
+  const auto one = discover::refineBest(candidates, 2, sample, set.primary.size(), true, 1);
+  const auto two = discover::refineBest(candidates, 2, sample, set.primary.size(), true, 2);
+  ASSERT_EQ(one.size(), 3u);
+  std::size_t refined = 0;
+  for (std::size_t i = 0; i < 3; ++i) {
+    ASSERT_EQ(one[i].has_value(), two[i].has_value());
+    if (!one[i]) continue;
+    ++refined;
+    EXPECT_EQ(one[i]->counts, two[i]->counts);
+    EXPECT_EQ(one[i]->siteCount, two[i]->siteCount);
+  }
+  EXPECT_EQ(refined, 2u);  // the two best only
+  EXPECT_FALSE(one[1]);    // the unrelated word tests worst
+  EXPECT_EQ(discover::rankingOrder(candidates, set.primary, true, 1),
+            discover::rankingOrder(candidates, set.primary, true, 2));
+  // A sample thinned to a letter budget keeps every k-th sequence.
+  const discover::EmSample thin = discover::emSample(set.primary, buildMarkovModel(set.control, 0), 0, 150 * 20);
+  EXPECT_EQ(thin.size(), 20u);
+}
+
+namespace {
+
+// A candidate whose test is given: its threshold, hits and corrected p.
+discover::Candidate given(const std::string& word, double log10P, long long hits, double threshold) {
+  discover::Candidate c;
+  c.motif = engineMotif(wordCounts(word, 20, 0), hits);
+  c.test.motif = {1, word, word, enrichment::frequenciesOf(c.motif.counts)};
+  c.test.choice.threshold = threshold;
+  c.test.choice.table = {hits, 60, 2, 120};
+  c.test.log10PAdjusted = log10P;
+  c.test.log10E = log10P + 1;
+  return c;
+}
+
+}  // namespace
+
+TEST(DiscoverRanking, OfTwoMotifsSharingSitesTheBetterPerSiteRanksFirst) {
+  // 60 sequences: the core ACGTTGCA inside the flanks GGT...TCA in the first
+  // 40, the unrelated TTAGCCCATAGG in the last 30.
+  shuffle::Random random(23);
+  std::vector<FastaRecord> primary;
+  for (int i = 0; i < 60; ++i) {
+    std::string s = randomLetters(120, random);
+    if (i < 40) s.replace(30, 14, "GGTACGTTGCATCA");
+    if (i >= 30) s.replace(70, 12, "TTAGCCCATAGG");
+    primary.push_back({"p" + std::to_string(i), s});
+  }
+  // The flanked 14-mer has the better E-value, the core the better p per site.
+  const std::vector<discover::Candidate> pair{given("GGTACGTTGCATCA", -22, 44, 0.99),
+                                              given("ACGTTGCA", -21, 40, 0.99)};
+  const discover::BestSites flanked = discover::bestSites(pair[0], primary, true);
+  const discover::BestSites core = discover::bestSites(pair[1], primary, true);
+  EXPECT_EQ(flanked.count, 40u);
+  EXPECT_GE(core.count, 40u);  // and any chance copy of the core
+  EXPECT_LE(core.count, 41u);
+  EXPECT_TRUE(discover::shareSites(flanked, core));
+  EXPECT_NEAR(discover::significancePerSite(pair[0].test), 0.5, 1e-12);
+  EXPECT_NEAR(discover::significancePerSite(pair[1].test), 0.525, 1e-12);
+  EXPECT_EQ(discover::rankingOrder(pair, primary, true, 1), (std::vector<std::size_t>{1, 0}));
+
+  // A longer motif needs a margin: 5 % better per site is not enough, 20 % is.
+  std::vector<discover::Candidate> longer{given("ACGTTGCA", -22, 44, 0.99), given("GGTACGTTGCATCA", -21, 40, 0.99)};
+  EXPECT_EQ(discover::rankingOrder(longer, primary, true, 1), (std::vector<std::size_t>{0, 1}));
+  longer[1] = given("GGTACGTTGCATCA", -21.5, 36, 0.99);
+  longer[1].test.log10E = -20;  // still ranked second by its E-value
+  EXPECT_EQ(discover::rankingOrder(longer, primary, true, 1), (std::vector<std::size_t>{1, 0}));
+
+  // A motif of other sites keeps its place whatever its significance per site.
+  const std::vector<discover::Candidate> apart{given("GGTACGTTGCATCA", -22, 44, 0.99),
+                                               given("TTAGCCCATAGG", -21, 30, 0.99)};
+  EXPECT_FALSE(discover::shareSites(discover::bestSites(apart[0], primary, true),
+                                    discover::bestSites(apart[1], primary, true)));
+  EXPECT_EQ(discover::rankingOrder(apart, primary, true, 1), (std::vector<std::size_t>{0, 1}));
+}
