@@ -105,7 +105,7 @@ TEST(AggregateSummaryReader, RefusesWhatTheWriterNeverWrites) {
       {withHeader(line + "\n" + line), "s.tsv:3: the rank 1 should be 2"},
       {withHeader(replaced("1\tZELKOVA", "2\tZELKOVA")), "s.tsv:2: the rank 2 should be 1"},
       {withHeader(replaced("\t8\t", "\teight\t")), "s.tsv:2: length \"eight\" is not a whole number"},
-      {withHeader(replaced("\t8\t2\t", "\t8\t8\t")), "s.tsv:2: the mismatches 8 are not from 0"},
+      {withHeader(replaced("\t8\t2\t", "\t8\t20\t")), "s.tsv:2: the mismatches 20 are not from 0 to 19"},
       {withHeader(replaced("TCACATTT", "TCACATT")), "s.tsv:2: the consensus \"TCACATT\" is not 8 letters"},
       {withHeader(replaced("TCACATTT", "TCACATTN")), "s.tsv:2: the consensus \"TCACATTN\" is not 8 letters"},
       {withHeader(replaced("0.9096", "high")), "s.tsv:2: threshold \"high\" is not a number"},

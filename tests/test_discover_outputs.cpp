@@ -242,14 +242,15 @@ TEST(DiscoverPage, VerdictNamesWhatTheDecoyWasDrawnFrom) {
   d.decoyBestLog10E = -2.0;
   EXPECT_EQ(discover::verdict(d),
             "The best motif (E = 4.5e-13) beats the decoy: shuffled DNA searched the same way reaches E = 1.0e-02 at "
-            "best. E-values were computed on the sequences the motifs were found in, which makes them optimistic, "
-            "the more so the smaller the set.");
+            "best, and the best motif is more than 10 times below that. E-values were computed on the sequences the "
+            "motifs were found in, which makes them optimistic, the more so the smaller the set.");
   d.options.controlFile = "background.fa";
   d.motifs.front().beatsDecoy = false;
   d.decoyBestLog10E = -14.0;
   const std::string refuted =
       "The best motif (E = 4.5e-13) does not beat the decoy: DNA drawn from the control searched the same way "
-      "reaches E = 1.0e-14, so nothing found here is distinguishable from DNA drawn from the control. ";
+      "reaches E = 1.0e-14 (beating it takes an E-value 10 times smaller), so nothing found here is "
+      "distinguishable from DNA drawn from the control. ";
   EXPECT_EQ(discover::verdict(d).substr(0, refuted.size()), refuted);
 }
 

@@ -45,6 +45,9 @@ const std::vector<Case> kCases = {
     // but without a word, so its first word was read past the end.
     {"motifs", "transfac_vertical_tab_line", true,
      "fuzz.motifs:124: a matrix row outside a matrix (no P0 line before it)"},
+    // A background word holding a byte outside ASCII: the letter was quoted
+    // raw in the message.
+    {"tables", "background_binary_letter", true, "fuzz.tsv:4: unknown letter '\\xf4' in \"G\\xf4\\xff\\xff\\xff\""},
 };
 
 std::vector<std::uint8_t> readBytes(const fs::path& path) {

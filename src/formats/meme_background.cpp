@@ -27,7 +27,7 @@ LetterProbabilities read(std::istream& in, const std::string& source) {
     if (fields.size() != 2) lines.fail("expected a word and its probability, found " + textio::quoted(line));
     for (char c : fields[0])
       if (words::baseIndexAnyCase(c) < 0)
-        lines.fail("unknown letter '" + std::string(1, c) + "' in " + textio::quoted(fields[0]) +
+        lines.fail("unknown letter '" + textio::printable(std::string(1, c)) + "' in " + textio::quoted(fields[0]) +
                    "; a DNA background gives A, C, G and T only");
     const double p = lines.real(fields[1], "probability");
     if (!(p > 0 && p <= 1)) lines.fail("probability " + textio::quoted(fields[1]) + " of " + fields[0] + " is not above 0 and at most 1");

@@ -118,7 +118,8 @@ if [ "$status" -eq 0 ]; then
     crp/log.txt || fail "the motif collection was not read from the package: $(grep '^database' crp/log.txt)"
   grep -q "^zelkova-discover (ZELKOVA) $version\$" crp/log.txt || fail "log.txt does not record the version"
   best=$(awk -F'\t' 'NR == 2 { print $5 }' crp/summary.tsv)
-  [[ $best =~ TGTGA......TCACA|TGTGA......TCAC|GTGA......TCACA ]] || fail "the best motif is $best, not the CRP site"
+  # Both half-sites 6 letters apart; at length 16 the motif may sit two letters off.
+  [[ $best =~ TGTGA......TCA|GTGA......TCACA ]] || fail "the best motif is $best, not the CRP site"
 fi
 # The module imported from the unpacked packages runs the bundled example
 # with the unpacked motif collection.
@@ -126,6 +127,7 @@ if [ "$python_module" = ON ]; then
   status=0
   PYTHONPATH="$root/usr/lib/python3/dist-packages" PYTHONDONTWRITEBYTECODE=1 "$ZELKOVA_PYTHON_EXECUTABLE" - \
     "$root" "$version" >python.log 2>&1 <<'PYTHON' || status=$?
+import re
 import sys
 import zelkova
 root, version = sys.argv[1], sys.argv[2]
@@ -134,7 +136,7 @@ assert zelkova.__version__ == version, zelkova.__version__
 found = zelkova.discover(root + "/usr/share/zelkova/examples/crp0.fa", lengths=(12, 16), threads=2)
 assert "database: the bundled JASPAR collection, " + root + "/usr/share/zelkova/jaspar/" in found.log, found.log
 best = found.motifs[0].consensus
-assert "GTGA" in best and "TCAC" in best, best
+assert re.search("TGTGA......TCA|GTGA......TCACA", best), best
 print("module from the package:", zelkova.__file__, best)
 PYTHON
   [ "$status" -eq 0 ] || fail "the module from the unpacked package failed: $(tail -5 python.log)"

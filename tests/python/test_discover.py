@@ -112,6 +112,12 @@ def test_refused_inputs_raise_the_programs_messages(tmp_path):
     assert not (tmp_path / "o").exists()
 
 
+# Settings that keep a run on the bundled example busy for several seconds
+# (the defaults finish it in about one), so that a stop after one second
+# lands in the middle of it.
+LONG_RUN = {"lengths": range(6, 21), "mismatches": 5, "decoy": "yes"}
+
+
 def stopped_within(seconds, run):
     """Runs `run`, which must raise; returns the exception and how long it took."""
     start = time.monotonic()
@@ -126,7 +132,7 @@ def test_a_run_stopped_from_another_thread_leaves_nothing(tmp_path):
 
     def run():
         try:
-            zelkova.discover(CRP, output=tmp_path / "stopped", cancel=cancel, threads=2)
+            zelkova.discover(CRP, output=tmp_path / "stopped", cancel=cancel, threads=2, **LONG_RUN)
         except BaseException as error:  # noqa: B902 - the thread reports what ended it
             outcome["error"] = error
         outcome["ended"] = time.monotonic()
@@ -146,7 +152,7 @@ def test_a_run_stopped_from_another_thread_leaves_nothing(tmp_path):
 def test_ctrl_c_stops_a_run_with_keyboard_interrupt(tmp_path):
     timer = threading.Timer(1.0, _thread.interrupt_main)
     timer.start()
-    error, took = stopped_within(30, lambda: zelkova.discover(CRP, output=tmp_path / "interrupted", threads=2))
+    error, took = stopped_within(30, lambda: zelkova.discover(CRP, output=tmp_path / "interrupted", threads=2, **LONG_RUN))
     timer.join()
     assert isinstance(error, KeyboardInterrupt)
     assert took < 4.0
