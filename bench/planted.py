@@ -53,7 +53,7 @@ import random
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from real_background import COMPLEMENT, read_fasta, read_table, region_of, is_simple_repeat  # noqa: E402
+from real_background import COMPLEMENT, read_fasta, read_table, is_simple_repeat, window_of  # noqa: E402
 
 RIGHT_SHARE = 0.3
 REPEAT_SHARE = 0.75
@@ -123,14 +123,9 @@ def real_windows(upstream, count, length, rng):
     for header, letters in records:
         if len(chosen) == count:
             break
-        if len(letters) < length:
-            continue
-        offset = rng.randint(0, len(letters) - length)
-        window = letters[offset:offset + length]
-        name = region_of(header, offset, length, len(letters))
-        if name is None or window.count("N") > length // 10:
-            continue
-        chosen.append((name, window))
+        picked = window_of(header, letters, length, rng)
+        if picked is not None:
+            chosen.append(picked)
     if len(chosen) < count:
         sys.exit("only %d upstream regions hold %d letters" % (len(chosen), length))
     return chosen

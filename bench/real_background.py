@@ -86,20 +86,28 @@ def region_of(header, offset, length, letters):
     return "%s:%d-%d(-)" % (chrom, end - length, end)
 
 
+def window_of(header, letters, length, rng):
+    """A window of LENGTH letters at a random place of the record, named by
+    its genome region, or None when the record is too short, its header names
+    no region, or more than a tenth of the window is N."""
+    if len(letters) < length:
+        return None
+    offset = rng.randint(0, len(letters) - length)
+    window = letters[offset:offset + length]
+    name = region_of(header, offset, length, len(letters))
+    if name is None or window.count("N") > length // 10:
+        return None
+    return name, window
+
+
 def windows(records, count, rng):
     chosen = []
     for header, letters in records:
         if len(chosen) == count:
             break
-        length = rng.randint(200, 500)
-        if len(letters) < length:
-            continue
-        offset = rng.randint(0, len(letters) - length)
-        window = letters[offset:offset + length]
-        name = region_of(header, offset, length, len(letters))
-        if name is None or window.count("N") > length // 10:
-            continue
-        chosen.append([name, window])
+        picked = window_of(header, letters, rng.randint(200, 500), rng)
+        if picked is not None:
+            chosen.append(list(picked))
     return chosen
 
 

@@ -14,6 +14,7 @@
 #include "discover/genome_log.h"
 #include "discover/genome_page.h"
 #include "discover/options.h"
+#include "discover_arguments.h"
 #include "discover/regions.h"
 #include "genome_support.h"
 
@@ -22,25 +23,13 @@ namespace {
 using discover::ControlSource;
 using testing_support::errorText;
 using testing_support::GeneratedGenome;
-
-std::optional<discover::Options> parse(std::vector<const char*> argv) {
-  argv.insert(argv.begin(), "zelkova-discover");
-  return discover::parseArguments(static_cast<int>(argv.size()), argv.data());
-}
-
-std::string refusal(std::vector<const char*> argv) {
-  try {
-    parse(std::move(argv));
-  } catch (const cli::UsageError& e) {
-    return e.what();
-  }
-  return "accepted";
-}
+using testing_support::parseDiscover;
+using testing_support::discoverRefusal;
 
 }  // namespace
 
 TEST(DiscoverGenomeOptions, PeaksAndGenomeWithTheirDefaults) {
-  const std::optional<discover::Options> o = parse({"--peaks", "p.narrowPeak", "--genome", "g.fa", "-o", "out"});
+  const std::optional<discover::Options> o = parseDiscover({"--peaks", "p.narrowPeak", "--genome", "g.fa", "-o", "out"});
   ASSERT_TRUE(o);
   EXPECT_TRUE(o->primaryFile.empty());
   EXPECT_EQ(discover::primarySource(*o), "p.narrowPeak");
@@ -51,7 +40,7 @@ TEST(DiscoverGenomeOptions, PeaksAndGenomeWithTheirDefaults) {
   EXPECT_EQ(discover::controlSource(o->genome, o->controlFile), ControlSource::GenomicBackground);
 
   const std::optional<discover::Options> set =
-      parse({"--peaks", "p.bed", "--genome", "g.fa.gz", "--size", "given", "--top-peaks", "500", "--background-ratio",
+      parseDiscover({"--peaks", "p.bed", "--genome", "g.fa.gz", "--size", "given", "--top-peaks", "500", "--background-ratio",
              "0.5", "--exclude", "black.bed", "--prefix", "CTCF_rep-1.b", "-o", "out"});
   ASSERT_TRUE(set);
   EXPECT_FALSE(set->genome.windowSize);
@@ -64,7 +53,7 @@ TEST(DiscoverGenomeOptions, PeaksAndGenomeWithTheirDefaults) {
 
 TEST(DiscoverGenomeOptions, EachControlChoice) {
   auto sourceOf = [](std::vector<const char*> argv) {
-    const std::optional<discover::Options> o = parse(std::move(argv));
+    const std::optional<discover::Options> o = parseDiscover(std::move(argv));
     return discover::controlSource(o->genome, o->controlFile);
   };
   EXPECT_EQ(sourceOf({"p.fa", "-o", "out"}), ControlSource::Shuffled);
@@ -82,40 +71,40 @@ TEST(DiscoverGenomeOptions, EachControlChoice) {
 }
 
 TEST(DiscoverGenomeOptions, CombinationsThatCannotRunAreRefused) {
-  EXPECT_EQ(refusal({"--peaks", "p.bed", "-o", "out"}),
+  EXPECT_EQ(discoverRefusal({"--peaks", "p.bed", "-o", "out"}),
             "--peaks needs --genome GENOME.fa, the genome the peaks were called on.");
-  EXPECT_EQ(refusal({"p.fa", "--genome", "g.fa", "-o", "out"}),
+  EXPECT_EQ(discoverRefusal({"p.fa", "--genome", "g.fa", "-o", "out"}),
             "--genome needs --peaks PEAKS: the windows of the peaks are cut from the genome.");
-  EXPECT_EQ(refusal({"p.fa", "--peaks", "p.bed", "--genome", "g.fa", "-o", "out"}),
+  EXPECT_EQ(discoverRefusal({"p.fa", "--peaks", "p.bed", "--genome", "g.fa", "-o", "out"}),
             "PRIMARY.fa and --peaks both name the primary sequences; give one of them.");
-  EXPECT_EQ(refusal({"-o", "out"}), "no PRIMARY.fa given (nor --peaks PEAKS --genome GENOME.fa).");
+  EXPECT_EQ(discoverRefusal({"-o", "out"}), "no PRIMARY.fa given (nor --peaks PEAKS --genome GENOME.fa).");
   for (const char* option : {"--size", "--top-peaks", "--background-ratio", "--exclude", "--control-peaks"})
-    EXPECT_EQ(refusal({"p.fa", option, "1", "-o", "out"}), std::string(option) + " applies to --peaks only.");
-  EXPECT_EQ(refusal({"--peaks", "p.bed", "--genome", "g.fa", "--trim", "50", "-o", "out"}),
+    EXPECT_EQ(discoverRefusal({"p.fa", option, "1", "-o", "out"}), std::string(option) + " applies to --peaks only.");
+  EXPECT_EQ(discoverRefusal({"--peaks", "p.bed", "--genome", "g.fa", "--trim", "50", "-o", "out"}),
             "--trim cuts the records of PRIMARY.fa; with --peaks, --size sets the windows' length.");
-  EXPECT_EQ(refusal({"--peaks", "p.bed", "--genome", "g.fa", "-c", "c.fa", "--control-peaks", "c.bed", "-o", "out"}),
+  EXPECT_EQ(discoverRefusal({"--peaks", "p.bed", "--genome", "g.fa", "-c", "c.fa", "--control-peaks", "c.bed", "-o", "out"}),
             "--control and --control-peaks each choose the control; give one of them.");
-  EXPECT_EQ(refusal({"p.fa", "-c", "c.fa", "--shuffled-control", "-o", "out"}),
+  EXPECT_EQ(discoverRefusal({"p.fa", "-c", "c.fa", "--shuffled-control", "-o", "out"}),
             "--control and --shuffled-control each choose the control; give one of them.");
-  EXPECT_EQ(refusal({"--peaks", "p.bed", "--genome", "g.fa", "--control-peaks", "c.bed", "--background-ratio", "3",
+  EXPECT_EQ(discoverRefusal({"--peaks", "p.bed", "--genome", "g.fa", "--control-peaks", "c.bed", "--background-ratio", "3",
                      "-o", "out"}),
             "--background-ratio sizes the genomic background, which the control chosen replaces.");
-  EXPECT_EQ(refusal({"--peaks", "p.bed", "--genome", "g.fa", "--size", "0", "-o", "out"}),
+  EXPECT_EQ(discoverRefusal({"--peaks", "p.bed", "--genome", "g.fa", "--size", "0", "-o", "out"}),
             "--size \"0\" is neither a whole number from 1 to 1000000 nor \"given\".");
-  EXPECT_EQ(refusal({"--peaks", "p.bed", "--genome", "g.fa", "--background-ratio", "0", "-o", "out"}),
+  EXPECT_EQ(discoverRefusal({"--peaks", "p.bed", "--genome", "g.fa", "--background-ratio", "0", "-o", "out"}),
             "--background-ratio \"0\" is not a number above 0 and of at most 100.");
-  EXPECT_EQ(refusal({"p.fa", "--prefix", "my sample", "-o", "out"}),
+  EXPECT_EQ(discoverRefusal({"p.fa", "--prefix", "my sample", "-o", "out"}),
             "--prefix \"my sample\" is not up to 100 letters, digits, '.', '_' and '-'.");
-  EXPECT_EQ(refusal({"p.fa", "--prefix", std::string(101, 'a').c_str(), "-o", "out"}),
+  EXPECT_EQ(discoverRefusal({"p.fa", "--prefix", std::string(101, 'a').c_str(), "-o", "out"}),
             "--prefix \"" + std::string(101, 'a') + "\" is not up to 100 letters, digits, '.', '_' and '-'.");
 }
 
 TEST(DiscoverGenomeOptions, IndexingAloneNeedsTheGenomeOnly) {
-  const std::optional<discover::Options> o = parse({"--index-genome", "--genome", "g.fa"});
+  const std::optional<discover::Options> o = parseDiscover({"--index-genome", "--genome", "g.fa"});
   ASSERT_TRUE(o);
   EXPECT_TRUE(o->genome.indexOnly);
-  EXPECT_EQ(refusal({"--index-genome"}), "--index-genome needs --genome GENOME.fa.");
-  EXPECT_EQ(refusal({"--index-genome", "--genome", "g.fa", "--peaks", "p.bed"}),
+  EXPECT_EQ(discoverRefusal({"--index-genome"}), "--index-genome needs --genome GENOME.fa.");
+  EXPECT_EQ(discoverRefusal({"--index-genome", "--genome", "g.fa", "--peaks", "p.bed"}),
             "--index-genome only indexes the genome; give it without PRIMARY.fa or --peaks.");
 }
 

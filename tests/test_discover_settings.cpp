@@ -12,12 +12,15 @@
 #include "base/errors.h"
 #include "cli/companion_parser.h"
 #include "discover/options.h"
+#include "discover_arguments.h"
 #include "discover/plan.h"
 #include "discover/sequences.h"
 
 namespace {
 
 using discover::DecoyMode;
+using testing_support::discoverRefusal;
+using testing_support::parseDiscover;
 
 std::string usageError(const std::string& lengths) {
   try {
@@ -32,11 +35,6 @@ std::vector<FastaRecord> records(const std::vector<std::string>& letters) {
   std::vector<FastaRecord> r;
   for (std::size_t i = 0; i < letters.size(); ++i) r.push_back({"s" + std::to_string(i + 1), letters[i]});
   return r;
-}
-
-std::optional<discover::Options> parse(std::vector<const char*> argv) {
-  argv.insert(argv.begin(), "zelkova-discover");
-  return discover::parseArguments(static_cast<int>(argv.size()), argv.data());
 }
 
 }  // namespace
@@ -61,55 +59,42 @@ TEST(DiscoverOptions, LengthsKeepTheirOrderAndAreRefusedOutsideTheEngineRange) {
   EXPECT_EQ(usageError("8-10,10"), "--lengths names the length 10 twice.");
 }
 
-namespace {
-
-std::string refusal(std::vector<const char*> argv) {
-  try {
-    parse(std::move(argv));
-  } catch (const cli::UsageError& e) {
-    return e.what();
-  }
-  return "accepted";
-}
-
-}  // namespace
-
 TEST(DiscoverOptions, EngineSettingsAndTheirRefusals) {
-  const std::optional<discover::Options> defaults = parse({"x.fa", "-o", "d"});
+  const std::optional<discover::Options> defaults = parseDiscover({"x.fa", "-o", "d"});
   ASSERT_TRUE(defaults);
   EXPECT_FALSE(defaults->mismatches);
   EXPECT_FALSE(defaults->threshold);
   EXPECT_TRUE(defaults->bothStrands);
   const std::optional<discover::Options> set =
-      parse({"x.fa", "-o", "d", "-m", "3", "--threshold", "0.85", "--strand", "+", "--no-decoy", "-l", "8-10"});
+      parseDiscover({"x.fa", "-o", "d", "-m", "3", "--threshold", "0.85", "--strand", "+", "--no-decoy", "-l", "8-10"});
   ASSERT_TRUE(set);
   EXPECT_EQ(set->mismatches, 3);
   EXPECT_EQ(set->threshold, 0.85);
   EXPECT_FALSE(set->bothStrands);
   EXPECT_EQ(set->decoy, DecoyMode::No);
   EXPECT_EQ(set->lengths, (std::vector<int>{8, 9, 10}));
-  EXPECT_TRUE(parse({"x.fa", "-o", "d", "--strand", "both", "--threshold", "0.7", "--mismatches", "0"}));
-  EXPECT_TRUE(parse({"x.fa", "-o", "d", "--threshold", "1"}));
+  EXPECT_TRUE(parseDiscover({"x.fa", "-o", "d", "--strand", "both", "--threshold", "0.7", "--mismatches", "0"}));
+  EXPECT_TRUE(parseDiscover({"x.fa", "-o", "d", "--threshold", "1"}));
 
-  EXPECT_EQ(refusal({"x.fa", "-o", "d", "--mismatches", "-1"}),
+  EXPECT_EQ(discoverRefusal({"x.fa", "-o", "d", "--mismatches", "-1"}),
             "--mismatches \"-1\" is not a whole number from 0 to 19.");
-  EXPECT_EQ(refusal({"x.fa", "-o", "d", "--mismatches", "20"}),
+  EXPECT_EQ(discoverRefusal({"x.fa", "-o", "d", "--mismatches", "20"}),
             "--mismatches \"20\" is not a whole number from 0 to 19.");
-  EXPECT_EQ(refusal({"x.fa", "-o", "d", "--mismatches", "8"}),
+  EXPECT_EQ(discoverRefusal({"x.fa", "-o", "d", "--mismatches", "8"}),
             "--mismatches 8 must be below the shortest motif length of --lengths (8).");
-  EXPECT_EQ(refusal({"x.fa", "-o", "d", "--lengths", "12,7", "-m", "7"}),
+  EXPECT_EQ(discoverRefusal({"x.fa", "-o", "d", "--lengths", "12,7", "-m", "7"}),
             "--mismatches 7 must be below the shortest motif length of --lengths (7).");
-  EXPECT_EQ(refusal({"x.fa", "-o", "d", "--threshold", "0.69"}),
+  EXPECT_EQ(discoverRefusal({"x.fa", "-o", "d", "--threshold", "0.69"}),
             "--threshold \"0.69\" is not a number from 0.7 to 1.");
-  EXPECT_EQ(refusal({"x.fa", "-o", "d", "--threshold", "1.01"}),
+  EXPECT_EQ(discoverRefusal({"x.fa", "-o", "d", "--threshold", "1.01"}),
             "--threshold \"1.01\" is not a number from 0.7 to 1.");
-  EXPECT_EQ(refusal({"x.fa", "-o", "d", "--threshold", "high"}),
+  EXPECT_EQ(discoverRefusal({"x.fa", "-o", "d", "--threshold", "high"}),
             "--threshold \"high\" is not a number from 0.7 to 1.");
-  EXPECT_EQ(refusal({"x.fa", "-o", "d", "--strand", "-"}), "--strand \"-\" is not one of + and both.");
-  EXPECT_EQ(refusal({"x.fa", "-o", "d", "--strand", "plus"}), "--strand \"plus\" is not one of + and both.");
-  EXPECT_EQ(refusal({"x.fa", "-o", "d", "--no-decoy", "--decoy", "no"}),
+  EXPECT_EQ(discoverRefusal({"x.fa", "-o", "d", "--strand", "-"}), "--strand \"-\" is not one of + and both.");
+  EXPECT_EQ(discoverRefusal({"x.fa", "-o", "d", "--strand", "plus"}), "--strand \"plus\" is not one of + and both.");
+  EXPECT_EQ(discoverRefusal({"x.fa", "-o", "d", "--no-decoy", "--decoy", "no"}),
             "--no-decoy and --decoy cannot both be given.");
-  EXPECT_EQ(refusal({"x.fa", "-o", "d", "--no-decoy", "--no-decoy"}), "option --no-decoy is given more than once.");
+  EXPECT_EQ(discoverRefusal({"x.fa", "-o", "d", "--no-decoy", "--no-decoy"}), "option --no-decoy is given more than once.");
 }
 
 TEST(DiscoverOptions, DecoyModesAndWhenAutoRunsTheDecoy) {
@@ -124,7 +109,7 @@ TEST(DiscoverOptions, DecoyModesAndWhenAutoRunsTheDecoy) {
 }
 
 TEST(DiscoverOptions, DefaultsAndTheWholeCommandLine) {
-  const std::optional<discover::Options> defaults = parse({"peaks.fa", "-o", "out"});
+  const std::optional<discover::Options> defaults = parseDiscover({"peaks.fa", "-o", "out"});
   ASSERT_TRUE(defaults);
   EXPECT_EQ(defaults->primaryFile, "peaks.fa");
   EXPECT_EQ(defaults->outputDir, "out");
@@ -136,7 +121,7 @@ TEST(DiscoverOptions, DefaultsAndTheWholeCommandLine) {
   EXPECT_EQ(defaults->dustLevel, 20);
   EXPECT_EQ(defaults->commandLine, "zelkova-discover peaks.fa -o out");
   const std::optional<discover::Options> all =
-      parse({"-o", "d", "--control", "bg.fa.gz", "--lengths", "10", "--trim", "100", "--mask-lowercase", "--seed", "7",
+      parseDiscover({"-o", "d", "--control", "bg.fa.gz", "--lengths", "10", "--trim", "100", "--mask-lowercase", "--seed", "7",
              "--decoy", "no", "--holdout", "0.5", "--top", "3", "--db", "a.meme", "--db", "b.jaspar",
              "--keep-side-files", "--force", "-p", "3", "--no-dust", "--dust-level", "35", "x.fa"});
   ASSERT_TRUE(all);
@@ -149,13 +134,13 @@ TEST(DiscoverOptions, DefaultsAndTheWholeCommandLine) {
   EXPECT_EQ(all->threads, 3);
   EXPECT_FALSE(all->dust);
   EXPECT_EQ(all->dustLevel, 35);
-  EXPECT_THROW(parse({"x.fa", "-o", "d", "--dust-level", "0"}), cli::UsageError);
-  EXPECT_THROW(parse({"x.fa", "-o", "d", "--dust-level", "101"}), cli::UsageError);
-  EXPECT_THROW(parse({"x.fa"}), cli::UsageError);                           // no -o
-  EXPECT_THROW(parse({"x.fa", "y.fa", "-o", "d"}), cli::UsageError);        // two inputs
-  EXPECT_THROW(parse({"x.fa", "-o", "d", "--trim", "5"}), cli::UsageError);  // shorter than any motif
-  EXPECT_THROW(parse({"x.fa", "-o", "d", "--holdout", "0.51"}), cli::UsageError);
-  EXPECT_THROW(parse({"x.fa", "-o", "d", "--top", "0"}), cli::UsageError);
+  EXPECT_THROW(parseDiscover({"x.fa", "-o", "d", "--dust-level", "0"}), cli::UsageError);
+  EXPECT_THROW(parseDiscover({"x.fa", "-o", "d", "--dust-level", "101"}), cli::UsageError);
+  EXPECT_THROW(parseDiscover({"x.fa"}), cli::UsageError);                           // no -o
+  EXPECT_THROW(parseDiscover({"x.fa", "y.fa", "-o", "d"}), cli::UsageError);        // two inputs
+  EXPECT_THROW(parseDiscover({"x.fa", "-o", "d", "--trim", "5"}), cli::UsageError);  // shorter than any motif
+  EXPECT_THROW(parseDiscover({"x.fa", "-o", "d", "--holdout", "0.51"}), cli::UsageError);
+  EXPECT_THROW(parseDiscover({"x.fa", "-o", "d", "--top", "0"}), cli::UsageError);
 }
 
 TEST(DiscoverSequences, CentralLettersOfATrimmedRecord) {
