@@ -48,6 +48,8 @@ const std::vector<Case> kCases = {
     // A background word holding a byte outside ASCII: the letter was quoted
     // raw in the message.
     {"tables", "background_binary_letter", true, "fuzz.tsv:4: unknown letter '\\xf4' in \"G\\xf4\\xff\\xff\\xff\""},
+    // An empty known-motif table was refused at no line at all.
+    {"tables", "known_table_empty", true, "fuzz.tsv:1: the file ends here; expected the header line next"},
 };
 
 std::vector<std::uint8_t> readBytes(const fs::path& path) {

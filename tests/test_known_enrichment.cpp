@@ -161,6 +161,7 @@ TEST(KnownTable, WrittenAndReadBack) {
   const std::string good = text.substr(text.find('\n') + 1, text.find('\n', text.find('\n') + 1) - text.find('\n'));
   for (const auto& [damaged, line, message] :
        {std::tuple{std::string("rank\tid\n"), 1, "not a known-motif table"},
+        std::tuple{std::string(), 1, "the file ends here; expected the header line next"},
         std::tuple{header + "1\tM\n", 2, "2 fields, expected 13"},
         std::tuple{header + good + good, 3, "rank 1 where 2 was due"},
         std::tuple{header + "1\tM\tn\tA\t0.8\t5\t4\t0\t1\t-1\t-1\t0.1\tNA\n", 2, "more hits than sequences"},

@@ -9,7 +9,6 @@ Utilities::Utilities(int L, bool forwardOnlyRun, int threadCount, ProgressSink s
     : seqs(L, threadCount),
       surprise(seqs, models, forwardOnlyRun, threadCount),
       progress(std::move(sink)),
-      forwardOnly(forwardOnlyRun),
       threads(threadCount) {
   context.K = L;
   context.siteBackground = &maps.forward;

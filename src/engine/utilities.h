@@ -61,7 +61,6 @@ class Utilities {
   void loadModel(std::FILE*& stream, const std::string& fileName, bool background);
 
   ProgressSink progress;
-  bool forwardOnly;
   int threads;
   std::FILE* inStream = nullptr;
   std::FILE* bgStream = nullptr;

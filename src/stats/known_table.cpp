@@ -135,7 +135,7 @@ Row parseRow(const textio::Lines& lines, const std::string& line, bool central) 
 
 std::vector<Row> read(std::istream& in, const std::string& source) {
   textio::Lines lines(in, source);
-  const std::string header = lines.atEnd() ? "" : lines.take("");
+  const std::string header = lines.take("the header line");
   if (header != kHeader && header != kCentralHeader) lines.fail("not a known-motif table (the header line differs)");
   const bool central = header == kCentralHeader;
   std::vector<Row> rows;

@@ -22,7 +22,7 @@ done
 # A sanitizer build reserves terabytes of address space, so a memory cap
 # (ulimit -v) only applies to the normal build.
 sanitized=0
-ldd "$bin/zelkova-markov" | grep -q libasan && sanitized=1
+grep -q __asan_init "$bin/zelkova-markov" && sanitized=1
 
 # run NAME ARGS...: runs a program of $bin; status in $status, standard output
 # in out.txt, standard error in err.txt, wall seconds in $seconds.
