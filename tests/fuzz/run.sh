@@ -9,6 +9,12 @@
 # build-fuzz/corpus/TARGET (seeded from tests/fuzz/corpus/TARGET, which stays
 # small); inputs that crash, leak or hang are kept in tests/fuzz/crashes/TARGET/.
 # The exit status is 0 when every target ran its time without a finding.
+#
+# With ZELKOVA_FUZZ_SEED set, each target starts from that seed and tries a
+# fixed number of inputs (about ten seconds' worth here, see fixed_runs), so
+# a run tries nearly the same inputs on every machine and a finding is likely
+# reproduced by running again; SECONDS is then only a cap. The test command runs that way:
+# a finding in CI is one a developer's run of the same command finds too.
 set -euo pipefail
 
 usage() { echo "usage: $0 fasta|markov|options|report|dna|motifs|tables|all SECONDS" >&2; exit 2; }
@@ -48,6 +54,16 @@ max_len() {
   esac
 }
 
+# Inputs tried per target with a fixed seed: about ten seconds each on the
+# 2-core development machine under the sanitizers.
+fixed_runs() {
+  case "$1" in
+    fasta|markov|tables) echo 15000 ;;
+    options) echo 300000 ;;
+    report|dna|motifs) echo 120000 ;;
+  esac
+}
+
 failed=()
 for t in "${targets[@]}"; do
   corpus="$build/corpus/$t"
@@ -56,6 +72,7 @@ for t in "${targets[@]}"; do
   args=(-max_total_time="$seconds" -max_len="$(max_len "$t")" -timeout=10 -rss_limit_mb=2048
         -print_final_stats=1 -artifact_prefix="$crashes/")
   [ -f "$here/$t.dict" ] && args+=(-dict="$here/$t.dict")
+  [ -n "${ZELKOVA_FUZZ_SEED:-}" ] && args+=(-seed="$ZELKOVA_FUZZ_SEED" -runs="$(fixed_runs "$t")")
   log="$build/logs/$t.log"
   echo "== fuzz_$t for ${seconds}s (log: $log)"
   if "$build/tests/fuzz/fuzz_$t" "${args[@]}" "$corpus" "$here/corpus/$t" >"$log" 2>&1; then
