@@ -16,8 +16,8 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 
 # Without the Python module: an extension built with AddressSanitizer cannot
 # be loaded by an interpreter built without it. Built with clang at -O1 and
-# line tables only: on this 2-core machine 4.7 minutes against 11.7 for g++
-# at -O2 -g, and its tests ran in 115 s against 199 s.
+# line tables only: on this 2-core machine 4 to 4.7 minutes against 11.7 for
+# g++ at -O2 -g; its tests take about as long (211 s against 199 s).
 CC=clang CXX=clang++ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG" -DZELKOVA_WERROR=ON -DZELKOVA_SANITIZE=ON \
       -DZELKOVA_BENCH=OFF -DZELKOVA_PYTHON=OFF
