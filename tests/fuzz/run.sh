@@ -13,8 +13,8 @@
 # With ZELKOVA_FUZZ_SEED set, each target starts from that seed and tries a
 # fixed number of inputs (about ten seconds' worth here, see fixed_runs), so
 # a run tries nearly the same inputs on every machine and a finding is likely
-# reproduced by running again; SECONDS is then only a cap. The test command runs that way:
-# a finding in CI is one a developer's run of the same command finds too.
+# reproduced by running again; SECONDS is then only a cap. The test command
+# runs that way.
 set -euo pipefail
 
 usage() { echo "usage: $0 fasta|markov|options|report|dna|motifs|tables|all SECONDS" >&2; exit 2; }
