@@ -13,50 +13,16 @@
 #include "discover/core_ranking.h"
 #include "discover/refine.h"
 #include "discover/zoops.h"
+#include "planted_set.h"
 #include "stats/enrichment.h"
 #include "stats/shuffle.h"
 #include "zelkova.h"
 
 namespace {
 
-std::string randomLetters(std::size_t length, shuffle::Random& random) {
-  std::string s(length, 'A');
-  for (char& c : s) c = "ACGT"[random.below(4)];
-  return s;
-}
-
-// `word` with each letter kept with probability 0.85, else a random letter.
-std::string noisyCopy(const std::string& word, shuffle::Random& random) {
-  std::string s = word;
-  for (char& c : s)
-    if (random.below(100) >= 85) c = "ACGT"[random.below(4)];
-  return s;
-}
-
-struct PlantedSet {
-  std::vector<FastaRecord> primary, control;
-  std::vector<std::pair<std::size_t, long long>> sites;  // (sequence, first letter from 0)
-};
-
-// `count` random sequences of `length` letters, two thirds with a noisy copy
-// of `word` (on either strand) at a random place; a control twice as large.
-PlantedSet plantedSet(const std::string& word, std::size_t count, std::size_t length, std::uint64_t seed) {
-  shuffle::Random random(seed);
-  PlantedSet set;
-  for (std::size_t i = 0; i < count; ++i) {
-    std::string s = randomLetters(length, random);
-    if (random.below(3) < 2) {
-      const std::size_t at = random.below(static_cast<std::uint32_t>(length - word.size() + 1));
-      std::string site = noisyCopy(word, random);
-      if (random.below(2) == 0) site = words::reverseComplement(site);
-      s.replace(at, word.size(), site);
-      set.sites.emplace_back(i, static_cast<long long>(at));
-    }
-    set.primary.push_back({"p" + std::to_string(i), s});
-  }
-  for (std::size_t i = 0; i < 2 * count; ++i) set.control.push_back({"c" + std::to_string(i), randomLetters(length, random)});
-  return set;
-}
+using planted::PlantedSet;
+using planted::plantedSet;
+using planted::randomLetters;
 
 // A count matrix of `word`: `strong` counts for its letter, `weak` for each other.
 std::vector<report::Column> wordCounts(const std::string& word, long long strong, long long weak) {
@@ -130,6 +96,8 @@ TEST(DiscoverRefinement, EmRaisesTheRecallOfAPlantedMotifWhoseMatrixIsDegenerate
   // share of a site too).
   EXPECT_GT(refined->siteCount, 80);
   EXPECT_LT(refined->siteCount, 130);
+  // Whole counts, every column adding up to the sites, as a report's must.
+  for (const report::Column& c : refined->counts) EXPECT_EQ(c[0] + c[1] + c[2] + c[3], refined->siteCount);
 }
 
 TEST(DiscoverRefinement, TrimmingCutsUninformativeFlanks) {

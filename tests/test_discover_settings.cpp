@@ -244,16 +244,34 @@ TEST(DiscoverSequences, DecoySetsTakeTheControlInTurnAndMatchThePrimarySize) {
 TEST(DiscoverPlan, TwoAllowancesPerLengthAndTheDefaultOnlyWithinTheBudget) {
   const std::vector<FastaRecord> small = records({std::string(200, 'A')});
   const discover::Plan plan = discover::planSearches({8, 13}, {&small, &small});
-  ASSERT_EQ(plan.searches.size(), 8u);
+  ASSERT_EQ(plan.searches.size(), 24u);
   EXPECT_TRUE(plan.skipped.empty());
   EXPECT_EQ(plan.setNames, (std::vector<std::string>{"primary", "decoy1"}));
-  const std::vector<std::string> expected{"l8_m2", "l8_m4", "l13_m3", "l13_m6"};
-  for (std::size_t i = 0; i < 4; ++i) {
+  // The engine's searches of each set, then its word searches, then the
+  // gapped ones.
+  const std::vector<std::string> expected{"l8_m2",       "l8_m4",       "l13_m3",      "l13_m6",
+                                          "words8",      "words10",     "words8_gap1", "words8_gap2",
+                                          "words8_gap3", "words8_gap4", "words8_gap5", "words8_gap6"};
+  for (std::size_t i = 0; i < expected.size(); ++i) {
     EXPECT_EQ(plan.searches[i].name, expected[i]);
-    EXPECT_EQ(plan.searches[i + 4].name, "decoy1_" + expected[i]);
-    EXPECT_EQ(plan.searches[i + 4].set, 1);
-    EXPECT_EQ(plan.searches[i].engineDefault, i % 2 == 1);
+    EXPECT_EQ(plan.searches[i + 12].name, "decoy1_" + expected[i]);
+    EXPECT_EQ(plan.searches[i + 12].set, 1);
+    const bool words = i >= 4;
+    EXPECT_EQ(plan.searches[i].kind, words ? discover::SearchKind::Words : discover::SearchKind::Engine);
+    EXPECT_EQ(plan.searches[i].engineDefault, i % 2 == 1 && !words);
+    if (words) {
+      EXPECT_EQ(plan.searches[i].mismatches, 1);
+    }
   }
+  EXPECT_EQ(plan.searches[4].length, 8);
+  EXPECT_EQ(plan.searches[5].length, 10);
+  EXPECT_EQ(plan.searches[8].length, 8);
+  EXPECT_EQ(plan.searches[8].gap, 3);
+  // Three sequences' worth of windows (the set and its control of two), each
+  // with its 31 neighbours of one mismatch; a gapped word's windows hold its gap.
+  EXPECT_DOUBLE_EQ(plan.searches[5].cost, 3.0 * 191 * 31);
+  EXPECT_DOUBLE_EQ(plan.searches[8].cost, 3.0 * 190 * 25);
+  EXPECT_DOUBLE_EQ(discover::expectedWork(plan.searches[5]), plan.searches[5].cost);
   EXPECT_EQ(plan.searches[2].mismatches, 3);  // 13 / 4
   EXPECT_EQ(plan.searches[3].mismatches, 6);  // 13 / 2
   EXPECT_EQ(plan.searches[0].cost, discover::searchCost(193, 40));  // 200 - 8 + 1 windows, 40 clusters
@@ -267,9 +285,9 @@ TEST(DiscoverPlan, TwoAllowancesPerLengthAndTheDefaultOnlyWithinTheBudget) {
   const long long atLimit = static_cast<long long>(discover::kDefaultAllowanceBudget / 80);
   const std::vector<FastaRecord> limit = records({std::string(static_cast<std::size_t>(atLimit) + 9, 'A')});
   const std::vector<FastaRecord> over = records({std::string(static_cast<std::size_t>(atLimit) + 10, 'A')});
-  EXPECT_EQ(discover::planSearches({10}, {&limit}).searches.size(), 2u);
+  EXPECT_EQ(discover::planSearches({10}, {&limit}).searches.size(), 10u);  // and the 8 word searches
   const discover::Plan skipped = discover::planSearches({10}, {&over});
-  ASSERT_EQ(skipped.searches.size(), 1u);
+  ASSERT_EQ(skipped.searches.size(), 9u);
   EXPECT_EQ(skipped.searches[0].mismatches, 2);
   ASSERT_EQ(skipped.skipped.size(), 1u);
   EXPECT_EQ(skipped.skipped[0].name, "l10_m5");
@@ -279,7 +297,7 @@ TEST(DiscoverPlan, TwoAllowancesPerLengthAndTheDefaultOnlyWithinTheBudget) {
   settings.mismatches = 3;
   settings.threshold = 0.9;
   const discover::Plan given = discover::planSearches({8, 10}, {&over}, settings);
-  ASSERT_EQ(given.searches.size(), 2u);
+  ASSERT_EQ(given.searches.size(), 10u);
   EXPECT_TRUE(given.skipped.empty());
   EXPECT_EQ(given.searches[1].name, "l10_m3");
   EXPECT_EQ(given.settings.threshold, 0.9);

@@ -20,7 +20,7 @@ std::vector<std::string> searchFileNames(const Plan& plan, bool sideFiles) {
   for (const Search& s : plan.searches) {
     names.push_back(searchReportName(s));
     names.push_back(searchPageName(s));
-    if (sideFiles)
+    if (sideFiles && s.kind == SearchKind::Engine)
       for (const char* side : {".initcore.txt", ".initcluster.txt"}) names.push_back("runs/" + s.name + side);
   }
   return names;

@@ -63,6 +63,7 @@ SetPair splitPair(const std::vector<FastaRecord>& primary, const std::vector<Fas
 SearchSet searchSetOf(const SetPair& pair) {
   SearchSet set;
   set.sequences = thinnedToLetters(pair.primary.search, kSearchLetters);
+  set.control = thinnedToLetters(pair.control.search, kShuffledCopies * kSearchLetters);
   set.foreground = buildMarkovModel(set.sequences, kForegroundOrder);
   set.backgroundOrder = supportedOrder(pair.control.search, kMaxBackgroundOrder, kCountsPerWord);
   set.background = buildMarkovModel(pair.control.search, set.backgroundOrder);

@@ -13,6 +13,7 @@ double searchCost(long long usableWindows, int clusters) {
 
 double expectedWork(const Search& search) {
   constexpr double kQuarterAllowanceShare = 0.05;
+  if (search.kind == SearchKind::Words) return std::max(1.0, search.cost);
   return std::max(1.0, search.engineDefault ? search.cost : kQuarterAllowanceShare * search.cost);
 }
 
@@ -22,6 +23,22 @@ namespace {
 std::vector<int> allowances(int length, const SearchSettings& settings) {
   if (settings.mismatches) return {*settings.mismatches};
   return {length / 4, length / 2};
+}
+
+// Every window's neighbourhood of one mismatch is counted, in the set and in
+// its control of twice its size.
+Search wordSearch(int set, const std::string& prefix, int length, int gap, int widest,
+                  const std::vector<FastaRecord>& sequences) {
+  Search search;
+  search.widest = widest;
+  search.kind = SearchKind::Words;
+  search.set = set;
+  search.length = length;
+  search.gap = gap;
+  search.mismatches = 1;
+  search.cost = 3.0 * static_cast<double>(usableWindows(sequences, length + gap)) * (1 + 3 * length);
+  search.name = prefix + "words" + std::to_string(length) + (gap > 0 ? "_gap" + std::to_string(gap) : "");
+  return search;
 }
 
 }  // namespace
@@ -49,6 +66,11 @@ Plan planSearches(const std::vector<int>& lengths, const std::vector<const std::
         (affordable ? plan.searches : plan.skipped).push_back(search);
       }
     }
+    const int widest = *std::max_element(lengths.begin(), lengths.end());
+    for (int length : kWordLengths)
+      plan.searches.push_back(wordSearch(static_cast<int>(s), prefix, length, 0, widest, *sets[s]));
+    for (int gap = 1; gap <= kLongestWordGap; ++gap)
+      plan.searches.push_back(wordSearch(static_cast<int>(s), prefix, kGappedWordLength, gap, widest, *sets[s]));
   }
   return plan;
 }

@@ -1,7 +1,8 @@
 // Which searches a discovery runs: on every sequence set (the primary one and
 // the decoy), every motif length with a quarter of the length as the mismatch
 // allowance and, where its estimated cost is within a small budget, the
-// engine's default of half of it too; or the user's one allowance.
+// engine's default of half of it too, or the user's one allowance; and the
+// word searches (discover/word_search.h) of kWordLengths.
 #pragma once
 
 #include <optional>
@@ -12,13 +13,27 @@
 
 namespace discover {
 
+// The engine's search of similar windows, or the enriched words of one length.
+enum class SearchKind { Engine, Words };
+
+// The lengths of the word searches: the cores of most binding sites, short
+// enough for every word's count to be kept; and the gapped word searches,
+// two halves of kGappedWordLength / 2 letters 1 to kLongestWordGap letters
+// apart, as the half-sites of dimeric factors are.
+constexpr int kWordLengths[] = {8, 10};
+constexpr int kGappedWordLength = 8;
+constexpr int kLongestWordGap = 6;
+
 struct Search {
+  SearchKind kind = SearchKind::Engine;
   int set = 0;                 // the sequence set searched: 0 the primary, 1.. the decoys
   int length = 0;
   int mismatches = 0;
+  int gap = 0;                 // of a word search: letters between the word's halves
+  int widest = 0;              // of a word search: its motifs' most columns, the longest length searched
   bool engineDefault = false;  // the allowance is the engine's default, length / 2
-  double cost = 0;             // estimated: windows on both strands times initial clusters
-  std::string name;            // "l10_m2", "decoy1_l10_m2": names its files under runs/
+  double cost = 0;             // estimated: windows on both strands times initial clusters (or words counted)
+  std::string name;            // "l10_m2", "decoy1_l10_m2", "words8", "words8_gap3": names its files under runs/
 };
 
 // What the user sets for every search: one allowance instead of the plan's,

@@ -1,6 +1,7 @@
 #include "discover/refine.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numeric>
 
@@ -50,10 +51,40 @@ std::vector<motif::Column> normalisedColumns(const std::vector<report::Column>& 
   return columns;
 }
 
+// Cuts the less informative end column while more than `maxWidth` are left.
+ColumnSpan narrowed(ColumnSpan span, const std::vector<motif::Column>& frequencies, std::size_t maxWidth) {
+  while (span.last - span.first > maxWidth) {
+    if (informationBits(frequencies[span.first]) <= informationBits(frequencies[span.last - 1])) {
+      ++span.first;
+    } else {
+      --span.last;
+    }
+  }
+  return span;
+}
+
 }  // namespace
 
+report::Column roundedColumn(const motif::Column& expected, long long total) {
+  report::Column column{};
+  std::array<double, 4> remainder{};
+  long long sum = 0;
+  for (std::size_t b = 0; b < 4; ++b) {
+    const double floor = std::floor(std::max(0.0, expected[b]));
+    column[b] = static_cast<long long>(floor);
+    remainder[b] = expected[b] - floor;
+    sum += column[b];
+  }
+  for (; sum < total; ++sum) {
+    const std::size_t most = static_cast<std::size_t>(std::max_element(remainder.begin(), remainder.end()) - remainder.begin());
+    ++column[most];
+    remainder[most] = -1.0;
+  }
+  return column;
+}
+
 std::optional<report::Motif> refinedMotif(const report::Motif& engine, const EmSample& sample,
-                                          std::size_t searchedSequences, bool bothStrands) {
+                                          std::size_t searchedSequences, bool bothStrands, std::size_t maxWidth) {
   // The engine's sites per searched sequence, as the first guess of the share
   // of sequences with a site.
   const double gamma = std::clamp(static_cast<double>(engine.siteCount) / static_cast<double>(std::max<std::size_t>(1, searchedSequences)), 0.05, 0.9);
@@ -61,19 +92,16 @@ std::optional<report::Motif> refinedMotif(const report::Motif& engine, const EmS
   settings.bothStrands = bothStrands;
   const ZoopsResult refined = refineZoops(countColumns(engine.counts), gamma, sample, settings);
   if (refined.expectedSites < kMinRefinedSites) return std::nullopt;
-  const ColumnSpan core = informativeCore(refined.frequencies, kCoreBits, kMinCoreWidth);
+  const ColumnSpan core =
+      narrowed(informativeCore(refined.frequencies, kCoreBits, kMinCoreWidth), refined.frequencies, maxWidth);
   report::Motif m = engine;
+  m.siteCount = std::llround(refined.expectedSites);
   m.counts.clear();
-  for (std::size_t k = core.first; k < core.last; ++k) {
-    report::Column column{};
-    for (std::size_t b = 0; b < 4; ++b) column[b] = std::llround(refined.counts[k][b]);
-    m.counts.push_back(column);
-  }
+  for (std::size_t k = core.first; k < core.last; ++k) m.counts.push_back(roundedColumn(refined.counts[k], m.siteCount));
   const std::vector<motif::Column> frequencies = normalisedColumns(m.counts);
   m.consensus = motif::consensus(frequencies);
   m.degenerateConsensus = motif::degenerateConsensus(frequencies);
   m.reverseConsensus = words::reverseComplement(m.consensus);
-  m.siteCount = std::llround(refined.expectedSites);
   m.relativeEntropy = 0;
   for (const motif::Column& c : frequencies) m.relativeEntropy += informationBits(c);
   m.sites.clear();

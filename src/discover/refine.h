@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -45,11 +46,20 @@ ColumnSpan informativeCore(const std::vector<motif::Column>& frequencies, double
 
 // `engine` (a search's motif) refined on `sample`, which holds
 // `searchedSequences` sequences' worth of the searched set, and trimmed to
-// its core: the report's motif with the expected site counts rounded as its
-// counts, their consensus and the number of sites; nothing when the
+// its core (and, beyond `maxWidth` columns, cut at its less informative
+// ends): the report's motif with the expected site counts rounded as its
+// counts (every column adding up to the number of sites, as a report's do),
+// their consensus and the number of sites; nothing when the
 // refinement puts fewer than kMinRefinedSites sites in the sample.
 std::optional<report::Motif> refinedMotif(const report::Motif& engine, const EmSample& sample,
-                                          std::size_t searchedSequences, bool bothStrands);
+                                          std::size_t searchedSequences, bool bothStrands,
+                                          std::size_t maxWidth = std::numeric_limits<std::size_t>::max());
+
+// A column of expected letter counts as whole counts adding up to `total`
+// (every column of a report adds up to its number of sites): each rounded
+// down, the rest given one by one to the largest remainders, the earlier
+// letter first of equal ones.
+report::Column roundedColumn(const motif::Column& expected, long long total);
 
 // The `count` best of `candidates` (ranksBefore) refined on `sample`, which
 // holds `searchedSequences` sequences' worth of the searched set; one entry

@@ -8,6 +8,7 @@
 
 #include "base/parallel.h"
 #include "discover/options.h"
+#include "discover/word_search.h"
 #include "zelkova.h"
 
 namespace discover {
@@ -54,6 +55,12 @@ RunConfig searchConfig(const Search& search, const SearchSettings& settings, con
 SearchOutcome runOne(const Search& search, const SearchSettings& settings, const std::string& setName, const SearchSet& set, int threads,
                      const SideFileFolder& sideFiles, const std::function<void(double)>& progressed) {
   const auto start = std::chrono::steady_clock::now();
+  SearchOutcome outcome;
+  if (search.kind == SearchKind::Words) {
+    outcome.report = wordSearch(search, settings, {&set.sequences, &set.control, &set.background, set.backgroundOrder});
+    outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return outcome;
+  }
   SearchInput input;
   input.name = "the " + setName + " sequences";
   input.sequences = set.sequences;
@@ -61,7 +68,6 @@ SearchOutcome runOne(const Search& search, const SearchSettings& settings, const
   input.background = set.background;
   ProgressSink progress = ProgressSink::silent();
   progress.countClusters([&](int done, int total) { progressed(static_cast<double>(done) / total); });
-  SearchOutcome outcome;
   outcome.report =
       runMotifSearch(searchConfig(search, settings, set, threads, sideFiles), std::move(input), progress);
   outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

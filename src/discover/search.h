@@ -16,9 +16,11 @@
 
 namespace discover {
 
-// The sequences of one set as its searches read them, with both models.
+// The sequences of one set as its searches read them, with both models and
+// (for the word searches) their control.
 struct SearchSet {
   std::vector<FastaRecord> sequences;
+  std::vector<FastaRecord> control;
   MarkovModel foreground;
   MarkovModel background;
   int backgroundOrder = 0;

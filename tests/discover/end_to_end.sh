@@ -59,15 +59,17 @@ for step in Reading Control Models Discovery Significance Refinement Decoy Redun
   grep -q "^  $step: .* s)$" crp/log.txt || fail "log.txt lacks the time of the step $step"
 done
 # Every search left its report and page under runs/, linked from the page.
-[ "$(ls crp/runs/*.out | wc -l)" -eq 12 ] || fail "expected 12 reports under runs/ (6 primary, 6 decoy)"
-for f in crp/runs/l8_m2.out crp/runs/l16_m8.html crp/runs/decoy1_l16_m4.out; do [ -s "$f" ] || fail "$f missing"; done
+[ "$(ls crp/runs/*.out | wc -l)" -eq 28 ] ||
+  fail "expected 28 reports under runs/ (6 engine and 8 word searches of the primary set, as many of the decoy)"
+for f in crp/runs/l8_m2.out crp/runs/l16_m8.html crp/runs/decoy1_l16_m4.out crp/runs/words10.out \
+  crp/runs/decoy1_words8.html crp/runs/words8_gap6.out; do [ -s "$f" ] || fail "$f missing"; done
 grep -q 'href="runs/l16_m8.html"' crp/index.html || fail "the page does not link the search pages"
 [ "$(grep -c '<section class="motif" id="ZELKOVA-' crp/index.html)" -eq "$motifs" ] || fail "not $motifs motif sections"
 grep -q 'beats the decoy' crp/index.html || fail "the page does not say that the best motif beats the decoy"
 ls crp/runs | grep -q initcluster && fail "side files written without --keep-side-files"
 [ ! -e initcore.txt ] || fail "side files written into the working directory"
 # On standard error, one line per step when it is not a terminal.
-[ "$(grep -c '^Discovery: 12 searches' crp.err)" -eq 1 ] || fail "no progress line for the searches: $(cat crp.err)"
+[ "$(grep -c '^Discovery: 28 searches' crp.err)" -eq 1 ] || fail "no progress line for the searches: $(cat crp.err)"
 
 # --- identical results: again, with 1 thread, from gzip -------------------------
 discover again crp0.fa -p 2
@@ -90,7 +92,7 @@ awk -F'\t' 'NR > 1 && ($3 < 23 || $4 > 82) { print }' trimmed/sites.tsv >outside
 grep -q '^trim: central 60 letters' trimmed/log.txt || fail "the log does not give the trim"
 [ "$(summary_field trimmed 1 beats_decoy)" = NA ] || fail "beats_decoy is not NA without a decoy"
 grep -q 'No decoy was run' trimmed/index.html || fail "the page does not say that no decoy ran"
-[ "$(ls trimmed/runs/*.out | wc -l)" -eq 4 ] || fail "--lengths 8,16 --decoy no ran other than 4 searches"
+[ "$(ls trimmed/runs/*.out | wc -l)" -eq 12 ] || fail "--lengths 8,16 --decoy no ran other than 12 searches (4 engine, 8 word)"
 
 # --- central enrichment, log10_p and one site per place ------------------------------
 # Windows of one length are tested (the 105 letters of every record, the 60
