@@ -267,6 +267,10 @@ TEST(DiscoverPlan, TwoAllowancesPerLengthAndTheDefaultOnlyWithinTheBudget) {
   EXPECT_EQ(plan.searches[5].length, 10);
   EXPECT_EQ(plan.searches[8].length, 8);
   EXPECT_EQ(plan.searches[8].gap, 3);
+  EXPECT_EQ(discover::searchDescription(plan.searches[8]), "words of 8 letters in two halves 3 apart, 1 mismatch");
+  EXPECT_EQ(discover::searchDescription(plan.searches[4]), "words of 8 letters, 1 mismatch");
+  EXPECT_EQ(discover::searchDescription(plan.searches[1]), "length 8, 4 mismatches (the engine's default)");
+  EXPECT_EQ(discover::searchDescription(plan.searches[2]), "length 13, 3 mismatches");
   // Three sequences' worth of windows (the set and its control of two), each
   // with its 31 neighbours of one mismatch; a gapped word's windows hold its gap.
   EXPECT_DOUBLE_EQ(plan.searches[5].cost, 3.0 * 191 * 31);

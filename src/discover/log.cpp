@@ -136,8 +136,8 @@ void writeSearches(std::ostream& out, const Discovery& d) {
   out << "\nsearches:\n";
   for (std::size_t i = 0; i < d.plan.searches.size(); ++i) {
     const Search& s = d.plan.searches[i];
-    out << "  " << s.name << ": " << d.plan.setNames[static_cast<std::size_t>(s.set)] << " sequences, length "
-        << s.length << ", " << s.mismatches << " mismatches, estimated cost " << static_cast<long long>(s.cost) << ", "
+    out << "  " << s.name << ": " << d.plan.setNames[static_cast<std::size_t>(s.set)] << " sequences, "
+        << searchDescription(s) << ", estimated cost " << static_cast<long long>(s.cost) << ", "
         << d.outcomes[i].report.motifs.size() << " motifs (" << fixedPoint(d.outcomes[i].seconds, 2) << " s)\n";
   }
   for (const Search& s : d.plan.skipped)

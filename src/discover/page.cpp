@@ -64,11 +64,6 @@ std::string searchLink(const Search& s, const std::string& text) {
   return "<a href=\"" + escape(searchPageName(s)) + "\">" + escape(text) + "</a>";
 }
 
-std::string describeSearch(const Search& s) {
-  return "length " + std::to_string(s.length) + ", " + std::to_string(s.mismatches) +
-         (s.mismatches == 1 ? " mismatch" : " mismatches") + (s.engineDefault ? " (the engine's default)" : "");
-}
-
 void writeSummary(std::ostream& out, const Discovery& d) {
   const Options& o = d.options;
   out << "<section id=\"run\">\n<h2>Run summary</h2>\n<table class=\"parameters\">\n";
@@ -262,7 +257,7 @@ void writeMotifSection(std::ostream& out, const Discovery& d, const ReportedMoti
   const Search& s = d.searchOf(c);
   out << "<section class=\"motif\" id=\"" << m.id << "\">\n<h2>Motif rank #" << m.rank << ": " << m.id << "</h2>\n";
   out << "<table class=\"scores\">\n";
-  writeRow(out, "Found by", searchLink(s, s.name) + " (" + describeSearch(s) + "), its motif #" +
+  writeRow(out, "Found by", searchLink(s, s.name) + " (" + searchDescription(s) + "), its motif #" +
                                 std::to_string(c.motif.rank) + ", " + std::to_string(c.motif.siteCount) + " sites");
   writeRow(out, "E-value", evalueText(c.test.log10E));
   writeRow(out, "E-value given the better motifs",

@@ -130,8 +130,7 @@ void createDirectory(const Discovery& d, OutputDirectory& directory) {
 }
 
 std::string searchLabel(const Discovery& d, const Search& s) {
-  return "length " + std::to_string(s.length) + ", " + plural(static_cast<std::size_t>(s.mismatches), "mismatch") +
-         " (" + d.plan.setNames[static_cast<std::size_t>(s.set)] + ")";
+  return d.plan.setNames[static_cast<std::size_t>(s.set)] + " set, " + searchDescription(s);
 }
 
 // Runs the searches, telling the progress the share of the plan's expected

@@ -11,6 +11,14 @@ double searchCost(long long usableWindows, int clusters) {
   return 2.0 * static_cast<double>(usableWindows) * clusters;
 }
 
+std::string searchDescription(const Search& s) {
+  const std::string mismatches = std::to_string(s.mismatches) + (s.mismatches == 1 ? " mismatch" : " mismatches");
+  if (s.kind == SearchKind::Words)
+    return "words of " + std::to_string(s.length) + " letters" +
+           (s.gap > 0 ? " in two halves " + std::to_string(s.gap) + " apart" : "") + ", " + mismatches;
+  return "length " + std::to_string(s.length) + ", " + mismatches + (s.engineDefault ? " (the engine's default)" : "");
+}
+
 double expectedWork(const Search& search) {
   constexpr double kQuarterAllowanceShare = 0.05;
   if (search.kind == SearchKind::Words) return std::max(1.0, search.cost);

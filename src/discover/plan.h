@@ -63,6 +63,11 @@ double searchCost(long long usableWindows, int clusters);
 // (docs/benchmarks.md, "The plan").
 constexpr double kDefaultAllowanceBudget = 1.0e6;
 
+// What a search looks for, as the page and the progress say it: "length 12,
+// 3 mismatches", "length 8, 4 mismatches (the engine's default)", "words of 8
+// letters, 1 mismatch", "words of 8 letters in two halves 3 apart, 1 mismatch".
+std::string searchDescription(const Search& search);
+
 // A search's share of the work for the progress: its cost, and for the
 // allowance of a quarter of the length a twentieth of it (on 500 fly
 // windows of 350 letters such searches took 0.3 to 0.6 s, the default

@@ -16,7 +16,8 @@ namespace {
 report::Parameters parametersOf(const Search& search, const SearchSettings& settings,
                                 const std::vector<FastaRecord>& sequences) {
   report::Parameters p;
-  p.date = localDateTime();
+  p.date = localReportDate();
+  p.matchingThreshold = settings.threshold;
   p.forwardOnly = settings.forwardOnly;
   p.mismatches = search.mismatches;
   p.sequences = static_cast<int>(sequences.size());

@@ -2,10 +2,10 @@
 // and the report's header values.
 #include <algorithm>
 #include <cmath>
-#include <ctime>
 #include <map>
 #include <utility>
 
+#include "base/local_time.h"
 #include "base/parallel.h"
 #include "engine/clust.h"
 #include "formats/report_writer.h"
@@ -14,23 +14,11 @@ namespace {
 
 constexpr double kDiscarded = -1000.0;  // score marking a site removed by overlap removal
 
-// asctime's text of the local time, without its line end.
-std::string localDate() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[64] = {};
-  asctime_r(&local, text);
-  std::string date(text);
-  if (!date.empty() && date.back() == '\n') date.pop_back();
-  return date;
-}
-
 }  // namespace
 
 report::Parameters zelkova::saveparameters() const {
   report::Parameters p;
-  p.date = localDate();
+  p.date = localReportDate();
   p.matchingThreshold = scanThreshold;
   p.initMethod = initMethod;
   p.forwardOnly = cfg.forwardOnly;
