@@ -122,6 +122,16 @@ TEST(WordSeeds, TheMostEnrichedWordsLeaveOutRepeatsAndNearCopies) {
   }
 }
 
+TEST(WordSeeds, AWordOfGAndTOnlyIsNoRepeat) {
+  // The RUNX core: two letters, but neither A/T, C/G, purines nor pyrimidines.
+  const planted::PlantedSet set = planted::plantedSet("TGTGGTTT", 100, 200, 12);
+  const std::vector<discover::EnrichedWord> words = discover::enrichedWords(set.primary, set.control, {8, 0, 5, true});
+  ASSERT_FALSE(words.empty());
+  // The word or one of its neighbours, which count nearly the same sequences.
+  EXPECT_TRUE(discover::nearCopies(words[0].word, "TGTGGTTT", true)) << words[0].word;
+  EXPECT_GE(words[0].primaryWith, 45);  // of about 67 sites, 0.78 of them within one mismatch
+}
+
 TEST(WordSeeds, AGappedWordFindsHalfSitesWhateverLiesBetweenThem) {
   // A palindrome of two half-sites, AGAACA and TGTTCT, with three random
   // letters between them at every site.

@@ -125,13 +125,17 @@ std::vector<EnrichedWord> testedWords(const std::vector<std::uint32_t>& primary,
   return tested;
 }
 
-// Words of two letters or fewer (ATTATAAT, GAGGAAGA) are the stuff of
-// low-complexity DNA, which real genomes hold in every set.
-bool fewLetters(const std::string& word) {
-  bool seen[4] = {false, false, false, false};
+// Words of A and T only, of C and G only, of purines only or of pyrimidines
+// only (ATTATAAT, GCCGGCGC, GAGGAAGA, CTTCCTTC) are the stuff of
+// low-complexity DNA, which real genomes hold in every set. Words of G and T
+// (or A and C) are not: TGTGGTTT is the core of the RUNX site.
+bool lowComplexityLetters(const std::string& word) {
+  bool seen[4] = {false, false, false, false};  // A, C, G, T
   for (char c : word)
     if (words::baseIndex(c) >= 0) seen[words::baseIndex(c)] = true;
-  return seen[0] + seen[1] + seen[2] + seen[3] <= 2;
+  const bool onlyAT = !seen[1] && !seen[2], onlyCG = !seen[0] && !seen[3];
+  const bool onlyPurines = !seen[1] && !seen[3], onlyPyrimidines = !seen[0] && !seen[2];
+  return onlyAT || onlyCG || onlyPurines || onlyPyrimidines;
 }
 
 // Whether the word holds seven letters of period one or two (AAAAAAA,
@@ -162,7 +166,7 @@ bool nearRepeat(std::string word) {
 }
 
 bool lowComplexity(const std::string& word) {
-  return simple_repeat::isSimpleRepeat(word) || fewLetters(word) || nearRepeat(word);
+  return simple_repeat::isSimpleRepeat(word) || lowComplexityLetters(word) || nearRepeat(word);
 }
 
 }  // namespace

@@ -49,8 +49,9 @@ std::vector<std::uint32_t> neighbourhoodCounts(const std::vector<FastaRecord>& r
                                                bool bothStrands);
 
 // The `settings.seeds` most enriched words of `settings.length` letters (the
-// smaller p first, then the word), leaving out simple repeats, words of two
-// letters or fewer and words within one mismatch of seven letters of period
+// smaller p first, then the word), leaving out simple repeats, words of A
+// and T only, of C and G only, of purines or of pyrimidines only, and words
+// within one mismatch of seven letters of period
 // one or two (low-complexity DNA rather than binding sites), and any word
 // that is a near copy of a better one or of such a repeat (within one mismatch
 // of it, or of its complement, shifted by up to two letters).
