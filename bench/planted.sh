@@ -10,6 +10,7 @@
 #
 # usage:
 #   bench/planted.sh [standard] [SET...]  the standard tier (17 sets), or some of its sets
+#   bench/planted.sh fresh [SET...]       the fresh tier (12 sets not used in tuning)
 #   bench/planted.sh scale                100,000 and 300,000 x 200, defaults, -p 2
 #   bench/planted.sh searches [SET...]    every single search of the standard
 #                                         tier's runs: its cost and what it finds
@@ -91,6 +92,30 @@ n20x3000       markov    20  3000  none         0     115
 n100x1000      markov   100  1000  none         0     116
 n500x300       real     500   300  none         0     117
 EOF
+}
+
+# The fresh tier: 12 sets of other motifs and seeds, made after the word
+# searches were tuned on the standard tier, to see how far that tuning
+# carries (20 to 1000 sequences of 200 to 2000 letters, occupancy 20 to 100 %).
+fresh_sets() {
+  cat <<'EOF'
+u1       markov    20  1000  MA0138.2     0.8   201
+u2       markov   100   500  MA0112.2     0.5   202
+u3       iid      200   300  MA0114.2     0.5   203
+u4       markov    50   800  MA0102.3     0.6   204
+u5       markov   500   200  MA0148.3     0.3   205
+u6       real     200   500  MA0035.3     0.4   206
+u7       markov   300   400  MA0517.1     0.4   207
+u8       iid       30  2000  MA0065.2     0.8   208
+u9       real     100   300  MA0098.2     0.5   209
+u10      markov  1000   200  MA0060.2     0.2   210
+u11      markov    40   600  MA0002.2     1.0   211
+u12      real     300   300  MA0142.1     0.3   212
+EOF
+}
+
+tier_sets() {  # TIER
+  if [ "$1" = fresh ]; then fresh_sets; else standard_sets; fi
 }
 
 upstream=$work/dm3_upstream2000.fa.gz
@@ -212,9 +237,9 @@ search_set() {  # NAME
 }
 
 case $mode in
-  list) standard_sets ;;
-  standard)
-    table=$work/$label.standard.tsv
+  list) standard_sets; fresh_sets ;;
+  standard | fresh)
+    table=$work/$label.$mode.tsv
     { [ $# -eq 0 ] || [ ! -f "$table" ]; } && run_header >"$table"
     while read -r name background n length motif occupancy seed <&3; do
       selected "$name" "$@" || continue
@@ -224,12 +249,12 @@ case $mode in
       awk -F'\t' -v s="$name" '$1 != s' "$table" >"$table.tmp" && mv "$table.tmp" "$table"
       echo "$line" >>"$table"
       echo "$line"
-    done 3< <(standard_sets)
+    done 3< <(tier_sets "$mode")
     # the lines in the order of the sets
-    { head -1 "$table"; standard_sets | awk 'NR == FNR { line[$1] = $0; next } $1 in line { print line[$1] }' \
+    { head -1 "$table"; tier_sets "$mode" | awk 'NR == FNR { line[$1] = $0; next } $1 in line { print line[$1] }' \
       <(tail -n +2 "$table") -; } >"$table.tmp" && mv "$table.tmp" "$table"
-    python3 "$planted_py" markdown "$table" >"$work/$label.standard.md"
-    echo "wrote $table and $work/$label.standard.md" ;;
+    python3 "$planted_py" markdown "$table" >"$work/$label.$mode.md"
+    echo "wrote $table and $work/$label.$mode.md" ;;
   scale)
     table=$work/$label.scale.tsv
     run_header >"$table"
@@ -254,5 +279,5 @@ case $mode in
     python3 "$planted_py" plans "$table" >"$work/$label.plans.md"
     echo "wrote $table and $work/$label.plans.md" ;;
   plans) python3 "$planted_py" plans "$work/$label.searches.tsv" ;;
-  *) echo "usage: $0 [standard|scale|searches|plans|list] [SET...]" >&2; exit 2 ;;
+  *) echo "usage: $0 [standard|fresh|scale|searches|plans|list] [SET...]" >&2; exit 2 ;;
 esac
