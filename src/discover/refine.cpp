@@ -17,12 +17,16 @@ double informationBits(const motif::Column& frequencies) {
   return bits;
 }
 
-ColumnSpan informativeCore(const std::vector<motif::Column>& frequencies, double minBits, std::size_t minWidth) {
-  ColumnSpan span{0, frequencies.size()};
-  while (span.last - span.first > minWidth) {
+namespace {
+
+// Cuts the less informative end column of `span` (the left one of equal
+// ones) while `goOn(left bits, right bits, width)` holds.
+template <class GoOn>
+ColumnSpan cutEnds(ColumnSpan span, const std::vector<motif::Column>& frequencies, GoOn goOn) {
+  while (span.last > span.first) {
     const double left = informationBits(frequencies[span.first]);
     const double right = informationBits(frequencies[span.last - 1]);
-    if (std::min(left, right) >= minBits) break;
+    if (!goOn(left, right, span.last - span.first)) break;
     if (left <= right) {
       ++span.first;
     } else {
@@ -30,6 +34,14 @@ ColumnSpan informativeCore(const std::vector<motif::Column>& frequencies, double
     }
   }
   return span;
+}
+
+}  // namespace
+
+ColumnSpan informativeCore(const std::vector<motif::Column>& frequencies, double minBits, std::size_t minWidth) {
+  return cutEnds({0, frequencies.size()}, frequencies, [&](double left, double right, std::size_t width) {
+    return width > minWidth && std::min(left, right) < minBits;
+  });
 }
 
 namespace {
@@ -53,14 +65,7 @@ std::vector<motif::Column> normalisedColumns(const std::vector<report::Column>& 
 
 // Cuts the less informative end column while more than `maxWidth` are left.
 ColumnSpan narrowed(ColumnSpan span, const std::vector<motif::Column>& frequencies, std::size_t maxWidth) {
-  while (span.last - span.first > maxWidth) {
-    if (informationBits(frequencies[span.first]) <= informationBits(frequencies[span.last - 1])) {
-      ++span.first;
-    } else {
-      --span.last;
-    }
-  }
-  return span;
+  return cutEnds(span, frequencies, [&](double, double, std::size_t width) { return width > maxWidth; });
 }
 
 }  // namespace

@@ -67,7 +67,7 @@ report::Report wordSearch(const Search& search, const SearchSettings& settings, 
       enrichedWords(counted, thinnedToLetters(*input.control, 2 * kWordCountLetters),
                     {search.length, search.gap, kWordSeeds, bothStrands});
   if (seeds.empty()) return result;
-  const EmSample sample = emSample(*input.sequences, *input.background, input.backgroundOrder, kSeedRefinementLetters);
+  const EmSample sample = emSample(listed, *input.background, input.backgroundOrder, kSeedRefinementLetters);
   for (const EnrichedWord& seed : seeds) {
     report::Motif start;
     start.counts = seedCounts(seed.word, counted, kSeedFlank, bothStrands, start.siteCount);

@@ -41,31 +41,19 @@ class NeighbourhoodCounter {
   }
 
  private:
-  using Window = std::uint64_t;
-
   // The word's letters of a window's code: the gap's left out.
-  Code lettersOf(Window window) const {
-    const Window rightMask = (Window{1} << (2 * right_)) - 1;
-    const Window left = window >> (2 * (gap_ + right_));
+  Code lettersOf(words::Code window) const {
+    const words::Code rightMask = (words::Code{1} << (2 * right_)) - 1;
+    const words::Code left = window >> (2 * (gap_ + right_));
     return static_cast<Code>((left << (2 * right_)) | (window & rightMask));
   }
 
   void countRecord(const std::string& letters, std::vector<std::uint32_t>& counts) {
-    const int width = length_ + gap_;
-    const Window mask = (Window{1} << (2 * width)) - 1;
-    const int topShift = 2 * (width - 1);
-    Window forward = 0, reverse = 0;
-    int run = 0;
+    words::RollingWindow window(length_ + gap_);
     for (char c : letters) {
-      const int b = words::baseIndex(c);
-      if (b < 0) {
-        run = 0;
-        continue;
-      }
-      forward = ((forward << 2) | static_cast<Window>(b)) & mask;
-      reverse = (reverse >> 2) | (static_cast<Window>(3 - b) << topShift);
-      if (++run < width) continue;
-      const Code f = lettersOf(forward), r = lettersOf(reverse);
+      window.push(c);
+      if (!window.full()) continue;
+      const Code f = lettersOf(window.forward()), r = lettersOf(window.reverse());
       mark(f, r, counts);
       for (int i = 0; i < length_; ++i) {
         // Letter i from the left sits at bit 2 (length - 1 - i) of the forward
@@ -92,8 +80,7 @@ class NeighbourhoodCounter {
 
 // The word of a code, its gap (if any) written as N between its halves.
 std::string wordOf(Code code, int length, int gap) {
-  std::string word(static_cast<std::size_t>(length), 'A');
-  for (int i = length - 1; i >= 0; --i, code >>= 2) word[static_cast<std::size_t>(i)] = report::kBaseLetters[code & 3];
+  std::string word = words::wordOf(code, length);
   word.insert(static_cast<std::size_t>(length / 2), static_cast<std::size_t>(gap), 'N');
   return word;
 }
@@ -224,18 +211,26 @@ bool allBases(const std::string& letters, std::size_t start, std::size_t width) 
   return true;
 }
 
-// Adds the occurrences of `word` with at most `mismatches` differences in
-// `letters`, read on the strand of `word` (`reverse`: the record's other
-// strand), with `flank` letters either side; returns how many it added.
-long long addOccurrences(const std::string& letters, const std::string& word, int mismatches, int flank,
-                         std::vector<report::Column>& counts) {
-  const std::size_t width = word.size() + 2 * static_cast<std::size_t>(flank);
+// Adds the occurrences of `pattern` with at most `mismatches` differences in
+// `letters`, with `flank` letters either side, to `counts`; when
+// `complemented` (the pattern is the seed's complement, found on the strand
+// given) each window is added as read on the other strand, the seed's.
+// Returns how many it added.
+long long addOccurrences(const std::string& letters, const std::string& pattern, int mismatches, int flank,
+                         bool complemented, std::vector<report::Column>& counts) {
+  const std::size_t width = pattern.size() + 2 * static_cast<std::size_t>(flank);
   long long added = 0;
   for (std::size_t start = 0; start + width <= letters.size(); ++start) {
-    if (mismatchesAt(letters, start + static_cast<std::size_t>(flank), word) > mismatches) continue;
+    if (mismatchesAt(letters, start + static_cast<std::size_t>(flank), pattern) > mismatches) continue;
     if (!allBases(letters, start, width)) continue;
-    for (std::size_t k = 0; k < width; ++k)
-      ++counts[k][static_cast<std::size_t>(words::baseIndex(letters[start + k]))];
+    for (std::size_t k = 0; k < width; ++k) {
+      const int base = words::baseIndex(letters[start + k]);
+      if (complemented) {
+        ++counts[width - 1 - k][static_cast<std::size_t>(3 - base)];
+      } else {
+        ++counts[k][static_cast<std::size_t>(base)];
+      }
+    }
     ++added;
   }
   return added;
@@ -246,14 +241,15 @@ long long addOccurrences(const std::string& letters, const std::string& word, in
 std::vector<report::Column> seedCounts(const std::string& word, const std::vector<FastaRecord>& primary, int flank,
                                        bool bothStrands, long long& sequencesWith) {
   const std::size_t width = word.size() + 2 * static_cast<std::size_t>(flank);
+  const std::string complement = words::reverseComplement(word);
+  // A palindromic word is counted once, on the strand as given.
+  const bool otherStrand = bothStrands && complement != word;
   for (int mismatches = 0; mismatches <= 1; ++mismatches) {
     std::vector<report::Column> counts(width, report::Column{});
     sequencesWith = 0;
     for (const FastaRecord& r : primary) {
-      long long added = addOccurrences(r.letters, word, mismatches, flank, counts);
-      // A palindromic word is counted once, on the strand as given.
-      if (bothStrands && words::reverseComplement(word) != word)
-        added += addOccurrences(words::reverseComplement(r.letters), word, mismatches, flank, counts);
+      long long added = addOccurrences(r.letters, word, mismatches, flank, false, counts);
+      if (otherStrand) added += addOccurrences(r.letters, complement, mismatches, flank, true, counts);
       sequencesWith += added > 0 ? 1 : 0;
     }
     if (sequencesWith >= kLeastSeedSequences) return counts;
