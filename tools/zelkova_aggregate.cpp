@@ -43,8 +43,8 @@ std::optional<AggregateOptions> parseArguments(int argc, const char* const* argv
                "write the table of the best motifs of every sample to FILE\n(\"-\": standard output)",
                o.summaryFile);
   parser.value("", "--html", "FILE", "write the page of all samples to FILE (\"-\": standard output)", o.htmlFile);
-  parser.value("-n", "--top", "N", "the N best motifs of each sample in the table, 1 to 1000\n(default 3)",
-               [&](const std::string& v) { o.top = static_cast<int>(cli::wholeNumber(v, "--top", 1, 1000)); });
+  parser.whole("-n", "--top", "N", "the N best motifs of each sample in the table, {min} to {max}\n(default {default})",
+               o.top, 1, 1000);
   parser.repeatable("", "--name", "NAME",
                     "the name of the next DIR, in the order of the DIRs; give it\n"
                     "for every DIR or for none (default: each DIR's base name)",

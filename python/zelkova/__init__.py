@@ -14,6 +14,9 @@ path (MEME, JASPAR, TRANSFAC, HOMER or a zelkova report), or zelkova.Motif
 or Bio.motifs.Motif objects. Tables come as pandas DataFrames when pandas is
 installed (as_frame=False: lists of dicts).
 
+An argument left at None stands for the program's default: no option is
+passed, so the program's own default applies (its --help states them).
+
 Long calls release the interpreter lock, stop on Ctrl-C (KeyboardInterrupt)
 or when their cancel event (a threading.Event) is set (zelkova.Cancelled),
 and report progress to an optional callback.
@@ -45,7 +48,6 @@ __all__ = [
     "from_biopython",
 ]
 
-DEFAULT_LENGTHS = (8, 10, 12, 14, 16)
 MOTIF_FORMATS = ("meme", "jaspar", "transfac", "homer", "html")
 
 
@@ -92,6 +94,20 @@ def _option_words(options):
         else:
             words += [flag, os.fspath(value) if is_path(value) else str(value)]
     return words
+
+
+def _lengths_text(lengths):
+    """The value of --lengths: a text as given ("8,10" or "8-12", which the
+    program reads as its command line does), one whole number, or whole
+    numbers joined by commas."""
+    if isinstance(lengths, str):
+        return lengths
+    if isinstance(lengths, int) and not isinstance(lengths, bool):
+        return str(lengths)
+    items = list(lengths)
+    if not all(isinstance(length, int) and not isinstance(length, bool) for length in items):
+        raise TypeError("lengths must be whole numbers, or a text such as \"8,10\" or \"8-12\"")
+    return ",".join(str(length) for length in items)
 
 
 def _database_words(db):
@@ -259,7 +275,23 @@ class DiscoveryResult:
         return f"<zelkova.DiscoveryResult: {len(self.motifs)} motifs{best}>"
 
 
-def discover(sequences=None, control=None, lengths=DEFAULT_LENGTHS, threads=None, seed=0, *, output=None,
+def _discover_words(paths, output, *, lengths, threads, seed, db, known, dust, force, **options):
+    """The zelkova-discover command line of a call of discover(): an option
+    only for what the call sets."""
+    words = ["zelkova-discover"]
+    if paths["primary"] is not None:
+        words.append(paths["primary"])
+    if paths["control"] is not None:
+        words += ["--control", paths["control"]]
+    words += ["-o", output]
+    if lengths is not None:
+        words += ["--lengths", _lengths_text(lengths)]
+    words += _option_words({"threads": threads, "seed": seed})
+    words += _database_words(db)
+    return words + _option_words({"no_known": not known, "no_dust": not dust, "force": force, **options})
+
+
+def discover(sequences=None, control=None, lengths=None, threads=None, seed=None, *, output=None,
              force=False, db=None, known=True, dust=True, progress=None, cancel=None, as_frame=None, **options):
     """Finds the motifs enriched in `sequences`, as zelkova-discover does.
 
@@ -267,9 +299,12 @@ def discover(sequences=None, control=None, lengths=DEFAULT_LENGTHS, threads=None
                SeqRecords; None with peaks= and genome=
     control    control sequences in the same forms (default: two
                dinucleotide-shuffled copies of each sequence)
-    lengths    the motif lengths searched (6 to 20)
+    lengths    the motif lengths searched (6 to 20): whole numbers such as
+               (8, 10), or a text as --lengths takes it ("8,10", "8-12");
+               None for the program's default
     threads    threads (default: every processor); the results are the same
-    seed       seed of the shuffles and of every other random choice
+    seed       seed of the shuffles and of every other random choice (None:
+               the program's default)
     output     a new directory to write every file into, as -o DIR does (the
                result can also be written later with .write())
     force      write into `output` even when it exists
@@ -293,20 +328,9 @@ def discover(sequences=None, control=None, lengths=DEFAULT_LENGTHS, threads=None
     scratch = tempfile.mkdtemp(prefix="zelkova-discover-")
     try:
         with sequence_files(primary=sequences, control=control) as paths:
-            words = ["zelkova-discover"]
-            if paths["primary"] is not None:
-                words.append(paths["primary"])
-            if paths["control"] is not None:
-                words += ["--control", paths["control"]]
-            words += ["-o", os.fspath(output) if output is not None else os.path.join(scratch, "run")]
-            if tuple(lengths) != DEFAULT_LENGTHS:
-                words += ["--lengths", ",".join(str(length) for length in lengths)]
-            if threads is not None:
-                words += ["--threads", str(threads)]
-            if seed != 0:
-                words += ["--seed", str(seed)]
-            words += _database_words(db)
-            words += _option_words({"no_known": not known, "no_dust": not dust, "force": force, **options})
+            run = os.fspath(output) if output is not None else os.path.join(scratch, "run")
+            words = _discover_words(paths, run, lengths=lengths, threads=threads, seed=seed, db=db, known=known,
+                                    dust=dust, force=force, **options)
             discovery = _zelkova._discover(words, output is not None, callback, cancel)
     finally:
         shutil.rmtree(scratch, ignore_errors=True)
@@ -325,7 +349,7 @@ def _site_dict(row):
             "q": row.q, "matched_sequence": row.matched}
 
 
-def scan(motifs, sequences=None, pvalue=1e-4, *, genome=None, regions=None, qvalue=None, strand=None, bg=None,
+def scan(motifs, sequences=None, pvalue=None, *, genome=None, regions=None, qvalue=None, strand=None, bg=None,
          pseudocount=None, max_sites=None, threads=None, output=None, format="tsv", progress=None, cancel=None,
          as_frame=None):
     """Every site of `motifs` in `sequences` (or a genome), with exact p-values
@@ -333,7 +357,8 @@ def scan(motifs, sequences=None, pvalue=1e-4, *, genome=None, regions=None, qval
 
     motifs     motif file path(s), or zelkova.Motif / Bio.motifs.Motif objects
     sequences  a FASTA path or sequences in memory; None with genome=
-    pvalue     sites of p at most this (or give qvalue=)
+    pvalue     sites of p at most this (or give qvalue=); None for the
+               program's default
     genome, regions, strand ("+", "-", "both"), bg ("uniform" or a MEME
                background file), pseudocount, max_sites, threads: as the
                program's options
@@ -349,7 +374,7 @@ def scan(motifs, sequences=None, pvalue=1e-4, *, genome=None, regions=None, qval
         words = ["zelkova-scan"] + paths
         if files["sequences"] is not None:
             words.append(files["sequences"])
-        if pvalue != 1e-4:  # the default; with qvalue= it must stay so
+        if pvalue is not None:
             words += ["--pvalue", repr(float(pvalue))]
         words += _option_words({"genome": genome, "regions": regions, "qvalue": qvalue, "strand": strand,
                                 "bg": bg, "pseudocount": pseudocount, "max_sites": max_sites,
@@ -404,7 +429,7 @@ def enrich(motifs, primary, control=None, *, known=False, threshold=None, shuffl
 def compare(query, database=None, *, top=None, evalue_max=None, min_overlap=None, output=None, as_frame=None):
     """The known motifs each motif of `query` resembles, with p-, E- and
     q-values, as zelkova-compare does: per query motif its `top` best
-    matches (default 5) of E-value at most `evalue_max` (default 10).
+    matches of E-value at most `evalue_max` (None: the program's defaults).
 
     query      a motif file path, or motifs (zelkova.Motif, Bio.motifs.Motif,
                discovered motifs)

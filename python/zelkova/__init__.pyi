@@ -96,12 +96,13 @@ def to_biopython(motif: Union[Motif, DiscoveredMotif]) -> Any: ...
 def from_biopython(motif: Any, id: Optional[str] = ..., name: Optional[str] = ...) -> Motif: ...
 
 def discover(sequences: Optional[Sequences] = ..., control: Optional[Sequences] = ...,
-             lengths: Iterable[int] = ..., threads: Optional[int] = ..., seed: int = ..., *,
+             lengths: Union[Iterable[int], int, str, None] = ..., threads: Optional[int] = ...,
+             seed: Optional[int] = ..., *,
              output: Optional[PathLike] = ..., force: bool = ..., db: Union[PathLike, Sequence[PathLike], None] = ...,
              known: bool = ..., dust: bool = ..., progress: ProgressCallback = ...,
              cancel: Optional[threading.Event] = ..., as_frame: Optional[bool] = ..., **options: Any) -> DiscoveryResult: ...
 
-def scan(motifs: Motifs, sequences: Optional[Sequences] = ..., pvalue: float = ..., *,
+def scan(motifs: Motifs, sequences: Optional[Sequences] = ..., pvalue: Optional[float] = ..., *,
          genome: Optional[PathLike] = ..., regions: Optional[PathLike] = ..., qvalue: Optional[float] = ...,
          strand: Optional[str] = ..., bg: Optional[PathLike] = ..., pseudocount: Optional[float] = ...,
          max_sites: Optional[int] = ..., threads: Optional[int] = ..., output: Optional[PathLike] = ...,

@@ -13,6 +13,7 @@
 
 #include "base/errors.h"
 #include "base/version.h"
+#include "formats/numbers.h"
 #include "formats/output_file.h"
 #include "formats/text_lines.h"
 
@@ -69,6 +70,21 @@ bool withinBounds(double value, const RealBounds& b) {
 
 }  // namespace
 
+std::string helpWith(const std::string& help, const std::vector<std::pair<std::string, std::string>>& fields) {
+  std::string text;
+  std::size_t from = 0;
+  for (std::size_t open = help.find('{'); open != std::string::npos; open = help.find('{', from)) {
+    const std::size_t close = help.find('}', open);
+    ZK_ASSERT(close != std::string::npos);
+    const std::string name = help.substr(open + 1, close - open - 1);
+    const auto field = std::find_if(fields.begin(), fields.end(), [&name](const auto& f) { return f.first == name; });
+    ZK_ASSERT(field != fields.end());
+    text += help.substr(from, open - from) + field->second;
+    from = close + 1;
+  }
+  return text + help.substr(from);
+}
+
 Parser::Parser(std::string program, std::string synopsis, std::string description)
     : program_(std::move(program)), synopsis_(std::move(synopsis)), description_(std::move(description)) {}
 
@@ -103,6 +119,15 @@ Parser& Parser::value(const std::string& shortName, const std::string& longName,
                       const std::string& help, ValueAction action) {
   ZK_ASSERT(!valueName.empty());
   return add({shortName, longName, valueName, help, false, std::move(action)});
+}
+
+Parser& Parser::real(const std::string& shortName, const std::string& longName, const std::string& valueName,
+                     const std::string& help, double& target, const RealBounds& bounds) {
+  const std::string text = helpWith(help, {{"default", numbers::compact(target)},
+                                           {"min", numbers::compact(bounds.low)},
+                                           {"max", numbers::compact(bounds.high)}});
+  return value(shortName, longName, valueName, text,
+               [&target, longName, bounds](const std::string& v) { target = realNumber(v, longName, bounds); });
 }
 
 Parser& Parser::repeatable(const std::string& shortName, const std::string& longName,
@@ -222,13 +247,10 @@ double realNumber(const std::string& text, const std::string& what, const RealBo
 
 void addMaxLettersOption(Parser& parser, std::uint64_t& target, LetterLimit limit) {
   target = static_cast<std::uint64_t>(kDefaultMaxLetters);
-  const std::string byDefault = "(default " + std::to_string(kDefaultMaxLetters) + ")";
-  const std::string help =
-      limit == LetterLimit::Record
-          ? "refuse a record of more than N letters, while it is read\n" + byDefault
-          : "refuse a record, or an input file, of more than N letters,\nwhile it is read " + byDefault;
-  parser.value("", "--max-letters", "N", help,
-               [&target](const std::string& v) { target = static_cast<std::uint64_t>(wholeNumber(v, "--max-letters", 1)); });
+  const char* help = limit == LetterLimit::Record
+                         ? "refuse a record of more than N letters, while it is read\n(default {default})"
+                         : "refuse a record, or an input file, of more than N letters,\nwhile it is read (default {default})";
+  parser.whole("", "--max-letters", "N", help, target, 1, std::numeric_limits<long long>::max());
 }
 
 std::string failureMessage(const std::string& program) {

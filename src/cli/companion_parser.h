@@ -5,7 +5,8 @@
 //   short name  "-o" or "" (none)
 //   long name   "--output" (required)
 //   value name  "FILE", shown in the help; options added with flag() take none
-//   help text   one line of the help; '\n' starts a further, indented line
+//   help text   one line of the help; '\n' starts a further, indented line;
+//               "{default}", "{min}" and "{max}" stand for the values below
 //   action      stores the value in a variable or hands it to a function
 //
 // Accepted forms: "--output FILE", "--output=FILE", "-o FILE"; a value is the
@@ -23,6 +24,11 @@
 //   Run PROGRAM --help for the options.
 // on standard error and makes the status 1.
 //
+// A default is stated once, as the value the target holds when its option is
+// added: whole() and real() put the target's value and the bounds they check
+// into the help ("{default}", "{min}", "{max}"), and helpWith() does so for a
+// default of another kind, so the help cannot drift from the code.
+//
 // Typical main:
 //   int main(int argc, char** argv) {
 //     return cli::runProgram("zelkova-foo", [&] {
@@ -30,9 +36,7 @@
 //       std::string output;
 //       int order = 3;
 //       parser.value("-o", "--output", "FILE", "write to FILE", output);
-//       parser.value("-m", "--order", "N", "order, 0 to 7", [&](const std::string& v) {
-//         order = static_cast<int>(cli::wholeNumber(v, "order", 0, 7));
-//       });
+//       parser.whole("-m", "--order", "N", "order, {min} to {max} (default {default})", order, 0, 7);
 //       const std::optional<std::vector<std::string>> files = parser.parse(argc, argv);
 //       if (!files) return 0;              // --help or --version answered
 //       if (files->empty()) throw cli::UsageError("no FILE given.");
@@ -48,6 +52,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace cli {
@@ -57,6 +62,30 @@ class UsageError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+// Strict readers of option values: the whole text must be the number (no
+// blanks, no trailing letters) and lie within the bounds, else UsageError
+//   WHAT "TEXT" is not a whole number from MIN to MAX.
+//   WHAT "TEXT" is not a number above 0.
+// `what` names the value for the user: the option ("--order") or what it sets
+// ("order").
+long long wholeNumber(const std::string& text, const std::string& what,
+                      long long min = std::numeric_limits<long long>::min(),
+                      long long max = std::numeric_limits<long long>::max());
+
+// Bounds of a real value; an excluded bound is not itself allowed. Infinite
+// bounds are open ends. NaN and infinities are never accepted.
+struct RealBounds {
+  double low = -std::numeric_limits<double>::infinity();
+  bool lowIncluded = true;
+  double high = std::numeric_limits<double>::infinity();
+  bool highIncluded = true;
+};
+double realNumber(const std::string& text, const std::string& what, const RealBounds& bounds = {});
+
+// `help` with every "{NAME}" of `fields` replaced by its text; an unknown
+// or unfilled "{...}" is a fault of the program.
+std::string helpWith(const std::string& help, const std::vector<std::pair<std::string, std::string>>& fields);
 
 class Parser {
  public:
@@ -81,6 +110,24 @@ class Parser {
                 const std::string& help, std::string& target);
   Parser& value(const std::string& shortName, const std::string& longName, const std::string& valueName,
                 const std::string& help, ValueAction action);
+
+  // An option with a whole value from `min` to `max`, stored in `target`;
+  // the help may name them and the target's value as "{min}", "{max}" and
+  // "{default}". The value is refused in the words of wholeNumber().
+  template <typename Whole>
+  Parser& whole(const std::string& shortName, const std::string& longName, const std::string& valueName,
+                const std::string& help, Whole& target, long long min, long long max) {
+    const std::string text = helpWith(help, {{"default", std::to_string(target)},
+                                             {"min", std::to_string(min)},
+                                             {"max", std::to_string(max)}});
+    return value(shortName, longName, valueName, text, [&target, longName, min, max](const std::string& v) {
+      target = static_cast<Whole>(wholeNumber(v, longName, min, max));
+    });
+  }
+  // The same for a real value within `bounds` ("{min}" and "{max}" are
+  // their low and high ends).
+  Parser& real(const std::string& shortName, const std::string& longName, const std::string& valueName,
+               const std::string& help, double& target, const RealBounds& bounds);
 
   // An option with a value that may be given any number of times; appends
   // every value to `target`, or hands each to `action`, in command-line order.
@@ -117,26 +164,6 @@ class Parser {
   std::string description_;
   std::vector<Option> options_;
 };
-
-// Strict readers of option values: the whole text must be the number (no
-// blanks, no trailing letters) and lie within the bounds, else UsageError
-//   WHAT "TEXT" is not a whole number from MIN to MAX.
-//   WHAT "TEXT" is not a number above 0.
-// `what` names the value for the user: the option ("--order") or what it sets
-// ("order").
-long long wholeNumber(const std::string& text, const std::string& what,
-                      long long min = std::numeric_limits<long long>::min(),
-                      long long max = std::numeric_limits<long long>::max());
-
-// Bounds of a real value; an excluded bound is not itself allowed. Infinite
-// bounds are open ends. NaN and infinities are never accepted.
-struct RealBounds {
-  double low = -std::numeric_limits<double>::infinity();
-  bool lowIncluded = true;
-  double high = std::numeric_limits<double>::infinity();
-  bool highIncluded = true;
-};
-double realNumber(const std::string& text, const std::string& what, const RealBounds& bounds = {});
 
 // The letters a program that holds its sequences in memory (zelkova-enrich,
 // zelkova-discover) reads from one record, and from one input file, unless

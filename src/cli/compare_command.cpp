@@ -32,17 +32,13 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
                     o.databaseFiles);
   parser.value("-o", "--output", "FILE", "write the table to FILE (default, or \"-\": standard output)",
                o.outputFile);
-  parser.value("-n", "--top", "N", "the N best matches per motif (default 5)", [&](const std::string& v) {
-    o.top = static_cast<int>(cli::wholeNumber(v, "--top", 1, 1000000));
-  });
-  parser.value("-e", "--evalue-max", "X", "only matches of E-value X or less (default 10)",
-               [&](const std::string& v) { o.evalueMax = cli::realNumber(v, "--evalue-max", {0.0, true}); });
-  parser.value("-m", "--min-overlap", "N",
-               "columns two motifs must overlap at least (default 5, or the\n"
+  parser.whole("-n", "--top", "N", "the N best matches per motif (default {default})", o.top, 1, 1000000);
+  parser.real("-e", "--evalue-max", "X", "only matches of E-value X or less (default {default})", o.evalueMax,
+              {0.0, true});
+  parser.whole("-m", "--min-overlap", "N",
+               "columns two motifs must overlap at least (default {default}, or the\n"
                "shorter motif's width when that is less)",
-               [&](const std::string& v) {
-                 o.settings.minOverlap = static_cast<int>(cli::wholeNumber(v, "--min-overlap", 1, 1000000));
-               });
+               o.settings.minOverlap, 1, 1000000);
   const std::optional<std::vector<std::string>> files = parser.parse(argc, argv);
   if (!files) return std::nullopt;
   if (files->empty()) throw cli::UsageError("no MOTIFS file given.");

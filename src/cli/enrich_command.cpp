@@ -58,26 +58,33 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
                "above 0 and at most 1 (default: chosen per motif)",
                [&](const std::string& v) { o.threshold = cli::realNumber(v, "--threshold", {0.0, false, 1.0, true}); });
   parser.value("", "--shuffle", "K",
-               "without CONTROL: the shuffles keep every word of K letters,\n"
-               "1 to 6 (default 2)",
+               cli::helpWith("without CONTROL: the shuffles keep every word of K letters,\n"
+                             "{min} to {max} (default {default})",
+                             {{"min", std::to_string(shuffle::kMinWordLength)},
+                              {"max", std::to_string(shuffle::kMaxWordLength)},
+                              {"default", std::to_string(o.shuffleWordLength)}}),
                [&](const std::string& v) {
                  o.shuffleWordLength = static_cast<int>(
                      cli::wholeNumber(v, "--shuffle", shuffle::kMinWordLength, shuffle::kMaxWordLength));
                  o.shuffleOptionGiven = true;
                });
-  parser.value("", "--copies", "N", "without CONTROL: shuffled copies of each sequence (default 2)",
+  parser.value("", "--copies", "N",
+               cli::helpWith("without CONTROL: shuffled copies of each sequence (default {default})",
+                             {{"default", std::to_string(o.copies)}}),
                [&](const std::string& v) {
                  o.copies = static_cast<int>(cli::wholeNumber(v, "--copies", 1, 1000));
                  o.shuffleOptionGiven = true;
                });
-  parser.value("", "--seed", "S", "without CONTROL: seed of the shuffles, 0 or more (default 0)",
+  parser.value("", "--seed", "S",
+               cli::helpWith("without CONTROL: seed of the shuffles, 0 or more (default {default})",
+                             {{"default", std::to_string(o.seed)}}),
                [&](const std::string& v) {
                  o.seed = static_cast<std::uint64_t>(
                      cli::wholeNumber(v, "--seed", 0, std::numeric_limits<long long>::max()));
                  o.shuffleOptionGiven = true;
                });
-  parser.value("-p", "--threads", "N", "threads (default: every processor); the output is the same",
-               [&](const std::string& v) { o.threads = static_cast<int>(cli::wholeNumber(v, "--threads", 1, 1024)); });
+  parser.whole("-p", "--threads", "N", "threads (default: every processor); the output is the same", o.threads, 1,
+               1024);
   cli::addMaxLettersOption(parser, o.maxLetters);
   const std::optional<std::vector<std::string>> files = parser.parse(argc, argv);
   if (!files) return std::nullopt;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "formats/numbers.h"
+
 namespace discover {
 
 std::optional<long long> parseWindowSize(const std::string& text) {
@@ -43,16 +45,19 @@ void addGenomeOptions(cli::Parser& parser, GenomeOptions& o, std::vector<std::st
                "through its index (.fai, .gzi), built beside it when missing",
                o.genomeFile);
   parser.value("", "--size", "N|given",
-               "with --peaks: windows of N letters centred on each summit (or\n"
-               "centre); given: the peaks' own intervals (default 200)",
+               cli::helpWith("with --peaks: windows of N letters centred on each summit (or\n"
+                             "centre); given: the peaks' own intervals (default {default})",
+                             {{"default", o.windowSize ? std::to_string(*o.windowSize) : "given"}}),
                noted("--size", [&o](const std::string& v) { o.windowSize = parseWindowSize(v); }));
   parser.value("", "--top-peaks", "N", "with --peaks: the N strongest peaks only (narrowPeak\nsignal, else score)",
                noted("--top-peaks", [&o](const std::string& v) {
                  o.topPeaks = static_cast<int>(cli::wholeNumber(v, "--top-peaks", 1, std::numeric_limits<int>::max()));
                }));
   parser.value("", "--background-ratio", "R",
-               "with --peaks: GC-matched genomic windows drawn per peak window,\n"
-               "above 0, at most 100 (default 2)",
+               cli::helpWith("with --peaks: GC-matched genomic windows drawn per peak window,\n"
+                             "above 0, at most {max} (default {default})",
+                             {{"max", numbers::compact(kMaxBackgroundRatio)},
+                              {"default", numbers::compact(o.backgroundRatio)}}),
                noted("--background-ratio", [&o](const std::string& v) {
                  o.backgroundRatio = cli::realNumber(v, "--background-ratio", {0.0, false, kMaxBackgroundRatio, true});
                }));

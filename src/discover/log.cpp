@@ -87,12 +87,6 @@ namespace {
 // The first line, versionLine("zelkova-discover", VERSION), up to the version.
 const std::string kFirstLineStart = versionLine("zelkova-discover", "");
 
-std::string lengthsText(const std::vector<int>& lengths) {
-  std::string text;
-  for (int l : lengths) text += (text.empty() ? "" : ",") + std::to_string(l);
-  return text;
-}
-
 void writeSizes(std::ostream& out, const std::string& label, const SetSizes& s) {
   out << label << ": " << s.primarySearched << " sequences searched, " << s.primaryTested << " tested; control "
       << s.controlSearched << " searched, " << s.controlTested << " tested\n";

@@ -6,6 +6,8 @@
 
 #include "base/parallel.h"
 #include "cli/companion_parser.h"
+#include "engine/run_config.h"
+#include "formats/numbers.h"
 
 namespace discover {
 
@@ -23,7 +25,7 @@ const char* const kDescription =
     "JASPAR files and tables of the motifs and their sites into DIR.\n";
 
 const char* const kLengthsHelp =
-    "motif lengths, 6 to 20, separated by commas, or ranges such as\n8-12 (default 8,12,16)";
+    "motif lengths, {min} to {max}, separated by commas, or ranges such as\n8-12 (default {default})";
 
 }  // namespace
 
@@ -78,6 +80,12 @@ std::vector<int> parseLengths(const std::string& text) {
   }
 }
 
+std::string lengthsText(const std::vector<int>& lengths) {
+  std::string text;
+  for (int length : lengths) text += (text.empty() ? "" : ",") + std::to_string(length);
+  return text;
+}
+
 bool parseStrand(const std::string& text) {
   if (text == "both") return true;
   if (text == "+") return false;
@@ -127,54 +135,65 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
   std::vector<std::string> peaksOnly;  // options given that need --peaks
   addGenomeOptions(parser, o.genome, peaksOnly);
   bool trimGiven = false, decoyGiven = false;
-  parser.value("-l", "--lengths", "L,L,...", kLengthsHelp, [&](const std::string& v) { o.lengths = parseLengths(v); });
+  parser.value("-l", "--lengths", "L,L,...",
+               cli::helpWith(kLengthsHelp, {{"min", std::to_string(kMinLength)},
+                                            {"max", std::to_string(kMaxLength)},
+                                            {"default", lengthsText(o.lengths)}}),
+               [&](const std::string& v) { o.lengths = parseLengths(v); });
   parser.value("-m", "--mismatches", "M",
-               "search every length with M mismatches (0 to 19, below the shortest\nlength) instead of the plan's allowances",
+               cli::helpWith("search every length with M mismatches (0 to {max}, below the shortest\nlength) instead "
+                             "of the plan's allowances",
+                             {{"max", std::to_string(kMaxLength - 1)}}),
                [&](const std::string& v) {
                  o.mismatches = static_cast<int>(cli::wholeNumber(v, "--mismatches", 0, kMaxLength - 1));
                });
+  const cli::RealBounds thresholds{kMinThreshold, true, kMaxThreshold, true};
   parser.value("", "--threshold", "X",
-               "the searches' site threshold, 0.7 to 1.0 (zelkova's -thr; default\n0.8)",
-               [&](const std::string& v) {
-                 o.threshold = cli::realNumber(v, "--threshold", {kMinThreshold, true, kMaxThreshold, true});
-               });
+               cli::helpWith("the searches' site threshold, {min} to {max} (zelkova's -thr; default\n{default})",
+                             {{"min", numbers::fixedPoint(kMinThreshold, 1)},
+                              {"max", numbers::fixedPoint(kMaxThreshold, 1)},
+                              {"default", numbers::compact(RunConfig().scanThreshold)}}),
+               [&](const std::string& v) { o.threshold = cli::realNumber(v, "--threshold", thresholds); });
   parser.value("", "--strand", "+|both",
-               "both: sites on either strand (default); +: on the sequences as\ngiven only, as for stranded regions such as RNA",
+               cli::helpWith("both: sites on either strand{both}; +: on the sequences as\ngiven only, as for "
+                             "stranded regions such as RNA",
+                             {{"both", o.bothStrands ? " (default)" : ""}}),
                [&](const std::string& v) { o.bothStrands = parseStrand(v); });
-  parser.value("", "--trim", "N", "keep the central N letters of each record (6 or more)", [&](const std::string& v) {
-    o.trim = static_cast<int>(cli::wholeNumber(v, "--trim", kMinLength, std::numeric_limits<int>::max()));
-    trimGiven = true;
-  });
+  parser.value("", "--trim", "N",
+               cli::helpWith("keep the central N letters of each record ({min} or more)",
+                             {{"min", std::to_string(kMinLength)}}),
+               [&](const std::string& v) {
+                 o.trim = static_cast<int>(cli::wholeNumber(v, "--trim", kMinLength, std::numeric_limits<int>::max()));
+                 trimGiven = true;
+               });
   parser.flag("", "--mask-lowercase", "turn lower-case (soft-masked) letters into N", o.maskLowercase);
   parser.flag("", "--no-dust", "keep low-complexity DNA (simple repeats) instead of masking it",
               [&] { o.dust = false; });
-  parser.value("", "--dust-level", "N",
-               "mask DNA whose DUST score exceeds N / 10, 1 to 100; higher masks\nless (default 20)",
-               [&](const std::string& v) {
-                 o.dustLevel = static_cast<int>(cli::wholeNumber(v, "--dust-level", 1, kMaxDustLevel));
-               });
-  parser.value("", "--seed", "S",
-               "seed of the shuffles, the held-out sequences and the genomic\nbackground, 0 or more (default 0)",
-               [&](const std::string& v) {
-                 o.seed = static_cast<std::uint64_t>(
-                     cli::wholeNumber(v, "--seed", 0, std::numeric_limits<long long>::max()));
-               });
+  parser.whole("", "--dust-level", "N",
+               "mask DNA whose DUST score exceeds N / 10, {min} to {max}; higher masks\nless (default {default})",
+               o.dustLevel, 1, kMaxDustLevel);
+  parser.whole("", "--seed", "S",
+               "seed of the shuffles, the held-out sequences and the genomic\nbackground, {min} or more (default "
+               "{default})",
+               o.seed, 0, std::numeric_limits<long long>::max());
   parser.value("", "--decoy", "auto|yes|no",
-               "search sets drawn from the control the same way, for the E-value\nchance reaches; auto: below 500 primary sequences (default auto)",
+               cli::helpWith("search sets drawn from the control the same way, for the E-value\nchance reaches; auto: "
+                             "below {below} primary sequences (default {default})",
+                             {{"below", std::to_string(kDecoyAutoBelow)}, {"default", decoyModeName(o.decoy)}}),
                [&](const std::string& v) {
                  o.decoy = parseDecoyMode(v);
                  decoyGiven = true;
                });
   bool noDecoy = false;
   parser.flag("", "--no-decoy", "no decoy: the same as --decoy no", noDecoy);
-  parser.value("", "--holdout", "F",
-               "keep the fraction F (0 to 0.5) of the primary and control\n"
-               "sequences out of the searches and test the motifs on them only\n(default 0)",
-               [&](const std::string& v) { o.holdout = cli::realNumber(v, "--holdout", {0.0, true, kMaxHoldout, true}); });
-  parser.value("-n", "--top", "N", "report the N best motifs (default 10)",
-               [&](const std::string& v) { o.top = static_cast<int>(cli::wholeNumber(v, "--top", 1, 1000)); });
+  parser.real("", "--holdout", "F",
+              "keep the fraction F ({min} to {max}) of the primary and control\n"
+              "sequences out of the searches and test the motifs on them only\n(default {default})",
+              o.holdout, {0.0, true, kMaxHoldout, true});
+  parser.whole("-n", "--top", "N", "report the N best motifs (default {default})", o.top, 1, 1000);
   parser.value("", "--prefix", "NAME",
-               "name the motifs NAME-1, NAME-2, ... (default ZELKOVA), for\nexample after the sample",
+               cli::helpWith("name the motifs NAME-1, NAME-2, ... (default {default}), for\nexample after the sample",
+                             {{"default", o.motifPrefix}}),
                [&](const std::string& v) { o.motifPrefix = parsePrefix(v); });
   parser.repeatable("-d", "--db", "FILE",
                     "known motifs to name the motifs by and to test for\n"
@@ -186,8 +205,8 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
               [&] { o.knownEnrichment = false; });
   parser.flag("", "--keep-side-files", "keep the side files of every search under DIR/runs", o.keepSideFiles);
   parser.flag("", "--force", "write into DIR even when it exists", o.force);
-  parser.value("-p", "--threads", "N", "threads (default: every processor); the results are the same",
-               [&](const std::string& v) { o.threads = static_cast<int>(cli::wholeNumber(v, "--threads", 1, 1024)); });
+  parser.whole("-p", "--threads", "N", "threads (default: every processor); the results are the same", o.threads, 1,
+               1024);
   cli::addMaxLettersOption(parser, o.maxLetters);
   const std::optional<std::vector<std::string>> files = parser.parse(argc, argv);
   if (!files) return std::nullopt;

@@ -85,6 +85,8 @@ bool decoyRuns(DecoyMode mode, std::size_t primarySequences);
 // ranges of them ("8-12": 8, 9, 10, 11, 12), separated by commas, each length
 // once, in the order given. Throws cli::UsageError.
 std::vector<int> parseLengths(const std::string& text);
+// Lengths as --lengths takes them: "8,12,16".
+std::string lengthsText(const std::vector<int>& lengths);
 // The value of --strand: "both" (true) or "+" (false). Throws cli::UsageError.
 bool parseStrand(const std::string& text);
 // --mismatches checked against the lengths: below the shortest. Throws

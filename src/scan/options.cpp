@@ -2,7 +2,7 @@
 
 #include "base/parallel.h"
 #include "cli/companion_parser.h"
-#include "stats/scoring_matrix.h"
+#include "formats/numbers.h"
 
 namespace scan {
 
@@ -22,18 +22,45 @@ const char* const kDescription =
     "SEQUENCES.fa may be gzip-compressed; a genome (plain or bgzip, with or\n"
     "without its .fai index) is read a chromosome piece at a time.\n";
 
+struct LayoutName {
+  const char* name;
+  site_table::Layout layout;
+};
+constexpr LayoutName kLayouts[] = {
+    {"tsv", site_table::Layout::Tsv}, {"bed", site_table::Layout::Bed}, {"gff3", site_table::Layout::Gff3}};
+
 site_table::Layout layoutOf(const std::string& value) {
-  if (value == "tsv") return site_table::Layout::Tsv;
-  if (value == "bed") return site_table::Layout::Bed;
-  if (value == "gff3") return site_table::Layout::Gff3;
+  for (const LayoutName& l : kLayouts)
+    if (value == l.name) return l.layout;
   throw cli::UsageError("--format \"" + value + "\" is not one of tsv, bed, gff3.");
 }
 
+// "tsv (default), bed or gff3".
+std::string layoutsHelp(site_table::Layout byDefault) {
+  std::string text;
+  for (const LayoutName& l : kLayouts) {
+    if (!text.empty()) text += &l == std::end(kLayouts) - 1 ? " or " : ", ";
+    text += std::string(l.name) + (l.layout == byDefault ? " (default)" : "");
+  }
+  return text;
+}
+
+struct StrandsName {
+  const char* name;
+  Strands strands;
+};
+constexpr StrandsName kStrands[] = {{"+", Strands::Forward}, {"-", Strands::Reverse}, {"both", Strands::Both}};
+
 Strands strandsOf(const std::string& value) {
-  if (value == "+") return Strands::Forward;
-  if (value == "-") return Strands::Reverse;
-  if (value == "both") return Strands::Both;
+  for (const StrandsName& s : kStrands)
+    if (value == s.name) return s.strands;
   throw cli::UsageError("--strand \"" + value + "\" is not one of +, -, both.");
+}
+
+const char* strandsName(Strands strands) {
+  for (const StrandsName& s : kStrands)
+    if (strands == s.strands) return s.name;
+  return "both";
 }
 
 void setBackground(Options& o, const std::string& value) {
@@ -49,32 +76,36 @@ void setBackground(Options& o, const std::string& value) {
 
 void addOptions(cli::Parser& parser, Options& o, bool& pValueGiven) {
   parser.value("-o", "--output", "FILE", "write the sites to FILE (default: standard output)", o.outputFile);
-  parser.value("", "--format", "F", "tsv (default), bed or gff3",
+  parser.value("", "--format", "F", layoutsHelp(o.layout),
                [&](const std::string& v) { o.layout = layoutOf(v); });
   parser.value("-g", "--genome", "FILE", "scan the genome FASTA FILE (plain or bgzip) instead of\nSEQUENCES.fa",
                o.genomeFile);
   parser.value("-r", "--regions", "FILE", "with --genome: scan only the regions of the BED FILE", o.regionsFile);
   parser.value("", "--bg", "B",
-               "background letter probabilities: a MEME background file,\n"
-               "\"sequences\" (the letters scanned, both strands; default)\n"
-               "or \"uniform\"",
+               cli::helpWith("background letter probabilities: a MEME background file,\n"
+                             "\"sequences\" (the letters scanned, both strands{default})\n"
+                             "or \"uniform\"",
+                             {{"default", o.background == BackgroundSource::Sequences ? "; default" : ""}}),
                [&](const std::string& v) { setBackground(o, v); });
-  parser.value("", "--pseudocount", "X",
-               "sites added to each motif column, spread by the\nbackground, 0 or more (default 0.1)",
-               [&](const std::string& v) { o.pseudocount = cli::realNumber(v, "--pseudocount", {0.0, true, 1e6, true}); });
-  parser.value("", "--strand", "S", "+, - or both (default both)", [&](const std::string& v) { o.strands = strandsOf(v); });
-  parser.value("", "--pvalue", "P", "write the sites of p at most P, above 0 and at most 1\n(default 1e-4)",
+  parser.real("", "--pseudocount", "X",
+              "sites added to each motif column, spread by the\nbackground, {min} or more (default {default})",
+              o.pseudocount, {0.0, true, 1e6, true});
+  parser.value("", "--strand", "S", cli::helpWith("+, - or both (default {default})", {{"default", strandsName(o.strands)}}),
+               [&](const std::string& v) { o.strands = strandsOf(v); });
+  parser.value("", "--pvalue", "P",
+               cli::helpWith("write the sites of p at most P, above 0 and at most 1\n(default {default})",
+                             {{"default", numbers::compact(o.pValue)}}),
                [&](const std::string& v) {
                  o.pValue = cli::realNumber(v, "--pvalue", {0.0, false, 1.0, true});
                  pValueGiven = true;
                });
   parser.value("", "--qvalue", "Q", "write the sites of q at most Q instead, above 0 and at\nmost 1",
                [&](const std::string& v) { o.qValue = cli::realNumber(v, "--qvalue", {0.0, false, 1.0, true}); });
-  parser.value("", "--max-sites", "N", "keep at most N sites per motif, the best by p\n(default 100000)",
-               [&](const std::string& v) { o.maxSites = cli::wholeNumber(v, "--max-sites", 1, 1000000000); });
+  parser.whole("", "--max-sites", "N", "keep at most N sites per motif, the best by p\n(default {default})", o.maxSites, 1,
+               1000000000);
   cli::addMaxLettersOption(parser, o.maxLetters, cli::LetterLimit::Record);
-  parser.value("-p", "--threads", "N", "threads (default: every processor); the output is the same",
-               [&](const std::string& v) { o.threads = static_cast<int>(cli::wholeNumber(v, "--threads", 1, 1024)); });
+  parser.whole("-p", "--threads", "N", "threads (default: every processor); the output is the same", o.threads, 1,
+               1024);
 }
 
 void takeFiles(Options& o, const std::vector<std::string>& files) {
@@ -100,7 +131,6 @@ std::vector<std::string> Options::inputFiles() const {
 std::optional<Options> parseArguments(int argc, const char* const* argv) {
   Options o;
   o.threads = availableProcessors();
-  o.pseudocount = scoring::kDefaultPseudocount;
   bool pValueGiven = false;
   cli::Parser parser("zelkova-scan", kSynopsis, kDescription);
   addOptions(parser, o, pValueGiven);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "formats/site_table.h"
+#include "stats/scoring_matrix.h"
 
 namespace scan {
 
@@ -27,7 +28,7 @@ struct Options {
   site_table::Layout layout = site_table::Layout::Tsv;
   BackgroundSource background = BackgroundSource::Sequences;
   std::string backgroundFile;
-  double pseudocount = 0.1;
+  double pseudocount = scoring::kDefaultPseudocount;
   Strands strands = Strands::Both;
   double pValue = kDefaultPValue;
   std::optional<double> qValue;  // given: sites are chosen by q instead of p
