@@ -92,6 +92,19 @@ def test_plain_strings_are_named_in_order(tmp_path):
     assert set(result.sites["sequence"]) <= {f"seq{i}" for i in range(1, len(letters) + 1)}
 
 
+def searched_lengths(result):
+    return next(line for line in result.log.splitlines() if line.startswith("lengths: "))
+
+
+def test_lengths_are_searched_as_given():
+    # The program's own default is 8,12,16: lengths the user names are passed
+    # even when they look like a default, a text as --lengths reads it.
+    every_other = zelkova.discover(CRP, lengths=(8, 10, 12, 14, 16), decoy="no", known=False)
+    assert searched_lengths(every_other) == "lengths: 8,10,12,14,16"
+    assert searched_lengths(zelkova.discover(CRP, lengths="8,10", decoy="no", known=False)) == "lengths: 8,10"
+    assert searched_lengths(zelkova.discover(CRP, lengths="8-10", decoy="no", known=False)) == "lengths: 8,9,10"
+
+
 def test_refused_inputs_raise_the_programs_messages(tmp_path):
     missing = tmp_path / "missing.fa"
     with pytest.raises(zelkova.Error) as error:
@@ -101,6 +114,11 @@ def test_refused_inputs_raise_the_programs_messages(tmp_path):
         zelkova.discover(CRP, lengths=(5, 8))
     assert str(usage.value) == program_error("zelkova-discover", CRP, "-o", tmp_path / "o", "--lengths", "5,8")
     assert isinstance(usage.value, ValueError)
+    with pytest.raises(zelkova.UsageError) as usage:
+        zelkova.discover(CRP, lengths="8,,10")
+    assert str(usage.value) == program_error("zelkova-discover", CRP, "-o", tmp_path / "o", "--lengths", "8,,10")
+    with pytest.raises(TypeError, match="lengths must be whole numbers"):
+        zelkova.discover(CRP, lengths=[8.5])
     with pytest.raises(zelkova.UsageError, match="unknown option --no-such-option"):
         zelkova.discover(CRP, no_such_option=3)
     protein = tmp_path / "protein.fa"
