@@ -6,7 +6,7 @@
 
 #include "base/parallel.h"
 #include "cli/companion_parser.h"
-#include "engine/run_config.h"
+#include "discover/plan.h"
 #include "formats/numbers.h"
 
 namespace discover {
@@ -152,7 +152,7 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
                cli::helpWith("the searches' site threshold, {min} to {max} (zelkova's -thr; default\n{default})",
                              {{"min", numbers::fixedPoint(kMinThreshold, 1)},
                               {"max", numbers::fixedPoint(kMaxThreshold, 1)},
-                              {"default", numbers::compact(RunConfig().scanThreshold)}}),
+                              {"default", numbers::compact(SearchSettings().threshold)}}),
                [&](const std::string& v) { o.threshold = cli::realNumber(v, "--threshold", thresholds); });
   parser.value("", "--strand", "+|both",
                cli::helpWith("both: sites on either strand{both}; +: on the sequences as\ngiven only, as for "

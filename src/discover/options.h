@@ -21,7 +21,7 @@ struct Options {
   std::string controlFile;  // empty: shuffled copies of the primary sequences
   std::vector<int> lengths{8, 12, 16};
   std::optional<int> mismatches;    // --mismatches: every search at this allowance instead of the plan's
-  std::optional<double> threshold;  // --threshold: the engine's site threshold (its -thr) instead of 0.8
+  std::optional<double> threshold;  // --threshold: the engine's site threshold (its -thr) instead of the plan's
   bool bothStrands = true;          // --strand both (default) or + (the sequences as given)
   int trim = 0;             // 0: whole records; else the central `trim` letters of each
   bool maskLowercase = false;

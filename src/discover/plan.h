@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/run_config.h"
 #include "formats/fasta.h"
 
 namespace discover {
@@ -40,7 +41,7 @@ struct Search {
 // the engine's site threshold and strands.
 struct SearchSettings {
   std::optional<int> mismatches;
-  double threshold = 0.8;  // the engine's default
+  double threshold = RunConfig().scanThreshold;  // the engine's default
   bool forwardOnly = false;
 };
 
