@@ -1,5 +1,5 @@
-// zelkova-aggregate: the results of many zelkova-discover runs as one table
-// and one page.
+#include "aggregate/aggregate_command.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -14,6 +14,8 @@
 
 namespace fs = std::filesystem;
 
+namespace aggregate {
+
 namespace {
 
 const char* const kDescription =
@@ -23,21 +25,15 @@ const char* const kDescription =
     "(--html). A sample is named by its directory's base name unless --name\n"
     "names it.\n";
 
-struct AggregateOptions {
-  std::vector<std::string> directories;
-  std::vector<std::string> names;  // empty: the directories' base names
-  std::string summaryFile;
-  std::string htmlFile;
-  int top = 3;
-};
-
 void checkName(const std::string& name) {
   if (name.find_first_of("\t\n\r") != std::string::npos)
     throw cli::UsageError("--name \"" + name + "\" holds a tab or a line break.");
 }
 
-std::optional<AggregateOptions> parseArguments(int argc, const char* const* argv) {
-  AggregateOptions o;
+}  // namespace
+
+std::optional<Options> parseArguments(int argc, const char* const* argv) {
+  Options o;
   cli::Parser parser("zelkova-aggregate", "[options] DIR...", kDescription);
   parser.value("-s", "--summary", "FILE",
                "write the table of the best motifs of every sample to FILE\n(\"-\": standard output)",
@@ -64,11 +60,13 @@ std::optional<AggregateOptions> parseArguments(int argc, const char* const* argv
   return o;
 }
 
-std::vector<std::string> sampleNames(const AggregateOptions& o) {
+namespace {
+
+std::vector<std::string> sampleNames(const Options& o) {
   if (!o.names.empty()) return o.names;
   std::vector<std::string> names;
   for (const std::string& d : o.directories) {
-    names.push_back(aggregate::nameOfDirectory(d));
+    names.push_back(nameOfDirectory(d));
     if (names.back().empty()) throw cli::UsageError("the directory " + d + " has no name; name it with --name.");
   }
   return names;
@@ -83,7 +81,7 @@ bool samePath(const std::string& a, const std::string& b) {
 }
 
 // Neither output may replace a file of a sample, its page included.
-void refuseSampleFiles(const AggregateOptions& o) {
+void refuseSampleFiles(const Options& o) {
   std::vector<std::string> files;
   for (const std::string& d : o.directories)
     for (const char* name : {"log.txt", "summary.tsv", "motifs.jaspar", "index.html"})
@@ -96,33 +94,28 @@ void refuseSampleFiles(const AggregateOptions& o) {
     throw cli::UsageError("--summary and --html name the same file, " + o.htmlFile + ".");
 }
 
-int run(const AggregateOptions& o) {
+}  // namespace
+
+int run(const Options& o) {
   refuseSampleFiles(o);
   const std::vector<std::string> names = sampleNames(o);
-  aggregate::requireDistinctNames(names, o.directories);
-  std::vector<aggregate::Sample> samples;
+  requireDistinctNames(names, o.directories);
+  std::vector<Sample> samples;
   for (std::size_t i = 0; i < o.directories.size(); ++i)
-    samples.push_back(aggregate::readSample(o.directories[i], names[i]));
+    samples.push_back(readSample(o.directories[i], names[i]));
 
   // Both are complete before either is put in place.
   std::vector<output_file::OutputFile> outputs;
   if (!o.summaryFile.empty()) {
     outputs.push_back(output_file::openOutput(o.summaryFile));
-    outputs.back().write(aggregate::summaryTable(samples, o.top));
+    outputs.back().write(summaryTable(samples, o.top));
   }
   if (!o.htmlFile.empty()) {
     outputs.push_back(output_file::openOutput(o.htmlFile));
-    outputs.back().write(aggregate::indexPage(samples, o.htmlFile, localDateTime()));
+    outputs.back().write(indexPage(samples, o.htmlFile, localDateTime()));
   }
   for (output_file::OutputFile& file : outputs) file.commit();
   return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  return cli::runProgram("zelkova-aggregate", [&] {
-    const std::optional<AggregateOptions> options = parseArguments(argc, argv);
-    return options ? run(*options) : 0;
-  });
-}
+}  // namespace aggregate

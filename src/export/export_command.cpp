@@ -1,6 +1,5 @@
-// zelkova-export: writes the motifs of any motif file (a zelkova report, MEME,
-// JASPAR, TRANSFAC or HOMER) as MEME, JASPAR, TRANSFAC or HOMER matrices or as
-// an HTML page with sequence logos.
+#include "export/export_command.h"
+
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -21,6 +20,8 @@
 #include "stats/known_table.h"
 #include "stats/matrix_text.h"
 #include "stats/motif_database.h"
+
+namespace export_command {
 
 namespace {
 
@@ -46,20 +47,12 @@ const char* const kDescription =
     "known motifs zelkova-compare matched to it, their logos aligned under the\n"
     "motif's.\n";
 
-struct ExportOptions {
-  std::string format;
-  std::string outputFile;  // empty: standard output
-  std::vector<std::string> motifFiles;
-  std::string enrichmentFile;              // empty: none
-  std::string matchesFile;                 // html only; empty: no matches section
-  std::vector<std::string> databaseFiles;  // where the matched motifs are; empty: the bundled one
-};
-
 bool knownFormat(const std::string& format) { return format == "html" || matrix_text::isMatrixFormat(format); }
 
-// Nothing when --help or --version was answered.
-std::optional<ExportOptions> parseArguments(int argc, const char* const* argv) {
-  ExportOptions options;
+}  // namespace
+
+std::optional<Options> parseArguments(int argc, const char* const* argv) {
+  Options options;
   cli::Parser parser("zelkova-export", "--format FORMAT [-o FILE] MOTIFS...", kDescription);
   parser.value("-f", "--format", "FORMAT", "meme, jaspar, transfac, homer or html (required)",
                [&](const std::string& value) {
@@ -94,6 +87,8 @@ std::optional<ExportOptions> parseArguments(int argc, const char* const* argv) {
   return options;
 }
 
+namespace {
+
 std::string baseName(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -127,7 +122,7 @@ bool firstLineIsKnownHeader(const std::string& path) {
   return known_table::isHeader(first);
 }
 
-std::string reportPage(const ExportOptions& options, const report::Report& report) {
+std::string reportPage(const Options& options, const report::Report& report) {
   std::vector<export_html::PageAddition> additions;
   std::vector<enrichment_table::Row> rows;
   std::vector<const enrichment_table::Row*> enrichment;
@@ -144,7 +139,7 @@ std::string reportPage(const ExportOptions& options, const report::Report& repor
   return out.str();
 }
 
-std::string motifPage(const ExportOptions& options, const std::vector<motif::Motif>& motifs) {
+std::string motifPage(const Options& options, const std::vector<motif::Motif>& motifs) {
   std::ostringstream out;
   const std::string names = namesOf(options.motifFiles);
   if (options.enrichmentFile.empty()) {
@@ -162,7 +157,7 @@ std::string motifPage(const ExportOptions& options, const std::vector<motif::Mot
   return out.str();
 }
 
-std::string htmlText(const ExportOptions& options, const Inputs& inputs) {
+std::string htmlText(const Options& options, const Inputs& inputs) {
   if (!options.enrichmentFile.empty() && firstLineIsKnownHeader(options.enrichmentFile)) {
     std::ostringstream out;
     export_html::writeKnownPage(out, known_table::readFile(options.enrichmentFile), options.enrichmentFile,
@@ -175,24 +170,22 @@ std::string htmlText(const ExportOptions& options, const Inputs& inputs) {
   return motifPage(options, inputs.motifs);
 }
 
-std::string exportText(const ExportOptions& options, const Inputs& inputs) {
+std::string exportText(const Options& options, const Inputs& inputs) {
   if (options.format == "html") return htmlText(options, inputs);
   return matrix_text::text(options.format, inputs.motifs, inputs.report ? &*inputs.report : nullptr);
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  return cli::runProgram("zelkova-export", [&] {
-    const std::optional<ExportOptions> options = parseArguments(argc, argv);
-    if (!options) return 0;
-    std::vector<std::string> inputs = options->motifFiles;
-    for (const std::string* file : {&options->enrichmentFile, &options->matchesFile})
-      if (!file->empty()) inputs.push_back(*file);
-    inputs.insert(inputs.end(), options->databaseFiles.begin(), options->databaseFiles.end());
-    command_files::check(inputs, {{options->outputFile, "output"}});
-    const Inputs read = readInputs(options->motifFiles);
-    output_file::writeWholeFile(options->outputFile, exportText(*options, read));
-    return 0;
-  });
+int run(const Options& options) {
+  std::vector<std::string> inputs = options.motifFiles;
+  for (const std::string* file : {&options.enrichmentFile, &options.matchesFile})
+    if (!file->empty()) inputs.push_back(*file);
+  inputs.insert(inputs.end(), options.databaseFiles.begin(), options.databaseFiles.end());
+  command_files::check(inputs, {{options.outputFile, "output"}});
+  const Inputs read = readInputs(options.motifFiles);
+  output_file::writeWholeFile(options.outputFile, exportText(options, read));
+  return 0;
 }
+
+}  // namespace export_command
