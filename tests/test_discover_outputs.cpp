@@ -28,6 +28,7 @@
 #include "discover/tables.h"
 #include "formats/motif_export.h"
 #include "formats/motif_files.h"
+#include "formats/numbers.h"
 #include "support_files.h"
 
 namespace fs = std::filesystem;
@@ -269,10 +270,10 @@ TEST(DiscoverMotifFiles, MemeCarriesEValuesAndTheBackground) {
   details.log10E.push_back(0);
   EXPECT_THROW(export_formats::writeMeme(out, motif_files::fromReport(discover::reportedMotifs(d), "d"), details),
                std::invalid_argument);
-  EXPECT_EQ(export_formats::scientificFromLog10(-5.821), "1.5e-06");
-  EXPECT_EQ(export_formats::scientificFromLog10(0), "1.0e+00");
-  EXPECT_EQ(export_formats::scientificFromLog10(-0.0001), "1.0e+00");  // 9.998e-01 rounds up
-  EXPECT_EQ(export_formats::scientificFromLog10(2.5), "3.2e+02");
+  EXPECT_EQ(numbers::scientificFromLog10(-5.821), "1.5e-06");
+  EXPECT_EQ(numbers::scientificFromLog10(0), "1.0e+00");
+  EXPECT_EQ(numbers::scientificFromLog10(-0.0001), "1.0e+00");  // 9.998e-01 rounds up
+  EXPECT_EQ(numbers::scientificFromLog10(2.5), "3.2e+02");
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "formats/motif_export.h"
+#include "formats/numbers.h"
 #include "formats/report_reader.h"
 #include "stats/enrichment.h"
 #include "stats/shuffle.h"
@@ -165,7 +166,7 @@ TEST(EnrichmentSites, ScoresReproduceTheSiteLinesOfARealReport) {
       });
       ASSERT_NE(found, results[m].sites.end()) << "motif " << m + 1 << ": " << site.sequence << ' ' << site.position;
       EXPECT_EQ(found->word, site.word);
-      EXPECT_EQ(export_formats::fixedPoint(found->score, 4), export_formats::fixedPoint(site.score, 4))
+      EXPECT_EQ(numbers::fixedPoint(found->score, 4), numbers::fixedPoint(site.score, 4))
           << "motif " << m + 1 << ": " << site.sequence << ' ' << site.position;
       ++checked;
     }

@@ -11,6 +11,7 @@
 #include "discover/options.h"
 #include "formats/text_lines.h"
 #include "pages/enrichment_section.h"
+#include "pages/html_table.h"
 #include "pages/report_page.h"
 
 namespace fs = std::filesystem;
@@ -49,27 +50,29 @@ std::string bestMatchText(const discover::SummaryRow& row) {
   return "none";
 }
 
-void writeMotifCells(std::ostream& out, const Sample& s) {
-  if (s.motifs.empty()) {
-    out << "<td class=\"none\">No motif reported.</td><td></td><td></td><td></td>";
-    return;
-  }
+std::vector<html_table::Cell> motifCells(const Sample& s) {
+  if (s.motifs.empty()) return {{"No motif reported.", "none"}, {""}, {""}, {""}};
   const discover::SummaryRow& best = s.motifs.front();
-  out << "<td>" << export_html::logoSvg(s.bestCounts, "Sequence logo of the best motif of " + s.name) << "<br>"
-      << export_html::colouredWord(best.consensus) << "</td><td class=\"num evalue\">"
-      << export_html::fromLog10(best.log10E) << "</td><td>" << decoyText(best.beatsDecoy) << "</td><td>"
-      << bestMatchText(best) << "</td>";
+  return {{export_html::logoSvg(s.bestCounts, "Sequence logo of the best motif of " + s.name) + "<br>" +
+           export_html::colouredWord(best.consensus)},
+          {export_html::fromLog10(best.log10E), "num evalue"},
+          {decoyText(best.beatsDecoy)},
+          {bestMatchText(best)}};
 }
 
 void writeSampleTable(std::ostream& out, const std::vector<Sample>& samples, const std::string& pagePath) {
-  out << "<table class=\"samples sortable\">\n<thead><tr><th>Sample</th><th class=\"num\">Motifs</th>"
-      << "<th>Best motif</th><th class=\"num\">E-value</th><th>Beats the decoy</th><th>Best known match</th>"
-      << "<th>zelkova-discover</th></tr></thead>\n<tbody>\n";
+  out << "<table class=\"samples sortable\">\n"
+      << html_table::head({{"Sample"}, {"Motifs", "num"}, {"Best motif"}, {"E-value", "num"}, {"Beats the decoy"},
+                           {"Best known match"}, {"zelkova-discover"}})
+      << "<tbody>\n";
   for (const Sample& s : samples) {
-    out << "<tr><td><a href=\"" << escape(pageLink(pagePath, s.directory)) << "\">" << escape(s.name)
-        << "</a></td><td class=\"num\">" << s.motifs.size() << "</td>";
-    writeMotifCells(out, s);
-    out << "<td>" << escape(s.discoverVersion) << "</td></tr>\n";
+    std::vector<html_table::Cell> cells{
+        {"<a href=\"" + escape(pageLink(pagePath, s.directory)) + "\">" + escape(s.name) + "</a>"},
+        {std::to_string(s.motifs.size()), "num"}};
+    const std::vector<html_table::Cell> motif = motifCells(s);
+    cells.insert(cells.end(), motif.begin(), motif.end());
+    cells.push_back(html_table::text(s.discoverVersion));
+    out << html_table::row(cells);
   }
   out << "</tbody>\n</table>\n";
 }

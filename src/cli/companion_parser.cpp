@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
-#include <sstream>
 #include <utility>
 
 #include "base/errors.h"
@@ -42,19 +41,13 @@ std::string helpLine(const std::string& spelling, const std::string& help, std::
   return line + "\n";
 }
 
-std::string numberText(double value) {
-  std::ostringstream text;
-  text << value;
-  return text.str();
-}
-
 std::string describeBounds(const RealBounds& b) {
   const bool lowFinite = std::isfinite(b.low);
   const bool highFinite = std::isfinite(b.high);
-  const std::string low = (b.lowIncluded ? "of at least " : "above ") + numberText(b.low);
-  const std::string high = (b.highIncluded ? "of at most " : "below ") + numberText(b.high);
+  const std::string low = (b.lowIncluded ? "of at least " : "above ") + numbers::significant(b.low);
+  const std::string high = (b.highIncluded ? "of at most " : "below ") + numbers::significant(b.high);
   if (lowFinite && highFinite) {
-    if (b.lowIncluded && b.highIncluded) return "a number from " + numberText(b.low) + " to " + numberText(b.high);
+    if (b.lowIncluded && b.highIncluded) return "a number from " + numbers::significant(b.low) + " to " + numbers::significant(b.high);
     return "a number " + low + " and " + high;
   }
   if (lowFinite) return "a number " + low;

@@ -3,7 +3,7 @@
 #include <ostream>
 #include <sstream>
 
-#include "formats/motif_export.h"
+#include "formats/numbers.h"
 #include "stats/background_summary.h"
 
 namespace discover {
@@ -41,7 +41,7 @@ std::string genomeControlText(const Discovery& d) {
   const GenomeRun& run = *d.genome;
   if (run.draw)
     return std::to_string(run.draw->windows.size()) + " GC-matched genomic windows of " + run.genomePath + " (" +
-           export_formats::fixedPoint(d.options.genome.backgroundRatio, 2) + " per peak window, seed " +
+           numbers::fixedPoint(d.options.genome.backgroundRatio, 2) + " per peak window, seed " +
            std::to_string(d.options.seed) + "), listed in background.bed";
   return "the windows of the control peaks " + d.options.genome.controlPeaksFile + ", listed in background.bed";
 }

@@ -5,6 +5,7 @@
 #include "discover/genome_log.h"
 #include "formats/text_lines.h"
 #include "pages/gc_histogram.h"
+#include "pages/html_table.h"
 #include "pages/report_page.h"
 #include "stats/background_summary.h"
 
@@ -22,15 +23,17 @@ a.locus { font-family: monospace; white-space: nowrap; }
 namespace {
 
 void writeBinTable(std::ostream& out, const gc_background::BackgroundDraw& draw) {
-  out << "<details>\n<summary>Windows per GC bin</summary>\n<table class=\"gc-bins\">\n<thead><tr>"
-      << "<th class=\"num\">GC (%)</th><th class=\"num\">Peak windows</th><th class=\"num\">Wanted</th>"
-      << "<th class=\"num\">Drawn</th></tr></thead>\n<tbody>\n";
+  out << "<details>\n<summary>Windows per GC bin</summary>\n<table class=\"gc-bins\">\n"
+      << html_table::head({{"GC (%)", "num"}, {"Peak windows", "num"}, {"Wanted", "num"}, {"Drawn", "num"}})
+      << "<tbody>\n";
   for (int b = 0; b < gc_background::kGcBins; ++b) {
     const gc_background::GcBinCounts& bin = draw.bins[b];
     if (bin.peaks == 0 && bin.wanted == 0 && bin.drawn == 0) continue;
-    out << "<tr" << (bin.drawn < bin.wanted ? " class=\"warning\"" : "") << "><td class=\"num\">" << b
-        << "</td><td class=\"num\">" << bin.peaks << "</td><td class=\"num\">" << bin.wanted
-        << "</td><td class=\"num\">" << bin.drawn << "</td></tr>\n";
+    out << html_table::row({{std::to_string(b), "num"},
+                            {std::to_string(bin.peaks), "num"},
+                            {std::to_string(bin.wanted), "num"},
+                            {std::to_string(bin.drawn), "num"}},
+                           bin.drawn < bin.wanted ? "warning" : "");
   }
   out << "</tbody>\n</table>\n</details>\n";
 }

@@ -7,7 +7,7 @@
 #include "discover/site_details.h"
 #include "discover/site_outputs.h"
 #include "discover/sequences.h"
-#include "formats/motif_export.h"
+#include "formats/numbers.h"
 #include "pages/known_section.h"
 #include "stats/known_table.h"
 
@@ -17,11 +17,6 @@ namespace {
 
 // Known motifs listed in the log, at most.
 constexpr std::size_t kKnownLogged = 10;
-
-std::string share(long long hits, long long total) {
-  return total > 0 ? export_formats::fixedPoint(100.0 * static_cast<double>(hits) / static_cast<double>(total), 1) + " %"
-                   : "NA";
-}
 
 // The starts of the sites of one reported motif, by sequence, in order.
 std::vector<std::vector<long long>> siteStarts(const ReportedMotif& m, std::size_t sequences) {
@@ -103,7 +98,7 @@ void testKnownMotifs(Discovery& d, const std::vector<FastaRecord>& control, Step
     describeKnownSites(d, k, sites);
   }
   progress.end(std::to_string(d.known.size()) + " tested, " + std::to_string(known::enrichedCount(d.known)) +
-               " with q < " + export_formats::fixedPoint(known::kEnrichedQ, 2));
+               " with q < " + numbers::fixedPoint(known::kEnrichedQ, 2));
 }
 
 std::string knownTable(const Discovery& d) { return known_table::table(d.known, knownCentralColumns(d)); }
@@ -114,16 +109,17 @@ void writeKnownLog(std::ostream& out, const Discovery& d) {
     return;
   }
   out << "known motifs: " << d.known.size() << " tested on " << testedText(d) << "; "
-      << known::enrichedCount(d.known) << " with q < " << export_formats::fixedPoint(known::kEnrichedQ, 2)
+      << known::enrichedCount(d.known) << " with q < " << numbers::fixedPoint(known::kEnrichedQ, 2)
       << " (known.tsv)\n";
   for (std::size_t i = 0; i < std::min(d.known.size(), kKnownLogged); ++i) {
     const known::KnownResult& r = d.known[i];
     if (r.log10Q >= std::log10(known::kEnrichedQ)) break;
     const enrichment_stats::Table& t = r.test.choice.table;
     out << "  " << r.rank << ". " << r.test.motif.id << (r.name.empty() ? "" : " " + r.name) << ": "
-        << share(t.primaryHits, t.primaryTotal) << " of primary, " << share(t.controlHits, t.controlTotal)
-        << " of control sequences, E = " << export_formats::scientificFromLog10(r.test.log10E)
-        << ", q = " << export_formats::scientificFromLog10(r.log10Q)
+        << numbers::percentOf(t.primaryHits, t.primaryTotal) << " of primary, "
+        << numbers::percentOf(t.controlHits, t.controlTotal)
+        << " of control sequences, E = " << numbers::scientificFromLog10(r.test.log10E)
+        << ", q = " << numbers::scientificFromLog10(r.log10Q)
         << (r.sameSitesAs.empty() ? "" : ", sites mostly those of " + r.sameSitesAs) << "\n";
   }
 }

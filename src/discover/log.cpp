@@ -10,13 +10,13 @@
 #include "discover/site_outputs.h"
 #include "discover/refine.h"
 #include "formats/command_files.h"
-#include "formats/motif_export.h"
+#include "formats/numbers.h"
 #include "formats/text_lines.h"
 #include "stats/enrichment_table.h"
 
 namespace discover {
 
-using export_formats::fixedPoint;
+using numbers::fixedPoint;
 
 std::string controlDescription(const Discovery& d) {
   switch (controlSource(d.options.genome, d.options.controlFile)) {
@@ -55,19 +55,11 @@ std::string decoyDescription(const Discovery& d) {
          " sequences drawn from " + decoySource(d);
 }
 
-namespace {
-
-std::string percentOf(long long part, long long whole) {
-  return fixedPoint(whole > 0 ? 100.0 * static_cast<double>(part) / static_cast<double>(whole) : 0.0, 1) + " %";
-}
-
-}  // namespace
-
 std::string lowComplexityDescription(const Discovery& d) {
   if (!d.options.dust) return "not masked (--no-dust)";
   return "masked as N by DUST (window " + std::to_string(kDustWindow) + ", level " + std::to_string(d.options.dustLevel) +
-         "): " + percentOf(d.primaryDusted, d.primaryLetters) + " of the primary letters, " +
-         percentOf(d.controlDusted, d.controlLetters) + " of the control letters";
+         "): " + numbers::percentOf(d.primaryDusted, d.primaryLetters) + " of the primary letters, " +
+         numbers::percentOf(d.controlDusted, d.controlLetters) + " of the control letters";
 }
 
 std::string siteBedDescription(const Discovery& d) {

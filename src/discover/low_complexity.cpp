@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "formats/motif_export.h"
+#include "formats/numbers.h"
 #include "stats/simple_repeat.h"
 
 namespace discover {
@@ -17,8 +17,7 @@ long long maskLowComplexity(const Options& o, std::vector<FastaRecord>& records)
 
 std::string maskedShareText(const Options& o, long long masked, long long letters) {
   if (!o.dust) return "";
-  const double share = letters > 0 ? 100.0 * static_cast<double>(masked) / static_cast<double>(letters) : 0.0;
-  return ", " + export_formats::fixedPoint(share, 1) + " % masked as low-complexity";
+  return ", " + numbers::percentOf(masked, letters) + " masked as low-complexity";
 }
 
 bool setApart(const Options& o, const Candidate& c) { return o.dust && simple_repeat::isSimpleRepeat(c.motif.consensus); }

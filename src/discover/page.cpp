@@ -14,8 +14,9 @@
 #include "discover/site_outputs.h"
 #include "discover/refine.h"
 #include "formats/command_files.h"
-#include "formats/motif_export.h"
+#include "formats/numbers.h"
 #include "pages/enrichment_section.h"
+#include "pages/html_table.h"
 #include "pages/matches_section.h"
 #include "pages/report_page.h"
 #include "stats/enrichment_table.h"
@@ -24,8 +25,8 @@ namespace fs = std::filesystem;
 
 namespace discover {
 
-using export_formats::fixedPoint;
-using export_formats::scientificFromLog10;
+using numbers::fixedPoint;
+using numbers::scientificFromLog10;
 using export_html::colouredWord;
 using export_html::escape;
 using export_html::writeRow;
@@ -51,8 +52,7 @@ std::string evalueText(double log10E) { return scientificFromLog10(log10E); }
 
 // "7 of 18 (38.9 %)".
 std::string hitsText(long long hits, long long total) {
-  return std::to_string(hits) + " of " + std::to_string(total) +
-         (total > 0 ? " (" + fixedPoint(100.0 * static_cast<double>(hits) / static_cast<double>(total), 1) + " %)" : "");
+  return std::to_string(hits) + " of " + std::to_string(total) + " (" + numbers::percentOf(hits, total) + ")";
 }
 
 std::string decoyText(const ReportedMotif& m) {
@@ -77,7 +77,7 @@ void writeSummary(std::ostream& out, const Discovery& d) {
   writeRow(out, "Control", escape(controlDescription(d)) + ": " + std::to_string(d.controlSequences) + " sequences");
   writeRow(out, "Low-complexity DNA", escape(lowComplexityDescription(d)));
   writeRow(out, "Held out for testing",
-           o.holdout > 0 ? fixedPoint(100.0 * o.holdout, 1) + " %: " + std::to_string(d.sizes.primaryTested) +
+           o.holdout > 0 ? numbers::percent(o.holdout) + ": " + std::to_string(d.sizes.primaryTested) +
                                " primary and " + std::to_string(d.sizes.controlTested) + " control sequences"
                          : "none (the motifs are tested on the sequences they were found in)");
   writeRow(out, "Markov models",
@@ -99,7 +99,9 @@ void writeSummary(std::ostream& out, const Discovery& d) {
                                                                                        (o.databaseFiles.size() > 1 ? " and others" : "")) +
                ", " + std::to_string(d.knownMotifs.size()) + " motifs");
   writeRow(out, "sites.bed", escape(siteBedDescription(d)));
-  for (const std::string& w : d.warnings) out << "<tr class=\"warning\"><th>Warning</th><td>" << escape(w) << "</td></tr>\n";
+  for (const std::string& w : d.warnings)
+    out << "<tr class=\"warning\">" << html_table::cell({"Warning", ""}, html_table::Kind::Heading)
+        << html_table::cell(html_table::text(w)) << "</tr>\n";
   writeRow(out, "Command line", "<code>" + escape(o.commandLine) + "</code>");
   writeRow(out, "Program", escape(versionLine("zelkova-discover", d.version)));
   writeRow(out, "Started", escape(d.started));
@@ -111,17 +113,16 @@ void writeSummary(std::ostream& out, const Discovery& d) {
 
 std::string bestMatchCell(const ReportedMotif& m, const report::Motif& motif,
                           const std::map<std::string, const motif::Motif*>& known) {
-  if (m.matches.empty()) return "<td>none</td>";
+  if (m.matches.empty()) return html_table::cell({"none", ""});
   const match_table::Row& best = m.matches.front();
   std::ostringstream cell;
   const bool convincing = convincingMatch(best);
-  cell << "<td>" << (convincing ? "" : "no convincing match (best: ") << "<a href=\"#" << m.id << "-matches\">"
+  cell << (convincing ? "" : "no convincing match (best: ") << "<a href=\"#" << m.id << "-matches\">"
        << escape(best.targetId) << "</a> " << escape(best.targetName) << (convincing ? " (" : ", ")
        << "E = " << match_table::formatValue(best.e) << ")";
   const auto target = known.find(best.targetId);
   if (convincing && target != known.end()) export_html::writeAlignedLogos(cell, motif, best, *target->second);
-  cell << "</td>";
-  return cell.str();
+  return html_table::cell({cell.str(), ""});
 }
 
 void writeMotifTable(std::ostream& out, const Discovery& d, const report::Report& reported,
@@ -132,22 +133,32 @@ void writeMotifTable(std::ostream& out, const Discovery& d, const report::Report
     out << "<p class=\"empty\">No motif was found.</p>\n</section>\n";
     return;
   }
-  out << "<table class=\"summary\">\n<thead><tr><th class=\"num\">Rank</th><th>Motif</th><th>Logo</th>"
-      << "<th class=\"num\">E-value</th><th class=\"num\">E-value given the better motifs</th>"
-      << "<th class=\"num\">Primary sequences</th>"
-      << "<th class=\"num\">Control sequences</th><th>Beats the decoy</th><th>Best known match</th></tr></thead>\n"
+  out << "<table class=\"summary\">\n"
+      << html_table::head({{"Rank", "num"},
+                           {"Motif"},
+                           {"Logo"},
+                           {"E-value", "num"},
+                           {"E-value given the better motifs", "num"},
+                           {"Primary sequences", "num"},
+                           {"Control sequences", "num"},
+                           {"Beats the decoy"},
+                           {"Best known match"}})
       << "<tbody>\n";
   for (std::size_t i = 0; i < d.motifs.size(); ++i) {
     const ReportedMotif& m = d.motifs[i];
     const report::Motif& motif = reported.motifs[i];
     const enrichment_stats::Table& t = d.candidateOf(m).test.choice.table;
-    out << "<tr><td class=\"num\">" << m.rank << "</td><td><a href=\"#" << m.id << "\">" << m.id << "</a>"
-        << (m.lowComplexity ? "<br><span class=\"tag\">simple repeat</span>" : "") << "</td><td>"
-        << export_html::logoSvg(motif.counts, "Sequence logo of " + m.id) << "<br>" << colouredWord(motif.consensus)
-        << "</td><td class=\"num evalue\">" << export_html::fromLog10(rows[i].log10E) << "</td><td class=\"num\">"
-        << export_html::fromLog10(enrichment_table::log10Text(m.conditional.log10E)) << "</td><td class=\"num\">"
-        << hitsText(t.primaryHits, t.primaryTotal) << "</td><td class=\"num\">"
-        << hitsText(t.controlHits, t.controlTotal) << "</td><td>" << decoyText(m) << "</td>"
+    out << "<tr>"
+        << html_table::cells(
+               {{std::to_string(m.rank), "num"},
+                {"<a href=\"#" + m.id + "\">" + m.id + "</a>" +
+                 (m.lowComplexity ? "<br><span class=\"tag\">simple repeat</span>" : "")},
+                {export_html::logoSvg(motif.counts, "Sequence logo of " + m.id) + "<br>" + colouredWord(motif.consensus)},
+                {export_html::fromLog10(rows[i].log10E), "num evalue"},
+                {export_html::fromLog10(enrichment_table::log10Text(m.conditional.log10E)), "num"},
+                {hitsText(t.primaryHits, t.primaryTotal), "num"},
+                {hitsText(t.controlHits, t.controlTotal), "num"},
+                {decoyText(m)}})
         << bestMatchCell(m, motif, known) << "</tr>\n";
   }
   out << "</tbody>\n</table>\n</section>\n";
@@ -155,13 +166,22 @@ void writeMotifTable(std::ostream& out, const Discovery& d, const report::Report
 
 // The head cells and the row cells the tables of other searches' motifs
 // (merged, explained, set apart) begin with.
-const char* const kCandidateHeads =
-    "<th>Search</th><th class=\"num\">Rank there</th><th>Consensus</th><th class=\"num\">E-value</th>";
+std::vector<html_table::Cell> candidateHeads() {
+  return {{"Search"}, {"Rank there", "num"}, {"Consensus"}, {"E-value", "num"}};
+}
 
-std::string candidateCells(const Discovery& d, const Candidate& c) {
+std::vector<html_table::Cell> candidateCells(const Discovery& d, const Candidate& c) {
   const Search& s = d.searchOf(c);
-  return "<td>" + searchLink(s, s.name) + "</td><td class=\"num\">" + std::to_string(c.motif.rank) + "</td><td>" +
-         colouredWord(c.motif.consensus) + "</td><td class=\"num\">" + evalueText(c.test.log10E) + "</td>";
+  return {{searchLink(s, s.name)},
+          {std::to_string(c.motif.rank), "num"},
+          {colouredWord(c.motif.consensus)},
+          {evalueText(c.test.log10E), "num"}};
+}
+
+// `cells` and then `more`.
+std::vector<html_table::Cell> followed(std::vector<html_table::Cell> cells, const std::vector<html_table::Cell>& more) {
+  cells.insert(cells.end(), more.begin(), more.end());
+  return cells;
 }
 
 void writeSimpleRepeats(std::ostream& out, const Discovery& d) {
@@ -175,9 +195,9 @@ void writeSimpleRepeats(std::ostream& out, const Discovery& d) {
          "masked before the searches, but short repeats and the three-letter rhythm of coding DNA remain, and a "
          "shuffled control lacks them: against it such motifs look enriched however little they mean. They take "
          "no rank; <code>--no-dust</code> ranks them with the others.</p>\n"
-      << "<table class=\"repeats\">\n<thead><tr>" << kCandidateHeads << "</tr></thead>\n<tbody>\n";
+      << "<table class=\"repeats\">\n" << html_table::head(candidateHeads()) << "<tbody>\n";
   for (const MergedMotif& group : d.simpleRepeats)
-    out << "<tr>" << candidateCells(d, d.candidates[group.representative]) << "</tr>\n";
+    out << html_table::row(candidateCells(d, d.candidates[group.representative]));
   out << "</tbody>\n</table>\n</section>\n";
 }
 
@@ -187,11 +207,11 @@ void writeMerged(std::ostream& out, const Discovery& d, const ReportedMotif& m) 
     out << "<p class=\"empty\">No other search found a motif that matches it.</p>\n";
     return;
   }
-  out << "<table class=\"merged\">\n<thead><tr>" << kCandidateHeads
-      << "<th class=\"num\">Match E-value</th></tr></thead>\n<tbody>\n";
+  out << "<table class=\"merged\">\n" << html_table::head(followed(candidateHeads(), {{"Match E-value", "num"}}))
+      << "<tbody>\n";
   for (std::size_t k = 0; k < m.group.merged.size(); ++k)
-    out << "<tr>" << candidateCells(d, d.candidates[m.group.merged[k]]) << "<td class=\"num\">"
-        << match_table::formatValue(m.group.mergedE[k]) << "</td></tr>\n";
+    out << html_table::row(followed(candidateCells(d, d.candidates[m.group.merged[k]]),
+                                    {{match_table::formatValue(m.group.mergedE[k]), "num"}}));
   out << "</tbody>\n</table>\n";
 }
 
@@ -204,13 +224,14 @@ void writeDependents(std::ostream& out, const Discovery& d, const ReportedMotif&
   out << "<p class=\"note\">Found on their own, but no longer significant, or left with fewer than half of their "
          "primary sequences with a site, once the sites of the better motifs are masked: the same factor again "
          "(shifted, degenerate), not another one. They take no rank.</p>\n"
-      << "<table class=\"dependents\">\n<thead><tr>" << kCandidateHeads
-      << "<th class=\"num\">E-value given the better motifs</th><th class=\"num\">Primary sequences keeping a site</th>"
-      << "</tr></thead>\n<tbody>\n";
+      << "<table class=\"dependents\">\n"
+      << html_table::head(followed(candidateHeads(), {{"E-value given the better motifs", "num"},
+                                                      {"Primary sequences keeping a site", "num"}}))
+      << "<tbody>\n";
   for (const DependentMotif& dependent : m.dependents)
-    out << "<tr>" << candidateCells(d, d.candidates[dependent.group.representative]) << "<td class=\"num\">"
-        << evalueText(dependent.test.log10E) << "</td><td class=\"num\">"
-        << hitsText(dependent.test.primaryHitsLeft, dependent.test.primaryHits) << "</td></tr>\n";
+    out << html_table::row(followed(candidateCells(d, d.candidates[dependent.group.representative]),
+                                    {{evalueText(dependent.test.log10E), "num"},
+                                     {hitsText(dependent.test.primaryHitsLeft, dependent.test.primaryHits), "num"}}));
   out << "</tbody>\n</table>\n";
 }
 
@@ -294,16 +315,19 @@ void writeMotifSection(std::ostream& out, const Discovery& d, const ReportedMoti
 }
 
 void writeSearches(std::ostream& out, const Discovery& d) {
-  out << "<section id=\"searches\">\n<h2>Searches</h2>\n<table class=\"searches\">\n<thead><tr><th>Search</th>"
-      << "<th>Sequences</th><th class=\"num\">Length</th><th class=\"num\">Mismatches</th>"
-      << "<th class=\"num\">Motifs</th><th class=\"num\">Seconds</th><th>Files</th></tr></thead>\n<tbody>\n";
+  out << "<section id=\"searches\">\n<h2>Searches</h2>\n<table class=\"searches\">\n"
+      << html_table::head({{"Search"}, {"Sequences"}, {"Length", "num"}, {"Mismatches", "num"}, {"Motifs", "num"},
+                           {"Seconds", "num"}, {"Files"}})
+      << "<tbody>\n";
   for (std::size_t i = 0; i < d.plan.searches.size(); ++i) {
     const Search& s = d.plan.searches[i];
-    out << "<tr><td>" << escape(s.name) << "</td><td>" << escape(d.plan.setNames[static_cast<std::size_t>(s.set)])
-        << "</td><td class=\"num\">" << s.length << "</td><td class=\"num\">" << s.mismatches
-        << "</td><td class=\"num\">" << d.outcomes[i].report.motifs.size() << "</td><td class=\"num seconds\">"
-        << fixedPoint(d.outcomes[i].seconds, 1) << "</td><td>" << searchLink(s, "page") << ", <a href=\""
-        << escape(searchReportName(s)) << "\">report</a></td></tr>\n";
+    out << html_table::row({html_table::text(s.name),
+                            html_table::text(d.plan.setNames[static_cast<std::size_t>(s.set)]),
+                            {std::to_string(s.length), "num"},
+                            {std::to_string(s.mismatches), "num"},
+                            {std::to_string(d.outcomes[i].report.motifs.size()), "num"},
+                            {fixedPoint(d.outcomes[i].seconds, 1), "num seconds"},
+                            {searchLink(s, "page") + ", <a href=\"" + escape(searchReportName(s)) + "\">report</a>"}});
   }
   out << "</tbody>\n</table>\n";
   if (!d.plan.skipped.empty()) {
@@ -343,8 +367,8 @@ std::string verdict(const Discovery& d) {
   }
   text += centralSentence(d);
   if (d.options.holdout > 0)
-    text += "E-values were computed on the " + fixedPoint(100.0 * d.options.holdout, 1) +
-            " % of the sequences held out of the searches (" + std::to_string(d.sizes.primaryTested) + " primary, " +
+    text += "E-values were computed on the " + numbers::percent(d.options.holdout) +
+            " of the sequences held out of the searches (" + std::to_string(d.sizes.primaryTested) + " primary, " +
             std::to_string(d.sizes.controlTested) + " control): unbiased, at some loss of power.";
   else
     text += "E-values were computed on the sequences the motifs were found in, which makes them optimistic, the "

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "formats/motif_export.h"
+#include "formats/numbers.h"
 
 namespace discover {
 
@@ -23,7 +23,7 @@ report::Report reportedMotifs(const Discovery& d) {
 bool convincingMatch(const match_table::Row& match) { return match.e <= kConvincingMatchE; }
 
 std::string decoyBestText(const Discovery& d) {
-  return std::isinf(d.decoyBestLog10E) ? "none" : export_formats::scientificFromLog10(d.decoyBestLog10E);
+  return std::isinf(d.decoyBestLog10E) ? "none" : numbers::scientificFromLog10(d.decoyBestLog10E);
 }
 
 bool beatsDecoyBest(const Discovery& d, double log10E) { return log10E < d.decoyBestLog10E - std::log10(kDecoyMargin); }

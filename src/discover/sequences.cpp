@@ -2,24 +2,14 @@
 
 #include <cmath>
 #include <numeric>
-#include <sstream>
 
 #include "base/errors.h"
 #include "base/words.h"
 #include "formats/command_files.h"
+#include "formats/numbers.h"
 #include "stats/shuffle.h"
 
 namespace discover {
-
-namespace {
-
-std::string numberText(double value) {
-  std::ostringstream text;
-  text << value;
-  return text.str();
-}
-
-}  // namespace
 
 std::string centralLetters(const std::string& letters, int trim, long long& cut) {
   const std::size_t keep = static_cast<std::size_t>(trim);
@@ -106,7 +96,7 @@ Split splitForHoldout(const std::vector<FastaRecord>& records, double fraction, 
   const std::size_t n = records.size();
   const std::size_t held = static_cast<std::size_t>(std::llround(fraction * static_cast<double>(n)));
   if (held == 0 || held == n)
-    throw FatalError("Error: a holdout of " + numberText(fraction) + " leaves " +
+    throw FatalError("Error: a holdout of " + numbers::significant(fraction) + " leaves " +
                      (held == 0 ? "no sequence of " + what + " to test on" : "no sequence of " + what + " to search") +
                      " (it has " + std::to_string(n) + "); choose another --holdout.\n");
   std::vector<std::size_t> order(n);

@@ -4,16 +4,17 @@
 #include <ostream>
 
 #include "base/errors.h"
-#include "formats/motif_export.h"
+#include "formats/numbers.h"
 #include "pages/central_histogram.h"
+#include "pages/html_table.h"
 #include "pages/report_page.h"
 #include "stats/enrichment_table.h"
 #include "stats/scoring_matrix.h"
 
 namespace discover {
 
-using export_formats::fixedPoint;
-using export_formats::scientificFromLog10;
+using numbers::fixedPoint;
+using numbers::scientificFromLog10;
 using export_html::escape;
 
 namespace {
@@ -38,10 +39,14 @@ std::string backgroundText(const scoring::Background& b) {
 
 // One motif's row of the page's table.
 void writeCentralRow(std::ostream& out, const std::string& idCell, const char* kind, const central::CentralResult& r) {
-  out << "<tr" << (r.best.central() ? " class=\"central\"" : "") << "><td>" << idCell << "</td><td>" << kind
-      << "</td><td class=\"num\">" << r.sites << "</td><td class=\"num\">" << r.best.width << " of " << r.positions
-      << "</td><td class=\"num\">" << r.best.inside << "</td><td class=\"num\">" << fixedPoint(expectedInside(r), 1)
-      << "</td><td class=\"num\">" << scientificFromLog10(r.best.log10P) << "</td></tr>\n";
+  out << html_table::row({{idCell},
+                          {kind},
+                          {std::to_string(r.sites), "num"},
+                          {std::to_string(r.best.width) + " of " + std::to_string(r.positions), "num"},
+                          {std::to_string(r.best.inside), "num"},
+                          {fixedPoint(expectedInside(r), 1), "num"},
+                          {scientificFromLog10(r.best.log10P), "num"}},
+                         r.best.central() ? "central" : "");
 }
 
 std::string knownLabel(const Discovery& d, std::size_t k) {
@@ -132,9 +137,15 @@ void writeCentralSection(std::ostream& out, const Discovery& d) {
     out << "<p class=\"empty\">No motif to test: none was reported or enriched, or each is too wide.</p>\n</section>\n";
     return;
   }
-  out << "<table class=\"central sortable\">\n<thead><tr><th>Motif</th><th>Kind</th><th class=\"num\">Best sites</th>"
-      << "<th class=\"num\">Central window (positions)</th><th class=\"num\">Sites in it</th>"
-      << "<th class=\"num\">Expected</th><th class=\"num\">p-value</th></tr></thead>\n<tbody>\n";
+  out << "<table class=\"central sortable\">\n"
+      << html_table::head({{"Motif"},
+                           {"Kind"},
+                           {"Best sites", "num"},
+                           {"Central window (positions)", "num"},
+                           {"Sites in it", "num"},
+                           {"Expected", "num"},
+                           {"p-value", "num"}})
+      << "<tbody>\n";
   for (std::size_t i = 0; i < d.motifs.size(); ++i)
     if (const std::optional<central::CentralResult>& r = d.central.reported.at(i))
       writeCentralRow(out, "<a href=\"#" + d.motifs[i].id + "\">" + d.motifs[i].id + "</a>", "found here", *r);

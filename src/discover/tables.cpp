@@ -9,7 +9,7 @@
 #include "base/errors.h"
 #include "discover/site_outputs.h"
 #include "formats/bed_writer.h"
-#include "formats/motif_export.h"
+#include "formats/numbers.h"
 #include "formats/text_lines.h"
 #include "stats/enrichment_table.h"
 
@@ -248,7 +248,7 @@ std::string siteTable(const Discovery& d) {
       const long long start = givenStart(d, site);
       out << m.id << '\t' << withoutTabs(d.primary.records[site.sequence].name) << '\t' << start << '\t'
           << start + width - 1 << '\t' << (site.forward ? '+' : '-') << '\t'
-          << export_formats::fixedPoint(site.score, 4) << '\t' << site.word << '\t'
+          << numbers::fixedPoint(site.score, 4) << '\t' << site.word << '\t'
           << genomeFields(siteInGenome(d, site, width)) << '\t' << enrichment_table::log10Text(m.siteLog10P[i])
           << '\n';
     }

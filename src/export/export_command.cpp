@@ -9,7 +9,6 @@
 #include "cli/companion_parser.h"
 #include "formats/command_files.h"
 #include "formats/match_table.h"
-#include "formats/motif_export.h"
 #include "formats/motif_files.h"
 #include "formats/output_file.h"
 #include "pages/enrichment_section.h"

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "formats/command_files.h"
+#include "formats/numbers.h"
 
 namespace match_table {
 
@@ -57,9 +58,7 @@ Row parseRow(const textio::Lines& lines, const std::string& line) {
 }  // namespace
 
 std::string formatValue(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.3g", value);
-  return text;
+  return numbers::significant(value, 3);
 }
 
 void write(std::ostream& out, const std::vector<Row>& rows) {

@@ -8,6 +8,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "formats/numbers.h"
+
 namespace export_formats {
 
 using report::kBaseLetters;
@@ -15,12 +17,6 @@ using report::kBases;
 
 std::string motifId(const report::Motif& motif) {
   return motif.id.empty() ? "ZELKOVA-" + std::to_string(motif.rank) : motif.id;
-}
-
-std::string fixedPoint(double value, int decimals) {
-  std::ostringstream text;
-  text << std::fixed << std::setprecision(decimals) << value;
-  return text.str();
 }
 
 std::array<double, kBases> frequencies(const report::Column& column) {
@@ -32,21 +28,9 @@ std::array<double, kBases> frequencies(const report::Column& column) {
   return p;
 }
 
-std::string scientificFromLog10(double log10Value) {
-  double exponent = std::floor(log10Value);
-  double mantissa = std::pow(10.0, log10Value - exponent);
-  if (mantissa >= 9.95) {  // would print as 10.0
-    mantissa /= 10;
-    exponent += 1;
-  }
-  char text[64];
-  std::snprintf(text, sizeof text, "%.1fe%+03.0f", mantissa, exponent);
-  return text;
-}
-
 std::string matrixValueText(double value) {
   if (value == std::round(value) && std::abs(value) < 1e15) return std::to_string(static_cast<long long>(value));
-  std::string text = fixedPoint(value, 6);
+  std::string text = numbers::fixedPoint(value, 6);
   text.erase(text.find_last_not_of('0') + 1);
   if (text.back() == '.') text.pop_back();
   return text;
@@ -74,7 +58,7 @@ void writeMemeMotif(std::ostream& out, const motif::Motif& m, const std::string&
   if (m.nsites) out << " nsites= " << matrixValueText(*m.nsites);
   out << " E= " << evalue << "\n";
   for (const motif::Column& column : motif::plainFrequencies(m)) {
-    for (double p : column) out << "  " << fixedPoint(p, 6);
+    for (double p : column) out << "  " << numbers::fixedPoint(p, 6);
     out << "\n";
   }
   out << "\n";
@@ -125,7 +109,7 @@ void writeMeme(std::ostream& out, const std::vector<motif::Motif>& motifs, const
   for (int b = 0; b < kBases; ++b) background << (b ? " " : "") << kBaseLetters[b] << ' ' << details.background[b];
   out << "Background letter frequencies\n" << background.str() << "\n\n";
   for (std::size_t m = 0; m < motifs.size(); ++m)
-    writeMemeMotif(out, motifs[m], details.log10E.empty() ? "0" : scientificFromLog10(details.log10E[m]));
+    writeMemeMotif(out, motifs[m], details.log10E.empty() ? "0" : numbers::scientificFromLog10(details.log10E[m]));
 }
 
 void writeJaspar(std::ostream& out, const std::vector<motif::Motif>& motifs) {
@@ -164,10 +148,10 @@ void writeHomer(std::ostream& out, const std::vector<motif::Motif>& motifs, cons
   if (thresholds.size() != motifs.size()) throw std::invalid_argument("a HOMER file needs one threshold per motif");
   for (std::size_t m = 0; m < motifs.size(); ++m) {
     const std::vector<motif::Column> p = homerProbabilities(motifs[m]);
-    out << '>' << motif::degenerateConsensus(p) << '\t' << motifs[m].id << '\t' << fixedPoint(thresholds[m], 6) << "\n";
+    out << '>' << motif::degenerateConsensus(p) << '\t' << motifs[m].id << '\t' << numbers::fixedPoint(thresholds[m], 6) << "\n";
     for (const motif::Column& column : p)
-      out << fixedPoint(column[0], 3) << '\t' << fixedPoint(column[1], 3) << '\t' << fixedPoint(column[2], 3) << '\t'
-          << fixedPoint(column[3], 3) << "\n";
+      out << numbers::fixedPoint(column[0], 3) << '\t' << numbers::fixedPoint(column[1], 3) << '\t' << numbers::fixedPoint(column[2], 3) << '\t'
+          << numbers::fixedPoint(column[3], 3) << "\n";
   }
 }
 
@@ -181,8 +165,8 @@ std::vector<TransfacNotes> transfacNotesOf(const report::Report& report) {
   std::vector<TransfacNotes> notes;
   for (const report::Motif& m : report.motifs)
     notes.push_back({m.degenerateConsensus,
-                     "MAP score: " + fixedPoint(m.mapScore, 6) + "; complexity: " + fixedPoint(m.complexity, 6) +
-                         "; relative entropy: " + fixedPoint(m.relativeEntropy, 6) + " bits",
+                     "MAP score: " + numbers::fixedPoint(m.mapScore, 6) + "; complexity: " + numbers::fixedPoint(m.complexity, 6) +
+                         "; relative entropy: " + numbers::fixedPoint(m.relativeEntropy, 6) + " bits",
                      std::to_string(m.siteCount) + " sites found by zelkova"});
   return notes;
 }

@@ -19,17 +19,9 @@ namespace export_formats {
 // "ZELKOVA-<rank>", or the motif's own id when it has one.
 std::string motifId(const report::Motif& motif);
 
-// `value` with `decimals` digits after the point, as the report prints scores.
-std::string fixedPoint(double value, int decimals);
-
 // Frequencies of A, C, G, T in one column of counts. A column without counts
 // (a motif without sites) is taken as even, 0.25 each.
 std::array<double, report::kBases> frequencies(const report::Column& column);
-
-// A value given as its log10, as "3.2e-15": two significant digits, an exponent
-// of at least two digits, never 0 (the value may lie far below the smallest
-// double).
-std::string scientificFromLog10(double log10Value);
 
 // A matrix value as the count formats print it: a whole number as such, any
 // other with at most six decimals and no trailing zeros.

@@ -41,10 +41,16 @@ std::string plainExponent(const std::string& text) {
 
 }  // namespace
 
+std::string significant(double value, int digits) {
+  std::ostringstream text;
+  text << std::setprecision(digits) << value;
+  return text.str();
+}
+
 std::string compact(double value) {
-  std::ostringstream plain, exponent;
-  plain << value;
-  if (!std::isfinite(value)) return plain.str();
+  const std::string plain = significant(value);
+  if (!std::isfinite(value)) return plain;
+  std::ostringstream exponent;
   exponent << std::scientific << std::setprecision(5) << value;
   std::string scientific = exponent.str();
   // Trailing zeros of the mantissa say nothing: 1.00000e-04 is 1e-04.
@@ -55,13 +61,15 @@ std::string compact(double value) {
     if (mantissa.back() == '.') mantissa.pop_back();
   }
   scientific = plainExponent(mantissa + scientific.substr(e));
-  const std::string shortest = plainExponent(plain.str());
+  const std::string shortest = plainExponent(plain);
   return scientific.size() < shortest.size() ? scientific : shortest;
 }
 
-std::string percent(long long part, long long whole, int decimals) {
-  const double share = whole > 0 ? 100.0 * static_cast<double>(part) / static_cast<double>(whole) : 0.0;
-  return fixedPoint(share, decimals);
+std::string percent(double fraction) { return fixedPoint(100.0 * fraction, 1) + " %"; }
+
+std::string percentOf(long long part, long long whole) {
+  if (whole == 0) return "NA";
+  return percent(static_cast<double>(part) / static_cast<double>(whole));
 }
 
 }  // namespace numbers

@@ -6,7 +6,7 @@
 
 #include "base/errors.h"
 #include "formats/bed_writer.h"
-#include "formats/motif_export.h"
+#include "formats/numbers.h"
 #include "formats/text_lines.h"
 
 namespace site_table {
@@ -16,7 +16,7 @@ namespace {
 constexpr int kBedScorePerDecade = 100;
 constexpr int kBedScoreTop = 1000;
 
-std::string significance(double value) { return export_formats::scientificFromLog10(std::log10(value)); }
+std::string significance(double value) { return numbers::scientificFromLog10(std::log10(value)); }
 
 // The place a bed or gff3 line gives: the genome's when known, else the
 // sequence's.
@@ -27,7 +27,7 @@ GenomePlace placeOf(const SiteRow& row) {
 
 std::string tsvLine(const SiteRow& r) {
   return r.motifId + '\t' + r.motifAlt + '\t' + r.sequence + '\t' + std::to_string(r.start + 1) + '\t' +
-         std::to_string(r.end) + '\t' + r.strand + '\t' + export_formats::fixedPoint(r.score, 2) + '\t' +
+         std::to_string(r.end) + '\t' + r.strand + '\t' + numbers::fixedPoint(r.score, 2) + '\t' +
          significance(r.p) + '\t' + significance(r.q) + '\t' + r.matched + '\n';
 }
 
@@ -50,7 +50,7 @@ std::string attribute(const std::string& text) { return textio::percentEncoded(t
 std::string gffLine(const SiteRow& r, long long number) {
   const GenomePlace at = placeOf(r);
   std::string line = seqid(at.chrom) + "\tzelkova-scan\tTF_binding_site\t" + std::to_string(at.start + 1) + '\t' +
-                     std::to_string(at.end) + '\t' + export_formats::fixedPoint(r.score, 2) + '\t' + at.strand +
+                     std::to_string(at.end) + '\t' + numbers::fixedPoint(r.score, 2) + '\t' + at.strand +
                      "\t.\tID=site_" + std::to_string(number) + ";Name=" + attribute(r.motifId);
   if (!r.motifAlt.empty()) line += ";Alias=" + attribute(r.motifAlt);
   return line + ";pvalue=" + significance(r.p) + ";qvalue=" + significance(r.q) + ";sequence=" + r.matched + '\n';

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <sstream>
 
-#include "formats/motif_export.h"
+#include "formats/numbers.h"
 #include "pages/report_page.h"
 
 namespace central_histogram {
@@ -17,7 +17,7 @@ const char* const kBarColour = "#2166ac";
 const char* const kExpectedColour = "#d6604d";
 const char* const kWindowColour = "#fee8c8";
 
-std::string number(double value) { return export_formats::fixedPoint(value, 1); }
+std::string number(double value) { return numbers::fixedPoint(value, 1); }
 
 // The x of a start position (the left edge of its letter).
 double xOf(const central::PositionHistogram& h, double start) {
@@ -47,7 +47,7 @@ void writeAxes(std::ostream& svg, const central::CentralResult& r, double top) {
     const double y = yOf(top * k / 4, top);
     svg << "<line x1=\"" << kLeft - 4 << "\" y1=\"" << number(y) << "\" x2=\"" << kLeft << "\" y2=\"" << number(y)
         << "\" stroke=\"#333\"/><text x=\"" << kLeft - 6 << "\" y=\"" << number(y + 4) << "\" text-anchor=\"end\">"
-        << export_formats::fixedPoint(top * k / 4, top < 4 ? 1 : 0) << "</text>";
+        << numbers::fixedPoint(top * k / 4, top < 4 ? 1 : 0) << "</text>";
   }
   // Offsets from the centre at the centre and both ends.
   const double centre = (h.positions - 1) / 2.0;
@@ -55,7 +55,7 @@ void writeAxes(std::ostream& svg, const central::CentralResult& r, double top) {
     const double x = xOf(h, start + 0.5);
     svg << "<line x1=\"" << number(x) << "\" y1=\"" << baseline << "\" x2=\"" << number(x) << "\" y2=\""
         << baseline + 4 << "\" stroke=\"#333\"/><text x=\"" << number(x) << "\" y=\"" << baseline + 16
-        << "\" text-anchor=\"middle\">" << export_formats::fixedPoint(h.offsetOf(start), 0) << "</text>";
+        << "\" text-anchor=\"middle\">" << numbers::fixedPoint(h.offsetOf(start), 0) << "</text>";
   }
   svg << "<text x=\"" << number(kLeft + kPlotWidth / 2) << "\" y=\"" << baseline + 34
       << "\" text-anchor=\"middle\">site start from the centre (letters)</text>"
@@ -101,7 +101,7 @@ void writeLegend(std::ostream& svg, const central::CentralResult& r) {
   if (r.best.width > 0)
     second = std::string(shaded(r) ? "central" : "not central; best") + " window: " + std::to_string(r.best.width) +
              " positions, " + std::to_string(r.best.inside) + " sites, p = " +
-             export_formats::scientificFromLog10(r.best.log10P);
+             numbers::scientificFromLog10(r.best.log10P);
   svg << "<g font-family=\"sans-serif\" font-size=\"11\" fill=\"#333\"><text x=\"" << kLeft << "\" y=\"14\">"
       << export_html::escape(first) << "</text><text class=\"verdict\" x=\"" << kLeft << "\" y=\"30\">"
       << export_html::escape(second) << "</text></g>";

@@ -6,6 +6,8 @@
 #include <ostream>
 
 #include "formats/motif_export.h"
+#include "formats/numbers.h"
+#include "pages/html_table.h"
 #include "pages/report_page.h"
 
 namespace export_html {
@@ -42,14 +44,10 @@ std::vector<const Row*> matchEnrichment(const report::Report& report, const std:
 }
 
 std::string fromLog10(const std::string& log10Text) {
-  return export_formats::scientificFromLog10(std::strtod(log10Text.c_str(), nullptr));
+  return numbers::scientificFromLog10(std::strtod(log10Text.c_str(), nullptr));
 }
 
 namespace {
-
-std::string percent(long long part, long long whole) {
-  return whole == 0 ? "" : " (" + export_formats::fixedPoint(100.0 * static_cast<double>(part) / static_cast<double>(whole), 1) + " %)";
-}
 
 std::string hitsText(long long hits, long long total) {
   return std::to_string(hits) + " of " + std::to_string(total);
@@ -58,16 +56,18 @@ std::string hitsText(long long hits, long long total) {
 }  // namespace
 
 std::string enrichmentHeadings() {
-  return "<th class=\"num\">Threshold</th><th class=\"num\">Primary hits</th><th class=\"num\">Control hits</th>"
-         "<th class=\"num\">Enrichment</th><th class=\"num\">E-value</th>";
+  return html_table::cells({{"Threshold", "num"}, {"Primary hits", "num"}, {"Control hits", "num"},
+                           {"Enrichment", "num"}, {"E-value", "num"}},
+                          html_table::Kind::Heading);
 }
 
 std::string enrichmentCells(const Row* row) {
-  if (!row) return "<td class=\"num\" colspan=\"5\">not tested</td>";
-  return "<td class=\"num\">" + row->threshold + "</td><td class=\"num\">" +
-         hitsText(row->primaryHits, row->primaryTotal) + "</td><td class=\"num\">" +
-         hitsText(row->controlHits, row->controlTotal) + "</td><td class=\"num\">" + escape(row->enrichment) +
-         "</td><td class=\"num evalue\">" + fromLog10(row->log10E) + "</td>";
+  if (!row) return html_table::cell({"not tested", "num", "colspan=\"5\""});
+  return html_table::cells({{row->threshold, "num"},
+                            {hitsText(row->primaryHits, row->primaryTotal), "num"},
+                            {hitsText(row->controlHits, row->controlTotal), "num"},
+                            html_table::text(row->enrichment, "num"),
+                            {fromLog10(row->log10E), "num evalue"}});
 }
 
 void writeEnrichmentSection(std::ostream& out, const Row* row) {
@@ -79,9 +79,9 @@ void writeEnrichmentSection(std::ostream& out, const Row* row) {
   out << "<table class=\"enrichment\">\n";
   writeRow(out, "Threshold", row->threshold);
   writeRow(out, "Primary sequences at or above it",
-           hitsText(row->primaryHits, row->primaryTotal) + percent(row->primaryHits, row->primaryTotal));
+           hitsText(row->primaryHits, row->primaryTotal) + " (" + numbers::percentOf(row->primaryHits, row->primaryTotal) + ")");
   writeRow(out, "Control sequences at or above it",
-           hitsText(row->controlHits, row->controlTotal) + percent(row->controlHits, row->controlTotal));
+           hitsText(row->controlHits, row->controlTotal) + " (" + numbers::percentOf(row->controlHits, row->controlTotal) + ")");
   writeRow(out, "Enrichment", escape(row->enrichment));
   writeRow(out, "p-value", fromLog10(row->log10P) + " (log<sub>10</sub> " + row->log10P + ")");
   writeRow(out, "Adjusted p-value", fromLog10(row->log10PAdjusted) + " (log<sub>10</sub> " + row->log10PAdjusted + ")");

@@ -5,7 +5,7 @@
 #include <array>
 #include <sstream>
 
-#include "formats/motif_export.h"
+#include "formats/numbers.h"
 
 namespace gc_histogram {
 
@@ -18,7 +18,7 @@ constexpr double kBarWidth = 4;
 const char* const kPeakColour = "#2166ac";
 const char* const kBackgroundColour = "#a6a6a6";
 
-std::string number(double value) { return export_formats::fixedPoint(value, 1); }
+std::string number(double value) { return numbers::fixedPoint(value, 1); }
 
 struct Shares {
   std::array<double, gc_background::kGcBins> peaks{}, background{};
@@ -59,7 +59,7 @@ void writeAxes(std::ostream& svg, const Shares& s, double top, double bins) {
     const double y = baseline - kPlotHeight * v / top;
     svg << "<line x1=\"" << kLeft - 4 << "\" y1=\"" << number(y) << "\" x2=\"" << kLeft << "\" y2=\"" << number(y)
         << "\" stroke=\"#333\"/><text x=\"" << kLeft - 6 << "\" y=\"" << number(y + 4) << "\" text-anchor=\"end\">"
-        << export_formats::fixedPoint(v, step < 1 ? 1 : 0) << "</text>";
+        << numbers::fixedPoint(v, step < 1 ? 1 : 0) << "</text>";
   }
   svg << "<text transform=\"translate(12 " << number(kTop + kPlotHeight / 2)
       << ") rotate(-90)\" text-anchor=\"middle\">% of windows</text>";

@@ -5,8 +5,9 @@
 #include <map>
 #include <ostream>
 
-#include "formats/motif_export.h"
+#include "formats/numbers.h"
 #include "formats/text_lines.h"
+#include "pages/html_table.h"
 #include "pages/report_page.h"
 
 namespace export_html {
@@ -35,10 +36,7 @@ std::vector<const motif::Motif*> knownMotifsOfRows(const std::vector<known_table
 namespace {
 
 std::string share(long long hits, long long total) {
-  const std::string percent =
-      total > 0 ? export_formats::fixedPoint(100.0 * static_cast<double>(hits) / static_cast<double>(total), 1) + " %"
-                : "NA";
-  return percent + "<br><span class=\"small\">" + std::to_string(hits) + " of " + std::to_string(total) + "</span>";
+  return numbers::percentOf(hits, total) + "<br><span class=\"small\">" + std::to_string(hits) + " of " + std::to_string(total) + "</span>";
 }
 
 std::string noteOf(const known_table::Row& row, bool linkDiscovered) {
@@ -48,18 +46,21 @@ std::string noteOf(const known_table::Row& row, bool linkDiscovered) {
 }
 
 std::string evalue(const std::string& log10Text) {
-  return export_formats::scientificFromLog10(std::strtod(log10Text.c_str(), nullptr));
+  return numbers::scientificFromLog10(std::strtod(log10Text.c_str(), nullptr));
 }
 
 void writeRowOf(std::ostream& out, const known_table::Row& row, const motif::Motif& m, bool linkDiscovered,
                 bool withNotes) {
-  out << "<tr><td class=\"num\">" << row.rank << "</td><td>" << escape(row.id)
-      << (row.name.empty() ? "" : "<br><span class=\"small\">" + escape(row.name) + "</span>") << "</td><td>"
-      << frequencyLogoSvg(motif::plainFrequencies(m), "Sequence logo of " + row.id) << "</td><td class=\"num\">"
-      << share(row.primaryHits, row.primaryTotal) << "</td><td class=\"num\">"
-      << share(row.controlHits, row.controlTotal) << "</td><td class=\"num evalue\">" << evalue(row.log10E)
-      << "</td><td class=\"num\">" << escape(row.q) << "</td>"
-      << (withNotes ? "<td>" + noteOf(row, linkDiscovered) + "</td>" : "") << "</tr>\n";
+  std::vector<html_table::Cell> cells{
+      {std::to_string(row.rank), "num"},
+      {escape(row.id) + (row.name.empty() ? "" : "<br><span class=\"small\">" + escape(row.name) + "</span>")},
+      {frequencyLogoSvg(motif::plainFrequencies(m), "Sequence logo of " + row.id)},
+      {share(row.primaryHits, row.primaryTotal), "num"},
+      {share(row.controlHits, row.controlTotal), "num"},
+      {evalue(row.log10E), "num evalue"},
+      html_table::text(row.q, "num")};
+  if (withNotes) cells.push_back({noteOf(row, linkDiscovered)});
+  out << html_table::row(cells);
 }
 
 }  // namespace
@@ -72,7 +73,7 @@ void writeKnownSection(std::ostream& out, const std::vector<known_table::Row>& r
   });
   out << "<section id=\"known\">\n<h2>Known motifs</h2>\n<p class=\"note\">" << section.tested << ' ' << enriched
       << " of " << rows.size() << (rows.size() == 1 ? " motif has" : " motifs have")
-      << " a q-value below " << export_formats::fixedPoint(known::kEnrichedQ, 2) << ". A site is a window scoring at least the motif's threshold. ";
+      << " a q-value below " << numbers::fixedPoint(known::kEnrichedQ, 2) << ". A site is a window scoring at least the motif's threshold. ";
   if (shown < rows.size()) out << "The best " << shown << " are shown; ";
   out << "<a href=\"" << escape(section.tableLink) << "\">" << escape(section.tableLink) << "</a> lists "
       << (shown < rows.size() ? "all" : "them") << ".</p>\n";
@@ -84,10 +85,15 @@ void writeKnownSection(std::ostream& out, const std::vector<known_table::Row>& r
   // without any (zelkova-enrich --db) has no such column.
   const bool withNotes = std::any_of(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(shown),
                                      [](const known_table::Row& r) { return r.sameSitesAs != "NA"; });
-  out << "<table class=\"known sortable\">\n<thead><tr><th class=\"num\">Rank</th><th>Motif</th><th>Logo</th>"
-      << "<th class=\"num\">Primary sequences with a site</th><th class=\"num\">Control sequences with a site</th>"
-      << "<th class=\"num\">E-value</th><th class=\"num\">q-value</th>" << (withNotes ? "<th>Note</th>" : "")
-      << "</tr></thead>\n<tbody>\n";
+  std::vector<html_table::Cell> headings{{"Rank", "num"},
+                                         {"Motif"},
+                                         {"Logo"},
+                                         {"Primary sequences with a site", "num"},
+                                         {"Control sequences with a site", "num"},
+                                         {"E-value", "num"},
+                                         {"q-value", "num"}};
+  if (withNotes) headings.push_back({"Note"});
+  out << "<table class=\"known sortable\">\n" << html_table::head(headings) << "<tbody>\n";
   for (std::size_t i = 0; i < shown; ++i) writeRowOf(out, rows[i], *motifs[i], section.linkDiscovered, withNotes);
   out << "</tbody>\n</table>\n</section>\n";
 }

@@ -7,6 +7,7 @@
 #include "formats/motif_export.h"
 #include "formats/motif_files.h"
 #include "formats/text_lines.h"
+#include "pages/html_table.h"
 
 namespace export_html {
 
@@ -37,16 +38,16 @@ Heights heightsOf(const std::vector<report::Column>& counts) {
 }
 
 void writeTable(std::ostream& out, const std::vector<AlignedMatch>& matches) {
-  out << "<table class=\"matches-table\">\n<thead><tr><th>Known motif</th><th>Name</th><th>Strand</th>"
-      << "<th class=\"num\">Offset</th><th class=\"num\">Overlap</th><th class=\"num\">p</th>"
-      << "<th class=\"num\">E</th><th class=\"num\">q</th><th>Consensus</th></tr></thead>\n<tbody>\n";
+  out << "<table class=\"matches-table\">\n"
+      << html_table::head({{"Known motif"}, {"Name"}, {"Strand"}, {"Offset", "num"}, {"Overlap", "num"}, {"p", "num"},
+                           {"E", "num"}, {"q", "num"}, {"Consensus"}})
+      << "<tbody>\n";
   for (const AlignedMatch& m : matches) {
     const match_table::Row& r = m.row;
-    out << "<tr><td>" << escape(r.targetId) << "</td><td>" << escape(r.targetName) << "</td><td>"
-        << (r.reverse ? "&minus;" : "+") << "</td><td class=\"num\">" << r.offset << "</td><td class=\"num\">"
-        << r.overlap << "</td><td class=\"num\">" << match_table::formatValue(r.p) << "</td><td class=\"num\">"
-        << match_table::formatValue(r.e) << "</td><td class=\"num\">" << match_table::formatValue(r.q)
-        << "</td><td class=\"word\">" << escape(r.targetConsensus) << "</td></tr>\n";
+    out << html_table::row({html_table::text(r.targetId), html_table::text(r.targetName), {r.reverse ? "&minus;" : "+"},
+                            {std::to_string(r.offset), "num"}, {std::to_string(r.overlap), "num"},
+                            {match_table::formatValue(r.p), "num"}, {match_table::formatValue(r.e), "num"},
+                            {match_table::formatValue(r.q), "num"}, html_table::text(r.targetConsensus, "word")});
   }
   out << "</tbody>\n</table>\n";
 }

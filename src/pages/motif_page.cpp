@@ -5,6 +5,7 @@
 #include "base/version.h"
 #include "formats/motif_export.h"
 #include "pages/enrichment_section.h"
+#include "pages/html_table.h"
 #include "pages/known_section.h"
 #include "pages/report_page.h"
 
@@ -34,33 +35,31 @@ void writeSummary(std::ostream& out, const std::vector<motif::Motif>& motifs,
     out << "<p class=\"empty\">The files hold no motifs.</p>\n</section>\n";
     return;
   }
-  out << "<table class=\"summary\">\n<thead><tr><th class=\"num\">#</th><th>Motif</th><th>Name</th>"
-      << "<th>Consensus</th><th class=\"num\">Width</th><th class=\"num\">Sites</th>"
+  out << "<table class=\"summary\">\n<thead><tr>"
+      << html_table::cells({{"#", "num"}, {"Motif"}, {"Name"}, {"Consensus"}, {"Width", "num"}, {"Sites", "num"}},
+                           html_table::Kind::Heading)
       << (enrichment.empty() ? "" : enrichmentHeadings()) << "</tr></thead>\n<tbody>\n";
   for (std::size_t i = 0; i < motifs.size(); ++i) {
     const motif::Motif& m = motifs[i];
-    out << "<tr><td class=\"num\">" << i + 1 << "</td><td><a href=\"#" << escape(m.id) << "\">" << escape(m.id)
-        << "</a></td><td>" << escape(m.name) << "</td><td>"
-        << colouredWord(motif::degenerateConsensus(motif::plainFrequencies(m))) << "</td><td class=\"num\">"
-        << m.width() << "</td><td class=\"num\">" << sitesText(m) << "</td>"
+    out << "<tr>"
+        << html_table::cells({{std::to_string(i + 1), "num"},
+                              {"<a href=\"#" + escape(m.id) + "\">" + escape(m.id) + "</a>"},
+                              html_table::text(m.name),
+                              {colouredWord(motif::degenerateConsensus(motif::plainFrequencies(m)))},
+                              {std::to_string(m.width()), "num"},
+                              {sitesText(m), "num"}})
         << (enrichment.empty() ? "" : enrichmentCells(enrichment[i])) << "</tr>\n";
   }
   out << "</tbody>\n</table>\n</section>\n";
 }
 
 void writeMatrix(std::ostream& out, const motif::Motif& m) {
-  const std::vector<motif::Column> values = motif::countsOf(m).value_or(motif::plainFrequencies(m));
-  out << "<h3>" << (motif::countsOf(m) ? "Count matrix" : "Probability matrix")
-      << "</h3>\n<table class=\"counts\">\n<thead><tr><th></th>";
-  for (std::size_t i = 0; i < values.size(); ++i) out << "<th class=\"num\">" << i + 1 << "</th>";
-  out << "</tr></thead>\n<tbody>\n";
-  for (int b = 0; b < motif::kBases; ++b) {
-    const char letter = "ACGT"[b];
-    out << "<tr><th class=\"" << letter << "\">" << letter << "</th>";
-    for (const motif::Column& column : values) out << "<td>" << export_formats::matrixValueText(column[b]) << "</td>";
-    out << "</tr>\n";
+  std::vector<MatrixColumnText> columns;
+  for (const motif::Column& column : motif::countsOf(m).value_or(motif::plainFrequencies(m))) {
+    MatrixColumnText& texts = columns.emplace_back();
+    for (int b = 0; b < motif::kBases; ++b) texts[b] = export_formats::matrixValueText(column[b]);
   }
-  out << "</tbody>\n</table>\n";
+  writeMatrixTable(out, motif::countsOf(m) ? "Count matrix" : "Probability matrix", columns);
 }
 
 void writeMotif(std::ostream& out, const motif::Motif& m, const enrichment_table::Row* row, bool withEnrichment) {

@@ -12,10 +12,12 @@
 #include "base/version.h"
 #include "formats/motif.h"
 #include "formats/motif_export.h"
+#include "formats/numbers.h"
+#include "pages/html_table.h"
 
 namespace export_html {
 
-using export_formats::fixedPoint;
+using numbers::fixedPoint;
 using export_formats::motifId;
 using report::Column;
 using report::kBaseLetters;
@@ -198,7 +200,7 @@ std::string colouredWord(const std::string& word) {
 }
 
 void writeRow(std::ostream& out, const std::string& name, const std::string& value) {
-  out << "<tr><th>" << name << "</th><td>" << value << "</td></tr>\n";
+  out << "<tr>" << html_table::cell({name, ""}, html_table::Kind::Heading) << html_table::cell({value, ""}) << "</tr>\n";
 }
 
 void writeStrandLogos(std::ostream& out, const std::vector<Column>& counts, const std::string& id) {
@@ -208,34 +210,46 @@ void writeStrandLogos(std::ostream& out, const std::vector<Column>& counts, cons
       << "<figcaption>Reverse complement</figcaption></figure>\n</div>\n";
 }
 
-void writeCountMatrix(std::ostream& out, const std::vector<Column>& counts) {
-  out << "<h3>Count matrix</h3>\n<table class=\"counts\">\n<thead><tr><th></th>";
-  for (std::size_t i = 0; i < counts.size(); ++i) out << "<th class=\"num\">" << i + 1 << "</th>";
-  out << "</tr></thead>\n<tbody>\n";
+void writeMatrixTable(std::ostream& out, const std::string& title, const std::vector<MatrixColumnText>& columns) {
+  std::vector<html_table::Cell> headings{{""}};
+  for (std::size_t i = 0; i < columns.size(); ++i) headings.push_back({std::to_string(i + 1), "num"});
+  out << "<h3>" << title << "</h3>\n<table class=\"counts\">\n" << html_table::head(headings) << "<tbody>\n";
   for (int b = 0; b < kBases; ++b) {
-    out << "<tr><th class=\"" << kBaseLetters[b] << "\">" << kBaseLetters[b] << "</th>";
-    for (const Column& column : counts) out << "<td>" << column[b] << "</td>";
-    out << "</tr>\n";
+    const std::string letter(1, kBaseLetters[b]);
+    std::vector<html_table::Cell> values;
+    for (const MatrixColumnText& column : columns) values.push_back({column[b]});
+    out << "<tr>" << html_table::cell({letter, letter}, html_table::Kind::Heading) << html_table::cells(values)
+        << "</tr>\n";
   }
   out << "</tbody>\n</table>\n";
+}
+
+void writeCountMatrix(std::ostream& out, const std::vector<Column>& counts) {
+  std::vector<MatrixColumnText> columns;
+  for (const Column& column : counts) {
+    MatrixColumnText& texts = columns.emplace_back();
+    for (int b = 0; b < kBases; ++b) texts[b] = std::to_string(column[b]);
+  }
+  writeMatrixTable(out, "Count matrix", columns);
 }
 
 void writeSiteTable(std::ostream& out, const std::vector<report::Site>& sites,
                     const std::vector<std::string>& genomeCells, const std::vector<double>& log10P) {
   ZK_ASSERT(genomeCells.empty() || genomeCells.size() == sites.size());
   ZK_ASSERT(log10P.empty() || log10P.size() == sites.size());
-  out << "<div class=\"scroll\"><table class=\"sites sortable\">\n<thead><tr><th>Sequence</th><th>Strand</th>"
-      << "<th class=\"num\">Position</th>" << (genomeCells.empty() ? "" : "<th>Genome position</th>")
-      << "<th>Word</th><th class=\"num\">Score</th>" << (log10P.empty() ? "" : "<th class=\"num\">p-value</th>")
-      << "</tr></thead>\n<tbody>\n";
+  std::vector<html_table::Cell> headings{{"Sequence"}, {"Strand"}, {"Position", "num"}};
+  if (!genomeCells.empty()) headings.push_back({"Genome position"});
+  headings.insert(headings.end(), {{"Word"}, {"Score", "num"}});
+  if (!log10P.empty()) headings.push_back({"p-value", "num"});
+  out << "<div class=\"scroll\"><table class=\"sites sortable\">\n" << html_table::head(headings) << "<tbody>\n";
   for (std::size_t i = 0; i < sites.size(); ++i) {
     const report::Site& s = sites[i];
-    out << "<tr><td>" << escape(s.sequence) << "</td><td>" << (s.forward ? "+" : "&minus;")
-        << "</td><td class=\"num\">" << s.position << "</td>"
-        << (genomeCells.empty() ? "" : "<td>" + genomeCells[i] + "</td>") << "<td>" << colouredWord(s.word)
-        << "</td><td class=\"num\">" << fixedPoint(s.score, 4) << "</td>"
-        << (log10P.empty() ? "" : "<td class=\"num\">" + export_formats::scientificFromLog10(log10P[i]) + "</td>")
-        << "</tr>\n";
+    std::vector<html_table::Cell> cells{
+        html_table::text(s.sequence), {s.forward ? "+" : "&minus;"}, {std::to_string(s.position), "num"}};
+    if (!genomeCells.empty()) cells.push_back({genomeCells[i]});
+    cells.insert(cells.end(), {{colouredWord(s.word)}, {fixedPoint(s.score, 4), "num"}});
+    if (!log10P.empty()) cells.push_back({numbers::scientificFromLog10(log10P[i]), "num"});
+    out << html_table::row(cells);
   }
   out << "</tbody>\n</table></div>\n";
 }
@@ -272,14 +286,18 @@ void writeSummary(std::ostream& out, const Report& report, const std::vector<Pag
     out << "<p class=\"empty\">The report holds no motifs.</p>\n</section>\n";
     return;
   }
-  out << "<table class=\"summary\">\n<thead><tr><th class=\"num\">Rank</th><th>Motif</th><th>Consensus</th>"
-      << "<th class=\"num\">Sites</th><th class=\"num\">MAP score</th>";
+  out << "<table class=\"summary\">\n<thead><tr>"
+      << html_table::cells({{"Rank", "num"}, {"Motif"}, {"Consensus"}, {"Sites", "num"}, {"MAP score", "num"}},
+                           html_table::Kind::Heading);
   for (const PageAddition& addition : additions) out << addition.tableHeadings;
   out << "</tr></thead>\n<tbody>\n";
   for (const Motif& m : report.motifs) {
-    out << "<tr><td class=\"num\">" << m.rank << "</td><td><a href=\"#" << motifId(m) << "\">" << motifId(m)
-        << "</a></td><td>" << colouredWord(m.consensus) << "</td><td class=\"num\">" << m.siteCount
-        << "</td><td class=\"num\">" << score(m.mapScore) << "</td>";
+    out << "<tr>"
+        << html_table::cells({{std::to_string(m.rank), "num"},
+                              {"<a href=\"#" + motifId(m) + "\">" + motifId(m) + "</a>"},
+                              {colouredWord(m.consensus)},
+                              {std::to_string(m.siteCount), "num"},
+                              {score(m.mapScore), "num"}});
     for (const PageAddition& addition : additions)
       if (addition.tableCells) out << addition.tableCells(m);
     out << "</tr>\n";

@@ -64,6 +64,10 @@ void writeRow(std::ostream& out, const std::string& name, const std::string& val
 // The logos of both strands of a motif named `id`.
 void writeStrandLogos(std::ostream& out, const std::vector<report::Column>& counts, const std::string& id);
 
+// A matrix of a motif's section, under the heading `title`: a column per
+// position, a row per letter, the values as given.
+using MatrixColumnText = std::array<std::string, report::kBases>;
+void writeMatrixTable(std::ostream& out, const std::string& title, const std::vector<MatrixColumnText>& columns);
 // The count matrix of a motif's section.
 void writeCountMatrix(std::ostream& out, const std::vector<report::Column>& counts);
 

@@ -10,12 +10,12 @@
 #include <sstream>
 
 #include "formats/command_files.h"
-#include "formats/motif_export.h"
+#include "formats/numbers.h"
 #include "formats/text_lines.h"
 
 namespace enrichment_table {
 
-using export_formats::fixedPoint;
+using numbers::fixedPoint;
 
 const char* const kTableHeader =
     "rank\tid\tconsensus\tthreshold\tprimary_hits\tprimary_total\tcontrol_hits\tcontrol_total\tenrichment\t"

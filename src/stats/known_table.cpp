@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "base/errors.h"
-#include "formats/motif_export.h"
+#include "formats/numbers.h"
 #include "formats/text_lines.h"
 #include "stats/enrichment_table.h"
 
@@ -56,7 +56,7 @@ Row rowOf(const known::KnownResult& r) {
   row.controlTotal = t.controlTotal;
   row.log10P = enrichment_table::log10Text(r.test.log10PAdjusted);
   row.log10E = enrichment_table::log10Text(r.test.log10E);
-  row.q = export_formats::scientificFromLog10(r.log10Q);
+  row.q = numbers::scientificFromLog10(r.log10Q);
   row.sameSitesAs = r.sameSitesAs.empty() ? kNone : r.sameSitesAs;
   return row;
 }
