@@ -1,4 +1,4 @@
-#include "discover/genome_input.h"
+#include "discover/inputs/genome_input.h"
 
 #include <functional>
 

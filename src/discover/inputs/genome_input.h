@@ -13,9 +13,9 @@
 #include <utility>
 #include <vector>
 
-#include "discover/options.h"
-#include "discover/progress.h"
-#include "discover/sequences.h"
+#include "discover/setup/options.h"
+#include "discover/setup/progress.h"
+#include "discover/inputs/sequences.h"
 #include "formats/fasta.h"
 #include "formats/genome.h"
 #include "formats/peaks.h"

@@ -1,4 +1,4 @@
-#include "discover/low_complexity.h"
+#include "discover/inputs/low_complexity.h"
 
 #include <algorithm>
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "discover/merge.h"
-#include "discover/options.h"
-#include "discover/significance.h"
+#include "discover/ranking/merge.h"
+#include "discover/setup/options.h"
+#include "discover/testing/significance.h"
 #include "formats/fasta.h"
 #include "stats/dust.h"
 

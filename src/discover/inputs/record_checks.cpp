@@ -1,4 +1,4 @@
-#include "discover/record_checks.h"
+#include "discover/inputs/record_checks.h"
 
 #include <algorithm>
 #include <unordered_map>

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "discover/sequences.h"
+#include "discover/inputs/sequences.h"
 
 namespace discover {
 

@@ -1,4 +1,4 @@
-#include "discover/regions.h"
+#include "discover/inputs/regions.h"
 
 namespace discover {
 

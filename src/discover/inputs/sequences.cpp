@@ -1,4 +1,4 @@
-#include "discover/sequences.h"
+#include "discover/inputs/sequences.h"
 
 #include <cmath>
 #include <numeric>

@@ -1,12 +1,12 @@
-#include "discover/known.h"
+#include "discover/naming/known.h"
 
 #include <algorithm>
 #include <cmath>
 #include <ostream>
 
-#include "discover/site_details.h"
-#include "discover/site_outputs.h"
-#include "discover/sequences.h"
+#include "discover/sites/site_details.h"
+#include "discover/report/site_outputs.h"
+#include "discover/inputs/sequences.h"
 #include "formats/motif_export.h"
 #include "pages/known_section.h"
 #include "stats/known_table.h"

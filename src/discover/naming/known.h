@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "discover/progress.h"
-#include "discover/result.h"
+#include "discover/setup/progress.h"
+#include "discover/report/result.h"
 #include "formats/fasta.h"
 
 namespace discover {

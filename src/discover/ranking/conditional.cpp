@@ -1,4 +1,4 @@
-#include "discover/conditional.h"
+#include "discover/ranking/conditional.h"
 
 #include <algorithm>
 #include <cmath>

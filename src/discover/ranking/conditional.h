@@ -11,8 +11,8 @@
 #include <cstddef>
 #include <vector>
 
-#include "discover/merge.h"
-#include "discover/significance.h"
+#include "discover/ranking/merge.h"
+#include "discover/testing/significance.h"
 #include "formats/fasta.h"
 
 namespace discover {

@@ -1,10 +1,10 @@
-#include "discover/core_ranking.h"
+#include "discover/ranking/core_ranking.h"
 
 #include <algorithm>
 #include <numeric>
 
 #include "base/parallel.h"
-#include "discover/sequences.h"
+#include "discover/inputs/sequences.h"
 #include "stats/window_scorer.h"
 
 namespace discover {

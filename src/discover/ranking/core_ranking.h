@@ -11,7 +11,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "discover/significance.h"
+#include "discover/testing/significance.h"
 #include "formats/fasta.h"
 
 namespace discover {

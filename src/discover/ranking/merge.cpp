@@ -1,4 +1,4 @@
-#include "discover/merge.h"
+#include "discover/ranking/merge.h"
 
 #include <algorithm>
 #include <limits>

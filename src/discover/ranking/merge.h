@@ -2,13 +2,13 @@
 // motif several times, and one search may report a motif again on the other
 // strand or shifted by a few letters. Motifs that match each other (the
 // comparison of zelkova-compare, with the motifs themselves as the database)
-// are merged into the one ranked first (discover/core_ranking.h).
+// are merged into the one ranked first (discover/ranking/core_ranking.h).
 #pragma once
 
 #include <cstddef>
 #include <vector>
 
-#include "discover/significance.h"
+#include "discover/testing/significance.h"
 #include "formats/motif.h"
 
 namespace discover {

@@ -1,11 +1,11 @@
-#include "discover/files.h"
+#include "discover/report/files.h"
 
 #include <sstream>
 
-#include "discover/known.h"
-#include "discover/log.h"
-#include "discover/page.h"
-#include "discover/tables.h"
+#include "discover/naming/known.h"
+#include "discover/report/log.h"
+#include "discover/report/page.h"
+#include "discover/report/tables.h"
 #include "formats/motif_export.h"
 #include "formats/motif_files.h"
 

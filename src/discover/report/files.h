@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "discover/plan.h"
-#include "discover/result.h"
+#include "discover/search/plan.h"
+#include "discover/report/result.h"
 
 namespace discover {
 

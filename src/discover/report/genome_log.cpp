@@ -1,4 +1,4 @@
-#include "discover/genome_log.h"
+#include "discover/report/genome_log.h"
 
 #include <ostream>
 #include <sstream>

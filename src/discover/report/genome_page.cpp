@@ -1,8 +1,8 @@
-#include "discover/genome_page.h"
+#include "discover/report/genome_page.h"
 
 #include <ostream>
 
-#include "discover/genome_log.h"
+#include "discover/report/genome_log.h"
 #include "formats/text_lines.h"
 #include "pages/gc_histogram.h"
 #include "pages/report_page.h"

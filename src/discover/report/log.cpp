@@ -1,14 +1,14 @@
-#include "discover/log.h"
+#include "discover/report/log.h"
 
 #include <fstream>
 #include <sstream>
 
 #include "base/version.h"
-#include "discover/genome_log.h"
-#include "discover/known.h"
-#include "discover/plan.h"
-#include "discover/site_outputs.h"
-#include "discover/refine.h"
+#include "discover/report/genome_log.h"
+#include "discover/naming/known.h"
+#include "discover/search/plan.h"
+#include "discover/report/site_outputs.h"
+#include "discover/search/refine.h"
 #include "formats/command_files.h"
 #include "formats/motif_export.h"
 #include "formats/text_lines.h"

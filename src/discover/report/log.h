@@ -6,7 +6,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "discover/result.h"
+#include "discover/report/result.h"
 
 namespace discover {
 

@@ -1,4 +1,4 @@
-#include "discover/page.h"
+#include "discover/report/page.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -7,12 +7,12 @@
 #include <sstream>
 
 #include "base/version.h"
-#include "discover/files.h"
-#include "discover/genome_page.h"
-#include "discover/known.h"
-#include "discover/log.h"
-#include "discover/site_outputs.h"
-#include "discover/refine.h"
+#include "discover/report/files.h"
+#include "discover/report/genome_page.h"
+#include "discover/naming/known.h"
+#include "discover/report/log.h"
+#include "discover/report/site_outputs.h"
+#include "discover/search/refine.h"
 #include "formats/command_files.h"
 #include "formats/motif_export.h"
 #include "pages/enrichment_section.h"

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "discover/result.h"
+#include "discover/report/result.h"
 
 namespace discover {
 

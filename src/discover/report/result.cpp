@@ -1,4 +1,4 @@
-#include "discover/result.h"
+#include "discover/report/result.h"
 
 #include <cmath>
 

@@ -1,11 +1,11 @@
-#include "discover/run_page.h"
+#include "discover/report/run_page.h"
 
 #include <map>
 #include <memory>
 #include <ostream>
 #include <sstream>
 
-#include "discover/options.h"
+#include "discover/setup/options.h"
 #include "pages/report_page.h"
 
 namespace discover {

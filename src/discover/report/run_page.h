@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "discover/plan.h"
+#include "discover/search/plan.h"
 #include "formats/report_data.h"
 
 namespace discover {

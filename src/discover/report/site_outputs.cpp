@@ -1,4 +1,4 @@
-#include "discover/site_outputs.h"
+#include "discover/report/site_outputs.h"
 
 #include <algorithm>
 #include <ostream>

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "discover/result.h"
+#include "discover/report/result.h"
 #include "stats/central_enrichment.h"
 #include "stats/known_table.h"
 

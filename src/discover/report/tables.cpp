@@ -1,4 +1,4 @@
-#include "discover/tables.h"
+#include "discover/report/tables.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "base/errors.h"
-#include "discover/site_outputs.h"
+#include "discover/report/site_outputs.h"
 #include "formats/bed_writer.h"
 #include "formats/motif_export.h"
 #include "formats/text_lines.h"

@@ -1,8 +1,8 @@
-#include "discover/plan.h"
+#include "discover/search/plan.h"
 
 #include <algorithm>
 
-#include "discover/sequences.h"
+#include "discover/inputs/sequences.h"
 #include "engine/run_config.h"
 
 namespace discover {

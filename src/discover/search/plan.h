@@ -2,7 +2,7 @@
 // the decoy), every motif length with a quarter of the length as the mismatch
 // allowance and, where its estimated cost is within a small budget, the
 // engine's default of half of it too, or the user's one allowance; and the
-// word searches (discover/word_search.h) of kWordLengths.
+// word searches (discover/search/word_search.h) of kWordLengths.
 #pragma once
 
 #include <optional>

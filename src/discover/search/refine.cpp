@@ -1,4 +1,4 @@
-#include "discover/refine.h"
+#include "discover/search/refine.h"
 
 #include <algorithm>
 #include <array>

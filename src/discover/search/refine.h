@@ -1,5 +1,5 @@
 // Refinement of the searches' motifs (docs/zelkova-discover.md, "Refinement"):
-// each motif's count matrix is refined by ZOOPS EM (discover/zoops.h) on the
+// each motif's count matrix is refined by ZOOPS EM (discover/search/zoops.h) on the
 // sequences it was searched in, against their control's background model, and
 // its flanks of little information are cut. The significance step then tests
 // both matrices and keeps the better one.
@@ -10,9 +10,9 @@
 #include <optional>
 #include <vector>
 
-#include "discover/plan.h"
-#include "discover/significance.h"
-#include "discover/zoops.h"
+#include "discover/search/plan.h"
+#include "discover/testing/significance.h"
+#include "discover/search/zoops.h"
 #include "formats/motif.h"
 #include "formats/report_data.h"
 

@@ -1,4 +1,4 @@
-#include "discover/search.h"
+#include "discover/search/search.h"
 
 #include <algorithm>
 #include <chrono>
@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "base/parallel.h"
-#include "discover/options.h"
-#include "discover/word_search.h"
+#include "discover/setup/options.h"
+#include "discover/search/word_search.h"
 #include "zelkova.h"
 
 namespace discover {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "discover/plan.h"
+#include "discover/search/plan.h"
 #include "engine/markov_model.h"
 #include "formats/fasta.h"
 #include "formats/report_data.h"

@@ -1,12 +1,12 @@
-#include "discover/word_search.h"
+#include "discover/search/word_search.h"
 
 #include <stdexcept>
 
 #include "base/local_time.h"
-#include "discover/refine.h"
-#include "discover/sequences.h"
-#include "discover/word_seeds.h"
-#include "discover/zoops.h"
+#include "discover/search/refine.h"
+#include "discover/inputs/sequences.h"
+#include "discover/search/word_seeds.h"
+#include "discover/search/zoops.h"
 #include "stats/enrichment.h"
 
 namespace discover {

@@ -1,14 +1,14 @@
 // The word searches of a discovery: the most enriched words of one length
-// (discover/word_seeds.h), each widened by flanks, refined by ZOOPS EM on the
+// (discover/search/word_seeds.h), each widened by flanks, refined by ZOOPS EM on the
 // set's sequences against its background model and trimmed to its core
-// (discover/refine.h), reported as a search's motifs are, so that they are
+// (discover/search/refine.h), reported as a search's motifs are, so that they are
 // tested, refined and ranked with the engine's.
 #pragma once
 
 #include <cstddef>
 #include <vector>
 
-#include "discover/plan.h"
+#include "discover/search/plan.h"
 #include "engine/markov_model.h"
 #include "formats/fasta.h"
 #include "formats/report_data.h"
@@ -25,7 +25,7 @@ constexpr int kSeedFlank = 2;
 // k-th sequence of a larger one) and twice as many of its control, and
 // refines its seeds on at most kSeedRefinementLetters: enough for a motif in
 // a tenth of the sequences to stand out, at a cost that stops growing with
-// the set (the best candidates are refined again on more, discover/refine.h).
+// the set (the best candidates are refined again on more, discover/search/refine.h).
 constexpr std::size_t kWordCountLetters = 1000000;
 constexpr std::size_t kSeedRefinementLetters = 100000;
 

@@ -1,4 +1,4 @@
-#include "discover/word_seeds.h"
+#include "discover/search/word_seeds.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -5,7 +5,7 @@
 // count them. The engine clusters similar windows of one length and may miss
 // a motif whose sites are few among long sequences; a word enriched per
 // sequence finds its core, and the ZOOPS refinement grows the core into the
-// motif (discover/word_search.h).
+// motif (discover/search/word_search.h).
 #pragma once
 
 #include <cstddef>

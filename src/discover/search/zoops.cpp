@@ -1,11 +1,11 @@
-#include "discover/zoops.h"
+#include "discover/search/zoops.h"
 
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
 #include "base/words.h"
-#include "discover/sequences.h"
+#include "discover/inputs/sequences.h"
 
 namespace discover {
 

@@ -1,4 +1,4 @@
-#include "discover/genome_options.h"
+#include "discover/setup/genome_options.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "discover/interruption.h"
+#include "discover/setup/interruption.h"
 
 #include <pthread.h>
 #include <signal.h>

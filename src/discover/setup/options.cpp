@@ -1,4 +1,4 @@
-#include "discover/options.h"
+#include "discover/setup/options.h"
 
 #include <algorithm>
 #include <cctype>

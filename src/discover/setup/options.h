@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "discover/genome_options.h"
+#include "discover/setup/genome_options.h"
 
 namespace discover {
 

@@ -1,4 +1,4 @@
-#include "discover/output_dir.h"
+#include "discover/setup/output_dir.h"
 
 #include <stdlib.h>
 

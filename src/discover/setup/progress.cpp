@@ -1,4 +1,4 @@
-#include "discover/progress.h"
+#include "discover/setup/progress.h"
 
 #include <unistd.h>
 

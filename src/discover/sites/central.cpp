@@ -1,4 +1,4 @@
-#include "discover/central.h"
+#include "discover/sites/central.h"
 
 #include <algorithm>
 #include <set>

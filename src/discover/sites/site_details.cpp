@@ -1,8 +1,8 @@
-#include "discover/site_details.h"
+#include "discover/sites/site_details.h"
 
 #include "base/errors.h"
-#include "discover/site_overlaps.h"
-#include "discover/site_pvalues.h"
+#include "discover/sites/site_overlaps.h"
+#include "discover/sites/site_pvalues.h"
 #include "formats/motif_files.h"
 
 namespace discover {

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "discover/result.h"
+#include "discover/report/result.h"
 
 namespace discover {
 

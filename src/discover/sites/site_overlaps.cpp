@@ -1,4 +1,4 @@
-#include "discover/site_overlaps.h"
+#include "discover/sites/site_overlaps.h"
 
 #include <algorithm>
 #include <numeric>

@@ -1,4 +1,4 @@
-#include "discover/site_pvalues.h"
+#include "discover/sites/site_pvalues.h"
 
 #include <array>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "discover/significance.h"
+#include "discover/testing/significance.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // The significance of every motif the searches of one sequence set found: the
 // enrichment test of zelkova-enrich (threshold chosen per motif, p corrected
 // for the choice) of its matrix as the search reported it and, for the best
-// ones, as refined (discover/refine.h), the better of the two kept, with the
+// ones, as refined (discover/search/refine.h), the better of the two kept, with the
 // E-value taken over all matrices tested for the set.
 #pragma once
 
@@ -10,8 +10,8 @@
 #include <optional>
 #include <vector>
 
-#include "discover/plan.h"
-#include "discover/search.h"
+#include "discover/search/plan.h"
+#include "discover/search/search.h"
 #include "formats/fasta.h"
 #include "stats/enrichment.h"
 
