@@ -47,7 +47,8 @@ std::string describeBounds(const RealBounds& b) {
   const std::string low = (b.lowIncluded ? "of at least " : "above ") + numbers::significant(b.low);
   const std::string high = (b.highIncluded ? "of at most " : "below ") + numbers::significant(b.high);
   if (lowFinite && highFinite) {
-    if (b.lowIncluded && b.highIncluded) return "a number from " + numbers::significant(b.low) + " to " + numbers::significant(b.high);
+    if (b.lowIncluded && b.highIncluded)
+      return "a number from " + numbers::significant(b.low) + " to " + numbers::significant(b.high);
     return "a number " + low + " and " + high;
   }
   if (lowFinite) return "a number " + low;
@@ -240,9 +241,10 @@ double realNumber(const std::string& text, const std::string& what, const RealBo
 
 void addMaxLettersOption(Parser& parser, std::uint64_t& target, LetterLimit limit) {
   target = static_cast<std::uint64_t>(kDefaultMaxLetters);
-  const char* help = limit == LetterLimit::Record
-                         ? "refuse a record of more than N letters, while it is read\n(default {default})"
-                         : "refuse a record, or an input file, of more than N letters,\nwhile it is read (default {default})";
+  const char* help =
+      limit == LetterLimit::Record
+          ? "refuse a record of more than N letters, while it is read\n(default {default})"
+          : "refuse a record, or an input file, of more than N letters,\nwhile it is read (default {default})";
   parser.whole("", "--max-letters", "N", help, target, 1, std::numeric_limits<long long>::max());
 }
 

@@ -1,5 +1,6 @@
 #include "formats/numbers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <iomanip>

@@ -53,6 +53,11 @@ std::string hitsText(long long hits, long long total) {
   return std::to_string(hits) + " of " + std::to_string(total);
 }
 
+// "7 of 18 (38.9 %)".
+std::string hitsAndShare(long long hits, long long total) {
+  return hitsText(hits, total) + " (" + numbers::percentOf(hits, total) + ")";
+}
+
 }  // namespace
 
 std::string enrichmentHeadings() {
@@ -78,10 +83,8 @@ void writeEnrichmentSection(std::ostream& out, const Row* row) {
   }
   out << "<table class=\"enrichment\">\n";
   writeRow(out, "Threshold", row->threshold);
-  writeRow(out, "Primary sequences at or above it",
-           hitsText(row->primaryHits, row->primaryTotal) + " (" + numbers::percentOf(row->primaryHits, row->primaryTotal) + ")");
-  writeRow(out, "Control sequences at or above it",
-           hitsText(row->controlHits, row->controlTotal) + " (" + numbers::percentOf(row->controlHits, row->controlTotal) + ")");
+  writeRow(out, "Primary sequences at or above it", hitsAndShare(row->primaryHits, row->primaryTotal));
+  writeRow(out, "Control sequences at or above it", hitsAndShare(row->controlHits, row->controlTotal));
   writeRow(out, "Enrichment", escape(row->enrichment));
   writeRow(out, "p-value", fromLog10(row->log10P) + " (log<sub>10</sub> " + row->log10P + ")");
   writeRow(out, "Adjusted p-value", fromLog10(row->log10PAdjusted) + " (log<sub>10</sub> " + row->log10PAdjusted + ")");

@@ -36,7 +36,8 @@ std::vector<const motif::Motif*> knownMotifsOfRows(const std::vector<known_table
 namespace {
 
 std::string share(long long hits, long long total) {
-  return numbers::percentOf(hits, total) + "<br><span class=\"small\">" + std::to_string(hits) + " of " + std::to_string(total) + "</span>";
+  return numbers::percentOf(hits, total) + "<br><span class=\"small\">" + std::to_string(hits) + " of " +
+         std::to_string(total) + "</span>";
 }
 
 std::string noteOf(const known_table::Row& row, bool linkDiscovered) {

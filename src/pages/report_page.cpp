@@ -200,7 +200,7 @@ std::string colouredWord(const std::string& word) {
 }
 
 void writeRow(std::ostream& out, const std::string& name, const std::string& value) {
-  out << "<tr>" << html_table::cell({name, ""}, html_table::Kind::Heading) << html_table::cell({value, ""}) << "</tr>\n";
+  out << "<tr>" << html_table::cell({name}, html_table::Kind::Heading) << html_table::cell({value}) << "</tr>\n";
 }
 
 void writeStrandLogos(std::ostream& out, const std::vector<Column>& counts, const std::string& id) {

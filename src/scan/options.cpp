@@ -90,7 +90,8 @@ void addOptions(cli::Parser& parser, Options& o, bool& pValueGiven) {
   parser.real("", "--pseudocount", "X",
               "sites added to each motif column, spread by the\nbackground, {min} or more (default {default})",
               o.pseudocount, {0.0, true, 1e6, true});
-  parser.value("", "--strand", "S", cli::helpWith("+, - or both (default {default})", {{"default", strandsName(o.strands)}}),
+  parser.value("", "--strand", "S",
+               cli::helpWith("+, - or both (default {default})", {{"default", strandsName(o.strands)}}),
                [&](const std::string& v) { o.strands = strandsOf(v); });
   parser.value("", "--pvalue", "P",
                cli::helpWith("write the sites of p at most P, above 0 and at most 1\n(default {default})",
@@ -101,8 +102,8 @@ void addOptions(cli::Parser& parser, Options& o, bool& pValueGiven) {
                });
   parser.value("", "--qvalue", "Q", "write the sites of q at most Q instead, above 0 and at\nmost 1",
                [&](const std::string& v) { o.qValue = cli::realNumber(v, "--qvalue", {0.0, false, 1.0, true}); });
-  parser.whole("", "--max-sites", "N", "keep at most N sites per motif, the best by p\n(default {default})", o.maxSites, 1,
-               1000000000);
+  parser.whole("", "--max-sites", "N", "keep at most N sites per motif, the best by p\n(default {default})",
+               o.maxSites, 1, 1000000000);
   cli::addMaxLettersOption(parser, o.maxLetters, cli::LetterLimit::Record);
   parser.whole("-p", "--threads", "N", "threads (default: every processor); the output is the same", o.threads, 1,
                1024);

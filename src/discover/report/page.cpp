@@ -153,7 +153,8 @@ void writeMotifTable(std::ostream& out, const Discovery& d, const report::Report
                {{std::to_string(m.rank), "num"},
                 {"<a href=\"#" + m.id + "\">" + m.id + "</a>" +
                  (m.lowComplexity ? "<br><span class=\"tag\">simple repeat</span>" : "")},
-                {export_html::logoSvg(motif.counts, "Sequence logo of " + m.id) + "<br>" + colouredWord(motif.consensus)},
+                {export_html::logoSvg(motif.counts, "Sequence logo of " + m.id) + "<br>" +
+                 colouredWord(motif.consensus)},
                 {export_html::fromLog10(rows[i].log10E), "num evalue"},
                 {export_html::fromLog10(enrichment_table::log10Text(m.conditional.log10E)), "num"},
                 {hitsText(t.primaryHits, t.primaryTotal), "num"},
