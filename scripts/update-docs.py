@@ -328,10 +328,11 @@ def main():
             stale += len(changed)
             if changed and not arguments.check:
                 path.write_text(text)
+    regions = f"{stale} generated region{'s' if stale != 1 else ''}"
     if arguments.check and stale:
-        sys.exit(f"{stale} generated regions are stale: run scripts/update-docs.py {arguments.build}")
-    print(f"update-docs: {'checked' if arguments.check else 'updated'}; "
-          f"{stale} region{'s' if stale != 1 else ''} {'stale' if arguments.check else 'rewritten'}")
+        sys.exit(f"update-docs: {regions} stale: run scripts/update-docs.py {arguments.build} "
+                 "(taking pictures again needs Chromium)")
+    print(f"update-docs: {regions} {'stale' if arguments.check else 'rewritten'}")
 
 
 if __name__ == "__main__":
