@@ -91,8 +91,8 @@ class Runs:
     page: str            # its index.html
     samples: str         # zelkova-aggregate --summary of the two samples, top 1
     library_example: str  # what build/library_example prints on the example
-    python: list         # the output of each cell of docs/python.md
-    pages: dict          # a picture's PNG path (from TOP) -> the page it shows
+    python: list         # the output of each group of cells of docs/python.md
+    work: Path           # the folder of the runs, which holds the pages the pictures show
 
 
 def discovery_runs(programs, work):
@@ -124,7 +124,7 @@ def python_cells(markdown):
     """The cells of the walkthrough, grouped by the output region that follows them."""
     groups, start = [], 0
     for region in REGION.finditer(markdown):
-        if region.group(1) == "output":
+        if region.group(1) == "python-output":
             groups.append(PYTHON_CELL.findall(markdown, start, region.start()))
             start = region.end()
     return groups
@@ -154,10 +154,7 @@ def all_runs(build, work):
     return Runs(progress=progress, summary=read_tsv((crp / "summary.tsv").read_text()),
                 known=read_tsv((crp / "known.tsv").read_text()), page=(crp / "index.html").read_text(),
                 samples=samples, library_example=library,
-                python=python_walkthrough(build, work / "python", groups),
-                pages={"docs/zelkova-discover-page.png": (crp / "index.html", (1200, 1600)),
-                       "docs/zelkova-aggregate-page.png": (work / "discover/samples.html", (1200, 700)),
-                       "docs/zelkova-export-report.png": (work / "programs/crp0.html", (1200, 1600))})
+                python=python_walkthrough(build, work / "python", groups), work=work)
 
 
 # ---- the regions' text -------------------------------------------------------
@@ -234,16 +231,25 @@ def library_example(runs):
     return fenced(f"build/library_example examples/crp0.fa    # first line: {first}", "sh")
 
 
-def picture(png, page, old_body, check):
+# A picture's region: the PNG file (from the top), the page it shows (in the
+# folder of the runs) and the browser window's size, as the page checks take
+# their screenshots.
+PICTURES = {"discover-page": ("docs/zelkova-discover-page.png", "discover/crp/index.html", (1200, 1600)),
+            "aggregate-page": ("docs/zelkova-aggregate-page.png", "discover/samples.html", (1200, 700)),
+            "export-report": ("docs/zelkova-export-report.png", "programs/crp0.html", (1200, 1600))}
+
+
+def picture(name, runs, old_body, check):
     """A picture's region: its signature, then the committed lines that show it.
     Unless checking, the picture is taken again when its page has changed."""
+    png, page, size = PICTURES[name]
     recorded = PICTURE_SIGNATURE.match(old_body)
     shown = old_body[recorded.end():] if recorded else old_body
-    page_hash = sha256(masked(page[0].read_text()))
+    page_hash = sha256(masked((runs.work / page).read_text()))
     path = TOP / png
     picture_hash = sha256(path.read_bytes()) if path.exists() else "0" * 64
     if not check and (not recorded or recorded.groups() != (page_hash, picture_hash)):
-        take_screenshot(*page, path)
+        take_screenshot(runs.work / page, size, path)
         picture_hash = sha256(path.read_bytes())
     return f"<!-- page sha256 {page_hash}, picture sha256 {picture_hash} -->\n" + shown
 
@@ -262,9 +268,6 @@ def take_screenshot(page, size, png):
 TEXT_REGIONS = {"crp-demo": crp_demo, "crp-known-match": crp_known_match, "summary-example": summary_example,
                 "aggregate-example": aggregate_example, "progress": progress_example,
                 "library-example": library_example}
-PICTURE_REGIONS = {"discover-page": "docs/zelkova-discover-page.png",
-                   "aggregate-page": "docs/zelkova-aggregate-page.png",
-                   "export-report": "docs/zelkova-export-report.png"}
 
 
 def regenerated(markdown, runs, check):
@@ -276,11 +279,10 @@ def regenerated(markdown, runs, check):
 
     def region_text(region):
         name, old = region.groups()
-        if name == "output":
+        if name == "python-output":
             new = fenced(next(outputs), "text")
-        elif name in PICTURE_REGIONS:
-            png = PICTURE_REGIONS[name]
-            new = picture(png, runs.pages[png], old, check)
+        elif name in PICTURES:
+            new = picture(name, runs, old, check)
         elif name in TEXT_REGIONS:
             new = TEXT_REGIONS[name](runs)
         else:
