@@ -11,8 +11,8 @@
 #include "aggregate/page.h"
 #include "aggregate/samples.h"
 #include "base/errors.h"
-#include "discover/log.h"
-#include "discover/tables.h"
+#include "discover/report/log.h"
+#include "discover/report/tables.h"
 #include "formats/text_lines.h"
 #include "support_files.h"
 

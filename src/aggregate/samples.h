@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "discover/tables.h"
+#include "discover/report/tables.h"
 #include "formats/report_data.h"
 
 namespace aggregate {
