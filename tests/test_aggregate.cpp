@@ -12,7 +12,7 @@
 #include "aggregate/samples.h"
 #include "base/errors.h"
 #include "discover/log.h"
-#include "discover/tables.h"
+#include "formats/summary_table.h"
 #include "formats/text_lines.h"
 #include "support_files.h"
 
@@ -28,11 +28,11 @@ const char* const kLine =
     "1\tZELKOVA-1\t8\t2\tTCACATTT\t0.9096\t-1.661\tno\t10\t18\t1\t36\tMA0168.1\tB-H1\t0.0287\tNA\tNA\t-1.402\tno\t"
     "-2.310\t20";
 
-std::string withHeader(const std::string& lines) { return std::string(discover::kSummaryHeader) + "\n" + lines; }
+std::string withHeader(const std::string& lines) { return std::string(summary_table::kHeader) + "\n" + lines; }
 
-std::vector<discover::SummaryRow> readText(const std::string& text) {
+std::vector<summary_table::Row> readText(const std::string& text) {
   std::istringstream in(text);
-  return discover::readSummary(in, "s.tsv");
+  return summary_table::read(in, "s.tsv");
 }
 
 // The message of the ReadError `text` causes, or "" when it is read.
@@ -49,26 +49,26 @@ std::string readFailure(const std::string& text) {
 
 TEST(AggregateSummaryReader, EveryLineOfARealSummaryIsWrittenBackAsItWas) {
   const std::string text = readWholeFile(kSamples + "/crp0/summary.tsv");
-  std::string written = std::string(discover::kSummaryHeader) + "\n";
-  for (const discover::SummaryRow& row : readText(text)) written += discover::summaryLine(row) + "\n";
+  std::string written = std::string(summary_table::kHeader) + "\n";
+  for (const summary_table::Row& row : readText(text)) written += summary_table::line(row) + "\n";
   EXPECT_EQ(written, text);
 }
 
 TEST(AggregateSummaryReader, ASummaryOfTheEarlierLayoutReadsNAInTheCentralColumns) {
   // nodecoy was written before summary.tsv had the central columns.
   const std::string text = readWholeFile(kSamples + "/nodecoy/summary.tsv");
-  ASSERT_EQ(text.substr(0, text.find('\n')), discover::kSummaryHeaderWithoutCentral);
-  std::string expected = std::string(discover::kSummaryHeader) + "\n", written = expected;
+  ASSERT_EQ(text.substr(0, text.find('\n')), summary_table::kHeaderWithoutCentral);
+  std::string expected = std::string(summary_table::kHeader) + "\n", written = expected;
   for (std::size_t at = text.find('\n') + 1; at < text.size(); at = text.find('\n', at) + 1)
     expected += text.substr(at, text.find('\n', at) - at) + "\tNA\tNA\n";
-  for (const discover::SummaryRow& row : readText(text)) written += discover::summaryLine(row) + "\n";
+  for (const summary_table::Row& row : readText(text)) written += summary_table::line(row) + "\n";
   EXPECT_EQ(written, expected);
 }
 
 TEST(AggregateSummaryReader, KeepsTheFieldsAndTheLine) {
-  const std::vector<discover::SummaryRow> rows = readText(withHeader(std::string(kLine) + "\n\n"));
+  const std::vector<summary_table::Row> rows = readText(withHeader(std::string(kLine) + "\n\n"));
   ASSERT_EQ(rows.size(), 1u);
-  const discover::SummaryRow& r = rows[0];
+  const summary_table::Row& r = rows[0];
   EXPECT_EQ(r.rank, 1);
   EXPECT_EQ(r.id, "ZELKOVA-1");
   EXPECT_EQ(r.length, 8);
@@ -98,7 +98,7 @@ TEST(AggregateSummaryReader, RefusesWhatTheWriterNeverWrites) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"rank\tid\n" + line, "s.tsv:1: expected the header line of a zelkova-discover summary.tsv"},
       {withHeader(line.substr(0, line.rfind('\t'))), "s.tsv:2: a summary line needs 21 tab-separated fields, found 20"},
-      {std::string(discover::kSummaryHeaderWithoutCentral) + "\n" + line,
+      {std::string(summary_table::kHeaderWithoutCentral) + "\n" + line,
        "s.tsv:2: a summary line needs 19 tab-separated fields, found 21"},
       {withHeader(replaced("-2.310\t20", "NA\t20")), "s.tsv:2: central_log10_p and central_width are NA together"},
       {withHeader(replaced("-2.310\t20", "-2.310\tten")), "s.tsv:2: central_width \"ten\" is not a whole number"},
@@ -131,7 +131,7 @@ TEST(AggregateSummaryReader, RefusesWhatTheWriterNeverWrites) {
 
 TEST(AggregateSummaryReader, AMissingFileIsNamed) {
   try {
-    discover::readSummaryFile("/nonexistent/summary.tsv");
+    summary_table::readFile("/nonexistent/summary.tsv");
     FAIL() << "read a missing file";
   } catch (const textio::ReadError& e) {
     EXPECT_STREQ(e.what(), "/nonexistent/summary.tsv: cannot open the file: No such file or directory");
@@ -253,7 +253,7 @@ TEST(AggregatePage, ShowsTheBestMotifOfEachSampleOrSaysThereIsNone) {
   aggregate::Sample withMotif = aggregate::readSample(kSamples + "/crp0", "<crp>");
   aggregate::Sample convincing = withMotif;
   convincing.name = "convincing";
-  discover::SummaryRow& best = convincing.motifs.front();
+  summary_table::Row& best = convincing.motifs.front();
   best.bestMatchId = best.weakMatchId;
   best.bestMatchName = "Meis1";
   best.bestMatchE = "0.01";

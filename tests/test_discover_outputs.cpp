@@ -219,7 +219,7 @@ TEST(DiscoverTables, SitesOnTheSequenceAsGivenAndInGenomeCoordinates) {
 TEST(DiscoverTables, SummaryLineOfAMotif) {
   discover::Discovery d = handMadeDiscovery();
   d.motifs[0].conditional.log10E = -3.21;
-  EXPECT_EQ(discover::summaryTable(d), std::string(discover::kSummaryHeader) +
+  EXPECT_EQ(discover::summaryTable(d), std::string(summary_table::kHeader) +
                                            "\n1\tZELKOVA-1\t4\t1\tACGT\t0.8123\t-12.346\tyes\t1\t1\t0\t2\t"
                                            "MA0001.1\tAGL3\t0.000123\tNA\tNA\t-3.210\tno\tNA\tNA\n");
   // A match that does not convince is no name: it goes to weak_match_*.

@@ -40,7 +40,7 @@ std::string decoyText(const std::string& beatsDecoy) { return beatsDecoy == "NA"
 
 // As the sample's own page puts it: a match is named only when it convinces
 // (summary.tsv holds it under best_match_* then, the weaker under weak_match_*).
-std::string bestMatchText(const discover::SummaryRow& row) {
+std::string bestMatchText(const summary_table::Row& row) {
   if (row.bestMatchId != "NA")
     return escape(row.bestMatchId) + (row.bestMatchName == "NA" ? "" : " " + escape(row.bestMatchName)) + " (E = " +
            escape(row.bestMatchE) + ")";
@@ -54,7 +54,7 @@ void writeMotifCells(std::ostream& out, const Sample& s) {
     out << "<td class=\"none\">No motif reported.</td><td></td><td></td><td></td>";
     return;
   }
-  const discover::SummaryRow& best = s.motifs.front();
+  const summary_table::Row& best = s.motifs.front();
   out << "<td>" << export_html::logoSvg(s.bestCounts, "Sequence logo of the best motif of " + s.name) << "<br>"
       << export_html::colouredWord(best.consensus) << "</td><td class=\"num evalue\">"
       << export_html::fromLog10(best.log10E) << "</td><td>" << decoyText(best.beatsDecoy) << "</td><td>"

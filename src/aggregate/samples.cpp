@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 
 namespace aggregate {
 
-std::string summaryHeader() { return std::string("sample\t") + discover::kSummaryHeader + "\tdiscover_version"; }
+std::string summaryHeader() { return std::string("sample\t") + summary_table::kHeader + "\tdiscover_version"; }
 
 std::string nameOfDirectory(const std::string& directory) {
   // Made absolute so that "." and ".." name the directories they stand for.
@@ -55,12 +55,12 @@ std::vector<report::Column> wholeCounts(const motif::Motif& m) {
 
 // Every motif the summary lists must be in motifs.jaspar as the same motif:
 // files of different runs in one directory would otherwise pass unnoticed.
-std::vector<report::Column> checkMatrices(const std::vector<discover::SummaryRow>& rows,
+std::vector<report::Column> checkMatrices(const std::vector<summary_table::Row>& rows,
                                           const std::string& summaryPath, const std::string& jasparPath) {
   const std::vector<motif::Motif> matrices = motif_files::readFile(jasparPath);
   std::map<std::string, const motif::Motif*> byId;
   for (const motif::Motif& m : matrices) byId.emplace(m.id, &m);
-  for (const discover::SummaryRow& row : rows) {
+  for (const summary_table::Row& row : rows) {
     const auto found = byId.find(row.id);
     if (found == byId.end())
       throw textio::ReadError(summaryPath, row.line, "the motif " + row.id + " is not in " + jasparPath);
@@ -86,7 +86,7 @@ Sample readSample(const std::string& directory, const std::string& name) {
   sample.directory = directory;
   sample.discoverVersion = discover::logVersionOfFile(inDirectory(directory, "log.txt"));
   const std::string summaryPath = inDirectory(directory, "summary.tsv");
-  sample.motifs = discover::readSummaryFile(summaryPath);
+  sample.motifs = summary_table::readFile(summaryPath);
   if (!sample.motifs.empty())
     sample.bestCounts = checkMatrices(sample.motifs, summaryPath, inDirectory(directory, "motifs.jaspar"));
   return sample;
@@ -97,7 +97,7 @@ std::string summaryTable(const std::vector<Sample>& samples, int top) {
   for (const Sample& s : samples) {
     const std::size_t shown = std::min(s.motifs.size(), static_cast<std::size_t>(std::max(top, 0)));
     for (std::size_t i = 0; i < shown; ++i)
-      table += enrichment_table::withoutTabs(s.name) + '\t' + discover::summaryLine(s.motifs[i]) + '\t' +
+      table += enrichment_table::withoutTabs(s.name) + '\t' + summary_table::line(s.motifs[i]) + '\t' +
                s.discoverVersion + '\n';
   }
   return table;

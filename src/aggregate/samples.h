@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "discover/tables.h"
 #include "formats/report_data.h"
+#include "formats/summary_table.h"
 
 namespace aggregate {
 
@@ -16,7 +16,7 @@ struct Sample {
   std::string name;
   std::string directory;                       // as given
   std::string discoverVersion;                 // of the zelkova-discover that wrote it
-  std::vector<discover::SummaryRow> motifs;    // every line of its summary.tsv, best first
+  std::vector<summary_table::Row> motifs;    // every line of its summary.tsv, best first
   std::vector<report::Column> bestCounts;      // count matrix of motifs.front(); empty without motifs
 };
 

@@ -216,17 +216,17 @@ inline Result motifFile(const std::uint8_t* data, std::size_t size) {
 // Tables and logs read back by zelkova-export and zelkova-aggregate
 
 // A table accepted once is accepted again as written back, unchanged.
-inline void requireSummaryRoundTrip(const std::vector<discover::SummaryRow>& rows) {
-  std::string text = std::string(discover::kSummaryHeader) + "\n";
-  for (const discover::SummaryRow& row : rows) {
+inline void requireSummaryRoundTrip(const std::vector<summary_table::Row>& rows) {
+  std::string text = std::string(summary_table::kHeader) + "\n";
+  for (const summary_table::Row& row : rows) {
     FUZZ_REQUIRE(row.rank >= 1 && row.primaryHits <= row.primaryTotal && row.controlHits <= row.controlTotal);
-    text += discover::summaryLine(row) + "\n";
+    text += summary_table::line(row) + "\n";
   }
   std::istringstream again(text);
-  const std::vector<discover::SummaryRow> reread = discover::readSummary(again, "again");
+  const std::vector<summary_table::Row> reread = summary_table::read(again, "again");
   FUZZ_REQUIRE(reread.size() == rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i)
-    FUZZ_REQUIRE(discover::summaryLine(reread[i]) == discover::summaryLine(rows[i]));
+    FUZZ_REQUIRE(summary_table::line(reread[i]) == summary_table::line(rows[i]));
 }
 
 inline void requireMatchRoundTrip(const std::vector<match_table::Row>& rows) {
@@ -275,7 +275,7 @@ inline Result table(const std::uint8_t* data, std::size_t size) {
   Result result;
   try {
     switch (kind) {
-      case 0: requireSummaryRoundTrip(discover::readSummary(in, source)); break;
+      case 0: requireSummaryRoundTrip(summary_table::read(in, source)); break;
       case 1:
         for (const enrichment_table::Row& row : enrichment_table::read(in, source))
           FUZZ_REQUIRE(!row.id.empty() && row.primaryHits <= row.primaryTotal && row.controlHits <= row.controlTotal);
