@@ -65,6 +65,22 @@ TEST(AggregateSummaryReader, ASummaryOfTheEarlierLayoutReadsNAInTheCentralColumn
   EXPECT_EQ(written, expected);
 }
 
+// Columns are found by their header names: the same table with its columns
+// reversed and one column added reads as the same rows.
+TEST(AggregateSummaryReader, ReadsTheColumnsByNameInAnyOrder) {
+  const auto reordered = [](const std::string& line, const std::string& added) {
+    std::vector<std::string> fields = textio::tabFields(line);
+    std::string text = added;
+    for (auto f = fields.rbegin(); f != fields.rend(); ++f) text += '\t' + *f;
+    return text;
+  };
+  const std::vector<summary_table::Row> rows =
+      readText(reordered(summary_table::kHeader, "note") + "\n" + reordered(kLine, "anything") + "\n");
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(summary_table::line(rows[0]), kLine);
+  EXPECT_EQ(rows[0].line, 2);
+}
+
 TEST(AggregateSummaryReader, KeepsTheFieldsAndTheLine) {
   const std::vector<summary_table::Row> rows = readText(withHeader(std::string(kLine) + "\n\n"));
   ASSERT_EQ(rows.size(), 1u);
@@ -96,15 +112,16 @@ TEST(AggregateSummaryReader, RefusesWhatTheWriterNeverWrites) {
     return changed;
   };
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"rank\tid\n" + line, "s.tsv:1: expected the header line of a zelkova-discover summary.tsv"},
+      {"rank\tid\n" + line, "s.tsv:1: not a zelkova-discover summary.tsv: the header line has no column \"length\""},
+      {"rank\tid\trank\n" + line, "s.tsv:1: the header line names the column \"rank\" twice"},
       {withHeader(line.substr(0, line.rfind('\t'))), "s.tsv:2: a summary line needs 21 tab-separated fields, found 20"},
       {std::string(summary_table::kHeaderWithoutCentral) + "\n" + line,
        "s.tsv:2: a summary line needs 19 tab-separated fields, found 21"},
       {withHeader(replaced("-2.310\t20", "NA\t20")), "s.tsv:2: central_log10_p and central_width are NA together"},
-      {withHeader(replaced("-2.310\t20", "-2.310\tten")), "s.tsv:2: central_width \"ten\" is not a whole number"},
+      {withHeader(replaced("-2.310\t20", "-2.310\tten")), "s.tsv:2: central_width \"ten\" is not a count"},
       {withHeader(line + "\n" + line), "s.tsv:3: the rank 1 should be 2"},
       {withHeader(replaced("1\tZELKOVA", "2\tZELKOVA")), "s.tsv:2: the rank 2 should be 1"},
-      {withHeader(replaced("\t8\t", "\teight\t")), "s.tsv:2: length \"eight\" is not a whole number"},
+      {withHeader(replaced("\t8\t", "\teight\t")), "s.tsv:2: length \"eight\" is not a count"},
       {withHeader(replaced("\t8\t2\t", "\t8\t20\t")), "s.tsv:2: the mismatches 20 are not from 0 to 19"},
       {withHeader(replaced("TCACATTT", "TCACATT")), "s.tsv:2: the consensus \"TCACATT\" is not 8 letters"},
       {withHeader(replaced("TCACATTT", "TCACATTN")), "s.tsv:2: the consensus \"TCACATTN\" is not 8 letters"},
@@ -112,6 +129,10 @@ TEST(AggregateSummaryReader, RefusesWhatTheWriterNeverWrites) {
       {withHeader(replaced("-1.661", "nan")), "s.tsv:2: log10_E \"nan\" is not a number"},
       {withHeader(replaced("\tno\t", "\tmaybe\t")), "s.tsv:2: beats_decoy \"maybe\" is not yes, no or NA"},
       {withHeader(replaced("\t10\t18\t", "\t-1\t18\t")), "s.tsv:2: primary_hits \"-1\" is not a count"},
+      {withHeader(replaced("\t10\t18\t", "\t+10\t18\t")), "s.tsv:2: primary_hits \"+10\" is not a count"},
+      {withHeader(replaced("\t10\t18\t", "\t 10\t18\t")), "s.tsv:2: primary_hits \" 10\" is not a count"},
+      {withHeader(replaced("0.9096", " 0.9096")), "s.tsv:2: threshold \" 0.9096\" is not a number"},
+      {withHeader(replaced("0.9096", "+0.9096")), "s.tsv:2: threshold \"+0.9096\" is not a number"},
       {withHeader(replaced("\t10\t18\t", "\t19\t18\t")), "s.tsv:2: more hits than sequences"},
       {withHeader(replaced("\t1\t36\t", "\t37\t36\t")), "s.tsv:2: more hits than sequences"},
       {withHeader(replaced("MA0168.1\tB-H1\t0.0287", "NA\tB-H1\tNA")), "s.tsv:2: a line without a best match"},
@@ -120,7 +141,7 @@ TEST(AggregateSummaryReader, RefusesWhatTheWriterNeverWrites) {
       {withHeader(replaced("\tNA\tNA\t-1.402", "\tMA0001.1\t0.5\t-1.402")), "s.tsv:2: a line names both a best"},
       {withHeader(replaced("-1.402", "low")), "s.tsv:2: conditional_log10_E \"low\" is not a number"},
       {withHeader(replaced("-1.402\tno", "-1.402\tmaybe")), "s.tsv:2: low_complexity \"maybe\" is not yes or no"},
-      {withHeader(replaced("ZELKOVA-1", "")), "s.tsv:2: the motif id is empty"},
+      {withHeader(replaced("ZELKOVA-1", "")), "s.tsv:2: id is empty"},
   };
   for (const auto& [text, message] : cases)
     EXPECT_NE(readFailure(text).find(message), std::string::npos) << "expected: " << message << "\nfound: "

@@ -23,8 +23,8 @@
 #include "formats/motif_files.h"
 #include "formats/text_lines.h"
 #include "stats/enrichment.h"
-#include "stats/enrichment_table.h"
-#include "stats/known_table.h"
+#include "stats/enrichment_rows.h"
+#include "stats/known_rows.h"
 #include "stats/scoring_matrix.h"
 #include "stats/shuffle.h"
 

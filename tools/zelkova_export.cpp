@@ -9,6 +9,8 @@
 
 #include "cli/companion_parser.h"
 #include "formats/command_files.h"
+#include "formats/enrichment_table.h"
+#include "formats/known_table.h"
 #include "formats/match_table.h"
 #include "formats/motif_export.h"
 #include "formats/motif_files.h"
@@ -17,8 +19,7 @@
 #include "pages/matches_section.h"
 #include "pages/motif_page.h"
 #include "pages/report_page.h"
-#include "stats/enrichment_table.h"
-#include "stats/known_table.h"
+#include "stats/enrichment.h"
 #include "stats/matrix_text.h"
 #include "stats/motif_database.h"
 

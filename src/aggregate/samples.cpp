@@ -6,9 +6,9 @@
 
 #include "base/errors.h"
 #include "discover/log.h"
+#include "formats/enrichment_table.h"
 #include "formats/motif_files.h"
 #include "formats/text_lines.h"
-#include "stats/enrichment_table.h"
 
 namespace fs = std::filesystem;
 

@@ -10,9 +10,9 @@
 #include "formats/command_files.h"
 #include "formats/output_file.h"
 #include "formats/report_reader.h"
-#include "stats/enrichment_table.h"
+#include "stats/enrichment_rows.h"
 #include "stats/known_enrichment.h"
-#include "stats/known_table.h"
+#include "stats/known_rows.h"
 #include "stats/shuffle.h"
 
 namespace enrich_command {

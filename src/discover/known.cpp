@@ -4,12 +4,12 @@
 #include <cmath>
 #include <ostream>
 
+#include "discover/sequences.h"
 #include "discover/site_details.h"
 #include "discover/site_outputs.h"
-#include "discover/sequences.h"
 #include "formats/motif_export.h"
 #include "pages/known_section.h"
-#include "stats/known_table.h"
+#include "stats/known_rows.h"
 
 namespace discover {
 

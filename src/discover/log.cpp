@@ -7,12 +7,12 @@
 #include "discover/genome_log.h"
 #include "discover/known.h"
 #include "discover/plan.h"
-#include "discover/site_outputs.h"
 #include "discover/refine.h"
+#include "discover/site_outputs.h"
 #include "formats/command_files.h"
+#include "formats/enrichment_table.h"
 #include "formats/motif_export.h"
 #include "formats/text_lines.h"
-#include "stats/enrichment_table.h"
 
 namespace discover {
 

@@ -11,14 +11,14 @@
 #include "discover/genome_page.h"
 #include "discover/known.h"
 #include "discover/log.h"
-#include "discover/site_outputs.h"
 #include "discover/refine.h"
+#include "discover/site_outputs.h"
 #include "formats/command_files.h"
 #include "formats/motif_export.h"
 #include "pages/enrichment_section.h"
 #include "pages/matches_section.h"
 #include "pages/report_page.h"
-#include "stats/enrichment_table.h"
+#include "stats/enrichment_rows.h"
 
 namespace fs = std::filesystem;
 

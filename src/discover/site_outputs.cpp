@@ -4,10 +4,10 @@
 #include <ostream>
 
 #include "base/errors.h"
+#include "formats/enrichment_table.h"
 #include "formats/motif_export.h"
 #include "pages/central_histogram.h"
 #include "pages/report_page.h"
-#include "stats/enrichment_table.h"
 #include "stats/scoring_matrix.h"
 
 namespace discover {

@@ -8,8 +8,8 @@
 #include "base/errors.h"
 #include "discover/site_outputs.h"
 #include "formats/bed_writer.h"
+#include "formats/enrichment_table.h"
 #include "formats/motif_export.h"
-#include "stats/enrichment_table.h"
 
 namespace discover {
 

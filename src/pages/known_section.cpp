@@ -8,6 +8,7 @@
 #include "formats/motif_export.h"
 #include "formats/text_lines.h"
 #include "pages/report_page.h"
+#include "stats/known_enrichment.h"
 
 namespace export_html {
 

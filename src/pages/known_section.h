@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/known_table.h"
 #include "formats/motif.h"
-#include "stats/known_table.h"
 
 namespace export_html {
 

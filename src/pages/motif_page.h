@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "formats/enrichment_table.h"
+#include "formats/known_table.h"
 #include "formats/motif.h"
-#include "stats/enrichment_table.h"
-#include "stats/known_table.h"
 
 namespace export_html {
 

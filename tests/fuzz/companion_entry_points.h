@@ -21,14 +21,14 @@
 #include "discover/tables.h"
 #include "entry_points.h"
 #include "formats/dna_letters.h"
+#include "formats/enrichment_table.h"
 #include "formats/fasta.h"
+#include "formats/known_table.h"
 #include "formats/match_table.h"
 #include "formats/meme_background.h"
 #include "formats/motif_files.h"
 #include "formats/peaks.h"
 #include "formats/text_lines.h"
-#include "stats/enrichment_table.h"
-#include "stats/known_table.h"
 
 namespace fuzz_entry {
 
@@ -295,10 +295,6 @@ inline Result table(const std::uint8_t* data, std::size_t size) {
     result.message = e.what();
     // A background file missing a letter is refused as a whole, at no line.
     FUZZ_REQUIRE(startsWith(result.message, source + ":") && (e.line() >= 1 || kind == 6));
-  } catch (const enrichment_table::ReadError& e) {
-    result.refused = true;
-    result.message = e.what();
-    FUZZ_REQUIRE(startsWith(result.message, source + ":"));
   }
   for (unsigned char c : result.message) FUZZ_REQUIRE((c >= 0x20 && c < 0x7f) || c == '\t');
   return result;
