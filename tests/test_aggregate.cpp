@@ -39,7 +39,7 @@ std::vector<summary_table::Row> readText(const std::string& text) {
 std::string readFailure(const std::string& text) {
   try {
     readText(text);
-  } catch (const textio::ReadError& e) {
+  } catch (const ReadError& e) {
     return e.what();
   }
   return "";
@@ -154,7 +154,7 @@ TEST(AggregateSummaryReader, AMissingFileIsNamed) {
   try {
     summary_table::readFile("/nonexistent/summary.tsv");
     FAIL() << "read a missing file";
-  } catch (const textio::ReadError& e) {
+  } catch (const ReadError& e) {
     EXPECT_STREQ(e.what(), "/nonexistent/summary.tsv: cannot open the file: No such file or directory");
   }
 }
@@ -172,7 +172,7 @@ TEST(AggregateLogVersion, IsTheRestOfTheFirstLine) {
   EXPECT_EQ(discover::logVersionOfFile(kSamples + "/nodecoy/log.txt"), "0.9");
   for (const char* bad : {"", "zelkova-discover (ZELKOVA) \n", "zelkova (ZELKOVA) 1.0\n", "started: now\n",
                           "zelkova-discover (ZELKOVA) 1.0 beta\n"})
-    EXPECT_THROW(versionOf(bad), textio::ReadError) << bad;
+    EXPECT_THROW(versionOf(bad), ReadError) << bad;
 }
 
 // ---- sample directories ---------------------------------------------------------
@@ -226,7 +226,7 @@ TEST(AggregateSamples, AMatrixOfAnotherWidthIsRefused) {
   try {
     aggregate::readSample(sample, "s");
     FAIL() << "accepted a matrix of 9 columns for a motif of length 8";
-  } catch (const textio::ReadError& e) {
+  } catch (const ReadError& e) {
     EXPECT_NE(std::string(e.what()).find("summary.tsv:2: the motif ZELKOVA-1 (TCACATTT) differs from its matrix"),
               std::string::npos)
         << e.what();

@@ -210,7 +210,7 @@ TEST(DiscoverTables, SitesOnTheSequenceAsGivenAndInGenomeCoordinates) {
   // Without regions: no sites.bed, and NA in the genome columns.
   discover::Discovery plain = d;
   plain.regions.reset();
-  EXPECT_THROW(discover::siteBed(plain), std::logic_error);
+  EXPECT_DEATH(discover::siteBed(plain), "genome region");
   EXPECT_EQ(discover::siteTable(plain), std::string(discover::kSitesHeader) +
                                             "\nZELKOVA-1\tchr2:100-130\t6\t9\t+\t1.0000\tACGT\tNA\tNA\tNA\tNA\t-2.500\n"
                                             "ZELKOVA-1\tchr2:100-130\t8\t11\t-\t0.9123\tACGT\tNA\tNA\tNA\tNA\t-2.040\n");
@@ -267,8 +267,7 @@ TEST(DiscoverMotifFiles, MemeCarriesEValuesAndTheBackground) {
             std::string::npos)
       << meme;
   details.log10E.push_back(0);
-  EXPECT_THROW(export_formats::writeMeme(out, motif_files::fromReport(discover::reportedMotifs(d), "d"), details),
-               std::invalid_argument);
+  EXPECT_DEATH(export_formats::writeMeme(out, motif_files::fromReport(discover::reportedMotifs(d), "d"), details), "one E-value per motif");
   EXPECT_EQ(export_formats::scientificFromLog10(-5.821), "1.5e-06");
   EXPECT_EQ(export_formats::scientificFromLog10(0), "1.0e+00");
   EXPECT_EQ(export_formats::scientificFromLog10(-0.0001), "1.0e+00");  // 9.998e-01 rounds up

@@ -428,7 +428,7 @@ TEST(DiscoverTables, CentralColumnsAreReadBackInBothLayouts) {
     try {
       summary_table::read(bad, "s.tsv");
       ADD_FAILURE() << "accepted " << tail;
-    } catch (const textio::ReadError& e) {
+    } catch (const ReadError& e) {
       EXPECT_EQ(e.what(), message);
     }
   }

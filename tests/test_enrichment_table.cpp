@@ -47,7 +47,7 @@ std::string readError(const std::string& text) {
   std::istringstream in(text);
   try {
     enrichment_table::read(in, "t.tsv");
-  } catch (const textio::ReadError& error) {
+  } catch (const ReadError& error) {
     return error.what();
   }
   return "no error";
@@ -146,7 +146,7 @@ TEST(EnrichmentHtml, ATableOfAnotherReportIsRefused) {
     const std::vector<enrichment_table::Row> rows = enrichment_table::read(in, "x.tsv");
     try {
       export_html::matchEnrichment(report, rows, "x.tsv");
-    } catch (const textio::ReadError& error) {
+    } catch (const ReadError& error) {
       return std::string(error.what());
     }
     return std::string("no error");

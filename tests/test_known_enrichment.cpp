@@ -170,7 +170,7 @@ TEST(KnownTable, WrittenAndReadBack) {
     try {
       known_table::read(bad, "k.tsv");
       ADD_FAILURE() << "accepted: " << damaged;
-    } catch (const textio::ReadError& e) {
+    } catch (const ReadError& e) {
       EXPECT_EQ(e.line(), line) << e.what();
       EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
     }

@@ -85,7 +85,7 @@ TEST(MatchTable, DamagedLinesAreRefusedAtTheirLine) {
     try {
       readText(c.text);
       ADD_FAILURE() << "accepted";
-    } catch (const textio::ReadError& e) {
+    } catch (const ReadError& e) {
       EXPECT_EQ(e.line(), c.line) << e.what();
       EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
     }
@@ -179,7 +179,7 @@ TEST(MatchesOnThePage, RowsThatDoNotBelongAreRefusedAtTheirLine) {
     try {
       export_html::matchesAddition({c.row}, "m.tsv", r, {known});
       ADD_FAILURE() << "accepted " << c.message;
-    } catch (const textio::ReadError& e) {
+    } catch (const ReadError& e) {
       EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
     }
   }

@@ -65,7 +65,7 @@ std::optional<ExportOptions> parseArguments(int argc, const char* const* argv) {
   parser.value("-f", "--format", "FORMAT", "meme, jaspar, transfac, homer or html (required)",
                [&](const std::string& value) {
                  if (!knownFormat(value))
-                   throw cli::UsageError("unknown format \"" + value +
+                   throw UsageError("unknown format \"" + value +
                                          "\"; use meme, jaspar, transfac, homer or html.");
                  options.format = value;
                });
@@ -83,14 +83,14 @@ std::optional<ExportOptions> parseArguments(int argc, const char* const* argv) {
                     options.databaseFiles);
   const std::optional<std::vector<std::string>> files = parser.parse(argc, argv);
   if (!files) return std::nullopt;
-  if (options.format.empty()) throw cli::UsageError("no format given (--format meme|jaspar|transfac|homer|html).");
-  if (files->empty()) throw cli::UsageError("no MOTIFS file given.");
+  if (options.format.empty()) throw UsageError("no format given (--format meme|jaspar|transfac|homer|html).");
+  if (files->empty()) throw UsageError("no MOTIFS file given.");
   if (!options.enrichmentFile.empty() && options.format != "html")
-    throw cli::UsageError("--enrichment goes with --format html only.");
+    throw UsageError("--enrichment goes with --format html only.");
   if (!options.matchesFile.empty() && options.format != "html")
-    throw cli::UsageError("--matches is for --format html only.");
+    throw UsageError("--matches is for --format html only.");
   if (!options.databaseFiles.empty() && options.matchesFile.empty())
-    throw cli::UsageError("--db names where the motifs of --matches are; give --matches too.");
+    throw UsageError("--db names where the motifs of --matches are; give --matches too.");
   options.motifFiles = *files;
   return options;
 }
@@ -172,7 +172,7 @@ std::string htmlText(const ExportOptions& options, const Inputs& inputs) {
   }
   if (inputs.report) return reportPage(options, *inputs.report);
   if (!options.matchesFile.empty())
-    throw cli::UsageError("--matches goes with a single zelkova report as MOTIFS.");
+    throw UsageError("--matches goes with a single zelkova report as MOTIFS.");
   return motifPage(options, inputs.motifs);
 }
 

@@ -45,7 +45,7 @@ std::vector<report::Column> wholeCounts(const motif::Motif& m) {
     report::Column whole{};
     for (int b = 0; b < motif::kBases; ++b) {
       if (!m.counts || column[b] != std::floor(column[b]))
-        throw textio::ReadError(m.source, m.line, "the matrix of " + m.id + " does not hold whole counts");
+        throw ReadError(m.source, m.line, "the matrix of " + m.id + " does not hold whole counts");
       whole[b] = static_cast<long long>(column[b]);
     }
     counts.push_back(whole);
@@ -63,10 +63,10 @@ std::vector<report::Column> checkMatrices(const std::vector<summary_table::Row>&
   for (const summary_table::Row& row : rows) {
     const auto found = byId.find(row.id);
     if (found == byId.end())
-      throw textio::ReadError(summaryPath, row.line, "the motif " + row.id + " is not in " + jasparPath);
+      throw ReadError(summaryPath, row.line, "the motif " + row.id + " is not in " + jasparPath);
     const motif::Motif& m = *found->second;
     if (m.width() != row.length || (!m.name.empty() && m.name != row.consensus))
-      throw textio::ReadError(summaryPath, row.line,
+      throw ReadError(summaryPath, row.line,
                               "the motif " + row.id + " (" + row.consensus + ") differs from its matrix in " +
                                   m.where() + " (" + std::to_string(m.width()) + " columns, " + m.name +
                                   "): the files come from different runs");

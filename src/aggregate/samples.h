@@ -31,7 +31,7 @@ void requireDistinctNames(const std::vector<std::string>& names, const std::vect
 
 // Reads DIR/log.txt, DIR/summary.tsv and, when the summary lists motifs,
 // DIR/motifs.jaspar. Throws FatalError for a DIR that is not a directory and
-// textio::ReadError naming the file and line of anything else: a missing or
+// ReadError naming the file and line of anything else: a missing or
 // malformed file, a motif of the summary that motifs.jaspar lacks or holds
 // with another consensus or width, a matrix that is not whole counts.
 Sample readSample(const std::string& directory, const std::string& name);

@@ -35,7 +35,7 @@
 //       });
 //       const std::optional<std::vector<std::string>> files = parser.parse(argc, argv);
 //       if (!files) return 0;              // --help or --version answered
-//       if (files->empty()) throw cli::UsageError("no FILE given.");
+//       if (files->empty()) throw UsageError("no FILE given.");
 //       ...
 //       return 0;
 //     });
@@ -46,17 +46,12 @@
 #include <functional>
 #include <limits>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-namespace cli {
+#include "base/errors.h"
 
-// A mistake on the command line; the message is a sentence without "Error: ".
-class UsageError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+namespace cli {
 
 class Parser {
  public:
@@ -159,11 +154,14 @@ void addMaxLettersOption(Parser& parser, std::uint64_t& target, LetterLimit limi
 std::string failureMessage(const std::string& program);
 
 // Runs `body` (the whole work of main, returning its exit status) and turns
-// what escapes it into a message on standard error and status 1:
+// what escapes it into a message on standard error and status 1, by the
+// rule of base/errors.h (an internal fault has aborted before this):
 //   UsageError    "Error: MESSAGE" and "Run PROGRAM --help for the options."
 //   FatalError    its text as it is (it carries "Error: ..." and the line end)
+//   ReadError     "Error: SOURCE:LINE: PROBLEM"
 //   bad_alloc     "Error: out of memory."
-//   other         "Error: WHAT"
+//   other         "Error: WHAT" (a failure of the system, such as a thread
+//                 that cannot be started)
 // Standard output is flushed and checked afterwards: anything lost there turns
 // the status into 1 with "Error: cannot write standard output: REASON.".
 int runProgram(const std::string& program, const std::function<int()>& body);

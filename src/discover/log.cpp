@@ -213,7 +213,7 @@ std::string logVersion(std::istream& in, const std::string& source) {
   const std::string version =
       textio::startsWith(first, kFirstLineStart) ? first.substr(kFirstLineStart.size()) : std::string();
   if (version.empty() || version.find_first_of(" \t") != std::string::npos)
-    throw textio::ReadError(source, 1, "expected \"" + kFirstLineStart + "VERSION\", found " +
+    throw ReadError(source, 1, "expected \"" + kFirstLineStart + "VERSION\", found " +
                                            textio::quoted(first));
   return version;
 }

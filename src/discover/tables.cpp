@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <sstream>
-#include <stdexcept>
 
 #include "base/errors.h"
 #include "discover/site_outputs.h"
@@ -109,7 +108,7 @@ std::string siteTable(const Discovery& d) {
 }
 
 std::string siteBed(const Discovery& d) {
-  if (!d.regions) throw std::logic_error("sites.bed needs a genome region for every sequence");
+  ZK_CHECK(d.regions.has_value(), "sites.bed has a genome region for every sequence");
   std::vector<bed::BedRecord> records;
   for (const ReportedMotif& m : d.motifs) {
     const long long width = d.candidateOf(m).motif.width();

@@ -55,7 +55,7 @@ struct Row {
 std::string line(const Row& row);
 
 // A whole table, its columns found by name (tsv_table.h). Throws
-// textio::ReadError naming the source and line of the first thing that does
+// ReadError naming the source and line of the first thing that does
 // not fit: a missing column, a line without the fields of its header, a count
 // or number that is not one, an empty motif id.
 std::vector<Row> read(std::istream& in, const std::string& source);

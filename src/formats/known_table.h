@@ -51,7 +51,7 @@ std::string line(const Row& row);
 bool isHeader(const std::string& firstLine);
 
 // A whole table, its columns found by name (tsv_table.h); the central
-// columns may be missing. Throws textio::ReadError naming the source and line
+// columns may be missing. Throws ReadError naming the source and line
 // of the first thing that does not fit: a missing column, a line without the
 // fields of its header, a count or number that is not one, ranks that do not
 // run 1, 2, ...

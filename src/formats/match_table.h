@@ -35,7 +35,7 @@ std::string formatValue(double value);
 void write(std::ostream& out, const std::vector<Row>& rows);
 
 // A whole table, its columns found by name (tsv_table.h); throws
-// textio::ReadError naming the file and line of the first thing that does not
+// ReadError naming the file and line of the first thing that does not
 // fit: a missing column, a line without the fields of its header, a field
 // that is not what the writer gives.
 std::vector<Row> read(std::istream& in, const std::string& source);

@@ -41,7 +41,7 @@ std::string line(const Row& row);
 
 // A whole summary.tsv, its columns found by name (tsv_table.h); the two
 // central columns may be missing, as in tables of the earlier layout
-// (kHeaderWithoutCentral), and then read NA. Throws textio::ReadError naming
+// (kHeaderWithoutCentral), and then read NA. Throws ReadError naming
 // the source and line of the first thing that does not fit: a missing
 // column, a line without the fields of its header, a field that is not what
 // the writer gives, ranks that do not run 1, 2, 3, ...

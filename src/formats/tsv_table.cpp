@@ -95,7 +95,7 @@ std::optional<Column> Table::optionalColumn(const std::string& name) const {
 
 Column Table::column(const std::string& name) const {
   const std::optional<Column> found = optionalColumn(name);
-  if (!found) throw textio::ReadError(source(), 1, "not " + table_ + ": the header line has no column " + textio::quoted(name));
+  if (!found) throw ReadError(source(), 1, "not " + table_ + ": the header line has no column " + textio::quoted(name));
   return *found;
 }
 

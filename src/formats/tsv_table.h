@@ -14,7 +14,7 @@
 //               sign; whether inf and nan are numbers is the caller's choice
 //   identifier  not empty, and no blank at either end (blanks inside are
 //               kept: motif databases name motifs with them)
-// Failures are textio::ReadError "SOURCE:LINE: problem".
+// Failures are ReadError "SOURCE:LINE: problem".
 //
 // Typical use:
 //   tsv::Table table(in, source, "a zelkova-compare table", "a match line");

@@ -204,7 +204,7 @@ inline Result motifFile(const std::uint8_t* data, std::size_t size) {
         FUZZ_REQUIRE(std::fabs(total - 1.0) < 1e-6);
       }
     }
-  } catch (const textio::ReadError& e) {
+  } catch (const ReadError& e) {
     result.refused = true;
     result.message = e.what();
     FUZZ_REQUIRE(startsWith(result.message, source + ":"));
@@ -290,7 +290,7 @@ inline Result table(const std::uint8_t* data, std::size_t size) {
       case 5: requirePeaks(peaks::parsePeaks(in.str(), source)); break;
       default: requireBackground(meme_background::read(in, source)); break;
     }
-  } catch (const textio::ReadError& e) {
+  } catch (const ReadError& e) {
     result.refused = true;
     result.message = e.what();
     // A background file missing a letter is refused as a whole, at no line.
