@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cli/companion_parser.h"
-#include "discover/options.h"
+#include "discover/setup/options.h"
 
 namespace testing_support {
 

@@ -11,7 +11,7 @@
 #include "aggregate/page.h"
 #include "aggregate/samples.h"
 #include "base/errors.h"
-#include "discover/log.h"
+#include "discover/report/log.h"
 #include "formats/summary_table.h"
 #include "formats/text_lines.h"
 #include "support_files.h"

@@ -10,12 +10,12 @@
 
 #include "base/words.h"
 #include "cli/companion_parser.h"
-#include "discover/genome_input.h"
-#include "discover/genome_log.h"
-#include "discover/genome_page.h"
-#include "discover/options.h"
+#include "discover/inputs/genome_input.h"
+#include "discover/report/genome_log.h"
+#include "discover/report/genome_page.h"
+#include "discover/setup/options.h"
 #include "discover_arguments.h"
-#include "discover/regions.h"
+#include "discover/inputs/regions.h"
 #include "genome_support.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "base/errors.h"
-#include "discover/conditional.h"
-#include "discover/low_complexity.h"
-#include "discover/record_checks.h"
+#include "discover/ranking/conditional.h"
+#include "discover/inputs/low_complexity.h"
+#include "discover/inputs/record_checks.h"
 #include "stats/shuffle.h"
 
 namespace {

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "base/words.h"
-#include "discover/core_ranking.h"
-#include "discover/refine.h"
-#include "discover/zoops.h"
+#include "discover/ranking/core_ranking.h"
+#include "discover/search/refine.h"
+#include "discover/search/zoops.h"
 #include "planted_set.h"
 #include "stats/enrichment.h"
 #include "stats/shuffle.h"

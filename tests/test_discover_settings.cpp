@@ -11,10 +11,10 @@
 
 #include "base/errors.h"
 #include "cli/companion_parser.h"
-#include "discover/options.h"
+#include "discover/setup/options.h"
 #include "discover_arguments.h"
-#include "discover/plan.h"
-#include "discover/sequences.h"
+#include "discover/search/plan.h"
+#include "discover/inputs/sequences.h"
 
 namespace {
 

@@ -14,12 +14,12 @@
 #include <tuple>
 #include <vector>
 
-#include "discover/central.h"
-#include "discover/site_details.h"
-#include "discover/site_outputs.h"
-#include "discover/site_overlaps.h"
-#include "discover/site_pvalues.h"
-#include "discover/tables.h"
+#include "discover/sites/central.h"
+#include "discover/sites/site_details.h"
+#include "discover/report/site_outputs.h"
+#include "discover/sites/site_overlaps.h"
+#include "discover/sites/site_pvalues.h"
+#include "discover/report/tables.h"
 #include "formats/motif_files.h"
 #include "formats/text_lines.h"
 #include "stats/enrichment.h"

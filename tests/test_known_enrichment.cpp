@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "discover/known.h"
+#include "discover/naming/known.h"
 #include "stats/known_enrichment.h"
 #include "stats/known_rows.h"
 #include "stats/motif_compare.h"

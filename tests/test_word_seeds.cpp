@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "base/words.h"
-#include "discover/word_search.h"
-#include "discover/word_seeds.h"
+#include "discover/search/word_search.h"
+#include "discover/search/word_seeds.h"
 #include "formats/report_reader.h"
 #include "formats/report_writer.h"
 #include "planted_set.h"

@@ -4,12 +4,12 @@
 #include <optional>
 
 #include "cli/companion_parser.h"
-#include "discover/genome_input.h"
-#include "discover/interruption.h"
-#include "discover/options.h"
-#include "discover/output_dir.h"
+#include "discover/inputs/genome_input.h"
+#include "discover/setup/interruption.h"
+#include "discover/setup/options.h"
+#include "discover/setup/output_dir.h"
 #include "discover/pipeline.h"
-#include "discover/progress.h"
+#include "discover/setup/progress.h"
 
 int main(int argc, char** argv) {
   return cli::runProgram("zelkova-discover", [&] {

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "base/version.h"
-#include "discover/options.h"
+#include "discover/setup/options.h"
 #include "formats/text_lines.h"
 #include "pages/enrichment_section.h"
 #include "pages/report_page.h"

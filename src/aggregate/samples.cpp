@@ -5,7 +5,7 @@
 #include <map>
 
 #include "base/errors.h"
-#include "discover/log.h"
+#include "discover/report/log.h"
 #include "formats/enrichment_table.h"
 #include "formats/motif_files.h"
 #include "formats/text_lines.h"

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+
 #include "formats/report_data.h"
 #include "formats/summary_table.h"
 

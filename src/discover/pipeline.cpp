@@ -7,16 +7,16 @@
 #include "base/local_time.h"
 #include "base/version.h"
 #include "base/words.h"
-#include "discover/files.h"
-#include "discover/genome_log.h"
-#include "discover/known.h"
-#include "discover/core_ranking.h"
-#include "discover/low_complexity.h"
-#include "discover/record_checks.h"
-#include "discover/refine.h"
-#include "discover/run_page.h"
-#include "discover/site_details.h"
-#include "discover/site_pvalues.h"
+#include "discover/report/files.h"
+#include "discover/report/genome_log.h"
+#include "discover/naming/known.h"
+#include "discover/ranking/core_ranking.h"
+#include "discover/inputs/low_complexity.h"
+#include "discover/inputs/record_checks.h"
+#include "discover/search/refine.h"
+#include "discover/report/run_page.h"
+#include "discover/sites/site_details.h"
+#include "discover/sites/site_pvalues.h"
 #include "formats/command_files.h"
 #include "formats/motif_export.h"
 #include "formats/motif_files.h"
@@ -194,7 +194,7 @@ std::vector<FastaRecord> readControl(Discovery& d, StepProgress& progress) {
 
 // The reported motifs: the groups in ranking order, each tested again with
 // the sites of the better ones masked, those the better ones explain listed
-// under them (discover/conditional.h).
+// under them (discover/ranking/conditional.h).
 std::vector<ReportedMotif> rankedMotifs(const Discovery& d, const std::vector<MergedMotif>& groups,
                                         const SetPair& tested) {
   std::vector<ReportedMotif> motifs;

@@ -4,9 +4,9 @@
 // decoy, merge redundant motifs, rank them, name them; then write the results.
 #pragma once
 
-#include "discover/output_dir.h"
-#include "discover/progress.h"
-#include "discover/result.h"
+#include "discover/setup/output_dir.h"
+#include "discover/setup/progress.h"
+#include "discover/report/result.h"
 #include "formats/genome.h"
 
 namespace discover {

@@ -11,15 +11,15 @@
 #include <utility>
 #include <vector>
 
-#include "discover/files.h"
-#include "discover/known.h"
-#include "discover/log.h"
-#include "discover/options.h"
-#include "discover/output_dir.h"
+#include "discover/report/files.h"
+#include "discover/naming/known.h"
+#include "discover/report/log.h"
+#include "discover/setup/options.h"
+#include "discover/setup/output_dir.h"
 #include "discover/pipeline.h"
-#include "discover/progress.h"
-#include "discover/result.h"
-#include "discover/tables.h"
+#include "discover/setup/progress.h"
+#include "discover/report/result.h"
+#include "discover/report/tables.h"
 #include "formats/match_table.h"
 #include "formats/motif_files.h"
 #include "python/bindings.h"

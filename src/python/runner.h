@@ -17,7 +17,7 @@
 #include <mutex>
 #include <string>
 
-#include "discover/progress.h"
+#include "discover/setup/progress.h"
 
 namespace python_bindings {
 

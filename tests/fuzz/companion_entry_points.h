@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "discover/log.h"
-#include "discover/tables.h"
+#include "discover/report/log.h"
+#include "discover/report/tables.h"
 #include "entry_points.h"
 #include "formats/dna_letters.h"
 #include "formats/enrichment_table.h"

@@ -37,16 +37,16 @@ python3 "$check" "$work/tree" || { echo "FAIL: the untouched tree does not pass"
 
 fresh_copy
 line=$(($(wc -l <"$work/tree/src/engine/site.cpp") + 1))
-echo '#include "discover/plan.h"' >>"$work/tree/src/engine/site.cpp"
+echo '#include "discover/search/plan.h"' >>"$work/tree/src/engine/site.cpp"
 expect_fault "engine includes discover" \
-  "$work/tree/src/engine/site.cpp:$line: includes \"discover/plan.h\" of layer discover/, above its own layer engine/"
+  "$work/tree/src/engine/site.cpp:$line: includes \"discover/search/plan.h\" of layer discover/, above its own layer engine/"
 
 fresh_copy
 # A name without folder resolves beside the including file first, as the
-# compiler resolves it: "plan.h" from discover/ is discover/plan.h.
-printf '#include "enrichment.h"\n#include "../discover/plan.h"\n' >"$work/tree/src/stats/borrowed.h"
+# compiler resolves it: "plan.h" from discover/search/ is discover/search/plan.h.
+printf '#include "enrichment.h"\n#include "../discover/search/plan.h"\n' >"$work/tree/src/stats/borrowed.h"
 expect_fault "stats includes discover by a relative path" \
-  "$work/tree/src/stats/borrowed.h:2: includes \"../discover/plan.h\" of layer discover/, above its own layer stats/"
+  "$work/tree/src/stats/borrowed.h:2: includes \"../discover/search/plan.h\" of layer discover/, above its own layer stats/"
 
 fresh_copy
 mkdir "$work/tree/src/misc"

@@ -1,0 +1,162 @@
+#include "discover/inputs/genome_input.h"
+
+#include <functional>
+
+#include "base/errors.h"
+#include "formats/bed_writer.h"
+#include "stats/genome_intervals.h"
+
+namespace discover {
+
+namespace {
+
+using genome_intervals::Interval;
+
+// The background's seed, derived from --seed as a stream of its own, so that
+// it never changes with the shuffles' or the holdout's.
+constexpr std::uint64_t kGenomicBackgroundStream = 0xd1b54a32d192ed03ULL;
+
+// Letters other than A, C, G and T (IUPAC codes) become N, as the searches
+// read them and as the FASTA path reads them: peaks.fa then gives the same
+// sequences both ways.
+std::vector<FastaRecord> asSearched(std::vector<FastaRecord> records) {
+  for (FastaRecord& r : records)
+    for (char& c : r.letters)
+      if (c != 'A' && c != 'C' && c != 'G' && c != 'T') c = 'N';
+  return records;
+}
+
+LowerCase lowerCaseRule(const Options& o) { return o.maskLowercase ? LowerCase::AsN : LowerCase::AsUpper; }
+
+peak_windows::WindowOptions windowOptions(const Options& o, bool top) {
+  peak_windows::WindowOptions w;
+  w.size = o.genome.windowSize;
+  if (top) w.topPeaks = o.genome.topPeaks;
+  return w;
+}
+
+std::string fastaText(const std::vector<FastaRecord>& records) {
+  std::string text;
+  for (const FastaRecord& r : records) text += ">" + r.name + "\n" + r.letters + "\n";
+  return text;
+}
+
+// background.bed of the windows of --control-peaks: named control_1, ...,
+// scored by their GC content as the drawn background is.
+std::vector<bed::BedRecord> controlPeaksBed(const GenomeRun& run) {
+  std::vector<bed::BedRecord> records;
+  for (std::size_t i = 0; i < run.controlRegions.size(); ++i) {
+    const Interval& r = run.controlRegions[i];
+    records.push_back({r.chrom, r.start, r.end, "control_" + std::to_string(i + 1),
+                       gc_background::gcPermille(gc_background::countGc(run.controlRecords[i].letters)), r.strand});
+  }
+  return records;
+}
+
+// The draw's progress as a share of the candidates it may look at.
+std::function<void(long long, long long)> drawProgress(StepProgress& progress) {
+  return [&progress](long long looked, long long limit) {
+    progress.update(std::to_string(looked) + " random genomic windows looked at",
+                    limit > 0 ? static_cast<double>(looked) / static_cast<double>(limit) : -1.0);
+  };
+}
+
+}  // namespace
+
+GenomeInput::GenomeInput(const Options& options, StepProgress& progress, const genome::ScratchNotice& notice)
+    : options_(options) {
+  const std::string& path = options.genome.genomeFile;
+  progress.update("opening " + path + " (its index is built beside it when missing)", -1.0);
+  genome_ = std::make_unique<genome::IndexedGenome>(path, notice);
+  run_.genomePath = path;
+  run_.bgzip = genome_->bgzipCompressed();
+  run_.indexOrigin = genome_->indexOrigin();
+  run_.inMemoryReason = genome_->inMemoryReason();
+  run_.chromosomes = genome_->chromosomes().size();
+  run_.genomeLetters = genome_->totalLength();
+  run_.control = controlSource(options.genome, options.controlFile);
+}
+
+void GenomeInput::cutPeakWindows() {
+  const GenomeOptions& g = options_.genome;
+  if (!g.excludeFile.empty()) {
+    excluded_ = peak_windows::excludedRegions(peaks::readPeakFile(g.excludeFile), *genome_);
+    run_.excludedRegions = excluded_.size();
+  }
+  const peaks::PeakFile file = peaks::readPeakFile(g.peaksFile);
+  run_.peakFormat = file.format;
+  const genome_intervals::IntervalIndex excluded(excluded_);
+  run_.windows = peak_windows::makeWindows(file, *genome_, windowOptions(options_, true), excluded);
+  run_.peakRecords = asSearched(genome_intervals::fetchRecords(
+      *genome_, peak_windows::regionsOf(run_.windows.windows), lowerCaseRule(options_)));
+  keepOut_ = peak_windows::keepOutZones(file, windowOptions(options_, false));
+  keepOut_.insert(keepOut_.end(), excluded_.begin(), excluded_.end());
+}
+
+void GenomeInput::cutControl(StepProgress& progress) {
+  if (run_.control == ControlSource::GenomicBackground) {
+    gc_background::BackgroundOptions b;
+    b.ratio = options_.genome.backgroundRatio;
+    b.seed = options_.seed ^ kGenomicBackgroundStream;
+    b.maxNFraction = kMaxBackgroundN;
+    b.lowerCase = lowerCaseRule(options_);
+    b.progress = drawProgress(progress);
+    run_.draw = gc_background::drawBackground(*genome_, run_.peakRecords, genome_intervals::IntervalIndex(keepOut_), b);
+    if (run_.draw->windows.empty())
+      throw FatalError("Error: no background window could be drawn from " + run_.genomePath +
+                       ": every place of it is near a peak, excluded or more than " +
+                       std::to_string(static_cast<int>(100 * kMaxBackgroundN)) + " % N.\n");
+    run_.controlRegions = gc_background::regionsOf(*run_.draw);
+  } else if (run_.control == ControlSource::ControlPeaks) {
+    const peaks::PeakFile file = peaks::readPeakFile(options_.genome.controlPeaksFile);
+    peak_windows::WindowSet set = peak_windows::makeWindows(file, *genome_, windowOptions(options_, false),
+                                                            genome_intervals::IntervalIndex(excluded_));
+    const genome_intervals::IntervalIndex peakWindows(peak_windows::regionsOf(run_.windows.windows));
+    for (const peak_windows::Window& w : set.windows) {
+      if (peakWindows.overlaps(w.region.chrom, w.region.start, w.region.end))
+        ++run_.controlOverlappingPeaks;
+      else
+        run_.controlRegions.push_back(w.region);
+    }
+    if (run_.controlRegions.empty())
+      throw FatalError("Error: every window of the control peaks " + file.source + " overlaps a peak window of " +
+                       options_.genome.peaksFile + "; a control needs windows of its own.\n");
+    run_.controlWindows = std::move(set);
+  } else {
+    return;
+  }
+  run_.controlRecords =
+      asSearched(genome_intervals::fetchRecords(*genome_, run_.controlRegions, lowerCaseRule(options_)));
+}
+
+SequenceFile wholeRecords(const std::vector<FastaRecord>& records) {
+  SequenceFile file;
+  file.records = records;
+  file.trimmedOff.assign(file.records.size(), 0);
+  for (const FastaRecord& r : file.records) file.givenLength.push_back(static_cast<long long>(r.letters.size()));
+  return file;
+}
+
+std::vector<std::pair<std::string, std::string>> genomeRunFiles(const GenomeRun& run) {
+  std::vector<std::pair<std::string, std::string>> files{{"peaks.fa", fastaText(run.peakRecords)}};
+  if (!controlFromGenome(run.control)) return files;
+  files.emplace_back("background.fa", fastaText(run.controlRecords));
+  files.emplace_back("background.bed",
+                     bed::bedText(run.draw ? gc_background::backgroundBed(*run.draw) : controlPeaksBed(run)));
+  return files;
+}
+
+std::string indexGenomeOnly(const std::string& genomePath, const genome::ScratchNotice& notice) {
+  const genome::IndexedGenome genome(genomePath, notice);
+  switch (genome.indexOrigin()) {
+    case genome::IndexOrigin::Existing:
+      return "The index of " + genomePath + " is there and up to date.";
+    case genome::IndexOrigin::BuiltBeside:
+      return "Built the index of " + genomePath + " beside it.";
+    case genome::IndexOrigin::BuiltInMemory:
+      break;
+  }
+  throw FatalError("Error: cannot write the index of " + genomePath + " beside it: " + genome.inMemoryReason() + ".\n");
+}
+
+}  // namespace discover

@@ -1,0 +1,56 @@
+#include "discover/report/files.h"
+
+#include <sstream>
+
+#include "discover/naming/known.h"
+#include "discover/report/log.h"
+#include "discover/report/page.h"
+#include "discover/report/tables.h"
+#include "formats/motif_export.h"
+#include "formats/motif_files.h"
+
+namespace discover {
+
+std::string searchReportName(const Search& search) { return "runs/" + search.name + ".out"; }
+
+std::string searchPageName(const Search& search) { return "runs/" + search.name + ".html"; }
+
+std::vector<std::string> searchFileNames(const Plan& plan, bool sideFiles) {
+  std::vector<std::string> names;
+  for (const Search& s : plan.searches) {
+    names.push_back(searchReportName(s));
+    names.push_back(searchPageName(s));
+    if (sideFiles && s.kind == SearchKind::Engine)
+      for (const char* side : {".initcore.txt", ".initcluster.txt"}) names.push_back("runs/" + s.name + side);
+  }
+  return names;
+}
+
+std::vector<std::string> resultFileNames() {
+  return {"peaks.fa",  "background.fa", "background.bed", "motifs.meme", "motifs.jaspar", "sites.tsv",
+          "sites.bed", "known.tsv",     "log.txt",        "summary.tsv", "index.html"};
+}
+
+std::vector<std::pair<std::string, std::string>> resultFiles(const Discovery& d) {
+  const std::vector<motif::Motif> motifs = motif_files::fromReport(reportedMotifs(d), "the reported motifs");
+  export_formats::MemeDetails details;
+  details.background = d.controlBases;
+  for (const ReportedMotif& m : d.motifs) details.log10E.push_back(d.candidateOf(m).test.log10E);
+  std::ostringstream meme, jaspar;
+  export_formats::writeMeme(meme, motifs, details);
+  export_formats::writeJaspar(jaspar, motifs);
+
+  std::vector<std::pair<std::string, std::string>> files;
+  if (d.genome) files = genomeRunFiles(*d.genome);
+  files.emplace_back("motifs.meme", meme.str());
+  files.emplace_back("motifs.jaspar", jaspar.str());
+  files.emplace_back("sites.tsv", siteTable(d));
+  if (d.regions) files.emplace_back("sites.bed", siteBed(d));
+  if (d.knownRun) files.emplace_back("known.tsv", knownTable(d));
+  files.emplace_back("log.txt", logText(d));
+  files.emplace_back("summary.tsv", summaryTable(d));
+  files.emplace_back("index.html", indexPage(d));
+  return files;
+}
+
+}  // namespace discover

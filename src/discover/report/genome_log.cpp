@@ -1,0 +1,83 @@
+#include "discover/report/genome_log.h"
+
+#include <ostream>
+#include <sstream>
+
+#include "formats/motif_export.h"
+#include "stats/background_summary.h"
+
+namespace discover {
+
+std::string indexOriginText(const GenomeRun& run) {
+  switch (run.indexOrigin) {
+    case genome::IndexOrigin::Existing: return "index found beside it";
+    case genome::IndexOrigin::BuiltBeside: return "index built beside it";
+    case genome::IndexOrigin::BuiltInMemory: break;
+  }
+  return "index built in memory (the directory of " + run.genomePath + " cannot be written to: " +
+         run.inMemoryReason + "; it is built again by every run)";
+}
+
+std::string windowCountsText(const peak_windows::WindowSet& set) {
+  std::string text = std::to_string(set.peaks) + " peaks, " + std::to_string(set.windows.size()) + " windows";
+  std::string reasons;
+  auto add = [&reasons](int count, const std::string& why) {
+    if (count > 0) reasons += (reasons.empty() ? "" : ", ") + std::to_string(count) + " " + why;
+  };
+  add(set.overlapping, "overlapping the window of a stronger peak");
+  add(set.offChromosome, "running past a chromosome end");
+  add(set.excluded, "in an excluded region");
+  add(set.beyondTop, "beyond --top-peaks");
+  return reasons.empty() ? text : text + "; left out: " + reasons;
+}
+
+std::string windowShapeText(const Options& options, peaks::PeakFormat format) {
+  if (!options.genome.windowSize) return "the peaks' own intervals";
+  return std::to_string(*options.genome.windowSize) + " letters centred on " +
+         (format == peaks::PeakFormat::NarrowPeak ? "each summit" : "each peak's centre");
+}
+
+std::string genomeControlText(const Discovery& d) {
+  const GenomeRun& run = *d.genome;
+  if (run.draw)
+    return std::to_string(run.draw->windows.size()) + " GC-matched genomic windows of " + run.genomePath + " (" +
+           export_formats::fixedPoint(d.options.genome.backgroundRatio, 2) + " per peak window, seed " +
+           std::to_string(d.options.seed) + "), listed in background.bed";
+  return "the windows of the control peaks " + d.options.genome.controlPeaksFile + ", listed in background.bed";
+}
+
+namespace {
+
+void writeControlLog(std::ostream& out, const Discovery& d) {
+  const GenomeRun& run = *d.genome;
+  if (run.controlWindows) {
+    out << "control peaks: " << d.options.genome.controlPeaksFile << ", "
+        << windowCountsText(*run.controlWindows) << "; " << run.controlOverlappingPeaks
+        << " windows overlapping a peak window left out\n";
+    return;
+  }
+  if (!run.draw) return;
+  out << "background: " << background_summary::overview(*run.draw) << "\n";
+  for (const std::string& note : background_summary::notes(*run.draw)) out << "  note: " << note << "\n";
+  out << "background GC bins (percent of G and C among A, C, G and T):\n";
+  std::istringstream table(background_summary::gcTable(*run.draw));
+  for (std::string line; std::getline(table, line);) out << "  " << line << "\n";
+}
+
+}  // namespace
+
+void writeGenomeLog(std::ostream& out, const Discovery& d) {
+  if (!d.genome) return;
+  const GenomeRun& run = *d.genome;
+  out << "genome: " << run.genomePath << (run.bgzip ? " (bgzip)" : "") << ", " << run.chromosomes
+      << " chromosomes, " << run.genomeLetters << " letters; " << indexOriginText(run) << "\n";
+  out << "peaks: " << d.options.genome.peaksFile << " ("
+      << (run.peakFormat == peaks::PeakFormat::NarrowPeak ? "narrowPeak" : "BED") << "), "
+      << windowCountsText(run.windows) << "\n";
+  out << "windows: " << windowShapeText(d.options, run.peakFormat) << "; written to peaks.fa\n";
+  if (!d.options.genome.excludeFile.empty())
+    out << "excluded regions: " << d.options.genome.excludeFile << ", " << run.excludedRegions << " regions\n";
+  writeControlLog(out, d);
+}
+
+}  // namespace discover

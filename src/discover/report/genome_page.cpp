@@ -1,0 +1,96 @@
+#include "discover/report/genome_page.h"
+
+#include <ostream>
+
+#include "discover/report/genome_log.h"
+#include "formats/text_lines.h"
+#include "pages/gc_histogram.h"
+#include "pages/report_page.h"
+#include "stats/background_summary.h"
+
+namespace discover {
+
+using export_html::escape;
+using export_html::writeRow;
+
+const char* const kGenomePageStyle = R"(
+figure.gc svg { max-width: 100%; height: auto; }
+table.gc-bins td, table.gc-bins th { padding: 0.1em 0.8em; }
+a.locus { font-family: monospace; white-space: nowrap; }
+)";
+
+namespace {
+
+void writeBinTable(std::ostream& out, const gc_background::BackgroundDraw& draw) {
+  out << "<details>\n<summary>Windows per GC bin</summary>\n<table class=\"gc-bins\">\n<thead><tr>"
+      << "<th class=\"num\">GC (%)</th><th class=\"num\">Peak windows</th><th class=\"num\">Wanted</th>"
+      << "<th class=\"num\">Drawn</th></tr></thead>\n<tbody>\n";
+  for (int b = 0; b < gc_background::kGcBins; ++b) {
+    const gc_background::GcBinCounts& bin = draw.bins[b];
+    if (bin.peaks == 0 && bin.wanted == 0 && bin.drawn == 0) continue;
+    out << "<tr" << (bin.drawn < bin.wanted ? " class=\"warning\"" : "") << "><td class=\"num\">" << b
+        << "</td><td class=\"num\">" << bin.peaks << "</td><td class=\"num\">" << bin.wanted
+        << "</td><td class=\"num\">" << bin.drawn << "</td></tr>\n";
+  }
+  out << "</tbody>\n</table>\n</details>\n";
+}
+
+void writeDrawnBackground(std::ostream& out, const gc_background::BackgroundDraw& draw) {
+  out << "<p>" << escape(background_summary::overview(draw))
+      << " Each window lies away from every peak (its interval and its window widened by the window's length on "
+         "each side) and from the excluded regions, and holds at most 5 % N. <code>background.bed</code> lists "
+         "the windows (score: GC in thousandths), <code>background.fa</code> holds their letters.</p>\n";
+  const std::vector<std::string> notes = background_summary::notes(draw);
+  if (!notes.empty()) {
+    out << "<ul class=\"notes\">\n";
+    for (const std::string& note : notes) out << "<li class=\"warning\">" << escape(note) << "</li>\n";
+    out << "</ul>\n";
+  }
+  out << "<figure class=\"gc\">" << gc_histogram::gcHistogramSvg(draw)
+      << "<figcaption>GC content of the peak windows and of the background, each in percent of its windows, in "
+         "bins 1 % wide.</figcaption></figure>\n";
+  writeBinTable(out, draw);
+}
+
+}  // namespace
+
+void writeGenomeRows(std::ostream& out, const Discovery& d) {
+  if (!d.genome) return;
+  const GenomeRun& run = *d.genome;
+  const GenomeOptions& g = d.options.genome;
+  writeRow(out, "Genome",
+           "<code>" + escape(run.genomePath) + "</code>" + (run.bgzip ? " (bgzip)" : "") + ", " +
+               std::to_string(run.chromosomes) + " chromosomes, " + std::to_string(run.genomeLetters) +
+               " letters; " + escape(indexOriginText(run)));
+  writeRow(out, "Peak windows",
+           "<code>" + escape(g.peaksFile) + "</code>: " + escape(windowCountsText(run.windows)) + "; " +
+               escape(windowShapeText(d.options, run.peakFormat)) + " (<code>peaks.fa</code>)");
+  if (!g.excludeFile.empty())
+    writeRow(out, "Excluded regions",
+             "<code>" + escape(g.excludeFile) + "</code>: " + std::to_string(run.excludedRegions) +
+                 " regions, kept out of the peak windows and the control");
+}
+
+void writeGenomeControlSection(std::ostream& out, const Discovery& d) {
+  if (!d.genome || !controlFromGenome(d.genome->control)) return;
+  const GenomeRun& run = *d.genome;
+  out << "<section id=\"background\">\n<h2>Control from the genome</h2>\n";
+  if (run.draw) {
+    writeDrawnBackground(out, *run.draw);
+  } else {
+    out << "<p>The windows of the control peaks <code>" << escape(d.options.genome.controlPeaksFile)
+        << "</code>, cut as the peak windows are: " << escape(windowCountsText(*run.controlWindows)) << "; "
+        << run.controlOverlappingPeaks << " windows overlapping a peak window left out. "
+        << "<code>background.bed</code> lists the windows used, <code>background.fa</code> holds their letters.</p>\n";
+  }
+  out << "</section>\n";
+}
+
+std::string genomePositionLink(const genome_intervals::Interval& at) {
+  const std::string position = at.chrom + ":" + std::to_string(at.start + 1) + "-" + std::to_string(at.end);
+  return "<a class=\"locus\" href=\"https://genome.ucsc.edu/cgi-bin/hgTracks?position=" + textio::percentEncoded(position, "-_.~") +
+         "\" title=\"Open in the UCSC Genome Browser (its assembly chosen last), or paste into any genome browser\">" +
+         escape(position) + "</a>";
+}
+
+}  // namespace discover

@@ -1,0 +1,392 @@
+#include "discover/report/page.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <ostream>
+#include <sstream>
+
+#include "base/version.h"
+#include "discover/naming/known.h"
+#include "discover/report/files.h"
+#include "discover/report/genome_page.h"
+#include "discover/report/log.h"
+#include "discover/report/site_outputs.h"
+#include "discover/search/refine.h"
+#include "formats/command_files.h"
+#include "formats/motif_export.h"
+#include "pages/enrichment_section.h"
+#include "pages/matches_section.h"
+#include "pages/report_page.h"
+#include "stats/enrichment_rows.h"
+
+namespace fs = std::filesystem;
+
+namespace discover {
+
+using export_formats::fixedPoint;
+using export_formats::scientificFromLog10;
+using export_html::colouredWord;
+using export_html::escape;
+using export_html::writeRow;
+
+namespace {
+
+const char* const kStyle = R"(
+.verdict { font-size: 1.1em; padding: 0.6em 1em; border-left: 5px solid #2166ac; background: #eef4fb; }
+.verdict.warning { border-color: #d7191c; background: #fdeeee; }
+table.summary td { vertical-align: middle; }
+table.summary svg.logo { height: 64px; width: auto; }
+table.summary figure.match figcaption { display: none; }
+table.summary .aligned { display: flex; flex-direction: column; }
+table.summary td.num { white-space: nowrap; }
+table.summary figure.match svg.logo { height: 36px; }
+table.summary .word { font-size: 0.85em; }
+.note { color: #555; font-size: 0.9em; }
+.tag { display: inline-block; font-size: 0.8em; padding: 0 0.4em; border-radius: 3px; background: #fdeeee; color: #a50f15; }
+tr.warning td { color: #a50f15; }
+)";
+
+std::string evalueText(double log10E) { return scientificFromLog10(log10E); }
+
+// "7 of 18 (38.9 %)".
+std::string hitsText(long long hits, long long total) {
+  return std::to_string(hits) + " of " + std::to_string(total) +
+         (total > 0 ? " (" + fixedPoint(100.0 * static_cast<double>(hits) / static_cast<double>(total), 1) + " %)" : "");
+}
+
+std::string decoyText(const ReportedMotif& m) {
+  if (!m.beatsDecoy) return "not run";
+  return *m.beatsDecoy ? "yes" : "no";
+}
+
+std::string searchLink(const Search& s, const std::string& text) {
+  return "<a href=\"" + escape(searchPageName(s)) + "\">" + escape(text) + "</a>";
+}
+
+void writeSummary(std::ostream& out, const Discovery& d) {
+  const Options& o = d.options;
+  out << "<section id=\"run\">\n<h2>Run summary</h2>\n<table class=\"parameters\">\n";
+  writeRow(out, "Primary sequences",
+           "<code>" + escape(command_files::inputName(primarySource(o))) + "</code>: " + std::to_string(d.primary.records.size()) +
+               " sequences, " +
+               std::to_string(d.primaryLetters) + " letters" +
+               (o.trim > 0 ? ", the central " + std::to_string(o.trim) + " letters of each" : "") +
+               (o.maskLowercase ? ", lower-case letters masked as N" : ""));
+  writeGenomeRows(out, d);
+  writeRow(out, "Control", escape(controlDescription(d)) + ": " + std::to_string(d.controlSequences) + " sequences");
+  writeRow(out, "Low-complexity DNA", escape(lowComplexityDescription(d)));
+  writeRow(out, "Held out for testing",
+           o.holdout > 0 ? fixedPoint(100.0 * o.holdout, 1) + " %: " + std::to_string(d.sizes.primaryTested) +
+                               " primary and " + std::to_string(d.sizes.controlTested) + " control sequences"
+                         : "none (the motifs are tested on the sequences they were found in)");
+  writeRow(out, "Markov models",
+           "foreground order " + std::to_string(kForegroundOrder) + " (primary), background order " +
+               std::to_string(d.backgroundOrder) + " (control)");
+  std::string lengths;
+  for (int l : o.lengths) lengths += (lengths.empty() ? "" : ", ") + std::to_string(l);
+  writeRow(out, "Motif lengths", lengths);
+  writeRow(out, "Searches",
+           std::to_string(d.plan.searches.size()) + " run, " + std::to_string(d.plan.skipped.size()) +
+               " skipped for their cost (<a href=\"#searches\">list</a>)");
+  writeRow(out, "Decoy",
+           d.decoyRun ? "run on " + escape(decoyDescription(d)) + ", each searched against " +
+                            std::to_string(kShuffledCopies) + " dinucleotide shuffles of itself; best E-value reached: " +
+                            decoyBestText(d)
+                      : std::string("not run (--decoy ") + decoyModeName(o.decoy) + ")");
+  writeRow(out, "Known motifs",
+           (o.databaseFiles.empty() ? std::string("the bundled JASPAR collection") : escape(o.databaseFiles.front()) +
+                                                                                       (o.databaseFiles.size() > 1 ? " and others" : "")) +
+               ", " + std::to_string(d.knownMotifs.size()) + " motifs");
+  writeRow(out, "sites.bed", escape(siteBedDescription(d)));
+  for (const std::string& w : d.warnings) out << "<tr class=\"warning\"><th>Warning</th><td>" << escape(w) << "</td></tr>\n";
+  writeRow(out, "Command line", "<code>" + escape(o.commandLine) + "</code>");
+  writeRow(out, "Program", escape(versionLine("zelkova-discover", d.version)));
+  writeRow(out, "Started", escape(d.started));
+  std::string steps;
+  for (const StepTime& s : d.steps) steps += (steps.empty() ? "" : "; ") + escape(s.step) + " " + fixedPoint(s.seconds, 1) + " s";
+  writeRow(out, "Time", fixedPoint(d.totalSeconds, 1) + " s (" + steps + ")");
+  out << "</table>\n</section>\n";
+}
+
+std::string bestMatchCell(const ReportedMotif& m, const report::Motif& motif,
+                          const std::map<std::string, const motif::Motif*>& known) {
+  if (m.matches.empty()) return "<td>none</td>";
+  const match_table::Row& best = m.matches.front();
+  std::ostringstream cell;
+  const bool convincing = convincingMatch(best);
+  cell << "<td>" << (convincing ? "" : "no convincing match (best: ") << "<a href=\"#" << m.id << "-matches\">"
+       << escape(best.targetId) << "</a> " << escape(best.targetName) << (convincing ? " (" : ", ")
+       << "E = " << match_table::formatValue(best.e) << ")";
+  const auto target = known.find(best.targetId);
+  if (convincing && target != known.end()) export_html::writeAlignedLogos(cell, motif, best, *target->second);
+  cell << "</td>";
+  return cell.str();
+}
+
+void writeMotifTable(std::ostream& out, const Discovery& d, const report::Report& reported,
+                     const std::vector<enrichment_table::Row>& rows,
+                     const std::map<std::string, const motif::Motif*>& known) {
+  out << "<section id=\"motifs\">\n<h2>Motifs</h2>\n";
+  if (d.motifs.empty()) {
+    out << "<p class=\"empty\">No motif was found.</p>\n</section>\n";
+    return;
+  }
+  out << "<table class=\"summary\">\n<thead><tr><th class=\"num\">Rank</th><th>Motif</th><th>Logo</th>"
+      << "<th class=\"num\">E-value</th><th class=\"num\">E-value given the better motifs</th>"
+      << "<th class=\"num\">Primary sequences</th>"
+      << "<th class=\"num\">Control sequences</th><th>Beats the decoy</th><th>Best known match</th></tr></thead>\n"
+      << "<tbody>\n";
+  for (std::size_t i = 0; i < d.motifs.size(); ++i) {
+    const ReportedMotif& m = d.motifs[i];
+    const report::Motif& motif = reported.motifs[i];
+    const enrichment_stats::Table& t = d.candidateOf(m).test.choice.table;
+    out << "<tr><td class=\"num\">" << m.rank << "</td><td><a href=\"#" << m.id << "\">" << m.id << "</a>"
+        << (m.lowComplexity ? "<br><span class=\"tag\">simple repeat</span>" : "") << "</td><td>"
+        << export_html::logoSvg(motif.counts, "Sequence logo of " + m.id) << "<br>" << colouredWord(motif.consensus)
+        << "</td><td class=\"num evalue\">" << export_html::fromLog10(rows[i].log10E) << "</td><td class=\"num\">"
+        << export_html::fromLog10(enrichment_table::log10Text(m.conditional.log10E)) << "</td><td class=\"num\">"
+        << hitsText(t.primaryHits, t.primaryTotal) << "</td><td class=\"num\">"
+        << hitsText(t.controlHits, t.controlTotal) << "</td><td>" << decoyText(m) << "</td>"
+        << bestMatchCell(m, motif, known) << "</tr>\n";
+  }
+  out << "</tbody>\n</table>\n</section>\n";
+}
+
+// The head cells and the row cells the tables of other searches' motifs
+// (merged, explained, set apart) begin with.
+const char* const kCandidateHeads =
+    "<th>Search</th><th class=\"num\">Rank there</th><th>Consensus</th><th class=\"num\">E-value</th>";
+
+std::string candidateCells(const Discovery& d, const Candidate& c) {
+  const Search& s = d.searchOf(c);
+  return "<td>" + searchLink(s, s.name) + "</td><td class=\"num\">" + std::to_string(c.motif.rank) + "</td><td>" +
+         colouredWord(c.motif.consensus) + "</td><td class=\"num\">" + evalueText(c.test.log10E) + "</td>";
+}
+
+void writeSimpleRepeats(std::ostream& out, const Discovery& d) {
+  if (!d.options.dust) return;
+  out << "<section id=\"simple-repeats\">\n<h2>Simple repeats set apart</h2>\n";
+  if (d.simpleRepeats.empty()) {
+    out << "<p class=\"empty\">No search found a simple repeat.</p>\n</section>\n";
+    return;
+  }
+  out << "<p class=\"note\">Motifs whose consensus repeats a word of 1 to 3 letters. Low-complexity DNA was "
+         "masked before the searches, but short repeats and the three-letter rhythm of coding DNA remain, and a "
+         "shuffled control lacks them: against it such motifs look enriched however little they mean. They take "
+         "no rank; <code>--no-dust</code> ranks them with the others.</p>\n"
+      << "<table class=\"repeats\">\n<thead><tr>" << kCandidateHeads << "</tr></thead>\n<tbody>\n";
+  for (const MergedMotif& group : d.simpleRepeats)
+    out << "<tr>" << candidateCells(d, d.candidates[group.representative]) << "</tr>\n";
+  out << "</tbody>\n</table>\n</section>\n";
+}
+
+void writeMerged(std::ostream& out, const Discovery& d, const ReportedMotif& m) {
+  out << "<h3>Similar motifs merged into it</h3>\n";
+  if (m.group.merged.empty()) {
+    out << "<p class=\"empty\">No other search found a motif that matches it.</p>\n";
+    return;
+  }
+  out << "<table class=\"merged\">\n<thead><tr>" << kCandidateHeads
+      << "<th class=\"num\">Match E-value</th></tr></thead>\n<tbody>\n";
+  for (std::size_t k = 0; k < m.group.merged.size(); ++k)
+    out << "<tr>" << candidateCells(d, d.candidates[m.group.merged[k]]) << "<td class=\"num\">"
+        << match_table::formatValue(m.group.mergedE[k]) << "</td></tr>\n";
+  out << "</tbody>\n</table>\n";
+}
+
+void writeDependents(std::ostream& out, const Discovery& d, const ReportedMotif& m) {
+  out << "<h3>Motifs it explains</h3>\n";
+  if (m.dependents.empty()) {
+    out << "<p class=\"empty\">No lower-ranked motif depends on its sites.</p>\n";
+    return;
+  }
+  out << "<p class=\"note\">Found on their own, but no longer significant, or left with fewer than half of their "
+         "primary sequences with a site, once the sites of the better motifs are masked: the same factor again "
+         "(shifted, degenerate), not another one. They take no rank.</p>\n"
+      << "<table class=\"dependents\">\n<thead><tr>" << kCandidateHeads
+      << "<th class=\"num\">E-value given the better motifs</th><th class=\"num\">Primary sequences keeping a site</th>"
+      << "</tr></thead>\n<tbody>\n";
+  for (const DependentMotif& dependent : m.dependents)
+    out << "<tr>" << candidateCells(d, d.candidates[dependent.group.representative]) << "<td class=\"num\">"
+        << evalueText(dependent.test.log10E) << "</td><td class=\"num\">"
+        << hitsText(dependent.test.primaryHitsLeft, dependent.test.primaryHits) << "</td></tr>\n";
+  out << "</tbody>\n</table>\n";
+}
+
+void writeSites(std::ostream& out, const Discovery& d, const ReportedMotif& m) {
+  out << "<h3>Sites in the primary sequences</h3>\n";
+  if (m.sites.empty()) {
+    out << "<p class=\"empty\">No window of the primary sequences reaches the threshold.</p>\n";
+    return;
+  }
+  const std::size_t shown = std::min(m.sites.size(), static_cast<std::size_t>(kPageSitesShown));
+  out << "<p class=\"note\">Every window scoring at least the threshold, " << m.sites.size() << " in "
+      << "all, of overlapping ones only the best; positions on the sequences as given"
+      << (d.regions ? ", and in the genome" : "") << "; the p-value is zelkova-scan's.";
+  if (shown < m.sites.size()) out << " The table lists the first " << shown << "; sites.tsv holds all.";
+  out << "</p>\n";
+  const long long width = d.candidateOf(m).motif.width();
+  std::vector<report::Site> sites;
+  std::vector<std::string> genomeCells;
+  for (std::size_t i = 0; i < shown; ++i) {
+    const enrichment::Site& s = m.sites[i];
+    sites.push_back({d.primary.records[s.sequence].name, s.word, s.forward, givenStart(d, s), s.score,
+                     static_cast<int>(s.sequence)});
+    if (const std::optional<genome_intervals::Interval> at = siteInGenome(d, s, width))
+      genomeCells.push_back(genomePositionLink(*at));
+  }
+  const std::vector<double> log10P(m.siteLog10P.begin(), m.siteLog10P.begin() + static_cast<std::ptrdiff_t>(shown));
+  export_html::writeSiteTable(out, sites, genomeCells, log10P);
+}
+
+// Which matrix a motif is: refined (with the search's for comparison) or the
+// search's own.
+std::string matrixDescription(const Candidate& c) {
+  if (!c.engine) return "the search's count matrix (refinement did not make it more significant, or it was not "
+                        "among the " + std::to_string(kRefinedCandidates) + " refined)";
+  return "refined by EM on the sequences (counts: the expected letters of the sites), " +
+         std::to_string(c.motif.width()) + " of the search's " + std::to_string(c.engine->motif.width()) +
+         " columns kept; the search's matrix: E = " + evalueText(c.engine->test.log10E) + ", consensus " +
+         colouredWord(c.engine->motif.consensus);
+}
+
+void writeMotifSection(std::ostream& out, const Discovery& d, const ReportedMotif& m, const report::Motif& motif,
+                       const enrichment_table::Row& row, const export_html::PageAddition& matches) {
+  const Candidate& c = d.candidateOf(m);
+  const Search& s = d.searchOf(c);
+  out << "<section class=\"motif\" id=\"" << m.id << "\">\n<h2>Motif rank #" << m.rank << ": " << m.id << "</h2>\n";
+  out << "<table class=\"scores\">\n";
+  writeRow(out, "Found by", searchLink(s, s.name) + " (" + searchDescription(s) + "), its motif #" +
+                                std::to_string(c.motif.rank) + ", " + std::to_string(c.motif.siteCount) + " sites");
+  writeRow(out, "E-value", evalueText(c.test.log10E));
+  writeRow(out, "E-value given the better motifs",
+           evalueText(m.conditional.log10E) + " (their sites masked; " + std::to_string(m.conditional.primaryHitsLeft) +
+               " of the " + std::to_string(m.conditional.primaryHits) + " primary sequences with a site keep one)");
+  writeRow(out, "Simple repeat",
+           m.lowComplexity ? "yes: its consensus repeats a word of 1 to 3 letters; low-complexity DNA rather than a "
+                             "binding site"
+                           : "no");
+  writeRow(out, "Beats the decoy", decoyText(m));
+  writeRow(out, "Matrix", matrixDescription(c));
+  writeRow(out, "MAP score", fixedPoint(c.motif.mapScore, 6));
+  writeRow(out, "Consensus", colouredWord(c.motif.consensus));
+  writeRow(out, "Degenerate consensus", colouredWord(c.motif.degenerateConsensus));
+  writeRow(out, "Reverse complement", colouredWord(c.motif.reverseConsensus));
+  out << "</table>\n";
+  export_html::writeStrandLogos(out, motif.counts, m.id);
+  if (refinementChangedMuch(c)) {
+    out << "<p class=\"note\">The search's matrix before refinement (" << c.engine->motif.width()
+        << " columns, E = " << evalueText(c.engine->test.log10E) << "):</p>\n"
+        << export_html::logoSvg(c.engine->motif.counts, "Sequence logo of the search's matrix of " + m.id) << "<br>"
+        << colouredWord(c.engine->motif.consensus) << "\n";
+  }
+  export_html::writeEnrichmentSection(out, &row);
+  writeMerged(out, d, m);
+  writeDependents(out, d, m);
+  out << "<div id=\"" << m.id << "-matches\">\n";
+  matches.inMotifSection(out, motif);
+  out << "</div>\n";
+  export_html::writeCountMatrix(out, motif.counts);
+  writeCentralFigure(out, d, static_cast<std::size_t>(m.rank - 1));
+  writeSites(out, d, m);
+  out << "</section>\n";
+}
+
+void writeSearches(std::ostream& out, const Discovery& d) {
+  out << "<section id=\"searches\">\n<h2>Searches</h2>\n<table class=\"searches\">\n<thead><tr><th>Search</th>"
+      << "<th>Sequences</th><th class=\"num\">Length</th><th class=\"num\">Mismatches</th>"
+      << "<th class=\"num\">Motifs</th><th class=\"num\">Seconds</th><th>Files</th></tr></thead>\n<tbody>\n";
+  for (std::size_t i = 0; i < d.plan.searches.size(); ++i) {
+    const Search& s = d.plan.searches[i];
+    out << "<tr><td>" << escape(s.name) << "</td><td>" << escape(d.plan.setNames[static_cast<std::size_t>(s.set)])
+        << "</td><td class=\"num\">" << s.length << "</td><td class=\"num\">" << s.mismatches
+        << "</td><td class=\"num\">" << d.outcomes[i].report.motifs.size() << "</td><td class=\"num seconds\">"
+        << fixedPoint(d.outcomes[i].seconds, 1) << "</td><td>" << searchLink(s, "page") << ", <a href=\""
+        << escape(searchReportName(s)) << "\">report</a></td></tr>\n";
+  }
+  out << "</tbody>\n</table>\n";
+  if (!d.plan.skipped.empty()) {
+    out << "<p class=\"note\">Skipped for their estimated cost (windows on both strands times initial clusters "
+           "above "
+        << static_cast<long long>(kDefaultAllowanceBudget) << "):";
+    for (const Search& s : d.plan.skipped) out << ' ' << escape(s.name);
+    out << ".</p>\n";
+  }
+  out << "</section>\n";
+}
+
+}  // namespace
+
+std::string verdict(const Discovery& d) {
+  std::string text;
+  // What the decoy sets were drawn from, as the subject of "reaches".
+  const bool shuffled = controlSource(d.options.genome, d.options.controlFile) == ControlSource::Shuffled;
+  const std::string decoy = shuffled ? "shuffled DNA" : "DNA drawn from the control";
+  if (d.motifs.empty()) {
+    text = "No motif was found. ";
+  } else if (d.decoyRun) {
+    const std::string best = evalueText(d.candidateOf(d.motifs.front()).test.log10E);
+    const std::string reached = decoyBestText(d);
+    const std::string margin = std::to_string(static_cast<int>(kDecoyMargin));
+    if (reached == "none")
+      text = "The best motif (E = " + best + ") beats the decoy: the same searches found no motif in " + decoy + ". ";
+    else if (*d.motifs.front().beatsDecoy)
+      text = "The best motif (E = " + best + ") beats the decoy: " + decoy + " searched the same way reaches E = " +
+             reached + " at best, and the best motif is more than " + margin + " times below that. ";
+    else
+      text = "The best motif (E = " + best + ") does not beat the decoy: " + decoy +
+             " searched the same way reaches E = " + reached + " (beating it takes an E-value " + margin +
+             " times smaller), so nothing found here is distinguishable from " + decoy + ". ";
+  } else {
+    text = std::string("No decoy was run (--decoy ") + decoyModeName(d.options.decoy) + "). ";
+  }
+  text += centralSentence(d);
+  if (d.options.holdout > 0)
+    text += "E-values were computed on the " + fixedPoint(100.0 * d.options.holdout, 1) +
+            " % of the sequences held out of the searches (" + std::to_string(d.sizes.primaryTested) + " primary, " +
+            std::to_string(d.sizes.controlTested) + " control): unbiased, at some loss of power.";
+  else
+    text += "E-values were computed on the sequences the motifs were found in, which makes them optimistic, the "
+            "more so the smaller the set.";
+  return text;
+}
+
+std::string indexPage(const Discovery& d) {
+  const report::Report reported = reportedMotifs(d);
+  std::vector<match_table::Row> allMatches;
+  std::vector<enrichment_table::Row> rows;
+  for (std::size_t i = 0; i < d.motifs.size(); ++i) {
+    allMatches.insert(allMatches.end(), d.motifs[i].matches.begin(), d.motifs[i].matches.end());
+    enrichment_table::Row row = enrichment_table::rowOf(d.candidateOf(d.motifs[i]).test);
+    row.id = d.motifs[i].id;
+    rows.push_back(std::move(row));
+  }
+  const export_html::PageAddition matches =
+      export_html::matchesAddition(allMatches, "the known matches", reported, d.knownMotifs);
+  std::map<std::string, const motif::Motif*> known;
+  for (const motif::Motif& t : d.knownMotifs) known.emplace(t.id, &t);
+
+  const bool warning = d.decoyRun && (d.motifs.empty() || !*d.motifs.front().beatsDecoy);
+  std::ostringstream out;
+  const std::string name = escape(fs::path(command_files::inputName(primarySource(d.options))).filename().string());
+  out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+      << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+      << "<title>ZELKOVA motifs of " << name << "</title>\n<style>" << export_html::kPageStyle << matches.style
+      << kStyle << knownSectionStyle() << kGenomePageStyle << "</style>\n</head>\n<body>\n<header>\n<h1>Motifs of "
+      << name << "</h1>\n"
+      << "<p class=\"verdict" << (warning ? " warning" : "") << "\">" << escape(verdict(d)) << "</p>\n</header>\n";
+  writeSummary(out, d);
+  writeGenomeControlSection(out, d);
+  writeMotifTable(out, d, reported, rows, known);
+  writeSimpleRepeats(out, d);
+  writeKnownSection(out, d);
+  writeCentralSection(out, d);
+  for (std::size_t i = 0; i < d.motifs.size(); ++i)
+    writeMotifSection(out, d, d.motifs[i], reported.motifs[i], rows[i], matches);
+  writeSearches(out, d);
+  out << "<script>" << export_html::kSortScript << "</script>\n</body>\n</html>\n";
+  return out.str();
+}
+
+}  // namespace discover

@@ -1,0 +1,119 @@
+// Everything a discovery found and how: the values every output of
+// zelkova-discover (page, tables, motif files, log) is written from.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "discover/sites/central.h"
+#include "discover/ranking/conditional.h"
+#include "discover/inputs/genome_input.h"
+#include "discover/ranking/merge.h"
+#include "discover/setup/options.h"
+#include "discover/search/plan.h"
+#include "discover/setup/progress.h"
+#include "discover/inputs/regions.h"
+#include "discover/search/search.h"
+#include "discover/inputs/sequences.h"
+#include "discover/testing/significance.h"
+#include "formats/match_table.h"
+#include "formats/motif.h"
+#include "formats/report_data.h"
+#include "stats/enrichment.h"
+#include "stats/known_enrichment.h"
+#include "stats/scoring_matrix.h"
+
+namespace discover {
+
+// The sizes of one sequence set and its control, as searched and as tested.
+struct SetSizes {
+  std::size_t primarySearched = 0, primaryTested = 0;
+  std::size_t controlSearched = 0, controlTested = 0;
+};
+
+struct ReportedMotif {
+  int rank = 0;
+  std::string id;                          // PREFIX-<rank> (--prefix, by default ZELKOVA)
+  MergedMotif group;                       // its candidate and the ones merged into it
+  std::vector<match_table::Row> matches;   // known motifs it resembles, best first
+  std::vector<enrichment::Site> sites;     // in every primary sequence, at its threshold, one per overlapping group
+  std::vector<double> siteLog10P;          // the p-value of each site as zelkova-scan gives it, log10 (site_pvalues.h)
+  std::optional<bool> beatsDecoy;          // unset without a decoy
+  ConditionalTest conditional;             // with the sites of the better motifs masked
+  std::vector<DependentMotif> dependents;  // motifs it explains, listed under it without a rank
+  bool lowComplexity = false;              // its consensus is a simple repeat
+};
+
+struct Discovery {
+  Options options;
+  std::string version;
+  std::string started;  // local date and time
+
+  std::optional<GenomeRun> genome;         // with --peaks: the genome, the windows, the control cut from it
+  SequenceFile primary;                    // as read: masked and trimmed
+  std::size_t controlSequences = 0;
+  long long primaryLetters = 0, controlLetters = 0;
+  long long primaryDusted = 0, controlDusted = 0;  // letters masked as low-complexity
+  std::vector<std::string> warnings;       // about the inputs, one line each
+  SetSizes sizes;
+  int backgroundOrder = 0;
+  std::array<double, report::kBases> controlBases{};  // letter frequencies of the control, both strands
+  std::vector<std::string> inputNotes;     // about the letters read, "peaks.fa: 3 IUPAC letters read as N"; may be empty
+  scoring::Background siteBackground{};    // of the site p-values: the primary letters before masking (site_pvalues.h)
+
+  Plan plan;
+  std::vector<SearchOutcome> outcomes;     // one per search of the plan
+  std::vector<Candidate> candidates;       // every motif of the primary searches, tested
+  std::size_t motifsTested = 0;            // matrices tested for the primary set: the E-values' multiplier
+
+  bool decoyRun = false;
+  std::vector<SetSizes> decoySizes;
+  std::vector<int> decoyBackgroundOrders;
+  double decoyBestLog10E = 0;              // the best E any decoy motif reached, when decoyRun
+
+  std::vector<ReportedMotif> motifs;       // best first, at most options.top
+  std::vector<MergedMotif> simpleRepeats;  // set apart without a rank (masking on), best first
+  std::vector<motif::Motif> knownMotifs;   // the database the names come from
+  std::vector<std::string> databaseFiles;  // the files it was read from
+  bool knownRun = false;                   // known-motif enrichment (not with --no-known)
+  std::size_t knownStep = 1;               // the known motifs were tested on every knownStep-th sequence
+  std::vector<known::KnownResult> known;   // every known motif tested, best first
+  CentralRun central;                      // where the best sites lie in the sequences (central.h)
+  std::optional<std::vector<genome_intervals::Interval>> regions;  // when every header names one
+  std::string regionsMissing;              // else why not: sites.bed is not written
+
+  std::vector<StepTime> steps;
+  double totalSeconds = 0;
+
+  const Candidate& candidateOf(const ReportedMotif& m) const { return candidates[m.group.representative]; }
+  const Search& searchOf(const Candidate& c) const { return plan.searches[c.search]; }
+};
+
+// The reported motifs as a report, each with its rank and id, so that the
+// exports name them as the page does.
+report::Report reportedMotifs(const Discovery& discovery);
+
+// Whether a known motif matches well enough to name a motif after it (its
+// E-value at most kConvincingMatchE); weaker matches are shown as such.
+bool convincingMatch(const match_table::Row& match);
+
+// The decoy's best E-value as the page and the log give it, "3.0e-03", or
+// "none" when the searches of shuffled DNA found no motif.
+std::string decoyBestText(const Discovery& discovery);
+
+// Whether a motif of E-value 10^log10E beats the decoy: its E-value below
+// the decoy's best divided by kDecoyMargin.
+bool beatsDecoyBest(const Discovery& discovery, double log10E);
+
+// A site's start on the sequence as given: its position on the searched
+// (trimmed) letters plus what the trim cut from the start.
+long long givenStart(const Discovery& discovery, const enrichment::Site& site);
+
+// Where a site of `width` letters lies in the genome (BED coordinates, the
+// strand it reads on the genome), when every sequence names its region.
+std::optional<genome_intervals::Interval> siteInGenome(const Discovery& discovery, const enrichment::Site& site,
+                                                       long long width);
+
+}  // namespace discover

@@ -1,0 +1,158 @@
+#include "discover/report/site_outputs.h"
+
+#include <algorithm>
+#include <ostream>
+
+#include "base/errors.h"
+#include "formats/enrichment_table.h"
+#include "formats/motif_export.h"
+#include "pages/central_histogram.h"
+#include "pages/report_page.h"
+#include "stats/scoring_matrix.h"
+
+namespace discover {
+
+using export_formats::fixedPoint;
+using export_formats::scientificFromLog10;
+using export_html::escape;
+
+namespace {
+
+double expectedInside(const central::CentralResult& r) {
+  return static_cast<double>(r.sites) * r.best.expectedShare;
+}
+
+// "250 of 290 best sites start in the central 20 of 187 positions, where
+// uniform positions would put 31.0 (p = 1.2e-100)".
+std::string windowText(const central::CentralResult& r) {
+  return std::to_string(r.best.inside) + " of " + std::to_string(r.sites) + " best sites start in the central " +
+         std::to_string(r.best.width) + " of " + std::to_string(r.positions) +
+         " positions, where uniform positions would put " + fixedPoint(expectedInside(r), 1) +
+         " (p = " + scientificFromLog10(r.best.log10P) + ")";
+}
+
+std::string backgroundText(const scoring::Background& b) {
+  return "A " + fixedPoint(b[0], 4) + ", C " + fixedPoint(b[1], 4) + ", G " + fixedPoint(b[2], 4) + ", T " +
+         fixedPoint(b[3], 4);
+}
+
+// One motif's row of the page's table.
+void writeCentralRow(std::ostream& out, const std::string& idCell, const char* kind, const central::CentralResult& r) {
+  out << "<tr" << (r.best.central() ? " class=\"central\"" : "") << "><td>" << idCell << "</td><td>" << kind
+      << "</td><td class=\"num\">" << r.sites << "</td><td class=\"num\">" << r.best.width << " of " << r.positions
+      << "</td><td class=\"num\">" << r.best.inside << "</td><td class=\"num\">" << fixedPoint(expectedInside(r), 1)
+      << "</td><td class=\"num\">" << scientificFromLog10(r.best.log10P) << "</td></tr>\n";
+}
+
+std::string knownLabel(const Discovery& d, std::size_t k) {
+  const known::KnownResult& r = d.known[k];
+  return r.test.motif.id + (r.name.empty() ? "" : " " + r.name);
+}
+
+}  // namespace
+
+known_table::CentralColumns centralColumns(const std::optional<central::CentralResult>& result) {
+  if (!result) return {};
+  ZK_ASSERT(result->best.width > 0);
+  return {enrichment_table::log10Text(result->best.log10P), std::to_string(result->best.width)};
+}
+
+std::vector<known_table::CentralColumns> knownCentralColumns(const Discovery& d) {
+  ZK_ASSERT(d.central.known.size() == d.known.size());
+  std::vector<known_table::CentralColumns> columns;
+  for (const std::optional<central::CentralResult>& r : d.central.known) columns.push_back(centralColumns(r));
+  return columns;
+}
+
+std::string centralSentence(const Discovery& d) {
+  if (d.motifs.empty() || !d.central.reported.at(0) || !d.central.reported[0]->best.central()) return "";
+  return "The sites of the best motif gather at the centres of the sequences: " + windowText(*d.central.reported[0]) +
+         ", as the sites of a factor bound at the peak summits do. ";
+}
+
+void writeSiteLog(std::ostream& out, const Discovery& d) {
+  out << "site p-values: log-odds scores against the letters of the primary sequences ("
+      << backgroundText(d.siteBackground) << ", both strands counted), pseudo-count " << scoring::kDefaultPseudocount
+      << ", as zelkova-scan --bg sequences gives them; of overlapping sites of a motif only the best is listed\n";
+  const CentralSetting& s = d.central.setting;
+  if (s.sequenceLength == 0) {
+    out << "central enrichment: not tested: " << s.whyNot << "\n";
+    return;
+  }
+  out << "central enrichment: the best site of each of " << s.sequences << " primary sequences of "
+      << s.sequenceLength << " letters; central windows of " << central::kWidthStep << ", "
+      << 2 * central::kWidthStep << ", ... start positions tried, up to half the positions, p corrected for the "
+      << "number tried\n";
+  for (std::size_t i = 0; i < d.motifs.size(); ++i) {
+    const std::optional<central::CentralResult>& r = d.central.reported.at(i);
+    out << "  " << d.motifs[i].id << ": "
+        << (r ? std::string(r->best.central() ? "central, " : "not central, best window: ") + windowText(*r)
+              : std::string("not tested, too wide for the sequences"))
+        << "\n";
+  }
+}
+
+void writeCentralFigure(std::ostream& out, const Discovery& d, std::size_t motif) {
+  out << "<h3>Where the sites lie</h3>\n";
+  const CentralSetting& s = d.central.setting;
+  const std::optional<central::CentralResult>& r = d.central.reported.at(motif);
+  if (!r) {
+    out << "<p class=\"empty\">Not tested: "
+        << escape(s.sequenceLength == 0 ? s.whyNot : "the motif is too wide for central windows in sequences of " +
+                                                         std::to_string(s.sequenceLength) + " letters")
+        << ".</p>\n";
+    return;
+  }
+  out << "<p class=\"note\">The best site of each primary sequence of " << s.sequenceLength
+      << " letters that has one, by where it starts (<a href=\"#central\">method</a>): "
+      << escape(windowText(*r)) << ".</p>\n<figure class=\"central\">"
+      << central_histogram::centralHistogramSvg(*r, d.motifs[motif].id) << "</figure>\n";
+}
+
+void writeCentralSection(std::ostream& out, const Discovery& d) {
+  out << "<section id=\"central\">\n<h2>Where the sites lie</h2>\n";
+  const CentralSetting& s = d.central.setting;
+  if (s.sequenceLength == 0) {
+    out << "<p class=\"empty\">Central enrichment was not tested: " << escape(s.whyNot) << ".</p>\n</section>\n";
+    return;
+  }
+  out << "<p class=\"note\">Are the sites at the centres of the " << s.sequences << " primary sequences of "
+      << s.sequenceLength << " letters, as those of a factor bound at the peak summits are? The best site of each "
+      << "sequence (the one of the lowest p-value) is counted by where it starts; of the central windows of "
+      << central::kWidthStep << ", " << 2 * central::kWidthStep
+      << ", ... start positions up to half of them, the one that holds the most sites beyond what uniform "
+         "positions predict is given, "
+         "its binomial p-value corrected for the number of widths tried. A window of p below "
+      << fixedPoint(central::kCentralP, 2) << " is called central. Every reported motif and every enriched known "
+      << "motif is tested.</p>\n";
+  const auto tested = [](const std::vector<std::optional<central::CentralResult>>& results) {
+    return std::any_of(results.begin(), results.end(), [](const auto& r) { return r.has_value(); });
+  };
+  if (!tested(d.central.reported) && !tested(d.central.known)) {
+    out << "<p class=\"empty\">No motif to test: none was reported or enriched, or each is too wide.</p>\n</section>\n";
+    return;
+  }
+  out << "<table class=\"central sortable\">\n<thead><tr><th>Motif</th><th>Kind</th><th class=\"num\">Best sites</th>"
+      << "<th class=\"num\">Central window (positions)</th><th class=\"num\">Sites in it</th>"
+      << "<th class=\"num\">Expected</th><th class=\"num\">p-value</th></tr></thead>\n<tbody>\n";
+  for (std::size_t i = 0; i < d.motifs.size(); ++i)
+    if (const std::optional<central::CentralResult>& r = d.central.reported.at(i))
+      writeCentralRow(out, "<a href=\"#" + d.motifs[i].id + "\">" + d.motifs[i].id + "</a>", "found here", *r);
+  std::vector<std::size_t> drawn;
+  for (std::size_t k = 0; k < d.central.known.size(); ++k)
+    if (const std::optional<central::CentralResult>& r = d.central.known[k]) {
+      writeCentralRow(out, escape(knownLabel(d, k)), "known", *r);
+      if (drawn.size() < kKnownHistogramsShown) drawn.push_back(k);
+    }
+  out << "</tbody>\n</table>\n";
+  if (!drawn.empty())
+    out << "<p class=\"note\">The histograms of the reported motifs are in their sections; those of the "
+        << drawn.size() << " best enriched known motifs follow.</p>\n";
+  for (std::size_t k : drawn)
+    out << "<figure class=\"central\" style=\"display: inline-block; margin: 0.5em 1.5em 0.5em 0\">"
+        << central_histogram::centralHistogramSvg(*d.central.known[k], knownLabel(d, k)) << "<figcaption>"
+        << escape(knownLabel(d, k)) << "</figcaption></figure>\n";
+  out << "</section>\n";
+}
+
+}  // namespace discover
