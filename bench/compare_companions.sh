@@ -48,8 +48,14 @@ EOF
   done
 }
 
-mask() {  # FILE: the file with dates, times and durations masked
-  sed -E -e 's/seconds">[0-9.]+</seconds"><time></g' -e 's/[0-9]{4}-[0-9]{2}-[0-9]{2}[ T][0-9]{2}:[0-9]{2}(:[0-9]{2})?/<when>/g' \
+# The source folder a build was made from: its bundled database's path is in
+# the logs.
+source_of() { sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$1/CMakeCache.txt"; }
+old_source=$(source_of "$old")
+new_source=$(source_of "$new")
+
+mask() {  # FILE SOURCE: the file with dates, times, durations and the source folder masked
+  sed -E -e "s|$2|<source>|g" -e 's/seconds">[0-9.]+</seconds"><time></g' -e 's/[0-9]{4}-[0-9]{2}-[0-9]{2}[ T][0-9]{2}:[0-9]{2}(:[0-9]{2})?/<when>/g' \
     -e 's/[0-9]+(\.[0-9]+)? ?(s|seconds|ms|min)\b/<time>/g' -e 's/[0-9]+:[0-9]{2}:[0-9]{2}/<time>/g' "$1"
 }
 
@@ -88,7 +94,8 @@ while read -r name program args; do
     if [ ! -e "$b" ]; then same="no ($file missing)"; break; fi
     case $file in
       *.png) cmp -s "$a" "$b" || same="no ($file)" ;;
-      *) cmp -s <(mask "$a") <(mask "$b") || { same="no ($file)"; diff <(mask "$a") <(mask "$b") | head -5 || true; } ;;
+      *) cmp -s <(mask "$a" "$old_source") <(mask "$b" "$new_source") ||
+        { same="no ($file)"; diff <(mask "$a" "$old_source") <(mask "$b" "$new_source") | head -5 || true; } ;;
     esac
     [ "$same" = yes ] || break
   done < <(cd "$work/old/$name" && find . -type f | sort)

@@ -83,7 +83,7 @@ struct SearchInput {
 // reset). Progress messages go to `progress` (standard output by default).
 // An output that is one of the three input files (by device and inode) is
 // refused with FatalError before anything is read; a report that cannot be
-// written whole throws output_file::WriteError (a FatalError).
+// written whole throws WriteError (a FatalError).
 //
 // This form reads the three files config.inFile, config.bgModelFile and
 // config.fgModelFile; the other takes the inputs from memory.

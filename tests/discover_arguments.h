@@ -21,7 +21,7 @@ inline std::optional<discover::Options> parseDiscover(std::vector<const char*> a
 inline std::string discoverRefusal(std::vector<const char*> argv) {
   try {
     parseDiscover(std::move(argv));
-  } catch (const cli::UsageError& e) {
+  } catch (const UsageError& e) {
     return e.what();
   }
   return "accepted";

@@ -12,7 +12,7 @@
 #include "aggregate/samples.h"
 #include "base/errors.h"
 #include "discover/report/log.h"
-#include "discover/report/tables.h"
+#include "formats/summary_table.h"
 #include "formats/text_lines.h"
 #include "support_files.h"
 
@@ -28,18 +28,18 @@ const char* const kLine =
     "1\tZELKOVA-1\t8\t2\tTCACATTT\t0.9096\t-1.661\tno\t10\t18\t1\t36\tMA0168.1\tB-H1\t0.0287\tNA\tNA\t-1.402\tno\t"
     "-2.310\t20";
 
-std::string withHeader(const std::string& lines) { return std::string(discover::kSummaryHeader) + "\n" + lines; }
+std::string withHeader(const std::string& lines) { return std::string(summary_table::kHeader) + "\n" + lines; }
 
-std::vector<discover::SummaryRow> readText(const std::string& text) {
+std::vector<summary_table::Row> readText(const std::string& text) {
   std::istringstream in(text);
-  return discover::readSummary(in, "s.tsv");
+  return summary_table::read(in, "s.tsv");
 }
 
 // The message of the ReadError `text` causes, or "" when it is read.
 std::string readFailure(const std::string& text) {
   try {
     readText(text);
-  } catch (const textio::ReadError& e) {
+  } catch (const ReadError& e) {
     return e.what();
   }
   return "";
@@ -49,26 +49,42 @@ std::string readFailure(const std::string& text) {
 
 TEST(AggregateSummaryReader, EveryLineOfARealSummaryIsWrittenBackAsItWas) {
   const std::string text = readWholeFile(kSamples + "/crp0/summary.tsv");
-  std::string written = std::string(discover::kSummaryHeader) + "\n";
-  for (const discover::SummaryRow& row : readText(text)) written += discover::summaryLine(row) + "\n";
+  std::string written = std::string(summary_table::kHeader) + "\n";
+  for (const summary_table::Row& row : readText(text)) written += summary_table::line(row) + "\n";
   EXPECT_EQ(written, text);
 }
 
 TEST(AggregateSummaryReader, ASummaryOfTheEarlierLayoutReadsNAInTheCentralColumns) {
   // nodecoy was written before summary.tsv had the central columns.
   const std::string text = readWholeFile(kSamples + "/nodecoy/summary.tsv");
-  ASSERT_EQ(text.substr(0, text.find('\n')), discover::kSummaryHeaderWithoutCentral);
-  std::string expected = std::string(discover::kSummaryHeader) + "\n", written = expected;
+  ASSERT_EQ(text.substr(0, text.find('\n')), summary_table::kHeaderWithoutCentral);
+  std::string expected = std::string(summary_table::kHeader) + "\n", written = expected;
   for (std::size_t at = text.find('\n') + 1; at < text.size(); at = text.find('\n', at) + 1)
     expected += text.substr(at, text.find('\n', at) - at) + "\tNA\tNA\n";
-  for (const discover::SummaryRow& row : readText(text)) written += discover::summaryLine(row) + "\n";
+  for (const summary_table::Row& row : readText(text)) written += summary_table::line(row) + "\n";
   EXPECT_EQ(written, expected);
 }
 
-TEST(AggregateSummaryReader, KeepsTheFieldsAndTheLine) {
-  const std::vector<discover::SummaryRow> rows = readText(withHeader(std::string(kLine) + "\n\n"));
+// Columns are found by their header names: the same table with its columns
+// reversed and one column added reads as the same rows.
+TEST(AggregateSummaryReader, ReadsTheColumnsByNameInAnyOrder) {
+  const auto reordered = [](const std::string& line, const std::string& added) {
+    std::vector<std::string> fields = textio::tabFields(line);
+    std::string text = added;
+    for (auto f = fields.rbegin(); f != fields.rend(); ++f) text += '\t' + *f;
+    return text;
+  };
+  const std::vector<summary_table::Row> rows =
+      readText(reordered(summary_table::kHeader, "note") + "\n" + reordered(kLine, "anything") + "\n");
   ASSERT_EQ(rows.size(), 1u);
-  const discover::SummaryRow& r = rows[0];
+  EXPECT_EQ(summary_table::line(rows[0]), kLine);
+  EXPECT_EQ(rows[0].line, 2);
+}
+
+TEST(AggregateSummaryReader, KeepsTheFieldsAndTheLine) {
+  const std::vector<summary_table::Row> rows = readText(withHeader(std::string(kLine) + "\n\n"));
+  ASSERT_EQ(rows.size(), 1u);
+  const summary_table::Row& r = rows[0];
   EXPECT_EQ(r.rank, 1);
   EXPECT_EQ(r.id, "ZELKOVA-1");
   EXPECT_EQ(r.length, 8);
@@ -96,15 +112,16 @@ TEST(AggregateSummaryReader, RefusesWhatTheWriterNeverWrites) {
     return changed;
   };
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"rank\tid\n" + line, "s.tsv:1: expected the header line of a zelkova-discover summary.tsv"},
+      {"rank\tid\n" + line, "s.tsv:1: not a zelkova-discover summary.tsv: the header line has no column \"length\""},
+      {"rank\tid\trank\n" + line, "s.tsv:1: the header line names the column \"rank\" twice"},
       {withHeader(line.substr(0, line.rfind('\t'))), "s.tsv:2: a summary line needs 21 tab-separated fields, found 20"},
-      {std::string(discover::kSummaryHeaderWithoutCentral) + "\n" + line,
+      {std::string(summary_table::kHeaderWithoutCentral) + "\n" + line,
        "s.tsv:2: a summary line needs 19 tab-separated fields, found 21"},
       {withHeader(replaced("-2.310\t20", "NA\t20")), "s.tsv:2: central_log10_p and central_width are NA together"},
-      {withHeader(replaced("-2.310\t20", "-2.310\tten")), "s.tsv:2: central_width \"ten\" is not a whole number"},
+      {withHeader(replaced("-2.310\t20", "-2.310\tten")), "s.tsv:2: central_width \"ten\" is not a count"},
       {withHeader(line + "\n" + line), "s.tsv:3: the rank 1 should be 2"},
       {withHeader(replaced("1\tZELKOVA", "2\tZELKOVA")), "s.tsv:2: the rank 2 should be 1"},
-      {withHeader(replaced("\t8\t", "\teight\t")), "s.tsv:2: length \"eight\" is not a whole number"},
+      {withHeader(replaced("\t8\t", "\teight\t")), "s.tsv:2: length \"eight\" is not a count"},
       {withHeader(replaced("\t8\t2\t", "\t8\t20\t")), "s.tsv:2: the mismatches 20 are not from 0 to 19"},
       {withHeader(replaced("TCACATTT", "TCACATT")), "s.tsv:2: the consensus \"TCACATT\" is not 8 letters"},
       {withHeader(replaced("TCACATTT", "TCACATTN")), "s.tsv:2: the consensus \"TCACATTN\" is not 8 letters"},
@@ -112,6 +129,10 @@ TEST(AggregateSummaryReader, RefusesWhatTheWriterNeverWrites) {
       {withHeader(replaced("-1.661", "nan")), "s.tsv:2: log10_E \"nan\" is not a number"},
       {withHeader(replaced("\tno\t", "\tmaybe\t")), "s.tsv:2: beats_decoy \"maybe\" is not yes, no or NA"},
       {withHeader(replaced("\t10\t18\t", "\t-1\t18\t")), "s.tsv:2: primary_hits \"-1\" is not a count"},
+      {withHeader(replaced("\t10\t18\t", "\t+10\t18\t")), "s.tsv:2: primary_hits \"+10\" is not a count"},
+      {withHeader(replaced("\t10\t18\t", "\t 10\t18\t")), "s.tsv:2: primary_hits \" 10\" is not a count"},
+      {withHeader(replaced("0.9096", " 0.9096")), "s.tsv:2: threshold \" 0.9096\" is not a number"},
+      {withHeader(replaced("0.9096", "+0.9096")), "s.tsv:2: threshold \"+0.9096\" is not a number"},
       {withHeader(replaced("\t10\t18\t", "\t19\t18\t")), "s.tsv:2: more hits than sequences"},
       {withHeader(replaced("\t1\t36\t", "\t37\t36\t")), "s.tsv:2: more hits than sequences"},
       {withHeader(replaced("MA0168.1\tB-H1\t0.0287", "NA\tB-H1\tNA")), "s.tsv:2: a line without a best match"},
@@ -120,7 +141,7 @@ TEST(AggregateSummaryReader, RefusesWhatTheWriterNeverWrites) {
       {withHeader(replaced("\tNA\tNA\t-1.402", "\tMA0001.1\t0.5\t-1.402")), "s.tsv:2: a line names both a best"},
       {withHeader(replaced("-1.402", "low")), "s.tsv:2: conditional_log10_E \"low\" is not a number"},
       {withHeader(replaced("-1.402\tno", "-1.402\tmaybe")), "s.tsv:2: low_complexity \"maybe\" is not yes or no"},
-      {withHeader(replaced("ZELKOVA-1", "")), "s.tsv:2: the motif id is empty"},
+      {withHeader(replaced("ZELKOVA-1", "")), "s.tsv:2: id is empty"},
   };
   for (const auto& [text, message] : cases)
     EXPECT_NE(readFailure(text).find(message), std::string::npos) << "expected: " << message << "\nfound: "
@@ -131,9 +152,9 @@ TEST(AggregateSummaryReader, RefusesWhatTheWriterNeverWrites) {
 
 TEST(AggregateSummaryReader, AMissingFileIsNamed) {
   try {
-    discover::readSummaryFile("/nonexistent/summary.tsv");
+    summary_table::readFile("/nonexistent/summary.tsv");
     FAIL() << "read a missing file";
-  } catch (const textio::ReadError& e) {
+  } catch (const ReadError& e) {
     EXPECT_STREQ(e.what(), "/nonexistent/summary.tsv: cannot open the file: No such file or directory");
   }
 }
@@ -151,7 +172,7 @@ TEST(AggregateLogVersion, IsTheRestOfTheFirstLine) {
   EXPECT_EQ(discover::logVersionOfFile(kSamples + "/nodecoy/log.txt"), "0.9");
   for (const char* bad : {"", "zelkova-discover (ZELKOVA) \n", "zelkova (ZELKOVA) 1.0\n", "started: now\n",
                           "zelkova-discover (ZELKOVA) 1.0 beta\n"})
-    EXPECT_THROW(versionOf(bad), textio::ReadError) << bad;
+    EXPECT_THROW(versionOf(bad), ReadError) << bad;
 }
 
 // ---- sample directories ---------------------------------------------------------
@@ -205,7 +226,7 @@ TEST(AggregateSamples, AMatrixOfAnotherWidthIsRefused) {
   try {
     aggregate::readSample(sample, "s");
     FAIL() << "accepted a matrix of 9 columns for a motif of length 8";
-  } catch (const textio::ReadError& e) {
+  } catch (const ReadError& e) {
     EXPECT_NE(std::string(e.what()).find("summary.tsv:2: the motif ZELKOVA-1 (TCACATTT) differs from its matrix"),
               std::string::npos)
         << e.what();
@@ -253,7 +274,7 @@ TEST(AggregatePage, ShowsTheBestMotifOfEachSampleOrSaysThereIsNone) {
   aggregate::Sample withMotif = aggregate::readSample(kSamples + "/crp0", "<crp>");
   aggregate::Sample convincing = withMotif;
   convincing.name = "convincing";
-  discover::SummaryRow& best = convincing.motifs.front();
+  summary_table::Row& best = convincing.motifs.front();
   best.bestMatchId = best.weakMatchId;
   best.bestMatchName = "Meis1";
   best.bestMatchE = "0.01";

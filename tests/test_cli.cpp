@@ -54,7 +54,7 @@ struct Fixture {
   std::string refusal(std::vector<std::string> words) {
     try {
       parse(std::move(words));
-    } catch (const cli::UsageError& error) {
+    } catch (const UsageError& error) {
       return error.what();
     }
     return "(accepted)";
@@ -141,7 +141,7 @@ TEST(CliVersion, ComesFromTheProjectVersion) {
 std::string wholeRefusal(const std::string& text, long long min, long long max) {
   try {
     cli::wholeNumber(text, "--count", min, max);
-  } catch (const cli::UsageError& error) {
+  } catch (const UsageError& error) {
     return error.what();
   }
   return "(accepted)";
@@ -164,7 +164,7 @@ TEST(CliNumbers, WholeNumbersFillTheTextAndKeepTheirRange) {
 std::string realRefusal(const std::string& text, const cli::RealBounds& bounds) {
   try {
     cli::realNumber(text, "pseudo-count", bounds);
-  } catch (const cli::UsageError& error) {
+  } catch (const UsageError& error) {
     return error.what();
   }
   return "(accepted)";
@@ -199,7 +199,7 @@ std::pair<int, std::string> runCaptured(const std::function<int()>& body) {
 TEST(CliRunProgram, TurnsEveryEscapeIntoOneMessageAndStatusOne) {
   EXPECT_EQ(runCaptured([] { return 0; }), std::make_pair(0, std::string()));
   EXPECT_EQ(runCaptured([] { return 3; }), std::make_pair(3, std::string()));
-  EXPECT_EQ(runCaptured([]() -> int { throw cli::UsageError("no FASTA file given."); }),
+  EXPECT_EQ(runCaptured([]() -> int { throw UsageError("no FASTA file given."); }),
             std::make_pair(1, std::string("Error: no FASTA file given.\nRun prog --help for the options.\n")));
   EXPECT_EQ(runCaptured([]() -> int { throw FatalError("Error: cannot read a.fa: gone.\n"); }),
             std::make_pair(1, std::string("Error: cannot read a.fa: gone.\n")));

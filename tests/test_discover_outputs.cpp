@@ -211,7 +211,7 @@ TEST(DiscoverTables, SitesOnTheSequenceAsGivenAndInGenomeCoordinates) {
   // Without regions: no sites.bed, and NA in the genome columns.
   discover::Discovery plain = d;
   plain.regions.reset();
-  EXPECT_THROW(discover::siteBed(plain), std::logic_error);
+  EXPECT_DEATH(discover::siteBed(plain), "genome region");
   EXPECT_EQ(discover::siteTable(plain), std::string(discover::kSitesHeader) +
                                             "\nZELKOVA-1\tchr2:100-130\t6\t9\t+\t1.0000\tACGT\tNA\tNA\tNA\tNA\t-2.500\n"
                                             "ZELKOVA-1\tchr2:100-130\t8\t11\t-\t0.9123\tACGT\tNA\tNA\tNA\tNA\t-2.040\n");
@@ -220,7 +220,7 @@ TEST(DiscoverTables, SitesOnTheSequenceAsGivenAndInGenomeCoordinates) {
 TEST(DiscoverTables, SummaryLineOfAMotif) {
   discover::Discovery d = handMadeDiscovery();
   d.motifs[0].conditional.log10E = -3.21;
-  EXPECT_EQ(discover::summaryTable(d), std::string(discover::kSummaryHeader) +
+  EXPECT_EQ(discover::summaryTable(d), std::string(summary_table::kHeader) +
                                            "\n1\tZELKOVA-1\t4\t1\tACGT\t0.8123\t-12.346\tyes\t1\t1\t0\t2\t"
                                            "MA0001.1\tAGL3\t0.000123\tNA\tNA\t-3.210\tno\tNA\tNA\n");
   // A match that does not convince is no name: it goes to weak_match_*.
@@ -268,8 +268,7 @@ TEST(DiscoverMotifFiles, MemeCarriesEValuesAndTheBackground) {
             std::string::npos)
       << meme;
   details.log10E.push_back(0);
-  EXPECT_THROW(export_formats::writeMeme(out, motif_files::fromReport(discover::reportedMotifs(d), "d"), details),
-               std::invalid_argument);
+  EXPECT_DEATH(export_formats::writeMeme(out, motif_files::fromReport(discover::reportedMotifs(d), "d"), details), "one E-value per motif");
   EXPECT_EQ(numbers::scientificFromLog10(-5.821), "1.5e-06");
   EXPECT_EQ(numbers::scientificFromLog10(0), "1.0e+00");
   EXPECT_EQ(numbers::scientificFromLog10(-0.0001), "1.0e+00");  // 9.998e-01 rounds up

@@ -25,7 +25,7 @@ using testing_support::parseDiscover;
 std::string usageError(const std::string& lengths) {
   try {
     discover::parseLengths(lengths);
-  } catch (const cli::UsageError& e) {
+  } catch (const UsageError& e) {
     return e.what();
   }
   return "accepted";
@@ -101,7 +101,7 @@ TEST(DiscoverOptions, DecoyModesAndWhenAutoRunsTheDecoy) {
   EXPECT_EQ(discover::parseDecoyMode("auto"), DecoyMode::Auto);
   EXPECT_EQ(discover::parseDecoyMode("yes"), DecoyMode::Yes);
   EXPECT_EQ(discover::parseDecoyMode("no"), DecoyMode::No);
-  EXPECT_THROW(discover::parseDecoyMode("Yes"), cli::UsageError);
+  EXPECT_THROW(discover::parseDecoyMode("Yes"), UsageError);
   EXPECT_TRUE(discover::decoyRuns(DecoyMode::Auto, 499));
   EXPECT_FALSE(discover::decoyRuns(DecoyMode::Auto, 500));
   EXPECT_TRUE(discover::decoyRuns(DecoyMode::Yes, 100000));
@@ -134,13 +134,13 @@ TEST(DiscoverOptions, DefaultsAndTheWholeCommandLine) {
   EXPECT_EQ(all->threads, 3);
   EXPECT_FALSE(all->dust);
   EXPECT_EQ(all->dustLevel, 35);
-  EXPECT_THROW(parseDiscover({"x.fa", "-o", "d", "--dust-level", "0"}), cli::UsageError);
-  EXPECT_THROW(parseDiscover({"x.fa", "-o", "d", "--dust-level", "101"}), cli::UsageError);
-  EXPECT_THROW(parseDiscover({"x.fa"}), cli::UsageError);                           // no -o
-  EXPECT_THROW(parseDiscover({"x.fa", "y.fa", "-o", "d"}), cli::UsageError);        // two inputs
-  EXPECT_THROW(parseDiscover({"x.fa", "-o", "d", "--trim", "5"}), cli::UsageError);  // shorter than any motif
-  EXPECT_THROW(parseDiscover({"x.fa", "-o", "d", "--holdout", "0.51"}), cli::UsageError);
-  EXPECT_THROW(parseDiscover({"x.fa", "-o", "d", "--top", "0"}), cli::UsageError);
+  EXPECT_THROW(parseDiscover({"x.fa", "-o", "d", "--dust-level", "0"}), UsageError);
+  EXPECT_THROW(parseDiscover({"x.fa", "-o", "d", "--dust-level", "101"}), UsageError);
+  EXPECT_THROW(parseDiscover({"x.fa"}), UsageError);                           // no -o
+  EXPECT_THROW(parseDiscover({"x.fa", "y.fa", "-o", "d"}), UsageError);        // two inputs
+  EXPECT_THROW(parseDiscover({"x.fa", "-o", "d", "--trim", "5"}), UsageError);  // shorter than any motif
+  EXPECT_THROW(parseDiscover({"x.fa", "-o", "d", "--holdout", "0.51"}), UsageError);
+  EXPECT_THROW(parseDiscover({"x.fa", "-o", "d", "--top", "0"}), UsageError);
 }
 
 TEST(DiscoverSequences, CentralLettersOfATrimmedRecord) {

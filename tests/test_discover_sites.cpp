@@ -23,8 +23,8 @@
 #include "formats/motif_files.h"
 #include "formats/text_lines.h"
 #include "stats/enrichment.h"
-#include "stats/enrichment_table.h"
-#include "stats/known_table.h"
+#include "stats/enrichment_rows.h"
+#include "stats/known_rows.h"
 #include "stats/scoring_matrix.h"
 #include "stats/shuffle.h"
 
@@ -349,7 +349,7 @@ TEST(DiscoverSiteDetails, ReportedMotifsGetPValuesOneSitePerPlaceAndTheirCentre)
   ASSERT_EQ(d.central.reported.size(), 1u);
   ASSERT_TRUE(d.central.reported[0]);
   EXPECT_TRUE(d.central.reported[0]->best.central());
-  const discover::SummaryRow row = discover::summaryRow(d, m);
+  const summary_table::Row row = discover::summaryRow(d, m);
   EXPECT_EQ(row.centralLog10P, enrichment_table::log10Text(d.central.reported[0]->best.log10P));
   EXPECT_EQ(row.centralWidth, std::to_string(d.central.reported[0]->best.width));
   EXPECT_EQ(discover::centralSentence(d).rfind("The sites of the best motif gather at the centres of the sequences: ", 0),
@@ -363,7 +363,7 @@ TEST(DiscoverSiteDetails, ReportedMotifsGetPValuesOneSitePerPlaceAndTheirCentre)
   mixed.primary.records.back().letters.pop_back();
   discover::describeReportedSites(mixed);
   EXPECT_FALSE(mixed.central.reported.at(0));
-  const discover::SummaryRow none = discover::summaryRow(mixed, mixed.motifs[0]);
+  const summary_table::Row none = discover::summaryRow(mixed, mixed.motifs[0]);
   EXPECT_EQ(none.centralLog10P, "NA");
   EXPECT_EQ(none.centralWidth, "NA");
   EXPECT_EQ(discover::centralSentence(mixed), "");
@@ -408,14 +408,14 @@ TEST(DiscoverSiteDetails, EnrichedKnownMotifsGetTheirCentreTheOthersNA) {
 TEST(DiscoverTables, CentralColumnsAreReadBackInBothLayouts) {
   const std::string line =
       "1\tZELKOVA-1\t4\t1\tACGT\t0.8123\t-12.346\tyes\t1\t1\t0\t2\tMA0001.1\tAGL3\t0.000123\tNA\tNA\t-3.210\tno";
-  std::istringstream current(std::string(discover::kSummaryHeader) + "\n" + line + "\t-31.700\t20\n");
-  const std::vector<discover::SummaryRow> rows = discover::readSummary(current, "s.tsv");
+  std::istringstream current(std::string(summary_table::kHeader) + "\n" + line + "\t-31.700\t20\n");
+  const std::vector<summary_table::Row> rows = summary_table::read(current, "s.tsv");
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].centralLog10P, "-31.700");
   EXPECT_EQ(rows[0].centralWidth, "20");
-  EXPECT_EQ(discover::summaryLine(rows[0]), line + "\t-31.700\t20");
-  std::istringstream earlier(std::string(discover::kSummaryHeaderWithoutCentral) + "\n" + line + "\n");
-  const std::vector<discover::SummaryRow> old = discover::readSummary(earlier, "s.tsv");
+  EXPECT_EQ(summary_table::line(rows[0]), line + "\t-31.700\t20");
+  std::istringstream earlier(std::string(summary_table::kHeaderWithoutCentral) + "\n" + line + "\n");
+  const std::vector<summary_table::Row> old = summary_table::read(earlier, "s.tsv");
   ASSERT_EQ(old.size(), 1u);
   EXPECT_EQ(old[0].centralLog10P, "NA");
   EXPECT_EQ(old[0].centralWidth, "NA");
@@ -424,11 +424,11 @@ TEST(DiscoverTables, CentralColumnsAreReadBackInBothLayouts) {
            {"\t0.5\t20", "s.tsv:2: central_log10_p \"0.5\" is not the log10 of a p-value"},
            {"\t-3.000\t0", "s.tsv:2: central_width \"0\" is not 1 or more"},
            {"", "s.tsv:2: a summary line needs 21 tab-separated fields, found 19"}}) {
-    std::istringstream bad(std::string(discover::kSummaryHeader) + "\n" + line + tail + "\n");
+    std::istringstream bad(std::string(summary_table::kHeader) + "\n" + line + tail + "\n");
     try {
-      discover::readSummary(bad, "s.tsv");
+      summary_table::read(bad, "s.tsv");
       ADD_FAILURE() << "accepted " << tail;
-    } catch (const textio::ReadError& e) {
+    } catch (const ReadError& e) {
       EXPECT_EQ(e.what(), message);
     }
   }

@@ -243,7 +243,7 @@ TEST(TextInputs, ADirectoryIsRefusedByNameNotReadAsAnEmptyFile) {
   try {
     textio::openFile(dir / "");
     ADD_FAILURE() << "a directory opened";
-  } catch (const textio::ReadError& e) {
+  } catch (const ReadError& e) {
     EXPECT_EQ(std::string(e.what()), dir / "" + ": cannot open the file: it is a directory");
     EXPECT_EQ(e.line(), 0);
   }

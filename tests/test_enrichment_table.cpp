@@ -11,7 +11,7 @@
 #include "formats/report_reader.h"
 #include "pages/enrichment_section.h"
 #include "pages/report_page.h"
-#include "stats/enrichment_table.h"
+#include "stats/enrichment_rows.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ std::string readError(const std::string& text) {
   std::istringstream in(text);
   try {
     enrichment_table::read(in, "t.tsv");
-  } catch (const enrichment_table::ReadError& error) {
+  } catch (const ReadError& error) {
     return error.what();
   }
   return "no error";
@@ -91,9 +91,9 @@ TEST(EnrichmentTable, ReadsBackWhatItWrites) {
 TEST(EnrichmentTable, RefusesWhatItDidNotWrite) {
   const std::string text = tableText();
   const std::string header = text.substr(0, text.find('\n') + 1);
-  EXPECT_EQ(readError(""), "t.tsv:1: not an enrichment table (the header line differs)");
-  EXPECT_EQ(readError("rank\tid\n"), "t.tsv:1: not an enrichment table (the header line differs)");
-  EXPECT_EQ(readError(header + "1\tZ\tA\t0.8\t1\t2\t3\t4\t1.0\t-1\t-1\n"), "t.tsv:2: 11 fields, expected 12");
+  EXPECT_EQ(readError(""), "t.tsv:1: the file ends here; expected the header line next");
+  EXPECT_EQ(readError("rank\tid\n"), "t.tsv:1: not an enrichment table: the header line has no column \"consensus\"");
+  EXPECT_EQ(readError(header + "1\tZ\tA\t0.8\t1\t2\t3\t4\t1.0\t-1\t-1\n"), "t.tsv:2: an enrichment line needs 12 tab-separated fields, found 11");
   EXPECT_EQ(readError(header + "1\tZ\tA\t0.8\tx\t2\t3\t4\t1.0\t-1\t-1\t-1\n"),
             "t.tsv:2: primary_hits \"x\" is not a count");
   EXPECT_EQ(readError(header + "1\tZ\tA\t0.8\t3\t2\t3\t4\t1.0\t-1\t-1\t-1\n"), "t.tsv:2: more hits than sequences");
@@ -146,7 +146,7 @@ TEST(EnrichmentHtml, ATableOfAnotherReportIsRefused) {
     const std::vector<enrichment_table::Row> rows = enrichment_table::read(in, "x.tsv");
     try {
       export_html::matchEnrichment(report, rows, "x.tsv");
-    } catch (const enrichment_table::ReadError& error) {
+    } catch (const ReadError& error) {
       return std::string(error.what());
     }
     return std::string("no error");

@@ -52,7 +52,7 @@ void expectSameRecords(const std::vector<FastaRecord>& a, const std::vector<Fast
 std::string readError(const std::string& path) {
   try {
     readPath(path);
-  } catch (const FastaReadError& error) {
+  } catch (const ReadError& error) {
     return error.what();
   }
   return "no error";

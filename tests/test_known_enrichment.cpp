@@ -12,7 +12,7 @@
 
 #include "discover/naming/known.h"
 #include "stats/known_enrichment.h"
-#include "stats/known_table.h"
+#include "stats/known_rows.h"
 #include "stats/motif_compare.h"
 #include "stats/motif_database.h"
 #include "stats/shuffle.h"
@@ -162,7 +162,7 @@ TEST(KnownTable, WrittenAndReadBack) {
   for (const auto& [damaged, line, message] :
        {std::tuple{std::string("rank\tid\n"), 1, "not a known-motif table"},
         std::tuple{std::string(), 1, "the file ends here; expected the header line next"},
-        std::tuple{header + "1\tM\n", 2, "2 fields, expected 13"},
+        std::tuple{header + "1\tM\n", 2, "a known-motif line needs 13 tab-separated fields, found 2"},
         std::tuple{header + good + good, 3, "rank 1 where 2 was due"},
         std::tuple{header + "1\tM\tn\tA\t0.8\t5\t4\t0\t1\t-1\t-1\t0.1\tNA\n", 2, "more hits than sequences"},
         std::tuple{header + "1\tM\tn\tA\t0.8\t1\t4\t0\t1\t-1\tx\t0.1\tNA\n", 2, "log10_E \"x\" is not a number"}}) {
@@ -170,7 +170,7 @@ TEST(KnownTable, WrittenAndReadBack) {
     try {
       known_table::read(bad, "k.tsv");
       ADD_FAILURE() << "accepted: " << damaged;
-    } catch (const textio::ReadError& e) {
+    } catch (const ReadError& e) {
       EXPECT_EQ(e.line(), line) << e.what();
       EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
     }

@@ -71,21 +71,21 @@ TEST(MatchTable, DamagedLinesAreRefusedAtTheirLine) {
     int line;
     const char* message;
   } cases[] = {
-      {"query\ttarget\n", 1, "header line"},
+      {"query\ttarget\n", 1, "not a zelkova-compare table: the header line has no column \"query_consensus\""},
       {"", 1, "ends here"},
       {header + good + "Q\tA\tT\tn\t+\t0\t3\t0.1\t1\t1\n", 3, "11 tab-separated fields, found 10"},
       {header + "Q\tA\tT\tn\tx\t0\t3\t0.1\t1\t1\tAAA\n", 2, "neither + nor -"},
       {header + "Q\tA\tT\tn\t+\t0\t0\t0.1\t1\t1\tAAA\n", 2, "overlap"},
       {header + "Q\tA\tT\tn\t+\tone\t3\t0.1\t1\t1\tAAA\n", 2, "offset"},
       {header + "Q\tA\tT\tn\t+\t0\t3\t-0.1\t1\t1\tAAA\n", 2, "p-value"},
-      {header + "\tA\tT\tn\t+\t0\t3\t0.1\t1\t1\tAAA\n", 2, "query and a target"},
+      {header + "\tA\tT\tn\t+\t0\t3\t0.1\t1\t1\tAAA\n", 2, "query is empty"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     try {
       readText(c.text);
       ADD_FAILURE() << "accepted";
-    } catch (const textio::ReadError& e) {
+    } catch (const ReadError& e) {
       EXPECT_EQ(e.line(), c.line) << e.what();
       EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
     }
@@ -179,7 +179,7 @@ TEST(MatchesOnThePage, RowsThatDoNotBelongAreRefusedAtTheirLine) {
     try {
       export_html::matchesAddition({c.row}, "m.tsv", r, {known});
       ADD_FAILURE() << "accepted " << c.message;
-    } catch (const textio::ReadError& e) {
+    } catch (const ReadError& e) {
       EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
     }
   }

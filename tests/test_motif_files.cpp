@@ -232,7 +232,7 @@ TEST(MotifFilesErrors, DamagedFilesNameTheirLine) {
     try {
       readText(d.text);
       ADD_FAILURE() << "accepted";
-    } catch (const textio::ReadError& e) {
+    } catch (const ReadError& e) {
       const std::string what = e.what();
       EXPECT_EQ(e.line(), d.line) << what;
       const std::string where = d.line > 0 ? "test.txt:" + std::to_string(d.line) + ": " : "test.txt: ";
@@ -246,7 +246,7 @@ TEST(MotifFilesErrors, AMissingFileAndADamagedReportAreNamed) {
   try {
     motif_files::readFile(kExportData + "no-such-file.meme");
     ADD_FAILURE() << "accepted";
-  } catch (const textio::ReadError& e) {
+  } catch (const ReadError& e) {
     EXPECT_EQ(e.line(), 0);
     EXPECT_NE(std::string(e.what()).find("no-such-file.meme: cannot open"), std::string::npos) << e.what();
   }
@@ -258,7 +258,7 @@ TEST(MotifFilesErrors, AMissingFileAndADamagedReportAreNamed) {
   try {
     readText(damaged);
     ADD_FAILURE() << "accepted";
-  } catch (const textio::ReadError& e) {
+  } catch (const ReadError& e) {
     EXPECT_NE(std::string(e.what()).find("test.txt:21: number of sites"), std::string::npos) << e.what();
   }
 }
@@ -271,7 +271,7 @@ namespace {
 std::string refusalOf(const std::string& text) {
   try {
     readText(text);
-  } catch (const textio::ReadError& e) {
+  } catch (const ReadError& e) {
     return std::to_string(e.line()) + ": " + e.what();
   }
   return "accepted";
@@ -449,14 +449,14 @@ TEST(MotifFilesSets, SeveralFilesAreOneSetWithUniqueIdentifiers) {
   try {
     motif_files::readFiles({a, b});
     ADD_FAILURE() << "accepted";
-  } catch (const textio::ReadError& e) {
+  } catch (const ReadError& e) {
     EXPECT_EQ(e.line(), 7);
     EXPECT_EQ(std::string(e.what()).rfind(b + ":7: motif M2 is already in " + a + ":7;", 0), 0u) << e.what();
   }
   try {
     motif_files::readFiles({a, empty});
     ADD_FAILURE() << "accepted";
-  } catch (const textio::ReadError& e) {
+  } catch (const ReadError& e) {
     EXPECT_EQ(std::string(e.what()), empty + ": the file holds no motif");
   }
 }

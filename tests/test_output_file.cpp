@@ -121,7 +121,7 @@ TEST(OutputFileRegular, AFailedRenameRemovesTheTemporaryAndLeavesWhatTookThePlac
   try {
     file.commit();
     FAIL() << "commit over a directory succeeded";
-  } catch (const output_file::WriteError& error) {
+  } catch (const WriteError& error) {
     EXPECT_EQ(error.name(), target);
     EXPECT_EQ(error.errorNumber(), EISDIR);
     EXPECT_EQ(std::string(error.what()), "Error: cannot write " + target + ": Is a directory.\n");

@@ -210,7 +210,7 @@ TEST(ReportReaderErrors, RefusesDamagedReportsNamingTheLine) {
     try {
       readText(joinLines(lines));
       ADD_FAILURE() << "accepted";
-    } catch (const report::ReadError& e) {
+    } catch (const ReadError& e) {
       EXPECT_EQ(e.line(), d.line) << e.what();
       const std::string what = e.what();
       EXPECT_EQ(what.rfind("test.out:" + std::to_string(d.line) + ": ", 0), 0u) << what;
@@ -223,7 +223,7 @@ TEST(ReportReaderErrors, AMissingFileIsAReadErrorNamingIt) {
   try {
     report::readFile(kDataDir + "no-such-report.out");
     ADD_FAILURE() << "accepted";
-  } catch (const report::ReadError& e) {
+  } catch (const ReadError& e) {
     EXPECT_EQ(e.line(), 0);
     EXPECT_NE(std::string(e.what()).find("no-such-report.out: cannot open"), std::string::npos) << e.what();
   }

@@ -53,7 +53,7 @@ std::optional<BuilderOptions> parseArguments(int argc, const char* const* argv) 
               [&] { options.bothStrands = false; });
   std::optional<std::vector<std::string>> files = parser.parse(argc, argv);
   if (!files) return std::nullopt;
-  if (files->empty()) throw cli::UsageError("no FASTA file given.");
+  if (files->empty()) throw UsageError("no FASTA file given.");
   options.inputFiles = std::move(*files);
   return options;
 }

@@ -27,7 +27,7 @@ const char* const kDescription =
 
 void checkName(const std::string& name) {
   if (name.find_first_of("\t\n\r") != std::string::npos)
-    throw cli::UsageError("--name \"" + name + "\" holds a tab or a line break.");
+    throw UsageError("--name \"" + name + "\" holds a tab or a line break.");
 }
 
 }  // namespace
@@ -51,11 +51,11 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
   const std::optional<std::vector<std::string>> dirs = parser.parse(argc, argv);
   if (!dirs) return std::nullopt;
   o.directories = *dirs;
-  if (o.directories.empty()) throw cli::UsageError("no DIR given.");
+  if (o.directories.empty()) throw UsageError("no DIR given.");
   if (o.summaryFile.empty() && o.htmlFile.empty())
-    throw cli::UsageError("nothing to write: give --summary FILE, --html FILE or both.");
+    throw UsageError("nothing to write: give --summary FILE, --html FILE or both.");
   if (!o.names.empty() && o.names.size() != o.directories.size())
-    throw cli::UsageError(std::to_string(o.names.size()) + " --name for " + std::to_string(o.directories.size()) +
+    throw UsageError(std::to_string(o.names.size()) + " --name for " + std::to_string(o.directories.size()) +
                           " DIRs: give one for every DIR, in their order, or none.");
   return o;
 }
@@ -67,7 +67,7 @@ std::vector<std::string> sampleNames(const Options& o) {
   std::vector<std::string> names;
   for (const std::string& d : o.directories) {
     names.push_back(nameOfDirectory(d));
-    if (names.back().empty()) throw cli::UsageError("the directory " + d + " has no name; name it with --name.");
+    if (names.back().empty()) throw UsageError("the directory " + d + " has no name; name it with --name.");
   }
   return names;
 }
@@ -91,7 +91,7 @@ void refuseSampleFiles(const Options& o) {
   if (!o.htmlFile.empty()) outputs.push_back({o.htmlFile, "page"});
   command_files::check(files, outputs);
   if (!o.summaryFile.empty() && !o.htmlFile.empty() && samePath(o.summaryFile, o.htmlFile))
-    throw cli::UsageError("--summary and --html name the same file, " + o.htmlFile + ".");
+    throw UsageError("--summary and --html name the same file, " + o.htmlFile + ".");
 }
 
 }  // namespace

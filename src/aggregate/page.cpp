@@ -41,7 +41,7 @@ std::string decoyText(const std::string& beatsDecoy) { return beatsDecoy == "NA"
 
 // As the sample's own page puts it: a match is named only when it convinces
 // (summary.tsv holds it under best_match_* then, the weaker under weak_match_*).
-std::string bestMatchText(const discover::SummaryRow& row) {
+std::string bestMatchText(const summary_table::Row& row) {
   if (row.bestMatchId != "NA")
     return escape(row.bestMatchId) + (row.bestMatchName == "NA" ? "" : " " + escape(row.bestMatchName)) + " (E = " +
            escape(row.bestMatchE) + ")";
@@ -52,7 +52,7 @@ std::string bestMatchText(const discover::SummaryRow& row) {
 
 std::vector<html_table::Cell> motifCells(const Sample& s) {
   if (s.motifs.empty()) return {{"No motif reported.", "none"}, {""}, {""}, {""}};
-  const discover::SummaryRow& best = s.motifs.front();
+  const summary_table::Row& best = s.motifs.front();
   return {{export_html::logoSvg(s.bestCounts, "Sequence logo of the best motif of " + s.name) + "<br>" +
            export_html::colouredWord(best.consensus)},
           {export_html::fromLog10(best.log10E), "num evalue"},

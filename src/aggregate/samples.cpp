@@ -6,15 +6,15 @@
 
 #include "base/errors.h"
 #include "discover/report/log.h"
+#include "formats/enrichment_table.h"
 #include "formats/motif_files.h"
 #include "formats/text_lines.h"
-#include "stats/enrichment_table.h"
 
 namespace fs = std::filesystem;
 
 namespace aggregate {
 
-std::string summaryHeader() { return std::string("sample\t") + discover::kSummaryHeader + "\tdiscover_version"; }
+std::string summaryHeader() { return std::string("sample\t") + summary_table::kHeader + "\tdiscover_version"; }
 
 std::string nameOfDirectory(const std::string& directory) {
   // Made absolute so that "." and ".." name the directories they stand for.
@@ -45,7 +45,7 @@ std::vector<report::Column> wholeCounts(const motif::Motif& m) {
     report::Column whole{};
     for (int b = 0; b < motif::kBases; ++b) {
       if (!m.counts || column[b] != std::floor(column[b]))
-        throw textio::ReadError(m.source, m.line, "the matrix of " + m.id + " does not hold whole counts");
+        throw ReadError(m.source, m.line, "the matrix of " + m.id + " does not hold whole counts");
       whole[b] = static_cast<long long>(column[b]);
     }
     counts.push_back(whole);
@@ -55,18 +55,18 @@ std::vector<report::Column> wholeCounts(const motif::Motif& m) {
 
 // Every motif the summary lists must be in motifs.jaspar as the same motif:
 // files of different runs in one directory would otherwise pass unnoticed.
-std::vector<report::Column> checkMatrices(const std::vector<discover::SummaryRow>& rows,
+std::vector<report::Column> checkMatrices(const std::vector<summary_table::Row>& rows,
                                           const std::string& summaryPath, const std::string& jasparPath) {
   const std::vector<motif::Motif> matrices = motif_files::readFile(jasparPath);
   std::map<std::string, const motif::Motif*> byId;
   for (const motif::Motif& m : matrices) byId.emplace(m.id, &m);
-  for (const discover::SummaryRow& row : rows) {
+  for (const summary_table::Row& row : rows) {
     const auto found = byId.find(row.id);
     if (found == byId.end())
-      throw textio::ReadError(summaryPath, row.line, "the motif " + row.id + " is not in " + jasparPath);
+      throw ReadError(summaryPath, row.line, "the motif " + row.id + " is not in " + jasparPath);
     const motif::Motif& m = *found->second;
     if (m.width() != row.length || (!m.name.empty() && m.name != row.consensus))
-      throw textio::ReadError(summaryPath, row.line,
+      throw ReadError(summaryPath, row.line,
                               "the motif " + row.id + " (" + row.consensus + ") differs from its matrix in " +
                                   m.where() + " (" + std::to_string(m.width()) + " columns, " + m.name +
                                   "): the files come from different runs");
@@ -86,7 +86,7 @@ Sample readSample(const std::string& directory, const std::string& name) {
   sample.directory = directory;
   sample.discoverVersion = discover::logVersionOfFile(inDirectory(directory, "log.txt"));
   const std::string summaryPath = inDirectory(directory, "summary.tsv");
-  sample.motifs = discover::readSummaryFile(summaryPath);
+  sample.motifs = summary_table::readFile(summaryPath);
   if (!sample.motifs.empty())
     sample.bestCounts = checkMatrices(sample.motifs, summaryPath, inDirectory(directory, "motifs.jaspar"));
   return sample;
@@ -97,7 +97,7 @@ std::string summaryTable(const std::vector<Sample>& samples, int top) {
   for (const Sample& s : samples) {
     const std::size_t shown = std::min(s.motifs.size(), static_cast<std::size_t>(std::max(top, 0)));
     for (std::size_t i = 0; i < shown; ++i)
-      table += enrichment_table::withoutTabs(s.name) + '\t' + discover::summaryLine(s.motifs[i]) + '\t' +
+      table += enrichment_table::withoutTabs(s.name) + '\t' + summary_table::line(s.motifs[i]) + '\t' +
                s.discoverVersion + '\n';
   }
   return table;

@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "discover/report/tables.h"
+
 #include "formats/report_data.h"
+#include "formats/summary_table.h"
 
 namespace aggregate {
 
@@ -16,7 +17,7 @@ struct Sample {
   std::string name;
   std::string directory;                       // as given
   std::string discoverVersion;                 // of the zelkova-discover that wrote it
-  std::vector<discover::SummaryRow> motifs;    // every line of its summary.tsv, best first
+  std::vector<summary_table::Row> motifs;    // every line of its summary.tsv, best first
   std::vector<report::Column> bestCounts;      // count matrix of motifs.front(); empty without motifs
 };
 
@@ -31,7 +32,7 @@ void requireDistinctNames(const std::vector<std::string>& names, const std::vect
 
 // Reads DIR/log.txt, DIR/summary.tsv and, when the summary lists motifs,
 // DIR/motifs.jaspar. Throws FatalError for a DIR that is not a directory and
-// textio::ReadError naming the file and line of anything else: a missing or
+// ReadError naming the file and line of anything else: a missing or
 // malformed file, a motif of the summary that motifs.jaspar lacks or holds
 // with another consensus or width, a matrix that is not whole counts.
 Sample readSample(const std::string& directory, const std::string& name);

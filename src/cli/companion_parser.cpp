@@ -255,6 +255,8 @@ std::string failureMessage(const std::string& program) {
     return "Error: " + std::string(error.what()) + "\nRun " + program + " --help for the options.\n";
   } catch (const FatalError& error) {
     return error.what();
+  } catch (const ReadError& error) {
+    return "Error: " + std::string(error.what()) + "\n";
   } catch (const std::bad_alloc&) {
     return "Error: out of memory.\n";
   } catch (const std::exception& error) {

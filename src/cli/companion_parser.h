@@ -39,7 +39,7 @@
 //       parser.whole("-m", "--order", "N", "order, {min} to {max} (default {default})", order, 0, 7);
 //       const std::optional<std::vector<std::string>> files = parser.parse(argc, argv);
 //       if (!files) return 0;              // --help or --version answered
-//       if (files->empty()) throw cli::UsageError("no FILE given.");
+//       if (files->empty()) throw UsageError("no FILE given.");
 //       ...
 //       return 0;
 //     });
@@ -50,18 +50,13 @@
 #include <functional>
 #include <limits>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
-namespace cli {
+#include "base/errors.h"
 
-// A mistake on the command line; the message is a sentence without "Error: ".
-class UsageError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+namespace cli {
 
 // Strict readers of option values: the whole text must be the number (no
 // blanks, no trailing letters) and lie within the bounds, else UsageError
@@ -186,11 +181,14 @@ void addMaxLettersOption(Parser& parser, std::uint64_t& target, LetterLimit limi
 std::string failureMessage(const std::string& program);
 
 // Runs `body` (the whole work of main, returning its exit status) and turns
-// what escapes it into a message on standard error and status 1:
+// what escapes it into a message on standard error and status 1, by the
+// rule of base/errors.h (an internal fault has aborted before this):
 //   UsageError    "Error: MESSAGE" and "Run PROGRAM --help for the options."
 //   FatalError    its text as it is (it carries "Error: ..." and the line end)
+//   ReadError     "Error: SOURCE:LINE: PROBLEM"
 //   bad_alloc     "Error: out of memory."
-//   other         "Error: WHAT"
+//   other         "Error: WHAT" (a failure of the system, such as a thread
+//                 that cannot be started)
 // Standard output is flushed and checked afterwards: anything lost there turns
 // the status into 1 with "Error: cannot write standard output: REASON.".
 int runProgram(const std::string& program, const std::function<int()>& body);

@@ -41,9 +41,9 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
                o.settings.minOverlap, 1, 1000000);
   const std::optional<std::vector<std::string>> files = parser.parse(argc, argv);
   if (!files) return std::nullopt;
-  if (files->empty()) throw cli::UsageError("no MOTIFS file given.");
+  if (files->empty()) throw UsageError("no MOTIFS file given.");
   if (files->size() > 1)
-    throw cli::UsageError("more than one MOTIFS file given (" + (*files)[0] + ", " + (*files)[1] + ").");
+    throw UsageError("more than one MOTIFS file given (" + (*files)[0] + ", " + (*files)[1] + ").");
   o.motifFile = files->front();
   return o;
 }

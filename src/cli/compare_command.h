@@ -22,7 +22,7 @@ struct Options {
   compare::Settings settings;
 };
 
-// Nothing when --help or --version was answered. Throws cli::UsageError.
+// Nothing when --help or --version was answered. Throws UsageError.
 std::optional<Options> parseArguments(int argc, const char* const* argv);
 
 // The rows of the table: for every query in order, its `top` best matches

@@ -10,9 +10,9 @@
 #include "formats/command_files.h"
 #include "formats/output_file.h"
 #include "formats/report_reader.h"
-#include "stats/enrichment_table.h"
+#include "stats/enrichment_rows.h"
 #include "stats/known_enrichment.h"
-#include "stats/known_table.h"
+#include "stats/known_rows.h"
 #include "stats/shuffle.h"
 
 namespace enrich_command {
@@ -90,19 +90,19 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
   if (!files) return std::nullopt;
   const std::size_t motifFiles = o.databaseFiles.empty() ? 1 : 0;
   if (files->size() < motifFiles + 1)
-    throw cli::UsageError(motifFiles ? "give a MOTIFS and a PRIMARY.fa file." : "give a PRIMARY.fa file.");
+    throw UsageError(motifFiles ? "give a MOTIFS and a PRIMARY.fa file." : "give a PRIMARY.fa file.");
   if (files->size() > motifFiles + 2)
-    throw cli::UsageError(motifFiles ? "more than three files given."
+    throw UsageError(motifFiles ? "more than three files given."
                                      : "more than two files given (with --db, no MOTIFS file is given).");
   if (motifFiles) o.motifFile = (*files)[0];
   o.primaryFile = (*files)[motifFiles];
   if (files->size() == motifFiles + 2) o.controlFile = (*files)[motifFiles + 1];
   if (!o.sitesFile.empty() && !o.databaseFiles.empty())
-    throw cli::UsageError("--sites lists the windows of the motifs of a MOTIFS file, not of a whole --db.");
+    throw UsageError("--sites lists the windows of the motifs of a MOTIFS file, not of a whole --db.");
   if (!o.controlFile.empty() && o.shuffleOptionGiven)
-    throw cli::UsageError("--shuffle, --copies and --seed make a shuffled control; they do not go with CONTROL.fa.");
+    throw UsageError("--shuffle, --copies and --seed make a shuffled control; they do not go with CONTROL.fa.");
   if (!o.sitesFile.empty() && o.sitesFile == o.outputFile)
-    throw cli::UsageError("the table and the sites cannot go to the same file.");
+    throw UsageError("the table and the sites cannot go to the same file.");
   return o;
 }
 

@@ -33,7 +33,7 @@ struct Options {
   std::uint64_t maxLetters = 0;
 };
 
-// Nothing when --help or --version was answered. Throws cli::UsageError.
+// Nothing when --help or --version was answered. Throws UsageError.
 std::optional<Options> parseArguments(int argc, const char* const* argv);
 
 // The motifs a run tests: the database of --db, or the motif file.

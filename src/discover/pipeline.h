@@ -14,7 +14,7 @@ namespace discover {
 // Everything up to the results; creates the directory once the inputs have
 // been read. The directory a genome's index is built in, outside the output
 // directory, is told to `indexNotice`. Throws FatalError (or
-// textio::ReadError for a motif database) for input it refuses.
+// ReadError for a motif database) for input it refuses.
 Discovery runDiscovery(const Options& options, OutputDirectory& directory, const genome::ScratchNotice& indexNotice,
                        StepProgress& progress);
 

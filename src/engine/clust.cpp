@@ -25,7 +25,7 @@ zelkova::zelkova(const Utilities& store, const RunConfig& config, const std::vec
   if (config.outFile) {
     try {
       outStream = reportFile.emplace(*config.outFile).stream();
-    } catch (const output_file::WriteError&) {
+    } catch (const WriteError&) {
       // The command line falls back to its console; a caller whose messages go
       // elsewhere would lose the report without a word, so it is told.
       if (!progress.stream()) throw;
@@ -42,7 +42,7 @@ zelkova::zelkova(const Utilities& store, const RunConfig& config, const std::vec
 zelkova::~zelkova() {
   try {
     closeReport();
-  } catch (const output_file::WriteError& error) {
+  } catch (const WriteError& error) {
     progress.write(error.what());
   }
 }

@@ -59,7 +59,7 @@ class zelkova {
   void train();
   void postScreen();
   void saveMotifs();
-  // Completes the report file; throws output_file::WriteError.
+  // Completes the report file; throws WriteError.
   void closeReport();
 
   // What the run found: the report's parameters and its motifs, best first

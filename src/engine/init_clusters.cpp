@@ -20,7 +20,7 @@ class SideFile {
     name_ = *name;
     try {
       file_.emplace(name_);
-    } catch (const output_file::WriteError&) {
+    } catch (const WriteError&) {
       warn();
     }
   }
@@ -33,7 +33,7 @@ class SideFile {
     if (!file_) return;
     try {
       file_->commit();
-    } catch (const output_file::WriteError&) {
+    } catch (const WriteError&) {
       warn();
     }
     file_.reset();

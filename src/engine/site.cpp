@@ -1,8 +1,6 @@
 #include "engine/site.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 int hammingDist(const char* a, const char* b, int len) {
   int d = 0;
@@ -11,9 +9,3 @@ int hammingDist(const char* a, const char* b, int len) {
 }
 
 double zk::log2(double x) { return std::log(x) / std::log(2.0); }
-
-void assertionFailed(const char* expr, const char* file, int line) {
-  std::fflush(stdout);
-  std::fprintf(stderr, "%s:%d: Assertion `%s' failed.\n", file, line, expr);
-  std::abort();
-}

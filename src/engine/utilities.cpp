@@ -42,7 +42,7 @@ void Utilities::LoadSeqs(std::size_t maxLetters) {
     std::fclose(inStream);
     inStream = nullptr;
     records = readSequenceRecords(reader, maxLetters);
-  } catch (const FastaReadError& error) {
+  } catch (const ReadError& error) {
     throw FatalError(std::string("Error: ") + error.what() + "\n");
   }
   seqs.assign(std::move(records), maxLetters);

@@ -8,6 +8,8 @@
 
 #include "cli/companion_parser.h"
 #include "formats/command_files.h"
+#include "formats/enrichment_table.h"
+#include "formats/known_table.h"
 #include "formats/match_table.h"
 #include "formats/motif_files.h"
 #include "formats/output_file.h"
@@ -15,8 +17,7 @@
 #include "pages/matches_section.h"
 #include "pages/motif_page.h"
 #include "pages/report_page.h"
-#include "stats/enrichment_table.h"
-#include "stats/known_table.h"
+#include "stats/enrichment.h"
 #include "stats/matrix_text.h"
 #include "stats/motif_database.h"
 
@@ -56,7 +57,7 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
   parser.value("-f", "--format", "FORMAT", "meme, jaspar, transfac, homer or html (required)",
                [&](const std::string& value) {
                  if (!knownFormat(value))
-                   throw cli::UsageError("unknown format \"" + value +
+                   throw UsageError("unknown format \"" + value +
                                          "\"; use meme, jaspar, transfac, homer or html.");
                  options.format = value;
                });
@@ -74,14 +75,14 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
                     options.databaseFiles);
   const std::optional<std::vector<std::string>> files = parser.parse(argc, argv);
   if (!files) return std::nullopt;
-  if (options.format.empty()) throw cli::UsageError("no format given (--format meme|jaspar|transfac|homer|html).");
-  if (files->empty()) throw cli::UsageError("no MOTIFS file given.");
+  if (options.format.empty()) throw UsageError("no format given (--format meme|jaspar|transfac|homer|html).");
+  if (files->empty()) throw UsageError("no MOTIFS file given.");
   if (!options.enrichmentFile.empty() && options.format != "html")
-    throw cli::UsageError("--enrichment goes with --format html only.");
+    throw UsageError("--enrichment goes with --format html only.");
   if (!options.matchesFile.empty() && options.format != "html")
-    throw cli::UsageError("--matches is for --format html only.");
+    throw UsageError("--matches is for --format html only.");
   if (!options.databaseFiles.empty() && options.matchesFile.empty())
-    throw cli::UsageError("--db names where the motifs of --matches are; give --matches too.");
+    throw UsageError("--db names where the motifs of --matches are; give --matches too.");
   options.motifFiles = *files;
   return options;
 }
@@ -165,7 +166,7 @@ std::string htmlText(const Options& options, const Inputs& inputs) {
   }
   if (inputs.report) return reportPage(options, *inputs.report);
   if (!options.matchesFile.empty())
-    throw cli::UsageError("--matches goes with a single zelkova report as MOTIFS.");
+    throw UsageError("--matches goes with a single zelkova report as MOTIFS.");
   return motifPage(options, inputs.motifs);
 }
 

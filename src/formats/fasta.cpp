@@ -25,7 +25,7 @@ constexpr std::size_t kLongestNameShown = 80;
 const char* const kStandardInputName = "standard input";
 
 [[noreturn]] void failToRead(const std::string& path, const std::string& reason) {
-  throw FastaReadError("cannot read " + path + ": " + reason + ".");
+  throw ReadError("cannot read " + path + ": " + reason + ".");
 }
 
 bool startsWithGzipSignature(int descriptor) {
@@ -136,7 +136,7 @@ FastaReader::FastaReader(const std::string& path, const DnaRules& rules)
       maxLetters_(rules.maxLetters),
       limitsInput_(rules.limitsInput) {
   const std::string format = dna_letters::binaryFormat(source_.firstBytes());
-  if (!format.empty()) throw FastaReadError(source_.name() + ": " + format + ".");
+  if (!format.empty()) throw ReadError(source_.name() + ": " + format + ".");
 }
 
 int FastaReader::nextNonBlank() {
@@ -202,7 +202,7 @@ bool FastaReader::startRecord(std::string& name) {
 void FastaReader::refuse(const std::string& name, const std::string& problem, bool withLine) const {
   const std::string record = isBlank(name) ? "record number " + std::to_string(records_)
                                            : "record " + textio::printable(name, kLongestNameShown);
-  throw FastaReadError(source_.name() + (withLine ? ":" + std::to_string(line_) : std::string()) + ": " + record +
+  throw ReadError(source_.name() + (withLine ? ":" + std::to_string(line_) : std::string()) + ": " + record +
                        (withLine ? ": " : " ") + problem);
 }
 
@@ -277,10 +277,10 @@ DnaFile readDnaFile(const std::string& path, const DnaRules& rules) {
     FastaRecord record;
     while (reader.next(record) != FastaReader::Status::End) file.records.push_back(std::move(record));
     if (file.records.empty())
-      throw FastaReadError(reader.name() + " holds no FASTA record (a line starting with '>').");
+      throw ReadError(reader.name() + " holds no FASTA record (a line starting with '>').");
     file.iupacLetters = reader.iupacLetters();
     return file;
-  } catch (const FastaReadError& error) {
+  } catch (const ReadError& error) {
     throw FatalError(std::string("Error: ") + error.what() + "\n");
   }
 }

@@ -23,11 +23,11 @@
 #include <functional>
 #include <limits>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/errors.h"
 #include "formats/dna_letters.h"
 
 struct FastaRecord {
@@ -35,17 +35,10 @@ struct FastaRecord {
   std::string letters;
 };
 
-// A FASTA file opened by path that cannot be read or is not FASTA; what() is a
-// sentence naming the file, such as "cannot read PATH: reason.".
-class FastaReadError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
 // The bytes of one FASTA input, buffered. A file opened by path whose first two
 // bytes are the gzip signature (1f 8b) is decompressed as it is read, so plain
 // and compressed files read the same; it reports every failure by throwing
-// FastaReadError. A stream passed in is read as it is, and its read errors are
+// ReadError. A stream passed in is read as it is, and its read errors are
 // left in its error indicator for its owner to check, as with any stdio stream.
 class FastaSource {
  public:
@@ -122,13 +115,13 @@ class FastaReader {
 
   // Reads from `file`, which stays owned by the caller.
   explicit FastaReader(std::FILE* file, std::size_t maxNameLength = std::string::npos);
-  // Reads the file at `path`, plain or gzip-compressed. Throws FastaReadError
+  // Reads the file at `path`, plain or gzip-compressed. Throws ReadError
   // when it cannot be opened (or is a directory), and from next() when reading
   // it fails, for example on damaged compressed data.
   explicit FastaReader(const std::string& path, std::size_t maxNameLength = std::string::npos,
                        LowerCase lowerCase = LowerCase::AsUpper);
   // Reads the file at `path` ("-": standard input), plain or gzip, by `rules`.
-  // Throws FastaReadError, here and from next() and stream(), whose what() is
+  // Throws ReadError, here and from next() and stream(), whose what() is
   // the message without "Error: ", naming the file (and line and record where
   // there are), such as
   //   peaks.fa:1043: record chr2:100-300: 'E' is not a DNA letter; is this a protein file?

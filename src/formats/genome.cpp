@@ -49,7 +49,7 @@ struct IndexedGenome::Index {
 
 namespace {
 
-[[noreturn]] void fail(const std::string& sentence) { throw FastaReadError(sentence); }
+[[noreturn]] void fail(const std::string& sentence) { throw ReadError(sentence); }
 
 enum class Compression { None, Bgzf, OtherGzip };
 

@@ -14,7 +14,7 @@
 // when it is made and once it is gone, so that a program stopped by a signal
 // in between (which runs no destructor) can remove it.
 //
-// Errors are FastaReadError, sentences that name the file.
+// Errors are ReadError, sentences that name the file.
 #pragma once
 
 #include <functional>
@@ -73,7 +73,7 @@ class IndexedGenome {
   // must lie within the chromosome: upper case, or lower-case letters as N
   // with LowerCase::AsN. Other letters (IUPAC codes, N) are kept, in upper
   // case. Reading moves the file position, so one object serves one thread.
-  // Throws FastaReadError when the file cannot be read there or does not
+  // Throws ReadError when the file cannot be read there or does not
   // match its index (a FASTA changed without its index).
   std::string fetch(const std::string& chrom, long long start, long long end, LowerCase lowerCase);
 

@@ -8,6 +8,7 @@
 
 #include "formats/command_files.h"
 #include "formats/numbers.h"
+#include "formats/tsv_table.h"
 
 namespace match_table {
 
@@ -16,8 +17,6 @@ const char* const kHeader =
 
 namespace {
 
-constexpr std::size_t kFields = 11;
-
 std::string field(const std::string& text) {
   std::string clean = text;
   for (char& c : clean)
@@ -25,33 +24,44 @@ std::string field(const std::string& text) {
   return clean;
 }
 
-double probabilityIn(const textio::Lines& lines, const std::string& text, const std::string& what) {
-  const double value = lines.real(text, what);
-  if (!(value >= 0)) lines.fail(what + " " + textio::quoted(text) + " is not a number of 0 or more");
+using tsv::Column;
+
+// The columns of a match table, found in its header.
+struct Columns {
+  Column query, queryConsensus, targetId, targetName, orientation, offset, overlap, p, e, q, targetConsensus;
+};
+
+Columns columnsOf(const tsv::Table& t) {
+  return {t.column("query"),       t.column("query_consensus"), t.column("target_id"), t.column("target_name"),
+          t.column("orientation"), t.column("offset"),          t.column("overlap"),   t.column("p"),
+          t.column("E"),           t.column("q"),               t.column("target_consensus")};
+}
+
+double probabilityIn(const tsv::Row& f, const Column& column, const std::string& what) {
+  const std::string& text = f.text(column);
+  const double value = tsv::number(f.at(), text, what, tsv::NonFinite::Allowed);
+  if (!(value >= 0)) f.fail(what + " " + textio::quoted(text) + " is not a number of 0 or more");
   return value;
 }
 
-Row parseRow(const textio::Lines& lines, const std::string& line) {
-  const std::vector<std::string> f = textio::tabFields(line);
-  if (f.size() != kFields)
-    lines.fail("a match line needs " + std::to_string(kFields) + " tab-separated fields, found " +
-               std::to_string(f.size()));
+Row parseRow(const tsv::Row& f, const Columns& c) {
   Row row;
-  row.query = f[0];
-  row.queryConsensus = f[1];
-  row.targetId = f[2];
-  row.targetName = f[3];
-  if (row.query.empty() || row.targetId.empty()) lines.fail("a match line needs a query and a target");
-  if (f[4] != "+" && f[4] != "-") lines.fail("the orientation " + textio::quoted(f[4]) + " is neither + nor -");
-  row.reverse = f[4] == "-";
-  row.offset = lines.smallInteger(f[5], "offset");
-  row.overlap = lines.smallInteger(f[6], "overlap");
-  if (row.overlap < 1) lines.fail("the overlap " + textio::quoted(f[6]) + " is not 1 or more");
-  row.p = probabilityIn(lines, f[7], "p-value");
-  row.e = probabilityIn(lines, f[8], "E-value");
-  row.q = probabilityIn(lines, f[9], "q-value");
-  row.targetConsensus = f[10];
-  row.line = lines.number();
+  row.query = f.identifier(c.query);
+  row.queryConsensus = f.text(c.queryConsensus);
+  row.targetId = f.identifier(c.targetId);
+  row.targetName = f.text(c.targetName);
+  const std::string& orientation = f.text(c.orientation);
+  if (orientation != "+" && orientation != "-")
+    f.fail("the orientation " + textio::quoted(orientation) + " is neither + nor -");
+  row.reverse = orientation == "-";
+  row.offset = f.smallWhole(c.offset);
+  row.overlap = f.smallCount(c.overlap);
+  if (row.overlap < 1) f.fail("the overlap " + textio::quoted(f.text(c.overlap)) + " is not 1 or more");
+  row.p = probabilityIn(f, c.p, "p-value");
+  row.e = probabilityIn(f, c.e, "E-value");
+  row.q = probabilityIn(f, c.q, "q-value");
+  row.targetConsensus = f.text(c.targetConsensus);
+  row.line = f.line();
   return row;
 }
 
@@ -71,14 +81,10 @@ void write(std::ostream& out, const std::vector<Row>& rows) {
 }
 
 std::vector<Row> read(std::istream& in, const std::string& source) {
-  textio::Lines lines(in, source);
-  if (lines.take("the header line") != kHeader)
-    lines.fail("expected the header line of a zelkova-compare table: " + textio::quoted(kHeader));
+  tsv::Table table(in, source, "a zelkova-compare table", "a match line");
+  const Columns columns = columnsOf(table);
   std::vector<Row> rows;
-  while (!lines.atEnd()) {
-    const std::string& line = lines.take("");
-    if (!line.empty()) rows.push_back(parseRow(lines, line));
-  }
+  for (tsv::Row fields; table.next(fields);) rows.push_back(parseRow(fields, columns));
   return rows;
 }
 

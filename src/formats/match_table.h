@@ -34,8 +34,10 @@ std::string formatValue(double value);
 // names are written as blanks so that every line keeps its columns.
 void write(std::ostream& out, const std::vector<Row>& rows);
 
-// A whole table; throws textio::ReadError naming the file and line of the
-// first line that does not fit.
+// A whole table, its columns found by name (tsv_table.h); throws
+// ReadError naming the file and line of the first thing that does not
+// fit: a missing column, a line without the fields of its header, a field
+// that is not what the writer gives.
 std::vector<Row> read(std::istream& in, const std::string& source);
 std::vector<Row> readFile(const std::string& path);
 

@@ -83,7 +83,7 @@ void checkAlphabet(const Lines& lines, const std::string& line) {
 }
 
 motif::Motif finished(motif::Motif m, bool hasMatrix) {
-  if (!hasMatrix) throw textio::ReadError(m.source, m.line, "motif " + m.id + " has no letter-probability matrix");
+  if (!hasMatrix) throw ReadError(m.source, m.line, "motif " + m.id + " has no letter-probability matrix");
   completeMotif(m, true);
   return m;
 }

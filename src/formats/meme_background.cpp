@@ -42,12 +42,12 @@ LetterProbabilities read(std::istream& in, const std::string& source) {
   double sum = 0;
   for (int b = 0; b < 4; ++b) {
     if (givenAt[b] == 0)
-      throw textio::ReadError(source, 0, std::string("no probability of ") + kLetters[b] +
+      throw ReadError(source, 0, std::string("no probability of ") + kLetters[b] +
                                              "; a background file gives one line per letter, such as \"A 0.3\"");
     sum += probabilities[b];
   }
   if (std::fabs(sum - 1) > kSumTolerance)
-    throw textio::ReadError(source, givenAt[3], "the probabilities of A, C, G and T add up to " +
+    throw ReadError(source, givenAt[3], "the probabilities of A, C, G and T add up to " +
                                                     std::to_string(sum) + ", not 1");
   for (double& p : probabilities) p /= sum;
   return probabilities;

@@ -5,7 +5,7 @@
 // case); each of the four letters is given once, with a probability above 0,
 // and the four add up to 1 (within 0.01; they are then made to add up to 1
 // exactly).
-// Errors are textio::ReadError, "FILE:LINE: problem".
+// Errors are ReadError, "FILE:LINE: problem".
 #pragma once
 
 #include <array>

@@ -29,7 +29,7 @@ bool holdsProbabilities(const std::vector<motif::Column>& columns) {
 }  // namespace
 
 void completeMotif(motif::Motif& m, bool probabilities) {
-  if (m.columns.empty()) throw textio::ReadError(m.source, m.line, "motif " + m.id + " has no columns");
+  if (m.columns.empty()) throw ReadError(m.source, m.line, "motif " + m.id + " has no columns");
   if (probabilities || holdsProbabilities(m.columns)) {
     m.counts = false;
     return;

@@ -6,7 +6,8 @@
 #include <iomanip>
 #include <ostream>
 #include <sstream>
-#include <stdexcept>
+
+#include "base/errors.h"
 
 #include "formats/numbers.h"
 
@@ -80,8 +81,7 @@ void writeTransfacMotif(std::ostream& out, const motif::Motif& m, const Transfac
   const int width = std::max(7, static_cast<int>(valueWidth(values)) + 1);
   const std::string letters =
       notes.degenerateConsensus.empty() ? motif::degenerateConsensus(motif::plainFrequencies(m)) : notes.degenerateConsensus;
-  if (static_cast<int>(letters.size()) != m.width())
-    throw std::invalid_argument("a TRANSFAC consensus needs one letter per position of " + m.id);
+  ZK_CHECK(static_cast<int>(letters.size()) == m.width(), "a TRANSFAC consensus has one letter per position of " + m.id);
   out << "AC  " << m.id << "\nXX\nID  " << m.id << "\nXX\n";
   if (!m.name.empty()) out << "DE  " << m.name << "\nXX\n";
   out << "P0";
@@ -101,8 +101,7 @@ void writeTransfacMotif(std::ostream& out, const motif::Motif& m, const Transfac
 }  // namespace
 
 void writeMeme(std::ostream& out, const std::vector<motif::Motif>& motifs, const MemeDetails& details) {
-  if (!details.log10E.empty() && details.log10E.size() != motifs.size())
-    throw std::invalid_argument("a MEME file needs one E-value per motif");
+  ZK_CHECK(details.log10E.empty() || details.log10E.size() == motifs.size(), "a MEME file has one E-value per motif");
   out << "MEME version 4\n\nALPHABET= ACGT\n\n";
   out << (details.bothStrands ? "strands: + -\n\n" : "strands: +\n\n");
   std::ostringstream background;  // six significant digits: the defaults read 0.25
@@ -120,8 +119,7 @@ void writeJaspar(std::ostream& out, const std::vector<motif::Motif>& motifs) {
 }
 
 void writeTransfac(std::ostream& out, const std::vector<motif::Motif>& motifs, const std::vector<TransfacNotes>& notes) {
-  if (!notes.empty() && notes.size() != motifs.size())
-    throw std::invalid_argument("TRANSFAC notes need one entry per motif");
+  ZK_CHECK(notes.empty() || notes.size() == motifs.size(), "TRANSFAC notes have one entry per motif");
   for (std::size_t m = 0; m < motifs.size(); ++m) writeTransfacMotif(out, motifs[m], notes.empty() ? TransfacNotes{} : notes[m]);
 }
 
@@ -145,7 +143,7 @@ std::vector<motif::Column> homerProbabilities(const motif::Motif& motif) {
 }
 
 void writeHomer(std::ostream& out, const std::vector<motif::Motif>& motifs, const std::vector<double>& thresholds) {
-  if (thresholds.size() != motifs.size()) throw std::invalid_argument("a HOMER file needs one threshold per motif");
+  ZK_CHECK(thresholds.size() == motifs.size(), "a HOMER file has one threshold per motif");
   for (std::size_t m = 0; m < motifs.size(); ++m) {
     const std::vector<motif::Column> p = homerProbabilities(motifs[m]);
     out << '>' << motif::degenerateConsensus(p) << '\t' << motifs[m].id << '\t' << numbers::fixedPoint(thresholds[m], 6) << "\n";

@@ -37,8 +37,7 @@ struct MemeDetails {
 };
 
 // MEME minimal motif format: letter probabilities (counts divided by their
-// column's total), nsites when known. Throws std::invalid_argument when
-// log10E is given but not one per motif.
+// column's total), nsites when known. log10E, when given, is one per motif.
 void writeMeme(std::ostream& out, const std::vector<motif::Motif>& motifs, const MemeDetails& details = {});
 
 // JASPAR matrices: ">ID<tab>NAME", then rows "A  [ c1 c2 ... ]" of counts

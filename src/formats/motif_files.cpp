@@ -41,7 +41,7 @@ Format detectFormat(const std::string& text, const std::string& source) {
   std::istringstream in(text);
   textio::Lines lines(in, source);
   lines.skipBlank();
-  if (lines.atEnd()) throw textio::ReadError(source, 0, "the file is empty: it holds no motif");
+  if (lines.atEnd()) throw ReadError(source, 0, "the file is empty: it holds no motif");
   const std::string& first = lines.take("");
   if (startsWith(first, "MEME version")) return Format::Meme;
   if (startsWith(first, "Current local time and date:")) return Format::Report;
@@ -111,11 +111,11 @@ std::vector<motif::Motif> readFiles(const std::vector<std::string>& paths) {
   std::map<std::string, std::size_t> seen;  // identifier -> index in motifs
   for (const std::string& path : paths) {
     std::vector<motif::Motif> more = readFile(path);
-    if (more.empty()) throw textio::ReadError(path, 0, "the file holds no motif");
+    if (more.empty()) throw ReadError(path, 0, "the file holds no motif");
     for (motif::Motif& m : more) {
       const auto [first, added] = seen.emplace(m.id, motifs.size());
       if (!added)
-        throw textio::ReadError(m.source, m.line,
+        throw ReadError(m.source, m.line,
                                 "motif " + m.id + " is already in " + motifs[first->second].where() +
                                     "; identifiers must be unique across the files read together (rename one, or "
                                     "leave a file out)");

@@ -4,7 +4,7 @@
 // content. Every size a file declares (MEME's w= and alength=, the letters of
 // a TRANSFAC P0 line, the rows of a JASPAR matrix) must agree with what
 // follows it.
-// Every reader throws textio::ReadError naming the file and line of the first
+// Every reader throws ReadError naming the file and line of the first
 // thing it cannot read, and refuses motifs without columns.
 #pragma once
 

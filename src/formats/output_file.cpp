@@ -123,11 +123,6 @@ int streamError(std::FILE* stream) {
 
 }  // namespace
 
-WriteError::WriteError(const std::string& name, int errorNumber)
-    : FatalError("Error: cannot write " + name + ": " + std::strerror(errorNumber) + ".\n"),
-      name_(name),
-      errorNumber_(errorNumber) {}
-
 void refuseInputAsOutput(const std::string& output, const std::vector<std::string>& inputs,
                          const std::string& kind) {
   struct stat out {};

@@ -50,19 +50,6 @@
 
 namespace output_file {
 
-// Creating, writing or completing an output failed. what() is the whole
-// message line, "Error: cannot write NAME: REASON.\n".
-class WriteError : public FatalError {
- public:
-  WriteError(const std::string& name, int errorNumber);
-  const std::string& name() const { return name_; }
-  int errorNumber() const { return errorNumber_; }
-
- private:
-  std::string name_;
-  int errorNumber_;
-};
-
 // Throws FatalError "Error: the KIND file OUTPUT is also an input file.\n" when
 // `output` is, by device and inode, the same regular file as one of `inputs`
 // (so "./x", a hard link or a symbolic link to an input is caught). Passes an

@@ -7,7 +7,7 @@
 // when a line holds a tab, else by blanks. A file whose first peak line has 10
 // fields is narrowPeak; any other is BED. Every peak line must have as many
 // fields as the first. Coordinates are BED's: START 0-based, END exclusive,
-// 0 <= START < END. Errors are textio::ReadError, "FILE:LINE: problem".
+// 0 <= START < END. Errors are ReadError, "FILE:LINE: problem".
 //
 // Limits: a file is read a line at a time (decompressed as it is read), so
 // the memory it takes is that of its peaks; a line of more than kLongestLine

@@ -11,11 +11,8 @@
 
 namespace report {
 
-// A report that does not have the layout zelkova writes. what() reads
-// "SOURCE:LINE: problem", LINE counting from 1.
-using ReadError = textio::ReadError;
-
-// Reads a whole report; `source` names it in error messages. Throws ReadError.
+// Reads a whole report; `source` names it in error messages. Throws ReadError
+// (base/errors.h) for a report that does not have the layout zelkova writes.
 Report read(std::istream& in, const std::string& source);
 
 // Reads the report file at `path`. A file that cannot be opened is a ReadError

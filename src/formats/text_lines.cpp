@@ -16,10 +16,6 @@
 
 namespace textio {
 
-ReadError::ReadError(const std::string& source, int line, const std::string& problem)
-    : std::runtime_error(source + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + problem),
-      line_(line) {}
-
 std::ifstream openFile(const std::string& path) {
   // A directory opens for reading here and reads as an empty file.
   struct stat st {};

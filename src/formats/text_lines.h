@@ -5,23 +5,12 @@
 
 #include <fstream>
 #include <iosfwd>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "base/errors.h"
+
 namespace textio {
-
-// A file that does not have the layout its reader expects. what() reads
-// "SOURCE:LINE: problem", LINE counting from 1; a file that cannot be opened
-// has line 0 and names no line.
-class ReadError : public std::runtime_error {
- public:
-  ReadError(const std::string& source, int line, const std::string& problem);
-  int line() const { return line_; }
-
- private:
-  int line_;
-};
 
 // `path` opened for reading ("-": standard input, command_files.h); one that
 // cannot be opened, or is a directory, is a ReadError of line 0,

@@ -77,7 +77,7 @@ std::vector<motif::Motif> readTransfac(std::istream& in, const std::string& sour
   auto closeEntry = [&]() {
     if (hasMatrix) {
       nameMotif(current, names);
-      if (current.id.empty()) throw textio::ReadError(source, current.line, "a matrix without AC or ID line");
+      if (current.id.empty()) throw ReadError(source, current.line, "a matrix without AC or ID line");
       completeMotif(current);
       motifs.push_back(std::move(current));
     }

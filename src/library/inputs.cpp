@@ -8,7 +8,7 @@ std::vector<FastaRecord> readFastaFile(const std::string& path, LowerCase lowerC
   try {
     FastaReader reader(path, LEN_STR - 1, lowerCase);
     return readSequenceRecords(reader, std::string::npos - 1);  // no length limit
-  } catch (const FastaReadError& error) {
+  } catch (const ReadError& error) {
     throw FatalError(std::string("Error: ") + error.what() + "\n");
   }
 }

@@ -7,6 +7,7 @@
 
 #include "formats/motif_export.h"
 #include "formats/numbers.h"
+#include "formats/text_lines.h"
 #include "pages/html_table.h"
 #include "pages/report_page.h"
 
@@ -22,9 +23,9 @@ std::vector<const Row*> matchEnrichment(const std::vector<std::string>& ids, con
     std::size_t m = 0;
     while (m < ids.size() && ids[m] != rows[r].id) ++m;
     if (m == ids.size())
-      throw enrichment_table::ReadError(source, line, "motif " + rows[r].id + " is not in the motif file");
+      throw ReadError(source, line, "motif " + rows[r].id + " is not in the motif file");
     if (consensus[m] != rows[r].consensus)
-      throw enrichment_table::ReadError(source, line,
+      throw ReadError(source, line,
                                         "motif " + rows[r].id + " has the consensus " + rows[r].consensus +
                                             " here but " + consensus[m] +
                                             " in the motif file; was the table made from another file?");

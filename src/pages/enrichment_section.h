@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "formats/enrichment_table.h"
 #include "formats/report_reader.h"
 #include "pages/report_page.h"
-#include "stats/enrichment_table.h"
 
 namespace export_html {
 
 // The row of each motif of `report`, in its order (nullptr for a motif the
-// table does not list). Throws enrichment_table::ReadError naming `source`
+// table does not list). Throws ReadError naming `source`
 // and the line when a row names a motif the report does not hold, or one whose
 // consensus differs (a table made from another report).
 std::vector<const enrichment_table::Row*> matchEnrichment(const report::Report& report,

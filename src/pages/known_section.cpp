@@ -9,6 +9,7 @@
 #include "formats/text_lines.h"
 #include "pages/html_table.h"
 #include "pages/report_page.h"
+#include "stats/known_enrichment.h"
 
 namespace export_html {
 
@@ -27,7 +28,7 @@ std::vector<const motif::Motif*> knownMotifsOfRows(const std::vector<known_table
   for (const known_table::Row& row : rows) {
     const auto found = byId.find(row.id);
     if (found == byId.end())
-      throw textio::ReadError(source, row.line, "motif " + row.id + " is not in the motif files given");
+      throw ReadError(source, row.line, "motif " + row.id + " is not in the motif files given");
     motifs.push_back(found->second);
   }
   return motifs;

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/known_table.h"
 #include "formats/motif.h"
-#include "stats/known_table.h"
 
 namespace export_html {
 
@@ -20,7 +20,7 @@ extern const char* const kKnownStyle;
 constexpr std::size_t kKnownShown = 25;
 
 // The database motif of every row, in the rows' order. Throws
-// textio::ReadError naming `source` and the row's line when a row names a
+// ReadError naming `source` and the row's line when a row names a
 // motif the database does not hold.
 std::vector<const motif::Motif*> knownMotifsOfRows(const std::vector<known_table::Row>& rows,
                                                    const std::vector<motif::Motif>& database,

@@ -101,13 +101,13 @@ PageAddition matchesAddition(const std::vector<match_table::Row>& rows, const st
   for (const match_table::Row& row : rows) {
     const auto consensus = consensusOf.find(row.query);
     if (consensus == consensusOf.end())
-      throw textio::ReadError(source, row.line, row.query + " is not a motif of the report");
+      throw ReadError(source, row.line, row.query + " is not a motif of the report");
     if (row.queryConsensus != consensus->second)
-      throw textio::ReadError(source, row.line, "the consensus " + row.queryConsensus + " is not that of " +
+      throw ReadError(source, row.line, "the consensus " + row.queryConsensus + " is not that of " +
                                                     row.query + ": the matches belong to another report");
     const auto target = known.find(row.targetId);
     if (target == known.end())
-      throw textio::ReadError(source, row.line, "the known motif " + row.targetId +
+      throw ReadError(source, row.line, "the known motif " + row.targetId +
                                                     " is not in the database (pass the one the matches came from with --db)");
     (*byMotif)[row.query].push_back({row, alignedHeights(*target->second, row.reverse)});
   }

@@ -16,7 +16,7 @@ namespace export_html {
 
 // Checks that every row belongs to a motif of `report` (same identifier and
 // consensus) and names a target of `targets`, and returns the addition that
-// writes the matches into the page. Throws textio::ReadError naming the line
+// writes the matches into the page. Throws ReadError naming the line
 // of the table (in `source`) that does not fit.
 // The motif's logo over the logo of the known motif `target` of `match`, on a
 // common column grid: the target shifted by the match's offset, and drawn as

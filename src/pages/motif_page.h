@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "formats/enrichment_table.h"
+#include "formats/known_table.h"
 #include "formats/motif.h"
-#include "stats/enrichment_table.h"
-#include "stats/known_table.h"
 
 namespace export_html {
 
@@ -22,7 +22,7 @@ void writeMotifPage(std::ostream& out, const std::vector<motif::Motif>& motifs, 
                     const std::string& program, const std::vector<const enrichment_table::Row*>& enrichment = {});
 
 // The page of a known-motif table `rows` (read from `tableName`) over the
-// database `motifs`. Throws textio::ReadError when a row names a motif the
+// database `motifs`. Throws ReadError when a row names a motif the
 // database does not hold.
 void writeKnownPage(std::ostream& out, const std::vector<known_table::Row>& rows, const std::string& tableName,
                     const std::vector<motif::Motif>& motifs, const std::string& names, const std::string& program);

@@ -5,7 +5,6 @@
 #include <numeric>
 #include <ostream>
 #include <sstream>
-#include <stdexcept>
 #include <string>
 
 #include "base/errors.h"
@@ -137,7 +136,7 @@ std::string frequencyLogoSvg(const std::vector<std::array<double, kBases>>& freq
 std::string shiftedLogoSvg(const std::vector<std::array<double, kBases>>& heights, const std::string& label,
                            int shift, int span) {
   const int width = static_cast<int>(heights.size());
-  if (shift < 0 || shift + width > span) throw std::invalid_argument("a logo must fit the span it is drawn in");
+  ZK_CHECK(shift >= 0 && shift + width <= span, "a logo fits the span it is drawn in");
   const double w = kLeft + span * kColumnWidth + kRight;
   const double h = kTop + 2 * kPixelsPerBit + kBottom;
   std::ostringstream svg;

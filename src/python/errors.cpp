@@ -34,11 +34,13 @@ void bindErrors(py::module_& module) {
   static py::exception<Cancelled> cancelled(module, "Cancelled", PyExc_Exception);
   error.doc() = "Input or settings a run refuses; the message is the program's.";
   cancelled.doc() = "A run stopped because its cancel event was set.";
+  // The rule of base/errors.h: input the user can fix raises zelkova.Error
+  // with the companions' message; an internal fault has aborted already.
   py::register_exception_translator([](std::exception_ptr thrown) {
     if (!thrown) return;
     try {
       std::rethrow_exception(thrown);
-    } catch (const cli::UsageError& e) {
+    } catch (const UsageError& e) {
       PyErr_SetString(usageError.ptr(), ("Error: " + std::string(e.what())).c_str());
     } catch (const Cancelled& e) {
       PyErr_SetString(cancelled.ptr(), e.what());

@@ -1,7 +1,6 @@
 #include "scan/motif_scan.h"
 
 #include <algorithm>
-#include <stdexcept>
 #include <tuple>
 
 #include "base/errors.h"
@@ -44,17 +43,15 @@ MotifModel motifModel(const motif::Motif& motif, const scoring::Background& back
   model.id = motif.id;
   model.alt = motif.name;
   model.width = motif.width();
-  std::optional<scoring::ScoringMatrix> forward;
-  try {
-    forward.emplace(scoring::siteProbabilities(motif, background, pseudocount), background);
-  } catch (const std::invalid_argument&) {
+  const std::vector<motif::Column> probabilities = scoring::siteProbabilities(motif, background, pseudocount);
+  if (!scoring::finiteScores(probabilities, background))
     throw FatalError("Error: " + motif.where() + ": motif " + motif.id +
                      " gives a letter the probability 0, whose log-odds score is minus infinity; give a "
                      "--pseudocount above 0.\n");
-  }
-  if (strands != Strands::Reverse) model.strands.push_back(strandMatrix('+', *forward, background, pBound));
+  const scoring::ScoringMatrix forward(probabilities, background);
+  if (strands != Strands::Reverse) model.strands.push_back(strandMatrix('+', forward, background, pBound));
   if (strands != Strands::Forward)
-    model.strands.push_back(strandMatrix('-', forward->reverseComplement(), background, pBound));
+    model.strands.push_back(strandMatrix('-', forward.reverseComplement(), background, pBound));
   return model;
 }
 

@@ -32,7 +32,7 @@ constexpr LayoutName kLayouts[] = {
 site_table::Layout layoutOf(const std::string& value) {
   for (const LayoutName& l : kLayouts)
     if (value == l.name) return l.layout;
-  throw cli::UsageError("--format \"" + value + "\" is not one of tsv, bed, gff3.");
+  throw UsageError("--format \"" + value + "\" is not one of tsv, bed, gff3.");
 }
 
 // "tsv (default), bed or gff3".
@@ -54,7 +54,7 @@ constexpr StrandsName kStrands[] = {{"+", Strands::Forward}, {"-", Strands::Reve
 Strands strandsOf(const std::string& value) {
   for (const StrandsName& s : kStrands)
     if (value == s.name) return s.strands;
-  throw cli::UsageError("--strand \"" + value + "\" is not one of +, -, both.");
+  throw UsageError("--strand \"" + value + "\" is not one of +, -, both.");
 }
 
 const char* strandsName(Strands strands) {
@@ -111,11 +111,11 @@ void addOptions(cli::Parser& parser, Options& o, bool& pValueGiven) {
 
 void takeFiles(Options& o, const std::vector<std::string>& files) {
   if (o.genomeFile.empty()) {
-    if (files.size() < 2) throw cli::UsageError("give MOTIFS and SEQUENCES.fa (or --genome GENOME.fa).");
+    if (files.size() < 2) throw UsageError("give MOTIFS and SEQUENCES.fa (or --genome GENOME.fa).");
     o.motifFiles.assign(files.begin(), files.end() - 1);
     o.sequenceFile = files.back();
   } else {
-    if (files.empty()) throw cli::UsageError("give a MOTIFS file.");
+    if (files.empty()) throw UsageError("give a MOTIFS file.");
     o.motifFiles = files;
   }
 }
@@ -138,11 +138,11 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
   const std::optional<std::vector<std::string>> files = parser.parse(argc, argv);
   if (!files) return std::nullopt;
   takeFiles(o, *files);
-  if (!o.regionsFile.empty() && o.genomeFile.empty()) throw cli::UsageError("--regions needs --genome.");
-  if (pValueGiven && o.qValue) throw cli::UsageError("give --pvalue or --qvalue, not both.");
+  if (!o.regionsFile.empty() && o.genomeFile.empty()) throw UsageError("--regions needs --genome.");
+  if (pValueGiven && o.qValue) throw UsageError("give --pvalue or --qvalue, not both.");
   // The background of the sequences takes a pass of its own before the scan.
   if (o.sequenceFile == "-" && o.background == BackgroundSource::Sequences)
-    throw cli::UsageError("standard input (-) can be read only once, and --bg sequences reads the sequences twice; "
+    throw UsageError("standard input (-) can be read only once, and --bg sequences reads the sequences twice; "
                           "give --bg uniform or a background file, or name the FASTA file.");
   return o;
 }

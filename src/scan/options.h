@@ -44,7 +44,7 @@ struct Options {
   std::vector<std::string> inputFiles() const;
 };
 
-// Nothing when --help or --version was answered. Throws cli::UsageError.
+// Nothing when --help or --version was answered. Throws UsageError.
 std::optional<Options> parseArguments(int argc, const char* const* argv);
 
 }  // namespace scan

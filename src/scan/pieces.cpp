@@ -55,7 +55,7 @@ class FastaPieces : public PieceSource {
   bool readRecord() {
     const FastaReader::Status status = reader_.next(record_);
     if (status == FastaReader::Status::End) {
-      if (names_.empty()) throw FastaReadError(path_ + " holds no FASTA record (a line starting with '>').");
+      if (names_.empty()) throw ReadError(path_ + " holds no FASTA record (a line starting with '>').");
       return false;
     }
     // Read by DNA rules, a record that is not DNA has been refused by now.
@@ -139,7 +139,7 @@ std::vector<genome_intervals::Interval> scanRegions(const genome::IndexedGenome&
     return regions;
   }
   const peaks::PeakFile file = peaks::readPeakFile(regionsPath);
-  if (file.peaks.empty()) throw textio::ReadError(regionsPath, 0, "the file holds no region");
+  if (file.peaks.empty()) throw ReadError(regionsPath, 0, "the file holds no region");
   peak_windows::checkAgainstGenome(file, genome, "region");
   // In the genome's order, merged where they overlap or touch.
   std::vector<std::pair<std::size_t, genome_intervals::Interval>> ordered;

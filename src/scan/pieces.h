@@ -54,7 +54,7 @@ class PieceSource {
 
 // The records of a FASTA file ("-": standard input), plain or gzip, read one
 // at a time by the companions' DNA rules with records of at most
-// `maxLetters` letters; letters in upper case. Throws FastaReadError for a
+// `maxLetters` letters; letters in upper case. Throws ReadError for a
 // file that cannot be read, holds no record or breaks a rule.
 std::unique_ptr<PieceSource> fastaPieces(const std::string& path, std::uint64_t maxLetters, int overlap);
 
@@ -65,7 +65,7 @@ std::unique_ptr<PieceSource> genomePieces(genome::IndexedGenome& genome,
 
 // What a genome scan covers: every chromosome whole, or the regions of the
 // BED file at `regionsPath` merged where they overlap or touch, in the
-// genome's order. Throws textio::ReadError naming the file and line of a
+// genome's order. Throws ReadError naming the file and line of a
 // region on a chromosome the genome does not have or past its end, and for
 // a file without regions.
 std::vector<genome_intervals::Interval> scanRegions(const genome::IndexedGenome& genome, const std::string& regionsPath);

@@ -4,8 +4,8 @@
 #include <array>
 #include <cstdint>
 #include <numeric>
-#include <stdexcept>
 
+#include "base/errors.h"
 #include "base/parallel.h"
 #include "base/words.h"
 
@@ -27,8 +27,8 @@ bool aboveLevel(const Score& s, int level) { return 10 * s.pairs > static_cast<s
 constexpr Score kNone{-1, 1};  // below every score
 
 void checkSettings(const Settings& s) {
-  if (s.window < 4) throw std::invalid_argument("the DUST window must be at least 4 letters");
-  if (s.level < 1) throw std::invalid_argument("the DUST level must be at least 1");
+  ZK_CHECK(s.window >= 4, "the DUST window is at least 4 letters");
+  ZK_CHECK(s.level >= 1, "the DUST level is at least 1");
 }
 
 // Marks the perfect intervals of one stretch of A, C, G and T letters

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <stdexcept>
 
+#include "base/errors.h"
 #include "base/parallel.h"
 #include "base/words.h"
 #include "formats/motif_export.h"
@@ -116,8 +116,7 @@ MotifResult testOne(const MotifMatrix& motif, const std::vector<FastaRecord>& pr
 
 std::vector<MotifResult> testMotifs(const std::vector<MotifMatrix>& motifs, const std::vector<FastaRecord>& primary,
                                     const std::vector<FastaRecord>& control, const Options& options) {
-  if (primary.empty() || control.empty())
-    throw std::invalid_argument("the primary and the control set must each hold a sequence");
+  ZK_CHECK(!primary.empty() && !control.empty(), "the primary and the control set each hold a sequence");
   const CodedSequences codedPrimary(primary), codedControl(control);
   // With motifs enough to keep every thread busy, each thread tests whole
   // motifs; otherwise the threads share the sequences of one motif at a time.

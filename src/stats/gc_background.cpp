@@ -252,7 +252,7 @@ BackgroundDraw drawBackground(genome::IndexedGenome& genome, const std::vector<F
   const std::vector<int> lengths = lengthsOf(peakWindows);
   CandidateSource source(genome.chromosomes(), lengths, options.seed);
   if (source.places() == 0)
-    throw FastaReadError("no record of " + genome.path() + " is as long as the longest peak window (" +
+    throw ReadError("no record of " + genome.path() + " is as long as the longest peak window (" +
                          std::to_string(*std::max_element(lengths.begin(), lengths.end())) +
                          " bases), so no background can be drawn from it.");
   draw.candidateLimit = options.maxCandidatesPerWindow * draw.wanted;

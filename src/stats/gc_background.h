@@ -103,7 +103,7 @@ struct BackgroundDraw {
 // Draws the background of `peakWindows` (the letters of the peak windows,
 // as fetched with the same lower-case rule) from `genome`, away from
 // `keepOut`, as described above. Requires ratio > 0 and at least one peak
-// window; throws FastaReadError when no chromosome is as long as the longest
+// window; throws ReadError when no chromosome is as long as the longest
 // peak window.
 BackgroundDraw drawBackground(genome::IndexedGenome& genome, const std::vector<FastaRecord>& peakWindows,
                               const genome_intervals::IntervalIndex& keepOut, const BackgroundOptions& options);

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
+
+#include "base/errors.h"
 
 namespace log_odds {
 
@@ -14,7 +15,7 @@ constexpr double kFinestStep = 0.001;
 constexpr double kMostBins = 200000;
 
 double letterScore(double p) {
-  if (!(p > 0)) throw std::invalid_argument("log-odds scores need probabilities above 0");
+  ZK_CHECK(p > 0, "log-odds scores are of probabilities above 0");
   return std::log(p / kBackground);
 }
 

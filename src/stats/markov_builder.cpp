@@ -132,7 +132,7 @@ std::uint64_t countFastaFile(const std::string& fileName, bool bothStrands, Word
     if (records == 0) fail(reader.name() + " holds no FASTA record (a line starting with '>').");
     if (counts.total(1) == lettersBefore) fail(reader.name() + " holds no A, C, G or T to count.");
     return reader.iupacLetters();
-  } catch (const FastaReadError& error) {
+  } catch (const ReadError& error) {
     fail(error.what());
   }
 }

@@ -1,8 +1,8 @@
 #include "stats/matrix_text.h"
 
 #include <sstream>
-#include <stdexcept>
 
+#include "base/errors.h"
 #include "formats/motif_export.h"
 #include "stats/log_odds.h"
 
@@ -28,7 +28,7 @@ std::string text(const std::string& format, const std::vector<motif::Motif>& mot
       thresholds.push_back(log_odds::detectionThreshold(export_formats::homerProbabilities(m)));
     export_formats::writeHomer(out, motifs, thresholds);
   } else {
-    throw std::invalid_argument("not a matrix format: " + format);
+    ZK_CHECK(false, "a matrix format is one of isMatrixFormat(): not " + format);
   }
   return out.str();
 }

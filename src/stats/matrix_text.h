@@ -17,8 +17,7 @@ bool isMatrixFormat(const std::string& format);
 
 // The text of `motifs` in `format`. `report`, when the motifs are a report's
 // (null otherwise), gives MEME its strands and TRANSFAC its notes (degenerate
-// consensus, scores, number of sites). Throws std::invalid_argument for
-// another format.
+// consensus, scores, number of sites). `format` is one of isMatrixFormat().
 std::string text(const std::string& format, const std::vector<motif::Motif>& motifs, const report::Report* report);
 
 }  // namespace matrix_text

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
-#include <stdexcept>
 #include <utility>
+
+#include "base/errors.h"
 
 namespace compare {
 
@@ -18,7 +19,7 @@ int columnScore(const Column& query, const Column& target) {
 
 Database::Database(std::vector<motif::Motif> targets, double pseudocount) : targets_(std::move(targets)) {
   for (const motif::Motif& m : targets_) {
-    if (m.columns.empty()) throw std::invalid_argument("target motif " + m.id + " has no columns");
+    ZK_CHECK(!m.columns.empty(), "target motif " + m.id + " has columns");
     forward_.push_back(motif::frequencies(m, pseudocount));
     reverse_.push_back(motif::reverseComplement(forward_.back()));
   }
@@ -127,8 +128,8 @@ void alignFrom(const std::vector<Column>& query, const std::vector<Column>& targ
 
 std::vector<Match> compareWithDatabase(const motif::Motif& query, const Database& database,
                                        const Settings& settings) {
-  if (query.columns.empty()) throw std::invalid_argument("motif " + query.id + " has no columns");
-  if (settings.minOverlap < 1) throw std::invalid_argument("the smallest overlap must be at least 1 column");
+  ZK_CHECK(!query.columns.empty(), "motif " + query.id + " has columns");
+  ZK_CHECK(settings.minOverlap >= 1, "the smallest overlap is at least 1 column");
   const std::vector<Column> q = motif::frequencies(query, settings.pseudocount);
   const int queryWidth = static_cast<int>(q.size());
   int shortestTarget = queryWidth, longestTarget = 0;

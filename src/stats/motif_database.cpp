@@ -71,7 +71,7 @@ std::vector<std::string> resolveFiles(const std::vector<std::string>& files) {
   if (paths.empty()) {
     const std::string folder = bundledFolder();
     if (folder.empty())
-      throw textio::ReadError("the bundled motif collection", 0,
+      throw ReadError("the bundled motif collection", 0,
                               "not found beside the program (share/zelkova/jaspar) nor in the source tree; "
                               "name a database with --db");
     for (const char* file : kBundledFiles) paths.push_back(folder + "/" + file);

@@ -22,13 +22,13 @@ extern const char* const kBundledFiles[2];
 std::string bundledFolder();
 
 // The files to read: `files` as given, or the files of the bundled collection
-// when `files` is empty. Throws textio::ReadError when the bundled collection
+// when `files` is empty. Throws ReadError when the bundled collection
 // cannot be found.
 std::vector<std::string> resolveFiles(const std::vector<std::string>& files);
 
 // The motifs of `files`, in order, as one database (motif_files::readFiles),
 // or of the bundled collection when `files` is empty. Throws
-// textio::ReadError on a file that cannot be read or holds no motif, on an
+// ReadError on a file that cannot be read or holds no motif, on an
 // identifier that comes twice, and when the bundled collection cannot be
 // found.
 std::vector<motif::Motif> load(const std::vector<std::string>& files);

@@ -53,7 +53,7 @@ std::vector<std::size_t> strongestFirst(const std::vector<peaks::Peak>& peaks) {
 }
 
 void failWithoutWindows(const peaks::PeakFile& file, const WindowSet& set) {
-  throw textio::ReadError(file.source, 0,
+  throw ReadError(file.source, 0,
                           "none of the " + std::to_string(set.peaks) + " peaks leaves a window: " +
                               std::to_string(set.offChromosome) + " would run past a chromosome's end, " +
                               std::to_string(set.excluded) + " overlap an excluded region");
@@ -64,9 +64,9 @@ void failWithoutWindows(const peaks::PeakFile& file, const WindowSet& set) {
 void checkAgainstGenome(const peaks::PeakFile& file, const genome::IndexedGenome& genome, const std::string& what) {
   for (const peaks::Peak& peak : file.peaks) {
     const genome::Chromosome* chromosome = genome.find(peak.chrom);
-    if (!chromosome) throw textio::ReadError(file.source, peak.line, missingChromosome(peak.chrom, genome));
+    if (!chromosome) throw ReadError(file.source, peak.line, missingChromosome(peak.chrom, genome));
     if (peak.end > chromosome->length)
-      throw textio::ReadError(file.source, peak.line,
+      throw ReadError(file.source, peak.line,
                               "the " + what + " " + peak.chrom + ":" + std::to_string(peak.start) + "-" +
                                   std::to_string(peak.end) + " ends past the end of " + peak.chrom + " (" +
                                   std::to_string(chromosome->length) + " bases) in " + genome.path() +
@@ -77,7 +77,7 @@ void checkAgainstGenome(const peaks::PeakFile& file, const genome::IndexedGenome
 WindowSet makeWindows(const peaks::PeakFile& file, const genome::IndexedGenome& genome, const WindowOptions& options,
                       const genome_intervals::IntervalIndex& excluded) {
   ZK_ASSERT((!options.size || *options.size > 0) && (!options.topPeaks || *options.topPeaks > 0));
-  if (file.peaks.empty()) throw textio::ReadError(file.source, 0, "the file holds no peak (a line CHROM START END)");
+  if (file.peaks.empty()) throw ReadError(file.source, 0, "the file holds no peak (a line CHROM START END)");
   checkAgainstGenome(file, genome, "peak");
   WindowSet set;
   set.peaks = static_cast<int>(file.peaks.size());
@@ -131,7 +131,7 @@ std::vector<Interval> excludedRegions(const peaks::PeakFile& file, const genome:
     anyInGenome = anyInGenome || genome.find(region.chrom) != nullptr;
   }
   if (!regions.empty() && !anyInGenome)
-    throw textio::ReadError(file.source, file.peaks.front().line, missingChromosome(file.peaks.front().chrom, genome));
+    throw ReadError(file.source, file.peaks.front().line, missingChromosome(file.peaks.front().chrom, genome));
   return regions;
 }
 

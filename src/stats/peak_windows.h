@@ -55,13 +55,13 @@ struct WindowSet {
   int beyondTop = 0;      // weaker than the top-peaks count kept
 };
 
-// Throws textio::ReadError naming the file and line of the first interval of
+// Throws ReadError naming the file and line of the first interval of
 // `file` on a chromosome the genome does not have (with a hint when the genome
 // names it the other way, "chr1" or "1") or past its chromosome's end; `what`
 // names the intervals in the message ("peak", "region").
 void checkAgainstGenome(const peaks::PeakFile& file, const genome::IndexedGenome& genome, const std::string& what);
 
-// The windows of `file`'s peaks, chosen as above. Throws textio::ReadError
+// The windows of `file`'s peaks, chosen as above. Throws ReadError
 // naming the peak file and line for a chromosome not in the genome and a
 // peak past its chromosome's end, and for a file without peaks or whose every
 // window is left out.

@@ -1,8 +1,9 @@
 #include "stats/score_distribution.h"
 
 #include <algorithm>
-#include <stdexcept>
 #include <utility>
+
+#include "base/errors.h"
 
 namespace compare {
 
@@ -12,7 +13,7 @@ ScoreDistribution::ScoreDistribution(int lowest, std::vector<double> probabiliti
     : lowest_(lowest), probabilities_(std::move(probabilities)) {}
 
 ScoreDistribution ScoreDistribution::ofScores(const std::vector<int>& scores) {
-  if (scores.empty()) throw std::logic_error("a score distribution needs at least one score");
+  ZK_CHECK(!scores.empty(), "a score distribution has at least one score");
   const auto [low, high] = std::minmax_element(scores.begin(), scores.end());
   std::vector<double> p(static_cast<std::size_t>(*high - *low) + 1, 0.0);
   const double each = 1.0 / static_cast<double>(scores.size());

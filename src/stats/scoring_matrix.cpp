@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 #include <optional>
-#include <stdexcept>
 
 #include "base/errors.h"
 
@@ -33,7 +32,7 @@ bool isStrandSymmetric(const Background& background) {
 
 std::vector<motif::Column> siteProbabilities(const motif::Motif& motif, const Background& background,
                                              double pseudocount) {
-  if (!(pseudocount >= 0)) throw std::invalid_argument("a pseudo-count is 0 or more");
+  ZK_CHECK(pseudocount >= 0, "a pseudo-count is 0 or more");
   const std::vector<motif::Column> frequencies = motif::plainFrequencies(motif);
   const std::optional<std::vector<motif::Column>> counts = motif::countsOf(motif);
   std::vector<motif::Column> probabilities;
@@ -54,13 +53,19 @@ std::vector<motif::Column> siteProbabilities(const motif::Motif& motif, const Ba
   return probabilities;
 }
 
+bool finiteScores(const std::vector<motif::Column>& probabilities, const Background& background) {
+  for (const motif::Column& column : probabilities)
+    for (int b = 0; b < motif::kBases; ++b)
+      if (!(column[b] > 0) || !(background[b] > 0)) return false;
+  return true;
+}
+
 ScoringMatrix::ScoringMatrix(const std::vector<motif::Column>& probabilities, const Background& background) {
-  if (probabilities.empty()) throw std::invalid_argument("a scoring matrix needs at least one column");
+  ZK_CHECK(!probabilities.empty(), "a scoring matrix has at least one column");
+  ZK_CHECK(finiteScores(probabilities, background), "log-odds scores are of probabilities above 0");
   cells_.reserve(probabilities.size() * motif::kBases);
   for (const motif::Column& column : probabilities)
     for (int b = 0; b < motif::kBases; ++b) {
-      if (!(column[b] > 0) || !(background[b] > 0))
-        throw std::invalid_argument("log-odds scores need probabilities above 0");
       cells_.push_back(static_cast<int>(std::lround(std::log2(column[b] / background[b]) / kResolutionBits)));
     }
   setBounds();

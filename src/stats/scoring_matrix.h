@@ -49,9 +49,14 @@ bool isStrandSymmetric(const Background& background);
 std::vector<motif::Column> siteProbabilities(const motif::Motif& motif, const Background& background,
                                              double pseudocount);
 
+// Whether every log-odds score of `probabilities` against `background` is
+// finite: every probability, and every letter of the background, above 0.
+bool finiteScores(const std::vector<motif::Column>& probabilities, const Background& background);
+
 class ScoringMatrix {
  public:
-  // log2(p / b) per cell, rounded to the grid; every p above 0.
+  // log2(p / b) per cell, rounded to the grid; at least one column, and
+  // finiteScores().
   ScoringMatrix(const std::vector<motif::Column>& probabilities, const Background& background);
 
   int width() const { return static_cast<int>(cells_.size() / motif::kBases); }

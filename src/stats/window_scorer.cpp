@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <stdexcept>
 
+#include "base/errors.h"
 #include "base/words.h"
 #include "stats/enrichment_stats.h"
 
@@ -69,7 +69,7 @@ CodedSequences::CodedSequences(const std::vector<FastaRecord>& records) {
 
 WindowScorer::WindowScorer(const std::vector<motif::Column>& frequencies)
     : width_(static_cast<int>(frequencies.size())) {
-  if (width_ < 1) throw std::invalid_argument("a motif to score needs at least one position");
+  ZK_CHECK(width_ >= 1, "a motif to score has at least one position");
   mismatch_.resize(static_cast<std::size_t>(width_) * motif::kBases);
   for (int i = 0; i < width_; ++i) {
     const motif::Column& f = frequencies[static_cast<std::size_t>(i)];

@@ -68,10 +68,10 @@ damaged nosummary "Error: samples/nosummary/summary.tsv: cannot open the file: N
 damaged nolog "Error: samples/nolog/log.txt: cannot open the file" rm log.txt
 damaged badlog "Error: samples/badlog/log.txt:1: expected \"zelkova-discover (ZELKOVA) VERSION\"" \
   sed -i '1s/.*/zelkova (ZELKOVA) 1.0/' log.txt
-damaged header "Error: samples/header/summary.tsv:1: expected the header line" sed -i '1s/rank/Rank/' summary.tsv
+damaged header "Error: samples/header/summary.tsv:1: not a zelkova-discover summary.tsv: the header line has no column \"rank\"" sed -i '1s/rank/Rank/' summary.tsv
 damaged fields "Error: samples/fields/summary.tsv:3: a summary line needs 21 tab-separated fields, found 20" \
   sed -i '3s/\t[^\t]*$//' summary.tsv
-damaged count "Error: samples/count/summary.tsv:4: primary_hits \"ten\" is not a whole number" \
+damaged count "Error: samples/count/summary.tsv:4: primary_hits \"ten\" is not a count" \
   sed -i '4s/\t10\t18\t/\tten\t18\t/' summary.tsv
 damaged ranks "Error: samples/ranks/summary.tsv:3: the rank 3 should be 2" sed -i '3s/^2/3/' summary.tsv
 damaged absent "Error: samples/absent/summary.tsv:5: the motif ZELKOVA-9 is not in samples/absent/motifs.jaspar" \

@@ -21,14 +21,14 @@
 #include "discover/report/tables.h"
 #include "entry_points.h"
 #include "formats/dna_letters.h"
+#include "formats/enrichment_table.h"
 #include "formats/fasta.h"
+#include "formats/known_table.h"
 #include "formats/match_table.h"
 #include "formats/meme_background.h"
 #include "formats/motif_files.h"
 #include "formats/peaks.h"
 #include "formats/text_lines.h"
-#include "stats/enrichment_table.h"
-#include "stats/known_table.h"
 
 namespace fuzz_entry {
 
@@ -204,7 +204,7 @@ inline Result motifFile(const std::uint8_t* data, std::size_t size) {
         FUZZ_REQUIRE(std::fabs(total - 1.0) < 1e-6);
       }
     }
-  } catch (const textio::ReadError& e) {
+  } catch (const ReadError& e) {
     result.refused = true;
     result.message = e.what();
     FUZZ_REQUIRE(startsWith(result.message, source + ":"));
@@ -216,17 +216,17 @@ inline Result motifFile(const std::uint8_t* data, std::size_t size) {
 // Tables and logs read back by zelkova-export and zelkova-aggregate
 
 // A table accepted once is accepted again as written back, unchanged.
-inline void requireSummaryRoundTrip(const std::vector<discover::SummaryRow>& rows) {
-  std::string text = std::string(discover::kSummaryHeader) + "\n";
-  for (const discover::SummaryRow& row : rows) {
+inline void requireSummaryRoundTrip(const std::vector<summary_table::Row>& rows) {
+  std::string text = std::string(summary_table::kHeader) + "\n";
+  for (const summary_table::Row& row : rows) {
     FUZZ_REQUIRE(row.rank >= 1 && row.primaryHits <= row.primaryTotal && row.controlHits <= row.controlTotal);
-    text += discover::summaryLine(row) + "\n";
+    text += summary_table::line(row) + "\n";
   }
   std::istringstream again(text);
-  const std::vector<discover::SummaryRow> reread = discover::readSummary(again, "again");
+  const std::vector<summary_table::Row> reread = summary_table::read(again, "again");
   FUZZ_REQUIRE(reread.size() == rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i)
-    FUZZ_REQUIRE(discover::summaryLine(reread[i]) == discover::summaryLine(rows[i]));
+    FUZZ_REQUIRE(summary_table::line(reread[i]) == summary_table::line(rows[i]));
 }
 
 inline void requireMatchRoundTrip(const std::vector<match_table::Row>& rows) {
@@ -275,7 +275,7 @@ inline Result table(const std::uint8_t* data, std::size_t size) {
   Result result;
   try {
     switch (kind) {
-      case 0: requireSummaryRoundTrip(discover::readSummary(in, source)); break;
+      case 0: requireSummaryRoundTrip(summary_table::read(in, source)); break;
       case 1:
         for (const enrichment_table::Row& row : enrichment_table::read(in, source))
           FUZZ_REQUIRE(!row.id.empty() && row.primaryHits <= row.primaryTotal && row.controlHits <= row.controlTotal);
@@ -290,15 +290,11 @@ inline Result table(const std::uint8_t* data, std::size_t size) {
       case 5: requirePeaks(peaks::parsePeaks(in.str(), source)); break;
       default: requireBackground(meme_background::read(in, source)); break;
     }
-  } catch (const textio::ReadError& e) {
+  } catch (const ReadError& e) {
     result.refused = true;
     result.message = e.what();
     // A background file missing a letter is refused as a whole, at no line.
     FUZZ_REQUIRE(startsWith(result.message, source + ":") && (e.line() >= 1 || kind == 6));
-  } catch (const enrichment_table::ReadError& e) {
-    result.refused = true;
-    result.message = e.what();
-    FUZZ_REQUIRE(startsWith(result.message, source + ":"));
   }
   for (unsigned char c : result.message) FUZZ_REQUIRE((c >= 0x20 && c < 0x7f) || c == '\t');
   return result;

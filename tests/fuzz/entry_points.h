@@ -361,7 +361,7 @@ inline Result reportFile(const std::uint8_t* data, std::size_t size) {
         FUZZ_REQUIRE(s.position >= 1);
       }
     }
-  } catch (const report::ReadError& e) {
+  } catch (const ReadError& e) {
     result.refused = true;
     result.message = e.what();
     FUZZ_REQUIRE(startsWith(result.message, source + ":"));

@@ -54,12 +54,12 @@ class GenomeInput {
  public:
   // Opens the genome of the options, finding its index or building it (with
   // a line on the progress first: building reads the whole genome), telling
-  // `notice` of the directory an index is built in. Throws FastaReadError
+  // `notice` of the directory an index is built in. Throws ReadError
   // for a genome that cannot be read or indexed.
   GenomeInput(const Options& options, StepProgress& progress, const genome::ScratchNotice& notice = {});
 
   // Reads the peaks (and --exclude), cuts their windows and reads their
-  // letters. Throws textio::ReadError naming the file and line of a peak the
+  // letters. Throws ReadError naming the file and line of a peak the
   // genome does not hold, and for a file without peaks.
   void cutPeakWindows();
 

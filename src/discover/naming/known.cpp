@@ -4,12 +4,12 @@
 #include <cmath>
 #include <ostream>
 
-#include "discover/sites/site_details.h"
-#include "discover/report/site_outputs.h"
 #include "discover/inputs/sequences.h"
+#include "discover/report/site_outputs.h"
+#include "discover/sites/site_details.h"
 #include "formats/numbers.h"
 #include "pages/known_section.h"
-#include "stats/known_table.h"
+#include "stats/known_rows.h"
 
 namespace discover {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <limits>
-#include <stdexcept>
 
+#include "base/errors.h"
 #include "stats/motif_compare.h"
 
 namespace discover {
@@ -41,7 +41,7 @@ std::vector<MergedMotif> mergeRedundant(const std::vector<Candidate>& candidates
                                         const Plan& plan, double maxE) {
   std::vector<MergedMotif> groups;
   if (candidates.empty()) return groups;
-  if (order.size() != candidates.size()) throw std::logic_error("the ranking order must hold every candidate once");
+  ZK_CHECK(order.size() == candidates.size(), "the ranking order holds every candidate once");
   const std::vector<std::vector<double>> e = pairwiseE(candidates, plan);
   std::vector<bool> taken(candidates.size(), false);
   for (std::size_t k = 0; k < order.size(); ++k) {

@@ -4,15 +4,15 @@
 #include <sstream>
 
 #include "base/version.h"
-#include "discover/report/genome_log.h"
 #include "discover/naming/known.h"
-#include "discover/search/plan.h"
+#include "discover/report/genome_log.h"
 #include "discover/report/site_outputs.h"
+#include "discover/search/plan.h"
 #include "discover/search/refine.h"
 #include "formats/command_files.h"
+#include "formats/enrichment_table.h"
 #include "formats/numbers.h"
 #include "formats/text_lines.h"
-#include "stats/enrichment_table.h"
 
 namespace discover {
 
@@ -199,7 +199,7 @@ std::string logVersion(std::istream& in, const std::string& source) {
   const std::string version =
       textio::startsWith(first, kFirstLineStart) ? first.substr(kFirstLineStart.size()) : std::string();
   if (version.empty() || version.find_first_of(" \t") != std::string::npos)
-    throw textio::ReadError(source, 1, "expected \"" + kFirstLineStart + "VERSION\", found " +
+    throw ReadError(source, 1, "expected \"" + kFirstLineStart + "VERSION\", found " +
                                            textio::quoted(first));
   return version;
 }

@@ -13,7 +13,7 @@ namespace discover {
 std::string logText(const Discovery& discovery);
 
 // The version of zelkova-discover that wrote a log, from its first line
-// "zelkova-discover (ZELKOVA) VERSION". Throws textio::ReadError naming
+// "zelkova-discover (ZELKOVA) VERSION". Throws ReadError naming
 // `source` and the line when the log does not start so; a file that cannot
 // be opened is a ReadError of line 0.
 std::string logVersion(std::istream& in, const std::string& source);

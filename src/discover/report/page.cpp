@@ -7,9 +7,9 @@
 #include <sstream>
 
 #include "base/version.h"
+#include "discover/naming/known.h"
 #include "discover/report/files.h"
 #include "discover/report/genome_page.h"
-#include "discover/naming/known.h"
 #include "discover/report/log.h"
 #include "discover/report/site_outputs.h"
 #include "discover/search/refine.h"
@@ -19,7 +19,7 @@
 #include "pages/html_table.h"
 #include "pages/matches_section.h"
 #include "pages/report_page.h"
-#include "stats/enrichment_table.h"
+#include "stats/enrichment_rows.h"
 
 namespace fs = std::filesystem;
 

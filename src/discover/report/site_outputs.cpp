@@ -4,11 +4,11 @@
 #include <ostream>
 
 #include "base/errors.h"
+#include "formats/enrichment_table.h"
 #include "formats/numbers.h"
 #include "pages/central_histogram.h"
 #include "pages/html_table.h"
 #include "pages/report_page.h"
-#include "stats/enrichment_table.h"
 #include "stats/scoring_matrix.h"
 
 namespace discover {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "discover/report/result.h"
+#include "formats/known_table.h"
 #include "stats/central_enrichment.h"
-#include "stats/known_table.h"
 
 namespace discover {
 

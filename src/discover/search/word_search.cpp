@@ -1,7 +1,7 @@
 #include "discover/search/word_search.h"
 
-#include <stdexcept>
 
+#include "base/errors.h"
 #include "base/local_time.h"
 #include "discover/search/refine.h"
 #include "discover/inputs/sequences.h"
@@ -55,8 +55,8 @@ bool listSites(report::Motif& m, const std::vector<FastaRecord>& sequences, doub
 }  // namespace
 
 report::Report wordSearch(const Search& search, const SearchSettings& settings, const WordSearchInput& input) {
-  if (search.kind != SearchKind::Words || search.mismatches != 1)
-    throw std::logic_error("a word search counts its words with one mismatch");
+  ZK_CHECK(search.kind == SearchKind::Words && search.mismatches == 1,
+           "a word search counts its words with one mismatch");
   const bool bothStrands = !settings.forwardOnly;
   report::Report result;
   const std::vector<FastaRecord> counted = thinnedToLetters(*input.sequences, kWordCountLetters);

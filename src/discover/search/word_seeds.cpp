@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <stdexcept>
 
+#include "base/errors.h"
 #include "base/words.h"
 #include "stats/enrichment_stats.h"
 #include "stats/simple_repeat.h"
@@ -23,11 +23,11 @@ class NeighbourhoodCounter {
  public:
   NeighbourhoodCounter(int length, int gap, bool bothStrands)
       : length_(length), gap_(gap), right_(length - length / 2), bothStrands_(bothStrands) {
-    if (length < 1 || length > kLongestSeedWord)
-      throw std::logic_error("seed words are of 1 to " + std::to_string(kLongestSeedWord) + " letters");
-    if (gap < 0 || gap > kLongestSeedGap || (gap > 0 && length % 2 != 0))
-      throw std::logic_error("a gapped seed word has two halves of one length, at most " +
-                             std::to_string(kLongestSeedGap) + " letters apart");
+    ZK_CHECK(length >= 1 && length <= kLongestSeedWord,
+             "seed words are of 1 to " + std::to_string(kLongestSeedWord) + " letters");
+    ZK_CHECK(gap >= 0 && gap <= kLongestSeedGap && (gap == 0 || length % 2 == 0),
+             "a gapped seed word has two halves of one length, at most " + std::to_string(kLongestSeedGap) +
+                 " letters apart");
     stamp_.assign(std::size_t{1} << (2 * length), 0);
   }
 
@@ -164,7 +164,7 @@ std::vector<std::uint32_t> neighbourhoodCounts(const std::vector<FastaRecord>& r
 }
 
 bool nearCopies(const std::string& a, const std::string& b, bool bothStrands) {
-  if (a.size() != b.size()) throw std::logic_error("near copies are judged between words of one length");
+  ZK_CHECK(a.size() == b.size(), "near copies are judged between words of one length");
   return shiftedNearCopy(a, b) || (bothStrands && shiftedNearCopy(a, words::reverseComplement(b)));
 }
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 
+#include "base/errors.h"
 #include "base/words.h"
 #include "discover/inputs/sequences.h"
 
@@ -21,7 +21,7 @@ double letterLogProbability(const std::vector<std::uint8_t>& letters, std::size_
   std::size_t code = 0;
   for (std::size_t i = j - context; i <= j; ++i) code = code * 4 + letters[i];
   const float p = background.tables.at(context + 1).at(code);
-  if (!(p > 0.0f)) throw std::logic_error("the background model gives a probability of 0");
+  ZK_CHECK(p > 0.0f, "the background model gives every word a probability above 0");
   return std::log(static_cast<double>(p));
 }
 

@@ -11,8 +11,8 @@ std::optional<long long> parseWindowSize(const std::string& text) {
   if (text == "given") return std::nullopt;
   try {
     return cli::wholeNumber(text, "--size", 1, kMaxWindowSize);
-  } catch (const cli::UsageError&) {
-    throw cli::UsageError("--size \"" + text + "\" is neither a whole number from 1 to " +
+  } catch (const UsageError&) {
+    throw UsageError("--size \"" + text + "\" is neither a whole number from 1 to " +
                           std::to_string(kMaxWindowSize) + " nor \"given\".");
   }
 }
@@ -81,7 +81,7 @@ void refuseTwoControls(const GenomeOptions& o, bool controlFileGiven) {
   if (!o.controlPeaksFile.empty()) controls.push_back("--control-peaks");
   if (o.shuffledControl) controls.push_back("--shuffled-control");
   if (controls.size() > 1)
-    throw cli::UsageError(controls[0] + " and " + controls[1] + " each choose the control; give one of them.");
+    throw UsageError(controls[0] + " and " + controls[1] + " each choose the control; give one of them.");
 }
 
 }  // namespace
@@ -89,26 +89,26 @@ void refuseTwoControls(const GenomeOptions& o, bool controlFileGiven) {
 void checkGenomeOptions(const GenomeOptions& o, const std::vector<std::string>& peaksOnly, bool primaryGiven,
                         bool controlFileGiven, bool trimGiven) {
   if (o.indexOnly) {
-    if (o.genomeFile.empty()) throw cli::UsageError("--index-genome needs --genome GENOME.fa.");
+    if (o.genomeFile.empty()) throw UsageError("--index-genome needs --genome GENOME.fa.");
     if (primaryGiven || !o.peaksFile.empty())
-      throw cli::UsageError("--index-genome only indexes the genome; give it without PRIMARY.fa or --peaks.");
+      throw UsageError("--index-genome only indexes the genome; give it without PRIMARY.fa or --peaks.");
     return;
   }
   if (!o.peaksFile.empty() && primaryGiven)
-    throw cli::UsageError("PRIMARY.fa and --peaks both name the primary sequences; give one of them.");
+    throw UsageError("PRIMARY.fa and --peaks both name the primary sequences; give one of them.");
   if (!o.peaksFile.empty() && o.genomeFile.empty())
-    throw cli::UsageError("--peaks needs --genome GENOME.fa, the genome the peaks were called on.");
+    throw UsageError("--peaks needs --genome GENOME.fa, the genome the peaks were called on.");
   if (o.peaksFile.empty() && !o.genomeFile.empty())
-    throw cli::UsageError("--genome needs --peaks PEAKS: the windows of the peaks are cut from the genome.");
+    throw UsageError("--genome needs --peaks PEAKS: the windows of the peaks are cut from the genome.");
   if (o.peaksFile.empty() && !peaksOnly.empty())
-    throw cli::UsageError(peaksOnly.front() + " applies to --peaks only.");
+    throw UsageError(peaksOnly.front() + " applies to --peaks only.");
   if (!o.peaksFile.empty() && trimGiven)
-    throw cli::UsageError("--trim cuts the records of PRIMARY.fa; with --peaks, --size sets the windows' length.");
+    throw UsageError("--trim cuts the records of PRIMARY.fa; with --peaks, --size sets the windows' length.");
   refuseTwoControls(o, controlFileGiven);
   const bool backgroundRatioGiven =
       std::find(peaksOnly.begin(), peaksOnly.end(), "--background-ratio") != peaksOnly.end();
   if (backgroundRatioGiven && controlSource(o, controlFileGiven ? "given" : "") != ControlSource::GenomicBackground)
-    throw cli::UsageError("--background-ratio sizes the genomic background, which the control chosen replaces.");
+    throw UsageError("--background-ratio sizes the genomic background, which the control chosen replaces.");
 }
 
 }  // namespace discover

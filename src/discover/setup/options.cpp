@@ -55,7 +55,7 @@ std::vector<int> lengthsOfWord(const std::string& word, const std::string& text)
   if (dash == std::string::npos) return {lengthIn(word, text)};
   const int from = lengthIn(word.substr(0, dash), text), to = lengthIn(word.substr(dash + 1), text);
   if (from > to)
-    throw cli::UsageError("--lengths \"" + text + "\": the range " + word + " runs backwards (write " +
+    throw UsageError("--lengths \"" + text + "\": the range " + word + " runs backwards (write " +
                           std::to_string(to) + "-" + std::to_string(from) + ").");
   std::vector<int> lengths;
   for (int length = from; length <= to; ++length) lengths.push_back(length);
@@ -72,7 +72,7 @@ std::vector<int> parseLengths(const std::string& text) {
     const std::string word = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
     for (int length : lengthsOfWord(word, text)) {
       if (std::find(lengths.begin(), lengths.end(), length) != lengths.end())
-        throw cli::UsageError("--lengths names the length " + std::to_string(length) + " twice.");
+        throw UsageError("--lengths names the length " + std::to_string(length) + " twice.");
       lengths.push_back(length);
     }
     if (comma == std::string::npos) return lengths;
@@ -89,20 +89,20 @@ std::string lengthsText(const std::vector<int>& lengths) {
 bool parseStrand(const std::string& text) {
   if (text == "both") return true;
   if (text == "+") return false;
-  throw cli::UsageError("--strand \"" + text + "\" is not one of + and both.");
+  throw UsageError("--strand \"" + text + "\" is not one of + and both.");
 }
 
 void checkMismatches(int mismatches, const std::vector<int>& lengths) {
   const int shortest = *std::min_element(lengths.begin(), lengths.end());
   if (mismatches >= shortest)
-    throw cli::UsageError("--mismatches " + std::to_string(mismatches) +
+    throw UsageError("--mismatches " + std::to_string(mismatches) +
                           " must be below the shortest motif length of --lengths (" + std::to_string(shortest) + ").");
 }
 
 DecoyMode parseDecoyMode(const std::string& text) {
   for (DecoyMode mode : {DecoyMode::Auto, DecoyMode::Yes, DecoyMode::No})
     if (text == decoyModeName(mode)) return mode;
-  throw cli::UsageError("--decoy \"" + text + "\" is not one of auto, yes and no.");
+  throw UsageError("--decoy \"" + text + "\" is not one of auto, yes and no.");
 }
 
 std::string parsePrefix(const std::string& text) {
@@ -111,7 +111,7 @@ std::string parsePrefix(const std::string& text) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '_' || c == '-';
   });
   if (!allowed)
-    throw cli::UsageError("--prefix \"" + text + "\" is not up to " + std::to_string(kMaxPrefix) +
+    throw UsageError("--prefix \"" + text + "\" is not up to " + std::to_string(kMaxPrefix) +
                           " letters, digits, '.', '_' and '-'.");
   return text;
 }
@@ -211,18 +211,18 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
   const std::optional<std::vector<std::string>> files = parser.parse(argc, argv);
   if (!files) return std::nullopt;
   if (noDecoy) {
-    if (decoyGiven) throw cli::UsageError("--no-decoy and --decoy cannot both be given.");
+    if (decoyGiven) throw UsageError("--no-decoy and --decoy cannot both be given.");
     o.decoy = DecoyMode::No;
   }
   if (o.mismatches) checkMismatches(*o.mismatches, o.lengths);
-  if (files->size() > 1) throw cli::UsageError("more than one PRIMARY.fa given (" + (*files)[0] + ", " + (*files)[1] + ").");
+  if (files->size() > 1) throw UsageError("more than one PRIMARY.fa given (" + (*files)[0] + ", " + (*files)[1] + ").");
   checkGenomeOptions(o.genome, peaksOnly, !files->empty(), !o.controlFile.empty(), trimGiven);
   if (o.genome.indexOnly) return o;
   if (files->empty() && o.genome.peaksFile.empty())
-    throw cli::UsageError("no PRIMARY.fa given (nor --peaks PEAKS --genome GENOME.fa).");
-  if (o.outputDir.empty()) throw cli::UsageError("no output directory given (-o DIR).");
+    throw UsageError("no PRIMARY.fa given (nor --peaks PEAKS --genome GENOME.fa).");
+  if (o.outputDir.empty()) throw UsageError("no output directory given (-o DIR).");
   if (o.outputDir == "-")
-    throw cli::UsageError("-o names a directory for the results, which standard output (-) cannot hold.");
+    throw UsageError("-o names a directory for the results, which standard output (-) cannot hold.");
   if (!files->empty()) o.primaryFile = files->front();
   return o;
 }

@@ -83,26 +83,26 @@ bool decoyRuns(DecoyMode mode, std::size_t primarySequences);
 
 // The value of --lengths: whole numbers from kMinLength to kMaxLength, or
 // ranges of them ("8-12": 8, 9, 10, 11, 12), separated by commas, each length
-// once, in the order given. Throws cli::UsageError.
+// once, in the order given. Throws UsageError.
 std::vector<int> parseLengths(const std::string& text);
 // Lengths as --lengths takes them: "8,12,16".
 std::string lengthsText(const std::vector<int>& lengths);
-// The value of --strand: "both" (true) or "+" (false). Throws cli::UsageError.
+// The value of --strand: "both" (true) or "+" (false). Throws UsageError.
 bool parseStrand(const std::string& text);
 // --mismatches checked against the lengths: below the shortest. Throws
-// cli::UsageError.
+// UsageError.
 void checkMismatches(int mismatches, const std::vector<int>& lengths);
-// The value of --decoy. Throws cli::UsageError.
+// The value of --decoy. Throws UsageError.
 DecoyMode parseDecoyMode(const std::string& text);
 // The value of --prefix: letters, digits, '.', '_' and '-', as motif files
-// and pages take them in an identifier. Throws cli::UsageError.
+// and pages take them in an identifier. Throws UsageError.
 std::string parsePrefix(const std::string& text);
 
 // The primary sequences as the user named them: PRIMARY.fa, or PEAKS.
 const std::string& primarySource(const Options& options);
 
 // The command line; nothing when --help or --version was answered. Throws
-// cli::UsageError for every mistake.
+// UsageError for every mistake.
 std::optional<Options> parseArguments(int argc, const char* const* argv);
 
 }  // namespace discover

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
+
+#include "base/errors.h"
 
 namespace discover {
 
@@ -45,7 +46,7 @@ std::vector<Candidate> testSearchMotifs(const Plan& plan, const std::vector<Sear
 std::size_t keepRefined(std::vector<Candidate>& candidates, const std::vector<std::optional<report::Motif>>& refined,
                         const Plan& plan, const std::vector<FastaRecord>& primary,
                         const std::vector<FastaRecord>& control, const TestSettings& settings) {
-  if (refined.size() != candidates.size()) throw std::logic_error("one refined matrix or none per candidate");
+  ZK_CHECK(refined.size() == candidates.size(), "one refined matrix or none per candidate");
   std::vector<std::size_t> which;
   std::vector<enrichment::MotifMatrix> matrices;
   for (std::size_t i = 0; i < candidates.size(); ++i)

@@ -1,7 +1,7 @@
 // The known-motif enrichment as a table: known.tsv of zelkova-discover and
 // the table of zelkova-enrich --db, one header line and one tab-separated line
 // per database motif, best first; read back for the pages. The layout is
-// known here only.
+// known here only; the rows are made from the results in stats/known_rows.h.
 //
 // Columns: rank id name consensus threshold primary_hits primary_total
 // control_hits control_total log10_p log10_E q same_sites_as
@@ -21,8 +21,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "stats/known_enrichment.h"
 
 namespace known_table {
 
@@ -44,22 +42,19 @@ struct Row {
   int line = 0;                           // where the reader found it; not written
 };
 
-Row rowOf(const known::KnownResult& result);
-
-// kHeader and the line of every result, in their order.
-std::string table(const std::vector<known::KnownResult>& results);
-// kCentralHeader and the line of every result with its central columns, one
-// per result.
-std::string table(const std::vector<known::KnownResult>& results, const std::vector<CentralColumns>& central);
+// The line of `row` without its line end: kHeader's columns, and the
+// central ones when the row has them.
+std::string line(const Row& row);
 
 // Whether `firstLine` is a header of this table, with or without the central
 // columns (rather than another table's).
 bool isHeader(const std::string& firstLine);
 
-// A whole table. Throws textio::ReadError naming the source and line of the
-// first thing that does not fit: another header, a line without the 13 (or
-// with the central columns 15) fields, a count or number that is not one,
-// ranks that do not run 1, 2, ...
+// A whole table, its columns found by name (tsv_table.h); the central
+// columns may be missing. Throws ReadError naming the source and line
+// of the first thing that does not fit: a missing column, a line without the
+// fields of its header, a count or number that is not one, ranks that do not
+// run 1, 2, ...
 std::vector<Row> read(std::istream& in, const std::string& source);
 // A file that cannot be opened is a ReadError of line 0.
 std::vector<Row> readFile(const std::string& path);

@@ -1,6 +1,7 @@
 // The enrichment results as text: the table zelkova-enrich writes (one header
 // line, one tab-separated line per motif), the site list of --sites, and the
-// table read back for zelkova-export. The layout is known here only.
+// table read back for zelkova-export. The layout is known here only; the rows
+// are made from the results, and both written, in stats/enrichment_rows.h.
 //
 // Table columns: rank id consensus threshold primary_hits primary_total
 // control_hits control_total enrichment log10_p log10_p_adj log10_E
@@ -16,11 +17,8 @@
 #pragma once
 
 #include <iosfwd>
-#include <stdexcept>
 #include <string>
 #include <vector>
-
-#include "stats/enrichment.h"
 
 namespace enrichment_table {
 
@@ -35,13 +33,6 @@ std::string log10Text(double value);
 // A sequence name with its tabs written as blanks, so that a line keeps its
 // columns.
 std::string withoutTabs(std::string text);
-
-void writeTable(std::ostream& out, const std::vector<enrichment::MotifResult>& results);
-
-// Every site of every result; `primary` and `control` are the sets the results
-// were computed on, for the sequence names.
-void writeSites(std::ostream& out, const std::vector<enrichment::MotifResult>& results,
-                const std::vector<FastaRecord>& primary, const std::vector<FastaRecord>& control);
 
 // One line of the table, its fields as written.
 struct Row {
@@ -59,18 +50,16 @@ struct Row {
   std::string log10E;
 };
 
-// The line of one result, its fields as writeTable writes them.
-Row rowOf(const enrichment::MotifResult& result);
+// The fields of `row` in the order of kTableHeader, separated by tabs,
+// without a line end.
+std::string line(const Row& row);
 
-// A table that does not have the layout writeTable gives. what() reads
-// "SOURCE:LINE: problem".
-class ReadError : public std::runtime_error {
- public:
-  ReadError(const std::string& source, int line, const std::string& problem);
-};
-
+// A whole table, its columns found by name (tsv_table.h). Throws
+// ReadError naming the source and line of the first thing that does
+// not fit: a missing column, a line without the fields of its header, a count
+// or number that is not one, an empty motif id.
 std::vector<Row> read(std::istream& in, const std::string& source);
-// A file that cannot be opened is a textio::ReadError without a line.
+// A file that cannot be opened is a ReadError of line 0.
 std::vector<Row> readFile(const std::string& path);
 
 }  // namespace enrichment_table
