@@ -1,8 +1,9 @@
 #include "discover/report/files.h"
+#include "discover/report/genome_files.h"
 
 #include <sstream>
 
-#include "discover/naming/known.h"
+#include "discover/report/known_text.h"
 #include "discover/report/log.h"
 #include "discover/report/page.h"
 #include "discover/report/tables.h"
