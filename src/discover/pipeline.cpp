@@ -52,14 +52,9 @@ void createDirectory(const Options& o, const Plan& plan, OutputDirectory& direct
 // The ranked motifs with their sites and names.
 std::vector<ReportedMotif> reportedMotifsOf(const Ranking& ranking, ReportedSites sites, Names names) {
   std::vector<ReportedMotif> motifs;
-  for (std::size_t i = 0; i < ranking.motifs.size(); ++i) {
-    ReportedMotif m;
-    static_cast<RankedMotif&>(m) = ranking.motifs[i];
-    m.sites = std::move(sites.motifs[i].sites);
-    m.siteLog10P = std::move(sites.motifs[i].log10P);
-    m.matches = std::move(names[i]);
-    motifs.push_back(std::move(m));
-  }
+  for (std::size_t i = 0; i < ranking.motifs.size(); ++i)
+    motifs.push_back({ranking.motifs[i], std::move(names[i]), std::move(sites.motifs[i].sites),
+                      std::move(sites.motifs[i].log10P)});
   return motifs;
 }
 
