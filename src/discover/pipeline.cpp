@@ -8,6 +8,7 @@
 #include "discover/naming/known.h"
 #include "discover/naming/names.h"
 #include "discover/ranking/ranked_motifs.h"
+#include "discover/report/file_names.h"
 #include "discover/report/files.h"
 #include "discover/report/run_page.h"
 #include "discover/search/prepared_sets.h"

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "base/version.h"
-#include "discover/report/files.h"
+#include "discover/report/file_names.h"
 #include "discover/report/genome_page.h"
 #include "discover/report/known_text.h"
 #include "discover/report/log.h"
