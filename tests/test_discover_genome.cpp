@@ -11,6 +11,7 @@
 #include "base/words.h"
 #include "cli/companion_parser.h"
 #include "discover/inputs/genome_input.h"
+#include "discover/report/genome_files.h"
 #include "discover/report/genome_log.h"
 #include "discover/report/genome_page.h"
 #include "discover/setup/options.h"

@@ -11,7 +11,10 @@
 #include "base/errors.h"
 #include "discover/ranking/conditional.h"
 #include "discover/inputs/low_complexity.h"
+#include "discover/inputs/low_complexity_text.h"
 #include "discover/inputs/record_checks.h"
+#include "discover/ranking/simple_repeats.h"
+#include "discover/testing/set_apart.h"
 #include "stats/shuffle.h"
 
 namespace {

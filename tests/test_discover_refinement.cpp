@@ -13,6 +13,7 @@
 #include "discover/ranking/core_ranking.h"
 #include "discover/search/refine.h"
 #include "discover/search/zoops.h"
+#include "discover/testing/refinement.h"
 #include "planted_set.h"
 #include "stats/enrichment.h"
 #include "stats/shuffle.h"

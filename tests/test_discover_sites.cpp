@@ -14,6 +14,7 @@
 #include <tuple>
 #include <vector>
 
+#include "discover/inputs/letter_counts.h"
 #include "discover/sites/central.h"
 #include "discover/sites/site_details.h"
 #include "discover/report/site_outputs.h"
@@ -321,6 +322,7 @@ discover::Discovery plantedDiscovery() {
   }
   c.motif.siteCount = 20;
   c.test.motif.frequencies = motif::plainFrequencies(motifOfWord(kPlanted));
+  c.test.choice.threshold = 0.8;
   d.candidates.push_back(c);
   discover::ReportedMotif m;
   m.rank = 1;
@@ -331,12 +333,27 @@ discover::Discovery plantedDiscovery() {
   return d;
 }
 
+// The sites stage run on the discovery's motifs, its value put where the
+// pipeline puts it.
+void describeSites(discover::Discovery& d) {
+  const std::vector<discover::RankedMotif> ranked(d.motifs.begin(), d.motifs.end());
+  const discover::ReportedSites sites =
+      discover::describeReportedSites(d.options, d.primary.records, d.siteBackground, ranked, d.candidates,
+                                      motif_files::fromReport(reportedMotifs(d), "the reported motifs"));
+  d.central.setting = sites.central;
+  d.central.reported = sites.centrality;
+  for (std::size_t i = 0; i < d.motifs.size(); ++i) {
+    d.motifs[i].sites = sites.motifs[i].sites;
+    d.motifs[i].siteLog10P = sites.motifs[i].log10P;
+  }
+}
+
 }  // namespace
 
 TEST(DiscoverSiteDetails, ReportedMotifsGetPValuesOneSitePerPlaceAndTheirCentre) {
   discover::Discovery d = plantedDiscovery();
   const std::size_t found = d.motifs[0].sites.size();
-  discover::describeReportedSites(d);
+  describeSites(d);
   const discover::ReportedMotif& m = d.motifs[0];
   ASSERT_EQ(m.siteLog10P.size(), m.sites.size());
   EXPECT_LE(m.sites.size(), found);
@@ -361,7 +378,7 @@ TEST(DiscoverSiteDetails, ReportedMotifsGetPValuesOneSitePerPlaceAndTheirCentre)
   // Sequences of several lengths: no central test, NA in the columns, no sentence.
   discover::Discovery mixed = plantedDiscovery();
   mixed.primary.records.back().letters.pop_back();
-  discover::describeReportedSites(mixed);
+  describeSites(mixed);
   EXPECT_FALSE(mixed.central.reported.at(0));
   const summary_table::Row none = discover::summaryRow(mixed, mixed.motifs[0]);
   EXPECT_EQ(none.centralLog10P, "NA");
@@ -375,7 +392,7 @@ TEST(DiscoverSiteDetails, ReportedMotifsGetPValuesOneSitePerPlaceAndTheirCentre)
 
 TEST(DiscoverSiteDetails, EnrichedKnownMotifsGetTheirCentreTheOthersNA) {
   discover::Discovery d = plantedDiscovery();
-  discover::describeReportedSites(d);
+  describeSites(d);
   d.knownMotifs = {motifOfWord(kPlanted), motifOfWord("GGGGCCCCAA")};
   d.knownMotifs[0].id = "MA0001.1";
   d.knownMotifs[1].id = "MA0002.1";
@@ -388,7 +405,8 @@ TEST(DiscoverSiteDetails, EnrichedKnownMotifsGetTheirCentreTheOthersNA) {
   }
   d.central.known.assign(2, std::nullopt);
   // Only the first is enriched, so only it gets its sites described.
-  discover::describeKnownSites(d, 0, d.motifs[0].sites);
+  d.central.known[0] = discover::centralOfKnownSites(d.central.setting, d.primary.records, d.siteBackground,
+                                                     d.knownMotifs[0], d.motifs[0].sites);
   const std::vector<known_table::CentralColumns> columns = discover::knownCentralColumns(d);
   ASSERT_EQ(columns.size(), 2u);
   EXPECT_EQ(columns[0].width, std::to_string(d.central.known[0]->best.width));

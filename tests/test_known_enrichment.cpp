@@ -191,26 +191,29 @@ enrichment::Site siteAt(std::size_t sequence, long long position) {
 // A known motif re-finds a reported motif when more than half of its sites
 // overlap that motif's sites; of several, the one sharing most.
 TEST(KnownInDiscovery, SitesMostlyInsideAReportedMotifsMarkIt) {
-  discover::Discovery d;
-  d.primary.records = {{"a", std::string(100, 'A')}, {"b", std::string(100, 'A')}};
+  std::vector<discover::RankedMotif> ranked;
+  std::vector<discover::Candidate> candidates;
   for (int i = 0; i < 2; ++i) {
     discover::Candidate c;
     c.motif.counts.assign(10, report::Column{1, 0, 0, 0});  // 10 letters wide
-    d.candidates.push_back(c);
-    discover::ReportedMotif m;
+    candidates.push_back(c);
+    discover::RankedMotif m;
     m.rank = i + 1;
     m.id = "ZELKOVA-" + std::to_string(i + 1);
     m.group.representative = static_cast<std::size_t>(i);
-    d.motifs.push_back(m);
+    ranked.push_back(m);
   }
-  d.motifs[0].sites = {siteAt(0, 11), siteAt(0, 51), siteAt(1, 31)};
-  d.motifs[1].sites = {siteAt(1, 81)};
+  discover::ReportedSites sites;
+  sites.motifs.push_back({{siteAt(0, 11), siteAt(0, 51), siteAt(1, 31)}, {}});
+  sites.motifs.push_back({{siteAt(1, 81)}, {}});
+  const discover::ReportedMotifSites d{ranked, candidates, sites};
+  const std::size_t n = 2;  // primary sequences
   // Sites of a motif 6 wide: [11,16] inside, [48,53] overlapping 51..60,
   // [80,85] after 31..40 and overlapping ZELKOVA-2's 81..90; [5,10] just
   // before 11, [61,66] just after 51..60.
-  EXPECT_EQ(discover::motifSharingSites(d, {siteAt(0, 11), siteAt(0, 48), siteAt(1, 80)}, 6), "ZELKOVA-1");
-  EXPECT_EQ(discover::motifSharingSites(d, {siteAt(0, 5), siteAt(0, 61), siteAt(0, 11)}, 6), "");
-  EXPECT_EQ(discover::motifSharingSites(d, {siteAt(1, 80), siteAt(1, 85), siteAt(0, 11)}, 6), "ZELKOVA-2");
-  EXPECT_EQ(discover::motifSharingSites(d, {siteAt(0, 11), siteAt(1, 80)}, 6), "");  // one each: half, not more
-  EXPECT_EQ(discover::motifSharingSites(d, {}, 6), "");
+  EXPECT_EQ(discover::motifSharingSites(d, n, {siteAt(0, 11), siteAt(0, 48), siteAt(1, 80)}, 6), "ZELKOVA-1");
+  EXPECT_EQ(discover::motifSharingSites(d, n, {siteAt(0, 5), siteAt(0, 61), siteAt(0, 11)}, 6), "");
+  EXPECT_EQ(discover::motifSharingSites(d, n, {siteAt(1, 80), siteAt(1, 85), siteAt(0, 11)}, 6), "ZELKOVA-2");
+  EXPECT_EQ(discover::motifSharingSites(d, n, {siteAt(0, 11), siteAt(1, 80)}, 6), "");  // one each: half, not more
+  EXPECT_EQ(discover::motifSharingSites(d, n, {}, 6), "");
 }

@@ -1,7 +1,8 @@
-// zelkova-discover's steps in order: read the primary sequences, make or read
-// the control, build the models, run the searches (writing each search's
-// report and page under DIR/runs/ as it ends), test every motif, run the
-// decoy, merge redundant motifs, rank them, name them; then write the results.
+// zelkova-discover's stages in order (discover/README.md): the inputs read,
+// the sets prepared, the searches planned and run (each search's report and
+// page written under DIR/runs/ as it ends), the motifs tested, ranked, their
+// sites described, named, and the known motifs tested; then the results
+// written from the discovery composed of the stages' values.
 #pragma once
 
 #include "discover/setup/output_dir.h"
@@ -11,10 +12,11 @@
 
 namespace discover {
 
-// Everything up to the results; creates the directory once the inputs have
-// been read. The directory a genome's index is built in, outside the output
-// directory, is told to `indexNotice`. Throws FatalError (or
-// ReadError for a motif database) for input it refuses.
+// Every stage up to the results, each given the values of the stages before
+// it that it reads; creates the directory once the inputs have been read.
+// The directory a genome's index is built in, outside the output directory,
+// is told to `indexNotice`. Throws FatalError (or ReadError for a
+// motif database) for input it refuses.
 Discovery runDiscovery(const Options& options, OutputDirectory& directory, const genome::ScratchNotice& indexNotice,
                        StepProgress& progress);
 

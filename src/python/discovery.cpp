@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "discover/report/files.h"
-#include "discover/naming/known.h"
+#include "discover/report/known_text.h"
 #include "discover/report/log.h"
 #include "discover/setup/options.h"
 #include "discover/setup/output_dir.h"

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The include check on copies of the tree with one deliberate fault each: an
 # include that points up, a folder missing from the list of layers, a source
-# file loose in src/, an include of no file, and the library example reaching
-# past the public header. Each must fail and name the file and line; the
+# file loose in src/, an include of no file, the library example reaching
+# past the public header, an include that points up the stages of discover/,
+# a stage folder missing from discover/'s list, and a module its folder's
+# README does not name. Each must fail and name the file (and line); the
 # untouched copy must pass.
 #
 # usage: check_layers_catches.sh PROJECT_DIR
@@ -68,3 +70,26 @@ fresh_copy
 sed -i '1i #include "engine/node.h"' "$work/tree/examples/library_example.cpp"
 expect_fault "library example past the public header" \
   "$work/tree/examples/library_example.cpp:1: the library example includes \"engine/node.h\"; it may include only the public headers (zelkova.h)"
+
+fresh_copy
+line=$(($(wc -l <"$work/tree/src/discover/search/plan.cpp") + 1))
+echo '#include "discover/ranking/merge.h"' >>"$work/tree/src/discover/search/plan.cpp"
+expect_fault "a search module includes the ranking stage" \
+  "$work/tree/src/discover/search/plan.cpp:$line: includes \"discover/ranking/merge.h\" of discover/ranking/, above its own discover/search/"
+
+fresh_copy
+echo '#include "discover/pipeline.h"' >>"$work/tree/src/discover/report/page.h"
+line=$(wc -l <"$work/tree/src/discover/report/page.h")
+expect_fault "a report module includes the pipeline" \
+  "$work/tree/src/discover/report/page.h:$line: includes \"discover/pipeline.h\" of discover/ itself, above its own discover/report/"
+
+fresh_copy
+mkdir "$work/tree/src/discover/extra"
+echo '// nothing' >"$work/tree/src/discover/extra/more.cpp"
+expect_fault "stage folder not in discover's list" \
+  "$work/tree/src/discover/extra: folder not in the list of layers of $work/tree/src/discover/README.md"
+
+fresh_copy
+echo '// nothing' >"$work/tree/src/discover/ranking/unnamed_step.cpp"
+expect_fault "module not named in its folder's README" \
+  "$work/tree/src/discover/ranking/README.md: does not name the module \`unnamed_step\` of its folder"

@@ -3,7 +3,6 @@
 #include <functional>
 
 #include "base/errors.h"
-#include "formats/bed_writer.h"
 #include "stats/genome_intervals.h"
 
 namespace discover {
@@ -33,24 +32,6 @@ peak_windows::WindowOptions windowOptions(const Options& o, bool top) {
   w.size = o.genome.windowSize;
   if (top) w.topPeaks = o.genome.topPeaks;
   return w;
-}
-
-std::string fastaText(const std::vector<FastaRecord>& records) {
-  std::string text;
-  for (const FastaRecord& r : records) text += ">" + r.name + "\n" + r.letters + "\n";
-  return text;
-}
-
-// background.bed of the windows of --control-peaks: named control_1, ...,
-// scored by their GC content as the drawn background is.
-std::vector<bed::BedRecord> controlPeaksBed(const GenomeRun& run) {
-  std::vector<bed::BedRecord> records;
-  for (std::size_t i = 0; i < run.controlRegions.size(); ++i) {
-    const Interval& r = run.controlRegions[i];
-    records.push_back({r.chrom, r.start, r.end, "control_" + std::to_string(i + 1),
-                       gc_background::gcPermille(gc_background::countGc(run.controlRecords[i].letters)), r.strand});
-  }
-  return records;
 }
 
 // The draw's progress as a share of the candidates it may look at.
@@ -135,15 +116,6 @@ SequenceFile wholeRecords(const std::vector<FastaRecord>& records) {
   file.trimmedOff.assign(file.records.size(), 0);
   for (const FastaRecord& r : file.records) file.givenLength.push_back(static_cast<long long>(r.letters.size()));
   return file;
-}
-
-std::vector<std::pair<std::string, std::string>> genomeRunFiles(const GenomeRun& run) {
-  std::vector<std::pair<std::string, std::string>> files{{"peaks.fa", fastaText(run.peakRecords)}};
-  if (!controlFromGenome(run.control)) return files;
-  files.emplace_back("background.fa", fastaText(run.controlRecords));
-  files.emplace_back("background.bed",
-                     bed::bedText(run.draw ? gc_background::backgroundBed(*run.draw) : controlPeaksBed(run)));
-  return files;
 }
 
 std::string indexGenomeOnly(const std::string& genomePath, const genome::ScratchNotice& notice) {

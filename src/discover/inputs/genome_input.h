@@ -4,7 +4,8 @@
 // it too: a GC-matched background drawn away from every peak (by default) or
 // the windows of another peak set. Every file is read and checked here,
 // before the output directory exists; what was done is kept for the log and
-// the page, with the windows' letters as cut for peaks.fa and background.fa.
+// the page, with the windows' letters as cut for peaks.fa and background.fa
+// (discover/report/genome_files.h).
 #pragma once
 
 #include <memory>
@@ -82,11 +83,6 @@ class GenomeInput {
 
 // Windows cut from the genome as a file of sequences: every record whole.
 SequenceFile wholeRecords(const std::vector<FastaRecord>& records);
-
-// peaks.fa and, with a control from the genome, background.fa and
-// background.bed, as (name, text): one line of letters per record, named as
-// bedtools getfasta names its regions.
-std::vector<std::pair<std::string, std::string>> genomeRunFiles(const GenomeRun& run);
 
 // --index-genome: finds or builds the index of the genome beside it and
 // returns the line to print, telling `notice` of the directory the index is

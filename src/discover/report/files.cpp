@@ -2,7 +2,8 @@
 
 #include <sstream>
 
-#include "discover/naming/known.h"
+#include "discover/report/genome_files.h"
+#include "discover/report/known_text.h"
 #include "discover/report/log.h"
 #include "discover/report/page.h"
 #include "discover/report/tables.h"
@@ -10,26 +11,6 @@
 #include "formats/motif_files.h"
 
 namespace discover {
-
-std::string searchReportName(const Search& search) { return "runs/" + search.name + ".out"; }
-
-std::string searchPageName(const Search& search) { return "runs/" + search.name + ".html"; }
-
-std::vector<std::string> searchFileNames(const Plan& plan, bool sideFiles) {
-  std::vector<std::string> names;
-  for (const Search& s : plan.searches) {
-    names.push_back(searchReportName(s));
-    names.push_back(searchPageName(s));
-    if (sideFiles && s.kind == SearchKind::Engine)
-      for (const char* side : {".initcore.txt", ".initcluster.txt"}) names.push_back("runs/" + s.name + side);
-  }
-  return names;
-}
-
-std::vector<std::string> resultFileNames() {
-  return {"peaks.fa",  "background.fa", "background.bed", "motifs.meme", "motifs.jaspar", "sites.tsv",
-          "sites.bed", "known.tsv",     "log.txt",        "summary.tsv", "index.html"};
-}
 
 std::vector<std::pair<std::string, std::string>> resultFiles(const Discovery& d) {
   const std::vector<motif::Motif> motifs = motif_files::fromReport(reportedMotifs(d), "the reported motifs");

@@ -8,18 +8,10 @@
 #include <iosfwd>
 #include <string>
 
+#include "discover/inputs/genome_text.h"
 #include "discover/report/result.h"
 
 namespace discover {
-
-// "index found beside it", "index built beside it" or "index built in
-// memory (the directory of GENOME cannot be written to: REASON)".
-std::string indexOriginText(const GenomeRun& run);
-
-// "300 peaks, 296 windows; left out: 3 overlapping the window of a stronger
-// peak, 1 running past a chromosome end"; only the reasons that left a peak
-// out are named.
-std::string windowCountsText(const peak_windows::WindowSet& set);
 
 // "200 letters centred on each summit" (narrowPeak), "... on each peak's
 // centre" (BED), or "the peaks' own intervals" (--size given).

@@ -4,11 +4,13 @@
 #include <sstream>
 
 #include "base/version.h"
-#include "discover/naming/known.h"
 #include "discover/report/genome_log.h"
+#include "discover/report/run_summary.h"
+#include "discover/report/known_text.h"
 #include "discover/report/site_outputs.h"
 #include "discover/search/plan.h"
 #include "discover/search/refine.h"
+#include "discover/testing/refinement.h"
 #include "formats/command_files.h"
 #include "formats/enrichment_table.h"
 #include "formats/numbers.h"
@@ -17,56 +19,6 @@
 namespace discover {
 
 using numbers::fixedPoint;
-
-std::string controlDescription(const Discovery& d) {
-  switch (controlSource(d.options.genome, d.options.controlFile)) {
-    case ControlSource::File: return command_files::inputName(d.options.controlFile);
-    case ControlSource::Shuffled: break;
-    case ControlSource::GenomicBackground:
-    case ControlSource::ControlPeaks: return genomeControlText(d);
-  }
-  return std::to_string(kShuffledCopies) + " dinucleotide-shuffled copies of each primary sequence (seed " +
-         std::to_string(d.options.seed) + ")";
-}
-
-namespace {
-
-// What the decoy sets are drawn from.
-std::string decoySource(const Discovery& d) {
-  switch (controlSource(d.options.genome, d.options.controlFile)) {
-    case ControlSource::File: return "the control " + d.options.controlFile;
-    case ControlSource::Shuffled: break;
-    case ControlSource::GenomicBackground: return "the genomic background";
-    case ControlSource::ControlPeaks: return "the windows of the control peaks";
-  }
-  return "the shuffled copies of the primary sequences";
-}
-
-}  // namespace
-
-std::string decoyDescription(const Discovery& d) {
-  std::size_t size = 0;  // sequences in each set: searched and, with a holdout, held out
-  if (!d.decoySizes.empty()) {
-    const SetSizes& s = d.decoySizes.front();
-    size = d.options.holdout > 0 ? s.primarySearched + s.primaryTested : s.primarySearched;
-  }
-  const std::size_t sets = d.decoySizes.size();
-  return std::to_string(sets) + (sets == 1 ? " set of " : " sets of ") + std::to_string(size) +
-         " sequences drawn from " + decoySource(d);
-}
-
-std::string lowComplexityDescription(const Discovery& d) {
-  if (!d.options.dust) return "not masked (--no-dust)";
-  return "masked as N by DUST (window " + std::to_string(kDustWindow) + ", level " + std::to_string(d.options.dustLevel) +
-         "): " + numbers::percentOf(d.primaryDusted, d.primaryLetters) + " of the primary letters, " +
-         numbers::percentOf(d.controlDusted, d.controlLetters) + " of the control letters";
-}
-
-std::string siteBedDescription(const Discovery& d) {
-  if (d.genome) return "written, in the coordinates of the genome";
-  if (d.regions) return "written, in the genome coordinates the headers name";
-  return "not written: " + d.regionsMissing;
-}
 
 std::string conditionalDescription(const ConditionalTest& t) {
   return "log10 E " + enrichment_table::log10Text(t.log10E) + " with the sites of the better motifs masked; " +
@@ -131,29 +83,28 @@ void writeSearches(std::ostream& out, const Discovery& d) {
         << static_cast<long long>(kDefaultAllowanceBudget) << '\n';
 }
 
-}  // namespace
-
-std::string logText(const Discovery& d) {
+// The run summary with the log's details between its lines: the genome, the
+// notes on the letters read, the sets' sizes and models, the searches'
+// settings, the decoy sets and the known motifs.
+void writeHead(std::ostream& out, const Discovery& d, const RunSummary& s) {
   const Options& o = d.options;
-  std::ostringstream out;
-  out << kFirstLineStart << d.version << "\n";
-  out << "started: " << d.started << "\n";
-  out << "command line: " << o.commandLine << "\n\n";
+  out << kFirstLineStart << s.version << "\n";
+  out << "started: " << s.started << "\n";
+  out << "command line: " << s.commandLine << "\n\n";
   writeGenomeLog(out, d);
-  out << "primary: " << command_files::inputName(primarySource(o)) << ", " << d.primary.records.size() << " sequences, " << d.primaryLetters
+  out << "primary: " << s.primaryName << ", " << s.primarySequences << " sequences, " << s.primaryLetters
       << " letters\n";
-  out << "trim: " << (o.trim > 0 ? "central " + std::to_string(o.trim) + " letters" : "none") << "\n";
-  out << "lower-case letters: " << (o.maskLowercase ? "masked as N" : "read as upper case") << "\n";
-  out << "low-complexity DNA: " << lowComplexityDescription(d) << "\n";
-  out << "control: " << controlDescription(d) << ", " << d.controlSequences << " sequences, " << d.controlLetters
-      << " letters\n";
+  out << "trim: " << (s.trim > 0 ? "central " + std::to_string(s.trim) + " letters" : "none") << "\n";
+  out << "lower-case letters: " << (s.lowerCaseMasked ? "masked as N" : "read as upper case") << "\n";
+  out << "low-complexity DNA: " << s.lowComplexity << "\n";
+  out << "control: " << s.control << ", " << s.controlSequences << " sequences, " << s.controlLetters << " letters\n";
   for (const std::string& note : d.inputNotes)
     if (!note.empty()) out << "note: " << note << "\n";
-  out << "holdout: " << o.holdout << " (seed " << o.seed << ")\n";
-  writeSizes(out, "primary set", d.sizes);
+  out << "holdout: " << s.holdout << " (seed " << s.seed << ")\n";
+  writeSizes(out, "primary set", s.sizes);
   out << "models: foreground order " << kForegroundOrder << " from the searched primary sequences, background order "
-      << d.backgroundOrder << " from the searched control sequences\n";
-  out << "lengths: " << lengthsText(o.lengths) << "\n";
+      << s.backgroundOrder << " from the searched control sequences\n";
+  out << "lengths: " << lengthsText(s.lengths) << "\n";
   out << "mismatches: "
       << (o.mismatches ? std::to_string(*o.mismatches) + " at every length"
                        : "a quarter of the length; half of it too within the budget")
@@ -163,32 +114,39 @@ std::string logText(const Discovery& d) {
   out << "refinement: the " << kRefinedCandidates << " best motifs of each set by ZOOPS EM on at most "
       << kRefinementLetters << " letters of the sequences searched, flanks below " << kCoreBits
       << " bits cut; matrices tested: " << d.motifsTested << "\n";
-  out << "decoy: " << decoyModeName(o.decoy) << ", " << (d.decoyRun ? "run on " + decoyDescription(d) : "not run")
-      << "\n";
+  out << "decoy: " << s.decoyMode << ", " << (s.decoyRun ? "run on " + s.decoySets : "not run") << "\n";
   for (std::size_t r = 0; r < d.decoySizes.size(); ++r) {
     writeSizes(out, "decoy set " + std::to_string(r + 1) + " (shuffle seed " + std::to_string(o.seed + 1 + r) + ")",
                d.decoySizes[r]);
     out << "decoy set " << r + 1 << " background order: " << d.decoyBackgroundOrders[r] << "\n";
   }
-  if (d.decoyRun) out << "decoy best E: " << decoyBestText(d) << "\n";
+  if (s.decoyRun) out << "decoy best E: " << s.decoyBest << "\n";
   out << "database: ";
-  if (o.databaseFiles.empty()) out << "the bundled JASPAR collection, ";
-  for (std::size_t i = 0; i < d.databaseFiles.size(); ++i) out << (i ? ", " : "") << d.databaseFiles[i];
-  out << "; " << d.knownMotifs.size() << " known motifs\n";
+  if (s.databaseGiven.empty()) out << "the bundled JASPAR collection, ";
+  for (std::size_t i = 0; i < s.databaseFiles.size(); ++i) out << (i ? ", " : "") << s.databaseFiles[i];
+  out << "; " << s.knownMotifs << " known motifs\n";
   writeKnownLog(out, d);
   out << "top: " << o.top << "\nthreads: " << o.threads << "\n";
-  out << "sites.bed: " << siteBedDescription(d) << "\n";
+  out << "sites.bed: " << s.sitesBed << "\n";
+}
+
+}  // namespace
+
+std::string logText(const Discovery& d) {
+  const RunSummary s = runSummary(d);
+  std::ostringstream out;
+  writeHead(out, d, s);
   writeSiteLog(out, d);
-  if (!d.warnings.empty()) out << "\nwarnings:\n";
-  for (const std::string& w : d.warnings) out << "  " << w << "\n";
+  if (!s.warnings.empty()) out << "\nwarnings:\n";
+  for (const std::string& w : s.warnings) out << "  " << w << "\n";
   writeSearches(out, d);
   writeRefined(out, d);
   writeConditionalTests(out, d);
   writeSimpleRepeats(out, d);
   out << "\nsteps:\n";
-  for (const StepTime& step : d.steps)
+  for (const StepTime& step : s.steps)
     out << "  " << step.step << ": " << step.summary << " (" << fixedPoint(step.seconds, 2) << " s)\n";
-  out << "total: " << fixedPoint(d.totalSeconds, 2) << " s\n";
+  out << "total: " << fixedPoint(s.totalSeconds, 2) << " s\n";
   return out.str();
 }
 

@@ -19,25 +19,6 @@ std::string logText(const Discovery& discovery);
 std::string logVersion(std::istream& in, const std::string& source);
 std::string logVersionOfFile(const std::string& path);
 
-// The control as a phrase: "FILE" or "2 dinucleotide-shuffled copies of each
-// primary sequence (seed S)".
-std::string controlDescription(const Discovery& discovery);
-
-// What the decoy was made of, as a phrase: "2 sets of 18 sequences drawn from
-// the shuffled copies of the primary sequences" or "... from the control
-// FILE".
-std::string decoyDescription(const Discovery& discovery);
-
-// How low-complexity DNA was treated: "masked as N by DUST (window 64, level
-// 20): 2.7 % of the primary letters, 1.0 % of the control letters" or "not
-// masked (--no-dust)".
-std::string lowComplexityDescription(const Discovery& discovery);
-
-// Whether sites.bed was written, and why not: "written, in the genome
-// coordinates of the headers" or "not written: record 3 (peak17) names no
-// genome region chrom:start-end".
-std::string siteBedDescription(const Discovery& discovery);
-
 // A reported motif's test with the better motifs' sites masked: "log10 E
 // -10.215 with the sites of the better motifs masked; 45 of 50 primary
 // sequences keep a site".

@@ -7,12 +7,14 @@
 #include <sstream>
 
 #include "base/version.h"
-#include "discover/naming/known.h"
-#include "discover/report/files.h"
+#include "discover/report/file_names.h"
 #include "discover/report/genome_page.h"
+#include "discover/report/known_text.h"
 #include "discover/report/log.h"
+#include "discover/report/run_summary.h"
 #include "discover/report/site_outputs.h"
 #include "discover/search/refine.h"
+#include "discover/testing/refinement.h"
 #include "formats/command_files.h"
 #include "formats/numbers.h"
 #include "pages/enrichment_section.h"
@@ -64,50 +66,48 @@ std::string searchLink(const Search& s, const std::string& text) {
   return "<a href=\"" + escape(searchPageName(s)) + "\">" + escape(text) + "</a>";
 }
 
-void writeSummary(std::ostream& out, const Discovery& d) {
-  const Options& o = d.options;
+void writeSummary(std::ostream& out, const Discovery& d, const RunSummary& s) {
   out << "<section id=\"run\">\n<h2>Run summary</h2>\n<table class=\"parameters\">\n";
   writeRow(out, "Primary sequences",
-           "<code>" + escape(command_files::inputName(primarySource(o))) + "</code>: " + std::to_string(d.primary.records.size()) +
-               " sequences, " +
-               std::to_string(d.primaryLetters) + " letters" +
-               (o.trim > 0 ? ", the central " + std::to_string(o.trim) + " letters of each" : "") +
-               (o.maskLowercase ? ", lower-case letters masked as N" : ""));
+           "<code>" + escape(s.primaryName) + "</code>: " + std::to_string(s.primarySequences) + " sequences, " +
+               std::to_string(s.primaryLetters) + " letters" +
+               (s.trim > 0 ? ", the central " + std::to_string(s.trim) + " letters of each" : "") +
+               (s.lowerCaseMasked ? ", lower-case letters masked as N" : ""));
   writeGenomeRows(out, d);
-  writeRow(out, "Control", escape(controlDescription(d)) + ": " + std::to_string(d.controlSequences) + " sequences");
-  writeRow(out, "Low-complexity DNA", escape(lowComplexityDescription(d)));
+  writeRow(out, "Control", escape(s.control) + ": " + std::to_string(s.controlSequences) + " sequences");
+  writeRow(out, "Low-complexity DNA", escape(s.lowComplexity));
   writeRow(out, "Held out for testing",
-           o.holdout > 0 ? numbers::percent(o.holdout) + ": " + std::to_string(d.sizes.primaryTested) +
-                               " primary and " + std::to_string(d.sizes.controlTested) + " control sequences"
+           s.holdout > 0 ? numbers::percent(s.holdout) + ": " + std::to_string(s.sizes.primaryTested) +
+                               " primary and " + std::to_string(s.sizes.controlTested) + " control sequences"
                          : "none (the motifs are tested on the sequences they were found in)");
   writeRow(out, "Markov models",
            "foreground order " + std::to_string(kForegroundOrder) + " (primary), background order " +
-               std::to_string(d.backgroundOrder) + " (control)");
+               std::to_string(s.backgroundOrder) + " (control)");
   std::string lengths;
-  for (int l : o.lengths) lengths += (lengths.empty() ? "" : ", ") + std::to_string(l);
+  for (int l : s.lengths) lengths += (lengths.empty() ? "" : ", ") + std::to_string(l);
   writeRow(out, "Motif lengths", lengths);
   writeRow(out, "Searches",
-           std::to_string(d.plan.searches.size()) + " run, " + std::to_string(d.plan.skipped.size()) +
+           std::to_string(s.searches) + " run, " + std::to_string(s.searchesSkipped) +
                " skipped for their cost (<a href=\"#searches\">list</a>)");
   writeRow(out, "Decoy",
-           d.decoyRun ? "run on " + escape(decoyDescription(d)) + ", each searched against " +
+           s.decoyRun ? "run on " + escape(s.decoySets) + ", each searched against " +
                             std::to_string(kShuffledCopies) + " dinucleotide shuffles of itself; best E-value reached: " +
-                            decoyBestText(d)
-                      : std::string("not run (--decoy ") + decoyModeName(o.decoy) + ")");
+                            s.decoyBest
+                      : "not run (--decoy " + s.decoyMode + ")");
   writeRow(out, "Known motifs",
-           (o.databaseFiles.empty() ? std::string("the bundled JASPAR collection") : escape(o.databaseFiles.front()) +
-                                                                                       (o.databaseFiles.size() > 1 ? " and others" : "")) +
-               ", " + std::to_string(d.knownMotifs.size()) + " motifs");
-  writeRow(out, "sites.bed", escape(siteBedDescription(d)));
-  for (const std::string& w : d.warnings)
-    out << "<tr class=\"warning\">" << html_table::cell({"Warning", ""}, html_table::Kind::Heading)
+           (s.databaseGiven.empty() ? std::string("the bundled JASPAR collection")
+                                    : escape(s.databaseGiven.front()) + (s.databaseGiven.size() > 1 ? " and others" : "")) +
+               ", " + std::to_string(s.knownMotifs) + " motifs");
+  writeRow(out, "sites.bed", escape(s.sitesBed));
+  for (const std::string& w : s.warnings)
+    out << "<tr class=\"warning\">" << html_table::cell({"Warning"}, html_table::Kind::Heading)
         << html_table::cell(html_table::text(w)) << "</tr>\n";
-  writeRow(out, "Command line", "<code>" + escape(o.commandLine) + "</code>");
-  writeRow(out, "Program", escape(versionLine("zelkova-discover", d.version)));
-  writeRow(out, "Started", escape(d.started));
+  writeRow(out, "Command line", "<code>" + escape(s.commandLine) + "</code>");
+  writeRow(out, "Program", escape(versionLine("zelkova-discover", s.version)));
+  writeRow(out, "Started", escape(s.started));
   std::string steps;
-  for (const StepTime& s : d.steps) steps += (steps.empty() ? "" : "; ") + escape(s.step) + " " + fixedPoint(s.seconds, 1) + " s";
-  writeRow(out, "Time", fixedPoint(d.totalSeconds, 1) + " s (" + steps + ")");
+  for (const StepTime& t : s.steps) steps += (steps.empty() ? "" : "; ") + escape(t.step) + " " + fixedPoint(t.seconds, 1) + " s";
+  writeRow(out, "Time", fixedPoint(s.totalSeconds, 1) + " s (" + steps + ")");
   out << "</table>\n</section>\n";
 }
 
@@ -352,7 +352,7 @@ std::string verdict(const Discovery& d) {
     text = "No motif was found. ";
   } else if (d.decoyRun) {
     const std::string best = evalueText(d.candidateOf(d.motifs.front()).test.log10E);
-    const std::string reached = decoyBestText(d);
+    const std::string reached = decoyBestText(d.decoyBestLog10E);
     const std::string margin = std::to_string(static_cast<int>(kDecoyMargin));
     if (reached == "none")
       text = "The best motif (E = " + best + ") beats the decoy: the same searches found no motif in " + decoy + ". ";
@@ -401,7 +401,7 @@ std::string indexPage(const Discovery& d) {
       << kStyle << knownSectionStyle() << kGenomePageStyle << "</style>\n</head>\n<body>\n<header>\n<h1>Motifs of "
       << name << "</h1>\n"
       << "<p class=\"verdict" << (warning ? " warning" : "") << "\">" << escape(verdict(d)) << "</p>\n</header>\n";
-  writeSummary(out, d);
+  writeSummary(out, d, runSummary(d));
   writeGenomeControlSection(out, d);
   writeMotifTable(out, d, reported, rows, known);
   writeSimpleRepeats(out, d);

@@ -1,5 +1,6 @@
 // Everything a discovery found and how: the values every output of
-// zelkova-discover (page, tables, motif files, log) is written from.
+// zelkova-discover (page, tables, motif files, log) is written from, made of
+// the values the stages returned (discover/pipeline.h).
 #pragma once
 
 #include <array>
@@ -7,45 +8,42 @@
 #include <string>
 #include <vector>
 
-#include "discover/sites/central.h"
-#include "discover/ranking/conditional.h"
 #include "discover/inputs/genome_input.h"
-#include "discover/ranking/merge.h"
-#include "discover/setup/options.h"
-#include "discover/search/plan.h"
-#include "discover/setup/progress.h"
 #include "discover/inputs/regions.h"
-#include "discover/search/search.h"
 #include "discover/inputs/sequences.h"
+#include "discover/ranking/conditional.h"
+#include "discover/ranking/merge.h"
+#include "discover/ranking/ranked_motifs.h"
+#include "discover/search/plan.h"
+#include "discover/search/prepared_sets.h"
+#include "discover/search/search.h"
+#include "discover/setup/options.h"
+#include "discover/setup/progress.h"
+#include "discover/sites/central.h"
 #include "discover/testing/significance.h"
+#include "discover/testing/tested_motifs.h"
 #include "formats/match_table.h"
 #include "formats/motif.h"
 #include "formats/report_data.h"
 #include "stats/enrichment.h"
+#include "stats/genome_intervals.h"
 #include "stats/known_enrichment.h"
 #include "stats/scoring_matrix.h"
 
 namespace discover {
 
-// The sizes of one sequence set and its control, as searched and as tested.
-struct SetSizes {
-  std::size_t primarySearched = 0, primaryTested = 0;
-  std::size_t controlSearched = 0, controlTested = 0;
-};
-
-struct ReportedMotif {
-  int rank = 0;
-  std::string id;                          // PREFIX-<rank> (--prefix, by default ZELKOVA)
-  MergedMotif group;                       // its candidate and the ones merged into it
+// A ranked motif with what the sites and naming stages found of it.
+struct ReportedMotif : RankedMotif {
   std::vector<match_table::Row> matches;   // known motifs it resembles, best first
   std::vector<enrichment::Site> sites;     // in every primary sequence, at its threshold, one per overlapping group
   std::vector<double> siteLog10P;          // the p-value of each site as zelkova-scan gives it, log10 (site_pvalues.h)
-  std::optional<bool> beatsDecoy;          // unset without a decoy
-  ConditionalTest conditional;             // with the sites of the better motifs masked
-  std::vector<DependentMotif> dependents;  // motifs it explains, listed under it without a rank
-  bool lowComplexity = false;              // its consensus is a simple repeat
 };
 
+// Each group of fields is the value of one stage: the inputs (genome to
+// siteBackground), the prepared sets (sizes, backgroundOrder, decoyRun, the
+// decoys' sizes and orders), the search plan and outcomes, the tested motifs
+// (candidates, motifsTested, decoyBestLog10E), the ranked motifs with their
+// sites and names (motifs, simpleRepeats), the known motifs, the progress.
 struct Discovery {
   Options options;
   std::string version;
@@ -92,20 +90,12 @@ struct Discovery {
 };
 
 // The reported motifs as a report, each with its rank and id, so that the
-// exports name them as the page does.
+// exports name them as the page does (rankedReport).
 report::Report reportedMotifs(const Discovery& discovery);
 
 // Whether a known motif matches well enough to name a motif after it (its
 // E-value at most kConvincingMatchE); weaker matches are shown as such.
 bool convincingMatch(const match_table::Row& match);
-
-// The decoy's best E-value as the page and the log give it, "3.0e-03", or
-// "none" when the searches of shuffled DNA found no motif.
-std::string decoyBestText(const Discovery& discovery);
-
-// Whether a motif of E-value 10^log10E beats the decoy: its E-value below
-// the decoy's best divided by kDecoyMargin.
-bool beatsDecoyBest(const Discovery& discovery, double log10E);
 
 // A site's start on the sequence as given: its position on the searched
 // (trimmed) letters plus what the trim cut from the start.

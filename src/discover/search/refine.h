@@ -1,8 +1,9 @@
 // Refinement of the searches' motifs (docs/zelkova-discover.md, "Refinement"):
 // each motif's count matrix is refined by ZOOPS EM (discover/search/zoops.h) on the
 // sequences it was searched in, against their control's background model, and
-// its flanks of little information are cut. The significance step then tests
-// both matrices and keeps the better one.
+// its flanks of little information are cut. The word searches refine their
+// seeds so, and the testing stage the best motifs of every search
+// (discover/testing/refinement.h).
 #pragma once
 
 #include <cstddef>
@@ -10,8 +11,6 @@
 #include <optional>
 #include <vector>
 
-#include "discover/search/plan.h"
-#include "discover/testing/significance.h"
 #include "discover/search/zoops.h"
 #include "formats/motif.h"
 #include "formats/report_data.h"
@@ -26,10 +25,6 @@ constexpr std::size_t kMinCoreWidth = 6;  // the shortest motif the searches loo
 // sequence of a larger one): 1000 peaks of 200 letters, enough sites to
 // estimate a matrix, at a cost that does not grow with the set.
 constexpr std::size_t kRefinementLetters = 200000;
-// The candidates of each set refined: the best by the test of their search's
-// matrix. The planted motif of a set is among them whenever it is found at
-// all; refining every candidate would cost up to ten times as much.
-constexpr std::size_t kRefinedCandidates = 20;
 // A refinement that puts fewer sites than this in the sample is given up.
 constexpr double kMinRefinedSites = 3.0;
 
@@ -60,13 +55,5 @@ std::optional<report::Motif> refinedMotif(const report::Motif& engine, const EmS
 // down, the rest given one by one to the largest remainders, the earlier
 // letter first of equal ones.
 report::Column roundedColumn(const motif::Column& expected, long long total);
-
-// The `count` best of `candidates` (ranksBefore) refined on `sample`, which
-// holds `searchedSequences` sequences' worth of the searched set; one entry
-// per candidate, nothing for the others. Each on its own, so that threads
-// change nothing.
-std::vector<std::optional<report::Motif>> refineBest(const std::vector<Candidate>& candidates, std::size_t count,
-                                                     const EmSample& sample, std::size_t searchedSequences,
-                                                     bool bothStrands, int threads);
 
 }  // namespace discover

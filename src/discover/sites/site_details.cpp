@@ -3,7 +3,6 @@
 #include "base/errors.h"
 #include "discover/sites/site_overlaps.h"
 #include "discover/sites/site_pvalues.h"
-#include "formats/motif_files.h"
 
 namespace discover {
 
@@ -18,27 +17,36 @@ std::vector<double> log10PValues(const SitePValues& pValues, const std::vector<e
 
 }  // namespace
 
-void describeReportedSites(Discovery& d) {
-  d.central.setting = centralSetting(d.primary.records, d.options.trim);
-  d.central.reported.assign(d.motifs.size(), std::nullopt);
-  // The motifs as motifs.meme holds them, so that zelkova-scan gives the same p-values.
-  const std::vector<motif::Motif> motifs = motif_files::fromReport(reportedMotifs(d), "the reported motifs");
-  for (std::size_t i = 0; i < d.motifs.size(); ++i) {
-    ReportedMotif& m = d.motifs[i];
-    const SitePValues pValues(motifs[i], d.siteBackground);
-    ZK_ASSERT(pValues.width() == d.candidateOf(m).motif.width());
-    m.siteLog10P = log10PValues(pValues, m.sites);
-    keepBestOfOverlapping(m.sites, m.siteLog10P, pValues.width());
-    d.central.reported[i] =
-        centralOfSites(d.central.setting, d.primary.records, m.sites, m.siteLog10P, pValues.width());
+ReportedSites describeReportedSites(const Options& o, const std::vector<FastaRecord>& primary,
+                                    const scoring::Background& background, const std::vector<RankedMotif>& ranked,
+                                    const std::vector<Candidate>& candidates,
+                                    const std::vector<motif::Motif>& motifs) {
+  ZK_ASSERT(motifs.size() == ranked.size());
+  ReportedSites reported;
+  reported.central = centralSetting(primary, o.trim);
+  for (std::size_t i = 0; i < ranked.size(); ++i) {
+    const Candidate& c = candidates[ranked[i].group.representative];
+    const SitePValues pValues(motifs[i], background);
+    ZK_ASSERT(pValues.width() == c.motif.width());
+    MotifSites found;
+    found.sites = enrichment::sitesAtThreshold(c.test.motif.frequencies, primary, enrichment::SequenceSet::Primary,
+                                               c.test.choice.threshold, o.bothStrands, o.threads);
+    found.log10P = log10PValues(pValues, found.sites);
+    keepBestOfOverlapping(found.sites, found.log10P, pValues.width());
+    reported.centrality.push_back(
+        centralOfSites(reported.central, primary, found.sites, found.log10P, pValues.width()));
+    reported.motifs.push_back(std::move(found));
   }
+  return reported;
 }
 
-void describeKnownSites(Discovery& d, std::size_t k, const std::vector<enrichment::Site>& sites) {
-  ZK_ASSERT(k < d.known.size() && d.central.known.size() == d.known.size());
-  const SitePValues pValues(d.knownMotifs.at(d.known[k].index), d.siteBackground);
-  d.central.known[k] =
-      centralOfSites(d.central.setting, d.primary.records, sites, log10PValues(pValues, sites), pValues.width());
+std::optional<central::CentralResult> centralOfKnownSites(const CentralSetting& setting,
+                                                          const std::vector<FastaRecord>& primary,
+                                                          const scoring::Background& background,
+                                                          const motif::Motif& known,
+                                                          const std::vector<enrichment::Site>& sites) {
+  const SitePValues pValues(known, background);
+  return centralOfSites(setting, primary, sites, log10PValues(pValues, sites), pValues.width());
 }
 
 }  // namespace discover

@@ -17,16 +17,6 @@ scoring::ScoringMatrix forwardMatrix(const motif::Motif& motif, const scoring::B
 
 }  // namespace
 
-scoring::Background siteBackground(const std::vector<FastaRecord>& records) {
-  std::array<long long, motif::kBases> counts{};
-  for (const FastaRecord& r : records)
-    for (char c : r.letters) {
-      const int base = words::baseIndex(c);
-      if (base >= 0) ++counts[static_cast<std::size_t>(base)];
-    }
-  return scoring::strandSymmetricBackground(counts);
-}
-
 SitePValues::SitePValues(const motif::Motif& motif, const scoring::Background& background)
     : forward_(forwardMatrix(motif, background)),
       reverse_(forward_.reverseComplement()),

@@ -18,10 +18,6 @@
 
 namespace discover {
 
-// The background of the site p-values: the A, C, G and T of `records`.
-// Requires at least one of them.
-scoring::Background siteBackground(const std::vector<FastaRecord>& records);
-
 class SitePValues {
  public:
   SitePValues(const motif::Motif& motif, const scoring::Background& background);
