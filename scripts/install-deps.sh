@@ -9,6 +9,8 @@ command -v make >/dev/null 2>&1 || needed+=(make)
 # the sanitized code in less than half the time g++ takes, and libFuzzer is
 # clang's.
 command -v clang++ >/dev/null 2>&1 || needed+=(clang)
+# The layout of the C++ files is checked with clang-format (.clang-format).
+command -v clang-format >/dev/null 2>&1 || needed+=(clang-format)
 [ -f /usr/include/gtest/gtest.h ] || needed+=(libgtest-dev)
 [ -f /usr/include/zlib.h ] || needed+=(zlib1g-dev)
 # Genomes (plain or bgzip-compressed FASTA) are read at random places through
