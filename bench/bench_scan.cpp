@@ -26,7 +26,8 @@ std::vector<FastaRecord> firstLetters(const std::string& path, long long letters
   long long total = 0;
   for (FastaRecord& r : readDnaFile(path, DnaRules()).records) {
     if (total >= letters) break;
-    if (total + static_cast<long long>(r.letters.size()) > letters) r.letters.resize(static_cast<std::size_t>(letters - total));
+    if (total + static_cast<long long>(r.letters.size()) > letters)
+      r.letters.resize(static_cast<std::size_t>(letters - total));
     total += static_cast<long long>(r.letters.size());
     records.push_back(std::move(r));
   }
@@ -64,6 +65,7 @@ int main(int argc, char** argv) {
   const double end = cpuSeconds();
   std::printf("%zu motifs, %.1f Mb, p < %g: look-ahead %.2f s, every window %.2f s (%.1fx), %lld sites%s\n",
               models.size(), static_cast<double>(letters) / 1e6, p, middle - start, end - middle,
-              (end - middle) / (middle - start), lookAheadSites, lookAheadSites == everySites ? "" : " DIFFERENT COUNTS");
+              (end - middle) / (middle - start), lookAheadSites,
+              lookAheadSites == everySites ? "" : " DIFFERENT COUNTS");
   return lookAheadSites == everySites ? 0 : 1;
 }

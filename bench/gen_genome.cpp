@@ -34,7 +34,8 @@ std::vector<std::string> joined(const std::string& fasta, int chromosomes) {
   }
   std::vector<std::string> all(1);
   for (const FastaRecord& r : records) {
-    if (all.back().size() >= total / static_cast<std::size_t>(chromosomes) && static_cast<int>(all.size()) < chromosomes)
+    if (all.back().size() >= total / static_cast<std::size_t>(chromosomes) &&
+        static_cast<int>(all.size()) < chromosomes)
       all.emplace_back();
     if (!all.back().empty()) all.back().append(kSpacer, 'N');
     all.back() += r.letters;
@@ -54,8 +55,10 @@ int main(int argc, char** argv) {
   const bool fromFasta = !from.empty();
   const std::size_t fixed = fromFasta ? 4 : 5;  // PREFIX [LENGTH] CHROMOSOMES PEAKS SEED
   if (args.size() != fixed && args.size() != fixed + 1) {
-    std::fprintf(stderr, "usage: %s PREFIX LENGTH CHROMOSOMES PEAKS SEED [SITE]\n"
-                         "       %s --from FASTA PREFIX CHROMOSOMES PEAKS SEED [SITE]\n", argv[0], argv[0]);
+    std::fprintf(stderr,
+                 "usage: %s PREFIX LENGTH CHROMOSOMES PEAKS SEED [SITE]\n"
+                 "       %s --from FASTA PREFIX CHROMOSOMES PEAKS SEED [SITE]\n",
+                 argv[0], argv[0]);
     return 1;
   }
   std::size_t next = 0;
@@ -86,11 +89,13 @@ int main(int argc, char** argv) {
                                     : genome_maker::makeChromosome(length / chromosomes, seed * 1000 + c);
     const std::string name = "chr" + std::to_string(c + 1);
     const int here = peaks / count + (c < peaks % count ? 1 : 0);
-    for (const genome_maker::PlantedPeak& p : genome_maker::plantPeaks(letters, name, here, site, seed * 1000 + 500 + c))
+    for (const genome_maker::PlantedPeak& p :
+         genome_maker::plantPeaks(letters, name, here, site, seed * 1000 + 500 + c))
       narrowPeak << genome_maker::narrowPeakLine(p, ++written);
     fasta << ">" << name << "\n";
     for (std::size_t i = 0; i < letters.size(); i += 60)
-      fasta.write(letters.data() + i, static_cast<std::streamsize>(std::min<std::size_t>(60, letters.size() - i))) << '\n';
+      fasta.write(letters.data() + i, static_cast<std::streamsize>(std::min<std::size_t>(60, letters.size() - i)))
+          << '\n';
   }
   fasta.close();
   narrowPeak.close();

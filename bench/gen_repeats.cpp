@@ -13,8 +13,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "zelkova.h"
 #include "stats/shuffle.h"
+#include "zelkova.h"
 
 namespace {
 
@@ -50,7 +50,8 @@ int main(int argc, char** argv) {
         record.letters.replace(random.below(record.letters.size() - repeat.size() + 1), repeat.size(), repeat);
     }
     std::printf(">%s\n", record.name.c_str());
-    for (std::size_t k = 0; k < record.letters.size(); k += 60) std::printf("%s\n", record.letters.substr(k, 60).c_str());
+    for (std::size_t k = 0; k < record.letters.size(); k += 60)
+      std::printf("%s\n", record.letters.substr(k, 60).c_str());
   }
   return 0;
 }

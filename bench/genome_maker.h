@@ -16,12 +16,12 @@
 namespace genome_maker {
 
 struct Features {
-  long long isochore = 50000;       // letters of one GC level
+  long long isochore = 50000;  // letters of one GC level
   double lowestGc = 0.30, highestGc = 0.62;
-  long long nRunEvery = 400000;     // about one run of N this many letters apart
+  long long nRunEvery = 400000;  // about one run of N this many letters apart
   long long nRunLength = 5000;
-  double iupacRate = 2e-5;          // share of letters that are IUPAC codes
-  long long maskEvery = 20000;      // about one lower-case stretch this many letters apart
+  double iupacRate = 2e-5;      // share of letters that are IUPAC codes
+  long long maskEvery = 20000;  // about one lower-case stretch this many letters apart
   long long maskLength = 300;
 };
 
@@ -55,7 +55,8 @@ inline std::string makeChromosome(long long length, std::uint64_t seed, const Fe
   }
   for (long long at = 0; at + f.nRunLength < length; at += f.nRunEvery) {
     const long long start = at + static_cast<long long>(random.below(static_cast<std::uint64_t>(f.nRunEvery)));
-    for (long long i = start; i < std::min(length, start + f.nRunLength); ++i) letters[static_cast<std::size_t>(i)] = 'N';
+    for (long long i = start; i < std::min(length, start + f.nRunLength); ++i)
+      letters[static_cast<std::size_t>(i)] = 'N';
   }
   return letters;
 }
@@ -71,7 +72,7 @@ struct PlantedPeak {
   long long start = 0, end = 0;  // the peak interval
   long long summit = 0;          // offset from start
   double signal = 0;
-  long long siteStart = 0;       // the planted site, genome coordinates
+  long long siteStart = 0;  // the planted site, genome coordinates
   char siteStrand = '+';
 };
 
@@ -87,7 +88,8 @@ inline std::vector<PlantedPeak> plantPeaks(std::string& letters, const std::stri
   const long long length = static_cast<long long>(letters.size());
   constexpr long long kMargin = 700;
   for (int tries = 0; static_cast<int>(peaks.size()) < count && tries < 1000 * count; ++tries) {
-    const long long summit = kMargin + static_cast<long long>(random.below(static_cast<std::uint64_t>(length - 2 * kMargin)));
+    const long long summit =
+        kMargin + static_cast<long long>(random.below(static_cast<std::uint64_t>(length - 2 * kMargin)));
     const std::string around = letters.substr(static_cast<std::size_t>(summit - 100), 200);
     long long gc = 0;
     bool hasN = false;
@@ -120,8 +122,8 @@ inline std::vector<PlantedPeak> plantPeaks(std::string& letters, const std::stri
 // A narrowPeak line of a planted peak.
 inline std::string narrowPeakLine(const PlantedPeak& p, int number) {
   return p.chrom + "\t" + std::to_string(p.start) + "\t" + std::to_string(p.end) + "\tpeak_" + std::to_string(number) +
-         "\t" + std::to_string(static_cast<int>(p.signal * 10)) + "\t.\t" + std::to_string(p.signal) +
-         "\t-1\t-1\t" + std::to_string(p.summit) + "\n";
+         "\t" + std::to_string(static_cast<int>(p.signal * 10)) + "\t.\t" + std::to_string(p.signal) + "\t-1\t-1\t" +
+         std::to_string(p.summit) + "\n";
 }
 
 }  // namespace genome_maker

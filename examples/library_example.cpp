@@ -30,8 +30,7 @@ int main(int argc, char** argv) {
 
     const report::Report found = runMotifSearch(config, std::move(input), ProgressSink::silent());
     for (const report::Motif& motif : found.motifs)
-      std::printf("%d\t%s\t%.6f\t%lld sites\n", motif.rank, motif.consensus.c_str(), motif.mapScore,
-                  motif.siteCount);
+      std::printf("%d\t%s\t%.6f\t%lld sites\n", motif.rank, motif.consensus.c_str(), motif.mapScore, motif.siteCount);
     return 0;
   } catch (const FatalError& error) {
     std::fputs(error.what(), stderr);

@@ -29,10 +29,10 @@
 #include <string>
 #include <vector>
 
-#include "base/errors.h"       // FatalError
-#include "engine/markov_model.h" // MarkovModel: probabilities of every word of 1..order+1 letters
-#include "engine/progress.h"     // ProgressSink: where progress messages go
-#include "engine/run_config.h"   // RunConfig: every parameter of a search
+#include "base/errors.h"          // FatalError
+#include "engine/markov_model.h"  // MarkovModel: probabilities of every word of 1..order+1 letters
+#include "engine/progress.h"      // ProgressSink: where progress messages go
+#include "engine/run_config.h"    // RunConfig: every parameter of a search
 #include "formats/fasta.h"        // FastaRecord: name (header after '>') and letters (upper case)
 #include "formats/report_data.h"  // report::Report, report::Parameters, report::Motif, report::Site
 

@@ -80,7 +80,8 @@ class GeneratedGenome {
   // The letters of [start, end) as the genome reader gives them.
   std::string expected(const std::string& chrom, long long start, long long end,
                        LowerCase lowerCase = LowerCase::AsUpper) const {
-    std::string letters = chromosomes_.at(chrom).substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
+    std::string letters =
+        chromosomes_.at(chrom).substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
     for (char& c : letters) {
       const bool lower = std::islower(static_cast<unsigned char>(c)) != 0;
       c = lower && lowerCase == LowerCase::AsN ? 'N' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

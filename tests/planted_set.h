@@ -50,7 +50,8 @@ inline PlantedSet plantedSet(const std::string& word, std::size_t count, std::si
     }
     set.primary.push_back({"p" + std::to_string(i), s});
   }
-  for (std::size_t i = 0; i < 2 * count; ++i) set.control.push_back({"c" + std::to_string(i), randomLetters(length, random)});
+  for (std::size_t i = 0; i < 2 * count; ++i)
+    set.control.push_back({"c" + std::to_string(i), randomLetters(length, random)});
   return set;
 }
 

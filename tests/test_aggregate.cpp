@@ -137,15 +137,16 @@ TEST(AggregateSummaryReader, RefusesWhatTheWriterNeverWrites) {
       {withHeader(replaced("\t1\t36\t", "\t37\t36\t")), "s.tsv:2: more hits than sequences"},
       {withHeader(replaced("MA0168.1\tB-H1\t0.0287", "NA\tB-H1\tNA")), "s.tsv:2: a line without a best match"},
       {withHeader(replaced("\t0.0287", "\t-2")), "s.tsv:2: best_match_E \"-2\" is not a number of 0 or more"},
-      {withHeader(replaced("\tNA\tNA\t-1.402", "\tMA0001.1\tNA\t-1.402")), "s.tsv:2: weak_match_E \"NA\" is not a number"},
+      {withHeader(replaced("\tNA\tNA\t-1.402", "\tMA0001.1\tNA\t-1.402")),
+       "s.tsv:2: weak_match_E \"NA\" is not a number"},
       {withHeader(replaced("\tNA\tNA\t-1.402", "\tMA0001.1\t0.5\t-1.402")), "s.tsv:2: a line names both a best"},
       {withHeader(replaced("-1.402", "low")), "s.tsv:2: conditional_log10_E \"low\" is not a number"},
       {withHeader(replaced("-1.402\tno", "-1.402\tmaybe")), "s.tsv:2: low_complexity \"maybe\" is not yes or no"},
       {withHeader(replaced("ZELKOVA-1", "")), "s.tsv:2: id is empty"},
   };
   for (const auto& [text, message] : cases)
-    EXPECT_NE(readFailure(text).find(message), std::string::npos) << "expected: " << message << "\nfound: "
-                                                                   << readFailure(text);
+    EXPECT_NE(readFailure(text).find(message), std::string::npos)
+        << "expected: " << message << "\nfound: " << readFailure(text);
   EXPECT_EQ(readFailure(withHeader(replaced("MA0168.1\tB-H1\t0.0287", "NA\tNA\tNA"))), "");
   EXPECT_EQ(readFailure(withHeader(replaced("MA0168.1\tB-H1\t0.0287\tNA\tNA", "NA\tNA\tNA\tMA0168.1\t0.287"))), "");
 }
@@ -250,13 +251,13 @@ TEST(AggregateTable, HoldsTheTopMotifsOfEverySampleInOrder) {
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0], aggregate::summaryHeader());
   EXPECT_EQ(textio::tabFields(lines[0]).size(), 23u);
-  EXPECT_EQ(lines[1], "b\t1\tZELKOVA-1\t8\t2\tTCACATTT\t0.9096\t-1.661\tNA\t10\t18\t1\t36\tNA\tNA\tNA\tNA\tNA\t-1.661\tno\tNA\t"
-                      "NA\t0.9");
+  EXPECT_EQ(lines[1],
+            "b\t1\tZELKOVA-1\t8\t2\tTCACATTT\t0.9096\t-1.661\tNA\t10\t18\t1\t36\tNA\tNA\tNA\tNA\tNA\t-1.661\tno\tNA\t"
+            "NA\t0.9");
   EXPECT_EQ(lines[2].substr(0, 16), "a c\t1\tZELKOVA-1\t");
   EXPECT_EQ(lines[3].substr(0, 16), "a c\t2\tZELKOVA-2\t");
   EXPECT_EQ(textio::tabFields(lines[3]).size(), 23u);
-  EXPECT_EQ(aggregate::summaryTable(samples, 1000).size(),
-            aggregate::summaryTable(samples, 4).size());
+  EXPECT_EQ(aggregate::summaryTable(samples, 1000).size(), aggregate::summaryTable(samples, 4).size());
 }
 
 // ---- the page --------------------------------------------------------------------------

@@ -94,7 +94,7 @@ TEST(BackgroundMap, TheMapHoldsTheForwardTextsProbabilityOfEveryStretch) {
       strandsDiffer = strandsDiffer || u->models.probKmerGivenBack(r, rj, false, 6) != p;
     }
   }
-  EXPECT_TRUE(strandsDiffer);  // otherwise the check above could not tell the strands apart
+  EXPECT_TRUE(strandsDiffer);               // otherwise the check above could not tell the strands apart
   EXPECT_TRUE(u->maps.forward[2].empty());  // 3 letters: no window
 }
 

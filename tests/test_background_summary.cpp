@@ -42,8 +42,9 @@ std::vector<std::string> matches(const std::string& text, const std::string& pat
 
 TEST(BackgroundSummary, TableOverviewAndNotes) {
   const BackgroundDraw draw = sampleDraw();
-  EXPECT_EQ(background_summary::gcTable(draw),
-            "gc_percent\tpeak_windows\twanted\tdrawn\n40\t2\t4\t4\n42\t1\t2\t2\n60\t0\t0\t1\n98\t1\t2\t1\n99\t0\t1\t0\n");
+  EXPECT_EQ(
+      background_summary::gcTable(draw),
+      "gc_percent\tpeak_windows\twanted\tdrawn\n40\t2\t4\t4\n42\t1\t2\t2\n60\t0\t0\t1\n98\t1\t2\t1\n99\t0\t1\t0\n");
   EXPECT_EQ(background_summary::overview(draw),
             "8 background windows of 9 wanted, GC-matched in 1 % bins to 5 peak windows, from 5000 random genomic "
             "windows looked at.");

@@ -153,7 +153,8 @@ TEST(CentralHistogram, DrawsABarPerFilledBinTheExpectationAndTheWindow) {
   std::size_t filled = 0;
   for (long long c : r.histogram.counts) filled += c > 0;
   std::size_t bars = 0;
-  for (std::size_t at = svg.find("class=\"bin\""); at != std::string::npos; at = svg.find("class=\"bin\"", at + 1)) ++bars;
+  for (std::size_t at = svg.find("class=\"bin\""); at != std::string::npos; at = svg.find("class=\"bin\"", at + 1))
+    ++bars;
   EXPECT_EQ(bars, filled);
   EXPECT_NE(svg.find("class=\"expected\""), std::string::npos);
   EXPECT_NE(svg.find("class=\"central-window\""), std::string::npos);

@@ -43,9 +43,8 @@ struct Fixture {
     parser.value("-o", "--output", "FILE", "write to FILE", output);
     parser.repeatable("", "--db", "FILE", "a database; may be given again", databases);
     parser.flag("-r", "--forward-only", "given strand only", forwardOnly);
-    parser.value("-m", "--order", "N", "order, 0 to 7\nsecond line", [this](const std::string& v) {
-      order = cli::wholeNumber(v, "order", 0, 7);
-    });
+    parser.value("-m", "--order", "N", "order, 0 to 7\nsecond line",
+                 [this](const std::string& v) { order = cli::wholeNumber(v, "order", 0, 7); });
   }
   std::optional<std::vector<std::string>> parse(std::vector<std::string> words) {
     const Args args(std::move(words));
@@ -156,7 +155,8 @@ TEST(CliNumbers, WholeNumbersFillTheTextAndKeepTheirRange) {
     EXPECT_EQ(wholeRefusal(bad, 0, 7), std::string("--count \"") + bad + "\" is not a whole number from 0 to 7.");
   EXPECT_EQ(wholeRefusal("0", 1, std::numeric_limits<long long>::max()),
             "--count \"0\" is not a whole number of at least 1.");
-  EXPECT_EQ(wholeRefusal("x", std::numeric_limits<long long>::min(), 9), "--count \"x\" is not a whole number of at most 9.");
+  EXPECT_EQ(wholeRefusal("x", std::numeric_limits<long long>::min(), 9),
+            "--count \"x\" is not a whole number of at most 9.");
   EXPECT_EQ(wholeRefusal("x", std::numeric_limits<long long>::min(), std::numeric_limits<long long>::max()),
             "--count \"x\" is not a whole number.");
 }

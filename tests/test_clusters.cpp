@@ -9,9 +9,9 @@
 #include <fstream>
 #include <iterator>
 #include <random>
-#include <tuple>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/clust.h"

@@ -64,7 +64,7 @@ TEST(ScoreDistribution, EmpiricalConvolvedAndTail) {
 
 TEST(ColumnScores, ScaledNegativeDistances) {
   EXPECT_EQ(compare::columnScore({0.1, 0.2, 0.3, 0.4}, {0.1, 0.2, 0.3, 0.4}), 0);
-  EXPECT_EQ(compare::columnScore({1, 0, 0, 0}, {0, 1, 0, 0}), -141);  // sqrt(2) * 100
+  EXPECT_EQ(compare::columnScore({1, 0, 0, 0}, {0, 1, 0, 0}), -141);             // sqrt(2) * 100
   EXPECT_EQ(compare::columnScore({1, 0, 0, 0}, {0.25, 0.25, 0.25, 0.25}), -87);  // sqrt(0.75) * 100
 }
 
@@ -153,8 +153,8 @@ TEST(ComparePValues, ShortTargetsOverlapByTheirWidth) {
   const std::vector<Motif> targets = {countMotif("short", {{9, 0, 0, 1}, {0, 0, 10, 0}, {0, 10, 0, 0}}),
                                       countMotif("long", std::vector<Column>(8, Column{3, 2, 3, 2}))};
   const compare::Database database(targets, 0.1);
-  const Motif query = countMotif("q", {{1, 1, 1, 7}, {10, 0, 0, 0}, {0, 0, 10, 0}, {0, 10, 0, 0}, {2, 2, 2, 4},
-                                       {1, 1, 7, 1}, {3, 3, 3, 1}});
+  const Motif query = countMotif(
+      "q", {{1, 1, 1, 7}, {10, 0, 0, 0}, {0, 0, 10, 0}, {0, 10, 0, 0}, {2, 2, 2, 4}, {1, 1, 7, 1}, {3, 3, 3, 1}});
   const std::vector<Match> matches = compare::compareWithDatabase(query, database, compare::Settings{5, 0.1});
   ASSERT_EQ(targets[matches[0].target].id, "short");
   EXPECT_FALSE(matches[0].reverse);
@@ -208,7 +208,7 @@ TEST(CompareWithBundled, ACopyCutAtOneEndMatchesAtTheRightOffset) {
     const Motif& original = bundledMotif(id);
     Motif front = original, back = original;
     front.columns.erase(front.columns.begin(), front.columns.begin() + 2);  // first two columns gone
-    back.columns.resize(back.columns.size() - 2);                          // last two gone
+    back.columns.resize(back.columns.size() - 2);                           // last two gone
     const Match a = compare::compareWithDatabase(front, bundledDatabase(), {}).front();
     EXPECT_EQ(bundledDatabase().target(a.target).id, id);
     EXPECT_FALSE(a.reverse);

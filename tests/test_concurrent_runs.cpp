@@ -58,9 +58,9 @@ RunConfig configFor(int K, bool forwardOnly, int scoring, int mismatches) {
 }
 
 void runBinary(const std::string& inputs, const Search& s, const std::string& dir) {
-  const std::string command = "cd " + dir + " && PATH=" ZELKOVA_BIN_DIR ":$PATH zelkova -f " + inputs +
-                              "/in.fa -b " + inputs + "/bg.txt -z " + inputs + "/fg.txt -o report.txt " +
-                              s.options + " >stdout.txt 2>&1";
+  const std::string command = "cd " + dir + " && PATH=" ZELKOVA_BIN_DIR ":$PATH zelkova -f " + inputs + "/in.fa -b " +
+                              inputs + "/bg.txt -z " + inputs + "/fg.txt -o report.txt " + s.options +
+                              " >stdout.txt 2>&1";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 
@@ -91,8 +91,8 @@ TEST(ConcurrentRuns, ThreeSearchesAtOnceMatchTheProgram) {
     s.config.initCoreFile = s.dir + "/initcore.txt";
     s.config.initClusterFile = s.dir + "/initcluster.txt";
     // The report echoes the command line the program would have had.
-    s.config.cmdLine = " zelkova -f " + inputs + "/in.fa -b " + inputs + "/bg.txt -z " + inputs +
-                       "/fg.txt -o report.txt " + s.options;
+    s.config.cmdLine =
+        " zelkova -f " + inputs + "/in.fa -b " + inputs + "/bg.txt -z " + inputs + "/fg.txt -o report.txt " + s.options;
   }
 
   std::vector<std::thread> threads;

@@ -11,26 +11,27 @@
 #include "base/words.h"
 #include "cli/companion_parser.h"
 #include "discover/inputs/genome_input.h"
+#include "discover/inputs/regions.h"
 #include "discover/report/genome_files.h"
 #include "discover/report/genome_log.h"
 #include "discover/report/genome_page.h"
 #include "discover/setup/options.h"
 #include "discover_arguments.h"
-#include "discover/inputs/regions.h"
 #include "genome_support.h"
 
 namespace {
 
 using discover::ControlSource;
+using testing_support::discoverRefusal;
 using testing_support::errorText;
 using testing_support::GeneratedGenome;
 using testing_support::parseDiscover;
-using testing_support::discoverRefusal;
 
 }  // namespace
 
 TEST(DiscoverGenomeOptions, PeaksAndGenomeWithTheirDefaults) {
-  const std::optional<discover::Options> o = parseDiscover({"--peaks", "p.narrowPeak", "--genome", "g.fa", "-o", "out"});
+  const std::optional<discover::Options> o =
+      parseDiscover({"--peaks", "p.narrowPeak", "--genome", "g.fa", "-o", "out"});
   ASSERT_TRUE(o);
   EXPECT_TRUE(o->primaryFile.empty());
   EXPECT_EQ(discover::primarySource(*o), "p.narrowPeak");
@@ -41,8 +42,8 @@ TEST(DiscoverGenomeOptions, PeaksAndGenomeWithTheirDefaults) {
   EXPECT_EQ(discover::controlSource(o->genome, o->controlFile), ControlSource::GenomicBackground);
 
   const std::optional<discover::Options> set =
-      parseDiscover({"--peaks", "p.bed", "--genome", "g.fa.gz", "--size", "given", "--top-peaks", "500", "--background-ratio",
-             "0.5", "--exclude", "black.bed", "--prefix", "CTCF_rep-1.b", "-o", "out"});
+      parseDiscover({"--peaks", "p.bed", "--genome", "g.fa.gz", "--size", "given", "--top-peaks", "500",
+                     "--background-ratio", "0.5", "--exclude", "black.bed", "--prefix", "CTCF_rep-1.b", "-o", "out"});
   ASSERT_TRUE(set);
   EXPECT_FALSE(set->genome.windowSize);
   EXPECT_EQ(set->genome.topPeaks, std::optional<int>(500));
@@ -83,12 +84,13 @@ TEST(DiscoverGenomeOptions, CombinationsThatCannotRunAreRefused) {
     EXPECT_EQ(discoverRefusal({"p.fa", option, "1", "-o", "out"}), std::string(option) + " applies to --peaks only.");
   EXPECT_EQ(discoverRefusal({"--peaks", "p.bed", "--genome", "g.fa", "--trim", "50", "-o", "out"}),
             "--trim cuts the records of PRIMARY.fa; with --peaks, --size sets the windows' length.");
-  EXPECT_EQ(discoverRefusal({"--peaks", "p.bed", "--genome", "g.fa", "-c", "c.fa", "--control-peaks", "c.bed", "-o", "out"}),
-            "--control and --control-peaks each choose the control; give one of them.");
+  EXPECT_EQ(
+      discoverRefusal({"--peaks", "p.bed", "--genome", "g.fa", "-c", "c.fa", "--control-peaks", "c.bed", "-o", "out"}),
+      "--control and --control-peaks each choose the control; give one of them.");
   EXPECT_EQ(discoverRefusal({"p.fa", "-c", "c.fa", "--shuffled-control", "-o", "out"}),
             "--control and --shuffled-control each choose the control; give one of them.");
-  EXPECT_EQ(discoverRefusal({"--peaks", "p.bed", "--genome", "g.fa", "--control-peaks", "c.bed", "--background-ratio", "3",
-                     "-o", "out"}),
+  EXPECT_EQ(discoverRefusal({"--peaks", "p.bed", "--genome", "g.fa", "--control-peaks", "c.bed", "--background-ratio",
+                             "3", "-o", "out"}),
             "--background-ratio sizes the genomic background, which the control chosen replaces.");
   EXPECT_EQ(discoverRefusal({"--peaks", "p.bed", "--genome", "g.fa", "--size", "0", "-o", "out"}),
             "--size \"0\" is neither a whole number from 1 to 1000000 nor \"given\".");
@@ -182,7 +184,7 @@ TEST_F(GenomeRunOnPeaks, WindowsAndBackgroundAsTheFilesShowThem) {
 
 TEST_F(GenomeRunOnPeaks, ControlPeaksOverlappingAPeakWindowAreLeftOut) {
   testing_support::writeText(made.dir() / "control.bed",
-                             "chr1\t20050\t20450\n"    // on p2's window
+                             "chr1\t20050\t20450\n"  // on p2's window
                              "chr2\t90000\t90400\n"
                              "chr2\t120000\t120400\n");
   options.genome.controlPeaksFile = made.dir() / "control.bed";

@@ -5,27 +5,26 @@
 // folders an interrupt removes, and the progress lines.
 #include <gtest/gtest.h>
 
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <thread>
-#include <tuple>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <vector>
 
 #include "base/errors.h"
-#include "discover/setup/interruption.h"
-#include "discover/ranking/merge.h"
-#include "discover/setup/output_dir.h"
-#include "discover/report/page.h"
-#include "discover/setup/progress.h"
 #include "discover/inputs/regions.h"
+#include "discover/ranking/merge.h"
+#include "discover/report/page.h"
 #include "discover/report/result.h"
 #include "discover/report/tables.h"
+#include "discover/setup/interruption.h"
+#include "discover/setup/output_dir.h"
+#include "discover/setup/progress.h"
 #include "formats/motif_export.h"
 #include "formats/motif_files.h"
 #include "formats/numbers.h"
@@ -184,8 +183,7 @@ TEST(DiscoverMerge, CopiesOfAMotifOnEitherStrandJoinTheOneRankedFirst) {
   EXPECT_EQ(discover::mergeRedundant(candidates, order, plan, 0.0).size(), 5u);
   EXPECT_TRUE(discover::mergeRedundant({}, {}, plan, 0.01).empty());
   // The group takes the name of the one ranked first, whatever its E-value.
-  const std::vector<discover::MergedMotif> shifted =
-      discover::mergeRedundant(candidates, {3, 1, 2, 0, 4}, plan, 0.01);
+  const std::vector<discover::MergedMotif> shifted = discover::mergeRedundant(candidates, {3, 1, 2, 0, 4}, plan, 0.01);
   ASSERT_EQ(shifted.size(), 3u);
   EXPECT_EQ(shifted[0].representative, 3u);
   EXPECT_EQ(shifted[0].merged, (std::vector<std::size_t>{1, 0}));
@@ -205,16 +203,18 @@ TEST(DiscoverTables, SitesOnTheSequenceAsGivenAndInGenomeCoordinates) {
   reverse.primary.records[0].name = "chr2:100-130(-)";
   reverse.regions = discover::regionsOfRecords(reverse.primary.records, {30}).regions;
   EXPECT_EQ(discover::siteBed(reverse), "chr2\t121\t125\tZELKOVA-1\t1000\t-\nchr2\t119\t123\tZELKOVA-1\t912\t+\n");
-  EXPECT_EQ(discover::siteTable(reverse), std::string(discover::kSitesHeader) +
-                                              "\nZELKOVA-1\tchr2:100-130(-)\t6\t9\t+\t1.0000\tACGT\tchr2\t122\t125\t-\t-2.500\n"
-                                              "ZELKOVA-1\tchr2:100-130(-)\t8\t11\t-\t0.9123\tACGT\tchr2\t120\t123\t+\t-2.040\n");
+  EXPECT_EQ(discover::siteTable(reverse),
+            std::string(discover::kSitesHeader) +
+                "\nZELKOVA-1\tchr2:100-130(-)\t6\t9\t+\t1.0000\tACGT\tchr2\t122\t125\t-\t-2.500\n"
+                "ZELKOVA-1\tchr2:100-130(-)\t8\t11\t-\t0.9123\tACGT\tchr2\t120\t123\t+\t-2.040\n");
   // Without regions: no sites.bed, and NA in the genome columns.
   discover::Discovery plain = d;
   plain.regions.reset();
   EXPECT_DEATH(discover::siteBed(plain), "genome region");
-  EXPECT_EQ(discover::siteTable(plain), std::string(discover::kSitesHeader) +
-                                            "\nZELKOVA-1\tchr2:100-130\t6\t9\t+\t1.0000\tACGT\tNA\tNA\tNA\tNA\t-2.500\n"
-                                            "ZELKOVA-1\tchr2:100-130\t8\t11\t-\t0.9123\tACGT\tNA\tNA\tNA\tNA\t-2.040\n");
+  EXPECT_EQ(discover::siteTable(plain),
+            std::string(discover::kSitesHeader) +
+                "\nZELKOVA-1\tchr2:100-130\t6\t9\t+\t1.0000\tACGT\tNA\tNA\tNA\tNA\t-2.500\n"
+                "ZELKOVA-1\tchr2:100-130\t8\t11\t-\t0.9123\tACGT\tNA\tNA\tNA\tNA\t-2.040\n");
 }
 
 TEST(DiscoverTables, SummaryLineOfAMotif) {
@@ -268,7 +268,8 @@ TEST(DiscoverMotifFiles, MemeCarriesEValuesAndTheBackground) {
             std::string::npos)
       << meme;
   details.log10E.push_back(0);
-  EXPECT_DEATH(export_formats::writeMeme(out, motif_files::fromReport(discover::reportedMotifs(d), "d"), details), "one E-value per motif");
+  EXPECT_DEATH(export_formats::writeMeme(out, motif_files::fromReport(discover::reportedMotifs(d), "d"), details),
+               "one E-value per motif");
   EXPECT_EQ(numbers::scientificFromLog10(-5.821), "1.5e-06");
   EXPECT_EQ(numbers::scientificFromLog10(0), "1.0e+00");
   EXPECT_EQ(numbers::scientificFromLog10(-0.0001), "1.0e+00");  // 9.998e-01 rounds up

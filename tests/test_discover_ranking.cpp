@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "base/errors.h"
-#include "discover/ranking/conditional.h"
 #include "discover/inputs/low_complexity.h"
 #include "discover/inputs/low_complexity_text.h"
 #include "discover/inputs/record_checks.h"
+#include "discover/ranking/conditional.h"
 #include "discover/ranking/simple_repeats.h"
 #include "discover/testing/set_apart.h"
 #include "stats/shuffle.h"
@@ -97,7 +97,8 @@ TEST(DiscoverConditional, AShiftedCopyIsExplainedAndAnotherMotifIsNot) {
   EXPECT_GE(ranked[1].test.primaryHitsLeft, 28);
   EXPECT_LT(ranked[1].test.log10E, -5);
   // --top counts the independent motifs only.
-  EXPECT_EQ(discover::rankConditionally(candidates, groupsOf(3), sets.primary, sets.control, 1, 3, {1, true}).size(), 1u);
+  EXPECT_EQ(discover::rankConditionally(candidates, groupsOf(3), sets.primary, sets.control, 1, 3, {1, true}).size(),
+            1u);
   // The same ranking on one thread as on two.
   const std::vector<discover::IndependentMotif> one =
       discover::rankConditionally(candidates, groupsOf(3), sets.primary, sets.control, 10, 3, {1, true});
@@ -126,12 +127,15 @@ TEST(DiscoverRecordChecks, WarnsOncePerKindAndLeavesOutRecordsWithoutBases) {
   file.givenLength = {4, 4, 4, 4, 0, 4};
   const std::vector<std::string> warnings = discover::checkRecords(file, "in.fa");
   ASSERT_EQ(warnings.size(), 3u);
-  EXPECT_EQ(warnings[0], "Warning: in.fa: 2 records repeat the name of an earlier one (first: \"a\", records 1 and 3); "
-                         "sites.tsv names sites by their record, so those records cannot be told apart there.");
-  EXPECT_EQ(warnings[1], "Warning: in.fa: 2 record names reach 299 characters, the longest kept; longer names were cut "
-                         "there (first: record 4).");
-  EXPECT_EQ(warnings[2], "Warning: in.fa: 2 records hold no A, C, G or T (first: record 2 (b)) and are left out: not "
-                         "searched, not tested, not in any total.");
+  EXPECT_EQ(warnings[0],
+            "Warning: in.fa: 2 records repeat the name of an earlier one (first: \"a\", records 1 and 3); "
+            "sites.tsv names sites by their record, so those records cannot be told apart there.");
+  EXPECT_EQ(warnings[1],
+            "Warning: in.fa: 2 record names reach 299 characters, the longest kept; longer names were cut "
+            "there (first: record 4).");
+  EXPECT_EQ(warnings[2],
+            "Warning: in.fa: 2 records hold no A, C, G or T (first: record 2 (b)) and are left out: not "
+            "searched, not tested, not in any total.");
   ASSERT_EQ(file.records.size(), 4u);
   EXPECT_EQ(file.records[1].letters, "GGCC");
   EXPECT_EQ(file.trimmedOff, (std::vector<long long>{0, 2, 3, 5}));

@@ -85,7 +85,8 @@ TEST(DiscoverRefinement, EmRaisesTheRecallOfAPlantedMotifWhoseMatrixIsDegenerate
   std::vector<report::Column> counts = wordCounts(word, 13, 9);
   for (std::size_t k = 3; k < 9; ++k) counts[k] = {10, 10, 10, 10};
   const report::Motif degenerate = engineMotif(counts, 40);
-  const std::optional<report::Motif> refined = discover::refinedMotif(degenerate, sampleOf(set), set.primary.size(), true);
+  const std::optional<report::Motif> refined =
+      discover::refinedMotif(degenerate, sampleOf(set), set.primary.size(), true);
   ASSERT_TRUE(refined);
   EXPECT_EQ(refined->consensus, word);
   const enrichment::MotifResult before = testOf(degenerate, set), after = testOf(*refined, set);
@@ -195,8 +196,7 @@ TEST(DiscoverRanking, OfTwoMotifsSharingSitesTheBetterPerSiteRanksFirst) {
     primary.push_back({"p" + std::to_string(i), s});
   }
   // The flanked 14-mer has the better E-value, the core the better p per site.
-  const std::vector<discover::Candidate> pair{given("GGTACGTTGCATCA", -22, 44, 0.99),
-                                              given("ACGTTGCA", -21, 40, 0.99)};
+  const std::vector<discover::Candidate> pair{given("GGTACGTTGCATCA", -22, 44, 0.99), given("ACGTTGCA", -21, 40, 0.99)};
   const discover::BestSites flanked = discover::bestSites(pair[0], primary, true);
   const discover::BestSites core = discover::bestSites(pair[1], primary, true);
   EXPECT_EQ(flanked.count, 40u);
@@ -217,7 +217,7 @@ TEST(DiscoverRanking, OfTwoMotifsSharingSitesTheBetterPerSiteRanksFirst) {
   // A motif of other sites keeps its place whatever its significance per site.
   const std::vector<discover::Candidate> apart{given("GGTACGTTGCATCA", -22, 44, 0.99),
                                                given("TTAGCCCATAGG", -21, 30, 0.99)};
-  EXPECT_FALSE(discover::shareSites(discover::bestSites(apart[0], primary, true),
-                                    discover::bestSites(apart[1], primary, true)));
+  EXPECT_FALSE(
+      discover::shareSites(discover::bestSites(apart[0], primary, true), discover::bestSites(apart[1], primary, true)));
   EXPECT_EQ(discover::rankingOrder(apart, primary, true, 1), (std::vector<std::size_t>{0, 1}));
 }

@@ -11,10 +11,10 @@
 
 #include "base/errors.h"
 #include "cli/companion_parser.h"
+#include "discover/inputs/sequences.h"
+#include "discover/search/plan.h"
 #include "discover/setup/options.h"
 #include "discover_arguments.h"
-#include "discover/search/plan.h"
-#include "discover/inputs/sequences.h"
 
 namespace {
 
@@ -94,7 +94,8 @@ TEST(DiscoverOptions, EngineSettingsAndTheirRefusals) {
   EXPECT_EQ(discoverRefusal({"x.fa", "-o", "d", "--strand", "plus"}), "--strand \"plus\" is not one of + and both.");
   EXPECT_EQ(discoverRefusal({"x.fa", "-o", "d", "--no-decoy", "--decoy", "no"}),
             "--no-decoy and --decoy cannot both be given.");
-  EXPECT_EQ(discoverRefusal({"x.fa", "-o", "d", "--no-decoy", "--no-decoy"}), "option --no-decoy is given more than once.");
+  EXPECT_EQ(discoverRefusal({"x.fa", "-o", "d", "--no-decoy", "--no-decoy"}),
+            "option --no-decoy is given more than once.");
 }
 
 TEST(DiscoverOptions, DecoyModesAndWhenAutoRunsTheDecoy) {
@@ -120,10 +121,35 @@ TEST(DiscoverOptions, DefaultsAndTheWholeCommandLine) {
   EXPECT_TRUE(defaults->dust);
   EXPECT_EQ(defaults->dustLevel, 20);
   EXPECT_EQ(defaults->commandLine, "zelkova-discover peaks.fa -o out");
-  const std::optional<discover::Options> all =
-      parseDiscover({"-o", "d", "--control", "bg.fa.gz", "--lengths", "10", "--trim", "100", "--mask-lowercase", "--seed", "7",
-             "--decoy", "no", "--holdout", "0.5", "--top", "3", "--db", "a.meme", "--db", "b.jaspar",
-             "--keep-side-files", "--force", "-p", "3", "--no-dust", "--dust-level", "35", "x.fa"});
+  const std::optional<discover::Options> all = parseDiscover({"-o",
+                                                              "d",
+                                                              "--control",
+                                                              "bg.fa.gz",
+                                                              "--lengths",
+                                                              "10",
+                                                              "--trim",
+                                                              "100",
+                                                              "--mask-lowercase",
+                                                              "--seed",
+                                                              "7",
+                                                              "--decoy",
+                                                              "no",
+                                                              "--holdout",
+                                                              "0.5",
+                                                              "--top",
+                                                              "3",
+                                                              "--db",
+                                                              "a.meme",
+                                                              "--db",
+                                                              "b.jaspar",
+                                                              "--keep-side-files",
+                                                              "--force",
+                                                              "-p",
+                                                              "3",
+                                                              "--no-dust",
+                                                              "--dust-level",
+                                                              "35",
+                                                              "x.fa"});
   ASSERT_TRUE(all);
   EXPECT_EQ(all->controlFile, "bg.fa.gz");
   EXPECT_EQ(all->trim, 100);
@@ -136,8 +162,8 @@ TEST(DiscoverOptions, DefaultsAndTheWholeCommandLine) {
   EXPECT_EQ(all->dustLevel, 35);
   EXPECT_THROW(parseDiscover({"x.fa", "-o", "d", "--dust-level", "0"}), UsageError);
   EXPECT_THROW(parseDiscover({"x.fa", "-o", "d", "--dust-level", "101"}), UsageError);
-  EXPECT_THROW(parseDiscover({"x.fa"}), UsageError);                           // no -o
-  EXPECT_THROW(parseDiscover({"x.fa", "y.fa", "-o", "d"}), UsageError);        // two inputs
+  EXPECT_THROW(parseDiscover({"x.fa"}), UsageError);                            // no -o
+  EXPECT_THROW(parseDiscover({"x.fa", "y.fa", "-o", "d"}), UsageError);         // two inputs
   EXPECT_THROW(parseDiscover({"x.fa", "-o", "d", "--trim", "5"}), UsageError);  // shorter than any motif
   EXPECT_THROW(parseDiscover({"x.fa", "-o", "d", "--holdout", "0.51"}), UsageError);
   EXPECT_THROW(parseDiscover({"x.fa", "-o", "d", "--top", "0"}), UsageError);
@@ -276,8 +302,8 @@ TEST(DiscoverPlan, TwoAllowancesPerLengthAndTheDefaultOnlyWithinTheBudget) {
   EXPECT_DOUBLE_EQ(plan.searches[5].cost, 3.0 * 191 * 31);
   EXPECT_DOUBLE_EQ(plan.searches[8].cost, 3.0 * 190 * 25);
   EXPECT_DOUBLE_EQ(discover::expectedWork(plan.searches[5]), plan.searches[5].cost);
-  EXPECT_EQ(plan.searches[2].mismatches, 3);  // 13 / 4
-  EXPECT_EQ(plan.searches[3].mismatches, 6);  // 13 / 2
+  EXPECT_EQ(plan.searches[2].mismatches, 3);                        // 13 / 4
+  EXPECT_EQ(plan.searches[3].mismatches, 6);                        // 13 / 2
   EXPECT_EQ(plan.searches[0].cost, discover::searchCost(193, 40));  // 200 - 8 + 1 windows, 40 clusters
   // The progress expects the default allowance to take twenty times as long.
   EXPECT_DOUBLE_EQ(discover::expectedWork(plan.searches[1]), plan.searches[1].cost);

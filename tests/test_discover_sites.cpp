@@ -15,12 +15,12 @@
 #include <vector>
 
 #include "discover/inputs/letter_counts.h"
+#include "discover/report/site_outputs.h"
+#include "discover/report/tables.h"
 #include "discover/sites/central.h"
 #include "discover/sites/site_details.h"
-#include "discover/report/site_outputs.h"
 #include "discover/sites/site_overlaps.h"
 #include "discover/sites/site_pvalues.h"
-#include "discover/report/tables.h"
 #include "formats/motif_files.h"
 #include "formats/text_lines.h"
 #include "stats/enrichment.h"
@@ -129,7 +129,7 @@ TEST(DiscoverSitePValues, EqualTheSumOverEveryWordOfASmallMotif) {
 
 TEST(DiscoverSiteOverlaps, APalindromeOnBothStrandsIsListedOnce) {
   std::vector<enrichment::Site> sites{{SequenceSet::Primary, 0, 5, true, "CACGTG", 0.9},
-                          {SequenceSet::Primary, 0, 5, false, "CACGTG", 0.9}};
+                                      {SequenceSet::Primary, 0, 5, false, "CACGTG", 0.9}};
   std::vector<double> log10P{-4.5, -4.5};
   discover::keepBestOfOverlapping(sites, log10P, 6);
   ASSERT_EQ(sites.size(), 1u);
@@ -144,8 +144,8 @@ TEST(DiscoverSiteOverlaps, TheBestOfAShiftedRunAndAChainKeepsItsEnds) {
   // Sequence 0: shifts 1, 2, 3 of one site (the middle best) and one at 6,
   // just clear of it. Sequence 1: a chain 1, 4, 7 whose middle is worst, so
   // both ends are kept. Sequence 2: the same chain with its middle best.
-  std::vector<enrichment::Site> sites{site(0, 1), site(0, 2), site(0, 3), site(0, 6),
-                          site(1, 1), site(1, 4), site(1, 7), site(2, 1), site(2, 4), site(2, 7)};
+  std::vector<enrichment::Site> sites{site(0, 1), site(0, 2), site(0, 3), site(0, 6), site(1, 1),
+                                      site(1, 4), site(1, 7), site(2, 1), site(2, 4), site(2, 7)};
   std::vector<double> log10P{-3, -5, -4, -2, -4, -3, -4, -4, -6, -4};
   discover::keepBestOfOverlapping(sites, log10P, 4);
   std::vector<std::pair<std::size_t, long long>> kept;
@@ -217,8 +217,8 @@ TEST(DiscoverCentral, AppliesToWindowsOfOneLength) {
 }
 
 TEST(DiscoverCentral, TheBestSiteOfEachSequenceOfTheLengthCounts) {
-  const std::vector<FastaRecord> records{{"a", std::string(50, 'A')}, {"b", std::string(50, 'A')},
-                                         {"short", std::string(30, 'A')}};
+  const std::vector<FastaRecord> records{
+      {"a", std::string(50, 'A')}, {"b", std::string(50, 'A')}, {"short", std::string(30, 'A')}};
   discover::CentralSetting setting = discover::centralSetting(records, 50);
   // Sequence 0: a central site (start 20 of 45 positions, bin 2 of the bins
   // from -2 on) better than an end one; sequence 1: two of equal p, the first
@@ -327,8 +327,8 @@ discover::Discovery plantedDiscovery() {
   discover::ReportedMotif m;
   m.rank = 1;
   m.id = "ZELKOVA-1";
-  m.sites = enrichment::sitesAtThreshold(c.test.motif.frequencies, d.primary.records, SequenceSet::Primary, 0.8,
-                                         true, 1);
+  m.sites =
+      enrichment::sitesAtThreshold(c.test.motif.frequencies, d.primary.records, SequenceSet::Primary, 0.8, true, 1);
   d.motifs.push_back(m);
   return d;
 }
@@ -369,8 +369,9 @@ TEST(DiscoverSiteDetails, ReportedMotifsGetPValuesOneSitePerPlaceAndTheirCentre)
   const summary_table::Row row = discover::summaryRow(d, m);
   EXPECT_EQ(row.centralLog10P, enrichment_table::log10Text(d.central.reported[0]->best.log10P));
   EXPECT_EQ(row.centralWidth, std::to_string(d.central.reported[0]->best.width));
-  EXPECT_EQ(discover::centralSentence(d).rfind("The sites of the best motif gather at the centres of the sequences: ", 0),
-            0u);
+  EXPECT_EQ(
+      discover::centralSentence(d).rfind("The sites of the best motif gather at the centres of the sequences: ", 0),
+      0u);
   std::ostringstream log;
   discover::writeSiteLog(log, d);
   EXPECT_NE(log.str().find("\n  ZELKOVA-1: central, "), std::string::npos) << log.str();

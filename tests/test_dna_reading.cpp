@@ -93,21 +93,24 @@ TEST(DnaReading, OtherLettersAreRefusedByFileLineRecordAndLetter) {
             "Error: in.fa:3: record chr2:100-300: 'E' is not a DNA letter; is this a protein file?\n");
   EXPECT_EQ(refusal(">a\nAC\n>sp|P12345 kinase\r\nMKTAQ\r\n"),
             "Error: in.fa:4: record sp|P12345 kinase: 'Q' is not a DNA letter; is this a protein file?\n");
-  EXPECT_EQ(refusal(">r\nACGU\n"), "Error: in.fa:2: record r: 'U' is not a DNA letter; is this an RNA file? (write T for U)\n");
+  EXPECT_EQ(refusal(">r\nACGU\n"),
+            "Error: in.fa:2: record r: 'U' is not a DNA letter; is this an RNA file? (write T for U)\n");
   EXPECT_EQ(refusal(">r\nAC-GT\n"),
             "Error: in.fa:2: record r: '-' is not a DNA letter; is this an alignment? (remove the gaps)\n");
   EXPECT_EQ(refusal(">r\n\n\n  AC 12 GT\n"), "Error: in.fa:4: record r: '1' is not a DNA letter\n");
   // A blank header names the record by its number.
-  EXPECT_EQ(refusal(">a\nA\n>\nAQ\n"), "Error: in.fa:4: record number 2: 'Q' is not a DNA letter; is this a protein file?\n");
+  EXPECT_EQ(refusal(">a\nA\n>\nAQ\n"),
+            "Error: in.fa:4: record number 2: 'Q' is not a DNA letter; is this a protein file?\n");
 }
 
 TEST(DnaReading, BinaryBytesAndNamesAreShownEscapedAndCut) {
   EXPECT_EQ(refusal(std::string(">x\x01y\nAC\0GT\n", 12)),
             "Error: in.fa:2: record x\\x01y: '\\x00' is not a DNA letter; is this a binary file?\n");
-  EXPECT_EQ(refusal(">r\nA\xc3\xa9\n"), "Error: in.fa:2: record r: '\\xc3' is not a DNA letter; is this a binary file?\n");
+  EXPECT_EQ(refusal(">r\nA\xc3\xa9\n"),
+            "Error: in.fa:2: record r: '\\xc3' is not a DNA letter; is this a binary file?\n");
   const std::string longName(500, 'n');
-  EXPECT_EQ(refusal(">" + longName + "\nAZ\n"),
-            "Error: in.fa:2: record " + std::string(80, 'n') + "...: 'Z' is not a DNA letter; is this a protein file?\n");
+  EXPECT_EQ(refusal(">" + longName + "\nAZ\n"), "Error: in.fa:2: record " + std::string(80, 'n') +
+                                                    "...: 'Z' is not a DNA letter; is this a protein file?\n");
   EXPECT_EQ(textio::printable("a\tb\x1b[2J\x7f"), "a\tb\\x1b[2J\\x7f");
   EXPECT_EQ(textio::quoted(std::string(100, 'q')), "\"" + std::string(80, 'q') + "...\"");
 }
@@ -119,14 +122,17 @@ TEST(DnaReading, BinaryFormatsAreNamedBeforeAnyLetter) {
   EXPECT_EQ(refusal("BZh91AY&SY", DnaRules(), ".fa.bz2"),
             "Error: in.fa: compressed with bzip2, which is not read here; decompress it first (bunzip2) or compress it "
             "with gzip.\n");
-  EXPECT_EQ(refusal(std::string("\xfd" "7zXZ\0\0", 7)),
+  EXPECT_EQ(refusal(std::string("\xfd"
+                                "7zXZ\0\0",
+                                7)),
             "Error: in.fa: compressed with xz, which is not read here; decompress it first (unxz) or compress it with "
             "gzip.\n");
   EXPECT_EQ(refusal("PK\x03\x04..."), "Error: in.fa: a zip archive, not a FASTA file; unpack it first (unzip).\n");
   EXPECT_EQ(refusal("\x43\x27\x41\x1a\0\0\0\0"),
             "Error: in.fa: a 2bit genome file, not a FASTA file; convert it first (twoBitToFa).\n");
   // Inside gzip, as BAM files are.
-  EXPECT_EQ(refusal(gzipped(std::string("BAM\x01\0\0\0\0", 8))), "Error: in.fa: a BAM file of aligned reads, not a FASTA file.\n");
+  EXPECT_EQ(refusal(gzipped(std::string("BAM\x01\0\0\0\0", 8))),
+            "Error: in.fa: a BAM file of aligned reads, not a FASTA file.\n");
   // Text that merely starts alike is FASTA.
   EXPECT_EQ(refusal(">BZh\nACGT\n"), "(no error)");
 }
@@ -137,8 +143,7 @@ TEST(DnaReading, LettersAreLimitedPerRecordAndPerInputWhileRead) {
             "Error: in.fa: record big one exceeds 100 letters (limit set by --max-letters)\n");
   EXPECT_EQ(refusal(">a\n" + hundred.substr(30) + "\n>b\n" + hundred.substr(29) + "\n", withLimit(140)),
             "Error: in.fa: record b takes the input past 140 letters (limit set by --max-letters)\n");
-  EXPECT_EQ(refusal(">a\n" + hundred.substr(30) + "\n>b\n" + hundred.substr(30) + "\n", withLimit(140)),
-            "(no error)");
+  EXPECT_EQ(refusal(">a\n" + hundred.substr(30) + "\n>b\n" + hundred.substr(30) + "\n", withLimit(140)), "(no error)");
   // Records count apart for the room they take, 64 letters each and their
   // headers: a file of empty records is bounded too.
   EXPECT_EQ(refusal(">a\n>bb\n>c\nA\n", withLimit(190)),
@@ -194,10 +199,11 @@ TEST(DnaReading, StreamedPiecesAreTheRecordsLetters) {
   FastaReader reader(file.path(), DnaRules());
   std::string name;
   std::size_t records = 0, pieces = 0;
-  for (std::string letters; reader.stream(name, [&](std::string_view piece) {
-         letters.append(piece);
-         ++pieces;
-       });
+  for (std::string letters; reader.stream(name,
+                                          [&](std::string_view piece) {
+                                            letters.append(piece);
+                                            ++pieces;
+                                          });
        letters.clear()) {
     ASSERT_LT(records, whole.records.size());
     EXPECT_EQ(name, whole.records[records].name);
@@ -250,9 +256,13 @@ TEST(TextInputs, ADirectoryIsRefusedByNameNotReadAsAnEmptyFile) {
 }
 
 TEST(CommandFiles, StandardInputIsReadOnceAndStandardOutputWrittenOnce) {
-  EXPECT_EQ(fatalMessage([] { command_files::check({"-", "a.fa", "-"}, {}); }),
+  EXPECT_EQ(fatalMessage([] {
+              command_files::check({"-", "a.fa", "-"}, {});
+            }),
             "Error: standard input (-) is named as more than one input; it can be read only once.\n");
-  EXPECT_EQ(fatalMessage([] { command_files::check({"a.fa"}, {{"-", "output"}, {"", "sites"}}); }),
+  EXPECT_EQ(fatalMessage([] {
+              command_files::check({"a.fa"}, {{"-", "output"}, {"", "sites"}});
+            }),
             "Error: the output and the sites both go to standard output; name a file for one of them.\n");
   EXPECT_EQ(fatalMessage([] { command_files::check({"-"}, {{"out.txt", "output"}, {"-", "sites"}}); }), "(no error)");
   EXPECT_TRUE(command_files::isStandardOutput("-"));
@@ -265,23 +275,31 @@ TEST(CommandFiles, StandardInputIsReadOnceAndStandardOutputWrittenOnce) {
 TEST(CommandFiles, NoOutputIsAnInputNotEvenStandardOutput) {
   const TempFile input(">a\nACGT\n");
   const TempFile other("x");
-  EXPECT_EQ(fatalMessage([&] { command_files::check({input.path()}, {{input.path(), "model"}}); }),
+  EXPECT_EQ(fatalMessage([&] {
+              command_files::check({input.path()}, {{input.path(), "model"}});
+            }),
             "Error: the model file " + input.path() + " is also an input file.\n");
   {
     // zelkova-markov peaks.fa >> peaks.fa
     const RedirectedStream output(STDOUT_FILENO, input.path(), O_WRONLY | O_APPEND);
-    EXPECT_EQ(fatalMessage([&] { command_files::check({other.path(), input.path()}, {{"", "output"}}); }),
+    EXPECT_EQ(fatalMessage([&] {
+                command_files::check({other.path(), input.path()}, {{"", "output"}});
+              }),
               "Error: the output goes to standard output, which is the same file as the input " + input.path() + ".\n");
     EXPECT_EQ(fatalMessage([&] { command_files::check({input.path()}, {{other.path(), "output"}}); }), "(no error)");
   }
   {
     // zelkova-markov - < peaks.fa, and the output named peaks.fa again
     const RedirectedStream in(STDIN_FILENO, input.path(), O_RDONLY);
-    EXPECT_EQ(fatalMessage([&] { command_files::check({"-"}, {{input.path(), "output"}}); }),
+    EXPECT_EQ(fatalMessage([&] {
+                command_files::check({"-"}, {{input.path(), "output"}});
+              }),
               "Error: the output file " + input.path() + " is also an input file (standard input).\n");
   }
   // An output that does not exist yet, or is not a regular file, passes.
-  EXPECT_EQ(fatalMessage([&] { command_files::check({input.path()}, {{"/nonexistent/new.txt", "output"}}); }),
+  EXPECT_EQ(fatalMessage([&] {
+              command_files::check({input.path()}, {{"/nonexistent/new.txt", "output"}});
+            }),
             "(no error)");
   EXPECT_EQ(fatalMessage([&] { command_files::check({"/dev/null"}, {{"/dev/null", "output"}}); }), "(no error)");
 }

@@ -127,9 +127,9 @@ TEST(Dust, MaskingTurnsLettersIntoNAndCountsOnlyNewOnes) {
 TEST(Dust, ShortStretchesCanBeLeftAlone) {
   // Seven As and, after an N, a CA repeat of 14 letters.
   const std::string letters = "CGTAAAAAAACGTNCACACACACACACAGT";
-  for (const auto& [shortest, expected] : {std::pair{1, "CGTNNNNNNNCGTNNNNNNNNNNNNNNNGT"},
-                                           std::pair{8, "CGTAAAAAAACGTNNNNNNNNNNNNNNNGT"},
-                                           std::pair{15, "CGTAAAAAAACGTNCACACACACACACAGT"}}) {
+  for (const auto& [shortest, expected] :
+       {std::pair{1, "CGTNNNNNNNCGTNNNNNNNNNNNNNNNGT"}, std::pair{8, "CGTAAAAAAACGTNNNNNNNNNNNNNNNGT"},
+        std::pair{15, "CGTAAAAAAACGTNCACACACACACACAGT"}}) {
     std::string masked = letters;
     dust::Settings settings;
     settings.shortestStretch = shortest;

@@ -57,8 +57,7 @@ MotifMatrix motifFromRandomSet(const std::vector<FastaRecord>& set, std::size_t 
   for (const FastaRecord& r : set)
     for (std::size_t i = 0; i + width <= r.letters.size(); ++i)
       windows.emplace_back(hamming(seed, r.letters.c_str() + i), r.letters.substr(i, width));
-  std::stable_sort(windows.begin(), windows.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::stable_sort(windows.begin(), windows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   std::vector<std::string> chosen;
   for (std::size_t i = 0; i < sites; ++i) chosen.push_back(windows[i].second);
   return MotifMatrix{rank, "M" + std::to_string(rank), seed, enrichment::frequenciesOf(countsOf(chosen))};

@@ -15,8 +15,8 @@
 
 namespace {
 
-enrichment::MotifResult result(int rank, const std::string& consensus, double threshold,
-                               enrichment_stats::Table table, double log10P, double log10PAdjusted, double log10E) {
+enrichment::MotifResult result(int rank, const std::string& consensus, double threshold, enrichment_stats::Table table,
+                               double log10P, double log10PAdjusted, double log10E) {
   enrichment::MotifResult r;
   r.motif = enrichment::MotifMatrix{rank, "ZELKOVA-" + std::to_string(rank), consensus, {}};
   r.choice.threshold = threshold;
@@ -93,7 +93,8 @@ TEST(EnrichmentTable, RefusesWhatItDidNotWrite) {
   const std::string header = text.substr(0, text.find('\n') + 1);
   EXPECT_EQ(readError(""), "t.tsv:1: the file ends here; expected the header line next");
   EXPECT_EQ(readError("rank\tid\n"), "t.tsv:1: not an enrichment table: the header line has no column \"consensus\"");
-  EXPECT_EQ(readError(header + "1\tZ\tA\t0.8\t1\t2\t3\t4\t1.0\t-1\t-1\n"), "t.tsv:2: an enrichment line needs 12 tab-separated fields, found 11");
+  EXPECT_EQ(readError(header + "1\tZ\tA\t0.8\t1\t2\t3\t4\t1.0\t-1\t-1\n"),
+            "t.tsv:2: an enrichment line needs 12 tab-separated fields, found 11");
   EXPECT_EQ(readError(header + "1\tZ\tA\t0.8\tx\t2\t3\t4\t1.0\t-1\t-1\t-1\n"),
             "t.tsv:2: primary_hits \"x\" is not a count");
   EXPECT_EQ(readError(header + "1\tZ\tA\t0.8\t3\t2\t3\t4\t1.0\t-1\t-1\t-1\n"), "t.tsv:2: more hits than sequences");
@@ -122,7 +123,8 @@ TEST(EnrichmentHtml, TheMotifTableAndSectionsShowTheEnrichment) {
   EXPECT_EQ(matched[0], nullptr);
   EXPECT_EQ(matched[1], &rows[0]);
   std::ostringstream page;
-  export_html::writeHtml(page, report, "crp0.out", "zelkova-export", {export_html::enrichmentAddition(report, matched)});
+  export_html::writeHtml(page, report, "crp0.out", "zelkova-export",
+                         {export_html::enrichmentAddition(report, matched)});
   const std::string html = page.str();
   EXPECT_NE(html.find("<th class=\"num\">E-value</th>"), std::string::npos);
   EXPECT_NE(html.find("<td class=\"num\">0.8123</td><td class=\"num\">15 of 18</td><td class=\"num\">4 of 36</td>"

@@ -13,8 +13,8 @@
 #include "base/version.h"
 #include "formats/motif_export.h"
 #include "formats/report_reader.h"
-#include "support_exports.h"
 #include "pages/report_page.h"
+#include "support_exports.h"
 
 namespace {
 
@@ -168,11 +168,13 @@ TEST(LogoArithmetic, ReverseComplementMirrorsColumnsAndBases) {
 TEST(LogoArithmetic, LettersAreStackedSmallestFirstAtTheirHeights) {
   const std::string svg = export_html::logoSvg({Column{6, 2, 0, 0}, Column{0, 0, 0, 9}}, "test");
   std::smatch axis;
-  ASSERT_TRUE(std::regex_search(svg, axis, std::regex("<line x1=\"[0-9.]+\" y1=\"([0-9.]+)\" x2=\"[0-9.]+\" "
-                                                      "y2=\"([0-9.]+)\"")));
+  ASSERT_TRUE(std::regex_search(svg, axis,
+                                std::regex("<line x1=\"[0-9.]+\" y1=\"([0-9.]+)\" x2=\"[0-9.]+\" "
+                                           "y2=\"([0-9.]+)\"")));
   const double top = std::stod(axis[1]), baseline = std::stod(axis[2]);
   const double pixelsPerBit = (baseline - top) / 2;
-  const std::regex letter("class=\"letter-([ACGT])\"[^>]*translate\\(([0-9.]+) ([0-9.]+)\\) scale\\([0-9.]+ ([0-9.]+)\\)");
+  const std::regex letter(
+      "class=\"letter-([ACGT])\"[^>]*translate\\(([0-9.]+) ([0-9.]+)\\) scale\\([0-9.]+ ([0-9.]+)\\)");
   std::vector<std::string> letters;
   std::vector<double> y, height;
   for (std::sregex_iterator m(svg.begin(), svg.end(), letter), end; m != end; ++m) {
@@ -199,8 +201,11 @@ TEST(ExportText, MemeOfAHandMadeReport) {
   EXPECT_EQ(testing_support::memeOf(fixture("tiny.out")),
             "MEME version 4\n\nALPHABET= ACGT\n\nstrands: +\n\nBackground letter frequencies\n"
             "A 0.25 C 0.25 G 0.25 T 0.25\n\n"
-            "MOTIF ZELKOVA-1 ACGTTA\nletter-probability matrix: alength= 4 w= 6 nsites= 4 E= 0\n" + rows1 + "\n"
-            "MOTIF ZELKOVA-2 AAAAAA\nletter-probability matrix: alength= 4 w= 6 nsites= 0 E= 0\n" + rows2 + "\n");
+            "MOTIF ZELKOVA-1 ACGTTA\nletter-probability matrix: alength= 4 w= 6 nsites= 4 E= 0\n" +
+                rows1 +
+                "\n"
+                "MOTIF ZELKOVA-2 AAAAAA\nletter-probability matrix: alength= 4 w= 6 nsites= 0 E= 0\n" +
+                rows2 + "\n");
 }
 
 TEST(ExportText, JasparOfAHandMadeReport) {
@@ -252,8 +257,8 @@ TEST(ExportHtml, PageOfAHandMadeReport) {
   EXPECT_EQ(occurrences(page, "<section class=\"motif\" id=\"ZELKOVA-1\">"), 1u);
   EXPECT_EQ(occurrences(page, "<section class=\"motif\" id=\"ZELKOVA-2\">"), 1u);
   EXPECT_EQ(occurrences(page, "<svg"), 4u);  // two logos per motif
-  for (const std::string tag : {"section", "table", "thead", "tbody", "tr", "th", "td", "svg", "figure", "div",
-                                "script", "style", "h2", "h3"})
+  for (const std::string tag :
+       {"section", "table", "thead", "tbody", "tr", "th", "td", "svg", "figure", "div", "script", "style", "h2", "h3"})
     EXPECT_EQ(occurrences(page, "<" + tag + ">") + occurrences(page, "<" + tag + " "),
               occurrences(page, "</" + tag + ">"))
         << "<" << tag << "> not balanced";

@@ -152,7 +152,7 @@ TEST(FastaSource, SoftMaskedLettersBecomeNOnlyWhenAsked) {
     ASSERT_EQ(upper.size(), 2u);
     ASSERT_EQ(masked.size(), 2u);
     EXPECT_EQ(upper[0].letters, "ACGTNNXYZT");
-    EXPECT_EQ(masked[0].letters, "ACNNNNNNZT");  // every lower-case letter, not only a, c, g, t
+    EXPECT_EQ(masked[0].letters, "ACNNNNNNZT");    // every lower-case letter, not only a, c, g, t
     EXPECT_EQ(masked[0].name, "chr1:10-22 peak");  // headers keep their case
     EXPECT_EQ(masked[1].letters, "NN");
   }

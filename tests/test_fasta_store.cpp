@@ -65,7 +65,9 @@ long long string2num(const char* word) {
   return static_cast<long long>(words::numberOf(word, static_cast<int>(std::strlen(word))));
 }
 
-std::string loadedLine(int n) { return "Loading input sequences....DONE. " + std::to_string(n) + " sequences loaded.\n"; }
+std::string loadedLine(int n) {
+  return "Loading input sequences....DONE. " + std::to_string(n) + " sequences loaded.\n";
+}
 
 std::string repeat(const std::string& unit, std::size_t letters) {
   std::string s;

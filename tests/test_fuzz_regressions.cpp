@@ -25,7 +25,7 @@ const fs::path kSeeds = fs::path(ZELKOVA_TEST_DATA).parent_path() / "fuzz" / "co
 const char* const kTargets[] = {"fasta", "markov", "options", "report", "dna", "motifs", "tables"};
 
 struct Case {
-  const char* target;   // one of kTargets: the directory and the entry point
+  const char* target;  // one of kTargets: the directory and the entry point
   const char* file;
   bool refused;         // expected to end with the reader's error
   const char* message;  // the start of that error's text ("" when accepted)
@@ -85,8 +85,8 @@ TEST_P(FuzzRegression, EndsWithTheDocumentedOutcome) {
 
 std::string caseName(const ::testing::TestParamInfo<Case>& info) {
   std::string name = std::string(info.param.target) + "_" + info.param.file;
-  std::replace_if(name.begin(), name.end(), [](char ch) { return !std::isalnum(static_cast<unsigned char>(ch)); },
-                  '_');
+  std::replace_if(
+      name.begin(), name.end(), [](char ch) { return !std::isalnum(static_cast<unsigned char>(ch)); }, '_');
   return name;
 }
 

@@ -69,7 +69,8 @@ struct PeakGenome {
   std::string peakText;
   explicit PeakGenome(int perChromosome = 60) {
     planted = made.plant("GGTTACGCAATA", perChromosome, 3);
-    for (std::size_t i = 0; i < planted.size(); ++i) peakText += genome_maker::narrowPeakLine(planted[i], static_cast<int>(i));
+    for (std::size_t i = 0; i < planted.size(); ++i)
+      peakText += genome_maker::narrowPeakLine(planted[i], static_cast<int>(i));
     made.write();
   }
 };
@@ -193,7 +194,8 @@ TEST(GcBackground, WantsAreApportionedByLargestRemainders) {
   // Three windows of 40 % GC and one of 41 %, at ratio 1.5: 4.5 and 1.5 are
   // rounded to 5 and 1 (equal remainders: the lower GC first), 6 in all.
   auto window = [](int gc) { return FastaRecord{"w", std::string(gc, 'G') + std::string(100 - gc, 'A')}; };
-  const std::vector<FastaRecord> peakWindows = {window(40), window(40), window(40), window(41), {"n", std::string(100, 'N')}};
+  const std::vector<FastaRecord> peakWindows = {
+      window(40), window(40), window(40), window(41), {"n", std::string(100, 'N')}};
   BackgroundOptions options;
   options.ratio = 1.5;
   const BackgroundDraw draw = gc_background::drawBackground(g, peakWindows, IntervalIndex(), options);
@@ -211,7 +213,8 @@ TEST(GcBackground, ShortBinsTakeTheNearestSparesAndAreReported) {
   const PeakGenome pg(5);
   genome::IndexedGenome g(pg.made.plainPath());
   // No window of the generated genome is 95 % GC or more.
-  const std::vector<FastaRecord> peakWindows = {{"a", std::string(100, 'G')}, {"b", std::string(50, 'A') + std::string(50, 'C')}};
+  const std::vector<FastaRecord> peakWindows = {{"a", std::string(100, 'G')},
+                                                {"b", std::string(50, 'A') + std::string(50, 'C')}};
   BackgroundOptions options;
   options.maxCandidatesPerWindow = 500;
   const BackgroundDraw draw = gc_background::drawBackground(g, peakWindows, IntervalIndex(), options);
@@ -226,7 +229,8 @@ TEST(GcBackground, ShortBinsTakeTheNearestSparesAndAreReported) {
   // The stand-ins are the richest in GC of the candidates kept aside: none of
   // the rest of the genome's spares lies nearer to 99 %.
   int highest = 0;
-  for (const gc_background::BackgroundWindow& w : draw.windows) highest = std::max(highest, gc_background::gcBin(w.count));
+  for (const gc_background::BackgroundWindow& w : draw.windows)
+    highest = std::max(highest, gc_background::gcBin(w.count));
   EXPECT_GT(highest, 60);
   int standIns = 0;
   for (int b = 51; b < 99; ++b) standIns += draw.bins[b].drawn;
@@ -236,7 +240,8 @@ TEST(GcBackground, ShortBinsTakeTheNearestSparesAndAreReported) {
 TEST(GcBackground, HopelessBinsStopTheDrawBeforeTheLimit) {
   const PeakGenome pg(5);
   genome::IndexedGenome g(pg.made.plainPath());
-  const std::vector<FastaRecord> peakWindows = {{"a", std::string(100, 'G')}, {"b", std::string(50, 'A') + std::string(50, 'C')}};
+  const std::vector<FastaRecord> peakWindows = {{"a", std::string(100, 'G')},
+                                                {"b", std::string(50, 'A') + std::string(50, 'C')}};
   BackgroundOptions options;
   options.maxCandidatesPerWindow = 100000;
   const BackgroundDraw draw = gc_background::drawBackground(g, peakWindows, IntervalIndex(), options);
@@ -260,7 +265,8 @@ TEST(GcBackground, SmallGenomeGivesFewerWindowsAndSaysSo) {
   EXPECT_EQ(draw.shortfalls[0].found + draw.shortfalls[0].standIns, static_cast<int>(draw.windows.size()));
 
   const std::vector<FastaRecord> tooLong = {{"p", std::string(2000, 'A')}};
-  EXPECT_EQ(testing_support::errorText([&] { gc_background::drawBackground(g, tooLong, IntervalIndex(), BackgroundOptions()); }),
+  EXPECT_EQ(testing_support::errorText(
+                [&] { gc_background::drawBackground(g, tooLong, IntervalIndex(), BackgroundOptions()); }),
             "no record of " + dir / "g.fa" +
                 " is as long as the longest peak window (2000 bases), so no background can be drawn from it.");
 }
@@ -269,7 +275,9 @@ TEST(GcBackground, GivenSizesAreDrawnInThePeaksLengths) {
   const PeakGenome pg(5);
   genome::IndexedGenome g(pg.made.plainPath());
   std::vector<FastaRecord> peakWindows;
-  for (int i = 0; i < 20; ++i) peakWindows.push_back({"p", g.fetch("chr1", 600000 + i * 1000, 600000 + i * 1000 + (i % 2 ? 300 : 100), LowerCase::AsUpper)});
+  for (int i = 0; i < 20; ++i)
+    peakWindows.push_back(
+        {"p", g.fetch("chr1", 600000 + i * 1000, 600000 + i * 1000 + (i % 2 ? 300 : 100), LowerCase::AsUpper)});
   const BackgroundDraw draw = gc_background::drawBackground(g, peakWindows, IntervalIndex(), BackgroundOptions());
   std::multiset<long long> lengths;
   for (const gc_background::BackgroundWindow& w : draw.windows) lengths.insert(w.region.length());

@@ -1,10 +1,10 @@
 // The indexed genome: plain and bgzip-compressed FASTA read at chosen places
 // give the generated letters; the index is built beside the FASTA, reused,
 // rebuilt when older than the FASTA, kept in memory when the directory cannot
-// be written to, the directory it is built in named to a notice; plain gzip, files that are not FASTA and unindexable FASTA
-// are refused by name.
-#include <gtest/gtest.h>
+// be written to, the directory it is built in named to a notice; plain gzip, files that are not FASTA and unindexable
+// FASTA are refused by name.
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,7 +38,9 @@ void expectGeneratedLetters(IndexedGenome& g, const GeneratedGenome& made, Lower
     EXPECT_EQ(g.fetch(c.name, 0, c.length, lowerCase), made.expected(c.name, 0, c.length, lowerCase)) << c.name;
     for (int i = 0; i < 200; ++i) {
       const long long start = static_cast<long long>(random.below(static_cast<std::uint64_t>(c.length - 1)));
-      const long long end = start + 1 + static_cast<long long>(random.below(static_cast<std::uint64_t>(std::min(c.length - start, 5000LL))));
+      const long long end =
+          start + 1 +
+          static_cast<long long>(random.below(static_cast<std::uint64_t>(std::min(c.length - start, 5000LL))));
       ASSERT_EQ(g.fetch(c.name, start, end, lowerCase), made.expected(c.name, start, end, lowerCase))
           << c.name << ":" << start << "-" << end;
     }
@@ -72,7 +74,8 @@ TEST(IndexedGenome, LowerCaseBecomesNOnlyWhenAsked) {
   const std::size_t lower = raw.find_first_of("acgt");
   ASSERT_NE(lower, std::string::npos);
   const long long at = static_cast<long long>(lower);
-  EXPECT_EQ(g.fetch("chr1", at, at + 1, LowerCase::AsUpper), std::string(1, static_cast<char>(std::toupper(raw[lower]))));
+  EXPECT_EQ(g.fetch("chr1", at, at + 1, LowerCase::AsUpper),
+            std::string(1, static_cast<char>(std::toupper(raw[lower]))));
   EXPECT_EQ(g.fetch("chr1", at, at + 1, LowerCase::AsN), "N");
   // IUPAC letters stay as they are.
   const std::size_t iupac = raw.find_first_of("RYKMSWBDHV");
@@ -93,8 +96,8 @@ TEST(IndexedGenome, IndexBuiltBesideThenReusedAndRebuiltWhenOlder) {
   EXPECT_TRUE(exists(made.bgzipPath() + ".gzi"));
   EXPECT_EQ(IndexedGenome(made.bgzipPath()).indexOrigin(), IndexOrigin::Existing);
   // Only the index files are left beside the FASTA: no scratch directory.
-  EXPECT_EQ(made.dir().entries(), (std::vector<std::string>{"genome.fa", "genome.fa.gz", "genome.fa.gz.fai",
-                                                            "genome.fa.gz.gzi"}));
+  EXPECT_EQ(made.dir().entries(),
+            (std::vector<std::string>{"genome.fa", "genome.fa.gz", "genome.fa.gz.fai", "genome.fa.gz.gzi"}));
 
   // A FASTA newer than its index: the index is made again.
   EXPECT_EQ(IndexedGenome(made.plainPath()).indexOrigin(), IndexOrigin::BuiltBeside);
@@ -210,9 +213,10 @@ TEST(IndexedGenome, RefusalsNameTheFile) {
   const std::string fasta = ">chr1\nACGTACGTAC\nACGTACGTAC\n";
   writeText(dir / "gzip.fa.gz", testing_support::gzipped(fasta));
   EXPECT_EQ(errorText([&] { IndexedGenome g(dir / "gzip.fa.gz"); }),
-            dir / "gzip.fa.gz" + " is compressed with gzip, which cannot be read at chosen places; recompress it "
-                                  "with bgzip (Debian package tabix): gzip -dc " + dir / "gzip.fa.gz" +
-                " | bgzip > GENOME.fa.gz");
+            dir / "gzip.fa.gz" +
+                " is compressed with gzip, which cannot be read at chosen places; recompress it "
+                "with bgzip (Debian package tabix): gzip -dc " +
+                dir / "gzip.fa.gz" + " | bgzip > GENOME.fa.gz");
 
   writeText(dir / "peaks.bed", "\n  \nchr1\t100\t200\n");
   EXPECT_EQ(errorText([&] { IndexedGenome g(dir / "peaks.bed"); }),
@@ -222,8 +226,9 @@ TEST(IndexedGenome, RefusalsNameTheFile) {
 
   // Lines of unequal length within a record cannot be indexed.
   writeText(dir / "ragged.fa", ">chr1\nACGTACGTAC\nACG\nACGTACGTAC\n");
-  EXPECT_NE(errorText([&] { IndexedGenome g(dir / "ragged.fa"); }).find("cannot build an index of " + dir / "ragged.fa"),
-            std::string::npos);
+  EXPECT_NE(
+      errorText([&] { IndexedGenome g(dir / "ragged.fa"); }).find("cannot build an index of " + dir / "ragged.fa"),
+      std::string::npos);
   EXPECT_FALSE(exists(dir / "ragged.fa.fai"));
 
   EXPECT_EQ(errorText([&] { IndexedGenome g(dir / "missing.fa"); }),

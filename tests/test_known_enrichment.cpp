@@ -104,8 +104,8 @@ TEST(KnownEnrichment, RandomDnaGivesLargeQValuesOverSeeds) {
   for (std::uint64_t seed = 10; seed < 16; ++seed) {
     shuffle::Random random(seed);
     const std::vector<FastaRecord> primary = plantedSet(300, 200, {}, 0, random);
-    const std::vector<FastaRecord> control = seed % 2 == 0 ? shuffle::shuffledCopies(primary, 2, 2, seed, 2)
-                                                           : plantedSet(600, 200, {}, 0, random);
+    const std::vector<FastaRecord> control =
+        seed % 2 == 0 ? shuffle::shuffledCopies(primary, 2, 2, seed, 2) : plantedSet(600, 200, {}, 0, random);
     enrichment::Options options;
     options.threads = 2;
     std::size_t smallHere = 0;

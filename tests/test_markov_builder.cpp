@@ -17,8 +17,8 @@
 
 using markov_builder::modelText;
 using markov_builder::WordCounts;
-using testing_support::TempFile;
 using testing_support::fatalMessage;
+using testing_support::TempFile;
 
 namespace {
 
@@ -311,4 +311,3 @@ TEST(MarkovBuilderInput, FileWithoutBasesIsRefusedEvenAfterAGoodOne) {
   EXPECT_EQ(fatalMessage([&] { markov_builder::countFastaFile(onlyN.path(), true, counts); }),
             "Error: " + onlyN.path() + " holds no A, C, G or T to count.\n");
 }
-

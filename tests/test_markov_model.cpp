@@ -171,7 +171,7 @@ TEST(MarkovLoading, EntriesInAnyOrderLandAtTheirIndex) {
   LoadedStore s = loadFromFiles(">s\nACGTACGTAC\n", text, text, 6);
   const BackgroundModel& u = s.util->models;
   EXPECT_EQ(u.markovOrder, 2);
-  EXPECT_EQ(u.bmarkov[2][1], 0.75f);  // AC = 0*4 + 1
+  EXPECT_EQ(u.bmarkov[2][1], 0.75f);                   // AC = 0*4 + 1
   EXPECT_EQ(u.bmarkov[2][4], asFloat(bgValue(2, 4)));  // CA = 1*4 + 0, not AC
   for (long idx = 0; idx < 4; ++idx) EXPECT_EQ(u.bmarkov[1][idx], asFloat(bgValue(1, idx)));
   for (long idx = 0; idx < 16; ++idx) {
@@ -193,7 +193,9 @@ TEST(MarkovLoading, OrderComesFromTheLastLineEvenAfterLongerWords) {
   const SequenceSet& seqs = s.util->seqs;
   EXPECT_EQ(u.markovOrder, 6);
   // Window ACGTTGC (7 letters): tables 1 to 6, then the 6-letter context CGTTGC.
-  auto T = [](const std::string& w) { return static_cast<double>(asFloat(bgValue(static_cast<int>(w.size()), indexOf(w)))); };
+  auto T = [](const std::string& w) {
+    return static_cast<double>(asFloat(bgValue(static_cast<int>(w.size()), indexOf(w))));
+  };
   const double expected = T("A") * T("AC") * T("ACG") * T("ACGT") * T("ACGTT") * T("ACGTTG") * T("CGTTGC");
   EXPECT_DOUBLE_EQ(u.probKmerGivenBack(seqs[0], 0, true, 7), expected);
 }
@@ -237,7 +239,9 @@ TEST(MarkovLoading, ForegroundKeepsTheBackgroundOrder) {
   const BackgroundModel& u = s.util->models;
   const SequenceSet& seqs = s.util->seqs;
   EXPECT_EQ(u.markovOrder, 6);
-  auto T = [](const std::string& w) { return static_cast<double>(asFloat(fgValue(static_cast<int>(w.size()), indexOf(w)))); };
+  auto T = [](const std::string& w) {
+    return static_cast<double>(asFloat(fgValue(static_cast<int>(w.size()), indexOf(w))));
+  };
   const double expected = T("A") * T("AC") * T("ACG") * T("ACGT") * T("ACGTT") * T("ACGTTG") * T("CGTTGC");
   EXPECT_DOUBLE_EQ(u.probKmerGivenFore(seqs[0], 0, true, 7), expected);
 }
@@ -263,7 +267,7 @@ TEST(MarkovModelReader, RefusesEachMalformedEntryNamingFileAndLine) {
       {"index of another word", "2 AC 0.25 1 0.25\n"},  // AC is 1
       {"index past the table", "16 AC 0.25 1 0.25\n"},
       {"negative index", "-1 T 0.25 1 0.25\n"},
-      {"index 2^32 + 1", "4294967297 AC 0.25 1 0.25\n"},             // wraps to 1 in 32 bits
+      {"index 2^32 + 1", "4294967297 AC 0.25 1 0.25\n"},                     // wraps to 1 in 32 bits
       {"20-digit index 2^64 + 1", "18446744073709551617 AC 0.25 1 0.25\n"},  // wraps to 1 in 64 bits
       {"probability 0", "2 G 0 1 0.25\n"},
       {"probability 0.0", "2 G 0.0 1 0.25\n"},
@@ -367,11 +371,9 @@ TEST(MarkovLoading, BackgroundMissingAWordIsRefusedNamingTheFirstMissingWord) {
     std::string named;
   };
   const Case cases[] = {
-      {{"G"}, "G"},
-      {{"AC"}, "AC"},
-      {{"GT", "AC"}, "AC"},    // lower index first
-      {{"AAA", "TT"}, "TT"},   // shorter word first
-      {{"TTG"}, "TTG"},        // a word of the last length
+      {{"G"}, "G"},          {{"AC"}, "AC"}, {{"GT", "AC"}, "AC"},  // lower index first
+      {{"AAA", "TT"}, "TT"},                                        // shorter word first
+      {{"TTG"}, "TTG"},                                             // a word of the last length
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.named);
@@ -408,7 +410,8 @@ TEST(MarkovLoading, RunStopsWithStatusOneOnABrokenModel) {
   TempFile fa(">s\nACGTACGTACGTACGT\n", ".fa");
   TempFile bg(modelUpTo(1, bgValue) + "0 AA 0.25 1\n");  // line 5: four fields
   TempFile fg(modelUpTo(2, fgValue));
-  const char* argv[] = {"zelkova", "-f", fa.path().c_str(), "-b", bg.path().c_str(), "-z", fg.path().c_str(), "-l", "6"};
+  const char* argv[] = {"zelkova", "-f", fa.path().c_str(), "-b", bg.path().c_str(), "-z", fg.path().c_str(),
+                        "-l",      "6"};
   int status = 0;
   std::string console;
   {

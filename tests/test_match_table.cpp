@@ -107,7 +107,8 @@ std::vector<double> letterPositions(const std::string& svg) {
 std::string pageWith(const std::vector<Row>& rows, const std::vector<motif::Motif>& targets) {
   const report::Report r = report::readFile(kDataDir + "tiny.out");
   std::ostringstream out;
-  export_html::writeHtml(out, r, "tiny.out", "zelkova-export", {export_html::matchesAddition(rows, "m.tsv", r, targets)});
+  export_html::writeHtml(out, r, "tiny.out", "zelkova-export",
+                         {export_html::matchesAddition(rows, "m.tsv", r, targets)});
   return out.str();
 }
 
@@ -130,16 +131,16 @@ TEST(MatchesOnThePage, TheTargetLogoLinesUpUnderTheMotif) {
   const motif::Motif known = target("MA0001.1", {{0, 0, 9, 0}, {0, 0, 0, 9}, {0, 0, 0, 9}});
   const std::string page = pageWith({row}, {known});
   std::smatch figure;
-  ASSERT_TRUE(std::regex_search(page, figure, std::regex("<figure class=\"match\"[^>]*><div class=\"aligned\">"
-                                                         "(<svg.*?</svg>)(<svg.*?</svg>)</div>")));
+  ASSERT_TRUE(std::regex_search(page, figure,
+                                std::regex("<figure class=\"match\"[^>]*><div class=\"aligned\">"
+                                           "(<svg.*?</svg>)(<svg.*?</svg>)</div>")));
   const std::vector<double> query = letterPositions(figure[1]), known_x = letterPositions(figure[2]);
   ASSERT_EQ(query.size(), 6u);
   ASSERT_EQ(known_x.size(), 3u);
   for (int i = 0; i < 3; ++i) EXPECT_DOUBLE_EQ(known_x[i], query[i + 2]);
   EXPECT_NE(std::string(figure[2]).find("class=\"letter-G\""), std::string::npos);
   EXPECT_EQ(std::string(figure[2]).find("class=\"letter-A\""), std::string::npos);
-  EXPECT_NE(page.find("<td>MA0001.1</td><td>JUN (var.2)</td><td>+</td><td class=\"num\">2</td>"),
-            std::string::npos);
+  EXPECT_NE(page.find("<td>MA0001.1</td><td>JUN (var.2)</td><td>+</td><td class=\"num\">2</td>"), std::string::npos);
   // Only ZELKOVA-1 has matches; ZELKOVA-2 says it has none.
   EXPECT_NE(page.find("No known motif matched."), std::string::npos);
 
@@ -148,8 +149,9 @@ TEST(MatchesOnThePage, TheTargetLogoLinesUpUnderTheMotif) {
   row.reverse = true;
   row.offset = -1;
   const std::string other = pageWith({row}, {known});
-  ASSERT_TRUE(std::regex_search(other, figure, std::regex("<figure class=\"match\"[^>]*><div class=\"aligned\">"
-                                                          "(<svg.*?</svg>)(<svg.*?</svg>)</div>")));
+  ASSERT_TRUE(std::regex_search(other, figure,
+                                std::regex("<figure class=\"match\"[^>]*><div class=\"aligned\">"
+                                           "(<svg.*?</svg>)(<svg.*?</svg>)</div>")));
   const std::vector<double> q2 = letterPositions(figure[1]), t2 = letterPositions(figure[2]);
   ASSERT_EQ(t2.size(), 3u);
   EXPECT_DOUBLE_EQ(q2[0], t2[1]);

@@ -56,9 +56,12 @@ TEST(MatrixScanner, FindsWhatScoringEveryWindowFinds) {
         for (std::size_t s = 0; s < records.size(); ++s) {
           const std::size_t limit = s == 2 ? 150 : records[s].letters.size();
           Hits fast, plain;
-          scanner.scan(coded, s, limit, threshold, [&](std::size_t start, int score) { fast.push_back({start, score}); });
-          scanner.scoreEveryWindow(coded, s, limit, threshold,
-                                   [&](std::size_t start, int score) { plain.push_back({start, score}); });
+          scanner.scan(coded, s, limit, threshold, [&](std::size_t start, int score) {
+            fast.push_back({start, score});
+          });
+          scanner.scoreEveryWindow(coded, s, limit, threshold, [&](std::size_t start, int score) {
+            plain.push_back({start, score});
+          });
           ASSERT_EQ(fast, plain) << "w=" << w << " p=" << p << " sequence " << s;
         }
       }
@@ -70,7 +73,8 @@ TEST(MatrixScanner, CountsTheWindowsOfBasesBeforeTheLimit) {
   const std::vector<FastaRecord> records{{"a", "ACGTNACGTACNA"}, {"b", "NNNN"}, {"c", ""}};
   const enrichment::CodedSequences coded(records);
   const scoring::Background bg = scoring::uniformBackground();
-  const scoring::MatrixScanner scanner(scoring::ScoringMatrix(std::vector<motif::Column>(3, {0.4, 0.2, 0.2, 0.2}), bg), bg);
+  const scoring::MatrixScanner scanner(scoring::ScoringMatrix(std::vector<motif::Column>(3, {0.4, 0.2, 0.2, 0.2}), bg),
+                                       bg);
   // Windows of 3 bases: ACG, CGT (from 0), ACG, CGT, GTA, TAC (from 5).
   EXPECT_EQ(scanner.windowCount(coded, 0, 100), 6u);
   EXPECT_EQ(scanner.windowCount(coded, 0, 6), 3u);

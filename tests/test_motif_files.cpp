@@ -87,8 +87,8 @@ TEST(MotifFilesRoundTrip, EveryExportOfARealReportReadsBackToItsCounts) {
 // both read back as a motif of the right width.
 TEST(MotifFilesRoundTrip, AMotifWithoutSitesKeepsItsWidth) {
   const report::Report r = report::readFile(kExportData + "tiny.out");
-  for (const std::string& text : {testing_support::memeOf(r), testing_support::jasparOf(r),
-                                  testing_support::transfacOf(r)}) {
+  for (const std::string& text :
+       {testing_support::memeOf(r), testing_support::jasparOf(r), testing_support::transfacOf(r)}) {
     const std::vector<Motif> back = readText(text);
     ASSERT_EQ(back.size(), 2u);
     EXPECT_EQ(back[1].width(), 6);
@@ -179,8 +179,9 @@ TEST(MotifFilesOthers, TransfacEntriesWithAVersionBlockAndAnotherLetterOrder) {
 }
 
 TEST(MotifFilesOthers, PlainJasparWithFractionsAndWindowsLineEnds) {
-  const std::vector<Motif> motifs = readText(">M1\tfirst one\r\n0.5 0.1\r\n0.5 0.2\r\n0 0.3\r\n0 0.4\r\n\r\n"
-                                             ">M2\n1 2\n3 4\n5 6\n7 8\n");
+  const std::vector<Motif> motifs = readText(
+      ">M1\tfirst one\r\n0.5 0.1\r\n0.5 0.2\r\n0 0.3\r\n0 0.4\r\n\r\n"
+      ">M2\n1 2\n3 4\n5 6\n7 8\n");
   ASSERT_EQ(motifs.size(), 2u);
   EXPECT_EQ(motifs[0].name, "first one");
   EXPECT_FALSE(motifs[0].counts);
@@ -198,7 +199,8 @@ struct Damaged {
 };
 
 TEST(MotifFilesErrors, DamagedFilesNameTheirLine) {
-  const std::string meme = "MEME version 4\n\nALPHABET= ACGT\n\nMOTIF m1 x\nletter-probability matrix: alength= 4 w= 2\n";
+  const std::string meme =
+      "MEME version 4\n\nALPHABET= ACGT\n\nMOTIF m1 x\nletter-probability matrix: alength= 4 w= 2\n";
   const std::vector<Damaged> cases = {
       {"empty file", "", 0, "empty"},
       {"only blank lines", "\n  \n\t\n", 0, "empty"},
@@ -210,8 +212,8 @@ TEST(MotifFilesErrors, DamagedFilesNameTheirLine) {
       {"MEME negative value", meme + "0.25 -0.25 0.5 0.5\n0.25 0.25 0.25 0.25\n", 7, "0 or more"},
       {"MEME without w", "MEME version 4\nMOTIF a\nletter-probability matrix: alength= 4\n", 3, "w="},
       {"MEME protein", "MEME version 4\nALPHABET= ACDEFGHIKLMNPQRSTVWY\n", 2, "only DNA"},
-      {"MEME motif without matrix", "MEME version 4\n\nMOTIF a\nMOTIF b\nletter-probability matrix: w= 1\n1 0 0 0\n",
-       3, "motif a has no letter-probability matrix"},
+      {"MEME motif without matrix", "MEME version 4\n\nMOTIF a\nMOTIF b\nletter-probability matrix: w= 1\n1 0 0 0\n", 3,
+       "motif a has no letter-probability matrix"},
       {"MEME zero width", "MEME version 4\nMOTIF z\nletter-probability matrix: alength= 4 w= 0\n", 2, "no columns"},
       {"JASPAR short row", ">MA1 x\nA [ 1 2 ]\nC [ 1 2 ]\nG [ 1 ]\nT [ 1 2 ]\n", 4, "holds 1 numbers"},
       {"JASPAR wrong letter", ">MA1 x\nA [ 1 2 ]\nG [ 1 2 ]\nC [ 1 2 ]\nT [ 1 2 ]\n", 3, "row of C"},
@@ -284,7 +286,8 @@ bool holds(const std::string& text, const std::string& part) { return text.find(
 // A MEME matrix must have exactly the rows its w= announces: fewer is refused
 // at the line where a row was due, more at the first row too many.
 TEST(MotifFilesCounts, MemeRowsMustMatchTheirWidthBothWays) {
-  const std::string head = "MEME version 4\n\nALPHABET= ACGT\n\nMOTIF m1 x\nletter-probability matrix: alength= 4 w= 2\n";
+  const std::string head =
+      "MEME version 4\n\nALPHABET= ACGT\n\nMOTIF m1 x\nletter-probability matrix: alength= 4 w= 2\n";
   const std::string row = "0.25 0.25 0.25 0.25\n";
   EXPECT_EQ(readText(head + row + row).front().width(), 2);
   const std::string more = refusalOf(head + row + row + row + "\nMOTIF m2\n");
@@ -299,15 +302,19 @@ TEST(MotifFilesCounts, MemeRowsMustMatchTheirWidthBothWays) {
   const std::string fewerAtBlank = refusalOf(head + row + "\n" + row);
   EXPECT_TRUE(holds(fewerAtBlank, "fewer than its w= 2")) << fewerAtBlank;
   // A full MEME output goes on after the matrix with lines that are not rows.
-  EXPECT_EQ(readText(head + row + row + "----------------------------------------\n"
-                                          "Time  0.01 secs.\n").size(), 1u);
+  EXPECT_EQ(readText(head + row + row +
+                     "----------------------------------------\n"
+                     "Time  0.01 secs.\n")
+                .size(),
+            1u);
 }
 
 TEST(MotifFilesCounts, DeclaredSizesAndValuesAreChecked) {
   const std::string head = "MEME version 4\nMOTIF m1\nletter-probability matrix: alength= 4 w= 1 nsites= ";
   EXPECT_TRUE(holds(refusalOf(head + "inf\n1 0 0 0\n"), "3: ")) << refusalOf(head + "inf\n1 0 0 0\n");
   EXPECT_TRUE(holds(refusalOf(head + "-3\n1 0 0 0\n"), "not a number of sites"));
-  EXPECT_TRUE(holds(refusalOf("MEME version 4\nMOTIF m\nletter-probability matrix: alength= 20 w= 1\n"), "alength= 20"));
+  EXPECT_TRUE(
+      holds(refusalOf("MEME version 4\nMOTIF m\nletter-probability matrix: alength= 20 w= 1\n"), "alength= 20"));
   // TRANSFAC: a row holds the four numbers of its P0 line and at most a letter.
   const std::string fifth = refusalOf("AC  a\nP0 A C G T\n01 1 0 0 0 7\n//\n");
   EXPECT_EQ(fifth.rfind("3: ", 0), 0u) << fifth;
@@ -409,7 +416,8 @@ TEST(MotifFilesRoundTrip, EveryWriterReadsBackForMotifsOfEveryKind) {
   motifs.resize(20);
   motifs.push_back(readText(">A\tHOMER-1\t3.5\n0.5\t0.5\t0\t0\n0.1\t0.2\t0.3\t0.4\n").front());
   motifs.push_back(readText("MEME version 4\nMOTIF P2 some name\nletter-probability matrix: w= 1 nsites= 3\n"
-                            "0.333333 0.666667 0 0\n").front());
+                            "0.333333 0.666667 0 0\n")
+                       .front());
   std::vector<double> thresholds(motifs.size(), 1.5);
   std::ostringstream meme, jaspar, transfac, homer;
   export_formats::writeMeme(meme, motifs);
@@ -475,7 +483,7 @@ TEST(MotifValues, CountsComeBackFromProbabilitiesOnlyWhenWhole) {
   m.columns[0] = {0.333333, 0.666667, 0, 0};
   EXPECT_EQ(motif::countsOf(m).value(), (std::vector<motif::Column>{{1, 2, 0, 0}, {1, 2, 0, 0}}));
   EXPECT_EQ(motif::plainFrequencies(m)[0], (motif::Column{1.0 / 3, 2.0 / 3, 0, 0}));
-  EXPECT_EQ(motif::degenerateConsensus({{0.9, 0.05, 0.05, 0}, {0.5, 0.4, 0.1, 0}, {0.3, 0.3, 0.2, 0.2},
-                                        {0, 0.1, 0.1, 0.8}, {0.4, 0, 0, 0.6}}),
+  EXPECT_EQ(motif::degenerateConsensus(
+                {{0.9, 0.05, 0.05, 0}, {0.5, 0.4, 0.1, 0}, {0.3, 0.3, 0.2, 0.2}, {0, 0.1, 0.1, 0.8}, {0.4, 0, 0, 0.6}}),
             "AMNTW");
 }

@@ -174,12 +174,12 @@ TEST(NodeMatrices, OneSiteGivesItsLetterHalfAndTheBoundsKAndZero) {
   n.computeInformation();
   EXPECT_EQ(n.rawFMatrix[0][0], 1.0);
   EXPECT_EQ(n.rawFMatrix[1][0], 0.0);
-  EXPECT_NEAR(n.posFMatrix[0][0], 0.625, 1e-15);            // (1 + 0.25) / 2
-  EXPECT_NEAR(n.posFMatrix[1][0], 1.25 / 18, 1e-15);         // C
-  EXPECT_NEAR(n.posFMatrix[2][0], 1.25 / 18, 1e-15);         // G
-  EXPECT_NEAR(n.posFMatrix[3][0], 4.25 / 18, 1e-15);         // T
+  EXPECT_NEAR(n.posFMatrix[0][0], 0.625, 1e-15);      // (1 + 0.25) / 2
+  EXPECT_NEAR(n.posFMatrix[1][0], 1.25 / 18, 1e-15);  // C
+  EXPECT_NEAR(n.posFMatrix[2][0], 1.25 / 18, 1e-15);  // G
+  EXPECT_NEAR(n.posFMatrix[3][0], 4.25 / 18, 1e-15);  // T
   EXPECT_NEAR(n.posFMatrix[3][7], (1 + 4.25 / 9) / 2, 1e-15);
-  EXPECT_NEAR(n.posFMatrix[0][7], 0.125, 1e-15);             // 0.25 / 2
+  EXPECT_NEAR(n.posFMatrix[0][7], 0.125, 1e-15);  // 0.25 / 2
   EXPECT_EQ(n.maxMisScore, 8.0f);
   EXPECT_EQ(n.minMisScore, 0.0f);
 }
@@ -398,7 +398,8 @@ TEST(NodeScores, MismatchScoreAndLikelihoodFoldCaseAndReadOtherLettersAsT) {
   EXPECT_NEAR(n.miSscore("ACGTTC"), 2.0 / 3 + 1.0 / 3, 1e-12);
   EXPECT_NEAR(n.miSscore("CAAACG"), 6.0, 1e-12);
   EXPECT_EQ(n.miSscore("acgtac"), n.miSscore("ACGTAC"));
-  for (const char* asT : {"ACGTNC", "ACGTnC", "ACGTtC", "ACGTXC"}) EXPECT_EQ(n.miSscore(asT), n.miSscore("ACGTTC")) << asT;
+  for (const char* asT : {"ACGTNC", "ACGTnC", "ACGTtC", "ACGTXC"})
+    EXPECT_EQ(n.miSscore(asT), n.miSscore("ACGTTC")) << asT;
 
   const double best = threeSiteFreq(0, 0) * threeSiteFreq(1, 1) * threeSiteFreq(2, 2) * threeSiteFreq(3, 3) *
                       threeSiteFreq(0, 4) * threeSiteFreq(1, 5);
@@ -414,8 +415,8 @@ TEST(NodeScores, NormalisedMismatchScoreRunsFromWorstWordToBestWord) {
   addThreeSites(n);
   n.computeInformation();
   // Bounds 6 and 2/3: (miSscore - 6) / (2/3 - 6).
-  EXPECT_NEAR(n.miSscoreNorm("ACGTAC"), 1.0, 1e-6);   // most frequent letters
-  EXPECT_NEAR(n.miSscoreNorm("CAAACG"), 0.0, 1e-6);   // least frequent, first base on ties
+  EXPECT_NEAR(n.miSscoreNorm("ACGTAC"), 1.0, 1e-6);        // most frequent letters
+  EXPECT_NEAR(n.miSscoreNorm("CAAACG"), 0.0, 1e-6);        // least frequent, first base on ties
   EXPECT_NEAR(n.miSscoreNorm("ACGTTC"), 15.0 / 16, 1e-6);  // (1 - 6) / (2/3 - 6)
 
   node one(u->motifContext());

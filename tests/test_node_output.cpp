@@ -46,8 +46,7 @@ std::vector<std::string> linesOf(const std::string& text) {
 void expectSameLines(const std::string& actual, const std::vector<std::string>& expected) {
   const std::vector<std::string> got = linesOf(actual);
   for (std::size_t i = 0; i < std::max(got.size(), expected.size()); ++i) {
-    EXPECT_EQ(i < got.size() ? got[i] : "<missing>", i < expected.size() ? expected[i] : "<extra>")
-        << "line " << i + 1;
+    EXPECT_EQ(i < got.size() ? got[i] : "<missing>", i < expected.size() ? expected[i] : "<extra>") << "line " << i + 1;
   }
   EXPECT_FALSE(actual.empty() || actual.back() != '\n') << "the block ends with a line end";
 }
@@ -74,12 +73,12 @@ TEST(NodeConsensus, DegenerateLetterOfEveryBaseSet) {
 TEST(NodeConsensus, TiesThresholdAndReverseComplement) {
   const MotifContext six = motifContext(6);
   node n(six);
-  setColumn(n, 0, 0.25, 0.25, 0.25, 0.25);     // nothing above 0.25: N; tie: A
-  setColumn(n, 1, 0.4, 0.125, 0.35, 0.125);    // A and G: R; A
-  setColumn(n, 2, 0.2, 0.3, 0.3, 0.2);         // C and G: S; tie: C
-  setColumn(n, 3, 0.1, 0.1, 0.1, 0.7);         // T
+  setColumn(n, 0, 0.25, 0.25, 0.25, 0.25);            // nothing above 0.25: N; tie: A
+  setColumn(n, 1, 0.4, 0.125, 0.35, 0.125);           // A and G: R; A
+  setColumn(n, 2, 0.2, 0.3, 0.3, 0.2);                // C and G: S; tie: C
+  setColumn(n, 3, 0.1, 0.1, 0.1, 0.7);                // T
   setColumn(n, 4, 0.25, 0.25, 0.2500001, 0.2499999);  // only G is above 0.25
-  setColumn(n, 5, 0, 0, 0, 0);                 // empty column: N; A
+  setColumn(n, 5, 0, 0, 0, 0);                        // empty column: N; A
   n.motifConsensus();
   EXPECT_STREQ(n.degConsensus, "NRSTGN");
   EXPECT_STREQ(n.consensus, "AACTGA");
@@ -124,8 +123,8 @@ TEST(NodeOutput, BlockOfASmallMotifLineByLine) {
   // reverse strand, forward position 0), listed newest first.
   auto u = makeStore(">seqA\nACGTACGG\n>seqB\nTTACGTTCAA\n", 6);  // uniform background
   auto n = std::make_unique<node>(u->motifContext());
-  for (const L_mer& s : {makeSite("ACGTAC", 0, 0, true), makeSite("ACGTTC", 1, 2, true),
-                         makeSite("TTACGT", 1, 0, false)})
+  for (const L_mer& s :
+       {makeSite("ACGTAC", 0, 0, true), makeSite("ACGTTC", 1, 2, true), makeSite("TTACGT", 1, 0, false)})
     reference::add_kmer(*n, &s);
   n->computeInformation();
   n->computeMAP();

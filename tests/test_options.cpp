@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdlib>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <optional>
 #include <sstream>
@@ -139,11 +139,11 @@ std::string describe(const RunConfig& c) {
       << "\noutFile=" << optional(c.outFile) << "\ninitCoreFile=" << optional(c.initCoreFile)
       << "\ninitClusterFile=" << optional(c.initClusterFile) << "\nK=" << c.K << "\nmaxMismatch=" << c.maxMismatch
       << "\nnumSeedSeqs=" << optional(c.numSeedSeqs) << "\nselectByScore=" << c.selectByScore
-      << "\ninitMethod=" << c.initMethod << "\nscoring_method=" << c.scoring_method
-      << "\nforwardOnly=" << c.forwardOnly << "\nnumClusters=" << c.numClusters
-      << "\nnumTopMotifs=" << c.numTopMotifs << "\nscanThreshold=" << c.scanThreshold
-      << "\nMIN_COMPLEXITY=" << c.MIN_COMPLEXITY << "\nnumThreads=" << optional(c.numThreads)
-      << "\nmaxRecordLength=" << c.maxRecordLength << "\ncmdLine=" << c.cmdLine << "\n";
+      << "\ninitMethod=" << c.initMethod << "\nscoring_method=" << c.scoring_method << "\nforwardOnly=" << c.forwardOnly
+      << "\nnumClusters=" << c.numClusters << "\nnumTopMotifs=" << c.numTopMotifs
+      << "\nscanThreshold=" << c.scanThreshold << "\nMIN_COMPLEXITY=" << c.MIN_COMPLEXITY
+      << "\nnumThreads=" << optional(c.numThreads) << "\nmaxRecordLength=" << c.maxRecordLength
+      << "\ncmdLine=" << c.cmdLine << "\n";
   return out.str();
 }
 
@@ -188,7 +188,7 @@ TEST(CommandLine, DefaultsOfAMinimalCommandLine) {
   std::string console;
   const RunConfig p = parseWith({}, &console);
   EXPECT_EQ(console, kBanner);
-  EXPECT_EQ(p.maxMismatch, 4);  // K/2
+  EXPECT_EQ(p.maxMismatch, 4);              // K/2
   EXPECT_FALSE(p.numSeedSeqs.has_value());  // ceil(log2 N), once N is known
   EXPECT_EQ(p.numThreads, std::optional<int>(availableProcessors()));
   EXPECT_EQ(p.scanThreshold, 0.8f);  // held in single precision
@@ -205,8 +205,9 @@ TEST(CommandLine, EveryParseStartsFromTheDefaults) {
   // A configuration of an earlier parse does not leak into a later one, and
   // the same words parse to the same configuration.
   const RunConfig minimal = parse({"-f", "seqs.fa", "-l", "8", "-b", "bg.txt", "-z", "fg.txt"});
-  const RunConfig busy = parse({"-f", "other.fa", "-l", "17", "-b", "b", "-z", "z", "-c", "3.5", "-r", "-s", "-m",
-                                "3", "-i", "2", "-j", "-p", "3", "-noside", "-maxlen", "100", "-thr", "0.9"});
+  const RunConfig busy =
+      parse({"-f", "other.fa", "-l", "17", "-b", "b",  "-z", "z",       "-c",      "3.5", "-r",   "-s",
+             "-m", "3",        "-i", "2",  "-j", "-p", "3",  "-noside", "-maxlen", "100", "-thr", "0.9"});
   EXPECT_EQ(busy.K, 17);
   EXPECT_EQ(busy.MIN_COMPLEXITY, 3.5);
   EXPECT_TRUE(busy.forwardOnly);
@@ -219,8 +220,8 @@ TEST(CommandLine, EveryParseStartsFromTheDefaults) {
 TEST(CommandLine, FlagOptionsTakeNoValueWord) {
   // Each flag is followed directly by another option: had a flag swallowed the
   // next word, a required option would be missing.
-  const RunConfig p = resolveWords(
-      {"-s", "-f", "seqs.fa", "-r", "-l", "6", "-any", "-b", "bg.txt", "-j", "-z", "fg.txt", "-noside"});
+  const RunConfig p =
+      resolveWords({"-s", "-f", "seqs.fa", "-r", "-l", "6", "-any", "-b", "bg.txt", "-j", "-z", "fg.txt", "-noside"});
   EXPECT_EQ(p.scoring_method, 1);
   EXPECT_TRUE(p.forwardOnly);
   EXPECT_TRUE(p.selectByScore);
@@ -237,10 +238,9 @@ TEST(CommandLine, FlagOptionsTakeNoValueWord) {
 }
 
 TEST(CommandLine, ValueOptionsStoreTheirValues) {
-  const std::vector<std::string> words = {"-f", "seqs.fa", "-l", "8",   "-b", "bg.txt", "-z",  "fg.txt", "-m",
-                                          "3",  "-n",      "4",  "-i",  "2",  "-k",     "7",   "-o",     "result.txt",
-                                          "-thr", "0.9",   "-c", "0.5", "-v", "55",     "-p",  "3",      "-maxlen",
-                                          "120"};
+  const std::vector<std::string> words = {
+      "-f", "seqs.fa", "-l", "8",          "-b",   "bg.txt", "-z", "fg.txt", "-m", "3",  "-n", "4", "-i",      "2",
+      "-k", "7",       "-o", "result.txt", "-thr", "0.9",    "-c", "0.5",    "-v", "55", "-p", "3", "-maxlen", "120"};
   const RunConfig given = parse(words);
   EXPECT_EQ(given.initMethod, 7);  // as given; resolution maps it to 1
   const RunConfig p = resolveWords(words);
@@ -256,15 +256,14 @@ TEST(CommandLine, ValueOptionsStoreTheirValues) {
   EXPECT_EQ(p.maxRecordLength, 120);
   // The initialisation methods 1 to 3 are kept; any other becomes 1.
   for (int method : {-1, 0, 1, 2, 3, 4}) {
-    EXPECT_EQ(parseWith({"-k", std::to_string(method)}).initMethod, method >= 1 && method <= 3 ? method : 1)
-        << method;
+    EXPECT_EQ(parseWith({"-k", std::to_string(method)}).initMethod, method >= 1 && method <= 3 ? method : 1) << method;
   }
 }
 
 TEST(CommandLine, LaterOccurrenceOverridesEarlierOne) {
   const RunConfig p =
-      resolveWords({"-f", "first.fa", "-l", "7", "-b", "b1", "-z", "z1", "-f", "second.fa", "-l", "9", "-b", "b2",
-                    "-z", "z2", "-n", "3", "-n", "5", "-thr", "0.9", "-thr", "0.7"});
+      resolveWords({"-f", "first.fa", "-l", "7",  "-b", "b1", "-z", "z1", "-f",   "second.fa", "-l",   "9",
+                    "-b", "b2",       "-z", "z2", "-n", "3",  "-n", "5",  "-thr", "0.9",       "-thr", "0.7"});
   EXPECT_EQ(p.inFile, "second.fa");
   EXPECT_EQ(p.outFile, std::optional<std::string>("second.out"));
   EXPECT_EQ(p.bgModelFile, "b2");
@@ -318,8 +317,7 @@ TEST(CommandLine, UnknownWordsAreMatchedExactly) {
 }
 
 TEST(CommandLine, ValueOptionAsLastWord) {
-  for (const char* opt : {"-f", "-l", "-m", "-b", "-n", "-thr", "-o", "-i", "-c", "-v", "-k", "-z", "-p",
-                          "-maxlen"}) {
+  for (const char* opt : {"-f", "-l", "-m", "-b", "-n", "-thr", "-o", "-i", "-c", "-v", "-k", "-z", "-p", "-maxlen"}) {
     Stop s = parseStop({opt});
     EXPECT_TRUE(s.stopped) << opt;
     EXPECT_EQ(s.message, std::string("Missing value for option ") + opt + "\n");
@@ -429,8 +427,8 @@ TEST(CommandLine, ScanThresholdRangeInSinglePrecision) {
     float expected;
   };
   const Case cases[] = {
-      {"0.7", 0.75f},         // 0.7 in single precision lies below the double 0.7
-      {"0.70000001", 0.75f},  // rounds to the same single as 0.7
+      {"0.7", 0.75f},               // 0.7 in single precision lies below the double 0.7
+      {"0.70000001", 0.75f},        // rounds to the same single as 0.7
       {"0.70000003", 0.70000003f},  // rounds to the next single, above 0.7
       {"0.71", 0.71f},
       {"1", 1.0f},
@@ -455,9 +453,8 @@ TEST(CommandLine, ComplexityClamping) {
     const char* text;
     double expected;
   };
-  const Case cases[] = {{"-1", 0.0},  {"12", 10.0},  {"10", 10.0}, {"10.5", 10.0}, {"0", 0.0},
-                        {"0.5", 0.5}, {"abc", 0.0},  {"nan", 0.15}, {"inf", 10.0},  {"-inf", 0.0},
-                        {"1e300", 10.0}};
+  const Case cases[] = {{"-1", 0.0},  {"12", 10.0},  {"10", 10.0},  {"10.5", 10.0}, {"0", 0.0},     {"0.5", 0.5},
+                        {"abc", 0.0}, {"nan", 0.15}, {"inf", 10.0}, {"-inf", 0.0},  {"1e300", 10.0}};
   for (const Case& c : cases) EXPECT_EQ(parseWith({"-c", c.text}).MIN_COMPLEXITY, c.expected) << c.text;
 }
 
@@ -466,9 +463,8 @@ TEST(CommandLine, ClusterCountClamping) {
     const char* text;
     int expected;
   };
-  const Case cases[] = {{"5", 10},   {"9", 10},   {"10", 10},          {"40", 40},           {"100", 100},
-                        {"101", 100}, {"500", 100}, {"x", 10},          {"-3", 10},           {"99999999999", 100},
-                        {"-99999999999", 10}};
+  const Case cases[] = {{"5", 10},    {"9", 10}, {"10", 10}, {"40", 40},           {"100", 100},        {"101", 100},
+                        {"500", 100}, {"x", 10}, {"-3", 10}, {"99999999999", 100}, {"-99999999999", 10}};
   for (const Case& c : cases) EXPECT_EQ(parseWith({"-v", c.text}).numClusters, c.expected) << c.text;
 }
 
@@ -506,8 +502,9 @@ TEST(RunConfiguration, CodeBuiltConfigurationIsCheckedLikeTheCommandLine) {
   config.maxMismatch = 8;
   Stop s = resolutionStop(config);
   EXPECT_EQ(s.message, "Error: number of motifs (-n) must be at least 1.\n");
-  EXPECT_EQ(s.console,
-            "Warning!!!\nInvalid mismatch value (-m option). Valid values are (0,8).\nDefault mismatch value is used.\n");
+  EXPECT_EQ(
+      s.console,
+      "Warning!!!\nInvalid mismatch value (-m option). Valid values are (0,8).\nDefault mismatch value is used.\n");
   config.numTopMotifs = 1;
   EXPECT_EQ(resolutionStop(config).message, kMissingF + kMissingB + kMissingZ);
   config.K = 0;
@@ -633,7 +630,7 @@ TEST(CommandLine, LongNamesAreKeptWhole) {
 }
 
 TEST(CommandLine, CommandLineEcho) {
-  const std::vector<std::string> words = {"./bin/zelkova", "-f", "my seqs.fa", "-l", "8", "-b",
+  const std::vector<std::string> words = {"./bin/zelkova", "-f", "my seqs.fa", "-l", "8",    "-b",
                                           "bg.txt",        "-z", "fg.txt",     "-r", "-thr", "0.7"};
   const auto argv = argvOf(words);
   const RunConfig p = parseCommandLine(static_cast<int>(words.size()), argv.data()).config;
@@ -688,9 +685,9 @@ TEST(CommandLine, ProgramStopsWithStatusOne) {
   EXPECT_EQ(runProgram({"zelkova", "-q"}, console), 1);
   EXPECT_EQ(console, kBanner + "Invalid option -q\n");
   // Files are opened in the order sequences, background, foreground.
-  EXPECT_EQ(runProgram({"zelkova", "-z", "/nonexistent/fg", "-b", "/nonexistent/bg", "-l", "8", "-f",
-                        "/nonexistent/seqs.fa"},
-                       console),
-            1);
+  EXPECT_EQ(
+      runProgram({"zelkova", "-z", "/nonexistent/fg", "-b", "/nonexistent/bg", "-l", "8", "-f", "/nonexistent/seqs.fa"},
+                 console),
+      1);
   EXPECT_EQ(console, kBanner + "Cannot open file named /nonexistent/seqs.fa\n");
 }

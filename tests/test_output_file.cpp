@@ -1,8 +1,8 @@
 // Output files: replacement of regular files through a temporary file, links
 // followed, devices and FIFOs written in place, every failure reported with
 // the system's reason, inputs recognised by device and inode.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -76,9 +76,7 @@ TEST(OutputFileRegular, AnOutputNeverCommittedLeavesTheOldFileAndNoTemporary) {
   }
   EXPECT_EQ(readWholeFile(target), "old model\n");
   EXPECT_EQ(dir.entries(), std::vector<std::string>{"bg.txt"});
-  {
-    OutputFile never(dir / "new.txt");
-  }
+  { OutputFile never(dir / "new.txt"); }
   EXPECT_EQ(dir.entries(), std::vector<std::string>{"bg.txt"});
 }
 

@@ -28,7 +28,8 @@ const std::string kSite = "GGTTACGCAATA";
 
 std::string narrowPeakText(const std::vector<genome_maker::PlantedPeak>& planted) {
   std::string text = "track type=narrowPeak\n";
-  for (std::size_t i = 0; i < planted.size(); ++i) text += genome_maker::narrowPeakLine(planted[i], static_cast<int>(i + 1));
+  for (std::size_t i = 0; i < planted.size(); ++i)
+    text += genome_maker::narrowPeakLine(planted[i], static_cast<int>(i + 1));
   return text;
 }
 
@@ -127,7 +128,8 @@ TEST_F(PeakWindowsOnOneChromosome, TopPeaksBySignalThenScoreKeptInFileOrder) {
   EXPECT_EQ(regionNames(set), (std::vector<std::string>{"chr1:2000-2200", "chr1:4000-4200"}));
   EXPECT_EQ(set.beyondTop, 2);
   // BED: by score; ties and peaks without a score in file order, scoreless last.
-  const std::string bed = "chr1\t1000\t1200\ta\t.\nchr1\t2000\t2200\tb\t3\nchr1\t3000\t3200\tc\t3\nchr1\t4000\t4200\td\t1\n";
+  const std::string bed =
+      "chr1\t1000\t1200\ta\t.\nchr1\t2000\t2200\tb\t3\nchr1\t3000\t3200\tc\t3\nchr1\t4000\t4200\td\t1\n";
   EXPECT_EQ(regionNames(windowsOf(bed, *g, top2)), (std::vector<std::string>{"chr1:2000-2200", "chr1:3000-3200"}));
   WindowOptions top3;
   top3.topPeaks = 3;
@@ -140,12 +142,12 @@ TEST_F(PeakWindowsOnOneChromosome, TopPeaksBySignalThenScoreKeptInFileOrder) {
 
 TEST_F(PeakWindowsOnOneChromosome, OverlappingDuplicateExcludedAndOffChromosomeWindowsAreLeftOut) {
   const std::string text =
-      "chr1\t1000\t1200\tweak\t2\n"        // overlaps the window of "strong"
+      "chr1\t1000\t1200\tweak\t2\n"  // overlaps the window of "strong"
       "chr1\t1050\t1250\tstrong\t5\n"
-      "chr1\t1050\t1250\tagain\t5\n"       // the same window again, weaker by file order
-      "chr1\t1250\t1450\tnext\t1\n"        // touches "strong"'s window without overlapping
-      "chr1\t10\t30\tedge\t4\n"            // its window would start before base 0
-      "chr1\t19950\t20000\tend\t4\n"       // and this one end past the chromosome
+      "chr1\t1050\t1250\tagain\t5\n"  // the same window again, weaker by file order
+      "chr1\t1250\t1450\tnext\t1\n"   // touches "strong"'s window without overlapping
+      "chr1\t10\t30\tedge\t4\n"       // its window would start before base 0
+      "chr1\t19950\t20000\tend\t4\n"  // and this one end past the chromosome
       "chr1\t6000\t6200\tblacklisted\t9\n";
   const IntervalIndex excluded({{"chr1", 6150, 6160}});
   const WindowSet set = windowsOf(text, *g, {}, excluded);
@@ -170,7 +172,9 @@ TEST_F(PeakWindowsOnOneChromosome, RefusalsNameThePeakFileAndLine) {
                 "; are the peaks and the genome of the same assembly?");
   EXPECT_EQ(errorText([&] { windowsOf("track name=none\n", *g); }),
             "peaks.bed: the file holds no peak (a line CHROM START END)");
-  EXPECT_EQ(errorText([&] { windowsOf("chr1\t0\t10\n", *g, {}, IntervalIndex({{"chr1", 0, 20000}})); }),
+  EXPECT_EQ(errorText([&] {
+              windowsOf("chr1\t0\t10\n", *g, {}, IntervalIndex({{"chr1", 0, 20000}}));
+            }),
             "peaks.bed: none of the 1 peaks leaves a window: 1 would run past a chromosome's end, 0 overlap an "
             "excluded region");
 }

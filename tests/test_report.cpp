@@ -72,16 +72,16 @@ std::string repeat(const std::string& unit, std::size_t length) {
 // Header
 
 TEST(ReportHeader, LinesOfTheParameters) {
-  auto util = makeStore(">a\n" + repeat("ACGT", 333) + "\n>b\n" + repeat("GATC", 333) + "\n>c\n" +
-                            repeat("TTGCA", 334) + "\n",
-                        6);
+  auto util = makeStore(
+      ">a\n" + repeat("ACGT", 333) + "\n>b\n" + repeat("GATC", 333) + "\n>c\n" + repeat("TTGCA", 334) + "\n", 6);
   TempFile report("");
   RunConfig config = reportConfig(*util, report);
   config.initMethod = 2;
   config.cmdLine = " zelkova -f in.fa -l 6 -k 2";
   const std::string text = headerText(makeEngine(*util, config, {0, 1})->saveparameters());
-  const std::regex dateLine("Current local time and date: [A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] "
-                            "[0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}\n\n");
+  const std::regex dateLine(
+      "Current local time and date: [A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] "
+      "[0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}\n\n");
   std::smatch date;
   ASSERT_TRUE(std::regex_search(text, date, dateLine, std::regex_constants::match_continuous)) << text;
   EXPECT_EQ(text.substr(static_cast<std::size_t>(date.length())),
@@ -110,10 +110,10 @@ TEST(ReportHeader, ForwardOnlyThresholdComplexityAndTruncatedAverage) {
   config.scanThreshold = 0.75f;
   config.cmdLine = " zelkova -r";
   const std::string text = headerText(makeEngine(*util, config, {2})->saveparameters());
-  for (const char* line : {"\nKmers matching threshold:0.7500\n", "\nClusters initialization method:1\n",
-                           "\nForward strand only:true\n", "\nMismatches allowed:0\n", "\nComplexity threshold:0.2000\n",
-                           "\nNumber of seed sequences: 1\n", "\nTotal sequences length:15\n",
-                           "\nAverage sequences length:5\n", "\nCommand line options:  zelkova -r\n"})
+  for (const char* line :
+       {"\nKmers matching threshold:0.7500\n", "\nClusters initialization method:1\n", "\nForward strand only:true\n",
+        "\nMismatches allowed:0\n", "\nComplexity threshold:0.2000\n", "\nNumber of seed sequences: 1\n",
+        "\nTotal sequences length:15\n", "\nAverage sequences length:5\n", "\nCommand line options:  zelkova -r\n"})
     EXPECT_NE(text.find(line), std::string::npos) << line;
   auto seven = makeStore(">a\nACGTAC\n>b\nA\n", 6);
   EXPECT_NE(headerText(makeEngine(*seven, testConfig(6), {0})->saveparameters()).find("\nAverage sequences length:3\n"),
@@ -248,9 +248,8 @@ TEST_F(PostScreen, WindowReachingTheThresholdInSinglePrecisionIsAdded) {
   // Added: AAAAAAAAAA again (1.0) and CCAAAAAAAA; CCCAAAAAAA (0.7) and every
   // reverse word (all T/G against A) are not. Against {W, W, CCAAAAAAAA} the
   // new site scores (4/3 - 10) / (2/3 - 10) = 0.9286 and stays.
-  EXPECT_EQ(keysOf(got), (std::vector<SiteKey>{{"CCAAAAAAAA", true, 0, 1},
-                                               {"AAAAAAAAAA", true, 0, 0},
-                                               {"AAAAAAAAAA", true, 0, 0}}));
+  EXPECT_EQ(keysOf(got),
+            (std::vector<SiteKey>{{"CCAAAAAAAA", true, 0, 1}, {"AAAAAAAAAA", true, 0, 0}, {"AAAAAAAAAA", true, 0, 0}}));
   EXPECT_NEAR(got.get_hits().begin()->score, (4.0 / 3 - 10) / (2.0 / 3 - 10), 1e-6);
   node fresh(util->motifContext());
   for (const Site& s : got.get_hits()) fresh.addSite(s);
@@ -289,9 +288,9 @@ TEST_F(PostScreen, ForwardOnlyAddsForwardWindowsOnly) {
     m->addSite(util->seqs.siteAt(0, 0, true));
     engine->saveCandidateMotif(std::move(m));
     run(*engine);
-    EXPECT_EQ(keysOf(*engine->candidates()[0]), (std::vector<SiteKey>{{"AAAAATTTTT", false, 0, 0},
-                                                                      {"AAAAATTTTT", true, 0, 0},
-                                                                      {"AAAAATTTTT", true, 0, 0}}));
+    EXPECT_EQ(
+        keysOf(*engine->candidates()[0]),
+        (std::vector<SiteKey>{{"AAAAATTTTT", false, 0, 0}, {"AAAAATTTTT", true, 0, 0}, {"AAAAATTTTT", true, 0, 0}}));
   }
   {
     auto util = makeStore(fasta, 10, 3, false, /*forwardOnly=*/true);
@@ -370,9 +369,7 @@ class RankedReport : public ::testing::Test {
     m->computeMAP();
     return m->getMAP();
   }
-  NodePtr copiesOf(const std::string& word, int n, int firstSeq = 0) {
-    return ::copiesOf(*util, word, n, firstSeq);
-  }
+  NodePtr copiesOf(const std::string& word, int n, int firstSeq = 0) { return ::copiesOf(*util, word, n, firstSeq); }
   // An engine writing into `into` that keeps the best numTop motifs.
   std::unique_ptr<zelkova> engineFor(const TempFile& into, int numTop, double minComplexity = 0.15) {
     RunConfig config = reportConfig(*util, into);
@@ -394,8 +391,8 @@ class RankedReport : public ::testing::Test {
 TEST_F(RankedReport, ComplexityFilterAndRankNumbering) {
   // In MAP order: even-composition words (complexity near 1) and one-letter
   // words (complexity near 0.25^8): high, low, high, high, high, low.
-  const std::vector<std::pair<std::string, int>> motifs = {
-      {"ACGTACGT", 8}, {"AAAAAAAA", 4}, {"CAGTCAGT", 6}, {"GTACGTAC", 5}, {"TGCATGCA", 4}, {"CCCCCCCC", 2}};
+  const std::vector<std::pair<std::string, int>> motifs = {{"ACGTACGT", 8}, {"AAAAAAAA", 4}, {"CAGTCAGT", 6},
+                                                           {"GTACGTAC", 5}, {"TGCATGCA", 4}, {"CCCCCCCC", 2}};
   for (std::size_t i = 1; i < motifs.size(); ++i)
     ASSERT_GT(mapOf(motifs[i - 1].first, motifs[i - 1].second), mapOf(motifs[i].first, motifs[i].second));
   {
@@ -406,10 +403,10 @@ TEST_F(RankedReport, ComplexityFilterAndRankNumbering) {
   }
   const std::string text = readFile(report.path());
   EXPECT_EQ(text.substr(0, 15), "\nMotif rank #1\n");
-  EXPECT_EQ(outline(text), (std::vector<std::string>{
-                               "Motif rank #1", "No. of sites:8", "Con : ACGTACGT  Deg. Con: ACGTACGT",
-                               "Motif rank #2", "No. of sites:6", "Con : CAGTCAGT  Deg. Con: CAGTCAGT",
-                               "Motif rank #3", "No. of sites:5", "Con : GTACGTAC  Deg. Con: GTACGTAC"}));
+  EXPECT_EQ(outline(text),
+            (std::vector<std::string>{"Motif rank #1", "No. of sites:8", "Con : ACGTACGT  Deg. Con: ACGTACGT",
+                                      "Motif rank #2", "No. of sites:6", "Con : CAGTCAGT  Deg. Con: CAGTCAGT",
+                                      "Motif rank #3", "No. of sites:5", "Con : GTACGTAC  Deg. Con: GTACGTAC"}));
 }
 
 TEST_F(RankedReport, FewerQualifyingMotifsThanRequested) {
@@ -437,7 +434,8 @@ TEST_F(RankedReport, EqualScoresKeepCandidateOrder) {
   std::istringstream lines(readFile(report.path()));
   bool expectSite = false;
   for (std::string line; std::getline(lines, line);) {
-    if (line.rfind("T\t", 0) == 0) expectSite = true;  // last row of the count matrix
+    if (line.rfind("T\t", 0) == 0)
+      expectSite = true;  // last row of the count matrix
     else if (expectSite) {
       firstSites.push_back(line.substr(0, 3));
       expectSite = false;

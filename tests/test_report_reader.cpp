@@ -130,7 +130,8 @@ TEST(ReportReader, AcceptsScoresOnlyStrtodReadsAndWindowsLineEnds) {
 
 // Counts print with "%4d", so four-digit counts touch their neighbours.
 TEST(ReportReader, SplitsCountRowsWhoseCountsRunTogether) {
-  std::string text = fixtureText("empty.out") + "\nMotif rank #1\nMotif Score: 1.0\tComplexity: 0.5\t\n"
+  std::string text = fixtureText("empty.out") +
+                     "\nMotif rank #1\nMotif Score: 1.0\tComplexity: 0.5\t\n"
                      "Relative Entropy: 9.0 bits\nNo. of sites:1250\nCon : AAAAAA  Deg. Con: AAAAAA\n"
                      "rCon: TTTTTT\n\nPosition Count Matrix\n\t   1   2   3   4   5   6\n"
                      "A\t100010001000100010001000\nC\t 250 250 250 250 250 250\n"

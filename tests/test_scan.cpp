@@ -27,18 +27,45 @@ using testing_support::errorText;
 // Two motifs of the bundled insect collection's kind: a sharp 8-mer and a
 // flatter 13-mer, as counts of 20 sites.
 std::vector<motif::Motif> testMotifs() {
-  return {{"M1", "sharp", {{18, 1, 1, 0}, {0, 0, 20, 0}, {1, 0, 0, 19}, {0, 20, 0, 0}, {2, 2, 14, 2}, {0, 0, 0, 20},
-                           {20, 0, 0, 0}, {1, 17, 1, 1}},
-           true, std::nullopt, "test.jaspar", 1},
-          {"M2", "", {{6, 4, 6, 4}, {10, 2, 6, 2}, {1, 1, 1, 17}, {16, 2, 1, 1}, {3, 3, 11, 3}, {5, 5, 5, 5},
-                      {1, 16, 2, 1}, {2, 2, 2, 14}, {12, 4, 2, 2}, {4, 12, 2, 2}, {5, 5, 5, 5}, {2, 2, 14, 2},
-                      {9, 3, 3, 5}},
-           true, std::nullopt, "test.jaspar", 7}};
+  return {{"M1",
+           "sharp",
+           {{18, 1, 1, 0},
+            {0, 0, 20, 0},
+            {1, 0, 0, 19},
+            {0, 20, 0, 0},
+            {2, 2, 14, 2},
+            {0, 0, 0, 20},
+            {20, 0, 0, 0},
+            {1, 17, 1, 1}},
+           true,
+           std::nullopt,
+           "test.jaspar",
+           1},
+          {"M2",
+           "",
+           {{6, 4, 6, 4},
+            {10, 2, 6, 2},
+            {1, 1, 1, 17},
+            {16, 2, 1, 1},
+            {3, 3, 11, 3},
+            {5, 5, 5, 5},
+            {1, 16, 2, 1},
+            {2, 2, 2, 14},
+            {12, 4, 2, 2},
+            {4, 12, 2, 2},
+            {5, 5, 5, 5},
+            {2, 2, 14, 2},
+            {9, 3, 3, 5}},
+           true,
+           std::nullopt,
+           "test.jaspar",
+           7}};
 }
 
 std::vector<scan::MotifModel> modelsOf(const scan::Options& o, const scoring::Background& bg) {
   std::vector<scan::MotifModel> models;
-  for (const motif::Motif& m : testMotifs()) models.push_back(scan::motifModel(m, bg, o.pseudocount, o.strands, o.pBound()));
+  for (const motif::Motif& m : testMotifs())
+    models.push_back(scan::motifModel(m, bg, o.pseudocount, o.strands, o.pBound()));
   return models;
 }
 
@@ -49,7 +76,8 @@ std::vector<std::vector<SiteKey>> keysOf(const std::vector<scan::MotifResult>& r
   for (const scan::MotifResult& r : results) {
     keys.emplace_back();
     for (const scan::ReportedSite& s : r.sites)
-      keys.back().emplace_back(s.site.sequence, s.site.start, s.site.strand, s.site.score, s.site.p, s.q, s.site.matched);
+      keys.back().emplace_back(s.site.sequence, s.site.start, s.site.strand, s.site.score, s.site.p, s.q,
+                               s.site.matched);
   }
   return keys;
 }
@@ -203,17 +231,23 @@ TEST(Scan, RegionsAreMergedAndRefusedWithFileAndLine) {
   genome::IndexedGenome genome(generated.plainPath());
   const testing_support::TempDir& dir = generated.dir();
   const auto merged = scan::scanRegions(
-      genome, writeFile(dir, "r.bed", "chr2\t100\t200\nchr1\t500\t600\nchr1\t550\t700\nchr1\t700\t800\nchr1\t10\t20\n"));
+      genome,
+      writeFile(dir, "r.bed", "chr2\t100\t200\nchr1\t500\t600\nchr1\t550\t700\nchr1\t700\t800\nchr1\t10\t20\n"));
   ASSERT_EQ(merged.size(), 3u);
-  EXPECT_EQ(std::make_tuple(merged[0].chrom, merged[0].start, merged[0].end), std::make_tuple(std::string("chr1"), 10LL, 20LL));
-  EXPECT_EQ(std::make_tuple(merged[1].chrom, merged[1].start, merged[1].end), std::make_tuple(std::string("chr1"), 500LL, 800LL));
+  EXPECT_EQ(std::make_tuple(merged[0].chrom, merged[0].start, merged[0].end),
+            std::make_tuple(std::string("chr1"), 10LL, 20LL));
+  EXPECT_EQ(std::make_tuple(merged[1].chrom, merged[1].start, merged[1].end),
+            std::make_tuple(std::string("chr1"), 500LL, 800LL));
   EXPECT_EQ(merged[2].chrom, "chr2");
   const std::string beyond = writeFile(dir, "beyond.bed", "chr1\t0\t10\nchr2\t39990\t40010\n");
-  EXPECT_NE(errorText([&] { scan::scanRegions(genome, beyond); }).find(beyond + ":2: the region chr2:39990-40010 ends past the end of chr2"),
+  EXPECT_NE(errorText([&] {
+              scan::scanRegions(genome, beyond);
+            }).find(beyond + ":2: the region chr2:39990-40010 ends past the end of chr2"),
             std::string::npos);
   const std::string unknown = writeFile(dir, "unknown.bed", "# comment\n2\t0\t10\n");
-  EXPECT_NE(errorText([&] { scan::scanRegions(genome, unknown); }).find(unknown + ":2: chromosome 2 is not in the genome"),
-            std::string::npos);
+  EXPECT_NE(
+      errorText([&] { scan::scanRegions(genome, unknown); }).find(unknown + ":2: chromosome 2 is not in the genome"),
+      std::string::npos);
   const std::string empty = writeFile(dir, "empty.bed", "# nothing\n");
   EXPECT_EQ(errorText([&] { scan::scanRegions(genome, empty); }), empty + ": the file holds no region");
 }
@@ -231,11 +265,16 @@ TEST(MemeBackground, ReadsOrderZeroAndRefusesWithFileAndLine) {
             "bg.txt:3: unknown letter 'N' in \"N\"; a DNA background gives A, C, G and T only");
   EXPECT_EQ(errorText([&] { read("A 0.25\nC 0.25\nG 0.25\nT 0.25\nAX 0.1\n"); }),
             "bg.txt:5: unknown letter 'X' in \"AX\"; a DNA background gives A, C, G and T only");
-  EXPECT_EQ(errorText([&] { read("A 0.25\nC 0.25\nA 0.25\nT 0.25\n"); }), "bg.txt:3: letter A is given twice (first on line 1)");
-  EXPECT_NE(errorText([&] { read("A 0.25\nC 0.25\nT 0.25\n"); }).find("bg.txt: no probability of G"), std::string::npos);
-  EXPECT_NE(errorText([&] { read("A 0.5\nC 0.5\nG 0.5\nT 0.5\n"); }).find("bg.txt:4: the probabilities of A, C, G and T add up to 2"),
+  EXPECT_EQ(errorText([&] { read("A 0.25\nC 0.25\nA 0.25\nT 0.25\n"); }),
+            "bg.txt:3: letter A is given twice (first on line 1)");
+  EXPECT_NE(errorText([&] { read("A 0.25\nC 0.25\nT 0.25\n"); }).find("bg.txt: no probability of G"),
+            std::string::npos);
+  EXPECT_NE(errorText([&] {
+              read("A 0.5\nC 0.5\nG 0.5\nT 0.5\n");
+            }).find("bg.txt:4: the probabilities of A, C, G and T add up to 2"),
             std::string::npos);
   EXPECT_EQ(errorText([&] { read("A 0\nC 0.5\nG 0.25\nT 0.25\n"); }),
             "bg.txt:1: probability \"0\" of A is not above 0 and at most 1");
-  EXPECT_EQ(errorText([&] { read("A 0.25 0.1\n"); }), "bg.txt:1: expected a word and its probability, found \"A 0.25 0.1\"");
+  EXPECT_EQ(errorText([&] { read("A 0.25 0.1\n"); }),
+            "bg.txt:1: expected a word and its probability, found \"A 0.25 0.1\"");
 }

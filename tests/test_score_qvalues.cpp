@@ -19,7 +19,8 @@ TEST(ScoreQValues, EqualBenjaminiHochbergOverEveryTest) {
     const std::size_t groups = 1 + random.below(30);
     for (std::size_t g = 0; g < groups; ++g) {
       // Some groups share a p-value, as the two strands' scores do.
-      p.push_back(g > 0 && random.below(4) == 0 ? p[random.below(g)] : std::pow(10.0, -static_cast<double>(random.below(60)) / 10));
+      p.push_back(g > 0 && random.below(4) == 0 ? p[random.below(g)]
+                                                : std::pow(10.0, -static_cast<double>(random.below(60)) / 10));
       counts.push_back(static_cast<long long>(random.below(5)));
       everyTest.insert(everyTest.end(), static_cast<std::size_t>(counts.back()), p.back());
     }

@@ -88,7 +88,8 @@ TEST(ScoreTail, EqualsEveryWordForMatricesOfUpToEightColumns) {
       for (int s = m.worst(); s <= m.best() + 1; ++s) {
         const auto at = tail.lower_bound(s);
         const double expected = at == tail.end() ? 0.0 : at->second;
-        const std::string where = "w=" + std::to_string(w) + " trial " + std::to_string(trial) + " score " + std::to_string(s);
+        const std::string where =
+            "w=" + std::to_string(w) + " trial " + std::to_string(trial) + " score " + std::to_string(s);
         expectClose(whole.atLeast(s), expected, where);
         if (s >= upper.floor()) expectClose(upper.atLeast(s), expected, where + " (floor)");
       }
@@ -164,7 +165,8 @@ TEST(ScoringMatrix, CellsAreLog2OddsOnTheGridAndTheOtherStrandMirrorsThem) {
   const ScoringMatrix other = m.reverseComplement();
   shuffle::Random random(3);
   for (int n = 0; n < 50; ++n) {
-    const std::uint8_t word[2] = {static_cast<std::uint8_t>(random.below(4)), static_cast<std::uint8_t>(random.below(4))};
+    const std::uint8_t word[2] = {static_cast<std::uint8_t>(random.below(4)),
+                                  static_cast<std::uint8_t>(random.below(4))};
     const std::uint8_t complement[2] = {static_cast<std::uint8_t>(3 - word[1]), static_cast<std::uint8_t>(3 - word[0])};
     EXPECT_EQ(other.score(word), m.score(complement));
   }

@@ -74,7 +74,6 @@ const node* motifSeededBy(const NodeList& list, const std::string& text) {
   return nullptr;
 }
 
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -195,8 +194,8 @@ TEST_F(SeedList, SurpriseScoringRanksByStatisticScore) {
   NodeList list;
   engine->admitSeed(scoredMotif(*engine, /*map*/ 9.0, /*stat*/ 1.0), list, 2);
   engine->admitSeed(scoredMotif(*engine, 1.0, 3.0), list, 2);
-  engine->admitSeed(scoredMotif(*engine, 5.0, 2.0), list, 2);  // pushes out the stat-1 motif
-  engine->admitSeed(scoredMotif(*engine, 99.0, 2.0), list, 2); // equal statistic score to the last: refused
+  engine->admitSeed(scoredMotif(*engine, 5.0, 2.0), list, 2);   // pushes out the stat-1 motif
+  engine->admitSeed(scoredMotif(*engine, 99.0, 2.0), list, 2);  // equal statistic score to the last: refused
   ASSERT_EQ(list.size(), 2u);
   EXPECT_EQ(list[0]->getStatScore(), 3.0);
   EXPECT_EQ(list[1]->getStatScore(), 2.0);
@@ -457,7 +456,7 @@ class MismatchEnumeration : public ::testing::Test {
 TEST_F(MismatchEnumeration, FiveMismatchesGiveNoSiteFourDo) {
   {
     auto util = store(">s0\nAAAAAAAA\n>s1\nCCCCCAAA\n");  // reverse TTTGGGGG is 8 away
-    EXPECT_TRUE(run(*util).empty());  // the seed alone is not a motif
+    EXPECT_TRUE(run(*util).empty());                      // the seed alone is not a motif
   }
   {
     auto util = store(">s0\nAAAAAAAA\n>s1\nCCCCAAAA\n");

@@ -6,9 +6,9 @@
 #include "stats/simple_repeat.h"
 
 TEST(SimpleRepeat, FlagsRepeatsOfOneToThreeLettersWithAFewOutOfStep) {
-  for (const char* repeat : {"AAAAAAAA", "TTTTTTTTTTGT", "CACACACACA", "ACGACGACGACGACGA", "GCAGCAACAGCAGCAG",
-                             "CTGCTGCTGCTG", "AAAAAAAAAAGAAAAA", "GAGAGAGAGAG", "TCTCTCTG", "CAGCATCAGCAGCAT", "AAGAAGAA",
-                             "GCAGCAGC"})
+  for (const char* repeat :
+       {"AAAAAAAA", "TTTTTTTTTTGT", "CACACACACA", "ACGACGACGACGACGA", "GCAGCAACAGCAGCAG", "CTGCTGCTGCTG",
+        "AAAAAAAAAAGAAAAA", "GAGAGAGAGAG", "TCTCTCTG", "CAGCATCAGCAGCAT", "AAGAAGAA", "GCAGCAGC"})
     EXPECT_TRUE(simple_repeat::isSimpleRepeat(repeat)) << repeat;
 }
 
@@ -22,13 +22,13 @@ TEST(SimpleRepeat, LeavesBindingSitesAndShortWordsAlone) {
 
 TEST(SimpleRepeat, OneLetterInSevenMayBeOutOfStep) {
   EXPECT_TRUE(simple_repeat::isSimpleRepeat("ACACAC"));
-  EXPECT_FALSE(simple_repeat::isSimpleRepeat("ACACAG"));          // 6 letters: none may miss
-  EXPECT_TRUE(simple_repeat::isSimpleRepeat("ACACAGA"));          // 7: one
-  EXPECT_FALSE(simple_repeat::isSimpleRepeat("ACACAGAG"));        // 8: not two
-  EXPECT_TRUE(simple_repeat::isSimpleRepeat("CAGCAGCTGCAGCTG"));  // 15: two
-  EXPECT_FALSE(simple_repeat::isSimpleRepeat("CAGCTTCTGCTACTG")); // 15: not three
-  EXPECT_TRUE(simple_repeat::isSimpleRepeat("TTCTGCTG"));         // period 3 in 8: one
-  EXPECT_FALSE(simple_repeat::isSimpleRepeat("TTCAGCTG"));        // not two
+  EXPECT_FALSE(simple_repeat::isSimpleRepeat("ACACAG"));           // 6 letters: none may miss
+  EXPECT_TRUE(simple_repeat::isSimpleRepeat("ACACAGA"));           // 7: one
+  EXPECT_FALSE(simple_repeat::isSimpleRepeat("ACACAGAG"));         // 8: not two
+  EXPECT_TRUE(simple_repeat::isSimpleRepeat("CAGCAGCTGCAGCTG"));   // 15: two
+  EXPECT_FALSE(simple_repeat::isSimpleRepeat("CAGCTTCTGCTACTG"));  // 15: not three
+  EXPECT_TRUE(simple_repeat::isSimpleRepeat("TTCTGCTG"));          // period 3 in 8: one
+  EXPECT_FALSE(simple_repeat::isSimpleRepeat("TTCAGCTG"));         // not two
 }
 
 TEST(SimpleRepeat, FlagsFewWordsOfRandomDna) {

@@ -181,7 +181,7 @@ TEST(MeanDistances, AverageWithinAndAcrossGroups) {
 class SplitGroups : public ::testing::Test {
  protected:
   void SetUp() override {
-      util = makeStore(">s0\nACGTACGTAC\n>s1\nACGTACGTAC\n>s2\nACGTACGTAC\n", 6);
+    util = makeStore(">s0\nACGTACGTAC\n>s1\nACGTACGTAC\n>s2\nACGTACGTAC\n", 6);
     engine = splitEngine(*util);
     motif = engine->newMotif();
   }
@@ -227,8 +227,8 @@ TEST_F(SplitGroups, TwoSitesOfOneSequenceLowerScoreIsTheSeed) {
 }
 
 TEST_F(SplitGroups, EqualScoresTheFirstEligibleIsTheSeed) {
-  build({makeSite("GGGGGG", 1, 0, true, 1.0), makeSite("CCCCCC", 0, 0, true, 1.0),
-         makeSite("AAAAAA", 0, 7, true, 1.0)});
+  build(
+      {makeSite("GGGGGG", 1, 0, true, 1.0), makeSite("CCCCCC", 0, 0, true, 1.0), makeSite("AAAAAA", 0, 7, true, 1.0)});
   auto split = engine->splitCluster(parent, sites, scoresOf(sites));
   ASSERT_NE(split, nullptr);
   // GGGGGG is alone in its sequence; CCCCCC comes before AAAAAA.
@@ -242,8 +242,8 @@ TEST_F(SplitGroups, RefinementTiesGoToTheParent) {
   // parent columns 1-4 are A/C half and half, 5-6 all C, so
   //   AAAACC: parent miS 4 x 0.5 = 2, split miS 2 (two letters differ): a tie;
   //   CCCCCC: 2 against 6; AAAAAA: 4 against 0.
-  build({makeSite("AAAAAA", 0, 0, true, 1.0), makeSite("CCCCCC", 0, 7, true, 2.0),
-         makeSite("AAAACC", 1, 0, true, -3.0)});
+  build(
+      {makeSite("AAAAAA", 0, 0, true, 1.0), makeSite("CCCCCC", 0, 7, true, 2.0), makeSite("AAAACC", 1, 0, true, -3.0)});
   auto split = engine->splitCluster(parent, sites, scoresOf(sites));
   ASSERT_NE(split, nullptr);
   EXPECT_EQ(textsOf(*split, sites), (std::vector<std::string>{"AAAAAA"}));
@@ -254,9 +254,8 @@ TEST_F(SplitGroups, LaterPassWithoutSeedLeavesMovedSitesOut) {
   // Pass 1: seed AAAAAA (s0). Over the rest, AAAAAC has mean distance
   // (6 + 5 + 5) / 3 to the others and 1 to the seed, so it moves; then s0 keeps
   // one site. Pass 2: every remaining site is alone in its sequence: no seed.
-  build({makeSite("AAAAAA", 0, 0, true, 1.0), makeSite("AAAAAC", 0, 1, true, 5.0),
-         makeSite("GGGGGG", 0, 2, true, 5.0), makeSite("GGGGGC", 1, 0, true, 0.0),
-         makeSite("GGGGCC", 2, 0, true, 0.0)});
+  build({makeSite("AAAAAA", 0, 0, true, 1.0), makeSite("AAAAAC", 0, 1, true, 5.0), makeSite("GGGGGG", 0, 2, true, 5.0),
+         makeSite("GGGGGC", 1, 0, true, 0.0), makeSite("GGGGCC", 2, 0, true, 0.0)});
   EXPECT_EQ(engine->splitCluster(parent, sites, scoresOf(sites)), nullptr);
   EXPECT_EQ(textsOf(parent, sites), (std::vector<std::string>{"GGGGGG", "GGGGGC", "GGGGCC"}));
 }
@@ -268,9 +267,9 @@ TEST_F(SplitGroups, PassesRepeatWhileMembersMove) {
   // strictly closer). Pass 2: seed CCCCCC (TTTTTT is now alone in s0); CCCCCA
   // is at mean 6 from TTTTTT and GGGGGG and 1 from the seed: it moves.
   // Pass 3: TTTTTT and GGGGGG are each alone in their sequence: no seed.
-  build({makeSite("AAAAAA", 0, 0, true, 1.0), makeSite("AAAAAC", 0, 1, true, 9.0),
-         makeSite("TTTTTT", 0, 2, true, 9.0), makeSite("CCCCCC", 1, 0, true, 2.0),
-         makeSite("CCCCCA", 1, 1, true, 9.0), makeSite("GGGGGG", 1, 2, true, 9.0)});
+  build({makeSite("AAAAAA", 0, 0, true, 1.0), makeSite("AAAAAC", 0, 1, true, 9.0), makeSite("TTTTTT", 0, 2, true, 9.0),
+         makeSite("CCCCCC", 1, 0, true, 2.0), makeSite("CCCCCA", 1, 1, true, 9.0),
+         makeSite("GGGGGG", 1, 2, true, 9.0)});
   EXPECT_EQ(engine->splitCluster(parent, sites, scoresOf(sites)), nullptr);
   EXPECT_EQ(textsOf(parent, sites), (std::vector<std::string>{"TTTTTT", "GGGGGG"}));
 }
@@ -281,7 +280,7 @@ TEST_F(SplitGroups, PassesRepeatWhileMembersMove) {
 class Divisive : public ::testing::Test {
  protected:
   void SetUp() override {
-      util = makeStore(">s0\nACGTACGTACGT\n>s1\nACGTACGTACGT\n>s2\nACGTACGTACGT\n", 6);
+    util = makeStore(">s0\nACGTACGTACGT\n>s1\nACGTACGTACGT\n>s2\nACGTACGTACGT\n", 6);
     engine = splitEngine(*util);
     core = engine->newMotif();
     cluster = engine->newMotif();
@@ -339,9 +338,8 @@ TEST_F(Divisive, LaterPassWithoutSeedLeavesMovedSitesOut) {
   // SplitGroups.LaterPassWithoutSeedLeavesMovedSitesOut. The result lists the
   // remaining sites in the reverse of the cluster's order.
   coreOf("GGGGGC");
-  const std::vector<Site> inListOrder = {makeSite("AAAAAA", 0, 0), makeSite("AAAAAC", 0, 1),
-                                         makeSite("GGGGGG", 0, 2), makeSite("GGGGGC", 1, 0),
-                                         makeSite("GGGGCC", 2, 0)};
+  const std::vector<Site> inListOrder = {makeSite("AAAAAA", 0, 0), makeSite("AAAAAC", 0, 1), makeSite("GGGGGG", 0, 2),
+                                         makeSite("GGGGGC", 1, 0), makeSite("GGGGCC", 2, 0)};
   for (auto it = inListOrder.rbegin(); it != inListOrder.rend(); ++it) cluster->addSite(*it);
   NodePtr result = engine->divisiveCluster(*cluster, *core);
   EXPECT_EQ(textsOf(*result), (std::vector<std::string>{"GGGGCC", "GGGGGC", "GGGGGG"}));

@@ -78,8 +78,8 @@ TEST(WindowScorer, TheBestWindowIsTheBestOfEveryWindowAtAnyWidth) {
   shuffle::Random random(43);
   std::vector<FastaRecord> records;
   for (int r = 0; r < 40; ++r) records.push_back({"r", randomDna(60 + random.below(140), random)});
-  records.push_back({"n", randomDna(80, random, "ACGTN", 5)});          // N splits the windows
-  records.push_back({"lower", randomDna(80, random, "ACGTacgt", 8)});   // lower case splits them too
+  records.push_back({"n", randomDna(80, random, "ACGTN", 5)});         // N splits the windows
+  records.push_back({"lower", randomDna(80, random, "ACGTacgt", 8)});  // lower case splits them too
   records.push_back({"short", "ACG"});
   records.push_back({"empty", ""});
   const CodedSequences coded(records);
@@ -113,7 +113,8 @@ TEST(WindowScorer, WindowsAtAThresholdAreEveryOneThatReachesIt) {
       const std::vector<std::uint8_t> c = codes(word);
       for (bool forward : {true, false})
         if (scorer.score(c.data(), forward) >= 0.6)
-          expected.push_back(std::to_string(i) + (forward ? "+" : "-") + std::to_string(scorer.score(c.data(), forward)));
+          expected.push_back(std::to_string(i) + (forward ? "+" : "-") +
+                             std::to_string(scorer.score(c.data(), forward)));
     }
     EXPECT_EQ(found, expected);
     EXPECT_FALSE(expected.empty());
@@ -121,7 +122,8 @@ TEST(WindowScorer, WindowsAtAThresholdAreEveryOneThatReachesIt) {
 }
 
 TEST(WindowScorer, AMotifWithoutSitesScoresEveryWindowZero) {
-  const WindowScorer scorer(enrichment::frequenciesOf({{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}}));
+  const WindowScorer scorer(
+      enrichment::frequenciesOf({{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}}));
   const std::vector<FastaRecord> records{{"a", "ACGTACGTAC"}, {"b", "ACGT"}};
   const CodedSequences coded(records);
   EXPECT_EQ(scorer.best(coded, 0, true), 0.0);

@@ -66,7 +66,8 @@ TEST(WordSeeds, EveryWordCountsTheSequencesHoldingItWithOneMismatch) {
       for (std::size_t code = 0; code < counts.size(); ++code) {
         const std::string letters4 = wordOfCode(code, kLength);
         // A gapped word's halves with its gap between them, any letters there.
-        const std::string word = letters4.substr(0, 2) + std::string(static_cast<std::size_t>(gap), 'N') + letters4.substr(2);
+        const std::string word =
+            letters4.substr(0, 2) + std::string(static_cast<std::size_t>(gap), 'N') + letters4.substr(2);
         const std::string complement = words::reverseComplement(word);
         if (bothStrands && words::reverseComplement(letters4) < letters4) {
           EXPECT_EQ(counts[code], 0u) << word;
@@ -103,8 +104,7 @@ TEST(WordSeeds, TheMostEnrichedWordsLeaveOutRepeatsAndNearCopies) {
     r.letters.replace(0, 8, "ATTATAAT");
     r.letters.replace(140, 8, "CACACACA");
   }
-  const std::vector<discover::EnrichedWord> words =
-      discover::enrichedWords(set.primary, set.control, {8, 0, 5, true});
+  const std::vector<discover::EnrichedWord> words = discover::enrichedWords(set.primary, set.control, {8, 0, 5, true});
   ASSERT_EQ(words.size(), 5u);
   EXPECT_EQ(words[0].word, "GCTAGTCA");  // smaller than its complement TGACTAGC
   // 80 noisy copies, about 0.78 of them within one mismatch; with its 25
@@ -138,7 +138,8 @@ TEST(WordSeeds, AGappedWordFindsHalfSitesWhateverLiesBetweenThem) {
   planted::PlantedSet set = planted::plantedSet("AGAACAGGGTGTTCT", 150, 200, 6);
   shuffle::Random random(60);
   for (const auto& [sequence, at] : set.sites)
-    for (long long k = 6; k < 9; ++k) set.primary[sequence].letters[static_cast<std::size_t>(at + k)] = "ACGT"[random.below(4)];
+    for (long long k = 6; k < 9; ++k)
+      set.primary[sequence].letters[static_cast<std::size_t>(at + k)] = "ACGT"[random.below(4)];
   const std::vector<discover::EnrichedWord> gapped = discover::enrichedWords(set.primary, set.control, {8, 3, 5, true});
   ASSERT_FALSE(gapped.empty());
   EXPECT_EQ(gapped[0].word, "AACANNNTGTT");
@@ -164,7 +165,7 @@ TEST(WordSeeds, ASeedMatrixCountsTheExactOccurrencesWithTheirFlanks) {
   // Read on the word's strand, the third sequence is CCGATTACAGTTG.
   EXPECT_EQ(counts[0], (report::Column{1, 2, 0, 0}));  // C, A, C
   EXPECT_EQ(counts[1], (report::Column{1, 2, 0, 0}));
-  EXPECT_EQ(counts[2], (report::Column{0, 0, 3, 0}));  // the word's G
+  EXPECT_EQ(counts[2], (report::Column{0, 0, 3, 0}));   // the word's G
   EXPECT_EQ(counts[11], (report::Column{1, 0, 0, 2}));  // T, A, T
   // Fewer than 3 exact occurrences: those with one mismatch count instead.
   const std::vector<FastaRecord> loose = records({"CCGATTACAGTT", "TTGATAACAGTT", "AAGCTTACAGAA"});

@@ -5,10 +5,10 @@
 
 #include "cli/companion_parser.h"
 #include "discover/inputs/genome_input.h"
+#include "discover/pipeline.h"
 #include "discover/setup/interruption.h"
 #include "discover/setup/options.h"
 #include "discover/setup/output_dir.h"
-#include "discover/pipeline.h"
 #include "discover/setup/progress.h"
 
 int main(int argc, char** argv) {

@@ -36,13 +36,13 @@ std::optional<BuilderOptions> parseArguments(int argc, const char* const* argv) 
   cli::Parser parser("zelkova-markov", "[options] FASTA [FASTA ...]", kDescription);
   parser.value("-o", "--output", "FILE", "write the model to FILE (default, or \"-\": standard output)",
                options.outputFile);
-  parser.value("-m", "--order", "ORDER",
-               cli::helpWith("Markov order, 0 to {max} (default {default})",
-                             {{"max", std::to_string(markov_builder::kMaxOrder)},
-                              {"default", std::to_string(options.order)}}),
-               [&](const std::string& value) {
-                 options.order = static_cast<int>(cli::wholeNumber(value, "order", 0, markov_builder::kMaxOrder));
-               });
+  parser.value(
+      "-m", "--order", "ORDER",
+      cli::helpWith("Markov order, 0 to {max} (default {default})",
+                    {{"max", std::to_string(markov_builder::kMaxOrder)}, {"default", std::to_string(options.order)}}),
+      [&](const std::string& value) {
+        options.order = static_cast<int>(cli::wholeNumber(value, "order", 0, markov_builder::kMaxOrder));
+      });
   parser.value("-p", "--pseudocount", "PC",
                cli::helpWith("added to every count, a number above 0 (default {default})",
                              {{"default", numbers::compact(options.pseudoCount)}}),

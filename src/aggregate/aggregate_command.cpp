@@ -36,8 +36,7 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
   Options o;
   cli::Parser parser("zelkova-aggregate", "[options] DIR...", kDescription);
   parser.value("-s", "--summary", "FILE",
-               "write the table of the best motifs of every sample to FILE\n(\"-\": standard output)",
-               o.summaryFile);
+               "write the table of the best motifs of every sample to FILE\n(\"-\": standard output)", o.summaryFile);
   parser.value("", "--html", "FILE", "write the page of all samples to FILE (\"-\": standard output)", o.htmlFile);
   parser.whole("-n", "--top", "N", "the N best motifs of each sample in the table, {min} to {max}\n(default {default})",
                o.top, 1, 1000);
@@ -56,7 +55,7 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
     throw UsageError("nothing to write: give --summary FILE, --html FILE or both.");
   if (!o.names.empty() && o.names.size() != o.directories.size())
     throw UsageError(std::to_string(o.names.size()) + " --name for " + std::to_string(o.directories.size()) +
-                          " DIRs: give one for every DIR, in their order, or none.");
+                     " DIRs: give one for every DIR, in their order, or none.");
   return o;
 }
 
@@ -84,8 +83,7 @@ bool samePath(const std::string& a, const std::string& b) {
 void refuseSampleFiles(const Options& o) {
   std::vector<std::string> files;
   for (const std::string& d : o.directories)
-    for (const char* name : {"log.txt", "summary.tsv", "motifs.jaspar", "index.html"})
-      files.push_back(d + "/" + name);
+    for (const char* name : {"log.txt", "summary.tsv", "motifs.jaspar", "index.html"}) files.push_back(d + "/" + name);
   std::vector<command_files::Output> outputs;
   if (!o.summaryFile.empty()) outputs.push_back({o.summaryFile, "summary"});
   if (!o.htmlFile.empty()) outputs.push_back({o.htmlFile, "page"});
@@ -101,8 +99,7 @@ int run(const Options& o) {
   const std::vector<std::string> names = sampleNames(o);
   requireDistinctNames(names, o.directories);
   std::vector<Sample> samples;
-  for (std::size_t i = 0; i < o.directories.size(); ++i)
-    samples.push_back(readSample(o.directories[i], names[i]));
+  for (std::size_t i = 0; i < o.directories.size(); ++i) samples.push_back(readSample(o.directories[i], names[i]));
 
   // Both are complete before either is put in place.
   std::vector<output_file::OutputFile> outputs;

@@ -43,8 +43,8 @@ std::string decoyText(const std::string& beatsDecoy) { return beatsDecoy == "NA"
 // (summary.tsv holds it under best_match_* then, the weaker under weak_match_*).
 std::string bestMatchText(const summary_table::Row& row) {
   if (row.bestMatchId != "NA")
-    return escape(row.bestMatchId) + (row.bestMatchName == "NA" ? "" : " " + escape(row.bestMatchName)) + " (E = " +
-           escape(row.bestMatchE) + ")";
+    return escape(row.bestMatchId) + (row.bestMatchName == "NA" ? "" : " " + escape(row.bestMatchName)) +
+           " (E = " + escape(row.bestMatchE) + ")";
   if (row.weakMatchId != "NA")
     return "no convincing match (best: " + escape(row.weakMatchId) + ", E = " + escape(row.weakMatchE) + ")";
   return "none";
@@ -62,8 +62,13 @@ std::vector<html_table::Cell> motifCells(const Sample& s) {
 
 void writeSampleTable(std::ostream& out, const std::vector<Sample>& samples, const std::string& pagePath) {
   out << "<table class=\"samples sortable\">\n"
-      << html_table::head({{"Sample"}, {"Motifs", "num"}, {"Best motif"}, {"E-value", "num"}, {"Beats the decoy"},
-                           {"Best known match"}, {"zelkova-discover"}})
+      << html_table::head({{"Sample"},
+                           {"Motifs", "num"},
+                           {"Best motif"},
+                           {"E-value", "num"},
+                           {"Beats the decoy"},
+                           {"Best known match"},
+                           {"zelkova-discover"}})
       << "<tbody>\n";
   for (const Sample& s : samples) {
     std::vector<html_table::Cell> cells{
@@ -96,8 +101,8 @@ std::string indexPage(const std::vector<Sample>& samples, const std::string& pag
       << "of a sample; its name leads to the sample's own page with every motif, and the E-values are those of "
       << "that page (see what it says they are worth). Click a heading to sort.</p>\n</header>\n";
   writeSampleTable(out, samples, pagePath);
-  out << "<p class=\"note\">Made by " << escape(versionLine("zelkova-aggregate")) << " on "
-      << escape(date) << ".</p>\n<script>" << export_html::kSortScript << "</script>\n</body>\n</html>\n";
+  out << "<p class=\"note\">Made by " << escape(versionLine("zelkova-aggregate")) << " on " << escape(date)
+      << ".</p>\n<script>" << export_html::kSortScript << "</script>\n</body>\n</html>\n";
   return out.str();
 }
 

@@ -55,21 +55,20 @@ std::vector<report::Column> wholeCounts(const motif::Motif& m) {
 
 // Every motif the summary lists must be in motifs.jaspar as the same motif:
 // files of different runs in one directory would otherwise pass unnoticed.
-std::vector<report::Column> checkMatrices(const std::vector<summary_table::Row>& rows,
-                                          const std::string& summaryPath, const std::string& jasparPath) {
+std::vector<report::Column> checkMatrices(const std::vector<summary_table::Row>& rows, const std::string& summaryPath,
+                                          const std::string& jasparPath) {
   const std::vector<motif::Motif> matrices = motif_files::readFile(jasparPath);
   std::map<std::string, const motif::Motif*> byId;
   for (const motif::Motif& m : matrices) byId.emplace(m.id, &m);
   for (const summary_table::Row& row : rows) {
     const auto found = byId.find(row.id);
-    if (found == byId.end())
-      throw ReadError(summaryPath, row.line, "the motif " + row.id + " is not in " + jasparPath);
+    if (found == byId.end()) throw ReadError(summaryPath, row.line, "the motif " + row.id + " is not in " + jasparPath);
     const motif::Motif& m = *found->second;
     if (m.width() != row.length || (!m.name.empty() && m.name != row.consensus))
       throw ReadError(summaryPath, row.line,
-                              "the motif " + row.id + " (" + row.consensus + ") differs from its matrix in " +
-                                  m.where() + " (" + std::to_string(m.width()) + " columns, " + m.name +
-                                  "): the files come from different runs");
+                      "the motif " + row.id + " (" + row.consensus + ") differs from its matrix in " + m.where() +
+                          " (" + std::to_string(m.width()) + " columns, " + m.name +
+                          "): the files come from different runs");
   }
   return rows.empty() ? std::vector<report::Column>{} : wholeCounts(*byId.at(rows.front().id));
 }
@@ -79,8 +78,7 @@ std::vector<report::Column> checkMatrices(const std::vector<summary_table::Row>&
 Sample readSample(const std::string& directory, const std::string& name) {
   std::error_code error;
   if (!fs::is_directory(directory, error))
-    throw FatalError("Error: " + directory +
-                     " is not a directory; give the output directories of zelkova-discover.\n");
+    throw FatalError("Error: " + directory + " is not a directory; give the output directories of zelkova-discover.\n");
   Sample sample;
   sample.name = name;
   sample.directory = directory;

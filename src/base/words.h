@@ -86,7 +86,9 @@ inline std::string reverseComplement(const std::string& word) {
 class RollingWindow {
  public:
   explicit RollingWindow(int width)
-      : width_(width), mask_(width >= 32 ? ~Code{0} : (Code{1} << (2 * width)) - 1), newestReverseShift_(2 * (width - 1)) {}
+      : width_(width),
+        mask_(width >= 32 ? ~Code{0} : (Code{1} << (2 * width)) - 1),
+        newestReverseShift_(2 * (width - 1)) {}
 
   // Adds the next letter; any letter but A, C, G, T restarts the run.
   void push(char letter) {
@@ -130,9 +132,7 @@ inline bool pack(const char* w, int len, Code& code) {
 }
 
 // Base at position i (0 = first letter) of a packed word of len letters.
-inline int baseAt(Code code, int len, int i) {
-  return static_cast<int>((code >> (2 * (len - 1 - i))) & 3u);
-}
+inline int baseAt(Code code, int len, int i) { return static_cast<int>((code >> (2 * (len - 1 - i))) & 3u); }
 
 // Writes the len letters of a packed word and a terminating NUL into out.
 inline void unpack(Code code, int len, char* out) {

@@ -23,8 +23,7 @@ namespace {
 // Help lines: the option names, then the help text from this column on.
 constexpr std::size_t kMinHelpColumn = 26;
 
-std::string optionSpelling(const std::string& shortName, const std::string& longName,
-                           const std::string& valueName) {
+std::string optionSpelling(const std::string& shortName, const std::string& longName, const std::string& valueName) {
   std::string text = "  " + (shortName.empty() ? std::string("    ") : shortName + ", ") + longName;
   if (!valueName.empty()) text += " " + valueName;
   return text;
@@ -93,8 +92,7 @@ Parser& Parser::add(Option option) {
   return *this;
 }
 
-Parser& Parser::flag(const std::string& shortName, const std::string& longName, const std::string& help,
-                     bool& target) {
+Parser& Parser::flag(const std::string& shortName, const std::string& longName, const std::string& help, bool& target) {
   return flag(shortName, longName, help, [&target] { target = true; });
 }
 
@@ -124,14 +122,13 @@ Parser& Parser::real(const std::string& shortName, const std::string& longName, 
                [&target, longName, bounds](const std::string& v) { target = realNumber(v, longName, bounds); });
 }
 
-Parser& Parser::repeatable(const std::string& shortName, const std::string& longName,
-                           const std::string& valueName, const std::string& help,
-                           std::vector<std::string>& target) {
+Parser& Parser::repeatable(const std::string& shortName, const std::string& longName, const std::string& valueName,
+                           const std::string& help, std::vector<std::string>& target) {
   return repeatable(shortName, longName, valueName, help, [&target](const std::string& v) { target.push_back(v); });
 }
 
-Parser& Parser::repeatable(const std::string& shortName, const std::string& longName,
-                           const std::string& valueName, const std::string& help, ValueAction action) {
+Parser& Parser::repeatable(const std::string& shortName, const std::string& longName, const std::string& valueName,
+                           const std::string& help, ValueAction action) {
   ZK_ASSERT(!valueName.empty());
   return add({shortName, longName, valueName, help, true, std::move(action)});
 }
@@ -218,9 +215,12 @@ long long wholeNumber(const std::string& text, const std::string& what, long lon
     const bool lowOpen = min == std::numeric_limits<long long>::min();
     const bool highOpen = max == std::numeric_limits<long long>::max();
     std::string range;
-    if (!lowOpen && !highOpen) range = " from " + std::to_string(min) + " to " + std::to_string(max);
-    else if (!lowOpen) range = " of at least " + std::to_string(min);
-    else if (!highOpen) range = " of at most " + std::to_string(max);
+    if (!lowOpen && !highOpen)
+      range = " from " + std::to_string(min) + " to " + std::to_string(max);
+    else if (!lowOpen)
+      range = " of at least " + std::to_string(min);
+    else if (!highOpen)
+      range = " of at most " + std::to_string(max);
     throw UsageError(what + " " + textio::quoted(text) + " is not a whole number" + range + ".");
   }
   return value;
@@ -232,8 +232,8 @@ double realNumber(const std::string& text, const std::string& what, const RealBo
   char* end = nullptr;
   errno = 0;
   const double value = text.empty() ? 0.0 : std::strtod(text.c_str(), &end);
-  const bool wholeText = !text.empty() && !std::isspace(static_cast<unsigned char>(text[0])) &&
-                         end == text.c_str() + text.size();
+  const bool wholeText =
+      !text.empty() && !std::isspace(static_cast<unsigned char>(text[0])) && end == text.c_str() + text.size();
   if (!wholeText || errno == ERANGE || !withinBounds(value, bounds))
     throw UsageError(what + " " + textio::quoted(text) + " is not " + describeBounds(bounds) + ".");
   return value;

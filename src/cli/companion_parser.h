@@ -94,10 +94,8 @@ class Parser {
   Parser(std::string program, std::string synopsis, std::string description);
 
   // An option without a value; sets `target` to true, or runs `action`.
-  Parser& flag(const std::string& shortName, const std::string& longName, const std::string& help,
-               bool& target);
-  Parser& flag(const std::string& shortName, const std::string& longName, const std::string& help,
-               FlagAction action);
+  Parser& flag(const std::string& shortName, const std::string& longName, const std::string& help, bool& target);
+  Parser& flag(const std::string& shortName, const std::string& longName, const std::string& help, FlagAction action);
 
   // An option with a value, allowed once; stores it in `target`, or hands it
   // to `action`, which throws UsageError when it refuses it.
@@ -112,9 +110,8 @@ class Parser {
   template <typename Whole>
   Parser& whole(const std::string& shortName, const std::string& longName, const std::string& valueName,
                 const std::string& help, Whole& target, long long min, long long max) {
-    const std::string text = helpWith(help, {{"default", std::to_string(target)},
-                                             {"min", std::to_string(min)},
-                                             {"max", std::to_string(max)}});
+    const std::string text = helpWith(
+        help, {{"default", std::to_string(target)}, {"min", std::to_string(min)}, {"max", std::to_string(max)}});
     return value(shortName, longName, valueName, text, [&target, longName, min, max](const std::string& v) {
       target = static_cast<Whole>(wholeNumber(v, longName, min, max));
     });

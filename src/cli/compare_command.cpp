@@ -30,8 +30,7 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
                     "may be given more than once, read as one database whose\n"
                     "identifiers must be unique (default: the bundled JASPAR collection)",
                     o.databaseFiles);
-  parser.value("-o", "--output", "FILE", "write the table to FILE (default, or \"-\": standard output)",
-               o.outputFile);
+  parser.value("-o", "--output", "FILE", "write the table to FILE (default, or \"-\": standard output)", o.outputFile);
   parser.whole("-n", "--top", "N", "the N best matches per motif (default {default})", o.top, 1, 1000000);
   parser.real("-e", "--evalue-max", "X", "only matches of E-value X or less (default {default})", o.evalueMax,
               {0.0, true});

@@ -41,22 +41,23 @@ const char* const kDescription =
 
 std::optional<Options> parseArguments(int argc, const char* const* argv) {
   Options o;
-  cli::Parser parser("zelkova-enrich", "[options] MOTIFS PRIMARY.fa [CONTROL.fa]\n"
-                                       "   or: zelkova-enrich [options] --db FILE PRIMARY.fa [CONTROL.fa]",
+  cli::Parser parser("zelkova-enrich",
+                     "[options] MOTIFS PRIMARY.fa [CONTROL.fa]\n"
+                     "   or: zelkova-enrich [options] --db FILE PRIMARY.fa [CONTROL.fa]",
                      kDescription);
-  parser.value("-o", "--output", "FILE", "write the table to FILE (default, or \"-\": standard output)",
-               o.outputFile);
+  parser.value("-o", "--output", "FILE", "write the table to FILE (default, or \"-\": standard output)", o.outputFile);
   parser.repeatable("-d", "--db", "FILE",
                     "test every motif of the database FILE (any motif\n"
                     "format) instead of MOTIFS; may be given more than once,\n"
                     "read as one database whose identifiers must be unique",
                     o.databaseFiles);
-  parser.value("", "--sites", "FILE", "also write every counted site to FILE (\"-\": standard output)",
-               o.sitesFile);
+  parser.value("", "--sites", "FILE", "also write every counted site to FILE (\"-\": standard output)", o.sitesFile);
   parser.value("", "--threshold", "X",
                "count the sequences whose best window scores at least X,\n"
                "above 0 and at most 1 (default: chosen per motif)",
-               [&](const std::string& v) { o.threshold = cli::realNumber(v, "--threshold", {0.0, false, 1.0, true}); });
+               [&](const std::string& v) {
+                 o.threshold = cli::realNumber(v, "--threshold", {0.0, false, 1.0, true});
+               });
   parser.value("", "--shuffle", "K",
                cli::helpWith("without CONTROL: the shuffles keep every word of K letters,\n"
                              "{min} to {max} (default {default})",
@@ -75,14 +76,14 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
                  o.copies = static_cast<int>(cli::wholeNumber(v, "--copies", 1, 1000));
                  o.shuffleOptionGiven = true;
                });
-  parser.value("", "--seed", "S",
-               cli::helpWith("without CONTROL: seed of the shuffles, 0 or more (default {default})",
-                             {{"default", std::to_string(o.seed)}}),
-               [&](const std::string& v) {
-                 o.seed = static_cast<std::uint64_t>(
-                     cli::wholeNumber(v, "--seed", 0, std::numeric_limits<long long>::max()));
-                 o.shuffleOptionGiven = true;
-               });
+  parser.value(
+      "", "--seed", "S",
+      cli::helpWith("without CONTROL: seed of the shuffles, 0 or more (default {default})",
+                    {{"default", std::to_string(o.seed)}}),
+      [&](const std::string& v) {
+        o.seed = static_cast<std::uint64_t>(cli::wholeNumber(v, "--seed", 0, std::numeric_limits<long long>::max()));
+        o.shuffleOptionGiven = true;
+      });
   parser.whole("-p", "--threads", "N", "threads (default: every processor); the output is the same", o.threads, 1,
                1024);
   cli::addMaxLettersOption(parser, o.maxLetters);
@@ -93,7 +94,7 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
     throw UsageError(motifFiles ? "give a MOTIFS and a PRIMARY.fa file." : "give a PRIMARY.fa file.");
   if (files->size() > motifFiles + 2)
     throw UsageError(motifFiles ? "more than three files given."
-                                     : "more than two files given (with --db, no MOTIFS file is given).");
+                                : "more than two files given (with --db, no MOTIFS file is given).");
   if (motifFiles) o.motifFile = (*files)[0];
   o.primaryFile = (*files)[motifFiles];
   if (files->size() == motifFiles + 2) o.controlFile = (*files)[motifFiles + 1];
@@ -105,7 +106,6 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
     throw UsageError("the table and the sites cannot go to the same file.");
   return o;
 }
-
 
 namespace {
 
@@ -136,8 +136,8 @@ void requireShuffledControlWithinLimit(const Options& o, const std::vector<Fasta
   const std::uint64_t copies = static_cast<std::uint64_t>(o.copies);
   if (letters <= o.maxLetters / copies) return;
   throw FatalError("Error: the shuffled control would hold " + std::to_string(copies) + " copies of the " +
-                   std::to_string(letters) + " letters of " + command_files::inputName(o.primaryFile) +
-                   ", more than " + std::to_string(o.maxLetters) +
+                   std::to_string(letters) + " letters of " + command_files::inputName(o.primaryFile) + ", more than " +
+                   std::to_string(o.maxLetters) +
                    " letters (limit set by --max-letters); give fewer --copies or a CONTROL.fa.\n");
 }
 

@@ -38,9 +38,7 @@ const char* const kUsageLines[] = {
 };
 
 // The report is named after the input: its text before the first '.', + ".out".
-std::string derivedOutputName(const std::string& inFile) {
-  return inFile.substr(0, inFile.find('.')) + ".out";
-}
+std::string derivedOutputName(const std::string& inFile) { return inFile.substr(0, inFile.find('.')) + ".out"; }
 
 // One option: its word, whether the next word is its value, and how it is
 // stored. The stores that stop the run at once throw.
@@ -51,12 +49,14 @@ struct OptionSpec {
 };
 
 const OptionSpec kOptions[] = {
-    {"-f", true, [](CommandLine& cl, const char* v, const char*) {
+    {"-f", true,
+     [](CommandLine& cl, const char* v, const char*) {
        cl.config.inFile = v;
        cl.config.outFile = derivedOutputName(cl.config.inFile);
        cl.given.inFile = true;
      }},
-    {"-l", true, [](CommandLine& cl, const char* v, const char*) {
+    {"-l", true,
+     [](CommandLine& cl, const char* v, const char*) {
        cl.config.K = readInt(v);
        if (cl.config.K < MIN_MOTIF_LEN || cl.config.K > MAX_MOTIF_LEN)
          throw FatalError("Error: Allowed motif length is between 6 to 20.\n");
@@ -64,7 +64,8 @@ const OptionSpec kOptions[] = {
      }},
     {"-m", true, [](CommandLine& cl, const char* v, const char*) { cl.config.maxMismatch = readInt(v); }},
     {"-s", false, [](CommandLine& cl, const char*, const char*) { cl.config.scoring_method = 1; }},
-    {"-b", true, [](CommandLine& cl, const char* v, const char*) {
+    {"-b", true,
+     [](CommandLine& cl, const char* v, const char*) {
        cl.config.bgModelFile = v;
        cl.given.bgModelFile = true;
      }},
@@ -77,14 +78,16 @@ const OptionSpec kOptions[] = {
     {"-c", true, [](CommandLine& cl, const char* v, const char*) { cl.config.MIN_COMPLEXITY = readReal(v); }},
     {"-v", true, [](CommandLine& cl, const char* v, const char*) { cl.config.numClusters = readInt(v); }},
     {"-k", true, [](CommandLine& cl, const char* v, const char*) { cl.config.initMethod = readInt(v); }},
-    {"-z", true, [](CommandLine& cl, const char* v, const char*) {
+    {"-z", true,
+     [](CommandLine& cl, const char* v, const char*) {
        cl.config.fgModelFile = v;
        cl.given.fgModelFile = true;
      }},
     {"-any", false, [](CommandLine&, const char*, const char*) {}},  // accepted; changes nothing
     {"-p", true, [](CommandLine& cl, const char* v, const char*) { cl.config.numThreads = readInt(v); }},
     {"-j", false, [](CommandLine& cl, const char*, const char*) { cl.config.selectByScore = true; }},
-    {"-noside", false, [](CommandLine& cl, const char*, const char*) {
+    {"-noside", false,
+     [](CommandLine& cl, const char*, const char*) {
        cl.config.initCoreFile.reset();
        cl.config.initClusterFile.reset();
      }},

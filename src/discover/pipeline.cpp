@@ -54,8 +54,8 @@ void createDirectory(const Options& o, const Plan& plan, OutputDirectory& direct
 std::vector<ReportedMotif> reportedMotifsOf(const Ranking& ranking, ReportedSites sites, Names names) {
   std::vector<ReportedMotif> motifs;
   for (std::size_t i = 0; i < ranking.motifs.size(); ++i)
-    motifs.push_back({ranking.motifs[i], std::move(names[i]), std::move(sites.motifs[i].sites),
-                      std::move(sites.motifs[i].log10P)});
+    motifs.push_back(
+        {ranking.motifs[i], std::move(names[i]), std::move(sites.motifs[i].sites), std::move(sites.motifs[i].log10P)});
   return motifs;
 }
 
@@ -136,7 +136,8 @@ void writeDiscovery(const Discovery& d, OutputDirectory& directory) { directory.
 
 void writeDiscoveryInto(const Discovery& d, OutputDirectory& directory) {
   createDirectory(d.options, d.plan, directory);
-  for (std::size_t i = 0; i < d.plan.searches.size(); ++i) writeSearchFiles(directory, d.plan.searches[i], d.outcomes[i]);
+  for (std::size_t i = 0; i < d.plan.searches.size(); ++i)
+    writeSearchFiles(directory, d.plan.searches[i], d.outcomes[i]);
   writeDiscovery(d, directory);
 }
 

@@ -5,9 +5,9 @@
 // written from the discovery composed of the stages' values.
 #pragma once
 
+#include "discover/report/result.h"
 #include "discover/setup/output_dir.h"
 #include "discover/setup/progress.h"
-#include "discover/report/result.h"
 #include "formats/genome.h"
 
 namespace discover {

@@ -19,7 +19,9 @@ struct BackgroundMaps {
   std::vector<std::vector<float>> forward;  // [sequence][forward position]
   std::vector<double> logOdds;              // mean log-odds of each sequence's windows (with -j)
 
-  float at(int seqIdx, int pos) const { return forward[static_cast<std::size_t>(seqIdx)][static_cast<std::size_t>(pos)]; }
+  float at(int seqIdx, int pos) const {
+    return forward[static_cast<std::size_t>(seqIdx)][static_cast<std::size_t>(pos)];
+  }
 };
 
 class BackgroundModel {
@@ -48,6 +50,5 @@ class BackgroundModel {
   BackgroundMaps computebgmap(const SequenceSet& seqs, bool withScore, int threads) const;
 
  private:
-  double chainProbability(const MarkovTables& tables, const seqRecord& rec, long start, bool strand,
-                          int slen) const;
+  double chainProbability(const MarkovTables& tables, const seqRecord& rec, long start, bool strand, int slen) const;
 };

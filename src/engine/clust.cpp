@@ -4,8 +4,7 @@
 #include "base/parallel.h"
 #include "formats/report_writer.h"
 
-zelkova::zelkova(const Utilities& store, const RunConfig& config, const std::vector<int>& seeds,
-                 ProgressSink sink)
+zelkova::zelkova(const Utilities& store, const RunConfig& config, const std::vector<int>& seeds, ProgressSink sink)
     : util(store),
       cfg(config),
       progress(std::move(sink)),

@@ -136,7 +136,7 @@ class zelkova {
   std::string cmdLine;
   std::FILE* outStream = nullptr;
   std::optional<output_file::OutputFile> reportFile;  // none: no report, or it goes to the console
-  NodeList candMotifs;  // descending MAP score while training
+  NodeList candMotifs;                                // descending MAP score while training
   // Seed-enumeration marks of every window, by sequence and strand position.
   std::vector<std::vector<std::uint8_t>> usedFwd, usedRev;
   report::Report results_;

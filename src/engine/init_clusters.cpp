@@ -51,8 +51,8 @@ class SideFile {
 // test asks whether any site lies within the allowance, so the order of the
 // sites does not matter.
 struct CoreWords {
-  std::vector<words::Code> codes;     // sites made of A, C, G, T
-  std::vector<const char*> others;    // sites holding other letters
+  std::vector<words::Code> codes;   // sites made of A, C, G, T
+  std::vector<const char*> others;  // sites holding other letters
 
   explicit CoreWords(const node& core) {
     for (const Site& s : core.get_hits()) {
@@ -153,8 +153,9 @@ class ClusterScan {
  private:
   bool matches(const CoreWords& words, const seqRecord& rec, int strandPos, bool forward) const {
     const int L = util_.GetL();
-    return forward ? words.matches(rec.fwdAcgt[strandPos], rec.fwdCode[strandPos], rec.seq.data() + strandPos, L, m_)
-                   : words.matches(rec.revAcgt[strandPos], rec.revCode[strandPos], rec.revSeq.data() + strandPos, L, m_);
+    return forward
+               ? words.matches(rec.fwdAcgt[strandPos], rec.fwdCode[strandPos], rec.seq.data() + strandPos, L, m_)
+               : words.matches(rec.revAcgt[strandPos], rec.revCode[strandPos], rec.revSeq.data() + strandPos, L, m_);
   }
 
   // The windows of A, C, G, T near a site, by testing each.
@@ -182,7 +183,8 @@ class ClusterScan {
     near.erase(std::unique(near.begin(), near.end()), near.end());
     std::vector<std::uint64_t> keys;
     for (words::Code w : near)
-      index_->forEachEqual(w, forwardOnly_, [&keys](const StretchHit& h) { keys.push_back(scanKey(h.list, h.pos, h.forward)); });
+      index_->forEachEqual(w, forwardOnly_,
+                           [&keys](const StretchHit& h) { keys.push_back(scanKey(h.list, h.pos, h.forward)); });
     return keys;
   }
 
@@ -246,8 +248,7 @@ zelkova::SideEntries zelkova::sideEntries(const node& core, const node& cluster,
   SideEntries entries;
   if (clusterWanted) {
     char head[96];
-    std::snprintf(head, sizeof head, "Number of sites %d\nMAP score %.6lf\n", cluster.getHitCount(),
-                  cluster.getMAP());
+    std::snprintf(head, sizeof head, "Number of sites %d\nMAP score %.6lf\n", cluster.getHitCount(), cluster.getMAP());
     entries.cluster = head;
     cluster.appendHits(entries.cluster, util.seqs);
     entries.cluster += "====================";

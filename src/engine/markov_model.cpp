@@ -69,19 +69,16 @@ constexpr std::size_t kFieldsPerEntry = 5;
   refuse(fileName, line, "expected five fields (index word probability count frequency).");
 }
 
-void storeEntry(MarkovModel& model, const std::vector<std::string>& f, const std::string& fileName,
-                int lineNo) {
+void storeEntry(MarkovModel& model, const std::vector<std::string>& f, const std::string& fileName, int lineNo) {
   if (f.size() != kFieldsPerEntry) refuseFieldCount(fileName, lineNo);
   const std::string& word = f[1];
-  if (!isModelWord(word))
-    refuse(fileName, lineNo, "word \"" + word + "\" is not 1 to 8 letters of A, C, G, T.");
+  if (!isModelWord(word)) refuse(fileName, lineNo, "word \"" + word + "\" is not 1 to 8 letters of A, C, G, T.");
   const long long expected = static_cast<long long>(words::numberOf(word.data(), static_cast<int>(word.size())));
   if (!isInteger(f[0]) || f[0].size() > 18 || std::atoll(f[0].c_str()) != expected)
     refuse(fileName, lineNo,
            "index " + f[0] + " is not the index " + std::to_string(expected) + " of word " + word + ".");
   double prob = 0.0;
-  if (!parseReal(f[2], prob))
-    refuse(fileName, lineNo, "probability \"" + f[2] + "\" is not a number.");
+  if (!parseReal(f[2], prob)) refuse(fileName, lineNo, "probability \"" + f[2] + "\" is not a number.");
   // Range first in double: narrowing a value beyond the float range is undefined.
   const bool inFloatRange = std::isfinite(prob) && std::fabs(prob) <= FLT_MAX;
   const float stored = inFloatRange ? static_cast<float>(prob) : 0.0f;
@@ -89,8 +86,7 @@ void storeEntry(MarkovModel& model, const std::vector<std::string>& f, const std
     refuse(fileName, lineNo, "probability " + f[2] + " is not in (0, 1].");
   if (!isInteger(f[3])) refuse(fileName, lineNo, "count \"" + f[3] + "\" is not an integer.");
   double unused = 0.0;
-  if (!parseReal(f[4], unused))
-    refuse(fileName, lineNo, "frequency \"" + f[4] + "\" is not a number.");
+  if (!parseReal(f[4], unused)) refuse(fileName, lineNo, "frequency \"" + f[4] + "\" is not a number.");
 
   const int n = static_cast<int>(word.size());
   model.tables[n][static_cast<std::size_t>(expected)] = stored;
@@ -134,8 +130,8 @@ void requireAllWords(const MarkovModel& model, int maxLength, const std::string&
     for (std::size_t idx = 0; idx < given.size(); ++idx) {
       if (given[idx]) continue;
       const std::string word = words::wordOf(idx, n);
-      throw FatalError("Error: model file " + fileName + " lacks the word " + word +
-                       " (every word of 1 to " + std::to_string(maxLength) + " letters is needed).\n");
+      throw FatalError("Error: model file " + fileName + " lacks the word " + word + " (every word of 1 to " +
+                       std::to_string(maxLength) + " letters is needed).\n");
     }
   }
 }

@@ -27,4 +27,3 @@ MarkovModel readMarkovModel(std::FILE* file, const std::string& fileName);
 // Throws FatalError naming the first word of lengths 1..maxLength (by length,
 // then by index) that the model does not give.
 void requireAllWords(const MarkovModel& model, int maxLength, const std::string& fileName);
-

@@ -3,8 +3,8 @@
 #pragma once
 
 #include <algorithm>
-#include <cmath>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>

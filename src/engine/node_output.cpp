@@ -37,8 +37,8 @@ void node::motifConsensus() {
 
 void node::appendHits(std::string& text, const SequenceSet& seqs) const {
   for (const Site& s : hits)
-    report_format::appendSiteLine(text, seqs[static_cast<std::size_t>(s.seqIdx)].name, s.text, s.strand,
-                                  s.pos + 1, siteScore(s));
+    report_format::appendSiteLine(text, seqs[static_cast<std::size_t>(s.seqIdx)].name, s.text, s.strand, s.pos + 1,
+                                  siteScore(s));
 }
 
 void node::showHits(std::FILE* out, const SequenceSet& seqs) const {

@@ -12,8 +12,7 @@ void node::computeMAP() {
   // the same place (the maps of both strands hold the same values).
   const std::vector<std::vector<float>>& background = *context_->siteBackground;
   double S = 0.0;
-  for (const Site& s : hits)
-    S += background[static_cast<std::size_t>(s.seqIdx)][static_cast<std::size_t>(s.pos)];
+  for (const Site& s : hits) S += background[static_cast<std::size_t>(s.seqIdx)][static_cast<std::size_t>(s.pos)];
   mapScore = mapOf(getHitCount(), K(), entropy, S);
 }
 

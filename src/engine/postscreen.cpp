@@ -6,14 +6,12 @@
 #include "engine/clust.h"
 #include "engine/window_threshold.h"
 
-
 namespace {
 
 // A window noted while scanning: sequence, stretch (forward position), strand,
 // ordered as the scan meets them.
 std::uint64_t stretchKey(int seqIdx, int stretch, bool forward) {
-  return (static_cast<std::uint64_t>(seqIdx) << 33) | (static_cast<std::uint64_t>(stretch) << 1) |
-         (forward ? 0u : 1u);
+  return (static_cast<std::uint64_t>(seqIdx) << 33) | (static_cast<std::uint64_t>(stretch) << 1) | (forward ? 0u : 1u);
 }
 
 }  // namespace
@@ -43,8 +41,8 @@ void zelkova::extendByScan(node& motif, const StretchIndex* index) const {
     const int s = static_cast<int>(f >> 33);
     const int p = static_cast<int>((f >> 1) & 0xffffffffu);
     const bool forward = (f & 1u) == 0;
-    motif.addSite(util.seqs.siteAt(s, forward ? p : util.seqs[static_cast<std::size_t>(s)].numWindows(L) - 1 - p,
-                                   forward));
+    motif.addSite(
+        util.seqs.siteAt(s, forward ? p : util.seqs[static_cast<std::size_t>(s)].numWindows(L) - 1 - p, forward));
   }
 }
 

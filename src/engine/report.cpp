@@ -27,8 +27,7 @@ report::Parameters zelkova::saveparameters() const {
   p.seedSequences = numSeedSeqs;
   p.sequences = util.GetNumSeq();
   p.totalLength = util.GetBigL();
-  p.averageLength =
-      util.GetNumSeq() > 0 ? static_cast<int>(static_cast<float>(util.GetBigL()) / util.GetNumSeq()) : 0;
+  p.averageLength = util.GetNumSeq() > 0 ? static_cast<int>(static_cast<float>(util.GetBigL()) / util.GetNumSeq()) : 0;
   // The command line starts with the blank before the program name, which the
   // writer prints after the label.
   p.commandLine = !cmdLine.empty() && cmdLine.front() == ' ' ? cmdLine.substr(1) : cmdLine;
@@ -83,7 +82,8 @@ report::Motif zelkova::motifData(const node& m, int rank) const {
   out.reverseConsensus = m.rConsensus;
   out.counts.assign(static_cast<std::size_t>(m.K()), report::Column{});
   for (int i = 0; i < m.K(); ++i)
-    for (int b = 0; b < NUM_BASES; ++b) out.counts[static_cast<std::size_t>(i)][static_cast<std::size_t>(b)] = m.posCMatrix[b][i];
+    for (int b = 0; b < NUM_BASES; ++b)
+      out.counts[static_cast<std::size_t>(i)][static_cast<std::size_t>(b)] = m.posCMatrix[b][i];
   out.sites.reserve(m.get_hits().size());
   for (const Site& s : m.get_hits()) {
     report::Site site;

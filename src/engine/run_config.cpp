@@ -46,8 +46,7 @@ void requireCounts(const RunConfig& config) {
     throw FatalError("Error: number of seed sequences (-i) must be at least 1.\n");
   if (config.numThreads && *config.numThreads < 1)
     throw FatalError("Error: number of threads (-p) must be at least 1.\n");
-  if (config.maxRecordLength < 1)
-    throw FatalError("Error: the longest record (-maxlen) must be at least 1 letter.\n");
+  if (config.maxRecordLength < 1) throw FatalError("Error: the longest record (-maxlen) must be at least 1 letter.\n");
 }
 
 void requireInputs(const RequiredInputs& given) {

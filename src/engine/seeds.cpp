@@ -167,8 +167,7 @@ bool zelkova::seedsByIndex() const {
   double windows = 0.0;
   for (int t : seedSeqs) windows += util.seqs[static_cast<std::size_t>(t)].numWindows(util.GetL());
   const double strands = cfg.forwardOnly ? 1.0 : 2.0;
-  return StretchIndex::lookupCost(util.GetL(), maxMismatch, static_cast<std::size_t>(windows)) <
-         windows * strands;
+  return StretchIndex::lookupCost(util.GetL(), maxMismatch, static_cast<std::size_t>(windows)) < windows * strands;
 }
 
 void zelkova::enumerateSeed(int seqIdx, NodeList& list, int capacity, bool strand) {
@@ -255,7 +254,8 @@ bool zelkova::closestWindow(int t, const SeedWord& seed, Site& best) const {
     if (rec.fwdValid[j]) consider(j, true, seed.distanceTo(rec, j, true, L), fwdMap[j]);
     // A reverse-strand window has the background value of the stretch it covers.
     if (!cfg.forwardOnly && rec.revValid[j])
-      consider(j, false, seed.distanceTo(rec, j, false, L), fwdMap[static_cast<std::size_t>(rec.numWindows(L) - 1 - j)]);
+      consider(j, false, seed.distanceTo(rec, j, false, L),
+               fwdMap[static_cast<std::size_t>(rec.numWindows(L) - 1 - j)]);
   }
   if (bestPos == -1) return false;
   best = util.seqs.siteAt(t, bestPos, bestStrand);

@@ -65,8 +65,8 @@ namespace {
 // a letter, and a window is free of a kind of letter when the last such
 // letter lies before its start; the same values as packing and checking each
 // window on its own.
-void encodeStrand(const std::string& letters, int L, std::vector<words::Code>& codes,
-                  std::vector<std::uint8_t>& acgt, std::vector<std::uint8_t>& valid) {
+void encodeStrand(const std::string& letters, int L, std::vector<words::Code>& codes, std::vector<std::uint8_t>& acgt,
+                  std::vector<std::uint8_t>& valid) {
   const int n = static_cast<int>(letters.size()) >= L ? static_cast<int>(letters.size()) - L + 1 : 0;
   codes.assign(static_cast<std::size_t>(n), 0);
   acgt.assign(static_cast<std::size_t>(n), 0);

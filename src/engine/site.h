@@ -4,11 +4,11 @@
 #include "base/errors.h"
 #include "base/words.h"
 
-constexpr int NUM_BASES = 4;    // matrix rows A, C, G, T
-constexpr int MAX_K = 40;       // size of every per-position array
-constexpr int MAX_SEQ = 5000;   // by default a record holds at most MAX_SEQ - 1 letters
-constexpr int LEN_STR = 300;    // a header keeps at most LEN_STR - 1 characters
-constexpr int MAX_MARKOV = 8;   // longest Markov word
+constexpr int NUM_BASES = 4;   // matrix rows A, C, G, T
+constexpr int MAX_K = 40;      // size of every per-position array
+constexpr int MAX_SEQ = 5000;  // by default a record holds at most MAX_SEQ - 1 letters
+constexpr int LEN_STR = 300;   // a header keeps at most LEN_STR - 1 characters
+constexpr int MAX_MARKOV = 8;  // longest Markov word
 constexpr int MIN_MOTIF_LEN = 6;
 constexpr int MAX_MOTIF_LEN = 20;
 
@@ -21,9 +21,9 @@ struct Site {
   bool acgt = false;   // text is made of A, C, G, T only, so `code` is exact
   words::Code code = 0;
   double score = 0.0;
-  int pos = 0;         // forward-strand start, 0-based, whatever the strand
+  int pos = 0;  // forward-strand start, 0-based, whatever the strand
   int seqIdx = 0;
-  int matIdx = -1;     // index of the site during divisive splitting
+  int matIdx = -1;  // index of the site during divisive splitting
 };
 
 // Number of positions 0..len-1 at which a and b differ (exact characters).

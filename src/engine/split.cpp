@@ -58,8 +58,8 @@ class GroupProfile {
 // The splitting of one group: its members and how many of them each sequence
 // holds. A member may leave only while its sequence keeps another site.
 struct Splitting {
-  Splitting(std::vector<int>& members, const std::vector<const Site*>& siteList,
-            const std::vector<double>& siteScores, int numSeq, int length)
+  Splitting(std::vector<int>& members, const std::vector<const Site*>& siteList, const std::vector<double>& siteScores,
+            int numSeq, int length)
       : parent(members), sites(siteList), scores(siteScores), perSeq(static_cast<std::size_t>(numSeq), 0), L(length) {
     for (int m : parent) ++perSeq[static_cast<std::size_t>(sites[m]->seqIdx)];
     countLetters(parent, sites, L, counts);

@@ -44,8 +44,7 @@ double StretchIndex::lookupCost(int K, int m, std::size_t windows) {
   // Each neighbour is generated and looked up twice (both strands); a lookup
   // in the dense table costs about as much as a few distance tests, a binary
   // search about as many as its steps cost cache misses.
-  const double perLookup = word_index::WordIndex::denseFor(K, windows)
-                               ? 4.0
-                               : 4.0 * std::log2(static_cast<double>(windows) + 2.0);
+  const double perLookup =
+      word_index::WordIndex::denseFor(K, windows) ? 4.0 : 4.0 * std::log2(static_cast<double>(windows) + 2.0);
   return 2.0 * word_index::neighbourhoodSize(K, m) * perLookup;
 }

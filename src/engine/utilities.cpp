@@ -100,7 +100,8 @@ void Utilities::GetForeground(MarkovModel model) {
 void Utilities::computebgmap(bool withScore) {
   maps = models.computebgmap(seqs, withScore, threads);
   for (int b = 0; b < NUM_BASES; ++b)
-    context.baseBackground[static_cast<std::size_t>(b)] = models.bmarkov[1].empty() ? 0.25 : models.bmarkov[1][static_cast<std::size_t>(b)];
+    context.baseBackground[static_cast<std::size_t>(b)] =
+        models.bmarkov[1].empty() ? 0.25 : models.bmarkov[1][static_cast<std::size_t>(b)];
 }
 
 std::vector<int> Utilities::selSeqs(int count) const {

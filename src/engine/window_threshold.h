@@ -75,7 +75,7 @@ class WindowThreshold {
   // doubles between the motif's bounds.
   static double largestPassingSum(const node& motif, double threshold) {
     constexpr double inf = std::numeric_limits<double>::infinity();
-    double low = -1.0;  // sums are never negative
+    double low = -1.0;                                   // sums are never negative
     double high = static_cast<double>(motif.K()) + 1.0;  // nor above K
     if (!reaches(motif, low, threshold)) return -inf;
     if (reaches(motif, high, threshold)) return inf;
@@ -96,4 +96,3 @@ class WindowThreshold {
   double largestSum_;
   std::vector<double> partial_;
 };
-

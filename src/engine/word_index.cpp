@@ -24,14 +24,15 @@ WordIndex::WordIndex(std::vector<Entry> entries, int K, int threads) {
   dense_ = denseFor(K, entries.size());
   ZK_ASSERT(entries.size() < UINT32_MAX);
   if (dense_) {
-    ZK_ASSERT(std::is_sorted(entries.begin(), entries.end(),
-                             [](const Entry& a, const Entry& b) { return a.key < b.key; }));
+    ZK_ASSERT(
+        std::is_sorted(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.key < b.key; }));
     const std::size_t words = std::size_t{1} << (2 * K);
     const std::size_t parts = std::max<std::size_t>(1, std::min<std::size_t>(threads, entries.size() / (1 << 16)));
     auto partBegin = [&](std::size_t part) { return entries.size() * part / parts; };
     std::vector<std::vector<std::uint32_t>> next(parts, std::vector<std::uint32_t>(words, 0));
     parallelFor(threads, parts, [&](std::size_t part) {
-      for (std::size_t i = partBegin(part); i < partBegin(part + 1); ++i) ++next[part][static_cast<std::size_t>(entries[i].code)];
+      for (std::size_t i = partBegin(part); i < partBegin(part + 1); ++i)
+        ++next[part][static_cast<std::size_t>(entries[i].code)];
     });
     offsets_.assign(words + 1, 0);
     std::uint32_t total = 0;
@@ -51,9 +52,8 @@ WordIndex::WordIndex(std::vector<Entry> entries, int K, int threads) {
     });
     return;
   }
-  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-    return a.code != b.code ? a.code < b.code : a.key < b.key;
-  });
+  std::sort(entries.begin(), entries.end(),
+            [](const Entry& a, const Entry& b) { return a.code != b.code ? a.code < b.code : a.key < b.key; });
   keys_.reserve(entries.size());
   codes_.reserve(entries.size());
   for (const Entry& e : entries) {

@@ -57,8 +57,7 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
   parser.value("-f", "--format", "FORMAT", "meme, jaspar, transfac, homer or html (required)",
                [&](const std::string& value) {
                  if (!knownFormat(value))
-                   throw UsageError("unknown format \"" + value +
-                                         "\"; use meme, jaspar, transfac, homer or html.");
+                   throw UsageError("unknown format \"" + value + "\"; use meme, jaspar, transfac, homer or html.");
                  options.format = value;
                });
   parser.value("-o", "--output", "FILE", "write to FILE (default, or \"-\": standard output)", options.outputFile);
@@ -165,8 +164,7 @@ std::string htmlText(const Options& options, const Inputs& inputs) {
     return out.str();
   }
   if (inputs.report) return reportPage(options, *inputs.report);
-  if (!options.matchesFile.empty())
-    throw UsageError("--matches goes with a single zelkova report as MOTIFS.");
+  if (!options.matchesFile.empty()) throw UsageError("--matches goes with a single zelkova report as MOTIFS.");
   return motifPage(options, inputs.motifs);
 }
 

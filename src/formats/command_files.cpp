@@ -45,7 +45,9 @@ void refuseTwoStandardOutputs(const std::vector<Output>& outputs) {
   const Output* first = nullptr;
   for (const Output& output : outputs) {
     if (!isStandardOutput(output.path)) continue;
-    if (first) refuse("the " + first->kind + " and the " + output.kind + " both go to standard output; name a file for one of them.");
+    if (first)
+      refuse("the " + first->kind + " and the " + output.kind +
+             " both go to standard output; name a file for one of them.");
     first = &output;
   }
 }

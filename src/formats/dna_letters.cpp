@@ -32,14 +32,19 @@ struct Signature {
 };
 
 // Signatures at the start of files a FASTA reader may be handed by mistake.
-constexpr std::string_view kXzMagic("\xfd" "7zXZ\0", 6);
+constexpr std::string_view kXzMagic(
+    "\xfd"
+    "7zXZ\0",
+    6);
 const Signature kSignatures[] = {
-    {"\x28\xb5\x2f\xfd", "compressed with zstd, which is not read here; decompress it first (zstd -d) or compress it "
-                         "with gzip"},
+    {"\x28\xb5\x2f\xfd",
+     "compressed with zstd, which is not read here; decompress it first (zstd -d) or compress it "
+     "with gzip"},
     {"BZh", "compressed with bzip2, which is not read here; decompress it first (bunzip2) or compress it with gzip"},
     {kXzMagic, "compressed with xz, which is not read here; decompress it first (unxz) or compress it with gzip"},
-    {"\x04\x22\x4d\x18", "compressed with lz4, which is not read here; decompress it first (lz4 -d) or compress it "
-                         "with gzip"},
+    {"\x04\x22\x4d\x18",
+     "compressed with lz4, which is not read here; decompress it first (lz4 -d) or compress it "
+     "with gzip"},
     {"PK\x03\x04", "a zip archive, not a FASTA file; unpack it first (unzip)"},
     {"\x1a\x41\x27\x43", "a 2bit genome file, not a FASTA file; convert it first (twoBitToFa)"},
     {"\x43\x27\x41\x1a", "a 2bit genome file, not a FASTA file; convert it first (twoBitToFa)"},

@@ -36,9 +36,9 @@ std::string withoutTabs(std::string text) {
 
 std::string line(const Row& row) {
   std::ostringstream out;
-  out << row.rank << '\t' << row.id << '\t' << row.consensus << '\t' << row.threshold << '\t' << row.primaryHits
-      << '\t' << row.primaryTotal << '\t' << row.controlHits << '\t' << row.controlTotal << '\t' << row.enrichment
-      << '\t' << row.log10P << '\t' << row.log10PAdjusted << '\t' << row.log10E;
+  out << row.rank << '\t' << row.id << '\t' << row.consensus << '\t' << row.threshold << '\t' << row.primaryHits << '\t'
+      << row.primaryTotal << '\t' << row.controlHits << '\t' << row.controlTotal << '\t' << row.enrichment << '\t'
+      << row.log10P << '\t' << row.log10PAdjusted << '\t' << row.log10E;
   return out.str();
 }
 
@@ -54,10 +54,12 @@ struct Columns {
 };
 
 Columns columnsOf(const tsv::Table& t) {
-  return {t.column("rank"),          t.column("id"),           t.column("consensus"),
-          t.column("threshold"),     t.column("primary_hits"), t.column("primary_total"),
-          t.column("control_hits"),  t.column("control_total"), t.column("enrichment"),
-          t.column("log10_p"),       t.column("log10_p_adj"),  t.column("log10_E")};
+  return {t.column("rank"),         t.column("id"),
+          t.column("consensus"),    t.column("threshold"),
+          t.column("primary_hits"), t.column("primary_total"),
+          t.column("control_hits"), t.column("control_total"),
+          t.column("enrichment"),   t.column("log10_p"),
+          t.column("log10_p_adj"),  t.column("log10_E")};
 }
 
 // The text of a number column.

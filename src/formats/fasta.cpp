@@ -122,8 +122,7 @@ bool FastaSource::refill() {
   return end_ > 0;
 }
 
-FastaReader::FastaReader(std::FILE* file, std::size_t maxNameLength)
-    : source_(file), maxNameLength_(maxNameLength) {}
+FastaReader::FastaReader(std::FILE* file, std::size_t maxNameLength) : source_(file), maxNameLength_(maxNameLength) {}
 
 FastaReader::FastaReader(const std::string& path, std::size_t maxNameLength, LowerCase lowerCase)
     : source_(path), maxNameLength_(maxNameLength), lowerCase_(lowerCase) {}
@@ -203,7 +202,7 @@ void FastaReader::refuse(const std::string& name, const std::string& problem, bo
   const std::string record = isBlank(name) ? "record number " + std::to_string(records_)
                                            : "record " + textio::printable(name, kLongestNameShown);
   throw ReadError(source_.name() + (withLine ? ":" + std::to_string(line_) : std::string()) + ": " + record +
-                       (withLine ? ": " : " ") + problem);
+                  (withLine ? ": " : " ") + problem);
 }
 
 template <class Take>
@@ -213,8 +212,9 @@ void FastaReader::readDnaLetters(const std::string& name, Take&& take) {
   // records as the letters bound one of long records.
   headerLetters_ += name.size() + DnaRules::kRecordLetters;
   if (headerLetters_ > maxLetters_)
-    refuse(name, "brings the headers past " + std::to_string(maxLetters_) + " letters (each record counts " +
-                     std::to_string(DnaRules::kRecordLetters) + " and its header; limit set by --max-letters)",
+    refuse(name,
+           "brings the headers past " + std::to_string(maxLetters_) + " letters (each record counts " +
+               std::to_string(DnaRules::kRecordLetters) + " and its header; limit set by --max-letters)",
            false);
   std::uint64_t recordLetters = 0;
   int c;
@@ -224,7 +224,8 @@ void FastaReader::readDnaLetters(const std::string& name, Take&& take) {
       return;
     }
     const dna_letters::Reading reading = dna_letters::read(static_cast<unsigned char>(c), lowerCase_);
-    if (reading.kind == dna_letters::Kind::Refused) refuse(name, dna_letters::refusal(static_cast<unsigned char>(c)), true);
+    if (reading.kind == dna_letters::Kind::Refused)
+      refuse(name, dna_letters::refusal(static_cast<unsigned char>(c)), true);
     if (reading.kind == dna_letters::Kind::Iupac) ++iupacLetters_;
     if (++recordLetters > maxLetters_) refuse(name, "exceeds " + limitText(maxLetters_), false);
     if (++inputLetters_ > maxLetters_ && limitsInput_)
@@ -276,8 +277,7 @@ DnaFile readDnaFile(const std::string& path, const DnaRules& rules) {
     DnaFile file;
     FastaRecord record;
     while (reader.next(record) != FastaReader::Status::End) file.records.push_back(std::move(record));
-    if (file.records.empty())
-      throw ReadError(reader.name() + " holds no FASTA record (a line starting with '>').");
+    if (file.records.empty()) throw ReadError(reader.name() + " holds no FASTA record (a line starting with '>').");
     file.iupacLetters = reader.iupacLetters();
     return file;
   } catch (const ReadError& error) {

@@ -2,8 +2,8 @@
 
 #include <htslib/bgzf.h>
 #include <htslib/faidx.h>
-#include <sys/types.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include <array>
@@ -28,9 +28,7 @@ struct RecordLayout {
   long long lineBases = 0;  // letters per line
   long long lineWidth = 0;  // bytes per line, line end included
 
-  long long placeOf(long long letter) const {
-    return offset + letter / lineBases * lineWidth + letter % lineBases;
-  }
+  long long placeOf(long long letter) const { return offset + letter / lineBases * lineWidth + letter % lineBases; }
 };
 
 // The genome read with htslib's BGZF layer (which reads plain files too, and
@@ -69,13 +67,15 @@ Compression compressionOf(const std::string& path) {
 // can be read from anywhere, not a stream.
 void checkReadable(const std::string& path) {
   if (path == "-")
-    fail("a genome cannot come from standard input (-): it is read at chosen places through its index; give its "
-         "file.");
+    fail(
+        "a genome cannot come from standard input (-): it is read at chosen places through its index; give its "
+        "file.");
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) fail("cannot read " + path + ": " + std::strerror(errno) + ".");
   if (S_ISDIR(st.st_mode)) fail("cannot read " + path + ": it is a directory.");
   if (!S_ISREG(st.st_mode))
-    fail("cannot read " + path + " as a genome: it is not a regular file (a pipe?), and a genome is read at chosen "
+    fail("cannot read " + path +
+         " as a genome: it is not a regular file (a pipe?), and a genome is read at chosen "
          "places through its index; give the file itself.");
   if (::access(path.c_str(), R_OK) != 0) fail("cannot read " + path + ": " + std::strerror(errno) + ".");
 }
@@ -97,12 +97,15 @@ int lineNotStartingFasta(const std::string& path) {
 void checkGenomeFile(const std::string& path, Compression compression) {
   checkReadable(path);
   if (compression == Compression::OtherGzip)
-    fail(path + " is compressed with gzip, which cannot be read at chosen places; recompress it with bgzip "
-                "(Debian package tabix): gzip -dc " + path + " | bgzip > GENOME.fa.gz");
+    fail(path +
+         " is compressed with gzip, which cannot be read at chosen places; recompress it with bgzip "
+         "(Debian package tabix): gzip -dc " +
+         path + " | bgzip > GENOME.fa.gz");
   const int line = lineNotStartingFasta(path);
   if (line < 0) fail(path + " is empty, not a FASTA file.");
   if (line > 0)
-    fail(path + ":" + std::to_string(line) + ": not a FASTA file: its first line that is not blank does not start "
+    fail(path + ":" + std::to_string(line) +
+         ": not a FASTA file: its first line that is not blank does not start "
          "with '>'.");
 }
 
@@ -121,7 +124,8 @@ bool newerOrSame(const struct stat& index, const struct stat& fasta) {
 // Index files that exist and are at least as new as the FASTA.
 bool indexIsCurrent(const std::string& path, bool bgzip) {
   const IndexFiles files = filesBeside(path);
-  struct stat fasta {}, fai {}, gzi {};
+  struct stat fasta {
+  }, fai{}, gzi{};
   if (::stat(path.c_str(), &fasta) != 0 || ::stat(files.fai.c_str(), &fai) != 0) return false;
   if (!newerOrSame(fai, fasta)) return false;
   return !bgzip || (::stat(files.gzi.c_str(), &gzi) == 0 && newerOrSame(gzi, fasta));
@@ -166,8 +170,7 @@ void buildIndex(const std::string& path, const IndexFiles& files) {
 }
 
 void moveInPlace(const std::string& from, const std::string& to) {
-  if (std::rename(from.c_str(), to.c_str()) != 0)
-    fail("cannot write " + to + ": " + std::strerror(errno) + ".");
+  if (std::rename(from.c_str(), to.c_str()) != 0) fail("cannot write " + to + ": " + std::strerror(errno) + ".");
 }
 
 struct IndexLine {

@@ -46,16 +46,27 @@ using tsv::NonFinite;
 
 // The columns of a known-motif table, found in its header.
 struct Columns {
-  Column rank, id, name, consensus, threshold, primaryHits, primaryTotal, controlHits, controlTotal, log10P, log10E,
-      q, sameSitesAs;
+  Column rank, id, name, consensus, threshold, primaryHits, primaryTotal, controlHits, controlTotal, log10P, log10E, q,
+      sameSitesAs;
   std::optional<Column> centralLog10P, centralWidth;  // in known.tsv of zelkova-discover
 };
 
 Columns columnsOf(const tsv::Table& t) {
-  Columns c{t.column("rank"),          t.column("id"),           t.column("name"),         t.column("consensus"),
-            t.column("threshold"),     t.column("primary_hits"), t.column("primary_total"), t.column("control_hits"),
-            t.column("control_total"), t.column("log10_p"),      t.column("log10_E"),      t.column("q"),
-            t.column("same_sites_as"), std::nullopt,             std::nullopt};
+  Columns c{t.column("rank"),
+            t.column("id"),
+            t.column("name"),
+            t.column("consensus"),
+            t.column("threshold"),
+            t.column("primary_hits"),
+            t.column("primary_total"),
+            t.column("control_hits"),
+            t.column("control_total"),
+            t.column("log10_p"),
+            t.column("log10_E"),
+            t.column("q"),
+            t.column("same_sites_as"),
+            std::nullopt,
+            std::nullopt};
   c.centralLog10P = t.optionalColumn("central_log10_p");
   if (c.centralLog10P) c.centralWidth = t.column("central_width");
   return c;

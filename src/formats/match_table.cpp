@@ -32,9 +32,17 @@ struct Columns {
 };
 
 Columns columnsOf(const tsv::Table& t) {
-  return {t.column("query"),       t.column("query_consensus"), t.column("target_id"), t.column("target_name"),
-          t.column("orientation"), t.column("offset"),          t.column("overlap"),   t.column("p"),
-          t.column("E"),           t.column("q"),               t.column("target_consensus")};
+  return {t.column("query"),
+          t.column("query_consensus"),
+          t.column("target_id"),
+          t.column("target_name"),
+          t.column("orientation"),
+          t.column("offset"),
+          t.column("overlap"),
+          t.column("p"),
+          t.column("E"),
+          t.column("q"),
+          t.column("target_consensus")};
 }
 
 double probabilityIn(const tsv::Row& f, const Column& column, const std::string& what) {
@@ -67,17 +75,14 @@ Row parseRow(const tsv::Row& f, const Columns& c) {
 
 }  // namespace
 
-std::string formatValue(double value) {
-  return numbers::significant(value, 3);
-}
+std::string formatValue(double value) { return numbers::significant(value, 3); }
 
 void write(std::ostream& out, const std::vector<Row>& rows) {
   out << kHeader << "\n";
   for (const Row& r : rows)
-    out << field(r.query) << '\t' << field(r.queryConsensus) << '\t' << field(r.targetId) << '\t'
-        << field(r.targetName) << '\t' << (r.reverse ? '-' : '+') << '\t' << r.offset << '\t' << r.overlap << '\t'
-        << formatValue(r.p) << '\t' << formatValue(r.e) << '\t' << formatValue(r.q) << '\t'
-        << field(r.targetConsensus) << "\n";
+    out << field(r.query) << '\t' << field(r.queryConsensus) << '\t' << field(r.targetId) << '\t' << field(r.targetName)
+        << '\t' << (r.reverse ? '-' : '+') << '\t' << r.offset << '\t' << r.overlap << '\t' << formatValue(r.p) << '\t'
+        << formatValue(r.e) << '\t' << formatValue(r.q) << '\t' << field(r.targetConsensus) << "\n";
 }
 
 std::vector<Row> read(std::istream& in, const std::string& source) {

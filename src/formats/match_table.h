@@ -12,16 +12,16 @@
 namespace match_table {
 
 struct Row {
-  std::string query;             // the query motif's identifier (ZELKOVA-<rank> for a report)
+  std::string query;  // the query motif's identifier (ZELKOVA-<rank> for a report)
   std::string queryConsensus;
   std::string targetId;
-  std::string targetName;        // may be empty
-  bool reverse = false;          // '-': the target's reverse complement was aligned
-  int offset = 0;                // the target's first column relative to the query's
+  std::string targetName;  // may be empty
+  bool reverse = false;    // '-': the target's reverse complement was aligned
+  int offset = 0;          // the target's first column relative to the query's
   int overlap = 0;
   double p = 1, e = 1, q = 1;
-  std::string targetConsensus;   // in the orientation of the match
-  int line = 0;                  // where the reader found it; not written
+  std::string targetConsensus;  // in the orientation of the match
+  int line = 0;                 // where the reader found it; not written
 };
 
 // "query\tquery_consensus\ttarget_id\t...\ttarget_consensus".

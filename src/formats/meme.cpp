@@ -41,8 +41,7 @@ bool looksLikeRow(const std::string& line) {
 
 motif::Column probabilityRow(const Lines& lines, const std::string& line) {
   const std::vector<std::string> fields = textio::words(line);
-  if (fields.size() != motif::kBases)
-    lines.fail("a matrix row needs 4 probabilities, found " + quoted(line));
+  if (fields.size() != motif::kBases) lines.fail("a matrix row needs 4 probabilities, found " + quoted(line));
   motif::Column c{};
   for (int b = 0; b < motif::kBases; ++b) c[b] = matrixValue(lines, fields[b]);
   if (std::abs(columnTotal(c) - 1.0) > kSumTolerance)

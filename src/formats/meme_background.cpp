@@ -30,7 +30,8 @@ LetterProbabilities read(std::istream& in, const std::string& source) {
         lines.fail("unknown letter '" + textio::printable(std::string(1, c)) + "' in " + textio::quoted(fields[0]) +
                    "; a DNA background gives A, C, G and T only");
     const double p = lines.real(fields[1], "probability");
-    if (!(p > 0 && p <= 1)) lines.fail("probability " + textio::quoted(fields[1]) + " of " + fields[0] + " is not above 0 and at most 1");
+    if (!(p > 0 && p <= 1))
+      lines.fail("probability " + textio::quoted(fields[1]) + " of " + fields[0] + " is not above 0 and at most 1");
     if (fields[0].size() != 1) continue;  // a higher order's word
     const int base = words::baseIndexAnyCase(fields[0][0]);
     if (givenAt[base] > 0)
@@ -42,13 +43,14 @@ LetterProbabilities read(std::istream& in, const std::string& source) {
   double sum = 0;
   for (int b = 0; b < 4; ++b) {
     if (givenAt[b] == 0)
-      throw ReadError(source, 0, std::string("no probability of ") + kLetters[b] +
-                                             "; a background file gives one line per letter, such as \"A 0.3\"");
+      throw ReadError(source, 0,
+                      std::string("no probability of ") + kLetters[b] +
+                          "; a background file gives one line per letter, such as \"A 0.3\"");
     sum += probabilities[b];
   }
   if (std::fabs(sum - 1) > kSumTolerance)
-    throw ReadError(source, givenAt[3], "the probabilities of A, C, G and T add up to " +
-                                                    std::to_string(sum) + ", not 1");
+    throw ReadError(source, givenAt[3],
+                    "the probabilities of A, C, G and T add up to " + std::to_string(sum) + ", not 1");
   for (double& p : probabilities) p /= sum;
   return probabilities;
 }

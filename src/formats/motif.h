@@ -21,10 +21,10 @@ struct Motif {
   std::string id;    // MA0004.1, ZELKOVA-1, ...
   std::string name;  // Arnt, a consensus word, ...; may be empty
   std::vector<Column> columns;
-  bool counts = true;             // columns hold counts; otherwise probabilities
-  std::optional<double> nsites;   // number of sites when the file says or the counts tell
-  std::string source;             // the file it was read from
-  int line = 0;                   // where its entry starts, for messages
+  bool counts = true;            // columns hold counts; otherwise probabilities
+  std::optional<double> nsites;  // number of sites when the file says or the counts tell
+  std::string source;            // the file it was read from
+  int line = 0;                  // where its entry starts, for messages
 
   int width() const { return static_cast<int>(columns.size()); }
   // "SOURCE:LINE" for messages about this motif.

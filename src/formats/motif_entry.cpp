@@ -8,14 +8,14 @@ namespace motif_files {
 
 double matrixValue(const textio::Lines& lines, const std::string& text) {
   const double value = lines.real(text, "matrix value");
-  if (!std::isfinite(value) || value < 0) lines.fail("matrix value " + textio::quoted(text) + " is not a number of 0 or more");
+  if (!std::isfinite(value) || value < 0)
+    lines.fail("matrix value " + textio::quoted(text) + " is not a number of 0 or more");
   return value;
 }
 
 double columnTotal(const motif::Column& c) { return std::accumulate(c.begin(), c.end(), 0.0); }
 
 namespace {
-
 
 bool holdsProbabilities(const std::vector<motif::Column>& columns) {
   bool fractional = false;

@@ -79,9 +79,10 @@ void writeJasparMotif(std::ostream& out, const motif::Motif& m) {
 void writeTransfacMotif(std::ostream& out, const motif::Motif& m, const TransfacNotes& notes) {
   const std::vector<motif::Column> values = countsOrProbabilities(m);
   const int width = std::max(7, static_cast<int>(valueWidth(values)) + 1);
-  const std::string letters =
-      notes.degenerateConsensus.empty() ? motif::degenerateConsensus(motif::plainFrequencies(m)) : notes.degenerateConsensus;
-  ZK_CHECK(static_cast<int>(letters.size()) == m.width(), "a TRANSFAC consensus has one letter per position of " + m.id);
+  const std::string letters = notes.degenerateConsensus.empty() ? motif::degenerateConsensus(motif::plainFrequencies(m))
+                                                                : notes.degenerateConsensus;
+  ZK_CHECK(static_cast<int>(letters.size()) == m.width(),
+           "a TRANSFAC consensus has one letter per position of " + m.id);
   out << "AC  " << m.id << "\nXX\nID  " << m.id << "\nXX\n";
   if (!m.name.empty()) out << "DE  " << m.name << "\nXX\n";
   out << "P0";
@@ -118,9 +119,11 @@ void writeJaspar(std::ostream& out, const std::vector<motif::Motif>& motifs) {
   }
 }
 
-void writeTransfac(std::ostream& out, const std::vector<motif::Motif>& motifs, const std::vector<TransfacNotes>& notes) {
+void writeTransfac(std::ostream& out, const std::vector<motif::Motif>& motifs,
+                   const std::vector<TransfacNotes>& notes) {
   ZK_CHECK(notes.empty() || notes.size() == motifs.size(), "TRANSFAC notes have one entry per motif");
-  for (std::size_t m = 0; m < motifs.size(); ++m) writeTransfacMotif(out, motifs[m], notes.empty() ? TransfacNotes{} : notes[m]);
+  for (std::size_t m = 0; m < motifs.size(); ++m)
+    writeTransfacMotif(out, motifs[m], notes.empty() ? TransfacNotes{} : notes[m]);
 }
 
 std::vector<motif::Column> homerProbabilities(const motif::Motif& motif) {
@@ -146,10 +149,11 @@ void writeHomer(std::ostream& out, const std::vector<motif::Motif>& motifs, cons
   ZK_CHECK(thresholds.size() == motifs.size(), "a HOMER file has one threshold per motif");
   for (std::size_t m = 0; m < motifs.size(); ++m) {
     const std::vector<motif::Column> p = homerProbabilities(motifs[m]);
-    out << '>' << motif::degenerateConsensus(p) << '\t' << motifs[m].id << '\t' << numbers::fixedPoint(thresholds[m], 6) << "\n";
+    out << '>' << motif::degenerateConsensus(p) << '\t' << motifs[m].id << '\t' << numbers::fixedPoint(thresholds[m], 6)
+        << "\n";
     for (const motif::Column& column : p)
-      out << numbers::fixedPoint(column[0], 3) << '\t' << numbers::fixedPoint(column[1], 3) << '\t' << numbers::fixedPoint(column[2], 3) << '\t'
-          << numbers::fixedPoint(column[3], 3) << "\n";
+      out << numbers::fixedPoint(column[0], 3) << '\t' << numbers::fixedPoint(column[1], 3) << '\t'
+          << numbers::fixedPoint(column[2], 3) << '\t' << numbers::fixedPoint(column[3], 3) << "\n";
   }
 }
 
@@ -163,7 +167,8 @@ std::vector<TransfacNotes> transfacNotesOf(const report::Report& report) {
   std::vector<TransfacNotes> notes;
   for (const report::Motif& m : report.motifs)
     notes.push_back({m.degenerateConsensus,
-                     "MAP score: " + numbers::fixedPoint(m.mapScore, 6) + "; complexity: " + numbers::fixedPoint(m.complexity, 6) +
+                     "MAP score: " + numbers::fixedPoint(m.mapScore, 6) +
+                         "; complexity: " + numbers::fixedPoint(m.complexity, 6) +
                          "; relative entropy: " + numbers::fixedPoint(m.relativeEntropy, 6) + " bits",
                      std::to_string(m.siteCount) + " sites found by zelkova"});
   return notes;

@@ -54,8 +54,10 @@ Format detectFormat(const std::string& text, const std::string& source) {
     return std::isalpha(static_cast<unsigned char>(lead)) ? Format::Jaspar : Format::JasparPlain;
   }
   if (isTransfacTag(first)) return Format::Transfac;
-  lines.fail("not a motif file: expected MEME (\"MEME version 4\"), JASPAR (\">ID NAME\"), TRANSFAC (\"AC  ...\"), "
-             "HOMER (\">CONSENSUS<tab>NAME<tab>THRESHOLD\") or a zelkova report, found " + textio::quoted(first));
+  lines.fail(
+      "not a motif file: expected MEME (\"MEME version 4\"), JASPAR (\">ID NAME\"), TRANSFAC (\"AC  ...\"), "
+      "HOMER (\">CONSENSUS<tab>NAME<tab>THRESHOLD\") or a zelkova report, found " +
+      textio::quoted(first));
 }
 
 std::vector<motif::Motif> fromReport(const report::Report& report, const std::string& source) {
@@ -65,8 +67,8 @@ std::vector<motif::Motif> fromReport(const report::Report& report, const std::st
     m.id = export_formats::motifId(r);
     m.name = r.consensus;
     for (const report::Column& c : r.counts)
-      m.columns.push_back(motif::Column{static_cast<double>(c[0]), static_cast<double>(c[1]),
-                                        static_cast<double>(c[2]), static_cast<double>(c[3])});
+      m.columns.push_back(motif::Column{static_cast<double>(c[0]), static_cast<double>(c[1]), static_cast<double>(c[2]),
+                                        static_cast<double>(c[3])});
     m.counts = true;
     m.nsites = static_cast<double>(r.siteCount);
     m.source = source;
@@ -116,9 +118,9 @@ std::vector<motif::Motif> readFiles(const std::vector<std::string>& paths) {
       const auto [first, added] = seen.emplace(m.id, motifs.size());
       if (!added)
         throw ReadError(m.source, m.line,
-                                "motif " + m.id + " is already in " + motifs[first->second].where() +
-                                    "; identifiers must be unique across the files read together (rename one, or "
-                                    "leave a file out)");
+                        "motif " + m.id + " is already in " + motifs[first->second].where() +
+                            "; identifiers must be unique across the files read together (rename one, or "
+                            "leave a file out)");
       motifs.push_back(std::move(m));
     }
   }

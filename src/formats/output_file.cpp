@@ -72,8 +72,7 @@ Target followLinks(const std::string& path) {
 std::FILE* standardStreamOn(const struct stat& file) {
   for (std::FILE* stream : {stdout, stderr}) {
     struct stat st {};
-    if (::fstat(::fileno(stream), &st) == 0 && st.st_dev == file.st_dev && st.st_ino == file.st_ino)
-      return stream;
+    if (::fstat(::fileno(stream), &st) == 0 && st.st_dev == file.st_dev && st.st_ino == file.st_ino) return stream;
   }
   return nullptr;
 }
@@ -123,8 +122,7 @@ int streamError(std::FILE* stream) {
 
 }  // namespace
 
-void refuseInputAsOutput(const std::string& output, const std::vector<std::string>& inputs,
-                         const std::string& kind) {
+void refuseInputAsOutput(const std::string& output, const std::vector<std::string>& inputs, const std::string& kind) {
   struct stat out {};
   if (::stat(output.c_str(), &out) != 0 || !S_ISREG(out.st_mode)) return;
   for (const std::string& input : inputs) {
@@ -249,8 +247,7 @@ void OutputFile::commit() {
   // could leave an empty file where the old one was.
   if (error == 0 && !s.temporary.empty() && ::fsync(::fileno(s.stream)) != 0) error = errno;
   if (std::fclose(std::exchange(s.stream, nullptr)) != 0 && error == 0) error = errno;
-  if (error == 0 && !s.temporary.empty() && std::rename(s.temporary.c_str(), s.target.c_str()) != 0)
-    error = errno;
+  if (error == 0 && !s.temporary.empty() && std::rename(s.temporary.c_str(), s.target.c_str()) != 0) error = errno;
   if (error != 0) s.fail(error);
   s.temporary.clear();
   s.finished = true;

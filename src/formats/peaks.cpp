@@ -53,8 +53,8 @@ void readNarrowPeakColumns(const textio::LineContext& at, const std::vector<std:
   const long long summit = at.integer(fields[9], "summit offset (column 10)");
   if (summit == -1) return;
   if (summit < 0 || summit >= peak.end - peak.start)
-    at.fail("summit offset " + fields[9] + " lies outside the peak, which is " +
-            std::to_string(peak.end - peak.start) + " bases long");
+    at.fail("summit offset " + fields[9] + " lies outside the peak, which is " + std::to_string(peak.end - peak.start) +
+            " bases long");
   peak.summit = summit;
 }
 
@@ -98,8 +98,8 @@ class PeakParser {
     Peak peak = readPeak(at, number, fields, file_.format);
     room_ += kPeakBytes + peak.chrom.size() + peak.name.size();
     if (room_ > kMostPeakBytes)
-      at.fail("the peaks up to this line take more than " + std::to_string(kMostPeakBytes) +
-              " bytes of memory (" + std::to_string(kPeakBytes) +
+      at.fail("the peaks up to this line take more than " + std::to_string(kMostPeakBytes) + " bytes of memory (" +
+              std::to_string(kPeakBytes) +
               " for each and the letters of its chromosome and name), the most a peak file may take; "
               "is this a peak file?");
     file_.peaks.push_back(std::move(peak));

@@ -10,27 +10,27 @@
 
 namespace report {
 
-constexpr int kBases = 4;               // A, C, G, T, in this order everywhere
+constexpr int kBases = 4;  // A, C, G, T, in this order everywhere
 constexpr char kBaseLetters[] = "ACGT";
 
 // The run parameters that zelkova writes above the motifs.
 struct Parameters {
-  std::string date;                 // as written, e.g. "Tue Dec  8 06:44:21 2026"
-  double matchingThreshold = 0.0;   // -thr
-  int initMethod = 0;               // -k
-  bool forwardOnly = false;         // -r
-  int mismatches = 0;               // -m, or the default the run chose
-  double complexityThreshold = 0.0; // -c
-  int seedSequences = 0;            // -i, or the number the run chose
+  std::string date;                  // as written, e.g. "Tue Dec  8 06:44:21 2026"
+  double matchingThreshold = 0.0;    // -thr
+  int initMethod = 0;                // -k
+  bool forwardOnly = false;          // -r
+  int mismatches = 0;                // -m, or the default the run chose
+  double complexityThreshold = 0.0;  // -c
+  int seedSequences = 0;             // -i, or the number the run chose
   int sequences = 0;
   long long totalLength = 0;
   long long averageLength = 0;
-  std::string commandLine;          // without the leading blank of the report
+  std::string commandLine;  // without the leading blank of the report
 };
 
 struct Site {
-  std::string sequence;    // the FASTA header, which may hold blanks and tabs
-  std::string word;        // the site's letters on its own strand
+  std::string sequence;  // the FASTA header, which may hold blanks and tabs
+  std::string word;      // the site's letters on its own strand
   bool forward = true;
   long long position = 0;  // 1-based, on the forward strand
   double score = 0.0;      // 1 for the best word the motif allows
@@ -43,7 +43,7 @@ using Column = std::array<long long, kBases>;
 struct Motif {
   int rank = 0;
   std::string id;  // its identifier when not ZELKOVA-<rank> (named by a pipeline); empty otherwise
-  int line = 0;  // of its "Motif rank #" line when read from a report, for messages
+  int line = 0;    // of its "Motif rank #" line when read from a report, for messages
   double mapScore = 0.0;
   double complexity = 0.0;
   double relativeEntropy = 0.0;  // bits

@@ -34,7 +34,7 @@ constexpr const char* kMotifEnd = "################################";  // 32 '#'
 
 // Appends ">name\tword\tstrand\tposition\tscore\n": strand 1 forward, 0
 // reverse; position 1-based; the score with four decimals.
-void appendSiteLine(std::string& line, const std::string& name, const char* word, bool forward,
-                    long long position, double score);
+void appendSiteLine(std::string& line, const std::string& name, const char* word, bool forward, long long position,
+                    double score);
 
 }  // namespace report_format

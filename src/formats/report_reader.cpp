@@ -91,8 +91,7 @@ void readConsensus(Lines& lines, Motif& m) {
 // such a row is split into fields of four characters instead.
 std::vector<std::string> countFields(const std::string& text, int width) {
   const std::vector<std::string> fields = textio::words(text);
-  if (static_cast<int>(fields.size()) == width || text.size() != 4 * static_cast<std::size_t>(width))
-    return fields;
+  if (static_cast<int>(fields.size()) == width || text.size() != 4 * static_cast<std::size_t>(width)) return fields;
   std::vector<std::string> fixed;
   for (std::size_t at = 0; at < text.size(); at += 4) {
     const std::vector<std::string> field = textio::words(text.substr(at, 4));
@@ -106,8 +105,8 @@ void readCountRow(Lines& lines, int base, Motif& m) {
   const std::string label = std::string(1, kBaseLetters[base]) + "\t";
   const std::vector<std::string> fields = countFields(valueAfter(lines, label), m.width());
   if (static_cast<int>(fields.size()) != m.width())
-    lines.fail("the row of " + label.substr(0, 1) + " holds " + std::to_string(fields.size()) +
-               " counts, expected " + std::to_string(m.width()));
+    lines.fail("the row of " + label.substr(0, 1) + " holds " + std::to_string(fields.size()) + " counts, expected " +
+               std::to_string(m.width()));
   for (int i = 0; i < m.width(); ++i) {
     const long long count = lines.integer(fields[i], "count");
     if (count < 0) lines.fail("negative count " + quoted(fields[i]));
@@ -137,8 +136,8 @@ void readCountMatrix(Lines& lines, Motif& m) {
       total += c;
     }
     if (total != m.siteCount)
-      lines.fail("column " + std::to_string(i + 1) + " of the count matrix adds up to " +
-                 std::to_string(total) + ", not to the " + std::to_string(m.siteCount) + " sites");
+      lines.fail("column " + std::to_string(i + 1) + " of the count matrix adds up to " + std::to_string(total) +
+                 ", not to the " + std::to_string(m.siteCount) + " sites");
   }
 }
 
@@ -159,8 +158,7 @@ Site parseSite(Lines& lines, const std::string& line, int width) {
   if (static_cast<int>(site.word.size()) != width)
     lines.fail("the site word " + quoted(site.word) + " does not have the motif's " + std::to_string(width) +
                " letters");
-  if (fields[1] != "0" && fields[1] != "1")
-    lines.fail("the strand " + quoted(fields[1]) + " is neither 1 nor 0");
+  if (fields[1] != "0" && fields[1] != "1") lines.fail("the strand " + quoted(fields[1]) + " is neither 1 nor 0");
   site.forward = fields[1] == "1";
   site.position = lines.integer(fields[2], "position");
   if (site.position < 1) lines.fail("the position " + quoted(fields[2]) + " is not 1 or more");
@@ -172,8 +170,7 @@ void readSites(Lines& lines, Motif& m) {
   for (;;) {
     const std::string& line = lines.take("a site line or the closing line of 32 '#'");
     if (line == kMotifEnd) break;
-    if (line.empty() || line[0] != '>')
-      lines.fail("expected a site line starting with '>', found " + quoted(line));
+    if (line.empty() || line[0] != '>') lines.fail("expected a site line starting with '>', found " + quoted(line));
     m.sites.push_back(parseSite(lines, line, m.width()));
   }
   if (static_cast<long long>(m.sites.size()) != m.siteCount)

@@ -27,8 +27,8 @@ GenomePlace placeOf(const SiteRow& row) {
 
 std::string tsvLine(const SiteRow& r) {
   return r.motifId + '\t' + r.motifAlt + '\t' + r.sequence + '\t' + std::to_string(r.start + 1) + '\t' +
-         std::to_string(r.end) + '\t' + r.strand + '\t' + numbers::fixedPoint(r.score, 2) + '\t' +
-         significance(r.p) + '\t' + significance(r.q) + '\t' + r.matched + '\n';
+         std::to_string(r.end) + '\t' + r.strand + '\t' + numbers::fixedPoint(r.score, 2) + '\t' + significance(r.p) +
+         '\t' + significance(r.q) + '\t' + r.matched + '\n';
 }
 
 int bedScore(double p) {
@@ -39,7 +39,8 @@ int bedScore(double p) {
 // A name without blanks for BED's name column.
 std::string bedName(const std::string& text) {
   std::string name = text;
-  std::replace_if(name.begin(), name.end(), [](unsigned char c) { return std::isspace(c) != 0; }, '_');
+  std::replace_if(
+      name.begin(), name.end(), [](unsigned char c) { return std::isspace(c) != 0; }, '_');
   return name;
 }
 

@@ -36,19 +36,33 @@ using tsv::NonFinite;
 
 // The columns of a summary.tsv, found in its header.
 struct Columns {
-  Column rank, id, length, mismatches, consensus, threshold, log10E, beatsDecoy, primaryHits, primaryTotal,
-      controlHits, controlTotal, bestMatchId, bestMatchName, bestMatchE, weakMatchId, weakMatchE,
-      conditionalLog10E, lowComplexity;
+  Column rank, id, length, mismatches, consensus, threshold, log10E, beatsDecoy, primaryHits, primaryTotal, controlHits,
+      controlTotal, bestMatchId, bestMatchName, bestMatchE, weakMatchId, weakMatchE, conditionalLog10E, lowComplexity;
   std::optional<Column> centralLog10P, centralWidth;  // missing in the earlier layout
 };
 
 Columns columnsOf(const tsv::Table& t) {
-  Columns c{t.column("rank"), t.column("id"), t.column("length"), t.column("mismatches"),
-            t.column("consensus"), t.column("threshold"), t.column("log10_E"), t.column("beats_decoy"),
-            t.column("primary_hits"), t.column("primary_total"), t.column("control_hits"),
-            t.column("control_total"), t.column("best_match_id"), t.column("best_match_name"),
-            t.column("best_match_E"), t.column("weak_match_id"), t.column("weak_match_E"),
-            t.column("conditional_log10_E"), t.column("low_complexity"), std::nullopt, std::nullopt};
+  Columns c{t.column("rank"),
+            t.column("id"),
+            t.column("length"),
+            t.column("mismatches"),
+            t.column("consensus"),
+            t.column("threshold"),
+            t.column("log10_E"),
+            t.column("beats_decoy"),
+            t.column("primary_hits"),
+            t.column("primary_total"),
+            t.column("control_hits"),
+            t.column("control_total"),
+            t.column("best_match_id"),
+            t.column("best_match_name"),
+            t.column("best_match_E"),
+            t.column("weak_match_id"),
+            t.column("weak_match_E"),
+            t.column("conditional_log10_E"),
+            t.column("low_complexity"),
+            std::nullopt,
+            std::nullopt};
   c.centralLog10P = t.optionalColumn("central_log10_p");
   if (c.centralLog10P) c.centralWidth = t.column("central_width");
   return c;

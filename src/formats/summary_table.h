@@ -27,12 +27,12 @@ struct Row {
   std::string log10E;      // three decimals
   std::string beatsDecoy;  // "yes", "no" or "NA" (no decoy)
   long long primaryHits = 0, primaryTotal = 0, controlHits = 0, controlTotal = 0;
-  std::string bestMatchId, bestMatchName, bestMatchE;  // all three "NA" unless the best match is convincing
-  std::string weakMatchId, weakMatchE;                 // the best match when it is not convincing, else "NA"
-  std::string conditionalLog10E;                       // three decimals
-  std::string lowComplexity;                           // "yes" or "no"
+  std::string bestMatchId, bestMatchName, bestMatchE;     // all three "NA" unless the best match is convincing
+  std::string weakMatchId, weakMatchE;                    // the best match when it is not convincing, else "NA"
+  std::string conditionalLog10E;                          // three decimals
+  std::string lowComplexity;                              // "yes" or "no"
   std::string centralLog10P = "NA", centralWidth = "NA";  // central enrichment, NA where not tested
-  int line = 0;  // where the reader found it; not written
+  int line = 0;                                           // where the reader found it; not written
 };
 
 // The fields of `row` in the order of kHeader, separated by tabs, without a

@@ -22,7 +22,8 @@ std::ifstream openFile(const std::string& path) {
   if (::stat(command_files::openablePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode))
     throw ReadError(command_files::inputName(path), 0, "cannot open the file: it is a directory");
   std::ifstream in(command_files::openablePath(path), std::ios::binary);
-  if (!in) throw ReadError(command_files::inputName(path), 0, std::string("cannot open the file: ") + std::strerror(errno));
+  if (!in)
+    throw ReadError(command_files::inputName(path), 0, std::string("cannot open the file: ") + std::strerror(errno));
   return in;
 }
 

@@ -32,7 +32,9 @@ std::array<int, motif::kBases> letterOrder(const Lines& lines, const std::vector
   return order;
 }
 
-bool isPositionRow(const std::string& line) { return !line.empty() && std::isdigit(static_cast<unsigned char>(line[0])); }
+bool isPositionRow(const std::string& line) {
+  return !line.empty() && std::isdigit(static_cast<unsigned char>(line[0]));
+}
 
 void readMatrix(Lines& lines, const std::vector<std::string>& header, motif::Motif& m) {
   const std::array<int, motif::kBases> order = letterOrder(lines, header);
@@ -44,8 +46,10 @@ void readMatrix(Lines& lines, const std::vector<std::string>& header, motif::Mot
     const bool consensusLetter =
         fields.size() == motif::kBases + 2 && std::isalpha(static_cast<unsigned char>(fields.back()[0]));
     if (fields.size() != motif::kBases + 1 && !consensusLetter)
-      lines.fail("a matrix row needs its position, the four numbers its P0 line announces and at most a "
-                 "consensus letter; found " + std::to_string(fields.size() - 1) + " fields after the position");
+      lines.fail(
+          "a matrix row needs its position, the four numbers its P0 line announces and at most a "
+          "consensus letter; found " +
+          std::to_string(fields.size() - 1) + " fields after the position");
     motif::Column c{};
     for (int i = 0; i < motif::kBases; ++i) c[order[i]] = matrixValue(lines, fields[i + 1]);
     m.columns.push_back(c);

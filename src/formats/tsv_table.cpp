@@ -43,8 +43,7 @@ long long whole(const textio::LineContext& at, const std::string& text, const st
   return value;
 }
 
-double number(const textio::LineContext& at, const std::string& text, const std::string& what,
-              NonFinite nonFinite) {
+double number(const textio::LineContext& at, const std::string& text, const std::string& what, NonFinite nonFinite) {
   // strtod itself skips leading blanks and takes a "+".
   if (text.empty() || isBlank(text[0]) || text[0] == '+')
     at.fail(what + " " + textio::quoted(text) + " is not a number");
@@ -84,7 +83,8 @@ Table::Table(std::istream& in, std::string source, std::string table, std::strin
   names_ = textio::tabFields(lines_.take("the header line"));
   for (std::size_t i = 0; i < names_.size(); ++i)
     for (std::size_t j = 0; j < i; ++j)
-      if (names_[i] == names_[j]) lines_.fail("the header line names the column " + textio::quoted(names_[i]) + " twice");
+      if (names_[i] == names_[j])
+        lines_.fail("the header line names the column " + textio::quoted(names_[i]) + " twice");
 }
 
 std::optional<Column> Table::optionalColumn(const std::string& name) const {

@@ -39,8 +39,7 @@ enum class NonFinite { Refused, Allowed };
 // field in messages.
 long long count(const textio::LineContext& at, const std::string& text, const std::string& what);
 long long whole(const textio::LineContext& at, const std::string& text, const std::string& what);
-double number(const textio::LineContext& at, const std::string& text, const std::string& what,
-              NonFinite nonFinite);
+double number(const textio::LineContext& at, const std::string& text, const std::string& what, NonFinite nonFinite);
 const std::string& identifier(const textio::LineContext& at, const std::string& text, const std::string& what);
 
 // A column of the header: where it is and its name, for messages.

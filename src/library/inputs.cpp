@@ -13,8 +13,7 @@ std::vector<FastaRecord> readFastaFile(const std::string& path, LowerCase lowerC
   }
 }
 
-MarkovModel buildMarkovModel(const std::vector<FastaRecord>& records, int order, double pseudoCount,
-                             bool bothStrands) {
+MarkovModel buildMarkovModel(const std::vector<FastaRecord>& records, int order, double pseudoCount, bool bothStrands) {
   if (order < 0 || order > markov_builder::kMaxOrder)
     throw FatalError("Error: the Markov order must be 0 to " + std::to_string(markov_builder::kMaxOrder) + ".\n");
   if (!(pseudoCount > 0.0)) throw FatalError("Error: the pseudo-count must be above 0.\n");

@@ -53,9 +53,9 @@ void writeAxes(std::ostream& svg, const central::CentralResult& r, double top) {
   const double centre = (h.positions - 1) / 2.0;
   for (double start : {0.0, centre, static_cast<double>(h.positions - 1)}) {
     const double x = xOf(h, start + 0.5);
-    svg << "<line x1=\"" << number(x) << "\" y1=\"" << baseline << "\" x2=\"" << number(x) << "\" y2=\""
-        << baseline + 4 << "\" stroke=\"#333\"/><text x=\"" << number(x) << "\" y=\"" << baseline + 16
-        << "\" text-anchor=\"middle\">" << numbers::fixedPoint(h.offsetOf(start), 0) << "</text>";
+    svg << "<line x1=\"" << number(x) << "\" y1=\"" << baseline << "\" x2=\"" << number(x) << "\" y2=\"" << baseline + 4
+        << "\" stroke=\"#333\"/><text x=\"" << number(x) << "\" y=\"" << baseline + 16 << "\" text-anchor=\"middle\">"
+        << numbers::fixedPoint(h.offsetOf(start), 0) << "</text>";
   }
   svg << "<text x=\"" << number(kLeft + kPlotWidth / 2) << "\" y=\"" << baseline + 34
       << "\" text-anchor=\"middle\">site start from the centre (letters)</text>"
@@ -85,7 +85,8 @@ void writeBars(std::ostream& svg, const central::PositionHistogram& h, double to
 }
 
 void writeExpected(std::ostream& svg, const central::PositionHistogram& h, double top) {
-  svg << "<polyline class=\"expected\" fill=\"none\" stroke=\"" << kExpectedColour << "\" stroke-width=\"1.5\" points=\"";
+  svg << "<polyline class=\"expected\" fill=\"none\" stroke=\"" << kExpectedColour
+      << "\" stroke-width=\"1.5\" points=\"";
   for (std::size_t b = 0; b < h.expected.size(); ++b) {
     const double start = h.firstStart + static_cast<double>(b) * central::kBinLetters;
     const double y = yOf(h.expected[b], top);
@@ -100,8 +101,8 @@ void writeLegend(std::ostream& svg, const central::CentralResult& r) {
   std::string second = "no width tried";
   if (r.best.width > 0)
     second = std::string(shaded(r) ? "central" : "not central; best") + " window: " + std::to_string(r.best.width) +
-             " positions, " + std::to_string(r.best.inside) + " sites, p = " +
-             numbers::scientificFromLog10(r.best.log10P);
+             " positions, " + std::to_string(r.best.inside) +
+             " sites, p = " + numbers::scientificFromLog10(r.best.log10P);
   svg << "<g font-family=\"sans-serif\" font-size=\"11\" fill=\"#333\"><text x=\"" << kLeft << "\" y=\"14\">"
       << export_html::escape(first) << "</text><text class=\"verdict\" x=\"" << kLeft << "\" y=\"30\">"
       << export_html::escape(second) << "</text></g>";

@@ -22,13 +22,11 @@ std::vector<const Row*> matchEnrichment(const std::vector<std::string>& ids, con
     const int line = static_cast<int>(r) + 2;  // after the header line
     std::size_t m = 0;
     while (m < ids.size() && ids[m] != rows[r].id) ++m;
-    if (m == ids.size())
-      throw ReadError(source, line, "motif " + rows[r].id + " is not in the motif file");
+    if (m == ids.size()) throw ReadError(source, line, "motif " + rows[r].id + " is not in the motif file");
     if (consensus[m] != rows[r].consensus)
       throw ReadError(source, line,
-                                        "motif " + rows[r].id + " has the consensus " + rows[r].consensus +
-                                            " here but " + consensus[m] +
-                                            " in the motif file; was the table made from another file?");
+                      "motif " + rows[r].id + " has the consensus " + rows[r].consensus + " here but " + consensus[m] +
+                          " in the motif file; was the table made from another file?");
     matched[m] = &rows[r];
   }
   return matched;
@@ -50,9 +48,7 @@ std::string fromLog10(const std::string& log10Text) {
 
 namespace {
 
-std::string hitsText(long long hits, long long total) {
-  return std::to_string(hits) + " of " + std::to_string(total);
-}
+std::string hitsText(long long hits, long long total) { return std::to_string(hits) + " of " + std::to_string(total); }
 
 // "7 of 18 (38.9 %)".
 std::string hitsAndShare(long long hits, long long total) {
@@ -62,9 +58,12 @@ std::string hitsAndShare(long long hits, long long total) {
 }  // namespace
 
 std::string enrichmentHeadings() {
-  return html_table::cells({{"Threshold", "num"}, {"Primary hits", "num"}, {"Control hits", "num"},
-                           {"Enrichment", "num"}, {"E-value", "num"}},
-                          html_table::Kind::Heading);
+  return html_table::cells({{"Threshold", "num"},
+                            {"Primary hits", "num"},
+                            {"Control hits", "num"},
+                            {"Enrichment", "num"},
+                            {"E-value", "num"}},
+                           html_table::Kind::Heading);
 }
 
 std::string enrichmentCells(const Row* row) {

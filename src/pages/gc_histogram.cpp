@@ -1,8 +1,8 @@
 #include "pages/gc_histogram.h"
 
 #include <algorithm>
-#include <cmath>
 #include <array>
+#include <cmath>
 #include <sstream>
 
 #include "formats/numbers.h"
@@ -52,8 +52,8 @@ void writeAxes(std::ostream& svg, const Shares& s, double top, double bins) {
   const double baseline = kTop + kPlotHeight;
   svg << "<g font-family=\"sans-serif\" font-size=\"11\" fill=\"#333\">";
   svg << "<line x1=\"" << kLeft << "\" y1=\"" << kTop << "\" x2=\"" << kLeft << "\" y2=\"" << baseline
-      << "\" stroke=\"#333\"/><line x1=\"" << kLeft << "\" y1=\"" << baseline << "\" x2=\"" << number(kLeft + bins * kBinWidth)
-      << "\" y2=\"" << baseline << "\" stroke=\"#333\"/>";
+      << "\" stroke=\"#333\"/><line x1=\"" << kLeft << "\" y1=\"" << baseline << "\" x2=\""
+      << number(kLeft + bins * kBinWidth) << "\" y2=\"" << baseline << "\" stroke=\"#333\"/>";
   const double step = tickStep(top);
   for (double v = 0; v <= top + 1e-9; v += step) {
     const double y = baseline - kPlotHeight * v / top;
@@ -66,9 +66,9 @@ void writeAxes(std::ostream& svg, const Shares& s, double top, double bins) {
   for (int b = s.first; b <= s.last + 1; ++b) {
     if (b % 5 != 0) continue;
     const double x = kLeft + (b - s.first) * kBinWidth;
-    svg << "<line x1=\"" << number(x) << "\" y1=\"" << baseline << "\" x2=\"" << number(x) << "\" y2=\""
-        << baseline + 4 << "\" stroke=\"#333\"/><text x=\"" << number(x) << "\" y=\"" << baseline + 16
-        << "\" text-anchor=\"middle\">" << b << "</text>";
+    svg << "<line x1=\"" << number(x) << "\" y1=\"" << baseline << "\" x2=\"" << number(x) << "\" y2=\"" << baseline + 4
+        << "\" stroke=\"#333\"/><text x=\"" << number(x) << "\" y=\"" << baseline + 16 << "\" text-anchor=\"middle\">"
+        << b << "</text>";
   }
   svg << "<text x=\"" << number(kLeft + bins * kBinWidth / 2) << "\" y=\"" << baseline + 34
       << "\" text-anchor=\"middle\">GC content of the window (%)</text></g>";
@@ -79,7 +79,8 @@ void writeLegend(std::ostream& svg, const Shares& s, double width) {
   svg << "<g font-family=\"sans-serif\" font-size=\"11\" fill=\"#333\">"
       << "<rect x=\"" << number(x) << "\" y=\"8\" width=\"10\" height=\"10\" fill=\"" << kPeakColour << "\"/>"
       << "<text x=\"" << number(x + 14) << "\" y=\"17\">peaks (" << s.peakTotal << ")</text>"
-      << "<rect x=\"" << number(x + 110) << "\" y=\"8\" width=\"10\" height=\"10\" fill=\"" << kBackgroundColour << "\"/>"
+      << "<rect x=\"" << number(x + 110) << "\" y=\"8\" width=\"10\" height=\"10\" fill=\"" << kBackgroundColour
+      << "\"/>"
       << "<text x=\"" << number(x + 124) << "\" y=\"17\">background (" << s.backgroundTotal << ")</text></g>";
 }
 

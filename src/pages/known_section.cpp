@@ -27,8 +27,7 @@ std::vector<const motif::Motif*> knownMotifsOfRows(const std::vector<known_table
   std::vector<const motif::Motif*> motifs;
   for (const known_table::Row& row : rows) {
     const auto found = byId.find(row.id);
-    if (found == byId.end())
-      throw ReadError(source, row.line, "motif " + row.id + " is not in the motif files given");
+    if (found == byId.end()) throw ReadError(source, row.line, "motif " + row.id + " is not in the motif files given");
     motifs.push_back(found->second);
   }
   return motifs;
@@ -74,8 +73,8 @@ void writeKnownSection(std::ostream& out, const std::vector<known_table::Row>& r
     return std::strtod(r.q.c_str(), nullptr) < known::kEnrichedQ;
   });
   out << "<section id=\"known\">\n<h2>Known motifs</h2>\n<p class=\"note\">" << section.tested << ' ' << enriched
-      << " of " << rows.size() << (rows.size() == 1 ? " motif has" : " motifs have")
-      << " a q-value below " << numbers::fixedPoint(known::kEnrichedQ, 2) << ". A site is a window scoring at least the motif's threshold. ";
+      << " of " << rows.size() << (rows.size() == 1 ? " motif has" : " motifs have") << " a q-value below "
+      << numbers::fixedPoint(known::kEnrichedQ, 2) << ". A site is a window scoring at least the motif's threshold. ";
   if (shown < rows.size()) out << "The best " << shown << " are shown; ";
   out << "<a href=\"" << escape(section.tableLink) << "\">" << escape(section.tableLink) << "</a> lists "
       << (shown < rows.size() ? "all" : "them") << ".</p>\n";

@@ -27,9 +27,9 @@ std::vector<const motif::Motif*> knownMotifsOfRows(const std::vector<known_table
                                                    const std::string& source);
 
 struct KnownSection {
-  std::string tableLink;       // where the whole table is, as a link target
-  std::string tested;          // what was tested against what, a sentence of HTML
-  bool linkDiscovered = false; // same_sites_as names a motif section of the page
+  std::string tableLink;        // where the whole table is, as a link target
+  std::string tested;           // what was tested against what, a sentence of HTML
+  bool linkDiscovered = false;  // same_sites_as names a motif section of the page
 };
 
 // The section <section id="known">: the first kKnownShown rows, each with

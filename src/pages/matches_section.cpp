@@ -39,15 +39,27 @@ Heights heightsOf(const std::vector<report::Column>& counts) {
 
 void writeTable(std::ostream& out, const std::vector<AlignedMatch>& matches) {
   out << "<table class=\"matches-table\">\n"
-      << html_table::head({{"Known motif"}, {"Name"}, {"Strand"}, {"Offset", "num"}, {"Overlap", "num"}, {"p", "num"},
-                           {"E", "num"}, {"q", "num"}, {"Consensus"}})
+      << html_table::head({{"Known motif"},
+                           {"Name"},
+                           {"Strand"},
+                           {"Offset", "num"},
+                           {"Overlap", "num"},
+                           {"p", "num"},
+                           {"E", "num"},
+                           {"q", "num"},
+                           {"Consensus"}})
       << "<tbody>\n";
   for (const AlignedMatch& m : matches) {
     const match_table::Row& r = m.row;
-    out << html_table::row({html_table::text(r.targetId), html_table::text(r.targetName), {r.reverse ? "&minus;" : "+"},
-                            {std::to_string(r.offset), "num"}, {std::to_string(r.overlap), "num"},
-                            {match_table::formatValue(r.p), "num"}, {match_table::formatValue(r.e), "num"},
-                            {match_table::formatValue(r.q), "num"}, html_table::text(r.targetConsensus, "word")});
+    out << html_table::row({html_table::text(r.targetId),
+                            html_table::text(r.targetName),
+                            {r.reverse ? "&minus;" : "+"},
+                            {std::to_string(r.offset), "num"},
+                            {std::to_string(r.overlap), "num"},
+                            {match_table::formatValue(r.p), "num"},
+                            {match_table::formatValue(r.e), "num"},
+                            {match_table::formatValue(r.q), "num"},
+                            html_table::text(r.targetConsensus, "word")});
   }
   out << "</tbody>\n</table>\n";
 }
@@ -100,15 +112,16 @@ PageAddition matchesAddition(const std::vector<match_table::Row>& rows, const st
   auto byMotif = std::make_shared<std::map<std::string, std::vector<AlignedMatch>>>();
   for (const match_table::Row& row : rows) {
     const auto consensus = consensusOf.find(row.query);
-    if (consensus == consensusOf.end())
-      throw ReadError(source, row.line, row.query + " is not a motif of the report");
+    if (consensus == consensusOf.end()) throw ReadError(source, row.line, row.query + " is not a motif of the report");
     if (row.queryConsensus != consensus->second)
-      throw ReadError(source, row.line, "the consensus " + row.queryConsensus + " is not that of " +
-                                                    row.query + ": the matches belong to another report");
+      throw ReadError(source, row.line,
+                      "the consensus " + row.queryConsensus + " is not that of " + row.query +
+                          ": the matches belong to another report");
     const auto target = known.find(row.targetId);
     if (target == known.end())
-      throw ReadError(source, row.line, "the known motif " + row.targetId +
-                                                    " is not in the database (pass the one the matches came from with --db)");
+      throw ReadError(
+          source, row.line,
+          "the known motif " + row.targetId + " is not in the database (pass the one the matches came from with --db)");
     (*byMotif)[row.query].push_back({row, alignedHeights(*target->second, row.reverse)});
   }
   PageAddition addition;

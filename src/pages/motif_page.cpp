@@ -102,8 +102,9 @@ void writeKnownPage(std::ostream& out, const std::vector<known_table::Row>& rows
       << "</code> of the motifs of <code>" << escape(names) << "</code>.</p>\n</header>\n";
   KnownSection section;
   section.tableLink = tableName;
-  section.tested = "Every motif of the database was tested for enrichment in the primary sequences against the "
-                   "control.";
+  section.tested =
+      "Every motif of the database was tested for enrichment in the primary sequences against the "
+      "control.";
   writeKnownSection(out, rows, shown, section);
   writeFoot(out, program);
 }

@@ -16,8 +16,8 @@
 
 namespace export_html {
 
-using numbers::fixedPoint;
 using export_formats::motifId;
+using numbers::fixedPoint;
 using report::Column;
 using report::kBaseLetters;
 using report::kBases;
@@ -44,9 +44,7 @@ std::array<double, kBases> frequencyLetterHeights(const std::array<double, kBase
   return heights;
 }
 
-std::vector<Column> reverseComplement(const std::vector<Column>& counts) {
-  return motif::reverseComplement(counts);
-}
+std::vector<Column> reverseComplement(const std::vector<Column>& counts) { return motif::reverseComplement(counts); }
 
 std::string escape(const std::string& text) {
   std::string out;
@@ -87,13 +85,13 @@ std::string number(double value) { return fixedPoint(value, 2); }
 void writeAxes(std::ostream& svg, int width, int shift) {
   const double baseline = kTop + 2 * kPixelsPerBit;
   svg << "<g class=\"axis\" font-family=\"sans-serif\" font-size=\"10\" fill=\"#333\">"
-      << "<line x1=\"" << kLeft - 4 << "\" y1=\"" << kTop << "\" x2=\"" << kLeft - 4 << "\" y2=\""
-      << baseline << "\" stroke=\"#333\"/>";
+      << "<line x1=\"" << kLeft - 4 << "\" y1=\"" << kTop << "\" x2=\"" << kLeft - 4 << "\" y2=\"" << baseline
+      << "\" stroke=\"#333\"/>";
   for (int tick = 0; tick <= 4; ++tick) {
     const double y = baseline - tick * kPixelsPerBit / 2;
-    svg << "<line x1=\"" << kLeft - 8 << "\" y1=\"" << number(y) << "\" x2=\"" << kLeft - 4 << "\" y2=\""
-        << number(y) << "\" stroke=\"#333\"/><text x=\"" << kLeft - 10 << "\" y=\"" << number(y + 3.5)
-        << "\" text-anchor=\"end\">" << fixedPoint(tick / 2.0, 1) << "</text>";
+    svg << "<line x1=\"" << kLeft - 8 << "\" y1=\"" << number(y) << "\" x2=\"" << kLeft - 4 << "\" y2=\"" << number(y)
+        << "\" stroke=\"#333\"/><text x=\"" << kLeft - 10 << "\" y=\"" << number(y + 3.5) << "\" text-anchor=\"end\">"
+        << fixedPoint(tick / 2.0, 1) << "</text>";
   }
   svg << "<text transform=\"translate(10 " << number(kTop + kPixelsPerBit) << ") rotate(-90)\" "
       << "text-anchor=\"middle\">bits</text>";
@@ -112,10 +110,9 @@ void writeColumn(std::ostream& svg, const std::array<double, kBases>& heights, i
     const double h = heights[b] * kPixelsPerBit;
     if (h < kSmallest) continue;
     y -= h;
-    svg << "<path class=\"letter-" << kBaseLetters[b] << "\" d=\"" << kGlyphs[b] << "\" fill=\""
-        << kColours[b] << "\" fill-rule=\"evenodd\" transform=\"translate(" << number(x) << ' '
-        << fixedPoint(y, 3) << ") scale(" << fixedPoint((kColumnWidth - 2) / 100, 4) << ' '
-        << fixedPoint(h / 100, 5) << ")\"/>";
+    svg << "<path class=\"letter-" << kBaseLetters[b] << "\" d=\"" << kGlyphs[b] << "\" fill=\"" << kColours[b]
+        << "\" fill-rule=\"evenodd\" transform=\"translate(" << number(x) << ' ' << fixedPoint(y, 3) << ") scale("
+        << fixedPoint((kColumnWidth - 2) / 100, 4) << ' ' << fixedPoint(h / 100, 5) << ")\"/>";
   }
 }
 
@@ -133,16 +130,16 @@ std::string frequencyLogoSvg(const std::vector<std::array<double, kBases>>& freq
   return shiftedLogoSvg(heights, label, 0, static_cast<int>(frequencies.size()));
 }
 
-std::string shiftedLogoSvg(const std::vector<std::array<double, kBases>>& heights, const std::string& label,
-                           int shift, int span) {
+std::string shiftedLogoSvg(const std::vector<std::array<double, kBases>>& heights, const std::string& label, int shift,
+                           int span) {
   const int width = static_cast<int>(heights.size());
   ZK_CHECK(shift >= 0 && shift + width <= span, "a logo fits the span it is drawn in");
   const double w = kLeft + span * kColumnWidth + kRight;
   const double h = kTop + 2 * kPixelsPerBit + kBottom;
   std::ostringstream svg;
-  svg << "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"logo\" role=\"img\" width=\"" << number(w)
-      << "\" height=\"" << number(h) << "\" viewBox=\"0 0 " << number(w) << ' ' << number(h) << "\"><title>"
-      << escape(label) << "</title>";
+  svg << "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"logo\" role=\"img\" width=\"" << number(w) << "\" height=\""
+      << number(h) << "\" viewBox=\"0 0 " << number(w) << ' ' << number(h) << "\"><title>" << escape(label)
+      << "</title>";
   writeAxes(svg, width, shift);
   for (int i = 0; i < width; ++i) writeColumn(svg, heights[i], shift + i);
   svg << "</svg>";
@@ -326,8 +323,8 @@ void writeSites(std::ostream& out, const Motif& m) {
 }
 
 void writeMotif(std::ostream& out, const Motif& m, const std::vector<PageAddition>& additions) {
-  out << "<section class=\"motif\" id=\"" << motifId(m) << "\">\n<h2>Motif rank #" << m.rank << ": "
-      << motifId(m) << "</h2>\n";
+  out << "<section class=\"motif\" id=\"" << motifId(m) << "\">\n<h2>Motif rank #" << m.rank << ": " << motifId(m)
+      << "</h2>\n";
   writeScores(out, m);
   for (const PageAddition& addition : additions)
     if (addition.afterScores) addition.afterScores(out, m);
@@ -341,16 +338,16 @@ void writeMotif(std::ostream& out, const Motif& m, const std::vector<PageAdditio
 
 }  // namespace
 
-void writeHtml(std::ostream& out, const Report& report, const std::string& reportName,
-               const std::string& program, const std::vector<PageAddition>& additions) {
+void writeHtml(std::ostream& out, const Report& report, const std::string& reportName, const std::string& program,
+               const std::vector<PageAddition>& additions) {
   const std::string name = escape(reportName);
   out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
       << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
       << "<title>ZELKOVA motifs: " << name << "</title>\n<style>" << kPageStyle;
   for (const PageAddition& addition : additions) out << addition.style;
   out << "</style>\n</head>\n<body>\n"
-      << "<header>\n<h1>ZELKOVA motifs</h1>\n<p>Report <code>" << name << "</code>, "
-      << report.motifs.size() << (report.motifs.size() == 1 ? " motif" : " motifs") << ".</p>\n</header>\n";
+      << "<header>\n<h1>ZELKOVA motifs</h1>\n<p>Report <code>" << name << "</code>, " << report.motifs.size()
+      << (report.motifs.size() == 1 ? " motif" : " motifs") << ".</p>\n</header>\n";
   writeParameters(out, report.parameters);
   writeSummary(out, report, additions);
   for (const Motif& m : report.motifs) writeMotif(out, m, additions);

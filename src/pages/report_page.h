@@ -41,8 +41,8 @@ std::string frequencyLogoSvg(const std::vector<std::array<double, report::kBases
 // A logo `span` columns wide whose letter stacks `heights` fill the columns
 // from `shift` on, numbered from 1 there: logos of two aligned motifs drawn
 // with the same span line up column by column.
-std::string shiftedLogoSvg(const std::vector<std::array<double, report::kBases>>& heights,
-                           const std::string& label, int shift, int span);
+std::string shiftedLogoSvg(const std::vector<std::array<double, report::kBases>>& heights, const std::string& label,
+                           int shift, int span);
 
 // `text` with &, <, >, " and ' written as character references.
 std::string escape(const std::string& text);

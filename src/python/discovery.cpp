@@ -11,15 +11,15 @@
 #include <utility>
 #include <vector>
 
+#include "discover/pipeline.h"
 #include "discover/report/files.h"
 #include "discover/report/known_text.h"
 #include "discover/report/log.h"
-#include "discover/setup/options.h"
-#include "discover/setup/output_dir.h"
-#include "discover/pipeline.h"
-#include "discover/setup/progress.h"
 #include "discover/report/result.h"
 #include "discover/report/tables.h"
+#include "discover/setup/options.h"
+#include "discover/setup/output_dir.h"
+#include "discover/setup/progress.h"
 #include "formats/match_table.h"
 #include "formats/motif_files.h"
 #include "python/bindings.h"
@@ -88,19 +88,23 @@ std::vector<std::vector<match_table::Row>> matchesOf(const discover::Discovery& 
 void bindDiscovery(py::module_& module) {
   py::class_<discover::Discovery, std::shared_ptr<discover::Discovery>>(
       module, "_Discovery", "What a discovery found, as zelkova-discover's outputs are written from it.")
-      .def("motifs", [](const discover::Discovery& d) {
-        return motif_files::fromReport(discover::reportedMotifs(d), "the reported motifs");
-      }, "The reported motifs, best first, with their count matrices (motifs.jaspar's).")
+      .def(
+          "motifs",
+          [](const discover::Discovery& d) {
+            return motif_files::fromReport(discover::reportedMotifs(d), "the reported motifs");
+          },
+          "The reported motifs, best first, with their count matrices (motifs.jaspar's).")
       .def("log10_evalues", &log10Evalues, "log10 of each reported motif's E-value, unrounded.")
       .def("matches", &matchesOf, "Per reported motif, the known motifs it resembles, best first.")
       .def("summary_table", &discover::summaryTable, "summary.tsv.")
       .def("sites_table", &discover::siteTable, "sites.tsv.")
-      .def("known_table",
-           [](const discover::Discovery& d) -> std::optional<std::string> {
-             if (!d.knownRun) return std::nullopt;
-             return discover::knownTable(d);
-           },
-           "known.tsv; None when the known motifs were not tested.")
+      .def(
+          "known_table",
+          [](const discover::Discovery& d) -> std::optional<std::string> {
+            if (!d.knownRun) return std::nullopt;
+            return discover::knownTable(d);
+          },
+          "known.tsv; None when the known motifs were not tested.")
       .def("log_text", &discover::logText, "log.txt.")
       .def("files", &discover::resultFiles, "Every result file as (name, text), index.html last.")
       .def_readonly("warnings", &discover::Discovery::warnings, "The warnings about the inputs, one line each.")

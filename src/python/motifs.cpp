@@ -45,7 +45,8 @@ motif::Motif newMotif(const std::string& id, const std::vector<motif::Column>& c
   if (counts && !nsites) {
     const double first = motif_files::columnTotal(columns.front());
     bool even = true;
-    for (const motif::Column& column : columns) even = even && std::abs(motif_files::columnTotal(column) - first) < 1e-6;
+    for (const motif::Column& column : columns)
+      even = even && std::abs(motif_files::columnTotal(column) - first) < 1e-6;
     if (even && first > 0) m.nsites = first;
   }
   return m;

@@ -127,7 +127,7 @@ void runInterruptibly(const std::function<void(RunControl&)>& work, const py::ob
   }
   if (pythonSide) std::rethrow_exception(pythonSide);
   if (workError) std::rethrow_exception(workError);  // Cancelled becomes zelkova.Cancelled
-  deliver(control, progress);  // the last lines of a run that ended
+  deliver(control, progress);                        // the last lines of a run that ended
 }
 
 void bindProgress(py::module_& module) {
@@ -136,15 +136,16 @@ void bindProgress(py::module_& module) {
                                   "(None when not told), the line as the program shows it on a terminal, and\n"
                                   "whether it is final (a step's summary, a warning) or is replaced by the next.")
       .def_readonly("step", &discover::StepEvent::step)
-      .def_property_readonly(
-          "fraction",
-          [](const discover::StepEvent& e) -> std::optional<double> {
-            if (e.fraction < 0) return std::nullopt;
-            return e.fraction;
-          })
+      .def_property_readonly("fraction",
+                             [](const discover::StepEvent& e) -> std::optional<double> {
+                               if (e.fraction < 0) return std::nullopt;
+                               return e.fraction;
+                             })
       .def_readonly("line", &discover::StepEvent::line)
       .def_readonly("final", &discover::StepEvent::final)
-      .def("__repr__", [](const discover::StepEvent& e) { return "<zelkova.Progress " + py::repr(py::str(e.line)).cast<std::string>() + ">"; });
+      .def("__repr__", [](const discover::StepEvent& e) {
+        return "<zelkova.Progress " + py::repr(py::str(e.line)).cast<std::string>() + ">";
+      });
 }
 
 }  // namespace python_bindings

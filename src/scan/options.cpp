@@ -76,8 +76,7 @@ void setBackground(Options& o, const std::string& value) {
 
 void addOptions(cli::Parser& parser, Options& o, bool& pValueGiven) {
   parser.value("-o", "--output", "FILE", "write the sites to FILE (default: standard output)", o.outputFile);
-  parser.value("", "--format", "F", layoutsHelp(o.layout),
-               [&](const std::string& v) { o.layout = layoutOf(v); });
+  parser.value("", "--format", "F", layoutsHelp(o.layout), [&](const std::string& v) { o.layout = layoutOf(v); });
   parser.value("-g", "--genome", "FILE", "scan the genome FASTA FILE (plain or bgzip) instead of\nSEQUENCES.fa",
                o.genomeFile);
   parser.value("-r", "--regions", "FILE", "with --genome: scan only the regions of the BED FILE", o.regionsFile);
@@ -101,9 +100,11 @@ void addOptions(cli::Parser& parser, Options& o, bool& pValueGiven) {
                  pValueGiven = true;
                });
   parser.value("", "--qvalue", "Q", "write the sites of q at most Q instead, above 0 and at\nmost 1",
-               [&](const std::string& v) { o.qValue = cli::realNumber(v, "--qvalue", {0.0, false, 1.0, true}); });
-  parser.whole("", "--max-sites", "N", "keep at most N sites per motif, the best by p\n(default {default})",
-               o.maxSites, 1, 1000000000);
+               [&](const std::string& v) {
+                 o.qValue = cli::realNumber(v, "--qvalue", {0.0, false, 1.0, true});
+               });
+  parser.whole("", "--max-sites", "N", "keep at most N sites per motif, the best by p\n(default {default})", o.maxSites,
+               1, 1000000000);
   cli::addMaxLettersOption(parser, o.maxLetters, cli::LetterLimit::Record);
   parser.whole("-p", "--threads", "N", "threads (default: every processor); the output is the same", o.threads, 1,
                1024);
@@ -142,8 +143,9 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
   if (pValueGiven && o.qValue) throw UsageError("give --pvalue or --qvalue, not both.");
   // The background of the sequences takes a pass of its own before the scan.
   if (o.sequenceFile == "-" && o.background == BackgroundSource::Sequences)
-    throw UsageError("standard input (-) can be read only once, and --bg sequences reads the sequences twice; "
-                          "give --bg uniform or a background file, or name the FASTA file.");
+    throw UsageError(
+        "standard input (-) can be read only once, and --bg sequences reads the sequences twice; "
+        "give --bg uniform or a background file, or name the FASTA file.");
   return o;
 }
 

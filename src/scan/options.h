@@ -23,8 +23,8 @@ struct Options {
   std::vector<std::string> motifFiles;
   std::string sequenceFile;  // FASTA; empty when a genome is scanned
   std::string genomeFile;
-  std::string regionsFile;   // empty: every chromosome whole
-  std::string outputFile;    // empty: standard output
+  std::string regionsFile;  // empty: every chromosome whole
+  std::string outputFile;   // empty: standard output
   site_table::Layout layout = site_table::Layout::Tsv;
   BackgroundSource background = BackgroundSource::Sequences;
   std::string backgroundFile;

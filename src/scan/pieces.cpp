@@ -41,8 +41,8 @@ class FastaPieces : public PieceSource {
       if (length == 0) continue;  // nothing to scan; the condition reads the next record
       const long long own = std::min(kPieceLetters, length - offset_);
       const long long end = std::min(length, offset_ + own + overlap_);
-      piece.stretches.push_back({"", record_.letters.substr(static_cast<std::size_t>(offset_),
-                                                            static_cast<std::size_t>(end - offset_))});
+      piece.stretches.push_back(
+          {"", record_.letters.substr(static_cast<std::size_t>(offset_), static_cast<std::size_t>(end - offset_))});
       piece.places.push_back({names_.size() - 1, offset_, own});
       offset_ += own;
       letters += own;
@@ -131,7 +131,8 @@ std::unique_ptr<PieceSource> genomePieces(genome::IndexedGenome& genome,
   return std::make_unique<GenomePieces>(genome, regions, overlap);
 }
 
-std::vector<genome_intervals::Interval> scanRegions(const genome::IndexedGenome& genome, const std::string& regionsPath) {
+std::vector<genome_intervals::Interval> scanRegions(const genome::IndexedGenome& genome,
+                                                    const std::string& regionsPath) {
   std::vector<genome_intervals::Interval> regions;
   if (regionsPath.empty()) {
     for (const genome::Chromosome& c : genome.chromosomes())
@@ -144,8 +145,8 @@ std::vector<genome_intervals::Interval> scanRegions(const genome::IndexedGenome&
   // In the genome's order, merged where they overlap or touch.
   std::vector<std::pair<std::size_t, genome_intervals::Interval>> ordered;
   for (const peaks::Peak& p : file.peaks)
-    ordered.push_back({static_cast<std::size_t>(genome.find(p.chrom) - genome.chromosomes().data()),
-                       {p.chrom, p.start, p.end, '.'}});
+    ordered.push_back(
+        {static_cast<std::size_t>(genome.find(p.chrom) - genome.chromosomes().data()), {p.chrom, p.start, p.end, '.'}});
   std::sort(ordered.begin(), ordered.end(), [](const auto& a, const auto& b) {
     return a.first != b.first ? a.first < b.first : a.second.start < b.second.start;
   });

@@ -68,7 +68,8 @@ std::unique_ptr<PieceSource> genomePieces(genome::IndexedGenome& genome,
 // genome's order. Throws ReadError naming the file and line of a
 // region on a chromosome the genome does not have or past its end, and for
 // a file without regions.
-std::vector<genome_intervals::Interval> scanRegions(const genome::IndexedGenome& genome, const std::string& regionsPath);
+std::vector<genome_intervals::Interval> scanRegions(const genome::IndexedGenome& genome,
+                                                    const std::string& regionsPath);
 
 // Counts of A, C, G and T in every piece's own letters.
 std::array<long long, 4> countLetters(PieceSource& source);

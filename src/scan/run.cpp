@@ -72,9 +72,17 @@ void addRows(const MotifModel& model, const MotifResult& result, const PieceSour
              std::vector<site_table::SiteRow>& rows) {
   for (const ReportedSite& r : result.sites) {
     const FoundSite& s = r.site;
-    site_table::SiteRow row{model.id, model.alt, source.names()[s.sequence], s.start, s.start + model.width,
+    site_table::SiteRow row{model.id,
+                            model.alt,
+                            source.names()[s.sequence],
+                            s.start,
+                            s.start + model.width,
                             model.strands[static_cast<std::size_t>(s.strand)].strand,
-                            scoring::ScoringMatrix::bits(s.score), s.p, r.q, s.matched, std::nullopt};
+                            scoring::ScoringMatrix::bits(s.score),
+                            s.p,
+                            r.q,
+                            s.matched,
+                            std::nullopt};
     const std::optional<genome_intervals::Interval> region =
         placesInNames ? genome_intervals::intervalOfName(row.sequence) : std::nullopt;
     if (region && region->length() == source.lengths()[s.sequence]) {

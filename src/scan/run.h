@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "formats/motif.h"
-#include "scan/motif_scan.h"
 #include "formats/site_table.h"
+#include "scan/motif_scan.h"
 #include "scan/options.h"
 #include "stats/scoring_matrix.h"
 

@@ -83,8 +83,8 @@ CentralResult centralEnrichment(int sequenceLength, int motifWidth, const std::v
   bool first = true;
   for (int width : widths) {
     const int from = windowStart(r.positions, width);
-    const long long inside = std::count_if(bestStarts.begin(), bestStarts.end(),
-                                           [&](int s) { return s >= from && s < from + width; });
+    const long long inside =
+        std::count_if(bestStarts.begin(), bestStarts.end(), [&](int s) { return s >= from && s < from + width; });
     const double share = static_cast<double>(width) / r.positions;
     const double log10P = log10BinomialUpperTail(inside, r.sites, share);
     if (first || log10P < r.best.log10Uncorrected) {

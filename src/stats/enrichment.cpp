@@ -50,7 +50,8 @@ namespace {
 std::vector<double> bestScores(const WindowScorer& scorer, const CodedSequences& sequences, bool bothStrands,
                                int threads, double floor = -std::numeric_limits<double>::infinity()) {
   std::vector<double> best(sequences.size(), enrichment_stats::kNoWindow);
-  parallelFor(threads, sequences.size(), [&](std::size_t s) { best[s] = scorer.best(sequences, s, bothStrands, floor); });
+  parallelFor(threads, sequences.size(),
+              [&](std::size_t s) { best[s] = scorer.best(sequences, s, bothStrands, floor); });
   return best;
 }
 
@@ -62,8 +63,8 @@ void collectSites(const WindowScorer& scorer, const std::vector<FastaRecord>& re
     const std::string& letters = records[s].letters;
     scorer.forEachAtLeast(sequences, s, bothStrands, threshold, [&](std::size_t start, bool forward, double score) {
       const std::string word = letters.substr(start, width);
-      perSequence[s].push_back(
-          Site{set, s, static_cast<long long>(start) + 1, forward, forward ? word : words::reverseComplement(word), score});
+      perSequence[s].push_back(Site{set, s, static_cast<long long>(start) + 1, forward,
+                                    forward ? word : words::reverseComplement(word), score});
     });
   });
   for (std::vector<Site>& found : perSequence) sites.insert(sites.end(), found.begin(), found.end());

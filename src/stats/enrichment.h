@@ -27,8 +27,8 @@ namespace enrichment {
 
 // A motif to test.
 struct MotifMatrix {
-  int rank = 0;            // its place among the motifs, from 1
-  std::string id;          // name in every output
+  int rank = 0;    // its place among the motifs, from 1
+  std::string id;  // name in every output
   std::string consensus;
   std::vector<motif::Column> frequencies;  // plain frequencies of A, C, G, T per position
 };
@@ -61,16 +61,16 @@ struct Site {
   std::size_t sequence = 0;  // index in its set
   long long position = 0;    // 1-based, of the window's first letter on the forward strand
   bool forward = true;
-  std::string word;          // on its own strand, as the report's site lines give it
+  std::string word;  // on its own strand, as the report's site lines give it
   double score = 0.0;
 };
 
 struct MotifResult {
   MotifMatrix motif;
   enrichment_stats::ThresholdChoice choice;  // threshold, counts, p before the correction
-  double log10PAdjusted = 0.0;  // corrected for the candidates tried; equals log10 p at a fixed threshold
-  double log10E = 0.0;          // log10 of p' times the number of motifs tested
-  std::vector<Site> sites;      // with collectSites: by set, sequence, position, forward strand first
+  double log10PAdjusted = 0.0;               // corrected for the candidates tried; equals log10 p at a fixed threshold
+  double log10E = 0.0;                       // log10 of p' times the number of motifs tested
+  std::vector<Site> sites;                   // with collectSites: by set, sequence, position, forward strand first
 };
 
 // (a/P)/(b/C) of a table: +infinity when b = 0 and a > 0, NaN when a = b = 0.

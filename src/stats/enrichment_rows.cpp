@@ -50,8 +50,7 @@ void writeSites(std::ostream& out, const std::vector<enrichment::MotifResult>& r
       const bool isPrimary = s.set == enrichment::SequenceSet::Primary;
       const FastaRecord& record = isPrimary ? primary.at(s.sequence) : control.at(s.sequence);
       out << r.motif.id << '\t' << (isPrimary ? "primary" : "control") << '\t' << withoutTabs(record.name) << '\t'
-          << s.position << '\t' << (s.forward ? '+' : '-') << '\t' << s.word << '\t' << fixedPoint(s.score, 4)
-          << '\n';
+          << s.position << '\t' << (s.forward ? '+' : '-') << '\t' << s.word << '\t' << fixedPoint(s.score, 4) << '\n';
     }
   }
 }

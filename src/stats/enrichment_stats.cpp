@@ -32,8 +32,7 @@ struct Hypergeometric {
   long long lowest() const { return std::max(0LL, draws - (population - successes)); }
   long long highest() const { return std::min(successes, draws); }
   double logTerm(long long x) const {
-    return logChoose(successes, x) + logChoose(population - successes, draws - x) -
-           logChoose(population, draws);
+    return logChoose(successes, x) + logChoose(population - successes, draws - x) - logChoose(population, draws);
   }
   // term(x + 1) / term(x)
   double ratioUp(long long x) const {

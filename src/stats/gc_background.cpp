@@ -98,8 +98,7 @@ void measure(genome::IndexedGenome& genome, std::vector<Candidate>& batch, Lower
       if (c.chrom != first.chrom || c.start - spanEnd > kGap || c.end() - first.start > kSpan) break;
       spanEnd = std::max(spanEnd, c.end());
     }
-    const std::string letters =
-        genome.fetch(genome.chromosomes()[first.chrom].name, first.start, spanEnd, lowerCase);
+    const std::string letters = genome.fetch(genome.chromosomes()[first.chrom].name, first.start, spanEnd, lowerCase);
     for (std::size_t k = i; k < j; ++k) {
       Candidate& c = batch[order[k]];
       c.count = countGc(std::string_view(letters).substr(static_cast<std::size_t>(c.start - first.start),
@@ -114,8 +113,7 @@ class Filling {
  public:
   Filling(BackgroundDraw& draw, const std::vector<genome::Chromosome>& chromosomes,
           const genome_intervals::IntervalIndex& keepOut, double maxNFraction)
-      : draw_(draw), chromosomes_(chromosomes), keepOut_(keepOut), maxNFraction_(maxNFraction),
-        spares_(kGcBins) {
+      : draw_(draw), chromosomes_(chromosomes), keepOut_(keepOut), maxNFraction_(maxNFraction), spares_(kGcBins) {
     for (const GcBinCounts& bin : draw.bins) missing_ += bin.wanted;
     const int least = (draw.wanted + kGcBins - 1) / kGcBins;
     for (int b = 0; b < kGcBins; ++b) spareRoom_[b] = std::max(draw.bins[b].wanted, least);
@@ -253,8 +251,8 @@ BackgroundDraw drawBackground(genome::IndexedGenome& genome, const std::vector<F
   CandidateSource source(genome.chromosomes(), lengths, options.seed);
   if (source.places() == 0)
     throw ReadError("no record of " + genome.path() + " is as long as the longest peak window (" +
-                         std::to_string(*std::max_element(lengths.begin(), lengths.end())) +
-                         " bases), so no background can be drawn from it.");
+                    std::to_string(*std::max_element(lengths.begin(), lengths.end())) +
+                    " bases), so no background can be drawn from it.");
   draw.candidateLimit = options.maxCandidatesPerWindow * draw.wanted;
   Filling filling(draw, genome.chromosomes(), keepOut, options.maxNFraction);
   long long batchSize = std::min(kFirstBatch, draw.candidateLimit);

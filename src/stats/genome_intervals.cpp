@@ -31,8 +31,9 @@ bool IntervalIndex::overlaps(const std::string& chrom, long long start, long lon
   if (it == byChrom_.end()) return false;
   const std::vector<std::pair<long long, long long>>& ranges = it->second;
   // The first range that ends after `start` is the only one that can overlap.
-  const auto first = std::upper_bound(ranges.begin(), ranges.end(), start,
-                                      [](long long at, const std::pair<long long, long long>& r) { return at < r.second; });
+  const auto first =
+      std::upper_bound(ranges.begin(), ranges.end(), start,
+                       [](long long at, const std::pair<long long, long long>& r) { return at < r.second; });
   return first != ranges.end() && first->first < end;
 }
 
@@ -109,7 +110,8 @@ std::vector<FastaRecord> fetchRecords(genome::IndexedGenome& genome, const std::
   for (const std::size_t i : order) {
     const Interval& interval = intervals[i];
     std::string letters = genome.fetch(interval.chrom, interval.start, interval.end, lowerCase);
-    records[i] = {regionName(interval), interval.strand == '-' ? words::reverseComplement(letters) : std::move(letters)};
+    records[i] = {regionName(interval),
+                  interval.strand == '-' ? words::reverseComplement(letters) : std::move(letters)};
   }
   return records;
 }

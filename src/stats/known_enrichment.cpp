@@ -22,8 +22,8 @@ std::vector<double> log10BenjaminiHochberg(const std::vector<double>& log10P) {
 }
 
 std::vector<KnownResult> testDatabase(const std::vector<motif::Motif>& database,
-                                      const std::vector<FastaRecord>& primary,
-                                      const std::vector<FastaRecord>& control, const enrichment::Options& options) {
+                                      const std::vector<FastaRecord>& primary, const std::vector<FastaRecord>& control,
+                                      const enrichment::Options& options) {
   std::vector<enrichment::MotifResult> tests =
       enrichment::testMotifs(enrichment::motifsOf(database), primary, control, options);
   std::vector<double> log10P;
@@ -46,9 +46,8 @@ std::vector<KnownResult> testDatabase(const std::vector<motif::Motif>& database,
 }
 
 std::size_t enrichedCount(const std::vector<KnownResult>& results) {
-  return static_cast<std::size_t>(std::count_if(results.begin(), results.end(), [](const KnownResult& r) {
-    return r.log10Q < std::log10(kEnrichedQ);
-  }));
+  return static_cast<std::size_t>(std::count_if(
+      results.begin(), results.end(), [](const KnownResult& r) { return r.log10Q < std::log10(kEnrichedQ); }));
 }
 
 }  // namespace known

@@ -24,7 +24,7 @@ struct KnownResult {
   std::string name;              // the database's name of the motif; may be empty
   enrichment::MotifResult test;  // test.motif.id is the database's identifier
   double log10Q = 0.0;
-  std::string sameSitesAs;       // a discovered motif whose sites it mostly shares; empty when none
+  std::string sameSitesAs;  // a discovered motif whose sites it mostly shares; empty when none
 };
 
 // log10 of Benjamini-Hochberg q-values of p-values given as log10, in the same
@@ -35,8 +35,8 @@ std::vector<double> log10BenjaminiHochberg(const std::vector<double>& log10P);
 // `options` (its threshold, strands, threads, progress) and returns them best
 // first: by corrected p, then in database order.
 std::vector<KnownResult> testDatabase(const std::vector<motif::Motif>& database,
-                                      const std::vector<FastaRecord>& primary,
-                                      const std::vector<FastaRecord>& control, const enrichment::Options& options);
+                                      const std::vector<FastaRecord>& primary, const std::vector<FastaRecord>& control,
+                                      const enrichment::Options& options);
 
 // How many of `results` have a q-value below kEnrichedQ.
 std::size_t enrichedCount(const std::vector<KnownResult>& results);

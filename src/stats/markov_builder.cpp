@@ -18,8 +18,6 @@ std::uint64_t lowBitsMask(int letters) { return (std::uint64_t{1} << (2 * letter
 
 [[noreturn]] void fail(const std::string& what) { throw FatalError("Error: " + what + "\n"); }
 
-
-
 }  // namespace
 
 WordCounts::WordCounts(int maxLength) : maxLength_(maxLength) {
@@ -62,7 +60,6 @@ double wordProbability(const WordCounts& counts, int length, std::size_t index, 
   return (static_cast<double>(counts.count(length, index)) + pseudoCount) /
          (static_cast<double>(contextTotal) + 4.0 * pseudoCount);
 }
-
 
 namespace {
 
@@ -109,8 +106,9 @@ std::string modelText(const WordCounts& counts, double pseudoCount) {
       const float probability = static_cast<float>(wordProbability(counts, n, index, pseudoCount));
       const std::uint64_t count = counts.count(n, index);
       const double frequency = total == 0 ? 0.0 : static_cast<double>(count) / static_cast<double>(total);
-      const int length = std::snprintf(line, sizeof line, "%zu %s %.9g %" PRIu64 " %.9g\n", index,
-                                       words::wordOf(index, n).c_str(), static_cast<double>(probability), count, frequency);
+      const int length =
+          std::snprintf(line, sizeof line, "%zu %s %.9g %" PRIu64 " %.9g\n", index, words::wordOf(index, n).c_str(),
+                        static_cast<double>(probability), count, frequency);
       ZK_ASSERT(length > 0 && static_cast<std::size_t>(length) < sizeof line);
       text.append(line, static_cast<std::size_t>(length));
     }

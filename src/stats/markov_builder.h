@@ -44,8 +44,7 @@ class WordCounts {
   std::uint64_t total(int length) const { return totals_[length]; }
 
  private:
-  void countWindowsEndingHere(std::uint64_t forwardCode, std::uint64_t reverseCode, int validRun,
-                              bool bothStrands);
+  void countWindowsEndingHere(std::uint64_t forwardCode, std::uint64_t reverseCode, int validRun, bool bothStrands);
 
   int maxLength_;
   std::array<std::vector<std::uint64_t>, MAX_MARKOV + 1> counts_;

@@ -43,12 +43,12 @@ MatrixScanner::MatrixScanner(const ScoringMatrix& matrix, const Background& back
   const int w = matrix.width();
   if (w < kBlock) return;
   std::vector<Block> blocks;
-  for (int offset = 0; offset + kBlock <= w; offset += kBlock) blocks.push_back(blockAt(matrix, background, offset, offset));
+  for (int offset = 0; offset + kBlock <= w; offset += kBlock)
+    blocks.push_back(blockAt(matrix, background, offset, offset));
   if (w % kBlock != 0) blocks.push_back(blockAt(matrix, background, w - kBlock, w - w % kBlock));
   // The blocks that tell most first: they give windows up soonest.
-  std::stable_sort(blocks.begin(), blocks.end(), [](const Block& a, const Block& b) {
-    return a.best - a.expected > b.best - b.expected;
-  });
+  std::stable_sort(blocks.begin(), blocks.end(),
+                   [](const Block& a, const Block& b) { return a.best - a.expected > b.best - b.expected; });
   int after = 0;
   bestAfter_.assign(blocks.size(), 0);
   for (std::size_t k = blocks.size(); k-- > 0;) {

@@ -117,8 +117,8 @@ void MatrixScanner::scan(const enrichment::CodedSequences& sequences, std::size_
 }
 
 template <class Visit>
-void MatrixScanner::scoreEveryWindow(const enrichment::CodedSequences& sequences, std::size_t s,
-                                     std::size_t startLimit, int threshold, Visit&& visit) const {
+void MatrixScanner::scoreEveryWindow(const enrichment::CodedSequences& sequences, std::size_t s, std::size_t startLimit,
+                                     int threshold, Visit&& visit) const {
   const std::uint8_t* letters = sequences.letters(s);
   const std::size_t w = static_cast<std::size_t>(width());
   for (const enrichment::CodedSequences::Run* run = sequences.runsBegin(s); run != sequences.runsBegin(s + 1); ++run) {

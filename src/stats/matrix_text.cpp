@@ -15,13 +15,13 @@ bool isMatrixFormat(const std::string& format) {
 std::string text(const std::string& format, const std::vector<motif::Motif>& motifs, const report::Report* report) {
   std::ostringstream out;
   if (format == "meme") {
-    export_formats::writeMeme(out, motifs, report ? export_formats::memeDetailsOf(*report) : export_formats::MemeDetails{});
+    export_formats::writeMeme(out, motifs,
+                              report ? export_formats::memeDetailsOf(*report) : export_formats::MemeDetails{});
   } else if (format == "jaspar") {
     export_formats::writeJaspar(out, motifs);
   } else if (format == "transfac") {
-    export_formats::writeTransfac(out, motifs,
-                                  report ? export_formats::transfacNotesOf(*report)
-                                         : std::vector<export_formats::TransfacNotes>{});
+    export_formats::writeTransfac(
+        out, motifs, report ? export_formats::transfacNotesOf(*report) : std::vector<export_formats::TransfacNotes>{});
   } else if (format == "homer") {
     std::vector<double> thresholds;
     for (const motif::Motif& m : motifs)

@@ -111,8 +111,8 @@ void alignFrom(const std::vector<Column>& query, const std::vector<Column>& targ
     const int overlap = last - first + 1;
     if (overlap < shortest) continue;
     int score = 0;
-    for (int i = first; i <= last; ++i) score += columnScore(query[static_cast<std::size_t>(i)],
-                                                             target[static_cast<std::size_t>(i - offset)]);
+    for (int i = first; i <= last; ++i)
+      score += columnScore(query[static_cast<std::size_t>(i)], target[static_cast<std::size_t>(i - offset)]);
     const double p = tails.atLeast(overlap, score);
     if (replaces(p, reverse, offset, best)) {
       best.reverse = reverse;
@@ -126,8 +126,7 @@ void alignFrom(const std::vector<Column>& query, const std::vector<Column>& targ
 
 }  // namespace
 
-std::vector<Match> compareWithDatabase(const motif::Motif& query, const Database& database,
-                                       const Settings& settings) {
+std::vector<Match> compareWithDatabase(const motif::Motif& query, const Database& database, const Settings& settings) {
   ZK_CHECK(!query.columns.empty(), "motif " + query.id + " has columns");
   ZK_CHECK(settings.minOverlap >= 1, "the smallest overlap is at least 1 column");
   const std::vector<Column> q = motif::frequencies(query, settings.pseudocount);
@@ -155,7 +154,8 @@ std::vector<Match> compareWithDatabase(const motif::Motif& query, const Database
   }
   for (Match& m : matches) {
     const int targetWidth = database.target(m.target).width();
-    const int tries = 2 * (queryWidth + targetWidth - 2 * overlapFloor(settings.minOverlap, queryWidth, targetWidth) + 1);
+    const int tries =
+        2 * (queryWidth + targetWidth - 2 * overlapFloor(settings.minOverlap, queryWidth, targetWidth) + 1);
     m.p = correctedForTries(m.alignmentP, tries);
     m.e = m.p * static_cast<double>(database.size());
   }

@@ -73,7 +73,6 @@ std::vector<double> benjaminiHochberg(const std::vector<double>& p);
 
 // The best alignment of `query` with every target, best first (smallest p;
 // on a tie, the earlier target).
-std::vector<Match> compareWithDatabase(const motif::Motif& query, const Database& database,
-                                       const Settings& settings);
+std::vector<Match> compareWithDatabase(const motif::Motif& query, const Database& database, const Settings& settings);
 
 }  // namespace compare

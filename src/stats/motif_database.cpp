@@ -72,8 +72,8 @@ std::vector<std::string> resolveFiles(const std::vector<std::string>& files) {
     const std::string folder = bundledFolder();
     if (folder.empty())
       throw ReadError("the bundled motif collection", 0,
-                              "not found beside the program (share/zelkova/jaspar) nor in the source tree; "
-                              "name a database with --db");
+                      "not found beside the program (share/zelkova/jaspar) nor in the source tree; "
+                      "name a database with --db");
     for (const char* file : kBundledFiles) paths.push_back(folder + "/" + file);
   }
   return paths;

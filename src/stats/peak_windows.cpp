@@ -53,10 +53,10 @@ std::vector<std::size_t> strongestFirst(const std::vector<peaks::Peak>& peaks) {
 }
 
 void failWithoutWindows(const peaks::PeakFile& file, const WindowSet& set) {
-  throw ReadError(file.source, 0,
-                          "none of the " + std::to_string(set.peaks) + " peaks leaves a window: " +
-                              std::to_string(set.offChromosome) + " would run past a chromosome's end, " +
-                              std::to_string(set.excluded) + " overlap an excluded region");
+  throw ReadError(
+      file.source, 0,
+      "none of the " + std::to_string(set.peaks) + " peaks leaves a window: " + std::to_string(set.offChromosome) +
+          " would run past a chromosome's end, " + std::to_string(set.excluded) + " overlap an excluded region");
 }
 
 }  // namespace
@@ -67,10 +67,10 @@ void checkAgainstGenome(const peaks::PeakFile& file, const genome::IndexedGenome
     if (!chromosome) throw ReadError(file.source, peak.line, missingChromosome(peak.chrom, genome));
     if (peak.end > chromosome->length)
       throw ReadError(file.source, peak.line,
-                              "the " + what + " " + peak.chrom + ":" + std::to_string(peak.start) + "-" +
-                                  std::to_string(peak.end) + " ends past the end of " + peak.chrom + " (" +
-                                  std::to_string(chromosome->length) + " bases) in " + genome.path() +
-                                  "; are the peaks and the genome of the same assembly?");
+                      "the " + what + " " + peak.chrom + ":" + std::to_string(peak.start) + "-" +
+                          std::to_string(peak.end) + " ends past the end of " + peak.chrom + " (" +
+                          std::to_string(chromosome->length) + " bases) in " + genome.path() +
+                          "; are the peaks and the genome of the same assembly?");
   }
 }
 

@@ -119,7 +119,8 @@ ScoreTail::ScoreTail(const ScoringMatrix& matrix, const Background& background, 
       highCell = std::max(highCell, matrix.cell(i, b));
     }
     const long long high = low + static_cast<long long>(chance.size()) - 1 + highCell;
-    const long long nextLow = std::max(low + lowCell, static_cast<long long>(floor_) - bestFrom[static_cast<std::size_t>(i) + 1]);
+    const long long nextLow =
+        std::max(low + lowCell, static_cast<long long>(floor_) - bestFrom[static_cast<std::size_t>(i) + 1]);
     ZK_ASSERT(nextLow <= high);
     std::vector<double> next(static_cast<std::size_t>(high - nextLow + 1), 0.0);
     for (std::size_t k = 0; k < chance.size(); ++k) {

@@ -152,13 +152,13 @@ class EulerShuffler {
   Vertex start_ = 0;
   Vertex end_ = 0;
   // Indexed by word; zero outside a run's words between runs.
-  std::vector<std::size_t> degree_;    // exits of each word in this run
-  std::vector<std::size_t> first_;     // exits of word w: exits_[first_[w] .. first_[w] + degree_[w])
-  std::vector<std::size_t> taken_;     // the next exit of each word to fill or walk
+  std::vector<std::size_t> degree_;  // exits of each word in this run
+  std::vector<std::size_t> first_;   // exits of word w: exits_[first_[w] .. first_[w] + degree_[w])
+  std::vector<std::size_t> taken_;   // the next exit of each word to fill or walk
   std::vector<std::size_t> lastExit_;
   std::vector<char> inTree_;
   // The run's own.
-  std::vector<Vertex> vertices_;       // the words it leaves, in increasing order
+  std::vector<Vertex> vertices_;  // the words it leaves, in increasing order
   std::vector<char> exits_;
 };
 
@@ -192,8 +192,8 @@ std::string shuffleLetters(const std::string& letters, int k, Random& random) {
   return shuffled;
 }
 
-std::vector<FastaRecord> shuffledCopies(const std::vector<FastaRecord>& records, int k, int copies,
-                                        std::uint64_t seed, int threads) {
+std::vector<FastaRecord> shuffledCopies(const std::vector<FastaRecord>& records, int k, int copies, std::uint64_t seed,
+                                        int threads) {
   ZK_ASSERT(copies >= 1);
   const std::size_t perRecord = static_cast<std::size_t>(copies);
   std::vector<FastaRecord> shuffled(records.size() * perRecord);

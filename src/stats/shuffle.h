@@ -38,7 +38,7 @@ std::string shuffleLetters(const std::string& letters, int k, Random& random);
 // `copies` shuffled copies of every record, record by record: copy c (from 1)
 // of a record named NAME is named "NAME [shuffled c]". The shuffles depend on
 // `seed` and on each record's place only, never on the number of threads.
-std::vector<FastaRecord> shuffledCopies(const std::vector<FastaRecord>& records, int k, int copies,
-                                        std::uint64_t seed, int threads);
+std::vector<FastaRecord> shuffledCopies(const std::vector<FastaRecord>& records, int k, int copies, std::uint64_t seed,
+                                        int threads);
 
 }  // namespace shuffle

@@ -12,7 +12,7 @@ namespace enrichment {
 
 namespace {
 
-constexpr int kQuad = 4;           // positions one table covers
+constexpr int kQuad = 4;  // positions one table covers
 constexpr std::size_t kQuadCodes = 256;
 // Sums by tables add the same terms in another order than the exact ones, so
 // they differ by rounding, about the width times 1e-16; windows within this
@@ -140,8 +140,8 @@ WindowScorer::StrandPair WindowScorer::quickMismatch(const std::uint8_t* quads) 
 template WindowScorer::StrandPair WindowScorer::quickMismatch<0>(const std::uint8_t* quads) const;
 
 template <int Tables>
-void WindowScorer::scanRun(const std::uint8_t* letters, const std::uint8_t* quads, std::size_t count,
-                           bool bothStrands, double& bestQuick, double& bestScore) const {
+void WindowScorer::scanRun(const std::uint8_t* letters, const std::uint8_t* quads, std::size_t count, bool bothStrands,
+                           double& bestQuick, double& bestScore) const {
   for (std::size_t start = 0; start < count; ++start) {
     const StrandPair sum = quickMismatch<Tables>(quads + start);
     // The score falls as the mismatch sum grows, so the best window has the

@@ -44,8 +44,8 @@ class CodedSequences {
 
  private:
   std::vector<std::uint8_t> codes_;
-  std::vector<std::uint8_t> quads_;     // 0 where fewer than four bases follow
-  std::vector<std::size_t> starts_;     // of each sequence, and the end
+  std::vector<std::uint8_t> quads_;  // 0 where fewer than four bases follow
+  std::vector<std::size_t> starts_;  // of each sequence, and the end
   std::vector<Run> runs_;
   std::vector<std::size_t> runStarts_;  // of each sequence's runs, and the end
 };
@@ -103,8 +103,8 @@ class WindowScorer {
   // The tables cover positions 0-3, 4-7, ...; the last one the last four
   // positions, of which it adds those the others do not cover.
   std::size_t tables_ = 0;
-  std::size_t lastStart_ = 0;              // first position of the last table
-  std::vector<StrandPair> quadTables_;     // [table * 256 + quad code]
+  std::size_t lastStart_ = 0;           // first position of the last table
+  std::vector<StrandPair> quadTables_;  // [table * 256 + quad code]
 };
 
 // ---- template definitions ----------------------------------------------------

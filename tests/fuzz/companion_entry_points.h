@@ -63,8 +63,12 @@ struct ExpectedDna {
   std::string error;
 };
 
-inline bool isDnaBase(unsigned char c) { return std::string("ACGTNacgtn").find(static_cast<char>(c)) != std::string::npos && c; }
-inline bool isIupac(unsigned char c) { return c && std::string("RYSWKMBDHVryswkmbdhv").find(static_cast<char>(c)) != std::string::npos; }
+inline bool isDnaBase(unsigned char c) {
+  return std::string("ACGTNacgtn").find(static_cast<char>(c)) != std::string::npos && c;
+}
+inline bool isIupac(unsigned char c) {
+  return c && std::string("RYSWKMBDHVryswkmbdhv").find(static_cast<char>(c)) != std::string::npos;
+}
 
 inline std::string recordLabel(const std::string& name, std::size_t number) {
   return isBlankText(name) ? "record number " + std::to_string(number) : "record " + textio::printable(name, 80);
@@ -102,14 +106,14 @@ inline ExpectedDna expectedDna(const std::string& text, const std::string& path,
       if (c == '\n') ++line;
       if (isSpace(c)) continue;
       if (!isDnaBase(c) && !isIupac(c)) {
-        out.error = "Error: " + path + ":" + std::to_string(line) + ": " + label + ": " + dna_letters::refusal(c) + "\n";
+        out.error =
+            "Error: " + path + ":" + std::to_string(line) + ": " + label + ": " + dna_letters::refusal(c) + "\n";
         return out;
       }
       if (isIupac(c)) ++out.iupac;
       const bool lower = std::islower(c) != 0;
-      record.letters.push_back(isIupac(c) || (lower && rules.lowerCase == LowerCase::AsN)
-                                   ? 'N'
-                                   : static_cast<char>(std::toupper(c)));
+      record.letters.push_back(
+          isIupac(c) || (lower && rules.lowerCase == LowerCase::AsN) ? 'N' : static_cast<char>(std::toupper(c)));
       const std::string limit = std::to_string(rules.maxLetters) + " letters (limit set by --max-letters)\n";
       if (record.letters.size() > rules.maxLetters) {
         out.error = "Error: " + path + ": " + label + " exceeds " + limit;

@@ -39,12 +39,12 @@ struct Result {
 
 // A broken rule is a fault of the reader: report it and abort, so the fuzzer
 // keeps the input and the regression test fails loudly.
-#define FUZZ_REQUIRE(cond)                                                                  \
-  do {                                                                                      \
-    if (!(cond)) {                                                                          \
-      std::fprintf(stderr, "fuzz check failed: %s (%s:%d)\n", #cond, __FILE__, __LINE__);   \
-      std::abort();                                                                         \
-    }                                                                                       \
+#define FUZZ_REQUIRE(cond)                                                                \
+  do {                                                                                    \
+    if (!(cond)) {                                                                        \
+      std::fprintf(stderr, "fuzz check failed: %s (%s:%d)\n", #cond, __FILE__, __LINE__); \
+      std::abort();                                                                       \
+    }                                                                                     \
   } while (0)
 
 inline bool startsWith(const std::string& text, const std::string& prefix) {
@@ -115,8 +115,7 @@ inline ExpectedFasta expectedFasta(const std::string& text) {
       }
       letters.push_back(static_cast<char>(std::toupper(c)));
       if (letters.size() >= static_cast<std::size_t>(MAX_SEQ)) {
-        out.error = "Error: sequence " + id + " is longer than " + std::to_string(MAX_SEQ - 1) +
-                    " letters.\n";
+        out.error = "Error: sequence " + id + " is longer than " + std::to_string(MAX_SEQ - 1) + " letters.\n";
         return out;
       }
     }
@@ -135,8 +134,8 @@ inline void checkWindows(const SequenceSet& seqs, int L) {
     FUZZ_REQUIRE(static_cast<int>(rec.fwdCode.size()) == W && static_cast<int>(rec.revValid.size()) == W);
     for (int p = 0; p < W; ++p) {
       for (bool strand : {true, false}) {
-        const std::string word = (strand ? rec.seq : rec.revSeq).substr(static_cast<std::size_t>(p),
-                                                                        static_cast<std::size_t>(L));
+        const std::string word =
+            (strand ? rec.seq : rec.revSeq).substr(static_cast<std::size_t>(p), static_cast<std::size_t>(L));
         const Site site = seqs.siteAt(s, p, strand);
         FUZZ_REQUIRE(word == site.text && site.strand == strand && site.seqIdx == s);
         FUZZ_REQUIRE(site.pos == (strand ? p : W - 1 - p));
@@ -158,8 +157,7 @@ inline Result fasta(const std::uint8_t* data, std::size_t size) {
   const int L = MIN_MOTIF_LEN + data[0] % (MAX_MOTIF_LEN - MIN_MOTIF_LEN + 1);
   ++data;
   --size;
-  const ExpectedFasta expected =
-      expectedFasta(std::string(reinterpret_cast<const char*>(data), size));
+  const ExpectedFasta expected = expectedFasta(std::string(reinterpret_cast<const char*>(data), size));
 
   Utilities store(L, false, 1);
   std::FILE* file = openBytes(data, size);
@@ -241,7 +239,8 @@ inline Result markov(const std::uint8_t* data, std::size_t size) {
       const std::size_t start = at + marker.size();
       const std::string word = text.substr(start, text.find(' ', start) - start);
       FUZZ_REQUIRE(!word.empty() && word.size() <= static_cast<std::size_t>(model.lastWordLength));
-      FUZZ_REQUIRE(!model.given[word.size()][static_cast<std::size_t>(words::numberOf(word.c_str(), static_cast<int>(word.size())))]);
+      FUZZ_REQUIRE(!model.given[word.size()][static_cast<std::size_t>(
+          words::numberOf(word.c_str(), static_cast<int>(word.size())))]);
       throw;
     }
   } catch (const FatalError& e) {
@@ -291,10 +290,10 @@ inline Result commandLine(const std::uint8_t* data, std::size_t size) {
     result.message = e.what();
     const std::string& m = result.message;
     FUZZ_REQUIRE(startsWith(m, "Missing value for option ") || startsWith(m, "Invalid option ") ||
-                 m == "Error: Allowed motif length is between 6 to 20.\n" ||
-                 startsWith(m, "\nZELKOVA version 1.0") || startsWith(m, "Error: number of ") ||
-                 startsWith(m, "Error: the longest record (-maxlen)") || startsWith(m, "\n-f option.") ||
-                 startsWith(m, "\n-l option.") || startsWith(m, "\n7-order markov chain model"));
+                 m == "Error: Allowed motif length is between 6 to 20.\n" || startsWith(m, "\nZELKOVA version 1.0") ||
+                 startsWith(m, "Error: number of ") || startsWith(m, "Error: the longest record (-maxlen)") ||
+                 startsWith(m, "\n-f option.") || startsWith(m, "\n-l option.") ||
+                 startsWith(m, "\n7-order markov chain model"));
     return result;
   }
   // Every value that was kept lies in its range.

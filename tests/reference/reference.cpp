@@ -55,10 +55,14 @@ void RevComp(const char* src, char* dst) {
   for (std::size_t i = 0; i < n; ++i) {
     char c;
     switch (src[i]) {
-      case 'A': case 'a': c = 'T'; break;
-      case 'T': case 't': c = 'A'; break;
-      case 'C': case 'c': c = 'G'; break;
-      case 'G': case 'g': c = 'C'; break;
+      case 'A':
+      case 'a': c = 'T'; break;
+      case 'T':
+      case 't': c = 'A'; break;
+      case 'C':
+      case 'c': c = 'G'; break;
+      case 'G':
+      case 'g': c = 'C'; break;
       default: c = 'N';
     }
     dst[n - 1 - i] = c;

@@ -26,7 +26,7 @@ struct L_mer {
   int pos = 0;              // forward-strand start, 0-based
   int seqIdx = 0;
   double score = 0.0;
-  bool strand = true;       // true: the text is kmer; false: rcKmer
+  bool strand = true;  // true: the text is kmer; false: rcKmer
   int matIdx = -1;
 
   const char* text() const { return strand ? kmer : rcKmer; }

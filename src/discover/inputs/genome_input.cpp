@@ -68,8 +68,8 @@ void GenomeInput::cutPeakWindows() {
   run_.peakFormat = file.format;
   const genome_intervals::IntervalIndex excluded(excluded_);
   run_.windows = peak_windows::makeWindows(file, *genome_, windowOptions(options_, true), excluded);
-  run_.peakRecords = asSearched(genome_intervals::fetchRecords(
-      *genome_, peak_windows::regionsOf(run_.windows.windows), lowerCaseRule(options_)));
+  run_.peakRecords = asSearched(
+      genome_intervals::fetchRecords(*genome_, peak_windows::regionsOf(run_.windows.windows), lowerCaseRule(options_)));
   keepOut_ = peak_windows::keepOutZones(file, windowOptions(options_, false));
   keepOut_.insert(keepOut_.end(), excluded_.begin(), excluded_.end());
 }
@@ -121,12 +121,9 @@ SequenceFile wholeRecords(const std::vector<FastaRecord>& records) {
 std::string indexGenomeOnly(const std::string& genomePath, const genome::ScratchNotice& notice) {
   const genome::IndexedGenome genome(genomePath, notice);
   switch (genome.indexOrigin()) {
-    case genome::IndexOrigin::Existing:
-      return "The index of " + genomePath + " is there and up to date.";
-    case genome::IndexOrigin::BuiltBeside:
-      return "Built the index of " + genomePath + " beside it.";
-    case genome::IndexOrigin::BuiltInMemory:
-      break;
+    case genome::IndexOrigin::Existing: return "The index of " + genomePath + " is there and up to date.";
+    case genome::IndexOrigin::BuiltBeside: return "Built the index of " + genomePath + " beside it.";
+    case genome::IndexOrigin::BuiltInMemory: break;
   }
   throw FatalError("Error: cannot write the index of " + genomePath + " beside it: " + genome.inMemoryReason() + ".\n");
 }

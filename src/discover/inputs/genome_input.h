@@ -14,9 +14,9 @@
 #include <utility>
 #include <vector>
 
+#include "discover/inputs/sequences.h"
 #include "discover/setup/options.h"
 #include "discover/setup/progress.h"
-#include "discover/inputs/sequences.h"
 #include "formats/fasta.h"
 #include "formats/genome.h"
 #include "formats/peaks.h"
@@ -38,16 +38,16 @@ struct GenomeRun {
   // The peaks and their windows (regions in the file order of their peaks).
   peaks::PeakFormat peakFormat = peaks::PeakFormat::Bed;
   peak_windows::WindowSet windows;
-  std::size_t excludedRegions = 0;  // regions of --exclude
+  std::size_t excludedRegions = 0;       // regions of --exclude
   std::vector<FastaRecord> peakRecords;  // the windows' letters as cut, IUPAC codes as N: peaks.fa
 
   // The control cut from the genome; nothing of it when it is not.
   ControlSource control = ControlSource::GenomicBackground;
-  std::optional<gc_background::BackgroundDraw> draw;        // the genomic background
-  std::optional<peak_windows::WindowSet> controlWindows;    // the windows of --control-peaks
-  int controlOverlappingPeaks = 0;  // control-peak windows left out as they overlap a peak window
-  std::vector<genome_intervals::Interval> controlRegions;   // in order of controlRecords
-  std::vector<FastaRecord> controlRecords;                  // as cut, IUPAC codes as N: background.fa
+  std::optional<gc_background::BackgroundDraw> draw;      // the genomic background
+  std::optional<peak_windows::WindowSet> controlWindows;  // the windows of --control-peaks
+  int controlOverlappingPeaks = 0;                        // control-peak windows left out as they overlap a peak window
+  std::vector<genome_intervals::Interval> controlRegions;  // in order of controlRecords
+  std::vector<FastaRecord> controlRecords;                 // as cut, IUPAC codes as N: background.fa
 };
 
 // The genome opened, the peaks read, and the steps from them to the sets.

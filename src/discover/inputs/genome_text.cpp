@@ -8,8 +8,8 @@ std::string indexOriginText(const GenomeRun& run) {
     case genome::IndexOrigin::BuiltBeside: return "index built beside it";
     case genome::IndexOrigin::BuiltInMemory: break;
   }
-  return "index built in memory (the directory of " + run.genomePath + " cannot be written to: " +
-         run.inMemoryReason + "; it is built again by every run)";
+  return "index built in memory (the directory of " + run.genomePath + " cannot be written to: " + run.inMemoryReason +
+         "; it is built again by every run)";
 }
 
 std::string windowCountsText(const peak_windows::WindowSet& set) {

@@ -110,8 +110,8 @@ void readControlAndDatabase(const Options& o, Inputs& inputs, std::optional<Geno
                             StepProgress& progress) {
   progress.begin("Control");
   const ControlSource source = controlSource(o.genome, o.controlFile);
-  inputs.control = controlFromGenome(source) ? cutGenomeControl(inputs, *genome, progress)
-                                             : readControl(o, inputs, progress);
+  inputs.control =
+      controlFromGenome(source) ? cutGenomeControl(inputs, *genome, progress) : readControl(o, inputs, progress);
   inputs.controlLetters = letterCount(inputs.control);
   inputs.controlDusted = maskLowComplexity(o, inputs.control);
   inputs.controlBases = baseFrequencies(inputs.control);

@@ -23,19 +23,19 @@
 namespace discover {
 
 struct Inputs {
-  std::optional<GenomeRun> genome;         // with --peaks: the genome, the windows, the control cut from it
-  SequenceFile primary;                    // as read: masked and trimmed
-  std::vector<FastaRecord> control;        // masked as the primary set is
+  std::optional<GenomeRun> genome;   // with --peaks: the genome, the windows, the control cut from it
+  SequenceFile primary;              // as read: masked and trimmed
+  std::vector<FastaRecord> control;  // masked as the primary set is
   long long primaryLetters = 0, controlLetters = 0;
   long long primaryDusted = 0, controlDusted = 0;  // letters masked as low-complexity
-  std::vector<std::string> warnings;       // about the inputs, one line each
-  std::vector<std::string> inputNotes;     // about the letters read, "peaks.fa: 3 IUPAC letters read as N"; may be empty
+  std::vector<std::string> warnings;               // about the inputs, one line each
+  std::vector<std::string> inputNotes;  // about the letters read, "peaks.fa: 3 IUPAC letters read as N"; may be empty
   std::array<double, report::kBases> controlBases{};  // letter frequencies of the control, both strands
-  scoring::Background siteBackground{};    // of the site p-values: the primary letters before masking
+  scoring::Background siteBackground{};               // of the site p-values: the primary letters before masking
   std::optional<std::vector<genome_intervals::Interval>> regions;  // when every header names one
-  std::string regionsMissing;              // else why not: sites.bed is not written
-  std::vector<std::string> databaseFiles;  // the files of the motif database
-  std::vector<motif::Motif> knownMotifs;   // the database the names come from
+  std::string regionsMissing;                                      // else why not: sites.bed is not written
+  std::vector<std::string> databaseFiles;                          // the files of the motif database
+  std::vector<motif::Motif> knownMotifs;                           // the database the names come from
 };
 
 // The steps "Genome" (with --peaks), "Reading" and "Control". The directory

@@ -40,11 +40,13 @@ std::string duplicateNames(const std::vector<FastaRecord>& records) {
     const auto [at, fresh] = firstOf.emplace(records[i].name, i);
     if (fresh) continue;
     if (repeated++ == 0)
-      example = "\"" + records[i].name + "\", records " + std::to_string(at->second + 1) + " and " + std::to_string(i + 1);
+      example =
+          "\"" + records[i].name + "\", records " + std::to_string(at->second + 1) + " and " + std::to_string(i + 1);
   }
   if (repeated == 0) return "";
-  return countText(repeated, "record repeats the name", "records repeat the name") + " of an earlier one (first: " +
-         example + "); sites.tsv names sites by their record, so those records cannot be told apart there";
+  return countText(repeated, "record repeats the name", "records repeat the name") +
+         " of an earlier one (first: " + example +
+         "); sites.tsv names sites by their record, so those records cannot be told apart there";
 }
 
 std::string cutNames(const std::vector<FastaRecord>& records) {
@@ -71,8 +73,8 @@ std::string leaveOutRecordsWithoutBases(SequenceFile& file) {
   }
   file = std::move(kept);
   if (dropped == 0) return "";
-  return countText(dropped, "record holds", "records hold") + " no A, C, G or T (first: " + example +
-         ") and " + (dropped == 1 ? "is" : "are") + " left out: not searched, not tested, not in any total";
+  return countText(dropped, "record holds", "records hold") + " no A, C, G or T (first: " + example + ") and " +
+         (dropped == 1 ? "is" : "are") + " left out: not searched, not tested, not in any total";
 }
 
 }  // namespace

@@ -17,9 +17,9 @@ namespace discover {
 // positions can be told on the sequence as given.
 struct SequenceFile {
   std::vector<FastaRecord> records;
-  std::vector<long long> trimmedOff;   // letters cut before the kept ones
+  std::vector<long long> trimmedOff;  // letters cut before the kept ones
   std::vector<long long> givenLength;
-  std::uint64_t iupacLetters = 0;      // read as N
+  std::uint64_t iupacLetters = 0;  // read as N
 };
 
 // Reads `path` (plain or gzip; "-": standard input) by the companions' DNA

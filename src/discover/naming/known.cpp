@@ -76,11 +76,11 @@ KnownMotifs testKnownMotifs(const Options& o, const std::vector<FastaRecord>& pr
     for (enrichment::Site& site : sites) site.sequence *= known.step;  // in the whole primary set
     r.sameSitesAs =
         motifSharingSites(reported, primary.size(), sites, static_cast<int>(r.test.motif.frequencies.size()));
-    known.centrality[k] =
-        centralOfKnownSites(reported.sites.central, primary, background, database.at(r.index), sites);
+    known.centrality[k] = centralOfKnownSites(reported.sites.central, primary, background, database.at(r.index), sites);
   }
-  progress.end(std::to_string(known.results.size()) + " tested, " + std::to_string(known::enrichedCount(known.results)) +
-               " with q < " + numbers::fixedPoint(known::kEnrichedQ, 2));
+  progress.end(std::to_string(known.results.size()) + " tested, " +
+               std::to_string(known::enrichedCount(known.results)) + " with q < " +
+               numbers::fixedPoint(known::kEnrichedQ, 2));
   return known;
 }
 

@@ -27,8 +27,8 @@ namespace discover {
 constexpr double kSharedSitesShare = 0.5;
 
 struct KnownMotifs {
-  bool run = false;                        // known-motif enrichment (not with --no-known)
-  std::size_t step = 1;                    // the known motifs were tested on every step-th sequence
+  bool run = false;                         // known-motif enrichment (not with --no-known)
+  std::size_t step = 1;                     // the known motifs were tested on every step-th sequence
   std::vector<known::KnownResult> results;  // every known motif tested, best first
   std::vector<std::optional<central::CentralResult>> centrality;  // one per result; the enriched have one
 };

@@ -18,9 +18,9 @@ struct SiteStarts {
 SiteStarts siteStarts(const Candidate& c, const std::vector<FastaRecord>& sequences, const TestSettings& settings) {
   SiteStarts sites;
   sites.width = static_cast<long long>(c.test.motif.frequencies.size());
-  for (const enrichment::Site& s : enrichment::sitesAtThreshold(c.test.motif.frequencies, sequences, enrichment::SequenceSet::Primary,
-                                                                c.test.choice.threshold, settings.bothStrands,
-                                                                settings.threads))
+  for (const enrichment::Site& s :
+       enrichment::sitesAtThreshold(c.test.motif.frequencies, sequences, enrichment::SequenceSet::Primary,
+                                    c.test.choice.threshold, settings.bothStrands, settings.threads))
     sites.starts.emplace_back(s.sequence, s.position - 1);
   sites.starts.erase(std::unique(sites.starts.begin(), sites.starts.end()), sites.starts.end());  // both strands
   return sites;
@@ -37,8 +37,8 @@ std::size_t overlapping(const SiteStarts& sites, const SiteStarts& other) {
   std::size_t count = 0;
   for (const auto& [sequence, start] : sites.starts) {
     // The other's sites starting after start - other.width and before start + width.
-    const auto from = std::lower_bound(other.starts.begin(), other.starts.end(),
-                                       std::make_pair(sequence, start - other.width + 1));
+    const auto from =
+        std::lower_bound(other.starts.begin(), other.starts.end(), std::make_pair(sequence, start - other.width + 1));
     if (from != other.starts.end() && from->first == sequence && from->second < start + sites.width) ++count;
   }
   return count;

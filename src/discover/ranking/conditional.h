@@ -22,9 +22,9 @@ constexpr double kSignificantE = 0.05;
 // A motif's test at its own threshold once the better motifs' sites are
 // masked. With nothing masked it is its first test: the same E-value.
 struct ConditionalTest {
-  double log10E = 0.0;           // corrected for its choice of threshold, times the motifs tested
-  long long primaryHits = 0;     // primary sequences reaching its threshold before masking
-  long long primaryHitsLeft = 0; // ... and after
+  double log10E = 0.0;            // corrected for its choice of threshold, times the motifs tested
+  long long primaryHits = 0;      // primary sequences reaching its threshold before masking
+  long long primaryHitsLeft = 0;  // ... and after
 };
 
 struct DependentMotif {

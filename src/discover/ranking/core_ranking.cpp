@@ -43,8 +43,7 @@ bool shareSites(const BestSites& a, const BestSites& b) {
   std::size_t shared = 0;
   for (std::size_t s = 0; s < a.start.size() && s < b.start.size(); ++s) {
     if (a.start[s] < 0 || b.start[s] < 0) continue;
-    const long long overlap =
-        std::min(a.start[s] + a.width, b.start[s] + b.width) - std::max(a.start[s], b.start[s]);
+    const long long overlap = std::min(a.start[s] + a.width, b.start[s] + b.width) - std::max(a.start[s], b.start[s]);
     if (overlap >= needed) ++shared;
   }
   return shared >= kLeastShared && 2 * shared >= a.count && 2 * shared >= b.count;
@@ -57,8 +56,8 @@ bool takesPlaceOf(const Candidate& later, const BestSites& laterSites, const Can
          shareSites(laterSites, earlierSites);
 }
 
-std::vector<std::size_t> rankingOrder(const std::vector<Candidate>& candidates,
-                                      const std::vector<FastaRecord>& primary, bool bothStrands, int threads) {
+std::vector<std::size_t> rankingOrder(const std::vector<Candidate>& candidates, const std::vector<FastaRecord>& primary,
+                                      bool bothStrands, int threads) {
   std::vector<std::size_t> order(candidates.size());
   std::iota(order.begin(), order.end(), 0);
   std::sort(order.begin(), order.end(),
@@ -73,7 +72,8 @@ std::vector<std::size_t> rankingOrder(const std::vector<Candidate>& candidates,
     for (std::size_t l = k + 1; l < order.size(); ++l) {
       const std::size_t other = order[l];
       if (!takesPlaceOf(candidates[other], sites[other], candidates[here], sites[here])) continue;
-      if (taker == k || significancePerSite(candidates[other].test) > significancePerSite(candidates[order[taker]].test))
+      if (taker == k ||
+          significancePerSite(candidates[other].test) > significancePerSite(candidates[order[taker]].test))
         taker = l;
     }
     std::rotate(order.begin() + static_cast<std::ptrdiff_t>(k), order.begin() + static_cast<std::ptrdiff_t>(taker),

@@ -51,7 +51,7 @@ bool takesPlaceOf(const Candidate& later, const BestSites& laterSites, const Can
 // candidate in each place gives it to the later one that takes its place
 // (takesPlaceOf, the best per site of several), the others moving down one.
 // Sites are found on `primary` (thinned to kSharingLetters letters).
-std::vector<std::size_t> rankingOrder(const std::vector<Candidate>& candidates,
-                                      const std::vector<FastaRecord>& primary, bool bothStrands, int threads);
+std::vector<std::size_t> rankingOrder(const std::vector<Candidate>& candidates, const std::vector<FastaRecord>& primary,
+                                      bool bothStrands, int threads);
 
 }  // namespace discover

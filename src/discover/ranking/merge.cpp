@@ -13,8 +13,8 @@ motif::Motif comparable(const Candidate& candidate, const Plan& plan) {
   m.id = plan.searches[candidate.search].name + "-" + std::to_string(candidate.motif.rank);
   m.name = candidate.motif.consensus;
   for (const report::Column& c : candidate.motif.counts)
-    m.columns.push_back({static_cast<double>(c[0]), static_cast<double>(c[1]), static_cast<double>(c[2]),
-                         static_cast<double>(c[3])});
+    m.columns.push_back(
+        {static_cast<double>(c[0]), static_cast<double>(c[1]), static_cast<double>(c[2]), static_cast<double>(c[3])});
   m.counts = true;
   m.nsites = static_cast<double>(candidate.motif.siteCount);
   return m;

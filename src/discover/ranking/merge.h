@@ -15,8 +15,8 @@ namespace discover {
 
 struct MergedMotif {
   std::size_t representative = 0;   // the candidate that stands for the group
-  std::vector<std::size_t> merged;   // the others, in ranking order
-  std::vector<double> mergedE;       // the comparison E-value of each with the representative
+  std::vector<std::size_t> merged;  // the others, in ranking order
+  std::vector<double> mergedE;      // the comparison E-value of each with the representative
 };
 
 // A candidate as a motif to compare, named after its search and rank.

@@ -28,9 +28,8 @@ namespace {
 void writeControlLog(std::ostream& out, const Discovery& d) {
   const GenomeRun& run = *d.genome;
   if (run.controlWindows) {
-    out << "control peaks: " << d.options.genome.controlPeaksFile << ", "
-        << windowCountsText(*run.controlWindows) << "; " << run.controlOverlappingPeaks
-        << " windows overlapping a peak window left out\n";
+    out << "control peaks: " << d.options.genome.controlPeaksFile << ", " << windowCountsText(*run.controlWindows)
+        << "; " << run.controlOverlappingPeaks << " windows overlapping a peak window left out\n";
     return;
   }
   if (!run.draw) return;
@@ -46,8 +45,8 @@ void writeControlLog(std::ostream& out, const Discovery& d) {
 void writeGenomeLog(std::ostream& out, const Discovery& d) {
   if (!d.genome) return;
   const GenomeRun& run = *d.genome;
-  out << "genome: " << run.genomePath << (run.bgzip ? " (bgzip)" : "") << ", " << run.chromosomes
-      << " chromosomes, " << run.genomeLetters << " letters; " << indexOriginText(run) << "\n";
+  out << "genome: " << run.genomePath << (run.bgzip ? " (bgzip)" : "") << ", " << run.chromosomes << " chromosomes, "
+      << run.genomeLetters << " letters; " << indexOriginText(run) << "\n";
   out << "peaks: " << d.options.genome.peaksFile << " ("
       << (run.peakFormat == peaks::PeakFormat::NarrowPeak ? "narrowPeak" : "BED") << "), "
       << windowCountsText(run.windows) << "\n";

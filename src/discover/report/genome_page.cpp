@@ -63,8 +63,8 @@ void writeGenomeRows(std::ostream& out, const Discovery& d) {
   const GenomeOptions& g = d.options.genome;
   writeRow(out, "Genome",
            "<code>" + escape(run.genomePath) + "</code>" + (run.bgzip ? " (bgzip)" : "") + ", " +
-               std::to_string(run.chromosomes) + " chromosomes, " + std::to_string(run.genomeLetters) +
-               " letters; " + escape(indexOriginText(run)));
+               std::to_string(run.chromosomes) + " chromosomes, " + std::to_string(run.genomeLetters) + " letters; " +
+               escape(indexOriginText(run)));
   writeRow(out, "Peak windows",
            "<code>" + escape(g.peaksFile) + "</code>: " + escape(windowCountsText(run.windows)) + "; " +
                escape(windowShapeText(d.options, run.peakFormat)) + " (<code>peaks.fa</code>)");
@@ -91,7 +91,8 @@ void writeGenomeControlSection(std::ostream& out, const Discovery& d) {
 
 std::string genomePositionLink(const genome_intervals::Interval& at) {
   const std::string position = at.chrom + ":" + std::to_string(at.start + 1) + "-" + std::to_string(at.end);
-  return "<a class=\"locus\" href=\"https://genome.ucsc.edu/cgi-bin/hgTracks?position=" + textio::percentEncoded(position, "-_.~") +
+  return "<a class=\"locus\" href=\"https://genome.ucsc.edu/cgi-bin/hgTracks?position=" +
+         textio::percentEncoded(position, "-_.~") +
          "\" title=\"Open in the UCSC Genome Browser (its assembly chosen last), or paste into any genome browser\">" +
          escape(position) + "</a>";
 }

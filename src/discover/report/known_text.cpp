@@ -44,9 +44,8 @@ void writeKnownLog(std::ostream& out, const Discovery& d) {
     out << "known motifs: not tested (--no-known)\n";
     return;
   }
-  out << "known motifs: " << d.known.size() << " tested on " << testedText(d) << "; "
-      << known::enrichedCount(d.known) << " with q < " << numbers::fixedPoint(known::kEnrichedQ, 2)
-      << " (known.tsv)\n";
+  out << "known motifs: " << d.known.size() << " tested on " << testedText(d) << "; " << known::enrichedCount(d.known)
+      << " with q < " << numbers::fixedPoint(known::kEnrichedQ, 2) << " (known.tsv)\n";
   for (std::size_t i = 0; i < std::min(d.known.size(), kKnownLogged); ++i) {
     const known::KnownResult& r = d.known[i];
     if (r.log10Q >= std::log10(known::kEnrichedQ)) break;
@@ -70,7 +69,8 @@ void writeKnownSection(std::ostream& out, const Discovery& d) {
   }
   export_html::KnownSection section;
   section.tableLink = "known.tsv";
-  section.tested = "Every motif of the database was tested on " + testedText(d) + ", the way the motifs found here were.";
+  section.tested =
+      "Every motif of the database was tested on " + testedText(d) + ", the way the motifs found here were.";
   section.linkDiscovered = true;
   export_html::writeKnownSection(out, rows, motifs, section);
 }

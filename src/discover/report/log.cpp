@@ -5,8 +5,8 @@
 
 #include "base/version.h"
 #include "discover/report/genome_log.h"
-#include "discover/report/run_summary.h"
 #include "discover/report/known_text.h"
+#include "discover/report/run_summary.h"
 #include "discover/report/site_outputs.h"
 #include "discover/search/plan.h"
 #include "discover/search/refine.h"
@@ -157,8 +157,7 @@ std::string logVersion(std::istream& in, const std::string& source) {
   const std::string version =
       textio::startsWith(first, kFirstLineStart) ? first.substr(kFirstLineStart.size()) : std::string();
   if (version.empty() || version.find_first_of(" \t") != std::string::npos)
-    throw ReadError(source, 1, "expected \"" + kFirstLineStart + "VERSION\", found " +
-                                           textio::quoted(first));
+    throw ReadError(source, 1, "expected \"" + kFirstLineStart + "VERSION\", found " + textio::quoted(first));
   return version;
 }
 

@@ -27,11 +27,11 @@ namespace fs = std::filesystem;
 
 namespace discover {
 
-using numbers::fixedPoint;
-using numbers::scientificFromLog10;
 using export_html::colouredWord;
 using export_html::escape;
 using export_html::writeRow;
+using numbers::fixedPoint;
+using numbers::scientificFromLog10;
 
 namespace {
 
@@ -90,14 +90,14 @@ void writeSummary(std::ostream& out, const Discovery& d, const RunSummary& s) {
            std::to_string(s.searches) + " run, " + std::to_string(s.searchesSkipped) +
                " skipped for their cost (<a href=\"#searches\">list</a>)");
   writeRow(out, "Decoy",
-           s.decoyRun ? "run on " + escape(s.decoySets) + ", each searched against " +
-                            std::to_string(kShuffledCopies) + " dinucleotide shuffles of itself; best E-value reached: " +
-                            s.decoyBest
+           s.decoyRun ? "run on " + escape(s.decoySets) + ", each searched against " + std::to_string(kShuffledCopies) +
+                            " dinucleotide shuffles of itself; best E-value reached: " + s.decoyBest
                       : "not run (--decoy " + s.decoyMode + ")");
-  writeRow(out, "Known motifs",
-           (s.databaseGiven.empty() ? std::string("the bundled JASPAR collection")
-                                    : escape(s.databaseGiven.front()) + (s.databaseGiven.size() > 1 ? " and others" : "")) +
-               ", " + std::to_string(s.knownMotifs) + " motifs");
+  writeRow(
+      out, "Known motifs",
+      (s.databaseGiven.empty() ? std::string("the bundled JASPAR collection")
+                               : escape(s.databaseGiven.front()) + (s.databaseGiven.size() > 1 ? " and others" : "")) +
+          ", " + std::to_string(s.knownMotifs) + " motifs");
   writeRow(out, "sites.bed", escape(s.sitesBed));
   for (const std::string& w : s.warnings)
     out << "<tr class=\"warning\">" << html_table::cell({"Warning"}, html_table::Kind::Heading)
@@ -106,7 +106,8 @@ void writeSummary(std::ostream& out, const Discovery& d, const RunSummary& s) {
   writeRow(out, "Program", escape(versionLine("zelkova-discover", s.version)));
   writeRow(out, "Started", escape(s.started));
   std::string steps;
-  for (const StepTime& t : s.steps) steps += (steps.empty() ? "" : "; ") + escape(t.step) + " " + fixedPoint(t.seconds, 1) + " s";
+  for (const StepTime& t : s.steps)
+    steps += (steps.empty() ? "" : "; ") + escape(t.step) + " " + fixedPoint(t.seconds, 1) + " s";
   writeRow(out, "Time", fixedPoint(s.totalSeconds, 1) + " s (" + steps + ")");
   out << "</table>\n</section>\n";
 }
@@ -149,17 +150,16 @@ void writeMotifTable(std::ostream& out, const Discovery& d, const report::Report
     const report::Motif& motif = reported.motifs[i];
     const enrichment_stats::Table& t = d.candidateOf(m).test.choice.table;
     out << "<tr>"
-        << html_table::cells(
-               {{std::to_string(m.rank), "num"},
-                {"<a href=\"#" + m.id + "\">" + m.id + "</a>" +
-                 (m.lowComplexity ? "<br><span class=\"tag\">simple repeat</span>" : "")},
-                {export_html::logoSvg(motif.counts, "Sequence logo of " + m.id) + "<br>" +
-                 colouredWord(motif.consensus)},
-                {export_html::fromLog10(rows[i].log10E), "num evalue"},
-                {export_html::fromLog10(enrichment_table::log10Text(m.conditional.log10E)), "num"},
-                {hitsText(t.primaryHits, t.primaryTotal), "num"},
-                {hitsText(t.controlHits, t.controlTotal), "num"},
-                {decoyText(m)}})
+        << html_table::cells({{std::to_string(m.rank), "num"},
+                              {"<a href=\"#" + m.id + "\">" + m.id + "</a>" +
+                               (m.lowComplexity ? "<br><span class=\"tag\">simple repeat</span>" : "")},
+                              {export_html::logoSvg(motif.counts, "Sequence logo of " + m.id) + "<br>" +
+                               colouredWord(motif.consensus)},
+                              {export_html::fromLog10(rows[i].log10E), "num evalue"},
+                              {export_html::fromLog10(enrichment_table::log10Text(m.conditional.log10E)), "num"},
+                              {hitsText(t.primaryHits, t.primaryTotal), "num"},
+                              {hitsText(t.controlHits, t.controlTotal), "num"},
+                              {decoyText(m)}})
         << bestMatchCell(m, motif, known) << "</tr>\n";
   }
   out << "</tbody>\n</table>\n</section>\n";
@@ -196,7 +196,8 @@ void writeSimpleRepeats(std::ostream& out, const Discovery& d) {
          "masked before the searches, but short repeats and the three-letter rhythm of coding DNA remain, and a "
          "shuffled control lacks them: against it such motifs look enriched however little they mean. They take "
          "no rank; <code>--no-dust</code> ranks them with the others.</p>\n"
-      << "<table class=\"repeats\">\n" << html_table::head(candidateHeads()) << "<tbody>\n";
+      << "<table class=\"repeats\">\n"
+      << html_table::head(candidateHeads()) << "<tbody>\n";
   for (const MergedMotif& group : d.simpleRepeats)
     out << html_table::row(candidateCells(d, d.candidates[group.representative]));
   out << "</tbody>\n</table>\n</section>\n";
@@ -208,8 +209,8 @@ void writeMerged(std::ostream& out, const Discovery& d, const ReportedMotif& m) 
     out << "<p class=\"empty\">No other search found a motif that matches it.</p>\n";
     return;
   }
-  out << "<table class=\"merged\">\n" << html_table::head(followed(candidateHeads(), {{"Match E-value", "num"}}))
-      << "<tbody>\n";
+  out << "<table class=\"merged\">\n"
+      << html_table::head(followed(candidateHeads(), {{"Match E-value", "num"}})) << "<tbody>\n";
   for (std::size_t k = 0; k < m.group.merged.size(); ++k)
     out << html_table::row(followed(candidateCells(d, d.candidates[m.group.merged[k]]),
                                     {{match_table::formatValue(m.group.mergedE[k]), "num"}}));
@@ -265,8 +266,10 @@ void writeSites(std::ostream& out, const Discovery& d, const ReportedMotif& m) {
 // Which matrix a motif is: refined (with the search's for comparison) or the
 // search's own.
 std::string matrixDescription(const Candidate& c) {
-  if (!c.engine) return "the search's count matrix (refinement did not make it more significant, or it was not "
-                        "among the " + std::to_string(kRefinedCandidates) + " refined)";
+  if (!c.engine)
+    return "the search's count matrix (refinement did not make it more significant, or it was not "
+           "among the " +
+           std::to_string(kRefinedCandidates) + " refined)";
   return "refined by EM on the sequences (counts: the expected letters of the sites), " +
          std::to_string(c.motif.width()) + " of the search's " + std::to_string(c.engine->motif.width()) +
          " columns kept; the search's matrix: E = " + evalueText(c.engine->test.log10E) + ", consensus " +
@@ -279,8 +282,9 @@ void writeMotifSection(std::ostream& out, const Discovery& d, const ReportedMoti
   const Search& s = d.searchOf(c);
   out << "<section class=\"motif\" id=\"" << m.id << "\">\n<h2>Motif rank #" << m.rank << ": " << m.id << "</h2>\n";
   out << "<table class=\"scores\">\n";
-  writeRow(out, "Found by", searchLink(s, s.name) + " (" + searchDescription(s) + "), its motif #" +
-                                std::to_string(c.motif.rank) + ", " + std::to_string(c.motif.siteCount) + " sites");
+  writeRow(out, "Found by",
+           searchLink(s, s.name) + " (" + searchDescription(s) + "), its motif #" + std::to_string(c.motif.rank) +
+               ", " + std::to_string(c.motif.siteCount) + " sites");
   writeRow(out, "E-value", evalueText(c.test.log10E));
   writeRow(out, "E-value given the better motifs",
            evalueText(m.conditional.log10E) + " (their sites masked; " + std::to_string(m.conditional.primaryHitsLeft) +
@@ -317,8 +321,13 @@ void writeMotifSection(std::ostream& out, const Discovery& d, const ReportedMoti
 
 void writeSearches(std::ostream& out, const Discovery& d) {
   out << "<section id=\"searches\">\n<h2>Searches</h2>\n<table class=\"searches\">\n"
-      << html_table::head({{"Search"}, {"Sequences"}, {"Length", "num"}, {"Mismatches", "num"}, {"Motifs", "num"},
-                           {"Seconds", "num"}, {"Files"}})
+      << html_table::head({{"Search"},
+                           {"Sequences"},
+                           {"Length", "num"},
+                           {"Mismatches", "num"},
+                           {"Motifs", "num"},
+                           {"Seconds", "num"},
+                           {"Files"}})
       << "<tbody>\n";
   for (std::size_t i = 0; i < d.plan.searches.size(); ++i) {
     const Search& s = d.plan.searches[i];
@@ -357,8 +366,9 @@ std::string verdict(const Discovery& d) {
     if (reached == "none")
       text = "The best motif (E = " + best + ") beats the decoy: the same searches found no motif in " + decoy + ". ";
     else if (*d.motifs.front().beatsDecoy)
-      text = "The best motif (E = " + best + ") beats the decoy: " + decoy + " searched the same way reaches E = " +
-             reached + " at best, and the best motif is more than " + margin + " times below that. ";
+      text = "The best motif (E = " + best + ") beats the decoy: " + decoy +
+             " searched the same way reaches E = " + reached + " at best, and the best motif is more than " + margin +
+             " times below that. ";
     else
       text = "The best motif (E = " + best + ") does not beat the decoy: " + decoy +
              " searched the same way reaches E = " + reached + " (beating it takes an E-value " + margin +
@@ -372,8 +382,9 @@ std::string verdict(const Discovery& d) {
             " of the sequences held out of the searches (" + std::to_string(d.sizes.primaryTested) + " primary, " +
             std::to_string(d.sizes.controlTested) + " control): unbiased, at some loss of power.";
   else
-    text += "E-values were computed on the sequences the motifs were found in, which makes them optimistic, the "
-            "more so the smaller the set.";
+    text +=
+        "E-values were computed on the sequences the motifs were found in, which makes them optimistic, the "
+        "more so the smaller the set.";
   return text;
 }
 

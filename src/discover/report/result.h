@@ -34,9 +34,9 @@ namespace discover {
 
 // A ranked motif with what the sites and naming stages found of it.
 struct ReportedMotif : RankedMotif {
-  std::vector<match_table::Row> matches;   // known motifs it resembles, best first
-  std::vector<enrichment::Site> sites;     // in every primary sequence, at its threshold, one per overlapping group
-  std::vector<double> siteLog10P;          // the p-value of each site as zelkova-scan gives it, log10 (site_pvalues.h)
+  std::vector<match_table::Row> matches;  // known motifs it resembles, best first
+  std::vector<enrichment::Site> sites;    // in every primary sequence, at its threshold, one per overlapping group
+  std::vector<double> siteLog10P;         // the p-value of each site as zelkova-scan gives it, log10 (site_pvalues.h)
 };
 
 // Each group of fields is the value of one stage: the inputs (genome to
@@ -49,27 +49,27 @@ struct Discovery {
   std::string version;
   std::string started;  // local date and time
 
-  std::optional<GenomeRun> genome;         // with --peaks: the genome, the windows, the control cut from it
-  SequenceFile primary;                    // as read: masked and trimmed
+  std::optional<GenomeRun> genome;  // with --peaks: the genome, the windows, the control cut from it
+  SequenceFile primary;             // as read: masked and trimmed
   std::size_t controlSequences = 0;
   long long primaryLetters = 0, controlLetters = 0;
   long long primaryDusted = 0, controlDusted = 0;  // letters masked as low-complexity
-  std::vector<std::string> warnings;       // about the inputs, one line each
+  std::vector<std::string> warnings;               // about the inputs, one line each
   SetSizes sizes;
   int backgroundOrder = 0;
   std::array<double, report::kBases> controlBases{};  // letter frequencies of the control, both strands
-  std::vector<std::string> inputNotes;     // about the letters read, "peaks.fa: 3 IUPAC letters read as N"; may be empty
-  scoring::Background siteBackground{};    // of the site p-values: the primary letters before masking (site_pvalues.h)
+  std::vector<std::string> inputNotes;   // about the letters read, "peaks.fa: 3 IUPAC letters read as N"; may be empty
+  scoring::Background siteBackground{};  // of the site p-values: the primary letters before masking (site_pvalues.h)
 
   Plan plan;
-  std::vector<SearchOutcome> outcomes;     // one per search of the plan
-  std::vector<Candidate> candidates;       // every motif of the primary searches, tested
-  std::size_t motifsTested = 0;            // matrices tested for the primary set: the E-values' multiplier
+  std::vector<SearchOutcome> outcomes;  // one per search of the plan
+  std::vector<Candidate> candidates;    // every motif of the primary searches, tested
+  std::size_t motifsTested = 0;         // matrices tested for the primary set: the E-values' multiplier
 
   bool decoyRun = false;
   std::vector<SetSizes> decoySizes;
   std::vector<int> decoyBackgroundOrders;
-  double decoyBestLog10E = 0;              // the best E any decoy motif reached, when decoyRun
+  double decoyBestLog10E = 0;  // the best E any decoy motif reached, when decoyRun
 
   std::vector<ReportedMotif> motifs;       // best first, at most options.top
   std::vector<MergedMotif> simpleRepeats;  // set apart without a rank (masking on), best first
@@ -80,7 +80,7 @@ struct Discovery {
   std::vector<known::KnownResult> known;   // every known motif tested, best first
   CentralRun central;                      // where the best sites lie in the sequences (central.h)
   std::optional<std::vector<genome_intervals::Interval>> regions;  // when every header names one
-  std::string regionsMissing;              // else why not: sites.bed is not written
+  std::string regionsMissing;                                      // else why not: sites.bed is not written
 
   std::vector<StepTime> steps;
   double totalSeconds = 0;

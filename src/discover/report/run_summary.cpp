@@ -47,9 +47,10 @@ std::string decoyDescription(const Discovery& d) {
 
 std::string lowComplexityDescription(const Discovery& d) {
   if (!d.options.dust) return "not masked (--no-dust)";
-  return "masked as N by DUST (window " + std::to_string(kDustWindow) + ", level " + std::to_string(d.options.dustLevel) +
-         "): " + numbers::percentOf(d.primaryDusted, d.primaryLetters) + " of the primary letters, " +
-         numbers::percentOf(d.controlDusted, d.controlLetters) + " of the control letters";
+  return "masked as N by DUST (window " + std::to_string(kDustWindow) + ", level " +
+         std::to_string(d.options.dustLevel) + "): " + numbers::percentOf(d.primaryDusted, d.primaryLetters) +
+         " of the primary letters, " + numbers::percentOf(d.controlDusted, d.controlLetters) +
+         " of the control letters";
 }
 
 std::string siteBedDescription(const Discovery& d) {

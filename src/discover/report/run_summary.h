@@ -15,35 +15,35 @@ namespace discover {
 
 struct RunSummary {
   std::string version;
-  std::string started;      // local date and time
+  std::string started;  // local date and time
   std::string commandLine;
 
   std::string primaryName;  // the file as the user named it, "-" for standard input
   std::size_t primarySequences = 0;
   long long primaryLetters = 0;
-  int trim = 0;             // 0: whole records
+  int trim = 0;  // 0: whole records
   bool lowerCaseMasked = false;
-  std::string control;      // controlDescription
+  std::string control;  // controlDescription
   std::size_t controlSequences = 0;
   long long controlLetters = 0;
   std::string lowComplexity;  // lowComplexityDescription
 
   double holdout = 0;
   std::uint64_t seed = 0;
-  SetSizes sizes;           // of the primary set
+  SetSizes sizes;  // of the primary set
   int backgroundOrder = 0;
   std::vector<int> lengths;
   std::size_t searches = 0, searchesSkipped = 0;
 
-  std::string decoyMode;    // --decoy as given
+  std::string decoyMode;  // --decoy as given
   bool decoyRun = false;
-  std::string decoySets;    // decoyDescription, when decoyRun
-  std::string decoyBest;    // decoyBestText, when decoyRun
+  std::string decoySets;  // decoyDescription, when decoyRun
+  std::string decoyBest;  // decoyBestText, when decoyRun
 
   std::vector<std::string> databaseGiven;  // --database as given; empty: the bundled collection
   std::vector<std::string> databaseFiles;  // the files read
   std::size_t knownMotifs = 0;
-  std::string sitesBed;     // siteBedDescription
+  std::string sitesBed;  // siteBedDescription
   std::vector<std::string> warnings;
 
   std::vector<StepTime> steps;

@@ -13,15 +13,13 @@
 
 namespace discover {
 
+using export_html::escape;
 using numbers::fixedPoint;
 using numbers::scientificFromLog10;
-using export_html::escape;
 
 namespace {
 
-double expectedInside(const central::CentralResult& r) {
-  return static_cast<double>(r.sites) * r.best.expectedShare;
-}
+double expectedInside(const central::CentralResult& r) { return static_cast<double>(r.sites) * r.best.expectedShare; }
 
 // "250 of 290 best sites start in the central 20 of 187 positions, where
 // uniform positions would put 31.0 (p = 1.2e-100)".
@@ -84,9 +82,9 @@ void writeSiteLog(std::ostream& out, const Discovery& d) {
     out << "central enrichment: not tested: " << s.whyNot << "\n";
     return;
   }
-  out << "central enrichment: the best site of each of " << s.sequences << " primary sequences of "
-      << s.sequenceLength << " letters; central windows of " << central::kWidthStep << ", "
-      << 2 * central::kWidthStep << ", ... start positions tried, up to half the positions, p corrected for the "
+  out << "central enrichment: the best site of each of " << s.sequences << " primary sequences of " << s.sequenceLength
+      << " letters; central windows of " << central::kWidthStep << ", " << 2 * central::kWidthStep
+      << ", ... start positions tried, up to half the positions, p corrected for the "
       << "number tried\n";
   for (std::size_t i = 0; i < d.motifs.size(); ++i) {
     const std::optional<central::CentralResult>& r = d.central.reported.at(i);
@@ -103,15 +101,16 @@ void writeCentralFigure(std::ostream& out, const Discovery& d, std::size_t motif
   const std::optional<central::CentralResult>& r = d.central.reported.at(motif);
   if (!r) {
     out << "<p class=\"empty\">Not tested: "
-        << escape(s.sequenceLength == 0 ? s.whyNot : "the motif is too wide for central windows in sequences of " +
-                                                         std::to_string(s.sequenceLength) + " letters")
+        << escape(s.sequenceLength == 0 ? s.whyNot
+                                        : "the motif is too wide for central windows in sequences of " +
+                                              std::to_string(s.sequenceLength) + " letters")
         << ".</p>\n";
     return;
   }
   out << "<p class=\"note\">The best site of each primary sequence of " << s.sequenceLength
-      << " letters that has one, by where it starts (<a href=\"#central\">method</a>): "
-      << escape(windowText(*r)) << ".</p>\n<figure class=\"central\">"
-      << central_histogram::centralHistogramSvg(*r, d.motifs[motif].id) << "</figure>\n";
+      << " letters that has one, by where it starts (<a href=\"#central\">method</a>): " << escape(windowText(*r))
+      << ".</p>\n<figure class=\"central\">" << central_histogram::centralHistogramSvg(*r, d.motifs[motif].id)
+      << "</figure>\n";
 }
 
 void writeCentralSection(std::ostream& out, const Discovery& d) {

@@ -99,10 +99,9 @@ std::string siteTable(const Discovery& d) {
       const enrichment::Site& site = m.sites[i];
       const long long start = givenStart(d, site);
       out << m.id << '\t' << withoutTabs(d.primary.records[site.sequence].name) << '\t' << start << '\t'
-          << start + width - 1 << '\t' << (site.forward ? '+' : '-') << '\t'
-          << numbers::fixedPoint(site.score, 4) << '\t' << site.word << '\t'
-          << genomeFields(siteInGenome(d, site, width)) << '\t' << enrichment_table::log10Text(m.siteLog10P[i])
-          << '\n';
+          << start + width - 1 << '\t' << (site.forward ? '+' : '-') << '\t' << numbers::fixedPoint(site.score, 4)
+          << '\t' << site.word << '\t' << genomeFields(siteInGenome(d, site, width)) << '\t'
+          << enrichment_table::log10Text(m.siteLog10P[i]) << '\n';
     }
   }
   return out.str();

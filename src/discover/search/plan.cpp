@@ -7,9 +7,7 @@
 
 namespace discover {
 
-double searchCost(long long usableWindows, int clusters) {
-  return 2.0 * static_cast<double>(usableWindows) * clusters;
-}
+double searchCost(long long usableWindows, int clusters) { return 2.0 * static_cast<double>(usableWindows) * clusters; }
 
 std::string searchDescription(const Search& s) {
   const std::string mismatches = std::to_string(s.mismatches) + (s.mismatches == 1 ? " mismatch" : " mismatches");

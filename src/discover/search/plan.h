@@ -27,7 +27,7 @@ constexpr int kLongestWordGap = 6;
 
 struct Search {
   SearchKind kind = SearchKind::Engine;
-  int set = 0;                 // the sequence set searched: 0 the primary, 1.. the decoys
+  int set = 0;  // the sequence set searched: 0 the primary, 1.. the decoys
   int length = 0;
   int mismatches = 0;
   int gap = 0;                 // of a word search: letters between the word's halves

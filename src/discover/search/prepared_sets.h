@@ -32,8 +32,8 @@ SetSizes sizesOf(const SetPair& pair);
 struct PreparedSets {
   SetPair primary;
   bool decoyRun = false;
-  std::vector<SetPair> decoys;      // when decoyRun
-  std::vector<SearchSet> searched;  // each set as its searches read it, the primary set first
+  std::vector<SetPair> decoys;        // when decoyRun
+  std::vector<SearchSet> searched;    // each set as its searches read it, the primary set first
   std::vector<int> backgroundOrders;  // of the searched sets, in their order: kept once they are let go
 };
 

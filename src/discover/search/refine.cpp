@@ -47,8 +47,8 @@ namespace {
 std::vector<motif::Column> countColumns(const std::vector<report::Column>& counts) {
   std::vector<motif::Column> columns;
   for (const report::Column& c : counts)
-    columns.push_back({static_cast<double>(c[0]), static_cast<double>(c[1]), static_cast<double>(c[2]),
-                       static_cast<double>(c[3])});
+    columns.push_back(
+        {static_cast<double>(c[0]), static_cast<double>(c[1]), static_cast<double>(c[2]), static_cast<double>(c[3])});
   return columns;
 }
 
@@ -79,7 +79,8 @@ report::Column roundedColumn(const motif::Column& expected, long long total) {
     sum += column[b];
   }
   for (; sum < total; ++sum) {
-    const std::size_t most = static_cast<std::size_t>(std::max_element(remainder.begin(), remainder.end()) - remainder.begin());
+    const std::size_t most =
+        static_cast<std::size_t>(std::max_element(remainder.begin(), remainder.end()) - remainder.begin());
     ++column[most];
     remainder[most] = -1.0;
   }
@@ -90,7 +91,9 @@ std::optional<report::Motif> refinedMotif(const report::Motif& engine, const EmS
                                           std::size_t searchedSequences, bool bothStrands, std::size_t maxWidth) {
   // The engine's sites per searched sequence, as the first guess of the share
   // of sequences with a site.
-  const double gamma = std::clamp(static_cast<double>(engine.siteCount) / static_cast<double>(std::max<std::size_t>(1, searchedSequences)), 0.05, 0.9);
+  const double gamma = std::clamp(
+      static_cast<double>(engine.siteCount) / static_cast<double>(std::max<std::size_t>(1, searchedSequences)), 0.05,
+      0.9);
   ZoopsSettings settings;
   settings.bothStrands = bothStrands;
   const ZoopsResult refined = refineZoops(countColumns(engine.counts), gamma, sample, settings);
@@ -100,7 +103,8 @@ std::optional<report::Motif> refinedMotif(const report::Motif& engine, const EmS
   report::Motif m = engine;
   m.siteCount = std::llround(refined.expectedSites);
   m.counts.clear();
-  for (std::size_t k = core.first; k < core.last; ++k) m.counts.push_back(roundedColumn(refined.counts[k], m.siteCount));
+  for (std::size_t k = core.first; k < core.last; ++k)
+    m.counts.push_back(roundedColumn(refined.counts[k], m.siteCount));
   const std::vector<motif::Column> frequencies = normalisedColumns(m.counts);
   m.consensus = motif::consensus(frequencies);
   m.degenerateConsensus = motif::degenerateConsensus(frequencies);

@@ -34,7 +34,9 @@ SearchCallbacks progressCallbacks(const Plan& plan, std::vector<double>& done, c
     return total > 0 ? sum / total : 1.0;
   };
   SearchCallbacks callbacks;
-  callbacks.started = [&, planDone](std::size_t i) { progress.update(searchLabel(plan, plan.searches[i]), planDone()); };
+  callbacks.started = [&, planDone](std::size_t i) {
+    progress.update(searchLabel(plan, plan.searches[i]), planDone());
+  };
   callbacks.progressed = [&, planDone](std::size_t i, double fraction) {
     done[i] = fraction;
     progress.update(searchLabel(plan, plan.searches[i]), planDone());

@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "base/parallel.h"
-#include "discover/setup/options.h"
 #include "discover/search/word_search.h"
+#include "discover/setup/options.h"
 #include "zelkova.h"
 
 namespace discover {
@@ -52,8 +52,9 @@ RunConfig searchConfig(const Search& search, const SearchSettings& settings, con
   return config;
 }
 
-SearchOutcome runOne(const Search& search, const SearchSettings& settings, const std::string& setName, const SearchSet& set, int threads,
-                     const SideFileFolder& sideFiles, const std::function<void(double)>& progressed) {
+SearchOutcome runOne(const Search& search, const SearchSettings& settings, const std::string& setName,
+                     const SearchSet& set, int threads, const SideFileFolder& sideFiles,
+                     const std::function<void(double)>& progressed) {
   const auto start = std::chrono::steady_clock::now();
   SearchOutcome outcome;
   if (search.kind == SearchKind::Words) {
@@ -68,8 +69,7 @@ SearchOutcome runOne(const Search& search, const SearchSettings& settings, const
   input.background = set.background;
   ProgressSink progress = ProgressSink::silent();
   progress.countClusters([&](int done, int total) { progressed(static_cast<double>(done) / total); });
-  outcome.report =
-      runMotifSearch(searchConfig(search, settings, set, threads, sideFiles), std::move(input), progress);
+  outcome.report = runMotifSearch(searchConfig(search, settings, set, threads, sideFiles), std::move(input), progress);
   outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return outcome;
 }
@@ -90,9 +90,8 @@ std::vector<SearchOutcome> runSearches(const Plan& plan, const std::vector<Searc
       std::lock_guard<std::mutex> guard(lock);
       if (callbacks.progressed) callbacks.progressed(i, fraction);
     };
-    SearchOutcome outcome =
-        runOne(search, plan.settings, plan.setNames[static_cast<std::size_t>(search.set)], sets[static_cast<std::size_t>(search.set)],
-               searchThreads, sideFiles, progressed);
+    SearchOutcome outcome = runOne(search, plan.settings, plan.setNames[static_cast<std::size_t>(search.set)],
+                                   sets[static_cast<std::size_t>(search.set)], searchThreads, sideFiles, progressed);
     std::lock_guard<std::mutex> guard(lock);
     outcomes[i] = std::move(outcome);
     if (callbacks.finished) callbacks.finished(i, outcomes[i]);

@@ -1,10 +1,9 @@
 #include "discover/search/word_search.h"
 
-
 #include "base/errors.h"
 #include "base/local_time.h"
-#include "discover/search/refine.h"
 #include "discover/inputs/sequences.h"
+#include "discover/search/refine.h"
 #include "discover/search/word_seeds.h"
 #include "discover/search/zoops.h"
 #include "stats/enrichment.h"

@@ -132,7 +132,8 @@ bool holdsRepeat(const std::string& word) {
   for (std::size_t period = 1; period <= 2; ++period)
     for (std::size_t start = 0; start + kRepeatLetters <= word.size(); ++start) {
       bool repeats = true;
-      for (std::size_t k = start + period; k < start + kRepeatLetters && repeats; ++k) repeats = word[k] == word[k - period];
+      for (std::size_t k = start + period; k < start + kRepeatLetters && repeats; ++k)
+        repeats = word[k] == word[k - period];
       if (repeats) return true;
     }
   return false;
@@ -173,9 +174,8 @@ std::vector<EnrichedWord> enrichedWords(const std::vector<FastaRecord>& primary,
   NeighbourhoodCounter counter(settings.length, settings.gap, settings.bothStrands);
   const std::vector<std::uint32_t> primaryCounts = counter.count(primary);
   const std::vector<std::uint32_t> controlCounts = counter.count(control);
-  std::vector<EnrichedWord> tested =
-      testedWords(primaryCounts, controlCounts, static_cast<long long>(primary.size()),
-                  static_cast<long long>(control.size()), settings.length, settings.gap);
+  std::vector<EnrichedWord> tested = testedWords(primaryCounts, controlCounts, static_cast<long long>(primary.size()),
+                                                 static_cast<long long>(control.size()), settings.length, settings.gap);
   std::sort(tested.begin(), tested.end(), [](const EnrichedWord& a, const EnrichedWord& b) {
     if (a.log10P != b.log10P) return a.log10P < b.log10P;
     return a.word < b.word;

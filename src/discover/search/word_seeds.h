@@ -27,16 +27,16 @@ constexpr int kLongestSeedGap = 6;
 constexpr long long kLeastSeedSequences = 3;
 
 struct EnrichedWord {
-  std::string word;              // on the strand it was counted, a gap as N; with both strands the smaller of it and its complement
-  long long primaryWith = 0;     // primary sequences holding it, with up to one mismatch
-  long long controlWith = 0;     // control sequences holding it
-  double log10P = 0;             // of the one-sided Fisher exact test
+  std::string word;  // on the strand it was counted, a gap as N; with both strands the smaller of it and its complement
+  long long primaryWith = 0;  // primary sequences holding it, with up to one mismatch
+  long long controlWith = 0;  // control sequences holding it
+  double log10P = 0;          // of the one-sided Fisher exact test
 };
 
 struct WordSeedSettings {
-  int length = 8;          // letters counted, 1 to kLongestSeedWord
-  int gap = 0;             // 0, or letters left out between two halves of length / 2 (length even)
-  std::size_t seeds = 5;   // the words kept
+  int length = 8;         // letters counted, 1 to kLongestSeedWord
+  int gap = 0;            // 0, or letters left out between two halves of length / 2 (length even)
+  std::size_t seeds = 5;  // the words kept
   bool bothStrands = true;
 };
 

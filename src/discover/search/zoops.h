@@ -41,7 +41,7 @@ EmSample emSample(const std::vector<FastaRecord>& records, const MarkovModel& ba
 
 struct ZoopsSettings {
   int maxIterations = 8;
-  double tolerance = 1e-3;   // stop once no frequency moves more than this
+  double tolerance = 1e-3;  // stop once no frequency moves more than this
   bool bothStrands = true;
   // The first E-step uses the initial matrix with every frequency raised to
   // this power (then normalised): a search of many mismatches gives columns

@@ -12,8 +12,8 @@ std::optional<long long> parseWindowSize(const std::string& text) {
   try {
     return cli::wholeNumber(text, "--size", 1, kMaxWindowSize);
   } catch (const UsageError&) {
-    throw UsageError("--size \"" + text + "\" is neither a whole number from 1 to " +
-                          std::to_string(kMaxWindowSize) + " nor \"given\".");
+    throw UsageError("--size \"" + text + "\" is neither a whole number from 1 to " + std::to_string(kMaxWindowSize) +
+                     " nor \"given\".");
   }
 }
 
@@ -53,14 +53,14 @@ void addGenomeOptions(cli::Parser& parser, GenomeOptions& o, std::vector<std::st
                noted("--top-peaks", [&o](const std::string& v) {
                  o.topPeaks = static_cast<int>(cli::wholeNumber(v, "--top-peaks", 1, std::numeric_limits<int>::max()));
                }));
-  parser.value("", "--background-ratio", "R",
-               cli::helpWith("with --peaks: GC-matched genomic windows drawn per peak window,\n"
-                             "above 0, at most {max} (default {default})",
-                             {{"max", numbers::compact(kMaxBackgroundRatio)},
-                              {"default", numbers::compact(o.backgroundRatio)}}),
-               noted("--background-ratio", [&o](const std::string& v) {
-                 o.backgroundRatio = cli::realNumber(v, "--background-ratio", {0.0, false, kMaxBackgroundRatio, true});
-               }));
+  parser.value(
+      "", "--background-ratio", "R",
+      cli::helpWith("with --peaks: GC-matched genomic windows drawn per peak window,\n"
+                    "above 0, at most {max} (default {default})",
+                    {{"max", numbers::compact(kMaxBackgroundRatio)}, {"default", numbers::compact(o.backgroundRatio)}}),
+      noted("--background-ratio", [&o](const std::string& v) {
+        o.backgroundRatio = cli::realNumber(v, "--background-ratio", {0.0, false, kMaxBackgroundRatio, true});
+      }));
   parser.value("", "--exclude", "BED",
                "with --peaks: regions (a blacklist) kept out of the peak\nwindows and the control",
                noted("--exclude", [&o](const std::string& v) { o.excludeFile = v; }));
@@ -100,8 +100,7 @@ void checkGenomeOptions(const GenomeOptions& o, const std::vector<std::string>& 
     throw UsageError("--peaks needs --genome GENOME.fa, the genome the peaks were called on.");
   if (o.peaksFile.empty() && !o.genomeFile.empty())
     throw UsageError("--genome needs --peaks PEAKS: the windows of the peaks are cut from the genome.");
-  if (o.peaksFile.empty() && !peaksOnly.empty())
-    throw UsageError(peaksOnly.front() + " applies to --peaks only.");
+  if (o.peaksFile.empty() && !peaksOnly.empty()) throw UsageError(peaksOnly.front() + " applies to --peaks only.");
   if (!o.peaksFile.empty() && trimGiven)
     throw UsageError("--trim cuts the records of PRIMARY.fa; with --peaks, --size sets the windows' length.");
   refuseTwoControls(o, controlFileGiven);

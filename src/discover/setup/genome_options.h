@@ -15,7 +15,7 @@ constexpr long long kDefaultWindowSize = 200;  // letters of a peak window
 constexpr long long kMaxWindowSize = 1000000;
 constexpr double kDefaultBackgroundRatio = 2;  // background windows per peak window
 constexpr double kMaxBackgroundRatio = 100;
-constexpr double kMaxBackgroundN = 0.05;       // share of a background window that may be N
+constexpr double kMaxBackgroundN = 0.05;  // share of a background window that may be N
 
 struct GenomeOptions {
   std::string peaksFile;  // empty: the primary sequences are PRIMARY.fa
@@ -44,10 +44,10 @@ void checkGenomeOptions(const GenomeOptions& options, const std::vector<std::str
 
 // Where the control sequences come from.
 enum class ControlSource {
-  Shuffled,            // dinucleotide-shuffled copies of the primary sequences
-  File,                // --control FASTA
-  GenomicBackground,   // GC-matched windows drawn from the genome
-  ControlPeaks,        // the windows of --control-peaks
+  Shuffled,           // dinucleotide-shuffled copies of the primary sequences
+  File,               // --control FASTA
+  GenomicBackground,  // GC-matched windows drawn from the genome
+  ControlPeaks,       // the windows of --control-peaks
 };
 
 // The control a run with these options uses: the genomic background by

@@ -55,8 +55,8 @@ std::vector<int> lengthsOfWord(const std::string& word, const std::string& text)
   if (dash == std::string::npos) return {lengthIn(word, text)};
   const int from = lengthIn(word.substr(0, dash), text), to = lengthIn(word.substr(dash + 1), text);
   if (from > to)
-    throw UsageError("--lengths \"" + text + "\": the range " + word + " runs backwards (write " +
-                          std::to_string(to) + "-" + std::to_string(from) + ").");
+    throw UsageError("--lengths \"" + text + "\": the range " + word + " runs backwards (write " + std::to_string(to) +
+                     "-" + std::to_string(from) + ").");
   std::vector<int> lengths;
   for (int length = from; length <= to; ++length) lengths.push_back(length);
   return lengths;
@@ -96,7 +96,7 @@ void checkMismatches(int mismatches, const std::vector<int>& lengths) {
   const int shortest = *std::min_element(lengths.begin(), lengths.end());
   if (mismatches >= shortest)
     throw UsageError("--mismatches " + std::to_string(mismatches) +
-                          " must be below the shortest motif length of --lengths (" + std::to_string(shortest) + ").");
+                     " must be below the shortest motif length of --lengths (" + std::to_string(shortest) + ").");
 }
 
 DecoyMode parseDecoyMode(const std::string& text) {
@@ -108,11 +108,11 @@ DecoyMode parseDecoyMode(const std::string& text) {
 std::string parsePrefix(const std::string& text) {
   constexpr std::size_t kMaxPrefix = 100;
   const bool allowed = text.size() <= kMaxPrefix && std::all_of(text.begin(), text.end(), [](char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '_' || c == '-';
-  });
+                         return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '_' || c == '-';
+                       });
   if (!allowed)
     throw UsageError("--prefix \"" + text + "\" is not up to " + std::to_string(kMaxPrefix) +
-                          " letters, digits, '.', '_' and '-'.");
+                     " letters, digits, '.', '_' and '-'.");
   return text;
 }
 
@@ -159,13 +159,13 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
                              "stranded regions such as RNA",
                              {{"both", o.bothStrands ? " (default)" : ""}}),
                [&](const std::string& v) { o.bothStrands = parseStrand(v); });
-  parser.value("", "--trim", "N",
-               cli::helpWith("keep the central N letters of each record ({min} or more)",
-                             {{"min", std::to_string(kMinLength)}}),
-               [&](const std::string& v) {
-                 o.trim = static_cast<int>(cli::wholeNumber(v, "--trim", kMinLength, std::numeric_limits<int>::max()));
-                 trimGiven = true;
-               });
+  parser.value(
+      "", "--trim", "N",
+      cli::helpWith("keep the central N letters of each record ({min} or more)", {{"min", std::to_string(kMinLength)}}),
+      [&](const std::string& v) {
+        o.trim = static_cast<int>(cli::wholeNumber(v, "--trim", kMinLength, std::numeric_limits<int>::max()));
+        trimGiven = true;
+      });
   parser.flag("", "--mask-lowercase", "turn lower-case (soft-masked) letters into N", o.maskLowercase);
   parser.flag("", "--no-dust", "keep low-complexity DNA (simple repeats) instead of masking it",
               [&] { o.dust = false; });

@@ -23,13 +23,13 @@ struct Options {
   std::optional<int> mismatches;    // --mismatches: every search at this allowance instead of the plan's
   std::optional<double> threshold;  // --threshold: the engine's site threshold (its -thr) instead of the plan's
   bool bothStrands = true;          // --strand both (default) or + (the sequences as given)
-  int trim = 0;             // 0: whole records; else the central `trim` letters of each
+  int trim = 0;                     // 0: whole records; else the central `trim` letters of each
   bool maskLowercase = false;
-  bool dust = true;         // mask low-complexity stretches (stats/dust.h)
+  bool dust = true;  // mask low-complexity stretches (stats/dust.h)
   int dustLevel = 20;
   std::uint64_t seed = 0;
   DecoyMode decoy = DecoyMode::Auto;
-  double holdout = 0.0;     // fraction of the sequences kept out of the searches
+  double holdout = 0.0;  // fraction of the sequences kept out of the searches
   int top = 10;
   std::string motifPrefix = "ZELKOVA";     // motif IDs are PREFIX-<rank>
   std::vector<std::string> databaseFiles;  // empty: the bundled collection
@@ -38,22 +38,22 @@ struct Options {
   bool force = false;
   int threads = 1;
   std::uint64_t maxLetters = 0;  // per record and per input file
-  std::string commandLine;  // the words of the command line, for the log and the page
+  std::string commandLine;       // the words of the command line, for the log and the page
 };
 
 // ---- the method's constants ---------------------------------------------------
 
-constexpr int kMinLength = 6, kMaxLength = 20;   // the engine's motif lengths
+constexpr int kMinLength = 6, kMaxLength = 20;              // the engine's motif lengths
 constexpr double kMinThreshold = 0.7, kMaxThreshold = 1.0;  // the engine's site thresholds (-thr)
 constexpr double kMaxHoldout = 0.5;
-constexpr int kShuffleWordLength = 2;            // shuffles keep the dinucleotide counts
-constexpr int kShuffledCopies = 2;               // of each sequence, for a control or a decoy
+constexpr int kShuffleWordLength = 2;  // shuffles keep the dinucleotide counts
+constexpr int kShuffledCopies = 2;     // of each sequence, for a control or a decoy
 constexpr int kForegroundOrder = 7;
 constexpr int kMaxBackgroundOrder = 7;
 // The background order is the highest whose longest words are counted this
 // often on average (both strands).
 constexpr double kCountsPerWord = 10.0;
-constexpr int kMotifsPerSearch = 10;             // the engine's -n
+constexpr int kMotifsPerSearch = 10;  // the engine's -n
 // The searches read at most this many letters of a set, and the known motifs
 // are tested on at most this many primary letters (every k-th sequence of a
 // larger set, and as many of the control): 15,000 peaks of 200 letters hold
@@ -61,20 +61,20 @@ constexpr int kMotifsPerSearch = 10;             // the engine's -n
 // would grow with the set while the answer does not change.
 constexpr std::size_t kSearchLetters = 3000000;
 constexpr std::size_t kKnownLetters = 3000000;
-constexpr int kDecoyReplicates = 1;              // decoy sets, each the size of the primary set
+constexpr int kDecoyReplicates = 1;  // decoy sets, each the size of the primary set
 // A motif beats the decoy when its E-value is this many times smaller than
 // the best the decoy set reaches: with one decoy set the best motif of random
 // DNA then beats it about as often as it beat the better of two sets without
 // a margin (docs/benchmarks.md, "The decoy"), at half their cost.
 constexpr double kDecoyMargin = 10.0;
-constexpr int kDecoyAutoBelow = 500;             // primary sequences under which --decoy auto runs it
-constexpr double kRedundancyE = 0.01;            // motifs that match each other this well are merged
-constexpr int kKnownMatchesShown = 5;            // known motifs listed per motif
-constexpr double kKnownMatchMaxE = 10.0;         // ... whose E-value is at most this
+constexpr int kDecoyAutoBelow = 500;      // primary sequences under which --decoy auto runs it
+constexpr double kRedundancyE = 0.01;     // motifs that match each other this well are merged
+constexpr int kKnownMatchesShown = 5;     // known motifs listed per motif
+constexpr double kKnownMatchMaxE = 10.0;  // ... whose E-value is at most this
 constexpr double kConvincingMatchE = 0.05;
-constexpr int kDustWindow = 64;                  // letters; the usual window of DUST
-constexpr int kMaxDustLevel = 100;       // the motif table names a motif after a match this good
-constexpr int kPageSitesShown = 1000;            // site rows per motif on the page; all are in sites.tsv
+constexpr int kDustWindow = 64;        // letters; the usual window of DUST
+constexpr int kMaxDustLevel = 100;     // the motif table names a motif after a match this good
+constexpr int kPageSitesShown = 1000;  // site rows per motif on the page; all are in sites.tsv
 
 // "auto", "yes" or "no".
 const char* decoyModeName(DecoyMode mode);

@@ -23,8 +23,7 @@ const char* const kStagingPattern = ".zelkova-discover.XXXXXX";
 // The names this program writes into a directory: its fixed results and the
 // files of each search under runs/.
 bool writtenByThisProgram(const std::string& name) {
-  static const std::regex runFile(
-      R"(runs/(decoy[0-9]+_)?l[0-9]+_m[0-9]+\.(out|html|initcore\.txt|initcluster\.txt))");
+  static const std::regex runFile(R"(runs/(decoy[0-9]+_)?l[0-9]+_m[0-9]+\.(out|html|initcore\.txt|initcluster\.txt))");
   for (const char* fixed : {"index.html", "summary.tsv", "sites.tsv", "sites.bed", "known.tsv", "motifs.meme",
                             "motifs.jaspar", "log.txt", "peaks.fa", "background.fa", "background.bed"})
     if (name == fixed) return true;
@@ -49,8 +48,7 @@ OutputDirectory::OutputDirectory(std::string path, bool force) : path_(std::move
   std::error_code error;
   const fs::file_status status = fs::status(path_, error);
   if (!fs::exists(status)) return;
-  if (!fs::is_directory(status))
-    throw FatalError("Error: the output " + path_ + " exists and is not a directory.\n");
+  if (!fs::is_directory(status)) throw FatalError("Error: the output " + path_ + " exists and is not a directory.\n");
   if (!force_)
     throw FatalError("Error: the output directory " + path_ +
                      " exists; choose a new one, or pass --force to write into it.\n");
@@ -81,7 +79,8 @@ std::string OutputDirectory::file(const std::string& name) const { return (fs::p
 
 std::string OutputDirectory::stagedFile(const std::string& name) const { return (fs::path(staging_) / name).string(); }
 
-void OutputDirectory::refuseInputs(const std::vector<std::string>& names, const std::vector<std::string>& inputs) const {
+void OutputDirectory::refuseInputs(const std::vector<std::string>& names,
+                                   const std::vector<std::string>& inputs) const {
   for (const std::string& name : names) output_file::refuseInputAsOutput(file(name), inputs);
 }
 

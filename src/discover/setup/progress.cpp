@@ -32,7 +32,11 @@ StepProgress::StepProgress(std::FILE* stream, bool terminal, std::chrono::millis
 }
 
 StepProgress::StepProgress(Listener listener)
-    : stream_(nullptr), terminal_(true), heartbeat_(kHeartbeat), start_(Clock::now()), lastLine_(start_),
+    : stream_(nullptr),
+      terminal_(true),
+      heartbeat_(kHeartbeat),
+      start_(Clock::now()),
+      lastLine_(start_),
       listener_(std::move(listener)) {}
 
 StepProgress::~StepProgress() {
@@ -84,9 +88,7 @@ void StepProgress::say(const std::string& line) {
   if (terminal_ && !step_.empty()) show(statusLine(), false);
 }
 
-double StepProgress::totalSeconds() const {
-  return std::chrono::duration<double>(Clock::now() - start_).count();
-}
+double StepProgress::totalSeconds() const { return std::chrono::duration<double>(Clock::now() - start_).count(); }
 
 std::string StepProgress::statusLine() const {
   const double elapsed = std::chrono::duration<double>(Clock::now() - stepStart_).count();

@@ -19,8 +19,7 @@ std::vector<double> log10PValues(const SitePValues& pValues, const std::vector<e
 
 ReportedSites describeReportedSites(const Options& o, const std::vector<FastaRecord>& primary,
                                     const scoring::Background& background, const std::vector<RankedMotif>& ranked,
-                                    const std::vector<Candidate>& candidates,
-                                    const std::vector<motif::Motif>& motifs) {
+                                    const std::vector<Candidate>& candidates, const std::vector<motif::Motif>& motifs) {
   ZK_ASSERT(motifs.size() == ranked.size());
   ReportedSites reported;
   reported.central = centralSetting(primary, o.trim);

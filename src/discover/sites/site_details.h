@@ -38,8 +38,7 @@ struct ReportedSites {
 // ranked motif) gives it, so that zelkova-scan gives the same p-values.
 ReportedSites describeReportedSites(const Options& options, const std::vector<FastaRecord>& primary,
                                     const scoring::Background& background, const std::vector<RankedMotif>& ranked,
-                                    const std::vector<Candidate>& candidates,
-                                    const std::vector<motif::Motif>& motifs);
+                                    const std::vector<Candidate>& candidates, const std::vector<motif::Motif>& motifs);
 
 // The central result of a known motif from its `sites` in `primary` (in
 // table order), their p-values against `background`.

@@ -25,8 +25,8 @@ struct EngineMatrix {
 
 // One motif of one search with its test.
 struct Candidate {
-  std::size_t search = 0;   // in the plan
-  report::Motif motif;      // the matrix kept: refined, or as its search reported it (rank within the search)
+  std::size_t search = 0;  // in the plan
+  report::Motif motif;     // the matrix kept: refined, or as its search reported it (rank within the search)
   enrichment::MotifResult test;
   std::optional<EngineMatrix> engine;  // set when the refined matrix replaced the search's
 };

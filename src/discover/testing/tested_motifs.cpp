@@ -28,9 +28,8 @@ std::size_t refineCandidates(const Options& o, const Plan& plan, const SetPair& 
   const TestSettings settings = testSettings(o);
   const EmSample sample =
       emSample(searched.sequences, searched.background, searched.backgroundOrder, kRefinementLetters);
-  const std::vector<std::optional<report::Motif>> refined =
-      refineBest(candidates, kRefinedCandidates, sample, searched.sequences.size(), settings.bothStrands,
-                 settings.threads);
+  const std::vector<std::optional<report::Motif>> refined = refineBest(
+      candidates, kRefinedCandidates, sample, searched.sequences.size(), settings.bothStrands, settings.threads);
   return keepRefined(candidates, refined, plan, pair.primary.test, pair.control.test, settings);
 }
 
@@ -75,6 +74,8 @@ std::string decoyBestText(double decoyBestLog10E) {
   return std::isinf(decoyBestLog10E) ? "none" : numbers::scientificFromLog10(decoyBestLog10E);
 }
 
-bool beatsDecoyBest(double decoyBestLog10E, double log10E) { return log10E < decoyBestLog10E - std::log10(kDecoyMargin); }
+bool beatsDecoyBest(double decoyBestLog10E, double log10E) {
+  return log10E < decoyBestLog10E - std::log10(kDecoyMargin);
+}
 
 }  // namespace discover
