@@ -33,11 +33,11 @@ class StepClock {
   std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
 };
 
-const char* originName(genome::IndexOrigin origin) {
+const char* originName(formats::IndexOrigin origin) {
   switch (origin) {
-    case genome::IndexOrigin::Existing: return "existing index";
-    case genome::IndexOrigin::BuiltBeside: return "index built beside";
-    case genome::IndexOrigin::BuiltInMemory: return "index built in memory";
+    case formats::IndexOrigin::Existing: return "existing index";
+    case formats::IndexOrigin::BuiltBeside: return "index built beside";
+    case formats::IndexOrigin::BuiltInMemory: return "index built in memory";
   }
   return "";
 }
@@ -50,29 +50,29 @@ int main(int argc, char** argv) {
     return 1;
   }
   try {
-    gc_background::BackgroundOptions options;
+    stats::BackgroundOptions options;
     if (argc > 3) options.ratio = std::atof(argv[3]);
     if (argc > 4) options.seed = std::strtoull(argv[4], nullptr, 10);
     StepClock clock;
-    genome::IndexedGenome g(argv[1]);
+    formats::IndexedGenome g(argv[1]);
     clock.lap(originName(g.indexOrigin()));
-    const peaks::PeakFile file = peaks::readPeakFile(argv[2]);
+    const formats::PeakFile file = formats::readPeakFile(argv[2]);
     clock.lap("peaks read");
-    const peak_windows::WindowSet set = peak_windows::makeWindows(file, g, {}, {});
+    const stats::WindowSet set = stats::makeWindows(file, g, {}, {});
     clock.lap("windows cut");
     const std::vector<FastaRecord> peakRecords =
-        genome_intervals::fetchRecords(g, peak_windows::regionsOf(set.windows), options.lowerCase);
+        stats::fetchRecords(g, stats::regionsOf(set.windows), options.lowerCase);
     clock.lap("window letters read");
-    const genome_intervals::IntervalIndex keepOut(peak_windows::keepOutZones(file, {}));
-    const gc_background::BackgroundDraw draw = gc_background::drawBackground(g, peakRecords, keepOut, options);
+    const stats::IntervalIndex keepOut(stats::keepOutZones(file, {}));
+    const stats::BackgroundDraw draw = stats::drawBackground(g, peakRecords, keepOut, options);
     clock.lap("background drawn");
     const std::vector<FastaRecord> backgroundRecords =
-        genome_intervals::fetchRecords(g, gc_background::regionsOf(draw), options.lowerCase);
+        stats::fetchRecords(g, stats::regionsOf(draw), options.lowerCase);
     clock.lap("background letters read");
     std::printf("%zu peaks, %zu windows (%d overlapping, %d off a chromosome end)\n", file.peaks.size(),
                 set.windows.size(), set.overlapping, set.offChromosome);
-    std::printf("%s\n", background_summary::overview(draw).c_str());
-    for (const std::string& note : background_summary::notes(draw)) std::printf("%s\n", note.c_str());
+    std::printf("%s\n", stats::backgroundOverview(draw).c_str());
+    for (const std::string& note : stats::backgroundNotes(draw)) std::printf("%s\n", note.c_str());
     return backgroundRecords.size() == draw.windows.size() ? 0 : 1;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "Error: %s\n", error.what());

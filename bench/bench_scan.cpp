@@ -1,5 +1,5 @@
 // Times the two ways of finding a motif's sites at p < P in the same letters:
-// the look-ahead filter of zelkova-scan (scoring::MatrixScanner::scan) and
+// the look-ahead filter of zelkova-scan (stats::MatrixScanner::scan) and
 // scoring every window whole, as FIMO-style scanners do
 // (scoreEveryWindow), on both strands; checks that both find the same number
 // of sites. Prints the CPU seconds of each (one thread).
@@ -43,13 +43,13 @@ int main(int argc, char** argv) {
   }
   const double p = argc > 3 ? std::atof(argv[3]) : 1e-4;
   const long long letters = static_cast<long long>((argc > 4 ? std::atof(argv[4]) : 10) * 1e6);
-  const std::vector<motif::Motif> motifs = motif_files::readFile(argv[1]);
+  const std::vector<formats::Motif> motifs = formats::readMotifFile(argv[1]);
   const std::vector<FastaRecord> records = firstLetters(argv[2], letters);
-  const enrichment::CodedSequences coded(records);
-  const scoring::Background bg = scoring::uniformBackground();
+  const stats::CodedSequences coded(records);
+  const stats::Background bg = stats::uniformBackground();
   std::vector<scan::MotifModel> models;
-  for (const motif::Motif& m : motifs)
-    models.push_back(scan::motifModel(m, bg, scoring::kDefaultPseudocount, scan::Strands::Both, p));
+  for (const formats::Motif& m : motifs)
+    models.push_back(scan::motifModel(m, bg, stats::kDefaultMatrixPseudocount, scan::Strands::Both, p));
 
   long long lookAheadSites = 0, everySites = 0;
   const double start = cpuSeconds();

@@ -27,18 +27,18 @@
 
 namespace {
 
-char drawLetter(const motif::Column& p, shuffle::Random& random) {
+char drawLetter(const formats::Column& p, stats::Random& random) {
   const double u = static_cast<double>(random.below(1u << 30)) / static_cast<double>(1u << 30);
   double sum = 0;
-  for (int b = 0; b < motif::kBases; ++b) {
+  for (int b = 0; b < formats::kBases; ++b) {
     sum += p[static_cast<std::size_t>(b)];
     if (u < sum) return "ACGT"[b];
   }
   return 'T';
 }
 
-const motif::Motif& findMotif(const std::vector<motif::Motif>& motifs, const std::string& id) {
-  for (const motif::Motif& m : motifs)
+const formats::Motif& findMotif(const std::vector<formats::Motif>& motifs, const std::string& id) {
+  for (const formats::Motif& m : motifs)
     if (m.id == id) return m;
   std::fprintf(stderr, "no motif %s in the file\n", id.c_str());
   std::exit(1);
@@ -50,22 +50,21 @@ namespace {
 
 struct Planted {
   std::string id;  // empty for the first motif, whose lines keep three fields
-  std::vector<motif::Column> columns;
+  std::vector<formats::Column> columns;
   double fraction = 0;
 };
 
-void plant(std::string& s, const std::string& name, const Planted& motif, shuffle::Random& random,
-           std::ofstream& sites) {
+void plant(std::string& s, const std::string& name, const Planted& motif, stats::Random& random, std::ofstream& sites) {
   const std::size_t width = motif.columns.size();
   const std::size_t length = s.size();
   const bool planted = width > 0 && width <= length &&
                        static_cast<double>(random.below(1u << 30)) < motif.fraction * static_cast<double>(1u << 30);
   if (!planted) return;
   std::string site;
-  for (const motif::Column& p : motif.columns) site += drawLetter(p, random);
+  for (const formats::Column& p : motif.columns) site += drawLetter(p, random);
   const bool forward = random.below(2) == 0;
   const std::size_t at = random.below(length - width + 1);
-  s.replace(at, width, forward ? site : words::reverseComplement(site));
+  s.replace(at, width, forward ? site : base::reverseComplement(site));
   sites << name << '\t' << at + 1 << '\t' << (forward ? '+' : '-') << (motif.id.empty() ? "" : "\t" + motif.id) << '\n';
 }
 
@@ -78,15 +77,15 @@ int main(int argc, char** argv) {
   }
   const long count = std::atol(argv[1]);
   const std::size_t length = static_cast<std::size_t>(std::atol(argv[2]));
-  shuffle::Random random(std::strtoull(argv[3], nullptr, 10));
+  stats::Random random(std::strtoull(argv[3], nullptr, 10));
   std::vector<Planted> motifs;
   std::ofstream sites;
   if (argc >= 8) {
-    const std::vector<motif::Motif> file = motif_files::readFile(argv[4]);
-    motifs.push_back({"", motif::frequencies(findMotif(file, argv[5]), 0.0), std::atof(argv[6])});
+    const std::vector<formats::Motif> file = formats::readMotifFile(argv[4]);
+    motifs.push_back({"", formats::frequencies(findMotif(file, argv[5]), 0.0), std::atof(argv[6])});
     sites.open(argv[7]);
     for (int a = 8; a + 1 < argc; a += 2)
-      motifs.push_back({argv[a], motif::frequencies(findMotif(file, argv[a]), 0.0), std::atof(argv[a + 1])});
+      motifs.push_back({argv[a], formats::frequencies(findMotif(file, argv[a]), 0.0), std::atof(argv[a + 1])});
   }
   for (long i = 0; i < count; ++i) {
     std::string s(length, 'A');

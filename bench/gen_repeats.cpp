@@ -18,11 +18,11 @@
 
 namespace {
 
-bool chance(shuffle::Random& random, double p) {
+bool chance(stats::Random& random, double p) {
   return static_cast<double>(random.below(1u << 30)) < p * static_cast<double>(1u << 30);
 }
 
-std::string tandemRepeat(shuffle::Random& random) {
+std::string tandemRepeat(stats::Random& random) {
   static const char* const kUnits[] = {"CAG", "GAA", "CA"};
   const std::string unit = kUnits[random.below(3)];
   const std::size_t length = 18 + random.below(25);
@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   const double fraction = std::atof(argv[2]);
-  shuffle::Random random(std::strtoull(argv[3], nullptr, 10));
+  stats::Random random(std::strtoull(argv[3], nullptr, 10));
   for (FastaRecord& record : readFastaFile(argv[1])) {
     if (chance(random, fraction)) {
       const std::string repeat = tandemRepeat(random);

@@ -25,7 +25,7 @@ struct Features {
   long long maskLength = 300;
 };
 
-inline double unit(shuffle::Random& random) {
+inline double unit(stats::Random& random) {
   return static_cast<double>(random.next() >> 11) * (1.0 / 9007199254740992.0);
 }
 
@@ -33,7 +33,7 @@ inline double unit(shuffle::Random& random) {
 // depends on the one before (a G after a C is four times rarer), as in real
 // DNA, where CpG is depleted.
 inline std::string makeChromosome(long long length, std::uint64_t seed, const Features& f = Features()) {
-  shuffle::Random random(seed);
+  stats::Random random(seed);
   std::string letters(static_cast<std::size_t>(length), 'A');
   double gc = 0.4;
   char previous = 'A';
@@ -83,7 +83,7 @@ struct PlantedPeak {
 // strand). Peaks do not overlap one another's intervals.
 inline std::vector<PlantedPeak> plantPeaks(std::string& letters, const std::string& chrom, int count,
                                            const std::string& site, std::uint64_t seed) {
-  shuffle::Random random(seed);
+  stats::Random random(seed);
   std::vector<PlantedPeak> peaks;
   const long long length = static_cast<long long>(letters.size());
   constexpr long long kMargin = 700;
@@ -112,7 +112,7 @@ inline std::vector<PlantedPeak> plantPeaks(std::string& letters, const std::stri
     peak.signal = 5 + static_cast<double>(random.below(10000)) / 100;
     peak.siteStrand = random.below(2) == 0 ? '+' : '-';
     peak.siteStart = summit - static_cast<long long>(site.size()) / 2;
-    const std::string written = peak.siteStrand == '+' ? site : words::reverseComplement(site);
+    const std::string written = peak.siteStrand == '+' ? site : base::reverseComplement(site);
     letters.replace(static_cast<std::size_t>(peak.siteStart), site.size(), written);
     peaks.push_back(peak);
   }

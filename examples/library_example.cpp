@@ -28,8 +28,8 @@ int main(int argc, char** argv) {
     config.initCoreFile.reset();  // no side files, and no report file
     config.initClusterFile.reset();
 
-    const report::Report found = runMotifSearch(config, std::move(input), ProgressSink::silent());
-    for (const report::Motif& motif : found.motifs)
+    const formats::Report found = runMotifSearch(config, std::move(input), ProgressSink::silent());
+    for (const formats::ReportMotif& motif : found.motifs)
       std::printf("%d\t%s\t%.6f\t%lld sites\n", motif.rank, motif.consensus.c_str(), motif.mapScore, motif.siteCount);
     return 0;
   } catch (const FatalError& error) {

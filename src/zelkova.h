@@ -13,8 +13,8 @@
 //   config.K = 12;                                         // motif length
 //   config.initCoreFile.reset();                           // no side files
 //   config.initClusterFile.reset();
-//   report::Report found = runMotifSearch(config, std::move(input), ProgressSink::silent());
-//   for (const report::Motif& m : found.motifs) std::cout << m.consensus << '\n';
+//   formats::Report found = runMotifSearch(config, std::move(input), ProgressSink::silent());
+//   for (const formats::ReportMotif& m : found.motifs) std::cout << m.consensus << '\n';
 //
 // Searches are independent: several may run at the same time on different
 // threads of one process, each with its own configuration. A search uses
@@ -34,7 +34,7 @@
 #include "engine/progress.h"      // ProgressSink: where progress messages go
 #include "engine/run_config.h"    // RunConfig: every parameter of a search
 #include "formats/fasta.h"        // FastaRecord: name (header after '>') and letters (upper case)
-#include "formats/report_data.h"  // report::Report, report::Parameters, report::Motif, report::Site
+#include "formats/report_data.h"  // formats::Report, formats::ReportParameters, formats::ReportMotif, formats::ReportSite
 
 // ---- inputs -----------------------------------------------------------------
 
@@ -70,7 +70,7 @@ struct SearchInput {
 // ---- searching ----------------------------------------------------------------
 
 // Runs one search and returns its parameters and its motifs, best first
-// (report::Report; each motif with rank, MAP score, complexity, relative
+// (formats::Report; each motif with rank, MAP score, complexity, relative
 // entropy, consensus words, count matrix and sites, every site with its
 // sequence index and name, 1-based forward position, strand, word and score).
 //
@@ -87,6 +87,6 @@ struct SearchInput {
 //
 // This form reads the three files config.inFile, config.bgModelFile and
 // config.fgModelFile; the other takes the inputs from memory.
-report::Report runMotifSearch(const RunConfig& config, const ProgressSink& progress = ProgressSink());
-report::Report runMotifSearch(const RunConfig& config, SearchInput input,
-                              const ProgressSink& progress = ProgressSink());
+formats::Report runMotifSearch(const RunConfig& config, const ProgressSink& progress = ProgressSink());
+formats::Report runMotifSearch(const RunConfig& config, SearchInput input,
+                               const ProgressSink& progress = ProgressSink());

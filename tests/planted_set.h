@@ -15,14 +15,14 @@
 
 namespace planted {
 
-inline std::string randomLetters(std::size_t length, shuffle::Random& random) {
+inline std::string randomLetters(std::size_t length, stats::Random& random) {
   std::string s(length, 'A');
   for (char& c : s) c = "ACGT"[random.below(4)];
   return s;
 }
 
 // `word` with each letter kept with probability 0.85, else a random letter.
-inline std::string noisyCopy(const std::string& word, shuffle::Random& random) {
+inline std::string noisyCopy(const std::string& word, stats::Random& random) {
   std::string s = word;
   for (char& c : s)
     if (random.below(100) >= 85) c = "ACGT"[random.below(4)];
@@ -37,14 +37,14 @@ struct PlantedSet {
 // `count` random sequences of `length` letters, two thirds with a noisy copy
 // of `word` (on either strand) at a random place; a control twice as large.
 inline PlantedSet plantedSet(const std::string& word, std::size_t count, std::size_t length, std::uint64_t seed) {
-  shuffle::Random random(seed);
+  stats::Random random(seed);
   PlantedSet set;
   for (std::size_t i = 0; i < count; ++i) {
     std::string s = randomLetters(length, random);
     if (random.below(3) < 2) {
       const std::size_t at = random.below(static_cast<std::uint32_t>(length - word.size() + 1));
       std::string site = noisyCopy(word, random);
-      if (random.below(2) == 0) site = words::reverseComplement(site);
+      if (random.below(2) == 0) site = base::reverseComplement(site);
       s.replace(at, word.size(), site);
       set.sites.emplace_back(i, static_cast<long long>(at));
     }

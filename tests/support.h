@@ -103,7 +103,7 @@ inline std::string uniformModelText(int maxLength) {
   std::ostringstream out;
   for (int n = 1; n <= maxLength; ++n) {
     for (long idx = 0; idx < (1L << (2 * n)); ++idx) {
-      out << idx << ' ' << words::wordOf(static_cast<words::Code>(idx), n) << " 0.25 1 0.25\n";
+      out << idx << ' ' << base::wordOf(static_cast<base::WordCode>(idx), n) << " 0.25 1 0.25\n";
     }
   }
   return out.str();

@@ -1,5 +1,5 @@
 // A report's motifs in each matrix format, written as zelkova-export writes
-// them: through motif_files::fromReport with what the report adds.
+// them: through formats::fromReport with what the report adds.
 #pragma once
 
 #include <sstream>
@@ -11,21 +11,21 @@
 
 namespace testing_support {
 
-inline std::string memeOf(const report::Report& r) {
+inline std::string memeOf(const formats::Report& r) {
   std::ostringstream out;
-  export_formats::writeMeme(out, motif_files::fromReport(r, "report"), export_formats::memeDetailsOf(r));
+  formats::writeMeme(out, formats::fromReport(r, "report"), formats::memeDetailsOf(r));
   return out.str();
 }
 
-inline std::string jasparOf(const report::Report& r) {
+inline std::string jasparOf(const formats::Report& r) {
   std::ostringstream out;
-  export_formats::writeJaspar(out, motif_files::fromReport(r, "report"));
+  formats::writeJaspar(out, formats::fromReport(r, "report"));
   return out.str();
 }
 
-inline std::string transfacOf(const report::Report& r) {
+inline std::string transfacOf(const formats::Report& r) {
   std::ostringstream out;
-  export_formats::writeTransfac(out, motif_files::fromReport(r, "report"), export_formats::transfacNotesOf(r));
+  formats::writeTransfac(out, formats::fromReport(r, "report"), formats::transfacNotesOf(r));
   return out.str();
 }
 

@@ -28,11 +28,11 @@ const char* const kLine =
     "1\tZELKOVA-1\t8\t2\tTCACATTT\t0.9096\t-1.661\tno\t10\t18\t1\t36\tMA0168.1\tB-H1\t0.0287\tNA\tNA\t-1.402\tno\t"
     "-2.310\t20";
 
-std::string withHeader(const std::string& lines) { return std::string(summary_table::kHeader) + "\n" + lines; }
+std::string withHeader(const std::string& lines) { return std::string(formats::kSummaryHeader) + "\n" + lines; }
 
-std::vector<summary_table::Row> readText(const std::string& text) {
+std::vector<formats::SummaryRow> readText(const std::string& text) {
   std::istringstream in(text);
-  return summary_table::read(in, "s.tsv");
+  return formats::readSummaryTable(in, "s.tsv");
 }
 
 // The message of the ReadError `text` causes, or "" when it is read.
@@ -49,19 +49,19 @@ std::string readFailure(const std::string& text) {
 
 TEST(AggregateSummaryReader, EveryLineOfARealSummaryIsWrittenBackAsItWas) {
   const std::string text = readWholeFile(kSamples + "/crp0/summary.tsv");
-  std::string written = std::string(summary_table::kHeader) + "\n";
-  for (const summary_table::Row& row : readText(text)) written += summary_table::line(row) + "\n";
+  std::string written = std::string(formats::kSummaryHeader) + "\n";
+  for (const formats::SummaryRow& row : readText(text)) written += formats::summaryLine(row) + "\n";
   EXPECT_EQ(written, text);
 }
 
 TEST(AggregateSummaryReader, ASummaryOfTheEarlierLayoutReadsNAInTheCentralColumns) {
   // nodecoy was written before summary.tsv had the central columns.
   const std::string text = readWholeFile(kSamples + "/nodecoy/summary.tsv");
-  ASSERT_EQ(text.substr(0, text.find('\n')), summary_table::kHeaderWithoutCentral);
-  std::string expected = std::string(summary_table::kHeader) + "\n", written = expected;
+  ASSERT_EQ(text.substr(0, text.find('\n')), formats::kSummaryHeaderWithoutCentral);
+  std::string expected = std::string(formats::kSummaryHeader) + "\n", written = expected;
   for (std::size_t at = text.find('\n') + 1; at < text.size(); at = text.find('\n', at) + 1)
     expected += text.substr(at, text.find('\n', at) - at) + "\tNA\tNA\n";
-  for (const summary_table::Row& row : readText(text)) written += summary_table::line(row) + "\n";
+  for (const formats::SummaryRow& row : readText(text)) written += formats::summaryLine(row) + "\n";
   EXPECT_EQ(written, expected);
 }
 
@@ -69,22 +69,22 @@ TEST(AggregateSummaryReader, ASummaryOfTheEarlierLayoutReadsNAInTheCentralColumn
 // reversed and one column added reads as the same rows.
 TEST(AggregateSummaryReader, ReadsTheColumnsByNameInAnyOrder) {
   const auto reordered = [](const std::string& line, const std::string& added) {
-    std::vector<std::string> fields = textio::tabFields(line);
+    std::vector<std::string> fields = formats::tabFields(line);
     std::string text = added;
     for (auto f = fields.rbegin(); f != fields.rend(); ++f) text += '\t' + *f;
     return text;
   };
-  const std::vector<summary_table::Row> rows =
-      readText(reordered(summary_table::kHeader, "note") + "\n" + reordered(kLine, "anything") + "\n");
+  const std::vector<formats::SummaryRow> rows =
+      readText(reordered(formats::kSummaryHeader, "note") + "\n" + reordered(kLine, "anything") + "\n");
   ASSERT_EQ(rows.size(), 1u);
-  EXPECT_EQ(summary_table::line(rows[0]), kLine);
+  EXPECT_EQ(formats::summaryLine(rows[0]), kLine);
   EXPECT_EQ(rows[0].line, 2);
 }
 
 TEST(AggregateSummaryReader, KeepsTheFieldsAndTheLine) {
-  const std::vector<summary_table::Row> rows = readText(withHeader(std::string(kLine) + "\n\n"));
+  const std::vector<formats::SummaryRow> rows = readText(withHeader(std::string(kLine) + "\n\n"));
   ASSERT_EQ(rows.size(), 1u);
-  const summary_table::Row& r = rows[0];
+  const formats::SummaryRow& r = rows[0];
   EXPECT_EQ(r.rank, 1);
   EXPECT_EQ(r.id, "ZELKOVA-1");
   EXPECT_EQ(r.length, 8);
@@ -115,7 +115,7 @@ TEST(AggregateSummaryReader, RefusesWhatTheWriterNeverWrites) {
       {"rank\tid\n" + line, "s.tsv:1: not a zelkova-discover summary.tsv: the header line has no column \"length\""},
       {"rank\tid\trank\n" + line, "s.tsv:1: the header line names the column \"rank\" twice"},
       {withHeader(line.substr(0, line.rfind('\t'))), "s.tsv:2: a summary line needs 21 tab-separated fields, found 20"},
-      {std::string(summary_table::kHeaderWithoutCentral) + "\n" + line,
+      {std::string(formats::kSummaryHeaderWithoutCentral) + "\n" + line,
        "s.tsv:2: a summary line needs 19 tab-separated fields, found 21"},
       {withHeader(replaced("-2.310\t20", "NA\t20")), "s.tsv:2: central_log10_p and central_width are NA together"},
       {withHeader(replaced("-2.310\t20", "-2.310\tten")), "s.tsv:2: central_width \"ten\" is not a count"},
@@ -153,7 +153,7 @@ TEST(AggregateSummaryReader, RefusesWhatTheWriterNeverWrites) {
 
 TEST(AggregateSummaryReader, AMissingFileIsNamed) {
   try {
-    summary_table::readFile("/nonexistent/summary.tsv");
+    formats::readSummaryTableFile("/nonexistent/summary.tsv");
     FAIL() << "read a missing file";
   } catch (const ReadError& e) {
     EXPECT_STREQ(e.what(), "/nonexistent/summary.tsv: cannot open the file: No such file or directory");
@@ -203,8 +203,8 @@ TEST(AggregateSamples, AreReadWithTheMatrixOfTheirBestMotif) {
   ASSERT_EQ(s.motifs.size(), 4u);
   EXPECT_EQ(s.motifs[3].consensus, "TGTGGCATAG");
   ASSERT_EQ(s.bestCounts.size(), 16u);
-  EXPECT_EQ(s.bestCounts.front(), (report::Column{2, 0, 0, 17}));
-  EXPECT_EQ(s.bestCounts.back(), (report::Column{17, 0, 1, 1}));
+  EXPECT_EQ(s.bestCounts.front(), (formats::CountColumn{2, 0, 0, 17}));
+  EXPECT_EQ(s.bestCounts.back(), (formats::CountColumn{17, 0, 1, 1}));
 }
 
 TEST(AggregateSamples, WithoutMotifsNeedNoMatrices) {
@@ -250,13 +250,13 @@ TEST(AggregateTable, HoldsTheTopMotifsOfEverySampleInOrder) {
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0], aggregate::summaryHeader());
-  EXPECT_EQ(textio::tabFields(lines[0]).size(), 23u);
+  EXPECT_EQ(formats::tabFields(lines[0]).size(), 23u);
   EXPECT_EQ(lines[1],
             "b\t1\tZELKOVA-1\t8\t2\tTCACATTT\t0.9096\t-1.661\tNA\t10\t18\t1\t36\tNA\tNA\tNA\tNA\tNA\t-1.661\tno\tNA\t"
             "NA\t0.9");
   EXPECT_EQ(lines[2].substr(0, 16), "a c\t1\tZELKOVA-1\t");
   EXPECT_EQ(lines[3].substr(0, 16), "a c\t2\tZELKOVA-2\t");
-  EXPECT_EQ(textio::tabFields(lines[3]).size(), 23u);
+  EXPECT_EQ(formats::tabFields(lines[3]).size(), 23u);
   EXPECT_EQ(aggregate::summaryTable(samples, 1000).size(), aggregate::summaryTable(samples, 4).size());
 }
 
@@ -275,7 +275,7 @@ TEST(AggregatePage, ShowsTheBestMotifOfEachSampleOrSaysThereIsNone) {
   aggregate::Sample withMotif = aggregate::readSample(kSamples + "/crp0", "<crp>");
   aggregate::Sample convincing = withMotif;
   convincing.name = "convincing";
-  summary_table::Row& best = convincing.motifs.front();
+  formats::SummaryRow& best = convincing.motifs.front();
   best.bestMatchId = best.weakMatchId;
   best.bestMatchName = "Meis1";
   best.bestMatchE = "0.01";

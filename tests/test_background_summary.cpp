@@ -9,7 +9,7 @@
 #include "pages/gc_histogram.h"
 #include "stats/background_summary.h"
 
-using gc_background::BackgroundDraw;
+using stats::BackgroundDraw;
 
 namespace {
 
@@ -43,21 +43,21 @@ std::vector<std::string> matches(const std::string& text, const std::string& pat
 TEST(BackgroundSummary, TableOverviewAndNotes) {
   const BackgroundDraw draw = sampleDraw();
   EXPECT_EQ(
-      background_summary::gcTable(draw),
+      stats::backgroundGcTable(draw),
       "gc_percent\tpeak_windows\twanted\tdrawn\n40\t2\t4\t4\n42\t1\t2\t2\n60\t0\t0\t1\n98\t1\t2\t1\n99\t0\t1\t0\n");
-  EXPECT_EQ(background_summary::overview(draw),
+  EXPECT_EQ(stats::backgroundOverview(draw),
             "8 background windows of 9 wanted, GC-matched in 1 % bins to 5 peak windows, from 5000 random genomic "
             "windows looked at.");
-  EXPECT_EQ(background_summary::notes(draw),
+  EXPECT_EQ(stats::backgroundNotes(draw),
             (std::vector<std::string>{
                 "1 peak windows hold no A, C, G or T and take no part in the GC matching.",
                 "GC 98 %: 1 of 2 windows found among 5000 candidates; the background lacks 1 windows of this bin.",
                 "GC 99 %: 0 of 1 windows found among 5000 candidates; 1 taken from the nearest GC bins instead."}));
-  EXPECT_TRUE(background_summary::notes(BackgroundDraw()).empty());
+  EXPECT_TRUE(stats::backgroundNotes(BackgroundDraw()).empty());
 }
 
 TEST(GcHistogramSvg, BarsShowTheSharesOfEachSet) {
-  const std::string svg = gc_histogram::gcHistogramSvg(sampleDraw());
+  const std::string svg = pages::gcHistogramSvg(sampleDraw());
   EXPECT_EQ(svg.rfind("<svg xmlns=\"http://www.w3.org/2000/svg\"", 0), 0u);
   EXPECT_NE(svg.find("peaks (4)"), std::string::npos);
   EXPECT_NE(svg.find("background (8)"), std::string::npos);
@@ -77,6 +77,6 @@ TEST(GcHistogramSvg, BarsShowTheSharesOfEachSet) {
   const std::vector<std::string> ticks = matches(svg, "text-anchor=\"middle\">([0-9]+)</text>");
   EXPECT_EQ(ticks, (std::vector<std::string>{"40", "45", "50", "55", "60", "65", "70", "75", "80", "85", "90", "95"}));
 
-  const std::string empty = gc_histogram::gcHistogramSvg(BackgroundDraw());
+  const std::string empty = pages::gcHistogramSvg(BackgroundDraw());
   EXPECT_TRUE(matches(empty, "height=\"([0-9.]+)\" fill=\"#a6a6a6\"").size() == 1u);  // the swatch only
 }

@@ -119,7 +119,7 @@ TEST(EngineState, ConstructorListsSeedSequencesAndTakesTheResolvedParameters) {
   TempFile report("");
   EngineRun run = makeEngine(*util, report.path(), {0, 1, 2});
   EXPECT_EQ(run.console(), "Selected seed sequences #:0\t1\t2\t\n");
-  const report::Parameters header = run.engine->saveparameters();
+  const formats::ReportParameters header = run.engine->saveparameters();
   EXPECT_EQ(header.mismatches, 4);  // 9 / 2 rounded down
   EXPECT_EQ(header.matchingThreshold, static_cast<double>(0.8f));
   EXPECT_NE(header.matchingThreshold, 0.8);

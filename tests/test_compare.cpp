@@ -16,9 +16,9 @@
 
 namespace {
 
-using compare::Match;
-using motif::Column;
-using motif::Motif;
+using formats::Column;
+using formats::Motif;
+using stats::MotifMatch;
 
 Motif countMotif(const std::string& id, const std::vector<Column>& columns) {
   Motif m;
@@ -29,50 +29,50 @@ Motif countMotif(const std::string& id, const std::vector<Column>& columns) {
 }
 
 const std::vector<Motif>& bundled() {
-  static const std::vector<Motif> motifs = motif_database::load({});
+  static const std::vector<Motif> motifs = stats::loadMotifDatabase({});
   return motifs;
 }
 
-const compare::Database& bundledDatabase() {
-  static const compare::Database database(bundled(), compare::Settings{}.pseudocount);
+const stats::Database& bundledDatabase() {
+  static const stats::Database database(bundled(), stats::ComparisonSettings{}.pseudocount);
   return database;
 }
 
 TEST(ScoreDistribution, EmpiricalConvolvedAndTail) {
-  const compare::ScoreDistribution a = compare::ScoreDistribution::ofScores({-2, 0, 0, -1});
+  const stats::ScoreDistribution a = stats::ScoreDistribution::ofScores({-2, 0, 0, -1});
   EXPECT_EQ(a.lowest(), -2);
   EXPECT_EQ(a.highest(), 0);
   EXPECT_DOUBLE_EQ(a.probability(0), 0.5);
   EXPECT_DOUBLE_EQ(a.probability(-1), 0.25);
   EXPECT_DOUBLE_EQ(a.probability(1), 0.0);
-  const compare::ScoreDistribution b = compare::ScoreDistribution::ofScores({-3, 1});
-  const compare::ScoreDistribution sum = a.plus(b);  // {-5,-3,-3,-4} and {-1,1,1,0}, each 1/8
+  const stats::ScoreDistribution b = stats::ScoreDistribution::ofScores({-3, 1});
+  const stats::ScoreDistribution sum = a.plus(b);  // {-5,-3,-3,-4} and {-1,1,1,0}, each 1/8
   EXPECT_EQ(sum.lowest(), -5);
   EXPECT_EQ(sum.highest(), 1);
   EXPECT_DOUBLE_EQ(sum.probability(-3), 0.25);
   EXPECT_DOUBLE_EQ(sum.probability(-2), 0.0);
   EXPECT_DOUBLE_EQ(sum.probability(1), 0.25);
-  const compare::UpperTail tail(sum);
+  const stats::UpperTail tail(sum);
   EXPECT_DOUBLE_EQ(tail.atLeast(-9), 1.0);
   EXPECT_DOUBLE_EQ(tail.atLeast(-4), 0.875);
   EXPECT_DOUBLE_EQ(tail.atLeast(0), 0.375);
   EXPECT_DOUBLE_EQ(tail.atLeast(1), 0.25);
   EXPECT_DOUBLE_EQ(tail.atLeast(2), 0.0);
   // The empty sum is 0 for sure, and adding it changes nothing.
-  EXPECT_DOUBLE_EQ(compare::ScoreDistribution().plus(b).probability(-3), 0.5);
+  EXPECT_DOUBLE_EQ(stats::ScoreDistribution().plus(b).probability(-3), 0.5);
 }
 
 TEST(ColumnScores, ScaledNegativeDistances) {
-  EXPECT_EQ(compare::columnScore({0.1, 0.2, 0.3, 0.4}, {0.1, 0.2, 0.3, 0.4}), 0);
-  EXPECT_EQ(compare::columnScore({1, 0, 0, 0}, {0, 1, 0, 0}), -141);             // sqrt(2) * 100
-  EXPECT_EQ(compare::columnScore({1, 0, 0, 0}, {0.25, 0.25, 0.25, 0.25}), -87);  // sqrt(0.75) * 100
+  EXPECT_EQ(stats::columnScore({0.1, 0.2, 0.3, 0.4}, {0.1, 0.2, 0.3, 0.4}), 0);
+  EXPECT_EQ(stats::columnScore({1, 0, 0, 0}, {0, 1, 0, 0}), -141);             // sqrt(2) * 100
+  EXPECT_EQ(stats::columnScore({1, 0, 0, 0}, {0.25, 0.25, 0.25, 0.25}), -87);  // sqrt(0.75) * 100
 }
 
 TEST(Corrections, TriesAndBenjaminiHochberg) {
-  EXPECT_NEAR(compare::correctedForTries(0.01, 10), 1 - std::pow(0.99, 10), 1e-12);
-  EXPECT_NEAR(compare::correctedForTries(1e-14, 20), 2e-13, 1e-20);  // no loss to 1 - (1 - p)
-  EXPECT_EQ(compare::correctedForTries(1.0, 5), 1.0);
-  const std::vector<double> q = compare::benjaminiHochberg({0.01, 0.04, 0.03, 0.5});
+  EXPECT_NEAR(stats::correctedForTries(0.01, 10), 1 - std::pow(0.99, 10), 1e-12);
+  EXPECT_NEAR(stats::correctedForTries(1e-14, 20), 2e-13, 1e-20);  // no loss to 1 - (1 - p)
+  EXPECT_EQ(stats::correctedForTries(1.0, 5), 1.0);
+  const std::vector<double> q = stats::benjaminiHochberg({0.01, 0.04, 0.03, 0.5});
   ASSERT_EQ(q.size(), 4u);
   EXPECT_DOUBLE_EQ(q[0], 0.04);
   EXPECT_DOUBLE_EQ(q[1], 0.04 * 4 / 3);
@@ -89,18 +89,18 @@ TEST(ComparePValues, ConvolutionAgreesWithExactEnumeration) {
       countMotif("t2", {{0, 0, 10, 0}, {5, 5, 0, 0}, {1, 1, 1, 7}, {3, 0, 0, 7}}),
       countMotif("t3", {{4, 4, 1, 1}, {0, 0, 0, 10}, {9, 1, 0, 0}}),
   };
-  const compare::Settings settings{2, 0.1};
-  const compare::Database database(targets, settings.pseudocount);
+  const stats::ComparisonSettings settings{2, 0.1};
+  const stats::Database database(targets, settings.pseudocount);
   std::vector<Column> pool;
   for (const Motif& t : targets) {
-    const std::vector<Column> f = motif::frequencies(t, settings.pseudocount);
+    const std::vector<Column> f = formats::frequencies(t, settings.pseudocount);
     pool.insert(pool.end(), f.begin(), f.end());
-    const std::vector<Column> r = motif::reverseComplement(f);
+    const std::vector<Column> r = formats::reverseComplement(f);
     pool.insert(pool.end(), r.begin(), r.end());
   }
   ASSERT_EQ(pool.size(), 20u);
   const Motif query = countMotif("q", {{7, 1, 1, 1}, {0, 8, 1, 1}, {1, 1, 1, 7}});
-  const std::vector<Column> q = motif::frequencies(query, settings.pseudocount);
+  const std::vector<Column> q = formats::frequencies(query, settings.pseudocount);
 
   // P(sum over query columns first..last >= score), by trying every choice.
   auto exact = [&](int first, int last, int score) {
@@ -111,15 +111,15 @@ TEST(ComparePValues, ConvolutionAgreesWithExactEnumeration) {
         hits += sum >= score;
         return;
       }
-      for (const Column& c : pool) choose(i + 1, sum + compare::columnScore(q[i], c));
+      for (const Column& c : pool) choose(i + 1, sum + stats::columnScore(q[i], c));
     };
     choose(first, 0);
     return static_cast<double>(hits) / static_cast<double>(all);
   };
 
-  const std::vector<Match> matches = compare::compareWithDatabase(query, database, settings);
+  const std::vector<MotifMatch> matches = stats::compareWithDatabase(query, database, settings);
   ASSERT_EQ(matches.size(), 3u);
-  for (const Match& m : matches) {
+  for (const MotifMatch& m : matches) {
     SCOPED_TRACE(targets[m.target].id);
     const int width = targets[m.target].width();
     // The best alignment over every offset and strand, found again here.
@@ -129,7 +129,7 @@ TEST(ComparePValues, ConvolutionAgreesWithExactEnumeration) {
       for (int offset = 2 - width; offset <= 3 - 2; ++offset) {
         const int first = std::max(0, offset), last = std::min(3, offset + width) - 1;
         int score = 0;
-        for (int i = first; i <= last; ++i) score += compare::columnScore(q[i], t[i - offset]);
+        for (int i = first; i <= last; ++i) score += stats::columnScore(q[i], t[i - offset]);
         const double p = exact(first, last, score);
         bestP = std::min(bestP, p);
         if (reverse == m.reverse && offset == m.offset) {
@@ -152,24 +152,25 @@ TEST(ComparePValues, ConvolutionAgreesWithExactEnumeration) {
 TEST(ComparePValues, ShortTargetsOverlapByTheirWidth) {
   const std::vector<Motif> targets = {countMotif("short", {{9, 0, 0, 1}, {0, 0, 10, 0}, {0, 10, 0, 0}}),
                                       countMotif("long", std::vector<Column>(8, Column{3, 2, 3, 2}))};
-  const compare::Database database(targets, 0.1);
+  const stats::Database database(targets, 0.1);
   const Motif query = countMotif(
       "q", {{1, 1, 1, 7}, {10, 0, 0, 0}, {0, 0, 10, 0}, {0, 10, 0, 0}, {2, 2, 2, 4}, {1, 1, 7, 1}, {3, 3, 3, 1}});
-  const std::vector<Match> matches = compare::compareWithDatabase(query, database, compare::Settings{5, 0.1});
+  const std::vector<MotifMatch> matches =
+      stats::compareWithDatabase(query, database, stats::ComparisonSettings{5, 0.1});
   ASSERT_EQ(targets[matches[0].target].id, "short");
   EXPECT_FALSE(matches[0].reverse);
   EXPECT_EQ(matches[0].offset, 1);
   EXPECT_EQ(matches[0].overlap, 3);
-  EXPECT_NEAR(matches[0].p, compare::correctedForTries(matches[0].alignmentP, 2 * (7 + 3 - 6 + 1)), 1e-15);
+  EXPECT_NEAR(matches[0].p, stats::correctedForTries(matches[0].alignmentP, 2 * (7 + 3 - 6 + 1)), 1e-15);
 }
 
 TEST(CompareWithBundled, EveryLongMotifIsItsOwnBestMatch) {
-  const compare::Database& database = bundledDatabase();
+  const stats::Database& database = bundledDatabase();
   int compared = 0;
   for (const Motif& m : bundled()) {
     if (m.width() < 8) continue;
     SCOPED_TRACE(m.id);
-    const Match best = compare::compareWithDatabase(m, database, {}).front();
+    const MotifMatch best = stats::compareWithDatabase(m, database, {}).front();
     // The collection holds a few identical matrices under two identifiers.
     EXPECT_EQ(database.target(best.target).columns, m.columns) << database.target(best.target).id;
     EXPECT_FALSE(best.reverse);
@@ -192,8 +193,8 @@ TEST(CompareWithBundled, ReverseComplementMatchesOnTheOtherStrand) {
     SCOPED_TRACE(id);
     const Motif& original = bundledMotif(id);
     Motif other = original;
-    other.columns = motif::reverseComplement(original.columns);
-    const Match best = compare::compareWithDatabase(other, bundledDatabase(), {}).front();
+    other.columns = formats::reverseComplement(original.columns);
+    const MotifMatch best = stats::compareWithDatabase(other, bundledDatabase(), {}).front();
     EXPECT_EQ(bundledDatabase().target(best.target).id, id);
     EXPECT_TRUE(best.reverse);
     EXPECT_EQ(best.offset, 0);
@@ -209,12 +210,12 @@ TEST(CompareWithBundled, ACopyCutAtOneEndMatchesAtTheRightOffset) {
     Motif front = original, back = original;
     front.columns.erase(front.columns.begin(), front.columns.begin() + 2);  // first two columns gone
     back.columns.resize(back.columns.size() - 2);                           // last two gone
-    const Match a = compare::compareWithDatabase(front, bundledDatabase(), {}).front();
+    const MotifMatch a = stats::compareWithDatabase(front, bundledDatabase(), {}).front();
     EXPECT_EQ(bundledDatabase().target(a.target).id, id);
     EXPECT_FALSE(a.reverse);
     EXPECT_EQ(a.offset, -2);  // the target starts two columns before the query
     EXPECT_EQ(a.overlap, original.width() - 2);
-    const Match b = compare::compareWithDatabase(back, bundledDatabase(), {}).front();
+    const MotifMatch b = stats::compareWithDatabase(back, bundledDatabase(), {}).front();
     EXPECT_EQ(bundledDatabase().target(b.target).id, id);
     EXPECT_EQ(b.offset, 0);
     EXPECT_EQ(b.overlap, original.width() - 2);
@@ -228,7 +229,7 @@ TEST(CompareCalibration, RandomMatricesAgainstTheBundledCollection) {
   std::mt19937_64 rng(20240611);
   std::gamma_distribution<double> gamma(1.0, 1.0);  // Dirichlet(1, 1, 1, 1) columns
   std::uniform_int_distribution<int> width(6, 16);
-  const compare::Database& database = bundledDatabase();
+  const stats::Database& database = bundledDatabase();
   constexpr int kQueries = 200;
   long long pairs = 0, below5 = 0, below1 = 0, evalueBelow1 = 0;
   for (int k = 0; k < kQueries; ++k) {
@@ -242,7 +243,7 @@ TEST(CompareCalibration, RandomMatricesAgainstTheBundledCollection) {
       for (double& x : c) x /= total;
       query.columns.push_back(c);
     }
-    for (const Match& m : compare::compareWithDatabase(query, database, {})) {
+    for (const MotifMatch& m : stats::compareWithDatabase(query, database, {})) {
       ++pairs;
       below5 += m.p < 0.05;
       below1 += m.p < 0.01;
@@ -261,11 +262,11 @@ TEST(CompareCalibration, RandomMatricesAgainstTheBundledCollection) {
 }
 
 TEST(CompareErrors, ZeroWidthAndZeroOverlapAreRefused) {
-  const compare::Database database({countMotif("t", {{1, 0, 0, 0}})}, 0.1);
-  EXPECT_DEATH(compare::compareWithDatabase(countMotif("empty", {}), database, {}), "has columns");
-  EXPECT_DEATH(compare::compareWithDatabase(countMotif("q", {{1, 0, 0, 0}}), database, compare::Settings{0, 0.1}),
+  const stats::Database database({countMotif("t", {{1, 0, 0, 0}})}, 0.1);
+  EXPECT_DEATH(stats::compareWithDatabase(countMotif("empty", {}), database, {}), "has columns");
+  EXPECT_DEATH(stats::compareWithDatabase(countMotif("q", {{1, 0, 0, 0}}), database, stats::ComparisonSettings{0, 0.1}),
                "smallest overlap");
-  EXPECT_DEATH(compare::Database({countMotif("empty", {})}, 0.1), "has columns");
+  EXPECT_DEATH(stats::Database({countMotif("empty", {})}, 0.1), "has columns");
 }
 
 }  // namespace
@@ -275,28 +276,28 @@ namespace {
 // The best alignment of `query` with every target by the definition: every
 // orientation and offset, each overlap's p-value from the convolution of the
 // null distributions of exactly its query columns.
-std::vector<Match> byEveryAlignment(const Motif& query, const compare::Database& database,
-                                    const compare::Settings& settings) {
-  const std::vector<Column> q = motif::frequencies(query, settings.pseudocount);
-  const std::vector<compare::ScoreDistribution> nulls = compare::columnNulls(q, database);
+std::vector<MotifMatch> byEveryAlignment(const Motif& query, const stats::Database& database,
+                                         const stats::ComparisonSettings& settings) {
+  const std::vector<Column> q = formats::frequencies(query, settings.pseudocount);
+  const std::vector<stats::ScoreDistribution> nulls = stats::columnNulls(q, database);
   const int width = static_cast<int>(q.size());
-  std::vector<Match> matches;
+  std::vector<MotifMatch> matches;
   for (std::size_t t = 0; t < database.size(); ++t) {
     const int targetWidth = database.target(t).width();
     const int shortest = std::min({settings.minOverlap, width, targetWidth});
-    Match best;
+    MotifMatch best;
     best.target = t;
     for (bool reverse : {false, true}) {
       const std::vector<Column>& target = database.columns(t, reverse);
       for (int offset = shortest - targetWidth; offset <= width - shortest; ++offset) {
         const int first = std::max(0, offset), last = std::min(width, offset + targetWidth) - 1;
         int score = 0;
-        compare::ScoreDistribution sum;
+        stats::ScoreDistribution sum;
         for (int i = first; i <= last; ++i) {
-          score += compare::columnScore(q[static_cast<std::size_t>(i)], target[static_cast<std::size_t>(i - offset)]);
+          score += stats::columnScore(q[static_cast<std::size_t>(i)], target[static_cast<std::size_t>(i - offset)]);
           sum = sum.plus(nulls[static_cast<std::size_t>(i)]);
         }
-        const double p = compare::UpperTail(sum).atLeast(score);
+        const double p = stats::UpperTail(sum).atLeast(score);
         if (p < best.alignmentP || best.overlap == 0) {
           best.reverse = reverse;
           best.offset = offset;
@@ -320,7 +321,7 @@ std::vector<Match> byEveryAlignment(const Motif& query, const compare::Database&
 TEST(MotifCompareBounded, EqualsTryingEveryAlignment) {
   std::mt19937 random(17);
   std::vector<Motif> targets(bundled().begin(), bundled().begin() + 25);
-  const compare::Database database(targets, compare::Settings{}.pseudocount);
+  const stats::Database database(targets, stats::ComparisonSettings{}.pseudocount);
   for (int width : {1, 3, 6, 11, 24, 40}) {
     std::vector<Column> columns;
     for (int i = 0; i < width; ++i) {
@@ -329,12 +330,12 @@ TEST(MotifCompareBounded, EqualsTryingEveryAlignment) {
       columns.push_back(c);
     }
     for (int minOverlap : {1, 5, 9}) {
-      compare::Settings settings;
+      stats::ComparisonSettings settings;
       settings.minOverlap = minOverlap;
       const Motif query = countMotif("q" + std::to_string(width), columns);
-      const std::vector<Match> expected = byEveryAlignment(query, database, settings);
-      for (const Match& m : compare::compareWithDatabase(query, database, settings)) {
-        const Match& e = expected[m.target];
+      const std::vector<MotifMatch> expected = byEveryAlignment(query, database, settings);
+      for (const MotifMatch& m : stats::compareWithDatabase(query, database, settings)) {
+        const MotifMatch& e = expected[m.target];
         SCOPED_TRACE(std::to_string(width) + " columns, overlap " + std::to_string(minOverlap) + ", " +
                      targets[m.target].id);
         EXPECT_EQ(m.alignmentP, e.alignmentP);

@@ -71,10 +71,10 @@ TEST(ConcurrentRuns, ThreeSearchesAtOnceMatchTheProgram) {
   const std::string fasta = readAll(std::string(ZELKOVA_SOURCE_DIR) + "/examples/crp0.fa");
   std::ofstream(inputs + "/in.fa", std::ios::binary) << fasta;
   const std::vector<FastaRecord> records = readFastaFile(inputs + "/in.fa");
-  markov_builder::WordCounts fg(8), bg(4);
+  stats::WordCounts fg(8), bg(4);
   for (const FastaRecord& r : records) fg.addSequence(r.letters, true), bg.addSequence(r.letters, true);
-  output_file::writeWholeFile(inputs + "/fg.txt", markov_builder::modelText(fg, 1.0));
-  output_file::writeWholeFile(inputs + "/bg.txt", markov_builder::modelText(bg, 1.0));
+  formats::writeWholeFile(inputs + "/fg.txt", stats::modelText(fg, 1.0));
+  formats::writeWholeFile(inputs + "/bg.txt", stats::modelText(bg, 1.0));
 
   std::vector<Search> searches = {
       {"-l 12 -p 2", configFor(12, false, 2, -1), "", ""},
@@ -96,7 +96,7 @@ TEST(ConcurrentRuns, ThreeSearchesAtOnceMatchTheProgram) {
   }
 
   std::vector<std::thread> threads;
-  std::vector<report::Report> results(searches.size());
+  std::vector<formats::Report> results(searches.size());
   for (std::size_t i = 0; i < searches.size(); ++i)
     threads.emplace_back([&, i] {
       Search& s = searches[i];

@@ -141,7 +141,7 @@ TEST_F(GenomeRunOnPeaks, WindowsAndBackgroundAsTheFilesShowThem) {
   input.cutPeakWindows();
   input.cutControl(progress);
   const discover::GenomeRun& run = input.run();
-  EXPECT_EQ(run.indexOrigin, genome::IndexOrigin::BuiltBeside);
+  EXPECT_EQ(run.indexOrigin, formats::IndexOrigin::BuiltBeside);
   EXPECT_EQ(run.chromosomes, 3u);
   ASSERT_EQ(run.peakRecords.size(), 3u);
   EXPECT_EQ(run.windows.overlapping, 1);
@@ -150,7 +150,7 @@ TEST_F(GenomeRunOnPeaks, WindowsAndBackgroundAsTheFilesShowThem) {
   EXPECT_EQ(run.peakRecords[0].name, "chr1:10100-10300(+)");
   EXPECT_EQ(run.peakRecords[1].name, "chr1:20100-20300(-)");
   EXPECT_EQ(run.peakRecords[2].name, "chr2:50100-50300");
-  std::string minus = words::reverseComplement(made.expected("chr1", 20100, 20300));
+  std::string minus = base::reverseComplement(made.expected("chr1", 20100, 20300));
   std::replace_if(
       minus.begin(), minus.end(), [](char c) { return std::string("ACGT").find(c) == std::string::npos; }, 'N');
   EXPECT_EQ(run.peakRecords[1].letters, minus);
@@ -201,8 +201,7 @@ TEST_F(GenomeRunOnPeaks, ControlPeaksOverlappingAPeakWindowAreLeftOut) {
   const auto files = discover::genomeRunFiles(run);
   ASSERT_EQ(files.size(), 3u);
   // Named control_1, ..., scored by GC in thousandths, as the drawn background is.
-  const std::string gc =
-      std::to_string(gc_background::gcPermille(gc_background::countGc(run.controlRecords[0].letters)));
+  const std::string gc = std::to_string(stats::gcPermille(stats::countGc(run.controlRecords[0].letters)));
   const std::string firstLine = files[2].second.substr(0, files[2].second.find('\n') + 1);
   EXPECT_EQ(firstLine, "chr2\t90100\t90300\tcontrol_1\t" + gc + "\t.\n");
 
@@ -233,7 +232,7 @@ TEST_F(GenomeRunOnPeaks, IndexingAloneSaysWhatItFound) {
 }
 
 TEST(DiscoverGenomeText, WindowCountsNameOnlyTheReasonsThatLeftPeaksOut) {
-  peak_windows::WindowSet set;
+  stats::WindowSet set;
   set.peaks = 10;
   set.windows.resize(6);
   EXPECT_EQ(discover::windowCountsText(set), "10 peaks, 6 windows");
@@ -243,16 +242,16 @@ TEST(DiscoverGenomeText, WindowCountsNameOnlyTheReasonsThatLeftPeaksOut) {
             "10 peaks, 6 windows; left out: 3 overlapping the window of a stronger peak, 1 beyond --top-peaks");
   discover::GenomeRun run;
   run.genomePath = "/ref/hg38.fa";
-  run.indexOrigin = genome::IndexOrigin::BuiltInMemory;
+  run.indexOrigin = formats::IndexOrigin::BuiltInMemory;
   run.inMemoryReason = "Permission denied";
   EXPECT_EQ(discover::indexOriginText(run),
             "index built in memory (the directory of /ref/hg38.fa cannot be written to: Permission denied; it is "
             "built again by every run)");
   discover::Options o;
-  EXPECT_EQ(discover::windowShapeText(o, peaks::PeakFormat::NarrowPeak), "200 letters centred on each summit");
-  EXPECT_EQ(discover::windowShapeText(o, peaks::PeakFormat::Bed), "200 letters centred on each peak's centre");
+  EXPECT_EQ(discover::windowShapeText(o, formats::PeakFormat::NarrowPeak), "200 letters centred on each summit");
+  EXPECT_EQ(discover::windowShapeText(o, formats::PeakFormat::Bed), "200 letters centred on each peak's centre");
   o.genome.windowSize.reset();
-  EXPECT_EQ(discover::windowShapeText(o, peaks::PeakFormat::Bed), "the peaks' own intervals");
+  EXPECT_EQ(discover::windowShapeText(o, formats::PeakFormat::Bed), "the peaks' own intervals");
 }
 
 TEST(DiscoverGenomeText, GenomePositionsAreOneBasedAndLinked) {

@@ -37,10 +37,10 @@ using testing_support::TempDir;
 namespace {
 
 // A motif whose every site is `word`.
-std::vector<report::Column> countsOf(const std::string& word, long long sites) {
-  std::vector<report::Column> counts;
+std::vector<formats::CountColumn> countsOf(const std::string& word, long long sites) {
+  std::vector<formats::CountColumn> counts;
   for (char c : word) {
-    report::Column column{};
+    formats::CountColumn column{};
     column[static_cast<std::size_t>(std::string("ACGT").find(c))] = sites;
     counts.push_back(column);
   }
@@ -92,10 +92,10 @@ discover::Discovery handMadeDiscovery() {
   m.id = "ZELKOVA-1";
   m.group.representative = 0;
   m.beatsDecoy = true;
-  m.sites.push_back({enrichment::SequenceSet::Primary, 0, 1, true, "ACGT", 1.0});
-  m.sites.push_back({enrichment::SequenceSet::Primary, 0, 3, false, "ACGT", 0.91234});
+  m.sites.push_back({stats::SequenceRole::Primary, 0, 1, true, "ACGT", 1.0});
+  m.sites.push_back({stats::SequenceRole::Primary, 0, 3, false, "ACGT", 0.91234});
   m.siteLog10P = {-2.5, -2.04};
-  match_table::Row best;
+  formats::MatchRow best;
   best.targetId = "MA0001.1";
   best.targetName = "AGL3";
   best.e = 0.000123;
@@ -108,29 +108,29 @@ discover::Discovery handMadeDiscovery() {
 }  // namespace
 
 TEST(DiscoverRegions, HeadersOfBedtoolsGetfasta) {
-  const std::optional<genome_intervals::Interval> r = discover::regionOfHeader("chr1:1000-1200");
+  const std::optional<stats::Interval> r = discover::regionOfHeader("chr1:1000-1200");
   ASSERT_TRUE(r);
   EXPECT_EQ(r->chrom, "chr1");
   EXPECT_EQ(r->start, 1000);
   EXPECT_EQ(r->end, 1200);
   EXPECT_EQ(r->strand, '.');
-  const std::optional<genome_intervals::Interval> alt = discover::regionOfHeader("HLA-A*01:01:01:01:5-9");
+  const std::optional<stats::Interval> alt = discover::regionOfHeader("HLA-A*01:01:01:01:5-9");
   ASSERT_TRUE(alt);
   EXPECT_EQ(alt->chrom, "HLA-A*01:01:01:01");
   // bedtools getfasta -s, -name, and both.
-  const std::optional<genome_intervals::Interval> minus = discover::regionOfHeader("chr2:5-9(-)");
+  const std::optional<stats::Interval> minus = discover::regionOfHeader("chr2:5-9(-)");
   ASSERT_TRUE(minus);
   EXPECT_EQ(minus->chrom, "chr2");
   EXPECT_EQ(minus->end, 9);
   EXPECT_EQ(minus->strand, '-');
   for (const char* forward : {"chr2:5-9(+)", "chr2:5-9(.)", "peak7::chr2:5-9", "a::b::chr2:5-9(+)"}) {
-    const std::optional<genome_intervals::Interval> f = discover::regionOfHeader(forward);
+    const std::optional<stats::Interval> f = discover::regionOfHeader(forward);
     ASSERT_TRUE(f) << forward;
     EXPECT_EQ(f->chrom, "chr2") << forward;
     EXPECT_EQ(f->start, 5) << forward;
     EXPECT_NE(f->strand, '-') << forward;
   }
-  const std::optional<genome_intervals::Interval> both = discover::regionOfHeader("peak7::chrX:10-20(-)");
+  const std::optional<stats::Interval> both = discover::regionOfHeader("peak7::chrX:10-20(-)");
   ASSERT_TRUE(both);
   EXPECT_EQ(both->chrom, "chrX");
   EXPECT_EQ(both->strand, '-');
@@ -149,14 +149,14 @@ TEST(DiscoverRegions, HeadersOfBedtoolsGetfasta) {
 }
 
 TEST(DiscoverRegions, StretchesOfReverseRecordsAreCountedFromTheRegionsEnd) {
-  const genome_intervals::Interval plus{"chr1", 100, 130, '+'};
-  const genome_intervals::Interval minus{"chr1", 100, 130, '-'};
+  const stats::Interval plus{"chr1", 100, 130, '+'};
+  const stats::Interval minus{"chr1", 100, 130, '-'};
   // Letters 1 to 4 of the record: the region's first four, or its last four.
-  const genome_intervals::Interval a = discover::genomeStretch(plus, 1, 4, true);
+  const stats::Interval a = discover::genomeStretch(plus, 1, 4, true);
   EXPECT_EQ(std::make_tuple(a.start, a.end, a.strand), std::make_tuple(100LL, 104LL, '+'));
-  const genome_intervals::Interval b = discover::genomeStretch(minus, 1, 4, true);
+  const stats::Interval b = discover::genomeStretch(minus, 1, 4, true);
   EXPECT_EQ(std::make_tuple(b.start, b.end, b.strand), std::make_tuple(126LL, 130LL, '-'));
-  const genome_intervals::Interval c = discover::genomeStretch(minus, 27, 4, false);  // the record's last letters
+  const stats::Interval c = discover::genomeStretch(minus, 27, 4, false);  // the record's last letters
   EXPECT_EQ(std::make_tuple(c.start, c.end, c.strand), std::make_tuple(100LL, 104LL, '+'));
 }
 
@@ -220,7 +220,7 @@ TEST(DiscoverTables, SitesOnTheSequenceAsGivenAndInGenomeCoordinates) {
 TEST(DiscoverTables, SummaryLineOfAMotif) {
   discover::Discovery d = handMadeDiscovery();
   d.motifs[0].conditional.log10E = -3.21;
-  EXPECT_EQ(discover::summaryTable(d), std::string(summary_table::kHeader) +
+  EXPECT_EQ(discover::summaryTable(d), std::string(formats::kSummaryHeader) +
                                            "\n1\tZELKOVA-1\t4\t1\tACGT\t0.8123\t-12.346\tyes\t1\t1\t0\t2\t"
                                            "MA0001.1\tAGL3\t0.000123\tNA\tNA\t-3.210\tno\tNA\tNA\n");
   // A match that does not convince is no name: it goes to weak_match_*.
@@ -257,23 +257,23 @@ TEST(DiscoverPage, VerdictNamesWhatTheDecoyWasDrawnFrom) {
 
 TEST(DiscoverMotifFiles, MemeCarriesEValuesAndTheBackground) {
   const discover::Discovery d = handMadeDiscovery();
-  export_formats::MemeDetails details;
+  formats::MemeDetails details;
   details.background = {0.3, 0.2, 0.2, 0.3};
   details.log10E = {-2976.501};
   std::ostringstream out;
-  export_formats::writeMeme(out, motif_files::fromReport(discover::reportedMotifs(d), "d"), details);
+  formats::writeMeme(out, formats::fromReport(discover::reportedMotifs(d), "d"), details);
   const std::string meme = out.str();
   EXPECT_NE(meme.find("\nBackground letter frequencies\nA 0.3 C 0.2 G 0.2 T 0.3\n"), std::string::npos) << meme;
   EXPECT_NE(meme.find("\nMOTIF ZELKOVA-1 ACGT\nletter-probability matrix: alength= 4 w= 4 nsites= 20 E= 3.2e-2977\n"),
             std::string::npos)
       << meme;
   details.log10E.push_back(0);
-  EXPECT_DEATH(export_formats::writeMeme(out, motif_files::fromReport(discover::reportedMotifs(d), "d"), details),
+  EXPECT_DEATH(formats::writeMeme(out, formats::fromReport(discover::reportedMotifs(d), "d"), details),
                "one E-value per motif");
-  EXPECT_EQ(numbers::scientificFromLog10(-5.821), "1.5e-06");
-  EXPECT_EQ(numbers::scientificFromLog10(0), "1.0e+00");
-  EXPECT_EQ(numbers::scientificFromLog10(-0.0001), "1.0e+00");  // 9.998e-01 rounds up
-  EXPECT_EQ(numbers::scientificFromLog10(2.5), "3.2e+02");
+  EXPECT_EQ(formats::scientificFromLog10(-5.821), "1.5e-06");
+  EXPECT_EQ(formats::scientificFromLog10(0), "1.0e+00");
+  EXPECT_EQ(formats::scientificFromLog10(-0.0001), "1.0e+00");  // 9.998e-01 rounds up
+  EXPECT_EQ(formats::scientificFromLog10(2.5), "3.2e+02");
 }
 
 namespace {
@@ -377,7 +377,7 @@ TEST(DiscoverInterruption, TemporaryFoldersRemovesOnlyThoseStillListed) {
   fs::create_directories(dir / "building/part");
   fs::create_directory(dir / "done");
   discover::TemporaryFolders temporaries;
-  const genome::ScratchNotice notice = temporaries.notice();
+  const formats::ScratchNotice notice = temporaries.notice();
   notice(dir / "building", true);
   notice(dir / "done", true);
   notice(dir / "done", false);

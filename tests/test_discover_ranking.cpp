@@ -19,17 +19,17 @@
 
 namespace {
 
-std::string randomLetters(std::size_t length, shuffle::Random& random) {
+std::string randomLetters(std::size_t length, stats::Random& random) {
   std::string s(length, 'A');
   for (char& c : s) c = "ACGT"[random.below(4)];
   return s;
 }
 
 // A motif whose every site is `word`.
-std::vector<report::Column> countsOf(const std::string& word) {
-  std::vector<report::Column> counts;
+std::vector<formats::CountColumn> countsOf(const std::string& word) {
+  std::vector<formats::CountColumn> counts;
   for (char c : word) {
-    report::Column column{};
+    formats::CountColumn column{};
     column[std::string("ACGT").find(c)] = 20;
     counts.push_back(column);
   }
@@ -43,8 +43,8 @@ discover::Candidate tested(const std::string& word, const std::vector<FastaRecor
   discover::Candidate c;
   c.motif.consensus = word;
   c.motif.counts = countsOf(word);
-  std::vector<enrichment::MotifMatrix> motifs(tested, {1, word, word, enrichment::frequenciesOf(c.motif.counts)});
-  c.test = enrichment::testMotifs(motifs, primary, control, {}).front();
+  std::vector<stats::MotifMatrix> motifs(tested, {1, word, word, stats::frequenciesOf(c.motif.counts)});
+  c.test = stats::testMotifs(motifs, primary, control, {}).front();
   return c;
 }
 
@@ -55,7 +55,7 @@ struct Sets {
 // 60 random primary sequences, the first 40 with ACGTTGCAGGTC at 30 and the
 // last 30 with TTAGCCCATAGG at 50 (10 hold both), against 120 random ones.
 Sets plantedSets() {
-  shuffle::Random random(17);
+  stats::Random random(17);
   Sets sets;
   for (int i = 0; i < 60; ++i) {
     std::string s = randomLetters(120, random);
@@ -107,7 +107,7 @@ TEST(DiscoverConditional, AShiftedCopyIsExplainedAndAnotherMotifIsNot) {
 }
 
 TEST(DiscoverConditional, TheRuleOfExplainedMotifs) {
-  enrichment::MotifResult first;
+  stats::MotifResult first;
   first.log10E = std::log10(0.01);
   discover::ConditionalTest after{std::log10(0.04), 10, 5};  // still significant, half kept
   EXPECT_FALSE(discover::explainedByBetterMotifs(first, after));

@@ -26,41 +26,41 @@ using planted::plantedSet;
 using planted::randomLetters;
 
 // A count matrix of `word`: `strong` counts for its letter, `weak` for each other.
-std::vector<report::Column> wordCounts(const std::string& word, long long strong, long long weak) {
-  std::vector<report::Column> counts;
+std::vector<formats::CountColumn> wordCounts(const std::string& word, long long strong, long long weak) {
+  std::vector<formats::CountColumn> counts;
   for (char c : word) {
-    report::Column column{weak, weak, weak, weak};
-    column[static_cast<std::size_t>(words::baseIndex(c))] = strong;
+    formats::CountColumn column{weak, weak, weak, weak};
+    column[static_cast<std::size_t>(base::baseIndex(c))] = strong;
     counts.push_back(column);
   }
   return counts;
 }
 
-report::Motif engineMotif(const std::vector<report::Column>& counts, long long sites) {
-  report::Motif m;
+formats::ReportMotif engineMotif(const std::vector<formats::CountColumn>& counts, long long sites) {
+  formats::ReportMotif m;
   m.rank = 1;
   m.counts = counts;
   m.siteCount = sites;
   std::string consensus;
-  for (const report::Column& c : counts) consensus += "ACGT"[std::max_element(c.begin(), c.end()) - c.begin()];
+  for (const formats::CountColumn& c : counts) consensus += "ACGT"[std::max_element(c.begin(), c.end()) - c.begin()];
   m.consensus = consensus;
   return m;
 }
 
-enrichment::MotifResult testOf(const report::Motif& m, const PlantedSet& set) {
-  const std::vector<enrichment::MotifMatrix> motifs{{1, "m", m.consensus, enrichment::frequenciesOf(m.counts)}};
-  return enrichment::testMotifs(motifs, set.primary, set.control, {}).front();
+stats::MotifResult testOf(const formats::ReportMotif& m, const PlantedSet& set) {
+  const std::vector<stats::MotifMatrix> motifs{{1, "m", m.consensus, stats::frequenciesOf(m.counts)}};
+  return stats::testMotifs(motifs, set.primary, set.control, {}).front();
 }
 
 // The share of planted sites that a site of the motif (at its threshold)
 // overlaps by at least half of the shorter width.
-double recall(const enrichment::MotifResult& test, const PlantedSet& set, long long plantedWidth) {
-  const std::vector<enrichment::Site> sites = enrichment::sitesAtThreshold(
-      test.motif.frequencies, set.primary, enrichment::SequenceSet::Primary, test.choice.threshold, true, 1);
+double recall(const stats::MotifResult& test, const PlantedSet& set, long long plantedWidth) {
+  const std::vector<stats::EnrichmentSite> sites = stats::sitesAtThreshold(
+      test.motif.frequencies, set.primary, stats::SequenceRole::Primary, test.choice.threshold, true, 1);
   const long long width = static_cast<long long>(test.motif.frequencies.size());
   std::size_t found = 0;
   for (const auto& [sequence, at] : set.sites)
-    for (const enrichment::Site& s : sites) {
+    for (const stats::EnrichmentSite& s : sites) {
       const long long start = s.position - 1;
       const long long overlap = std::min(start + width, at + plantedWidth) - std::max(start, at);
       if (s.sequence == sequence && 2 * overlap >= std::min(width, plantedWidth)) {
@@ -82,14 +82,14 @@ TEST(DiscoverRefinement, EmRaisesTheRecallOfAPlantedMotifWhoseMatrixIsDegenerate
   const PlantedSet set = plantedSet(word, 150, 200, 5);
   // What a search of many mismatches may give: half of the columns barely
   // leaning to the motif's letter, the others even.
-  std::vector<report::Column> counts = wordCounts(word, 13, 9);
+  std::vector<formats::CountColumn> counts = wordCounts(word, 13, 9);
   for (std::size_t k = 3; k < 9; ++k) counts[k] = {10, 10, 10, 10};
-  const report::Motif degenerate = engineMotif(counts, 40);
-  const std::optional<report::Motif> refined =
+  const formats::ReportMotif degenerate = engineMotif(counts, 40);
+  const std::optional<formats::ReportMotif> refined =
       discover::refinedMotif(degenerate, sampleOf(set), set.primary.size(), true);
   ASSERT_TRUE(refined);
   EXPECT_EQ(refined->consensus, word);
-  const enrichment::MotifResult before = testOf(degenerate, set), after = testOf(*refined, set);
+  const stats::MotifResult before = testOf(degenerate, set), after = testOf(*refined, set);
   const double recallBefore = recall(before, set, 12), recallAfter = recall(after, set, 12);
   EXPECT_LT(recallBefore, 0.5);
   EXPECT_GT(recallAfter, 0.8);
@@ -99,25 +99,25 @@ TEST(DiscoverRefinement, EmRaisesTheRecallOfAPlantedMotifWhoseMatrixIsDegenerate
   EXPECT_GT(refined->siteCount, 80);
   EXPECT_LT(refined->siteCount, 130);
   // Whole counts, every column adding up to the sites, as a report's must.
-  for (const report::Column& c : refined->counts) EXPECT_EQ(c[0] + c[1] + c[2] + c[3], refined->siteCount);
+  for (const formats::CountColumn& c : refined->counts) EXPECT_EQ(c[0] + c[1] + c[2] + c[3], refined->siteCount);
 }
 
 TEST(DiscoverRefinement, TrimmingCutsUninformativeFlanks) {
   // Columns of 2, 0.1 and 0.29 bits at the ends, a core of 8 strong ones.
-  const motif::Column even{0.25, 0.25, 0.25, 0.25}, faint{0.35, 0.22, 0.22, 0.21}, sharp{0.97, 0.01, 0.01, 0.01};
+  const formats::Column even{0.25, 0.25, 0.25, 0.25}, faint{0.35, 0.22, 0.22, 0.21}, sharp{0.97, 0.01, 0.01, 0.01};
   EXPECT_NEAR(discover::informationBits(even), 0.0, 1e-12);
-  EXPECT_NEAR(discover::informationBits(motif::Column{1, 0, 0, 0}), 2.0, 1e-12);
-  std::vector<motif::Column> columns{even, faint, even};
+  EXPECT_NEAR(discover::informationBits(formats::Column{1, 0, 0, 0}), 2.0, 1e-12);
+  std::vector<formats::Column> columns{even, faint, even};
   for (int i = 0; i < 8; ++i) columns.push_back(sharp);
   columns.insert(columns.end(), {faint, even, faint});
   const discover::ColumnSpan core = discover::informativeCore(columns, discover::kCoreBits, 6);
   EXPECT_EQ(core.first, 3u);
   EXPECT_EQ(core.last, 11u);
   // Never below the shortest width: the least informative ends go first.
-  const std::vector<motif::Column> flat(10, faint);
+  const std::vector<formats::Column> flat(10, faint);
   const discover::ColumnSpan kept = discover::informativeCore(flat, discover::kCoreBits, 6);
   EXPECT_EQ(kept.last - kept.first, 6u);
-  const std::vector<motif::Column> strong(7, sharp);
+  const std::vector<formats::Column> strong(7, sharp);
   EXPECT_EQ(discover::informativeCore(strong, discover::kCoreBits, 6).last, 7u);
 }
 
@@ -126,15 +126,16 @@ TEST(DiscoverRefinement, AFlanked14merBecomesItsEightLetterCore) {
   // matrix holds the core with 3 columns of its own sites' flanks each side.
   const std::string core = "CACGTGAC";
   const PlantedSet set = plantedSet(core, 120, 200, 9);
-  std::vector<report::Column> counts{{5, 3, 4, 3}, {2, 6, 4, 3}, {4, 4, 3, 4}};
-  for (const report::Column& c : wordCounts(core, 14, 0)) counts.push_back(c);
+  std::vector<formats::CountColumn> counts{{5, 3, 4, 3}, {2, 6, 4, 3}, {4, 4, 3, 4}};
+  for (const formats::CountColumn& c : wordCounts(core, 14, 0)) counts.push_back(c);
   counts.insert(counts.end(), {{3, 5, 3, 4}, {4, 2, 5, 4}, {6, 3, 3, 3}});
-  const report::Motif flanked = engineMotif(counts, 15);
+  const formats::ReportMotif flanked = engineMotif(counts, 15);
   ASSERT_EQ(flanked.width(), 14);
-  const std::optional<report::Motif> refined = discover::refinedMotif(flanked, sampleOf(set), set.primary.size(), true);
+  const std::optional<formats::ReportMotif> refined =
+      discover::refinedMotif(flanked, sampleOf(set), set.primary.size(), true);
   ASSERT_TRUE(refined);
   EXPECT_EQ(refined->consensus, core);
-  EXPECT_EQ(refined->reverseConsensus, words::reverseComplement(core));
+  EXPECT_EQ(refined->reverseConsensus, base::reverseComplement(core));
   EXPECT_LT(testOf(*refined, set).log10PAdjusted, testOf(flanked, set).log10PAdjusted);
 }
 
@@ -174,7 +175,7 @@ namespace {
 discover::Candidate given(const std::string& word, double log10P, long long hits, double threshold) {
   discover::Candidate c;
   c.motif = engineMotif(wordCounts(word, 20, 0), hits);
-  c.test.motif = {1, word, word, enrichment::frequenciesOf(c.motif.counts)};
+  c.test.motif = {1, word, word, stats::frequenciesOf(c.motif.counts)};
   c.test.choice.threshold = threshold;
   c.test.choice.table = {hits, 60, 2, 120};
   c.test.log10PAdjusted = log10P;
@@ -187,7 +188,7 @@ discover::Candidate given(const std::string& word, double log10P, long long hits
 TEST(DiscoverRanking, OfTwoMotifsSharingSitesTheBetterPerSiteRanksFirst) {
   // 60 sequences: the core ACGTTGCA inside the flanks GGT...TCA in the first
   // 40, the unrelated TTAGCCCATAGG in the last 30.
-  shuffle::Random random(23);
+  stats::Random random(23);
   std::vector<FastaRecord> primary;
   for (int i = 0; i < 60; ++i) {
     std::string s = randomLetters(120, random);

@@ -31,12 +31,12 @@
 
 namespace {
 
-using enrichment::SequenceSet;
+using stats::SequenceRole;
 
 const std::string kBases = "ACGT";
 
-motif::Motif countMotif(const std::string& id, const std::vector<motif::Column>& counts) {
-  motif::Motif m;
+formats::Motif countMotif(const std::string& id, const std::vector<formats::Column>& counts) {
+  formats::Motif m;
   m.id = id;
   m.columns = counts;
   m.counts = true;
@@ -44,10 +44,10 @@ motif::Motif countMotif(const std::string& id, const std::vector<motif::Column>&
 }
 
 // 20 sites of `word` with one in four of another letter at every position.
-motif::Motif motifOfWord(const std::string& word) {
-  std::vector<motif::Column> counts;
+formats::Motif motifOfWord(const std::string& word) {
+  std::vector<formats::Column> counts;
   for (char c : word) {
-    motif::Column column{1, 1, 1, 1};
+    formats::Column column{1, 1, 1, 1};
     column[kBases.find(c)] = 17;
     counts.push_back(column);
   }
@@ -70,7 +70,7 @@ std::vector<std::uint8_t> codesOf(const std::string& word) {
 
 TEST(DiscoverSitePValues, TheBackgroundCountsBothStrandsAndOneMore) {
   // A 3, C 1, G 2, T 1 (N not counted): A and T (3 + 1) / 2 + 1 = 3, C and G 2.5.
-  const scoring::Background b = discover::siteBackground({{"a", "AAAC"}, {"b", "GGTN"}});
+  const stats::Background b = discover::siteBackground({{"a", "AAAC"}, {"b", "GGTN"}});
   EXPECT_DOUBLE_EQ(b[0], 3 / 11.0);
   EXPECT_DOUBLE_EQ(b[1], 2.5 / 11.0);
   EXPECT_DOUBLE_EQ(b[2], 2.5 / 11.0);
@@ -78,16 +78,16 @@ TEST(DiscoverSitePValues, TheBackgroundCountsBothStrandsAndOneMore) {
 }
 
 TEST(DiscoverSitePValues, EqualTheScannersToTheLastBit) {
-  const motif::Motif m = motifOfWord("TGACGTCATCAG");
-  const scoring::Background bg{0.3, 0.2, 0.2, 0.3};
+  const formats::Motif m = motifOfWord("TGACGTCATCAG");
+  const stats::Background bg{0.3, 0.2, 0.2, 0.3};
   const discover::SitePValues pValues(m, bg);
   // The scanner: the forward matrix on the forward strand, its reverse
   // complement on the letters of the sequence for the other, each with the
   // tail down to its floor at p 1e-4 (zelkova-scan's default).
-  const scoring::ScoringMatrix forward(scoring::siteProbabilities(m, bg, scoring::kDefaultPseudocount), bg);
-  const scoring::ScoringMatrix reverse = forward.reverseComplement();
-  const scoring::ScoreTail forwardTail = scoring::ScoreTail::reaching(forward, bg, 1e-4);
-  const scoring::ScoreTail reverseTail = scoring::ScoreTail::reaching(reverse, bg, 1e-4);
+  const stats::ScoringMatrix forward(stats::siteProbabilities(m, bg, stats::kDefaultMatrixPseudocount), bg);
+  const stats::ScoringMatrix reverse = forward.reverseComplement();
+  const stats::ScoreTail forwardTail = stats::ScoreTail::reaching(forward, bg, 1e-4);
+  const stats::ScoreTail reverseTail = stats::ScoreTail::reaching(reverse, bg, 1e-4);
   for (const std::string word : {"TGACGTCATCAG", "TGACGTCTTCAG", "AGACGTCATCAA"}) {
     const int score = forward.score(codesOf(word).data());
     ASSERT_GE(score, forwardTail.floor()) << word;
@@ -101,10 +101,10 @@ TEST(DiscoverSitePValues, EqualTheScannersToTheLastBit) {
 }
 
 TEST(DiscoverSitePValues, EqualTheSumOverEveryWordOfASmallMotif) {
-  const motif::Motif m = countMotif("small", {{8, 1, 1, 0}, {0, 0, 10, 0}, {2, 3, 3, 2}, {1, 0, 0, 9}, {5, 5, 0, 0}});
-  const scoring::Background bg{0.32, 0.18, 0.18, 0.32};
+  const formats::Motif m = countMotif("small", {{8, 1, 1, 0}, {0, 0, 10, 0}, {2, 3, 3, 2}, {1, 0, 0, 9}, {5, 5, 0, 0}});
+  const stats::Background bg{0.32, 0.18, 0.18, 0.32};
   const discover::SitePValues pValues(m, bg);
-  const scoring::ScoringMatrix matrix(scoring::siteProbabilities(m, bg, scoring::kDefaultPseudocount), bg);
+  const stats::ScoringMatrix matrix(stats::siteProbabilities(m, bg, stats::kDefaultMatrixPseudocount), bg);
   std::vector<std::string> words;
   std::vector<double> weights;
   for (int code = 0; code < 1024; ++code) {
@@ -128,8 +128,8 @@ TEST(DiscoverSitePValues, EqualTheSumOverEveryWordOfASmallMotif) {
 }
 
 TEST(DiscoverSiteOverlaps, APalindromeOnBothStrandsIsListedOnce) {
-  std::vector<enrichment::Site> sites{{SequenceSet::Primary, 0, 5, true, "CACGTG", 0.9},
-                                      {SequenceSet::Primary, 0, 5, false, "CACGTG", 0.9}};
+  std::vector<stats::EnrichmentSite> sites{{SequenceRole::Primary, 0, 5, true, "CACGTG", 0.9},
+                                           {SequenceRole::Primary, 0, 5, false, "CACGTG", 0.9}};
   std::vector<double> log10P{-4.5, -4.5};
   discover::keepBestOfOverlapping(sites, log10P, 6);
   ASSERT_EQ(sites.size(), 1u);
@@ -139,38 +139,38 @@ TEST(DiscoverSiteOverlaps, APalindromeOnBothStrandsIsListedOnce) {
 
 TEST(DiscoverSiteOverlaps, TheBestOfAShiftedRunAndAChainKeepsItsEnds) {
   auto site = [](std::size_t sequence, long long position) {
-    return enrichment::Site{SequenceSet::Primary, sequence, position, true, "ACGT", 1.0};
+    return stats::EnrichmentSite{SequenceRole::Primary, sequence, position, true, "ACGT", 1.0};
   };
   // Sequence 0: shifts 1, 2, 3 of one site (the middle best) and one at 6,
   // just clear of it. Sequence 1: a chain 1, 4, 7 whose middle is worst, so
   // both ends are kept. Sequence 2: the same chain with its middle best.
-  std::vector<enrichment::Site> sites{site(0, 1), site(0, 2), site(0, 3), site(0, 6), site(1, 1),
-                                      site(1, 4), site(1, 7), site(2, 1), site(2, 4), site(2, 7)};
+  std::vector<stats::EnrichmentSite> sites{site(0, 1), site(0, 2), site(0, 3), site(0, 6), site(1, 1),
+                                           site(1, 4), site(1, 7), site(2, 1), site(2, 4), site(2, 7)};
   std::vector<double> log10P{-3, -5, -4, -2, -4, -3, -4, -4, -6, -4};
   discover::keepBestOfOverlapping(sites, log10P, 4);
   std::vector<std::pair<std::size_t, long long>> kept;
-  for (const enrichment::Site& s : sites) kept.emplace_back(s.sequence, s.position);
+  for (const stats::EnrichmentSite& s : sites) kept.emplace_back(s.sequence, s.position);
   EXPECT_EQ(kept, (std::vector<std::pair<std::size_t, long long>>{{0, 2}, {0, 6}, {1, 1}, {1, 7}, {2, 4}}));
   EXPECT_EQ(log10P, (std::vector<double>{-5, -2, -4, -4, -6}));
 }
 
 TEST(DiscoverSiteOverlaps, NoTwoKeptOverlapAndEveryDroppedOverlapsABetterKept) {
   for (std::uint64_t seed = 1; seed <= 20; ++seed) {
-    shuffle::Random random(seed);
+    stats::Random random(seed);
     const int width = 3 + static_cast<int>(random.below(8));
-    std::vector<enrichment::Site> sites;
+    std::vector<stats::EnrichmentSite> sites;
     std::vector<double> log10P;
     for (std::size_t sequence = 0; sequence < 6; ++sequence)
       for (long long position = 1; position < 80; ++position)
         for (bool forward : {true, false})
           if (random.below(4) == 0) {
-            sites.push_back({SequenceSet::Primary, sequence, position, forward, std::string(width, 'A'), 1.0});
+            sites.push_back({SequenceRole::Primary, sequence, position, forward, std::string(width, 'A'), 1.0});
             log10P.push_back(-static_cast<double>(random.below(6)));  // many ties
           }
-    std::vector<enrichment::Site> kept = sites;
+    std::vector<stats::EnrichmentSite> kept = sites;
     std::vector<double> keptP = log10P;
     discover::keepBestOfOverlapping(kept, keptP, width);
-    auto overlap = [&](const enrichment::Site& a, const enrichment::Site& b) {
+    auto overlap = [&](const stats::EnrichmentSite& a, const stats::EnrichmentSite& b) {
       return a.sequence == b.sequence && a.position < b.position + width && b.position < a.position + width;
     };
     for (std::size_t i = 0; i + 1 < kept.size(); ++i) {
@@ -223,12 +223,12 @@ TEST(DiscoverCentral, TheBestSiteOfEachSequenceOfTheLengthCounts) {
   // Sequence 0: a central site (start 20 of 45 positions, bin 2 of the bins
   // from -2 on) better than an end one; sequence 1: two of equal p, the first
   // (start 4, bin 0) counts; the short sequence is left out.
-  const std::vector<enrichment::Site> sites{{SequenceSet::Primary, 0, 1, true, "AAAAAA", 1},
-                                            {SequenceSet::Primary, 0, 21, true, "AAAAAA", 1},
-                                            {SequenceSet::Primary, 1, 5, false, "AAAAAA", 1},
-                                            {SequenceSet::Primary, 1, 40, true, "AAAAAA", 1},
-                                            {SequenceSet::Primary, 2, 12, true, "AAAAAA", 1}};
-  const std::optional<central::CentralResult> r =
+  const std::vector<stats::EnrichmentSite> sites{{SequenceRole::Primary, 0, 1, true, "AAAAAA", 1},
+                                                 {SequenceRole::Primary, 0, 21, true, "AAAAAA", 1},
+                                                 {SequenceRole::Primary, 1, 5, false, "AAAAAA", 1},
+                                                 {SequenceRole::Primary, 1, 40, true, "AAAAAA", 1},
+                                                 {SequenceRole::Primary, 2, 12, true, "AAAAAA", 1}};
+  const std::optional<stats::CentralResult> r =
       discover::centralOfSites(setting, records, sites, {-3, -6, -4, -4, -9}, 6);
   ASSERT_TRUE(r);
   EXPECT_EQ(r->sites, 2);
@@ -252,7 +252,7 @@ const std::string kPlanted = "TGACGTCATC";
 // `count` random windows, the motif planted in every other one: within 5
 // letters of the centre, or anywhere.
 std::vector<FastaRecord> peakWindows(int count, bool central, std::uint64_t seed) {
-  shuffle::Random random(seed);
+  stats::Random random(seed);
   std::vector<FastaRecord> records;
   const int positions = kPeakLength - static_cast<int>(kPlanted.size()) + 1;
   for (int i = 0; i < count; ++i) {
@@ -270,13 +270,13 @@ std::vector<FastaRecord> peakWindows(int count, bool central, std::uint64_t seed
 
 // What a discovery does with one motif's sites in `records`: sites at the
 // threshold, their p-values, the best of overlapping ones, the central test.
-std::optional<central::CentralResult> centralOfPlanted(const std::vector<FastaRecord>& records) {
-  const motif::Motif m = motifOfWord(kPlanted);
-  std::vector<enrichment::Site> sites =
-      enrichment::sitesAtThreshold(motif::plainFrequencies(m), records, SequenceSet::Primary, 0.8, true, 1);
+std::optional<stats::CentralResult> centralOfPlanted(const std::vector<FastaRecord>& records) {
+  const formats::Motif m = motifOfWord(kPlanted);
+  std::vector<stats::EnrichmentSite> sites =
+      stats::sitesAtThreshold(formats::plainFrequencies(m), records, SequenceRole::Primary, 0.8, true, 1);
   const discover::SitePValues pValues(m, discover::siteBackground(records));
   std::vector<double> log10P;
-  for (const enrichment::Site& s : sites) log10P.push_back(pValues.log10P(s.word, s.forward));
+  for (const stats::EnrichmentSite& s : sites) log10P.push_back(pValues.log10P(s.word, s.forward));
   discover::keepBestOfOverlapping(sites, log10P, m.width());
   return discover::centralOfSites(discover::centralSetting(records, 0), records, sites, log10P, m.width());
 }
@@ -286,12 +286,12 @@ std::optional<central::CentralResult> centralOfPlanted(const std::vector<FastaRe
 TEST(DiscoverCentral, PlantedAtTheCentreIsCentralPlantedAnywhereRarely) {
   int uniformAbove = 0;
   for (std::uint64_t seed = 1; seed <= 8; ++seed) {
-    const std::optional<central::CentralResult> centred = centralOfPlanted(peakWindows(300, true, seed));
+    const std::optional<stats::CentralResult> centred = centralOfPlanted(peakWindows(300, true, seed));
     ASSERT_TRUE(centred);
     EXPECT_LT(centred->best.log10P, -10) << "seed " << seed;
     EXPECT_GE(centred->sites, 150) << "seed " << seed;
     EXPECT_TRUE(centred->best.central());
-    const std::optional<central::CentralResult> anywhere = centralOfPlanted(peakWindows(300, false, 100 + seed));
+    const std::optional<stats::CentralResult> anywhere = centralOfPlanted(peakWindows(300, false, 100 + seed));
     ASSERT_TRUE(anywhere);
     uniformAbove += anywhere->best.log10P > -2;
     EXPECT_GT(anywhere->best.log10P, -4) << "seed " << seed;
@@ -316,19 +316,18 @@ discover::Discovery plantedDiscovery() {
   c.motif.rank = 1;
   c.motif.consensus = kPlanted;
   for (char letter : kPlanted) {
-    report::Column column{1, 1, 1, 1};
+    formats::CountColumn column{1, 1, 1, 1};
     column[kBases.find(letter)] = 17;
     c.motif.counts.push_back(column);
   }
   c.motif.siteCount = 20;
-  c.test.motif.frequencies = motif::plainFrequencies(motifOfWord(kPlanted));
+  c.test.motif.frequencies = formats::plainFrequencies(motifOfWord(kPlanted));
   c.test.choice.threshold = 0.8;
   d.candidates.push_back(c);
   discover::ReportedMotif m;
   m.rank = 1;
   m.id = "ZELKOVA-1";
-  m.sites =
-      enrichment::sitesAtThreshold(c.test.motif.frequencies, d.primary.records, SequenceSet::Primary, 0.8, true, 1);
+  m.sites = stats::sitesAtThreshold(c.test.motif.frequencies, d.primary.records, SequenceRole::Primary, 0.8, true, 1);
   d.motifs.push_back(m);
   return d;
 }
@@ -339,7 +338,7 @@ void describeSites(discover::Discovery& d) {
   const std::vector<discover::RankedMotif> ranked(d.motifs.begin(), d.motifs.end());
   const discover::ReportedSites sites =
       discover::describeReportedSites(d.options, d.primary.records, d.siteBackground, ranked, d.candidates,
-                                      motif_files::fromReport(reportedMotifs(d), "the reported motifs"));
+                                      formats::fromReport(reportedMotifs(d), "the reported motifs"));
   d.central.setting = sites.central;
   d.central.reported = sites.centrality;
   for (std::size_t i = 0; i < d.motifs.size(); ++i) {
@@ -359,15 +358,15 @@ TEST(DiscoverSiteDetails, ReportedMotifsGetPValuesOneSitePerPlaceAndTheirCentre)
   EXPECT_LE(m.sites.size(), found);
   EXPECT_GE(m.sites.size(), 20u);
   // p-values of the motif as motifs.meme holds it.
-  const motif::Motif written = motif_files::fromReport(reportedMotifs(d), "x")[0];
+  const formats::Motif written = formats::fromReport(reportedMotifs(d), "x")[0];
   const discover::SitePValues pValues(written, d.siteBackground);
   for (std::size_t i = 0; i < m.sites.size(); ++i)
     EXPECT_EQ(m.siteLog10P[i], pValues.log10P(m.sites[i].word, m.sites[i].forward));
   ASSERT_EQ(d.central.reported.size(), 1u);
   ASSERT_TRUE(d.central.reported[0]);
   EXPECT_TRUE(d.central.reported[0]->best.central());
-  const summary_table::Row row = discover::summaryRow(d, m);
-  EXPECT_EQ(row.centralLog10P, enrichment_table::log10Text(d.central.reported[0]->best.log10P));
+  const formats::SummaryRow row = discover::summaryRow(d, m);
+  EXPECT_EQ(row.centralLog10P, formats::log10Text(d.central.reported[0]->best.log10P));
   EXPECT_EQ(row.centralWidth, std::to_string(d.central.reported[0]->best.width));
   EXPECT_EQ(
       discover::centralSentence(d).rfind("The sites of the best motif gather at the centres of the sequences: ", 0),
@@ -381,7 +380,7 @@ TEST(DiscoverSiteDetails, ReportedMotifsGetPValuesOneSitePerPlaceAndTheirCentre)
   mixed.primary.records.back().letters.pop_back();
   describeSites(mixed);
   EXPECT_FALSE(mixed.central.reported.at(0));
-  const summary_table::Row none = discover::summaryRow(mixed, mixed.motifs[0]);
+  const formats::SummaryRow none = discover::summaryRow(mixed, mixed.motifs[0]);
   EXPECT_EQ(none.centralLog10P, "NA");
   EXPECT_EQ(none.centralWidth, "NA");
   EXPECT_EQ(discover::centralSentence(mixed), "");
@@ -408,33 +407,33 @@ TEST(DiscoverSiteDetails, EnrichedKnownMotifsGetTheirCentreTheOthersNA) {
   // Only the first is enriched, so only it gets its sites described.
   d.central.known[0] = discover::centralOfKnownSites(d.central.setting, d.primary.records, d.siteBackground,
                                                      d.knownMotifs[0], d.motifs[0].sites);
-  const std::vector<known_table::CentralColumns> columns = discover::knownCentralColumns(d);
+  const std::vector<formats::CentralColumns> columns = discover::knownCentralColumns(d);
   ASSERT_EQ(columns.size(), 2u);
   EXPECT_EQ(columns[0].width, std::to_string(d.central.known[0]->best.width));
   EXPECT_LT(std::stod(columns[0].log10P), -5);
   EXPECT_EQ(columns[1].log10P, "NA");
   EXPECT_EQ(columns[1].width, "NA");
-  const std::string table = known_table::table(d.known, columns);
+  const std::string table = stats::knownTable(d.known, columns);
   std::istringstream in(table);
-  const std::vector<known_table::Row> rows = known_table::read(in, "known.tsv");
+  const std::vector<formats::KnownRow> rows = formats::readKnownTable(in, "known.tsv");
   ASSERT_EQ(rows.size(), 2u);
   ASSERT_TRUE(rows[0].central);
   EXPECT_EQ(rows[0].central->log10P, columns[0].log10P);
   EXPECT_EQ(rows[1].central->width, "NA");
-  EXPECT_TRUE(known_table::isHeader(table.substr(0, table.find('\n'))));
+  EXPECT_TRUE(formats::isKnownHeader(table.substr(0, table.find('\n'))));
 }
 
 TEST(DiscoverTables, CentralColumnsAreReadBackInBothLayouts) {
   const std::string line =
       "1\tZELKOVA-1\t4\t1\tACGT\t0.8123\t-12.346\tyes\t1\t1\t0\t2\tMA0001.1\tAGL3\t0.000123\tNA\tNA\t-3.210\tno";
-  std::istringstream current(std::string(summary_table::kHeader) + "\n" + line + "\t-31.700\t20\n");
-  const std::vector<summary_table::Row> rows = summary_table::read(current, "s.tsv");
+  std::istringstream current(std::string(formats::kSummaryHeader) + "\n" + line + "\t-31.700\t20\n");
+  const std::vector<formats::SummaryRow> rows = formats::readSummaryTable(current, "s.tsv");
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].centralLog10P, "-31.700");
   EXPECT_EQ(rows[0].centralWidth, "20");
-  EXPECT_EQ(summary_table::line(rows[0]), line + "\t-31.700\t20");
-  std::istringstream earlier(std::string(summary_table::kHeaderWithoutCentral) + "\n" + line + "\n");
-  const std::vector<summary_table::Row> old = summary_table::read(earlier, "s.tsv");
+  EXPECT_EQ(formats::summaryLine(rows[0]), line + "\t-31.700\t20");
+  std::istringstream earlier(std::string(formats::kSummaryHeaderWithoutCentral) + "\n" + line + "\n");
+  const std::vector<formats::SummaryRow> old = formats::readSummaryTable(earlier, "s.tsv");
   ASSERT_EQ(old.size(), 1u);
   EXPECT_EQ(old[0].centralLog10P, "NA");
   EXPECT_EQ(old[0].centralWidth, "NA");
@@ -443,9 +442,9 @@ TEST(DiscoverTables, CentralColumnsAreReadBackInBothLayouts) {
            {"\t0.5\t20", "s.tsv:2: central_log10_p \"0.5\" is not the log10 of a p-value"},
            {"\t-3.000\t0", "s.tsv:2: central_width \"0\" is not 1 or more"},
            {"", "s.tsv:2: a summary line needs 21 tab-separated fields, found 19"}}) {
-    std::istringstream bad(std::string(summary_table::kHeader) + "\n" + line + tail + "\n");
+    std::istringstream bad(std::string(formats::kSummaryHeader) + "\n" + line + tail + "\n");
     try {
-      summary_table::read(bad, "s.tsv");
+      formats::readSummaryTable(bad, "s.tsv");
       ADD_FAILURE() << "accepted " << tail;
     } catch (const ReadError& e) {
       EXPECT_EQ(e.what(), message);

@@ -111,8 +111,8 @@ TEST(DnaReading, BinaryBytesAndNamesAreShownEscapedAndCut) {
   const std::string longName(500, 'n');
   EXPECT_EQ(refusal(">" + longName + "\nAZ\n"), "Error: in.fa:2: record " + std::string(80, 'n') +
                                                     "...: 'Z' is not a DNA letter; is this a protein file?\n");
-  EXPECT_EQ(textio::printable("a\tb\x1b[2J\x7f"), "a\tb\\x1b[2J\\x7f");
-  EXPECT_EQ(textio::quoted(std::string(100, 'q')), "\"" + std::string(80, 'q') + "...\"");
+  EXPECT_EQ(formats::printable("a\tb\x1b[2J\x7f"), "a\tb\\x1b[2J\\x7f");
+  EXPECT_EQ(formats::quoted(std::string(100, 'q')), "\"" + std::string(80, 'q') + "...\"");
 }
 
 TEST(DnaReading, BinaryFormatsAreNamedBeforeAnyLetter) {
@@ -220,8 +220,8 @@ TEST(DnaReading, StreamedCountsEqualWholeRecordCounts) {
   std::string letters;
   for (long long i = 0; i < 200000; ++i) letters += "ACGTTGCAAN"[(i * i + 3 * i) % 10];
   const TempFile file(">one\n" + letters + "\n");
-  markov_builder::WordCounts streamed(8), whole(8);
-  markov_builder::countFastaFile(file.path(), true, streamed);
+  stats::WordCounts streamed(8), whole(8);
+  stats::countFastaFile(file.path(), true, streamed);
   whole.addSequence(letters, true);
   for (int n = 1; n <= 8; ++n) {
     ASSERT_EQ(streamed.total(n), whole.total(n)) << n;
@@ -236,7 +236,7 @@ TEST(DnaReading, DashReadsStandardInputPlainOrGzip) {
     const DnaFile read = readDnaFile("-", DnaRules());
     ASSERT_EQ(read.records.size(), 1u);
     EXPECT_EQ(read.records[0].letters, "ACNT");
-    EXPECT_EQ(iupacNote(command_files::inputName("-"), read.iupacLetters), "standard input: 1 IUPAC letter read as N");
+    EXPECT_EQ(iupacNote(formats::inputName("-"), read.iupacLetters), "standard input: 1 IUPAC letter read as N");
   }
   const TempFile protein(">p\nMEEP\n");
   const RedirectedStream input(STDIN_FILENO, protein.path(), O_RDONLY);
@@ -247,7 +247,7 @@ TEST(DnaReading, DashReadsStandardInputPlainOrGzip) {
 TEST(TextInputs, ADirectoryIsRefusedByNameNotReadAsAnEmptyFile) {
   const testing_support::TempDir dir;
   try {
-    textio::openFile(dir / "");
+    formats::openFile(dir / "");
     ADD_FAILURE() << "a directory opened";
   } catch (const ReadError& e) {
     EXPECT_EQ(std::string(e.what()), dir / "" + ": cannot open the file: it is a directory");
@@ -257,49 +257,55 @@ TEST(TextInputs, ADirectoryIsRefusedByNameNotReadAsAnEmptyFile) {
 
 TEST(CommandFiles, StandardInputIsReadOnceAndStandardOutputWrittenOnce) {
   EXPECT_EQ(fatalMessage([] {
-              command_files::check({"-", "a.fa", "-"}, {});
+              formats::checkCommandFiles({"-", "a.fa", "-"}, {});
             }),
             "Error: standard input (-) is named as more than one input; it can be read only once.\n");
   EXPECT_EQ(fatalMessage([] {
-              command_files::check({"a.fa"}, {{"-", "output"}, {"", "sites"}});
+              formats::checkCommandFiles({"a.fa"}, {{"-", "output"}, {"", "sites"}});
             }),
             "Error: the output and the sites both go to standard output; name a file for one of them.\n");
-  EXPECT_EQ(fatalMessage([] { command_files::check({"-"}, {{"out.txt", "output"}, {"-", "sites"}}); }), "(no error)");
-  EXPECT_TRUE(command_files::isStandardOutput("-"));
-  EXPECT_TRUE(command_files::isStandardOutput(""));
-  EXPECT_FALSE(command_files::isStandardOutput("./-"));
-  EXPECT_EQ(command_files::inputName("-"), "standard input");
-  EXPECT_EQ(command_files::openablePath("-"), "/dev/stdin");
+  EXPECT_EQ(fatalMessage([] {
+              formats::checkCommandFiles({"-"}, {{"out.txt", "output"}, {"-", "sites"}});
+            }),
+            "(no error)");
+  EXPECT_TRUE(formats::isStandardOutput("-"));
+  EXPECT_TRUE(formats::isStandardOutput(""));
+  EXPECT_FALSE(formats::isStandardOutput("./-"));
+  EXPECT_EQ(formats::inputName("-"), "standard input");
+  EXPECT_EQ(formats::openablePath("-"), "/dev/stdin");
 }
 
 TEST(CommandFiles, NoOutputIsAnInputNotEvenStandardOutput) {
   const TempFile input(">a\nACGT\n");
   const TempFile other("x");
   EXPECT_EQ(fatalMessage([&] {
-              command_files::check({input.path()}, {{input.path(), "model"}});
+              formats::checkCommandFiles({input.path()}, {{input.path(), "model"}});
             }),
             "Error: the model file " + input.path() + " is also an input file.\n");
   {
     // zelkova-markov peaks.fa >> peaks.fa
     const RedirectedStream output(STDOUT_FILENO, input.path(), O_WRONLY | O_APPEND);
     EXPECT_EQ(fatalMessage([&] {
-                command_files::check({other.path(), input.path()}, {{"", "output"}});
+                formats::checkCommandFiles({other.path(), input.path()}, {{"", "output"}});
               }),
               "Error: the output goes to standard output, which is the same file as the input " + input.path() + ".\n");
-    EXPECT_EQ(fatalMessage([&] { command_files::check({input.path()}, {{other.path(), "output"}}); }), "(no error)");
+    EXPECT_EQ(fatalMessage([&] {
+                formats::checkCommandFiles({input.path()}, {{other.path(), "output"}});
+              }),
+              "(no error)");
   }
   {
     // zelkova-markov - < peaks.fa, and the output named peaks.fa again
     const RedirectedStream in(STDIN_FILENO, input.path(), O_RDONLY);
     EXPECT_EQ(fatalMessage([&] {
-                command_files::check({"-"}, {{input.path(), "output"}});
+                formats::checkCommandFiles({"-"}, {{input.path(), "output"}});
               }),
               "Error: the output file " + input.path() + " is also an input file (standard input).\n");
   }
   // An output that does not exist yet, or is not a regular file, passes.
   EXPECT_EQ(fatalMessage([&] {
-              command_files::check({input.path()}, {{"/nonexistent/new.txt", "output"}});
+              formats::checkCommandFiles({input.path()}, {{"/nonexistent/new.txt", "output"}});
             }),
             "(no error)");
-  EXPECT_EQ(fatalMessage([&] { command_files::check({"/dev/null"}, {{"/dev/null", "output"}}); }), "(no error)");
+  EXPECT_EQ(fatalMessage([&] { formats::checkCommandFiles({"/dev/null"}, {{"/dev/null", "output"}}); }), "(no error)");
 }

@@ -29,7 +29,7 @@ bool scoresMore(std::pair<long long, long long> a, std::pair<long long, long lon
 
 // The mask by the definition: the letters of every perfect interval of at
 // most window - 2 triplets within a stretch of A, C, G, T.
-std::vector<bool> literalMask(const std::string& letters, const dust::Settings& s) {
+std::vector<bool> literalMask(const std::string& letters, const stats::DustSettings& s) {
   std::vector<bool> mask(letters.size(), false);
   const std::size_t reach = static_cast<std::size_t>(s.window - 2);
   auto plain = [&](std::size_t from, std::size_t count) {
@@ -84,42 +84,43 @@ std::string maskText(const std::vector<bool>& mask) {
 }  // namespace
 
 TEST(Dust, AgreesWithTheLiteralDefinitionOnRepeatRichSequences) {
-  for (const dust::Settings settings : {dust::Settings{8, 20}, dust::Settings{12, 10}, dust::Settings{20, 20},
-                                        dust::Settings{20, 35}, dust::Settings{64, 20}}) {
+  for (const stats::DustSettings settings :
+       {stats::DustSettings{8, 20}, stats::DustSettings{12, 10}, stats::DustSettings{20, 20},
+        stats::DustSettings{20, 35}, stats::DustSettings{64, 20}}) {
     for (unsigned seed = 0; seed < 24; ++seed) {
       const std::string letters = repeatRichSequence(settings.window < 64 ? 90 : 130, seed);
-      ASSERT_EQ(maskText(dust::lowComplexityMask(letters, settings)), maskText(literalMask(letters, settings)))
+      ASSERT_EQ(maskText(stats::lowComplexityMask(letters, settings)), maskText(literalMask(letters, settings)))
           << letters << " window " << settings.window << " level " << settings.level;
     }
   }
 }
 
 TEST(Dust, MasksSimpleRepeatsAndLeavesRandomDnaAlone) {
-  const dust::Settings defaults;
+  const stats::DustSettings defaults;
   // Seven As hold five AAA triplets: 10 pairs over 4 scores 2.5, above 2;
   // six hold four: 6 over 3 is exactly 2, not above.
-  EXPECT_EQ(maskText(dust::lowComplexityMask("CGTAAAAAAACGT", defaults)), "...xxxxxxx...");
-  EXPECT_EQ(maskText(dust::lowComplexityMask("CGTAAAAAACGT", defaults)), "............");
+  EXPECT_EQ(maskText(stats::lowComplexityMask("CGTAAAAAAACGT", defaults)), "...xxxxxxx...");
+  EXPECT_EQ(maskText(stats::lowComplexityMask("CGTAAAAAACGT", defaults)), "............");
   std::string cag;
   for (int k = 0; k < 20; ++k) cag += "CAG";
-  EXPECT_EQ(maskText(dust::lowComplexityMask(cag, defaults)), std::string(60, 'x'));
+  EXPECT_EQ(maskText(stats::lowComplexityMask(cag, defaults)), std::string(60, 'x'));
   // An N cuts the repeat: each half is scored on its own.
-  EXPECT_EQ(maskText(dust::lowComplexityMask("AAAANAAAA", defaults)), ".........");
+  EXPECT_EQ(maskText(stats::lowComplexityMask("AAAANAAAA", defaults)), ".........");
 
   std::mt19937 rng(7);
   std::string random;
   for (int k = 0; k < 20000; ++k) random += "ACGT"[rng() % 4];
-  const std::vector<bool> mask = dust::lowComplexityMask(random, defaults);
+  const std::vector<bool> mask = stats::lowComplexityMask(random, defaults);
   const long long masked = std::count(mask.begin(), mask.end(), true);
   EXPECT_LT(masked, 20000 / 50) << "more than 2 % of even random DNA masked";
 }
 
 TEST(Dust, MaskingTurnsLettersIntoNAndCountsOnlyNewOnes) {
   std::string letters = "ACGTTTTTTTTTTTGCANNN";
-  EXPECT_EQ(dust::maskLowComplexity(letters, dust::Settings{}), 11);
+  EXPECT_EQ(stats::maskLowComplexity(letters, stats::DustSettings{}), 11);
   EXPECT_EQ(letters, "ACGNNNNNNNNNNNGCANNN");
   std::vector<FastaRecord> records{{"a", "CACACACACACACACACAGT"}, {"b", "ACGT"}, {"c", ""}};
-  EXPECT_EQ(dust::maskLowComplexity(records, dust::Settings{}, 2), 18);
+  EXPECT_EQ(stats::maskLowComplexity(records, stats::DustSettings{}, 2), 18);
   EXPECT_EQ(records[0].letters, "NNNNNNNNNNNNNNNNNNGT");
   EXPECT_EQ(records[1].letters, "ACGT");
 }
@@ -131,9 +132,9 @@ TEST(Dust, ShortStretchesCanBeLeftAlone) {
        {std::pair{1, "CGTNNNNNNNCGTNNNNNNNNNNNNNNNGT"}, std::pair{8, "CGTAAAAAAACGTNNNNNNNNNNNNNNNGT"},
         std::pair{15, "CGTAAAAAAACGTNCACACACACACACAGT"}}) {
     std::string masked = letters;
-    dust::Settings settings;
+    stats::DustSettings settings;
     settings.shortestStretch = shortest;
-    dust::maskLowComplexity(masked, settings);
+    stats::maskLowComplexity(masked, settings);
     EXPECT_EQ(masked, expected) << "shortest stretch " << shortest;
   }
 }
@@ -142,7 +143,7 @@ TEST(Dust, HigherLevelsMaskLess) {
   const std::string letters = repeatRichSequence(3000, 11);
   long long previous = static_cast<long long>(letters.size()) + 1;
   for (int level : {5, 10, 20, 40, 80}) {
-    const std::vector<bool> mask = dust::lowComplexityMask(letters, dust::Settings{64, level});
+    const std::vector<bool> mask = stats::lowComplexityMask(letters, stats::DustSettings{64, level});
     const long long masked = std::count(mask.begin(), mask.end(), true);
     EXPECT_LE(masked, previous) << "level " << level;
     previous = masked;
@@ -150,6 +151,6 @@ TEST(Dust, HigherLevelsMaskLess) {
 }
 
 TEST(Dust, RefusesWindowsAndLevelsItCannotUse) {
-  EXPECT_DEATH(dust::lowComplexityMask("ACGT", dust::Settings{3, 20}), "DUST window");
-  EXPECT_DEATH(dust::lowComplexityMask("ACGT", dust::Settings{64, 0}), "DUST level");
+  EXPECT_DEATH(stats::lowComplexityMask("ACGT", stats::DustSettings{3, 20}), "DUST window");
+  EXPECT_DEATH(stats::lowComplexityMask("ACGT", stats::DustSettings{64, 0}), "DUST level");
 }

@@ -15,27 +15,27 @@
 #include "stats/shuffle.h"
 #include "zelkova.h"
 
-using enrichment::MotifMatrix;
-using report::Column;
+using formats::CountColumn;
+using stats::MotifMatrix;
 
 namespace {
 
 // Data generated with the project's own fully specified generator, so every
 // standard library gives the same sets.
-std::string randomDna(std::size_t length, shuffle::Random& random) {
+std::string randomDna(std::size_t length, stats::Random& random) {
   std::string s(length, 'A');
   for (char& c : s) c = "ACGT"[random.below(4)];
   return s;
 }
 
-std::vector<FastaRecord> randomSet(std::size_t count, std::size_t length, shuffle::Random& random) {
+std::vector<FastaRecord> randomSet(std::size_t count, std::size_t length, stats::Random& random) {
   std::vector<FastaRecord> set;
   for (std::size_t i = 0; i < count; ++i) set.push_back({"r" + std::to_string(i), randomDna(length, random)});
   return set;
 }
 
-std::vector<Column> countsOf(const std::vector<std::string>& sites) {
-  std::vector<Column> counts(sites.front().size(), Column{0, 0, 0, 0});
+std::vector<CountColumn> countsOf(const std::vector<std::string>& sites) {
+  std::vector<CountColumn> counts(sites.front().size(), CountColumn{0, 0, 0, 0});
   for (const std::string& site : sites)
     for (std::size_t i = 0; i < site.size(); ++i) ++counts[i][std::string("ACGT").find(site[i])];
   return counts;
@@ -50,7 +50,7 @@ int hamming(const std::string& a, const char* b) {
 // What a motif finder reports on DNA without motifs: a random word of `set`
 // and the windows of `set` closest to it, as a count matrix.
 MotifMatrix motifFromRandomSet(const std::vector<FastaRecord>& set, std::size_t width, std::size_t sites,
-                               shuffle::Random& random, int rank) {
+                               stats::Random& random, int rank) {
   const std::string& from = set[random.below(set.size())].letters;
   const std::string seed = from.substr(random.below(from.size() - width + 1), width);
   std::vector<std::pair<int, std::string>> windows;
@@ -60,22 +60,23 @@ MotifMatrix motifFromRandomSet(const std::vector<FastaRecord>& set, std::size_t 
   std::stable_sort(windows.begin(), windows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   std::vector<std::string> chosen;
   for (std::size_t i = 0; i < sites; ++i) chosen.push_back(windows[i].second);
-  return MotifMatrix{rank, "M" + std::to_string(rank), seed, enrichment::frequenciesOf(countsOf(chosen))};
+  return MotifMatrix{rank, "M" + std::to_string(rank), seed, stats::frequenciesOf(countsOf(chosen))};
 }
 
 MotifMatrix motifOf(const std::vector<std::string>& sites) {
-  return MotifMatrix{1, "M1", sites.front(), enrichment::frequenciesOf(countsOf(sites))};
+  return MotifMatrix{1, "M1", sites.front(), stats::frequenciesOf(countsOf(sites))};
 }
 
-std::vector<double> bestOf(const std::vector<Column>& counts, const std::vector<FastaRecord>& sequences, bool both) {
-  return enrichment::bestWindowScores(enrichment::frequenciesOf(counts), sequences, both, 1);
+std::vector<double> bestOf(const std::vector<CountColumn>& counts, const std::vector<FastaRecord>& sequences,
+                           bool both) {
+  return stats::bestWindowScores(stats::frequenciesOf(counts), sequences, both, 1);
 }
 
 }  // namespace
 
 TEST(EnrichmentWindows, OnlyWindowsOfACGTCount) {
-  const std::vector<Column> allA(5, Column{3, 0, 0, 0});
-  const std::vector<Column> mixed = countsOf({"ACGTA", "ACGTT", "CCGTA"});
+  const std::vector<CountColumn> allA(5, CountColumn{3, 0, 0, 0});
+  const std::vector<CountColumn> mixed = countsOf({"ACGTA", "ACGTT", "CCGTA"});
   const std::vector<FastaRecord> sequences{
       {"n", "AAAANAAAA"},  // every window holds the N
       {"short", "AAAA"},
@@ -83,14 +84,14 @@ TEST(EnrichmentWindows, OnlyWindowsOfACGTCount) {
       {"lower", "ACGTA"},
   };
   const std::vector<double> best = bestOf(allA, sequences, true);
-  EXPECT_EQ(best[0], enrichment_stats::kNoWindow);
-  EXPECT_EQ(best[1], enrichment_stats::kNoWindow);
+  EXPECT_EQ(best[0], stats::kNoWindow);
+  EXPECT_EQ(best[1], stats::kNoWindow);
   EXPECT_DOUBLE_EQ(best[2], 1.0);
   EXPECT_GE(bestOf(mixed, {{"x", "ACGTA"}}, true)[0], 1.0 - 1e-12);
 }
 
 TEST(EnrichmentWindows, TheReverseStrandCountsUnlessTheReportSearchedOneStrand) {
-  const std::vector<Column> allA(5, Column{3, 0, 0, 0});
+  const std::vector<CountColumn> allA(5, CountColumn{3, 0, 0, 0});
   const std::vector<FastaRecord> sequences{{"t", "GTTTTTG"}};
   EXPECT_DOUBLE_EQ(bestOf(allA, sequences, true)[0], 1.0);
   EXPECT_LT(bestOf(allA, sequences, false)[0], 0.5);
@@ -101,21 +102,21 @@ TEST(EnrichmentSites, ReverseSitesAreGivenOnTheirOwnStrandAtTheirForwardPlace) {
   // ACCGT is the reverse complement of ACGGT, at forward position 4.
   const std::vector<FastaRecord> primary{{"p", "TTTACCGTTT"}};
   const std::vector<FastaRecord> control{{"c", "TTTTTTTTTT"}};
-  enrichment::Options options;
+  stats::EnrichmentOptions options;
   options.threshold = 1.0;
   options.collectSites = true;
-  const std::vector<enrichment::MotifResult> results = enrichment::testMotifs({motif}, primary, control, options);
+  const std::vector<stats::MotifResult> results = stats::testMotifs({motif}, primary, control, options);
   ASSERT_EQ(results.size(), 1u);
   ASSERT_EQ(results[0].sites.size(), 1u);
-  const enrichment::Site& site = results[0].sites[0];
-  EXPECT_EQ(site.set, enrichment::SequenceSet::Primary);
+  const stats::EnrichmentSite& site = results[0].sites[0];
+  EXPECT_EQ(site.set, stats::SequenceRole::Primary);
   EXPECT_FALSE(site.forward);
   EXPECT_EQ(site.position, 4);
   EXPECT_EQ(site.word, "ACGGT");
   EXPECT_DOUBLE_EQ(site.score, 1.0);
   EXPECT_EQ(results[0].choice.table.primaryHits, 1);
   EXPECT_EQ(results[0].choice.table.controlHits, 0);
-  EXPECT_TRUE(std::isinf(enrichment::enrichmentRatio(results[0].choice.table)));
+  EXPECT_TRUE(std::isinf(stats::enrichmentRatio(results[0].choice.table)));
 }
 
 TEST(EnrichmentSites, ALongRecordLosesNoWindowAndCountsNoneTwice) {
@@ -129,64 +130,65 @@ TEST(EnrichmentSites, ALongRecordLosesNoWindowAndCountsNoneTwice) {
   letters.replace(nearTheEnd, 5, "ACGGT");
   const std::vector<FastaRecord> sequences{{"chr", letters}, {"short", "ACG"}};
   for (int threads : {1, 3}) {
-    const std::vector<enrichment::Site> sites = enrichment::sitesAtThreshold(
-        motif.frequencies, sequences, enrichment::SequenceSet::Primary, 1.0, true, threads);
+    const std::vector<stats::EnrichmentSite> sites =
+        stats::sitesAtThreshold(motif.frequencies, sequences, stats::SequenceRole::Primary, 1.0, true, threads);
     ASSERT_EQ(sites.size(), 2u) << threads;
     EXPECT_EQ(sites[0].position, static_cast<long long>(acrossFirstEnd) + 1);
     EXPECT_FALSE(sites[0].forward);
     EXPECT_EQ(sites[1].position, static_cast<long long>(nearTheEnd) + 1);
     EXPECT_TRUE(sites[1].forward);
-    const std::vector<double> best = enrichment::bestWindowScores(motif.frequencies, sequences, true, threads);
+    const std::vector<double> best = stats::bestWindowScores(motif.frequencies, sequences, true, threads);
     ASSERT_EQ(best.size(), 2u);
     EXPECT_DOUBLE_EQ(best[0], 1.0);
-    EXPECT_EQ(best[1], enrichment_stats::kNoWindow);
+    EXPECT_EQ(best[1], stats::kNoWindow);
   }
 }
 
 TEST(EnrichmentSites, ScoresReproduceTheSiteLinesOfARealReport) {
-  const report::Report report = report::readFile(std::string(ZELKOVA_TEST_DATA) + "/export/crp0.out");
+  const formats::Report report = formats::readReportFile(std::string(ZELKOVA_TEST_DATA) + "/export/crp0.out");
   const std::vector<FastaRecord> sequences = readFastaFile(std::string(ZELKOVA_TEST_DATA) + "/../../examples/crp0.fa");
   double lowest = 1.0;
-  for (const report::Motif& m : report.motifs)
-    for (const report::Site& s : m.sites) lowest = std::min(lowest, s.score);
-  enrichment::Options options;
+  for (const formats::ReportMotif& m : report.motifs)
+    for (const formats::ReportSite& s : m.sites) lowest = std::min(lowest, s.score);
+  stats::EnrichmentOptions options;
   options.threshold = lowest - 1e-4;
   options.collectSites = true;
-  const std::vector<enrichment::MotifResult> results =
-      enrichment::testMotifs(enrichment::motifsOfReport(report), sequences, sequences, options);
+  const std::vector<stats::MotifResult> results =
+      stats::testMotifs(stats::motifsOfReport(report), sequences, sequences, options);
   ASSERT_EQ(results.size(), report.motifs.size());
   std::size_t checked = 0;
   for (std::size_t m = 0; m < report.motifs.size(); ++m) {
-    EXPECT_EQ(results[m].motif.id, export_formats::motifId(report.motifs[m]));
-    for (const report::Site& site : report.motifs[m].sites) {
-      const auto found = std::find_if(results[m].sites.begin(), results[m].sites.end(), [&](const enrichment::Site& s) {
-        return s.set == enrichment::SequenceSet::Primary && sequences[s.sequence].name == site.sequence &&
-               s.position == site.position && s.forward == site.forward;
-      });
+    EXPECT_EQ(results[m].motif.id, formats::motifId(report.motifs[m]));
+    for (const formats::ReportSite& site : report.motifs[m].sites) {
+      const auto found =
+          std::find_if(results[m].sites.begin(), results[m].sites.end(), [&](const stats::EnrichmentSite& s) {
+            return s.set == stats::SequenceRole::Primary && sequences[s.sequence].name == site.sequence &&
+                   s.position == site.position && s.forward == site.forward;
+          });
       ASSERT_NE(found, results[m].sites.end()) << "motif " << m + 1 << ": " << site.sequence << ' ' << site.position;
       EXPECT_EQ(found->word, site.word);
-      EXPECT_EQ(numbers::fixedPoint(found->score, 4), numbers::fixedPoint(site.score, 4))
+      EXPECT_EQ(formats::fixedPoint(found->score, 4), formats::fixedPoint(site.score, 4))
           << "motif " << m + 1 << ": " << site.sequence << ' ' << site.position;
       ++checked;
     }
   }
   std::size_t reportSites = 0;
-  for (const report::Motif& m : report.motifs) reportSites += m.sites.size();
+  for (const formats::ReportMotif& m : report.motifs) reportSites += m.sites.size();
   EXPECT_EQ(checked, reportSites);
   EXPECT_GT(checked, 50u);
 }
 
 TEST(EnrichmentThreads, ResultsAndSitesDoNotDependOnTheThreadCount) {
-  shuffle::Random random(11);
+  stats::Random random(11);
   const std::vector<FastaRecord> primary = randomSet(120, 150, random);
   const std::vector<FastaRecord> control = randomSet(90, 150, random);
   std::vector<MotifMatrix> motifs;
   for (int m = 0; m < 4; ++m) motifs.push_back(motifFromRandomSet(primary, 8 + 2 * m, 20, random, m + 1));
-  enrichment::Options options;
+  stats::EnrichmentOptions options;
   options.collectSites = true;
-  const std::vector<enrichment::MotifResult> one = enrichment::testMotifs(motifs, primary, control, options);
+  const std::vector<stats::MotifResult> one = stats::testMotifs(motifs, primary, control, options);
   options.threads = 4;
-  const std::vector<enrichment::MotifResult> four = enrichment::testMotifs(motifs, primary, control, options);
+  const std::vector<stats::MotifResult> four = stats::testMotifs(motifs, primary, control, options);
   ASSERT_EQ(one.size(), four.size());
   for (std::size_t m = 0; m < one.size(); ++m) {
     EXPECT_EQ(one[m].choice.threshold, four[m].choice.threshold);
@@ -207,7 +209,7 @@ TEST(EnrichmentThreads, ResultsAndSitesDoNotDependOnTheThreadCount) {
 // should fall below 0.05 about 5 % of the time (Fisher's test is discrete
 // and a little conservative).
 TEST(EnrichmentCalibration, PValuesOfMotiflessDnaAreUniformEnough) {
-  shuffle::Random random(2026);
+  stats::Random random(2026);
   const std::vector<FastaRecord> found = randomSet(40, 200, random);
   // Widths and sizes at which a fixed threshold of 0.8 admits a fair share of
   // the sequences: with only a handful of hits the test is too discrete to
@@ -219,14 +221,14 @@ TEST(EnrichmentCalibration, PValuesOfMotiflessDnaAreUniformEnough) {
     const std::vector<FastaRecord> control = randomSet(120, 300, random);
     std::vector<MotifMatrix> motifs;
     for (int m = 0; m < 10; ++m) motifs.push_back(motifFromRandomSet(found, widths[m % 3], 20, random, m + 1));
-    enrichment::Options chosen;
-    for (const enrichment::MotifResult& r : enrichment::testMotifs(motifs, primary, control, chosen)) {
+    stats::EnrichmentOptions chosen;
+    for (const stats::MotifResult& r : stats::testMotifs(motifs, primary, control, chosen)) {
       ++tests;
       adjustedBelow += r.log10PAdjusted < std::log10(0.05);
     }
-    enrichment::Options fixed;
+    stats::EnrichmentOptions fixed;
     fixed.threshold = 0.8;
-    for (const enrichment::MotifResult& r : enrichment::testMotifs(motifs, primary, control, fixed))
+    for (const stats::MotifResult& r : stats::testMotifs(motifs, primary, control, fixed))
       fixedBelow += r.choice.log10P < std::log10(0.05);
   }
   ASSERT_GE(tests, 200);
@@ -240,7 +242,7 @@ TEST(EnrichmentCalibration, PValuesOfMotiflessDnaAreUniformEnough) {
 }
 
 TEST(EnrichmentPower, APlantedMotifStandsOutAgainstShuffledControls) {
-  shuffle::Random random(7);
+  stats::Random random(7);
   const std::string planted = "TGACGTCATGCA";
   std::vector<FastaRecord> primary = randomSet(200, 200, random);
   std::vector<std::string> sites;
@@ -255,15 +257,15 @@ TEST(EnrichmentPower, APlantedMotifStandsOutAgainstShuffledControls) {
     }
   std::vector<MotifMatrix> motifs{motifOf(sites)};
   for (int m = 2; m <= 10; ++m) motifs.push_back(motifFromRandomSet(primary, 12, 20, random, m));
-  const std::vector<FastaRecord> control = shuffle::shuffledCopies(primary, 2, 2, 0, 2);
-  const std::vector<enrichment::MotifResult> results = enrichment::testMotifs(motifs, primary, control, {});
+  const std::vector<FastaRecord> control = stats::shuffledCopies(primary, 2, 2, 0, 2);
+  const std::vector<stats::MotifResult> results = stats::testMotifs(motifs, primary, control, {});
   ASSERT_EQ(results.size(), 10u);
   EXPECT_LT(results[0].log10E, -10.0);
   for (std::size_t m = 1; m < results.size(); ++m) EXPECT_GT(results[m].log10E, results[0].log10E + 5) << m;
 
   std::vector<FastaRecord> plantedWindows;
   for (const std::string& site : sites) plantedWindows.push_back({"site", site});
-  const std::vector<double> siteScores = enrichment::bestWindowScores(motifs[0].frequencies, plantedWindows, false, 1);
+  const std::vector<double> siteScores = stats::bestWindowScores(motifs[0].frequencies, plantedWindows, false, 1);
   const std::size_t admitted = static_cast<std::size_t>(std::count_if(
       siteScores.begin(), siteScores.end(), [&](double score) { return score >= results[0].choice.threshold; }));
   EXPECT_GE(admitted, sites.size() * 8 / 10) << "threshold " << results[0].choice.threshold;

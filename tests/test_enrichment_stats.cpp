@@ -9,7 +9,7 @@
 
 #include "stats/enrichment_stats.h"
 
-using enrichment_stats::Table;
+using stats::HitTable;
 
 namespace {
 
@@ -23,7 +23,7 @@ Exact choose(long long n, long long k) {
 }
 
 // P(X >= a) as an exact ratio of integers, then its log10.
-long double exactLog10Tail(const Table& t) {
+long double exactLog10Tail(const HitTable& t) {
   const long long population = t.primaryTotal + t.controlTotal;
   const long long successes = t.primaryHits + t.controlHits;
   Exact tail = 0;
@@ -41,9 +41,9 @@ TEST(FisherEnrichment, EqualsTheExactTailOnEverySmallTable) {
     for (long long C : {1, 3, 8, 21, 30})
       for (long long a = 0; a <= P; ++a)
         for (long long b = 0; b <= C; ++b) {
-          const Table t{a, P, b, C};
+          const HitTable t{a, P, b, C};
           const long double exact = exactLog10Tail(t);
-          const double ours = enrichment_stats::log10FisherEnrichment(t);
+          const double ours = stats::log10FisherEnrichment(t);
           ASSERT_NEAR(ours, static_cast<double>(exact), 1e-12 * std::max(1.0L, -exact))
               << a << '/' << P << " vs " << b << '/' << C;
           ++tables;
@@ -54,7 +54,7 @@ TEST(FisherEnrichment, EqualsTheExactTailOnEverySmallTable) {
 TEST(FisherEnrichment, KnownValuesOnLargeTables) {
   // Reference values from exact integer binomials summed in 60-digit decimals.
   struct Case {
-    Table table;
+    HitTable table;
     double log10P;
   };
   const Case cases[] = {
@@ -69,17 +69,17 @@ TEST(FisherEnrichment, KnownValuesOnLargeTables) {
       {{480, 1000, 500, 1000}, -0.082904422019735},
   };
   for (const Case& c : cases)
-    EXPECT_NEAR(enrichment_stats::log10FisherEnrichment(c.table), c.log10P, 1e-7 * std::max(1.0, -c.log10P))
+    EXPECT_NEAR(stats::log10FisherEnrichment(c.table), c.log10P, 1e-7 * std::max(1.0, -c.log10P))
         << c.table.primaryHits << '/' << c.table.primaryTotal << " vs " << c.table.controlHits << '/'
         << c.table.controlTotal;
 }
 
 TEST(FisherEnrichment, TablesWithoutPossibleEnrichmentHavePOne) {
-  EXPECT_EQ(enrichment_stats::log10FisherEnrichment({0, 100, 0, 100}), 0.0);
-  EXPECT_EQ(enrichment_stats::log10FisherEnrichment({0, 100, 40, 100}), 0.0);
-  EXPECT_EQ(enrichment_stats::log10FisherEnrichment({100, 100, 100, 100}), 0.0);  // every sequence scores
+  EXPECT_EQ(stats::log10FisherEnrichment({0, 100, 0, 100}), 0.0);
+  EXPECT_EQ(stats::log10FisherEnrichment({0, 100, 40, 100}), 0.0);
+  EXPECT_EQ(stats::log10FisherEnrichment({100, 100, 100, 100}), 0.0);  // every sequence scores
   // All hits, but so many that the primary set must hold some of them.
-  EXPECT_EQ(enrichment_stats::log10FisherEnrichment({60, 100, 100, 100}), 0.0);
+  EXPECT_EQ(stats::log10FisherEnrichment({60, 100, 100, 100}), 0.0);
 }
 
 TEST(CandidateAdjustment, EqualsTheDirectProduct) {
@@ -88,19 +88,18 @@ TEST(CandidateAdjustment, EqualsTheDirectProduct) {
       long double survive = 1;
       for (long long i = 0; i < n; ++i) survive *= 1 - static_cast<long double>(p);
       const double expected = static_cast<double>(std::log10(1 - survive));
-      EXPECT_NEAR(enrichment_stats::log10AdjustForCandidates(std::log10(p), n), expected, 1e-9)
-          << "p " << p << " n " << n;
+      EXPECT_NEAR(stats::log10AdjustForCandidates(std::log10(p), n), expected, 1e-9) << "p " << p << " n " << n;
     }
 }
 
 TEST(CandidateAdjustment, TinyPValuesMultiplyByTheCandidates) {
-  EXPECT_NEAR(enrichment_stats::log10AdjustForCandidates(-250.0, 1000), -247.0, 1e-12);
-  EXPECT_NEAR(enrichment_stats::log10AdjustForCandidates(-5000.0, 100), -4998.0, 1e-12);
+  EXPECT_NEAR(stats::log10AdjustForCandidates(-250.0, 1000), -247.0, 1e-12);
+  EXPECT_NEAR(stats::log10AdjustForCandidates(-5000.0, 100), -4998.0, 1e-12);
   // Either side of the switch to the additive form.
-  EXPECT_NEAR(enrichment_stats::log10AdjustForCandidates(-299.9, 10), -298.9, 1e-9);
-  EXPECT_NEAR(enrichment_stats::log10AdjustForCandidates(-300.1, 10), -299.1, 1e-9);
-  EXPECT_EQ(enrichment_stats::log10AdjustForCandidates(0.0, 30), 0.0);
-  EXPECT_EQ(enrichment_stats::log10AdjustForCandidates(-3.5, 1), -3.5);
+  EXPECT_NEAR(stats::log10AdjustForCandidates(-299.9, 10), -298.9, 1e-9);
+  EXPECT_NEAR(stats::log10AdjustForCandidates(-300.1, 10), -299.1, 1e-9);
+  EXPECT_EQ(stats::log10AdjustForCandidates(0.0, 30), 0.0);
+  EXPECT_EQ(stats::log10AdjustForCandidates(-3.5, 1), -3.5);
 }
 
 namespace {
@@ -112,7 +111,7 @@ std::vector<double> gridScores(std::size_t count, double shift, std::mt19937& rn
   std::vector<double> scores;
   for (std::size_t i = 0; i < count; ++i) {
     if (i % 17 == 3) {
-      scores.push_back(enrichment_stats::kNoWindow);
+      scores.push_back(stats::kNoWindow);
       continue;
     }
     scores.push_back(std::min(1.0, step(rng) / 50.0 + shift));
@@ -136,16 +135,15 @@ TEST(ThresholdChoice, IsTheBestOfADirectLoopOverEveryCandidate) {
     const std::vector<double> control = gridScores(30, 0.0, rng);
     std::vector<double> candidates;
     for (double s : primary)
-      if (s >= enrichment_stats::kLowestCandidate &&
-          std::find(candidates.begin(), candidates.end(), s) == candidates.end())
+      if (s >= stats::kLowestCandidate && std::find(candidates.begin(), candidates.end(), s) == candidates.end())
         candidates.push_back(s);
     std::sort(candidates.rbegin(), candidates.rend());
     long double bestLog10P = 1;
     double bestT = 0;
-    Table bestTable;
+    HitTable bestTable;
     for (double t : candidates) {  // from the highest, so a tie keeps the higher threshold
-      const Table table{atLeast(primary, t), static_cast<long long>(primary.size()), atLeast(control, t),
-                        static_cast<long long>(control.size())};
+      const HitTable table{atLeast(primary, t), static_cast<long long>(primary.size()), atLeast(control, t),
+                           static_cast<long long>(control.size())};
       const long double log10P = exactLog10Tail(table);
       if (log10P < bestLog10P - 1e-12L) {
         bestLog10P = log10P;
@@ -153,7 +151,7 @@ TEST(ThresholdChoice, IsTheBestOfADirectLoopOverEveryCandidate) {
         bestTable = table;
       }
     }
-    const enrichment_stats::ThresholdChoice choice = enrichment_stats::chooseThreshold(primary, control);
+    const stats::ThresholdChoice choice = stats::chooseThreshold(primary, control);
     ASSERT_EQ(choice.candidates, static_cast<long long>(candidates.size()));
     EXPECT_EQ(choice.threshold, bestT) << "round " << round;
     EXPECT_EQ(choice.table.primaryHits, bestTable.primaryHits);
@@ -164,22 +162,22 @@ TEST(ThresholdChoice, IsTheBestOfADirectLoopOverEveryCandidate) {
 }
 
 TEST(ThresholdChoice, FixedThresholdCountsScoresAtOrAboveIt) {
-  const std::vector<double> primary{0.95, 0.8, 0.8, 0.79, enrichment_stats::kNoWindow};
+  const std::vector<double> primary{0.95, 0.8, 0.8, 0.79, stats::kNoWindow};
   const std::vector<double> control{0.8, 0.7, 0.5};
-  const enrichment_stats::ThresholdChoice at = enrichment_stats::atThreshold(primary, control, 0.8);
+  const stats::ThresholdChoice at = stats::atThreshold(primary, control, 0.8);
   EXPECT_EQ(at.table.primaryHits, 3);
   EXPECT_EQ(at.table.primaryTotal, 5);
   EXPECT_EQ(at.table.controlHits, 1);
   EXPECT_EQ(at.table.controlTotal, 3);
   EXPECT_EQ(at.candidates, 1);
-  EXPECT_DOUBLE_EQ(at.log10P, enrichment_stats::log10FisherEnrichment(at.table));
+  EXPECT_DOUBLE_EQ(at.log10P, stats::log10FisherEnrichment(at.table));
 }
 
 TEST(ThresholdChoice, WithoutCandidatesTheLowestThresholdIsReportedWithPOne) {
-  const std::vector<double> primary{0.55, enrichment_stats::kNoWindow};
+  const std::vector<double> primary{0.55, stats::kNoWindow};
   const std::vector<double> control{0.9, 0.3};
-  const enrichment_stats::ThresholdChoice choice = enrichment_stats::chooseThreshold(primary, control);
-  EXPECT_EQ(choice.threshold, enrichment_stats::kLowestCandidate);
+  const stats::ThresholdChoice choice = stats::chooseThreshold(primary, control);
+  EXPECT_EQ(choice.threshold, stats::kLowestCandidate);
   EXPECT_EQ(choice.candidates, 1);
   EXPECT_EQ(choice.table.primaryHits, 0);
   EXPECT_EQ(choice.table.controlHits, 1);

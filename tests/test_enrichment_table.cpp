@@ -15,10 +15,10 @@
 
 namespace {
 
-enrichment::MotifResult result(int rank, const std::string& consensus, double threshold, enrichment_stats::Table table,
-                               double log10P, double log10PAdjusted, double log10E) {
-  enrichment::MotifResult r;
-  r.motif = enrichment::MotifMatrix{rank, "ZELKOVA-" + std::to_string(rank), consensus, {}};
+stats::MotifResult result(int rank, const std::string& consensus, double threshold, stats::HitTable table,
+                          double log10P, double log10PAdjusted, double log10E) {
+  stats::MotifResult r;
+  r.motif = stats::MotifMatrix{rank, "ZELKOVA-" + std::to_string(rank), consensus, {}};
   r.choice.threshold = threshold;
   r.choice.table = table;
   r.choice.log10P = log10P;
@@ -27,26 +27,26 @@ enrichment::MotifResult result(int rank, const std::string& consensus, double th
   return r;
 }
 
-std::vector<enrichment::MotifResult> twoResults() {
-  std::vector<enrichment::MotifResult> results{
+std::vector<stats::MotifResult> twoResults() {
+  std::vector<stats::MotifResult> results{
       result(1, "TGACGTCA", 0.84996, {60, 200, 12, 400}, -31.23456, -29.5, -28.49897),
       result(2, "AAAAAAAA", 0.7, {0, 200, 0, 400}, -0.0000001, 0.0, 0.30103),
   };
-  results[0].sites.push_back({enrichment::SequenceSet::Primary, 1, 17, false, "TGACGTCA", 0.84996});
-  results[0].sites.push_back({enrichment::SequenceSet::Control, 0, 3, true, "TGACGTCC", 0.91});
+  results[0].sites.push_back({stats::SequenceRole::Primary, 1, 17, false, "TGACGTCA", 0.84996});
+  results[0].sites.push_back({stats::SequenceRole::Control, 0, 3, true, "TGACGTCC", 0.91});
   return results;
 }
 
 std::string tableText() {
   std::ostringstream out;
-  enrichment_table::writeTable(out, twoResults());
+  stats::writeEnrichmentTable(out, twoResults());
   return out.str();
 }
 
 std::string readError(const std::string& text) {
   std::istringstream in(text);
   try {
-    enrichment_table::read(in, "t.tsv");
+    formats::readEnrichmentTable(in, "t.tsv");
   } catch (const ReadError& error) {
     return error.what();
   }
@@ -67,7 +67,7 @@ TEST(EnrichmentTable, SitesNameTheirSequencesAndStrands) {
   const std::vector<FastaRecord> primary{{"p0", "A"}, {"p1\twith tab", "A"}};
   const std::vector<FastaRecord> control{{"p0 [shuffled 1]", "A"}};
   std::ostringstream out;
-  enrichment_table::writeSites(out, twoResults(), primary, control);
+  stats::writeEnrichmentSites(out, twoResults(), primary, control);
   EXPECT_EQ(out.str(),
             "motif\tset\tsequence\tposition\tstrand\tword\tscore\n"
             "ZELKOVA-1\tprimary\tp1 with tab\t17\t-\tTGACGTCA\t0.8500\n"
@@ -76,7 +76,7 @@ TEST(EnrichmentTable, SitesNameTheirSequencesAndStrands) {
 
 TEST(EnrichmentTable, ReadsBackWhatItWrites) {
   std::istringstream in(tableText());
-  const std::vector<enrichment_table::Row> rows = enrichment_table::read(in, "t.tsv");
+  const std::vector<formats::EnrichmentRow> rows = formats::readEnrichmentTable(in, "t.tsv");
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0].rank, 1);
   EXPECT_EQ(rows[0].id, "ZELKOVA-1");
@@ -104,27 +104,26 @@ TEST(EnrichmentTable, RefusesWhatItDidNotWrite) {
 }
 
 TEST(EnrichmentHtml, NumbersFromTheirLogarithms) {
-  EXPECT_EQ(export_html::fromLog10("-14.500"), "3.2e-15");
-  EXPECT_EQ(export_html::fromLog10("0.000"), "1.0e+00");
-  EXPECT_EQ(export_html::fromLog10("0.301"), "2.0e+00");
-  EXPECT_EQ(export_html::fromLog10("-0.001"), "1.0e+00");  // 9.977e-01 rounds up to the next power
-  EXPECT_EQ(export_html::fromLog10("-5877.870"), "1.3e-5878");
+  EXPECT_EQ(pages::fromLog10("-14.500"), "3.2e-15");
+  EXPECT_EQ(pages::fromLog10("0.000"), "1.0e+00");
+  EXPECT_EQ(pages::fromLog10("0.301"), "2.0e+00");
+  EXPECT_EQ(pages::fromLog10("-0.001"), "1.0e+00");  // 9.977e-01 rounds up to the next power
+  EXPECT_EQ(pages::fromLog10("-5877.870"), "1.3e-5878");
 }
 
 TEST(EnrichmentHtml, TheMotifTableAndSectionsShowTheEnrichment) {
-  const report::Report report = report::readFile(std::string(ZELKOVA_TEST_DATA) + "/export/crp0.out");
+  const formats::Report report = formats::readReportFile(std::string(ZELKOVA_TEST_DATA) + "/export/crp0.out");
   ASSERT_GE(report.motifs.size(), 2u);
   const std::string header = tableText().substr(0, tableText().find('\n') + 1);
   std::istringstream in(header + "2\tZELKOVA-2\t" + report.motifs[1].consensus +
                         "\t0.8123\t15\t18\t4\t36\t7.500\t-6.100\t-5.200\t-4.200\n");
-  const std::vector<enrichment_table::Row> rows = enrichment_table::read(in, "crp0.tsv");
-  const std::vector<const enrichment_table::Row*> matched = export_html::matchEnrichment(report, rows, "crp0.tsv");
+  const std::vector<formats::EnrichmentRow> rows = formats::readEnrichmentTable(in, "crp0.tsv");
+  const std::vector<const formats::EnrichmentRow*> matched = pages::matchEnrichment(report, rows, "crp0.tsv");
   ASSERT_EQ(matched.size(), report.motifs.size());
   EXPECT_EQ(matched[0], nullptr);
   EXPECT_EQ(matched[1], &rows[0]);
   std::ostringstream page;
-  export_html::writeHtml(page, report, "crp0.out", "zelkova-export",
-                         {export_html::enrichmentAddition(report, matched)});
+  pages::writeHtml(page, report, "crp0.out", "zelkova-export", {pages::enrichmentAddition(report, matched)});
   const std::string html = page.str();
   EXPECT_NE(html.find("<th class=\"num\">E-value</th>"), std::string::npos);
   EXPECT_NE(html.find("<td class=\"num\">0.8123</td><td class=\"num\">15 of 18</td><td class=\"num\">4 of 36</td>"
@@ -136,18 +135,18 @@ TEST(EnrichmentHtml, TheMotifTableAndSectionsShowTheEnrichment) {
   EXPECT_NE(html.find("not tested"), std::string::npos);  // motif 1 has no row
 
   std::ostringstream plain;
-  export_html::writeHtml(plain, report, "crp0.out", "zelkova-export");
+  pages::writeHtml(plain, report, "crp0.out", "zelkova-export");
   EXPECT_EQ(plain.str().find("E-value"), std::string::npos);
 }
 
 TEST(EnrichmentHtml, ATableOfAnotherReportIsRefused) {
-  const report::Report report = report::readFile(std::string(ZELKOVA_TEST_DATA) + "/export/crp0.out");
+  const formats::Report report = formats::readReportFile(std::string(ZELKOVA_TEST_DATA) + "/export/crp0.out");
   const std::string header = tableText().substr(0, tableText().find('\n') + 1);
   auto refusal = [&](const std::string& line) {
     std::istringstream in(header + line);
-    const std::vector<enrichment_table::Row> rows = enrichment_table::read(in, "x.tsv");
+    const std::vector<formats::EnrichmentRow> rows = formats::readEnrichmentTable(in, "x.tsv");
     try {
-      export_html::matchEnrichment(report, rows, "x.tsv");
+      pages::matchEnrichment(report, rows, "x.tsv");
     } catch (const ReadError& error) {
       return std::string(error.what());
     }

@@ -18,15 +18,15 @@
 
 namespace {
 
-using report::Column;
+using formats::CountColumn;
 
 const std::string kDataDir = std::string(ZELKOVA_TEST_DATA) + "/export/";
 
-report::Report fixture(const std::string& name) { return report::readFile(kDataDir + name); }
+formats::Report fixture(const std::string& name) { return formats::readReportFile(kDataDir + name); }
 
-std::string html(const report::Report& r) {
+std::string html(const formats::Report& r) {
   std::ostringstream out;
-  export_html::writeHtml(out, r, "tiny.out", "zelkova-export");
+  pages::writeHtml(out, r, "tiny.out", "zelkova-export");
   return out.str();
 }
 
@@ -40,7 +40,7 @@ std::size_t occurrences(const std::string& text, const std::string& what) {
 struct ReadBack {
   std::string id;
   std::string name;
-  std::vector<Column> counts;
+  std::vector<CountColumn> counts;
 };
 
 std::vector<ReadBack> readMeme(const std::string& text) {
@@ -54,7 +54,7 @@ std::vector<ReadBack> readMeme(const std::string& text) {
     const double sites = std::stod(m[2]);
     for (int i = 0; i < width && std::getline(in, line); ++i) {
       std::istringstream row(line);
-      Column c{};
+      CountColumn c{};
       double p = 0, sum = 0;
       for (int b = 0; b < 4 && row >> p; ++b, sum += p) c[b] = std::llround(p * sites);
       EXPECT_NEAR(sum, 1.0, 1e-5) << line;
@@ -76,7 +76,7 @@ std::vector<ReadBack> readJaspar(const std::string& text) {
       std::istringstream row(line.substr(4, line.find(']') - 4));
       long long count = 0;
       for (std::size_t i = 0; row >> count; ++i) {
-        if (b == 0) motifs.back().counts.push_back(Column{});
+        if (b == 0) motifs.back().counts.push_back(CountColumn{});
         motifs.back().counts.at(i)[b] = count;
       }
     }
@@ -96,7 +96,7 @@ std::vector<ReadBack> readTransfac(const std::string& text) {
     if (inMatrix) {
       std::istringstream row(line);
       int position = 0;
-      Column c{};
+      CountColumn c{};
       row >> position >> c[0] >> c[1] >> c[2] >> c[3];
       EXPECT_EQ(position, static_cast<int>(motifs.back().counts.size()) + 1) << line;
       motifs.back().counts.push_back(c);
@@ -121,14 +121,14 @@ std::vector<ReadBack> readHtml(const std::string& page) {
     const std::string cells = m[2];
     std::size_t i = 0;
     for (std::sregex_iterator c(cells.begin(), cells.end(), cell), end; c != end; ++c, ++i) {
-      if (base == 0) motifs.back().counts.push_back(Column{});
+      if (base == 0) motifs.back().counts.push_back(CountColumn{});
       motifs.back().counts.at(i)[base] = std::stoll((*c)[1]);
     }
   }
   return motifs;
 }
 
-void expectSameMotifs(const report::Report& r, const std::vector<ReadBack>& back, bool withNames) {
+void expectSameMotifs(const formats::Report& r, const std::vector<ReadBack>& back, bool withNames) {
   ASSERT_EQ(back.size(), r.motifs.size());
   for (std::size_t i = 0; i < back.size(); ++i) {
     EXPECT_EQ(back[i].id, "ZELKOVA-" + std::to_string(r.motifs[i].rank));
@@ -141,32 +141,32 @@ void expectSameMotifs(const report::Report& r, const std::vector<ReadBack>& back
 
 TEST(LogoArithmetic, LetterHeightsOfHandMadeColumns) {
   // p = 3/4, 1/4: IC = 2 + 0.75 log2 0.75 + 0.25 log2 0.25 = 1.188722 bits.
-  EXPECT_NEAR(export_html::informationContent(Column{6, 2, 0, 0}), 1.188722, 1e-6);
-  const auto h = export_html::letterHeights(Column{6, 2, 0, 0});
+  EXPECT_NEAR(pages::informationContent(CountColumn{6, 2, 0, 0}), 1.188722, 1e-6);
+  const auto h = pages::letterHeights(CountColumn{6, 2, 0, 0});
   EXPECT_NEAR(h[0], 0.891542, 1e-6);
   EXPECT_NEAR(h[1], 0.297180, 1e-6);
   EXPECT_EQ(h[2], 0.0);
   EXPECT_EQ(h[3], 0.0);
   // p = 1/4, 1/4, 1/2: IC = 2 - 1.5 = 0.5 bits.
-  const auto g = export_html::letterHeights(Column{1, 1, 2, 0});
+  const auto g = pages::letterHeights(CountColumn{1, 1, 2, 0});
   EXPECT_NEAR(g[0], 0.125, 1e-12);
   EXPECT_NEAR(g[1], 0.125, 1e-12);
   EXPECT_NEAR(g[2], 0.25, 1e-12);
   EXPECT_EQ(g[3], 0.0);
-  EXPECT_NEAR(export_html::letterHeights(Column{0, 0, 0, 5})[3], 2.0, 1e-12);
-  for (double x : export_html::letterHeights(Column{3, 3, 3, 3})) EXPECT_NEAR(x, 0.0, 1e-12);
-  for (double x : export_html::letterHeights(Column{0, 0, 0, 0})) EXPECT_EQ(x, 0.0);
+  EXPECT_NEAR(pages::letterHeights(CountColumn{0, 0, 0, 5})[3], 2.0, 1e-12);
+  for (double x : pages::letterHeights(CountColumn{3, 3, 3, 3})) EXPECT_NEAR(x, 0.0, 1e-12);
+  for (double x : pages::letterHeights(CountColumn{0, 0, 0, 0})) EXPECT_EQ(x, 0.0);
 }
 
 TEST(LogoArithmetic, ReverseComplementMirrorsColumnsAndBases) {
-  const std::vector<Column> forward = {{1, 2, 3, 4}, {5, 6, 7, 8}};
-  EXPECT_EQ(export_html::reverseComplement(forward), (std::vector<Column>{{8, 7, 6, 5}, {4, 3, 2, 1}}));
+  const std::vector<CountColumn> forward = {{1, 2, 3, 4}, {5, 6, 7, 8}};
+  EXPECT_EQ(pages::reverseComplement(forward), (std::vector<CountColumn>{{8, 7, 6, 5}, {4, 3, 2, 1}}));
 }
 
 // The drawn letters: stacked from the baseline up, smallest first, each as
 // tall as its share of the axis from 0 to 2 bits.
 TEST(LogoArithmetic, LettersAreStackedSmallestFirstAtTheirHeights) {
-  const std::string svg = export_html::logoSvg({Column{6, 2, 0, 0}, Column{0, 0, 0, 9}}, "test");
+  const std::string svg = pages::logoSvg({CountColumn{6, 2, 0, 0}, CountColumn{0, 0, 0, 9}}, "test");
   std::smatch axis;
   ASSERT_TRUE(std::regex_search(svg, axis,
                                 std::regex("<line x1=\"[0-9.]+\" y1=\"([0-9.]+)\" x2=\"[0-9.]+\" "
@@ -234,13 +234,13 @@ TEST(ExportText, TransfacOfAHandMadeReport) {
 }
 
 TEST(ExportText, StrandsFollowTheHeader) {
-  report::Report r = fixture("tiny.out");
+  formats::Report r = fixture("tiny.out");
   r.parameters.forwardOnly = false;
   EXPECT_NE(testing_support::memeOf(r).find("\nstrands: + -\n"), std::string::npos);
 }
 
 TEST(ExportText, AnEmptyReportGivesFilesWithoutMotifs) {
-  const report::Report r = fixture("empty.out");
+  const formats::Report r = fixture("empty.out");
   EXPECT_EQ(testing_support::memeOf(r),
             "MEME version 4\n\nALPHABET= ACGT\n\nstrands: +\n\nBackground letter frequencies\n"
             "A 0.25 C 0.25 G 0.25 T 0.25\n\n");
@@ -276,7 +276,7 @@ TEST(ExportHtml, PageOfAHandMadeReport) {
 // A report written by zelkova on the bundled example, exported to every
 // format and read back: identifiers, names and counts survive.
 TEST(ExportRoundTrip, RealReportThroughEveryFormat) {
-  const report::Report r = fixture("crp0.out");
+  const formats::Report r = fixture("crp0.out");
   ASSERT_EQ(r.motifs.size(), 10u);
   {
     SCOPED_TRACE("MEME");

@@ -131,9 +131,9 @@ TEST(FastaSource, TheModelBuilderGivesTheSameModelForGzipAndPlainFiles) {
   TempFile plain(fasta, ".fa");
   TempFile compressed(gzipped(fasta), ".fa.gz");
   auto modelText = [](const std::string& path) {
-    markov_builder::WordCounts counts(markov_builder::kMaxOrder + 1);
-    markov_builder::countFastaFile(path, true, counts);
-    return markov_builder::modelText(counts, 1.0);
+    stats::WordCounts counts(stats::kMaxMarkovOrder + 1);
+    stats::countFastaFile(path, true, counts);
+    return stats::modelText(counts, 1.0);
   };
   const std::string expected = modelText(plain.path());
   EXPECT_GT(expected.size(), 1000000u);

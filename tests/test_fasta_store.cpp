@@ -62,7 +62,7 @@ std::string loadError(const std::string& fasta, std::string* console = nullptr) 
 
 // Base-4 number of a whole NUL-terminated word.
 long long string2num(const char* word) {
-  return static_cast<long long>(words::numberOf(word, static_cast<int>(std::strlen(word))));
+  return static_cast<long long>(base::numberOf(word, static_cast<int>(std::strlen(word))));
 }
 
 std::string loadedLine(int n) {
@@ -205,7 +205,7 @@ TEST(FastaLoading, LongestRecordAndOneLetterMore) {
   ASSERT_EQ(u.GetNumSeq(), 3);
   EXPECT_EQ(u.seqs[1].len, 4999);
   EXPECT_EQ(u.seqs[1].seq, longest);
-  EXPECT_EQ(u.seqs[1].revSeq, words::reverseComplement(longest));
+  EXPECT_EQ(u.seqs[1].revSeq, base::reverseComplement(longest));
   EXPECT_EQ(u.seqs[2].seq, "GG");
   EXPECT_EQ(u.GetBigL(), 6 + 4999 + 2);
   EXPECT_EQ(u.GetFullDP(), 1 + 4994);
@@ -502,7 +502,7 @@ TEST(WordHelpers, ReverseComplement) {
     reference::RevComp(c.src, dst);
     EXPECT_STREQ(dst, c.rc) << c.src;
     EXPECT_EQ(dst[std::strlen(c.src) + 1], 'Z') << "wrote past the terminating NUL";
-    EXPECT_EQ(words::reverseComplement(std::string(c.src)), c.rc) << c.src;
+    EXPECT_EQ(base::reverseComplement(std::string(c.src)), c.rc) << c.src;
   }
 }
 
@@ -532,15 +532,15 @@ TEST(WordHelpers, NoNewLineCutsAtTheFirstLineFeed) {
 }
 
 TEST(WordHelpers, NucleotideCodes) {
-  EXPECT_EQ(words::markovCode('A'), 0);
-  EXPECT_EQ(words::markovCode('a'), 0);
-  EXPECT_EQ(words::markovCode('C'), 1);
-  EXPECT_EQ(words::markovCode('c'), 1);
-  EXPECT_EQ(words::markovCode('G'), 2);
-  EXPECT_EQ(words::markovCode('g'), 2);
-  EXPECT_EQ(words::markovCode('T'), 3);
-  EXPECT_EQ(words::markovCode('t'), 3);
-  for (char other : {'N', 'n', 'U', 'X', '-', '0', ' ', '\0'}) EXPECT_EQ(words::markovCode(other), 0) << other;
+  EXPECT_EQ(base::markovCode('A'), 0);
+  EXPECT_EQ(base::markovCode('a'), 0);
+  EXPECT_EQ(base::markovCode('C'), 1);
+  EXPECT_EQ(base::markovCode('c'), 1);
+  EXPECT_EQ(base::markovCode('G'), 2);
+  EXPECT_EQ(base::markovCode('g'), 2);
+  EXPECT_EQ(base::markovCode('T'), 3);
+  EXPECT_EQ(base::markovCode('t'), 3);
+  for (char other : {'N', 'n', 'U', 'X', '-', '0', ' ', '\0'}) EXPECT_EQ(base::markovCode(other), 0) << other;
 
   EXPECT_EQ(string2num("ACGT"), 27);
   EXPECT_EQ(string2num("acgt"), 27);
@@ -603,15 +603,15 @@ TEST(SiteRecord, HammingDistance) {
 }
 
 TEST(SiteRecord, LogTwo) {
-  EXPECT_EQ(zk::log2(8.0), 3.0);
-  EXPECT_EQ(zk::log2(1.0), 0.0);
-  EXPECT_EQ(zk::log2(0.5), -1.0);
-  EXPECT_EQ(zk::log2(0.0), -std::numeric_limits<double>::infinity());
-  EXPECT_NEAR(zk::log2(10.0), 3.321928094887362, 1e-14);
+  EXPECT_EQ(engine::log2(8.0), 3.0);
+  EXPECT_EQ(engine::log2(1.0), 0.0);
+  EXPECT_EQ(engine::log2(0.5), -1.0);
+  EXPECT_EQ(engine::log2(0.0), -std::numeric_limits<double>::infinity());
+  EXPECT_NEAR(engine::log2(10.0), 3.321928094887362, 1e-14);
   // The default seed counts: ceil(log2 N).
   const int n[] = {2, 3, 4, 5, 8, 16, 17, 100, 1000};
   const int seeds[] = {1, 2, 2, 3, 3, 4, 5, 7, 10};
-  for (int i = 0; i < 9; ++i) EXPECT_EQ(static_cast<int>(std::ceil(zk::log2(n[i]))), seeds[i]) << n[i];
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(static_cast<int>(std::ceil(engine::log2(n[i]))), seeds[i]) << n[i];
 }
 
 TEST(SiteRecord, ReverseStrandSiteUsesForwardPosition) {

@@ -20,10 +20,10 @@
 #include "stats/peak_windows.h"
 #include "stats/shuffle.h"
 
-using gc_background::BackgroundDraw;
-using gc_background::BackgroundOptions;
-using genome_intervals::Interval;
-using genome_intervals::IntervalIndex;
+using stats::BackgroundDraw;
+using stats::BackgroundOptions;
+using stats::Interval;
+using stats::IntervalIndex;
 using testing_support::GeneratedGenome;
 
 namespace {
@@ -33,8 +33,8 @@ constexpr int kCoarseBins = 20;  // 5 % wide, for the chi-square test
 std::vector<long long> coarseHistogram(const std::vector<FastaRecord>& records) {
   std::vector<long long> counts(kCoarseBins, 0);
   for (const FastaRecord& r : records) {
-    const gc_background::GcCount count = gc_background::countGc(r.letters);
-    if (count.acgt > 0) ++counts[static_cast<std::size_t>(gc_background::gcBin(count) / 5)];
+    const stats::GcCount count = stats::countGc(r.letters);
+    if (count.acgt > 0) ++counts[static_cast<std::size_t>(stats::gcBin(count) / 5)];
   }
   return counts;
 }
@@ -83,15 +83,15 @@ struct Drawn {
 
 Drawn drawFor(const std::string& genomePath, const std::string& peakText, const BackgroundOptions& options,
               const std::vector<Interval>& excluded = {}) {
-  genome::IndexedGenome g(genomePath);
-  const peaks::PeakFile file = peaks::parsePeaks(peakText, "peaks.narrowPeak");
-  const peak_windows::WindowSet set = peak_windows::makeWindows(file, g, {}, IntervalIndex(excluded));
+  formats::IndexedGenome g(genomePath);
+  const formats::PeakFile file = formats::parsePeaks(peakText, "peaks.narrowPeak");
+  const stats::WindowSet set = stats::makeWindows(file, g, {}, IntervalIndex(excluded));
   Drawn d;
-  d.peaks = genome_intervals::fetchRecords(g, peak_windows::regionsOf(set.windows), options.lowerCase);
-  d.keepOut = peak_windows::keepOutZones(file, {});
+  d.peaks = stats::fetchRecords(g, stats::regionsOf(set.windows), options.lowerCase);
+  d.keepOut = stats::keepOutZones(file, {});
   d.keepOut.insert(d.keepOut.end(), excluded.begin(), excluded.end());
-  d.draw = gc_background::drawBackground(g, d.peaks, IntervalIndex(d.keepOut), options);
-  d.background = genome_intervals::fetchRecords(g, gc_background::regionsOf(d.draw), options.lowerCase);
+  d.draw = stats::drawBackground(g, d.peaks, IntervalIndex(d.keepOut), options);
+  d.background = stats::fetchRecords(g, stats::regionsOf(d.draw), options.lowerCase);
   return d;
 }
 
@@ -110,21 +110,20 @@ TEST(GcBackground, HistogramMatchesThePeaksOverSeedsAndAnUnmatchedDrawDoesNot) {
     EXPECT_TRUE(d.draw.shortfalls.empty());
     const auto [chi2, df] = homogeneity(coarseHistogram(d.peaks), coarseHistogram(d.background));
     EXPECT_LT(chi2, chiSquareBound(df)) << "seed " << seed;
-    for (int b = 0; b < gc_background::kGcBins; ++b)
-      EXPECT_EQ(d.draw.bins[b].drawn, 2 * d.draw.bins[b].peaks) << "bin " << b;
+    for (int b = 0; b < stats::kGcBins; ++b) EXPECT_EQ(d.draw.bins[b].drawn, 2 * d.draw.bins[b].peaks) << "bin " << b;
 
     // Windows of the same genome drawn without regard to GC: the test tells them apart.
-    genome::IndexedGenome g(pg.made.plainPath());
-    shuffle::Random random(seed);
+    formats::IndexedGenome g(pg.made.plainPath());
+    stats::Random random(seed);
     std::vector<Interval> unmatched;
     while (unmatched.size() < d.background.size()) {
-      const genome::Chromosome& c = g.chromosomes()[random.below(2)];
+      const formats::Chromosome& c = g.chromosomes()[random.below(2)];
       const long long start = static_cast<long long>(random.below(static_cast<std::uint64_t>(c.length - 200)));
-      if (gc_background::countGc(g.fetch(c.name, start, start + 200, LowerCase::AsUpper)).acgt >= 190)
+      if (stats::countGc(g.fetch(c.name, start, start + 200, LowerCase::AsUpper)).acgt >= 190)
         unmatched.push_back({c.name, start, start + 200});
     }
-    const auto [chi2Unmatched, dfUnmatched] = homogeneity(
-        coarseHistogram(d.peaks), coarseHistogram(genome_intervals::fetchRecords(g, unmatched, LowerCase::AsUpper)));
+    const auto [chi2Unmatched, dfUnmatched] =
+        homogeneity(coarseHistogram(d.peaks), coarseHistogram(stats::fetchRecords(g, unmatched, LowerCase::AsUpper)));
     EXPECT_GT(chi2Unmatched, chiSquareBound(dfUnmatched)) << "seed " << seed;
   }
 }
@@ -136,11 +135,11 @@ TEST(GcBackground, WindowsKeepAwayFromPeaksExcludedRegionsAndEachOther) {
   options.ratio = 3;
   const Drawn d = drawFor(pg.made.plainPath(), pg.peakText, options, excluded);
   ASSERT_EQ(d.background.size(), static_cast<std::size_t>(d.draw.wanted));
-  const std::vector<Interval> regions = gc_background::regionsOf(d.draw);
+  const std::vector<Interval> regions = stats::regionsOf(d.draw);
   for (std::size_t i = 0; i < regions.size(); ++i) {
     const Interval& w = regions[i];
     EXPECT_EQ(w.length(), 200);
-    for (const Interval& zone : d.keepOut) EXPECT_FALSE(overlap(w, zone)) << genome_intervals::regionName(w);
+    for (const Interval& zone : d.keepOut) EXPECT_FALSE(overlap(w, zone)) << stats::regionName(w);
     for (const genome_maker::PlantedPeak& p : pg.planted)
       EXPECT_TRUE(w.chrom != p.chrom || w.end + 200 <= p.start || p.end + 200 <= w.start);
     if (i > 0) {  // in genome order (chr1, chr2, chrM), apart
@@ -149,7 +148,7 @@ TEST(GcBackground, WindowsKeepAwayFromPeaksExcludedRegionsAndEachOther) {
         EXPECT_LE(regions[i - 1].end, w.start);
       }
     }
-    const gc_background::GcCount count = gc_background::countGc(d.background[i].letters);
+    const stats::GcCount count = stats::countGc(d.background[i].letters);
     EXPECT_LE(200 - count.acgt, 10);  // at most 5 % N
   }
   EXPECT_EQ(regions.front().chrom, "chr1");
@@ -181,16 +180,16 @@ TEST(GcBackground, LowerCaseMaskedWindowsCountAsN) {
   options.lowerCase = LowerCase::AsN;
   const Drawn d = drawFor(pg.made.plainPath(), pg.peakText, options);
   ASSERT_FALSE(d.background.empty());
-  genome::IndexedGenome g(pg.made.plainPath());
-  for (const Interval& w : gc_background::regionsOf(d.draw)) {
+  formats::IndexedGenome g(pg.made.plainPath());
+  for (const Interval& w : stats::regionsOf(d.draw)) {
     const std::string raw = g.fetch(w.chrom, w.start, w.end, LowerCase::AsN);
-    EXPECT_LE(std::count(raw.begin(), raw.end(), 'N'), 10) << genome_intervals::regionName(w);
+    EXPECT_LE(std::count(raw.begin(), raw.end(), 'N'), 10) << stats::regionName(w);
   }
 }
 
 TEST(GcBackground, WantsAreApportionedByLargestRemainders) {
   const PeakGenome pg(5);
-  genome::IndexedGenome g(pg.made.plainPath());
+  formats::IndexedGenome g(pg.made.plainPath());
   // Three windows of 40 % GC and one of 41 %, at ratio 1.5: 4.5 and 1.5 are
   // rounded to 5 and 1 (equal remainders: the lower GC first), 6 in all.
   auto window = [](int gc) { return FastaRecord{"w", std::string(gc, 'G') + std::string(100 - gc, 'A')}; };
@@ -198,7 +197,7 @@ TEST(GcBackground, WantsAreApportionedByLargestRemainders) {
       window(40), window(40), window(40), window(41), {"n", std::string(100, 'N')}};
   BackgroundOptions options;
   options.ratio = 1.5;
-  const BackgroundDraw draw = gc_background::drawBackground(g, peakWindows, IntervalIndex(), options);
+  const BackgroundDraw draw = stats::drawBackground(g, peakWindows, IntervalIndex(), options);
   EXPECT_EQ(draw.bins[40].peaks, 3);
   EXPECT_EQ(draw.bins[41].peaks, 1);
   EXPECT_EQ(draw.bins[40].wanted, 5);
@@ -206,18 +205,18 @@ TEST(GcBackground, WantsAreApportionedByLargestRemainders) {
   EXPECT_EQ(draw.wanted, 6);
   EXPECT_EQ(draw.peaksWithoutLetters, 1);
   EXPECT_EQ(draw.windows.size(), 6u);
-  for (const gc_background::BackgroundWindow& w : draw.windows) EXPECT_EQ(w.region.length(), 100);
+  for (const stats::BackgroundWindow& w : draw.windows) EXPECT_EQ(w.region.length(), 100);
 }
 
 TEST(GcBackground, ShortBinsTakeTheNearestSparesAndAreReported) {
   const PeakGenome pg(5);
-  genome::IndexedGenome g(pg.made.plainPath());
+  formats::IndexedGenome g(pg.made.plainPath());
   // No window of the generated genome is 95 % GC or more.
   const std::vector<FastaRecord> peakWindows = {{"a", std::string(100, 'G')},
                                                 {"b", std::string(50, 'A') + std::string(50, 'C')}};
   BackgroundOptions options;
   options.maxCandidatesPerWindow = 500;
-  const BackgroundDraw draw = gc_background::drawBackground(g, peakWindows, IntervalIndex(), options);
+  const BackgroundDraw draw = stats::drawBackground(g, peakWindows, IntervalIndex(), options);
   EXPECT_EQ(draw.candidates, draw.candidateLimit);
   ASSERT_EQ(draw.shortfalls.size(), 1u);
   EXPECT_EQ(draw.shortfalls[0].bin, 99);
@@ -229,8 +228,7 @@ TEST(GcBackground, ShortBinsTakeTheNearestSparesAndAreReported) {
   // The stand-ins are the richest in GC of the candidates kept aside: none of
   // the rest of the genome's spares lies nearer to 99 %.
   int highest = 0;
-  for (const gc_background::BackgroundWindow& w : draw.windows)
-    highest = std::max(highest, gc_background::gcBin(w.count));
+  for (const stats::BackgroundWindow& w : draw.windows) highest = std::max(highest, stats::gcBin(w.count));
   EXPECT_GT(highest, 60);
   int standIns = 0;
   for (int b = 51; b < 99; ++b) standIns += draw.bins[b].drawn;
@@ -239,12 +237,12 @@ TEST(GcBackground, ShortBinsTakeTheNearestSparesAndAreReported) {
 
 TEST(GcBackground, HopelessBinsStopTheDrawBeforeTheLimit) {
   const PeakGenome pg(5);
-  genome::IndexedGenome g(pg.made.plainPath());
+  formats::IndexedGenome g(pg.made.plainPath());
   const std::vector<FastaRecord> peakWindows = {{"a", std::string(100, 'G')},
                                                 {"b", std::string(50, 'A') + std::string(50, 'C')}};
   BackgroundOptions options;
   options.maxCandidatesPerWindow = 100000;
-  const BackgroundDraw draw = gc_background::drawBackground(g, peakWindows, IntervalIndex(), options);
+  const BackgroundDraw draw = stats::drawBackground(g, peakWindows, IntervalIndex(), options);
   // Nothing at 99 % after the first batch nor after the second, which was
   // sized for it: more than the limit would then be needed.
   EXPECT_GT(draw.candidates, 65536);
@@ -256,31 +254,31 @@ TEST(GcBackground, HopelessBinsStopTheDrawBeforeTheLimit) {
 TEST(GcBackground, SmallGenomeGivesFewerWindowsAndSaysSo) {
   testing_support::TempDir dir;
   testing_support::writeText(dir / "g.fa", genome_maker::fastaText("chr1", genome_maker::makeChromosome(1500, 4)));
-  genome::IndexedGenome g(dir / "g.fa");
+  formats::IndexedGenome g(dir / "g.fa");
   const std::vector<FastaRecord> peakWindows(10, FastaRecord{"p", g.fetch("chr1", 0, 200, LowerCase::AsUpper)});
-  const BackgroundDraw draw = gc_background::drawBackground(g, peakWindows, IntervalIndex(), BackgroundOptions());
+  const BackgroundDraw draw = stats::drawBackground(g, peakWindows, IntervalIndex(), BackgroundOptions());
   EXPECT_EQ(draw.wanted, 20);
   EXPECT_LE(draw.windows.size(), 7u);  // 1500 letters hold at most 7 windows of 200 apart
   ASSERT_EQ(draw.shortfalls.size(), 1u);
   EXPECT_EQ(draw.shortfalls[0].found + draw.shortfalls[0].standIns, static_cast<int>(draw.windows.size()));
 
   const std::vector<FastaRecord> tooLong = {{"p", std::string(2000, 'A')}};
-  EXPECT_EQ(testing_support::errorText(
-                [&] { gc_background::drawBackground(g, tooLong, IntervalIndex(), BackgroundOptions()); }),
-            "no record of " + dir / "g.fa" +
-                " is as long as the longest peak window (2000 bases), so no background can be drawn from it.");
+  EXPECT_EQ(
+      testing_support::errorText([&] { stats::drawBackground(g, tooLong, IntervalIndex(), BackgroundOptions()); }),
+      "no record of " + dir / "g.fa" +
+          " is as long as the longest peak window (2000 bases), so no background can be drawn from it.");
 }
 
 TEST(GcBackground, GivenSizesAreDrawnInThePeaksLengths) {
   const PeakGenome pg(5);
-  genome::IndexedGenome g(pg.made.plainPath());
+  formats::IndexedGenome g(pg.made.plainPath());
   std::vector<FastaRecord> peakWindows;
   for (int i = 0; i < 20; ++i)
     peakWindows.push_back(
         {"p", g.fetch("chr1", 600000 + i * 1000, 600000 + i * 1000 + (i % 2 ? 300 : 100), LowerCase::AsUpper)});
-  const BackgroundDraw draw = gc_background::drawBackground(g, peakWindows, IntervalIndex(), BackgroundOptions());
+  const BackgroundDraw draw = stats::drawBackground(g, peakWindows, IntervalIndex(), BackgroundOptions());
   std::multiset<long long> lengths;
-  for (const gc_background::BackgroundWindow& w : draw.windows) lengths.insert(w.region.length());
+  for (const stats::BackgroundWindow& w : draw.windows) lengths.insert(w.region.length());
   EXPECT_EQ(lengths.count(100) + lengths.count(300), draw.windows.size());
   EXPECT_GT(lengths.count(100), 5u);
   EXPECT_GT(lengths.count(300), 5u);
@@ -289,7 +287,7 @@ TEST(GcBackground, GivenSizesAreDrawnInThePeaksLengths) {
 TEST(GcBackground, BackgroundBedNamesAndScoresEachWindow) {
   BackgroundDraw draw;
   draw.windows = {{{"chr1", 100, 300}, {100, 199}}, {{"chr2", 0, 200}, {1, 3}}};
-  EXPECT_EQ(bed::bedText(gc_background::backgroundBed(draw)),
+  EXPECT_EQ(formats::bedText(stats::backgroundBed(draw)),
             "chr1\t100\t300\tbackground_1\t503\t.\n"
             "chr2\t0\t200\tbackground_2\t333\t.\n");
 }

@@ -19,8 +19,8 @@
 #include "genome_support.h"
 #include "stats/shuffle.h"
 
-using genome::IndexedGenome;
-using genome::IndexOrigin;
+using formats::IndexedGenome;
+using formats::IndexOrigin;
 using testing_support::errorText;
 using testing_support::GeneratedGenome;
 using testing_support::TempDir;
@@ -33,8 +33,8 @@ bool exists(const std::string& path) { return std::filesystem::exists(path); }
 // Reads many intervals, some across line ends, N runs and lower-case
 // stretches, and the whole of each chromosome; all must be the generated letters.
 void expectGeneratedLetters(IndexedGenome& g, const GeneratedGenome& made, LowerCase lowerCase) {
-  shuffle::Random random(5);
-  for (const genome::Chromosome& c : g.chromosomes()) {
+  stats::Random random(5);
+  for (const formats::Chromosome& c : g.chromosomes()) {
     EXPECT_EQ(g.fetch(c.name, 0, c.length, lowerCase), made.expected(c.name, 0, c.length, lowerCase)) << c.name;
     for (int i = 0; i < 200; ++i) {
       const long long start = static_cast<long long>(random.below(static_cast<std::uint64_t>(c.length - 1)));
@@ -119,7 +119,7 @@ TEST(IndexedGenome, TheIndexDirectoryIsToldWhenMadeAndWhenGone) {
   made.write();
   std::vector<std::pair<std::string, bool>> told;
   bool existedWhenMade = false;
-  const genome::ScratchNotice notice = [&](const std::string& directory, bool madeNow) {
+  const formats::ScratchNotice notice = [&](const std::string& directory, bool madeNow) {
     told.emplace_back(directory, madeNow);
     if (madeNow) existedWhenMade = std::filesystem::is_directory(directory);
   };

@@ -19,27 +19,27 @@
 
 namespace {
 
-const std::vector<motif::Motif>& bundled() {
-  static const std::vector<motif::Motif> motifs = motif_database::load({});
+const std::vector<formats::Motif>& bundled() {
+  static const std::vector<formats::Motif> motifs = stats::loadMotifDatabase({});
   return motifs;
 }
 
-const motif::Motif& bundledMotif(const std::string& id) {
-  for (const motif::Motif& m : bundled())
+const formats::Motif& bundledMotif(const std::string& id) {
+  for (const formats::Motif& m : bundled())
     if (m.id == id) return m;
   throw std::logic_error("no motif " + id + " in the bundled collection");
 }
 
-std::string randomDna(std::size_t length, shuffle::Random& random) {
+std::string randomDna(std::size_t length, stats::Random& random) {
   std::string s(length, 'A');
   for (char& c : s) c = "ACGT"[random.below(4)];
   return s;
 }
 
 // A site drawn from the motif's frequencies, on a random strand.
-std::string siteOf(const motif::Motif& m, shuffle::Random& random) {
+std::string siteOf(const formats::Motif& m, stats::Random& random) {
   std::string site;
-  for (const motif::Column& p : motif::plainFrequencies(m)) {
+  for (const formats::Column& p : formats::plainFrequencies(m)) {
     const double u = static_cast<double>(random.below(1u << 30)) / static_cast<double>(1u << 30);
     int b = 0;
     for (double sum = p[0]; b < 3 && u >= sum; sum += p[static_cast<std::size_t>(++b)]) {
@@ -55,7 +55,7 @@ std::string siteOf(const motif::Motif& m, shuffle::Random& random) {
 // `count` random sequences, a share `fraction` of them given a site of each
 // motif of `planted`, each at a random place.
 std::vector<FastaRecord> plantedSet(std::size_t count, std::size_t length, const std::vector<std::string>& planted,
-                                    double fraction, shuffle::Random& random) {
+                                    double fraction, stats::Random& random) {
   std::vector<FastaRecord> set;
   for (std::size_t i = 0; i < count; ++i) {
     FastaRecord r{"seq" + std::to_string(i + 1), randomDna(length, random)};
@@ -75,12 +75,12 @@ TEST(KnownEnrichment, TwoPlantedDatabaseMotifsRankAboveEveryOther) {
   const std::vector<std::string> planted{"MA0139.1", "MA0138.2"};  // CTCF and REST
   for (std::uint64_t seed : {1, 2, 3}) {
     SCOPED_TRACE("seed " + std::to_string(seed));
-    shuffle::Random random(seed);
+    stats::Random random(seed);
     const std::vector<FastaRecord> primary = plantedSet(400, 200, planted, 0.25, random);
-    const std::vector<FastaRecord> control = shuffle::shuffledCopies(primary, 2, 2, seed, 2);
-    enrichment::Options options;
+    const std::vector<FastaRecord> control = stats::shuffledCopies(primary, 2, 2, seed, 2);
+    stats::EnrichmentOptions options;
     options.threads = 2;
-    const std::vector<known::KnownResult> results = known::testDatabase(bundled(), primary, control, options);
+    const std::vector<stats::KnownResult> results = stats::testDatabase(bundled(), primary, control, options);
     ASSERT_EQ(results.size(), bundled().size());
     for (std::size_t r = 0; r < 2; ++r) {
       EXPECT_TRUE(results[r].test.motif.id == planted[0] || results[r].test.motif.id == planted[1])
@@ -102,14 +102,14 @@ TEST(KnownEnrichment, TwoPlantedDatabaseMotifsRankAboveEveryOther) {
 TEST(KnownEnrichment, RandomDnaGivesLargeQValuesOverSeeds) {
   std::size_t tested = 0, small = 0;
   for (std::uint64_t seed = 10; seed < 16; ++seed) {
-    shuffle::Random random(seed);
+    stats::Random random(seed);
     const std::vector<FastaRecord> primary = plantedSet(300, 200, {}, 0, random);
     const std::vector<FastaRecord> control =
-        seed % 2 == 0 ? shuffle::shuffledCopies(primary, 2, 2, seed, 2) : plantedSet(600, 200, {}, 0, random);
-    enrichment::Options options;
+        seed % 2 == 0 ? stats::shuffledCopies(primary, 2, 2, seed, 2) : plantedSet(600, 200, {}, 0, random);
+    stats::EnrichmentOptions options;
     options.threads = 2;
     std::size_t smallHere = 0;
-    for (const known::KnownResult& r : known::testDatabase(bundled(), primary, control, options))
+    for (const stats::KnownResult& r : stats::testDatabase(bundled(), primary, control, options))
       smallHere += r.log10Q < std::log10(0.05);
     EXPECT_LE(smallHere, bundled().size() / 20) << "seed " << seed;
     tested += bundled().size();
@@ -123,31 +123,31 @@ TEST(KnownEnrichment, QValuesInLog10AgreeWithTheLinearOnes) {
   const std::vector<double> p{0.01, 0.04, 0.03, 0.5, 1e-8, 0.04, 1.0};
   std::vector<double> log10P;
   for (double x : p) log10P.push_back(std::log10(x));
-  const std::vector<double> linear = compare::benjaminiHochberg(p);
-  const std::vector<double> inLog = known::log10BenjaminiHochberg(log10P);
+  const std::vector<double> linear = stats::benjaminiHochberg(p);
+  const std::vector<double> inLog = stats::log10BenjaminiHochberg(log10P);
   ASSERT_EQ(inLog.size(), p.size());
   for (std::size_t i = 0; i < p.size(); ++i) EXPECT_NEAR(inLog[i], std::log10(linear[i]), 1e-12) << i;
   // p-values far below the smallest double keep their order.
-  const std::vector<double> tiny = known::log10BenjaminiHochberg({-700.0, -500.0, -0.1});
+  const std::vector<double> tiny = stats::log10BenjaminiHochberg({-700.0, -500.0, -0.1});
   EXPECT_NEAR(tiny[0], -700.0 + std::log10(3.0), 1e-9);
   EXPECT_NEAR(tiny[1], -500.0 + std::log10(1.5), 1e-9);
   EXPECT_EQ(tiny[2], -0.1);
-  EXPECT_TRUE(known::log10BenjaminiHochberg({}).empty());
+  EXPECT_TRUE(stats::log10BenjaminiHochberg({}).empty());
 }
 
 TEST(KnownTable, WrittenAndReadBack) {
-  shuffle::Random random(5);
+  stats::Random random(5);
   const std::vector<FastaRecord> primary = plantedSet(60, 150, {"MA0139.1"}, 0.5, random);
-  const std::vector<FastaRecord> control = shuffle::shuffledCopies(primary, 2, 2, 5, 1);
-  const std::vector<motif::Motif> database(bundled().begin(), bundled().begin() + 30);
-  std::vector<known::KnownResult> results = known::testDatabase(database, primary, control, {});
+  const std::vector<FastaRecord> control = stats::shuffledCopies(primary, 2, 2, 5, 1);
+  const std::vector<formats::Motif> database(bundled().begin(), bundled().begin() + 30);
+  std::vector<stats::KnownResult> results = stats::testDatabase(database, primary, control, {});
   results[1].sameSitesAs = "ZELKOVA-3";
-  const std::string text = known_table::table(results);
+  const std::string text = stats::knownTable(results);
   std::istringstream in(text);
-  const std::vector<known_table::Row> rows = known_table::read(in, "known.tsv");
+  const std::vector<formats::KnownRow> rows = formats::readKnownTable(in, "known.tsv");
   ASSERT_EQ(rows.size(), database.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    const known_table::Row expected = known_table::rowOf(results[i]);
+    const formats::KnownRow expected = stats::rowOf(results[i]);
     EXPECT_EQ(rows[i].id, expected.id);
     EXPECT_EQ(rows[i].name, expected.name);
     EXPECT_EQ(rows[i].q, expected.q);
@@ -155,9 +155,9 @@ TEST(KnownTable, WrittenAndReadBack) {
   }
   EXPECT_EQ(rows[1].sameSitesAs, "ZELKOVA-3");
   EXPECT_EQ(rows[0].sameSitesAs, "NA");
-  EXPECT_TRUE(known_table::isHeader(text.substr(0, text.find('\n'))));
+  EXPECT_TRUE(formats::isKnownHeader(text.substr(0, text.find('\n'))));
   // Damaged tables are refused at their line.
-  const std::string header = std::string(known_table::kHeader) + "\n";
+  const std::string header = std::string(formats::kKnownHeader) + "\n";
   const std::string good = text.substr(text.find('\n') + 1, text.find('\n', text.find('\n') + 1) - text.find('\n'));
   for (const auto& [damaged, line, message] :
        {std::tuple{std::string("rank\tid\n"), 1, "not a known-motif table"},
@@ -168,7 +168,7 @@ TEST(KnownTable, WrittenAndReadBack) {
         std::tuple{header + "1\tM\tn\tA\t0.8\t1\t4\t0\t1\t-1\tx\t0.1\tNA\n", 2, "log10_E \"x\" is not a number"}}) {
     std::istringstream bad(damaged);
     try {
-      known_table::read(bad, "k.tsv");
+      formats::readKnownTable(bad, "k.tsv");
       ADD_FAILURE() << "accepted: " << damaged;
     } catch (const ReadError& e) {
       EXPECT_EQ(e.line(), line) << e.what();
@@ -179,8 +179,8 @@ TEST(KnownTable, WrittenAndReadBack) {
 
 namespace {
 
-enrichment::Site siteAt(std::size_t sequence, long long position) {
-  enrichment::Site s;
+stats::EnrichmentSite siteAt(std::size_t sequence, long long position) {
+  stats::EnrichmentSite s;
   s.sequence = sequence;
   s.position = position;
   return s;
@@ -195,7 +195,7 @@ TEST(KnownInDiscovery, SitesMostlyInsideAReportedMotifsMarkIt) {
   std::vector<discover::Candidate> candidates;
   for (int i = 0; i < 2; ++i) {
     discover::Candidate c;
-    c.motif.counts.assign(10, report::Column{1, 0, 0, 0});  // 10 letters wide
+    c.motif.counts.assign(10, formats::CountColumn{1, 0, 0, 0});  // 10 letters wide
     candidates.push_back(c);
     discover::RankedMotif m;
     m.rank = i + 1;

@@ -15,8 +15,8 @@
 #include "stats/markov_builder.h"
 #include "support.h"
 
-using markov_builder::modelText;
-using markov_builder::WordCounts;
+using stats::modelText;
+using stats::WordCounts;
 using testing_support::fatalMessage;
 using testing_support::TempFile;
 
@@ -34,19 +34,19 @@ const char* const kTinyFasta = ">s1 first\nACGTNacg\n>s2\nTTA\n";
 WordCounts countsOfFasta(const std::string& fasta, int maxLength, bool bothStrands) {
   TempFile file(fasta, ".fa");
   WordCounts counts(maxLength);
-  markov_builder::countFastaFile(file.path(), bothStrands, counts);
+  stats::countFastaFile(file.path(), bothStrands, counts);
   return counts;
 }
 
 std::size_t indexOf(const std::string& word) {
-  return static_cast<std::size_t>(words::numberOf(word.c_str(), static_cast<int>(word.size())));
+  return static_cast<std::size_t>(base::numberOf(word.c_str(), static_cast<int>(word.size())));
 }
 
 // Every word of `length` letters has the count `expected` gives it, 0 if absent.
 void expectCounts(const WordCounts& counts, int length, const std::map<std::string, std::uint64_t>& expected) {
   std::uint64_t sum = 0;
   for (std::size_t index = 0; index < (std::size_t{1} << (2 * length)); ++index) {
-    const std::string word = words::wordOf(index, length);
+    const std::string word = base::wordOf(index, length);
     const auto it = expected.find(word);
     const std::uint64_t want = it == expected.end() ? 0 : it->second;
     EXPECT_EQ(counts.count(length, index), want) << word;
@@ -124,8 +124,8 @@ TEST(MarkovBuilderCounts, FilesAccumulate) {
   TempFile first(">a\nAAC\n", ".fa");
   TempFile second(">b\nGN\n", ".fa");
   WordCounts counts(1);
-  markov_builder::countFastaFile(first.path(), true, counts);
-  markov_builder::countFastaFile(second.path(), true, counts);
+  stats::countFastaFile(first.path(), true, counts);
+  stats::countFastaFile(second.path(), true, counts);
   // AAC and its complement GTT, G and its complement C.
   expectCounts(counts, 1, {{"A", 2}, {"C", 2}, {"G", 2}, {"T", 2}});
 }
@@ -157,29 +157,29 @@ TEST(MarkovBuilderCounts, PalindromeCountsTwiceOnBothStrands) {
 TEST(MarkovBuilderProbabilities, TinyFastaByHand) {
   const WordCounts counts = countsOfFasta(kTinyFasta, 2, true);
   // Single letters: (count + 1) / (20 + 4).
-  EXPECT_DOUBLE_EQ(markov_builder::wordProbability(counts, 1, indexOf("A"), 1.0), 7.0 / 24);
-  EXPECT_DOUBLE_EQ(markov_builder::wordProbability(counts, 1, indexOf("C"), 1.0), 5.0 / 24);
+  EXPECT_DOUBLE_EQ(stats::wordProbability(counts, 1, indexOf("A"), 1.0), 7.0 / 24);
+  EXPECT_DOUBLE_EQ(stats::wordProbability(counts, 1, indexOf("C"), 1.0), 5.0 / 24);
   // After A: AA 1, AC 3 of 4.
-  EXPECT_DOUBLE_EQ(markov_builder::wordProbability(counts, 2, indexOf("AA"), 1.0), 2.0 / 8);
-  EXPECT_DOUBLE_EQ(markov_builder::wordProbability(counts, 2, indexOf("AC"), 1.0), 4.0 / 8);
-  EXPECT_DOUBLE_EQ(markov_builder::wordProbability(counts, 2, indexOf("AT"), 1.0), 1.0 / 8);
+  EXPECT_DOUBLE_EQ(stats::wordProbability(counts, 2, indexOf("AA"), 1.0), 2.0 / 8);
+  EXPECT_DOUBLE_EQ(stats::wordProbability(counts, 2, indexOf("AC"), 1.0), 4.0 / 8);
+  EXPECT_DOUBLE_EQ(stats::wordProbability(counts, 2, indexOf("AT"), 1.0), 1.0 / 8);
   // G occurs 4 times but is followed by a letter only 3 times (GT): the
   // context total is the sum over its four words, not the count of G.
-  EXPECT_DOUBLE_EQ(markov_builder::wordProbability(counts, 2, indexOf("GT"), 1.0), 4.0 / 7);
-  EXPECT_DOUBLE_EQ(markov_builder::wordProbability(counts, 2, indexOf("GA"), 1.0), 1.0 / 7);
-  EXPECT_DOUBLE_EQ(markov_builder::wordProbability(counts, 2, indexOf("TA"), 1.0), 3.0 / 7);
+  EXPECT_DOUBLE_EQ(stats::wordProbability(counts, 2, indexOf("GT"), 1.0), 4.0 / 7);
+  EXPECT_DOUBLE_EQ(stats::wordProbability(counts, 2, indexOf("GA"), 1.0), 1.0 / 7);
+  EXPECT_DOUBLE_EQ(stats::wordProbability(counts, 2, indexOf("TA"), 1.0), 3.0 / 7);
 }
 
 TEST(MarkovBuilderProbabilities, PseudoCountChangesEveryValue) {
   const WordCounts counts = countsOfFasta(kTinyFasta, 3, false);
   // Forward counts: A 3 of 10; AC 2 of 2; GT 1 of 1; GA 0 of 1.
-  EXPECT_DOUBLE_EQ(markov_builder::wordProbability(counts, 1, indexOf("A"), 0.5), 3.5 / 12);
-  EXPECT_DOUBLE_EQ(markov_builder::wordProbability(counts, 2, indexOf("AC"), 0.5), 2.5 / 4);
-  EXPECT_DOUBLE_EQ(markov_builder::wordProbability(counts, 2, indexOf("GT"), 0.5), 1.5 / 3);
-  EXPECT_DOUBLE_EQ(markov_builder::wordProbability(counts, 2, indexOf("GA"), 0.5), 0.5 / 3);
-  EXPECT_DOUBLE_EQ(markov_builder::wordProbability(counts, 2, indexOf("AC"), 3.0), 5.0 / 14);
+  EXPECT_DOUBLE_EQ(stats::wordProbability(counts, 1, indexOf("A"), 0.5), 3.5 / 12);
+  EXPECT_DOUBLE_EQ(stats::wordProbability(counts, 2, indexOf("AC"), 0.5), 2.5 / 4);
+  EXPECT_DOUBLE_EQ(stats::wordProbability(counts, 2, indexOf("GT"), 0.5), 1.5 / 3);
+  EXPECT_DOUBLE_EQ(stats::wordProbability(counts, 2, indexOf("GA"), 0.5), 0.5 / 3);
+  EXPECT_DOUBLE_EQ(stats::wordProbability(counts, 2, indexOf("AC"), 3.0), 5.0 / 14);
   // A context never seen is uniform.
-  EXPECT_DOUBLE_EQ(markov_builder::wordProbability(counts, 3, indexOf("GAC"), 3.0), 0.25);
+  EXPECT_DOUBLE_EQ(stats::wordProbability(counts, 3, indexOf("GAC"), 3.0), 0.25);
 }
 
 TEST(MarkovBuilderProbabilities, EveryContextSumsToOne) {
@@ -190,9 +190,8 @@ TEST(MarkovBuilderProbabilities, EveryContextSumsToOne) {
       const std::size_t words = std::size_t{1} << (2 * length);
       for (std::size_t first = 0; first < words; first += 4) {
         double sum = 0.0;
-        for (std::size_t b = 0; b < 4; ++b)
-          sum += markov_builder::wordProbability(counts, length, first + b, pseudoCount);
-        ASSERT_NEAR(sum, 1.0, 1e-12) << words::wordOf(first, length) << " pc " << pseudoCount;
+        for (std::size_t b = 0; b < 4; ++b) sum += stats::wordProbability(counts, length, first + b, pseudoCount);
+        ASSERT_NEAR(sum, 1.0, 1e-12) << base::wordOf(first, length) << " pc " << pseudoCount;
       }
     }
   }
@@ -248,7 +247,7 @@ TEST(MarkovBuilderText, PseudoCountTooSmallForSingleFloatsIsRefused) {
 
 TEST(MarkovBuilderRoundTrip, EveryOrderLoadsCompleteWithTheValuesMeant) {
   const std::string letters = randomLetters(30000, 11);
-  for (int order = 0; order <= markov_builder::kMaxOrder; ++order) {
+  for (int order = 0; order <= stats::kMaxMarkovOrder; ++order) {
     SCOPED_TRACE("order " + std::to_string(order));
     WordCounts counts(order + 1);
     counts.addSequence(letters, true);
@@ -257,8 +256,8 @@ TEST(MarkovBuilderRoundTrip, EveryOrderLoadsCompleteWithTheValuesMeant) {
     EXPECT_NO_THROW(requireAllWords(model, order + 1, "test model"));
     for (int length = 1; length <= order + 1; ++length) {
       for (std::size_t index = 0; index < model.tables[length].size(); ++index) {
-        const float meant = static_cast<float>(markov_builder::wordProbability(counts, length, index, 1.0));
-        ASSERT_EQ(model.tables[length][index], meant) << words::wordOf(index, length);
+        const float meant = static_cast<float>(stats::wordProbability(counts, length, index, 1.0));
+        ASSERT_EQ(model.tables[length][index], meant) << base::wordOf(index, length);
       }
     }
   }
@@ -272,7 +271,7 @@ TEST(MarkovBuilderRoundTrip, ReadBackContextsSumToOneWithinFloatRounding) {
     const std::vector<float>& table = model.tables[length];
     for (std::size_t first = 0; first < table.size(); first += 4) {
       const double sum = double{table[first]} + table[first + 1] + table[first + 2] + table[first + 3];
-      ASSERT_NEAR(sum, 1.0, 4 * FLT_EPSILON) << words::wordOf(first, length);
+      ASSERT_NEAR(sum, 1.0, 4 * FLT_EPSILON) << base::wordOf(first, length);
     }
   }
 }
@@ -281,25 +280,25 @@ TEST(MarkovBuilderRoundTrip, ReadBackContextsSumToOneWithinFloatRounding) {
 
 TEST(MarkovBuilderInput, UnusableFilesAreRefusedByName) {
   WordCounts counts(2);
-  EXPECT_EQ(fatalMessage([&] { markov_builder::countFastaFile("/nonexistent/in.fa", true, counts); }),
+  EXPECT_EQ(fatalMessage([&] { stats::countFastaFile("/nonexistent/in.fa", true, counts); }),
             "Error: cannot read /nonexistent/in.fa: No such file or directory.\n");
-  EXPECT_EQ(fatalMessage([&] { markov_builder::countFastaFile("/tmp", true, counts); }),
+  EXPECT_EQ(fatalMessage([&] { stats::countFastaFile("/tmp", true, counts); }),
             "Error: cannot read /tmp: it is a directory.\n");
 
   TempFile noRecord("ACGTACGT\n", ".fa");
-  EXPECT_EQ(fatalMessage([&] { markov_builder::countFastaFile(noRecord.path(), true, counts); }),
+  EXPECT_EQ(fatalMessage([&] { stats::countFastaFile(noRecord.path(), true, counts); }),
             "Error: " + noRecord.path() + " holds no FASTA record (a line starting with '>').\n");
 
   TempFile empty("", ".fa");
-  EXPECT_EQ(fatalMessage([&] { markov_builder::countFastaFile(empty.path(), true, counts); }),
+  EXPECT_EQ(fatalMessage([&] { stats::countFastaFile(empty.path(), true, counts); }),
             "Error: " + empty.path() + " holds no FASTA record (a line starting with '>').\n");
 
   TempFile nulByte(std::string(">x\nAC\0GT\n", 9), ".fa");
-  EXPECT_EQ(fatalMessage([&] { markov_builder::countFastaFile(nulByte.path(), true, counts); }),
+  EXPECT_EQ(fatalMessage([&] { stats::countFastaFile(nulByte.path(), true, counts); }),
             "Error: " + nulByte.path() + ":2: record x: '\\x00' is not a DNA letter; is this a binary file?\n");
 
   TempFile protein(">p1 kinase\nMKTAYIAKQR\n", ".fa");
-  EXPECT_EQ(fatalMessage([&] { markov_builder::countFastaFile(protein.path(), true, counts); }),
+  EXPECT_EQ(fatalMessage([&] { stats::countFastaFile(protein.path(), true, counts); }),
             "Error: " + protein.path() + ":2: record p1 kinase: 'I' is not a DNA letter; is this a protein file?\n");
 }
 
@@ -307,7 +306,7 @@ TEST(MarkovBuilderInput, FileWithoutBasesIsRefusedEvenAfterAGoodOne) {
   TempFile good(">g\nACGT\n", ".fa");
   TempFile onlyN(">n\nNNNN\n>m\n\n", ".fa");
   WordCounts counts(2);
-  markov_builder::countFastaFile(good.path(), true, counts);
-  EXPECT_EQ(fatalMessage([&] { markov_builder::countFastaFile(onlyN.path(), true, counts); }),
+  stats::countFastaFile(good.path(), true, counts);
+  EXPECT_EQ(fatalMessage([&] { stats::countFastaFile(onlyN.path(), true, counts); }),
             "Error: " + onlyN.path() + " holds no A, C, G or T to count.\n");
 }

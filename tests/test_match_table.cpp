@@ -15,12 +15,12 @@
 
 namespace {
 
-using match_table::Row;
+using formats::MatchRow;
 
 const std::string kDataDir = std::string(ZELKOVA_TEST_DATA) + "/export/";
 
-Row sampleRow() {
-  Row r;
+MatchRow sampleRow() {
+  MatchRow r;
   r.query = "ZELKOVA-1";
   r.queryConsensus = "ACGTTA";
   r.targetId = "MA0001.1";
@@ -35,22 +35,22 @@ Row sampleRow() {
   return r;
 }
 
-std::vector<Row> readText(const std::string& text) {
+std::vector<MatchRow> readText(const std::string& text) {
   std::istringstream in(text);
-  return match_table::read(in, "m.tsv");
+  return formats::readMatchTable(in, "m.tsv");
 }
 
 TEST(MatchTable, WrittenAndReadBack) {
-  Row odd = sampleRow();
+  MatchRow odd = sampleRow();
   odd.targetName = "tab\tin name";
   odd.reverse = false;
   odd.offset = 3;
   std::ostringstream out;
-  match_table::write(out, {sampleRow(), odd});
-  EXPECT_EQ(out.str(), std::string(match_table::kHeader) + "\n" +
+  formats::writeMatchTable(out, {sampleRow(), odd});
+  EXPECT_EQ(out.str(), std::string(formats::kMatchHeader) + "\n" +
                            "ZELKOVA-1\tACGTTA\tMA0001.1\tJUN (var.2)\t-\t-2\t4\t1.23e-07\t4.1e-05\t0.5\tGGACGT\n"
                            "ZELKOVA-1\tACGTTA\tMA0001.1\ttab in name\t+\t3\t4\t1.23e-07\t4.1e-05\t0.5\tGGACGT\n");
-  const std::vector<Row> back = readText(out.str());
+  const std::vector<MatchRow> back = readText(out.str());
   ASSERT_EQ(back.size(), 2u);
   EXPECT_EQ(back[0].targetName, "JUN (var.2)");
   EXPECT_TRUE(back[0].reverse);
@@ -59,12 +59,12 @@ TEST(MatchTable, WrittenAndReadBack) {
   EXPECT_EQ(back[0].line, 2);
   EXPECT_EQ(back[1].targetName, "tab in name");
   EXPECT_EQ(back[1].offset, 3);
-  EXPECT_EQ(match_table::formatValue(0.000123456), "0.000123");
-  EXPECT_EQ(match_table::formatValue(1), "1");
+  EXPECT_EQ(formats::formatMatchValue(0.000123456), "0.000123");
+  EXPECT_EQ(formats::formatMatchValue(1), "1");
 }
 
 TEST(MatchTable, DamagedLinesAreRefusedAtTheirLine) {
-  const std::string header = std::string(match_table::kHeader) + "\n";
+  const std::string header = std::string(formats::kMatchHeader) + "\n";
   const std::string good = "Q\tA\tT\tn\t+\t0\t3\t0.1\t1\t1\tAAA\n";
   const struct {
     std::string text;
@@ -104,16 +104,15 @@ std::vector<double> letterPositions(const std::string& svg) {
   return x;
 }
 
-std::string pageWith(const std::vector<Row>& rows, const std::vector<motif::Motif>& targets) {
-  const report::Report r = report::readFile(kDataDir + "tiny.out");
+std::string pageWith(const std::vector<MatchRow>& rows, const std::vector<formats::Motif>& targets) {
+  const formats::Report r = formats::readReportFile(kDataDir + "tiny.out");
   std::ostringstream out;
-  export_html::writeHtml(out, r, "tiny.out", "zelkova-export",
-                         {export_html::matchesAddition(rows, "m.tsv", r, targets)});
+  pages::writeHtml(out, r, "tiny.out", "zelkova-export", {pages::matchesAddition(rows, "m.tsv", r, targets)});
   return out.str();
 }
 
-motif::Motif target(const std::string& id, const std::vector<motif::Column>& columns) {
-  motif::Motif m;
+formats::Motif target(const std::string& id, const std::vector<formats::Column>& columns) {
+  formats::Motif m;
   m.id = id;
   m.name = "known";
   m.columns = columns;
@@ -124,11 +123,11 @@ motif::Motif target(const std::string& id, const std::vector<motif::Column>& col
 // offset 2 on the forward strand sits under query columns 3 to 5; on the other
 // strand its columns are reverse-complemented.
 TEST(MatchesOnThePage, TheTargetLogoLinesUpUnderTheMotif) {
-  Row row = sampleRow();
+  MatchRow row = sampleRow();
   row.reverse = false;
   row.offset = 2;
   row.overlap = 3;
-  const motif::Motif known = target("MA0001.1", {{0, 0, 9, 0}, {0, 0, 0, 9}, {0, 0, 0, 9}});
+  const formats::Motif known = target("MA0001.1", {{0, 0, 9, 0}, {0, 0, 0, 9}, {0, 0, 0, 9}});
   const std::string page = pageWith({row}, {known});
   std::smatch figure;
   ASSERT_TRUE(std::regex_search(page, figure,
@@ -160,26 +159,26 @@ TEST(MatchesOnThePage, TheTargetLogoLinesUpUnderTheMotif) {
 }
 
 TEST(MatchesOnThePage, RowsThatDoNotBelongAreRefusedAtTheirLine) {
-  const motif::Motif known = target("MA0001.1", {{0, 0, 9, 0}});
-  Row unknownTarget = sampleRow();
+  const formats::Motif known = target("MA0001.1", {{0, 0, 9, 0}});
+  MatchRow unknownTarget = sampleRow();
   unknownTarget.targetId = "MA9999.1";
   unknownTarget.line = 4;
-  Row otherQuery = sampleRow();
+  MatchRow otherQuery = sampleRow();
   otherQuery.query = "ZELKOVA-7";
   otherQuery.line = 5;
-  Row otherReport = sampleRow();
+  MatchRow otherReport = sampleRow();
   otherReport.queryConsensus = "TTTTTT";
   otherReport.line = 6;
-  const report::Report r = report::readFile(kDataDir + "tiny.out");
+  const formats::Report r = formats::readReportFile(kDataDir + "tiny.out");
   const struct {
-    Row row;
+    MatchRow row;
     const char* message;
   } cases[] = {{unknownTarget, "m.tsv:4: the known motif MA9999.1 is not in the database"},
                {otherQuery, "m.tsv:5: ZELKOVA-7 is not a motif of the report"},
                {otherReport, "m.tsv:6: the consensus TTTTTT is not that of ZELKOVA-1"}};
   for (const auto& c : cases) {
     try {
-      export_html::matchesAddition({c.row}, "m.tsv", r, {known});
+      pages::matchesAddition({c.row}, "m.tsv", r, {known});
       ADD_FAILURE() << "accepted " << c.message;
     } catch (const ReadError& e) {
       EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();

@@ -18,10 +18,10 @@ namespace {
 
 using Hits = std::vector<std::pair<std::size_t, int>>;
 
-std::vector<motif::Column> randomColumns(int width, shuffle::Random& random) {
-  std::vector<motif::Column> columns;
+std::vector<formats::Column> randomColumns(int width, stats::Random& random) {
+  std::vector<formats::Column> columns;
   for (int i = 0; i < width; ++i) {
-    motif::Column c{};
+    formats::Column c{};
     double sum = 0;
     for (double& v : c) sum += v = std::pow((static_cast<double>(random.below(1000)) + 1) / 1000, 3) + 0.01;
     for (double& v : c) v /= sum;
@@ -30,7 +30,7 @@ std::vector<motif::Column> randomColumns(int width, shuffle::Random& random) {
   return columns;
 }
 
-std::string randomSequence(std::size_t length, shuffle::Random& random) {
+std::string randomSequence(std::size_t length, stats::Random& random) {
   static const char kLetters[] = "ACGTACGTACGTACGTN";
   std::string s(length, 'A');
   for (char& c : s) c = kLetters[random.below(17)];
@@ -40,17 +40,17 @@ std::string randomSequence(std::size_t length, shuffle::Random& random) {
 }  // namespace
 
 TEST(MatrixScanner, FindsWhatScoringEveryWindowFinds) {
-  shuffle::Random random(17);
+  stats::Random random(17);
   std::vector<FastaRecord> records;
   for (int r = 0; r < 6; ++r) records.push_back({"s", randomSequence(400 + 97 * r, random)});
   records.push_back({"short", "ACG"});
-  const enrichment::CodedSequences coded(records);
-  const scoring::Background bg{0.3, 0.2, 0.2, 0.3};
+  const stats::CodedSequences coded(records);
+  const stats::Background bg{0.3, 0.2, 0.2, 0.3};
   for (int w = 1; w <= 24; ++w) {
-    const scoring::ScoringMatrix m(randomColumns(w, random), bg);
-    for (const scoring::ScoringMatrix& strand : {m, m.reverseComplement()}) {
-      const scoring::MatrixScanner scanner(strand, bg);
-      const scoring::ScoreTail tail = scoring::ScoreTail::reaching(strand, bg, 0.05);
+    const stats::ScoringMatrix m(randomColumns(w, random), bg);
+    for (const stats::ScoringMatrix& strand : {m, m.reverseComplement()}) {
+      const stats::MatrixScanner scanner(strand, bg);
+      const stats::ScoreTail tail = stats::ScoreTail::reaching(strand, bg, 0.05);
       for (double p : {0.05, 1e-3, 1e-5}) {
         const int threshold = tail.thresholdFor(p);
         for (std::size_t s = 0; s < records.size(); ++s) {
@@ -71,10 +71,10 @@ TEST(MatrixScanner, FindsWhatScoringEveryWindowFinds) {
 
 TEST(MatrixScanner, CountsTheWindowsOfBasesBeforeTheLimit) {
   const std::vector<FastaRecord> records{{"a", "ACGTNACGTACNA"}, {"b", "NNNN"}, {"c", ""}};
-  const enrichment::CodedSequences coded(records);
-  const scoring::Background bg = scoring::uniformBackground();
-  const scoring::MatrixScanner scanner(scoring::ScoringMatrix(std::vector<motif::Column>(3, {0.4, 0.2, 0.2, 0.2}), bg),
-                                       bg);
+  const stats::CodedSequences coded(records);
+  const stats::Background bg = stats::uniformBackground();
+  const stats::MatrixScanner scanner(stats::ScoringMatrix(std::vector<formats::Column>(3, {0.4, 0.2, 0.2, 0.2}), bg),
+                                     bg);
   // Windows of 3 bases: ACG, CGT (from 0), ACG, CGT, GTA, TAC (from 5).
   EXPECT_EQ(scanner.windowCount(coded, 0, 100), 6u);
   EXPECT_EQ(scanner.windowCount(coded, 0, 6), 3u);
@@ -86,20 +86,20 @@ TEST(MatrixScanner, CountsTheWindowsOfBasesBeforeTheLimit) {
 }
 
 TEST(MatrixScanner, BestWindowIsTheFirstOfTheHighestScore) {
-  shuffle::Random random(23);
+  stats::Random random(23);
   std::vector<FastaRecord> records;
   for (int r = 0; r < 20; ++r) records.push_back({"s", randomSequence(50 + 20 * r, random)});
   records.push_back({"none", "NNNNACGNN"});
-  const enrichment::CodedSequences coded(records);
-  const scoring::Background bg = scoring::uniformBackground();
+  const stats::CodedSequences coded(records);
+  const stats::Background bg = stats::uniformBackground();
   for (int w : {2, 6, 11}) {
-    const scoring::MatrixScanner scanner(scoring::ScoringMatrix(randomColumns(w, random), bg), bg);
+    const stats::MatrixScanner scanner(stats::ScoringMatrix(randomColumns(w, random), bg), bg);
     for (std::size_t s = 0; s < records.size(); ++s) {
-      std::optional<scoring::MatrixScanner::Window> expected;
+      std::optional<stats::MatrixScanner::Window> expected;
       scanner.scoreEveryWindow(coded, s, records[s].letters.size(), -1000000, [&](std::size_t start, int score) {
-        if (!expected || score > expected->score) expected = scoring::MatrixScanner::Window{start, score};
+        if (!expected || score > expected->score) expected = stats::MatrixScanner::Window{start, score};
       });
-      const std::optional<scoring::MatrixScanner::Window> found = scanner.best(coded, s, -1000000);
+      const std::optional<stats::MatrixScanner::Window> found = scanner.best(coded, s, -1000000);
       ASSERT_EQ(found.has_value(), expected.has_value()) << "w=" << w << " sequence " << s;
       if (!found) continue;
       EXPECT_EQ(found->start, expected->start);

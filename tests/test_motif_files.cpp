@@ -17,31 +17,31 @@
 
 namespace {
 
-using motif::Motif;
-using motif_files::Format;
+using formats::Format;
+using formats::Motif;
 
 const std::string kExportData = std::string(ZELKOVA_TEST_DATA) + "/export/";
 const std::string kBundled = std::string(ZELKOVA_DATA_DIR) + "/jaspar/";
 
 std::vector<Motif> readText(const std::string& text) {
   std::istringstream in(text);
-  return motif_files::read(in, "test.txt");
+  return formats::readMotifs(in, "test.txt");
 }
 
-Format formatOf(const std::string& text) { return motif_files::detectFormat(text, "test.txt"); }
+Format formatOf(const std::string& text) { return formats::detectFormat(text, "test.txt"); }
 
 // Whole-number counts of a motif read back: probabilities times nsites.
-std::vector<report::Column> roundedCounts(const Motif& m) {
-  std::vector<report::Column> counts;
-  for (const motif::Column& c : m.columns) {
-    report::Column whole{};
+std::vector<formats::CountColumn> roundedCounts(const Motif& m) {
+  std::vector<formats::CountColumn> counts;
+  for (const formats::Column& c : m.columns) {
+    formats::CountColumn whole{};
     for (int b = 0; b < 4; ++b) whole[b] = std::llround(m.counts ? c[b] : c[b] * m.nsites.value());
     counts.push_back(whole);
   }
   return counts;
 }
 
-void expectReportMotifs(const report::Report& r, const std::vector<Motif>& back, bool counts) {
+void expectReportMotifs(const formats::Report& r, const std::vector<Motif>& back, bool counts) {
   ASSERT_EQ(back.size(), r.motifs.size());
   for (std::size_t i = 0; i < back.size(); ++i) {
     SCOPED_TRACE(back[i].id);
@@ -55,7 +55,7 @@ void expectReportMotifs(const report::Report& r, const std::vector<Motif>& back,
 }
 
 TEST(MotifFilesRoundTrip, EveryExportOfARealReportReadsBackToItsCounts) {
-  const report::Report r = report::readFile(kExportData + "crp0.out");
+  const formats::Report r = formats::readReportFile(kExportData + "crp0.out");
   ASSERT_EQ(r.motifs.size(), 10u);
   const std::string meme = testing_support::memeOf(r);
   const std::string jaspar = testing_support::jasparOf(r);
@@ -77,7 +77,7 @@ TEST(MotifFilesRoundTrip, EveryExportOfARealReportReadsBackToItsCounts) {
   }
   {
     SCOPED_TRACE("report");
-    const std::vector<Motif> fromReport = motif_files::readFile(kExportData + "crp0.out");
+    const std::vector<Motif> fromReport = formats::readMotifFile(kExportData + "crp0.out");
     expectReportMotifs(r, fromReport, true);
     EXPECT_EQ(fromReport[1].where(), kExportData + "crp0.out:" + std::to_string(r.motifs[1].line));
   }
@@ -86,39 +86,39 @@ TEST(MotifFilesRoundTrip, EveryExportOfARealReportReadsBackToItsCounts) {
 // A motif without sites is exported as even probabilities and zero counts;
 // both read back as a motif of the right width.
 TEST(MotifFilesRoundTrip, AMotifWithoutSitesKeepsItsWidth) {
-  const report::Report r = report::readFile(kExportData + "tiny.out");
+  const formats::Report r = formats::readReportFile(kExportData + "tiny.out");
   for (const std::string& text :
        {testing_support::memeOf(r), testing_support::jasparOf(r), testing_support::transfacOf(r)}) {
     const std::vector<Motif> back = readText(text);
     ASSERT_EQ(back.size(), 2u);
     EXPECT_EQ(back[1].width(), 6);
     EXPECT_EQ(back[1].nsites.value_or(-1), 0.0);
-    for (const motif::Column& p : motif::frequencies(back[1], 0.1))
+    for (const formats::Column& p : formats::frequencies(back[1], 0.1))
       for (double x : p) EXPECT_DOUBLE_EQ(x, 0.25);
   }
   // The empty report's MEME file has a header and no motif.
-  EXPECT_TRUE(readText(testing_support::memeOf(report::readFile(kExportData + "empty.out"))).empty());
+  EXPECT_TRUE(readText(testing_support::memeOf(formats::readReportFile(kExportData + "empty.out"))).empty());
 }
 
 TEST(MotifFilesOthers, TheBundledJasparFilesParse) {
-  const std::vector<Motif> insects = motif_files::readFile(kBundled + "jaspar_insecta.jaspar");
-  const std::vector<Motif> vertebrates = motif_files::readFile(kBundled + "jaspar_vertebrates.pfm");
+  const std::vector<Motif> insects = formats::readMotifFile(kBundled + "jaspar_insecta.jaspar");
+  const std::vector<Motif> vertebrates = formats::readMotifFile(kBundled + "jaspar_vertebrates.pfm");
   ASSERT_EQ(insects.size(), 126u);
   ASSERT_EQ(vertebrates.size(), 205u);
   const Motif& brZ1 = insects.front();
   EXPECT_EQ(brZ1.id, "MA0010.1");
   EXPECT_EQ(brZ1.name, "br_Z1");
   ASSERT_EQ(brZ1.width(), 14);
-  EXPECT_EQ(brZ1.columns[0], (motif::Column{3, 1, 4, 1}));
-  EXPECT_EQ(brZ1.columns[13], (motif::Column{2, 3, 2, 2}));
+  EXPECT_EQ(brZ1.columns[0], (formats::Column{3, 1, 4, 1}));
+  EXPECT_EQ(brZ1.columns[13], (formats::Column{2, 3, 2, 2}));
   EXPECT_TRUE(brZ1.counts);
   EXPECT_EQ(brZ1.line, 1);
   const Motif& arnt = vertebrates.front();
   EXPECT_EQ(arnt.id, "MA0004.1");
   EXPECT_EQ(arnt.name, "Arnt");
   ASSERT_EQ(arnt.width(), 6);
-  EXPECT_EQ(arnt.columns[0], (motif::Column{4, 16, 0, 0}));
-  EXPECT_EQ(arnt.columns[5], (motif::Column{0, 0, 20, 0}));
+  EXPECT_EQ(arnt.columns[0], (formats::Column{4, 16, 0, 0}));
+  EXPECT_EQ(arnt.columns[5], (formats::Column{0, 0, 20, 0}));
   EXPECT_EQ(arnt.nsites.value_or(-1), 20.0);
   int withBlank = 0;
   for (const Motif& m : vertebrates) {
@@ -148,15 +148,15 @@ TEST(MotifFilesOthers, MemeFilesAsMotifToolsWriteThem) {
   EXPECT_EQ(motifs[0].name, "Arnt");
   EXPECT_FALSE(motifs[0].counts);
   EXPECT_EQ(motifs[0].nsites.value_or(-1), 20.0);
-  EXPECT_EQ(motifs[0].columns[1], (motif::Column{0.95, 0, 0.05, 0}));
+  EXPECT_EQ(motifs[0].columns[1], (formats::Column{0.95, 0, 0.05, 0}));
   EXPECT_EQ(motifs[0].line, 10);
   EXPECT_EQ(motifs[1].id, "2");
   EXPECT_EQ(motifs[1].name, "");
   EXPECT_FALSE(motifs[1].nsites.has_value());
   // Probabilities without a number of sites are used as they are.
-  EXPECT_EQ(motif::frequencies(motifs[1], 0.1)[1], (motif::Column{0.1, 0.2, 0.3, 0.4}));
+  EXPECT_EQ(formats::frequencies(motifs[1], 0.1)[1], (formats::Column{0.1, 0.2, 0.3, 0.4}));
   // With 20 sites the pseudocount counts: (0 + 0.1) / (20 + 0.4).
-  EXPECT_NEAR(motif::frequencies(motifs[0], 0.1)[2][0], 0.1 / 20.4, 1e-12);
+  EXPECT_NEAR(formats::frequencies(motifs[0], 0.1)[2][0], 0.1 / 20.4, 1e-12);
 }
 
 TEST(MotifFilesOthers, TransfacEntriesWithAVersionBlockAndAnotherLetterOrder) {
@@ -170,8 +170,8 @@ TEST(MotifFilesOthers, TransfacEntriesWithAVersionBlockAndAnotherLetterOrder) {
   ASSERT_EQ(motifs.size(), 2u);
   EXPECT_EQ(motifs[0].id, "M00001");
   EXPECT_EQ(motifs[0].name, "V$MYOD_01");
-  EXPECT_EQ(motifs[0].columns[0], (motif::Column{4, 3, 2, 1}));
-  EXPECT_EQ(motifs[0].columns[1], (motif::Column{0, 10, 0, 0}));
+  EXPECT_EQ(motifs[0].columns[0], (formats::Column{4, 3, 2, 1}));
+  EXPECT_EQ(motifs[0].columns[1], (formats::Column{0, 10, 0, 0}));
   EXPECT_EQ(motifs[0].line, 4);
   EXPECT_EQ(motifs[1].id, "only_an_id");
   EXPECT_EQ(motifs[1].name, "some factor");
@@ -185,7 +185,7 @@ TEST(MotifFilesOthers, PlainJasparWithFractionsAndWindowsLineEnds) {
   ASSERT_EQ(motifs.size(), 2u);
   EXPECT_EQ(motifs[0].name, "first one");
   EXPECT_FALSE(motifs[0].counts);
-  EXPECT_EQ(motifs[0].columns[1], (motif::Column{0.1, 0.2, 0.3, 0.4}));
+  EXPECT_EQ(motifs[0].columns[1], (formats::Column{0.1, 0.2, 0.3, 0.4}));
   EXPECT_TRUE(motifs[1].counts);
   EXPECT_FALSE(motifs[1].nsites.has_value());  // columns of 16 and 20 counts
   EXPECT_EQ(motifs[1].line, 7);
@@ -246,7 +246,7 @@ TEST(MotifFilesErrors, DamagedFilesNameTheirLine) {
 
 TEST(MotifFilesErrors, AMissingFileAndADamagedReportAreNamed) {
   try {
-    motif_files::readFile(kExportData + "no-such-file.meme");
+    formats::readMotifFile(kExportData + "no-such-file.meme");
     ADD_FAILURE() << "accepted";
   } catch (const ReadError& e) {
     EXPECT_EQ(e.line(), 0);
@@ -355,7 +355,7 @@ TEST(MotifFilesDatabases, JasparReleaseFiles) {
       EXPECT_EQ(fromMeme[i].id, fromJaspar[i].id);
       EXPECT_EQ(fromMeme[i].name, fromJaspar[i].name);
       // The probabilities times nsites are the release's counts again.
-      EXPECT_EQ(motif::countsOf(fromMeme[i]), motif::countsOf(fromJaspar[i])) << fromMeme[i].id;
+      EXPECT_EQ(formats::countsOf(fromMeme[i]), formats::countsOf(fromJaspar[i])) << fromMeme[i].id;
     }
   }
 }
@@ -397,7 +397,7 @@ TEST(MotifFilesHomer, FilesAsHomerWritesThem) {
   EXPECT_EQ(motifs[0].name, "CNNCCAGCAGRGGGCGCN");
   EXPECT_EQ(motifs[0].width(), 3);
   EXPECT_FALSE(motifs[0].counts);
-  EXPECT_EQ(motifs[0].columns[1], (motif::Column{0.001, 0.001, 0.997, 0.001}));
+  EXPECT_EQ(motifs[0].columns[1], (formats::Column{0.001, 0.001, 0.997, 0.001}));
   EXPECT_EQ(motifs[1].id, "1-ASTTCCTCTT");
   EXPECT_EQ(motifs[1].line, 5);
   // A JASPAR header with a name is not taken for HOMER's.
@@ -412,7 +412,7 @@ TEST(MotifFilesHomer, FilesAsHomerWritesThem) {
 // motifs of each kind (counts, probabilities with and without a number of
 // sites), the identifiers come back, and counts come back exactly.
 TEST(MotifFilesRoundTrip, EveryWriterReadsBackForMotifsOfEveryKind) {
-  std::vector<Motif> motifs = motif_files::readFile(kBundled + "jaspar_vertebrates.pfm");
+  std::vector<Motif> motifs = formats::readMotifFile(kBundled + "jaspar_vertebrates.pfm");
   motifs.resize(20);
   motifs.push_back(readText(">A\tHOMER-1\t3.5\n0.5\t0.5\t0\t0\n0.1\t0.2\t0.3\t0.4\n").front());
   motifs.push_back(readText("MEME version 4\nMOTIF P2 some name\nletter-probability matrix: w= 1 nsites= 3\n"
@@ -420,10 +420,10 @@ TEST(MotifFilesRoundTrip, EveryWriterReadsBackForMotifsOfEveryKind) {
                        .front());
   std::vector<double> thresholds(motifs.size(), 1.5);
   std::ostringstream meme, jaspar, transfac, homer;
-  export_formats::writeMeme(meme, motifs);
-  export_formats::writeJaspar(jaspar, motifs);
-  export_formats::writeTransfac(transfac, motifs);
-  export_formats::writeHomer(homer, motifs, thresholds);
+  formats::writeMeme(meme, motifs);
+  formats::writeJaspar(jaspar, motifs);
+  formats::writeTransfac(transfac, motifs);
+  formats::writeHomer(homer, motifs, thresholds);
   for (const auto& [name, text] : {std::pair{"MEME", meme.str()}, std::pair{"JASPAR", jaspar.str()},
                                    std::pair{"TRANSFAC", transfac.str()}, std::pair{"HOMER", homer.str()}}) {
     SCOPED_TRACE(name);
@@ -437,11 +437,11 @@ TEST(MotifFilesRoundTrip, EveryWriterReadsBackForMotifsOfEveryKind) {
       // MEME gives one number of sites: counts whose columns add up to
       // different totals come back as probabilities.
       if (std::string(name) != "MEME" || motifs[i].nsites) {
-        EXPECT_EQ(motif::countsOf(back[i]), motif::countsOf(motifs[i])) << motifs[i].id;
+        EXPECT_EQ(formats::countsOf(back[i]), formats::countsOf(motifs[i])) << motifs[i].id;
       }
       for (std::size_t c = 0; c < motifs[i].columns.size(); ++c)
         for (int b = 0; b < 4; ++b)
-          EXPECT_NEAR(motif::plainFrequencies(back[i])[c][b], motif::plainFrequencies(motifs[i])[c][b], 1e-6);
+          EXPECT_NEAR(formats::plainFrequencies(back[i])[c][b], formats::plainFrequencies(motifs[i])[c][b], 1e-6);
     }
   }
 }
@@ -453,16 +453,16 @@ TEST(MotifFilesSets, SeveralFilesAreOneSetWithUniqueIdentifiers) {
   std::ofstream(b) << "MEME version 4\n\nMOTIF M3\nletter-probability matrix: w= 1\n1 0 0 0\n\n"
                       "MOTIF M2 again\nletter-probability matrix: w= 1\n0 1 0 0\n";
   std::ofstream(empty) << "MEME version 4\n\nALPHABET= ACGT\n";
-  EXPECT_EQ(motif_files::readFiles({a}).size(), 2u);
+  EXPECT_EQ(formats::readFiles({a}).size(), 2u);
   try {
-    motif_files::readFiles({a, b});
+    formats::readFiles({a, b});
     ADD_FAILURE() << "accepted";
   } catch (const ReadError& e) {
     EXPECT_EQ(e.line(), 7);
     EXPECT_EQ(std::string(e.what()).rfind(b + ":7: motif M2 is already in " + a + ":7;", 0), 0u) << e.what();
   }
   try {
-    motif_files::readFiles({a, empty});
+    formats::readFiles({a, empty});
     ADD_FAILURE() << "accepted";
   } catch (const ReadError& e) {
     EXPECT_EQ(std::string(e.what()), empty + ": the file holds no motif");
@@ -473,17 +473,17 @@ TEST(MotifValues, CountsComeBackFromProbabilitiesOnlyWhenWhole) {
   Motif m;
   m.columns = {{0.2, 0.8, 0, 0}, {0.333333, 0.666667, 0, 0}};
   m.counts = false;
-  EXPECT_FALSE(motif::countsOf(m).has_value());  // no number of sites
+  EXPECT_FALSE(formats::countsOf(m).has_value());  // no number of sites
   m.nsites = 3;
   // 0.2 of 3 sites is no whole number: every product is kept as it is.
-  const std::vector<motif::Column> products = motif::countsOf(m).value();
+  const std::vector<formats::Column> products = formats::countsOf(m).value();
   EXPECT_NEAR(products[0][0], 0.6, 1e-12);
   EXPECT_NEAR(products[1][0], 0.999999, 1e-12);
   // Six-decimal probabilities of whole counts give the counts back exactly.
   m.columns[0] = {0.333333, 0.666667, 0, 0};
-  EXPECT_EQ(motif::countsOf(m).value(), (std::vector<motif::Column>{{1, 2, 0, 0}, {1, 2, 0, 0}}));
-  EXPECT_EQ(motif::plainFrequencies(m)[0], (motif::Column{1.0 / 3, 2.0 / 3, 0, 0}));
-  EXPECT_EQ(motif::degenerateConsensus(
+  EXPECT_EQ(formats::countsOf(m).value(), (std::vector<formats::Column>{{1, 2, 0, 0}, {1, 2, 0, 0}}));
+  EXPECT_EQ(formats::plainFrequencies(m)[0], (formats::Column{1.0 / 3, 2.0 / 3, 0, 0}));
+  EXPECT_EQ(formats::degenerateConsensus(
                 {{0.9, 0.05, 0.05, 0}, {0.5, 0.4, 0.1, 0}, {0.3, 0.3, 0.2, 0.2}, {0, 0.1, 0.1, 0.8}, {0.4, 0, 0, 0.6}}),
             "AMNTW");
 }

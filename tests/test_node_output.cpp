@@ -107,7 +107,7 @@ namespace {
 
 // The final motifs of an engine over the store whose only candidate is
 // `motif`, with complexity threshold `minComplexity`.
-std::vector<report::Motif> rankedAlone(const Utilities& util, NodePtr motif, double minComplexity = 0.15) {
+std::vector<formats::ReportMotif> rankedAlone(const Utilities& util, NodePtr motif, double minComplexity = 0.15) {
   RunConfig config = testConfig(util.GetL());
   config.MIN_COMPLEXITY = minComplexity;
   auto engine = makeEngine(util, config, {0});
@@ -139,9 +139,9 @@ TEST(NodeOutput, BlockOfASmallMotifLineByLine) {
   // Column 5: A 0.582, T 0.306 -> W; column 6: C 0.569, A 0.332 -> M.
   // Mismatch bounds 6 and 2/3; site scores (miSscore - 6) / (2/3 - 6):
   // ACGTAA and ACGTTC have miSscore 1 -> 15/16, ACGTAC has 2/3 -> 1.
-  const std::vector<report::Motif> motifs = rankedAlone(*u, std::move(n));
+  const std::vector<formats::ReportMotif> motifs = rankedAlone(*u, std::move(n));
   ASSERT_EQ(motifs.size(), 1u);
-  const std::string block = writtenText([&](std::FILE* out) { report::writeMotif(out, motifs[0]); });
+  const std::string block = writtenText([&](std::FILE* out) { formats::writeReportMotif(out, motifs[0]); });
   expectSameLines(block, {
                              "",
                              "Motif rank #1",
@@ -163,7 +163,7 @@ TEST(NodeOutput, BlockOfASmallMotifLineByLine) {
                              "################################",
                          });
   // The data holds the unrounded scores and where every site lies.
-  const std::vector<report::Site>& sites = motifs[0].sites;
+  const std::vector<formats::ReportSite>& sites = motifs[0].sites;
   ASSERT_EQ(sites.size(), 3u);
   EXPECT_NEAR(sites[0].score, 15.0 / 16, 1e-6);
   EXPECT_NEAR(sites[1].score, 15.0 / 16, 1e-6);
@@ -179,9 +179,9 @@ TEST(NodeOutput, BlockOfAMotifWithoutSites) {
   auto n = std::make_unique<node>(u->motifContext());
   n->computeInformation();
   n->computeMAP();
-  const std::vector<report::Motif> motifs = rankedAlone(*u, std::move(n), 0.0);
+  const std::vector<formats::ReportMotif> motifs = rankedAlone(*u, std::move(n), 0.0);
   ASSERT_EQ(motifs.size(), 1u);
-  const std::string block = writtenText([&](std::FILE* out) { report::writeMotif(out, motifs[0]); });
+  const std::string block = writtenText([&](std::FILE* out) { formats::writeReportMotif(out, motifs[0]); });
   // All-zero frequencies: no base above 0.25 (N), A first of the tied bases.
   expectSameLines(block, {
                              "",
@@ -203,13 +203,13 @@ TEST(NodeOutput, BlockOfAMotifWithoutSites) {
 }
 
 TEST(NodeOutput, CountMatrixKeepsColumnsFourWide) {
-  report::Motif motif;
+  formats::ReportMotif motif;
   for (int i = 0; i < 8; ++i) {
-    report::Column column{};
+    formats::CountColumn column{};
     column[static_cast<std::size_t>(i % 4)] = 10;
     motif.counts.push_back(column);
   }
-  const std::string block = writtenText([&](std::FILE* out) { report::writeMotif(out, motif); });
+  const std::string block = writtenText([&](std::FILE* out) { formats::writeReportMotif(out, motif); });
   EXPECT_NE(block.find("\nPosition Count Matrix\n"
                        "\t   1   2   3   4   5   6   7   8\n"
                        "A\t  10   0   0   0  10   0   0   0\n"

@@ -27,7 +27,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using output_file::OutputFile;
+using formats::OutputFile;
 using testing_support::fatalMessage;
 using testing_support::readWholeFile;
 using testing_support::TempDir;
@@ -83,11 +83,11 @@ TEST(OutputFileRegular, AnOutputNeverCommittedLeavesTheOldFileAndNoTemporary) {
 TEST(OutputFileRegular, NewFilesFollowTheUmaskReplacedFilesKeepTheirPermissions) {
   TempDir dir;
   const mode_t savedMask = ::umask(027);
-  output_file::writeWholeFile(dir / "new.txt", "x");
+  formats::writeWholeFile(dir / "new.txt", "x");
   ::umask(savedMask);
   writeFile(dir / "private.txt", "old");
   ASSERT_EQ(::chmod((dir / "private.txt").c_str(), 0600), 0);
-  output_file::writeWholeFile(dir / "private.txt", "new");
+  formats::writeWholeFile(dir / "private.txt", "new");
 
   struct stat st {};
   ASSERT_EQ(::stat((dir / "new.txt").c_str(), &st), 0);
@@ -100,12 +100,12 @@ TEST(OutputFileRegular, NewFilesFollowTheUmaskReplacedFilesKeepTheirPermissions)
 TEST(OutputFileRegular, FailuresNameThePathAndTheReason) {
   TempDir dir;
   const std::string missing = dir / "missing/bg.txt";
-  EXPECT_EQ(fatalMessage([&] { output_file::writeWholeFile(missing, "x"); }),
+  EXPECT_EQ(fatalMessage([&] { formats::writeWholeFile(missing, "x"); }),
             "Error: cannot write " + missing + ": No such file or directory.\n");
-  EXPECT_EQ(fatalMessage([&] { output_file::writeWholeFile(dir / "", "x"); }),
+  EXPECT_EQ(fatalMessage([&] { formats::writeWholeFile(dir / "", "x"); }),
             "Error: cannot write " + (dir / "") + ": Is a directory.\n");
   writeFile(dir / "plain", "");
-  EXPECT_EQ(fatalMessage([&] { output_file::writeWholeFile(dir / "plain/x", "x"); }),
+  EXPECT_EQ(fatalMessage([&] { formats::writeWholeFile(dir / "plain/x", "x"); }),
             "Error: cannot write " + (dir / "plain/x") + ": Not a directory.\n");
   EXPECT_EQ(dir.entries(), std::vector<std::string>{"plain"});
 }
@@ -131,7 +131,7 @@ TEST(OutputFileRegular, AFailedRenameRemovesTheTemporaryAndLeavesWhatTookThePlac
 TEST(OutputFileRegular, LongNamesStillGetATemporaryBesideThem) {
   TempDir dir;
   const std::string target = dir / std::string(250, 'n');
-  output_file::writeWholeFile(target, "long");
+  formats::writeWholeFile(target, "long");
   EXPECT_EQ(readWholeFile(target), "long");
   EXPECT_EQ(dir.entries().size(), 1u);
 }
@@ -146,7 +146,7 @@ TEST(OutputFileLinks, WritesThroughLinksAndKeepsThem) {
   ASSERT_EQ(::symlink("models/bg.txt", (dir / "first").c_str()), 0);
   const std::string first = dir / "first";
   ASSERT_EQ(::symlink(first.c_str(), (dir / "second").c_str()), 0);
-  output_file::writeWholeFile(dir / "second", "new");
+  formats::writeWholeFile(dir / "second", "new");
   EXPECT_EQ(typeOf(dir / "second"), static_cast<mode_t>(S_IFLNK));
   EXPECT_EQ(typeOf(dir / "first"), static_cast<mode_t>(S_IFLNK));
   EXPECT_EQ(readWholeFile(dir / "models/bg.txt"), "new");
@@ -156,7 +156,7 @@ TEST(OutputFileLinks, WritesThroughLinksAndKeepsThem) {
 TEST(OutputFileLinks, ALinkToNothingMakesItsTarget) {
   TempDir dir;
   ASSERT_EQ(::symlink("made.txt", (dir / "link").c_str()), 0);
-  output_file::writeWholeFile(dir / "link", "made");
+  formats::writeWholeFile(dir / "link", "made");
   EXPECT_EQ(typeOf(dir / "link"), static_cast<mode_t>(S_IFLNK));
   EXPECT_EQ(readWholeFile(dir / "made.txt"), "made");
 }
@@ -165,7 +165,7 @@ TEST(OutputFileLinks, ALoopOfLinksIsRefused) {
   TempDir dir;
   ASSERT_EQ(::symlink("b", (dir / "a").c_str()), 0);
   ASSERT_EQ(::symlink("a", (dir / "b").c_str()), 0);
-  EXPECT_EQ(fatalMessage([&] { output_file::writeWholeFile(dir / "a", "x"); }),
+  EXPECT_EQ(fatalMessage([&] { formats::writeWholeFile(dir / "a", "x"); }),
             "Error: cannot write " + (dir / "a") + ": Too many levels of symbolic links.\n");
   EXPECT_EQ(dir.entries(), (std::vector<std::string>{"a", "b"}));
 }
@@ -175,7 +175,7 @@ TEST(OutputFileLinks, ALoopOfLinksIsRefused) {
 TEST(OutputFileSpecial, AFullDeviceFailsAndStaysADevice) {
   TempDir dir;
   const std::string full = makeFullDevice(dir);
-  EXPECT_EQ(fatalMessage([&] { output_file::writeWholeFile(full, "a short text"); }),
+  EXPECT_EQ(fatalMessage([&] { formats::writeWholeFile(full, "a short text"); }),
             "Error: cannot write " + full + ": No space left on device.\n");
   // More than a stream buffer: write() itself fails, not only the flush.
   OutputFile file(full);
@@ -193,7 +193,7 @@ TEST(OutputFileSpecial, AFullDeviceFailsAndStaysADevice) {
 TEST(OutputFileSpecial, ALinkToADeviceWritesIntoTheDevice) {
   TempDir dir;
   ASSERT_EQ(::symlink("/dev/null", (dir / "sink").c_str()), 0);
-  output_file::writeWholeFile(dir / "sink", "gone");
+  formats::writeWholeFile(dir / "sink", "gone");
   EXPECT_EQ(typeOf(dir / "sink"), static_cast<mode_t>(S_IFLNK));
   EXPECT_EQ(typeOf("/dev/null"), static_cast<mode_t>(S_IFCHR));
   EXPECT_EQ(dir.entries(), std::vector<std::string>{"sink"});
@@ -206,7 +206,7 @@ TEST(OutputFileSpecial, AFifoReaderReceivesTheWholeText) {
   std::string text;
   for (int i = 0; i < 20000; ++i) text += "line " + std::to_string(i) + "\n";  // more than a pipe holds
   std::future<std::string> received = std::async(std::launch::async, [&] { return readWholeFile(fifo); });
-  output_file::writeWholeFile(fifo, text);
+  formats::writeWholeFile(fifo, text);
   // Releases a reader still waiting because nothing opened the FIFO, so that
   // such a fault fails the test instead of hanging it.
   ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
@@ -277,17 +277,17 @@ TEST(OutputFileStandard, LostTextIsReportedOnce) {
   {
     StdoutOnFullDevice redirected(full);
     std::printf("console text\n");
-    failure = output_file::standardOutputFailure();
+    failure = formats::standardOutputFailure();
     OutputFile out = OutputFile::standardOutput();
     EXPECT_EQ(out.name(), "standard output");
     out.write("a model\n");
     committed = fatalMessage([&] { out.commit(); });
-    afterCommit = output_file::standardOutputFailure();
+    afterCommit = formats::standardOutputFailure();
   }
   EXPECT_EQ(failure, std::optional<std::string>("Error: cannot write standard output: No space left on device.\n"));
   EXPECT_EQ(committed, "Error: cannot write standard output: No space left on device.\n");
   EXPECT_EQ(afterCommit, std::nullopt);
-  EXPECT_EQ(output_file::standardOutputFailure(), std::nullopt);
+  EXPECT_EQ(formats::standardOutputFailure(), std::nullopt);
 }
 
 TEST(OutputFileStandard, FinishConsoleRepeatsTheStopOnStandardError) {
@@ -301,14 +301,14 @@ TEST(OutputFileStandard, FinishConsoleRepeatsTheStopOnStandardError) {
     // A flush on the way loses the text and the reason of its failure; the
     // failure line itself, sent to the console first, finds the reason again.
     std::fflush(stdout);
-    status = output_file::finishConsole(1, "Error: no sequences found in a.fa.\n");
+    status = formats::finishConsole(1, "Error: no sequences found in a.fa.\n");
   }
   EXPECT_EQ(status, 1);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "Error: no sequences found in a.fa.\n"
             "Error: cannot write standard output: No space left on device.\n");
   testing::internal::CaptureStderr();
-  EXPECT_EQ(output_file::finishConsole(0, ""), 0);  // a working standard output changes nothing
+  EXPECT_EQ(formats::finishConsole(0, ""), 0);  // a working standard output changes nothing
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
@@ -323,9 +323,9 @@ TEST(OutputFileInputs, TheSameFileIsRecognisedUnderEveryName) {
   const std::vector<std::string> inputs{dir / "other.fa", input};
   writeFile(dir / "other.fa", ">o\nA\n");
   for (const std::string& output : {input, dir / "./peaks.fa", dir / "hard.fa", dir / "soft.fa"})
-    EXPECT_EQ(fatalMessage([&] { output_file::refuseInputAsOutput(output, inputs, "report"); }),
+    EXPECT_EQ(fatalMessage([&] { formats::refuseInputAsOutput(output, inputs, "report"); }),
               "Error: the report file " + output + " is also an input file.\n");
-  EXPECT_EQ(fatalMessage([&] { output_file::refuseInputAsOutput(dir / "soft.fa", {dir / "hard.fa"}); }),
+  EXPECT_EQ(fatalMessage([&] { formats::refuseInputAsOutput(dir / "soft.fa", {dir / "hard.fa"}); }),
             "Error: the output file " + (dir / "soft.fa") + " is also an input file.\n");
   EXPECT_EQ(readWholeFile(input), ">s\nACGT\n");
 }
@@ -335,10 +335,10 @@ TEST(OutputFileInputs, OtherFilesNewFilesAndDevicesPass) {
   writeFile(dir / "in.fa", ">s\nA\n");
   writeFile(dir / "out.txt", "old");
   const std::vector<std::string> inputs{dir / "in.fa", dir / "missing.fa"};
-  EXPECT_NO_THROW(output_file::refuseInputAsOutput(dir / "out.txt", inputs));
-  EXPECT_NO_THROW(output_file::refuseInputAsOutput(dir / "new.txt", inputs));
-  EXPECT_NO_THROW(output_file::refuseInputAsOutput("", inputs));
-  EXPECT_NO_THROW(output_file::refuseInputAsOutput("/dev/null", {"/dev/null"}));
+  EXPECT_NO_THROW(formats::refuseInputAsOutput(dir / "out.txt", inputs));
+  EXPECT_NO_THROW(formats::refuseInputAsOutput(dir / "new.txt", inputs));
+  EXPECT_NO_THROW(formats::refuseInputAsOutput("", inputs));
+  EXPECT_NO_THROW(formats::refuseInputAsOutput("/dev/null", {"/dev/null"}));
 }
 
 }  // namespace

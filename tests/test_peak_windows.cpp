@@ -15,10 +15,10 @@
 #include "stats/genome_intervals.h"
 #include "stats/peak_windows.h"
 
-using genome_intervals::Interval;
-using genome_intervals::IntervalIndex;
-using peak_windows::WindowOptions;
-using peak_windows::WindowSet;
+using stats::Interval;
+using stats::IntervalIndex;
+using stats::WindowOptions;
+using stats::WindowSet;
 using testing_support::errorText;
 using testing_support::GeneratedGenome;
 
@@ -33,14 +33,14 @@ std::string narrowPeakText(const std::vector<genome_maker::PlantedPeak>& planted
   return text;
 }
 
-WindowSet windowsOf(const std::string& peakText, genome::IndexedGenome& g, const WindowOptions& options = {},
+WindowSet windowsOf(const std::string& peakText, formats::IndexedGenome& g, const WindowOptions& options = {},
                     const IntervalIndex& excluded = IntervalIndex()) {
-  return peak_windows::makeWindows(peaks::parsePeaks(peakText, "peaks.bed"), g, options, excluded);
+  return stats::makeWindows(formats::parsePeaks(peakText, "peaks.bed"), g, options, excluded);
 }
 
 std::vector<std::string> regionNames(const WindowSet& set) {
   std::vector<std::string> names;
-  for (const peak_windows::Window& w : set.windows) names.push_back(genome_intervals::regionName(w.region));
+  for (const stats::Window& w : set.windows) names.push_back(stats::regionName(w.region));
   return names;
 }
 
@@ -49,10 +49,10 @@ class PeakWindowsOnOneChromosome : public ::testing::Test {
  protected:
   void SetUp() override {
     testing_support::writeText(dir / "g.fa", genome_maker::fastaText("chr1", genome_maker::makeChromosome(20000, 3)));
-    g = std::make_unique<genome::IndexedGenome>(dir / "g.fa");
+    g = std::make_unique<formats::IndexedGenome>(dir / "g.fa");
   }
   testing_support::TempDir dir;
-  std::unique_ptr<genome::IndexedGenome> g;
+  std::unique_ptr<formats::IndexedGenome> g;
 };
 
 }  // namespace
@@ -64,7 +64,7 @@ TEST(PeakWindows, SummitCentredWindowsHoldThePlantedSites) {
   made.write();
   std::vector<std::vector<FastaRecord>> byCompression;
   for (const std::string& path : {made.plainPath(), made.bgzipPath()}) {
-    genome::IndexedGenome g(path);
+    formats::IndexedGenome g(path);
     const WindowSet set = windowsOf(narrowPeakText(planted), g);
     ASSERT_EQ(set.windows.size(), planted.size());
     for (std::size_t i = 0; i < planted.size(); ++i) {
@@ -73,15 +73,14 @@ TEST(PeakWindows, SummitCentredWindowsHoldThePlantedSites) {
       EXPECT_EQ(set.windows[i].region.end, summit + 100);
       EXPECT_EQ(set.windows[i].peakLine, static_cast<int>(i + 2));
     }
-    std::vector<FastaRecord> records =
-        genome_intervals::fetchRecords(g, peak_windows::regionsOf(set.windows), LowerCase::AsUpper);
+    std::vector<FastaRecord> records = stats::fetchRecords(g, stats::regionsOf(set.windows), LowerCase::AsUpper);
     for (std::size_t i = 0; i < records.size(); ++i) {
       const Interval& w = set.windows[i].region;
       EXPECT_EQ(records[i].name, w.chrom + ":" + std::to_string(w.start) + "-" + std::to_string(w.end));
       EXPECT_EQ(records[i].letters, made.expected(w.chrom, w.start, w.end));
       // The site is centred on the summit, at offset 100 - 6 of the window.
       const std::string site = records[i].letters.substr(94, kSite.size());
-      EXPECT_EQ(site, planted[i].siteStrand == '+' ? kSite : words::reverseComplement(kSite)) << records[i].name;
+      EXPECT_EQ(site, planted[i].siteStrand == '+' ? kSite : base::reverseComplement(kSite)) << records[i].name;
     }
     byCompression.push_back(std::move(records));
   }
@@ -107,11 +106,10 @@ TEST_F(PeakWindowsOnOneChromosome, SummitBedCentresAndOtherSizes) {
 
 TEST_F(PeakWindowsOnOneChromosome, MinusStrandWindowsAreReverseComplemented) {
   const WindowSet set = windowsOf("chr1\t1000\t1300\tp\t1\t-\nchr1\t3000\t3300\tq\t1\t+\n", *g);
-  const std::vector<FastaRecord> records =
-      genome_intervals::fetchRecords(*g, peak_windows::regionsOf(set.windows), LowerCase::AsUpper);
+  const std::vector<FastaRecord> records = stats::fetchRecords(*g, stats::regionsOf(set.windows), LowerCase::AsUpper);
   ASSERT_EQ(records.size(), 2u);
   EXPECT_EQ(records[0].name, "chr1:1050-1250(-)");
-  EXPECT_EQ(records[0].letters, words::reverseComplement(g->fetch("chr1", 1050, 1250, LowerCase::AsUpper)));
+  EXPECT_EQ(records[0].letters, base::reverseComplement(g->fetch("chr1", 1050, 1250, LowerCase::AsUpper)));
   EXPECT_EQ(records[1].name, "chr1:3050-3250(+)");
   EXPECT_EQ(records[1].letters, g->fetch("chr1", 3050, 3250, LowerCase::AsUpper));
 }
@@ -180,17 +178,17 @@ TEST_F(PeakWindowsOnOneChromosome, RefusalsNameThePeakFileAndLine) {
 }
 
 TEST_F(PeakWindowsOnOneChromosome, ExcludedRegionsAndKeepOutZones) {
-  const peaks::PeakFile blacklist = peaks::parsePeaks("chr1\t100\t200\nchrY\t5\t10\n", "black.bed");
-  const std::vector<Interval> regions = peak_windows::excludedRegions(blacklist, *g);
+  const formats::PeakFile blacklist = formats::parsePeaks("chr1\t100\t200\nchrY\t5\t10\n", "black.bed");
+  const std::vector<Interval> regions = stats::excludedRegions(blacklist, *g);
   ASSERT_EQ(regions.size(), 2u);
   EXPECT_EQ(regions[1].chrom, "chrY");  // kept: it excludes nothing
-  EXPECT_EQ(errorText([&] { peak_windows::excludedRegions(peaks::parsePeaks("1\t100\t200\n", "black.bed"), *g); }),
+  EXPECT_EQ(errorText([&] { stats::excludedRegions(formats::parsePeaks("1\t100\t200\n", "black.bed"), *g); }),
             "black.bed:1: chromosome 1 is not in the genome " + dir / "g.fa" +
                 ", which names it chr1: name the chromosomes of both files the same way (\"chr1\" or \"1\")");
 
   // Around a peak: its interval and its window, widened by the window size.
-  const peaks::PeakFile file = peaks::parsePeaks("chr1\t1000\t1500\nchr1\t3000\t3001\n", "p.bed");
-  const std::vector<Interval> zones = peak_windows::keepOutZones(file, WindowOptions());
+  const formats::PeakFile file = formats::parsePeaks("chr1\t1000\t1500\nchr1\t3000\t3001\n", "p.bed");
+  const std::vector<Interval> zones = stats::keepOutZones(file, WindowOptions());
   ASSERT_EQ(zones.size(), 2u);
   EXPECT_EQ(zones[0].start, 1000 - 200);
   EXPECT_EQ(zones[0].end, 1500 + 200);
@@ -209,7 +207,7 @@ TEST(IntervalIndex, OverlapsOnlyWhenABaseIsShared) {
   EXPECT_FALSE(index.overlaps("chr3", 0, 1000));
   EXPECT_TRUE(index.overlaps("chr2", 9, 10));
 
-  genome_intervals::DisjointIntervals kept;
+  stats::DisjointIntervals kept;
   kept.add({"chr1", 100, 200});
   kept.add({"chr1", 300, 400});
   EXPECT_TRUE(kept.overlaps({"chr1", 199, 300}));

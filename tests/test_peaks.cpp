@@ -7,8 +7,8 @@
 #include "formats/peaks.h"
 #include "genome_support.h"
 
-using peaks::PeakFile;
-using peaks::PeakFormat;
+using formats::PeakFile;
+using formats::PeakFormat;
 using testing_support::gzipped;
 using testing_support::TempFile;
 
@@ -16,13 +16,13 @@ namespace {
 
 // The message of the error that reading `text` as "peaks.bed" throws.
 std::string refusal(const std::string& text) {
-  return testing_support::errorText([&] { peaks::parsePeaks(text, "peaks.bed"); });
+  return testing_support::errorText([&] { formats::parsePeaks(text, "peaks.bed"); });
 }
 
 }  // namespace
 
 TEST(PeakFile, Bed3To6WithStrandsAndSkippedLines) {
-  const PeakFile file = peaks::parsePeaks(
+  const PeakFile file = formats::parsePeaks(
       "track name=peaks\nbrowser position chr1:1-1000\n# a comment\n\n"
       "chr1\t100\t300\n",
       "a.bed");
@@ -35,7 +35,7 @@ TEST(PeakFile, Bed3To6WithStrandsAndSkippedLines) {
   EXPECT_FALSE(file.peaks[0].score);
   EXPECT_EQ(file.peaks[0].line, 5);
 
-  const PeakFile six = peaks::parsePeaks("chr2\t5\t15\tp1\t7.5\t-\nchr2\t20\t30\t.\t.\t+\r\n", "b.bed");
+  const PeakFile six = formats::parsePeaks("chr2\t5\t15\tp1\t7.5\t-\nchr2\t20\t30\t.\t.\t+\r\n", "b.bed");
   ASSERT_EQ(six.peaks.size(), 2u);
   EXPECT_EQ(six.peaks[0].name, "p1");
   EXPECT_DOUBLE_EQ(*six.peaks[0].score, 7.5);
@@ -47,18 +47,18 @@ TEST(PeakFile, Bed3To6WithStrandsAndSkippedLines) {
 }
 
 TEST(PeakFile, BlankSeparatedFieldsAndTrailingBedColumns) {
-  const PeakFile file = peaks::parsePeaks("chr1 10 20 a 5 +\nchr1  30 40 b 6 -\n", "c.bed");
+  const PeakFile file = formats::parsePeaks("chr1 10 20 a 5 +\nchr1  30 40 b 6 -\n", "c.bed");
   ASSERT_EQ(file.peaks.size(), 2u);
   EXPECT_EQ(file.peaks[1].start, 30);
   EXPECT_EQ(file.peaks[1].name, "b");
   // BED12: thick start and end, colour and blocks are read past.
-  const PeakFile bed12 = peaks::parsePeaks("chr1\t10\t90\tg\t0\t+\t10\t90\t0\t2\t10,10\t0,70\n", "d.bed");
+  const PeakFile bed12 = formats::parsePeaks("chr1\t10\t90\tg\t0\t+\t10\t90\t0\t2\t10,10\t0,70\n", "d.bed");
   EXPECT_EQ(bed12.format, PeakFormat::Bed);
   EXPECT_EQ(bed12.peaks[0].end, 90);
 }
 
 TEST(PeakFile, NarrowPeakSignalAndSummit) {
-  const PeakFile file = peaks::parsePeaks(
+  const PeakFile file = formats::parsePeaks(
       "chr1\t1000\t1400\tpeak_1\t850\t.\t12.5\t40.1\t37.2\t180\n"
       "chr1\t2000\t2300\tpeak_2\t500\t.\t3.25\t-1\t-1\t-1\n",
       "x.narrowPeak");
@@ -71,7 +71,7 @@ TEST(PeakFile, NarrowPeakSignalAndSummit) {
 }
 
 TEST(PeakFile, SummitBedHasOneBaseIntervals) {
-  const PeakFile file = peaks::parsePeaks("chr3\t4999\t5000\tsummit_1\t22.1\n", "summits.bed");
+  const PeakFile file = formats::parsePeaks("chr3\t4999\t5000\tsummit_1\t22.1\n", "summits.bed");
   EXPECT_EQ(file.format, PeakFormat::Bed);
   EXPECT_EQ(file.peaks[0].end - file.peaks[0].start, 1);
   EXPECT_DOUBLE_EQ(*file.peaks[0].score, 22.1);
@@ -84,9 +84,9 @@ TEST(PeakFile, GzipReadsAsPlain) {
   // bgzip (as tabix-indexed BED files are) is gzip of many members.
   const TempFile bgzipped("", ".bed.gz");
   ASSERT_TRUE(testing_support::writeBgzf(bgzipped.path(), text));
-  const PeakFile a = peaks::readPeakFile(plain.path());
+  const PeakFile a = formats::readPeakFile(plain.path());
   for (const std::string& path : {compressed.path(), bgzipped.path()}) {
-    const PeakFile b = peaks::readPeakFile(path);
+    const PeakFile b = formats::readPeakFile(path);
     ASSERT_EQ(a.peaks.size(), 2u);
     ASSERT_EQ(b.peaks.size(), 2u);
     for (std::size_t i = 0; i < 2; ++i) {
@@ -104,8 +104,8 @@ TEST(PeakFile, ReadALineAtATimeAsTheTextIsParsed) {
   // Windows line ends, a comment, and a last line without its end.
   const std::string text = "chr1\t10\t20\tp\t3\t+\r\n# x\r\nchr2\t5\t50\tq\t4\t-\r\nchr3\t1\t2\tr\t.\t.";
   const TempFile compressed(gzipped(text), ".bed.gz");
-  const PeakFile streamed = peaks::readPeakFile(compressed.path());
-  const PeakFile parsed = peaks::parsePeaks(text, compressed.path());
+  const PeakFile streamed = formats::readPeakFile(compressed.path());
+  const PeakFile parsed = formats::parsePeaks(text, compressed.path());
   ASSERT_EQ(streamed.peaks.size(), 3u);
   ASSERT_EQ(parsed.peaks.size(), 3u);
   for (std::size_t i = 0; i < 3; ++i) {
@@ -118,21 +118,21 @@ TEST(PeakFile, ReadALineAtATimeAsTheTextIsParsed) {
   EXPECT_FALSE(streamed.peaks[2].score);
   // A line past the limit is refused at its line, streamed or parsed; one at
   // the limit is read.
-  const std::string longName(peaks::kLongestLine - 9, 'n');
+  const std::string longName(formats::kLongestPeakLine - 9, 'n');
   const std::string atLimit = "chr1\t1\t2\t" + longName + "\n";
-  ASSERT_EQ(atLimit.size(), peaks::kLongestLine + 1);
-  EXPECT_EQ(peaks::parsePeaks(atLimit, "l.bed").peaks.at(0).name, longName);
+  ASSERT_EQ(atLimit.size(), formats::kLongestPeakLine + 1);
+  EXPECT_EQ(formats::parsePeaks(atLimit, "l.bed").peaks.at(0).name, longName);
   const std::string overLimit = "chr1\t1\t2\n" + atLimit.substr(0, atLimit.size() - 1) + "n\n";
   const std::string said = "long.bed.gz:2: the line is longer than 1000000 bytes; is this a peak file?";
-  EXPECT_EQ(testing_support::errorText([&] { peaks::parsePeaks(overLimit, "long.bed.gz"); }), said);
+  EXPECT_EQ(testing_support::errorText([&] { formats::parsePeaks(overLimit, "long.bed.gz"); }), said);
   const TempFile longFile(gzipped(overLimit), ".bed.gz");
-  EXPECT_EQ(testing_support::errorText([&] { peaks::readPeakFile(longFile.path()); }),
+  EXPECT_EQ(testing_support::errorText([&] { formats::readPeakFile(longFile.path()); }),
             longFile.path() + said.substr(std::string("long.bed.gz").size()));
 }
 
 TEST(PeakFile, EmptyFileHasNoPeaks) {
-  EXPECT_TRUE(peaks::parsePeaks("", "e.bed").peaks.empty());
-  EXPECT_TRUE(peaks::parsePeaks("track name=x\n# nothing\n\n", "e.bed").peaks.empty());
+  EXPECT_TRUE(formats::parsePeaks("", "e.bed").peaks.empty());
+  EXPECT_TRUE(formats::parsePeaks("track name=x\n# nothing\n\n", "e.bed").peaks.empty());
 }
 
 TEST(PeakFile, RefusalsNameFileAndLine) {
@@ -157,7 +157,7 @@ TEST(PeakFile, RefusalsNameFileAndLine) {
 
 TEST(PeakFile, UnreadableFileIsNamed) {
   try {
-    peaks::readPeakFile("/nonexistent/peaks.bed");
+    formats::readPeakFile("/nonexistent/peaks.bed");
     FAIL() << "no error";
   } catch (const std::exception& error) {
     EXPECT_NE(std::string(error.what()).find("/nonexistent/peaks.bed"), std::string::npos) << error.what();

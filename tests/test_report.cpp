@@ -33,8 +33,8 @@ RunConfig reportConfig(const Utilities& util, const TempFile& report) {
 }
 
 // What writeHeader prints for the parameters.
-std::string headerText(const report::Parameters& parameters) {
-  return writtenText([&](std::FILE* out) { report::writeHeader(out, parameters); });
+std::string headerText(const formats::ReportParameters& parameters) {
+  return writtenText([&](std::FILE* out) { formats::writeReportHeader(out, parameters); });
 }
 
 Site makeSite(const std::string& text, int seqIdx, int pos, bool strand = true, int tag = -1) {

@@ -22,9 +22,9 @@ std::string fixtureText(const std::string& name) {
   return text.str();
 }
 
-report::Report readText(const std::string& text) {
+formats::Report readText(const std::string& text) {
   std::istringstream in(text);
-  return report::read(in, "test.out");
+  return formats::readReport(in, "test.out");
 }
 
 std::vector<std::string> splitLines(const std::string& text) {
@@ -47,7 +47,7 @@ std::string reverseComplementOf(const std::string& word) {
 }
 
 TEST(ReportReader, ReadsTheParametersOfTheHeader) {
-  const report::Parameters p = readText(fixtureText("tiny.out")).parameters;
+  const formats::ReportParameters p = readText(fixtureText("tiny.out")).parameters;
   EXPECT_EQ(p.date, "Mon Jan  5 10:00:00 2026");
   EXPECT_DOUBLE_EQ(p.matchingThreshold, 0.75);
   EXPECT_EQ(p.initMethod, 2);
@@ -62,9 +62,9 @@ TEST(ReportReader, ReadsTheParametersOfTheHeader) {
 }
 
 TEST(ReportReader, ReadsEveryPartOfAMotifBlock) {
-  const report::Report r = readText(fixtureText("tiny.out"));
+  const formats::Report r = readText(fixtureText("tiny.out"));
   ASSERT_EQ(r.motifs.size(), 2u);
-  const report::Motif& m = r.motifs[0];
+  const formats::ReportMotif& m = r.motifs[0];
   EXPECT_EQ(m.rank, 1);
   EXPECT_DOUBLE_EQ(m.mapScore, 0.512345);
   EXPECT_DOUBLE_EQ(m.complexity, 0.8);
@@ -74,8 +74,8 @@ TEST(ReportReader, ReadsEveryPartOfAMotifBlock) {
   EXPECT_EQ(m.degenerateConsensus, "ACGKTW");
   EXPECT_EQ(m.reverseConsensus, "TAACGT");
   ASSERT_EQ(m.width(), 6);
-  EXPECT_EQ(m.counts[3], (report::Column{0, 0, 1, 3}));
-  EXPECT_EQ(m.counts[5], (report::Column{2, 0, 0, 2}));
+  EXPECT_EQ(m.counts[3], (formats::CountColumn{0, 0, 1, 3}));
+  EXPECT_EQ(m.counts[5], (formats::CountColumn{2, 0, 0, 2}));
   ASSERT_EQ(m.sites.size(), 4u);
   EXPECT_EQ(m.sites[0].sequence, "seq one");
   EXPECT_TRUE(m.sites[0].forward);
@@ -85,8 +85,8 @@ TEST(ReportReader, ReadsEveryPartOfAMotifBlock) {
 }
 
 TEST(ReportReader, TakesTheSiteFieldsFromTheRightSoNamesMayHoldTabs) {
-  const report::Report r = readText(fixtureText("tiny.out"));
-  const report::Site& s = r.motifs[0].sites[1];
+  const formats::Report r = readText(fixtureText("tiny.out"));
+  const formats::ReportSite& s = r.motifs[0].sites[1];
   EXPECT_EQ(s.sequence, "seq\ttwo <b>&");
   EXPECT_EQ(s.word, "ACGTTA");
   EXPECT_FALSE(s.forward);
@@ -94,18 +94,18 @@ TEST(ReportReader, TakesTheSiteFieldsFromTheRightSoNamesMayHoldTabs) {
 }
 
 TEST(ReportReader, AcceptsAMotifWithoutSites) {
-  const report::Report r = readText(fixtureText("tiny.out"));
-  const report::Motif& m = r.motifs[1];
+  const formats::Report r = readText(fixtureText("tiny.out"));
+  const formats::ReportMotif& m = r.motifs[1];
   EXPECT_EQ(m.rank, 2);
   EXPECT_EQ(m.siteCount, 0);
   EXPECT_TRUE(m.sites.empty());
   EXPECT_EQ(m.width(), 6);
   EXPECT_TRUE(std::signbit(m.mapScore));  // "-0.000000"
-  for (const report::Column& c : m.counts) EXPECT_EQ(c, (report::Column{0, 0, 0, 0}));
+  for (const formats::CountColumn& c : m.counts) EXPECT_EQ(c, (formats::CountColumn{0, 0, 0, 0}));
 }
 
 TEST(ReportReader, AHeaderWithoutMotifsIsAnEmptyReport) {
-  const report::Report r = readText(fixtureText("empty.out"));
+  const formats::Report r = readText(fixtureText("empty.out"));
   EXPECT_TRUE(r.motifs.empty());
   EXPECT_EQ(r.parameters.sequences, 7);
   // Without the empty line that ends the header, too.
@@ -120,7 +120,7 @@ TEST(ReportReader, AcceptsScoresOnlyStrtodReadsAndWindowsLineEnds) {
   text.replace(text.find("7.250000"), 8, "-nan");
   std::string crlf;
   for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  const report::Report r = readText(crlf);
+  const formats::Report r = readText(crlf);
   ASSERT_EQ(r.motifs.size(), 2u);
   EXPECT_TRUE(std::isinf(r.motifs[0].mapScore));
   EXPECT_TRUE(std::isnan(r.motifs[0].relativeEntropy));
@@ -138,32 +138,32 @@ TEST(ReportReader, SplitsCountRowsWhoseCountsRunTogether) {
                      "G\t   0   0   0   0   0   0\nT\t   0   0   0   0   0   0\n";
   for (int i = 0; i < 1250; ++i) text += i < 1000 ? ">s\tAAAAAA\t1\t1\t1.0000\n" : ">s\tCCCCCC\t1\t1\t0.0000\n";
   text += std::string(32, '#') + "\n";
-  const report::Motif m = readText(text).motifs.at(0);
-  for (const report::Column& c : m.counts) EXPECT_EQ(c, (report::Column{1000, 250, 0, 0}));
+  const formats::ReportMotif m = readText(text).motifs.at(0);
+  for (const formats::CountColumn& c : m.counts) EXPECT_EQ(c, (formats::CountColumn{1000, 250, 0, 0}));
 }
 
 // Real output of zelkova on the bundled CRP example: every count matrix must
 // be the count of the site words listed under it, and the consensus words
 // must belong to that matrix.
 TEST(ReportReader, RealReportMatricesAgreeWithTheirOwnSites) {
-  const report::Report r = readText(fixtureText("crp0.out"));
+  const formats::Report r = readText(fixtureText("crp0.out"));
   EXPECT_EQ(r.parameters.sequences, 18);
   EXPECT_EQ(r.parameters.totalLength, 1890);
   EXPECT_FALSE(r.parameters.forwardOnly);
   ASSERT_EQ(r.motifs.size(), 10u);
   for (std::size_t i = 0; i < r.motifs.size(); ++i) {
-    const report::Motif& m = r.motifs[i];
+    const formats::ReportMotif& m = r.motifs[i];
     SCOPED_TRACE("motif rank " + std::to_string(m.rank));
     EXPECT_EQ(m.rank, static_cast<int>(i) + 1);
     EXPECT_EQ(m.width(), 16);
     EXPECT_EQ(static_cast<long long>(m.sites.size()), m.siteCount);
-    std::vector<report::Column> recount(16, report::Column{});
-    for (const report::Site& s : m.sites)
+    std::vector<formats::CountColumn> recount(16, formats::CountColumn{});
+    for (const formats::ReportSite& s : m.sites)
       for (int p = 0; p < 16; ++p) ++recount[p][std::string("ACGT").find(s.word[p])];
     EXPECT_EQ(recount, m.counts);
     EXPECT_EQ(m.reverseConsensus, reverseComplementOf(m.consensus));
     for (int p = 0; p < 16; ++p) {
-      const report::Column& c = m.counts[p];
+      const formats::CountColumn& c = m.counts[p];
       const int top = static_cast<int>(std::string("ACGT").find(m.consensus[p]));
       for (int b = 0; b < 4; ++b) EXPECT_GE(c[top], c[b]) << "position " << p + 1;
     }
@@ -222,7 +222,7 @@ TEST(ReportReaderErrors, RefusesDamagedReportsNamingTheLine) {
 
 TEST(ReportReaderErrors, AMissingFileIsAReadErrorNamingIt) {
   try {
-    report::readFile(kDataDir + "no-such-report.out");
+    formats::readReportFile(kDataDir + "no-such-report.out");
     ADD_FAILURE() << "accepted";
   } catch (const ReadError& e) {
     EXPECT_EQ(e.line(), 0);

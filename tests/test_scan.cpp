@@ -26,7 +26,7 @@ using testing_support::errorText;
 
 // Two motifs of the bundled insect collection's kind: a sharp 8-mer and a
 // flatter 13-mer, as counts of 20 sites.
-std::vector<motif::Motif> testMotifs() {
+std::vector<formats::Motif> testMotifs() {
   return {{"M1",
            "sharp",
            {{18, 1, 1, 0},
@@ -62,9 +62,9 @@ std::vector<motif::Motif> testMotifs() {
            7}};
 }
 
-std::vector<scan::MotifModel> modelsOf(const scan::Options& o, const scoring::Background& bg) {
+std::vector<scan::MotifModel> modelsOf(const scan::Options& o, const stats::Background& bg) {
   std::vector<scan::MotifModel> models;
-  for (const motif::Motif& m : testMotifs())
+  for (const formats::Motif& m : testMotifs())
     models.push_back(scan::motifModel(m, bg, o.pseudocount, o.strands, o.pBound()));
   return models;
 }
@@ -109,16 +109,16 @@ TEST(Scan, GenomeInPiecesGivesTheSitesOfItsChromosomesAsFastaAndOfEveryWindow) {
   scan::Options o;
   o.pValue = 1e-4;
   o.threads = 2;
-  const scoring::Background bg{0.3, 0.2, 0.2, 0.3};
+  const stats::Background bg{0.3, 0.2, 0.2, 0.3};
   const std::vector<scan::MotifModel> models = modelsOf(o, bg);
-  genome::IndexedGenome genome(generated.bgzipPath());
+  formats::IndexedGenome genome(generated.bgzipPath());
   const auto regions = scan::scanRegions(genome, "");
   const auto fromGenome = scan::scanAll(models, *scan::genomePieces(genome, regions, 12), o);
   const auto fromFasta = scan::scanAll(models, *scan::fastaPieces(generated.plainPath(), DnaRules::kNoLimit, 12), o);
   EXPECT_EQ(keysOf(fromGenome), keysOf(fromFasta));
   // Every window of chr1 scored whole, on the forward strand.
   const std::vector<FastaRecord> chr1{{"chr1", generated.expected("chr1", 0, 2500000)}};
-  const enrichment::CodedSequences coded(chr1);
+  const stats::CodedSequences coded(chr1);
   for (std::size_t m = 0; m < models.size(); ++m) {
     std::vector<std::pair<long long, int>> expected, found;
     const scan::StrandMatrix& forward = models[m].strands[0];
@@ -136,7 +136,7 @@ TEST(Scan, SameResultForAnyNumberOfThreads) {
   const auto generated = writtenGenome(32, 1200000, 100000);
   scan::Options o;
   o.pValue = 1e-3;
-  const std::vector<scan::MotifModel> models = modelsOf(o, scoring::uniformBackground());
+  const std::vector<scan::MotifModel> models = modelsOf(o, stats::uniformBackground());
   o.threads = 1;
   const auto one = scanFasta(models, generated->plainPath(), o);
   o.threads = 3;
@@ -146,7 +146,7 @@ TEST(Scan, SameResultForAnyNumberOfThreads) {
 
 TEST(Scan, QValuesAreBenjaminiHochbergOverEveryWindow) {
   testing_support::TempDir dir;
-  shuffle::Random random(4);
+  stats::Random random(4);
   std::string fasta;
   for (int r = 0; r < 40; ++r) {
     std::string letters(300, 'A');
@@ -158,19 +158,19 @@ TEST(Scan, QValuesAreBenjaminiHochbergOverEveryWindow) {
   scan::Options o;
   o.qValue = 0.05;
   o.threads = 2;
-  const scoring::Background bg = scoring::uniformBackground();
+  const stats::Background bg = stats::uniformBackground();
   const std::vector<scan::MotifModel> models = modelsOf(o, bg);
   const auto results = scan::scanAll(models, *scan::fastaPieces(path, DnaRules::kNoLimit, 12), o);
   // Every window of both strands with its p-value, and BH over all of them.
   const std::vector<FastaRecord> records = readDnaFile(path, DnaRules()).records;
-  const enrichment::CodedSequences coded(records);
+  const stats::CodedSequences coded(records);
   for (std::size_t m = 0; m < models.size(); ++m) {
     std::vector<double> p;
     std::vector<std::tuple<std::size_t, long long, int>> place;
     for (std::size_t s = 0; s < records.size(); ++s)
       for (int strand = 0; strand < 2; ++strand) {
         const scan::StrandMatrix& sm = models[m].strands[static_cast<std::size_t>(strand)];
-        const scoring::ScoreTail whole(sm.scanner.matrix(), bg, sm.scanner.matrix().worst());
+        const stats::ScoreTail whole(sm.scanner.matrix(), bg, sm.scanner.matrix().worst());
         sm.scanner.scoreEveryWindow(coded, s, records[s].letters.size(), sm.scanner.matrix().worst(),
                                     [&](std::size_t start, int score) {
                                       p.push_back(whole.atLeast(score));
@@ -178,7 +178,7 @@ TEST(Scan, QValuesAreBenjaminiHochbergOverEveryWindow) {
                                     });
       }
     EXPECT_EQ(static_cast<long long>(p.size()), results[m].windows);
-    const std::vector<double> q = compare::benjaminiHochberg(p);
+    const std::vector<double> q = stats::benjaminiHochberg(p);
     std::vector<std::tuple<std::size_t, long long, int>> expected;
     for (std::size_t i = 0; i < q.size(); ++i)
       if (q[i] <= 0.05) expected.push_back(place[i]);
@@ -200,7 +200,7 @@ TEST(Scan, MaxSitesKeepsTheBestByPAndCountsTheRest) {
   const auto generated = writtenGenome(33, 200000, 100000);
   scan::Options o;
   o.pValue = 1e-2;
-  const std::vector<scan::MotifModel> models = modelsOf(o, scoring::uniformBackground());
+  const std::vector<scan::MotifModel> models = modelsOf(o, stats::uniformBackground());
   const auto all = scanFasta(models, generated->plainPath(), o);
   o.maxSites = 25;
   const auto cut = scanFasta(models, generated->plainPath(), o);
@@ -228,7 +228,7 @@ TEST(Scan, MaxSitesKeepsTheBestByPAndCountsTheRest) {
 TEST(Scan, RegionsAreMergedAndRefusedWithFileAndLine) {
   testing_support::GeneratedGenome generated(34, 50000, 40000);
   generated.write();
-  genome::IndexedGenome genome(generated.plainPath());
+  formats::IndexedGenome genome(generated.plainPath());
   const testing_support::TempDir& dir = generated.dir();
   const auto merged = scan::scanRegions(
       genome,
@@ -255,7 +255,7 @@ TEST(Scan, RegionsAreMergedAndRefusedWithFileAndLine) {
 TEST(MemeBackground, ReadsOrderZeroAndRefusesWithFileAndLine) {
   auto read = [](const std::string& text) {
     std::istringstream in(text);
-    return meme_background::read(in, "bg.txt");
+    return formats::readMemeBackground(in, "bg.txt");
   };
   const auto b = read("# order 0\nA 0.3\nC 0.2\ng 0.2\nT 0.3\n# order 1\nAA 0.09\nAC 0.06\n");
   EXPECT_DOUBLE_EQ(b[0], 0.3);

@@ -12,7 +12,7 @@
 
 TEST(ScoreQValues, EqualBenjaminiHochbergOverEveryTest) {
   for (std::uint64_t seed = 1; seed <= 20; ++seed) {
-    shuffle::Random random(seed);
+    stats::Random random(seed);
     std::vector<double> p;
     std::vector<long long> counts;
     std::vector<double> everyTest;
@@ -27,8 +27,8 @@ TEST(ScoreQValues, EqualBenjaminiHochbergOverEveryTest) {
     const long long outside = static_cast<long long>(random.below(50));
     everyTest.insert(everyTest.end(), static_cast<std::size_t>(outside), 1.0);
     const long long tests = static_cast<long long>(everyTest.size());
-    const std::vector<double> grouped = scoring::groupedBenjaminiHochberg(p, counts, tests);
-    const std::vector<double> direct = compare::benjaminiHochberg(everyTest);
+    const std::vector<double> grouped = stats::groupedBenjaminiHochberg(p, counts, tests);
+    const std::vector<double> direct = stats::benjaminiHochberg(everyTest);
     // Each test's q-value by the group its p-value is in.
     std::size_t at = 0;
     for (std::size_t g = 0; g < groups; ++g)
@@ -37,7 +37,7 @@ TEST(ScoreQValues, EqualBenjaminiHochbergOverEveryTest) {
 }
 
 TEST(ScoreQValues, CountingOnlyUpToABoundKeepsEveryQValueUpToIt) {
-  shuffle::Random random(9);
+  stats::Random random(9);
   std::vector<double> p;
   std::vector<long long> counts;
   long long tests = 0;
@@ -47,14 +47,14 @@ TEST(ScoreQValues, CountingOnlyUpToABoundKeepsEveryQValueUpToIt) {
     tests += counts.back();
   }
   tests *= 3;  // and as many tests again of p = 1
-  const std::vector<double> all = scoring::groupedBenjaminiHochberg(p, counts, tests);
+  const std::vector<double> all = stats::groupedBenjaminiHochberg(p, counts, tests);
   const double bound = 1e-3;
   std::vector<double> kept;
   std::vector<long long> keptCounts;
   std::vector<std::size_t> from;
   for (std::size_t g = 0; g < p.size(); ++g)
     if (p[g] <= bound) kept.push_back(p[g]), keptCounts.push_back(counts[g]), from.push_back(g);
-  const std::vector<double> partial = scoring::groupedBenjaminiHochberg(kept, keptCounts, tests);
+  const std::vector<double> partial = stats::groupedBenjaminiHochberg(kept, keptCounts, tests);
   int exact = 0;
   for (std::size_t k = 0; k < kept.size(); ++k) {
     EXPECT_GE(partial[k], all[from[k]]);

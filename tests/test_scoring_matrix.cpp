@@ -16,17 +16,17 @@
 
 namespace {
 
-using scoring::Background;
-using scoring::ScoreTail;
-using scoring::ScoringMatrix;
+using stats::Background;
+using stats::ScoreTail;
+using stats::ScoringMatrix;
 
-double unit(shuffle::Random& random) { return (static_cast<double>(random.below(1000000)) + 0.5) / 1e6; }
+double unit(stats::Random& random) { return (static_cast<double>(random.below(1000000)) + 0.5) / 1e6; }
 
 // Columns of probabilities, some sharp and some flat, as motifs have.
-std::vector<motif::Column> randomColumns(int width, shuffle::Random& random) {
-  std::vector<motif::Column> columns;
+std::vector<formats::Column> randomColumns(int width, stats::Random& random) {
+  std::vector<formats::Column> columns;
   for (int i = 0; i < width; ++i) {
-    motif::Column c{};
+    formats::Column c{};
     double sum = 0;
     const double sharpness = random.below(2) ? 4.0 : 1.0;
     for (double& v : c) sum += v = std::pow(unit(random), sharpness) + 0.001;
@@ -36,7 +36,7 @@ std::vector<motif::Column> randomColumns(int width, shuffle::Random& random) {
   return columns;
 }
 
-Background randomBackground(shuffle::Random& random) {
+Background randomBackground(stats::Random& random) {
   Background b{};
   double sum = 0;
   for (double& v : b) sum += v = 0.1 + unit(random);
@@ -70,10 +70,10 @@ void expectClose(double actual, double expected, const std::string& where) {
 }  // namespace
 
 TEST(ScoreTail, EqualsEveryWordForMatricesOfUpToEightColumns) {
-  shuffle::Random random(5);
+  stats::Random random(5);
   for (int w = 1; w <= 8; ++w)
     for (int trial = 0; trial < 3; ++trial) {
-      const Background bg = trial == 0 ? scoring::uniformBackground() : randomBackground(random);
+      const Background bg = trial == 0 ? stats::uniformBackground() : randomBackground(random);
       const ScoringMatrix m(randomColumns(w, random), bg);
       const std::map<int, double> tail = tailByEveryWord(m, bg);
       const ScoreTail whole(m, bg, m.worst());
@@ -112,7 +112,7 @@ TEST(ScoreTail, EqualsEveryWordForMatricesOfUpToEightColumns) {
 }
 
 TEST(ScoreTail, EqualsThePlainConvolutionForLongMatrices) {
-  shuffle::Random random(6);
+  stats::Random random(6);
   for (int w : {12, 20, 30}) {
     const Background bg = randomBackground(random);
     const ScoringMatrix m(randomColumns(w, random), bg);
@@ -135,7 +135,7 @@ TEST(ScoreTail, IsTheChanceOfAWindowOfBackgroundLetters) {
   // Over seeds: the windows of random DNA drawn from the background with
   // p <= 1e-3 are about 1e-3 of all, within four standard deviations.
   for (std::uint64_t seed = 1; seed <= 5; ++seed) {
-    shuffle::Random random(seed);
+    stats::Random random(seed);
     const Background bg = randomBackground(random);
     const ScoringMatrix m(randomColumns(10, random), bg);
     const ScoreTail tail = ScoreTail::reaching(m, bg, 1e-3);
@@ -163,7 +163,7 @@ TEST(ScoringMatrix, CellsAreLog2OddsOnTheGridAndTheOtherStrandMirrorsThem) {
   EXPECT_EQ(m.cell(1, 2), std::lround(std::log2(0.4 / 0.2) * 100));
   EXPECT_DOUBLE_EQ(ScoringMatrix::bits(m.cell(0, 0)), m.cell(0, 0) * 0.01);
   const ScoringMatrix other = m.reverseComplement();
-  shuffle::Random random(3);
+  stats::Random random(3);
   for (int n = 0; n < 50; ++n) {
     const std::uint8_t word[2] = {static_cast<std::uint8_t>(random.below(4)),
                                   static_cast<std::uint8_t>(random.below(4))};
@@ -177,24 +177,24 @@ TEST(ScoringMatrix, CellsAreLog2OddsOnTheGridAndTheOtherStrandMirrorsThem) {
 
 TEST(ScoringMatrix, PseudocountIsSpreadByTheBackground) {
   const Background bg{0.3, 0.2, 0.2, 0.3};
-  motif::Motif counts{"M1", "", {{8, 2, 0, 0}}, true, std::nullopt, "m.jaspar", 1};
-  const std::vector<motif::Column> p = scoring::siteProbabilities(counts, bg, 0.1);
+  formats::Motif counts{"M1", "", {{8, 2, 0, 0}}, true, std::nullopt, "m.jaspar", 1};
+  const std::vector<formats::Column> p = stats::siteProbabilities(counts, bg, 0.1);
   EXPECT_DOUBLE_EQ(p[0][0], (8 + 0.1 * 0.3) / 10.1);
   EXPECT_DOUBLE_EQ(p[0][2], (0 + 0.1 * 0.2) / 10.1);
   // Probabilities without a number of sites stand for 20 sites.
-  motif::Motif probabilities{"M2", "", {{0.5, 0.5, 0, 0}}, false, std::nullopt, "m.meme", 1};
-  const std::vector<motif::Column> q = scoring::siteProbabilities(probabilities, bg, 0.1);
+  formats::Motif probabilities{"M2", "", {{0.5, 0.5, 0, 0}}, false, std::nullopt, "m.meme", 1};
+  const std::vector<formats::Column> q = stats::siteProbabilities(probabilities, bg, 0.1);
   EXPECT_DOUBLE_EQ(q[0][3], (0.1 * 0.3) / 20.1);
   EXPECT_DOUBLE_EQ(q[0][0], (20 * 0.5 + 0.1 * 0.3) / 20.1);
   // Without a pseudo-count a zero stays zero, and no matrix can be made of it.
-  EXPECT_EQ(scoring::siteProbabilities(probabilities, bg, 0)[0][3], 0.0);
+  EXPECT_EQ(stats::siteProbabilities(probabilities, bg, 0)[0][3], 0.0);
 }
 
 TEST(ScoringMatrix, BackgroundOfCountedLettersIsTheSameOnBothStrands) {
-  const Background b = scoring::strandSymmetricBackground({99, 0, 49, 1});
+  const Background b = stats::strandSymmetricBackground({99, 0, 49, 1});
   EXPECT_DOUBLE_EQ(b[0], b[3]);
   EXPECT_DOUBLE_EQ(b[1], b[2]);
   EXPECT_DOUBLE_EQ(b[0], 51.0 / 153);  // (99 + 1) / 2 + 1 of 2 * (51 + 25.5)
-  EXPECT_TRUE(scoring::isStrandSymmetric(b));
-  EXPECT_FALSE(scoring::isStrandSymmetric({0.3, 0.2, 0.2, 0.3 - 1e-9}));
+  EXPECT_TRUE(stats::isStrandSymmetric(b));
+  EXPECT_FALSE(stats::isStrandSymmetric({0.3, 0.2, 0.2, 0.3 - 1e-9}));
 }

@@ -49,11 +49,11 @@ std::string nonBasePlaces(const std::string& s) {
 }  // namespace
 
 TEST(Shuffle, KeepsEveryWordCountAndEveryNForEachWordLength) {
-  for (int k = shuffle::kMinWordLength; k <= shuffle::kMaxWordLength; ++k) {
+  for (int k = stats::kMinShuffleWordLength; k <= stats::kMaxShuffleWordLength; ++k) {
     for (unsigned seed = 0; seed < 12; ++seed) {
       const std::string original = randomSequence(40 + seed * 90, seed + 100 * static_cast<unsigned>(k), seed % 3 != 0);
-      shuffle::Random random(seed);
-      const std::string shuffled = shuffle::shuffleLetters(original, k, random);
+      stats::Random random(seed);
+      const std::string shuffled = stats::shuffleLetters(original, k, random);
       ASSERT_EQ(shuffled.size(), original.size());
       EXPECT_EQ(nonBasePlaces(shuffled), nonBasePlaces(original)) << "k " << k << " seed " << seed;
       for (int j = 1; j <= k; ++j)  // keeping k-letter counts keeps the shorter ones within each run
@@ -66,12 +66,12 @@ TEST(Shuffle, KeepsEveryWordCountAndEveryNForEachWordLength) {
 }
 
 TEST(Shuffle, RunsShorterThanAWordStayAsTheyAre) {
-  shuffle::Random random(3);
-  EXPECT_EQ(shuffle::shuffleLetters("ACGNTTANGGCNA", 4, random), "ACGNTTANGGCNA");
-  EXPECT_EQ(shuffle::shuffleLetters("", 2, random), "");
-  EXPECT_EQ(shuffle::shuffleLetters("NNNN", 1, random), "NNNN");
+  stats::Random random(3);
+  EXPECT_EQ(stats::shuffleLetters("ACGNTTANGGCNA", 4, random), "ACGNTTANGGCNA");
+  EXPECT_EQ(stats::shuffleLetters("", 2, random), "");
+  EXPECT_EQ(stats::shuffleLetters("NNNN", 1, random), "NNNN");
   // Letters other than A, C, G, T, like N, split runs and stay in place.
-  const std::string iupac = shuffle::shuffleLetters("AAAACCCCRGGGGTTTT", 1, random);
+  const std::string iupac = stats::shuffleLetters("AAAACCCCRGGGGTTTT", 1, random);
   EXPECT_EQ(iupac[8], 'R');
   EXPECT_EQ(wordCounts(iupac.substr(0, 8), 1), wordCounts("AAAACCCC", 1));
 }
@@ -87,10 +87,10 @@ TEST(Shuffle, EveryRearrangementWithTheSameCountsIsEquallyLikely) {
   } while (std::next_permutation(letters.begin(), letters.end()));
   ASSERT_GT(seen.size(), 10u);
 
-  shuffle::Random random(2024);
+  stats::Random random(2024);
   const int draws = 30000;
   for (int i = 0; i < draws; ++i) {
-    const std::string s = shuffle::shuffleLetters(original, 2, random);
+    const std::string s = stats::shuffleLetters(original, 2, random);
     ASSERT_TRUE(seen.count(s)) << s << " does not keep the counts";
     ++seen[s];
   }
@@ -106,10 +106,10 @@ TEST(Shuffle, EveryRearrangementWithTheSameCountsIsEquallyLikely) {
 TEST(Shuffle, CopiesAreDeterministicPerSeedAndIndependentOfThreads) {
   std::vector<FastaRecord> records;
   for (unsigned i = 0; i < 30; ++i) records.push_back({"seq " + std::to_string(i), randomSequence(150, i, true)});
-  const std::vector<FastaRecord> one = shuffle::shuffledCopies(records, 3, 2, 5, 1);
-  const std::vector<FastaRecord> four = shuffle::shuffledCopies(records, 3, 2, 5, 4);
-  const std::vector<FastaRecord> again = shuffle::shuffledCopies(records, 3, 2, 5, 2);
-  const std::vector<FastaRecord> otherSeed = shuffle::shuffledCopies(records, 3, 2, 6, 1);
+  const std::vector<FastaRecord> one = stats::shuffledCopies(records, 3, 2, 5, 1);
+  const std::vector<FastaRecord> four = stats::shuffledCopies(records, 3, 2, 5, 4);
+  const std::vector<FastaRecord> again = stats::shuffledCopies(records, 3, 2, 5, 2);
+  const std::vector<FastaRecord> otherSeed = stats::shuffledCopies(records, 3, 2, 6, 1);
   ASSERT_EQ(one.size(), 60u);
   EXPECT_EQ(one[0].name, "seq 0 [shuffled 1]");
   EXPECT_EQ(one[59].name, "seq 29 [shuffled 2]");
@@ -125,7 +125,7 @@ TEST(Shuffle, CopiesAreDeterministicPerSeedAndIndependentOfThreads) {
 }
 
 TEST(ShuffleRandom, BelowStaysInRangeAndCoversIt) {
-  shuffle::Random random(1);
+  stats::Random random(1);
   std::vector<int> hits(7, 0);
   for (int i = 0; i < 7000; ++i) {
     const std::uint64_t value = random.below(7);

@@ -9,7 +9,7 @@ TEST(SimpleRepeat, FlagsRepeatsOfOneToThreeLettersWithAFewOutOfStep) {
   for (const char* repeat :
        {"AAAAAAAA", "TTTTTTTTTTGT", "CACACACACA", "ACGACGACGACGACGA", "GCAGCAACAGCAGCAG", "CTGCTGCTGCTG",
         "AAAAAAAAAAGAAAAA", "GAGAGAGAGAG", "TCTCTCTG", "CAGCATCAGCAGCAT", "AAGAAGAA", "GCAGCAGC"})
-    EXPECT_TRUE(simple_repeat::isSimpleRepeat(repeat)) << repeat;
+    EXPECT_TRUE(stats::isSimpleRepeat(repeat)) << repeat;
 }
 
 TEST(SimpleRepeat, LeavesBindingSitesAndShortWordsAlone) {
@@ -17,18 +17,18 @@ TEST(SimpleRepeat, LeavesBindingSitesAndShortWordsAlone) {
   // C, but no one word), a homeodomain site, and words too short to tell.
   for (const char* site : {"TGTGATCTAGATCACA", "CCACCAGGGGGCGC", "CACGTG", "AGATAAGA", "TATAAAAG", "TGTTTAC",
                            "GTTACGTAAT", "GGGGTTTTTCCC", "TTTAATTA", "AAAAGTCAAA", "TCGCTCTG", "ACAC", "ACGACG"})
-    EXPECT_FALSE(simple_repeat::isSimpleRepeat(site)) << site;
+    EXPECT_FALSE(stats::isSimpleRepeat(site)) << site;
 }
 
 TEST(SimpleRepeat, OneLetterInSevenMayBeOutOfStep) {
-  EXPECT_TRUE(simple_repeat::isSimpleRepeat("ACACAC"));
-  EXPECT_FALSE(simple_repeat::isSimpleRepeat("ACACAG"));           // 6 letters: none may miss
-  EXPECT_TRUE(simple_repeat::isSimpleRepeat("ACACAGA"));           // 7: one
-  EXPECT_FALSE(simple_repeat::isSimpleRepeat("ACACAGAG"));         // 8: not two
-  EXPECT_TRUE(simple_repeat::isSimpleRepeat("CAGCAGCTGCAGCTG"));   // 15: two
-  EXPECT_FALSE(simple_repeat::isSimpleRepeat("CAGCTTCTGCTACTG"));  // 15: not three
-  EXPECT_TRUE(simple_repeat::isSimpleRepeat("TTCTGCTG"));          // period 3 in 8: one
-  EXPECT_FALSE(simple_repeat::isSimpleRepeat("TTCAGCTG"));         // not two
+  EXPECT_TRUE(stats::isSimpleRepeat("ACACAC"));
+  EXPECT_FALSE(stats::isSimpleRepeat("ACACAG"));           // 6 letters: none may miss
+  EXPECT_TRUE(stats::isSimpleRepeat("ACACAGA"));           // 7: one
+  EXPECT_FALSE(stats::isSimpleRepeat("ACACAGAG"));         // 8: not two
+  EXPECT_TRUE(stats::isSimpleRepeat("CAGCAGCTGCAGCTG"));   // 15: two
+  EXPECT_FALSE(stats::isSimpleRepeat("CAGCTTCTGCTACTG"));  // 15: not three
+  EXPECT_TRUE(stats::isSimpleRepeat("TTCTGCTG"));          // period 3 in 8: one
+  EXPECT_FALSE(stats::isSimpleRepeat("TTCAGCTG"));         // not two
 }
 
 TEST(SimpleRepeat, FlagsFewWordsOfRandomDna) {
@@ -37,7 +37,7 @@ TEST(SimpleRepeat, FlagsFewWordsOfRandomDna) {
   std::string word(8, 'A');
   for (int code = 0; code < 1 << 16; ++code, ++words) {
     for (int k = 0; k < 8; ++k) word[static_cast<std::size_t>(k)] = "ACGT"[(code >> (2 * k)) & 3];
-    flagged += simple_repeat::isSimpleRepeat(word);
+    flagged += stats::isSimpleRepeat(word);
   }
   EXPECT_LT(static_cast<double>(flagged) / static_cast<double>(words), 0.03) << flagged << " of " << words;
   EXPECT_GT(flagged, 0u);

@@ -18,17 +18,17 @@
 
 namespace {
 
-using enrichment::CodedSequences;
-using enrichment::WindowScorer;
+using stats::CodedSequences;
+using stats::WindowScorer;
 
-std::vector<std::array<long long, 4>> randomCounts(int width, int sites, shuffle::Random& random) {
+std::vector<std::array<long long, 4>> randomCounts(int width, int sites, stats::Random& random) {
   std::vector<std::array<long long, 4>> counts(static_cast<std::size_t>(width), {0, 0, 0, 0});
   for (auto& column : counts)
     for (int s = 0; s < sites; ++s) ++column[random.below(random.below(2) ? 4 : 2)];  // some letters favoured
   return counts;
 }
 
-std::string randomDna(std::size_t length, shuffle::Random& random, const char* letters = "ACGT", int kinds = 4) {
+std::string randomDna(std::size_t length, stats::Random& random, const char* letters = "ACGT", int kinds = 4) {
   std::string s(length, 'A');
   for (char& c : s) c = letters[random.below(static_cast<std::uint64_t>(kinds))];
   return s;
@@ -36,14 +36,14 @@ std::string randomDna(std::size_t length, shuffle::Random& random, const char* l
 
 std::vector<std::uint8_t> codes(const std::string& word) {
   std::vector<std::uint8_t> c;
-  for (char letter : word) c.push_back(static_cast<std::uint8_t>(words::baseIndex(letter)));
+  for (char letter : word) c.push_back(static_cast<std::uint8_t>(base::baseIndex(letter)));
   return c;
 }
 
 // Every window of A, C, G, T only, scored on its own: the definition.
 double bestByEveryWindow(const WindowScorer& scorer, const std::string& letters, bool bothStrands) {
   const std::size_t w = static_cast<std::size_t>(scorer.width());
-  double best = enrichment_stats::kNoWindow;
+  double best = stats::kNoWindow;
   for (std::size_t i = 0; i + w <= letters.size(); ++i) {
     const std::string word = letters.substr(i, w);
     if (word.find_first_not_of("ACGT") != std::string::npos) continue;
@@ -57,17 +57,17 @@ double bestByEveryWindow(const WindowScorer& scorer, const std::string& letters,
 }  // namespace
 
 TEST(WindowScorer, ScoresEveryWordAsTheEngineDoes) {
-  shuffle::Random random(41);
+  stats::Random random(41);
   for (int width = 1; width <= 20; ++width) {
     for (int sites : {0, 1, 2, 7, 40}) {
       const auto counts = randomCounts(width, sites, random);
       const MotifScorer engine(counts);
-      const WindowScorer scorer(enrichment::frequenciesOf(counts));
+      const WindowScorer scorer(stats::frequenciesOf(counts));
       for (int k = 0; k < 30; ++k) {
         const std::string word = randomDna(static_cast<std::size_t>(width), random);
         const std::vector<std::uint8_t> c = codes(word);
         ASSERT_EQ(scorer.score(c.data(), true), engine.score(word.c_str())) << width << ' ' << sites << ' ' << word;
-        const std::string other = words::reverseComplement(word);
+        const std::string other = base::reverseComplement(word);
         ASSERT_EQ(scorer.score(c.data(), false), engine.score(other.c_str())) << width << ' ' << sites << ' ' << word;
       }
     }
@@ -75,7 +75,7 @@ TEST(WindowScorer, ScoresEveryWordAsTheEngineDoes) {
 }
 
 TEST(WindowScorer, TheBestWindowIsTheBestOfEveryWindowAtAnyWidth) {
-  shuffle::Random random(43);
+  stats::Random random(43);
   std::vector<FastaRecord> records;
   for (int r = 0; r < 40; ++r) records.push_back({"r", randomDna(60 + random.below(140), random)});
   records.push_back({"n", randomDna(80, random, "ACGTN", 5)});         // N splits the windows
@@ -84,23 +84,23 @@ TEST(WindowScorer, TheBestWindowIsTheBestOfEveryWindowAtAnyWidth) {
   records.push_back({"empty", ""});
   const CodedSequences coded(records);
   for (int width : {1, 3, 4, 5, 8, 12, 17, 21, 30, 33, 45}) {
-    const WindowScorer scorer(enrichment::frequenciesOf(randomCounts(width, 25, random)));
+    const WindowScorer scorer(stats::frequenciesOf(randomCounts(width, 25, random)));
     for (bool both : {true, false})
       for (std::size_t s = 0; s < records.size(); ++s) {
         const double expected = bestByEveryWindow(scorer, records[s].letters, both);
         ASSERT_EQ(scorer.best(coded, s, both), expected) << width << ' ' << s;
         // With a floor, the best score when it reaches the floor, else none.
         const double floor = 0.7;
-        ASSERT_EQ(scorer.best(coded, s, both, floor), expected >= floor ? expected : enrichment_stats::kNoWindow);
+        ASSERT_EQ(scorer.best(coded, s, both, floor), expected >= floor ? expected : stats::kNoWindow);
       }
   }
 }
 
 TEST(WindowScorer, WindowsAtAThresholdAreEveryOneThatReachesIt) {
-  shuffle::Random random(47);
+  stats::Random random(47);
   const std::vector<FastaRecord> records{{"a", randomDna(300, random)}, {"b", randomDna(120, random, "ACGTN", 5)}};
   const CodedSequences coded(records);
-  const WindowScorer scorer(enrichment::frequenciesOf(randomCounts(9, 30, random)));
+  const WindowScorer scorer(stats::frequenciesOf(randomCounts(9, 30, random)));
   for (std::size_t s = 0; s < records.size(); ++s) {
     std::vector<std::string> found, expected;
     scorer.forEachAtLeast(coded, s, true, 0.6, [&](std::size_t start, bool forward, double score) {
@@ -123,10 +123,10 @@ TEST(WindowScorer, WindowsAtAThresholdAreEveryOneThatReachesIt) {
 
 TEST(WindowScorer, AMotifWithoutSitesScoresEveryWindowZero) {
   const WindowScorer scorer(
-      enrichment::frequenciesOf({{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}}));
+      stats::frequenciesOf({{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}}));
   const std::vector<FastaRecord> records{{"a", "ACGTACGTAC"}, {"b", "ACGT"}};
   const CodedSequences coded(records);
   EXPECT_EQ(scorer.best(coded, 0, true), 0.0);
-  EXPECT_EQ(scorer.best(coded, 1, true), enrichment_stats::kNoWindow);
+  EXPECT_EQ(scorer.best(coded, 1, true), stats::kNoWindow);
   EXPECT_DEATH(WindowScorer({}), "at least one position");
 }

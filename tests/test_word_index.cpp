@@ -20,26 +20,26 @@ using namespace testing_support;
 TEST(Neighbours, EveryWordWithinTheAllowanceOnceAndNoOther) {
   for (int K : {1, 3, 6}) {
     for (int m = 0; m <= K; ++m) {
-      const words::Code centre = (0x2d5 * 7) & ((words::Code{1} << (2 * K)) - 1);
-      std::multiset<words::Code> found;
-      word_index::forEachNeighbour(centre, K, m, [&](words::Code w) { found.insert(w); });
-      std::set<words::Code> expected;
-      for (words::Code w = 0; w < (words::Code{1} << (2 * K)); ++w)
-        if (words::hamming(w, centre) <= m) expected.insert(w);
-      EXPECT_EQ(std::set<words::Code>(found.begin(), found.end()), expected) << "K " << K << " m " << m;
+      const base::WordCode centre = (0x2d5 * 7) & ((base::WordCode{1} << (2 * K)) - 1);
+      std::multiset<base::WordCode> found;
+      engine::forEachNeighbour(centre, K, m, [&](base::WordCode w) { found.insert(w); });
+      std::set<base::WordCode> expected;
+      for (base::WordCode w = 0; w < (base::WordCode{1} << (2 * K)); ++w)
+        if (base::hamming(w, centre) <= m) expected.insert(w);
+      EXPECT_EQ(std::set<base::WordCode>(found.begin(), found.end()), expected) << "K " << K << " m " << m;
       EXPECT_EQ(found.size(), expected.size()) << "a word came twice, K " << K << " m " << m;
-      EXPECT_DOUBLE_EQ(word_index::neighbourhoodSize(K, m), static_cast<double>(expected.size()));
+      EXPECT_DOUBLE_EQ(engine::neighbourhoodSize(K, m), static_cast<double>(expected.size()));
     }
   }
-  EXPECT_DOUBLE_EQ(word_index::neighbourhoodSize(8, 2), 277.0);  // 1 + 24 + 252
+  EXPECT_DOUBLE_EQ(engine::neighbourhoodSize(8, 2), 277.0);  // 1 + 24 + 252
 }
 
 TEST(Neighbours, ReverseComplementOfPackedWords) {
-  words::Code code = 0;
-  ASSERT_TRUE(words::pack("AACGTTG", 7, code));
-  words::Code rc = 0;
-  ASSERT_TRUE(words::pack(words::reverseComplement("AACGTTG").c_str(), 7, rc));
-  EXPECT_EQ(word_index::reverseComplement(code, 7), rc);
+  base::WordCode code = 0;
+  ASSERT_TRUE(base::pack("AACGTTG", 7, code));
+  base::WordCode rc = 0;
+  ASSERT_TRUE(base::pack(base::reverseComplement("AACGTTG").c_str(), 7, rc));
+  EXPECT_EQ(engine::reverseComplement(code, 7), rc);
 }
 
 // Both layouts give every key of a word, ascending, and nothing else.
@@ -47,19 +47,19 @@ TEST(WordIndex, DenseAndSparseLayoutsAgreeWithAPlainMap) {
   std::mt19937 rng(5);
   for (int K : {4, 9, 13}) {
     for (std::size_t count : {std::size_t{10}, std::size_t{5000}, std::size_t{300000}}) {
-      std::vector<word_index::WordIndex::Entry> entries;
-      std::map<words::Code, std::vector<std::uint64_t>> plain;
-      const words::Code span = std::min<words::Code>(words::Code{1} << (2 * K), 300);
+      std::vector<engine::WordIndex::Entry> entries;
+      std::map<base::WordCode, std::vector<std::uint64_t>> plain;
+      const base::WordCode span = std::min<base::WordCode>(base::WordCode{1} << (2 * K), 300);
       for (std::uint64_t key = 0; key < count; ++key) {
-        const words::Code code = rng() % span;
+        const base::WordCode code = rng() % span;
         entries.push_back({code, key * 3});
         plain[code].push_back(key * 3);
       }
       for (int threads : {1, 3}) {
-        const word_index::WordIndex index(entries, K, threads);
-        EXPECT_EQ(index.dense(), word_index::WordIndex::denseFor(K, count));
-        const words::Code words = words::Code{1} << (2 * K);
-        for (words::Code code = 0; code < std::min<words::Code>(span + 5, words); ++code) {
+        const engine::WordIndex index(entries, K, threads);
+        EXPECT_EQ(index.dense(), engine::WordIndex::denseFor(K, count));
+        const base::WordCode words = base::WordCode{1} << (2 * K);
+        for (base::WordCode code = 0; code < std::min<base::WordCode>(span + 5, words); ++code) {
           std::vector<std::uint64_t> keys;
           index.forEachKey(code, [&](std::uint64_t k) { keys.push_back(k); });
           ASSERT_EQ(keys, plain[code]) << "K " << K << " code " << code << " threads " << threads;
@@ -84,9 +84,9 @@ TEST(WindowThreshold, AgreesWithTheNormalisedScoreOnEveryWord) {
     for (double threshold : {0.7, 0.75, 0.8, 0.8333333, 0.9, 1.0}) {
       const double t = static_cast<float>(threshold);
       const WindowThreshold test(motif, t);
-      for (words::Code code = 0; code < (words::Code{1} << (2 * K)); ++code)
+      for (base::WordCode code = 0; code < (base::WordCode{1} << (2 * K)); ++code)
         ASSERT_EQ(test.passes(code), static_cast<float>(motif.miSscoreNormCode(code)) >= t)
-            << "trial " << trial << " threshold " << t << " word " << words::wordOf(code, K);
+            << "trial " << trial << " threshold " << t << " word " << base::wordOf(code, K);
     }
   }
 }

@@ -33,7 +33,7 @@ bool withinOneMismatch(const std::string& letters, const std::string& word) {
     int differences = 0;
     bool base = true;
     for (std::size_t k = 0; k < word.size(); ++k) {
-      base = base && words::baseIndex(letters[start + k]) >= 0;
+      base = base && base::baseIndex(letters[start + k]) >= 0;
       differences += word[k] != 'N' && letters[start + k] != word[k];
     }
     if (base && differences <= 1) return true;
@@ -50,7 +50,7 @@ std::vector<FastaRecord> records(const std::vector<std::string>& letters) {
 }  // namespace
 
 TEST(WordSeeds, EveryWordCountsTheSequencesHoldingItWithOneMismatch) {
-  shuffle::Random random(11);
+  stats::Random random(11);
   std::vector<std::string> letters;
   for (int i = 0; i < 40; ++i) {
     std::string s = planted::randomLetters(30, random);
@@ -68,8 +68,8 @@ TEST(WordSeeds, EveryWordCountsTheSequencesHoldingItWithOneMismatch) {
         // A gapped word's halves with its gap between them, any letters there.
         const std::string word =
             letters4.substr(0, 2) + std::string(static_cast<std::size_t>(gap), 'N') + letters4.substr(2);
-        const std::string complement = words::reverseComplement(word);
-        if (bothStrands && words::reverseComplement(letters4) < letters4) {
+        const std::string complement = base::reverseComplement(word);
+        if (bothStrands && base::reverseComplement(letters4) < letters4) {
           EXPECT_EQ(counts[code], 0u) << word;
           continue;
         }
@@ -136,7 +136,7 @@ TEST(WordSeeds, AGappedWordFindsHalfSitesWhateverLiesBetweenThem) {
   // A palindrome of two half-sites, AGAACA and TGTTCT, with three random
   // letters between them at every site.
   planted::PlantedSet set = planted::plantedSet("AGAACAGGGTGTTCT", 150, 200, 6);
-  shuffle::Random random(60);
+  stats::Random random(60);
   for (const auto& [sequence, at] : set.sites)
     for (long long k = 6; k < 9; ++k)
       set.primary[sequence].letters[static_cast<std::size_t>(at + k)] = "ACGT"[random.below(4)];
@@ -146,10 +146,11 @@ TEST(WordSeeds, AGappedWordFindsHalfSitesWhateverLiesBetweenThem) {
   EXPECT_GE(gapped[0].primaryWith, 60);
   // Its seed matrix: the gap's columns hold the letters found there.
   long long sequences = 0;
-  const std::vector<report::Column> counts = discover::seedCounts(gapped[0].word, set.primary, 2, true, sequences);
+  const std::vector<formats::CountColumn> counts =
+      discover::seedCounts(gapped[0].word, set.primary, 2, true, sequences);
   ASSERT_EQ(counts.size(), 15u);
   EXPECT_GE(sequences, 25);  // exact copies of its 8 letters: about 0.39 of the 100 sites
-  const report::Column& middle = counts[7];
+  const formats::CountColumn& middle = counts[7];
   EXPECT_GT(*std::min_element(middle.begin(), middle.end()), 0);
 }
 
@@ -159,19 +160,19 @@ TEST(WordSeeds, ASeedMatrixCountsTheExactOccurrencesWithTheirFlanks) {
   const std::vector<FastaRecord> set =
       records({"CCGATTACAGTT", "AAAGATTACAGAAA", "CAACTGTAATCGG", "TTGATAACAGTT", "GATTACAG"});
   long long sequences = 0;
-  const std::vector<report::Column> counts = discover::seedCounts("GATTACAG", set, 2, true, sequences);
+  const std::vector<formats::CountColumn> counts = discover::seedCounts("GATTACAG", set, 2, true, sequences);
   EXPECT_EQ(sequences, 3);  // the last one has no room for the flanks
   ASSERT_EQ(counts.size(), 12u);
   // Read on the word's strand, the third sequence is CCGATTACAGTTG.
-  EXPECT_EQ(counts[0], (report::Column{1, 2, 0, 0}));  // C, A, C
-  EXPECT_EQ(counts[1], (report::Column{1, 2, 0, 0}));
-  EXPECT_EQ(counts[2], (report::Column{0, 0, 3, 0}));   // the word's G
-  EXPECT_EQ(counts[11], (report::Column{1, 0, 0, 2}));  // T, A, T
+  EXPECT_EQ(counts[0], (formats::CountColumn{1, 2, 0, 0}));  // C, A, C
+  EXPECT_EQ(counts[1], (formats::CountColumn{1, 2, 0, 0}));
+  EXPECT_EQ(counts[2], (formats::CountColumn{0, 0, 3, 0}));   // the word's G
+  EXPECT_EQ(counts[11], (formats::CountColumn{1, 0, 0, 2}));  // T, A, T
   // Fewer than 3 exact occurrences: those with one mismatch count instead.
   const std::vector<FastaRecord> loose = records({"CCGATTACAGTT", "TTGATAACAGTT", "AAGCTTACAGAA"});
-  const std::vector<report::Column> looser = discover::seedCounts("GATTACAG", loose, 2, true, sequences);
+  const std::vector<formats::CountColumn> looser = discover::seedCounts("GATTACAG", loose, 2, true, sequences);
   EXPECT_EQ(sequences, 3);
-  EXPECT_EQ(looser[5], (report::Column{1, 0, 0, 2}));  // T, A, T: the mismatch of the second
+  EXPECT_EQ(looser[5], (formats::CountColumn{1, 0, 0, 2}));  // T, A, T: the mismatch of the second
   EXPECT_TRUE(discover::seedCounts("GATTACAG", records({"CCGATTACAGTT"}), 2, true, sequences).empty());
 }
 
@@ -185,40 +186,40 @@ TEST(WordSearch, GrowsAnEightLetterSeedIntoMoreOfAPlantedMotif) {
   search.mismatches = 1;
   search.name = "words8";
   search.widest = 16;
-  const report::Report found = discover::wordSearch(search, {}, {&set.primary, &set.control, &background, 2});
+  const formats::Report found = discover::wordSearch(search, {}, {&set.primary, &set.control, &background, 2});
   ASSERT_FALSE(found.motifs.empty());
   EXPECT_LE(found.motifs.size(), discover::kWordSeeds);
-  const report::Motif& best = found.motifs.front();
+  const formats::ReportMotif& best = found.motifs.front();
   EXPECT_EQ(best.rank, 1);
   // The seed with its two flanks: 10 to 12 of the motif's letters.
   EXPECT_GE(best.width(), 10);
   EXPECT_TRUE(motif.find(best.consensus) != std::string::npos ||
-              words::reverseComplement(motif).find(best.consensus) != std::string::npos)
+              base::reverseComplement(motif).find(best.consensus) != std::string::npos)
       << best.consensus;
   EXPECT_GT(best.siteCount, 80);
   // Each motif lists its sites, its columns adding up to their number: the
   // report reads back as any search's does.
-  for (const report::Motif& m : found.motifs) {
+  for (const formats::ReportMotif& m : found.motifs) {
     EXPECT_EQ(static_cast<long long>(m.sites.size()), m.siteCount);
-    for (const report::Column& c : m.counts) EXPECT_EQ(c[0] + c[1] + c[2] + c[3], m.siteCount) << m.consensus;
+    for (const formats::CountColumn& c : m.counts) EXPECT_EQ(c[0] + c[1] + c[2] + c[3], m.siteCount) << m.consensus;
   }
   std::FILE* file = std::tmpfile();
   ASSERT_NE(file, nullptr);
-  report::writeReport(file, found);
+  formats::writeReport(file, found);
   std::rewind(file);
   std::string text;
   for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
   std::fclose(file);
   std::istringstream in(text);
-  const report::Report again = report::read(in, "words8.out");
+  const formats::Report again = formats::readReport(in, "words8.out");
   ASSERT_EQ(again.motifs.size(), found.motifs.size());
   EXPECT_EQ(again.motifs[0].counts, best.counts);
   EXPECT_EQ(again.motifs[0].sites.size(), best.sites.size());
   // No wider than the longest length searched.
   search.widest = 9;
-  const report::Report narrow = discover::wordSearch(search, {}, {&set.primary, &set.control, &background, 2});
+  const formats::Report narrow = discover::wordSearch(search, {}, {&set.primary, &set.control, &background, 2});
   ASSERT_FALSE(narrow.motifs.empty());
-  for (const report::Motif& m : narrow.motifs) EXPECT_LE(m.width(), 9);
+  for (const formats::ReportMotif& m : narrow.motifs) EXPECT_LE(m.width(), 9);
   EXPECT_EQ(found.parameters.sequences, 150);
   EXPECT_EQ(found.parameters.mismatches, 1);
   // A word search counts with one mismatch, no other number.

@@ -10,10 +10,10 @@
 TEST(Words, PackedHammingEqualsLetterHamming) {
   const char* a = "ACGTACGTAC";
   const char* b = "ACGAACGTTT";
-  words::Code ca = 0, cb = 0;
-  ASSERT_TRUE(words::pack(a, 10, ca));
-  ASSERT_TRUE(words::pack(b, 10, cb));
-  EXPECT_EQ(words::hamming(ca, cb), hammingDist(a, b, 10));
+  base::WordCode ca = 0, cb = 0;
+  ASSERT_TRUE(base::pack(a, 10, ca));
+  ASSERT_TRUE(base::pack(b, 10, cb));
+  EXPECT_EQ(base::hamming(ca, cb), hammingDist(a, b, 10));
   EXPECT_EQ(hammingDist(a, b, 10), 3);
 }
 
@@ -36,14 +36,14 @@ TEST(Words, LetterClassificationsAgreeOnEveryByte) {
     const char c = static_cast<char>(byte);
     const int anyCase = literalRowAnyCase(byte);
     const bool upperBase = byte == 'A' || byte == 'C' || byte == 'G' || byte == 'T';
-    EXPECT_EQ(words::baseIndex(c), upperBase ? anyCase : -1);
-    EXPECT_EQ(words::baseIndexAnyCase(c), anyCase);
-    EXPECT_EQ(words::markovCode(c), anyCase < 0 ? 0 : anyCase);
-    EXPECT_EQ(words::foldedRow(c), anyCase < 0 ? 3 : anyCase);
-    EXPECT_EQ(words::complementOf(c), anyCase < 0 ? 'N' : "TGCA"[anyCase]);
+    EXPECT_EQ(base::baseIndex(c), upperBase ? anyCase : -1);
+    EXPECT_EQ(base::baseIndexAnyCase(c), anyCase);
+    EXPECT_EQ(base::markovCode(c), anyCase < 0 ? 0 : anyCase);
+    EXPECT_EQ(base::foldedRow(c), anyCase < 0 ? 3 : anyCase);
+    EXPECT_EQ(base::complementOf(c), anyCase < 0 ? 'N' : "TGCA"[anyCase]);
     // The complement of a base is a base of the complementary row, upper case.
     if (anyCase >= 0) {
-      EXPECT_EQ(words::baseIndex(words::complementOf(c)), 3 - anyCase);
+      EXPECT_EQ(base::baseIndex(base::complementOf(c)), 3 - anyCase);
     }
   }
 }

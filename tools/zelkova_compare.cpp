@@ -7,7 +7,7 @@
 
 int main(int argc, char** argv) {
   return cli::runProgram("zelkova-compare", [&] {
-    const std::optional<compare_command::Options> options = compare_command::parseArguments(argc, argv);
-    return options ? compare_command::run(*options) : 0;
+    const std::optional<cli::CompareOptions> options = cli::parseCompareArguments(argc, argv);
+    return options ? cli::runCompare(*options) : 0;
   });
 }

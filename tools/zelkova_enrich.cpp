@@ -9,7 +9,7 @@
 
 int main(int argc, char** argv) {
   return cli::runProgram("zelkova-enrich", [&] {
-    const std::optional<enrich_command::Options> options = enrich_command::parseArguments(argc, argv);
-    return options ? enrich_command::run(*options) : 0;
+    const std::optional<cli::EnrichOptions> options = cli::parseEnrichArguments(argc, argv);
+    return options ? cli::runEnrich(*options) : 0;
   });
 }

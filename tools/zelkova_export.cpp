@@ -8,7 +8,7 @@
 
 int main(int argc, char** argv) {
   return cli::runProgram("zelkova-export", [&] {
-    const std::optional<export_command::Options> options = export_command::parseArguments(argc, argv);
-    return options ? export_command::run(*options) : 0;
+    const std::optional<exporter::Options> options = exporter::parseArguments(argc, argv);
+    return options ? exporter::run(*options) : 0;
   });
 }

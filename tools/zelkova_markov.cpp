@@ -24,8 +24,8 @@ const char* const kDescription =
 
 struct BuilderOptions {
   std::string outputFile;  // empty: standard output
-  int order = markov_builder::kDefaultOrder;
-  double pseudoCount = markov_builder::kDefaultPseudoCount;
+  int order = stats::kDefaultMarkovOrder;
+  double pseudoCount = stats::kDefaultMarkovPseudocount;
   bool bothStrands = true;
   std::vector<std::string> inputFiles;
 };
@@ -39,13 +39,13 @@ std::optional<BuilderOptions> parseArguments(int argc, const char* const* argv) 
   parser.value(
       "-m", "--order", "ORDER",
       cli::helpWith("Markov order, 0 to {max} (default {default})",
-                    {{"max", std::to_string(markov_builder::kMaxOrder)}, {"default", std::to_string(options.order)}}),
+                    {{"max", std::to_string(stats::kMaxMarkovOrder)}, {"default", std::to_string(options.order)}}),
       [&](const std::string& value) {
-        options.order = static_cast<int>(cli::wholeNumber(value, "order", 0, markov_builder::kMaxOrder));
+        options.order = static_cast<int>(cli::wholeNumber(value, "order", 0, stats::kMaxMarkovOrder));
       });
   parser.value("-p", "--pseudocount", "PC",
                cli::helpWith("added to every count, a number above 0 (default {default})",
-                             {{"default", numbers::compact(options.pseudoCount)}}),
+                             {{"default", formats::compact(options.pseudoCount)}}),
                [&](const std::string& value) {
                  options.pseudoCount = cli::realNumber(value, "pseudo-count", {0.0, false});
                });
@@ -59,14 +59,14 @@ std::optional<BuilderOptions> parseArguments(int argc, const char* const* argv) 
 }
 
 void buildModel(const BuilderOptions& options) {
-  command_files::check(options.inputFiles, {{options.outputFile, "output"}});
-  markov_builder::WordCounts counts(options.order + 1);
+  formats::checkCommandFiles(options.inputFiles, {{options.outputFile, "output"}});
+  stats::WordCounts counts(options.order + 1);
   for (const std::string& file : options.inputFiles) {
     const std::string note =
-        iupacNote(command_files::inputName(file), markov_builder::countFastaFile(file, options.bothStrands, counts));
+        iupacNote(formats::inputName(file), stats::countFastaFile(file, options.bothStrands, counts));
     if (!note.empty()) std::fprintf(stderr, "%s\n", note.c_str());
   }
-  output_file::writeWholeFile(options.outputFile, markov_builder::modelText(counts, options.pseudoCount));
+  formats::writeWholeFile(options.outputFile, stats::modelText(counts, options.pseudoCount));
 }
 
 }  // namespace

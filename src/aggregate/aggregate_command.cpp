@@ -84,10 +84,10 @@ void refuseSampleFiles(const Options& o) {
   std::vector<std::string> files;
   for (const std::string& d : o.directories)
     for (const char* name : {"log.txt", "summary.tsv", "motifs.jaspar", "index.html"}) files.push_back(d + "/" + name);
-  std::vector<command_files::Output> outputs;
+  std::vector<formats::OutputTarget> outputs;
   if (!o.summaryFile.empty()) outputs.push_back({o.summaryFile, "summary"});
   if (!o.htmlFile.empty()) outputs.push_back({o.htmlFile, "page"});
-  command_files::check(files, outputs);
+  formats::checkCommandFiles(files, outputs);
   if (!o.summaryFile.empty() && !o.htmlFile.empty() && samePath(o.summaryFile, o.htmlFile))
     throw UsageError("--summary and --html name the same file, " + o.htmlFile + ".");
 }
@@ -102,16 +102,16 @@ int run(const Options& o) {
   for (std::size_t i = 0; i < o.directories.size(); ++i) samples.push_back(readSample(o.directories[i], names[i]));
 
   // Both are complete before either is put in place.
-  std::vector<output_file::OutputFile> outputs;
+  std::vector<formats::OutputFile> outputs;
   if (!o.summaryFile.empty()) {
-    outputs.push_back(output_file::openOutput(o.summaryFile));
+    outputs.push_back(formats::openOutput(o.summaryFile));
     outputs.back().write(summaryTable(samples, o.top));
   }
   if (!o.htmlFile.empty()) {
-    outputs.push_back(output_file::openOutput(o.htmlFile));
+    outputs.push_back(formats::openOutput(o.htmlFile));
     outputs.back().write(indexPage(samples, o.htmlFile, localDateTime()));
   }
-  for (output_file::OutputFile& file : outputs) file.commit();
+  for (formats::OutputFile& file : outputs) file.commit();
   return 0;
 }
 

@@ -18,13 +18,13 @@ namespace fs = std::filesystem;
 
 namespace aggregate {
 
-using export_html::escape;
+using pages::escape;
 
 std::string pageLink(const std::string& pagePath, const std::string& directory) {
   const fs::path from = fs::absolute(pagePath).lexically_normal().parent_path();
   const fs::path to = (fs::absolute(directory) / "index.html").lexically_normal();
   const std::string relative = to.lexically_relative(from).generic_string();
-  return textio::percentEncoded(relative, "-._~/");
+  return formats::percentEncoded(relative, "-._~/");
 }
 
 namespace {
@@ -41,7 +41,7 @@ std::string decoyText(const std::string& beatsDecoy) { return beatsDecoy == "NA"
 
 // As the sample's own page puts it: a match is named only when it convinces
 // (summary.tsv holds it under best_match_* then, the weaker under weak_match_*).
-std::string bestMatchText(const summary_table::Row& row) {
+std::string bestMatchText(const formats::SummaryRow& row) {
   if (row.bestMatchId != "NA")
     return escape(row.bestMatchId) + (row.bestMatchName == "NA" ? "" : " " + escape(row.bestMatchName)) +
            " (E = " + escape(row.bestMatchE) + ")";
@@ -50,34 +50,34 @@ std::string bestMatchText(const summary_table::Row& row) {
   return "none";
 }
 
-std::vector<html_table::Cell> motifCells(const Sample& s) {
+std::vector<pages::Cell> motifCells(const Sample& s) {
   if (s.motifs.empty()) return {{"No motif reported.", "none"}, {""}, {""}, {""}};
-  const summary_table::Row& best = s.motifs.front();
-  return {{export_html::logoSvg(s.bestCounts, "Sequence logo of the best motif of " + s.name) + "<br>" +
-           export_html::colouredWord(best.consensus)},
-          {export_html::fromLog10(best.log10E), "num evalue"},
+  const formats::SummaryRow& best = s.motifs.front();
+  return {{pages::logoSvg(s.bestCounts, "Sequence logo of the best motif of " + s.name) + "<br>" +
+           pages::colouredWord(best.consensus)},
+          {pages::fromLog10(best.log10E), "num evalue"},
           {decoyText(best.beatsDecoy)},
           {bestMatchText(best)}};
 }
 
 void writeSampleTable(std::ostream& out, const std::vector<Sample>& samples, const std::string& pagePath) {
   out << "<table class=\"samples sortable\">\n"
-      << html_table::head({{"Sample"},
-                           {"Motifs", "num"},
-                           {"Best motif"},
-                           {"E-value", "num"},
-                           {"Beats the decoy"},
-                           {"Best known match"},
-                           {"zelkova-discover"}})
+      << pages::head({{"Sample"},
+                      {"Motifs", "num"},
+                      {"Best motif"},
+                      {"E-value", "num"},
+                      {"Beats the decoy"},
+                      {"Best known match"},
+                      {"zelkova-discover"}})
       << "<tbody>\n";
   for (const Sample& s : samples) {
-    std::vector<html_table::Cell> cells{
+    std::vector<pages::Cell> cells{
         {"<a href=\"" + escape(pageLink(pagePath, s.directory)) + "\">" + escape(s.name) + "</a>"},
         {std::to_string(s.motifs.size()), "num"}};
-    const std::vector<html_table::Cell> motif = motifCells(s);
+    const std::vector<pages::Cell> motif = motifCells(s);
     cells.insert(cells.end(), motif.begin(), motif.end());
-    cells.push_back(html_table::text(s.discoverVersion));
-    out << html_table::row(cells);
+    cells.push_back(pages::text(s.discoverVersion));
+    out << pages::row(cells);
   }
   out << "</tbody>\n</table>\n";
 }
@@ -95,14 +95,14 @@ std::string indexPage(const std::vector<Sample>& samples, const std::string& pag
   const std::string count = plural(samples.size(), "sample", "samples");
   out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
       << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-      << "<title>ZELKOVA motifs of " << count << "</title>\n<style>" << export_html::kPageStyle << kStyle
+      << "<title>ZELKOVA motifs of " << count << "</title>\n<style>" << pages::kPageStyle << kStyle
       << "</style>\n</head>\n<body>\n<header>\n<h1>Motifs of " << count << "</h1>\n"
       << "<p>" << plural(withMotif, "sample reports", "samples report") << " a motif. Each row shows the best motif "
       << "of a sample; its name leads to the sample's own page with every motif, and the E-values are those of "
       << "that page (see what it says they are worth). Click a heading to sort.</p>\n</header>\n";
   writeSampleTable(out, samples, pagePath);
   out << "<p class=\"note\">Made by " << escape(versionLine("zelkova-aggregate")) << " on " << escape(date)
-      << ".</p>\n<script>" << export_html::kSortScript << "</script>\n</body>\n</html>\n";
+      << ".</p>\n<script>" << pages::kSortScript << "</script>\n</body>\n</html>\n";
   return out.str();
 }
 

@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 
 namespace aggregate {
 
-std::string summaryHeader() { return std::string("sample\t") + summary_table::kHeader + "\tdiscover_version"; }
+std::string summaryHeader() { return std::string("sample\t") + formats::kSummaryHeader + "\tdiscover_version"; }
 
 std::string nameOfDirectory(const std::string& directory) {
   // Made absolute so that "." and ".." name the directories they stand for.
@@ -39,11 +39,11 @@ std::string inDirectory(const std::string& directory, const char* file) {
   return (fs::path(directory) / file).string();
 }
 
-std::vector<report::Column> wholeCounts(const motif::Motif& m) {
-  std::vector<report::Column> counts;
-  for (const motif::Column& column : m.columns) {
-    report::Column whole{};
-    for (int b = 0; b < motif::kBases; ++b) {
+std::vector<formats::CountColumn> wholeCounts(const formats::Motif& m) {
+  std::vector<formats::CountColumn> counts;
+  for (const formats::Column& column : m.columns) {
+    formats::CountColumn whole{};
+    for (int b = 0; b < formats::kBases; ++b) {
       if (!m.counts || column[b] != std::floor(column[b]))
         throw ReadError(m.source, m.line, "the matrix of " + m.id + " does not hold whole counts");
       whole[b] = static_cast<long long>(column[b]);
@@ -55,22 +55,22 @@ std::vector<report::Column> wholeCounts(const motif::Motif& m) {
 
 // Every motif the summary lists must be in motifs.jaspar as the same motif:
 // files of different runs in one directory would otherwise pass unnoticed.
-std::vector<report::Column> checkMatrices(const std::vector<summary_table::Row>& rows, const std::string& summaryPath,
-                                          const std::string& jasparPath) {
-  const std::vector<motif::Motif> matrices = motif_files::readFile(jasparPath);
-  std::map<std::string, const motif::Motif*> byId;
-  for (const motif::Motif& m : matrices) byId.emplace(m.id, &m);
-  for (const summary_table::Row& row : rows) {
+std::vector<formats::CountColumn> checkMatrices(const std::vector<formats::SummaryRow>& rows,
+                                                const std::string& summaryPath, const std::string& jasparPath) {
+  const std::vector<formats::Motif> matrices = formats::readMotifFile(jasparPath);
+  std::map<std::string, const formats::Motif*> byId;
+  for (const formats::Motif& m : matrices) byId.emplace(m.id, &m);
+  for (const formats::SummaryRow& row : rows) {
     const auto found = byId.find(row.id);
     if (found == byId.end()) throw ReadError(summaryPath, row.line, "the motif " + row.id + " is not in " + jasparPath);
-    const motif::Motif& m = *found->second;
+    const formats::Motif& m = *found->second;
     if (m.width() != row.length || (!m.name.empty() && m.name != row.consensus))
       throw ReadError(summaryPath, row.line,
                       "the motif " + row.id + " (" + row.consensus + ") differs from its matrix in " + m.where() +
                           " (" + std::to_string(m.width()) + " columns, " + m.name +
                           "): the files come from different runs");
   }
-  return rows.empty() ? std::vector<report::Column>{} : wholeCounts(*byId.at(rows.front().id));
+  return rows.empty() ? std::vector<formats::CountColumn>{} : wholeCounts(*byId.at(rows.front().id));
 }
 
 }  // namespace
@@ -84,7 +84,7 @@ Sample readSample(const std::string& directory, const std::string& name) {
   sample.directory = directory;
   sample.discoverVersion = discover::logVersionOfFile(inDirectory(directory, "log.txt"));
   const std::string summaryPath = inDirectory(directory, "summary.tsv");
-  sample.motifs = summary_table::readFile(summaryPath);
+  sample.motifs = formats::readSummaryTableFile(summaryPath);
   if (!sample.motifs.empty())
     sample.bestCounts = checkMatrices(sample.motifs, summaryPath, inDirectory(directory, "motifs.jaspar"));
   return sample;
@@ -95,8 +95,8 @@ std::string summaryTable(const std::vector<Sample>& samples, int top) {
   for (const Sample& s : samples) {
     const std::size_t shown = std::min(s.motifs.size(), static_cast<std::size_t>(std::max(top, 0)));
     for (std::size_t i = 0; i < shown; ++i)
-      table += enrichment_table::withoutTabs(s.name) + '\t' + summary_table::line(s.motifs[i]) + '\t' +
-               s.discoverVersion + '\n';
+      table +=
+          formats::withoutTabs(s.name) + '\t' + formats::summaryLine(s.motifs[i]) + '\t' + s.discoverVersion + '\n';
   }
   return table;
 }

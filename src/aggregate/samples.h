@@ -14,10 +14,10 @@ namespace aggregate {
 // One zelkova-discover output directory.
 struct Sample {
   std::string name;
-  std::string directory;                   // as given
-  std::string discoverVersion;             // of the zelkova-discover that wrote it
-  std::vector<summary_table::Row> motifs;  // every line of its summary.tsv, best first
-  std::vector<report::Column> bestCounts;  // count matrix of motifs.front(); empty without motifs
+  std::string directory;                         // as given
+  std::string discoverVersion;                   // of the zelkova-discover that wrote it
+  std::vector<formats::SummaryRow> motifs;       // every line of its summary.tsv, best first
+  std::vector<formats::CountColumn> bestCounts;  // count matrix of motifs.front(); empty without motifs
 };
 
 // The name of a sample given by its directory alone: the directory's base

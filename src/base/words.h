@@ -9,9 +9,9 @@
 #include <cstdint>
 #include <string>
 
-namespace words {
+namespace base {
 
-using Code = std::uint64_t;
+using WordCode = std::uint64_t;
 
 // Row of an upper-case base letter, or -1 for any other character.
 inline int baseIndex(char c) {
@@ -58,9 +58,9 @@ inline int markovCode(char c) {
 
 // Base-4 number of the first len letters of w, with the letters coded by
 // markovCode (so it is the packed code for words of A, C, G, T).
-inline Code numberOf(const char* w, int len) {
-  Code n = 0;
-  for (int i = 0; i < len; ++i) n = (n << 2) | static_cast<Code>(markovCode(w[i]));
+inline WordCode numberOf(const char* w, int len) {
+  WordCode n = 0;
+  for (int i = 0; i < len; ++i) n = (n << 2) | static_cast<WordCode>(markovCode(w[i]));
   return n;
 }
 
@@ -87,7 +87,7 @@ class RollingWindow {
  public:
   explicit RollingWindow(int width)
       : width_(width),
-        mask_(width >= 32 ? ~Code{0} : (Code{1} << (2 * width)) - 1),
+        mask_(width >= 32 ? ~WordCode{0} : (WordCode{1} << (2 * width)) - 1),
         newestReverseShift_(2 * (width - 1)) {}
 
   // Adds the next letter; any letter but A, C, G, T restarts the run.
@@ -97,8 +97,8 @@ class RollingWindow {
       run_ = 0;
       return;
     }
-    forward_ = ((forward_ << 2) | static_cast<Code>(base)) & mask_;
-    reverse_ = (reverse_ >> 2) | (static_cast<Code>(3 - base) << newestReverseShift_);
+    forward_ = ((forward_ << 2) | static_cast<WordCode>(base)) & mask_;
+    reverse_ = (reverse_ >> 2) | (static_cast<WordCode>(3 - base) << newestReverseShift_);
     if (run_ < width_) ++run_;
   }
   // Bases since the last other letter, at most width.
@@ -106,42 +106,42 @@ class RollingWindow {
   bool full() const { return run_ == width_; }
   // The last width letters, first letter most significant, and the reverse
   // complement of the same letters.
-  Code forward() const { return forward_; }
-  Code reverse() const { return reverse_; }
+  WordCode forward() const { return forward_; }
+  WordCode reverse() const { return reverse_; }
 
  private:
   int width_;
-  Code mask_;
+  WordCode mask_;
   int newestReverseShift_;
-  Code forward_ = 0;
-  Code reverse_ = 0;
+  WordCode forward_ = 0;
+  WordCode reverse_ = 0;
   int run_ = 0;
 };
 
 // Packs the first len letters of w; returns false (code unspecified) when a
 // letter is not one of the upper-case A, C, G, T.
-inline bool pack(const char* w, int len, Code& code) {
-  Code c = 0;
+inline bool pack(const char* w, int len, WordCode& code) {
+  WordCode c = 0;
   for (int i = 0; i < len; ++i) {
     const int b = baseIndex(w[i]);
     if (b < 0) return false;
-    c = (c << 2) | static_cast<Code>(b);
+    c = (c << 2) | static_cast<WordCode>(b);
   }
   code = c;
   return true;
 }
 
 // Base at position i (0 = first letter) of a packed word of len letters.
-inline int baseAt(Code code, int len, int i) { return static_cast<int>((code >> (2 * (len - 1 - i))) & 3u); }
+inline int baseAt(WordCode code, int len, int i) { return static_cast<int>((code >> (2 * (len - 1 - i))) & 3u); }
 
 // Writes the len letters of a packed word and a terminating NUL into out.
-inline void unpack(Code code, int len, char* out) {
+inline void unpack(WordCode code, int len, char* out) {
   for (int i = 0; i < len; ++i) out[i] = letterOf(baseAt(code, len, i));
   out[len] = '\0';
 }
 
 // The len letters of a packed word (or of a word's base-4 number).
-inline std::string wordOf(Code code, int len) {
+inline std::string wordOf(WordCode code, int len) {
   std::string word(static_cast<std::size_t>(len), 'A');
   for (int i = 0; i < len; ++i) word[static_cast<std::size_t>(i)] = letterOf(baseAt(code, len, i));
   return word;
@@ -150,10 +150,10 @@ inline std::string wordOf(Code code, int len) {
 // Number of differing letters of two packed words: a letter differs exactly
 // when its two-bit pair differs, so the pairs of the XOR are folded to one bit
 // each and counted. Equals hammingDist of the unpacked words.
-inline int hamming(Code a, Code b) {
-  const Code x = a ^ b;
-  const Code pairs = (x | (x >> 1)) & 0x5555555555555555ULL;
+inline int hamming(WordCode a, WordCode b) {
+  const WordCode x = a ^ b;
+  const WordCode pairs = (x | (x >> 1)) & 0x5555555555555555ULL;
   return __builtin_popcountll(pairs);
 }
 
-}  // namespace words
+}  // namespace base

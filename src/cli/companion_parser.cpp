@@ -43,11 +43,11 @@ std::string helpLine(const std::string& spelling, const std::string& help, std::
 std::string describeBounds(const RealBounds& b) {
   const bool lowFinite = std::isfinite(b.low);
   const bool highFinite = std::isfinite(b.high);
-  const std::string low = (b.lowIncluded ? "of at least " : "above ") + numbers::significant(b.low);
-  const std::string high = (b.highIncluded ? "of at most " : "below ") + numbers::significant(b.high);
+  const std::string low = (b.lowIncluded ? "of at least " : "above ") + formats::significant(b.low);
+  const std::string high = (b.highIncluded ? "of at most " : "below ") + formats::significant(b.high);
   if (lowFinite && highFinite) {
     if (b.lowIncluded && b.highIncluded)
-      return "a number from " + numbers::significant(b.low) + " to " + numbers::significant(b.high);
+      return "a number from " + formats::significant(b.low) + " to " + formats::significant(b.high);
     return "a number " + low + " and " + high;
   }
   if (lowFinite) return "a number " + low;
@@ -115,9 +115,9 @@ Parser& Parser::value(const std::string& shortName, const std::string& longName,
 
 Parser& Parser::real(const std::string& shortName, const std::string& longName, const std::string& valueName,
                      const std::string& help, double& target, const RealBounds& bounds) {
-  const std::string text = helpWith(help, {{"default", numbers::compact(target)},
-                                           {"min", numbers::compact(bounds.low)},
-                                           {"max", numbers::compact(bounds.high)}});
+  const std::string text = helpWith(help, {{"default", formats::compact(target)},
+                                           {"min", formats::compact(bounds.low)},
+                                           {"max", formats::compact(bounds.high)}});
   return value(shortName, longName, valueName, text,
                [&target, longName, bounds](const std::string& v) { target = realNumber(v, longName, bounds); });
 }
@@ -171,7 +171,7 @@ std::optional<std::vector<std::string>> Parser::parse(int argc, const char* cons
       return std::nullopt;
     }
     const Option* option = find(name);
-    if (!option) throw UsageError("unknown option " + textio::printable(name) + ".");
+    if (!option) throw UsageError("unknown option " + formats::printable(name) + ".");
     if (!option->repeatable) {
       for (const Option* earlier : given)
         if (earlier == option) throw UsageError("option " + name + " is given more than once.");
@@ -221,7 +221,7 @@ long long wholeNumber(const std::string& text, const std::string& what, long lon
       range = " of at least " + std::to_string(min);
     else if (!highOpen)
       range = " of at most " + std::to_string(max);
-    throw UsageError(what + " " + textio::quoted(text) + " is not a whole number" + range + ".");
+    throw UsageError(what + " " + formats::quoted(text) + " is not a whole number" + range + ".");
   }
   return value;
 }
@@ -235,7 +235,7 @@ double realNumber(const std::string& text, const std::string& what, const RealBo
   const bool wholeText =
       !text.empty() && !std::isspace(static_cast<unsigned char>(text[0])) && end == text.c_str() + text.size();
   if (!wholeText || errno == ERANGE || !withinBounds(value, bounds))
-    throw UsageError(what + " " + textio::quoted(text) + " is not " + describeBounds(bounds) + ".");
+    throw UsageError(what + " " + formats::quoted(text) + " is not " + describeBounds(bounds) + ".");
   return value;
 }
 
@@ -271,7 +271,7 @@ int runProgram(const std::string& program, const std::function<int()>& body) {
   } catch (const std::exception&) {
     std::fputs(failureMessage(program).c_str(), stderr);
   }
-  if (const std::optional<std::string> failure = output_file::standardOutputFailure()) {
+  if (const std::optional<std::string> failure = formats::standardOutputFailure()) {
     std::fputs(failure->c_str(), stderr);
     status = 1;
   }

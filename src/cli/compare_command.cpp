@@ -9,7 +9,7 @@
 #include "stats/match_rows.h"
 #include "stats/motif_database.h"
 
-namespace compare_command {
+namespace cli {
 
 namespace {
 
@@ -22,8 +22,8 @@ const char* const kDescription =
 
 }  // namespace
 
-std::optional<Options> parseArguments(int argc, const char* const* argv) {
-  Options o;
+std::optional<CompareOptions> parseCompareArguments(int argc, const char* const* argv) {
+  CompareOptions o;
   cli::Parser parser("zelkova-compare", "[options] MOTIFS", kDescription);
   parser.repeatable("-d", "--db", "FILE",
                     "a database of known motifs (MEME, JASPAR, TRANSFAC or HOMER);\n"
@@ -47,25 +47,25 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
   return o;
 }
 
-std::vector<match_table::Row> bestMatches(const std::vector<motif::Motif>& queries,
-                                          const std::vector<motif::Motif>& known, const Options& o) {
-  const compare::Database database(known, o.settings.pseudocount);
-  std::vector<match_table::Row> rows;
-  for (const motif::Motif& query : queries)
-    for (match_table::Row& row : compare::bestMatchRows(query, database, o.settings, o.top, o.evalueMax))
+std::vector<formats::MatchRow> bestMatches(const std::vector<formats::Motif>& queries,
+                                           const std::vector<formats::Motif>& known, const CompareOptions& o) {
+  const stats::Database database(known, o.settings.pseudocount);
+  std::vector<formats::MatchRow> rows;
+  for (const formats::Motif& query : queries)
+    for (formats::MatchRow& row : stats::bestMatchRows(query, database, o.settings, o.top, o.evalueMax))
       rows.push_back(std::move(row));
   return rows;
 }
 
-int run(const Options& o) {
+int runCompare(const CompareOptions& o) {
   std::vector<std::string> inputs = o.databaseFiles;
   inputs.push_back(o.motifFile);
-  command_files::check(inputs, {{o.outputFile, "output"}});
-  const std::vector<motif::Motif> queries = motif_files::readFile(o.motifFile);
+  formats::checkCommandFiles(inputs, {{o.outputFile, "output"}});
+  const std::vector<formats::Motif> queries = formats::readMotifFile(o.motifFile);
   std::ostringstream table;
-  match_table::write(table, bestMatches(queries, motif_database::load(o.databaseFiles), o));
-  output_file::writeWholeFile(o.outputFile, table.str());
+  formats::writeMatchTable(table, bestMatches(queries, stats::loadMotifDatabase(o.databaseFiles), o));
+  formats::writeWholeFile(o.outputFile, table.str());
   return 0;
 }
 
-}  // namespace compare_command
+}  // namespace cli

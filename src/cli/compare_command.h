@@ -11,27 +11,27 @@
 #include "formats/motif.h"
 #include "stats/motif_compare.h"
 
-namespace compare_command {
+namespace cli {
 
-struct Options {
+struct CompareOptions {
   std::string motifFile;
   std::vector<std::string> databaseFiles;  // empty: the bundled collection
   std::string outputFile;                  // empty: standard output
   int top = 5;
   double evalueMax = 10.0;
-  compare::Settings settings;
+  stats::ComparisonSettings settings;
 };
 
 // Nothing when --help or --version was answered. Throws UsageError.
-std::optional<Options> parseArguments(int argc, const char* const* argv);
+std::optional<CompareOptions> parseCompareArguments(int argc, const char* const* argv);
 
 // The rows of the table: for every query in order, its `top` best matches
 // in the database of `options` of E-value at most evalueMax, best first.
-std::vector<match_table::Row> bestMatches(const std::vector<motif::Motif>& queries,
-                                          const std::vector<motif::Motif>& database, const Options& options);
+std::vector<formats::MatchRow> bestMatches(const std::vector<formats::Motif>& queries,
+                                           const std::vector<formats::Motif>& database, const CompareOptions& options);
 
 // The whole program: checks the files, reads the motifs and the database and
 // writes the table whole. Returns the exit status.
-int run(const Options& options);
+int runCompare(const CompareOptions& options);
 
-}  // namespace compare_command
+}  // namespace cli

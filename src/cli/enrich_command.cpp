@@ -15,7 +15,7 @@
 #include "stats/known_rows.h"
 #include "stats/shuffle.h"
 
-namespace enrich_command {
+namespace cli {
 
 namespace {
 
@@ -39,8 +39,8 @@ const char* const kDescription =
 
 }  // namespace
 
-std::optional<Options> parseArguments(int argc, const char* const* argv) {
-  Options o;
+std::optional<EnrichOptions> parseEnrichArguments(int argc, const char* const* argv) {
+  EnrichOptions o;
   cli::Parser parser("zelkova-enrich",
                      "[options] MOTIFS PRIMARY.fa [CONTROL.fa]\n"
                      "   or: zelkova-enrich [options] --db FILE PRIMARY.fa [CONTROL.fa]",
@@ -61,12 +61,12 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
   parser.value("", "--shuffle", "K",
                cli::helpWith("without CONTROL: the shuffles keep every word of K letters,\n"
                              "{min} to {max} (default {default})",
-                             {{"min", std::to_string(shuffle::kMinWordLength)},
-                              {"max", std::to_string(shuffle::kMaxWordLength)},
+                             {{"min", std::to_string(stats::kMinShuffleWordLength)},
+                              {"max", std::to_string(stats::kMaxShuffleWordLength)},
                               {"default", std::to_string(o.shuffleWordLength)}}),
                [&](const std::string& v) {
                  o.shuffleWordLength = static_cast<int>(
-                     cli::wholeNumber(v, "--shuffle", shuffle::kMinWordLength, shuffle::kMaxWordLength));
+                     cli::wholeNumber(v, "--shuffle", stats::kMinShuffleWordLength, stats::kMaxShuffleWordLength));
                  o.shuffleOptionGiven = true;
                });
   parser.value("", "--copies", "N",
@@ -112,17 +112,17 @@ namespace {
 bool holdsBases(const std::vector<FastaRecord>& records) {
   for (const FastaRecord& r : records)
     for (char c : r.letters)
-      if (words::baseIndex(c) >= 0) return true;
+      if (base::baseIndex(c) >= 0) return true;
   return false;
 }
 
 // The records of a FASTA input; the count of its IUPAC letters goes to
 // `note`.
-std::vector<FastaRecord> readSequences(const std::string& path, const Options& o, const Note& note) {
+std::vector<FastaRecord> readSequences(const std::string& path, const EnrichOptions& o, const Note& note) {
   DnaRules rules;
   rules.maxLetters = o.maxLetters;
   DnaFile file = readDnaFile(path, rules);
-  const std::string text = iupacNote(command_files::inputName(path), file.iupacLetters);
+  const std::string text = iupacNote(formats::inputName(path), file.iupacLetters);
   if (!text.empty()) note(text);
   return std::move(file.records);
 }
@@ -130,93 +130,94 @@ std::vector<FastaRecord> readSequences(const std::string& path, const Options& o
 // The shuffled copies are held like a control read from a file, so
 // --max-letters bounds them too: many --copies of a large set would
 // otherwise take memory in proportion to their product.
-void requireShuffledControlWithinLimit(const Options& o, const std::vector<FastaRecord>& primary) {
+void requireShuffledControlWithinLimit(const EnrichOptions& o, const std::vector<FastaRecord>& primary) {
   std::uint64_t letters = 0;
   for (const FastaRecord& r : primary) letters += r.letters.size();
   const std::uint64_t copies = static_cast<std::uint64_t>(o.copies);
   if (letters <= o.maxLetters / copies) return;
   throw FatalError("Error: the shuffled control would hold " + std::to_string(copies) + " copies of the " +
-                   std::to_string(letters) + " letters of " + command_files::inputName(o.primaryFile) + ", more than " +
+                   std::to_string(letters) + " letters of " + formats::inputName(o.primaryFile) + ", more than " +
                    std::to_string(o.maxLetters) +
                    " letters (limit set by --max-letters); give fewer --copies or a CONTROL.fa.\n");
 }
 
-std::vector<FastaRecord> controlSet(const Options& o, const std::vector<FastaRecord>& primary, const Note& note) {
+std::vector<FastaRecord> controlSet(const EnrichOptions& o, const std::vector<FastaRecord>& primary, const Note& note) {
   if (!o.controlFile.empty()) {
     std::vector<FastaRecord> control = readSequences(o.controlFile, o, note);
     if (!holdsBases(control))
-      throw FatalError("Error: " + command_files::inputName(o.controlFile) + " holds no A, C, G or T.\n");
+      throw FatalError("Error: " + formats::inputName(o.controlFile) + " holds no A, C, G or T.\n");
     return control;
   }
   requireShuffledControlWithinLimit(o, primary);
-  std::vector<FastaRecord> control = shuffle::shuffledCopies(primary, o.shuffleWordLength, o.copies, o.seed, o.threads);
+  std::vector<FastaRecord> control = stats::shuffledCopies(primary, o.shuffleWordLength, o.copies, o.seed, o.threads);
   if (!holdsBases(control))
-    throw FatalError("Error: " + command_files::inputName(o.primaryFile) +
+    throw FatalError("Error: " + formats::inputName(o.primaryFile) +
                      " holds no A, C, G or T, so its shuffles make no control.\n");
   return control;
 }
 
 // The motifs of a MOTIFS file: a report's with its consensus words and on the
 // strands its run searched, any other file's on both.
-Tables motifTables(const motif_files::MotifFile& file, enrichment::Options options,
-                   const std::vector<FastaRecord>& primary, const std::vector<FastaRecord>& control) {
+EnrichTables motifTables(const formats::MotifFile& file, stats::EnrichmentOptions options,
+                         const std::vector<FastaRecord>& primary, const std::vector<FastaRecord>& control) {
   options.bothStrands = !file.report || !file.report->parameters.forwardOnly;
-  const std::vector<enrichment::MotifMatrix> motifs =
-      file.report ? enrichment::motifsOfReport(*file.report) : enrichment::motifsOf(file.motifs);
-  const std::vector<enrichment::MotifResult> results = enrichment::testMotifs(motifs, primary, control, options);
+  const std::vector<stats::MotifMatrix> motifs =
+      file.report ? stats::motifsOfReport(*file.report) : stats::motifsOf(file.motifs);
+  const std::vector<stats::MotifResult> results = stats::testMotifs(motifs, primary, control, options);
   std::ostringstream table, sites;
-  enrichment_table::writeTable(table, results);
-  if (options.collectSites) enrichment_table::writeSites(sites, results, primary, control);
+  stats::writeEnrichmentTable(table, results);
+  if (options.collectSites) stats::writeEnrichmentSites(sites, results, primary, control);
   return {table.str(), sites.str()};
 }
 
 }  // namespace
 
-Motifs readMotifs(const Options& o) {
-  Motifs motifs;
-  if (!o.databaseFiles.empty()) motifs.database = motif_files::readFiles(o.databaseFiles);
-  if (!o.motifFile.empty()) motifs.file = motif_files::readWholeFile(o.motifFile);
+EnrichMotifs readMotifs(const EnrichOptions& o) {
+  EnrichMotifs motifs;
+  if (!o.databaseFiles.empty()) motifs.database = formats::readFiles(o.databaseFiles);
+  if (!o.motifFile.empty()) motifs.file = formats::readWholeFile(o.motifFile);
   return motifs;
 }
 
-Tables tables(const Options& o, const Motifs& motifs, const Note& note,
-              const std::function<void(std::size_t tested, std::size_t total)>& progress) {
+EnrichTables tables(const EnrichOptions& o, const EnrichMotifs& motifs, const Note& note,
+                    const std::function<void(std::size_t tested, std::size_t total)>& progress) {
   const std::vector<FastaRecord> primary = readSequences(o.primaryFile, o, note);
   const std::vector<FastaRecord> control = controlSet(o, primary, note);
-  enrichment::Options options;
+  stats::EnrichmentOptions options;
   options.threshold = o.threshold;
   options.threads = o.threads;
   options.collectSites = !o.sitesFile.empty();
   options.progress = progress;
   if (motifs.database.empty()) return motifTables(motifs.file, options, primary, control);
-  return {known_table::table(known::testDatabase(motifs.database, primary, control, options)), ""};
+  return {stats::knownTable(stats::testDatabase(motifs.database, primary, control, options)), ""};
 }
 
-int run(const Options& o) {
+int runEnrich(const EnrichOptions& o) {
   std::vector<std::string> inputs = o.databaseFiles;
   if (!o.motifFile.empty()) inputs.push_back(o.motifFile);
   inputs.push_back(o.primaryFile);
   if (!o.controlFile.empty()) inputs.push_back(o.controlFile);
-  std::vector<command_files::Output> outputs{{o.outputFile, "output"}};
+  std::vector<formats::OutputTarget> outputs{{o.outputFile, "output"}};
   if (!o.sitesFile.empty()) outputs.push_back({o.sitesFile, "sites"});
-  command_files::check(inputs, outputs);
+  formats::checkCommandFiles(inputs, outputs);
 
   // The motifs are read first: a damaged motif file is found before the
   // sequences are read.
-  const Motifs motifs = readMotifs(o);
-  const Tables found = tables(o, motifs, [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
+  const EnrichMotifs motifs = readMotifs(o);
+  const EnrichTables found =
+      tables(o, motifs, [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
 
   // Both outputs are complete before either is put in place.
-  std::optional<output_file::OutputFile> sitesOut;
+  std::optional<formats::OutputFile> sitesOut;
   if (!o.sitesFile.empty()) {
-    sitesOut.emplace(output_file::openOutput(o.sitesFile));
+    sitesOut.emplace(formats::openOutput(o.sitesFile));
     sitesOut->write(found.sites);
   }
-  output_file::OutputFile tableOut = output_file::openOutput(o.outputFile);
+  formats::OutputFile tableOut = formats::openOutput(o.outputFile);
   tableOut.write(found.table);
   if (sitesOut) sitesOut->commit();
   tableOut.commit();
   return 0;
 }
 
-}  // namespace enrich_command
+}  // namespace cli

@@ -15,9 +15,9 @@
 #include "formats/motif_files.h"
 #include "stats/enrichment.h"
 
-namespace enrich_command {
+namespace cli {
 
-struct Options {
+struct EnrichOptions {
   std::string motifFile;                   // empty with --db
   std::vector<std::string> databaseFiles;  // --db
   std::string primaryFile;
@@ -34,19 +34,19 @@ struct Options {
 };
 
 // Nothing when --help or --version was answered. Throws UsageError.
-std::optional<Options> parseArguments(int argc, const char* const* argv);
+std::optional<EnrichOptions> parseEnrichArguments(int argc, const char* const* argv);
 
 // The motifs a run tests: the database of --db, or the motif file.
-struct Motifs {
-  std::vector<motif::Motif> database;  // with --db
-  motif_files::MotifFile file;         // without
+struct EnrichMotifs {
+  std::vector<formats::Motif> database;  // with --db
+  formats::MotifFile file;               // without
 };
 
 // Reads the database files or the motif file of `options`.
-Motifs readMotifs(const Options& options);
+EnrichMotifs readMotifs(const EnrichOptions& options);
 
 // The table, and the site list when asked for (Options::sitesFile).
-struct Tables {
+struct EnrichTables {
   std::string table;
   std::string sites;
 };
@@ -54,12 +54,13 @@ struct Tables {
 // Reads the primary sequences and the control (or shuffles the primary
 // ones), the count of IUPAC letters of each going to `note` (standard error
 // for the program), and tests `motifs`; `progress` as in
-// enrichment::Options. Throws FatalError and the readers' errors.
-Tables tables(const Options& options, const Motifs& motifs, const std::function<void(const std::string&)>& note,
-              const std::function<void(std::size_t tested, std::size_t total)>& progress = {});
+// stats::EnrichmentOptions. Throws FatalError and the readers' errors.
+EnrichTables tables(const EnrichOptions& options, const EnrichMotifs& motifs,
+                    const std::function<void(const std::string&)>& note,
+                    const std::function<void(std::size_t tested, std::size_t total)>& progress = {});
 
 // The whole program: checks the files, reads, tests and writes both outputs
 // whole. Returns the exit status.
-int run(const Options& options);
+int runEnrich(const EnrichOptions& options);
 
-}  // namespace enrich_command
+}  // namespace cli

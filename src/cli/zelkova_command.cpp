@@ -12,9 +12,9 @@ int runZelkova(int argc, const char* const* argv) {
     opening(console);
     const CommandLine cl = parseCommandLine(argc, argv);
     searchFiles(resolveRunConfig(cl.config, cl.given, console), console);
-    return output_file::finishConsole(0, "");
+    return formats::finishConsole(0, "");
   } catch (const FatalError& stop) {
     console.write(stop.what());
-    return output_file::finishConsole(1, stop.what());
+    return formats::finishConsole(1, stop.what());
   }
 }

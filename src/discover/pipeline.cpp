@@ -25,8 +25,8 @@ namespace {
 
 // The files of one search under runs/, once it has ended.
 void writeSearchFiles(const OutputDirectory& directory, const Search& search, const SearchOutcome& outcome) {
-  output_file::OutputFile report(directory.stagedFile(searchReportName(search)));
-  report::writeReport(report.stream(), outcome.report);
+  formats::OutputFile report(directory.stagedFile(searchReportName(search)));
+  formats::writeReport(report.stream(), outcome.report);
   report.commit();
   directory.stageFiles({{searchPageName(search), searchPage(search, outcome.report)}});
 }
@@ -91,7 +91,7 @@ Discovery withInputs(const Options& o, Inputs inputs, const PreparedSets& sets) 
 
 }  // namespace
 
-Discovery runDiscovery(const Options& o, OutputDirectory& directory, const genome::ScratchNotice& indexNotice,
+Discovery runDiscovery(const Options& o, OutputDirectory& directory, const formats::ScratchNotice& indexNotice,
                        StepProgress& progress) {
   const std::string started = localDateTime();
   Inputs inputs = readInputs(o, indexNotice, progress);
@@ -105,7 +105,7 @@ Discovery runDiscovery(const Options& o, OutputDirectory& directory, const genom
   std::vector<SearchOutcome> outcomes = runPlan(o, plan, sets, sideFiles, writeSearch, progress);
   TestedMotifs tested = testMotifs(o, plan, outcomes, sets, std::move(sets.searched), progress);
   Ranking ranking = rankMotifs(o, plan, tested, sets.primary, sets.decoyRun, progress);
-  const std::vector<motif::Motif> reported = motif_files::fromReport(
+  const std::vector<formats::Motif> reported = formats::fromReport(
       rankedReport(ranking.motifs, tested.candidates, inputs.primary.records.size(), inputs.primaryLetters),
       "the reported motifs");
   ReportedSites sites = describeReportedSites(o, inputs.primary.records, inputs.siteBackground, ranking.motifs,

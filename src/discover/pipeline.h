@@ -17,7 +17,7 @@ namespace discover {
 // The directory a genome's index is built in, outside the output directory,
 // is told to `indexNotice`. Throws FatalError (or ReadError for a
 // motif database) for input it refuses.
-Discovery runDiscovery(const Options& options, OutputDirectory& directory, const genome::ScratchNotice& indexNotice,
+Discovery runDiscovery(const Options& options, OutputDirectory& directory, const formats::ScratchNotice& indexNotice,
                        StepProgress& progress);
 
 // Writes the motif files, the tables, the log and last the page into the

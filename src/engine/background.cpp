@@ -26,7 +26,7 @@ double BackgroundModel::chainProbability(const MarkovTables& T, const seqRecord&
   long long code = 0;  // base-4 number of the last min(p + 1, M) letters
   double P = 1.0;
   for (int p = 0; p < slen; ++p) {
-    code = ((code << 2) | words::markovCode(x[p])) & mask;
+    code = ((code << 2) | base::markovCode(x[p])) & mask;
     P *= p < M ? T[p + 1][static_cast<std::size_t>(code)] : T[M][static_cast<std::size_t>(code)];
   }
   return P;
@@ -42,20 +42,20 @@ double BackgroundModel::probKmerGivenFore(const seqRecord& rec, long start, bool
 
 double BackgroundModel::bgExpectedFreq(const char* word, int L) const {
   const int M = markovOrder;
-  if (L <= M) return bmarkov[L][static_cast<std::size_t>(words::numberOf(word, L))];
+  if (L <= M) return bmarkov[L][static_cast<std::size_t>(base::numberOf(word, L))];
   double value = 1.0;
   for (int s = 0; s + M <= L; ++s) {
-    const double factor = bmarkov[M][static_cast<std::size_t>(words::numberOf(word + s, M))];
+    const double factor = bmarkov[M][static_cast<std::size_t>(base::numberOf(word + s, M))];
     value = s == 0 ? factor : value * factor;
   }
   return value;
 }
 
 // bgExpectedFreq of a packed word: the M-letter windows are read off the code.
-double BackgroundModel::bgExpectedFreqCode(words::Code code, int L) const {
+double BackgroundModel::bgExpectedFreqCode(base::WordCode code, int L) const {
   const int M = markovOrder;
   if (L <= M) return bmarkov[L][static_cast<std::size_t>(code)];
-  const words::Code mask = (words::Code{1} << (2 * M)) - 1;
+  const base::WordCode mask = (base::WordCode{1} << (2 * M)) - 1;
   double value = 1.0;
   for (int s = 0; s + M <= L; ++s) {
     const double factor = bmarkov[M][static_cast<std::size_t>((code >> (2 * (L - M - s))) & mask)];

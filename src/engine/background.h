@@ -43,7 +43,7 @@ class BackgroundModel {
   // Background expectation of a word of L letters: the product of the
   // probabilities of its markovOrder-letter windows.
   double bgExpectedFreq(const char* word, int L) const;
-  double bgExpectedFreqCode(words::Code code, int L) const;
+  double bgExpectedFreqCode(base::WordCode code, int L) const;
 
   // The maps of every sequence, in parallel; with `withScore` the log-odds
   // scores too.

@@ -65,6 +65,6 @@ bool zelkova::saveCandidateMotif(NodePtr motif) {
 
 void zelkova::train() {
   results_.parameters = saveparameters();
-  if (outStream) report::writeHeader(outStream, results_.parameters);
+  if (outStream) formats::writeReportHeader(outStream, results_.parameters);
   growAndRefineClusters(static_cast<int>(numClusters));
 }

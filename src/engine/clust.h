@@ -64,7 +64,7 @@ class zelkova {
 
   // What the run found: the report's parameters and its motifs, best first
   // (complete once saveMotifs has run).
-  const report::Report& results() const { return results_; }
+  const formats::Report& results() const { return results_; }
 
   // Candidate list: takes the motif when it ranks among the held ones.
   bool saveCandidateMotif(NodePtr motif);
@@ -93,9 +93,9 @@ class zelkova {
   double groupMAP(const aCluster& group, const std::vector<const Site*>& sites) const;
 
   // Final motifs.
-  report::Parameters saveparameters() const;
+  formats::ReportParameters saveparameters() const;
   void removeOverlaps(node& motif) const;
-  std::vector<report::Motif> rankedMotifs();
+  std::vector<formats::ReportMotif> rankedMotifs();
 
   const RunConfig& config() const { return cfg; }
 
@@ -121,7 +121,7 @@ class zelkova {
   void extendByScan(node& motif, const StretchIndex* index) const;
   bool findPassingWindows(const node& motif, const WindowThreshold& test, const StretchIndex& index,
                           std::vector<std::uint64_t>& found) const;
-  report::Motif motifData(const node& motif, int rank) const;
+  formats::ReportMotif motifData(const node& motif, int rank) const;
 
   const Utilities& util;
   RunConfig cfg;
@@ -135,10 +135,10 @@ class zelkova {
   std::vector<int> seedSeqs;
   std::string cmdLine;
   std::FILE* outStream = nullptr;
-  std::optional<output_file::OutputFile> reportFile;  // none: no report, or it goes to the console
-  NodeList candMotifs;                                // descending MAP score while training
+  std::optional<formats::OutputFile> reportFile;  // none: no report, or it goes to the console
+  NodeList candMotifs;                            // descending MAP score while training
   // Seed-enumeration marks of every window, by sequence and strand position.
   std::vector<std::vector<std::uint8_t>> usedFwd, usedRev;
-  report::Report results_;
+  formats::Report results_;
   std::unique_ptr<StretchIndex> seedIndex;  // the words of the seed sequences, while seeding
 };

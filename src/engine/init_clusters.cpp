@@ -44,15 +44,15 @@ class SideFile {
 
   const ProgressSink& progress_;
   std::string name_;
-  std::optional<output_file::OutputFile> file_;
+  std::optional<formats::OutputFile> file_;
 };
 
 // The sites of a core motif prepared for the distance test of the scan. The
 // test asks whether any site lies within the allowance, so the order of the
 // sites does not matter.
 struct CoreWords {
-  std::vector<words::Code> codes;   // sites made of A, C, G, T
-  std::vector<const char*> others;  // sites holding other letters
+  std::vector<base::WordCode> codes;  // sites made of A, C, G, T
+  std::vector<const char*> others;    // sites holding other letters
 
   explicit CoreWords(const node& core) {
     for (const Site& s : core.get_hits()) {
@@ -64,14 +64,14 @@ struct CoreWords {
   }
 
   // Whether any site lies within maxMismatch of the word (matchOne).
-  bool matches(bool acgt, words::Code code, const char* text, int L, int maxMismatch) const {
+  bool matches(bool acgt, base::WordCode code, const char* text, int L, int maxMismatch) const {
     if (acgt) {
-      for (words::Code c : codes)
-        if (words::hamming(c, code) <= maxMismatch) return true;
+      for (base::WordCode c : codes)
+        if (base::hamming(c, code) <= maxMismatch) return true;
     } else {
       char word[MAX_MOTIF_LEN + 1];
-      for (words::Code c : codes) {
-        words::unpack(c, L, word);
+      for (base::WordCode c : codes) {
+        base::unpack(c, L, word);
         if (hammingDist(word, text, L) <= maxMismatch) return true;
       }
     }
@@ -134,7 +134,7 @@ class ClusterScan {
   // The number of sites a core's cluster is expected to hold: all windows
   // times the fraction of words near one of its sites.
   double expectedSites(const node& core) const {
-    const double nearFraction = word_index::neighbourhoodSize(util_.GetL(), m_) / std::pow(4.0, util_.GetL());
+    const double nearFraction = engine::neighbourhoodSize(util_.GetL(), m_) / std::pow(4.0, util_.GetL());
     return windows_ * std::min(1.0, core.getHitCount() * nearFraction);
   }
 
@@ -176,13 +176,13 @@ class ClusterScan {
   // The same windows by looking up the neighbours of every site.
   std::vector<std::uint64_t> lookUp(const CoreWords& words) const {
     ZK_ASSERT(words.others.empty());  // a core motif is counted, so its sites are A, C, G, T
-    std::vector<words::Code> near;
-    for (words::Code code : words.codes)
-      word_index::forEachNeighbour(code, util_.GetL(), m_, [&near](words::Code w) { near.push_back(w); });
+    std::vector<base::WordCode> near;
+    for (base::WordCode code : words.codes)
+      engine::forEachNeighbour(code, util_.GetL(), m_, [&near](base::WordCode w) { near.push_back(w); });
     std::sort(near.begin(), near.end());
     near.erase(std::unique(near.begin(), near.end()), near.end());
     std::vector<std::uint64_t> keys;
-    for (words::Code w : near)
+    for (base::WordCode w : near)
       index_->forEachEqual(w, forwardOnly_,
                            [&keys](const StretchHit& h) { keys.push_back(scanKey(h.list, h.pos, h.forward)); });
     return keys;
@@ -196,7 +196,7 @@ class ClusterScan {
     double stretches = 0.0;
     for (const seqRecord& rec : util_.seqs.records()) stretches += rec.numWindows(L);
     const double windows = stretches * (forwardOnly_ ? 1.0 : 2.0);
-    const double nearFraction = word_index::neighbourhoodSize(L, m_) / std::pow(4.0, L);
+    const double nearFraction = engine::neighbourhoodSize(L, m_) / std::pow(4.0, L);
     const double lookup = StretchIndex::lookupCost(L, m_, static_cast<std::size_t>(stretches));
     double scanCost = 0.0;
     double indexCost = stretches * 4.0;  // building the index

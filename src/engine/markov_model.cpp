@@ -73,7 +73,7 @@ void storeEntry(MarkovModel& model, const std::vector<std::string>& f, const std
   if (f.size() != kFieldsPerEntry) refuseFieldCount(fileName, lineNo);
   const std::string& word = f[1];
   if (!isModelWord(word)) refuse(fileName, lineNo, "word \"" + word + "\" is not 1 to 8 letters of A, C, G, T.");
-  const long long expected = static_cast<long long>(words::numberOf(word.data(), static_cast<int>(word.size())));
+  const long long expected = static_cast<long long>(base::numberOf(word.data(), static_cast<int>(word.size())));
   if (!isInteger(f[0]) || f[0].size() > 18 || std::atoll(f[0].c_str()) != expected)
     refuse(fileName, lineNo,
            "index " + f[0] + " is not the index " + std::to_string(expected) + " of word " + word + ".");
@@ -129,7 +129,7 @@ void requireAllWords(const MarkovModel& model, int maxLength, const std::string&
     const std::vector<bool>& given = model.given[n];
     for (std::size_t idx = 0; idx < given.size(); ++idx) {
       if (given[idx]) continue;
-      const std::string word = words::wordOf(idx, n);
+      const std::string word = base::wordOf(idx, n);
       throw FatalError("Error: model file " + fileName + " lacks the word " + word + " (every word of 1 to " +
                        std::to_string(maxLength) + " letters is needed).\n");
     }

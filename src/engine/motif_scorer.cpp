@@ -28,4 +28,4 @@ int MotifScorer::width() const { return motif_->K(); }
 
 double MotifScorer::score(const char* word) const { return motif_->miSscoreNorm(word); }
 
-double MotifScorer::scoreCode(words::Code code) const { return motif_->miSscoreNormCode(code); }
+double MotifScorer::scoreCode(base::WordCode code) const { return motif_->miSscoreNormCode(code); }

@@ -26,8 +26,8 @@ class MotifScorer {
   // A, C, G counts as T, as in the engine). 1 is the best word the motif
   // allows; a motif without sites scores every word 0.
   double score(const char* word) const;
-  // The same for a word of A, C, G, T packed by words::pack.
-  double scoreCode(words::Code code) const;
+  // The same for a word of A, C, G, T packed by base::pack.
+  double scoreCode(base::WordCode code) const;
 
  private:
   std::unique_ptr<MotifContext> context_;

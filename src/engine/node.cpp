@@ -23,11 +23,11 @@ void node::updateCount() {
     for (int i = 0; i < L; ++i) row[i] = 0;
   for (const Site& s : hits) {
     if (s.acgt) {
-      for (int i = 0; i < L; ++i) ++posCMatrix[words::baseAt(s.code, L, i)][i];
+      for (int i = 0; i < L; ++i) ++posCMatrix[base::baseAt(s.code, L, i)][i];
       continue;
     }
     for (int i = 0; i < L; ++i) {
-      const int b = words::baseIndexAnyCase(s.text[i]);
+      const int b = base::baseIndexAnyCase(s.text[i]);
       if (b < 0)
         throw FatalError("Error...invalid character " + std::to_string(static_cast<int>(s.text[i])) + "." +
                          std::to_string(L) + "\n");
@@ -62,7 +62,7 @@ void node::computeMatrices(int N) {
       ZK_ASSERT(posFMatrix[b][i] >= 0);
       const double p = posFMatrix[b][i];
       const double q = context_->baseBackground[static_cast<std::size_t>(b)];
-      rel += p * zk::log2(p / q);
+      rel += p * engine::log2(p / q);
       ent += p * std::log(p);
     }
     info += rel;

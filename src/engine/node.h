@@ -87,8 +87,8 @@ class node {
   double MatInspector(const char* word) const;
 
   // Fast forms for words of A, C, G, T only, equal to the character forms.
-  double miSscoreCode(words::Code code) const;
-  double miSscoreNormCode(words::Code code) const;
+  double miSscoreCode(base::WordCode code) const;
+  double miSscoreNormCode(base::WordCode code) const;
   // A motif whose bounds coincide (every column perfectly even) ranks every word 0.
   double normalise(double misScore) const {
     if (maxMisScore == minMisScore) return 0.0;

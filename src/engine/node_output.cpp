@@ -29,16 +29,16 @@ void node::motifConsensus() {
         best = b;
       }
     }
-    consensus[i] = words::letterOf(best);
-    rConsensus[L - 1 - i] = words::complementOf(consensus[i]);
+    consensus[i] = base::letterOf(best);
+    rConsensus[L - 1 - i] = base::complementOf(consensus[i]);
   }
   consensus[L] = degConsensus[L] = rConsensus[L] = '\0';
 }
 
 void node::appendHits(std::string& text, const SequenceSet& seqs) const {
   for (const Site& s : hits)
-    report_format::appendSiteLine(text, seqs[static_cast<std::size_t>(s.seqIdx)].name, s.text, s.strand, s.pos + 1,
-                                  siteScore(s));
+    formats::appendSiteLine(text, seqs[static_cast<std::size_t>(s.seqIdx)].name, s.text, s.strand, s.pos + 1,
+                            siteScore(s));
 }
 
 void node::showHits(std::FILE* out, const SequenceSet& seqs) const {

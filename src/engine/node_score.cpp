@@ -28,7 +28,7 @@ void node::computeStatScore(const SurpriseScorer& surprise, int m) {
 
 double node::miSscore(const char* word) const {
   double score = 0.0;
-  for (int i = 0; i < K(); ++i) score += misTable[i][words::foldedRow(word[i])];
+  for (int i = 0; i < K(); ++i) score += misTable[i][base::foldedRow(word[i])];
   return score;
 }
 
@@ -37,13 +37,13 @@ namespace {
 // The mismatch score of a packed word, with the motif length fixed at compile
 // time so the loop unrolls; the terms are added in position order as always.
 template <int L>
-double tableSum(const double (*table)[NUM_BASES], words::Code code) {
+double tableSum(const double (*table)[NUM_BASES], base::WordCode code) {
   double score = 0.0;
   for (int i = 0; i < L; ++i) score += table[i][(code >> (2 * (L - 1 - i))) & 3];
   return score;
 }
 
-using TableSum = double (*)(const double (*)[NUM_BASES], words::Code);
+using TableSum = double (*)(const double (*)[NUM_BASES], base::WordCode);
 
 template <int... Ls>
 TableSum tableSumFor(int L, std::integer_sequence<int, Ls...>) {
@@ -53,7 +53,7 @@ TableSum tableSumFor(int L, std::integer_sequence<int, Ls...>) {
 
 }  // namespace
 
-double node::miSscoreCode(words::Code code) const {
+double node::miSscoreCode(base::WordCode code) const {
   ZK_ASSERT(K() >= 0 && K() <= MAX_MOTIF_LEN);
   const TableSum sum = tableSumFor(K(), std::make_integer_sequence<int, MAX_MOTIF_LEN + 1>{});
   return sum(misTable, code);
@@ -61,11 +61,11 @@ double node::miSscoreCode(words::Code code) const {
 
 double node::miSscoreNorm(const char* word) const { return normalise(miSscore(word)); }
 
-double node::miSscoreNormCode(words::Code code) const { return normalise(miSscoreCode(code)); }
+double node::miSscoreNormCode(base::WordCode code) const { return normalise(miSscoreCode(code)); }
 
 double node::pKmer(const char* word) const {
   double p = 1.0;
-  for (int i = 0; i < K(); ++i) p *= posFMatrix[words::foldedRow(word[i])][i];
+  for (int i = 0; i < K(); ++i) p *= posFMatrix[base::foldedRow(word[i])][i];
   return p;
 }
 
@@ -88,7 +88,7 @@ void node::MatInd() {
 double node::MatInspector(const char* word) const {
   double sum = 0.0;
   for (int i = 0; i < K(); ++i) {
-    const int b = words::baseIndex(word[i]);
+    const int b = base::baseIndex(word[i]);
     if (b >= 0) sum += consIndex[i] * posFMatrix[b][i];
   }
   return sum / maxMatScore;

@@ -56,7 +56,7 @@ bool zelkova::findPassingWindows(const node& motif, const WindowThreshold& test,
   const int L = util.GetL();
   std::size_t windows = 0;
   for (const seqRecord& rec : util.seqs.records()) windows += static_cast<std::size_t>(rec.numWindows(L));
-  const bool complete = test.forEachPassingWord(windows / 16 + 1024, [&](words::Code w) {
+  const bool complete = test.forEachPassingWord(windows / 16 + 1024, [&](base::WordCode w) {
     index.forEachEqual(w, cfg.forwardOnly,
                        [&found](const StretchHit& h) { found.push_back(stretchKey(h.list, h.pos, h.forward)); });
   });
@@ -83,7 +83,7 @@ bool zelkova::findPassingWindows(const node& motif, const WindowThreshold& test,
 // one: building it costs one pass over the input, testing one pass per motif.
 void zelkova::postScreen() {
   std::unique_ptr<StretchIndex> index;
-  if (word_index::WordIndex::denseFor(util.GetL(), static_cast<std::size_t>(util.GetFullDP()))) {
+  if (engine::WordIndex::denseFor(util.GetL(), static_cast<std::size_t>(util.GetFullDP()))) {
     std::vector<int> all(static_cast<std::size_t>(util.GetNumSeq()));
     for (std::size_t s = 0; s < all.size(); ++s) all[s] = static_cast<int>(s);
     index = std::make_unique<StretchIndex>(util.seqs, all, *cfg.numThreads);

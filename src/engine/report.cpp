@@ -16,8 +16,8 @@ constexpr double kDiscarded = -1000.0;  // score marking a site removed by overl
 
 }  // namespace
 
-report::Parameters zelkova::saveparameters() const {
-  report::Parameters p;
+formats::ReportParameters zelkova::saveparameters() const {
+  formats::ReportParameters p;
   p.date = localReportDate();
   p.matchingThreshold = scanThreshold;
   p.initMethod = initMethod;
@@ -70,8 +70,8 @@ void zelkova::removeOverlaps(node& motif) const {
   motif.computeInformation();
 }
 
-report::Motif zelkova::motifData(const node& m, int rank) const {
-  report::Motif out;
+formats::ReportMotif zelkova::motifData(const node& m, int rank) const {
+  formats::ReportMotif out;
   out.rank = rank;
   out.mapScore = m.getMAP();
   out.complexity = m.getComplexity();
@@ -80,13 +80,13 @@ report::Motif zelkova::motifData(const node& m, int rank) const {
   out.consensus = m.consensus;
   out.degenerateConsensus = m.degConsensus;
   out.reverseConsensus = m.rConsensus;
-  out.counts.assign(static_cast<std::size_t>(m.K()), report::Column{});
+  out.counts.assign(static_cast<std::size_t>(m.K()), formats::CountColumn{});
   for (int i = 0; i < m.K(); ++i)
     for (int b = 0; b < NUM_BASES; ++b)
       out.counts[static_cast<std::size_t>(i)][static_cast<std::size_t>(b)] = m.posCMatrix[b][i];
   out.sites.reserve(m.get_hits().size());
   for (const Site& s : m.get_hits()) {
-    report::Site site;
+    formats::ReportSite site;
     site.sequence = util.seqs[static_cast<std::size_t>(s.seqIdx)].name;
     site.word = s.text;
     site.forward = s.strand;
@@ -102,7 +102,7 @@ report::Motif zelkova::motifData(const node& m, int rank) const {
 // are ranked by MAP score (stable, so equal scores keep their list order) and
 // the first numTopMotifs complex enough are the results, every site scored
 // against its final motif.
-std::vector<report::Motif> zelkova::rankedMotifs() {
+std::vector<formats::ReportMotif> zelkova::rankedMotifs() {
   parallelFor(*cfg.numThreads, candMotifs.size(), [this](std::size_t i) {
     node& m = *candMotifs[i];
     removeOverlaps(m);
@@ -120,7 +120,7 @@ std::vector<report::Motif> zelkova::rankedMotifs() {
     if (static_cast<int>(reported.size()) == maxMotifs) break;
     if (entry.motif->getComplexity() >= cfg.MIN_COMPLEXITY) reported.push_back(entry.motif);
   }
-  std::vector<report::Motif> motifs(reported.size());
+  std::vector<formats::ReportMotif> motifs(reported.size());
   parallelFor(*cfg.numThreads, reported.size(), [&](std::size_t i) {
     reported[i]->scoreSites();
     motifs[i] = motifData(*reported[i], static_cast<int>(i) + 1);
@@ -136,7 +136,7 @@ void zelkova::saveMotifs() {
     // The blocks are formatted in parallel and written in rank order.
     std::vector<std::string> blocks(results_.motifs.size());
     parallelFor(*cfg.numThreads, blocks.size(),
-                [&](std::size_t i) { blocks[i] = report::motifText(results_.motifs[i]); });
+                [&](std::size_t i) { blocks[i] = formats::reportMotifText(results_.motifs[i]); });
     for (const std::string& block : blocks) std::fwrite(block.data(), 1, block.size(), outStream);
   }
   progress.print("DONE.\n");

@@ -90,7 +90,7 @@ RunConfig resolveRunConfig(const RunConfig& config, const ProgressSink& progress
 
 int resolveSeedCount(const std::optional<int>& requested, int numSeq, const ProgressSink& progress) {
   if (!requested) {
-    const int byDefault = static_cast<int>(std::ceil(zk::log2(numSeq)));
+    const int byDefault = static_cast<int>(std::ceil(engine::log2(numSeq)));
     return byDefault < 1 ? 1 : byDefault;
   }
   if (*requested > numSeq) {

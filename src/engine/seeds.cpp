@@ -53,9 +53,9 @@ namespace {
 
 // Hamming distance of two windows, through their packed codes when both are
 // made of A, C, G, T (equal to hammingDist of the letters).
-inline int windowDistance(bool acgtA, words::Code codeA, const char* textA, bool acgtB, words::Code codeB,
+inline int windowDistance(bool acgtA, base::WordCode codeA, const char* textA, bool acgtB, base::WordCode codeB,
                           const char* textB, int L) {
-  return (acgtA && acgtB) ? words::hamming(codeA, codeB) : hammingDist(textA, textB, L);
+  return (acgtA && acgtB) ? base::hamming(codeA, codeB) : hammingDist(textA, textB, L);
 }
 
 }  // namespace
@@ -64,7 +64,7 @@ inline int windowDistance(bool acgtA, words::Code codeA, const char* textA, bool
 struct zelkova::SeedWord {
   const char* text;
   bool acgt;
-  words::Code code;
+  base::WordCode code;
   int pos;  // strand position
 
   int distanceTo(const seqRecord& rec, int j, bool strand, int L) const {
@@ -287,8 +287,8 @@ double zelkova::comparePFM_(const node& a, const node& b) {
     for (int x = 0; x < NUM_BASES; ++x) {
       const double pa = a.posFMatrix[x][i];
       const double pb = b.posFMatrix[x][i];
-      S1 += pa * zk::log2(pa / pb);
-      S2 += pb * zk::log2(pb / pa);
+      S1 += pa * engine::log2(pa / pb);
+      S2 += pb * engine::log2(pb / pa);
     }
   }
   return static_cast<float>(((S1 + S2) * 0.5) / K);

@@ -51,7 +51,7 @@ void SequenceSet::assign(std::vector<FastaRecord> records, std::size_t maxLetter
     rec.seq = std::move(record.letters);
     rec.name = std::move(record.name);
     rec.len = static_cast<int>(rec.seq.size());
-    rec.revSeq = words::reverseComplement(rec.seq);
+    rec.revSeq = base::reverseComplement(rec.seq);
     totalLength_ += rec.len;
     records_.push_back(std::move(rec));
   }
@@ -65,21 +65,21 @@ namespace {
 // a letter, and a window is free of a kind of letter when the last such
 // letter lies before its start; the same values as packing and checking each
 // window on its own.
-void encodeStrand(const std::string& letters, int L, std::vector<words::Code>& codes, std::vector<std::uint8_t>& acgt,
-                  std::vector<std::uint8_t>& valid) {
+void encodeStrand(const std::string& letters, int L, std::vector<base::WordCode>& codes,
+                  std::vector<std::uint8_t>& acgt, std::vector<std::uint8_t>& valid) {
   const int n = static_cast<int>(letters.size()) >= L ? static_cast<int>(letters.size()) - L + 1 : 0;
   codes.assign(static_cast<std::size_t>(n), 0);
   acgt.assign(static_cast<std::size_t>(n), 0);
   valid.assign(static_cast<std::size_t>(n), 0);
-  const words::Code mask = L >= 32 ? ~words::Code{0} : (words::Code{1} << (2 * L)) - 1;
-  words::Code code = 0;
+  const base::WordCode mask = L >= 32 ? ~base::WordCode{0} : (base::WordCode{1} << (2 * L)) - 1;
+  base::WordCode code = 0;
   int lastOther = -1;  // the last letter that is not A, C, G, T
   int lastN = -1;
   for (int i = 0; i < static_cast<int>(letters.size()); ++i) {
-    const int b = words::baseIndex(letters[static_cast<std::size_t>(i)]);
+    const int b = base::baseIndex(letters[static_cast<std::size_t>(i)]);
     if (b < 0) lastOther = i;
     if (letters[static_cast<std::size_t>(i)] == 'N') lastN = i;
-    code = ((code << 2) | static_cast<words::Code>(b < 0 ? 0 : b)) & mask;
+    code = ((code << 2) | static_cast<base::WordCode>(b < 0 ? 0 : b)) & mask;
     const int start = i - L + 1;
     if (start < 0) continue;
     const bool clean = lastOther < start;

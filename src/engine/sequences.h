@@ -20,7 +20,7 @@ struct seqRecord {
 
   // Packed forward and reverse-strand words of every window, with a flag telling
   // whether the window is made of A, C, G, T only (only then is the code exact).
-  std::vector<words::Code> fwdCode, revCode;
+  std::vector<base::WordCode> fwdCode, revCode;
   std::vector<std::uint8_t> fwdAcgt, revAcgt;
   // Whether each window is free of 'N' (validateKmer), by strand position.
   std::vector<std::uint8_t> fwdValid, revValid;

@@ -8,4 +8,4 @@ int hammingDist(const char* a, const char* b, int len) {
   return d;
 }
 
-double zk::log2(double x) { return std::log(x) / std::log(2.0); }
+double engine::log2(double x) { return std::log(x) / std::log(2.0); }

@@ -19,7 +19,7 @@ struct Site {
   char text[MAX_MOTIF_LEN + 1] = {};
   bool strand = true;  // true: the forward strand; false: the reverse complement
   bool acgt = false;   // text is made of A, C, G, T only, so `code` is exact
-  words::Code code = 0;
+  base::WordCode code = 0;
   double score = 0.0;
   int pos = 0;  // forward-strand start, 0-based, whatever the strand
   int seqIdx = 0;
@@ -29,8 +29,8 @@ struct Site {
 // Number of positions 0..len-1 at which a and b differ (exact characters).
 int hammingDist(const char* a, const char* b, int len);
 
-namespace zk {
+namespace engine {
 // Base-2 logarithm as ln(x) / ln(2); kept apart from the C library's log2,
 // whose last bit can differ.
 double log2(double x);
-}  // namespace zk
+}  // namespace engine

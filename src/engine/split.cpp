@@ -11,7 +11,7 @@ namespace {
 void countLetters(const std::vector<int>& members, const std::vector<const Site*>& sites, int L,
                   int counts[NUM_BASES][MAX_K]) {
   for (int m : members)
-    for (int i = 0; i < L; ++i) ++counts[words::baseAt(sites[m]->code, L, i)][i];
+    for (int i = 0; i < L; ++i) ++counts[base::baseAt(sites[m]->code, L, i)][i];
 }
 
 // Letter counts per position of a group of sites made of A, C, G, T. The
@@ -30,15 +30,15 @@ class GroupProfile {
       const int width = std::min(kChunk, L - first);
       std::vector<long long> table(std::size_t{1} << (2 * width), 0);
       for (std::size_t combo = 0; combo < table.size(); ++combo)
-        for (int i = 0; i < width; ++i) table[combo] += counts[words::baseAt(combo, width, i)][first + i];
+        for (int i = 0; i < width; ++i) table[combo] += counts[base::baseAt(combo, width, i)][first + i];
       chunks_.push_back({first, width, std::move(table)});
     }
   }
-  long long distanceSum(words::Code code) const {
+  long long distanceSum(base::WordCode code) const {
     long long shared = 0;
     for (const Chunk& c : chunks_) {
       const int shift = 2 * (L_ - c.first - c.width);
-      shared += c.shared[static_cast<std::size_t>((code >> shift) & ((words::Code{1} << (2 * c.width)) - 1))];
+      shared += c.shared[static_cast<std::size_t>((code >> shift) & ((base::WordCode{1} << (2 * c.width)) - 1))];
     }
     return L_ * size_ - shared;
   }
@@ -75,7 +75,7 @@ struct Splitting {
   bool mayLeave(const Site& s) const { return perSeq[static_cast<std::size_t>(s.seqIdx)] > 1; }
   void left(const Site& s) {
     --perSeq[static_cast<std::size_t>(s.seqIdx)];
-    for (int i = 0; i < L; ++i) --counts[words::baseAt(s.code, L, i)][i];
+    for (int i = 0; i < L; ++i) --counts[base::baseAt(s.code, L, i)][i];
   }
 
   // The lowest-scoring member that may leave (the first of equal scores), or -1.
@@ -105,7 +105,7 @@ struct Splitting {
     for (int m : parent) {
       const Site& s = *sites[m];
       const float avg = static_cast<float>(profile.distanceSum(s.code)) / others;
-      const float cross = static_cast<float>(words::hamming(s.code, sites[seed]->code)) / 1.0f;
+      const float cross = static_cast<float>(base::hamming(s.code, sites[seed]->code)) / 1.0f;
       if (avg - cross > 0 && mayLeave(s)) {
         splinter.lstObj.push_back(m);
         --perSeq[static_cast<std::size_t>(s.seqIdx)];
@@ -115,7 +115,7 @@ struct Splitting {
       }
     }
     for (const Site* s : leaving)
-      for (int i = 0; i < L; ++i) --counts[words::baseAt(s->code, L, i)][i];
+      for (int i = 0; i < L; ++i) --counts[base::baseAt(s->code, L, i)][i];
     parent.swap(kept);
     return !leaving.empty();
   }
@@ -145,10 +145,10 @@ void reassignByFit(const std::vector<int>& all, std::vector<int>& parent, aClust
     parent.clear();
     int splitCounts[NUM_BASES][MAX_K] = {};
     for (int m : all) {
-      const words::Code code = sites[m]->code;
+      const base::WordCode code = sites[m]->code;
       if (parentModel.miSscoreCode(code) > splitModel.miSscoreCode(code)) {
         splinter.lstObj.push_back(m);
-        for (int i = 0; i < L; ++i) ++splitCounts[words::baseAt(code, L, i)][i];
+        for (int i = 0; i < L; ++i) ++splitCounts[base::baseAt(code, L, i)][i];
       } else {
         parent.push_back(m);
       }
@@ -194,7 +194,7 @@ double zelkova::groupMAP(const aCluster& group, const std::vector<const Site*>& 
   for (int m : group.lstObj) member[static_cast<std::size_t>(m)] = 1;
   for (std::size_t i = 0; i < sites.size(); ++i)
     if (member[i])
-      for (int p = 0; p < L; ++p) ++motif.posCMatrix[words::baseAt(sites[i]->code, L, p)][p];
+      for (int p = 0; p < L; ++p) ++motif.posCMatrix[base::baseAt(sites[i]->code, L, p)][p];
   motif.computeMatrices(N);
   double backgroundSum = 0.0;
   for (std::size_t i = sites.size(); i-- > 0;)

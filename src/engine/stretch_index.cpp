@@ -8,8 +8,8 @@ namespace {
 
 // The stretches of A, C, G, T of the listed sequences in list and position
 // order, gathered sequence by sequence in parallel into their final places.
-std::vector<word_index::WordIndex::Entry> stretchEntries(const SequenceSet& seqs, const std::vector<int>& sequences,
-                                                         std::vector<StretchHit>& others, int threads) {
+std::vector<engine::WordIndex::Entry> stretchEntries(const SequenceSet& seqs, const std::vector<int>& sequences,
+                                                     std::vector<StretchHit>& others, int threads) {
   const int L = seqs.L();
   std::vector<std::size_t> first(sequences.size() + 1, 0);
   for (std::size_t list = 0; list < sequences.size(); ++list) {
@@ -23,7 +23,7 @@ std::vector<word_index::WordIndex::Entry> stretchEntries(const SequenceSet& seqs
     });
     first[list + 1] = first[list] + clean;
   }
-  std::vector<word_index::WordIndex::Entry> entries(first.back());
+  std::vector<engine::WordIndex::Entry> entries(first.back());
   parallelFor(threads, sequences.size(), [&](std::size_t list) {
     const seqRecord& rec = seqs[static_cast<std::size_t>(sequences[list])];
     std::size_t at = first[list];
@@ -45,6 +45,6 @@ double StretchIndex::lookupCost(int K, int m, std::size_t windows) {
   // in the dense table costs about as much as a few distance tests, a binary
   // search about as many as its steps cost cache misses.
   const double perLookup =
-      word_index::WordIndex::denseFor(K, windows) ? 4.0 : 4.0 * std::log2(static_cast<double>(windows) + 2.0);
-  return 2.0 * word_index::neighbourhoodSize(K, m) * perLookup;
+      engine::WordIndex::denseFor(K, windows) ? 4.0 : 4.0 * std::log2(static_cast<double>(windows) + 2.0);
+  return 2.0 * engine::neighbourhoodSize(K, m) * perLookup;
 }

@@ -25,10 +25,10 @@ class StretchIndex {
   // Calls visit(hit) for every window made of A, C, G, T within m mismatches of
   // `code`, reverse complements too unless forwardOnly. No order is promised.
   template <class Visit>
-  void forEachNear(words::Code code, int m, bool forwardOnly, Visit visit) const;
+  void forEachNear(base::WordCode code, int m, bool forwardOnly, Visit visit) const;
   // The same for the windows that are exactly `code`.
   template <class Visit>
-  void forEachEqual(words::Code code, bool forwardOnly, Visit visit) const;
+  void forEachEqual(base::WordCode code, bool forwardOnly, Visit visit) const;
 
   // Stretches free of 'N' that hold letters other than A, C, G, T: the index
   // cannot hold them, so callers test them letter by letter. In list order.
@@ -41,22 +41,21 @@ class StretchIndex {
  private:
   int K_;
   std::vector<StretchHit> others_;  // filled while the index is built, so declared first
-  word_index::WordIndex index_;
+  engine::WordIndex index_;
 };
 
 // ---- implementation of the templates ----------------------------------------
 
 template <class Visit>
-void StretchIndex::forEachEqual(words::Code code, bool forwardOnly, Visit visit) const {
+void StretchIndex::forEachEqual(base::WordCode code, bool forwardOnly, Visit visit) const {
   auto hit = [&visit](std::uint64_t key, bool forward) {
     visit(StretchHit{static_cast<int>(key >> 32), static_cast<int>(key & 0xffffffffu), forward});
   };
   index_.forEachKey(code, [&](std::uint64_t key) { hit(key, true); });
-  if (!forwardOnly)
-    index_.forEachKey(word_index::reverseComplement(code, K_), [&](std::uint64_t key) { hit(key, false); });
+  if (!forwardOnly) index_.forEachKey(engine::reverseComplement(code, K_), [&](std::uint64_t key) { hit(key, false); });
 }
 
 template <class Visit>
-void StretchIndex::forEachNear(words::Code code, int m, bool forwardOnly, Visit visit) const {
-  word_index::forEachNeighbour(code, K_, m, [&](words::Code near) { forEachEqual(near, forwardOnly, visit); });
+void StretchIndex::forEachNear(base::WordCode code, int m, bool forwardOnly, Visit visit) const {
+  engine::forEachNeighbour(code, K_, m, [&](base::WordCode near) { forEachEqual(near, forwardOnly, visit); });
 }

@@ -39,7 +39,7 @@ void SurpriseScorer::prepareGlobalScores(const std::vector<std::string>& wordLis
 double SurpriseScorer::surpriseScore(const char* word, int m) const {
   const int L = seqs_.L();
   if (m == 0 && L <= models_.markovOrder) {
-    const std::size_t c = static_cast<std::size_t>(words::numberOf(word, L));
+    const std::size_t c = static_cast<std::size_t>(base::numberOf(word, L));
     return std::log(static_cast<double>(models_.fmarkov[L][c]) /
                     (static_cast<double>(seqs_.totalLength()) * static_cast<double>(models_.bmarkov[L][c])));
   }
@@ -54,7 +54,7 @@ const SurpriseScorer::WindowWords& SurpriseScorer::windowWords() const {
 SurpriseScorer::WindowWords SurpriseScorer::indexWindowWords() const {
   const int L = seqs_.L();
   WindowWords index;
-  std::vector<words::Code> codes;
+  std::vector<base::WordCode> codes;
   std::map<std::string, int> others;
   for (const seqRecord& rec : seqs_.records()) {
     const int W = rec.numWindows(L);
@@ -97,16 +97,16 @@ double SurpriseScorer::scanSurpriseScore(const char* word, int m) const {
   const int L = seqs_.L();
   const WindowWords& index = windowWords();
   long long observed = 1;
-  words::Code wordCode = 0;
-  const bool wordAcgt = words::pack(word, L, wordCode);
-  std::vector<words::Code> matchedCodes;
+  base::WordCode wordCode = 0;
+  const bool wordAcgt = base::pack(word, L, wordCode);
+  std::vector<base::WordCode> matchedCodes;
   char text[MAX_MOTIF_LEN + 1];
   for (std::size_t i = 0; i < index.codes.size(); ++i) {
     int d;
     if (wordAcgt) {
-      d = words::hamming(index.codes[i], wordCode);
+      d = base::hamming(index.codes[i], wordCode);
     } else {
-      words::unpack(index.codes[i], L, text);
+      base::unpack(index.codes[i], L, text);
       d = hammingDist(text, word, L);
     }
     if (d <= m) {
@@ -123,9 +123,9 @@ double SurpriseScorer::scanSurpriseScore(const char* word, int m) const {
   }
   double expected = 0.0;
   std::size_t o = 0;
-  for (words::Code code : matchedCodes) {
+  for (base::WordCode code : matchedCodes) {
     if (o < matchedOthers.size()) {
-      words::unpack(code, L, text);
+      base::unpack(code, L, text);
       for (; o < matchedOthers.size() && *matchedOthers[o] < text; ++o)
         expected += models_.bgExpectedFreq(matchedOthers[o]->c_str(), L);
     }

@@ -30,7 +30,7 @@ class SurpriseScorer {
   // Every window the score scans (both strands unless -r), as distinct words
   // with their number of occurrences, each list in ascending text order.
   struct WindowWords {
-    std::vector<words::Code> codes;  // words of A, C, G, T
+    std::vector<base::WordCode> codes;  // words of A, C, G, T
     std::vector<int> codeCounts;
     std::vector<std::string> others;  // words holding other letters
     std::vector<int> otherCounts;

@@ -24,16 +24,16 @@ class WindowThreshold {
     partial_.assign(std::size_t{1} << (2 * head_), 0.0);
     for (std::size_t code = 0; code < partial_.size(); ++code) {
       double score = 0.0;
-      for (int i = 0; i < head_; ++i) score += motif.mismatchTerm(i, words::baseAt(code, head_, i));
+      for (int i = 0; i < head_; ++i) score += motif.mismatchTerm(i, base::baseAt(code, head_, i));
       partial_[code] = score;
     }
   }
 
   // The terms are never negative, and adding one never lowers a sum, so a
   // partial sum already beyond the largest passing sum decides.
-  bool passes(words::Code code) const {
+  bool passes(base::WordCode code) const {
     double sum = partial_[static_cast<std::size_t>(code >> (2 * (K_ - head_)))];
-    for (int i = head_; i < K_ && sum <= largestSum_; ++i) sum += motif_.mismatchTerm(i, words::baseAt(code, K_, i));
+    for (int i = head_; i < K_ && sum <= largestSum_; ++i) sum += motif_.mismatchTerm(i, base::baseAt(code, K_, i));
     return sum <= largestSum_;
   }
 
@@ -50,7 +50,7 @@ class WindowThreshold {
 
  private:
   template <class Visit>
-  bool extend(int position, words::Code prefix, double sum, std::size_t budget, std::size_t& visited,
+  bool extend(int position, base::WordCode prefix, double sum, std::size_t budget, std::size_t& visited,
               Visit& visit) const {
     if (position == K_) {
       visit(prefix);
@@ -60,7 +60,7 @@ class WindowThreshold {
       if (++visited > budget) return false;
       const double next = sum + motif_.mismatchTerm(position, b);
       if (next > largestSum_) continue;
-      if (!extend(position + 1, (prefix << 2) | static_cast<words::Code>(b), next, budget, visited, visit))
+      if (!extend(position + 1, (prefix << 2) | static_cast<base::WordCode>(b), next, budget, visited, visit))
         return false;
     }
     return true;

@@ -3,7 +3,7 @@
 #include "base/errors.h"
 #include "base/parallel.h"
 
-namespace word_index {
+namespace engine {
 
 double neighbourhoodSize(int K, int m) {
   double total = 0.0;
@@ -62,4 +62,4 @@ WordIndex::WordIndex(std::vector<Entry> entries, int K, int threads) {
   }
 }
 
-}  // namespace word_index
+}  // namespace engine

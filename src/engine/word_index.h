@@ -10,7 +10,7 @@
 
 #include "base/words.h"
 
-namespace word_index {
+namespace engine {
 
 // Number of words of K letters within m mismatches of one word.
 double neighbourhoodSize(int K, int m);
@@ -18,11 +18,11 @@ double neighbourhoodSize(int K, int m);
 // Calls visit(code) once for every word of K letters within m mismatches of
 // `code` (the word itself included).
 template <class Visit>
-void forEachNeighbour(words::Code code, int K, int m, Visit visit);
+void forEachNeighbour(base::WordCode code, int K, int m, Visit visit);
 
 // The reverse complement of a packed word of K letters.
-inline words::Code reverseComplement(words::Code code, int K) {
-  words::Code rc = 0;
+inline base::WordCode reverseComplement(base::WordCode code, int K) {
+  base::WordCode rc = 0;
   for (int i = 0; i < K; ++i, code >>= 2) rc = (rc << 2) | (3u - (code & 3u));
   return rc;
 }
@@ -32,7 +32,7 @@ inline words::Code reverseComplement(words::Code code, int K) {
 class WordIndex {
  public:
   struct Entry {
-    words::Code code;
+    base::WordCode code;
     std::uint64_t key;
   };
   // Takes the windows, given in ascending key order; K is the word length.
@@ -40,7 +40,7 @@ class WordIndex {
 
   // Calls visit(key) for every window whose word is `code`, keys ascending.
   template <class Visit>
-  void forEachKey(words::Code code, Visit visit) const;
+  void forEachKey(base::WordCode code, Visit visit) const;
 
   std::size_t size() const { return keys_.size(); }
   bool dense() const { return dense_; }
@@ -57,7 +57,7 @@ class WordIndex {
   static constexpr std::size_t kSmallTable = std::size_t{1} << 20;  // 4 MB of offsets
   bool dense_ = false;
   std::vector<std::uint32_t> offsets_;  // dense: first key of each word
-  std::vector<words::Code> codes_;      // sparse: the word of each key, ascending
+  std::vector<base::WordCode> codes_;   // sparse: the word of each key, ascending
   std::vector<std::uint64_t> keys_;
 };
 
@@ -65,13 +65,13 @@ class WordIndex {
 
 namespace detail {
 template <class Visit>
-void substitute(words::Code code, int K, int from, int left, Visit& visit) {
+void substitute(base::WordCode code, int K, int from, int left, Visit& visit) {
   for (int i = from; i < K; ++i) {
     const int shift = 2 * (K - 1 - i);
-    const words::Code base = (code >> shift) & 3u;
-    for (words::Code b = 0; b < 4; ++b) {
+    const base::WordCode base = (code >> shift) & 3u;
+    for (base::WordCode b = 0; b < 4; ++b) {
       if (b == base) continue;
-      const words::Code changed = (code & ~(words::Code{3} << shift)) | (b << shift);
+      const base::WordCode changed = (code & ~(base::WordCode{3} << shift)) | (b << shift);
       visit(changed);
       if (left > 1) substitute(changed, K, i + 1, left - 1, visit);
     }
@@ -80,13 +80,13 @@ void substitute(words::Code code, int K, int from, int left, Visit& visit) {
 }  // namespace detail
 
 template <class Visit>
-void forEachNeighbour(words::Code code, int K, int m, Visit visit) {
+void forEachNeighbour(base::WordCode code, int K, int m, Visit visit) {
   visit(code);
   if (m > 0) detail::substitute(code, K, 0, m, visit);
 }
 
 template <class Visit>
-void WordIndex::forEachKey(words::Code code, Visit visit) const {
+void WordIndex::forEachKey(base::WordCode code, Visit visit) const {
   std::size_t first, last;
   if (dense_) {
     first = offsets_[static_cast<std::size_t>(code)];
@@ -99,4 +99,4 @@ void WordIndex::forEachKey(words::Code code, Visit visit) const {
   for (std::size_t i = first; i < last; ++i) visit(keys_[i]);
 }
 
-}  // namespace word_index
+}  // namespace engine

@@ -21,7 +21,7 @@
 #include "stats/matrix_text.h"
 #include "stats/motif_database.h"
 
-namespace export_command {
+namespace exporter {
 
 namespace {
 
@@ -47,7 +47,7 @@ const char* const kDescription =
     "known motifs zelkova-compare matched to it, their logos aligned under the\n"
     "motif's.\n";
 
-bool knownFormat(const std::string& format) { return format == "html" || matrix_text::isMatrixFormat(format); }
+bool knownFormat(const std::string& format) { return format == "html" || stats::isMatrixFormat(format); }
 
 }  // namespace
 
@@ -102,65 +102,65 @@ std::string namesOf(const std::vector<std::string>& paths) {
 // What the files hold: their motifs as one set, and the report when the only
 // file is one.
 struct Inputs {
-  std::vector<motif::Motif> motifs;
-  std::optional<report::Report> report;
+  std::vector<formats::Motif> motifs;
+  std::optional<formats::Report> report;
 };
 
 Inputs readInputs(const std::vector<std::string>& paths) {
   if (paths.size() == 1) {
-    motif_files::MotifFile file = motif_files::readWholeFile(paths.front());
+    formats::MotifFile file = formats::readWholeFile(paths.front());
     return {std::move(file.motifs), std::move(file.report)};
   }
-  return {motif_files::readFiles(paths), std::nullopt};
+  return {formats::readFiles(paths), std::nullopt};
 }
 
 bool firstLineIsKnownHeader(const std::string& path) {
-  std::ifstream in = textio::openFile(path);
+  std::ifstream in = formats::openFile(path);
   std::string first;
   std::getline(in, first);
-  return known_table::isHeader(first);
+  return formats::isKnownHeader(first);
 }
 
-std::string reportPage(const Options& options, const report::Report& report) {
-  std::vector<export_html::PageAddition> additions;
-  std::vector<enrichment_table::Row> rows;
-  std::vector<const enrichment_table::Row*> enrichment;
+std::string reportPage(const Options& options, const formats::Report& report) {
+  std::vector<pages::PageAddition> additions;
+  std::vector<formats::EnrichmentRow> rows;
+  std::vector<const formats::EnrichmentRow*> enrichment;
   if (!options.enrichmentFile.empty()) {
-    rows = enrichment_table::readFile(options.enrichmentFile);
-    enrichment = export_html::matchEnrichment(report, rows, options.enrichmentFile);
-    additions.push_back(export_html::enrichmentAddition(report, enrichment));
+    rows = formats::readEnrichmentTableFile(options.enrichmentFile);
+    enrichment = pages::matchEnrichment(report, rows, options.enrichmentFile);
+    additions.push_back(pages::enrichmentAddition(report, enrichment));
   }
   if (!options.matchesFile.empty())
-    additions.push_back(export_html::matchesAddition(match_table::readFile(options.matchesFile), options.matchesFile,
-                                                     report, motif_database::load(options.databaseFiles)));
+    additions.push_back(pages::matchesAddition(formats::readMatchTableFile(options.matchesFile), options.matchesFile,
+                                               report, stats::loadMotifDatabase(options.databaseFiles)));
   std::ostringstream out;
-  export_html::writeHtml(out, report, baseName(options.motifFiles.front()), "zelkova-export", additions);
+  pages::writeHtml(out, report, baseName(options.motifFiles.front()), "zelkova-export", additions);
   return out.str();
 }
 
-std::string motifPage(const Options& options, const std::vector<motif::Motif>& motifs) {
+std::string motifPage(const Options& options, const std::vector<formats::Motif>& motifs) {
   std::ostringstream out;
   const std::string names = namesOf(options.motifFiles);
   if (options.enrichmentFile.empty()) {
-    export_html::writeMotifPage(out, motifs, names, "zelkova-export");
+    pages::writeMotifPage(out, motifs, names, "zelkova-export");
     return out.str();
   }
-  const std::vector<enrichment_table::Row> rows = enrichment_table::readFile(options.enrichmentFile);
+  const std::vector<formats::EnrichmentRow> rows = formats::readEnrichmentTableFile(options.enrichmentFile);
   std::vector<std::string> ids, consensus;
-  for (const enrichment::MotifMatrix& m : enrichment::motifsOf(motifs)) {
+  for (const stats::MotifMatrix& m : stats::motifsOf(motifs)) {
     ids.push_back(m.id);
     consensus.push_back(m.consensus);
   }
-  export_html::writeMotifPage(out, motifs, names, "zelkova-export",
-                              export_html::matchEnrichment(ids, consensus, rows, options.enrichmentFile));
+  pages::writeMotifPage(out, motifs, names, "zelkova-export",
+                        pages::matchEnrichment(ids, consensus, rows, options.enrichmentFile));
   return out.str();
 }
 
 std::string htmlText(const Options& options, const Inputs& inputs) {
   if (!options.enrichmentFile.empty() && firstLineIsKnownHeader(options.enrichmentFile)) {
     std::ostringstream out;
-    export_html::writeKnownPage(out, known_table::readFile(options.enrichmentFile), options.enrichmentFile,
-                                inputs.motifs, namesOf(options.motifFiles), "zelkova-export");
+    pages::writeKnownPage(out, formats::readKnownTableFile(options.enrichmentFile), options.enrichmentFile,
+                          inputs.motifs, namesOf(options.motifFiles), "zelkova-export");
     return out.str();
   }
   if (inputs.report) return reportPage(options, *inputs.report);
@@ -170,7 +170,7 @@ std::string htmlText(const Options& options, const Inputs& inputs) {
 
 std::string exportText(const Options& options, const Inputs& inputs) {
   if (options.format == "html") return htmlText(options, inputs);
-  return matrix_text::text(options.format, inputs.motifs, inputs.report ? &*inputs.report : nullptr);
+  return stats::matrixText(options.format, inputs.motifs, inputs.report ? &*inputs.report : nullptr);
 }
 
 }  // namespace
@@ -180,10 +180,10 @@ int run(const Options& options) {
   for (const std::string* file : {&options.enrichmentFile, &options.matchesFile})
     if (!file->empty()) inputs.push_back(*file);
   inputs.insert(inputs.end(), options.databaseFiles.begin(), options.databaseFiles.end());
-  command_files::check(inputs, {{options.outputFile, "output"}});
+  formats::checkCommandFiles(inputs, {{options.outputFile, "output"}});
   const Inputs read = readInputs(options.motifFiles);
-  output_file::writeWholeFile(options.outputFile, exportText(options, read));
+  formats::writeWholeFile(options.outputFile, exportText(options, read));
   return 0;
 }
 
-}  // namespace export_command
+}  // namespace exporter

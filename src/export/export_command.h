@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace export_command {
+namespace exporter {
 
 struct Options {
   std::string format;
@@ -26,4 +26,4 @@ std::optional<Options> parseArguments(int argc, const char* const* argv);
 // the format of `options`, whole or not at all. Returns the exit status.
 int run(const Options& options);
 
-}  // namespace export_command
+}  // namespace exporter

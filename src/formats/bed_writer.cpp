@@ -2,7 +2,7 @@
 
 #include "base/errors.h"
 
-namespace bed {
+namespace formats {
 
 std::string bedText(const std::vector<BedRecord>& records) {
   std::string text;
@@ -15,4 +15,4 @@ std::string bedText(const std::vector<BedRecord>& records) {
   return text;
 }
 
-}  // namespace bed
+}  // namespace formats

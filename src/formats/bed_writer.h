@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace bed {
+namespace formats {
 
 struct BedRecord {
   std::string chrom;
@@ -19,4 +19,4 @@ struct BedRecord {
 // One tab-separated line of six fields per record, in order.
 std::string bedText(const std::vector<BedRecord>& records);
 
-}  // namespace bed
+}  // namespace formats

@@ -7,7 +7,7 @@
 
 #include "base/errors.h"
 
-namespace command_files {
+namespace formats {
 
 namespace {
 
@@ -41,9 +41,9 @@ void refuseTwoStandardInputs(const std::vector<std::string>& inputs) {
   if (dashes > 1) refuse("standard input (-) is named as more than one input; it can be read only once.");
 }
 
-void refuseTwoStandardOutputs(const std::vector<Output>& outputs) {
-  const Output* first = nullptr;
-  for (const Output& output : outputs) {
+void refuseTwoStandardOutputs(const std::vector<OutputTarget>& outputs) {
+  const OutputTarget* first = nullptr;
+  for (const OutputTarget& output : outputs) {
     if (!isStandardOutput(output.path)) continue;
     if (first)
       refuse("the " + first->kind + " and the " + output.kind +
@@ -52,7 +52,7 @@ void refuseTwoStandardOutputs(const std::vector<Output>& outputs) {
   }
 }
 
-void refuseOutputAsInput(const Output& output, const std::vector<std::string>& inputs) {
+void refuseOutputAsInput(const OutputTarget& output, const std::vector<std::string>& inputs) {
   const std::optional<struct stat> written = outputIdentity(output.path);
   if (!written) return;
   for (const std::string& input : inputs) {
@@ -74,10 +74,10 @@ std::string openablePath(const std::string& path) { return path == kStandardInpu
 
 bool isStandardOutput(const std::string& path) { return path.empty() || path == "-"; }
 
-void check(const std::vector<std::string>& inputs, const std::vector<Output>& outputs) {
+void checkCommandFiles(const std::vector<std::string>& inputs, const std::vector<OutputTarget>& outputs) {
   refuseTwoStandardInputs(inputs);
   refuseTwoStandardOutputs(outputs);
-  for (const Output& output : outputs) refuseOutputAsInput(output, inputs);
+  for (const OutputTarget& output : outputs) refuseOutputAsInput(output, inputs);
 }
 
-}  // namespace command_files
+}  // namespace formats

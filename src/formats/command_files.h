@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-namespace command_files {
+namespace formats {
 
 // The name of an input in messages: "standard input" for "-", else the path.
 std::string inputName(const std::string& path);
@@ -27,12 +27,12 @@ std::string openablePath(const std::string& path);
 // Whether `path` names standard output as an output: "-" or empty.
 bool isStandardOutput(const std::string& path);
 
-struct Output {
+struct OutputTarget {
   std::string path;  // "-" or empty: standard output
   std::string kind;  // what it is, for messages: "output", "sites", "summary", "page"
 };
 
 // Applies the rule above to the inputs and outputs of one run.
-void check(const std::vector<std::string>& inputs, const std::vector<Output>& outputs);
+void checkCommandFiles(const std::vector<std::string>& inputs, const std::vector<OutputTarget>& outputs);
 
-}  // namespace command_files
+}  // namespace formats

@@ -5,26 +5,26 @@
 
 #include "formats/text_lines.h"
 
-namespace dna_letters {
+namespace formats {
 
 namespace {
 
 // Looked up rather than tested: every letter of every input goes through here.
-struct Table {
-  std::array<Reading, 256> reading{};
-  constexpr explicit Table(bool lowerAsN) {
-    for (const char c : {'A', 'C', 'G', 'T', 'N'}) set(c, c, Kind::Base, lowerAsN);
-    for (const char c : {'R', 'Y', 'S', 'W', 'K', 'M', 'B', 'D', 'H', 'V'}) set(c, 'N', Kind::Iupac, lowerAsN);
+struct LetterTable {
+  std::array<LetterReading, 256> reading{};
+  constexpr explicit LetterTable(bool lowerAsN) {
+    for (const char c : {'A', 'C', 'G', 'T', 'N'}) set(c, c, LetterKind::Base, lowerAsN);
+    for (const char c : {'R', 'Y', 'S', 'W', 'K', 'M', 'B', 'D', 'H', 'V'}) set(c, 'N', LetterKind::Iupac, lowerAsN);
   }
-  constexpr void set(char upper, char letter, Kind kind, bool lowerAsN) {
+  constexpr void set(char upper, char letter, LetterKind kind, bool lowerAsN) {
     reading[static_cast<unsigned char>(upper)] = {letter, kind};
     const char lower = static_cast<char>(upper - 'A' + 'a');
     reading[static_cast<unsigned char>(lower)] = {lowerAsN ? 'N' : letter, kind};
   }
 };
 
-constexpr Table kLowerAsUpper(false);
-constexpr Table kLowerAsN(true);
+constexpr LetterTable kLowerAsUpper(false);
+constexpr LetterTable kLowerAsN(true);
 
 struct Signature {
   std::string_view bytes;
@@ -55,12 +55,12 @@ bool isPrintable(unsigned char c) { return c >= 0x20 && c < 0x7f; }
 
 }  // namespace
 
-Reading read(unsigned char c, LowerCase lowerCase) {
+LetterReading readLetter(unsigned char c, LowerCase lowerCase) {
   return (lowerCase == LowerCase::AsN ? kLowerAsN : kLowerAsUpper).reading[c];
 }
 
-std::string refusal(unsigned char c) {
-  const std::string shown = "'" + textio::printable(std::string(1, static_cast<char>(c))) + "' is not a DNA letter";
+std::string letterRefusal(unsigned char c) {
+  const std::string shown = "'" + formats::printable(std::string(1, static_cast<char>(c))) + "' is not a DNA letter";
   if (!isPrintable(c)) return shown + "; is this a binary file?";
   if (c == 'U' || c == 'u') return shown + "; is this an RNA file? (write T for U)";
   if (std::isalpha(c)) return shown + "; is this a protein file?";
@@ -74,4 +74,4 @@ std::string binaryFormat(std::string_view firstBytes) {
   return {};
 }
 
-}  // namespace dna_letters
+}  // namespace formats

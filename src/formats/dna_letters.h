@@ -19,22 +19,22 @@
 // genome, whose repeats are written in lower case.
 enum class LowerCase { AsUpper, AsN };
 
-namespace dna_letters {
+namespace formats {
 
-enum class Kind : unsigned char { Refused, Base, Iupac };
+enum class LetterKind : unsigned char { Refused, Base, Iupac };
 
-struct Reading {
+struct LetterReading {
   char letter = 'N';  // what is stored: A, C, G, T or N
-  Kind kind = Kind::Refused;
+  LetterKind kind = LetterKind::Refused;
 };
 
 // How the byte `c` of a record reads.
-Reading read(unsigned char c, LowerCase lowerCase);
+LetterReading readLetter(unsigned char c, LowerCase lowerCase);
 
 // Why `c` is refused, naming it as a character ('E') or, when it is not
 // printable, escaped ('\x00'):
 //   'E' is not a DNA letter; is this a protein file?
-std::string refusal(unsigned char c);
+std::string letterRefusal(unsigned char c);
 
 // When the first bytes of a file are the signature of a format that is not
 // FASTA (zstd, bzip2, xz, zip, lz4, 2bit, BAM), what it is and what to do,
@@ -42,4 +42,4 @@ std::string refusal(unsigned char c);
 // or compress it with gzip"; empty otherwise.
 std::string binaryFormat(std::string_view firstBytes);
 
-}  // namespace dna_letters
+}  // namespace formats

@@ -9,14 +9,12 @@
 #include "formats/text_lines.h"
 #include "formats/tsv_table.h"
 
-namespace enrichment_table {
+namespace formats {
 
-using numbers::fixedPoint;
-
-const char* const kTableHeader =
+const char* const kEnrichmentHeader =
     "rank\tid\tconsensus\tthreshold\tprimary_hits\tprimary_total\tcontrol_hits\tcontrol_total\tenrichment\t"
     "log10_p\tlog10_p_adj\tlog10_E";
-const char* const kSitesHeader = "motif\tset\tsequence\tposition\tstrand\tword\tscore";
+const char* const kEnrichmentSitesHeader = "motif\tset\tsequence\tposition\tstrand\tword\tscore";
 
 // Rounded down, so that a threshold printed like a site score is never above
 // the printed scores of the sites it admits.
@@ -34,7 +32,7 @@ std::string withoutTabs(std::string text) {
   return text;
 }
 
-std::string line(const Row& row) {
+std::string enrichmentLine(const EnrichmentRow& row) {
   std::ostringstream out;
   out << row.rank << '\t' << row.id << '\t' << row.consensus << '\t' << row.threshold << '\t' << row.primaryHits << '\t'
       << row.primaryTotal << '\t' << row.controlHits << '\t' << row.controlTotal << '\t' << row.enrichment << '\t'
@@ -44,16 +42,13 @@ std::string line(const Row& row) {
 
 namespace {
 
-using tsv::Column;
-using tsv::NonFinite;
-
 // The columns of an enrichment table, found in its header.
 struct Columns {
-  Column rank, id, consensus, threshold, primaryHits, primaryTotal, controlHits, controlTotal, enrichment, log10P,
+  TsvColumn rank, id, consensus, threshold, primaryHits, primaryTotal, controlHits, controlTotal, enrichment, log10P,
       log10PAdjusted, log10E;
 };
 
-Columns columnsOf(const tsv::Table& t) {
+Columns columnsOf(const formats::TsvTable& t) {
   return {t.column("rank"),         t.column("id"),
           t.column("consensus"),    t.column("threshold"),
           t.column("primary_hits"), t.column("primary_total"),
@@ -63,19 +58,19 @@ Columns columnsOf(const tsv::Table& t) {
 }
 
 // The text of a number column.
-const std::string& numberText(const tsv::Row& f, const Column& column) {
+const std::string& numberText(const formats::TsvRow& f, const TsvColumn& column) {
   f.number(column, NonFinite::Allowed);
   return f.text(column);
 }
 
 // The enrichment is a number, or "inf" (no control hits) or "NA" (no hits).
-const std::string& ratioText(const tsv::Row& f, const Column& column) {
+const std::string& ratioText(const formats::TsvRow& f, const TsvColumn& column) {
   const std::string& text = f.text(column);
   return text == "inf" || text == "NA" ? text : numberText(f, column);
 }
 
-Row parseRow(const tsv::Row& f, const Columns& c) {
-  Row row;
+EnrichmentRow parseRow(const formats::TsvRow& f, const Columns& c) {
+  EnrichmentRow row;
   row.rank = f.smallCount(c.rank);
   row.id = f.identifier(c.id);
   row.consensus = f.text(c.consensus);
@@ -94,17 +89,17 @@ Row parseRow(const tsv::Row& f, const Columns& c) {
 
 }  // namespace
 
-std::vector<Row> read(std::istream& in, const std::string& source) {
-  tsv::Table table(in, source, "an enrichment table", "an enrichment line");
+std::vector<EnrichmentRow> readEnrichmentTable(std::istream& in, const std::string& source) {
+  formats::TsvTable table(in, source, "an enrichment table", "an enrichment line");
   const Columns columns = columnsOf(table);
-  std::vector<Row> rows;
-  for (tsv::Row fields; table.next(fields);) rows.push_back(parseRow(fields, columns));
+  std::vector<EnrichmentRow> rows;
+  for (formats::TsvRow fields; table.next(fields);) rows.push_back(parseRow(fields, columns));
   return rows;
 }
 
-std::vector<Row> readFile(const std::string& path) {
-  std::ifstream in = textio::openFile(path);
-  return read(in, command_files::inputName(path));
+std::vector<EnrichmentRow> readEnrichmentTableFile(const std::string& path) {
+  std::ifstream in = formats::openFile(path);
+  return readEnrichmentTable(in, formats::inputName(path));
 }
 
-}  // namespace enrichment_table
+}  // namespace formats

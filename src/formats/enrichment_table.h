@@ -20,10 +20,10 @@
 #include <string>
 #include <vector>
 
-namespace enrichment_table {
+namespace formats {
 
-extern const char* const kTableHeader;
-extern const char* const kSitesHeader;
+extern const char* const kEnrichmentHeader;
+extern const char* const kEnrichmentSitesHeader;
 
 // How the table prints a threshold: four decimals, rounded down, so that it is
 // never above the printed scores of the sites it admits.
@@ -35,7 +35,7 @@ std::string log10Text(double value);
 std::string withoutTabs(std::string text);
 
 // One line of the table, its fields as written.
-struct Row {
+struct EnrichmentRow {
   int rank = 0;
   std::string id;
   std::string consensus;
@@ -52,14 +52,14 @@ struct Row {
 
 // The fields of `row` in the order of kTableHeader, separated by tabs,
 // without a line end.
-std::string line(const Row& row);
+std::string enrichmentLine(const EnrichmentRow& row);
 
 // A whole table, its columns found by name (tsv_table.h). Throws
 // ReadError naming the source and line of the first thing that does
 // not fit: a missing column, a line without the fields of its header, a count
 // or number that is not one, an empty motif id.
-std::vector<Row> read(std::istream& in, const std::string& source);
+std::vector<EnrichmentRow> readEnrichmentTable(std::istream& in, const std::string& source);
 // A file that cannot be opened is a ReadError of line 0.
-std::vector<Row> readFile(const std::string& path);
+std::vector<EnrichmentRow> readEnrichmentTableFile(const std::string& path);
 
-}  // namespace enrichment_table
+}  // namespace formats

@@ -134,7 +134,7 @@ FastaReader::FastaReader(const std::string& path, const DnaRules& rules)
       dna_(true),
       maxLetters_(rules.maxLetters),
       limitsInput_(rules.limitsInput) {
-  const std::string format = dna_letters::binaryFormat(source_.firstBytes());
+  const std::string format = formats::binaryFormat(source_.firstBytes());
   if (!format.empty()) throw ReadError(source_.name() + ": " + format + ".");
 }
 
@@ -200,7 +200,7 @@ bool FastaReader::startRecord(std::string& name) {
 
 void FastaReader::refuse(const std::string& name, const std::string& problem, bool withLine) const {
   const std::string record = isBlank(name) ? "record number " + std::to_string(records_)
-                                           : "record " + textio::printable(name, kLongestNameShown);
+                                           : "record " + formats::printable(name, kLongestNameShown);
   throw ReadError(source_.name() + (withLine ? ":" + std::to_string(line_) : std::string()) + ": " + record +
                   (withLine ? ": " : " ") + problem);
 }
@@ -223,10 +223,10 @@ void FastaReader::readDnaLetters(const std::string& name, Take&& take) {
       pendingHeader_ = true;
       return;
     }
-    const dna_letters::Reading reading = dna_letters::read(static_cast<unsigned char>(c), lowerCase_);
-    if (reading.kind == dna_letters::Kind::Refused)
-      refuse(name, dna_letters::refusal(static_cast<unsigned char>(c)), true);
-    if (reading.kind == dna_letters::Kind::Iupac) ++iupacLetters_;
+    const formats::LetterReading reading = formats::readLetter(static_cast<unsigned char>(c), lowerCase_);
+    if (reading.kind == formats::LetterKind::Refused)
+      refuse(name, formats::letterRefusal(static_cast<unsigned char>(c)), true);
+    if (reading.kind == formats::LetterKind::Iupac) ++iupacLetters_;
     if (++recordLetters > maxLetters_) refuse(name, "exceeds " + limitText(maxLetters_), false);
     if (++inputLetters_ > maxLetters_ && limitsInput_)
       refuse(name, "takes the input past " + limitText(maxLetters_), false);

@@ -20,7 +20,7 @@
 #include "base/errors.h"
 #include "formats/text_lines.h"
 
-namespace genome {
+namespace formats {
 
 // Where a record's letters lie in the (uncompressed) file, from its .fai line.
 struct RecordLayout {
@@ -179,11 +179,11 @@ struct IndexLine {
 };
 
 std::vector<IndexLine> readIndexFile(const std::string& fai) {
-  std::ifstream in = textio::openFile(fai);
-  textio::Lines lines(in, fai);
+  std::ifstream in = formats::openFile(fai);
+  formats::Lines lines(in, fai);
   std::vector<IndexLine> records;
   while (!lines.atEnd()) {
-    const std::vector<std::string> fields = textio::tabFields(lines.take("a record"));
+    const std::vector<std::string> fields = formats::tabFields(lines.take("a record"));
     if (fields.size() < 5) lines.fail("a FASTA index line has 5 or 6 fields");
     IndexLine record{{fields[0], lines.integer(fields[1], "length")},
                      {lines.integer(fields[2], "offset"), lines.integer(fields[3], "letters per line"),
@@ -273,8 +273,8 @@ std::optional<std::string> IndexedGenome::otherNaming(const std::string& name) c
   std::vector<std::string> candidates;
   if (name == "chrM") candidates.push_back("MT");
   if (name == "MT") candidates.push_back("chrM");
-  if (textio::startsWith(name, "chr") && name.size() > 3) candidates.push_back(name.substr(3));
-  if (!textio::startsWith(name, "chr")) candidates.push_back("chr" + name);
+  if (formats::startsWith(name, "chr") && name.size() > 3) candidates.push_back(name.substr(3));
+  if (!formats::startsWith(name, "chr")) candidates.push_back("chr" + name);
   for (const std::string& candidate : candidates)
     if (find(candidate)) return candidate;
   return std::nullopt;
@@ -303,4 +303,4 @@ std::string IndexedGenome::fetch(const std::string& chrom, long long start, long
   return letters;
 }
 
-}  // namespace genome
+}  // namespace formats

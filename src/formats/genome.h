@@ -25,7 +25,7 @@
 
 #include "formats/fasta.h"
 
-namespace genome {
+namespace formats {
 
 struct Chromosome {
   std::string name;
@@ -89,4 +89,4 @@ class IndexedGenome {
   std::unique_ptr<Index> index_;
 };
 
-}  // namespace genome
+}  // namespace formats

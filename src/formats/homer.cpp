@@ -9,12 +9,9 @@
 #include "formats/motif_entry.h"
 #include "formats/motif_files.h"
 
-namespace motif_files {
+namespace formats {
 
 namespace {
-
-using textio::Lines;
-using textio::quoted;
 
 std::string trimmed(const std::string& text) {
   const std::size_t start = text.find_first_not_of(" \t");
@@ -22,8 +19,8 @@ std::string trimmed(const std::string& text) {
   return text.substr(start, text.find_last_not_of(" \t") - start + 1);
 }
 
-void readHeader(const Lines& lines, const std::string& header, motif::Motif& m) {
-  const std::vector<std::string> fields = textio::tabFields(header.substr(1));
+void readHeader(const Lines& lines, const std::string& header, formats::Motif& m) {
+  const std::vector<std::string> fields = formats::tabFields(header.substr(1));
   if (!isHomerHeader(header))
     lines.fail("expected a HOMER header \">CONSENSUS<tab>NAME<tab>THRESHOLD\", found " + quoted(header));
   const std::string consensus = trimmed(fields[0]);
@@ -35,12 +32,12 @@ void readHeader(const Lines& lines, const std::string& header, motif::Motif& m) 
   m.line = lines.number();
 }
 
-motif::Column positionRow(const Lines& lines, const std::string& line, const std::string& id) {
-  const std::vector<std::string> fields = textio::words(line);
-  if (fields.size() != motif::kBases)
+formats::Column positionRow(const Lines& lines, const std::string& line, const std::string& id) {
+  const std::vector<std::string> fields = formats::words(line);
+  if (fields.size() != formats::kBases)
     lines.fail("a row of " + id + " needs the 4 values of A, C, G and T, found " + quoted(line));
-  motif::Column c{};
-  for (int b = 0; b < motif::kBases; ++b) c[b] = matrixValue(lines, fields[b]);
+  formats::Column c{};
+  for (int b = 0; b < formats::kBases; ++b) c[b] = matrixValue(lines, fields[b]);
   return c;
 }
 
@@ -48,7 +45,7 @@ motif::Column positionRow(const Lines& lines, const std::string& line, const std
 
 bool isHomerHeader(const std::string& line) {
   if (line.empty() || line[0] != '>') return false;
-  const std::vector<std::string> fields = textio::tabFields(line.substr(1));
+  const std::vector<std::string> fields = formats::tabFields(line.substr(1));
   if (fields.size() < 3) return false;
   const std::string threshold = trimmed(fields[2]);
   char* end = nullptr;
@@ -56,11 +53,11 @@ bool isHomerHeader(const std::string& line) {
   return !threshold.empty() && end == threshold.c_str() + threshold.size();
 }
 
-std::vector<motif::Motif> readHomer(std::istream& in, const std::string& source) {
+std::vector<formats::Motif> readHomer(std::istream& in, const std::string& source) {
   Lines lines(in, source);
-  std::vector<motif::Motif> motifs;
+  std::vector<formats::Motif> motifs;
   for (lines.skipBlank(); !lines.atEnd(); lines.skipBlank()) {
-    motif::Motif m;
+    formats::Motif m;
     readHeader(lines, lines.take(""), m);
     for (lines.skipBlank(); !lines.atEnd() && lines.peek()[0] != '>'; lines.skipBlank())
       m.columns.push_back(positionRow(lines, lines.take(""), m.id));
@@ -70,4 +67,4 @@ std::vector<motif::Motif> readHomer(std::istream& in, const std::string& source)
   return motifs;
 }
 
-}  // namespace motif_files
+}  // namespace formats

@@ -7,9 +7,9 @@
 #include "formats/text_lines.h"
 #include "formats/tsv_table.h"
 
-namespace known_table {
+namespace formats {
 
-const char* const kHeader =
+const char* const kKnownHeader =
     "rank\tid\tname\tconsensus\tthreshold\tprimary_hits\tprimary_total\tcontrol_hits\tcontrol_total\tlog10_p\t"
     "log10_E\tq\tsame_sites_as";
 const char* const kCentralHeader =
@@ -23,12 +23,12 @@ const char* const kNone = "NA";
 // Whether `line` is `header`, perhaps with a Windows line end.
 bool isLine(const std::string& line, const std::string& header) {
   return line == header ||
-         (line.size() == header.size() + 1 && line.back() == '\r' && textio::startsWith(line, header));
+         (line.size() == header.size() + 1 && line.back() == '\r' && formats::startsWith(line, header));
 }
 
 }  // namespace
 
-std::string line(const Row& row) {
+std::string knownLine(const KnownRow& row) {
   std::ostringstream out;
   out << row.rank << '\t' << row.id << '\t' << row.name << '\t' << row.consensus << '\t' << row.threshold << '\t'
       << row.primaryHits << '\t' << row.primaryTotal << '\t' << row.controlHits << '\t' << row.controlTotal << '\t'
@@ -37,21 +37,20 @@ std::string line(const Row& row) {
   return out.str();
 }
 
-bool isHeader(const std::string& firstLine) { return isLine(firstLine, kHeader) || isLine(firstLine, kCentralHeader); }
+bool isKnownHeader(const std::string& firstLine) {
+  return isLine(firstLine, kKnownHeader) || isLine(firstLine, kCentralHeader);
+}
 
 namespace {
 
-using tsv::Column;
-using tsv::NonFinite;
-
 // The columns of a known-motif table, found in its header.
 struct Columns {
-  Column rank, id, name, consensus, threshold, primaryHits, primaryTotal, controlHits, controlTotal, log10P, log10E, q,
-      sameSitesAs;
-  std::optional<Column> centralLog10P, centralWidth;  // in known.tsv of zelkova-discover
+  TsvColumn rank, id, name, consensus, threshold, primaryHits, primaryTotal, controlHits, controlTotal, log10P, log10E,
+      q, sameSitesAs;
+  std::optional<TsvColumn> centralLog10P, centralWidth;  // in known.tsv of zelkova-discover
 };
 
-Columns columnsOf(const tsv::Table& t) {
+Columns columnsOf(const formats::TsvTable& t) {
   Columns c{t.column("rank"),
             t.column("id"),
             t.column("name"),
@@ -74,26 +73,26 @@ Columns columnsOf(const tsv::Table& t) {
 
 // central_log10_p and central_width: NA in both, or a log10 p-value and a
 // width of 1 or more.
-CentralColumns parseCentral(const tsv::Row& f, const Column& log10PColumn, const Column& widthColumn) {
+CentralColumns parseCentral(const formats::TsvRow& f, const TsvColumn& log10PColumn, const TsvColumn& widthColumn) {
   const std::string& log10P = f.text(log10PColumn);
   const std::string& width = f.text(widthColumn);
   if (log10P == kNone && width == kNone) return {log10P, width};
   if (log10P == kNone || width == kNone) f.fail("central_log10_p and central_width are NA together or neither");
   const double value = f.number(log10PColumn, NonFinite::Allowed);
   if (!std::isfinite(value) || value > 0)
-    f.fail("central_log10_p " + textio::quoted(log10P) + " is not the log10 of a p-value");
-  if (f.count(widthColumn) < 1) f.fail("central_width " + textio::quoted(width) + " is not 1 or more");
+    f.fail("central_log10_p " + formats::quoted(log10P) + " is not the log10 of a p-value");
+  if (f.count(widthColumn) < 1) f.fail("central_width " + formats::quoted(width) + " is not 1 or more");
   return {log10P, width};
 }
 
 // The text of a number column that must hold a finite number.
-const std::string& finite(const tsv::Row& f, const Column& column) {
+const std::string& finite(const formats::TsvRow& f, const TsvColumn& column) {
   f.number(column, NonFinite::Refused);
   return f.text(column);
 }
 
-Row parseRow(const tsv::Row& f, const Columns& c) {
-  Row row;
+KnownRow parseRow(const formats::TsvRow& f, const Columns& c) {
+  KnownRow row;
   row.rank = f.smallCount(c.rank);
   row.id = f.identifier(c.id);
   row.name = f.text(c.name);
@@ -115,11 +114,11 @@ Row parseRow(const tsv::Row& f, const Columns& c) {
 
 }  // namespace
 
-std::vector<Row> read(std::istream& in, const std::string& source) {
-  tsv::Table table(in, source, "a known-motif table", "a known-motif line");
+std::vector<KnownRow> readKnownTable(std::istream& in, const std::string& source) {
+  formats::TsvTable table(in, source, "a known-motif table", "a known-motif line");
   const Columns columns = columnsOf(table);
-  std::vector<Row> rows;
-  for (tsv::Row fields; table.next(fields);) {
+  std::vector<KnownRow> rows;
+  for (formats::TsvRow fields; table.next(fields);) {
     rows.push_back(parseRow(fields, columns));
     if (rows.back().rank != static_cast<int>(rows.size()))
       fields.fail("rank " + std::to_string(rows.back().rank) + " where " + std::to_string(rows.size()) + " was due");
@@ -127,9 +126,9 @@ std::vector<Row> read(std::istream& in, const std::string& source) {
   return rows;
 }
 
-std::vector<Row> readFile(const std::string& path) {
-  std::ifstream in = textio::openFile(path);
-  return read(in, path);
+std::vector<KnownRow> readKnownTableFile(const std::string& path) {
+  std::ifstream in = formats::openFile(path);
+  return readKnownTable(in, path);
 }
 
-}  // namespace known_table
+}  // namespace formats

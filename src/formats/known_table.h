@@ -22,9 +22,9 @@
 #include <string>
 #include <vector>
 
-namespace known_table {
+namespace formats {
 
-extern const char* const kHeader;
+extern const char* const kKnownHeader;
 extern const char* const kCentralHeader;  // kHeader and the two central columns
 
 // The central columns of one line, as written.
@@ -33,7 +33,7 @@ struct CentralColumns {
 };
 
 // One line, its fields as written.
-struct Row {
+struct KnownRow {
   int rank = 0;
   std::string id, name, consensus, threshold;
   long long primaryHits = 0, primaryTotal = 0, controlHits = 0, controlTotal = 0;
@@ -44,19 +44,19 @@ struct Row {
 
 // The line of `row` without its line end: kHeader's columns, and the
 // central ones when the row has them.
-std::string line(const Row& row);
+std::string knownLine(const KnownRow& row);
 
 // Whether `firstLine` is a header of this table, with or without the central
 // columns (rather than another table's).
-bool isHeader(const std::string& firstLine);
+bool isKnownHeader(const std::string& firstLine);
 
 // A whole table, its columns found by name (tsv_table.h); the central
 // columns may be missing. Throws ReadError naming the source and line
 // of the first thing that does not fit: a missing column, a line without the
 // fields of its header, a count or number that is not one, ranks that do not
 // run 1, 2, ...
-std::vector<Row> read(std::istream& in, const std::string& source);
+std::vector<KnownRow> readKnownTable(std::istream& in, const std::string& source);
 // A file that cannot be opened is a ReadError of line 0.
-std::vector<Row> readFile(const std::string& path);
+std::vector<KnownRow> readKnownTableFile(const std::string& path);
 
-}  // namespace known_table
+}  // namespace formats

@@ -10,9 +10,9 @@
 #include "formats/numbers.h"
 #include "formats/tsv_table.h"
 
-namespace match_table {
+namespace formats {
 
-const char* const kHeader =
+const char* const kMatchHeader =
     "query\tquery_consensus\ttarget_id\ttarget_name\torientation\toffset\toverlap\tp\tE\tq\ttarget_consensus";
 
 namespace {
@@ -24,14 +24,12 @@ std::string field(const std::string& text) {
   return clean;
 }
 
-using tsv::Column;
-
 // The columns of a match table, found in its header.
 struct Columns {
-  Column query, queryConsensus, targetId, targetName, orientation, offset, overlap, p, e, q, targetConsensus;
+  TsvColumn query, queryConsensus, targetId, targetName, orientation, offset, overlap, p, e, q, targetConsensus;
 };
 
-Columns columnsOf(const tsv::Table& t) {
+Columns columnsOf(const formats::TsvTable& t) {
   return {t.column("query"),
           t.column("query_consensus"),
           t.column("target_id"),
@@ -45,26 +43,26 @@ Columns columnsOf(const tsv::Table& t) {
           t.column("target_consensus")};
 }
 
-double probabilityIn(const tsv::Row& f, const Column& column, const std::string& what) {
+double probabilityIn(const formats::TsvRow& f, const TsvColumn& column, const std::string& what) {
   const std::string& text = f.text(column);
-  const double value = tsv::number(f.at(), text, what, tsv::NonFinite::Allowed);
-  if (!(value >= 0)) f.fail(what + " " + textio::quoted(text) + " is not a number of 0 or more");
+  const double value = formats::numberField(f.at(), text, what, formats::NonFinite::Allowed);
+  if (!(value >= 0)) f.fail(what + " " + formats::quoted(text) + " is not a number of 0 or more");
   return value;
 }
 
-Row parseRow(const tsv::Row& f, const Columns& c) {
-  Row row;
+MatchRow parseRow(const formats::TsvRow& f, const Columns& c) {
+  MatchRow row;
   row.query = f.identifier(c.query);
   row.queryConsensus = f.text(c.queryConsensus);
   row.targetId = f.identifier(c.targetId);
   row.targetName = f.text(c.targetName);
   const std::string& orientation = f.text(c.orientation);
   if (orientation != "+" && orientation != "-")
-    f.fail("the orientation " + textio::quoted(orientation) + " is neither + nor -");
+    f.fail("the orientation " + formats::quoted(orientation) + " is neither + nor -");
   row.reverse = orientation == "-";
   row.offset = f.smallWhole(c.offset);
   row.overlap = f.smallCount(c.overlap);
-  if (row.overlap < 1) f.fail("the overlap " + textio::quoted(f.text(c.overlap)) + " is not 1 or more");
+  if (row.overlap < 1) f.fail("the overlap " + formats::quoted(f.text(c.overlap)) + " is not 1 or more");
   row.p = probabilityIn(f, c.p, "p-value");
   row.e = probabilityIn(f, c.e, "E-value");
   row.q = probabilityIn(f, c.q, "q-value");
@@ -75,27 +73,27 @@ Row parseRow(const tsv::Row& f, const Columns& c) {
 
 }  // namespace
 
-std::string formatValue(double value) { return numbers::significant(value, 3); }
+std::string formatMatchValue(double value) { return formats::significant(value, 3); }
 
-void write(std::ostream& out, const std::vector<Row>& rows) {
-  out << kHeader << "\n";
-  for (const Row& r : rows)
+void writeMatchTable(std::ostream& out, const std::vector<MatchRow>& rows) {
+  out << kMatchHeader << "\n";
+  for (const MatchRow& r : rows)
     out << field(r.query) << '\t' << field(r.queryConsensus) << '\t' << field(r.targetId) << '\t' << field(r.targetName)
-        << '\t' << (r.reverse ? '-' : '+') << '\t' << r.offset << '\t' << r.overlap << '\t' << formatValue(r.p) << '\t'
-        << formatValue(r.e) << '\t' << formatValue(r.q) << '\t' << field(r.targetConsensus) << "\n";
+        << '\t' << (r.reverse ? '-' : '+') << '\t' << r.offset << '\t' << r.overlap << '\t' << formatMatchValue(r.p)
+        << '\t' << formatMatchValue(r.e) << '\t' << formatMatchValue(r.q) << '\t' << field(r.targetConsensus) << "\n";
 }
 
-std::vector<Row> read(std::istream& in, const std::string& source) {
-  tsv::Table table(in, source, "a zelkova-compare table", "a match line");
+std::vector<MatchRow> readMatchTable(std::istream& in, const std::string& source) {
+  formats::TsvTable table(in, source, "a zelkova-compare table", "a match line");
   const Columns columns = columnsOf(table);
-  std::vector<Row> rows;
-  for (tsv::Row fields; table.next(fields);) rows.push_back(parseRow(fields, columns));
+  std::vector<MatchRow> rows;
+  for (formats::TsvRow fields; table.next(fields);) rows.push_back(parseRow(fields, columns));
   return rows;
 }
 
-std::vector<Row> readFile(const std::string& path) {
-  std::ifstream in = textio::openFile(path);
-  return read(in, command_files::inputName(path));
+std::vector<MatchRow> readMatchTableFile(const std::string& path) {
+  std::ifstream in = formats::openFile(path);
+  return readMatchTable(in, formats::inputName(path));
 }
 
-}  // namespace match_table
+}  // namespace formats

@@ -9,9 +9,9 @@
 
 #include "formats/text_lines.h"
 
-namespace match_table {
+namespace formats {
 
-struct Row {
+struct MatchRow {
   std::string query;  // the query motif's identifier (ZELKOVA-<rank> for a report)
   std::string queryConsensus;
   std::string targetId;
@@ -25,20 +25,20 @@ struct Row {
 };
 
 // "query\tquery_consensus\ttarget_id\t...\ttarget_consensus".
-extern const char* const kHeader;
+extern const char* const kMatchHeader;
 
 // A p-, E- or q-value as the table prints it: three significant digits.
-std::string formatValue(double value);
+std::string formatMatchValue(double value);
 
 // The header line and then one line per row. Tabs and line breaks inside
 // names are written as blanks so that every line keeps its columns.
-void write(std::ostream& out, const std::vector<Row>& rows);
+void writeMatchTable(std::ostream& out, const std::vector<MatchRow>& rows);
 
 // A whole table, its columns found by name (tsv_table.h); throws
 // ReadError naming the file and line of the first thing that does not
 // fit: a missing column, a line without the fields of its header, a field
 // that is not what the writer gives.
-std::vector<Row> read(std::istream& in, const std::string& source);
-std::vector<Row> readFile(const std::string& path);
+std::vector<MatchRow> readMatchTable(std::istream& in, const std::string& source);
+std::vector<MatchRow> readMatchTableFile(const std::string& path);
 
-}  // namespace match_table
+}  // namespace formats

@@ -9,18 +9,14 @@
 #include "formats/motif_entry.h"
 #include "formats/motif_files.h"
 
-namespace motif_files {
+namespace formats {
 
 namespace {
-
-using textio::Lines;
-using textio::quoted;
-using textio::startsWith;
 
 // "alength= 4 w= 16 nsites= 14 E= 0" as key -> value.
 std::map<std::string, std::string> matrixKeys(const Lines& lines, const std::string& text) {
   std::map<std::string, std::string> keys;
-  const std::vector<std::string> fields = textio::words(text);
+  const std::vector<std::string> fields = formats::words(text);
   for (std::size_t i = 0; i < fields.size(); ++i) {
     const std::string& f = fields[i];
     if (f.size() < 2 || f.back() != '=') continue;
@@ -32,24 +28,24 @@ std::map<std::string, std::string> matrixKeys(const Lines& lines, const std::str
 
 // A line whose first word is a number: a row of a matrix, whole or damaged.
 bool looksLikeRow(const std::string& line) {
-  const std::vector<std::string> fields = textio::words(line);
+  const std::vector<std::string> fields = formats::words(line);
   if (fields.empty()) return false;
   char* end = nullptr;
   std::strtod(fields[0].c_str(), &end);
   return end == fields[0].c_str() + fields[0].size();
 }
 
-motif::Column probabilityRow(const Lines& lines, const std::string& line) {
-  const std::vector<std::string> fields = textio::words(line);
-  if (fields.size() != motif::kBases) lines.fail("a matrix row needs 4 probabilities, found " + quoted(line));
-  motif::Column c{};
-  for (int b = 0; b < motif::kBases; ++b) c[b] = matrixValue(lines, fields[b]);
+formats::Column probabilityRow(const Lines& lines, const std::string& line) {
+  const std::vector<std::string> fields = formats::words(line);
+  if (fields.size() != formats::kBases) lines.fail("a matrix row needs 4 probabilities, found " + quoted(line));
+  formats::Column c{};
+  for (int b = 0; b < formats::kBases; ++b) c[b] = matrixValue(lines, fields[b]);
   if (std::abs(columnTotal(c) - 1.0) > kSumTolerance)
     lines.fail("the probabilities of a matrix row add up to " + std::to_string(columnTotal(c)) + ", not 1");
   return c;
 }
 
-void readMatrix(Lines& lines, const std::string& header, motif::Motif& m) {
+void readMatrix(Lines& lines, const std::string& header, formats::Motif& m) {
   const std::map<std::string, std::string> keys = matrixKeys(lines, header);
   if (keys.count("alength") && keys.at("alength") != "4")
     lines.fail("alength= " + keys.at("alength") + ": only DNA motifs of 4 letters are read");
@@ -81,7 +77,7 @@ void checkAlphabet(const Lines& lines, const std::string& line) {
   if (value != "ACGT") lines.fail("alphabet " + quoted(value) + ": only DNA motifs (ACGT) are read");
 }
 
-motif::Motif finished(motif::Motif m, bool hasMatrix) {
+formats::Motif finished(formats::Motif m, bool hasMatrix) {
   if (!hasMatrix) throw ReadError(m.source, m.line, "motif " + m.id + " has no letter-probability matrix");
   completeMotif(m, true);
   return m;
@@ -89,24 +85,24 @@ motif::Motif finished(motif::Motif m, bool hasMatrix) {
 
 }  // namespace
 
-std::vector<motif::Motif> readMeme(std::istream& in, const std::string& source) {
+std::vector<formats::Motif> readMeme(std::istream& in, const std::string& source) {
   Lines lines(in, source);
   lines.skipBlank();
   if (!startsWith(lines.take("the line \"MEME version 4\""), "MEME version"))
     lines.fail("expected a MEME file starting with \"MEME version\"");
-  std::vector<motif::Motif> motifs;
-  motif::Motif current;
+  std::vector<formats::Motif> motifs;
+  formats::Motif current;
   bool open = false, hasMatrix = false;
   while (!lines.atEnd()) {
     const std::string& line = lines.take("");
-    const std::vector<std::string> fields = textio::words(line);
+    const std::vector<std::string> fields = formats::words(line);
     if (fields.empty()) continue;
     if (fields[0] == "ALPHABET=" || startsWith(fields[0], "ALPHABET")) {
       checkAlphabet(lines, line);
     } else if (fields[0] == "MOTIF") {
       if (open) motifs.push_back(finished(std::move(current), hasMatrix));
       if (fields.size() < 2) lines.fail("a MOTIF line needs the motif's identifier");
-      current = motif::Motif{};
+      current = formats::Motif{};
       current.id = fields[1];
       current.name = restAfterFirstWord(restAfterFirstWord(line));
       current.source = source;
@@ -124,4 +120,4 @@ std::vector<motif::Motif> readMeme(std::istream& in, const std::string& source) 
   return motifs;
 }
 
-}  // namespace motif_files
+}  // namespace formats

@@ -7,33 +7,33 @@
 #include "base/words.h"
 #include "formats/text_lines.h"
 
-namespace meme_background {
+namespace formats {
 
 namespace {
 
-constexpr double kSumTolerance = 0.01;
+constexpr double kBackgroundSumTolerance = 0.01;
 const char* const kLetters = "ACGT";
 
 }  // namespace
 
-LetterProbabilities read(std::istream& in, const std::string& source) {
-  textio::Lines lines(in, source);
+LetterProbabilities readMemeBackground(std::istream& in, const std::string& source) {
+  formats::Lines lines(in, source);
   LetterProbabilities probabilities{};
   std::array<int, 4> givenAt{};  // line of each letter, 0 while not given
   while (!lines.atEnd()) {
     const std::string& line = lines.take("a line");
-    const std::vector<std::string> fields = textio::words(line);
+    const std::vector<std::string> fields = formats::words(line);
     if (fields.empty() || fields[0][0] == '#') continue;
-    if (fields.size() != 2) lines.fail("expected a word and its probability, found " + textio::quoted(line));
+    if (fields.size() != 2) lines.fail("expected a word and its probability, found " + formats::quoted(line));
     for (char c : fields[0])
-      if (words::baseIndexAnyCase(c) < 0)
-        lines.fail("unknown letter '" + textio::printable(std::string(1, c)) + "' in " + textio::quoted(fields[0]) +
+      if (base::baseIndexAnyCase(c) < 0)
+        lines.fail("unknown letter '" + formats::printable(std::string(1, c)) + "' in " + formats::quoted(fields[0]) +
                    "; a DNA background gives A, C, G and T only");
     const double p = lines.real(fields[1], "probability");
     if (!(p > 0 && p <= 1))
-      lines.fail("probability " + textio::quoted(fields[1]) + " of " + fields[0] + " is not above 0 and at most 1");
+      lines.fail("probability " + formats::quoted(fields[1]) + " of " + fields[0] + " is not above 0 and at most 1");
     if (fields[0].size() != 1) continue;  // a higher order's word
-    const int base = words::baseIndexAnyCase(fields[0][0]);
+    const int base = base::baseIndexAnyCase(fields[0][0]);
     if (givenAt[base] > 0)
       lines.fail(std::string("letter ") + kLetters[base] + " is given twice (first on line " +
                  std::to_string(givenAt[base]) + ")");
@@ -48,16 +48,16 @@ LetterProbabilities read(std::istream& in, const std::string& source) {
                           "; a background file gives one line per letter, such as \"A 0.3\"");
     sum += probabilities[b];
   }
-  if (std::fabs(sum - 1) > kSumTolerance)
+  if (std::fabs(sum - 1) > kBackgroundSumTolerance)
     throw ReadError(source, givenAt[3],
                     "the probabilities of A, C, G and T add up to " + std::to_string(sum) + ", not 1");
   for (double& p : probabilities) p /= sum;
   return probabilities;
 }
 
-LetterProbabilities readFile(const std::string& path) {
-  std::ifstream in = textio::openFile(path);
-  return read(in, path);
+LetterProbabilities readMemeBackgroundFile(const std::string& path) {
+  std::ifstream in = formats::openFile(path);
+  return readMemeBackground(in, path);
 }
 
-}  // namespace meme_background
+}  // namespace formats

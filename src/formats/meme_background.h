@@ -12,13 +12,13 @@
 #include <iosfwd>
 #include <string>
 
-namespace meme_background {
+namespace formats {
 
 // Probabilities of A, C, G and T.
 using LetterProbabilities = std::array<double, 4>;
 
-LetterProbabilities read(std::istream& in, const std::string& source);
+LetterProbabilities readMemeBackground(std::istream& in, const std::string& source);
 // The file at `path`; one that cannot be opened is a ReadError of line 0.
-LetterProbabilities readFile(const std::string& path);
+LetterProbabilities readMemeBackgroundFile(const std::string& path);
 
-}  // namespace meme_background
+}  // namespace formats

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numeric>
 
-namespace motif {
+namespace formats {
 
 std::string Motif::where() const { return source + ":" + std::to_string(line); }
 
@@ -97,4 +97,4 @@ std::string degenerateConsensus(const std::vector<Column>& frequencies) {
   return word;
 }
 
-}  // namespace motif
+}  // namespace formats

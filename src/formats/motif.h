@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace motif {
+namespace formats {
 
 constexpr int kBases = 4;  // A, C, G, T, in this order everywhere
 
@@ -67,4 +67,4 @@ std::string consensus(const std::vector<Column>& columns);
 // the two largest when they add up to more than 0.75; else N.
 std::string degenerateConsensus(const std::vector<Column>& frequencies);
 
-}  // namespace motif
+}  // namespace formats

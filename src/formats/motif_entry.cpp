@@ -4,22 +4,22 @@
 #include <cmath>
 #include <numeric>
 
-namespace motif_files {
+namespace formats {
 
-double matrixValue(const textio::Lines& lines, const std::string& text) {
+double matrixValue(const formats::Lines& lines, const std::string& text) {
   const double value = lines.real(text, "matrix value");
   if (!std::isfinite(value) || value < 0)
-    lines.fail("matrix value " + textio::quoted(text) + " is not a number of 0 or more");
+    lines.fail("matrix value " + formats::quoted(text) + " is not a number of 0 or more");
   return value;
 }
 
-double columnTotal(const motif::Column& c) { return std::accumulate(c.begin(), c.end(), 0.0); }
+double columnTotal(const formats::Column& c) { return std::accumulate(c.begin(), c.end(), 0.0); }
 
 namespace {
 
-bool holdsProbabilities(const std::vector<motif::Column>& columns) {
+bool holdsProbabilities(const std::vector<formats::Column>& columns) {
   bool fractional = false;
-  for (const motif::Column& c : columns) {
+  for (const formats::Column& c : columns) {
     if (std::abs(columnTotal(c) - 1.0) > kSumTolerance) return false;
     for (double v : c) fractional = fractional || v != std::floor(v);
   }
@@ -28,7 +28,7 @@ bool holdsProbabilities(const std::vector<motif::Column>& columns) {
 
 }  // namespace
 
-void completeMotif(motif::Motif& m, bool probabilities) {
+void completeMotif(formats::Motif& m, bool probabilities) {
   if (m.columns.empty()) throw ReadError(m.source, m.line, "motif " + m.id + " has no columns");
   if (probabilities || holdsProbabilities(m.columns)) {
     m.counts = false;
@@ -37,7 +37,7 @@ void completeMotif(motif::Motif& m, bool probabilities) {
   m.counts = true;
   const double first = columnTotal(m.columns.front());
   const bool even = std::all_of(m.columns.begin(), m.columns.end(),
-                                [&](const motif::Column& c) { return std::abs(columnTotal(c) - first) < 1e-6; });
+                                [&](const formats::Column& c) { return std::abs(columnTotal(c) - first) < 1e-6; });
   if (even) m.nsites = first;
 }
 
@@ -50,4 +50,4 @@ std::string restAfterFirstWord(const std::string& text) {
   return text.substr(start, end - start + 1);
 }
 
-}  // namespace motif_files
+}  // namespace formats

@@ -10,11 +10,9 @@
 #include "formats/command_files.h"
 #include "formats/motif_export.h"
 
-namespace motif_files {
+namespace formats {
 
 namespace {
-
-using textio::startsWith;
 
 bool isTransfacTag(const std::string& line) {
   if (line.size() < 2 || !std::isupper(static_cast<unsigned char>(line[0])) ||
@@ -39,7 +37,7 @@ const char* formatName(Format format) {
 
 Format detectFormat(const std::string& text, const std::string& source) {
   std::istringstream in(text);
-  textio::Lines lines(in, source);
+  formats::Lines lines(in, source);
   lines.skipBlank();
   if (lines.atEnd()) throw ReadError(source, 0, "the file is empty: it holds no motif");
   const std::string& first = lines.take("");
@@ -57,18 +55,18 @@ Format detectFormat(const std::string& text, const std::string& source) {
   lines.fail(
       "not a motif file: expected MEME (\"MEME version 4\"), JASPAR (\">ID NAME\"), TRANSFAC (\"AC  ...\"), "
       "HOMER (\">CONSENSUS<tab>NAME<tab>THRESHOLD\") or a zelkova report, found " +
-      textio::quoted(first));
+      formats::quoted(first));
 }
 
-std::vector<motif::Motif> fromReport(const report::Report& report, const std::string& source) {
-  std::vector<motif::Motif> motifs;
-  for (const report::Motif& r : report.motifs) {
-    motif::Motif m;
-    m.id = export_formats::motifId(r);
+std::vector<formats::Motif> fromReport(const formats::Report& report, const std::string& source) {
+  std::vector<formats::Motif> motifs;
+  for (const formats::ReportMotif& r : report.motifs) {
+    formats::Motif m;
+    m.id = formats::motifId(r);
     m.name = r.consensus;
-    for (const report::Column& c : r.counts)
-      m.columns.push_back(motif::Column{static_cast<double>(c[0]), static_cast<double>(c[1]), static_cast<double>(c[2]),
-                                        static_cast<double>(c[3])});
+    for (const formats::CountColumn& c : r.counts)
+      m.columns.push_back(formats::Column{static_cast<double>(c[0]), static_cast<double>(c[1]),
+                                          static_cast<double>(c[2]), static_cast<double>(c[3])});
     m.counts = true;
     m.nsites = static_cast<double>(r.siteCount);
     m.source = source;
@@ -92,29 +90,31 @@ MotifFile readWhole(std::istream& in, const std::string& source) {
     case Format::Transfac: file.motifs = readTransfac(body, source); break;
     case Format::Homer: file.motifs = readHomer(body, source); break;
     case Format::Report:
-      file.report = report::read(body, source);
+      file.report = formats::readReport(body, source);
       file.motifs = fromReport(*file.report, source);
       break;
   }
   return file;
 }
 
-std::vector<motif::Motif> read(std::istream& in, const std::string& source) { return readWhole(in, source).motifs; }
-
-MotifFile readWholeFile(const std::string& path) {
-  std::ifstream in = textio::openFile(path);
-  return readWhole(in, command_files::inputName(path));
+std::vector<formats::Motif> readMotifs(std::istream& in, const std::string& source) {
+  return readWhole(in, source).motifs;
 }
 
-std::vector<motif::Motif> readFile(const std::string& path) { return readWholeFile(path).motifs; }
+MotifFile readWholeFile(const std::string& path) {
+  std::ifstream in = formats::openFile(path);
+  return readWhole(in, formats::inputName(path));
+}
 
-std::vector<motif::Motif> readFiles(const std::vector<std::string>& paths) {
-  std::vector<motif::Motif> motifs;
+std::vector<formats::Motif> readMotifFile(const std::string& path) { return readWholeFile(path).motifs; }
+
+std::vector<formats::Motif> readFiles(const std::vector<std::string>& paths) {
+  std::vector<formats::Motif> motifs;
   std::map<std::string, std::size_t> seen;  // identifier -> index in motifs
   for (const std::string& path : paths) {
-    std::vector<motif::Motif> more = readFile(path);
+    std::vector<formats::Motif> more = readMotifFile(path);
     if (more.empty()) throw ReadError(path, 0, "the file holds no motif");
-    for (motif::Motif& m : more) {
+    for (formats::Motif& m : more) {
       const auto [first, added] = seen.emplace(m.id, motifs.size());
       if (!added)
         throw ReadError(m.source, m.line,
@@ -127,4 +127,4 @@ std::vector<motif::Motif> readFiles(const std::vector<std::string>& paths) {
   return motifs;
 }
 
-}  // namespace motif_files
+}  // namespace formats

@@ -1,4 +1,4 @@
-// Motif files read back into motif::Motif: MEME (version 4 minimal), JASPAR
+// Motif files read back into formats::Motif: MEME (version 4 minimal), JASPAR
 // (bracketed rows and the plain four-row count format), TRANSFAC, HOMER and
 // zelkova reports. One reader per format; read() tells the format from the
 // content. Every size a file declares (MEME's w= and alength=, the letters of
@@ -17,7 +17,7 @@
 #include "formats/report_reader.h"
 #include "formats/text_lines.h"
 
-namespace motif_files {
+namespace formats {
 
 enum class Format { Meme, Jaspar, JasparPlain, Transfac, Homer, Report };
 
@@ -31,51 +31,51 @@ Format detectFormat(const std::string& text, const std::string& source);
 // "MEME version 4" files: every MOTIF with its letter-probability matrix;
 // nsites when given. Only the DNA alphabet ACGT is read. A matrix must have
 // exactly the rows its w= announces.
-std::vector<motif::Motif> readMeme(std::istream& in, const std::string& source);
+std::vector<formats::Motif> readMeme(std::istream& in, const std::string& source);
 
 // ">ID NAME" headers, then rows "A [ 1 2 ... ]" for A, C, G and T.
-std::vector<motif::Motif> readJaspar(std::istream& in, const std::string& source);
+std::vector<formats::Motif> readJaspar(std::istream& in, const std::string& source);
 
 // ">ID NAME" headers, then four rows of numbers for A, C, G and T.
-std::vector<motif::Motif> readJasparPlain(std::istream& in, const std::string& source);
+std::vector<formats::Motif> readJasparPlain(std::istream& in, const std::string& source);
 
 // TRANSFAC entries ending in "//": AC, ID, NA or DE for the names and the P0
 // matrix (its header gives the letter order). Entries without a matrix, such
 // as the version block at the top of a database file, are passed over.
-std::vector<motif::Motif> readTransfac(std::istream& in, const std::string& source);
+std::vector<formats::Motif> readTransfac(std::istream& in, const std::string& source);
 
 // HOMER .motif files: a header ">CONSENSUS<tab>NAME<tab>THRESHOLD..." and a
 // row of A, C, G, T per position. The NAME is the identifier, the consensus
 // the name.
-std::vector<motif::Motif> readHomer(std::istream& in, const std::string& source);
+std::vector<formats::Motif> readHomer(std::istream& in, const std::string& source);
 // Whether `line` is a HOMER header: '>' and at least three tab-separated
 // fields, the third a number (the log-odds threshold).
 bool isHomerHeader(const std::string& line);
 
 // The motifs of a zelkova report, named as zelkova-export names them:
 // ZELKOVA-<rank>, with the consensus as name.
-std::vector<motif::Motif> fromReport(const report::Report& report, const std::string& source);
+std::vector<formats::Motif> fromReport(const formats::Report& report, const std::string& source);
 
 // A motif file as read: its format and motifs, and for a report the report
 // itself, for what only a report says (strands, scores, sites).
 struct MotifFile {
   Format format = Format::Meme;
-  std::vector<motif::Motif> motifs;
-  std::optional<report::Report> report;
+  std::vector<formats::Motif> motifs;
+  std::optional<formats::Report> report;
 };
 
 // Any of the formats above, told from the content.
 MotifFile readWhole(std::istream& in, const std::string& source);
-std::vector<motif::Motif> read(std::istream& in, const std::string& source);
+std::vector<formats::Motif> readMotifs(std::istream& in, const std::string& source);
 
 // The file at `path`; one that cannot be opened is a ReadError of line 0.
 MotifFile readWholeFile(const std::string& path);
-std::vector<motif::Motif> readFile(const std::string& path);
+std::vector<formats::Motif> readMotifFile(const std::string& path);
 
 // The files at `paths` as one set of motifs, in order. Identifiers must be
 // unique across all of them: a motif whose identifier came before is a
 // ReadError at its entry, naming where the first one is. A file without any
 // motif is a ReadError of line 0.
-std::vector<motif::Motif> readFiles(const std::vector<std::string>& paths);
+std::vector<formats::Motif> readFiles(const std::vector<std::string>& paths);
 
-}  // namespace motif_files
+}  // namespace formats

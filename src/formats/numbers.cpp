@@ -6,7 +6,7 @@
 #include <iomanip>
 #include <sstream>
 
-namespace numbers {
+namespace formats {
 
 std::string fixedPoint(double value, int decimals) {
   std::ostringstream text;
@@ -73,4 +73,4 @@ std::string percentOf(long long part, long long whole) {
   return percent(static_cast<double>(part) / static_cast<double>(whole));
 }
 
-}  // namespace numbers
+}  // namespace formats

@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace numbers {
+namespace formats {
 
 // `value` with `decimals` digits after the point, as the report prints scores.
 std::string fixedPoint(double value, int decimals);
@@ -32,4 +32,4 @@ std::string percent(double fraction);
 // share, "NA", as the tables write a value that does not exist.
 std::string percentOf(long long part, long long whole);
 
-}  // namespace numbers
+}  // namespace formats

@@ -12,7 +12,7 @@
 
 #include "formats/command_files.h"
 
-namespace output_file {
+namespace formats {
 
 namespace {
 
@@ -254,7 +254,7 @@ void OutputFile::commit() {
 }
 
 OutputFile openOutput(const std::string& path) {
-  return command_files::isStandardOutput(path) ? OutputFile::standardOutput() : OutputFile(path);
+  return formats::isStandardOutput(path) ? OutputFile::standardOutput() : OutputFile(path);
 }
 
 void writeWholeFile(const std::string& path, std::string_view text) {
@@ -287,4 +287,4 @@ int finishConsole(int status, const std::string& stopMessage) {
   return 1;
 }
 
-}  // namespace output_file
+}  // namespace formats

@@ -31,10 +31,10 @@
 // the system's (strerror).
 //
 // Typical uses:
-//   output_file::refuseInputAsOutput(out, inputs);            // before any writing
-//   output_file::writeWholeFile(out, text);                   // text built in memory
+//   formats::refuseInputAsOutput(out, inputs);            // before any writing
+//   formats::writeWholeFile(out, text);                   // text built in memory
 //
-//   output_file::OutputFile file(out);                        // streamed
+//   formats::OutputFile file(out);                        // streamed
 //   std::fprintf(file.stream(), ...);  file.write(chunk);
 //   file.commit();                     // without it the destructor discards the output
 #pragma once
@@ -48,7 +48,7 @@
 
 #include "base/errors.h"
 
-namespace output_file {
+namespace formats {
 
 // Throws FatalError "Error: the KIND file OUTPUT is also an input file.\n" when
 // `output` is, by device and inode, the same regular file as one of `inputs`
@@ -113,4 +113,4 @@ std::optional<std::string> standardOutputFailure();
 // standard error, and returns 1; otherwise returns `status`.
 int finishConsole(int status, const std::string& stopMessage);
 
-}  // namespace output_file
+}  // namespace formats

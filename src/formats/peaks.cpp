@@ -8,7 +8,7 @@
 #include "formats/fasta.h"
 #include "formats/text_lines.h"
 
-namespace peaks {
+namespace formats {
 
 namespace {
 
@@ -16,27 +16,27 @@ constexpr std::size_t kNarrowPeakFields = 10;
 static_assert(kPeakBytes >= sizeof(Peak), "a peak counts at least the room it takes");
 
 bool isSkipped(const std::string& line) {
-  if (textio::isBlank(line) || textio::startsWith(line, "#")) return true;
-  const std::vector<std::string> words = textio::words(line);
+  if (formats::isBlank(line) || formats::startsWith(line, "#")) return true;
+  const std::vector<std::string> words = formats::words(line);
   return words[0] == "track" || words[0] == "browser";
 }
 
 std::vector<std::string> fieldsOf(const std::string& line) {
-  return line.find('\t') != std::string::npos ? textio::tabFields(line) : textio::words(line);
+  return line.find('\t') != std::string::npos ? formats::tabFields(line) : formats::words(line);
 }
 
 // A real number, or none for "." (BED's mark of a missing value).
-std::optional<double> optionalReal(const textio::LineContext& at, const std::string& text, const std::string& what) {
+std::optional<double> optionalReal(const formats::LineContext& at, const std::string& text, const std::string& what) {
   if (text == ".") return std::nullopt;
   return at.real(text, what);
 }
 
-char strandOf(const textio::LineContext& at, const std::string& text) {
+char strandOf(const formats::LineContext& at, const std::string& text) {
   if (text == "+" || text == "-" || text == ".") return text[0];
-  at.fail("strand " + textio::quoted(text) + " is not +, - or .");
+  at.fail("strand " + formats::quoted(text) + " is not +, - or .");
 }
 
-void readCoordinates(const textio::LineContext& at, const std::vector<std::string>& fields, Peak& peak) {
+void readCoordinates(const formats::LineContext& at, const std::vector<std::string>& fields, Peak& peak) {
   peak.chrom = fields[0];
   if (peak.chrom.empty()) at.fail("the chromosome name is empty");
   peak.start = at.integer(fields[1], "start");
@@ -46,7 +46,7 @@ void readCoordinates(const textio::LineContext& at, const std::vector<std::strin
   if (peak.end == peak.start) at.fail("end equals start (" + fields[1] + "): the interval holds no base");
 }
 
-void readNarrowPeakColumns(const textio::LineContext& at, const std::vector<std::string>& fields, Peak& peak) {
+void readNarrowPeakColumns(const formats::LineContext& at, const std::vector<std::string>& fields, Peak& peak) {
   peak.signal = at.real(fields[6], "signal value (column 7)");
   at.real(fields[7], "p-value (column 8)");
   at.real(fields[8], "q-value (column 9)");
@@ -58,7 +58,7 @@ void readNarrowPeakColumns(const textio::LineContext& at, const std::vector<std:
   peak.summit = summit;
 }
 
-Peak readPeak(const textio::LineContext& at, int number, const std::vector<std::string>& fields, PeakFormat format) {
+Peak readPeak(const formats::LineContext& at, int number, const std::vector<std::string>& fields, PeakFormat format) {
   Peak peak;
   peak.line = number;
   readCoordinates(at, fields, peak);
@@ -70,8 +70,8 @@ Peak readPeak(const textio::LineContext& at, int number, const std::vector<std::
 }
 
 [[noreturn]] void refuseLongLine(const std::string& source, int number) {
-  textio::LineContext(source, number)
-      .fail("the line is longer than " + std::to_string(kLongestLine) + " bytes; is this a peak file?");
+  formats::LineContext(source, number)
+      .fail("the line is longer than " + std::to_string(kLongestPeakLine) + " bytes; is this a peak file?");
 }
 
 // The peaks of a file, read a line at a time, with the room they take.
@@ -81,9 +81,9 @@ class PeakParser {
 
   // Line `number` of the file, without its line end.
   void add(const std::string& line, int number) {
-    if (line.size() > kLongestLine) refuseLongLine(file_.source, number);
+    if (line.size() > kLongestPeakLine) refuseLongLine(file_.source, number);
     if (isSkipped(line)) return;
-    const textio::LineContext at(file_.source, number);
+    const formats::LineContext at(file_.source, number);
     const std::vector<std::string> fields = fieldsOf(line);
     if (fieldCount_ == 0) {
       if (fields.size() < 3)
@@ -135,7 +135,7 @@ PeakFile readPeakFile(const std::string& path) {
   // Read a line at a time, decompressed when it is gzip: the file is never
   // held whole, only its peaks.
   FastaSource in(path, FastaSource::Dash::StandardInput);
-  PeakParser parser(command_files::inputName(path));
+  PeakParser parser(formats::inputName(path));
   int number = 0;
   std::string line;
   bool pending = false;  // a line without its line end yet
@@ -149,7 +149,7 @@ PeakFile readPeakFile(const std::string& path) {
     }
     pending = true;
     // Refused as soon as it gets past the limit, not once it has been held.
-    if (line.size() == kLongestLine) refuseLongLine(parser.source(), number + 1);
+    if (line.size() == kLongestPeakLine) refuseLongLine(parser.source(), number + 1);
     line.push_back(static_cast<char>(c));
   }
   if (pending) {
@@ -159,4 +159,4 @@ PeakFile readPeakFile(const std::string& path) {
   return parser.take();
 }
 
-}  // namespace peaks
+}  // namespace formats

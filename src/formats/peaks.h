@@ -22,9 +22,9 @@
 #include <string>
 #include <vector>
 
-namespace peaks {
+namespace formats {
 
-constexpr std::size_t kLongestLine = 1000000;
+constexpr std::size_t kLongestPeakLine = 1000000;
 // What a peak counts towards kMostPeakBytes besides the letters of its
 // chromosome and name: the room it takes in memory, and a little more.
 constexpr std::size_t kPeakBytes = 160;
@@ -58,4 +58,4 @@ PeakFile readPeakFile(const std::string& path);
 // Reads peak lines from `text`, naming `source` in errors.
 PeakFile parsePeaks(const std::string& text, const std::string& source);
 
-}  // namespace peaks
+}  // namespace formats

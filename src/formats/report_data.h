@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-namespace report {
+namespace formats {
 
-constexpr int kBases = 4;  // A, C, G, T, in this order everywhere
+constexpr int kReportBases = 4;  // A, C, G, T, in this order everywhere
 constexpr char kBaseLetters[] = "ACGT";
 
 // The run parameters that zelkova writes above the motifs.
-struct Parameters {
+struct ReportParameters {
   std::string date;                  // as written, e.g. "Tue Dec  8 06:44:21 2026"
   double matchingThreshold = 0.0;    // -thr
   int initMethod = 0;                // -k
@@ -28,7 +28,7 @@ struct Parameters {
   std::string commandLine;  // without the leading blank of the report
 };
 
-struct Site {
+struct ReportSite {
   std::string sequence;  // the FASTA header, which may hold blanks and tabs
   std::string word;      // the site's letters on its own strand
   bool forward = true;
@@ -38,9 +38,9 @@ struct Site {
 };
 
 // Counts of A, C, G and T at one position of a motif.
-using Column = std::array<long long, kBases>;
+using CountColumn = std::array<long long, kReportBases>;
 
-struct Motif {
+struct ReportMotif {
   int rank = 0;
   std::string id;  // its identifier when not ZELKOVA-<rank> (named by a pipeline); empty otherwise
   int line = 0;    // of its "Motif rank #" line when read from a report, for messages
@@ -51,15 +51,15 @@ struct Motif {
   std::string consensus;
   std::string degenerateConsensus;
   std::string reverseConsensus;
-  std::vector<Column> counts;  // one per position, so its size is the width
-  std::vector<Site> sites;
+  std::vector<CountColumn> counts;  // one per position, so its size is the width
+  std::vector<ReportSite> sites;
 
   int width() const { return static_cast<int>(counts.size()); }
 };
 
 struct Report {
-  Parameters parameters;
-  std::vector<Motif> motifs;  // best first
+  ReportParameters parameters;
+  std::vector<ReportMotif> motifs;  // best first
 };
 
-}  // namespace report
+}  // namespace formats

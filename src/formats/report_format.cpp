@@ -5,8 +5,8 @@
 // std::to_chars with a precision gives exactly what printf's "%.4lf" gives
 // (both round the exact binary value correctly), at a fraction of the cost;
 // side files can hold millions of these lines.
-void report_format::appendSiteLine(std::string& line, const std::string& name, const char* word, bool forward,
-                                   long long position, double score) {
+void formats::appendSiteLine(std::string& line, const std::string& name, const char* word, bool forward,
+                             long long position, double score) {
   line += '>';
   line += name;
   line += '\t';

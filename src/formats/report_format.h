@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace report_format {
+namespace formats {
 
 constexpr const char* kDate = "Current local time and date: ";
 constexpr const char* kTitle = "ZELKOVA clustering parameters";
@@ -37,4 +37,4 @@ constexpr const char* kMotifEnd = "################################";  // 32 '#'
 void appendSiteLine(std::string& line, const std::string& name, const char* word, bool forward, long long position,
                     double score);
 
-}  // namespace report_format
+}  // namespace formats

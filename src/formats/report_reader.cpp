@@ -8,17 +8,12 @@
 
 #include <fstream>
 
-namespace rf = report_format;
-
-namespace report {
+namespace formats {
 
 namespace {
 
-const std::string kParametersRule = rf::kParametersRule;
-const std::string kMotifEnd = rf::kMotifEnd;
-
-using textio::Lines;
-using textio::quoted;
+const std::string kParametersLine = formats::kParametersRule;
+const std::string kMotifEndLine = formats::kMotifEnd;
 
 // The text after `label` on the next line, which must start with it.
 std::string valueAfter(Lines& lines, const std::string& label) {
@@ -33,56 +28,56 @@ void expectLine(Lines& lines, const std::string& wanted, const std::string& desc
   if (line != wanted) lines.fail("expected " + description + ", found " + quoted(line));
 }
 
-Parameters readParameters(Lines& lines) {
-  Parameters p;
-  p.date = valueAfter(lines, rf::kDate);
+ReportParameters readParameters(Lines& lines) {
+  ReportParameters p;
+  p.date = valueAfter(lines, formats::kDate);
   expectLine(lines, "", "the empty line after the date");
-  expectLine(lines, rf::kTitle, std::string("the title \"") + rf::kTitle + "\"");
-  expectLine(lines, kParametersRule, "a line of 21 '#'");
-  p.matchingThreshold = lines.real(valueAfter(lines, rf::kThreshold), "threshold");
-  p.initMethod = lines.smallInteger(valueAfter(lines, rf::kInitMethod), "method");
-  const std::string strand = valueAfter(lines, rf::kForwardOnly);
+  expectLine(lines, formats::kTitle, std::string("the title \"") + formats::kTitle + "\"");
+  expectLine(lines, kParametersLine, "a line of 21 '#'");
+  p.matchingThreshold = lines.real(valueAfter(lines, formats::kThreshold), "threshold");
+  p.initMethod = lines.smallInteger(valueAfter(lines, formats::kInitMethod), "method");
+  const std::string strand = valueAfter(lines, formats::kForwardOnly);
   if (strand != "true" && strand != "false") lines.fail("expected true or false, found " + quoted(strand));
   p.forwardOnly = strand == "true";
-  p.mismatches = lines.smallInteger(valueAfter(lines, rf::kMismatches), "mismatches");
-  p.complexityThreshold = lines.real(valueAfter(lines, rf::kComplexityThreshold), "complexity");
-  p.seedSequences = lines.smallInteger(valueAfter(lines, rf::kSeedSequences), "seed sequences");
-  p.sequences = lines.smallInteger(valueAfter(lines, rf::kSequences), "sequences");
-  p.totalLength = lines.integer(valueAfter(lines, rf::kTotalLength), "total length");
-  p.averageLength = lines.integer(valueAfter(lines, rf::kAverageLength), "average length");
-  p.commandLine = valueAfter(lines, rf::kCommandLine);
+  p.mismatches = lines.smallInteger(valueAfter(lines, formats::kMismatches), "mismatches");
+  p.complexityThreshold = lines.real(valueAfter(lines, formats::kComplexityThreshold), "complexity");
+  p.seedSequences = lines.smallInteger(valueAfter(lines, formats::kSeedSequences), "seed sequences");
+  p.sequences = lines.smallInteger(valueAfter(lines, formats::kSequences), "sequences");
+  p.totalLength = lines.integer(valueAfter(lines, formats::kTotalLength), "total length");
+  p.averageLength = lines.integer(valueAfter(lines, formats::kAverageLength), "average length");
+  p.commandLine = valueAfter(lines, formats::kCommandLine);
   if (!p.commandLine.empty() && p.commandLine.front() == ' ') p.commandLine.erase(0, 1);
-  expectLine(lines, kParametersRule, "a line of 21 '#' closing the parameters");
+  expectLine(lines, kParametersLine, "a line of 21 '#' closing the parameters");
   return p;
 }
 
-void readScores(Lines& lines, Motif& m) {
-  std::string text = valueAfter(lines, rf::kScore);
+void readScores(Lines& lines, ReportMotif& m) {
+  std::string text = valueAfter(lines, formats::kScore);
   if (!text.empty() && text.back() == '\t') text.pop_back();
-  const std::string separator = std::string("\t") + rf::kComplexity;
+  const std::string separator = std::string("\t") + formats::kComplexity;
   const std::size_t at = text.find(separator);
   if (at == std::string::npos) lines.fail("expected " + quoted("Complexity: ") + " after the motif score");
   m.mapScore = lines.real(text.substr(0, at), "motif score");
   m.complexity = lines.real(text.substr(at + separator.size()), "complexity");
-  text = valueAfter(lines, rf::kEntropy);
-  const std::string unit = rf::kBits;
+  text = valueAfter(lines, formats::kEntropy);
+  const std::string unit = formats::kBits;
   if (text.size() < unit.size() || text.compare(text.size() - unit.size(), unit.size(), unit) != 0)
     lines.fail("expected the relative entropy to end in " + quoted(unit));
   m.relativeEntropy = lines.real(text.substr(0, text.size() - unit.size()), "relative entropy");
-  m.siteCount = lines.integer(valueAfter(lines, rf::kSites), "number of sites");
+  m.siteCount = lines.integer(valueAfter(lines, formats::kSites), "number of sites");
   if (m.siteCount < 0) lines.fail("the number of sites is negative");
 }
 
-void readConsensus(Lines& lines, Motif& m) {
-  const std::string text = valueAfter(lines, rf::kConsensus);
-  const std::string separator = rf::kDegenerate;
+void readConsensus(Lines& lines, ReportMotif& m) {
+  const std::string text = valueAfter(lines, formats::kConsensus);
+  const std::string separator = formats::kDegenerate;
   const std::size_t at = text.find(separator);
   if (at == std::string::npos) lines.fail("expected " + quoted(separator) + " after the consensus");
   m.consensus = text.substr(0, at);
   m.degenerateConsensus = text.substr(at + separator.size());
   if (m.consensus.size() != m.degenerateConsensus.size())
     lines.fail("the consensus and the degenerate consensus differ in length");
-  m.reverseConsensus = valueAfter(lines, rf::kReverse);
+  m.reverseConsensus = valueAfter(lines, formats::kReverse);
   if (m.reverseConsensus.size() != m.consensus.size())
     lines.fail("the reverse consensus differs in length from the consensus");
 }
@@ -90,18 +85,18 @@ void readConsensus(Lines& lines, Motif& m) {
 // Counts print as "%4d", so counts of four digits or more can run together;
 // such a row is split into fields of four characters instead.
 std::vector<std::string> countFields(const std::string& text, int width) {
-  const std::vector<std::string> fields = textio::words(text);
+  const std::vector<std::string> fields = formats::words(text);
   if (static_cast<int>(fields.size()) == width || text.size() != 4 * static_cast<std::size_t>(width)) return fields;
   std::vector<std::string> fixed;
   for (std::size_t at = 0; at < text.size(); at += 4) {
-    const std::vector<std::string> field = textio::words(text.substr(at, 4));
+    const std::vector<std::string> field = formats::words(text.substr(at, 4));
     if (field.size() != 1) return fields;
     fixed.push_back(field.front());
   }
   return fixed;
 }
 
-void readCountRow(Lines& lines, int base, Motif& m) {
+void readCountRow(Lines& lines, int base, ReportMotif& m) {
   const std::string label = std::string(1, kBaseLetters[base]) + "\t";
   const std::vector<std::string> fields = countFields(valueAfter(lines, label), m.width());
   if (static_cast<int>(fields.size()) != m.width())
@@ -114,10 +109,10 @@ void readCountRow(Lines& lines, int base, Motif& m) {
   }
 }
 
-void readCountMatrix(Lines& lines, Motif& m) {
+void readCountMatrix(Lines& lines, ReportMotif& m) {
   expectLine(lines, "", "the empty line before the count matrix");
-  expectLine(lines, rf::kMatrixTitle, std::string("the title \"") + rf::kMatrixTitle + "\"");
-  const std::vector<std::string> positions = textio::words(valueAfter(lines, "\t"));
+  expectLine(lines, formats::kMatrixTitle, std::string("the title \"") + formats::kMatrixTitle + "\"");
+  const std::vector<std::string> positions = formats::words(valueAfter(lines, "\t"));
   if (positions.empty()) lines.fail("the count matrix has no columns");
   if (positions.size() != m.consensus.size())
     lines.fail("the count matrix has " + std::to_string(positions.size()) + " columns, the consensus " +
@@ -125,8 +120,8 @@ void readCountMatrix(Lines& lines, Motif& m) {
   for (std::size_t i = 0; i < positions.size(); ++i)
     if (positions[i] != std::to_string(i + 1))
       lines.fail("column " + std::to_string(i + 1) + " is numbered " + quoted(positions[i]));
-  m.counts.assign(positions.size(), Column{});
-  for (int base = 0; base < kBases; ++base) readCountRow(lines, base, m);
+  m.counts.assign(positions.size(), CountColumn{});
+  for (int base = 0; base < kReportBases; ++base) readCountRow(lines, base, m);
   for (int i = 0; i < m.width(); ++i) {
     long long total = 0;
     for (long long c : m.counts[i]) {
@@ -143,7 +138,7 @@ void readCountMatrix(Lines& lines, Motif& m) {
 
 // ">name\tword\tstrand\tposition\tscore": the name may hold tabs itself, so the
 // four fields are taken from the right.
-Site parseSite(Lines& lines, const std::string& line, int width) {
+ReportSite parseSite(Lines& lines, const std::string& line, int width) {
   std::array<std::string, 4> fields;
   std::size_t end = line.size();
   for (int f = 3; f >= 0; --f) {
@@ -152,7 +147,7 @@ Site parseSite(Lines& lines, const std::string& line, int width) {
     fields[f] = line.substr(tab + 1, end - tab - 1);
     end = tab;
   }
-  Site site;
+  ReportSite site;
   site.sequence = line.substr(1, end - 1);
   site.word = fields[0];
   if (static_cast<int>(site.word.size()) != width)
@@ -166,10 +161,10 @@ Site parseSite(Lines& lines, const std::string& line, int width) {
   return site;
 }
 
-void readSites(Lines& lines, Motif& m) {
+void readSites(Lines& lines, ReportMotif& m) {
   for (;;) {
     const std::string& line = lines.take("a site line or the closing line of 32 '#'");
-    if (line == kMotifEnd) break;
+    if (line == kMotifEndLine) break;
     if (line.empty() || line[0] != '>') lines.fail("expected a site line starting with '>', found " + quoted(line));
     m.sites.push_back(parseSite(lines, line, m.width()));
   }
@@ -178,9 +173,9 @@ void readSites(Lines& lines, Motif& m) {
                " sites, its header says " + std::to_string(m.siteCount));
 }
 
-Motif readMotif(Lines& lines, int previousRank) {
-  Motif m;
-  m.rank = lines.smallInteger(valueAfter(lines, rf::kRank), "rank");
+ReportMotif readMotif(Lines& lines, int previousRank) {
+  ReportMotif m;
+  m.rank = lines.smallInteger(valueAfter(lines, formats::kRank), "rank");
   m.line = lines.number();
   if (m.rank <= previousRank)
     lines.fail("rank " + std::to_string(m.rank) + " does not follow rank " + std::to_string(previousRank));
@@ -193,7 +188,7 @@ Motif readMotif(Lines& lines, int previousRank) {
 
 }  // namespace
 
-Report read(std::istream& in, const std::string& source) {
+Report readReport(std::istream& in, const std::string& source) {
   Lines lines(in, source);
   Report result;
   result.parameters = readParameters(lines);
@@ -205,9 +200,9 @@ Report read(std::istream& in, const std::string& source) {
   return result;
 }
 
-Report readFile(const std::string& path) {
-  std::ifstream in = textio::openFile(path);
-  return read(in, command_files::inputName(path));
+Report readReportFile(const std::string& path) {
+  std::ifstream in = formats::openFile(path);
+  return readReport(in, formats::inputName(path));
 }
 
-}  // namespace report
+}  // namespace formats

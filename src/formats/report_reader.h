@@ -9,14 +9,14 @@
 #include "formats/report_data.h"
 #include "formats/text_lines.h"
 
-namespace report {
+namespace formats {
 
 // Reads a whole report; `source` names it in error messages. Throws ReadError
 // (base/errors.h) for a report that does not have the layout zelkova writes.
-Report read(std::istream& in, const std::string& source);
+Report readReport(std::istream& in, const std::string& source);
 
 // Reads the report file at `path`. A file that cannot be opened is a ReadError
 // whose line() is 0 and whose message names no line.
-Report readFile(const std::string& path);
+Report readReportFile(const std::string& path);
 
-}  // namespace report
+}  // namespace formats

@@ -7,12 +7,12 @@
 
 #include "formats/report_data.h"
 
-namespace report {
+namespace formats {
 
-void writeHeader(std::FILE* out, const Parameters& parameters);
+void writeReportHeader(std::FILE* out, const ReportParameters& parameters);
 // "\nMotif rank #N\n" and the motif's block.
-std::string motifText(const Motif& motif);
-void writeMotif(std::FILE* out, const Motif& motif);
+std::string reportMotifText(const ReportMotif& motif);
+void writeReportMotif(std::FILE* out, const ReportMotif& motif);
 void writeReport(std::FILE* out, const Report& report);
 
-}  // namespace report
+}  // namespace formats

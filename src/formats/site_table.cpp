@@ -9,14 +9,14 @@
 #include "formats/numbers.h"
 #include "formats/text_lines.h"
 
-namespace site_table {
+namespace formats {
 
 namespace {
 
 constexpr int kBedScorePerDecade = 100;
 constexpr int kBedScoreTop = 1000;
 
-std::string significance(double value) { return numbers::scientificFromLog10(std::log10(value)); }
+std::string significance(double value) { return formats::scientificFromLog10(std::log10(value)); }
 
 // The place a bed or gff3 line gives: the genome's when known, else the
 // sequence's.
@@ -27,7 +27,7 @@ GenomePlace placeOf(const SiteRow& row) {
 
 std::string tsvLine(const SiteRow& r) {
   return r.motifId + '\t' + r.motifAlt + '\t' + r.sequence + '\t' + std::to_string(r.start + 1) + '\t' +
-         std::to_string(r.end) + '\t' + r.strand + '\t' + numbers::fixedPoint(r.score, 2) + '\t' + significance(r.p) +
+         std::to_string(r.end) + '\t' + r.strand + '\t' + formats::fixedPoint(r.score, 2) + '\t' + significance(r.p) +
          '\t' + significance(r.q) + '\t' + r.matched + '\n';
 }
 
@@ -45,13 +45,13 @@ std::string bedName(const std::string& text) {
 }
 
 // GFF3 text with the characters its columns reserve written as %XX.
-std::string seqid(const std::string& text) { return textio::percentEncoded(text, ".:^*$@!+_?-|"); }
-std::string attribute(const std::string& text) { return textio::percentEncoded(text, ".:^*$@!+_?-|/()[]{} '\"#<>~`"); }
+std::string seqid(const std::string& text) { return formats::percentEncoded(text, ".:^*$@!+_?-|"); }
+std::string attribute(const std::string& text) { return formats::percentEncoded(text, ".:^*$@!+_?-|/()[]{} '\"#<>~`"); }
 
 std::string gffLine(const SiteRow& r, long long number) {
   const GenomePlace at = placeOf(r);
   std::string line = seqid(at.chrom) + "\tzelkova-scan\tTF_binding_site\t" + std::to_string(at.start + 1) + '\t' +
-                     std::to_string(at.end) + '\t' + numbers::fixedPoint(r.score, 2) + '\t' + at.strand +
+                     std::to_string(at.end) + '\t' + formats::fixedPoint(r.score, 2) + '\t' + at.strand +
                      "\t.\tID=site_" + std::to_string(number) + ";Name=" + attribute(r.motifId);
   if (!r.motifAlt.empty()) line += ";Alias=" + attribute(r.motifAlt);
   return line + ";pvalue=" + significance(r.p) + ";qvalue=" + significance(r.q) + ";sequence=" + r.matched + '\n';
@@ -59,7 +59,7 @@ std::string gffLine(const SiteRow& r, long long number) {
 
 }  // namespace
 
-std::string headerText(Layout layout) {
+std::string siteHeaderText(Layout layout) {
   switch (layout) {
     case Layout::Tsv: return "motif_id\tmotif_alt_id\tsequence\tstart\tend\tstrand\tscore\tp\tq\tmatched_sequence\n";
     case Layout::Gff3: return "##gff-version 3\n";
@@ -69,15 +69,15 @@ std::string headerText(Layout layout) {
   return "";
 }
 
-std::string rowsText(Layout layout, const std::vector<SiteRow>& rows, long long firstNumber) {
+std::string siteRowsText(Layout layout, const std::vector<SiteRow>& rows, long long firstNumber) {
   if (layout == Layout::Bed) {
-    std::vector<bed::BedRecord> records;
+    std::vector<formats::BedRecord> records;
     records.reserve(rows.size());
     for (const SiteRow& r : rows) {
       const GenomePlace at = placeOf(r);
       records.push_back({at.chrom, at.start, at.end, bedName(r.motifId), bedScore(r.p), at.strand});
     }
-    return bed::bedText(records);
+    return formats::bedText(records);
   }
   std::string text;
   for (std::size_t i = 0; i < rows.size(); ++i)
@@ -85,4 +85,4 @@ std::string rowsText(Layout layout, const std::vector<SiteRow>& rows, long long 
   return text;
 }
 
-}  // namespace site_table
+}  // namespace formats

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-namespace site_table {
+namespace formats {
 
 enum class Layout { Tsv, Bed, Gff3 };
 
@@ -45,10 +45,10 @@ struct SiteRow {
 
 // What comes before the rows: the tsv header line, the gff3 version line,
 // nothing for bed.
-std::string headerText(Layout layout);
+std::string siteHeaderText(Layout layout);
 
 // The lines of `rows` in order. `firstNumber` numbers the first row's gff3
 // ID (ID=site_N), so that a table written in parts keeps its IDs unique.
-std::string rowsText(Layout layout, const std::vector<SiteRow>& rows, long long firstNumber = 1);
+std::string siteRowsText(Layout layout, const std::vector<SiteRow>& rows, long long firstNumber = 1);
 
-}  // namespace site_table
+}  // namespace formats

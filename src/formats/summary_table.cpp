@@ -8,18 +8,18 @@
 #include "formats/text_lines.h"
 #include "formats/tsv_table.h"
 
-namespace summary_table {
+namespace formats {
 
-const char* const kHeader =
+const char* const kSummaryHeader =
     "rank\tid\tlength\tmismatches\tconsensus\tthreshold\tlog10_E\tbeats_decoy\tprimary_hits\tprimary_total\t"
     "control_hits\tcontrol_total\tbest_match_id\tbest_match_name\tbest_match_E\tweak_match_id\tweak_match_E\t"
     "conditional_log10_E\tlow_complexity\tcentral_log10_p\tcentral_width";
-const char* const kHeaderWithoutCentral =
+const char* const kSummaryHeaderWithoutCentral =
     "rank\tid\tlength\tmismatches\tconsensus\tthreshold\tlog10_E\tbeats_decoy\tprimary_hits\tprimary_total\t"
     "control_hits\tcontrol_total\tbest_match_id\tbest_match_name\tbest_match_E\tweak_match_id\tweak_match_E\t"
     "conditional_log10_E\tlow_complexity";
 
-std::string line(const Row& r) {
+std::string summaryLine(const SummaryRow& r) {
   std::ostringstream out;
   out << r.rank << '\t' << r.id << '\t' << r.length << '\t' << r.mismatches << '\t' << r.consensus << '\t'
       << r.threshold << '\t' << r.log10E << '\t' << r.beatsDecoy << '\t' << r.primaryHits << '\t' << r.primaryTotal
@@ -31,17 +31,15 @@ std::string line(const Row& r) {
 
 namespace {
 
-using tsv::Column;
-using tsv::NonFinite;
-
 // The columns of a summary.tsv, found in its header.
 struct Columns {
-  Column rank, id, length, mismatches, consensus, threshold, log10E, beatsDecoy, primaryHits, primaryTotal, controlHits,
-      controlTotal, bestMatchId, bestMatchName, bestMatchE, weakMatchId, weakMatchE, conditionalLog10E, lowComplexity;
-  std::optional<Column> centralLog10P, centralWidth;  // missing in the earlier layout
+  TsvColumn rank, id, length, mismatches, consensus, threshold, log10E, beatsDecoy, primaryHits, primaryTotal,
+      controlHits, controlTotal, bestMatchId, bestMatchName, bestMatchE, weakMatchId, weakMatchE, conditionalLog10E,
+      lowComplexity;
+  std::optional<TsvColumn> centralLog10P, centralWidth;  // missing in the earlier layout
 };
 
-Columns columnsOf(const tsv::Table& t) {
+Columns columnsOf(const formats::TsvTable& t) {
   Columns c{t.column("rank"),
             t.column("id"),
             t.column("length"),
@@ -68,37 +66,37 @@ Columns columnsOf(const tsv::Table& t) {
   return c;
 }
 
-void checkMotifFields(const tsv::Row& at, const Row& row) {
+void checkMotifFields(const formats::TsvRow& at, const SummaryRow& row) {
   if (row.length < 1) at.fail("the length " + std::to_string(row.length) + " is not 1 or more");
-  if (row.mismatches >= kLongestMotif)
+  if (row.mismatches >= kLongestSummaryMotif)
     at.fail("the mismatches " + std::to_string(row.mismatches) + " are not from 0 to " +
-            std::to_string(kLongestMotif - 1));
+            std::to_string(kLongestSummaryMotif - 1));
   if (static_cast<int>(row.consensus.size()) != row.length ||
       row.consensus.find_first_not_of("ACGT") != std::string::npos)
-    at.fail("the consensus " + textio::quoted(row.consensus) + " is not " + std::to_string(row.length) +
+    at.fail("the consensus " + formats::quoted(row.consensus) + " is not " + std::to_string(row.length) +
             " letters of A, C, G and T");
   if (row.beatsDecoy != "yes" && row.beatsDecoy != "no" && row.beatsDecoy != "NA")
-    at.fail("beats_decoy " + textio::quoted(row.beatsDecoy) + " is not yes, no or NA");
+    at.fail("beats_decoy " + formats::quoted(row.beatsDecoy) + " is not yes, no or NA");
   if (row.primaryHits > row.primaryTotal || row.controlHits > row.controlTotal) at.fail("more hits than sequences");
 }
 
 // An identifier with its E-value, or NA in both.
-void checkMatch(const tsv::Row& at, const std::string& id, const std::string& e, const std::string& what) {
+void checkMatch(const formats::TsvRow& at, const std::string& id, const std::string& e, const std::string& what) {
   if (id == "NA") {
     if (e != "NA") at.fail("a line without a " + what + " (" + what + "_id NA) needs NA in " + what + "_E");
     return;
   }
-  tsv::identifier(at.at(), id, what + "_id");
-  if (!(tsv::number(at.at(), e, what + "_E", NonFinite::Allowed) >= 0))
-    at.fail(what + "_E " + textio::quoted(e) + " is not a number of 0 or more");
+  formats::identifierField(at.at(), id, what + "_id");
+  if (!(formats::numberField(at.at(), e, what + "_E", NonFinite::Allowed) >= 0))
+    at.fail(what + "_E " + formats::quoted(e) + " is not a number of 0 or more");
 }
 
-void requireNumber(const tsv::Row& at, const std::string& text, const std::string& what) {
-  if (std::isnan(tsv::number(at.at(), text, what, NonFinite::Allowed)))
-    at.fail(what + " " + textio::quoted(text) + " is not a number");
+void requireNumber(const formats::TsvRow& at, const std::string& text, const std::string& what) {
+  if (std::isnan(formats::numberField(at.at(), text, what, NonFinite::Allowed)))
+    at.fail(what + " " + formats::quoted(text) + " is not a number");
 }
 
-void checkBestMatch(const tsv::Row& at, const Row& row) {
+void checkBestMatch(const formats::TsvRow& at, const SummaryRow& row) {
   checkMatch(at, row.bestMatchId, row.bestMatchE, "best_match");
   if (row.bestMatchId == "NA" && row.bestMatchName != "NA")
     at.fail("a line without a best match (best_match_id NA) needs NA in best_match_name");
@@ -107,23 +105,23 @@ void checkBestMatch(const tsv::Row& at, const Row& row) {
     at.fail("a line names both a best and a weak match; one of best_match_id and weak_match_id must be NA");
   requireNumber(at, row.conditionalLog10E, "conditional_log10_E");
   if (row.lowComplexity != "yes" && row.lowComplexity != "no")
-    at.fail("low_complexity " + textio::quoted(row.lowComplexity) + " is not yes or no");
+    at.fail("low_complexity " + formats::quoted(row.lowComplexity) + " is not yes or no");
 }
 
 // NA in both, or a log10 p-value and a width of 1 or more.
-void checkCentral(const tsv::Row& at, const Row& row) {
+void checkCentral(const formats::TsvRow& at, const SummaryRow& row) {
   if (row.centralLog10P == "NA" && row.centralWidth == "NA") return;
   if (row.centralLog10P == "NA" || row.centralWidth == "NA")
     at.fail("central_log10_p and central_width are NA together or neither");
-  const double log10P = tsv::number(at.at(), row.centralLog10P, "central_log10_p", NonFinite::Allowed);
+  const double log10P = formats::numberField(at.at(), row.centralLog10P, "central_log10_p", NonFinite::Allowed);
   if (!std::isfinite(log10P) || log10P > 0)
-    at.fail("central_log10_p " + textio::quoted(row.centralLog10P) + " is not the log10 of a p-value");
-  if (tsv::count(at.at(), row.centralWidth, "central_width") < 1)
-    at.fail("central_width " + textio::quoted(row.centralWidth) + " is not 1 or more");
+    at.fail("central_log10_p " + formats::quoted(row.centralLog10P) + " is not the log10 of a p-value");
+  if (formats::countField(at.at(), row.centralWidth, "central_width") < 1)
+    at.fail("central_width " + formats::quoted(row.centralWidth) + " is not 1 or more");
 }
 
-Row rowOf(const tsv::Row& f, const Columns& c) {
-  Row row;
+SummaryRow rowOf(const formats::TsvRow& f, const Columns& c) {
+  SummaryRow row;
   row.rank = f.smallCount(c.rank);
   row.id = f.identifier(c.id);
   row.length = f.smallCount(c.length);
@@ -155,11 +153,11 @@ Row rowOf(const tsv::Row& f, const Columns& c) {
 
 }  // namespace
 
-std::vector<Row> read(std::istream& in, const std::string& source) {
-  tsv::Table table(in, source, "a zelkova-discover summary.tsv", "a summary line");
+std::vector<SummaryRow> readSummaryTable(std::istream& in, const std::string& source) {
+  formats::TsvTable table(in, source, "a zelkova-discover summary.tsv", "a summary line");
   const Columns columns = columnsOf(table);
-  std::vector<Row> rows;
-  for (tsv::Row fields; table.next(fields);) {
+  std::vector<SummaryRow> rows;
+  for (formats::TsvRow fields; table.next(fields);) {
     rows.push_back(rowOf(fields, columns));
     checkMotifFields(fields, rows.back());
     checkBestMatch(fields, rows.back());
@@ -171,9 +169,9 @@ std::vector<Row> read(std::istream& in, const std::string& source) {
   return rows;
 }
 
-std::vector<Row> readFile(const std::string& path) {
-  std::ifstream in = textio::openFile(path);
-  return read(in, path);
+std::vector<SummaryRow> readSummaryTableFile(const std::string& path) {
+  std::ifstream in = formats::openFile(path);
+  return readSummaryTable(in, path);
 }
 
-}  // namespace summary_table
+}  // namespace formats

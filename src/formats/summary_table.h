@@ -7,17 +7,17 @@
 #include <string>
 #include <vector>
 
-namespace summary_table {
+namespace formats {
 
-extern const char* const kHeader;
-extern const char* const kHeaderWithoutCentral;  // summary.tsv before central_log10_p and central_width
+extern const char* const kSummaryHeader;
+extern const char* const kSummaryHeaderWithoutCentral;  // summary.tsv before central_log10_p and central_width
 
 // The longest motif zelkova-discover reports (its --lengths reach no
 // further); the reader takes no more mismatches than a motif has letters.
-constexpr int kLongestMotif = 20;
+constexpr int kLongestSummaryMotif = 20;
 
 // One line of summary.tsv, its fields as written.
-struct Row {
+struct SummaryRow {
   int rank = 0;
   std::string id;
   int length = 0;
@@ -37,7 +37,7 @@ struct Row {
 
 // The fields of `row` in the order of kHeader, separated by tabs, without a
 // line end.
-std::string line(const Row& row);
+std::string summaryLine(const SummaryRow& row);
 
 // A whole summary.tsv, its columns found by name (tsv_table.h); the two
 // central columns may be missing, as in tables of the earlier layout
@@ -45,8 +45,8 @@ std::string line(const Row& row);
 // the source and line of the first thing that does not fit: a missing
 // column, a line without the fields of its header, a field that is not what
 // the writer gives, ranks that do not run 1, 2, 3, ...
-std::vector<Row> read(std::istream& in, const std::string& source);
+std::vector<SummaryRow> readSummaryTable(std::istream& in, const std::string& source);
 // A file that cannot be opened is a ReadError of line 0.
-std::vector<Row> readFile(const std::string& path);
+std::vector<SummaryRow> readSummaryTableFile(const std::string& path);
 
-}  // namespace summary_table
+}  // namespace formats

@@ -14,16 +14,15 @@
 
 #include "formats/command_files.h"
 
-namespace textio {
+namespace formats {
 
 std::ifstream openFile(const std::string& path) {
   // A directory opens for reading here and reads as an empty file.
   struct stat st {};
-  if (::stat(command_files::openablePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-    throw ReadError(command_files::inputName(path), 0, "cannot open the file: it is a directory");
-  std::ifstream in(command_files::openablePath(path), std::ios::binary);
-  if (!in)
-    throw ReadError(command_files::inputName(path), 0, std::string("cannot open the file: ") + std::strerror(errno));
+  if (::stat(formats::openablePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    throw ReadError(formats::inputName(path), 0, "cannot open the file: it is a directory");
+  std::ifstream in(formats::openablePath(path), std::ios::binary);
+  if (!in) throw ReadError(formats::inputName(path), 0, std::string("cannot open the file: ") + std::strerror(errno));
   return in;
 }
 
@@ -139,4 +138,4 @@ bool startsWith(const std::string& text, const std::string& prefix) {
   return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-}  // namespace textio
+}  // namespace formats

@@ -10,7 +10,7 @@
 
 #include "base/errors.h"
 
-namespace textio {
+namespace formats {
 
 // `path` opened for reading ("-": standard input, command_files.h); one that
 // cannot be opened, or is a directory, is a ReadError of line 0,
@@ -95,4 +95,4 @@ std::string percentEncoded(const std::string& text, const std::string& kept);
 // True when `text` starts with `prefix`.
 bool startsWith(const std::string& text, const std::string& prefix);
 
-}  // namespace textio
+}  // namespace formats

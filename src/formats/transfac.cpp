@@ -9,19 +9,16 @@
 #include "formats/motif_entry.h"
 #include "formats/motif_files.h"
 
-namespace motif_files {
+namespace formats {
 
 namespace {
 
-using textio::Lines;
-using textio::quoted;
-
 // Column of each letter of the P0 header: order[i] is the base of field i.
-std::array<int, motif::kBases> letterOrder(const Lines& lines, const std::vector<std::string>& fields) {
-  std::array<int, motif::kBases> order{};
-  std::array<bool, motif::kBases> seen{};
-  if (fields.size() != motif::kBases + 1) lines.fail("the P0 line must name the four letters A, C, G and T");
-  for (int i = 0; i < motif::kBases; ++i) {
+std::array<int, formats::kBases> letterOrder(const Lines& lines, const std::vector<std::string>& fields) {
+  std::array<int, formats::kBases> order{};
+  std::array<bool, formats::kBases> seen{};
+  if (fields.size() != formats::kBases + 1) lines.fail("the P0 line must name the four letters A, C, G and T");
+  for (int i = 0; i < formats::kBases; ++i) {
     const std::string& letter = fields[i + 1];
     const std::size_t base = std::string("ACGT").find(static_cast<char>(std::toupper(letter[0])));
     if (letter.size() != 1 || base == std::string::npos || seen[base])
@@ -36,22 +33,22 @@ bool isPositionRow(const std::string& line) {
   return !line.empty() && std::isdigit(static_cast<unsigned char>(line[0]));
 }
 
-void readMatrix(Lines& lines, const std::vector<std::string>& header, motif::Motif& m) {
-  const std::array<int, motif::kBases> order = letterOrder(lines, header);
+void readMatrix(Lines& lines, const std::vector<std::string>& header, formats::Motif& m) {
+  const std::array<int, formats::kBases> order = letterOrder(lines, header);
   while (!lines.atEnd() && isPositionRow(lines.peek())) {
-    const std::vector<std::string> fields = textio::words(lines.take(""));
+    const std::vector<std::string> fields = formats::words(lines.take(""));
     const int position = lines.smallInteger(fields[0], "position");
     if (position != m.width() + 1)
       lines.fail("position " + quoted(fields[0]) + " does not follow position " + std::to_string(m.width()));
     const bool consensusLetter =
-        fields.size() == motif::kBases + 2 && std::isalpha(static_cast<unsigned char>(fields.back()[0]));
-    if (fields.size() != motif::kBases + 1 && !consensusLetter)
+        fields.size() == formats::kBases + 2 && std::isalpha(static_cast<unsigned char>(fields.back()[0]));
+    if (fields.size() != formats::kBases + 1 && !consensusLetter)
       lines.fail(
           "a matrix row needs its position, the four numbers its P0 line announces and at most a "
           "consensus letter; found " +
           std::to_string(fields.size() - 1) + " fields after the position");
-    motif::Column c{};
-    for (int i = 0; i < motif::kBases; ++i) c[order[i]] = matrixValue(lines, fields[i + 1]);
+    formats::Column c{};
+    for (int i = 0; i < formats::kBases; ++i) c[order[i]] = matrixValue(lines, fields[i + 1]);
     m.columns.push_back(c);
   }
 }
@@ -61,7 +58,7 @@ struct Names {
   std::string ac, id, na, de;
 };
 
-void nameMotif(motif::Motif& m, const Names& names) {
+void nameMotif(formats::Motif& m, const Names& names) {
   m.id = !names.ac.empty() ? names.ac : names.id;
   if (!names.id.empty() && names.id != m.id)
     m.name = names.id;
@@ -71,10 +68,10 @@ void nameMotif(motif::Motif& m, const Names& names) {
 
 }  // namespace
 
-std::vector<motif::Motif> readTransfac(std::istream& in, const std::string& source) {
+std::vector<formats::Motif> readTransfac(std::istream& in, const std::string& source) {
   Lines lines(in, source);
-  std::vector<motif::Motif> motifs;
-  motif::Motif current;
+  std::vector<formats::Motif> motifs;
+  formats::Motif current;
   Names names;
   bool hasMatrix = false;
   int entryLine = 0;
@@ -85,14 +82,14 @@ std::vector<motif::Motif> readTransfac(std::istream& in, const std::string& sour
       completeMotif(current);
       motifs.push_back(std::move(current));
     }
-    current = motif::Motif{};
+    current = formats::Motif{};
     names = Names{};
     hasMatrix = false;
     entryLine = 0;
   };
   while (!lines.atEnd()) {
     const std::string& line = lines.take("");
-    const std::vector<std::string> fields = textio::words(line);
+    const std::vector<std::string> fields = formats::words(line);
     if (fields.empty()) continue;  // blank, whatever white space it holds
     if (entryLine == 0) entryLine = lines.number();
     const std::string& tag = fields[0];
@@ -121,4 +118,4 @@ std::vector<motif::Motif> readTransfac(std::istream& in, const std::string& sour
   return motifs;
 }
 
-}  // namespace motif_files
+}  // namespace formats

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <utility>
 
-namespace tsv {
+namespace formats {
 
 namespace {
 
@@ -17,93 +17,95 @@ bool allDigits(const std::string& text, std::size_t from) {
   return true;
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isSpaceOrTab(char c) { return c == ' ' || c == '\t'; }
 
-int asInt(const textio::LineContext& at, long long value, const std::string& text, const std::string& what) {
-  if (value < INT_MIN || value > INT_MAX) at.fail(what + " " + textio::quoted(text) + " is out of range");
+int asInt(const formats::LineContext& at, long long value, const std::string& text, const std::string& what) {
+  if (value < INT_MIN || value > INT_MAX) at.fail(what + " " + formats::quoted(text) + " is out of range");
   return static_cast<int>(value);
 }
 
 }  // namespace
 
-long long count(const textio::LineContext& at, const std::string& text, const std::string& what) {
-  if (!allDigits(text, 0)) at.fail(what + " " + textio::quoted(text) + " is not a count");
+long long countField(const formats::LineContext& at, const std::string& text, const std::string& what) {
+  if (!allDigits(text, 0)) at.fail(what + " " + formats::quoted(text) + " is not a count");
   errno = 0;
   const long long value = std::strtoll(text.c_str(), nullptr, 10);
-  if (errno == ERANGE) at.fail(what + " " + textio::quoted(text) + " is out of range");
+  if (errno == ERANGE) at.fail(what + " " + formats::quoted(text) + " is out of range");
   return value;
 }
 
-long long whole(const textio::LineContext& at, const std::string& text, const std::string& what) {
+long long wholeField(const formats::LineContext& at, const std::string& text, const std::string& what) {
   if (!allDigits(text, text.size() > 1 && text[0] == '-' ? 1 : 0))
-    at.fail(what + " " + textio::quoted(text) + " is not a whole number");
+    at.fail(what + " " + formats::quoted(text) + " is not a whole number");
   errno = 0;
   const long long value = std::strtoll(text.c_str(), nullptr, 10);
-  if (errno == ERANGE) at.fail(what + " " + textio::quoted(text) + " is out of range");
+  if (errno == ERANGE) at.fail(what + " " + formats::quoted(text) + " is out of range");
   return value;
 }
 
-double number(const textio::LineContext& at, const std::string& text, const std::string& what, NonFinite nonFinite) {
+double numberField(const formats::LineContext& at, const std::string& text, const std::string& what,
+                   NonFinite nonFinite) {
   // strtod itself skips leading blanks and takes a "+".
-  if (text.empty() || isBlank(text[0]) || text[0] == '+')
-    at.fail(what + " " + textio::quoted(text) + " is not a number");
+  if (text.empty() || isSpaceOrTab(text[0]) || text[0] == '+')
+    at.fail(what + " " + formats::quoted(text) + " is not a number");
   const double value = at.real(text, what);
   if (nonFinite == NonFinite::Refused && !std::isfinite(value))
-    at.fail(what + " " + textio::quoted(text) + " is not finite");
+    at.fail(what + " " + formats::quoted(text) + " is not finite");
   return value;
 }
 
-const std::string& identifier(const textio::LineContext& at, const std::string& text, const std::string& what) {
+const std::string& identifierField(const formats::LineContext& at, const std::string& text, const std::string& what) {
   if (text.empty()) at.fail(what + " is empty");
-  if (isBlank(text.front()) || isBlank(text.back()))
-    at.fail(what + " " + textio::quoted(text) + " starts or ends with a blank");
+  if (isSpaceOrTab(text.front()) || isSpaceOrTab(text.back()))
+    at.fail(what + " " + formats::quoted(text) + " starts or ends with a blank");
   return text;
 }
 
-void Row::fail(const std::string& problem) const { at().fail(problem); }
+void TsvRow::fail(const std::string& problem) const { at().fail(problem); }
 
-long long Row::count(const Column& column) const { return tsv::count(at(), text(column), column.name); }
+long long TsvRow::count(const TsvColumn& column) const { return formats::countField(at(), text(column), column.name); }
 
-int Row::smallCount(const Column& column) const { return asInt(at(), count(column), text(column), column.name); }
+int TsvRow::smallCount(const TsvColumn& column) const { return asInt(at(), count(column), text(column), column.name); }
 
-int Row::smallWhole(const Column& column) const {
-  return asInt(at(), tsv::whole(at(), text(column), column.name), text(column), column.name);
+int TsvRow::smallWhole(const TsvColumn& column) const {
+  return asInt(at(), formats::wholeField(at(), text(column), column.name), text(column), column.name);
 }
 
-double Row::number(const Column& column, NonFinite nonFinite) const {
-  return tsv::number(at(), text(column), column.name, nonFinite);
+double TsvRow::number(const TsvColumn& column, NonFinite nonFinite) const {
+  return formats::numberField(at(), text(column), column.name, nonFinite);
 }
 
-const std::string& Row::identifier(const Column& column) const {
-  return tsv::identifier(at(), text(column), column.name);
+const std::string& TsvRow::identifier(const TsvColumn& column) const {
+  return formats::identifierField(at(), text(column), column.name);
 }
 
-Table::Table(std::istream& in, std::string source, std::string table, std::string line)
+TsvTable::TsvTable(std::istream& in, std::string source, std::string table, std::string line)
     : lines_(in, std::move(source)), table_(std::move(table)), line_(std::move(line)) {
-  names_ = textio::tabFields(lines_.take("the header line"));
+  names_ = formats::tabFields(lines_.take("the header line"));
   for (std::size_t i = 0; i < names_.size(); ++i)
     for (std::size_t j = 0; j < i; ++j)
       if (names_[i] == names_[j])
-        lines_.fail("the header line names the column " + textio::quoted(names_[i]) + " twice");
+        lines_.fail("the header line names the column " + formats::quoted(names_[i]) + " twice");
 }
 
-std::optional<Column> Table::optionalColumn(const std::string& name) const {
+std::optional<TsvColumn> TsvTable::optionalColumn(const std::string& name) const {
   for (std::size_t i = 0; i < names_.size(); ++i)
-    if (names_[i] == name) return Column{i, name};
+    if (names_[i] == name) return TsvColumn{i, name};
   return std::nullopt;
 }
 
-Column Table::column(const std::string& name) const {
-  const std::optional<Column> found = optionalColumn(name);
-  if (!found) throw ReadError(source(), 1, "not " + table_ + ": the header line has no column " + textio::quoted(name));
+TsvColumn TsvTable::column(const std::string& name) const {
+  const std::optional<TsvColumn> found = optionalColumn(name);
+  if (!found)
+    throw ReadError(source(), 1, "not " + table_ + ": the header line has no column " + formats::quoted(name));
   return *found;
 }
 
-bool Table::next(Row& row) {
+bool TsvTable::next(TsvRow& row) {
   while (!lines_.atEnd()) {
     const std::string& line = lines_.take("");
     if (line.empty()) continue;
-    row.fields_ = textio::tabFields(line);
+    row.fields_ = formats::tabFields(line);
     row.source_ = &lines_.source();
     row.line_ = lines_.number();
     if (row.fields_.size() != names_.size())
@@ -114,4 +116,4 @@ bool Table::next(Row& row) {
   return false;
 }
 
-}  // namespace tsv
+}  // namespace formats

@@ -17,9 +17,9 @@
 // Failures are ReadError "SOURCE:LINE: problem".
 //
 // Typical use:
-//   tsv::Table table(in, source, "a zelkova-compare table", "a match line");
-//   const tsv::Column query = table.column("query");
-//   for (tsv::Row row; table.next(row);)
+//   formats::TsvTable table(in, source, "a zelkova-compare table", "a match line");
+//   const formats::TsvColumn query = table.column("query");
+//   for (formats::TsvRow row; table.next(row);)
 //     rows.push_back({row.identifier(query), row.count(table.column("overlap"))});
 #pragma once
 
@@ -30,71 +30,72 @@
 
 #include "formats/text_lines.h"
 
-namespace tsv {
+namespace formats {
 
 // Whether a number field may hold "inf", "-inf" and "nan".
 enum class NonFinite { Refused, Allowed };
 
 // The field parsers, for a field of the line `at` names; `what` names the
 // field in messages.
-long long count(const textio::LineContext& at, const std::string& text, const std::string& what);
-long long whole(const textio::LineContext& at, const std::string& text, const std::string& what);
-double number(const textio::LineContext& at, const std::string& text, const std::string& what, NonFinite nonFinite);
-const std::string& identifier(const textio::LineContext& at, const std::string& text, const std::string& what);
+long long countField(const formats::LineContext& at, const std::string& text, const std::string& what);
+long long wholeField(const formats::LineContext& at, const std::string& text, const std::string& what);
+double numberField(const formats::LineContext& at, const std::string& text, const std::string& what,
+                   NonFinite nonFinite);
+const std::string& identifierField(const formats::LineContext& at, const std::string& text, const std::string& what);
 
 // A column of the header: where it is and its name, for messages.
-struct Column {
+struct TsvColumn {
   std::size_t index = 0;
   std::string name;
 };
 
 // One line of the table, its fields as they stand.
-class Row {
+class TsvRow {
  public:
   int line() const { return line_; }
   [[noreturn]] void fail(const std::string& problem) const;
-  textio::LineContext at() const { return textio::LineContext(*source_, line_); }
+  formats::LineContext at() const { return formats::LineContext(*source_, line_); }
 
-  const std::string& text(const Column& column) const { return fields_[column.index]; }
-  long long count(const Column& column) const;
+  const std::string& text(const TsvColumn& column) const { return fields_[column.index]; }
+  long long count(const TsvColumn& column) const;
   // A count that fits an int.
-  int smallCount(const Column& column) const;
+  int smallCount(const TsvColumn& column) const;
   // A whole number that fits an int.
-  int smallWhole(const Column& column) const;
-  double number(const Column& column, NonFinite nonFinite) const;
-  const std::string& identifier(const Column& column) const;
+  int smallWhole(const TsvColumn& column) const;
+  double number(const TsvColumn& column, NonFinite nonFinite) const;
+  const std::string& identifier(const TsvColumn& column) const;
 
  private:
-  friend class Table;
+  friend class TsvTable;
   std::vector<std::string> fields_;
   const std::string* source_ = nullptr;
   int line_ = 0;
 };
 
-class Table {
+class TsvTable {
  public:
   // Reads the header line. `table` names the table in messages ("a
   // zelkova-discover summary.tsv"); `line` names one of its rows ("a summary
   // line"). A header that repeats a name is refused.
-  Table(std::istream& in, std::string source, std::string table, std::string line);
+  TsvTable(std::istream& in, std::string source, std::string table, std::string line);
 
   const std::string& source() const { return lines_.source(); }
 
   // The column named `name`; a header without it is refused:
   //   SOURCE:1: not TABLE: the header line has no column "NAME"
-  Column column(const std::string& name) const;
-  std::optional<Column> optionalColumn(const std::string& name) const;
+  TsvColumn column(const std::string& name) const;
+  std::optional<TsvColumn> optionalColumn(const std::string& name) const;
 
   // The next line that is not empty, in `row`; false at the end. A line
   // without one field per column of the header is refused:
   //   SOURCE:LINE: LINE needs N tab-separated fields, found M
-  bool next(Row& row);
+  bool next(TsvRow& row);
 
  private:
-  textio::Lines lines_;
+  formats::Lines lines_;
   std::string table_;
   std::string line_;
   std::vector<std::string> names_;
 };
 
-}  // namespace tsv
+}  // namespace formats

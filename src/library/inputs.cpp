@@ -14,13 +14,13 @@ std::vector<FastaRecord> readFastaFile(const std::string& path, LowerCase lowerC
 }
 
 MarkovModel buildMarkovModel(const std::vector<FastaRecord>& records, int order, double pseudoCount, bool bothStrands) {
-  if (order < 0 || order > markov_builder::kMaxOrder)
-    throw FatalError("Error: the Markov order must be 0 to " + std::to_string(markov_builder::kMaxOrder) + ".\n");
+  if (order < 0 || order > stats::kMaxMarkovOrder)
+    throw FatalError("Error: the Markov order must be 0 to " + std::to_string(stats::kMaxMarkovOrder) + ".\n");
   if (!(pseudoCount > 0.0)) throw FatalError("Error: the pseudo-count must be above 0.\n");
-  markov_builder::WordCounts counts(order + 1);
+  stats::WordCounts counts(order + 1);
   for (const FastaRecord& record : records) counts.addSequence(record.letters, bothStrands);
   if (counts.total(1) == 0) throw FatalError("Error: the sequences hold no A, C, G or T to count.\n");
-  return markov_builder::buildModel(counts, pseudoCount);
+  return stats::buildModel(counts, pseudoCount);
 }
 
 MarkovModel readMarkovModelFile(const std::string& path) {

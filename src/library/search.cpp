@@ -14,15 +14,15 @@ namespace {
 
 // The stages after loading: seed sequences, engine, training, post-screening,
 // saving, and the time taken since `start`.
-report::Report searchLoadedStore(const Utilities& util, const RunConfig& config, std::time_t start,
-                                 const ProgressSink& progress) {
+formats::Report searchLoadedStore(const Utilities& util, const RunConfig& config, std::time_t start,
+                                  const ProgressSink& progress) {
   const int numSeedSeqs = resolveSeedCount(config.numSeedSeqs, util.GetNumSeq(), progress);
   std::vector<int> seedSeqs(static_cast<std::size_t>(numSeedSeqs));
   if (config.selectByScore)
     seedSeqs = util.selSeqs(numSeedSeqs);
   else
     std::iota(seedSeqs.begin(), seedSeqs.end(), 0);
-  report::Report results;
+  formats::Report results;
   {
     zelkova engine(util, config, seedSeqs, progress);
     engine.train();
@@ -40,9 +40,9 @@ report::Report searchLoadedStore(const Utilities& util, const RunConfig& config,
 // No output of a run may be one of its input files.
 void refuseInputsAsOutputs(const RunConfig& config) {
   const std::vector<std::string> inputs{config.inFile, config.bgModelFile, config.fgModelFile};
-  if (config.outFile) output_file::refuseInputAsOutput(*config.outFile, inputs, "report");
+  if (config.outFile) formats::refuseInputAsOutput(*config.outFile, inputs, "report");
   for (const std::optional<std::string>& sideFile : {config.initCoreFile, config.initClusterFile})
-    if (sideFile) output_file::refuseInputAsOutput(*sideFile, inputs, "side");
+    if (sideFile) formats::refuseInputAsOutput(*sideFile, inputs, "side");
 }
 
 void requireSequences(const Utilities& util, const std::string& name) {
@@ -51,7 +51,7 @@ void requireSequences(const Utilities& util, const std::string& name) {
 
 }  // namespace
 
-report::Report searchFiles(const RunConfig& config, const ProgressSink& progress) {
+formats::Report searchFiles(const RunConfig& config, const ProgressSink& progress) {
   refuseInputsAsOutputs(config);
   const std::time_t start = std::time(nullptr);
   Utilities util(config.K, config.forwardOnly, *config.numThreads, progress);
@@ -65,11 +65,11 @@ report::Report searchFiles(const RunConfig& config, const ProgressSink& progress
   return searchLoadedStore(util, config, start, progress);
 }
 
-report::Report runMotifSearch(const RunConfig& config, const ProgressSink& progress) {
+formats::Report runMotifSearch(const RunConfig& config, const ProgressSink& progress) {
   return searchFiles(resolveRunConfig(config, progress), progress);
 }
 
-report::Report runMotifSearch(const RunConfig& given, SearchInput input, const ProgressSink& progress) {
+formats::Report runMotifSearch(const RunConfig& given, SearchInput input, const ProgressSink& progress) {
   RequiredInputs named;  // the inputs are given, not named
   named.inFile = named.bgModelFile = named.fgModelFile = true;
   named.K = given.K != 0;

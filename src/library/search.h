@@ -9,4 +9,4 @@
 
 // A search on the files of a resolved configuration (resolveRunConfig):
 // refuses outputs that are inputs, loads the three files and runs every stage.
-report::Report searchFiles(const RunConfig& config, const ProgressSink& progress);
+formats::Report searchFiles(const RunConfig& config, const ProgressSink& progress);

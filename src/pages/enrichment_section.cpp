@@ -11,13 +11,14 @@
 #include "pages/html_table.h"
 #include "pages/report_page.h"
 
-namespace export_html {
+namespace pages {
 
-using enrichment_table::Row;
+using formats::EnrichmentRow;
 
-std::vector<const Row*> matchEnrichment(const std::vector<std::string>& ids, const std::vector<std::string>& consensus,
-                                        const std::vector<Row>& rows, const std::string& source) {
-  std::vector<const Row*> matched(ids.size(), nullptr);
+std::vector<const EnrichmentRow*> matchEnrichment(const std::vector<std::string>& ids,
+                                                  const std::vector<std::string>& consensus,
+                                                  const std::vector<EnrichmentRow>& rows, const std::string& source) {
+  std::vector<const EnrichmentRow*> matched(ids.size(), nullptr);
   for (std::size_t r = 0; r < rows.size(); ++r) {
     const int line = static_cast<int>(r) + 2;  // after the header line
     std::size_t m = 0;
@@ -32,18 +33,18 @@ std::vector<const Row*> matchEnrichment(const std::vector<std::string>& ids, con
   return matched;
 }
 
-std::vector<const Row*> matchEnrichment(const report::Report& report, const std::vector<Row>& rows,
-                                        const std::string& source) {
+std::vector<const EnrichmentRow*> matchEnrichment(const formats::Report& report, const std::vector<EnrichmentRow>& rows,
+                                                  const std::string& source) {
   std::vector<std::string> ids, consensus;
-  for (const report::Motif& m : report.motifs) {
-    ids.push_back(export_formats::motifId(m));
+  for (const formats::ReportMotif& m : report.motifs) {
+    ids.push_back(formats::motifId(m));
     consensus.push_back(m.consensus);
   }
   return matchEnrichment(ids, consensus, rows, source);
 }
 
 std::string fromLog10(const std::string& log10Text) {
-  return numbers::scientificFromLog10(std::strtod(log10Text.c_str(), nullptr));
+  return formats::scientificFromLog10(std::strtod(log10Text.c_str(), nullptr));
 }
 
 namespace {
@@ -52,30 +53,30 @@ std::string hitsText(long long hits, long long total) { return std::to_string(hi
 
 // "7 of 18 (38.9 %)".
 std::string hitsAndShare(long long hits, long long total) {
-  return hitsText(hits, total) + " (" + numbers::percentOf(hits, total) + ")";
+  return hitsText(hits, total) + " (" + formats::percentOf(hits, total) + ")";
 }
 
 }  // namespace
 
 std::string enrichmentHeadings() {
-  return html_table::cells({{"Threshold", "num"},
-                            {"Primary hits", "num"},
-                            {"Control hits", "num"},
-                            {"Enrichment", "num"},
-                            {"E-value", "num"}},
-                           html_table::Kind::Heading);
+  return pages::cells({{"Threshold", "num"},
+                       {"Primary hits", "num"},
+                       {"Control hits", "num"},
+                       {"Enrichment", "num"},
+                       {"E-value", "num"}},
+                      pages::Kind::Heading);
 }
 
-std::string enrichmentCells(const Row* row) {
-  if (!row) return html_table::cell({"not tested", "num", "colspan=\"5\""});
-  return html_table::cells({{row->threshold, "num"},
-                            {hitsText(row->primaryHits, row->primaryTotal), "num"},
-                            {hitsText(row->controlHits, row->controlTotal), "num"},
-                            html_table::text(row->enrichment, "num"),
-                            {fromLog10(row->log10E), "num evalue"}});
+std::string enrichmentCells(const EnrichmentRow* row) {
+  if (!row) return pages::cell({"not tested", "num", "colspan=\"5\""});
+  return pages::cells({{row->threshold, "num"},
+                       {hitsText(row->primaryHits, row->primaryTotal), "num"},
+                       {hitsText(row->controlHits, row->controlTotal), "num"},
+                       pages::text(row->enrichment, "num"),
+                       {fromLog10(row->log10E), "num evalue"}});
 }
 
-void writeEnrichmentSection(std::ostream& out, const Row* row) {
+void writeEnrichmentSection(std::ostream& out, const EnrichmentRow* row) {
   out << "<h3>Enrichment</h3>\n";
   if (!row) {
     out << "<p class=\"empty\">Not in the enrichment table.</p>\n";
@@ -92,18 +93,20 @@ void writeEnrichmentSection(std::ostream& out, const Row* row) {
   out << "</table>\n";
 }
 
-PageAddition enrichmentAddition(const report::Report& report, const std::vector<const enrichment_table::Row*>& rows) {
+PageAddition enrichmentAddition(const formats::Report& report, const std::vector<const formats::EnrichmentRow*>& rows) {
   // Motifs are told apart by their rank, which a report gives each once.
-  auto rowOf = [&report, &rows](const report::Motif& m) -> const enrichment_table::Row* {
+  auto rowOf = [&report, &rows](const formats::ReportMotif& m) -> const formats::EnrichmentRow* {
     for (std::size_t i = 0; i < report.motifs.size(); ++i)
       if (report.motifs[i].rank == m.rank) return rows[i];
     return nullptr;
   };
   PageAddition addition;
   addition.tableHeadings = enrichmentHeadings();
-  addition.tableCells = [rowOf](const report::Motif& m) { return enrichmentCells(rowOf(m)); };
-  addition.afterScores = [rowOf](std::ostream& out, const report::Motif& m) { writeEnrichmentSection(out, rowOf(m)); };
+  addition.tableCells = [rowOf](const formats::ReportMotif& m) { return enrichmentCells(rowOf(m)); };
+  addition.afterScores = [rowOf](std::ostream& out, const formats::ReportMotif& m) {
+    writeEnrichmentSection(out, rowOf(m));
+  };
   return addition;
 }
 
-}  // namespace export_html
+}  // namespace pages

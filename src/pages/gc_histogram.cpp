@@ -7,7 +7,7 @@
 
 #include "formats/numbers.h"
 
-namespace gc_histogram {
+namespace pages {
 
 namespace {
 
@@ -18,20 +18,20 @@ constexpr double kBarWidth = 4;
 const char* const kPeakColour = "#2166ac";
 const char* const kBackgroundColour = "#a6a6a6";
 
-std::string number(double value) { return numbers::fixedPoint(value, 1); }
+std::string number(double value) { return formats::fixedPoint(value, 1); }
 
 struct Shares {
-  std::array<double, gc_background::kGcBins> peaks{}, background{};
+  std::array<double, stats::kGcBins> peaks{}, background{};
   int peakTotal = 0, backgroundTotal = 0;
   int first = 0, last = -1;  // the bins drawn
   double highest = 0;        // the largest share
 };
 
-Shares sharesOf(const gc_background::BackgroundDraw& draw) {
+Shares sharesOf(const stats::BackgroundDraw& draw) {
   Shares s;
-  for (const gc_background::GcBinCounts& bin : draw.bins) s.peakTotal += bin.peaks, s.backgroundTotal += bin.drawn;
-  s.first = gc_background::kGcBins;
-  for (int b = 0; b < gc_background::kGcBins; ++b) {
+  for (const stats::GcBinCounts& bin : draw.bins) s.peakTotal += bin.peaks, s.backgroundTotal += bin.drawn;
+  s.first = stats::kGcBins;
+  for (int b = 0; b < stats::kGcBins; ++b) {
     s.peaks[b] = s.peakTotal ? 100.0 * draw.bins[b].peaks / s.peakTotal : 0;
     s.background[b] = s.backgroundTotal ? 100.0 * draw.bins[b].drawn / s.backgroundTotal : 0;
     if (draw.bins[b].peaks + draw.bins[b].drawn > 0) s.first = std::min(s.first, b), s.last = b;
@@ -59,7 +59,7 @@ void writeAxes(std::ostream& svg, const Shares& s, double top, double bins) {
     const double y = baseline - kPlotHeight * v / top;
     svg << "<line x1=\"" << kLeft - 4 << "\" y1=\"" << number(y) << "\" x2=\"" << kLeft << "\" y2=\"" << number(y)
         << "\" stroke=\"#333\"/><text x=\"" << kLeft - 6 << "\" y=\"" << number(y + 4) << "\" text-anchor=\"end\">"
-        << numbers::fixedPoint(v, step < 1 ? 1 : 0) << "</text>";
+        << formats::fixedPoint(v, step < 1 ? 1 : 0) << "</text>";
   }
   svg << "<text transform=\"translate(12 " << number(kTop + kPlotHeight / 2)
       << ") rotate(-90)\" text-anchor=\"middle\">% of windows</text>";
@@ -93,7 +93,7 @@ void writeBar(std::ostream& svg, double x, double share, double top, const char*
 
 }  // namespace
 
-std::string gcHistogramSvg(const gc_background::BackgroundDraw& draw) {
+std::string gcHistogramSvg(const stats::BackgroundDraw& draw) {
   const Shares s = sharesOf(draw);
   // At least 30 bins wide, so that a narrow histogram still has room for its legend.
   const double bins = std::max(30, s.last - s.first + 1);
@@ -116,4 +116,4 @@ std::string gcHistogramSvg(const gc_background::BackgroundDraw& draw) {
   return svg.str();
 }
 
-}  // namespace gc_histogram
+}  // namespace pages

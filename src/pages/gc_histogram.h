@@ -7,12 +7,12 @@
 
 #include "stats/gc_background.h"
 
-namespace gc_histogram {
+namespace pages {
 
 // For every 1 % GC bin from the lowest to the highest holding a window, two
 // bars: the share of the peak windows in the bin and the share of the
 // background windows, on a common axis in percent of each set; a legend with
 // the two counts. Empty sets draw no bars.
-std::string gcHistogramSvg(const gc_background::BackgroundDraw& draw);
+std::string gcHistogramSvg(const stats::BackgroundDraw& draw);
 
-}  // namespace gc_histogram
+}  // namespace pages

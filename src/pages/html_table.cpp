@@ -2,9 +2,9 @@
 
 #include "pages/report_page.h"
 
-namespace html_table {
+namespace pages {
 
-Cell text(const std::string& plain, const std::string& cssClass) { return {export_html::escape(plain), cssClass}; }
+Cell text(const std::string& plain, const std::string& cssClass) { return {pages::escape(plain), cssClass}; }
 
 std::string cell(const Cell& c, Kind kind) {
   const std::string tag = kind == Kind::Heading ? "th" : "td";
@@ -28,4 +28,4 @@ std::string head(const std::vector<Cell>& headings) {
   return "<thead><tr>" + cells(headings, Kind::Heading) + "</tr></thead>\n";
 }
 
-}  // namespace html_table
+}  // namespace pages

@@ -3,15 +3,15 @@
 // aligns right and kSortScript sorts numerically.
 //
 // Typical use:
-//   out << "<table class=\"known sortable\">\n" << html_table::head({{"Rank", "num"}, {"Motif"}}) << "<tbody>\n";
-//   out << html_table::row({{std::to_string(rank), "num"}, html_table::text(id)});
-// Tables of settings, a heading and a value per row, are export_html::writeRow's.
+//   out << "<table class=\"known sortable\">\n" << pages::head({{"Rank", "num"}, {"Motif"}}) << "<tbody>\n";
+//   out << pages::row({{std::to_string(rank), "num"}, pages::text(id)});
+// Tables of settings, a heading and a value per row, are pages::writeRow's.
 #pragma once
 
 #include <string>
 #include <vector>
 
-namespace html_table {
+namespace pages {
 
 struct Cell {
   std::string html;             // the content, markup included
@@ -34,4 +34,4 @@ std::string row(const std::vector<Cell>& cs, const std::string& rowClass = "");
 // "<thead><tr>HEADINGS</tr></thead>\n".
 std::string head(const std::vector<Cell>& headings);
 
-}  // namespace html_table
+}  // namespace pages

@@ -11,7 +11,7 @@
 #include "pages/report_page.h"
 #include "stats/known_enrichment.h"
 
-namespace export_html {
+namespace pages {
 
 const char* const kKnownStyle = R"(
 table.known td { vertical-align: middle; }
@@ -19,13 +19,13 @@ table.known svg.logo { height: 48px; width: auto; }
 table.known .small { color: #555; font-size: 0.85em; }
 )";
 
-std::vector<const motif::Motif*> knownMotifsOfRows(const std::vector<known_table::Row>& rows,
-                                                   const std::vector<motif::Motif>& database,
-                                                   const std::string& source) {
-  std::map<std::string, const motif::Motif*> byId;
-  for (const motif::Motif& m : database) byId.emplace(m.id, &m);
-  std::vector<const motif::Motif*> motifs;
-  for (const known_table::Row& row : rows) {
+std::vector<const formats::Motif*> knownMotifsOfRows(const std::vector<formats::KnownRow>& rows,
+                                                     const std::vector<formats::Motif>& database,
+                                                     const std::string& source) {
+  std::map<std::string, const formats::Motif*> byId;
+  for (const formats::Motif& m : database) byId.emplace(m.id, &m);
+  std::vector<const formats::Motif*> motifs;
+  for (const formats::KnownRow& row : rows) {
     const auto found = byId.find(row.id);
     if (found == byId.end()) throw ReadError(source, row.line, "motif " + row.id + " is not in the motif files given");
     motifs.push_back(found->second);
@@ -36,45 +36,45 @@ std::vector<const motif::Motif*> knownMotifsOfRows(const std::vector<known_table
 namespace {
 
 std::string share(long long hits, long long total) {
-  return numbers::percentOf(hits, total) + "<br><span class=\"small\">" + std::to_string(hits) + " of " +
+  return formats::percentOf(hits, total) + "<br><span class=\"small\">" + std::to_string(hits) + " of " +
          std::to_string(total) + "</span>";
 }
 
-std::string noteOf(const known_table::Row& row, bool linkDiscovered) {
+std::string noteOf(const formats::KnownRow& row, bool linkDiscovered) {
   if (row.sameSitesAs == "NA") return "";
   const std::string id = escape(row.sameSitesAs);
   return "sites mostly those of " + (linkDiscovered ? "<a href=\"#" + id + "\">" + id + "</a>" : id);
 }
 
 std::string evalue(const std::string& log10Text) {
-  return numbers::scientificFromLog10(std::strtod(log10Text.c_str(), nullptr));
+  return formats::scientificFromLog10(std::strtod(log10Text.c_str(), nullptr));
 }
 
-void writeRowOf(std::ostream& out, const known_table::Row& row, const motif::Motif& m, bool linkDiscovered,
+void writeRowOf(std::ostream& out, const formats::KnownRow& row, const formats::Motif& m, bool linkDiscovered,
                 bool withNotes) {
-  std::vector<html_table::Cell> cells{
+  std::vector<pages::Cell> cells{
       {std::to_string(row.rank), "num"},
       {escape(row.id) + (row.name.empty() ? "" : "<br><span class=\"small\">" + escape(row.name) + "</span>")},
-      {frequencyLogoSvg(motif::plainFrequencies(m), "Sequence logo of " + row.id)},
+      {frequencyLogoSvg(formats::plainFrequencies(m), "Sequence logo of " + row.id)},
       {share(row.primaryHits, row.primaryTotal), "num"},
       {share(row.controlHits, row.controlTotal), "num"},
       {evalue(row.log10E), "num evalue"},
-      html_table::text(row.q, "num")};
+      pages::text(row.q, "num")};
   if (withNotes) cells.push_back({noteOf(row, linkDiscovered)});
-  out << html_table::row(cells);
+  out << pages::row(cells);
 }
 
 }  // namespace
 
-void writeKnownSection(std::ostream& out, const std::vector<known_table::Row>& rows,
-                       const std::vector<const motif::Motif*>& motifs, const KnownSection& section) {
+void writeKnownSection(std::ostream& out, const std::vector<formats::KnownRow>& rows,
+                       const std::vector<const formats::Motif*>& motifs, const KnownSection& section) {
   const std::size_t shown = std::min(rows.size(), kKnownShown);
-  const long long enriched = std::count_if(rows.begin(), rows.end(), [](const known_table::Row& r) {
-    return std::strtod(r.q.c_str(), nullptr) < known::kEnrichedQ;
+  const long long enriched = std::count_if(rows.begin(), rows.end(), [](const formats::KnownRow& r) {
+    return std::strtod(r.q.c_str(), nullptr) < stats::kEnrichedQ;
   });
   out << "<section id=\"known\">\n<h2>Known motifs</h2>\n<p class=\"note\">" << section.tested << ' ' << enriched
       << " of " << rows.size() << (rows.size() == 1 ? " motif has" : " motifs have") << " a q-value below "
-      << numbers::fixedPoint(known::kEnrichedQ, 2) << ". A site is a window scoring at least the motif's threshold. ";
+      << formats::fixedPoint(stats::kEnrichedQ, 2) << ". A site is a window scoring at least the motif's threshold. ";
   if (shown < rows.size()) out << "The best " << shown << " are shown; ";
   out << "<a href=\"" << escape(section.tableLink) << "\">" << escape(section.tableLink) << "</a> lists "
       << (shown < rows.size() ? "all" : "them") << ".</p>\n";
@@ -85,18 +85,18 @@ void writeKnownSection(std::ostream& out, const std::vector<known_table::Row>& r
   // The note says which motif found here a known motif re-finds; a table
   // without any (zelkova-enrich --db) has no such column.
   const bool withNotes = std::any_of(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(shown),
-                                     [](const known_table::Row& r) { return r.sameSitesAs != "NA"; });
-  std::vector<html_table::Cell> headings{{"Rank", "num"},
-                                         {"Motif"},
-                                         {"Logo"},
-                                         {"Primary sequences with a site", "num"},
-                                         {"Control sequences with a site", "num"},
-                                         {"E-value", "num"},
-                                         {"q-value", "num"}};
+                                     [](const formats::KnownRow& r) { return r.sameSitesAs != "NA"; });
+  std::vector<pages::Cell> headings{{"Rank", "num"},
+                                    {"Motif"},
+                                    {"Logo"},
+                                    {"Primary sequences with a site", "num"},
+                                    {"Control sequences with a site", "num"},
+                                    {"E-value", "num"},
+                                    {"q-value", "num"}};
   if (withNotes) headings.push_back({"Note"});
-  out << "<table class=\"known sortable\">\n" << html_table::head(headings) << "<tbody>\n";
+  out << "<table class=\"known sortable\">\n" << pages::head(headings) << "<tbody>\n";
   for (std::size_t i = 0; i < shown; ++i) writeRowOf(out, rows[i], *motifs[i], section.linkDiscovered, withNotes);
   out << "</tbody>\n</table>\n</section>\n";
 }
 
-}  // namespace export_html
+}  // namespace pages

@@ -12,7 +12,7 @@
 #include "formats/known_table.h"
 #include "formats/motif.h"
 
-namespace export_html {
+namespace pages {
 
 extern const char* const kKnownStyle;
 
@@ -22,9 +22,9 @@ constexpr std::size_t kKnownShown = 25;
 // The database motif of every row, in the rows' order. Throws
 // ReadError naming `source` and the row's line when a row names a
 // motif the database does not hold.
-std::vector<const motif::Motif*> knownMotifsOfRows(const std::vector<known_table::Row>& rows,
-                                                   const std::vector<motif::Motif>& database,
-                                                   const std::string& source);
+std::vector<const formats::Motif*> knownMotifsOfRows(const std::vector<formats::KnownRow>& rows,
+                                                     const std::vector<formats::Motif>& database,
+                                                     const std::string& source);
 
 struct KnownSection {
   std::string tableLink;        // where the whole table is, as a link target
@@ -34,7 +34,7 @@ struct KnownSection {
 
 // The section <section id="known">: the first kKnownShown rows, each with
 // the logo of `motifs` (knownMotifsOfRows) at the same place.
-void writeKnownSection(std::ostream& out, const std::vector<known_table::Row>& rows,
-                       const std::vector<const motif::Motif*>& motifs, const KnownSection& section);
+void writeKnownSection(std::ostream& out, const std::vector<formats::KnownRow>& rows,
+                       const std::vector<const formats::Motif*>& motifs, const KnownSection& section);
 
-}  // namespace export_html
+}  // namespace pages

@@ -9,11 +9,11 @@
 #include "formats/text_lines.h"
 #include "pages/html_table.h"
 
-namespace export_html {
+namespace pages {
 
 namespace {
 
-using Heights = std::vector<std::array<double, report::kBases>>;
+using Heights = std::vector<std::array<double, formats::kReportBases>>;
 
 const char* const kMatchesStyle = R"(
 .matches figure { margin: 0.3em 0 1.2em; }
@@ -21,55 +21,56 @@ const char* const kMatchesStyle = R"(
 )";
 
 struct AlignedMatch {
-  match_table::Row row;
+  formats::MatchRow row;
   Heights target;  // in the orientation of the match
 };
 
-Heights heightsOf(const std::vector<motif::Column>& frequencies) {
+Heights heightsOf(const std::vector<formats::Column>& frequencies) {
   Heights heights;
-  for (const motif::Column& p : frequencies) heights.push_back(frequencyLetterHeights(p));
+  for (const formats::Column& p : frequencies) heights.push_back(frequencyLetterHeights(p));
   return heights;
 }
 
-Heights heightsOf(const std::vector<report::Column>& counts) {
+Heights heightsOf(const std::vector<formats::CountColumn>& counts) {
   Heights heights;
-  for (const report::Column& c : counts) heights.push_back(letterHeights(c));
+  for (const formats::CountColumn& c : counts) heights.push_back(letterHeights(c));
   return heights;
 }
 
 void writeTable(std::ostream& out, const std::vector<AlignedMatch>& matches) {
   out << "<table class=\"matches-table\">\n"
-      << html_table::head({{"Known motif"},
-                           {"Name"},
-                           {"Strand"},
-                           {"Offset", "num"},
-                           {"Overlap", "num"},
-                           {"p", "num"},
-                           {"E", "num"},
-                           {"q", "num"},
-                           {"Consensus"}})
+      << pages::head({{"Known motif"},
+                      {"Name"},
+                      {"Strand"},
+                      {"Offset", "num"},
+                      {"Overlap", "num"},
+                      {"p", "num"},
+                      {"E", "num"},
+                      {"q", "num"},
+                      {"Consensus"}})
       << "<tbody>\n";
   for (const AlignedMatch& m : matches) {
-    const match_table::Row& r = m.row;
-    out << html_table::row({html_table::text(r.targetId),
-                            html_table::text(r.targetName),
-                            {r.reverse ? "&minus;" : "+"},
-                            {std::to_string(r.offset), "num"},
-                            {std::to_string(r.overlap), "num"},
-                            {match_table::formatValue(r.p), "num"},
-                            {match_table::formatValue(r.e), "num"},
-                            {match_table::formatValue(r.q), "num"},
-                            html_table::text(r.targetConsensus, "word")});
+    const formats::MatchRow& r = m.row;
+    out << pages::row({pages::text(r.targetId),
+                       pages::text(r.targetName),
+                       {r.reverse ? "&minus;" : "+"},
+                       {std::to_string(r.offset), "num"},
+                       {std::to_string(r.overlap), "num"},
+                       {formats::formatMatchValue(r.p), "num"},
+                       {formats::formatMatchValue(r.e), "num"},
+                       {formats::formatMatchValue(r.q), "num"},
+                       pages::text(r.targetConsensus, "word")});
   }
   out << "</tbody>\n</table>\n";
 }
 
 // The motif's logo over the target's, on a common column grid.
-void writeAlignment(std::ostream& out, const report::Motif& motif, const match_table::Row& row, const Heights& target) {
+void writeAlignment(std::ostream& out, const formats::ReportMotif& motif, const formats::MatchRow& row,
+                    const Heights& target) {
   const int queryShift = row.offset < 0 ? -row.offset : 0;
   const int targetShift = row.offset > 0 ? row.offset : 0;
   const int span = std::max(queryShift + motif.width(), targetShift + static_cast<int>(target.size()));
-  const std::string id = export_formats::motifId(motif);
+  const std::string id = formats::motifId(motif);
   const std::string strand = row.reverse ? "reverse complement of " : "";
   out << "<figure class=\"match\" data-target=\"" << escape(row.targetId) << "\"><div class=\"aligned\">"
       << shiftedLogoSvg(heightsOf(motif.counts), "Sequence logo of " + id, queryShift, span)
@@ -79,13 +80,13 @@ void writeAlignment(std::ostream& out, const report::Motif& motif, const match_t
 }
 
 // The target's letter heights in the orientation of the match.
-Heights alignedHeights(const motif::Motif& target, bool reverse) {
-  std::vector<motif::Column> p = motif::frequencies(target, 0.0);
-  if (reverse) p = motif::reverseComplement(p);
+Heights alignedHeights(const formats::Motif& target, bool reverse) {
+  std::vector<formats::Column> p = formats::frequencies(target, 0.0);
+  if (reverse) p = formats::reverseComplement(p);
   return heightsOf(p);
 }
 
-void writeMatches(std::ostream& out, const report::Motif& motif, const std::vector<AlignedMatch>& matches) {
+void writeMatches(std::ostream& out, const formats::ReportMotif& motif, const std::vector<AlignedMatch>& matches) {
   out << "<div class=\"matches\">\n<h3>Known motifs it resembles</h3>\n";
   if (matches.empty()) {
     out << "<p class=\"empty\">No known motif matched.</p>\n</div>\n";
@@ -98,19 +99,19 @@ void writeMatches(std::ostream& out, const report::Motif& motif, const std::vect
 
 }  // namespace
 
-void writeAlignedLogos(std::ostream& out, const report::Motif& motif, const match_table::Row& match,
-                       const motif::Motif& target) {
+void writeAlignedLogos(std::ostream& out, const formats::ReportMotif& motif, const formats::MatchRow& match,
+                       const formats::Motif& target) {
   writeAlignment(out, motif, match, alignedHeights(target, match.reverse));
 }
 
-PageAddition matchesAddition(const std::vector<match_table::Row>& rows, const std::string& source,
-                             const report::Report& report, const std::vector<motif::Motif>& targets) {
+PageAddition matchesAddition(const std::vector<formats::MatchRow>& rows, const std::string& source,
+                             const formats::Report& report, const std::vector<formats::Motif>& targets) {
   std::map<std::string, std::string> consensusOf;  // as zelkova-compare computes it
-  for (const motif::Motif& m : motif_files::fromReport(report, source)) consensusOf[m.id] = motif::consensus(m.columns);
-  std::map<std::string, const motif::Motif*> known;
-  for (const motif::Motif& t : targets) known.emplace(t.id, &t);  // the first of equal identifiers
+  for (const formats::Motif& m : formats::fromReport(report, source)) consensusOf[m.id] = formats::consensus(m.columns);
+  std::map<std::string, const formats::Motif*> known;
+  for (const formats::Motif& t : targets) known.emplace(t.id, &t);  // the first of equal identifiers
   auto byMotif = std::make_shared<std::map<std::string, std::vector<AlignedMatch>>>();
-  for (const match_table::Row& row : rows) {
+  for (const formats::MatchRow& row : rows) {
     const auto consensus = consensusOf.find(row.query);
     if (consensus == consensusOf.end()) throw ReadError(source, row.line, row.query + " is not a motif of the report");
     if (row.queryConsensus != consensus->second)
@@ -126,11 +127,11 @@ PageAddition matchesAddition(const std::vector<match_table::Row>& rows, const st
   }
   PageAddition addition;
   addition.style = kMatchesStyle;
-  addition.inMotifSection = [byMotif](std::ostream& out, const report::Motif& m) {
-    const auto found = byMotif->find(export_formats::motifId(m));
+  addition.inMotifSection = [byMotif](std::ostream& out, const formats::ReportMotif& m) {
+    const auto found = byMotif->find(formats::motifId(m));
     writeMatches(out, m, found == byMotif->end() ? std::vector<AlignedMatch>{} : found->second);
   };
   return addition;
 }
 
-}  // namespace export_html
+}  // namespace pages

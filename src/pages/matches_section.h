@@ -12,7 +12,7 @@
 #include "formats/report_reader.h"
 #include "pages/report_page.h"
 
-namespace export_html {
+namespace pages {
 
 // Checks that every row belongs to a motif of `report` (same identifier and
 // consensus) and names a target of `targets`, and returns the addition that
@@ -21,10 +21,10 @@ namespace export_html {
 // The motif's logo over the logo of the known motif `target` of `match`, on a
 // common column grid: the target shifted by the match's offset, and drawn as
 // its reverse complement for a match on the other strand.
-void writeAlignedLogos(std::ostream& out, const report::Motif& motif, const match_table::Row& match,
-                       const motif::Motif& target);
+void writeAlignedLogos(std::ostream& out, const formats::ReportMotif& motif, const formats::MatchRow& match,
+                       const formats::Motif& target);
 
-PageAddition matchesAddition(const std::vector<match_table::Row>& rows, const std::string& source,
-                             const report::Report& report, const std::vector<motif::Motif>& targets);
+PageAddition matchesAddition(const std::vector<formats::MatchRow>& rows, const std::string& source,
+                             const formats::Report& report, const std::vector<formats::Motif>& targets);
 
-}  // namespace export_html
+}  // namespace pages

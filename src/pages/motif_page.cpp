@@ -9,7 +9,7 @@
 #include "pages/known_section.h"
 #include "pages/report_page.h"
 
-namespace export_html {
+namespace pages {
 
 namespace {
 
@@ -24,58 +24,56 @@ void writeFoot(std::ostream& out, const std::string& program) {
   out << "<script>" << kSortScript << "</script>\n</body>\n</html>\n";
 }
 
-std::string sitesText(const motif::Motif& m) {
-  return m.nsites ? export_formats::matrixValueText(*m.nsites) : "not given";
-}
+std::string sitesText(const formats::Motif& m) { return m.nsites ? formats::matrixValueText(*m.nsites) : "not given"; }
 
-void writeSummary(std::ostream& out, const std::vector<motif::Motif>& motifs,
-                  const std::vector<const enrichment_table::Row*>& enrichment) {
+void writeSummary(std::ostream& out, const std::vector<formats::Motif>& motifs,
+                  const std::vector<const formats::EnrichmentRow*>& enrichment) {
   out << "<section id=\"summary\">\n<h2>Motifs</h2>\n";
   if (motifs.empty()) {
     out << "<p class=\"empty\">The files hold no motifs.</p>\n</section>\n";
     return;
   }
   out << "<table class=\"summary\">\n<thead><tr>"
-      << html_table::cells({{"#", "num"}, {"Motif"}, {"Name"}, {"Consensus"}, {"Width", "num"}, {"Sites", "num"}},
-                           html_table::Kind::Heading)
+      << pages::cells({{"#", "num"}, {"Motif"}, {"Name"}, {"Consensus"}, {"Width", "num"}, {"Sites", "num"}},
+                      pages::Kind::Heading)
       << (enrichment.empty() ? "" : enrichmentHeadings()) << "</tr></thead>\n<tbody>\n";
   for (std::size_t i = 0; i < motifs.size(); ++i) {
-    const motif::Motif& m = motifs[i];
+    const formats::Motif& m = motifs[i];
     out << "<tr>"
-        << html_table::cells({{std::to_string(i + 1), "num"},
-                              {"<a href=\"#" + escape(m.id) + "\">" + escape(m.id) + "</a>"},
-                              html_table::text(m.name),
-                              {colouredWord(motif::degenerateConsensus(motif::plainFrequencies(m)))},
-                              {std::to_string(m.width()), "num"},
-                              {sitesText(m), "num"}})
+        << pages::cells({{std::to_string(i + 1), "num"},
+                         {"<a href=\"#" + escape(m.id) + "\">" + escape(m.id) + "</a>"},
+                         pages::text(m.name),
+                         {colouredWord(formats::degenerateConsensus(formats::plainFrequencies(m)))},
+                         {std::to_string(m.width()), "num"},
+                         {sitesText(m), "num"}})
         << (enrichment.empty() ? "" : enrichmentCells(enrichment[i])) << "</tr>\n";
   }
   out << "</tbody>\n</table>\n</section>\n";
 }
 
-void writeMatrix(std::ostream& out, const motif::Motif& m) {
+void writeMatrix(std::ostream& out, const formats::Motif& m) {
   std::vector<MatrixColumnText> columns;
-  for (const motif::Column& column : motif::countsOf(m).value_or(motif::plainFrequencies(m))) {
+  for (const formats::Column& column : formats::countsOf(m).value_or(formats::plainFrequencies(m))) {
     MatrixColumnText& texts = columns.emplace_back();
-    for (int b = 0; b < motif::kBases; ++b) texts[b] = export_formats::matrixValueText(column[b]);
+    for (int b = 0; b < formats::kBases; ++b) texts[b] = formats::matrixValueText(column[b]);
   }
-  writeMatrixTable(out, motif::countsOf(m) ? "Count matrix" : "Probability matrix", columns);
+  writeMatrixTable(out, formats::countsOf(m) ? "Count matrix" : "Probability matrix", columns);
 }
 
-void writeMotif(std::ostream& out, const motif::Motif& m, const enrichment_table::Row* row, bool withEnrichment) {
-  const std::vector<motif::Column> f = motif::plainFrequencies(m);
+void writeMotif(std::ostream& out, const formats::Motif& m, const formats::EnrichmentRow* row, bool withEnrichment) {
+  const std::vector<formats::Column> f = formats::plainFrequencies(m);
   out << "<section class=\"motif\" id=\"" << escape(m.id) << "\">\n<h2>" << escape(m.id)
       << (m.name.empty() ? "" : " " + escape(m.name)) << "</h2>\n<table class=\"scores\">\n";
   writeRow(out, "Read from", "<code>" + escape(m.where()) + "</code>");
   writeRow(out, "Width", std::to_string(m.width()));
   writeRow(out, "Sites", sitesText(m));
-  writeRow(out, "Consensus", colouredWord(motif::consensus(f)));
-  writeRow(out, "Degenerate consensus", colouredWord(motif::degenerateConsensus(f)));
+  writeRow(out, "Consensus", colouredWord(formats::consensus(f)));
+  writeRow(out, "Degenerate consensus", colouredWord(formats::degenerateConsensus(f)));
   out << "</table>\n";
   if (withEnrichment) writeEnrichmentSection(out, row);
   out << "<div class=\"logos\">\n<figure class=\"forward\">" << frequencyLogoSvg(f, "Sequence logo of " + m.id)
       << "<figcaption>Forward strand</figcaption></figure>\n<figure class=\"reverse\">"
-      << frequencyLogoSvg(motif::reverseComplement(f), "Sequence logo of the reverse complement of " + m.id)
+      << frequencyLogoSvg(formats::reverseComplement(f), "Sequence logo of the reverse complement of " + m.id)
       << "<figcaption>Reverse complement</figcaption></figure>\n</div>\n";
   writeMatrix(out, m);
   out << "</section>\n";
@@ -83,8 +81,8 @@ void writeMotif(std::ostream& out, const motif::Motif& m, const enrichment_table
 
 }  // namespace
 
-void writeMotifPage(std::ostream& out, const std::vector<motif::Motif>& motifs, const std::string& names,
-                    const std::string& program, const std::vector<const enrichment_table::Row*>& enrichment) {
+void writeMotifPage(std::ostream& out, const std::vector<formats::Motif>& motifs, const std::string& names,
+                    const std::string& program, const std::vector<const formats::EnrichmentRow*>& enrichment) {
   writeHead(out, "ZELKOVA motifs: " + names, "");
   out << "<header>\n<h1>ZELKOVA motifs</h1>\n<p>Motifs of <code>" << escape(names) << "</code>, " << motifs.size()
       << (motifs.size() == 1 ? " motif" : " motifs") << ".</p>\n</header>\n";
@@ -94,9 +92,9 @@ void writeMotifPage(std::ostream& out, const std::vector<motif::Motif>& motifs, 
   writeFoot(out, program);
 }
 
-void writeKnownPage(std::ostream& out, const std::vector<known_table::Row>& rows, const std::string& tableName,
-                    const std::vector<motif::Motif>& motifs, const std::string& names, const std::string& program) {
-  const std::vector<const motif::Motif*> shown = knownMotifsOfRows(rows, motifs, tableName);
+void writeKnownPage(std::ostream& out, const std::vector<formats::KnownRow>& rows, const std::string& tableName,
+                    const std::vector<formats::Motif>& motifs, const std::string& names, const std::string& program) {
+  const std::vector<const formats::Motif*> shown = knownMotifsOfRows(rows, motifs, tableName);
   writeHead(out, "ZELKOVA known motifs: " + tableName, kKnownStyle);
   out << "<header>\n<h1>ZELKOVA known motifs</h1>\n<p>The enrichment table <code>" << escape(tableName)
       << "</code> of the motifs of <code>" << escape(names) << "</code>.</p>\n</header>\n";
@@ -109,4 +107,4 @@ void writeKnownPage(std::ostream& out, const std::vector<known_table::Row>& rows
   writeFoot(out, program);
 }
 
-}  // namespace export_html
+}  // namespace pages

@@ -14,17 +14,17 @@
 #include "formats/known_table.h"
 #include "formats/motif.h"
 
-namespace export_html {
+namespace pages {
 
 // The page of `motifs`, read from the files `names`, written by `program`.
 // `enrichment` holds the row of each motif (nullptr: not tested), or is empty.
-void writeMotifPage(std::ostream& out, const std::vector<motif::Motif>& motifs, const std::string& names,
-                    const std::string& program, const std::vector<const enrichment_table::Row*>& enrichment = {});
+void writeMotifPage(std::ostream& out, const std::vector<formats::Motif>& motifs, const std::string& names,
+                    const std::string& program, const std::vector<const formats::EnrichmentRow*>& enrichment = {});
 
 // The page of a known-motif table `rows` (read from `tableName`) over the
 // database `motifs`. Throws ReadError when a row names a motif the
 // database does not hold.
-void writeKnownPage(std::ostream& out, const std::vector<known_table::Row>& rows, const std::string& tableName,
-                    const std::vector<motif::Motif>& motifs, const std::string& names, const std::string& program);
+void writeKnownPage(std::ostream& out, const std::vector<formats::KnownRow>& rows, const std::string& tableName,
+                    const std::vector<formats::Motif>& motifs, const std::string& names, const std::string& program);
 
-}  // namespace export_html
+}  // namespace pages

@@ -14,37 +14,39 @@
 #include "formats/numbers.h"
 #include "pages/html_table.h"
 
-namespace export_html {
+namespace pages {
 
-using export_formats::motifId;
-using numbers::fixedPoint;
-using report::Column;
-using report::kBaseLetters;
-using report::kBases;
-using report::Motif;
-using report::Report;
+using formats::CountColumn;
+using formats::fixedPoint;
+using formats::kBaseLetters;
+using formats::kReportBases;
+using formats::motifId;
+using formats::Report;
+using formats::ReportMotif;
 
-double informationContent(const Column& column) {
-  const std::array<double, kBases> heights = letterHeights(column);
+double informationContent(const CountColumn& column) {
+  const std::array<double, kReportBases> heights = letterHeights(column);
   return std::accumulate(heights.begin(), heights.end(), 0.0);
 }
 
-std::array<double, kBases> letterHeights(const Column& column) {
+std::array<double, kReportBases> letterHeights(const CountColumn& column) {
   if (std::accumulate(column.begin(), column.end(), 0LL) == 0) return {};
-  return frequencyLetterHeights(export_formats::frequencies(column));
+  return frequencyLetterHeights(formats::frequencies(column));
 }
 
-std::array<double, kBases> frequencyLetterHeights(const std::array<double, kBases>& p) {
+std::array<double, kReportBases> frequencyLetterHeights(const std::array<double, kReportBases>& p) {
   double ic = 2.0;
   for (double x : p)
     if (x > 0.0) ic += x * std::log2(x);
   ic = std::max(ic, 0.0);  // rounding can leave an even column a hair below 0
-  std::array<double, kBases> heights{};
-  for (int b = 0; b < kBases; ++b) heights[b] = p[b] * ic;
+  std::array<double, kReportBases> heights{};
+  for (int b = 0; b < kReportBases; ++b) heights[b] = p[b] * ic;
   return heights;
 }
 
-std::vector<Column> reverseComplement(const std::vector<Column>& counts) { return motif::reverseComplement(counts); }
+std::vector<CountColumn> reverseComplement(const std::vector<CountColumn>& counts) {
+  return formats::reverseComplement(counts);
+}
 
 std::string escape(const std::string& text) {
   std::string out;
@@ -65,13 +67,13 @@ namespace {
 
 // Letter shapes in a 100 x 100 box, y pointing down, filling the box so that
 // stacked letters touch.
-const char* const kGlyphs[kBases] = {
+const char* const kGlyphs[kReportBases] = {
     "M0 100L38 0H62L100 100H80L71 75H29L20 100ZM36 57H64L50 20Z",
     "M88.3 17.9A50 50 0 1 0 88.3 82.1L74.5 70.6A32 32 0 1 1 74.5 29.4Z",
     "M88.3 17.9A50 50 0 1 0 100 50H54V64H78.8A32 32 0 1 1 74.5 29.4Z",
     "M0 0H100V18H59V100H41V18H0Z",
 };
-const char* const kColours[kBases] = {"#1a9641", "#2166ac", "#f28e00", "#d7191c"};
+const char* const kColours[kReportBases] = {"#1a9641", "#2166ac", "#f28e00", "#d7191c"};
 
 // Logo geometry in pixels.
 constexpr double kColumnWidth = 28;
@@ -101,8 +103,8 @@ void writeAxes(std::ostream& svg, int width, int shift) {
   svg << "</g>";
 }
 
-void writeColumn(std::ostream& svg, const std::array<double, kBases>& heights, int position) {
-  std::array<int, kBases> order{0, 1, 2, 3};
+void writeColumn(std::ostream& svg, const std::array<double, kReportBases>& heights, int position) {
+  std::array<int, kReportBases> order{0, 1, 2, 3};
   std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return heights[a] < heights[b]; });
   double y = kTop + 2 * kPixelsPerBit;
   const double x = kLeft + position * kColumnWidth + 1;
@@ -118,20 +120,21 @@ void writeColumn(std::ostream& svg, const std::array<double, kBases>& heights, i
 
 }  // namespace
 
-std::string logoSvg(const std::vector<Column>& counts, const std::string& label) {
-  std::vector<std::array<double, kBases>> heights;
-  for (const Column& c : counts) heights.push_back(letterHeights(c));
+std::string logoSvg(const std::vector<CountColumn>& counts, const std::string& label) {
+  std::vector<std::array<double, kReportBases>> heights;
+  for (const CountColumn& c : counts) heights.push_back(letterHeights(c));
   return shiftedLogoSvg(heights, label, 0, static_cast<int>(counts.size()));
 }
 
-std::string frequencyLogoSvg(const std::vector<std::array<double, kBases>>& frequencies, const std::string& label) {
-  std::vector<std::array<double, kBases>> heights;
-  for (const std::array<double, kBases>& f : frequencies) heights.push_back(frequencyLetterHeights(f));
+std::string frequencyLogoSvg(const std::vector<std::array<double, kReportBases>>& frequencies,
+                             const std::string& label) {
+  std::vector<std::array<double, kReportBases>> heights;
+  for (const std::array<double, kReportBases>& f : frequencies) heights.push_back(frequencyLetterHeights(f));
   return shiftedLogoSvg(heights, label, 0, static_cast<int>(frequencies.size()));
 }
 
-std::string shiftedLogoSvg(const std::vector<std::array<double, kBases>>& heights, const std::string& label, int shift,
-                           int span) {
+std::string shiftedLogoSvg(const std::vector<std::array<double, kReportBases>>& heights, const std::string& label,
+                           int shift, int span) {
   const int width = static_cast<int>(heights.size());
   ZK_CHECK(shift >= 0 && shift + width <= span, "a logo fits the span it is drawn in");
   const double w = kLeft + span * kColumnWidth + kRight;
@@ -189,17 +192,17 @@ document.querySelectorAll('table.sortable th').forEach(function (th) {
 std::string colouredWord(const std::string& word) {
   std::string html = "<span class=\"word\">";
   for (char c : word) {
-    const char* known = std::char_traits<char>::find(kBaseLetters, kBases, c);
+    const char* known = std::char_traits<char>::find(kBaseLetters, kReportBases, c);
     html += known ? std::string("<span class=\"") + c + "\">" + c + "</span>" : escape(std::string(1, c));
   }
   return html + "</span>";
 }
 
 void writeRow(std::ostream& out, const std::string& name, const std::string& value) {
-  out << "<tr>" << html_table::cell({name}, html_table::Kind::Heading) << html_table::cell({value}) << "</tr>\n";
+  out << "<tr>" << pages::cell({name}, pages::Kind::Heading) << pages::cell({value}) << "</tr>\n";
 }
 
-void writeStrandLogos(std::ostream& out, const std::vector<Column>& counts, const std::string& id) {
+void writeStrandLogos(std::ostream& out, const std::vector<CountColumn>& counts, const std::string& id) {
   out << "<div class=\"logos\">\n<figure class=\"forward\">" << logoSvg(counts, "Sequence logo of " + id)
       << "<figcaption>Forward strand</figcaption></figure>\n<figure class=\"reverse\">"
       << logoSvg(reverseComplement(counts), "Sequence logo of the reverse complement of " + id)
@@ -207,45 +210,44 @@ void writeStrandLogos(std::ostream& out, const std::vector<Column>& counts, cons
 }
 
 void writeMatrixTable(std::ostream& out, const std::string& title, const std::vector<MatrixColumnText>& columns) {
-  std::vector<html_table::Cell> headings{{""}};
+  std::vector<pages::Cell> headings{{""}};
   for (std::size_t i = 0; i < columns.size(); ++i) headings.push_back({std::to_string(i + 1), "num"});
-  out << "<h3>" << title << "</h3>\n<table class=\"counts\">\n" << html_table::head(headings) << "<tbody>\n";
-  for (int b = 0; b < kBases; ++b) {
+  out << "<h3>" << title << "</h3>\n<table class=\"counts\">\n" << pages::head(headings) << "<tbody>\n";
+  for (int b = 0; b < kReportBases; ++b) {
     const std::string letter(1, kBaseLetters[b]);
-    std::vector<html_table::Cell> values;
+    std::vector<pages::Cell> values;
     for (const MatrixColumnText& column : columns) values.push_back({column[b]});
-    out << "<tr>" << html_table::cell({letter, letter}, html_table::Kind::Heading) << html_table::cells(values)
-        << "</tr>\n";
+    out << "<tr>" << pages::cell({letter, letter}, pages::Kind::Heading) << pages::cells(values) << "</tr>\n";
   }
   out << "</tbody>\n</table>\n";
 }
 
-void writeCountMatrix(std::ostream& out, const std::vector<Column>& counts) {
+void writeCountMatrix(std::ostream& out, const std::vector<CountColumn>& counts) {
   std::vector<MatrixColumnText> columns;
-  for (const Column& column : counts) {
+  for (const CountColumn& column : counts) {
     MatrixColumnText& texts = columns.emplace_back();
-    for (int b = 0; b < kBases; ++b) texts[b] = std::to_string(column[b]);
+    for (int b = 0; b < kReportBases; ++b) texts[b] = std::to_string(column[b]);
   }
   writeMatrixTable(out, "Count matrix", columns);
 }
 
-void writeSiteTable(std::ostream& out, const std::vector<report::Site>& sites,
+void writeSiteTable(std::ostream& out, const std::vector<formats::ReportSite>& sites,
                     const std::vector<std::string>& genomeCells, const std::vector<double>& log10P) {
   ZK_ASSERT(genomeCells.empty() || genomeCells.size() == sites.size());
   ZK_ASSERT(log10P.empty() || log10P.size() == sites.size());
-  std::vector<html_table::Cell> headings{{"Sequence"}, {"Strand"}, {"Position", "num"}};
+  std::vector<pages::Cell> headings{{"Sequence"}, {"Strand"}, {"Position", "num"}};
   if (!genomeCells.empty()) headings.push_back({"Genome position"});
   headings.insert(headings.end(), {{"Word"}, {"Score", "num"}});
   if (!log10P.empty()) headings.push_back({"p-value", "num"});
-  out << "<div class=\"scroll\"><table class=\"sites sortable\">\n" << html_table::head(headings) << "<tbody>\n";
+  out << "<div class=\"scroll\"><table class=\"sites sortable\">\n" << pages::head(headings) << "<tbody>\n";
   for (std::size_t i = 0; i < sites.size(); ++i) {
-    const report::Site& s = sites[i];
-    std::vector<html_table::Cell> cells{
-        html_table::text(s.sequence), {s.forward ? "+" : "&minus;"}, {std::to_string(s.position), "num"}};
+    const formats::ReportSite& s = sites[i];
+    std::vector<pages::Cell> cells{
+        pages::text(s.sequence), {s.forward ? "+" : "&minus;"}, {std::to_string(s.position), "num"}};
     if (!genomeCells.empty()) cells.push_back({genomeCells[i]});
     cells.insert(cells.end(), {{colouredWord(s.word)}, {fixedPoint(s.score, 4), "num"}});
-    if (!log10P.empty()) cells.push_back({numbers::scientificFromLog10(log10P[i]), "num"});
-    out << html_table::row(cells);
+    if (!log10P.empty()) cells.push_back({formats::scientificFromLog10(log10P[i]), "num"});
+    out << pages::row(cells);
   }
   out << "</tbody>\n</table></div>\n";
 }
@@ -260,7 +262,7 @@ std::string initMethodName(int method) {
   return std::to_string(method);
 }
 
-void writeParameters(std::ostream& out, const report::Parameters& p) {
+void writeParameters(std::ostream& out, const formats::ReportParameters& p) {
   out << "<section id=\"parameters\">\n<h2>Run parameters</h2>\n<table class=\"parameters\">\n";
   writeRow(out, "Command line", "<code>" + escape(p.commandLine) + "</code>");
   writeRow(out, "Run started", escape(p.date));
@@ -283,17 +285,17 @@ void writeSummary(std::ostream& out, const Report& report, const std::vector<Pag
     return;
   }
   out << "<table class=\"summary\">\n<thead><tr>"
-      << html_table::cells({{"Rank", "num"}, {"Motif"}, {"Consensus"}, {"Sites", "num"}, {"MAP score", "num"}},
-                           html_table::Kind::Heading);
+      << pages::cells({{"Rank", "num"}, {"Motif"}, {"Consensus"}, {"Sites", "num"}, {"MAP score", "num"}},
+                      pages::Kind::Heading);
   for (const PageAddition& addition : additions) out << addition.tableHeadings;
   out << "</tr></thead>\n<tbody>\n";
-  for (const Motif& m : report.motifs) {
+  for (const ReportMotif& m : report.motifs) {
     out << "<tr>"
-        << html_table::cells({{std::to_string(m.rank), "num"},
-                              {"<a href=\"#" + motifId(m) + "\">" + motifId(m) + "</a>"},
-                              {colouredWord(m.consensus)},
-                              {std::to_string(m.siteCount), "num"},
-                              {score(m.mapScore), "num"}});
+        << pages::cells({{std::to_string(m.rank), "num"},
+                         {"<a href=\"#" + motifId(m) + "\">" + motifId(m) + "</a>"},
+                         {colouredWord(m.consensus)},
+                         {std::to_string(m.siteCount), "num"},
+                         {score(m.mapScore), "num"}});
     for (const PageAddition& addition : additions)
       if (addition.tableCells) out << addition.tableCells(m);
     out << "</tr>\n";
@@ -301,7 +303,7 @@ void writeSummary(std::ostream& out, const Report& report, const std::vector<Pag
   out << "</tbody>\n</table>\n</section>\n";
 }
 
-void writeScores(std::ostream& out, const Motif& m) {
+void writeScores(std::ostream& out, const ReportMotif& m) {
   out << "<table class=\"scores\">\n";
   writeRow(out, "MAP score", score(m.mapScore));
   writeRow(out, "Complexity", score(m.complexity));
@@ -313,7 +315,7 @@ void writeScores(std::ostream& out, const Motif& m) {
   out << "</table>\n";
 }
 
-void writeSites(std::ostream& out, const Motif& m) {
+void writeSites(std::ostream& out, const ReportMotif& m) {
   out << "<h3>Sites</h3>\n";
   if (m.sites.empty()) {
     out << "<p class=\"empty\">No sites.</p>\n";
@@ -322,7 +324,7 @@ void writeSites(std::ostream& out, const Motif& m) {
   writeSiteTable(out, m.sites);
 }
 
-void writeMotif(std::ostream& out, const Motif& m, const std::vector<PageAddition>& additions) {
+void writeMotif(std::ostream& out, const ReportMotif& m, const std::vector<PageAddition>& additions) {
   out << "<section class=\"motif\" id=\"" << motifId(m) << "\">\n<h2>Motif rank #" << m.rank << ": " << motifId(m)
       << "</h2>\n";
   writeScores(out, m);
@@ -350,9 +352,9 @@ void writeHtml(std::ostream& out, const Report& report, const std::string& repor
       << (report.motifs.size() == 1 ? " motif" : " motifs") << ".</p>\n</header>\n";
   writeParameters(out, report.parameters);
   writeSummary(out, report, additions);
-  for (const Motif& m : report.motifs) writeMotif(out, m, additions);
+  for (const ReportMotif& m : report.motifs) writeMotif(out, m, additions);
   out << "<footer>\n<p>Written by " << escape(versionLine(program)) << ".</p>\n</footer>\n";
   out << "<script>" << kSortScript << "</script>\n</body>\n</html>\n";
 }
 
-}  // namespace export_html
+}  // namespace pages

@@ -3,10 +3,10 @@
 
 #include <pybind11/pybind11.h>
 
-namespace python_bindings {
+namespace python {
 
 void bindMotifs(pybind11::module_& module);     // motifs.cpp
 void bindDiscovery(pybind11::module_& module);  // discovery.cpp
 void bindTables(pybind11::module_& module);     // tables.cpp
 
-}  // namespace python_bindings
+}  // namespace python

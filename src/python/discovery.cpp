@@ -25,7 +25,7 @@
 #include "python/bindings.h"
 #include "python/runner.h"
 
-namespace python_bindings {
+namespace python {
 
 namespace py = pybind11;
 
@@ -77,8 +77,8 @@ std::vector<double> log10Evalues(const discover::Discovery& d) {
   return values;
 }
 
-std::vector<std::vector<match_table::Row>> matchesOf(const discover::Discovery& d) {
-  std::vector<std::vector<match_table::Row>> matches;
+std::vector<std::vector<formats::MatchRow>> matchesOf(const discover::Discovery& d) {
+  std::vector<std::vector<formats::MatchRow>> matches;
   for (const discover::ReportedMotif& m : d.motifs) matches.push_back(m.matches);
   return matches;
 }
@@ -91,7 +91,7 @@ void bindDiscovery(py::module_& module) {
       .def(
           "motifs",
           [](const discover::Discovery& d) {
-            return motif_files::fromReport(discover::reportedMotifs(d), "the reported motifs");
+            return formats::fromReport(discover::reportedMotifs(d), "the reported motifs");
           },
           "The reported motifs, best first, with their count matrices (motifs.jaspar's).")
       .def("log10_evalues", &log10Evalues, "log10 of each reported motif's E-value, unrounded.")
@@ -118,4 +118,4 @@ void bindDiscovery(py::module_& module) {
              "Runs zelkova-discover with the command line `argv`.");
 }
 
-}  // namespace python_bindings
+}  // namespace python

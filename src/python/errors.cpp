@@ -7,7 +7,7 @@
 #include "base/errors.h"
 #include "cli/companion_parser.h"
 
-namespace python_bindings {
+namespace python {
 
 namespace py = pybind11;
 
@@ -56,4 +56,4 @@ void bindErrors(py::module_& module) {
   });
 }
 
-}  // namespace python_bindings
+}  // namespace python

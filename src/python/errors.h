@@ -8,8 +8,8 @@
 
 #include <pybind11/pybind11.h>
 
-namespace python_bindings {
+namespace python {
 
 void bindErrors(pybind11::module_& module);
 
-}  // namespace python_bindings
+}  // namespace python

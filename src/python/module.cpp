@@ -10,9 +10,9 @@
 PYBIND11_MODULE(_zelkova, module) {
   module.doc() = "The C++ library of ZELKOVA; use it through the package zelkova.";
   module.attr("__version__") = kZelkovaVersion;
-  python_bindings::bindErrors(module);
-  python_bindings::bindProgress(module);
-  python_bindings::bindMotifs(module);
-  python_bindings::bindDiscovery(module);
-  python_bindings::bindTables(module);
+  python::bindErrors(module);
+  python::bindProgress(module);
+  python::bindMotifs(module);
+  python::bindDiscovery(module);
+  python::bindTables(module);
 }

@@ -10,7 +10,7 @@
 
 #include "base/errors.h"
 
-namespace python_bindings {
+namespace python {
 
 namespace {
 
@@ -148,4 +148,4 @@ void bindProgress(py::module_& module) {
       });
 }
 
-}  // namespace python_bindings
+}  // namespace python

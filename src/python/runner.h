@@ -19,7 +19,7 @@
 
 #include "discover/setup/progress.h"
 
-namespace python_bindings {
+namespace python {
 
 namespace py = pybind11;
 
@@ -67,4 +67,4 @@ void runInterruptibly(const std::function<void(RunControl&)>& work, const py::ob
 // Adds zelkova.Progress, the event a progress callback receives.
 void bindProgress(py::module_& module);
 
-}  // namespace python_bindings
+}  // namespace python

@@ -21,13 +21,13 @@
 #include "scan/run.h"
 #include "stats/motif_database.h"
 
-namespace python_bindings {
+namespace python {
 
 namespace py = pybind11;
 
 namespace {
 
-using Motifs = std::optional<std::vector<motif::Motif>>;
+using Motifs = std::optional<std::vector<formats::Motif>>;
 
 // A program's parser over `words` (the program's name first).
 template <typename Parse>
@@ -45,7 +45,7 @@ scan::SiteTable runScan(const std::vector<std::string>& words, const Motifs& mot
   scan::SiteTable table;
   runInterruptibly(
       [&](RunControl& control) {
-        const std::vector<motif::Motif> scanned = motifs ? *motifs : motif_files::readFiles(options.motifFiles);
+        const std::vector<formats::Motif> scanned = motifs ? *motifs : formats::readFiles(options.motifFiles);
         long long letters = 0;
         table = scan::scanMotifs(scanned, options, [&](long long more) {
           control.checkpoint();
@@ -57,35 +57,35 @@ scan::SiteTable runScan(const std::vector<std::string>& words, const Motifs& mot
   return table;
 }
 
-std::string siteTableText(const std::string& layout, const std::vector<site_table::SiteRow>& rows) {
-  const site_table::Layout chosen = layout == "bed"    ? site_table::Layout::Bed
-                                    : layout == "gff3" ? site_table::Layout::Gff3
-                                                       : site_table::Layout::Tsv;
+std::string siteTableText(const std::string& layout, const std::vector<formats::SiteRow>& rows) {
+  const formats::Layout chosen = layout == "bed"    ? formats::Layout::Bed
+                                 : layout == "gff3" ? formats::Layout::Gff3
+                                                    : formats::Layout::Tsv;
   if (layout != "tsv" && layout != "bed" && layout != "gff3")
     throw py::value_error("--format \"" + layout + "\" is not one of tsv, bed, gff3.");
-  return site_table::headerText(chosen) + site_table::rowsText(chosen, rows);
+  return formats::siteHeaderText(chosen) + formats::siteRowsText(chosen, rows);
 }
 
 struct EnrichTables {
-  enrich_command::Tables tables;
+  cli::EnrichTables tables;
   std::vector<std::string> notes;  // about IUPAC letters read as N
 };
 
 // With `motifs`, they are the MOTIFS (or, `asDatabase`, the --db) of the run.
 EnrichTables runEnrich(const std::vector<std::string>& words, const Motifs& motifs, bool asDatabase,
                        const py::object& progress, const py::object& cancel) {
-  const enrich_command::Options options = parseWords(words, enrich_command::parseArguments);
+  const cli::EnrichOptions options = parseWords(words, cli::parseEnrichArguments);
   EnrichTables result;
   runInterruptibly(
       [&](RunControl& control) {
-        enrich_command::Motifs tested;
+        cli::EnrichMotifs tested;
         if (!motifs)
-          tested = enrich_command::readMotifs(options);
+          tested = cli::readMotifs(options);
         else if (asDatabase)
           tested.database = *motifs;
         else
           tested.file.motifs = *motifs;
-        result.tables = enrich_command::tables(
+        result.tables = cli::tables(
             options, tested, [&](const std::string& note) { result.notes.push_back(note); },
             [&](std::size_t done, std::size_t total) {
               control.checkpoint();
@@ -97,54 +97,53 @@ EnrichTables runEnrich(const std::vector<std::string>& words, const Motifs& moti
   return result;
 }
 
-std::vector<match_table::Row> runCompare(const std::vector<std::string>& words, const Motifs& queries,
-                                         const Motifs& database) {
-  const compare_command::Options options = parseWords(words, compare_command::parseArguments);
+std::vector<formats::MatchRow> runCompare(const std::vector<std::string>& words, const Motifs& queries,
+                                          const Motifs& database) {
+  const cli::CompareOptions options = parseWords(words, cli::parseCompareArguments);
   py::gil_scoped_release released;
-  const std::vector<motif::Motif> query = queries ? *queries : motif_files::readFile(options.motifFile);
-  return compare_command::bestMatches(query, database ? *database : motif_database::load(options.databaseFiles),
-                                      options);
+  const std::vector<formats::Motif> query = queries ? *queries : formats::readMotifFile(options.motifFile);
+  return cli::bestMatches(query, database ? *database : stats::loadMotifDatabase(options.databaseFiles), options);
 }
 
-std::string matchTableText(const std::vector<match_table::Row>& rows) {
+std::string matchTableText(const std::vector<formats::MatchRow>& rows) {
   std::ostringstream out;
-  match_table::write(out, rows);
+  formats::writeMatchTable(out, rows);
   return out.str();
 }
 
 void bindRows(py::module_& module) {
-  py::class_<site_table::GenomePlace>(module, "_GenomePlace")
-      .def_readonly("chrom", &site_table::GenomePlace::chrom)
-      .def_readonly("start", &site_table::GenomePlace::start)
-      .def_readonly("end", &site_table::GenomePlace::end)
-      .def_readonly("strand", &site_table::GenomePlace::strand);
-  py::class_<site_table::SiteRow>(module, "_SiteRow")
-      .def_readonly("motif_id", &site_table::SiteRow::motifId)
-      .def_readonly("motif_alt_id", &site_table::SiteRow::motifAlt)
-      .def_readonly("sequence", &site_table::SiteRow::sequence)
-      .def_readonly("start", &site_table::SiteRow::start)
-      .def_readonly("end", &site_table::SiteRow::end)
-      .def_readonly("strand", &site_table::SiteRow::strand)
-      .def_readonly("score", &site_table::SiteRow::score)
-      .def_readonly("p", &site_table::SiteRow::p)
-      .def_readonly("q", &site_table::SiteRow::q)
-      .def_readonly("matched", &site_table::SiteRow::matched)
-      .def_readonly("place", &site_table::SiteRow::place);
+  py::class_<formats::GenomePlace>(module, "_GenomePlace")
+      .def_readonly("chrom", &formats::GenomePlace::chrom)
+      .def_readonly("start", &formats::GenomePlace::start)
+      .def_readonly("end", &formats::GenomePlace::end)
+      .def_readonly("strand", &formats::GenomePlace::strand);
+  py::class_<formats::SiteRow>(module, "_SiteRow")
+      .def_readonly("motif_id", &formats::SiteRow::motifId)
+      .def_readonly("motif_alt_id", &formats::SiteRow::motifAlt)
+      .def_readonly("sequence", &formats::SiteRow::sequence)
+      .def_readonly("start", &formats::SiteRow::start)
+      .def_readonly("end", &formats::SiteRow::end)
+      .def_readonly("strand", &formats::SiteRow::strand)
+      .def_readonly("score", &formats::SiteRow::score)
+      .def_readonly("p", &formats::SiteRow::p)
+      .def_readonly("q", &formats::SiteRow::q)
+      .def_readonly("matched", &formats::SiteRow::matched)
+      .def_readonly("place", &formats::SiteRow::place);
   py::class_<scan::SiteTable>(module, "_SiteTable")
       .def_readonly("rows", &scan::SiteTable::rows)
       .def_readonly("warnings", &scan::SiteTable::warnings);
-  py::class_<match_table::Row>(module, "_MatchRow")
-      .def_readonly("query", &match_table::Row::query)
-      .def_readonly("query_consensus", &match_table::Row::queryConsensus)
-      .def_readonly("target_id", &match_table::Row::targetId)
-      .def_readonly("target_name", &match_table::Row::targetName)
-      .def_readonly("reverse", &match_table::Row::reverse)
-      .def_readonly("offset", &match_table::Row::offset)
-      .def_readonly("overlap", &match_table::Row::overlap)
-      .def_readonly("p", &match_table::Row::p)
-      .def_readonly("e", &match_table::Row::e)
-      .def_readonly("q", &match_table::Row::q)
-      .def_readonly("target_consensus", &match_table::Row::targetConsensus);
+  py::class_<formats::MatchRow>(module, "_MatchRow")
+      .def_readonly("query", &formats::MatchRow::query)
+      .def_readonly("query_consensus", &formats::MatchRow::queryConsensus)
+      .def_readonly("target_id", &formats::MatchRow::targetId)
+      .def_readonly("target_name", &formats::MatchRow::targetName)
+      .def_readonly("reverse", &formats::MatchRow::reverse)
+      .def_readonly("offset", &formats::MatchRow::offset)
+      .def_readonly("overlap", &formats::MatchRow::overlap)
+      .def_readonly("p", &formats::MatchRow::p)
+      .def_readonly("e", &formats::MatchRow::e)
+      .def_readonly("q", &formats::MatchRow::q)
+      .def_readonly("target_consensus", &formats::MatchRow::targetConsensus);
   py::class_<EnrichTables>(module, "_EnrichTables")
       .def_property_readonly("table", [](const EnrichTables& t) { return t.tables.table; })
       .def_property_readonly("sites", [](const EnrichTables& t) { return t.tables.sites; })
@@ -166,4 +165,4 @@ void bindTables(py::module_& module) {
   module.def("_match_table_text", &matchTableText, py::arg("rows"), "The rows as zelkova-compare writes them.");
 }
 
-}  // namespace python_bindings
+}  // namespace python

@@ -19,11 +19,11 @@ bool betterThan(const FoundSite& a, const FoundSite& b) {
   return placedBefore(a, b);
 }
 
-StrandMatrix strandMatrix(char strand, const scoring::ScoringMatrix& matrix, const scoring::Background& background,
+StrandMatrix strandMatrix(char strand, const stats::ScoringMatrix& matrix, const stats::Background& background,
                           double pBound) {
-  scoring::ScoreTail tail = scoring::ScoreTail::reaching(matrix, background, pBound);
+  stats::ScoreTail tail = stats::ScoreTail::reaching(matrix, background, pBound);
   const int floor = tail.thresholdFor(pBound);
-  return {strand, scoring::MatrixScanner(matrix, background), std::move(tail), floor};
+  return {strand, stats::MatrixScanner(matrix, background), std::move(tail), floor};
 }
 
 // The letters of a window, read on its strand.
@@ -37,18 +37,18 @@ std::string lettersOf(const std::uint8_t* codes, int width, bool forward) {
 
 }  // namespace
 
-MotifModel motifModel(const motif::Motif& motif, const scoring::Background& background, double pseudocount,
+MotifModel motifModel(const formats::Motif& motif, const stats::Background& background, double pseudocount,
                       Strands strands, double pBound) {
   MotifModel model;
   model.id = motif.id;
   model.alt = motif.name;
   model.width = motif.width();
-  const std::vector<motif::Column> probabilities = scoring::siteProbabilities(motif, background, pseudocount);
-  if (!scoring::finiteScores(probabilities, background))
+  const std::vector<formats::Column> probabilities = stats::siteProbabilities(motif, background, pseudocount);
+  if (!stats::finiteScores(probabilities, background))
     throw FatalError("Error: " + motif.where() + ": motif " + motif.id +
                      " gives a letter the probability 0, whose log-odds score is minus infinity; give a "
                      "--pseudocount above 0.\n");
-  const scoring::ScoringMatrix forward(probabilities, background);
+  const stats::ScoringMatrix forward(probabilities, background);
   if (strands != Strands::Reverse) model.strands.push_back(strandMatrix('+', forward, background, pBound));
   if (strands != Strands::Forward)
     model.strands.push_back(strandMatrix('-', forward.reverseComplement(), background, pBound));
@@ -94,8 +94,7 @@ void MotifTally::add(MotifTally&& other) {
   sites.addAll(std::move(other.sites));
 }
 
-MotifTally scanPiece(const MotifModel& model, const Piece& piece, const enrichment::CodedSequences& coded,
-                     long long most) {
+MotifTally scanPiece(const MotifModel& model, const Piece& piece, const stats::CodedSequences& coded, long long most) {
   MotifTally tally(model, most);
   for (std::size_t k = 0; k < piece.places.size(); ++k) {
     const StretchPlace& place = piece.places[k];
@@ -123,7 +122,7 @@ MotifResult finishMotif(const MotifModel& model, MotifTally&& tally, std::option
       p.push_back(model.strands[s].tail.atLeast(model.strands[s].floor + static_cast<int>(k)));
       counts.push_back(tally.counts[s][k]);
     }
-  const std::vector<double> q = scoring::groupedBenjaminiHochberg(p, counts, tally.windows);
+  const std::vector<double> q = stats::groupedBenjaminiHochberg(p, counts, tally.windows);
   auto qOf = [&](int strand, int score) {
     std::size_t group = static_cast<std::size_t>(score - model.strands[static_cast<std::size_t>(strand)].floor);
     for (int s = 0; s < strand; ++s) group += tally.counts[static_cast<std::size_t>(s)].size();

@@ -26,8 +26,8 @@ namespace scan {
 
 struct StrandMatrix {
   char strand = '+';
-  scoring::MatrixScanner scanner;
-  scoring::ScoreTail tail;
+  stats::MatrixScanner scanner;
+  stats::ScoreTail tail;
   // Windows scoring at least this are counted and may be sites: the lowest
   // score of p at most the run's bound (above the best score when none is).
   int floor = 0;
@@ -43,7 +43,7 @@ struct MotifModel {
 // The model of `motif` for the strands asked for, with floors at p = pBound.
 // Throws FatalError naming the motif when one of its probabilities is 0
 // (with a pseudo-count of 0).
-MotifModel motifModel(const motif::Motif& motif, const scoring::Background& background, double pseudocount,
+MotifModel motifModel(const formats::Motif& motif, const stats::Background& background, double pseudocount,
                       Strands strands, double pBound);
 
 struct FoundSite {
@@ -86,8 +86,7 @@ struct MotifTally {
 
 // The motif over one piece, whose letters are coded in `coded` (one
 // sequence per stretch).
-MotifTally scanPiece(const MotifModel& model, const Piece& piece, const enrichment::CodedSequences& coded,
-                     long long most);
+MotifTally scanPiece(const MotifModel& model, const Piece& piece, const stats::CodedSequences& coded, long long most);
 
 struct ReportedSite {
   FoundSite site;

@@ -24,19 +24,19 @@ const char* const kDescription =
 
 struct LayoutName {
   const char* name;
-  site_table::Layout layout;
+  formats::Layout layout;
 };
 constexpr LayoutName kLayouts[] = {
-    {"tsv", site_table::Layout::Tsv}, {"bed", site_table::Layout::Bed}, {"gff3", site_table::Layout::Gff3}};
+    {"tsv", formats::Layout::Tsv}, {"bed", formats::Layout::Bed}, {"gff3", formats::Layout::Gff3}};
 
-site_table::Layout layoutOf(const std::string& value) {
+formats::Layout layoutOf(const std::string& value) {
   for (const LayoutName& l : kLayouts)
     if (value == l.name) return l.layout;
   throw UsageError("--format \"" + value + "\" is not one of tsv, bed, gff3.");
 }
 
 // "tsv (default), bed or gff3".
-std::string layoutsHelp(site_table::Layout byDefault) {
+std::string layoutsHelp(formats::Layout byDefault) {
   std::string text;
   for (const LayoutName& l : kLayouts) {
     if (!text.empty()) text += &l == std::end(kLayouts) - 1 ? " or " : ", ";
@@ -94,7 +94,7 @@ void addOptions(cli::Parser& parser, Options& o, bool& pValueGiven) {
                [&](const std::string& v) { o.strands = strandsOf(v); });
   parser.value("", "--pvalue", "P",
                cli::helpWith("write the sites of p at most P, above 0 and at most 1\n(default {default})",
-                             {{"default", numbers::compact(o.pValue)}}),
+                             {{"default", formats::compact(o.pValue)}}),
                [&](const std::string& v) {
                  o.pValue = cli::realNumber(v, "--pvalue", {0.0, false, 1.0, true});
                  pValueGiven = true;

@@ -25,10 +25,10 @@ struct Options {
   std::string genomeFile;
   std::string regionsFile;  // empty: every chromosome whole
   std::string outputFile;   // empty: standard output
-  site_table::Layout layout = site_table::Layout::Tsv;
+  formats::Layout layout = formats::Layout::Tsv;
   BackgroundSource background = BackgroundSource::Sequences;
   std::string backgroundFile;
-  double pseudocount = scoring::kDefaultPseudocount;
+  double pseudocount = stats::kDefaultMatrixPseudocount;
   Strands strands = Strands::Both;
   double pValue = kDefaultPValue;
   std::optional<double> qValue;  // given: sites are chosen by q instead of p

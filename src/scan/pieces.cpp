@@ -31,7 +31,7 @@ DnaRules recordRules(std::uint64_t maxLetters) {
 class FastaPieces : public PieceSource {
  public:
   FastaPieces(const std::string& path, std::uint64_t maxLetters, int overlap)
-      : path_(command_files::inputName(path)), reader_(path, recordRules(maxLetters)), overlap_(overlap) {}
+      : path_(formats::inputName(path)), reader_(path, recordRules(maxLetters)), overlap_(overlap) {}
 
   bool next(Piece& piece) override {
     piece = Piece{};
@@ -75,9 +75,9 @@ class FastaPieces : public PieceSource {
 
 class GenomePieces : public PieceSource {
  public:
-  GenomePieces(genome::IndexedGenome& genome, const std::vector<genome_intervals::Interval>& regions, int overlap)
+  GenomePieces(formats::IndexedGenome& genome, const std::vector<stats::Interval>& regions, int overlap)
       : genome_(genome), regions_(regions), overlap_(overlap) {
-    for (const genome::Chromosome& c : genome.chromosomes()) {
+    for (const formats::Chromosome& c : genome.chromosomes()) {
       names_.push_back(c.name);
       lengths_.push_back(c.length);
     }
@@ -88,7 +88,7 @@ class GenomePieces : public PieceSource {
     piece = Piece{};
     long long letters = 0;
     while (letters < kPieceLetters && region_ < regions_.size()) {
-      const genome_intervals::Interval& region = regions_[region_];
+      const stats::Interval& region = regions_[region_];
       const long long own = std::min(kPieceLetters, region.end - at_);
       const long long end = std::min(region.end, at_ + own + overlap_);
       piece.stretches.push_back({"", genome_.fetch(region.chrom, at_, end, LowerCase::AsUpper)});
@@ -102,13 +102,13 @@ class GenomePieces : public PieceSource {
 
  private:
   std::size_t chromosomeIndex(const std::string& chrom) const {
-    const genome::Chromosome* c = genome_.find(chrom);
+    const formats::Chromosome* c = genome_.find(chrom);
     ZK_ASSERT(c != nullptr);
     return static_cast<std::size_t>(c - genome_.chromosomes().data());
   }
 
-  genome::IndexedGenome& genome_;
-  std::vector<genome_intervals::Interval> regions_;
+  formats::IndexedGenome& genome_;
+  std::vector<stats::Interval> regions_;
   int overlap_;
   std::size_t region_ = 0;
   long long at_ = 0;
@@ -126,32 +126,31 @@ std::unique_ptr<PieceSource> fastaPieces(const std::string& path, std::uint64_t 
   return std::make_unique<FastaPieces>(path, maxLetters, overlap);
 }
 
-std::unique_ptr<PieceSource> genomePieces(genome::IndexedGenome& genome,
-                                          const std::vector<genome_intervals::Interval>& regions, int overlap) {
+std::unique_ptr<PieceSource> genomePieces(formats::IndexedGenome& genome, const std::vector<stats::Interval>& regions,
+                                          int overlap) {
   return std::make_unique<GenomePieces>(genome, regions, overlap);
 }
 
-std::vector<genome_intervals::Interval> scanRegions(const genome::IndexedGenome& genome,
-                                                    const std::string& regionsPath) {
-  std::vector<genome_intervals::Interval> regions;
+std::vector<stats::Interval> scanRegions(const formats::IndexedGenome& genome, const std::string& regionsPath) {
+  std::vector<stats::Interval> regions;
   if (regionsPath.empty()) {
-    for (const genome::Chromosome& c : genome.chromosomes())
+    for (const formats::Chromosome& c : genome.chromosomes())
       if (c.length > 0) regions.push_back({c.name, 0, c.length, '.'});
     return regions;
   }
-  const peaks::PeakFile file = peaks::readPeakFile(regionsPath);
+  const formats::PeakFile file = formats::readPeakFile(regionsPath);
   if (file.peaks.empty()) throw ReadError(regionsPath, 0, "the file holds no region");
-  peak_windows::checkAgainstGenome(file, genome, "region");
+  stats::checkAgainstGenome(file, genome, "region");
   // In the genome's order, merged where they overlap or touch.
-  std::vector<std::pair<std::size_t, genome_intervals::Interval>> ordered;
-  for (const peaks::Peak& p : file.peaks)
+  std::vector<std::pair<std::size_t, stats::Interval>> ordered;
+  for (const formats::Peak& p : file.peaks)
     ordered.push_back(
         {static_cast<std::size_t>(genome.find(p.chrom) - genome.chromosomes().data()), {p.chrom, p.start, p.end, '.'}});
   std::sort(ordered.begin(), ordered.end(), [](const auto& a, const auto& b) {
     return a.first != b.first ? a.first < b.first : a.second.start < b.second.start;
   });
   for (const auto& entry : ordered) {
-    const genome_intervals::Interval& r = entry.second;
+    const stats::Interval& r = entry.second;
     if (!regions.empty() && regions.back().chrom == r.chrom && r.start <= regions.back().end)
       regions.back().end = std::max(regions.back().end, r.end);
     else
@@ -167,7 +166,7 @@ std::array<long long, 4> countLetters(PieceSource& source) {
     for (std::size_t i = 0; i < piece.stretches.size(); ++i) {
       const std::string& letters = piece.stretches[i].letters;
       for (long long k = 0; k < piece.places[i].ownLength; ++k) {
-        const int base = words::baseIndex(letters[static_cast<std::size_t>(k)]);
+        const int base = base::baseIndex(letters[static_cast<std::size_t>(k)]);
         if (base >= 0) ++counts[static_cast<std::size_t>(base)];
       }
     }

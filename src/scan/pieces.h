@@ -60,16 +60,15 @@ std::unique_ptr<PieceSource> fastaPieces(const std::string& path, std::uint64_t 
 
 // The `regions` of `genome` (disjoint, in the genome's order; see
 // scanRegions), named by their chromosomes, with offsets on them.
-std::unique_ptr<PieceSource> genomePieces(genome::IndexedGenome& genome,
-                                          const std::vector<genome_intervals::Interval>& regions, int overlap);
+std::unique_ptr<PieceSource> genomePieces(formats::IndexedGenome& genome, const std::vector<stats::Interval>& regions,
+                                          int overlap);
 
 // What a genome scan covers: every chromosome whole, or the regions of the
 // BED file at `regionsPath` merged where they overlap or touch, in the
 // genome's order. Throws ReadError naming the file and line of a
 // region on a chromosome the genome does not have or past its end, and for
 // a file without regions.
-std::vector<genome_intervals::Interval> scanRegions(const genome::IndexedGenome& genome,
-                                                    const std::string& regionsPath);
+std::vector<stats::Interval> scanRegions(const formats::IndexedGenome& genome, const std::string& regionsPath);
 
 // Counts of A, C, G and T in every piece's own letters.
 std::array<long long, 4> countLetters(PieceSource& source);

@@ -19,14 +19,14 @@ namespace scan {
 
 namespace {
 
-int widest(const std::vector<motif::Motif>& motifs) {
+int widest(const std::vector<formats::Motif>& motifs) {
   int width = 1;
-  for (const motif::Motif& m : motifs) width = std::max(width, m.width());
+  for (const formats::Motif& m : motifs) width = std::max(width, m.width());
   return width;
 }
 
-std::unique_ptr<PieceSource> sourceOf(const Options& o, genome::IndexedGenome* genome,
-                                      const std::vector<genome_intervals::Interval>& regions, int overlap) {
+std::unique_ptr<PieceSource> sourceOf(const Options& o, formats::IndexedGenome* genome,
+                                      const std::vector<stats::Interval>& regions, int overlap) {
   if (genome) return genomePieces(*genome, regions, overlap);
   return fastaPieces(o.sequenceFile, o.maxLetters, overlap);
 }
@@ -55,9 +55,9 @@ std::size_t piecesPerRound(int threads) { return static_cast<std::size_t>(std::m
 // The motifs over one round of pieces, added to `tallies` in piece order.
 void scanRound(const std::vector<MotifModel>& models, const std::vector<Piece>& pieces, const Options& o,
                std::vector<MotifTally>& tallies) {
-  std::vector<std::unique_ptr<enrichment::CodedSequences>> coded(pieces.size());
+  std::vector<std::unique_ptr<stats::CodedSequences>> coded(pieces.size());
   parallelFor(o.threads, pieces.size(),
-              [&](std::size_t i) { coded[i] = std::make_unique<enrichment::CodedSequences>(pieces[i].stretches); });
+              [&](std::size_t i) { coded[i] = std::make_unique<stats::CodedSequences>(pieces[i].stretches); });
   std::vector<std::optional<MotifTally>> found(pieces.size() * models.size());
   parallelFor(o.threads, found.size(), [&](std::size_t t) {
     const std::size_t piece = t / models.size(), motif = t % models.size();
@@ -69,27 +69,26 @@ void scanRound(const std::vector<MotifModel>& models, const std::vector<Piece>& 
 // The rows of one motif's sites. With `placesInNames`, a sequence named as a
 // genome region of its own length is placed there.
 void addRows(const MotifModel& model, const MotifResult& result, const PieceSource& source, bool placesInNames,
-             std::vector<site_table::SiteRow>& rows) {
+             std::vector<formats::SiteRow>& rows) {
   for (const ReportedSite& r : result.sites) {
     const FoundSite& s = r.site;
-    site_table::SiteRow row{model.id,
-                            model.alt,
-                            source.names()[s.sequence],
-                            s.start,
-                            s.start + model.width,
-                            model.strands[static_cast<std::size_t>(s.strand)].strand,
-                            scoring::ScoringMatrix::bits(s.score),
-                            s.p,
-                            r.q,
-                            s.matched,
-                            std::nullopt};
-    const std::optional<genome_intervals::Interval> region =
-        placesInNames ? genome_intervals::intervalOfName(row.sequence) : std::nullopt;
+    formats::SiteRow row{model.id,
+                         model.alt,
+                         source.names()[s.sequence],
+                         s.start,
+                         s.start + model.width,
+                         model.strands[static_cast<std::size_t>(s.strand)].strand,
+                         stats::ScoringMatrix::bits(s.score),
+                         s.p,
+                         r.q,
+                         s.matched,
+                         std::nullopt};
+    const std::optional<stats::Interval> region = placesInNames ? stats::intervalOfName(row.sequence) : std::nullopt;
     if (region && region->length() == source.lengths()[s.sequence]) {
       const bool reverse = region->strand == '-';
       const long long start = reverse ? region->end - row.end : region->start + row.start;
       const char strand = reverse ? (row.strand == '+' ? '-' : '+') : row.strand;
-      row.place = site_table::GenomePlace{region->chrom, start, start + model.width, strand};
+      row.place = formats::GenomePlace{region->chrom, start, start + model.width, strand};
     }
     rows.push_back(std::move(row));
   }
@@ -112,11 +111,11 @@ std::string cutWarning(const MotifModel& model, const MotifResult& result, const
 
 }  // namespace
 
-scoring::Background chooseBackground(const Options& o, genome::IndexedGenome* genome,
-                                     const std::vector<genome_intervals::Interval>& regions) {
+stats::Background chooseBackground(const Options& o, formats::IndexedGenome* genome,
+                                   const std::vector<stats::Interval>& regions) {
   switch (o.background) {
-    case BackgroundSource::Uniform: return scoring::uniformBackground();
-    case BackgroundSource::File: return meme_background::readFile(o.backgroundFile);
+    case BackgroundSource::Uniform: return stats::uniformBackground();
+    case BackgroundSource::File: return formats::readMemeBackgroundFile(o.backgroundFile);
     case BackgroundSource::Sequences: break;
   }
   const std::unique_ptr<PieceSource> source = sourceOf(o, genome, regions, 0);
@@ -124,7 +123,7 @@ scoring::Background chooseBackground(const Options& o, genome::IndexedGenome* ge
   if (counts[0] + counts[1] + counts[2] + counts[3] == 0)
     throw FatalError("Error: " + (genome ? genome->path() : o.sequenceFile) +
                      " holds no A, C, G or T to take the background from; give --bg uniform or a file.\n");
-  return scoring::strandSymmetricBackground(counts);
+  return stats::strandSymmetricBackground(counts);
 }
 
 std::vector<MotifResult> scanAll(const std::vector<MotifModel>& models, PieceSource& source, const Options& o,
@@ -150,15 +149,15 @@ std::vector<MotifResult> scanAll(const std::vector<MotifModel>& models, PieceSou
   return results;
 }
 
-SiteTable scanMotifs(const std::vector<motif::Motif>& motifs, const Options& o, const ScanProgress& progress) {
-  std::optional<genome::IndexedGenome> genome;
-  std::vector<genome_intervals::Interval> regions;
+SiteTable scanMotifs(const std::vector<formats::Motif>& motifs, const Options& o, const ScanProgress& progress) {
+  std::optional<formats::IndexedGenome> genome;
+  std::vector<stats::Interval> regions;
   if (!o.genomeFile.empty()) {
     genome.emplace(o.genomeFile);
     regions = scanRegions(*genome, o.regionsFile);
   }
-  genome::IndexedGenome* genomePointer = genome ? &*genome : nullptr;
-  const scoring::Background background = chooseBackground(o, genomePointer, regions);
+  formats::IndexedGenome* genomePointer = genome ? &*genome : nullptr;
+  const stats::Background background = chooseBackground(o, genomePointer, regions);
   std::vector<std::optional<MotifModel>> built(motifs.size());
   parallelFor(o.threads, motifs.size(), [&](std::size_t m) {
     built[m].emplace(motifModel(motifs[m], background, o.pseudocount, o.strands, o.pBound()));
@@ -178,16 +177,16 @@ SiteTable scanMotifs(const std::vector<motif::Motif>& motifs, const Options& o, 
 }
 
 int runScan(const Options& o) {
-  command_files::check(o.inputFiles(), {{o.outputFile, "output"}});
-  const std::vector<motif::Motif> motifs = motif_files::readFiles(o.motifFiles);
+  formats::checkCommandFiles(o.inputFiles(), {{o.outputFile, "output"}});
+  const std::vector<formats::Motif> motifs = formats::readFiles(o.motifFiles);
   SiteTable table;
   {
     Progress progress;
     table = scanMotifs(motifs, o, [&](long long letters) { progress.scanned(letters); });
   }
-  output_file::OutputFile out = output_file::openOutput(o.outputFile);
-  out.write(site_table::headerText(o.layout));
-  out.write(site_table::rowsText(o.layout, table.rows));
+  formats::OutputFile out = formats::openOutput(o.outputFile);
+  out.write(formats::siteHeaderText(o.layout));
+  out.write(formats::siteRowsText(o.layout, table.rows));
   out.commit();
   for (const std::string& warning : table.warnings) std::fprintf(stderr, "%s\n", warning.c_str());
   return 0;

@@ -20,8 +20,8 @@ namespace scan {
 // The background the options choose: a MEME background file, uniform, or
 // the letters of what is scanned counted on both strands (a pass over the
 // sequences or regions of its own).
-scoring::Background chooseBackground(const Options& options, genome::IndexedGenome* genome,
-                                     const std::vector<genome_intervals::Interval>& regions);
+stats::Background chooseBackground(const Options& options, formats::IndexedGenome* genome,
+                                   const std::vector<stats::Interval>& regions);
 
 // Told the letters of each round of pieces once scanned.
 using ScanProgress = std::function<void(long long letters)>;
@@ -34,14 +34,14 @@ std::vector<MotifResult> scanAll(const std::vector<MotifModel>& models, PieceSou
 // The sites of a scan, as the table gives them, and the warnings of motifs
 // whose sites --max-sites cut.
 struct SiteTable {
-  std::vector<site_table::SiteRow> rows;  // motif by motif, each by place
-  std::vector<std::string> warnings;      // one line each, without its line end
+  std::vector<formats::SiteRow> rows;  // motif by motif, each by place
+  std::vector<std::string> warnings;   // one line each, without its line end
 };
 
 // Scans the sequences or genome of `options` with `motifs` (options.motifFiles
 // is not read). Throws FatalError and the readers' errors (which name file and
 // line).
-SiteTable scanMotifs(const std::vector<motif::Motif>& motifs, const Options& options, const ScanProgress& progress);
+SiteTable scanMotifs(const std::vector<formats::Motif>& motifs, const Options& options, const ScanProgress& progress);
 
 // Runs zelkova-scan; the exit status. Writes the progress to standard error
 // when it is a terminal. Throws FatalError and the readers' errors.

@@ -6,7 +6,7 @@
 #include "base/errors.h"
 #include "stats/enrichment_stats.h"
 
-namespace central {
+namespace stats {
 
 namespace {
 
@@ -95,9 +95,8 @@ CentralResult centralEnrichment(int sequenceLength, int motifWidth, const std::v
       first = false;
     }
   }
-  if (!widths.empty())
-    r.best.log10P = enrichment_stats::log10AdjustForCandidates(r.best.log10Uncorrected, r.best.widthsTried);
+  if (!widths.empty()) r.best.log10P = stats::log10AdjustForCandidates(r.best.log10Uncorrected, r.best.widthsTried);
   return r;
 }
 
-}  // namespace central
+}  // namespace stats

@@ -14,7 +14,7 @@
 
 #include <vector>
 
-namespace central {
+namespace stats {
 
 // Widths tried: every multiple of kWidthStep letters up to half the n
 // positions, so 9 widths (10 to 90) for 200-letter windows and a motif of
@@ -69,4 +69,4 @@ CentralResult centralEnrichment(int sequenceLength, int motifWidth, const std::v
 // `share` (0 < share < 1); 0 for k <= 0.
 double log10BinomialUpperTail(long long k, long long trials, double share);
 
-}  // namespace central
+}  // namespace stats

@@ -9,7 +9,7 @@
 #include "base/parallel.h"
 #include "base/words.h"
 
-namespace dust {
+namespace stats {
 
 namespace {
 
@@ -26,7 +26,7 @@ bool aboveLevel(const Score& s, int level) { return 10 * s.pairs > static_cast<s
 
 constexpr Score kNone{-1, 1};  // below every score
 
-void checkSettings(const Settings& s) {
+void checkSettings(const DustSettings& s) {
   ZK_CHECK(s.window >= 4, "the DUST window is at least 4 letters");
   ZK_CHECK(s.level >= 1, "the DUST level is at least 1");
 }
@@ -43,7 +43,7 @@ void checkSettings(const Settings& s) {
 // it either ends at i (met earlier in this pass) or ends before i (met in an
 // earlier pass, remembered by its first triplet in bestFrom). So the pass
 // needs only the best perfect score seen inside [j, i], never all its parts.
-void markStretch(const std::vector<int>& codes, const Settings& s, std::vector<bool>& mask, std::size_t offset) {
+void markStretch(const std::vector<int>& codes, const DustSettings& s, std::vector<bool>& mask, std::size_t offset) {
   const std::size_t triplets = codes.size();
   const std::size_t reach = static_cast<std::size_t>(s.window - 2);  // triplets in a window
   std::vector<Score> bestFrom(triplets, kNone);  // best perfect interval starting at each triplet, so far
@@ -69,19 +69,19 @@ void markStretch(const std::vector<int>& codes, const Settings& s, std::vector<b
 
 }  // namespace
 
-std::vector<bool> lowComplexityMask(const std::string& letters, const Settings& settings) {
+std::vector<bool> lowComplexityMask(const std::string& letters, const DustSettings& settings) {
   checkSettings(settings);
   std::vector<bool> mask(letters.size(), false);
   std::size_t start = 0;
   while (start < letters.size()) {
     std::size_t end = start;
-    while (end < letters.size() && words::baseIndex(letters[end]) >= 0) ++end;
+    while (end < letters.size() && base::baseIndex(letters[end]) >= 0) ++end;
     if (end - start >= 3) {
       std::vector<int> codes(end - start - 2);
       for (std::size_t k = 0; k < codes.size(); ++k) {
         const std::size_t at = start + k;
-        codes[k] = 16 * words::baseIndex(letters[at]) + 4 * words::baseIndex(letters[at + 1]) +
-                   words::baseIndex(letters[at + 2]);
+        codes[k] =
+            16 * base::baseIndex(letters[at]) + 4 * base::baseIndex(letters[at + 1]) + base::baseIndex(letters[at + 2]);
       }
       markStretch(codes, settings, mask, start);
     }
@@ -90,7 +90,7 @@ std::vector<bool> lowComplexityMask(const std::string& letters, const Settings& 
   return mask;
 }
 
-long long maskLowComplexity(std::string& letters, const Settings& settings) {
+long long maskLowComplexity(std::string& letters, const DustSettings& settings) {
   const std::vector<bool> mask = lowComplexityMask(letters, settings);
   long long masked = 0;
   for (std::size_t start = 0; start < mask.size();) {
@@ -111,7 +111,7 @@ long long maskLowComplexity(std::string& letters, const Settings& settings) {
   return masked;
 }
 
-long long maskLowComplexity(std::vector<FastaRecord>& records, const Settings& settings, int threads) {
+long long maskLowComplexity(std::vector<FastaRecord>& records, const DustSettings& settings, int threads) {
   checkSettings(settings);
   std::vector<long long> masked(records.size(), 0);
   parallelFor(threads, records.size(),
@@ -119,4 +119,4 @@ long long maskLowComplexity(std::vector<FastaRecord>& records, const Settings& s
   return std::accumulate(masked.begin(), masked.end(), 0LL);
 }
 
-}  // namespace dust
+}  // namespace stats

@@ -16,9 +16,9 @@
 
 #include "formats/fasta.h"
 
-namespace dust {
+namespace stats {
 
-struct Settings {
+struct DustSettings {
   int window = 64;  // letters; at least 4
   int level = 20;   // score threshold times 10; at least 1
   // maskLowComplexity leaves masked stretches shorter than this as they are
@@ -28,14 +28,14 @@ struct Settings {
 };
 
 // Whether each letter of `letters` lies in a perfect interval.
-std::vector<bool> lowComplexityMask(const std::string& letters, const Settings& settings);
+std::vector<bool> lowComplexityMask(const std::string& letters, const DustSettings& settings);
 
 // Turns every letter lowComplexityMask marks into N, in stretches of at least
 // shortestStretch letters; returns how many were not N already.
-long long maskLowComplexity(std::string& letters, const Settings& settings);
+long long maskLowComplexity(std::string& letters, const DustSettings& settings);
 
 // maskLowComplexity on every record, `threads` records at a time; returns the
 // letters masked in all.
-long long maskLowComplexity(std::vector<FastaRecord>& records, const Settings& settings, int threads);
+long long maskLowComplexity(std::vector<FastaRecord>& records, const DustSettings& settings, int threads);
 
-}  // namespace dust
+}  // namespace stats

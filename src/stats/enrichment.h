@@ -23,28 +23,28 @@
 #include "formats/report_reader.h"
 #include "stats/enrichment_stats.h"
 
-namespace enrichment {
+namespace stats {
 
 // A motif to test.
 struct MotifMatrix {
   int rank = 0;    // its place among the motifs, from 1
   std::string id;  // name in every output
   std::string consensus;
-  std::vector<motif::Column> frequencies;  // plain frequencies of A, C, G, T per position
+  std::vector<formats::Column> frequencies;  // plain frequencies of A, C, G, T per position
 };
 
-// The plain frequencies of a count matrix (motif::plainFrequencies).
-std::vector<motif::Column> frequenciesOf(const std::vector<report::Column>& counts);
+// The plain frequencies of a count matrix (formats::plainFrequencies).
+std::vector<formats::Column> frequenciesOf(const std::vector<formats::CountColumn>& counts);
 
 // The motifs of a report in its order, named as every export names them
 // (ZELKOVA-<rank>), with the report's consensus.
-std::vector<MotifMatrix> motifsOfReport(const report::Report& report);
+std::vector<MotifMatrix> motifsOfReport(const formats::Report& report);
 
 // Motifs read from any motif file, in their order: ranked from 1, with their
 // identifier and the consensus of their frequencies.
-std::vector<MotifMatrix> motifsOf(const std::vector<motif::Motif>& motifs);
+std::vector<MotifMatrix> motifsOf(const std::vector<formats::Motif>& motifs);
 
-struct Options {
+struct EnrichmentOptions {
   std::optional<double> threshold;  // fixed; without it chosen per motif
   bool bothStrands = true;          // false: the sequences as given only
   int threads = 1;                  // results are the same for every number
@@ -53,11 +53,11 @@ struct Options {
   std::function<void(std::size_t tested, std::size_t total)> progress;
 };
 
-enum class SequenceSet { Primary, Control };
+enum class SequenceRole { Primary, Control };
 
 // A window that reaches the threshold.
-struct Site {
-  SequenceSet set = SequenceSet::Primary;
+struct EnrichmentSite {
+  SequenceRole set = SequenceRole::Primary;
   std::size_t sequence = 0;  // index in its set
   long long position = 0;    // 1-based, of the window's first letter on the forward strand
   bool forward = true;
@@ -67,31 +67,31 @@ struct Site {
 
 struct MotifResult {
   MotifMatrix motif;
-  enrichment_stats::ThresholdChoice choice;  // threshold, counts, p before the correction
-  double log10PAdjusted = 0.0;               // corrected for the candidates tried; equals log10 p at a fixed threshold
-  double log10E = 0.0;                       // log10 of p' times the number of motifs tested
-  std::vector<Site> sites;                   // with collectSites: by set, sequence, position, forward strand first
+  stats::ThresholdChoice choice;      // threshold, counts, p before the correction
+  double log10PAdjusted = 0.0;        // corrected for the candidates tried; equals log10 p at a fixed threshold
+  double log10E = 0.0;                // log10 of p' times the number of motifs tested
+  std::vector<EnrichmentSite> sites;  // with collectSites: by set, sequence, position, forward strand first
 };
 
 // (a/P)/(b/C) of a table: +infinity when b = 0 and a > 0, NaN when a = b = 0.
-double enrichmentRatio(const enrichment_stats::Table& table);
+double enrichmentRatio(const stats::HitTable& table);
 
 // The best window score (WindowScorer) of every sequence under `frequencies`,
 // over both strands or the forward one only. Windows holding a letter other
 // than A, C, G or T never count; a sequence without a window scores
-// enrichment_stats::kNoWindow.
-std::vector<double> bestWindowScores(const std::vector<motif::Column>& frequencies,
+// stats::kNoWindow.
+std::vector<double> bestWindowScores(const std::vector<formats::Column>& frequencies,
                                      const std::vector<FastaRecord>& sequences, bool bothStrands, int threads);
 
 // Every window of `sequences` (the set `set`) that scores at least `threshold`
 // under `frequencies`: by sequence, position, forward strand first.
-std::vector<Site> sitesAtThreshold(const std::vector<motif::Column>& frequencies,
-                                   const std::vector<FastaRecord>& sequences, SequenceSet set, double threshold,
-                                   bool bothStrands, int threads);
+std::vector<EnrichmentSite> sitesAtThreshold(const std::vector<formats::Column>& frequencies,
+                                             const std::vector<FastaRecord>& sequences, SequenceRole set,
+                                             double threshold, bool bothStrands, int threads);
 
 // Tests every motif on `primary` against `control`; one result per motif, in
 // their order. Requires both sets to be non-empty.
 std::vector<MotifResult> testMotifs(const std::vector<MotifMatrix>& motifs, const std::vector<FastaRecord>& primary,
-                                    const std::vector<FastaRecord>& control, const Options& options);
+                                    const std::vector<FastaRecord>& control, const EnrichmentOptions& options);
 
-}  // namespace enrichment
+}  // namespace stats

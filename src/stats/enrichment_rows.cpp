@@ -5,9 +5,9 @@
 
 #include "formats/numbers.h"
 
-namespace enrichment_table {
+namespace stats {
 
-using numbers::fixedPoint;
+using formats::fixedPoint;
 
 namespace {
 
@@ -19,40 +19,41 @@ std::string ratioText(double ratio) {
 
 }  // namespace
 
-Row rowOf(const enrichment::MotifResult& r) {
-  const enrichment_stats::Table& t = r.choice.table;
-  Row row;
+formats::EnrichmentRow rowOf(const stats::MotifResult& r) {
+  const stats::HitTable& t = r.choice.table;
+  formats::EnrichmentRow row;
   row.rank = r.motif.rank;
   row.id = r.motif.id;
   row.consensus = r.motif.consensus;
-  row.threshold = thresholdText(r.choice.threshold);
+  row.threshold = formats::thresholdText(r.choice.threshold);
   row.primaryHits = t.primaryHits;
   row.primaryTotal = t.primaryTotal;
   row.controlHits = t.controlHits;
   row.controlTotal = t.controlTotal;
-  row.enrichment = ratioText(enrichment::enrichmentRatio(t));
-  row.log10P = log10Text(r.choice.log10P);
-  row.log10PAdjusted = log10Text(r.log10PAdjusted);
-  row.log10E = log10Text(r.log10E);
+  row.enrichment = ratioText(stats::enrichmentRatio(t));
+  row.log10P = formats::log10Text(r.choice.log10P);
+  row.log10PAdjusted = formats::log10Text(r.log10PAdjusted);
+  row.log10E = formats::log10Text(r.log10E);
   return row;
 }
 
-void writeTable(std::ostream& out, const std::vector<enrichment::MotifResult>& results) {
-  out << kTableHeader << '\n';
-  for (const enrichment::MotifResult& r : results) out << line(rowOf(r)) << '\n';
+void writeEnrichmentTable(std::ostream& out, const std::vector<stats::MotifResult>& results) {
+  out << formats::kEnrichmentHeader << '\n';
+  for (const stats::MotifResult& r : results) out << formats::enrichmentLine(rowOf(r)) << '\n';
 }
 
-void writeSites(std::ostream& out, const std::vector<enrichment::MotifResult>& results,
-                const std::vector<FastaRecord>& primary, const std::vector<FastaRecord>& control) {
-  out << kSitesHeader << '\n';
-  for (const enrichment::MotifResult& r : results) {
-    for (const enrichment::Site& s : r.sites) {
-      const bool isPrimary = s.set == enrichment::SequenceSet::Primary;
+void writeEnrichmentSites(std::ostream& out, const std::vector<stats::MotifResult>& results,
+                          const std::vector<FastaRecord>& primary, const std::vector<FastaRecord>& control) {
+  out << formats::kEnrichmentSitesHeader << '\n';
+  for (const stats::MotifResult& r : results) {
+    for (const stats::EnrichmentSite& s : r.sites) {
+      const bool isPrimary = s.set == stats::SequenceRole::Primary;
       const FastaRecord& record = isPrimary ? primary.at(s.sequence) : control.at(s.sequence);
-      out << r.motif.id << '\t' << (isPrimary ? "primary" : "control") << '\t' << withoutTabs(record.name) << '\t'
-          << s.position << '\t' << (s.forward ? '+' : '-') << '\t' << s.word << '\t' << fixedPoint(s.score, 4) << '\n';
+      out << r.motif.id << '\t' << (isPrimary ? "primary" : "control") << '\t' << formats::withoutTabs(record.name)
+          << '\t' << s.position << '\t' << (s.forward ? '+' : '-') << '\t' << s.word << '\t' << fixedPoint(s.score, 4)
+          << '\n';
     }
   }
 }
 
-}  // namespace enrichment_table
+}  // namespace stats

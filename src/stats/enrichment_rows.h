@@ -8,16 +8,16 @@
 #include "formats/enrichment_table.h"
 #include "stats/enrichment.h"
 
-namespace enrichment_table {
+namespace stats {
 
 // The line of one result, its fields as writeTable writes them.
-Row rowOf(const enrichment::MotifResult& result);
+formats::EnrichmentRow rowOf(const stats::MotifResult& result);
 
-void writeTable(std::ostream& out, const std::vector<enrichment::MotifResult>& results);
+void writeEnrichmentTable(std::ostream& out, const std::vector<stats::MotifResult>& results);
 
 // Every site of every result; `primary` and `control` are the sets the results
 // were computed on, for the sequence names.
-void writeSites(std::ostream& out, const std::vector<enrichment::MotifResult>& results,
-                const std::vector<FastaRecord>& primary, const std::vector<FastaRecord>& control);
+void writeEnrichmentSites(std::ostream& out, const std::vector<stats::MotifResult>& results,
+                          const std::vector<FastaRecord>& primary, const std::vector<FastaRecord>& control);
 
-}  // namespace enrichment_table
+}  // namespace stats

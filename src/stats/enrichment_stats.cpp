@@ -7,7 +7,7 @@
 
 #include "base/errors.h"
 
-namespace enrichment_stats {
+namespace stats {
 
 namespace {
 
@@ -61,7 +61,7 @@ double relativeTailSum(const Hypergeometric& h, long long first, long long last,
 
 }  // namespace
 
-double log10FisherEnrichment(const Table& t) {
+double log10FisherEnrichment(const HitTable& t) {
   ZK_ASSERT(t.primaryHits >= 0 && t.primaryHits <= t.primaryTotal);
   ZK_ASSERT(t.controlHits >= 0 && t.controlHits <= t.controlTotal);
   const Hypergeometric h{t.primaryTotal + t.controlTotal, t.primaryHits + t.controlHits, t.primaryTotal};
@@ -116,8 +116,8 @@ SortedScores sortedFrom(const std::vector<double>& scores, double lowest) {
 ThresholdChoice evaluate(const SortedScores& primary, const SortedScores& control, double threshold) {
   ThresholdChoice choice;
   choice.threshold = threshold;
-  choice.table = Table{countAtLeast(primary.descending, threshold), primary.total,
-                       countAtLeast(control.descending, threshold), control.total};
+  choice.table = HitTable{countAtLeast(primary.descending, threshold), primary.total,
+                          countAtLeast(control.descending, threshold), control.total};
   choice.log10P = log10FisherEnrichment(choice.table);
   return choice;
 }
@@ -145,4 +145,4 @@ ThresholdChoice chooseThreshold(const std::vector<double>& primaryBest, const st
   return best;
 }
 
-}  // namespace enrichment_stats
+}  // namespace stats

@@ -7,12 +7,12 @@
 
 #include <vector>
 
-namespace enrichment_stats {
+namespace stats {
 
 // A 2 x 2 table of sequences: of `primaryTotal` primary sequences
 // `primaryHits` score at or above the threshold, of `controlTotal` control
 // sequences `controlHits` do.
-struct Table {
+struct HitTable {
   long long primaryHits = 0;
   long long primaryTotal = 0;
   long long controlHits = 0;
@@ -25,7 +25,7 @@ struct Table {
 // the sets are drawn at random from the pooled sequences (the upper tail of
 // the hypergeometric distribution). 0 when the table shows no enrichment
 // possible (p = 1). Requires 0 <= hits <= total.
-double log10FisherEnrichment(const Table& table);
+double log10FisherEnrichment(const HitTable& table);
 
 // log10 of p' = 1 - (1 - p)^candidates: the chance that the best of
 // `candidates` independent tests reaches p. Requires candidates >= 1.
@@ -41,7 +41,7 @@ constexpr double kLowestCandidate = 0.6;
 // The threshold that separates the sets, with its table and p-value.
 struct ThresholdChoice {
   double threshold = 0.0;
-  Table table;
+  HitTable table;
   double log10P = 0.0;
   long long candidates = 1;  // thresholds tried; 1 for a fixed threshold
 };
@@ -58,4 +58,4 @@ ThresholdChoice atThreshold(const std::vector<double>& primaryBest, const std::v
 // counted as one candidate.
 ThresholdChoice chooseThreshold(const std::vector<double>& primaryBest, const std::vector<double>& controlBest);
 
-}  // namespace enrichment_stats
+}  // namespace stats

@@ -8,11 +8,9 @@
 #include "base/errors.h"
 #include "stats/shuffle.h"
 
-namespace gc_background {
+namespace stats {
 
 namespace {
-
-using genome_intervals::Interval;
 
 // Reading spans: candidates closer than kGap are read together, in spans of
 // at most kSpan letters; farther ones each on their own.
@@ -50,12 +48,12 @@ void apportion(std::array<GcBinCounts, kGcBins>& bins, double ratio, int peakWin
 // The seeded sequence of candidate windows.
 class CandidateSource {
  public:
-  CandidateSource(const std::vector<genome::Chromosome>& chromosomes, std::vector<int> lengths, std::uint64_t seed)
+  CandidateSource(const std::vector<formats::Chromosome>& chromosomes, std::vector<int> lengths, std::uint64_t seed)
       : lengths_(std::move(lengths)), random_(seed) {
     const int longest = *std::max_element(lengths_.begin(), lengths_.end());
     sameLength_ = std::all_of(lengths_.begin(), lengths_.end(), [&](int l) { return l == longest; });
     long long places = 0;
-    for (const genome::Chromosome& c : chromosomes) {
+    for (const formats::Chromosome& c : chromosomes) {
       places += std::max(0LL, c.length - longest + 1);
       placesBefore_.push_back(places);  // places of this chromosome and those before it
     }
@@ -76,11 +74,11 @@ class CandidateSource {
   std::vector<int> lengths_;
   bool sameLength_ = true;
   std::vector<long long> placesBefore_;
-  shuffle::Random random_;
+  stats::Random random_;
 };
 
 // Counts the letters of every candidate, reading the genome in its order.
-void measure(genome::IndexedGenome& genome, std::vector<Candidate>& batch, LowerCase lowerCase) {
+void measure(formats::IndexedGenome& genome, std::vector<Candidate>& batch, LowerCase lowerCase) {
   // Sorted by (chromosome, start) packed in one number: starts are below 2^40.
   std::vector<std::pair<std::uint64_t, std::uint32_t>> keyed(batch.size());
   for (std::size_t i = 0; i < batch.size(); ++i)
@@ -111,8 +109,8 @@ void measure(genome::IndexedGenome& genome, std::vector<Candidate>& batch, Lower
 // The bins being filled, their spares and the windows drawn.
 class Filling {
  public:
-  Filling(BackgroundDraw& draw, const std::vector<genome::Chromosome>& chromosomes,
-          const genome_intervals::IntervalIndex& keepOut, double maxNFraction)
+  Filling(BackgroundDraw& draw, const std::vector<formats::Chromosome>& chromosomes,
+          const stats::IntervalIndex& keepOut, double maxNFraction)
       : draw_(draw), chromosomes_(chromosomes), keepOut_(keepOut), maxNFraction_(maxNFraction), spares_(kGcBins) {
     for (const GcBinCounts& bin : draw.bins) missing_ += bin.wanted;
     const int least = (draw.wanted + kGcBins - 1) / kGcBins;
@@ -189,13 +187,13 @@ class Filling {
   }
 
   BackgroundDraw& draw_;
-  const std::vector<genome::Chromosome>& chromosomes_;
-  const genome_intervals::IntervalIndex& keepOut_;
+  const std::vector<formats::Chromosome>& chromosomes_;
+  const stats::IntervalIndex& keepOut_;
   double maxNFraction_;
   std::array<int, kGcBins> found_{};
   std::array<int, kGcBins> spareRoom_{};
   std::vector<std::vector<Candidate>> spares_;
-  genome_intervals::DisjointIntervals drawnSoFar_;
+  stats::DisjointIntervals drawnSoFar_;
   long long missing_ = 0;
 };
 
@@ -205,7 +203,7 @@ std::vector<int> lengthsOf(const std::vector<FastaRecord>& peakWindows) {
   return lengths;
 }
 
-void sortInGenomeOrder(std::vector<BackgroundWindow>& windows, const genome::IndexedGenome& genome) {
+void sortInGenomeOrder(std::vector<BackgroundWindow>& windows, const formats::IndexedGenome& genome) {
   std::unordered_map<std::string, std::size_t> place;
   for (std::size_t i = 0; i < genome.chromosomes().size(); ++i) place.emplace(genome.chromosomes()[i].name, i);
   std::sort(windows.begin(), windows.end(), [&](const BackgroundWindow& a, const BackgroundWindow& b) {
@@ -231,8 +229,8 @@ int gcBin(const GcCount& count) {
   return static_cast<int>(std::min<long long>(kGcBins - 1, count.gc * kGcBins / count.acgt));
 }
 
-BackgroundDraw drawBackground(genome::IndexedGenome& genome, const std::vector<FastaRecord>& peakWindows,
-                              const genome_intervals::IntervalIndex& keepOut, const BackgroundOptions& options) {
+BackgroundDraw drawBackground(formats::IndexedGenome& genome, const std::vector<FastaRecord>& peakWindows,
+                              const stats::IntervalIndex& keepOut, const BackgroundOptions& options) {
   ZK_ASSERT(options.ratio > 0 && !peakWindows.empty());
   BackgroundDraw draw;
   int matched = 0;
@@ -280,8 +278,8 @@ int gcPermille(const GcCount& count) {
   return count.acgt == 0 ? 0 : static_cast<int>((count.gc * 1000 + count.acgt / 2) / count.acgt);
 }
 
-std::vector<bed::BedRecord> backgroundBed(const BackgroundDraw& draw) {
-  std::vector<bed::BedRecord> records;
+std::vector<formats::BedRecord> backgroundBed(const BackgroundDraw& draw) {
+  std::vector<formats::BedRecord> records;
   records.reserve(draw.windows.size());
   for (std::size_t i = 0; i < draw.windows.size(); ++i) {
     const BackgroundWindow& w = draw.windows[i];
@@ -291,4 +289,4 @@ std::vector<bed::BedRecord> backgroundBed(const BackgroundDraw& draw) {
   return records;
 }
 
-}  // namespace gc_background
+}  // namespace stats

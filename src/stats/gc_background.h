@@ -43,7 +43,7 @@
 #include "formats/genome.h"
 #include "stats/genome_intervals.h"
 
-namespace gc_background {
+namespace stats {
 
 constexpr int kGcBins = 100;
 
@@ -86,7 +86,7 @@ struct Shortfall {
 };
 
 struct BackgroundWindow {
-  genome_intervals::Interval region;
+  stats::Interval region;
   GcCount count;
 };
 
@@ -105,15 +105,15 @@ struct BackgroundDraw {
 // `keepOut`, as described above. Requires ratio > 0 and at least one peak
 // window; throws ReadError when no chromosome is as long as the longest
 // peak window.
-BackgroundDraw drawBackground(genome::IndexedGenome& genome, const std::vector<FastaRecord>& peakWindows,
-                              const genome_intervals::IntervalIndex& keepOut, const BackgroundOptions& options);
+BackgroundDraw drawBackground(formats::IndexedGenome& genome, const std::vector<FastaRecord>& peakWindows,
+                              const stats::IntervalIndex& keepOut, const BackgroundOptions& options);
 
 // The regions of the drawn windows, in order.
-std::vector<genome_intervals::Interval> regionsOf(const BackgroundDraw& draw);
+std::vector<stats::Interval> regionsOf(const BackgroundDraw& draw);
 
 // background.bed: the drawn windows in order, named background_1, ..., the
 // score their GC content in thousandths (the share of G and C among their A,
 // C, G and T), strand '.'.
-std::vector<bed::BedRecord> backgroundBed(const BackgroundDraw& draw);
+std::vector<formats::BedRecord> backgroundBed(const BackgroundDraw& draw);
 
-}  // namespace gc_background
+}  // namespace stats

@@ -8,7 +8,7 @@
 #include "base/errors.h"
 #include "base/words.h"
 
-namespace genome_intervals {
+namespace stats {
 
 IntervalIndex::IntervalIndex(const std::vector<Interval>& intervals) {
   for (const Interval& interval : intervals) byChrom_[interval.chrom].emplace_back(interval.start, interval.end);
@@ -97,7 +97,7 @@ std::optional<Interval> intervalOfName(const std::string& name) {
   return interval;
 }
 
-std::vector<FastaRecord> fetchRecords(genome::IndexedGenome& genome, const std::vector<Interval>& intervals,
+std::vector<FastaRecord> fetchRecords(formats::IndexedGenome& genome, const std::vector<Interval>& intervals,
                                       LowerCase lowerCase) {
   std::vector<std::size_t> order(intervals.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
@@ -110,10 +110,9 @@ std::vector<FastaRecord> fetchRecords(genome::IndexedGenome& genome, const std::
   for (const std::size_t i : order) {
     const Interval& interval = intervals[i];
     std::string letters = genome.fetch(interval.chrom, interval.start, interval.end, lowerCase);
-    records[i] = {regionName(interval),
-                  interval.strand == '-' ? words::reverseComplement(letters) : std::move(letters)};
+    records[i] = {regionName(interval), interval.strand == '-' ? base::reverseComplement(letters) : std::move(letters)};
   }
   return records;
 }
 
-}  // namespace genome_intervals
+}  // namespace stats

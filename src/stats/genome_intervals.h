@@ -13,7 +13,7 @@
 #include "formats/fasta.h"
 #include "formats/genome.h"
 
-namespace genome_intervals {
+namespace stats {
 
 // BED coordinates: start 0-based, end exclusive.
 struct Interval {
@@ -69,7 +69,7 @@ std::optional<Interval> intervalOfName(const std::string& name);
 // other than A, C, G and T become N there). Every interval must lie within
 // its chromosome. Reads the genome in its own order, so that a compressed
 // genome is decompressed once per place.
-std::vector<FastaRecord> fetchRecords(genome::IndexedGenome& genome, const std::vector<Interval>& intervals,
+std::vector<FastaRecord> fetchRecords(formats::IndexedGenome& genome, const std::vector<Interval>& intervals,
                                       LowerCase lowerCase);
 
-}  // namespace genome_intervals
+}  // namespace stats

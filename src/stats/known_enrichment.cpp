@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numeric>
 
-namespace known {
+namespace stats {
 
 std::vector<double> log10BenjaminiHochberg(const std::vector<double>& log10P) {
   std::vector<std::size_t> order(log10P.size());
@@ -21,13 +21,12 @@ std::vector<double> log10BenjaminiHochberg(const std::vector<double>& log10P) {
   return q;
 }
 
-std::vector<KnownResult> testDatabase(const std::vector<motif::Motif>& database,
+std::vector<KnownResult> testDatabase(const std::vector<formats::Motif>& database,
                                       const std::vector<FastaRecord>& primary, const std::vector<FastaRecord>& control,
-                                      const enrichment::Options& options) {
-  std::vector<enrichment::MotifResult> tests =
-      enrichment::testMotifs(enrichment::motifsOf(database), primary, control, options);
+                                      const stats::EnrichmentOptions& options) {
+  std::vector<stats::MotifResult> tests = stats::testMotifs(stats::motifsOf(database), primary, control, options);
   std::vector<double> log10P;
-  for (const enrichment::MotifResult& t : tests) log10P.push_back(t.log10PAdjusted);
+  for (const stats::MotifResult& t : tests) log10P.push_back(t.log10PAdjusted);
   const std::vector<double> log10Q = log10BenjaminiHochberg(log10P);
   std::vector<KnownResult> results;
   for (std::size_t i = 0; i < tests.size(); ++i) {
@@ -50,4 +49,4 @@ std::size_t enrichedCount(const std::vector<KnownResult>& results) {
       results.begin(), results.end(), [](const KnownResult& r) { return r.log10Q < std::log10(kEnrichedQ); }));
 }
 
-}  // namespace known
+}  // namespace stats

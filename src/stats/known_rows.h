@@ -8,14 +8,15 @@
 #include "formats/known_table.h"
 #include "stats/known_enrichment.h"
 
-namespace known_table {
+namespace stats {
 
-Row rowOf(const known::KnownResult& result);
+formats::KnownRow rowOf(const stats::KnownResult& result);
 
 // kHeader and the line of every result, in their order.
-std::string table(const std::vector<known::KnownResult>& results);
+std::string knownTable(const std::vector<stats::KnownResult>& results);
 // kCentralHeader and the line of every result with its central columns, one
 // per result.
-std::string table(const std::vector<known::KnownResult>& results, const std::vector<CentralColumns>& central);
+std::string knownTable(const std::vector<stats::KnownResult>& results,
+                       const std::vector<formats::CentralColumns>& central);
 
-}  // namespace known_table
+}  // namespace stats

@@ -5,7 +5,7 @@
 
 #include "base/errors.h"
 
-namespace log_odds {
+namespace stats {
 
 namespace {
 
@@ -21,26 +21,26 @@ double letterScore(double p) {
 
 }  // namespace
 
-double bestScore(const std::vector<motif::Column>& probabilities) {
+double bestScore(const std::vector<formats::Column>& probabilities) {
   double best = 0;
-  for (const motif::Column& c : probabilities) best += letterScore(*std::max_element(c.begin(), c.end()));
+  for (const formats::Column& c : probabilities) best += letterScore(*std::max_element(c.begin(), c.end()));
   return best;
 }
 
-double detectionThreshold(const std::vector<motif::Column>& probabilities, double rate) {
+double detectionThreshold(const std::vector<formats::Column>& probabilities, double rate) {
   const double best = bestScore(probabilities);
   double span = 0;
-  for (const motif::Column& c : probabilities)
+  for (const formats::Column& c : probabilities)
     span += letterScore(*std::max_element(c.begin(), c.end())) - letterScore(*std::min_element(c.begin(), c.end()));
   const double step = std::max(kFinestStep, span / kMostBins);
   // The distribution of the score on the grid, from its lowest value on.
   std::vector<double> chance{1.0};
   long long lowest = 0;
-  for (const motif::Column& c : probabilities) {
-    long long bins[motif::kBases];
-    for (int b = 0; b < motif::kBases; ++b) bins[b] = std::llround(letterScore(c[b]) / step);
-    const long long low = *std::min_element(bins, bins + motif::kBases);
-    const long long high = *std::max_element(bins, bins + motif::kBases);
+  for (const formats::Column& c : probabilities) {
+    long long bins[formats::kBases];
+    for (int b = 0; b < formats::kBases; ++b) bins[b] = std::llround(letterScore(c[b]) / step);
+    const long long low = *std::min_element(bins, bins + formats::kBases);
+    const long long high = *std::max_element(bins, bins + formats::kBases);
     std::vector<double> next(chance.size() + static_cast<std::size_t>(high - low), 0.0);
     for (std::size_t i = 0; i < chance.size(); ++i)
       for (long long bin : bins) next[i + static_cast<std::size_t>(bin - low)] += chance[i] * kBackground;
@@ -55,4 +55,4 @@ double detectionThreshold(const std::vector<motif::Column>& probabilities, doubl
   return std::min(best, static_cast<double>(lowest + static_cast<long long>(at)) * step);
 }
 
-}  // namespace log_odds
+}  // namespace stats

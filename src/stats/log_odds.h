@@ -10,18 +10,18 @@
 
 #include "formats/motif.h"
 
-namespace log_odds {
+namespace stats {
 
 constexpr double kDetectionRate = 1e-4;
 
 // The highest log-odds score any word reaches under `probabilities` (each
 // above 0).
-double bestScore(const std::vector<motif::Column>& probabilities);
+double bestScore(const std::vector<formats::Column>& probabilities);
 
 // The smallest score t for which a random window scores at least t with
 // probability at most `rate`; the best score when even that is more likely.
 // Exact to 0.001 per position (scores are summed on that grid), coarser for
 // motifs of more than 28 positions so that the work stays bounded.
-double detectionThreshold(const std::vector<motif::Column>& probabilities, double rate = kDetectionRate);
+double detectionThreshold(const std::vector<formats::Column>& probabilities, double rate = kDetectionRate);
 
-}  // namespace log_odds
+}  // namespace stats

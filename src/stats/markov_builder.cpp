@@ -10,7 +10,7 @@
 #include "base/words.h"
 #include "formats/fasta.h"
 
-namespace markov_builder {
+namespace stats {
 
 namespace {
 
@@ -26,11 +26,11 @@ WordCounts::WordCounts(int maxLength) : maxLength_(maxLength) {
 }
 
 void WordCounts::addSequence(const std::string& letters, bool bothStrands) {
-  words::RollingWindow window(maxLength_);
+  base::RollingWindow window(maxLength_);
   addLetters(window, letters, bothStrands);
 }
 
-void WordCounts::addLetters(words::RollingWindow& window, std::string_view letters, bool bothStrands) {
+void WordCounts::addLetters(base::RollingWindow& window, std::string_view letters, bool bothStrands) {
   for (char letter : letters) {
     window.push(letter);
     if (window.run() > 0) countWindowsEndingHere(window.forward(), window.reverse(), window.run(), bothStrands);
@@ -70,7 +70,7 @@ void requireStoredProbabilitiesAboveZero(const WordCounts& counts, double pseudo
     const std::size_t words = std::size_t{1} << (2 * n);
     for (std::size_t index = 0; index < words; ++index) {
       if (!(static_cast<float>(wordProbability(counts, n, index, pseudoCount)) > 0.0f))
-        fail("the probability of " + words::wordOf(index, n) +
+        fail("the probability of " + base::wordOf(index, n) +
              " is too small for a model file; use a larger pseudo-count.");
     }
   }
@@ -107,7 +107,7 @@ std::string modelText(const WordCounts& counts, double pseudoCount) {
       const std::uint64_t count = counts.count(n, index);
       const double frequency = total == 0 ? 0.0 : static_cast<double>(count) / static_cast<double>(total);
       const int length =
-          std::snprintf(line, sizeof line, "%zu %s %.9g %" PRIu64 " %.9g\n", index, words::wordOf(index, n).c_str(),
+          std::snprintf(line, sizeof line, "%zu %s %.9g %" PRIu64 " %.9g\n", index, base::wordOf(index, n).c_str(),
                         static_cast<double>(probability), count, frequency);
       ZK_ASSERT(length > 0 && static_cast<std::size_t>(length) < sizeof line);
       text.append(line, static_cast<std::size_t>(length));
@@ -123,7 +123,7 @@ std::uint64_t countFastaFile(const std::string& fileName, bool bothStrands, Word
     std::string name;
     long long records = 0;
     for (;; ++records) {
-      words::RollingWindow window(counts.maxLength());
+      base::RollingWindow window(counts.maxLength());
       const auto count = [&](std::string_view letters) { counts.addLetters(window, letters, bothStrands); };
       if (!reader.stream(name, count)) break;
     }
@@ -135,4 +135,4 @@ std::uint64_t countFastaFile(const std::string& fileName, bool bothStrands, Word
   }
 }
 
-}  // namespace markov_builder
+}  // namespace stats

@@ -19,11 +19,11 @@
 #include "engine/markov_model.h"
 #include "engine/site.h"
 
-namespace markov_builder {
+namespace stats {
 
-constexpr int kMaxOrder = MAX_MARKOV - 1;
-constexpr int kDefaultOrder = kMaxOrder;
-constexpr double kDefaultPseudoCount = 1.0;
+constexpr int kMaxMarkovOrder = MAX_MARKOV - 1;
+constexpr int kDefaultMarkovOrder = kMaxMarkovOrder;
+constexpr double kDefaultMarkovPseudocount = 1.0;
 
 // Occurrences of every word of 1..maxLength letters of A, C, G, T.
 class WordCounts {
@@ -36,7 +36,7 @@ class WordCounts {
   void addSequence(const std::string& letters, bool bothStrands);
   // The same for a record given in pieces: `window` (of maxLength() letters,
   // new for every record) carries the last letters from one piece to the next.
-  void addLetters(words::RollingWindow& window, std::string_view letters, bool bothStrands);
+  void addLetters(base::RollingWindow& window, std::string_view letters, bool bothStrands);
 
   int maxLength() const { return maxLength_; }
   std::uint64_t count(int length, std::size_t index) const { return counts_[length][index]; }
@@ -74,4 +74,4 @@ MarkovModel buildModel(const WordCounts& counts, double pseudoCount);
 // no A, C, G or T.
 std::uint64_t countFastaFile(const std::string& fileName, bool bothStrands, WordCounts& counts);
 
-}  // namespace markov_builder
+}  // namespace stats

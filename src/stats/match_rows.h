@@ -8,14 +8,14 @@
 #include "formats/match_table.h"
 #include "stats/motif_compare.h"
 
-namespace compare {
+namespace stats {
 
 // The row of one match of `query`.
-match_table::Row matchRow(const motif::Motif& query, const Database& database, const Match& match);
+formats::MatchRow matchRow(const formats::Motif& query, const Database& database, const MotifMatch& match);
 
 // The rows of the `top` best matches of `query` whose E-value is at most
 // `evalueMax`, best first.
-std::vector<match_table::Row> bestMatchRows(const motif::Motif& query, const Database& database,
-                                            const Settings& settings, int top, double evalueMax);
+std::vector<formats::MatchRow> bestMatchRows(const formats::Motif& query, const Database& database,
+                                             const ComparisonSettings& settings, int top, double evalueMax);
 
-}  // namespace compare
+}  // namespace stats

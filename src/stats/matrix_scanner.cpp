@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <numeric>
 
-namespace scoring {
+namespace stats {
 
 namespace {
 
 // Letter k (0 = first) of a code of four letters, the first most significant
-// (the codes of enrichment::CodedSequences::quads).
+// (the codes of stats::CodedSequences::quads).
 int letterOfQuad(std::size_t code, int k) { return static_cast<int>((code >> (2 * (3 - k))) & 3u); }
 
 struct Block {
@@ -26,7 +26,7 @@ Block blockAt(const ScoringMatrix& matrix, const Background& background, int off
   block.table.assign(256, 0);
   for (int k = firstNew - offset; k < 4; ++k) {
     int top = matrix.cell(offset + k, 0);
-    for (int b = 0; b < motif::kBases; ++b) {
+    for (int b = 0; b < formats::kBases; ++b) {
       top = std::max(top, matrix.cell(offset + k, b));
       block.expected += background[b] * matrix.cell(offset + k, b);
     }
@@ -61,13 +61,13 @@ MatrixScanner::MatrixScanner(const ScoringMatrix& matrix, const Background& back
   }
 }
 
-std::optional<MatrixScanner::Window> MatrixScanner::best(const enrichment::CodedSequences& sequences, std::size_t s,
+std::optional<MatrixScanner::Window> MatrixScanner::best(const stats::CodedSequences& sequences, std::size_t s,
                                                          int threshold) const {
   std::optional<Window> found;
   const std::uint8_t* letters = sequences.letters(s);
   const std::uint8_t* quads = sequences.quads(s);
   const std::size_t w = static_cast<std::size_t>(width());
-  for (const enrichment::CodedSequences::Run* run = sequences.runsBegin(s); run != sequences.runsBegin(s + 1); ++run) {
+  for (const stats::CodedSequences::Run* run = sequences.runsBegin(s); run != sequences.runsBegin(s + 1); ++run) {
     if (run->length < w) continue;
     for (std::size_t start = run->start; start + w <= run->start + run->length; ++start) {
       // The bar rises to one above the best so far: a later window of equal
@@ -81,14 +81,14 @@ std::optional<MatrixScanner::Window> MatrixScanner::best(const enrichment::Coded
   return found;
 }
 
-std::size_t MatrixScanner::windowCount(const enrichment::CodedSequences& sequences, std::size_t s,
+std::size_t MatrixScanner::windowCount(const stats::CodedSequences& sequences, std::size_t s,
                                        std::size_t startLimit) const {
   const std::size_t w = static_cast<std::size_t>(width());
   std::size_t count = 0;
-  for (const enrichment::CodedSequences::Run* run = sequences.runsBegin(s); run != sequences.runsBegin(s + 1); ++run)
+  for (const stats::CodedSequences::Run* run = sequences.runsBegin(s); run != sequences.runsBegin(s + 1); ++run)
     if (run->length >= w && run->start < startLimit)
       count += std::min(run->start + run->length - w + 1, startLimit) - run->start;
   return count;
 }
 
-}  // namespace scoring
+}  // namespace stats

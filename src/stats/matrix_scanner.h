@@ -21,7 +21,7 @@
 #include "stats/scoring_matrix.h"
 #include "stats/window_scorer.h"
 
-namespace scoring {
+namespace stats {
 
 class MatrixScanner {
  public:
@@ -35,12 +35,12 @@ class MatrixScanner {
   // of sequence s that starts before `startLimit` and scores at least
   // `threshold`, by start.
   template <class Visit>
-  void scan(const enrichment::CodedSequences& sequences, std::size_t s, std::size_t startLimit, int threshold,
+  void scan(const stats::CodedSequences& sequences, std::size_t s, std::size_t startLimit, int threshold,
             Visit&& visit) const;
   // The same windows, every one scored whole: the definition scan() keeps.
   template <class Visit>
-  void scoreEveryWindow(const enrichment::CodedSequences& sequences, std::size_t s, std::size_t startLimit,
-                        int threshold, Visit&& visit) const;
+  void scoreEveryWindow(const stats::CodedSequences& sequences, std::size_t s, std::size_t startLimit, int threshold,
+                        Visit&& visit) const;
 
   // The window of bases of sequence s of the highest score, when it reaches
   // `threshold` (of equal scores, the first): the best site of a sequence,
@@ -49,10 +49,10 @@ class MatrixScanner {
     std::size_t start = 0;
     int score = 0;
   };
-  std::optional<Window> best(const enrichment::CodedSequences& sequences, std::size_t s, int threshold) const;
+  std::optional<Window> best(const stats::CodedSequences& sequences, std::size_t s, int threshold) const;
 
   // How many windows of bases of sequence s start before `startLimit`.
-  std::size_t windowCount(const enrichment::CodedSequences& sequences, std::size_t s, std::size_t startLimit) const;
+  std::size_t windowCount(const stats::CodedSequences& sequences, std::size_t s, std::size_t startLimit) const;
 
  private:
   static constexpr int kBlock = 4;
@@ -84,8 +84,8 @@ inline bool MatrixScanner::reaches(const std::uint8_t* quads, int threshold, int
 }
 
 template <class Visit>
-void MatrixScanner::scan(const enrichment::CodedSequences& sequences, std::size_t s, std::size_t startLimit,
-                         int threshold, Visit&& visit) const {
+void MatrixScanner::scan(const stats::CodedSequences& sequences, std::size_t s, std::size_t startLimit, int threshold,
+                         Visit&& visit) const {
   if (offsets_.empty()) {  // narrower than a block: every window scored whole
     scoreEveryWindow(sequences, s, startLimit, threshold, visit);
     return;
@@ -99,7 +99,7 @@ void MatrixScanner::scan(const enrichment::CodedSequences& sequences, std::size_
   const int firstOffset = offsets[0], firstAfter = after[0];
   const std::uint8_t* quads = sequences.quads(s);
   const std::size_t w = static_cast<std::size_t>(width());
-  for (const enrichment::CodedSequences::Run* run = sequences.runsBegin(s); run != sequences.runsBegin(s + 1); ++run) {
+  for (const stats::CodedSequences::Run* run = sequences.runsBegin(s); run != sequences.runsBegin(s + 1); ++run) {
     if (run->length < w) continue;
     const std::size_t end = std::min(run->start + run->length - w + 1, startLimit);
     for (std::size_t start = run->start; start < end; ++start) {
@@ -117,11 +117,11 @@ void MatrixScanner::scan(const enrichment::CodedSequences& sequences, std::size_
 }
 
 template <class Visit>
-void MatrixScanner::scoreEveryWindow(const enrichment::CodedSequences& sequences, std::size_t s, std::size_t startLimit,
+void MatrixScanner::scoreEveryWindow(const stats::CodedSequences& sequences, std::size_t s, std::size_t startLimit,
                                      int threshold, Visit&& visit) const {
   const std::uint8_t* letters = sequences.letters(s);
   const std::size_t w = static_cast<std::size_t>(width());
-  for (const enrichment::CodedSequences::Run* run = sequences.runsBegin(s); run != sequences.runsBegin(s + 1); ++run) {
+  for (const stats::CodedSequences::Run* run = sequences.runsBegin(s); run != sequences.runsBegin(s + 1); ++run) {
     if (run->length < w) continue;
     const std::size_t end = std::min(run->start + run->length - w + 1, startLimit);
     for (std::size_t start = run->start; start < end; ++start) {
@@ -131,4 +131,4 @@ void MatrixScanner::scoreEveryWindow(const enrichment::CodedSequences& sequences
   }
 }
 
-}  // namespace scoring
+}  // namespace stats

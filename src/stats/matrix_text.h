@@ -1,6 +1,6 @@
 // Motifs as the matrix formats of zelkova-export give them: "meme", "jaspar",
 // "transfac" or "homer", the last with a log-odds detection threshold per
-// motif (log_odds::detectionThreshold). One place for what the program and
+// motif (stats::detectionThreshold). One place for what the program and
 // the Python module write.
 #pragma once
 
@@ -10,7 +10,7 @@
 #include "formats/motif.h"
 #include "formats/report_data.h"
 
-namespace matrix_text {
+namespace stats {
 
 // Whether `format` names one of the four.
 bool isMatrixFormat(const std::string& format);
@@ -18,6 +18,7 @@ bool isMatrixFormat(const std::string& format);
 // The text of `motifs` in `format`. `report`, when the motifs are a report's
 // (null otherwise), gives MEME its strands and TRANSFAC its notes (degenerate
 // consensus, scores, number of sites). `format` is one of isMatrixFormat().
-std::string text(const std::string& format, const std::vector<motif::Motif>& motifs, const report::Report* report);
+std::string matrixText(const std::string& format, const std::vector<formats::Motif>& motifs,
+                       const formats::Report* report);
 
-}  // namespace matrix_text
+}  // namespace stats

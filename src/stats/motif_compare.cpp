@@ -7,21 +7,21 @@
 
 #include "base/errors.h"
 
-namespace compare {
+namespace stats {
 
-using motif::Column;
+using formats::Column;
 
 int columnScore(const Column& query, const Column& target) {
   double squares = 0.0;
-  for (int b = 0; b < motif::kBases; ++b) squares += (query[b] - target[b]) * (query[b] - target[b]);
+  for (int b = 0; b < formats::kBases; ++b) squares += (query[b] - target[b]) * (query[b] - target[b]);
   return -static_cast<int>(std::lround(std::sqrt(squares) * kScoreScale));
 }
 
-Database::Database(std::vector<motif::Motif> targets, double pseudocount) : targets_(std::move(targets)) {
-  for (const motif::Motif& m : targets_) {
+Database::Database(std::vector<formats::Motif> targets, double pseudocount) : targets_(std::move(targets)) {
+  for (const formats::Motif& m : targets_) {
     ZK_CHECK(!m.columns.empty(), "target motif " + m.id + " has columns");
-    forward_.push_back(motif::frequencies(m, pseudocount));
-    reverse_.push_back(motif::reverseComplement(forward_.back()));
+    forward_.push_back(formats::frequencies(m, pseudocount));
+    reverse_.push_back(formats::reverseComplement(forward_.back()));
   }
   for (const auto& f : forward_) pool_.insert(pool_.end(), f.begin(), f.end());
   for (const auto& r : reverse_) pool_.insert(pool_.end(), r.begin(), r.end());
@@ -92,7 +92,7 @@ int overlapFloor(int minOverlap, int queryWidth, int targetWidth) {
 // Whether an alignment of p-value p in orientation `reverse` at `offset`
 // replaces the best so far: a smaller p, or the same p earlier in the order
 // forward before reverse, then by offset.
-bool replaces(double p, bool reverse, int offset, const Match& best) {
+bool replaces(double p, bool reverse, int offset, const MotifMatch& best) {
   if (best.overlap == 0 || p < best.alignmentP) return true;
   if (p > best.alignmentP) return false;
   return reverse != best.reverse ? !reverse : offset < best.offset;
@@ -102,7 +102,7 @@ bool replaces(double p, bool reverse, int offset, const Match& best) {
 // aligned query column is `first`: one at offset `first` when first > 0,
 // every offset that leaves the start of the query uncovered otherwise.
 void alignFrom(const std::vector<Column>& query, const std::vector<Column>& target, int first, int shortest,
-               const TailsFrom& tails, bool reverse, Match& best) {
+               const TailsFrom& tails, bool reverse, MotifMatch& best) {
   const int queryWidth = static_cast<int>(query.size());
   const int targetWidth = static_cast<int>(target.size());
   const int lowest = first > 0 ? first : shortest - targetWidth;
@@ -126,10 +126,11 @@ void alignFrom(const std::vector<Column>& query, const std::vector<Column>& targ
 
 }  // namespace
 
-std::vector<Match> compareWithDatabase(const motif::Motif& query, const Database& database, const Settings& settings) {
+std::vector<MotifMatch> compareWithDatabase(const formats::Motif& query, const Database& database,
+                                            const ComparisonSettings& settings) {
   ZK_CHECK(!query.columns.empty(), "motif " + query.id + " has columns");
   ZK_CHECK(settings.minOverlap >= 1, "the smallest overlap is at least 1 column");
-  const std::vector<Column> q = motif::frequencies(query, settings.pseudocount);
+  const std::vector<Column> q = formats::frequencies(query, settings.pseudocount);
   const int queryWidth = static_cast<int>(q.size());
   int shortestTarget = queryWidth, longestTarget = 0;
   for (std::size_t t = 0; t < database.size(); ++t) {
@@ -139,7 +140,7 @@ std::vector<Match> compareWithDatabase(const motif::Motif& query, const Database
   const int shortest = overlapFloor(settings.minOverlap, queryWidth, shortestTarget);
   const std::vector<ScoreDistribution> nulls = columnNulls(q, database);
 
-  std::vector<Match> matches(database.size());
+  std::vector<MotifMatch> matches(database.size());
   for (std::size_t t = 0; t < matches.size(); ++t) matches[t].target = t;
   // Query column by query column, so that only the sums of runs that start
   // there are held, and no run is longer than the longest target: the work
@@ -152,7 +153,7 @@ std::vector<Match> compareWithDatabase(const motif::Motif& query, const Database
         alignFrom(q, database.columns(t, reverse), first, targetShortest, tails, reverse, matches[t]);
     }
   }
-  for (Match& m : matches) {
+  for (MotifMatch& m : matches) {
     const int targetWidth = database.target(m.target).width();
     const int tries =
         2 * (queryWidth + targetWidth - 2 * overlapFloor(settings.minOverlap, queryWidth, targetWidth) + 1);
@@ -160,11 +161,11 @@ std::vector<Match> compareWithDatabase(const motif::Motif& query, const Database
     m.e = m.p * static_cast<double>(database.size());
   }
   std::vector<double> p;
-  for (const Match& m : matches) p.push_back(m.p);
+  for (const MotifMatch& m : matches) p.push_back(m.p);
   const std::vector<double> q_values = benjaminiHochberg(p);
   for (std::size_t i = 0; i < matches.size(); ++i) matches[i].q = q_values[i];
-  std::stable_sort(matches.begin(), matches.end(), [](const Match& a, const Match& b) { return a.p < b.p; });
+  std::stable_sort(matches.begin(), matches.end(), [](const MotifMatch& a, const MotifMatch& b) { return a.p < b.p; });
   return matches;
 }
 
-}  // namespace compare
+}  // namespace stats

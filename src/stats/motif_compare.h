@@ -13,7 +13,7 @@
 #include "formats/motif.h"
 #include "stats/score_distribution.h"
 
-namespace compare {
+namespace stats {
 
 // Column scores are whole numbers: the Euclidean distance between the two
 // columns' frequencies times this, rounded, with the sign turned. Distances
@@ -21,9 +21,9 @@ namespace compare {
 constexpr int kScoreScale = 100;
 
 // The score of a query column against a target column, both frequencies.
-int columnScore(const motif::Column& query, const motif::Column& target);
+int columnScore(const formats::Column& query, const formats::Column& target);
 
-struct Settings {
+struct ComparisonSettings {
   int minOverlap = 5;        // columns; the shorter motif's width when that is less
   double pseudocount = 0.1;  // added to each letter's count
 };
@@ -32,23 +32,23 @@ struct Settings {
 // both orientations, is one draw of the null distribution of column scores.
 class Database {
  public:
-  Database(std::vector<motif::Motif> targets, double pseudocount);
+  Database(std::vector<formats::Motif> targets, double pseudocount);
 
   std::size_t size() const { return targets_.size(); }
-  const motif::Motif& target(std::size_t t) const { return targets_[t]; }
+  const formats::Motif& target(std::size_t t) const { return targets_[t]; }
   // Frequencies of target t as stored, or of its reverse complement.
-  const std::vector<motif::Column>& columns(std::size_t t, bool reverse) const;
+  const std::vector<formats::Column>& columns(std::size_t t, bool reverse) const;
   // Every column of every target, as stored and complemented.
-  const std::vector<motif::Column>& pool() const { return pool_; }
+  const std::vector<formats::Column>& pool() const { return pool_; }
 
  private:
-  std::vector<motif::Motif> targets_;
-  std::vector<std::vector<motif::Column>> forward_, reverse_;
-  std::vector<motif::Column> pool_;
+  std::vector<formats::Motif> targets_;
+  std::vector<std::vector<formats::Column>> forward_, reverse_;
+  std::vector<formats::Column> pool_;
 };
 
 // The best alignment of the query with one target.
-struct Match {
+struct MotifMatch {
   std::size_t target = 0;  // index in the database
   bool reverse = false;    // the target's reverse complement was aligned
   int offset = 0;          // the target's first column relative to the query's
@@ -62,7 +62,7 @@ struct Match {
 
 // The null distribution of each query column's score: its scores against
 // every column of the pool.
-std::vector<ScoreDistribution> columnNulls(const std::vector<motif::Column>& query, const Database& database);
+std::vector<ScoreDistribution> columnNulls(const std::vector<formats::Column>& query, const Database& database);
 
 // The probability that at least one of `tries` independent alignments reaches
 // p-value `p`: 1 - (1 - p)^tries, accurate for small p.
@@ -73,6 +73,7 @@ std::vector<double> benjaminiHochberg(const std::vector<double>& p);
 
 // The best alignment of `query` with every target, best first (smallest p;
 // on a tie, the earlier target).
-std::vector<Match> compareWithDatabase(const motif::Motif& query, const Database& database, const Settings& settings);
+std::vector<MotifMatch> compareWithDatabase(const formats::Motif& query, const Database& database,
+                                            const ComparisonSettings& settings);
 
-}  // namespace compare
+}  // namespace stats

@@ -11,7 +11,7 @@
 #include "formats/motif_files.h"
 #include "formats/text_lines.h"
 
-namespace motif_database {
+namespace stats {
 
 const char* const kBundledFiles[2] = {"jaspar_insecta.jaspar", "jaspar_vertebrates.pfm"};
 
@@ -79,8 +79,8 @@ std::vector<std::string> resolveFiles(const std::vector<std::string>& files) {
   return paths;
 }
 
-std::vector<motif::Motif> load(const std::vector<std::string>& files) {
-  return motif_files::readFiles(resolveFiles(files));
+std::vector<formats::Motif> loadMotifDatabase(const std::vector<std::string>& files) {
+  return formats::readFiles(resolveFiles(files));
 }
 
-}  // namespace motif_database
+}  // namespace stats

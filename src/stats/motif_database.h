@@ -8,7 +8,7 @@
 
 #include "formats/motif.h"
 
-namespace motif_database {
+namespace stats {
 
 // The files of the bundled collection, in the order they are read.
 extern const char* const kBundledFiles[2];
@@ -26,11 +26,11 @@ std::string bundledFolder();
 // cannot be found.
 std::vector<std::string> resolveFiles(const std::vector<std::string>& files);
 
-// The motifs of `files`, in order, as one database (motif_files::readFiles),
+// The motifs of `files`, in order, as one database (formats::readFiles),
 // or of the bundled collection when `files` is empty. Throws
 // ReadError on a file that cannot be read or holds no motif, on an
 // identifier that comes twice, and when the bundled collection cannot be
 // found.
-std::vector<motif::Motif> load(const std::vector<std::string>& files);
+std::vector<formats::Motif> loadMotifDatabase(const std::vector<std::string>& files);
 
-}  // namespace motif_database
+}  // namespace stats

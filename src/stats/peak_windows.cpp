@@ -7,21 +7,19 @@
 #include "base/errors.h"
 #include "formats/text_lines.h"
 
-namespace peak_windows {
+namespace stats {
 
 namespace {
 
-using genome_intervals::Interval;
-
-std::string someNames(const genome::IndexedGenome& genome) {
+std::string someNames(const formats::IndexedGenome& genome) {
   constexpr std::size_t kShown = 3;
-  const std::vector<genome::Chromosome>& chromosomes = genome.chromosomes();
+  const std::vector<formats::Chromosome>& chromosomes = genome.chromosomes();
   std::string names;
   for (std::size_t i = 0; i < std::min(kShown, chromosomes.size()); ++i) names += (i ? ", " : "") + chromosomes[i].name;
   return names + (chromosomes.size() > kShown ? ", ..." : "");
 }
 
-std::string missingChromosome(const std::string& chrom, const genome::IndexedGenome& genome) {
+std::string missingChromosome(const std::string& chrom, const formats::IndexedGenome& genome) {
   const std::optional<std::string> other = genome.otherNaming(chrom);
   if (other)
     return "chromosome " + chrom + " is not in the genome " + genome.path() + ", which names it " + *other +
@@ -30,21 +28,21 @@ std::string missingChromosome(const std::string& chrom, const genome::IndexedGen
          "); are the peaks and the genome of the same assembly?";
 }
 
-Interval windowOf(const peaks::Peak& peak, const WindowOptions& options) {
+Interval windowOf(const formats::Peak& peak, const WindowOptions& options) {
   if (!options.size) return {peak.chrom, peak.start, peak.end, peak.strand};
   const long long summit = peak.start + (peak.summit ? *peak.summit : (peak.end - peak.start) / 2);
   const long long start = summit - *options.size / 2;
   return {peak.chrom, start, start + *options.size, peak.strand};
 }
 
-double strengthOf(const peaks::Peak& peak) {
+double strengthOf(const formats::Peak& peak) {
   if (peak.signal) return *peak.signal;
   if (peak.score) return *peak.score;
   return -std::numeric_limits<double>::infinity();
 }
 
 // Peak indexes strongest first, ties in file order.
-std::vector<std::size_t> strongestFirst(const std::vector<peaks::Peak>& peaks) {
+std::vector<std::size_t> strongestFirst(const std::vector<formats::Peak>& peaks) {
   std::vector<std::size_t> order(peaks.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
   std::stable_sort(order.begin(), order.end(),
@@ -52,7 +50,7 @@ std::vector<std::size_t> strongestFirst(const std::vector<peaks::Peak>& peaks) {
   return order;
 }
 
-void failWithoutWindows(const peaks::PeakFile& file, const WindowSet& set) {
+void failWithoutWindows(const formats::PeakFile& file, const WindowSet& set) {
   throw ReadError(
       file.source, 0,
       "none of the " + std::to_string(set.peaks) + " peaks leaves a window: " + std::to_string(set.offChromosome) +
@@ -61,9 +59,9 @@ void failWithoutWindows(const peaks::PeakFile& file, const WindowSet& set) {
 
 }  // namespace
 
-void checkAgainstGenome(const peaks::PeakFile& file, const genome::IndexedGenome& genome, const std::string& what) {
-  for (const peaks::Peak& peak : file.peaks) {
-    const genome::Chromosome* chromosome = genome.find(peak.chrom);
+void checkAgainstGenome(const formats::PeakFile& file, const formats::IndexedGenome& genome, const std::string& what) {
+  for (const formats::Peak& peak : file.peaks) {
+    const formats::Chromosome* chromosome = genome.find(peak.chrom);
     if (!chromosome) throw ReadError(file.source, peak.line, missingChromosome(peak.chrom, genome));
     if (peak.end > chromosome->length)
       throw ReadError(file.source, peak.line,
@@ -74,15 +72,15 @@ void checkAgainstGenome(const peaks::PeakFile& file, const genome::IndexedGenome
   }
 }
 
-WindowSet makeWindows(const peaks::PeakFile& file, const genome::IndexedGenome& genome, const WindowOptions& options,
-                      const genome_intervals::IntervalIndex& excluded) {
+WindowSet makeWindows(const formats::PeakFile& file, const formats::IndexedGenome& genome, const WindowOptions& options,
+                      const stats::IntervalIndex& excluded) {
   ZK_ASSERT((!options.size || *options.size > 0) && (!options.topPeaks || *options.topPeaks > 0));
   if (file.peaks.empty()) throw ReadError(file.source, 0, "the file holds no peak (a line CHROM START END)");
   checkAgainstGenome(file, genome, "peak");
   WindowSet set;
   set.peaks = static_cast<int>(file.peaks.size());
   std::vector<bool> kept(file.peaks.size(), false);
-  genome_intervals::DisjointIntervals keptWindows;
+  stats::DisjointIntervals keptWindows;
   int keptCount = 0;
   for (const std::size_t i : strongestFirst(file.peaks)) {
     const Interval w = windowOf(file.peaks[i], options);
@@ -113,20 +111,20 @@ std::vector<Interval> regionsOf(const std::vector<Window>& windows) {
   return regions;
 }
 
-std::vector<Interval> keepOutZones(const peaks::PeakFile& file, const WindowOptions& options) {
+std::vector<Interval> keepOutZones(const formats::PeakFile& file, const WindowOptions& options) {
   std::vector<Interval> zones;
   zones.reserve(file.peaks.size());
-  for (const peaks::Peak& peak : file.peaks) {
+  for (const formats::Peak& peak : file.peaks) {
     const Interval w = windowOf(peak, options);
     zones.push_back({peak.chrom, std::min(peak.start, w.start) - w.length(), std::max(peak.end, w.end) + w.length()});
   }
   return zones;
 }
 
-std::vector<Interval> excludedRegions(const peaks::PeakFile& file, const genome::IndexedGenome& genome) {
+std::vector<Interval> excludedRegions(const formats::PeakFile& file, const formats::IndexedGenome& genome) {
   std::vector<Interval> regions;
   bool anyInGenome = false;
-  for (const peaks::Peak& region : file.peaks) {
+  for (const formats::Peak& region : file.peaks) {
     regions.push_back({region.chrom, region.start, region.end});
     anyInGenome = anyInGenome || genome.find(region.chrom) != nullptr;
   }
@@ -135,4 +133,4 @@ std::vector<Interval> excludedRegions(const peaks::PeakFile& file, const genome:
   return regions;
 }
 
-}  // namespace peak_windows
+}  // namespace stats

@@ -31,17 +31,17 @@
 #include "formats/peaks.h"
 #include "stats/genome_intervals.h"
 
-namespace peak_windows {
+namespace stats {
 
-constexpr int kDefaultSize = 200;
+constexpr int kDefaultWindowSize = 200;
 
 struct WindowOptions {
-  std::optional<long long> size = kDefaultSize;  // none: the peaks' own intervals ("--size given"); else > 0
-  std::optional<int> topPeaks;                   // none: every peak; else > 0
+  std::optional<long long> size = kDefaultWindowSize;  // none: the peaks' own intervals ("--size given"); else > 0
+  std::optional<int> topPeaks;                         // none: every peak; else > 0
 };
 
 struct Window {
-  genome_intervals::Interval region;
+  stats::Interval region;
   int peakLine = 0;  // the line of its peak in the peak file
 };
 
@@ -59,28 +59,27 @@ struct WindowSet {
 // `file` on a chromosome the genome does not have (with a hint when the genome
 // names it the other way, "chr1" or "1") or past its chromosome's end; `what`
 // names the intervals in the message ("peak", "region").
-void checkAgainstGenome(const peaks::PeakFile& file, const genome::IndexedGenome& genome, const std::string& what);
+void checkAgainstGenome(const formats::PeakFile& file, const formats::IndexedGenome& genome, const std::string& what);
 
 // The windows of `file`'s peaks, chosen as above. Throws ReadError
 // naming the peak file and line for a chromosome not in the genome and a
 // peak past its chromosome's end, and for a file without peaks or whose every
 // window is left out.
-WindowSet makeWindows(const peaks::PeakFile& file, const genome::IndexedGenome& genome, const WindowOptions& options,
-                      const genome_intervals::IntervalIndex& excluded);
+WindowSet makeWindows(const formats::PeakFile& file, const formats::IndexedGenome& genome, const WindowOptions& options,
+                      const stats::IntervalIndex& excluded);
 
 // The regions of the windows, in order.
-std::vector<genome_intervals::Interval> regionsOf(const std::vector<Window>& windows);
+std::vector<stats::Interval> regionsOf(const std::vector<Window>& windows);
 
 // The places a background must keep away from: around every peak of the
 // file, whether it got a window or not, the span of its interval and its
 // window widened on each side by the window's length.
-std::vector<genome_intervals::Interval> keepOutZones(const peaks::PeakFile& file, const WindowOptions& options);
+std::vector<stats::Interval> keepOutZones(const formats::PeakFile& file, const WindowOptions& options);
 
 // The regions of an excluded-regions file (a blacklist) as intervals. Regions
 // on chromosomes the genome does not have are kept (they exclude nothing);
 // when the file has regions but none on a chromosome of the genome, that is a
 // naming mismatch and an error with the hint of makeWindows.
-std::vector<genome_intervals::Interval> excludedRegions(const peaks::PeakFile& file,
-                                                        const genome::IndexedGenome& genome);
+std::vector<stats::Interval> excludedRegions(const formats::PeakFile& file, const formats::IndexedGenome& genome);
 
-}  // namespace peak_windows
+}  // namespace stats

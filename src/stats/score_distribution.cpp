@@ -5,7 +5,7 @@
 
 #include "base/errors.h"
 
-namespace compare {
+namespace stats {
 
 ScoreDistribution::ScoreDistribution() : lowest_(0), probabilities_{1.0} {}
 
@@ -56,4 +56,4 @@ double UpperTail::atLeast(int score) const {
   return at < tail_.size() ? tail_[at] : 0.0;
 }
 
-}  // namespace compare
+}  // namespace stats

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-namespace compare {
+namespace stats {
 
 class ScoreDistribution {
  public:
@@ -48,4 +48,4 @@ class UpperTail {
   std::vector<double> tail_;
 };
 
-}  // namespace compare
+}  // namespace stats

@@ -5,7 +5,7 @@
 
 #include "base/errors.h"
 
-namespace scoring {
+namespace stats {
 
 std::vector<double> groupedBenjaminiHochberg(const std::vector<double>& p, const std::vector<long long>& counts,
                                              long long tests) {
@@ -31,4 +31,4 @@ std::vector<double> groupedBenjaminiHochberg(const std::vector<double>& p, const
   return q;
 }
 
-}  // namespace scoring
+}  // namespace stats

@@ -9,7 +9,7 @@
 
 #include <vector>
 
-namespace scoring {
+namespace stats {
 
 // Group g stands for counts[g] tests of p-value p[g]; `tests` is the number
 // of all tests (at least the sum of the counts), those outside the groups
@@ -19,4 +19,4 @@ namespace scoring {
 std::vector<double> groupedBenjaminiHochberg(const std::vector<double>& p, const std::vector<long long>& counts,
                                              long long tests);
 
-}  // namespace scoring
+}  // namespace stats

@@ -7,7 +7,7 @@
 
 #include "base/errors.h"
 
-namespace scoring {
+namespace stats {
 
 namespace {
 
@@ -19,7 +19,7 @@ constexpr int kFirstFloorDepth = 1000;
 
 Background uniformBackground() { return {0.25, 0.25, 0.25, 0.25}; }
 
-Background strandSymmetricBackground(const std::array<long long, motif::kBases>& counts) {
+Background strandSymmetricBackground(const std::array<long long, formats::kBases>& counts) {
   const double at = static_cast<double>(counts[0] + counts[3]) / 2 + 1;
   const double cg = static_cast<double>(counts[1] + counts[2]) / 2 + 1;
   const double total = 2 * (at + cg);
@@ -30,12 +30,12 @@ bool isStrandSymmetric(const Background& background) {
   return background[0] == background[3] && background[1] == background[2];
 }
 
-std::vector<motif::Column> siteProbabilities(const motif::Motif& motif, const Background& background,
-                                             double pseudocount) {
+std::vector<formats::Column> siteProbabilities(const formats::Motif& motif, const Background& background,
+                                               double pseudocount) {
   ZK_CHECK(pseudocount >= 0, "a pseudo-count is 0 or more");
-  const std::vector<motif::Column> frequencies = motif::plainFrequencies(motif);
-  const std::optional<std::vector<motif::Column>> counts = motif::countsOf(motif);
-  std::vector<motif::Column> probabilities;
+  const std::vector<formats::Column> frequencies = formats::plainFrequencies(motif);
+  const std::optional<std::vector<formats::Column>> counts = formats::countsOf(motif);
+  std::vector<formats::Column> probabilities;
   probabilities.reserve(frequencies.size());
   for (std::size_t i = 0; i < frequencies.size(); ++i) {
     double sites = kSitesWhenUnknown;
@@ -43,8 +43,8 @@ std::vector<motif::Column> siteProbabilities(const motif::Motif& motif, const Ba
       sites = 0;
       for (double c : (*counts)[i]) sites += c;
     }
-    motif::Column column{};
-    for (int b = 0; b < motif::kBases; ++b)
+    formats::Column column{};
+    for (int b = 0; b < formats::kBases; ++b)
       column[b] = sites + pseudocount > 0
                       ? (sites * frequencies[i][b] + pseudocount * background[b]) / (sites + pseudocount)
                       : background[b];
@@ -53,19 +53,19 @@ std::vector<motif::Column> siteProbabilities(const motif::Motif& motif, const Ba
   return probabilities;
 }
 
-bool finiteScores(const std::vector<motif::Column>& probabilities, const Background& background) {
-  for (const motif::Column& column : probabilities)
-    for (int b = 0; b < motif::kBases; ++b)
+bool finiteScores(const std::vector<formats::Column>& probabilities, const Background& background) {
+  for (const formats::Column& column : probabilities)
+    for (int b = 0; b < formats::kBases; ++b)
       if (!(column[b] > 0) || !(background[b] > 0)) return false;
   return true;
 }
 
-ScoringMatrix::ScoringMatrix(const std::vector<motif::Column>& probabilities, const Background& background) {
+ScoringMatrix::ScoringMatrix(const std::vector<formats::Column>& probabilities, const Background& background) {
   ZK_CHECK(!probabilities.empty(), "a scoring matrix has at least one column");
   ZK_CHECK(finiteScores(probabilities, background), "log-odds scores are of probabilities above 0");
-  cells_.reserve(probabilities.size() * motif::kBases);
-  for (const motif::Column& column : probabilities)
-    for (int b = 0; b < motif::kBases; ++b) {
+  cells_.reserve(probabilities.size() * formats::kBases);
+  for (const formats::Column& column : probabilities)
+    for (int b = 0; b < formats::kBases; ++b) {
       cells_.push_back(static_cast<int>(std::lround(std::log2(column[b] / background[b]) / kResolutionBits)));
     }
   setBounds();
@@ -75,9 +75,9 @@ void ScoringMatrix::setBounds() {
   best_ = 0;
   worst_ = 0;
   for (int i = 0; i < width(); ++i) {
-    const auto column = cells_.begin() + i * motif::kBases;
-    best_ += *std::max_element(column, column + motif::kBases);
-    worst_ += *std::min_element(column, column + motif::kBases);
+    const auto column = cells_.begin() + i * formats::kBases;
+    best_ += *std::max_element(column, column + formats::kBases);
+    worst_ += *std::min_element(column, column + formats::kBases);
   }
 }
 
@@ -92,8 +92,8 @@ ScoringMatrix ScoringMatrix::reverseComplement() const {
   const int w = width();
   other.cells_.resize(cells_.size());
   for (int i = 0; i < w; ++i)
-    for (int b = 0; b < motif::kBases; ++b)
-      other.cells_[static_cast<std::size_t>((w - 1 - i) * motif::kBases + (motif::kBases - 1 - b))] = cell(i, b);
+    for (int b = 0; b < formats::kBases; ++b)
+      other.cells_[static_cast<std::size_t>((w - 1 - i) * formats::kBases + (formats::kBases - 1 - b))] = cell(i, b);
   other.setBounds();
   return other;
 }
@@ -105,7 +105,7 @@ ScoreTail::ScoreTail(const ScoringMatrix& matrix, const Background& background, 
   std::vector<int> bestFrom(static_cast<std::size_t>(w) + 1, 0);
   for (int i = w - 1; i >= 0; --i) {
     int top = matrix.cell(i, 0);
-    for (int b = 1; b < motif::kBases; ++b) top = std::max(top, matrix.cell(i, b));
+    for (int b = 1; b < formats::kBases; ++b) top = std::max(top, matrix.cell(i, b));
     bestFrom[static_cast<std::size_t>(i)] = bestFrom[static_cast<std::size_t>(i) + 1] + top;
   }
   // chance[k]: probability of the partial sum low + k over the columns so far;
@@ -114,7 +114,7 @@ ScoreTail::ScoreTail(const ScoringMatrix& matrix, const Background& background, 
   long long low = 0;
   for (int i = 0; i < w; ++i) {
     int lowCell = matrix.cell(i, 0), highCell = lowCell;
-    for (int b = 1; b < motif::kBases; ++b) {
+    for (int b = 1; b < formats::kBases; ++b) {
       lowCell = std::min(lowCell, matrix.cell(i, b));
       highCell = std::max(highCell, matrix.cell(i, b));
     }
@@ -125,7 +125,7 @@ ScoreTail::ScoreTail(const ScoringMatrix& matrix, const Background& background, 
     std::vector<double> next(static_cast<std::size_t>(high - nextLow + 1), 0.0);
     for (std::size_t k = 0; k < chance.size(); ++k) {
       if (chance[k] == 0) continue;
-      for (int b = 0; b < motif::kBases; ++b) {
+      for (int b = 0; b < formats::kBases; ++b) {
         const long long to = low + static_cast<long long>(k) + matrix.cell(i, b) - nextLow;
         if (to >= 0) next[static_cast<std::size_t>(to)] += chance[k] * background[b];
       }
@@ -167,4 +167,4 @@ int ScoreTail::thresholdFor(double pValue) const {
   return score;
 }
 
-}  // namespace scoring
+}  // namespace stats

@@ -19,25 +19,25 @@
 
 #include "formats/motif.h"
 
-namespace scoring {
+namespace stats {
 
 // One grid step of the scores, in bits.
 constexpr double kResolutionBits = 0.01;
 // Pseudo-count added to each column, spread over the letters by the
 // background (the convention of the field's scanners).
-constexpr double kDefaultPseudocount = 0.1;
+constexpr double kDefaultMatrixPseudocount = 0.1;
 // Sites assumed behind probabilities that come without a number of sites
 // (the MEME format's default).
 constexpr double kSitesWhenUnknown = 20;
 
 // Probabilities of A, C, G and T; each above 0, adding up to 1.
-using Background = std::array<double, motif::kBases>;
+using Background = std::array<double, formats::kBases>;
 
 Background uniformBackground();
 // The probabilities of letters counted on both strands: A and T get the mean
 // of their counts, as do C and G; each count is raised by 1 so that no
 // probability is 0. Requires at least one letter counted.
-Background strandSymmetricBackground(const std::array<long long, motif::kBases>& counts);
+Background strandSymmetricBackground(const std::array<long long, formats::kBases>& counts);
 // True when A and T, and C and G, are equally likely: the other strand's
 // matrix then has the same score distribution.
 bool isStrandSymmetric(const Background& background);
@@ -46,21 +46,21 @@ bool isStrandSymmetric(const Background& background);
 // and spread by the background: (n f + c b) / (n + c), where f are the plain
 // frequencies, n the column's number of sites (its counts' total, the
 // motif's nsites, or kSitesWhenUnknown) and b the background.
-std::vector<motif::Column> siteProbabilities(const motif::Motif& motif, const Background& background,
-                                             double pseudocount);
+std::vector<formats::Column> siteProbabilities(const formats::Motif& motif, const Background& background,
+                                               double pseudocount);
 
 // Whether every log-odds score of `probabilities` against `background` is
 // finite: every probability, and every letter of the background, above 0.
-bool finiteScores(const std::vector<motif::Column>& probabilities, const Background& background);
+bool finiteScores(const std::vector<formats::Column>& probabilities, const Background& background);
 
 class ScoringMatrix {
  public:
   // log2(p / b) per cell, rounded to the grid; at least one column, and
   // finiteScores().
-  ScoringMatrix(const std::vector<motif::Column>& probabilities, const Background& background);
+  ScoringMatrix(const std::vector<formats::Column>& probabilities, const Background& background);
 
-  int width() const { return static_cast<int>(cells_.size() / motif::kBases); }
-  int cell(int position, int base) const { return cells_[static_cast<std::size_t>(position * motif::kBases + base)]; }
+  int width() const { return static_cast<int>(cells_.size() / formats::kBases); }
+  int cell(int position, int base) const { return cells_[static_cast<std::size_t>(position * formats::kBases + base)]; }
   // The best and worst score of any window.
   int best() const { return best_; }
   int worst() const { return worst_; }
@@ -111,4 +111,4 @@ class ScoreTail {
   std::vector<double> tail_;  // of floor_, floor_ + 1, ...
 };
 
-}  // namespace scoring
+}  // namespace stats

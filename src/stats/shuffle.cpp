@@ -7,7 +7,7 @@
 #include "base/parallel.h"
 #include "base/words.h"
 
-namespace shuffle {
+namespace stats {
 
 std::uint64_t Random::next() {
   std::uint64_t z = (state_ += 0x9e3779b97f4a7c15ULL);
@@ -72,12 +72,12 @@ class EulerShuffler {
 
   Vertex prefixCode(const char* at) const {
     Vertex code = 0;
-    for (int i = 0; i < k_ - 1; ++i) code = (code << 2) | static_cast<Vertex>(words::baseIndex(at[i]));
+    for (int i = 0; i < k_ - 1; ++i) code = (code << 2) | static_cast<Vertex>(base::baseIndex(at[i]));
     return code;
   }
   Vertex successor(Vertex from, char letter) const {
     const Vertex mask = static_cast<Vertex>(degree_.size() - 1);
-    return ((from << 2) | static_cast<Vertex>(words::baseIndex(letter))) & mask;
+    return ((from << 2) | static_cast<Vertex>(base::baseIndex(letter))) & mask;
   }
 
   // Edges grouped by the word they leave, as the letter each appends; the
@@ -162,7 +162,7 @@ class EulerShuffler {
   std::vector<char> exits_;
 };
 
-bool isBase(char c) { return words::baseIndex(c) >= 0; }
+bool isBase(char c) { return base::baseIndex(c) >= 0; }
 
 // Mixes the seed with a record's place, so each shuffle has its own stream.
 std::uint64_t streamSeed(std::uint64_t seed, std::uint64_t stream) {
@@ -173,7 +173,7 @@ std::uint64_t streamSeed(std::uint64_t seed, std::uint64_t stream) {
 }  // namespace
 
 std::string shuffleLetters(const std::string& letters, int k, Random& random) {
-  ZK_ASSERT(k >= kMinWordLength && k <= kMaxWordLength);
+  ZK_ASSERT(k >= kMinShuffleWordLength && k <= kMaxShuffleWordLength);
   std::string shuffled = letters;
   EulerShuffler euler(k >= 2 ? k : 2);
   for (std::size_t begin = 0; begin < shuffled.size();) {
@@ -208,4 +208,4 @@ std::vector<FastaRecord> shuffledCopies(const std::vector<FastaRecord>& records,
   return shuffled;
 }
 
-}  // namespace shuffle
+}  // namespace stats

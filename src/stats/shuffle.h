@@ -9,10 +9,10 @@
 
 #include "formats/fasta.h"
 
-namespace shuffle {
+namespace stats {
 
-constexpr int kMinWordLength = 1;
-constexpr int kMaxWordLength = 6;
+constexpr int kMinShuffleWordLength = 1;
+constexpr int kMaxShuffleWordLength = 6;
 
 // A small, fully specified random number generator (splitmix64), so that a
 // seed gives the same shuffles with every compiler and standard library.
@@ -41,4 +41,4 @@ std::string shuffleLetters(const std::string& letters, int k, Random& random);
 std::vector<FastaRecord> shuffledCopies(const std::vector<FastaRecord>& records, int k, int copies, std::uint64_t seed,
                                         int threads);
 
-}  // namespace shuffle
+}  // namespace stats

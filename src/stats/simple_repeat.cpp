@@ -5,7 +5,7 @@
 
 #include "base/words.h"
 
-namespace simple_repeat {
+namespace stats {
 
 namespace {
 
@@ -17,7 +17,7 @@ std::size_t explainedBy(std::string_view consensus, std::size_t period) {
   for (std::size_t phase = 0; phase < period; ++phase) {
     std::array<std::size_t, 4> counts{};
     for (std::size_t k = phase; k < consensus.size(); k += period) {
-      const int b = words::baseIndex(consensus[k]);
+      const int b = base::baseIndex(consensus[k]);
       if (b >= 0) ++counts[static_cast<std::size_t>(b)];
     }
     explained += *std::max_element(counts.begin(), counts.end());
@@ -36,4 +36,4 @@ bool isSimpleRepeat(std::string_view consensus) {
   return false;
 }
 
-}  // namespace simple_repeat
+}  // namespace stats

@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-namespace simple_repeat {
+namespace stats {
 
 // The repeated word may miss one letter in this many of the consensus (none
 // of 6, one of 7 to 13, two of 14 to 20). Looser, and chance alone would make
@@ -21,4 +21,4 @@ constexpr int kLongestPeriod = 3;
 // word must fit at least twice and 2 letters more (AAGAAGAA, ACACAC).
 bool isSimpleRepeat(std::string_view consensus);
 
-}  // namespace simple_repeat
+}  // namespace stats

@@ -8,7 +8,7 @@
 #include "base/words.h"
 #include "stats/enrichment_stats.h"
 
-namespace enrichment {
+namespace stats {
 
 namespace {
 
@@ -20,7 +20,7 @@ constexpr std::size_t kQuadCodes = 256;
 constexpr double kQuickTolerance = 1e-9;
 
 std::uint8_t codeOf(char letter) {
-  const int base = words::baseIndex(letter);
+  const int base = base::baseIndex(letter);
   return base < 0 ? CodedSequences::kOther : static_cast<std::uint8_t>(base);
 }
 
@@ -67,13 +67,13 @@ CodedSequences::CodedSequences(const std::vector<FastaRecord>& records) {
   }
 }
 
-WindowScorer::WindowScorer(const std::vector<motif::Column>& frequencies)
+WindowScorer::WindowScorer(const std::vector<formats::Column>& frequencies)
     : width_(static_cast<int>(frequencies.size())) {
   ZK_CHECK(width_ >= 1, "a motif to score has at least one position");
-  mismatch_.resize(static_cast<std::size_t>(width_) * motif::kBases);
+  mismatch_.resize(static_cast<std::size_t>(width_) * formats::kBases);
   for (int i = 0; i < width_; ++i) {
-    const motif::Column& f = frequencies[static_cast<std::size_t>(i)];
-    for (int b = 0; b < motif::kBases; ++b) mismatch_[static_cast<std::size_t>(i * motif::kBases + b)] = 1 - f[b];
+    const formats::Column& f = frequencies[static_cast<std::size_t>(i)];
+    for (int b = 0; b < formats::kBases; ++b) mismatch_[static_cast<std::size_t>(i * formats::kBases + b)] = 1 - f[b];
     // The engine accumulates the bounds in single precision, step by step.
     const auto [smallest, largest] = std::minmax_element(f.begin(), f.end());
     highest_ = static_cast<float>(highest_ + (1 - *smallest));
@@ -91,10 +91,10 @@ WindowScorer::WindowScorer(const std::vector<motif::Column>& frequencies)
         const int position = first + k;
         if (position < covered) continue;
         const int base = letterOfQuad(code, k);
-        forward += mismatch_[static_cast<std::size_t>(position * motif::kBases + base)];
+        forward += mismatch_[static_cast<std::size_t>(position * formats::kBases + base)];
         // On the other strand this letter meets the complement of the motif's
         // position counted from the end.
-        reverse += mismatch_[static_cast<std::size_t>((width_ - 1 - position) * motif::kBases + (3 - base))];
+        reverse += mismatch_[static_cast<std::size_t>((width_ - 1 - position) * formats::kBases + (3 - base))];
       }
       quadTables_.push_back(StrandPair{forward, reverse});
     }
@@ -105,10 +105,10 @@ double WindowScorer::exactMismatch(const std::uint8_t* window, bool forward) con
   // Summed in the order of the motif's positions, as the engine sums a word.
   double sum = 0.0;
   if (forward) {
-    for (int i = 0; i < width_; ++i) sum += mismatch_[static_cast<std::size_t>(i * motif::kBases + window[i])];
+    for (int i = 0; i < width_; ++i) sum += mismatch_[static_cast<std::size_t>(i * formats::kBases + window[i])];
   } else {
     for (int i = 0; i < width_; ++i)
-      sum += mismatch_[static_cast<std::size_t>(i * motif::kBases + (3 - window[width_ - 1 - i]))];
+      sum += mismatch_[static_cast<std::size_t>(i * formats::kBases + (3 - window[width_ - 1 - i]))];
   }
   return sum;
 }
@@ -172,7 +172,7 @@ double WindowScorer::best(const CodedSequences& sequences, std::size_t s, bool b
   // The mismatch sum of a window scoring the floor (the score is an affine
   // function of the sum); windows above it need not be looked at.
   double bestQuick = quickCutoff(floor);
-  double bestScore = enrichment_stats::kNoWindow;
+  double bestScore = stats::kNoWindow;
   for (const CodedSequences::Run* run = sequences.runsBegin(s); run != sequences.runsBegin(s + 1); ++run) {
     if (run->length < w) continue;
     const std::uint8_t* letters = sequences.letters(s) + run->start;
@@ -192,7 +192,7 @@ double WindowScorer::best(const CodedSequences& sequences, std::size_t s, bool b
       default: scanRun<0>(letters, quads, count, bothStrands, bestQuick, bestScore);
     }
   }
-  return bestScore >= floor ? bestScore : enrichment_stats::kNoWindow;
+  return bestScore >= floor ? bestScore : stats::kNoWindow;
 }
 
-}  // namespace enrichment
+}  // namespace stats

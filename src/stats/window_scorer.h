@@ -17,7 +17,7 @@
 #include "formats/fasta.h"
 #include "formats/motif.h"
 
-namespace enrichment {
+namespace stats {
 
 // Sequences coded once for every motif scored on them: A, C, G, T as 0 to 3
 // and every other letter as 4 (lower case included, as the engine's windows
@@ -52,9 +52,9 @@ class CodedSequences {
 
 class WindowScorer {
  public:
-  // Plain frequencies of A, C, G, T per position (motif::plainFrequencies);
+  // Plain frequencies of A, C, G, T per position (formats::plainFrequencies);
   // at least one position.
-  explicit WindowScorer(const std::vector<motif::Column>& frequencies);
+  explicit WindowScorer(const std::vector<formats::Column>& frequencies);
 
   int width() const { return width_; }
 
@@ -130,4 +130,4 @@ void WindowScorer::forEachAtLeast(const CodedSequences& sequences, std::size_t s
     }
 }
 
-}  // namespace enrichment
+}  // namespace stats

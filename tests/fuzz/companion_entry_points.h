@@ -71,12 +71,12 @@ inline bool isIupac(unsigned char c) {
 }
 
 inline std::string recordLabel(const std::string& name, std::size_t number) {
-  return isBlankText(name) ? "record number " + std::to_string(number) : "record " + textio::printable(name, 80);
+  return isBlankText(name) ? "record number " + std::to_string(number) : "record " + formats::printable(name, 80);
 }
 
 inline ExpectedDna expectedDna(const std::string& text, const std::string& path, const DnaRules& rules) {
   ExpectedDna out;
-  const std::string format = dna_letters::binaryFormat(text.substr(0, 65536));
+  const std::string format = formats::binaryFormat(text.substr(0, 65536));
   if (!format.empty()) {
     out.error = "Error: " + path + ": " + format + ".\n";
     return out;
@@ -107,7 +107,7 @@ inline ExpectedDna expectedDna(const std::string& text, const std::string& path,
       if (isSpace(c)) continue;
       if (!isDnaBase(c) && !isIupac(c)) {
         out.error =
-            "Error: " + path + ":" + std::to_string(line) + ": " + label + ": " + dna_letters::refusal(c) + "\n";
+            "Error: " + path + ":" + std::to_string(line) + ": " + label + ": " + formats::letterRefusal(c) + "\n";
         return out;
       }
       if (isIupac(c)) ++out.iupac;
@@ -184,22 +184,22 @@ inline Result motifFile(const std::uint8_t* data, std::size_t size) {
   const std::string source = "fuzz.motifs";
   Result result;
   try {
-    std::vector<motif::Motif> motifs;
+    std::vector<formats::Motif> motifs;
     switch (reader) {
-      case 0: motifs = motif_files::read(in, source); break;
-      case 1: motifs = motif_files::readMeme(in, source); break;
-      case 2: motifs = motif_files::readJaspar(in, source); break;
-      case 3: motifs = motif_files::readJasparPlain(in, source); break;
-      case 4: motifs = motif_files::readTransfac(in, source); break;
-      default: motifs = motif_files::readHomer(in, source); break;
+      case 0: motifs = formats::readMotifs(in, source); break;
+      case 1: motifs = formats::readMeme(in, source); break;
+      case 2: motifs = formats::readJaspar(in, source); break;
+      case 3: motifs = formats::readJasparPlain(in, source); break;
+      case 4: motifs = formats::readTransfac(in, source); break;
+      default: motifs = formats::readHomer(in, source); break;
     }
-    for (const motif::Motif& m : motifs) {
+    for (const formats::Motif& m : motifs) {
       FUZZ_REQUIRE(m.width() >= 1 && m.source == source && m.line >= 1);
-      for (const motif::Column& column : m.columns)
+      for (const formats::Column& column : m.columns)
         for (double v : column) FUZZ_REQUIRE(std::isfinite(v) && v >= 0.0);
-      FUZZ_REQUIRE(motif::consensus(m.columns).size() == m.columns.size());
+      FUZZ_REQUIRE(formats::consensus(m.columns).size() == m.columns.size());
       // What the comparison works from: frequencies, each column adding up to 1.
-      for (const motif::Column& column : motif::frequencies(m, 0.25)) {
+      for (const formats::Column& column : formats::frequencies(m, 0.25)) {
         double total = 0;
         for (double v : column) {
           FUZZ_REQUIRE(std::isfinite(v) && v >= 0.0);
@@ -220,38 +220,38 @@ inline Result motifFile(const std::uint8_t* data, std::size_t size) {
 // Tables and logs read back by zelkova-export and zelkova-aggregate
 
 // A table accepted once is accepted again as written back, unchanged.
-inline void requireSummaryRoundTrip(const std::vector<summary_table::Row>& rows) {
-  std::string text = std::string(summary_table::kHeader) + "\n";
-  for (const summary_table::Row& row : rows) {
+inline void requireSummaryRoundTrip(const std::vector<formats::SummaryRow>& rows) {
+  std::string text = std::string(formats::kSummaryHeader) + "\n";
+  for (const formats::SummaryRow& row : rows) {
     FUZZ_REQUIRE(row.rank >= 1 && row.primaryHits <= row.primaryTotal && row.controlHits <= row.controlTotal);
-    text += summary_table::line(row) + "\n";
+    text += formats::summaryLine(row) + "\n";
   }
   std::istringstream again(text);
-  const std::vector<summary_table::Row> reread = summary_table::read(again, "again");
+  const std::vector<formats::SummaryRow> reread = formats::readSummaryTable(again, "again");
   FUZZ_REQUIRE(reread.size() == rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i)
-    FUZZ_REQUIRE(summary_table::line(reread[i]) == summary_table::line(rows[i]));
+    FUZZ_REQUIRE(formats::summaryLine(reread[i]) == formats::summaryLine(rows[i]));
 }
 
-inline void requireMatchRoundTrip(const std::vector<match_table::Row>& rows) {
+inline void requireMatchRoundTrip(const std::vector<formats::MatchRow>& rows) {
   std::ostringstream once;
-  match_table::write(once, rows);
+  formats::writeMatchTable(once, rows);
   std::istringstream in(once.str());
   std::ostringstream twice;
-  match_table::write(twice, match_table::read(in, "again"));
+  formats::writeMatchTable(twice, formats::readMatchTable(in, "again"));
   FUZZ_REQUIRE(twice.str() == once.str());
 }
 
-inline void requireKnownRows(const std::vector<known_table::Row>& rows) {
+inline void requireKnownRows(const std::vector<formats::KnownRow>& rows) {
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    const known_table::Row& row = rows[i];
+    const formats::KnownRow& row = rows[i];
     FUZZ_REQUIRE(row.rank == static_cast<int>(i) + 1 && !row.id.empty() && row.line >= 2);
     FUZZ_REQUIRE(row.primaryHits <= row.primaryTotal && row.controlHits <= row.controlTotal);
   }
 }
 
-inline void requirePeaks(const peaks::PeakFile& file) {
-  for (const peaks::Peak& p : file.peaks) {
+inline void requirePeaks(const formats::PeakFile& file) {
+  for (const formats::Peak& p : file.peaks) {
     FUZZ_REQUIRE(!p.chrom.empty() && p.start >= 0 && p.start < p.end && p.line >= 1);
     FUZZ_REQUIRE(!p.summit || (*p.summit >= 0 && *p.summit < p.end - p.start));
     FUZZ_REQUIRE(p.strand == '+' || p.strand == '-' || p.strand == '.');
@@ -259,7 +259,7 @@ inline void requirePeaks(const peaks::PeakFile& file) {
 }
 
 // Four probabilities above 0 that add up to 1.
-inline void requireBackground(const meme_background::LetterProbabilities& probabilities) {
+inline void requireBackground(const formats::LetterProbabilities& probabilities) {
   double total = 0;
   for (double p : probabilities) {
     FUZZ_REQUIRE(std::isfinite(p) && p > 0);
@@ -279,20 +279,20 @@ inline Result table(const std::uint8_t* data, std::size_t size) {
   Result result;
   try {
     switch (kind) {
-      case 0: requireSummaryRoundTrip(summary_table::read(in, source)); break;
+      case 0: requireSummaryRoundTrip(formats::readSummaryTable(in, source)); break;
       case 1:
-        for (const enrichment_table::Row& row : enrichment_table::read(in, source))
+        for (const formats::EnrichmentRow& row : formats::readEnrichmentTable(in, source))
           FUZZ_REQUIRE(!row.id.empty() && row.primaryHits <= row.primaryTotal && row.controlHits <= row.controlTotal);
         break;
-      case 2: requireMatchRoundTrip(match_table::read(in, source)); break;
+      case 2: requireMatchRoundTrip(formats::readMatchTable(in, source)); break;
       case 3: {
         const std::string version = discover::logVersion(in, source);
         FUZZ_REQUIRE(!version.empty() && version.find_first_of(" \t") == std::string::npos);
         break;
       }
-      case 4: requireKnownRows(known_table::read(in, source)); break;
-      case 5: requirePeaks(peaks::parsePeaks(in.str(), source)); break;
-      default: requireBackground(meme_background::read(in, source)); break;
+      case 4: requireKnownRows(formats::readKnownTable(in, source)); break;
+      case 5: requirePeaks(formats::parsePeaks(in.str(), source)); break;
+      default: requireBackground(formats::readMemeBackground(in, source)); break;
     }
   } catch (const ReadError& e) {
     result.refused = true;

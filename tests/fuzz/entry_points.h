@@ -141,7 +141,7 @@ inline void checkWindows(const SequenceSet& seqs, int L) {
         FUZZ_REQUIRE(site.pos == (strand ? p : W - 1 - p));
         const bool acgt = word.find_first_not_of("ACGT") == std::string::npos;
         FUZZ_REQUIRE(site.acgt == acgt);
-        if (acgt) FUZZ_REQUIRE(site.code == words::numberOf(word.c_str(), L));
+        if (acgt) FUZZ_REQUIRE(site.code == base::numberOf(word.c_str(), L));
         FUZZ_REQUIRE(static_cast<bool>((strand ? rec.fwdValid : rec.revValid)[static_cast<std::size_t>(p)]) ==
                      (word.find('N') == std::string::npos));
       }
@@ -185,7 +185,7 @@ inline Result fasta(const std::uint8_t* data, std::size_t size) {
     FUZZ_REQUIRE(rec.name == expected.records[r].first);
     FUZZ_REQUIRE(rec.seq == expected.records[r].second);
     FUZZ_REQUIRE(rec.len == static_cast<int>(rec.seq.size()) && rec.len < MAX_SEQ);
-    FUZZ_REQUIRE(rec.revSeq == words::reverseComplement(rec.seq));
+    FUZZ_REQUIRE(rec.revSeq == base::reverseComplement(rec.seq));
     letters += rec.len;
     for (int p = 0; p + L <= rec.len; ++p) {
       ++windows;
@@ -239,8 +239,8 @@ inline Result markov(const std::uint8_t* data, std::size_t size) {
       const std::size_t start = at + marker.size();
       const std::string word = text.substr(start, text.find(' ', start) - start);
       FUZZ_REQUIRE(!word.empty() && word.size() <= static_cast<std::size_t>(model.lastWordLength));
-      FUZZ_REQUIRE(!model.given[word.size()][static_cast<std::size_t>(
-          words::numberOf(word.c_str(), static_cast<int>(word.size())))]);
+      FUZZ_REQUIRE(!model.given[word.size()]
+                               [static_cast<std::size_t>(base::numberOf(word.c_str(), static_cast<int>(word.size())))]);
       throw;
     }
   } catch (const FatalError& e) {
@@ -337,9 +337,9 @@ inline Result reportFile(const std::uint8_t* data, std::size_t size) {
   Result result;
   const std::string source = "fuzz.out";
   try {
-    const report::Report r = report::read(in, source);
+    const formats::Report r = formats::readReport(in, source);
     int previousRank = 0;
-    for (const report::Motif& m : r.motifs) {
+    for (const formats::ReportMotif& m : r.motifs) {
       FUZZ_REQUIRE(m.rank > previousRank);
       previousRank = m.rank;
       FUZZ_REQUIRE(m.width() >= 1);
@@ -347,7 +347,7 @@ inline Result reportFile(const std::uint8_t* data, std::size_t size) {
       FUZZ_REQUIRE(m.degenerateConsensus.size() == m.consensus.size());
       FUZZ_REQUIRE(m.reverseConsensus.size() == m.consensus.size());
       FUZZ_REQUIRE(m.siteCount >= 0 && m.sites.size() == static_cast<std::size_t>(m.siteCount));
-      for (const report::Column& column : m.counts) {
+      for (const formats::CountColumn& column : m.counts) {
         long long total = 0;
         for (long long c : column) {
           FUZZ_REQUIRE(c >= 0 && c <= m.siteCount - total);
@@ -355,7 +355,7 @@ inline Result reportFile(const std::uint8_t* data, std::size_t size) {
         }
         FUZZ_REQUIRE(total == m.siteCount);
       }
-      for (const report::Site& s : m.sites) {
+      for (const formats::ReportSite& s : m.sites) {
         FUZZ_REQUIRE(s.word.size() == static_cast<std::size_t>(m.width()));
         FUZZ_REQUIRE(s.position >= 1);
       }

@@ -84,7 +84,7 @@ Site fromLmer(const L_mer& mer, int K) {
   const char* word = mer.text();
   for (int i = 0; i < K && word[i] != '\0'; ++i) s.text[i] = word[i];
   s.strand = mer.strand;
-  s.acgt = words::pack(s.text, K, s.code) && std::strlen(s.text) == static_cast<std::size_t>(K);
+  s.acgt = base::pack(s.text, K, s.code) && std::strlen(s.text) == static_cast<std::size_t>(K);
   s.score = mer.score;
   s.pos = mer.pos;
   s.seqIdx = mer.seqIdx;
@@ -181,7 +181,7 @@ std::vector<float> crossGroupDist(const aCluster& from, const aCluster& to, matr
   return cross;
 }
 
-std::map<int, double> scoreDistribution(const scoring::ScoringMatrix& matrix, const scoring::Background& background) {
+std::map<int, double> scoreDistribution(const stats::ScoringMatrix& matrix, const stats::Background& background) {
   std::map<int, double> sums{{0, 1.0}};
   for (int i = 0; i < matrix.width(); ++i) {
     std::map<int, double> next;

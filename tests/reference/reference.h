@@ -52,7 +52,7 @@ class InputCursor {
 // SequenceSet::siteAt).
 L_mer initKmer(const SequenceSet& seqs, int pos, int seqIdx, bool strand);
 
-// The reverse complement of a NUL-terminated word (defines words::reverseComplement).
+// The reverse complement of a NUL-terminated word (defines base::reverseComplement).
 void RevComp(const char* src, char* dst);
 
 // A copy of `site` whose two words are cut to exactly K letters.
@@ -118,8 +118,8 @@ std::vector<float> crossGroupDist(const aCluster& from, const aCluster& to, matr
 
 // The whole distribution of a scoring matrix's window score when the letters
 // are drawn from `background`: the columns convolved one by one, every
-// partial sum kept (defines scoring::ScoreTail, which drops the sums that
+// partial sum kept (defines stats::ScoreTail, which drops the sums that
 // cannot reach its floor).
-std::map<int, double> scoreDistribution(const scoring::ScoringMatrix& matrix, const scoring::Background& background);
+std::map<int, double> scoreDistribution(const stats::ScoringMatrix& matrix, const stats::Background& background);
 
 }  // namespace reference

@@ -9,7 +9,7 @@ namespace discover {
 
 namespace {
 
-using genome_intervals::Interval;
+using stats::Interval;
 
 // The background's seed, derived from --seed as a stream of its own, so that
 // it never changes with the shuffles' or the holdout's.
@@ -27,8 +27,8 @@ std::vector<FastaRecord> asSearched(std::vector<FastaRecord> records) {
 
 LowerCase lowerCaseRule(const Options& o) { return o.maskLowercase ? LowerCase::AsN : LowerCase::AsUpper; }
 
-peak_windows::WindowOptions windowOptions(const Options& o, bool top) {
-  peak_windows::WindowOptions w;
+stats::WindowOptions windowOptions(const Options& o, bool top) {
+  stats::WindowOptions w;
   w.size = o.genome.windowSize;
   if (top) w.topPeaks = o.genome.topPeaks;
   return w;
@@ -44,11 +44,11 @@ std::function<void(long long, long long)> drawProgress(StepProgress& progress) {
 
 }  // namespace
 
-GenomeInput::GenomeInput(const Options& options, StepProgress& progress, const genome::ScratchNotice& notice)
+GenomeInput::GenomeInput(const Options& options, StepProgress& progress, const formats::ScratchNotice& notice)
     : options_(options) {
   const std::string& path = options.genome.genomeFile;
   progress.update("opening " + path + " (its index is built beside it when missing)", -1.0);
-  genome_ = std::make_unique<genome::IndexedGenome>(path, notice);
+  genome_ = std::make_unique<formats::IndexedGenome>(path, notice);
   run_.genomePath = path;
   run_.bgzip = genome_->bgzipCompressed();
   run_.indexOrigin = genome_->indexOrigin();
@@ -61,39 +61,39 @@ GenomeInput::GenomeInput(const Options& options, StepProgress& progress, const g
 void GenomeInput::cutPeakWindows() {
   const GenomeOptions& g = options_.genome;
   if (!g.excludeFile.empty()) {
-    excluded_ = peak_windows::excludedRegions(peaks::readPeakFile(g.excludeFile), *genome_);
+    excluded_ = stats::excludedRegions(formats::readPeakFile(g.excludeFile), *genome_);
     run_.excludedRegions = excluded_.size();
   }
-  const peaks::PeakFile file = peaks::readPeakFile(g.peaksFile);
+  const formats::PeakFile file = formats::readPeakFile(g.peaksFile);
   run_.peakFormat = file.format;
-  const genome_intervals::IntervalIndex excluded(excluded_);
-  run_.windows = peak_windows::makeWindows(file, *genome_, windowOptions(options_, true), excluded);
-  run_.peakRecords = asSearched(
-      genome_intervals::fetchRecords(*genome_, peak_windows::regionsOf(run_.windows.windows), lowerCaseRule(options_)));
-  keepOut_ = peak_windows::keepOutZones(file, windowOptions(options_, false));
+  const stats::IntervalIndex excluded(excluded_);
+  run_.windows = stats::makeWindows(file, *genome_, windowOptions(options_, true), excluded);
+  run_.peakRecords =
+      asSearched(stats::fetchRecords(*genome_, stats::regionsOf(run_.windows.windows), lowerCaseRule(options_)));
+  keepOut_ = stats::keepOutZones(file, windowOptions(options_, false));
   keepOut_.insert(keepOut_.end(), excluded_.begin(), excluded_.end());
 }
 
 void GenomeInput::cutControl(StepProgress& progress) {
   if (run_.control == ControlSource::GenomicBackground) {
-    gc_background::BackgroundOptions b;
+    stats::BackgroundOptions b;
     b.ratio = options_.genome.backgroundRatio;
     b.seed = options_.seed ^ kGenomicBackgroundStream;
     b.maxNFraction = kMaxBackgroundN;
     b.lowerCase = lowerCaseRule(options_);
     b.progress = drawProgress(progress);
-    run_.draw = gc_background::drawBackground(*genome_, run_.peakRecords, genome_intervals::IntervalIndex(keepOut_), b);
+    run_.draw = stats::drawBackground(*genome_, run_.peakRecords, stats::IntervalIndex(keepOut_), b);
     if (run_.draw->windows.empty())
       throw FatalError("Error: no background window could be drawn from " + run_.genomePath +
                        ": every place of it is near a peak, excluded or more than " +
                        std::to_string(static_cast<int>(100 * kMaxBackgroundN)) + " % N.\n");
-    run_.controlRegions = gc_background::regionsOf(*run_.draw);
+    run_.controlRegions = stats::regionsOf(*run_.draw);
   } else if (run_.control == ControlSource::ControlPeaks) {
-    const peaks::PeakFile file = peaks::readPeakFile(options_.genome.controlPeaksFile);
-    peak_windows::WindowSet set = peak_windows::makeWindows(file, *genome_, windowOptions(options_, false),
-                                                            genome_intervals::IntervalIndex(excluded_));
-    const genome_intervals::IntervalIndex peakWindows(peak_windows::regionsOf(run_.windows.windows));
-    for (const peak_windows::Window& w : set.windows) {
+    const formats::PeakFile file = formats::readPeakFile(options_.genome.controlPeaksFile);
+    stats::WindowSet set =
+        stats::makeWindows(file, *genome_, windowOptions(options_, false), stats::IntervalIndex(excluded_));
+    const stats::IntervalIndex peakWindows(stats::regionsOf(run_.windows.windows));
+    for (const stats::Window& w : set.windows) {
       if (peakWindows.overlaps(w.region.chrom, w.region.start, w.region.end))
         ++run_.controlOverlappingPeaks;
       else
@@ -106,8 +106,7 @@ void GenomeInput::cutControl(StepProgress& progress) {
   } else {
     return;
   }
-  run_.controlRecords =
-      asSearched(genome_intervals::fetchRecords(*genome_, run_.controlRegions, lowerCaseRule(options_)));
+  run_.controlRecords = asSearched(stats::fetchRecords(*genome_, run_.controlRegions, lowerCaseRule(options_)));
 }
 
 SequenceFile wholeRecords(const std::vector<FastaRecord>& records) {
@@ -118,12 +117,12 @@ SequenceFile wholeRecords(const std::vector<FastaRecord>& records) {
   return file;
 }
 
-std::string indexGenomeOnly(const std::string& genomePath, const genome::ScratchNotice& notice) {
-  const genome::IndexedGenome genome(genomePath, notice);
+std::string indexGenomeOnly(const std::string& genomePath, const formats::ScratchNotice& notice) {
+  const formats::IndexedGenome genome(genomePath, notice);
   switch (genome.indexOrigin()) {
-    case genome::IndexOrigin::Existing: return "The index of " + genomePath + " is there and up to date.";
-    case genome::IndexOrigin::BuiltBeside: return "Built the index of " + genomePath + " beside it.";
-    case genome::IndexOrigin::BuiltInMemory: break;
+    case formats::IndexOrigin::Existing: return "The index of " + genomePath + " is there and up to date.";
+    case formats::IndexOrigin::BuiltBeside: return "Built the index of " + genomePath + " beside it.";
+    case formats::IndexOrigin::BuiltInMemory: break;
   }
   throw FatalError("Error: cannot write the index of " + genomePath + " beside it: " + genome.inMemoryReason() + ".\n");
 }

@@ -30,24 +30,24 @@ struct GenomeRun {
   // The genome.
   std::string genomePath;
   bool bgzip = false;
-  genome::IndexOrigin indexOrigin = genome::IndexOrigin::Existing;
+  formats::IndexOrigin indexOrigin = formats::IndexOrigin::Existing;
   std::string inMemoryReason;  // why the index is in memory only
   std::size_t chromosomes = 0;
   long long genomeLetters = 0;
 
   // The peaks and their windows (regions in the file order of their peaks).
-  peaks::PeakFormat peakFormat = peaks::PeakFormat::Bed;
-  peak_windows::WindowSet windows;
+  formats::PeakFormat peakFormat = formats::PeakFormat::Bed;
+  stats::WindowSet windows;
   std::size_t excludedRegions = 0;       // regions of --exclude
   std::vector<FastaRecord> peakRecords;  // the windows' letters as cut, IUPAC codes as N: peaks.fa
 
   // The control cut from the genome; nothing of it when it is not.
   ControlSource control = ControlSource::GenomicBackground;
-  std::optional<gc_background::BackgroundDraw> draw;      // the genomic background
-  std::optional<peak_windows::WindowSet> controlWindows;  // the windows of --control-peaks
-  int controlOverlappingPeaks = 0;                        // control-peak windows left out as they overlap a peak window
-  std::vector<genome_intervals::Interval> controlRegions;  // in order of controlRecords
-  std::vector<FastaRecord> controlRecords;                 // as cut, IUPAC codes as N: background.fa
+  std::optional<stats::BackgroundDraw> draw;       // the genomic background
+  std::optional<stats::WindowSet> controlWindows;  // the windows of --control-peaks
+  int controlOverlappingPeaks = 0;                 // control-peak windows left out as they overlap a peak window
+  std::vector<stats::Interval> controlRegions;     // in order of controlRecords
+  std::vector<FastaRecord> controlRecords;         // as cut, IUPAC codes as N: background.fa
 };
 
 // The genome opened, the peaks read, and the steps from them to the sets.
@@ -57,7 +57,7 @@ class GenomeInput {
   // a line on the progress first: building reads the whole genome), telling
   // `notice` of the directory an index is built in. Throws ReadError
   // for a genome that cannot be read or indexed.
-  GenomeInput(const Options& options, StepProgress& progress, const genome::ScratchNotice& notice = {});
+  GenomeInput(const Options& options, StepProgress& progress, const formats::ScratchNotice& notice = {});
 
   // Reads the peaks (and --exclude), cuts their windows and reads their
   // letters. Throws ReadError naming the file and line of a peak the
@@ -75,9 +75,9 @@ class GenomeInput {
 
  private:
   const Options& options_;
-  std::unique_ptr<genome::IndexedGenome> genome_;
-  std::vector<genome_intervals::Interval> excluded_;  // of --exclude
-  std::vector<genome_intervals::Interval> keepOut_;   // around every peak, for the background
+  std::unique_ptr<formats::IndexedGenome> genome_;
+  std::vector<stats::Interval> excluded_;  // of --exclude
+  std::vector<stats::Interval> keepOut_;   // around every peak, for the background
   GenomeRun run_;
 };
 
@@ -87,6 +87,6 @@ SequenceFile wholeRecords(const std::vector<FastaRecord>& records);
 // --index-genome: finds or builds the index of the genome beside it and
 // returns the line to print, telling `notice` of the directory the index is
 // built in. Throws FatalError when it cannot be written there.
-std::string indexGenomeOnly(const std::string& genomePath, const genome::ScratchNotice& notice = {});
+std::string indexGenomeOnly(const std::string& genomePath, const formats::ScratchNotice& notice = {});
 
 }  // namespace discover

@@ -4,15 +4,15 @@ namespace discover {
 
 std::string indexOriginText(const GenomeRun& run) {
   switch (run.indexOrigin) {
-    case genome::IndexOrigin::Existing: return "index found beside it";
-    case genome::IndexOrigin::BuiltBeside: return "index built beside it";
-    case genome::IndexOrigin::BuiltInMemory: break;
+    case formats::IndexOrigin::Existing: return "index found beside it";
+    case formats::IndexOrigin::BuiltBeside: return "index built beside it";
+    case formats::IndexOrigin::BuiltInMemory: break;
   }
   return "index built in memory (the directory of " + run.genomePath + " cannot be written to: " + run.inMemoryReason +
          "; it is built again by every run)";
 }
 
-std::string windowCountsText(const peak_windows::WindowSet& set) {
+std::string windowCountsText(const stats::WindowSet& set) {
   std::string text = std::to_string(set.peaks) + " peaks, " + std::to_string(set.windows.size()) + " windows";
   std::string reasons;
   auto add = [&reasons](int count, const std::string& why) {

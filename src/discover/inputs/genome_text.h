@@ -15,6 +15,6 @@ std::string indexOriginText(const GenomeRun& run);
 // "300 peaks, 296 windows; left out: 3 overlapping the window of a stronger
 // peak, 1 running past a chromosome end"; only the reasons that left a peak
 // out are named.
-std::string windowCountsText(const peak_windows::WindowSet& set);
+std::string windowCountsText(const stats::WindowSet& set);
 
 }  // namespace discover

@@ -10,11 +10,11 @@ long long letterCount(const std::vector<FastaRecord>& records) {
   return total;
 }
 
-std::array<double, report::kBases> baseFrequencies(const std::vector<FastaRecord>& records) {
-  std::array<double, report::kBases> counts{};
+std::array<double, formats::kReportBases> baseFrequencies(const std::vector<FastaRecord>& records) {
+  std::array<double, formats::kReportBases> counts{};
   for (const FastaRecord& r : records)
     for (char c : r.letters) {
-      const int b = words::baseIndex(c);
+      const int b = base::baseIndex(c);
       if (b < 0) continue;
       counts[static_cast<std::size_t>(b)] += 1;
       counts[static_cast<std::size_t>(3 - b)] += 1;  // its complement on the other strand
@@ -25,14 +25,14 @@ std::array<double, report::kBases> baseFrequencies(const std::vector<FastaRecord
   return counts;
 }
 
-scoring::Background siteBackground(const std::vector<FastaRecord>& records) {
-  std::array<long long, motif::kBases> counts{};
+stats::Background siteBackground(const std::vector<FastaRecord>& records) {
+  std::array<long long, formats::kBases> counts{};
   for (const FastaRecord& r : records)
     for (char c : r.letters) {
-      const int base = words::baseIndex(c);
+      const int base = base::baseIndex(c);
       if (base >= 0) ++counts[static_cast<std::size_t>(base)];
     }
-  return scoring::strandSymmetricBackground(counts);
+  return stats::strandSymmetricBackground(counts);
 }
 
 }  // namespace discover

@@ -15,10 +15,10 @@ namespace discover {
 long long letterCount(const std::vector<FastaRecord>& records);
 
 // Frequencies of A, C, G, T over both strands; even when there are none.
-std::array<double, report::kBases> baseFrequencies(const std::vector<FastaRecord>& records);
+std::array<double, formats::kReportBases> baseFrequencies(const std::vector<FastaRecord>& records);
 
 // The background of the site p-values: the A, C, G and T of `records`.
 // Requires at least one of them.
-scoring::Background siteBackground(const std::vector<FastaRecord>& records);
+stats::Background siteBackground(const std::vector<FastaRecord>& records);
 
 }  // namespace discover

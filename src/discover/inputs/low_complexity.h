@@ -16,7 +16,7 @@ namespace discover {
 // shorter than the shortest motif left alone (no window of a motif lies
 // wholly inside them; masking them would only cut good windows around them,
 // and DUST calls seven As in a row low-complexity).
-dust::Settings dustSettings(const Options& options);
+stats::DustSettings dustSettings(const Options& options);
 
 // Masks the low-complexity DNA of `records` as N unless --no-dust; returns
 // the letters masked.

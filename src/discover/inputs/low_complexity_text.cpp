@@ -6,7 +6,7 @@ namespace discover {
 
 std::string maskedShareText(const Options& o, long long masked, long long letters) {
   if (!o.dust) return "";
-  return ", " + numbers::percentOf(masked, letters) + " masked as low-complexity";
+  return ", " + formats::percentOf(masked, letters) + " masked as low-complexity";
 }
 
 }  // namespace discover

@@ -29,7 +29,7 @@ void warn(Inputs& inputs, StepProgress& progress, const std::vector<std::string>
 // The note about the IUPAC letters of an input read as N (none when there
 // were none), on standard error now and in the log later.
 void noteLetters(Inputs& inputs, StepProgress& progress, const std::string& file, std::uint64_t iupacLetters) {
-  const std::string note = iupacNote(command_files::inputName(file), iupacLetters);
+  const std::string note = iupacNote(formats::inputName(file), iupacLetters);
   if (note.empty()) return;
   progress.say(note);
   inputs.inputNotes.push_back(note);
@@ -39,7 +39,7 @@ void noteLetters(Inputs& inputs, StepProgress& progress, const std::string& file
 // ones), or shuffled copies of the primary sequences as they are searched.
 std::vector<FastaRecord> readControl(const Options& o, Inputs& inputs, StepProgress& progress) {
   if (o.controlFile.empty())
-    return shuffle::shuffledCopies(inputs.primary.records, kShuffleWordLength, kShuffledCopies, o.seed, o.threads);
+    return stats::shuffledCopies(inputs.primary.records, kShuffleWordLength, kShuffledCopies, o.seed, o.threads);
   SequenceFile control = readSequenceFile(o.controlFile, o.trim, o.maskLowercase, o.maxLetters);
   noteLetters(inputs, progress, o.controlFile, control.iupacLetters);
   warn(inputs, progress, checkRecords(control, o.controlFile));
@@ -50,7 +50,7 @@ std::vector<FastaRecord> readControl(const Options& o, Inputs& inputs, StepProgr
 std::string controlSummary(const Options& o, ControlSource source) {
   switch (source) {
     case ControlSource::Shuffled: return "shuffled";
-    case ControlSource::File: return "from " + command_files::inputName(o.controlFile);
+    case ControlSource::File: return "from " + formats::inputName(o.controlFile);
     case ControlSource::GenomicBackground: return "GC-matched genomic windows";
     case ControlSource::ControlPeaks: return "windows of the control peaks " + o.genome.controlPeaksFile;
   }
@@ -59,7 +59,7 @@ std::string controlSummary(const Options& o, ControlSource source) {
 
 // Genome (with --peaks): the genome opened, the peaks read and their windows
 // cut; nothing without --peaks.
-std::optional<GenomeInput> cutFromGenome(const Options& o, const genome::ScratchNotice& indexNotice,
+std::optional<GenomeInput> cutFromGenome(const Options& o, const formats::ScratchNotice& indexNotice,
                                          StepProgress& progress) {
   if (o.genome.peaksFile.empty()) return std::nullopt;
   progress.begin("Genome");
@@ -74,7 +74,7 @@ std::optional<GenomeInput> cutFromGenome(const Options& o, const genome::Scratch
 // Reading: the primary sequences (the peak windows with a genome), checked
 // and masked for low complexity.
 void readPrimary(const Options& o, Inputs& inputs, const std::optional<GenomeInput>& genome, StepProgress& progress) {
-  const std::string source = command_files::inputName(primarySource(o));
+  const std::string source = formats::inputName(primarySource(o));
   progress.begin("Reading");
   if (genome) {
     inputs.primary = wholeRecords(genome->run().peakRecords);
@@ -99,7 +99,7 @@ std::vector<FastaRecord> cutGenomeControl(Inputs& inputs, GenomeInput& genome, S
   genome.cutControl(progress);
   const GenomeRun& run = genome.run();
   if (run.draw)
-    for (const std::string& note : background_summary::notes(*run.draw)) progress.say("Note: " + note);
+    for (const std::string& note : stats::backgroundNotes(*run.draw)) progress.say("Note: " + note);
   SequenceFile control = wholeRecords(run.controlRecords);
   warn(inputs, progress, checkRecords(control, "background.fa"));
   return std::move(control.records);
@@ -115,19 +115,19 @@ void readControlAndDatabase(const Options& o, Inputs& inputs, std::optional<Geno
   inputs.controlLetters = letterCount(inputs.control);
   inputs.controlDusted = maskLowComplexity(o, inputs.control);
   inputs.controlBases = baseFrequencies(inputs.control);
-  inputs.databaseFiles = motif_database::resolveFiles(o.databaseFiles);
-  inputs.knownMotifs = motif_database::load(inputs.databaseFiles);
+  inputs.databaseFiles = stats::resolveFiles(o.databaseFiles);
+  inputs.knownMotifs = stats::loadMotifDatabase(inputs.databaseFiles);
   progress.end(plural(inputs.control.size(), "sequence") + ", " + controlSummary(o, source) +
                maskedShareText(o, inputs.controlDusted, inputs.controlLetters));
 }
 
 }  // namespace
 
-Inputs readInputs(const Options& o, const genome::ScratchNotice& indexNotice, StepProgress& progress) {
+Inputs readInputs(const Options& o, const formats::ScratchNotice& indexNotice, StepProgress& progress) {
   std::vector<std::string> files{o.primaryFile, o.controlFile, o.genome.peaksFile, o.genome.controlPeaksFile,
                                  o.genome.excludeFile};
   files.insert(files.end(), o.databaseFiles.begin(), o.databaseFiles.end());
-  command_files::check(files, {});  // standard input read once at most
+  formats::checkCommandFiles(files, {});  // standard input read once at most
   Inputs inputs;
   std::optional<GenomeInput> genome = cutFromGenome(o, indexNotice, progress);
   readPrimary(o, inputs, genome, progress);

@@ -30,12 +30,12 @@ struct Inputs {
   long long primaryDusted = 0, controlDusted = 0;  // letters masked as low-complexity
   std::vector<std::string> warnings;               // about the inputs, one line each
   std::vector<std::string> inputNotes;  // about the letters read, "peaks.fa: 3 IUPAC letters read as N"; may be empty
-  std::array<double, report::kBases> controlBases{};  // letter frequencies of the control, both strands
-  scoring::Background siteBackground{};               // of the site p-values: the primary letters before masking
-  std::optional<std::vector<genome_intervals::Interval>> regions;  // when every header names one
-  std::string regionsMissing;                                      // else why not: sites.bed is not written
-  std::vector<std::string> databaseFiles;                          // the files of the motif database
-  std::vector<motif::Motif> knownMotifs;                           // the database the names come from
+  std::array<double, formats::kReportBases> controlBases{};  // letter frequencies of the control, both strands
+  stats::Background siteBackground{};                        // of the site p-values: the primary letters before masking
+  std::optional<std::vector<stats::Interval>> regions;       // when every header names one
+  std::string regionsMissing;                                // else why not: sites.bed is not written
+  std::vector<std::string> databaseFiles;                    // the files of the motif database
+  std::vector<formats::Motif> knownMotifs;                   // the database the names come from
 };
 
 // The steps "Genome" (with --peaks), "Reading" and "Control". The directory
@@ -43,6 +43,6 @@ struct Inputs {
 // `indexNotice`. Warnings and notes are told to the progress as they arise.
 // Throws FatalError (or ReadError for a motif database) for input it
 // refuses.
-Inputs readInputs(const Options& options, const genome::ScratchNotice& indexNotice, StepProgress& progress);
+Inputs readInputs(const Options& options, const formats::ScratchNotice& indexNotice, StepProgress& progress);
 
 }  // namespace discover

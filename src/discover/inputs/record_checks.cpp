@@ -17,14 +17,14 @@ std::string recordText(std::size_t index, const std::string& name) {
 }
 
 bool holdsBase(const FastaRecord& record) {
-  return std::any_of(record.letters.begin(), record.letters.end(), [](char c) { return words::baseIndex(c) >= 0; });
+  return std::any_of(record.letters.begin(), record.letters.end(), [](char c) { return base::baseIndex(c) >= 0; });
 }
 
 // Whether `record` holds `length` letters of A, C, G and T in a row.
 bool holdsRun(const FastaRecord& record, int length) {
   int run = 0;
   for (char c : record.letters)
-    if ((run = words::baseIndex(c) >= 0 ? run + 1 : 0) >= length) return true;
+    if ((run = base::baseIndex(c) >= 0 ? run + 1 : 0) >= length) return true;
   return false;
 }
 

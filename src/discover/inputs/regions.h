@@ -18,12 +18,12 @@ namespace discover {
 // CHROM:START-END with CHROM non-empty and without blanks (it may hold ':';
 // the last one counts), START and END whole numbers with START < END, then
 // optionally "(+)", "(-)" or "(.)" (the region's strand; '.' without one).
-// Nothing otherwise. genome_intervals::regionName writes such headers.
-std::optional<genome_intervals::Interval> regionOfHeader(const std::string& header);
+// Nothing otherwise. stats::regionName writes such headers.
+std::optional<stats::Interval> regionOfHeader(const std::string& header);
 
 // The regions of all records, or why there are none.
 struct HeaderRegions {
-  std::optional<std::vector<genome_intervals::Interval>> regions;
+  std::optional<std::vector<stats::Interval>> regions;
   std::string whyNot;  // when regions is unset: "record 3 (peak17): ..."
 };
 
@@ -35,7 +35,6 @@ HeaderRegions regionsOfRecords(const std::vector<FastaRecord>& records, const st
 // Where `width` letters from `start` (1-based, on the record as given) of a
 // record of `region` lie in the genome, with the strand ('+' or '-') a site
 // read `forward` on the record is on.
-genome_intervals::Interval genomeStretch(const genome_intervals::Interval& region, long long start, long long width,
-                                         bool forward);
+stats::Interval genomeStretch(const stats::Interval& region, long long start, long long width, bool forward);
 
 }  // namespace discover

@@ -25,7 +25,7 @@ std::string centralLetters(const std::string& letters, int trim, long long& cut)
 bool holdsBases(const std::vector<FastaRecord>& records) {
   for (const FastaRecord& r : records)
     for (char c : r.letters)
-      if (words::baseIndex(c) >= 0) return true;
+      if (base::baseIndex(c) >= 0) return true;
   return false;
 }
 
@@ -44,7 +44,7 @@ SequenceFile readSequenceFile(const std::string& path, int trim, bool maskLowerc
     file.trimmedOff.push_back(cut);
   }
   if (!holdsBases(file.records))
-    throw FatalError("Error: " + command_files::inputName(path) + " holds no A, C, G or T" +
+    throw FatalError("Error: " + formats::inputName(path) + " holds no A, C, G or T" +
                      (maskLowercase ? " in upper case" : "") + ".\n");
   return file;
 }
@@ -54,7 +54,7 @@ long long usableWindows(const std::vector<FastaRecord>& records, int length) {
   for (const FastaRecord& r : records) {
     int run = 0;  // letters of A, C, G, T up to here
     for (char c : r.letters) {
-      run = words::baseIndex(c) >= 0 ? run + 1 : 0;
+      run = base::baseIndex(c) >= 0 ? run + 1 : 0;
       if (run >= length) ++windows;
     }
   }
@@ -96,12 +96,12 @@ Split splitForHoldout(const std::vector<FastaRecord>& records, double fraction, 
   const std::size_t n = records.size();
   const std::size_t held = static_cast<std::size_t>(std::llround(fraction * static_cast<double>(n)));
   if (held == 0 || held == n)
-    throw FatalError("Error: a holdout of " + numbers::significant(fraction) + " leaves " +
+    throw FatalError("Error: a holdout of " + formats::significant(fraction) + " leaves " +
                      (held == 0 ? "no sequence of " + what + " to test on" : "no sequence of " + what + " to search") +
                      " (it has " + std::to_string(n) + "); choose another --holdout.\n");
   std::vector<std::size_t> order(n);
   std::iota(order.begin(), order.end(), 0);
-  shuffle::Random random(seed);
+  stats::Random random(seed);
   for (std::size_t i = n - 1; i > 0; --i) std::swap(order[i], order[random.below(i + 1)]);
   std::vector<bool> heldOut(n, false);
   for (std::size_t i = 0; i < held; ++i) heldOut[order[i]] = true;

@@ -11,9 +11,9 @@ namespace discover {
 namespace {
 
 // The starts of `sites`, by sequence, in order.
-std::vector<std::vector<long long>> siteStarts(const std::vector<enrichment::Site>& sites, std::size_t sequences) {
+std::vector<std::vector<long long>> siteStarts(const std::vector<stats::EnrichmentSite>& sites, std::size_t sequences) {
   std::vector<std::vector<long long>> starts(sequences);
-  for (const enrichment::Site& s : sites) starts.at(s.sequence).push_back(s.position);
+  for (const stats::EnrichmentSite& s : sites) starts.at(s.sequence).push_back(s.position);
   for (std::vector<long long>& list : starts) std::sort(list.begin(), list.end());
   return starts;
 }
@@ -29,7 +29,7 @@ bool overlapsAny(const std::vector<long long>& starts, long long position, int w
 }  // namespace
 
 std::string motifSharingSites(const ReportedMotifSites& reported, std::size_t sequences,
-                              const std::vector<enrichment::Site>& sites, int width) {
+                              const std::vector<stats::EnrichmentSite>& sites, int width) {
   if (sites.empty()) return "";
   std::string best;
   std::size_t bestShared = 0;
@@ -38,7 +38,8 @@ std::string motifSharingSites(const ReportedMotifSites& reported, std::size_t se
     const int siteWidth = reported.candidates[m.group.representative].motif.width();
     const std::vector<std::vector<long long>> starts = siteStarts(reported.sites.motifs[i].sites, sequences);
     std::size_t shared = 0;
-    for (const enrichment::Site& s : sites) shared += overlapsAny(starts.at(s.sequence), s.position, width, siteWidth);
+    for (const stats::EnrichmentSite& s : sites)
+      shared += overlapsAny(starts.at(s.sequence), s.position, width, siteWidth);
     if (shared > bestShared) {
       bestShared = shared;
       best = m.id;
@@ -48,13 +49,13 @@ std::string motifSharingSites(const ReportedMotifSites& reported, std::size_t se
 }
 
 KnownMotifs testKnownMotifs(const Options& o, const std::vector<FastaRecord>& primary,
-                            const std::vector<FastaRecord>& control, const std::vector<motif::Motif>& database,
-                            const ReportedMotifSites& reported, const scoring::Background& background,
+                            const std::vector<FastaRecord>& control, const std::vector<formats::Motif>& database,
+                            const ReportedMotifSites& reported, const stats::Background& background,
                             StepProgress& progress) {
   KnownMotifs known;
   if (!o.knownEnrichment) return known;
   progress.begin("Known motifs");
-  enrichment::Options options;
+  stats::EnrichmentOptions options;
   options.threads = o.threads;
   options.bothStrands = o.bothStrands;
   options.progress = [&](std::size_t tested, std::size_t total) {
@@ -64,23 +65,23 @@ KnownMotifs testKnownMotifs(const Options& o, const std::vector<FastaRecord>& pr
   // A large set is tested on every k-th primary and control sequence.
   known.step = thinningStep(primary, kKnownLetters);
   const std::vector<FastaRecord> thinned = everyKth(primary, known.step);
-  known.results = known::testDatabase(database, thinned, everyKth(control, known.step), options);
+  known.results = stats::testDatabase(database, thinned, everyKth(control, known.step), options);
   known.run = true;
   known.centrality.assign(known.results.size(), std::nullopt);
   for (std::size_t k = 0; k < known.results.size(); ++k) {
-    known::KnownResult& r = known.results[k];
-    if (r.log10Q >= std::log10(known::kEnrichedQ)) continue;
-    std::vector<enrichment::Site> sites =
-        enrichment::sitesAtThreshold(r.test.motif.frequencies, thinned, enrichment::SequenceSet::Primary,
-                                     r.test.choice.threshold, o.bothStrands, o.threads);
-    for (enrichment::Site& site : sites) site.sequence *= known.step;  // in the whole primary set
+    stats::KnownResult& r = known.results[k];
+    if (r.log10Q >= std::log10(stats::kEnrichedQ)) continue;
+    std::vector<stats::EnrichmentSite> sites =
+        stats::sitesAtThreshold(r.test.motif.frequencies, thinned, stats::SequenceRole::Primary,
+                                r.test.choice.threshold, o.bothStrands, o.threads);
+    for (stats::EnrichmentSite& site : sites) site.sequence *= known.step;  // in the whole primary set
     r.sameSitesAs =
         motifSharingSites(reported, primary.size(), sites, static_cast<int>(r.test.motif.frequencies.size()));
     known.centrality[k] = centralOfKnownSites(reported.sites.central, primary, background, database.at(r.index), sites);
   }
   progress.end(std::to_string(known.results.size()) + " tested, " +
-               std::to_string(known::enrichedCount(known.results)) + " with q < " +
-               numbers::fixedPoint(known::kEnrichedQ, 2));
+               std::to_string(stats::enrichedCount(known.results)) + " with q < " +
+               formats::fixedPoint(stats::kEnrichedQ, 2));
   return known;
 }
 

@@ -29,8 +29,8 @@ constexpr double kSharedSitesShare = 0.5;
 struct KnownMotifs {
   bool run = false;                         // known-motif enrichment (not with --no-known)
   std::size_t step = 1;                     // the known motifs were tested on every step-th sequence
-  std::vector<known::KnownResult> results;  // every known motif tested, best first
-  std::vector<std::optional<central::CentralResult>> centrality;  // one per result; the enriched have one
+  std::vector<stats::KnownResult> results;  // every known motif tested, best first
+  std::vector<std::optional<stats::CentralResult>> centrality;  // one per result; the enriched have one
 };
 
 // The reported motifs as the sites of a known motif are compared with theirs:
@@ -45,8 +45,8 @@ struct ReportedMotifSites {
 // then marks the enriched ones that re-find a reported motif; with
 // --no-known, nothing.
 KnownMotifs testKnownMotifs(const Options& options, const std::vector<FastaRecord>& primary,
-                            const std::vector<FastaRecord>& control, const std::vector<motif::Motif>& database,
-                            const ReportedMotifSites& reported, const scoring::Background& background,
+                            const std::vector<FastaRecord>& control, const std::vector<formats::Motif>& database,
+                            const ReportedMotifSites& reported, const stats::Background& background,
                             StepProgress& progress);
 
 // The id of the reported motif whose sites hold more than kSharedSitesShare
@@ -54,6 +54,6 @@ KnownMotifs testKnownMotifs(const Options& options, const std::vector<FastaRecor
 // sequences), the one holding most; empty when none does. Sites overlap when
 // they share a letter of a sequence.
 std::string motifSharingSites(const ReportedMotifSites& reported, std::size_t sequences,
-                              const std::vector<enrichment::Site>& sites, int width);
+                              const std::vector<stats::EnrichmentSite>& sites, int width);
 
 }  // namespace discover

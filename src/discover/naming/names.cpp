@@ -6,14 +6,14 @@
 
 namespace discover {
 
-Names nameMotifs(const std::vector<motif::Motif>& motifs, const std::vector<motif::Motif>& database,
+Names nameMotifs(const std::vector<formats::Motif>& motifs, const std::vector<formats::Motif>& database,
                  StepProgress& progress) {
   progress.begin("Names");
-  const compare::Settings settings;
-  const compare::Database known(database, settings.pseudocount);
+  const stats::ComparisonSettings settings;
+  const stats::Database known(database, settings.pseudocount);
   Names names;
-  for (const motif::Motif& m : motifs)
-    names.push_back(compare::bestMatchRows(m, known, settings, kKnownMatchesShown, kKnownMatchMaxE));
+  for (const formats::Motif& m : motifs)
+    names.push_back(stats::bestMatchRows(m, known, settings, kKnownMatchesShown, kKnownMatchMaxE));
   progress.end(plural(database.size(), "known motif") + " compared");
   return names;
 }

@@ -11,12 +11,12 @@
 namespace discover {
 
 // For each reported motif, the known motifs it resembles, best first.
-using Names = std::vector<std::vector<match_table::Row>>;
+using Names = std::vector<std::vector<formats::MatchRow>>;
 
 // The step "Names": for each of `motifs` (as motifs.meme holds them), the
 // known motifs of `database` it resembles, at most kKnownMatchesShown of
 // E-value at most kKnownMatchMaxE, best first.
-Names nameMotifs(const std::vector<motif::Motif>& motifs, const std::vector<motif::Motif>& database,
+Names nameMotifs(const std::vector<formats::Motif>& motifs, const std::vector<formats::Motif>& database,
                  StepProgress& progress);
 
 }  // namespace discover

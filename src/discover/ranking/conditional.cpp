@@ -18,9 +18,9 @@ struct SiteStarts {
 SiteStarts siteStarts(const Candidate& c, const std::vector<FastaRecord>& sequences, const TestSettings& settings) {
   SiteStarts sites;
   sites.width = static_cast<long long>(c.test.motif.frequencies.size());
-  for (const enrichment::Site& s :
-       enrichment::sitesAtThreshold(c.test.motif.frequencies, sequences, enrichment::SequenceSet::Primary,
-                                    c.test.choice.threshold, settings.bothStrands, settings.threads))
+  for (const stats::EnrichmentSite& s :
+       stats::sitesAtThreshold(c.test.motif.frequencies, sequences, stats::SequenceRole::Primary,
+                               c.test.choice.threshold, settings.bothStrands, settings.threads))
     sites.starts.emplace_back(s.sequence, s.position - 1);
   sites.starts.erase(std::unique(sites.starts.begin(), sites.starts.end()), sites.starts.end());  // both strands
   return sites;
@@ -52,15 +52,14 @@ struct MaskedSets {
 
 ConditionalTest testOnMasked(const Candidate& c, const MaskedSets& sets, std::size_t motifsTested,
                              const TestSettings& settings) {
-  const std::vector<motif::Column>& f = c.test.motif.frequencies;
+  const std::vector<formats::Column>& f = c.test.motif.frequencies;
   const std::vector<double> primaryBest =
-      enrichment::bestWindowScores(f, sets.primary, settings.bothStrands, settings.threads);
+      stats::bestWindowScores(f, sets.primary, settings.bothStrands, settings.threads);
   const std::vector<double> controlBest =
-      enrichment::bestWindowScores(f, sets.control, settings.bothStrands, settings.threads);
-  const enrichment_stats::ThresholdChoice choice =
-      enrichment_stats::atThreshold(primaryBest, controlBest, c.test.choice.threshold);
+      stats::bestWindowScores(f, sets.control, settings.bothStrands, settings.threads);
+  const stats::ThresholdChoice choice = stats::atThreshold(primaryBest, controlBest, c.test.choice.threshold);
   ConditionalTest test;
-  test.log10E = enrichment_stats::log10AdjustForCandidates(choice.log10P, c.test.choice.candidates) +
+  test.log10E = stats::log10AdjustForCandidates(choice.log10P, c.test.choice.candidates) +
                 std::log10(static_cast<double>(motifsTested));
   test.primaryHits = c.test.choice.table.primaryHits;
   test.primaryHitsLeft = choice.table.primaryHits;
@@ -69,7 +68,7 @@ ConditionalTest testOnMasked(const Candidate& c, const MaskedSets& sets, std::si
 
 }  // namespace
 
-bool explainedByBetterMotifs(const enrichment::MotifResult& first, const ConditionalTest& conditional) {
+bool explainedByBetterMotifs(const stats::MotifResult& first, const ConditionalTest& conditional) {
   const double bar = std::log10(kSignificantE);
   const bool lostSignificance = first.log10E < bar && conditional.log10E >= bar;
   const bool lostSites = 2 * conditional.primaryHitsLeft < conditional.primaryHits;

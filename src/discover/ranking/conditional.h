@@ -40,7 +40,7 @@ struct IndependentMotif {
 
 // Whether a motif whose first test is `first` is explained by the motifs
 // masked for `conditional`.
-bool explainedByBetterMotifs(const enrichment::MotifResult& first, const ConditionalTest& conditional);
+bool explainedByBetterMotifs(const stats::MotifResult& first, const ConditionalTest& conditional);
 
 // Goes down `groups` (in ranking order) until `top` motifs are independent;
 // each group's representative is tested on `primary` against `control` (the

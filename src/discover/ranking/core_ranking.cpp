@@ -9,15 +9,15 @@
 
 namespace discover {
 
-double significancePerSite(const enrichment::MotifResult& test) {
+double significancePerSite(const stats::MotifResult& test) {
   const long long hits = test.choice.table.primaryHits;
   return hits > 0 ? -test.log10PAdjusted / static_cast<double>(hits) : 0.0;
 }
 
 namespace {
 
-BestSites bestSitesOn(const Candidate& c, const enrichment::CodedSequences& coded, bool bothStrands) {
-  const enrichment::WindowScorer scorer(c.test.motif.frequencies);
+BestSites bestSitesOn(const Candidate& c, const stats::CodedSequences& coded, bool bothStrands) {
+  const stats::WindowScorer scorer(c.test.motif.frequencies);
   BestSites sites;
   sites.width = scorer.width();
   sites.start.assign(coded.size(), -1);
@@ -34,7 +34,7 @@ BestSites bestSitesOn(const Candidate& c, const enrichment::CodedSequences& code
 }  // namespace
 
 BestSites bestSites(const Candidate& candidate, const std::vector<FastaRecord>& sequences, bool bothStrands) {
-  return bestSitesOn(candidate, enrichment::CodedSequences(sequences), bothStrands);
+  return bestSitesOn(candidate, stats::CodedSequences(sequences), bothStrands);
 }
 
 bool shareSites(const BestSites& a, const BestSites& b) {
@@ -62,7 +62,7 @@ std::vector<std::size_t> rankingOrder(const std::vector<Candidate>& candidates, 
   std::iota(order.begin(), order.end(), 0);
   std::sort(order.begin(), order.end(),
             [&](std::size_t a, std::size_t b) { return ranksBefore(candidates[a], candidates[b]); });
-  const enrichment::CodedSequences coded(thinnedToLetters(primary, kSharingLetters));
+  const stats::CodedSequences coded(thinnedToLetters(primary, kSharingLetters));
   std::vector<BestSites> sites(candidates.size());
   parallelFor(threads, candidates.size(),
               [&](std::size_t i) { sites[i] = bestSitesOn(candidates[i], coded, bothStrands); });

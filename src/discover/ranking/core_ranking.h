@@ -25,7 +25,7 @@ constexpr std::size_t kSharingLetters = 400000;
 
 // -log10 p' (p corrected for the choice of threshold) over the primary
 // sequences with a site; 0 without one.
-double significancePerSite(const enrichment::MotifResult& test);
+double significancePerSite(const stats::MotifResult& test);
 
 // The best window of a motif in every sequence: its first letter, or -1 when
 // it does not reach the motif's threshold.

@@ -8,11 +8,11 @@
 
 namespace discover {
 
-motif::Motif comparable(const Candidate& candidate, const Plan& plan) {
-  motif::Motif m;
+formats::Motif comparable(const Candidate& candidate, const Plan& plan) {
+  formats::Motif m;
   m.id = plan.searches[candidate.search].name + "-" + std::to_string(candidate.motif.rank);
   m.name = candidate.motif.consensus;
-  for (const report::Column& c : candidate.motif.counts)
+  for (const formats::CountColumn& c : candidate.motif.counts)
     m.columns.push_back(
         {static_cast<double>(c[0]), static_cast<double>(c[1]), static_cast<double>(c[2]), static_cast<double>(c[3])});
   m.counts = true;
@@ -24,14 +24,14 @@ namespace {
 
 // e[i][j]: the E-value of the best match of candidate i with candidate j.
 std::vector<std::vector<double>> pairwiseE(const std::vector<Candidate>& candidates, const Plan& plan) {
-  std::vector<motif::Motif> motifs;
+  std::vector<formats::Motif> motifs;
   for (const Candidate& c : candidates) motifs.push_back(comparable(c, plan));
-  const compare::Settings settings;
-  const compare::Database database(motifs, settings.pseudocount);
+  const stats::ComparisonSettings settings;
+  const stats::Database database(motifs, settings.pseudocount);
   const std::size_t n = candidates.size();
   std::vector<std::vector<double>> e(n, std::vector<double>(n, std::numeric_limits<double>::infinity()));
   for (std::size_t i = 0; i < n; ++i)
-    for (const compare::Match& m : compare::compareWithDatabase(motifs[i], database, settings)) e[i][m.target] = m.e;
+    for (const stats::MotifMatch& m : stats::compareWithDatabase(motifs[i], database, settings)) e[i][m.target] = m.e;
   return e;
 }
 

@@ -20,7 +20,7 @@ struct MergedMotif {
 };
 
 // A candidate as a motif to compare, named after its search and rank.
-motif::Motif comparable(const Candidate& candidate, const Plan& plan);
+formats::Motif comparable(const Candidate& candidate, const Plan& plan);
 
 // Groups in ranking order (`order`, every candidate once): each candidate not
 // yet taken becomes a representative and takes every later candidate not yet

@@ -28,7 +28,7 @@ std::vector<RankedMotif> rankedGroups(const Options& o, const TestedMotifs& test
     m.dependents = std::move(independent.dependents);
     const Candidate& c = tested.candidates[m.group.representative];
     if (decoyRun) m.beatsDecoy = beatsDecoyBest(tested.decoyBestLog10E, c.test.log10E);
-    m.lowComplexity = simple_repeat::isSimpleRepeat(c.motif.consensus);
+    m.lowComplexity = stats::isSimpleRepeat(c.motif.consensus);
     motifs.push_back(std::move(m));
   }
   return motifs;
@@ -57,14 +57,14 @@ Ranking rankMotifs(const Options& o, const Plan& plan, const TestedMotifs& teste
   return ranking;
 }
 
-report::Report rankedReport(const std::vector<RankedMotif>& motifs, const std::vector<Candidate>& candidates,
-                            std::size_t sequences, long long letters) {
-  report::Report report;
+formats::Report rankedReport(const std::vector<RankedMotif>& motifs, const std::vector<Candidate>& candidates,
+                             std::size_t sequences, long long letters) {
+  formats::Report report;
   report.parameters.forwardOnly = false;
   report.parameters.sequences = static_cast<int>(sequences);
   report.parameters.totalLength = letters;
   for (const RankedMotif& m : motifs) {
-    report::Motif motif = candidates[m.group.representative].motif;
+    formats::ReportMotif motif = candidates[m.group.representative].motif;
     motif.rank = m.rank;
     motif.id = m.id;
     report.motifs.push_back(std::move(motif));

@@ -45,7 +45,7 @@ Ranking rankMotifs(const Options& options, const Plan& plan, const TestedMotifs&
 // The ranked motifs as a report of `sequences` sequences of `letters`
 // letters, each with its rank and id, so that the exports name them as the
 // page does.
-report::Report rankedReport(const std::vector<RankedMotif>& motifs, const std::vector<Candidate>& candidates,
-                            std::size_t sequences, long long letters);
+formats::Report rankedReport(const std::vector<RankedMotif>& motifs, const std::vector<Candidate>& candidates,
+                             std::size_t sequences, long long letters);
 
 }  // namespace discover

@@ -13,13 +13,13 @@
 namespace discover {
 
 std::vector<std::pair<std::string, std::string>> resultFiles(const Discovery& d) {
-  const std::vector<motif::Motif> motifs = motif_files::fromReport(reportedMotifs(d), "the reported motifs");
-  export_formats::MemeDetails details;
+  const std::vector<formats::Motif> motifs = formats::fromReport(reportedMotifs(d), "the reported motifs");
+  formats::MemeDetails details;
   details.background = d.controlBases;
   for (const ReportedMotif& m : d.motifs) details.log10E.push_back(d.candidateOf(m).test.log10E);
   std::ostringstream meme, jaspar;
-  export_formats::writeMeme(meme, motifs, details);
-  export_formats::writeJaspar(jaspar, motifs);
+  formats::writeMeme(meme, motifs, details);
+  formats::writeJaspar(jaspar, motifs);
 
   std::vector<std::pair<std::string, std::string>> files;
   if (d.genome) files = genomeRunFiles(*d.genome);

@@ -7,7 +7,7 @@ namespace discover {
 
 namespace {
 
-using genome_intervals::Interval;
+using stats::Interval;
 
 std::string fastaText(const std::vector<FastaRecord>& records) {
   std::string text;
@@ -17,12 +17,12 @@ std::string fastaText(const std::vector<FastaRecord>& records) {
 
 // background.bed of the windows of --control-peaks: named control_1, ...,
 // scored by their GC content as the drawn background is.
-std::vector<bed::BedRecord> controlPeaksBed(const GenomeRun& run) {
-  std::vector<bed::BedRecord> records;
+std::vector<formats::BedRecord> controlPeaksBed(const GenomeRun& run) {
+  std::vector<formats::BedRecord> records;
   for (std::size_t i = 0; i < run.controlRegions.size(); ++i) {
     const Interval& r = run.controlRegions[i];
     records.push_back({r.chrom, r.start, r.end, "control_" + std::to_string(i + 1),
-                       gc_background::gcPermille(gc_background::countGc(run.controlRecords[i].letters)), r.strand});
+                       stats::gcPermille(stats::countGc(run.controlRecords[i].letters)), r.strand});
   }
   return records;
 }
@@ -34,7 +34,7 @@ std::vector<std::pair<std::string, std::string>> genomeRunFiles(const GenomeRun&
   if (!controlFromGenome(run.control)) return files;
   files.emplace_back("background.fa", fastaText(run.controlRecords));
   files.emplace_back("background.bed",
-                     bed::bedText(run.draw ? gc_background::backgroundBed(*run.draw) : controlPeaksBed(run)));
+                     formats::bedText(run.draw ? stats::backgroundBed(*run.draw) : controlPeaksBed(run)));
   return files;
 }
 

@@ -8,17 +8,17 @@
 
 namespace discover {
 
-std::string windowShapeText(const Options& options, peaks::PeakFormat format) {
+std::string windowShapeText(const Options& options, formats::PeakFormat format) {
   if (!options.genome.windowSize) return "the peaks' own intervals";
   return std::to_string(*options.genome.windowSize) + " letters centred on " +
-         (format == peaks::PeakFormat::NarrowPeak ? "each summit" : "each peak's centre");
+         (format == formats::PeakFormat::NarrowPeak ? "each summit" : "each peak's centre");
 }
 
 std::string genomeControlText(const Discovery& d) {
   const GenomeRun& run = *d.genome;
   if (run.draw)
     return std::to_string(run.draw->windows.size()) + " GC-matched genomic windows of " + run.genomePath + " (" +
-           numbers::fixedPoint(d.options.genome.backgroundRatio, 2) + " per peak window, seed " +
+           formats::fixedPoint(d.options.genome.backgroundRatio, 2) + " per peak window, seed " +
            std::to_string(d.options.seed) + "), listed in background.bed";
   return "the windows of the control peaks " + d.options.genome.controlPeaksFile + ", listed in background.bed";
 }
@@ -33,10 +33,10 @@ void writeControlLog(std::ostream& out, const Discovery& d) {
     return;
   }
   if (!run.draw) return;
-  out << "background: " << background_summary::overview(*run.draw) << "\n";
-  for (const std::string& note : background_summary::notes(*run.draw)) out << "  note: " << note << "\n";
+  out << "background: " << stats::backgroundOverview(*run.draw) << "\n";
+  for (const std::string& note : stats::backgroundNotes(*run.draw)) out << "  note: " << note << "\n";
   out << "background GC bins (percent of G and C among A, C, G and T):\n";
-  std::istringstream table(background_summary::gcTable(*run.draw));
+  std::istringstream table(stats::backgroundGcTable(*run.draw));
   for (std::string line; std::getline(table, line);) out << "  " << line << "\n";
 }
 
@@ -48,7 +48,7 @@ void writeGenomeLog(std::ostream& out, const Discovery& d) {
   out << "genome: " << run.genomePath << (run.bgzip ? " (bgzip)" : "") << ", " << run.chromosomes << " chromosomes, "
       << run.genomeLetters << " letters; " << indexOriginText(run) << "\n";
   out << "peaks: " << d.options.genome.peaksFile << " ("
-      << (run.peakFormat == peaks::PeakFormat::NarrowPeak ? "narrowPeak" : "BED") << "), "
+      << (run.peakFormat == formats::PeakFormat::NarrowPeak ? "narrowPeak" : "BED") << "), "
       << windowCountsText(run.windows) << "\n";
   out << "windows: " << windowShapeText(d.options, run.peakFormat) << "; written to peaks.fa\n";
   if (!d.options.genome.excludeFile.empty())

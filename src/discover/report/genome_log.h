@@ -15,7 +15,7 @@ namespace discover {
 
 // "200 letters centred on each summit" (narrowPeak), "... on each peak's
 // centre" (BED), or "the peaks' own intervals" (--size given).
-std::string windowShapeText(const Options& options, peaks::PeakFormat format);
+std::string windowShapeText(const Options& options, formats::PeakFormat format);
 
 // The control cut from the genome as a phrase: "600 GC-matched genomic
 // windows of GENOME (2 per peak window, seed 0), listed in background.bed"

@@ -11,8 +11,8 @@
 
 namespace discover {
 
-using export_html::escape;
-using export_html::writeRow;
+using pages::escape;
+using pages::writeRow;
 
 const char* const kGenomePageStyle = R"(
 figure.gc svg { max-width: 100%; height: auto; }
@@ -22,34 +22,33 @@ a.locus { font-family: monospace; white-space: nowrap; }
 
 namespace {
 
-void writeBinTable(std::ostream& out, const gc_background::BackgroundDraw& draw) {
+void writeBinTable(std::ostream& out, const stats::BackgroundDraw& draw) {
   out << "<details>\n<summary>Windows per GC bin</summary>\n<table class=\"gc-bins\">\n"
-      << html_table::head({{"GC (%)", "num"}, {"Peak windows", "num"}, {"Wanted", "num"}, {"Drawn", "num"}})
-      << "<tbody>\n";
-  for (int b = 0; b < gc_background::kGcBins; ++b) {
-    const gc_background::GcBinCounts& bin = draw.bins[b];
+      << pages::head({{"GC (%)", "num"}, {"Peak windows", "num"}, {"Wanted", "num"}, {"Drawn", "num"}}) << "<tbody>\n";
+  for (int b = 0; b < stats::kGcBins; ++b) {
+    const stats::GcBinCounts& bin = draw.bins[b];
     if (bin.peaks == 0 && bin.wanted == 0 && bin.drawn == 0) continue;
-    out << html_table::row({{std::to_string(b), "num"},
-                            {std::to_string(bin.peaks), "num"},
-                            {std::to_string(bin.wanted), "num"},
-                            {std::to_string(bin.drawn), "num"}},
-                           bin.drawn < bin.wanted ? "warning" : "");
+    out << pages::row({{std::to_string(b), "num"},
+                       {std::to_string(bin.peaks), "num"},
+                       {std::to_string(bin.wanted), "num"},
+                       {std::to_string(bin.drawn), "num"}},
+                      bin.drawn < bin.wanted ? "warning" : "");
   }
   out << "</tbody>\n</table>\n</details>\n";
 }
 
-void writeDrawnBackground(std::ostream& out, const gc_background::BackgroundDraw& draw) {
-  out << "<p>" << escape(background_summary::overview(draw))
+void writeDrawnBackground(std::ostream& out, const stats::BackgroundDraw& draw) {
+  out << "<p>" << escape(stats::backgroundOverview(draw))
       << " Each window lies away from every peak (its interval and its window widened by the window's length on "
          "each side) and from the excluded regions, and holds at most 5 % N. <code>background.bed</code> lists "
          "the windows (score: GC in thousandths), <code>background.fa</code> holds their letters.</p>\n";
-  const std::vector<std::string> notes = background_summary::notes(draw);
+  const std::vector<std::string> notes = stats::backgroundNotes(draw);
   if (!notes.empty()) {
     out << "<ul class=\"notes\">\n";
     for (const std::string& note : notes) out << "<li class=\"warning\">" << escape(note) << "</li>\n";
     out << "</ul>\n";
   }
-  out << "<figure class=\"gc\">" << gc_histogram::gcHistogramSvg(draw)
+  out << "<figure class=\"gc\">" << pages::gcHistogramSvg(draw)
       << "<figcaption>GC content of the peak windows and of the background, each in percent of its windows, in "
          "bins 1 % wide.</figcaption></figure>\n";
   writeBinTable(out, draw);
@@ -89,10 +88,10 @@ void writeGenomeControlSection(std::ostream& out, const Discovery& d) {
   out << "</section>\n";
 }
 
-std::string genomePositionLink(const genome_intervals::Interval& at) {
+std::string genomePositionLink(const stats::Interval& at) {
   const std::string position = at.chrom + ":" + std::to_string(at.start + 1) + "-" + std::to_string(at.end);
   return "<a class=\"locus\" href=\"https://genome.ucsc.edu/cgi-bin/hgTracks?position=" +
-         textio::percentEncoded(position, "-_.~") +
+         formats::percentEncoded(position, "-_.~") +
          "\" title=\"Open in the UCSC Genome Browser (its assembly chosen last), or paste into any genome browser\">" +
          escape(position) + "</a>";
 }

@@ -26,6 +26,6 @@ void writeGenomeControlSection(std::ostream& out, const Discovery& discovery);
 // `at` (BED coordinates) as the text a genome browser takes,
 // "chr1:1001-1014" (1-based, inclusive), linked to that position in the UCSC
 // Genome Browser.
-std::string genomePositionLink(const genome_intervals::Interval& at);
+std::string genomePositionLink(const stats::Interval& at);
 
 }  // namespace discover

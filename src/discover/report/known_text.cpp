@@ -37,44 +37,44 @@ std::string testedText(const Discovery& d) {
 
 }  // namespace
 
-std::string knownTable(const Discovery& d) { return known_table::table(d.known, knownCentralColumns(d)); }
+std::string knownTable(const Discovery& d) { return stats::knownTable(d.known, knownCentralColumns(d)); }
 
 void writeKnownLog(std::ostream& out, const Discovery& d) {
   if (!d.knownRun) {
     out << "known motifs: not tested (--no-known)\n";
     return;
   }
-  out << "known motifs: " << d.known.size() << " tested on " << testedText(d) << "; " << known::enrichedCount(d.known)
-      << " with q < " << numbers::fixedPoint(known::kEnrichedQ, 2) << " (known.tsv)\n";
+  out << "known motifs: " << d.known.size() << " tested on " << testedText(d) << "; " << stats::enrichedCount(d.known)
+      << " with q < " << formats::fixedPoint(stats::kEnrichedQ, 2) << " (known.tsv)\n";
   for (std::size_t i = 0; i < std::min(d.known.size(), kKnownLogged); ++i) {
-    const known::KnownResult& r = d.known[i];
-    if (r.log10Q >= std::log10(known::kEnrichedQ)) break;
-    const enrichment_stats::Table& t = r.test.choice.table;
+    const stats::KnownResult& r = d.known[i];
+    if (r.log10Q >= std::log10(stats::kEnrichedQ)) break;
+    const stats::HitTable& t = r.test.choice.table;
     out << "  " << r.rank << ". " << r.test.motif.id << (r.name.empty() ? "" : " " + r.name) << ": "
-        << numbers::percentOf(t.primaryHits, t.primaryTotal) << " of primary, "
-        << numbers::percentOf(t.controlHits, t.controlTotal)
-        << " of control sequences, E = " << numbers::scientificFromLog10(r.test.log10E)
-        << ", q = " << numbers::scientificFromLog10(r.log10Q)
+        << formats::percentOf(t.primaryHits, t.primaryTotal) << " of primary, "
+        << formats::percentOf(t.controlHits, t.controlTotal)
+        << " of control sequences, E = " << formats::scientificFromLog10(r.test.log10E)
+        << ", q = " << formats::scientificFromLog10(r.log10Q)
         << (r.sameSitesAs.empty() ? "" : ", sites mostly those of " + r.sameSitesAs) << "\n";
   }
 }
 
 void writeKnownSection(std::ostream& out, const Discovery& d) {
   if (!d.knownRun) return;
-  std::vector<known_table::Row> rows;
-  std::vector<const motif::Motif*> motifs;
-  for (const known::KnownResult& r : d.known) {
-    rows.push_back(known_table::rowOf(r));
+  std::vector<formats::KnownRow> rows;
+  std::vector<const formats::Motif*> motifs;
+  for (const stats::KnownResult& r : d.known) {
+    rows.push_back(stats::rowOf(r));
     motifs.push_back(&d.knownMotifs.at(r.index));
   }
-  export_html::KnownSection section;
+  pages::KnownSection section;
   section.tableLink = "known.tsv";
   section.tested =
       "Every motif of the database was tested on " + testedText(d) + ", the way the motifs found here were.";
   section.linkDiscovered = true;
-  export_html::writeKnownSection(out, rows, motifs, section);
+  pages::writeKnownSection(out, rows, motifs, section);
 }
 
-const char* knownSectionStyle() { return export_html::kKnownStyle; }
+const char* knownSectionStyle() { return pages::kKnownStyle; }
 
 }  // namespace discover

@@ -18,10 +18,10 @@
 
 namespace discover {
 
-using numbers::fixedPoint;
+using formats::fixedPoint;
 
 std::string conditionalDescription(const ConditionalTest& t) {
-  return "log10 E " + enrichment_table::log10Text(t.log10E) + " with the sites of the better motifs masked; " +
+  return "log10 E " + formats::log10Text(t.log10E) + " with the sites of the better motifs masked; " +
          std::to_string(t.primaryHitsLeft) + " of " + std::to_string(t.primaryHits) +
          " primary sequences with a site keep one";
 }
@@ -44,7 +44,7 @@ void writeConditionalTests(std::ostream& out, const Discovery& d) {
     for (const DependentMotif& dependent : m.dependents) {
       const Candidate& c = d.candidates[dependent.group.representative];
       out << "    explains " << d.searchOf(c).name << "-" << c.motif.rank << " (" << c.motif.consensus << ", log10 E "
-          << enrichment_table::log10Text(c.test.log10E) << "): " << conditionalDescription(dependent.test) << "\n";
+          << formats::log10Text(c.test.log10E) << "): " << conditionalDescription(dependent.test) << "\n";
     }
   }
 }
@@ -55,7 +55,7 @@ void writeSimpleRepeats(std::ostream& out, const Discovery& d) {
   for (const MergedMotif& group : d.simpleRepeats) {
     const Candidate& c = d.candidates[group.representative];
     out << "  " << d.searchOf(c).name << "-" << c.motif.rank << " (" << c.motif.consensus << "): log10 E "
-        << enrichment_table::log10Text(c.test.log10E) << "\n";
+        << formats::log10Text(c.test.log10E) << "\n";
   }
 }
 
@@ -65,8 +65,8 @@ void writeRefined(std::ostream& out, const Discovery& d) {
   for (const Candidate& c : d.candidates) {
     if (!c.engine) continue;
     out << "  " << d.searchOf(c).name << "-" << c.motif.rank << ": " << c.engine->motif.consensus << " (log10 E "
-        << enrichment_table::log10Text(c.engine->test.log10E) << ") -> " << c.motif.consensus << " (log10 E "
-        << enrichment_table::log10Text(c.test.log10E) << ")\n";
+        << formats::log10Text(c.engine->test.log10E) << ") -> " << c.motif.consensus << " (log10 E "
+        << formats::log10Text(c.test.log10E) << ")\n";
   }
 }
 
@@ -155,14 +155,14 @@ std::string logVersion(std::istream& in, const std::string& source) {
   std::getline(in, first);
   if (!first.empty() && first.back() == '\r') first.pop_back();
   const std::string version =
-      textio::startsWith(first, kFirstLineStart) ? first.substr(kFirstLineStart.size()) : std::string();
+      formats::startsWith(first, kFirstLineStart) ? first.substr(kFirstLineStart.size()) : std::string();
   if (version.empty() || version.find_first_of(" \t") != std::string::npos)
-    throw ReadError(source, 1, "expected \"" + kFirstLineStart + "VERSION\", found " + textio::quoted(first));
+    throw ReadError(source, 1, "expected \"" + kFirstLineStart + "VERSION\", found " + formats::quoted(first));
   return version;
 }
 
 std::string logVersionOfFile(const std::string& path) {
-  std::ifstream in = textio::openFile(path);
+  std::ifstream in = formats::openFile(path);
   return logVersion(in, path);
 }
 

@@ -27,11 +27,11 @@ namespace fs = std::filesystem;
 
 namespace discover {
 
-using export_html::colouredWord;
-using export_html::escape;
-using export_html::writeRow;
-using numbers::fixedPoint;
-using numbers::scientificFromLog10;
+using formats::fixedPoint;
+using formats::scientificFromLog10;
+using pages::colouredWord;
+using pages::escape;
+using pages::writeRow;
 
 namespace {
 
@@ -54,7 +54,7 @@ std::string evalueText(double log10E) { return scientificFromLog10(log10E); }
 
 // "7 of 18 (38.9 %)".
 std::string hitsText(long long hits, long long total) {
-  return std::to_string(hits) + " of " + std::to_string(total) + " (" + numbers::percentOf(hits, total) + ")";
+  return std::to_string(hits) + " of " + std::to_string(total) + " (" + formats::percentOf(hits, total) + ")";
 }
 
 std::string decoyText(const ReportedMotif& m) {
@@ -77,7 +77,7 @@ void writeSummary(std::ostream& out, const Discovery& d, const RunSummary& s) {
   writeRow(out, "Control", escape(s.control) + ": " + std::to_string(s.controlSequences) + " sequences");
   writeRow(out, "Low-complexity DNA", escape(s.lowComplexity));
   writeRow(out, "Held out for testing",
-           s.holdout > 0 ? numbers::percent(s.holdout) + ": " + std::to_string(s.sizes.primaryTested) +
+           s.holdout > 0 ? formats::percent(s.holdout) + ": " + std::to_string(s.sizes.primaryTested) +
                                " primary and " + std::to_string(s.sizes.controlTested) + " control sequences"
                          : "none (the motifs are tested on the sequences they were found in)");
   writeRow(out, "Markov models",
@@ -100,8 +100,8 @@ void writeSummary(std::ostream& out, const Discovery& d, const RunSummary& s) {
           ", " + std::to_string(s.knownMotifs) + " motifs");
   writeRow(out, "sites.bed", escape(s.sitesBed));
   for (const std::string& w : s.warnings)
-    out << "<tr class=\"warning\">" << html_table::cell({"Warning"}, html_table::Kind::Heading)
-        << html_table::cell(html_table::text(w)) << "</tr>\n";
+    out << "<tr class=\"warning\">" << pages::cell({"Warning"}, pages::Kind::Heading) << pages::cell(pages::text(w))
+        << "</tr>\n";
   writeRow(out, "Command line", "<code>" + escape(s.commandLine) + "</code>");
   writeRow(out, "Program", escape(versionLine("zelkova-discover", s.version)));
   writeRow(out, "Started", escape(s.started));
@@ -112,54 +112,54 @@ void writeSummary(std::ostream& out, const Discovery& d, const RunSummary& s) {
   out << "</table>\n</section>\n";
 }
 
-std::string bestMatchCell(const ReportedMotif& m, const report::Motif& motif,
-                          const std::map<std::string, const motif::Motif*>& known) {
-  if (m.matches.empty()) return html_table::cell({"none", ""});
-  const match_table::Row& best = m.matches.front();
+std::string bestMatchCell(const ReportedMotif& m, const formats::ReportMotif& motif,
+                          const std::map<std::string, const formats::Motif*>& known) {
+  if (m.matches.empty()) return pages::cell({"none", ""});
+  const formats::MatchRow& best = m.matches.front();
   std::ostringstream cell;
   const bool convincing = convincingMatch(best);
   cell << (convincing ? "" : "no convincing match (best: ") << "<a href=\"#" << m.id << "-matches\">"
        << escape(best.targetId) << "</a> " << escape(best.targetName) << (convincing ? " (" : ", ")
-       << "E = " << match_table::formatValue(best.e) << ")";
+       << "E = " << formats::formatMatchValue(best.e) << ")";
   const auto target = known.find(best.targetId);
-  if (convincing && target != known.end()) export_html::writeAlignedLogos(cell, motif, best, *target->second);
-  return html_table::cell({cell.str(), ""});
+  if (convincing && target != known.end()) pages::writeAlignedLogos(cell, motif, best, *target->second);
+  return pages::cell({cell.str(), ""});
 }
 
-void writeMotifTable(std::ostream& out, const Discovery& d, const report::Report& reported,
-                     const std::vector<enrichment_table::Row>& rows,
-                     const std::map<std::string, const motif::Motif*>& known) {
+void writeMotifTable(std::ostream& out, const Discovery& d, const formats::Report& reported,
+                     const std::vector<formats::EnrichmentRow>& rows,
+                     const std::map<std::string, const formats::Motif*>& known) {
   out << "<section id=\"motifs\">\n<h2>Motifs</h2>\n";
   if (d.motifs.empty()) {
     out << "<p class=\"empty\">No motif was found.</p>\n</section>\n";
     return;
   }
   out << "<table class=\"summary\">\n"
-      << html_table::head({{"Rank", "num"},
-                           {"Motif"},
-                           {"Logo"},
-                           {"E-value", "num"},
-                           {"E-value given the better motifs", "num"},
-                           {"Primary sequences", "num"},
-                           {"Control sequences", "num"},
-                           {"Beats the decoy"},
-                           {"Best known match"}})
+      << pages::head({{"Rank", "num"},
+                      {"Motif"},
+                      {"Logo"},
+                      {"E-value", "num"},
+                      {"E-value given the better motifs", "num"},
+                      {"Primary sequences", "num"},
+                      {"Control sequences", "num"},
+                      {"Beats the decoy"},
+                      {"Best known match"}})
       << "<tbody>\n";
   for (std::size_t i = 0; i < d.motifs.size(); ++i) {
     const ReportedMotif& m = d.motifs[i];
-    const report::Motif& motif = reported.motifs[i];
-    const enrichment_stats::Table& t = d.candidateOf(m).test.choice.table;
+    const formats::ReportMotif& motif = reported.motifs[i];
+    const stats::HitTable& t = d.candidateOf(m).test.choice.table;
     out << "<tr>"
-        << html_table::cells({{std::to_string(m.rank), "num"},
-                              {"<a href=\"#" + m.id + "\">" + m.id + "</a>" +
-                               (m.lowComplexity ? "<br><span class=\"tag\">simple repeat</span>" : "")},
-                              {export_html::logoSvg(motif.counts, "Sequence logo of " + m.id) + "<br>" +
-                               colouredWord(motif.consensus)},
-                              {export_html::fromLog10(rows[i].log10E), "num evalue"},
-                              {export_html::fromLog10(enrichment_table::log10Text(m.conditional.log10E)), "num"},
-                              {hitsText(t.primaryHits, t.primaryTotal), "num"},
-                              {hitsText(t.controlHits, t.controlTotal), "num"},
-                              {decoyText(m)}})
+        << pages::cells(
+               {{std::to_string(m.rank), "num"},
+                {"<a href=\"#" + m.id + "\">" + m.id + "</a>" +
+                 (m.lowComplexity ? "<br><span class=\"tag\">simple repeat</span>" : "")},
+                {pages::logoSvg(motif.counts, "Sequence logo of " + m.id) + "<br>" + colouredWord(motif.consensus)},
+                {pages::fromLog10(rows[i].log10E), "num evalue"},
+                {pages::fromLog10(formats::log10Text(m.conditional.log10E)), "num"},
+                {hitsText(t.primaryHits, t.primaryTotal), "num"},
+                {hitsText(t.controlHits, t.controlTotal), "num"},
+                {decoyText(m)}})
         << bestMatchCell(m, motif, known) << "</tr>\n";
   }
   out << "</tbody>\n</table>\n</section>\n";
@@ -167,11 +167,11 @@ void writeMotifTable(std::ostream& out, const Discovery& d, const report::Report
 
 // The head cells and the row cells the tables of other searches' motifs
 // (merged, explained, set apart) begin with.
-std::vector<html_table::Cell> candidateHeads() {
+std::vector<pages::Cell> candidateHeads() {
   return {{"Search"}, {"Rank there", "num"}, {"Consensus"}, {"E-value", "num"}};
 }
 
-std::vector<html_table::Cell> candidateCells(const Discovery& d, const Candidate& c) {
+std::vector<pages::Cell> candidateCells(const Discovery& d, const Candidate& c) {
   const Search& s = d.searchOf(c);
   return {{searchLink(s, s.name)},
           {std::to_string(c.motif.rank), "num"},
@@ -180,7 +180,7 @@ std::vector<html_table::Cell> candidateCells(const Discovery& d, const Candidate
 }
 
 // `cells` and then `more`.
-std::vector<html_table::Cell> followed(std::vector<html_table::Cell> cells, const std::vector<html_table::Cell>& more) {
+std::vector<pages::Cell> followed(std::vector<pages::Cell> cells, const std::vector<pages::Cell>& more) {
   cells.insert(cells.end(), more.begin(), more.end());
   return cells;
 }
@@ -197,9 +197,9 @@ void writeSimpleRepeats(std::ostream& out, const Discovery& d) {
          "shuffled control lacks them: against it such motifs look enriched however little they mean. They take "
          "no rank; <code>--no-dust</code> ranks them with the others.</p>\n"
       << "<table class=\"repeats\">\n"
-      << html_table::head(candidateHeads()) << "<tbody>\n";
+      << pages::head(candidateHeads()) << "<tbody>\n";
   for (const MergedMotif& group : d.simpleRepeats)
-    out << html_table::row(candidateCells(d, d.candidates[group.representative]));
+    out << pages::row(candidateCells(d, d.candidates[group.representative]));
   out << "</tbody>\n</table>\n</section>\n";
 }
 
@@ -210,10 +210,10 @@ void writeMerged(std::ostream& out, const Discovery& d, const ReportedMotif& m) 
     return;
   }
   out << "<table class=\"merged\">\n"
-      << html_table::head(followed(candidateHeads(), {{"Match E-value", "num"}})) << "<tbody>\n";
+      << pages::head(followed(candidateHeads(), {{"Match E-value", "num"}})) << "<tbody>\n";
   for (std::size_t k = 0; k < m.group.merged.size(); ++k)
-    out << html_table::row(followed(candidateCells(d, d.candidates[m.group.merged[k]]),
-                                    {{match_table::formatValue(m.group.mergedE[k]), "num"}}));
+    out << pages::row(followed(candidateCells(d, d.candidates[m.group.merged[k]]),
+                               {{formats::formatMatchValue(m.group.mergedE[k]), "num"}}));
   out << "</tbody>\n</table>\n";
 }
 
@@ -227,13 +227,13 @@ void writeDependents(std::ostream& out, const Discovery& d, const ReportedMotif&
          "primary sequences with a site, once the sites of the better motifs are masked: the same factor again "
          "(shifted, degenerate), not another one. They take no rank.</p>\n"
       << "<table class=\"dependents\">\n"
-      << html_table::head(followed(candidateHeads(), {{"E-value given the better motifs", "num"},
-                                                      {"Primary sequences keeping a site", "num"}}))
+      << pages::head(followed(candidateHeads(), {{"E-value given the better motifs", "num"},
+                                                 {"Primary sequences keeping a site", "num"}}))
       << "<tbody>\n";
   for (const DependentMotif& dependent : m.dependents)
-    out << html_table::row(followed(candidateCells(d, d.candidates[dependent.group.representative]),
-                                    {{evalueText(dependent.test.log10E), "num"},
-                                     {hitsText(dependent.test.primaryHitsLeft, dependent.test.primaryHits), "num"}}));
+    out << pages::row(followed(candidateCells(d, d.candidates[dependent.group.representative]),
+                               {{evalueText(dependent.test.log10E), "num"},
+                                {hitsText(dependent.test.primaryHitsLeft, dependent.test.primaryHits), "num"}}));
   out << "</tbody>\n</table>\n";
 }
 
@@ -250,17 +250,17 @@ void writeSites(std::ostream& out, const Discovery& d, const ReportedMotif& m) {
   if (shown < m.sites.size()) out << " The table lists the first " << shown << "; sites.tsv holds all.";
   out << "</p>\n";
   const long long width = d.candidateOf(m).motif.width();
-  std::vector<report::Site> sites;
+  std::vector<formats::ReportSite> sites;
   std::vector<std::string> genomeCells;
   for (std::size_t i = 0; i < shown; ++i) {
-    const enrichment::Site& s = m.sites[i];
+    const stats::EnrichmentSite& s = m.sites[i];
     sites.push_back({d.primary.records[s.sequence].name, s.word, s.forward, givenStart(d, s), s.score,
                      static_cast<int>(s.sequence)});
-    if (const std::optional<genome_intervals::Interval> at = siteInGenome(d, s, width))
+    if (const std::optional<stats::Interval> at = siteInGenome(d, s, width))
       genomeCells.push_back(genomePositionLink(*at));
   }
   const std::vector<double> log10P(m.siteLog10P.begin(), m.siteLog10P.begin() + static_cast<std::ptrdiff_t>(shown));
-  export_html::writeSiteTable(out, sites, genomeCells, log10P);
+  pages::writeSiteTable(out, sites, genomeCells, log10P);
 }
 
 // Which matrix a motif is: refined (with the search's for comparison) or the
@@ -276,8 +276,8 @@ std::string matrixDescription(const Candidate& c) {
          colouredWord(c.engine->motif.consensus);
 }
 
-void writeMotifSection(std::ostream& out, const Discovery& d, const ReportedMotif& m, const report::Motif& motif,
-                       const enrichment_table::Row& row, const export_html::PageAddition& matches) {
+void writeMotifSection(std::ostream& out, const Discovery& d, const ReportedMotif& m, const formats::ReportMotif& motif,
+                       const formats::EnrichmentRow& row, const pages::PageAddition& matches) {
   const Candidate& c = d.candidateOf(m);
   const Search& s = d.searchOf(c);
   out << "<section class=\"motif\" id=\"" << m.id << "\">\n<h2>Motif rank #" << m.rank << ": " << m.id << "</h2>\n";
@@ -300,20 +300,20 @@ void writeMotifSection(std::ostream& out, const Discovery& d, const ReportedMoti
   writeRow(out, "Degenerate consensus", colouredWord(c.motif.degenerateConsensus));
   writeRow(out, "Reverse complement", colouredWord(c.motif.reverseConsensus));
   out << "</table>\n";
-  export_html::writeStrandLogos(out, motif.counts, m.id);
+  pages::writeStrandLogos(out, motif.counts, m.id);
   if (refinementChangedMuch(c)) {
     out << "<p class=\"note\">The search's matrix before refinement (" << c.engine->motif.width()
         << " columns, E = " << evalueText(c.engine->test.log10E) << "):</p>\n"
-        << export_html::logoSvg(c.engine->motif.counts, "Sequence logo of the search's matrix of " + m.id) << "<br>"
+        << pages::logoSvg(c.engine->motif.counts, "Sequence logo of the search's matrix of " + m.id) << "<br>"
         << colouredWord(c.engine->motif.consensus) << "\n";
   }
-  export_html::writeEnrichmentSection(out, &row);
+  pages::writeEnrichmentSection(out, &row);
   writeMerged(out, d, m);
   writeDependents(out, d, m);
   out << "<div id=\"" << m.id << "-matches\">\n";
   matches.inMotifSection(out, motif);
   out << "</div>\n";
-  export_html::writeCountMatrix(out, motif.counts);
+  pages::writeCountMatrix(out, motif.counts);
   writeCentralFigure(out, d, static_cast<std::size_t>(m.rank - 1));
   writeSites(out, d, m);
   out << "</section>\n";
@@ -321,23 +321,23 @@ void writeMotifSection(std::ostream& out, const Discovery& d, const ReportedMoti
 
 void writeSearches(std::ostream& out, const Discovery& d) {
   out << "<section id=\"searches\">\n<h2>Searches</h2>\n<table class=\"searches\">\n"
-      << html_table::head({{"Search"},
-                           {"Sequences"},
-                           {"Length", "num"},
-                           {"Mismatches", "num"},
-                           {"Motifs", "num"},
-                           {"Seconds", "num"},
-                           {"Files"}})
+      << pages::head({{"Search"},
+                      {"Sequences"},
+                      {"Length", "num"},
+                      {"Mismatches", "num"},
+                      {"Motifs", "num"},
+                      {"Seconds", "num"},
+                      {"Files"}})
       << "<tbody>\n";
   for (std::size_t i = 0; i < d.plan.searches.size(); ++i) {
     const Search& s = d.plan.searches[i];
-    out << html_table::row({html_table::text(s.name),
-                            html_table::text(d.plan.setNames[static_cast<std::size_t>(s.set)]),
-                            {std::to_string(s.length), "num"},
-                            {std::to_string(s.mismatches), "num"},
-                            {std::to_string(d.outcomes[i].report.motifs.size()), "num"},
-                            {fixedPoint(d.outcomes[i].seconds, 1), "num seconds"},
-                            {searchLink(s, "page") + ", <a href=\"" + escape(searchReportName(s)) + "\">report</a>"}});
+    out << pages::row({pages::text(s.name),
+                       pages::text(d.plan.setNames[static_cast<std::size_t>(s.set)]),
+                       {std::to_string(s.length), "num"},
+                       {std::to_string(s.mismatches), "num"},
+                       {std::to_string(d.outcomes[i].report.motifs.size()), "num"},
+                       {fixedPoint(d.outcomes[i].seconds, 1), "num seconds"},
+                       {searchLink(s, "page") + ", <a href=\"" + escape(searchReportName(s)) + "\">report</a>"}});
   }
   out << "</tbody>\n</table>\n";
   if (!d.plan.skipped.empty()) {
@@ -378,7 +378,7 @@ std::string verdict(const Discovery& d) {
   }
   text += centralSentence(d);
   if (d.options.holdout > 0)
-    text += "E-values were computed on the " + numbers::percent(d.options.holdout) +
+    text += "E-values were computed on the " + formats::percent(d.options.holdout) +
             " of the sequences held out of the searches (" + std::to_string(d.sizes.primaryTested) + " primary, " +
             std::to_string(d.sizes.controlTested) + " control): unbiased, at some loss of power.";
   else
@@ -389,28 +389,27 @@ std::string verdict(const Discovery& d) {
 }
 
 std::string indexPage(const Discovery& d) {
-  const report::Report reported = reportedMotifs(d);
-  std::vector<match_table::Row> allMatches;
-  std::vector<enrichment_table::Row> rows;
+  const formats::Report reported = reportedMotifs(d);
+  std::vector<formats::MatchRow> allMatches;
+  std::vector<formats::EnrichmentRow> rows;
   for (std::size_t i = 0; i < d.motifs.size(); ++i) {
     allMatches.insert(allMatches.end(), d.motifs[i].matches.begin(), d.motifs[i].matches.end());
-    enrichment_table::Row row = enrichment_table::rowOf(d.candidateOf(d.motifs[i]).test);
+    formats::EnrichmentRow row = stats::rowOf(d.candidateOf(d.motifs[i]).test);
     row.id = d.motifs[i].id;
     rows.push_back(std::move(row));
   }
-  const export_html::PageAddition matches =
-      export_html::matchesAddition(allMatches, "the known matches", reported, d.knownMotifs);
-  std::map<std::string, const motif::Motif*> known;
-  for (const motif::Motif& t : d.knownMotifs) known.emplace(t.id, &t);
+  const pages::PageAddition matches = pages::matchesAddition(allMatches, "the known matches", reported, d.knownMotifs);
+  std::map<std::string, const formats::Motif*> known;
+  for (const formats::Motif& t : d.knownMotifs) known.emplace(t.id, &t);
 
   const bool warning = d.decoyRun && (d.motifs.empty() || !*d.motifs.front().beatsDecoy);
   std::ostringstream out;
-  const std::string name = escape(fs::path(command_files::inputName(primarySource(d.options))).filename().string());
+  const std::string name = escape(fs::path(formats::inputName(primarySource(d.options))).filename().string());
   out << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
       << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-      << "<title>ZELKOVA motifs of " << name << "</title>\n<style>" << export_html::kPageStyle << matches.style
-      << kStyle << knownSectionStyle() << kGenomePageStyle << "</style>\n</head>\n<body>\n<header>\n<h1>Motifs of "
-      << name << "</h1>\n"
+      << "<title>ZELKOVA motifs of " << name << "</title>\n<style>" << pages::kPageStyle << matches.style << kStyle
+      << knownSectionStyle() << kGenomePageStyle << "</style>\n</head>\n<body>\n<header>\n<h1>Motifs of " << name
+      << "</h1>\n"
       << "<p class=\"verdict" << (warning ? " warning" : "") << "\">" << escape(verdict(d)) << "</p>\n</header>\n";
   writeSummary(out, d, runSummary(d));
   writeGenomeControlSection(out, d);
@@ -421,7 +420,7 @@ std::string indexPage(const Discovery& d) {
   for (std::size_t i = 0; i < d.motifs.size(); ++i)
     writeMotifSection(out, d, d.motifs[i], reported.motifs[i], rows[i], matches);
   writeSearches(out, d);
-  out << "<script>" << export_html::kSortScript << "</script>\n</body>\n</html>\n";
+  out << "<script>" << pages::kSortScript << "</script>\n</body>\n</html>\n";
   return out.str();
 }
 

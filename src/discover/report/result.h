@@ -34,9 +34,9 @@ namespace discover {
 
 // A ranked motif with what the sites and naming stages found of it.
 struct ReportedMotif : RankedMotif {
-  std::vector<match_table::Row> matches;  // known motifs it resembles, best first
-  std::vector<enrichment::Site> sites;    // in every primary sequence, at its threshold, one per overlapping group
-  std::vector<double> siteLog10P;         // the p-value of each site as zelkova-scan gives it, log10 (site_pvalues.h)
+  std::vector<formats::MatchRow> matches;    // known motifs it resembles, best first
+  std::vector<stats::EnrichmentSite> sites;  // in every primary sequence, at its threshold, one per overlapping group
+  std::vector<double> siteLog10P;  // the p-value of each site as zelkova-scan gives it, log10 (site_pvalues.h)
 };
 
 // Each group of fields is the value of one stage: the inputs (genome to
@@ -57,9 +57,9 @@ struct Discovery {
   std::vector<std::string> warnings;               // about the inputs, one line each
   SetSizes sizes;
   int backgroundOrder = 0;
-  std::array<double, report::kBases> controlBases{};  // letter frequencies of the control, both strands
-  std::vector<std::string> inputNotes;   // about the letters read, "peaks.fa: 3 IUPAC letters read as N"; may be empty
-  scoring::Background siteBackground{};  // of the site p-values: the primary letters before masking (site_pvalues.h)
+  std::array<double, formats::kReportBases> controlBases{};  // letter frequencies of the control, both strands
+  std::vector<std::string> inputNotes;  // about the letters read, "peaks.fa: 3 IUPAC letters read as N"; may be empty
+  stats::Background siteBackground{};   // of the site p-values: the primary letters before masking (site_pvalues.h)
 
   Plan plan;
   std::vector<SearchOutcome> outcomes;  // one per search of the plan
@@ -71,16 +71,16 @@ struct Discovery {
   std::vector<int> decoyBackgroundOrders;
   double decoyBestLog10E = 0;  // the best E any decoy motif reached, when decoyRun
 
-  std::vector<ReportedMotif> motifs;       // best first, at most options.top
-  std::vector<MergedMotif> simpleRepeats;  // set apart without a rank (masking on), best first
-  std::vector<motif::Motif> knownMotifs;   // the database the names come from
-  std::vector<std::string> databaseFiles;  // the files it was read from
-  bool knownRun = false;                   // known-motif enrichment (not with --no-known)
-  std::size_t knownStep = 1;               // the known motifs were tested on every knownStep-th sequence
-  std::vector<known::KnownResult> known;   // every known motif tested, best first
-  CentralRun central;                      // where the best sites lie in the sequences (central.h)
-  std::optional<std::vector<genome_intervals::Interval>> regions;  // when every header names one
-  std::string regionsMissing;                                      // else why not: sites.bed is not written
+  std::vector<ReportedMotif> motifs;                    // best first, at most options.top
+  std::vector<MergedMotif> simpleRepeats;               // set apart without a rank (masking on), best first
+  std::vector<formats::Motif> knownMotifs;              // the database the names come from
+  std::vector<std::string> databaseFiles;               // the files it was read from
+  bool knownRun = false;                                // known-motif enrichment (not with --no-known)
+  std::size_t knownStep = 1;                            // the known motifs were tested on every knownStep-th sequence
+  std::vector<stats::KnownResult> known;                // every known motif tested, best first
+  CentralRun central;                                   // where the best sites lie in the sequences (central.h)
+  std::optional<std::vector<stats::Interval>> regions;  // when every header names one
+  std::string regionsMissing;                           // else why not: sites.bed is not written
 
   std::vector<StepTime> steps;
   double totalSeconds = 0;
@@ -91,19 +91,19 @@ struct Discovery {
 
 // The reported motifs as a report, each with its rank and id, so that the
 // exports name them as the page does (rankedReport).
-report::Report reportedMotifs(const Discovery& discovery);
+formats::Report reportedMotifs(const Discovery& discovery);
 
 // Whether a known motif matches well enough to name a motif after it (its
 // E-value at most kConvincingMatchE); weaker matches are shown as such.
-bool convincingMatch(const match_table::Row& match);
+bool convincingMatch(const formats::MatchRow& match);
 
 // A site's start on the sequence as given: its position on the searched
 // (trimmed) letters plus what the trim cut from the start.
-long long givenStart(const Discovery& discovery, const enrichment::Site& site);
+long long givenStart(const Discovery& discovery, const stats::EnrichmentSite& site);
 
 // Where a site of `width` letters lies in the genome (BED coordinates, the
 // strand it reads on the genome), when every sequence names its region.
-std::optional<genome_intervals::Interval> siteInGenome(const Discovery& discovery, const enrichment::Site& site,
-                                                       long long width);
+std::optional<stats::Interval> siteInGenome(const Discovery& discovery, const stats::EnrichmentSite& site,
+                                            long long width);
 
 }  // namespace discover

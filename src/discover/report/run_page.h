@@ -9,6 +9,6 @@
 
 namespace discover {
 
-std::string searchPage(const Search& search, const report::Report& report);
+std::string searchPage(const Search& search, const formats::Report& report);
 
 }  // namespace discover

@@ -6,11 +6,11 @@
 
 namespace discover {
 
-using numbers::fixedPoint;
+using formats::fixedPoint;
 
 std::string controlDescription(const Discovery& d) {
   switch (controlSource(d.options.genome, d.options.controlFile)) {
-    case ControlSource::File: return command_files::inputName(d.options.controlFile);
+    case ControlSource::File: return formats::inputName(d.options.controlFile);
     case ControlSource::Shuffled: break;
     case ControlSource::GenomicBackground:
     case ControlSource::ControlPeaks: return genomeControlText(d);
@@ -48,8 +48,8 @@ std::string decoyDescription(const Discovery& d) {
 std::string lowComplexityDescription(const Discovery& d) {
   if (!d.options.dust) return "not masked (--no-dust)";
   return "masked as N by DUST (window " + std::to_string(kDustWindow) + ", level " +
-         std::to_string(d.options.dustLevel) + "): " + numbers::percentOf(d.primaryDusted, d.primaryLetters) +
-         " of the primary letters, " + numbers::percentOf(d.controlDusted, d.controlLetters) +
+         std::to_string(d.options.dustLevel) + "): " + formats::percentOf(d.primaryDusted, d.primaryLetters) +
+         " of the primary letters, " + formats::percentOf(d.controlDusted, d.controlLetters) +
          " of the control letters";
 }
 
@@ -65,7 +65,7 @@ RunSummary runSummary(const Discovery& d) {
   s.version = d.version;
   s.started = d.started;
   s.commandLine = o.commandLine;
-  s.primaryName = command_files::inputName(primarySource(o));
+  s.primaryName = formats::inputName(primarySource(o));
   s.primarySequences = d.primary.records.size();
   s.primaryLetters = d.primaryLetters;
   s.trim = o.trim;

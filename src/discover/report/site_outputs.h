@@ -21,10 +21,10 @@ constexpr std::size_t kKnownHistogramsShown = 10;
 // The central columns of summary.tsv and known.tsv: the corrected log10
 // p-value of the most enriched central window (three decimals) and its width
 // in start positions; NA in both without a result.
-known_table::CentralColumns centralColumns(const std::optional<central::CentralResult>& result);
+formats::CentralColumns centralColumns(const std::optional<stats::CentralResult>& result);
 
 // The central columns of every known motif tested, in the order of d.known.
-std::vector<known_table::CentralColumns> knownCentralColumns(const Discovery& d);
+std::vector<formats::CentralColumns> knownCentralColumns(const Discovery& d);
 
 // The verdict's sentence when the best motif's sites are central
 // (CentralWindow::central()); empty otherwise.

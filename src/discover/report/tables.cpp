@@ -13,9 +13,9 @@
 
 namespace discover {
 
-static_assert(kMaxLength == summary_table::kLongestMotif, "summary.tsv reads the motifs discovery reports");
+static_assert(kMaxLength == formats::kLongestSummaryMotif, "summary.tsv reads the motifs discovery reports");
 
-using enrichment_table::withoutTabs;
+using formats::withoutTabs;
 
 const char* const kSitesHeader =
     "motif_id\tsequence\tstart\tend\tstrand\tscore\tword\tchrom\tgenome_start\tgenome_end\tgenome_strand\tlog10_p";
@@ -29,52 +29,51 @@ std::string decoyText(const std::optional<bool>& beats) {
 
 // The best known match goes into best_match_* only when it is convincing,
 // as the page names it; a weaker best one into weak_match_*.
-void setBestMatch(summary_table::Row& row, const ReportedMotif& m) {
+void setBestMatch(formats::SummaryRow& row, const ReportedMotif& m) {
   row.bestMatchId = row.bestMatchName = row.bestMatchE = row.weakMatchId = row.weakMatchE = "NA";
   if (m.matches.empty()) return;
-  const match_table::Row& best = m.matches.front();
+  const formats::MatchRow& best = m.matches.front();
   if (!convincingMatch(best)) {
     row.weakMatchId = withoutTabs(best.targetId);
-    row.weakMatchE = match_table::formatValue(best.e);
+    row.weakMatchE = formats::formatMatchValue(best.e);
     return;
   }
   row.bestMatchId = withoutTabs(best.targetId);
   row.bestMatchName = best.targetName.empty() ? "NA" : withoutTabs(best.targetName);
-  row.bestMatchE = match_table::formatValue(best.e);
+  row.bestMatchE = formats::formatMatchValue(best.e);
 }
 
 }  // namespace
 
-summary_table::Row summaryRow(const Discovery& d, const ReportedMotif& m) {
+formats::SummaryRow summaryRow(const Discovery& d, const ReportedMotif& m) {
   const Candidate& c = d.candidateOf(m);
   const Search& s = d.searchOf(c);
-  const enrichment_stats::Table& t = c.test.choice.table;
-  summary_table::Row row;
+  const stats::HitTable& t = c.test.choice.table;
+  formats::SummaryRow row;
   row.rank = m.rank;
   row.id = m.id;
   row.length = c.motif.width();  // refinement may trim the search's length
   row.mismatches = s.mismatches;
   row.consensus = c.motif.consensus;
-  row.threshold = enrichment_table::thresholdText(c.test.choice.threshold);
-  row.log10E = enrichment_table::log10Text(c.test.log10E);
+  row.threshold = formats::thresholdText(c.test.choice.threshold);
+  row.log10E = formats::log10Text(c.test.log10E);
   row.beatsDecoy = decoyText(m.beatsDecoy);
   row.primaryHits = t.primaryHits;
   row.primaryTotal = t.primaryTotal;
   row.controlHits = t.controlHits;
   row.controlTotal = t.controlTotal;
   setBestMatch(row, m);
-  row.conditionalLog10E = enrichment_table::log10Text(m.conditional.log10E);
+  row.conditionalLog10E = formats::log10Text(m.conditional.log10E);
   row.lowComplexity = m.lowComplexity ? "yes" : "no";
-  const known_table::CentralColumns central =
-      centralColumns(d.central.reported.at(static_cast<std::size_t>(m.rank - 1)));
+  const formats::CentralColumns central = centralColumns(d.central.reported.at(static_cast<std::size_t>(m.rank - 1)));
   row.centralLog10P = central.log10P;
   row.centralWidth = central.width;
   return row;
 }
 
 std::string summaryTable(const Discovery& d) {
-  std::string table = std::string(summary_table::kHeader) + '\n';
-  for (const ReportedMotif& m : d.motifs) table += summary_table::line(summaryRow(d, m)) + '\n';
+  std::string table = std::string(formats::kSummaryHeader) + '\n';
+  for (const ReportedMotif& m : d.motifs) table += formats::summaryLine(summaryRow(d, m)) + '\n';
   return table;
 }
 
@@ -82,7 +81,7 @@ namespace {
 
 // The genome columns of a site: 1-based and inclusive as start and end are;
 // NA in each without genome regions.
-std::string genomeFields(const std::optional<genome_intervals::Interval>& at) {
+std::string genomeFields(const std::optional<stats::Interval>& at) {
   if (!at) return "NA\tNA\tNA\tNA";
   return at->chrom + '\t' + std::to_string(at->start + 1) + '\t' + std::to_string(at->end) + '\t' + at->strand;
 }
@@ -96,12 +95,12 @@ std::string siteTable(const Discovery& d) {
     const long long width = d.candidateOf(m).motif.width();
     ZK_ASSERT(m.siteLog10P.size() == m.sites.size());
     for (std::size_t i = 0; i < m.sites.size(); ++i) {
-      const enrichment::Site& site = m.sites[i];
+      const stats::EnrichmentSite& site = m.sites[i];
       const long long start = givenStart(d, site);
       out << m.id << '\t' << withoutTabs(d.primary.records[site.sequence].name) << '\t' << start << '\t'
-          << start + width - 1 << '\t' << (site.forward ? '+' : '-') << '\t' << numbers::fixedPoint(site.score, 4)
+          << start + width - 1 << '\t' << (site.forward ? '+' : '-') << '\t' << formats::fixedPoint(site.score, 4)
           << '\t' << site.word << '\t' << genomeFields(siteInGenome(d, site, width)) << '\t'
-          << enrichment_table::log10Text(m.siteLog10P[i]) << '\n';
+          << formats::log10Text(m.siteLog10P[i]) << '\n';
     }
   }
   return out.str();
@@ -109,16 +108,16 @@ std::string siteTable(const Discovery& d) {
 
 std::string siteBed(const Discovery& d) {
   ZK_CHECK(d.regions.has_value(), "sites.bed has a genome region for every sequence");
-  std::vector<bed::BedRecord> records;
+  std::vector<formats::BedRecord> records;
   for (const ReportedMotif& m : d.motifs) {
     const long long width = d.candidateOf(m).motif.width();
-    for (const enrichment::Site& site : m.sites) {
-      const genome_intervals::Interval at = *siteInGenome(d, site, width);
+    for (const stats::EnrichmentSite& site : m.sites) {
+      const stats::Interval at = *siteInGenome(d, site, width);
       const int score = std::clamp(static_cast<int>(std::lround(1000.0 * site.score)), 0, 1000);
       records.push_back({at.chrom, at.start, at.end, m.id, score, at.strand});
     }
   }
-  return bed::bedText(records);
+  return formats::bedText(records);
 }
 
 }  // namespace discover

@@ -16,9 +16,9 @@ namespace discover {
 
 extern const char* const kSitesHeader;
 
-summary_table::Row summaryRow(const Discovery& discovery, const ReportedMotif& motif);
+formats::SummaryRow summaryRow(const Discovery& discovery, const ReportedMotif& motif);
 
-// summary_table::kHeader and the line of every reported motif.
+// formats::kSummaryHeader and the line of every reported motif.
 std::string summaryTable(const Discovery& discovery);
 
 // Columns of kSitesHeader: start and end 1-based and inclusive on the

@@ -48,7 +48,7 @@ PreparedSets prepareSets(const Options& o, const std::vector<FastaRecord>& prima
     for (std::size_t r = 0; r < decoys.size(); ++r) {
       const std::uint64_t seed = o.seed + 1 + r;
       std::vector<FastaRecord> fresh =
-          shuffle::shuffledCopies(decoys[r], kShuffleWordLength, kShuffledCopies, seed, o.threads);
+          stats::shuffledCopies(decoys[r], kShuffleWordLength, kShuffledCopies, seed, o.threads);
       maskLowComplexity(o, fresh);  // as the primary set's control is
       sets.decoys.push_back(splitPair(decoys[r], fresh, o.holdout, seed, "decoy set " + std::to_string(r + 1)));
       sets.searched.push_back(searchSetOf(sets.decoys.back()));

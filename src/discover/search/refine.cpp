@@ -8,7 +8,7 @@
 
 namespace discover {
 
-double informationBits(const motif::Column& frequencies) {
+double informationBits(const formats::Column& frequencies) {
   double bits = 2.0;
   for (double p : frequencies)
     if (p > 0) bits += p * std::log2(p);
@@ -20,7 +20,7 @@ namespace {
 // Cuts the less informative end column of `span` (the left one of equal
 // ones) while `goOn(left bits, right bits, width)` holds.
 template <class GoOn>
-ColumnSpan cutEnds(ColumnSpan span, const std::vector<motif::Column>& frequencies, GoOn goOn) {
+ColumnSpan cutEnds(ColumnSpan span, const std::vector<formats::Column>& frequencies, GoOn goOn) {
   while (span.last > span.first) {
     const double left = informationBits(frequencies[span.first]);
     const double right = informationBits(frequencies[span.last - 1]);
@@ -36,7 +36,7 @@ ColumnSpan cutEnds(ColumnSpan span, const std::vector<motif::Column>& frequencie
 
 }  // namespace
 
-ColumnSpan informativeCore(const std::vector<motif::Column>& frequencies, double minBits, std::size_t minWidth) {
+ColumnSpan informativeCore(const std::vector<formats::Column>& frequencies, double minBits, std::size_t minWidth) {
   return cutEnds({0, frequencies.size()}, frequencies, [&](double left, double right, std::size_t width) {
     return width > minWidth && std::min(left, right) < minBits;
   });
@@ -44,17 +44,17 @@ ColumnSpan informativeCore(const std::vector<motif::Column>& frequencies, double
 
 namespace {
 
-std::vector<motif::Column> countColumns(const std::vector<report::Column>& counts) {
-  std::vector<motif::Column> columns;
-  for (const report::Column& c : counts)
+std::vector<formats::Column> countColumns(const std::vector<formats::CountColumn>& counts) {
+  std::vector<formats::Column> columns;
+  for (const formats::CountColumn& c : counts)
     columns.push_back(
         {static_cast<double>(c[0]), static_cast<double>(c[1]), static_cast<double>(c[2]), static_cast<double>(c[3])});
   return columns;
 }
 
-std::vector<motif::Column> normalisedColumns(const std::vector<report::Column>& counts) {
-  std::vector<motif::Column> columns = countColumns(counts);
-  for (motif::Column& c : columns) {
+std::vector<formats::Column> normalisedColumns(const std::vector<formats::CountColumn>& counts) {
+  std::vector<formats::Column> columns = countColumns(counts);
+  for (formats::Column& c : columns) {
     const double total = c[0] + c[1] + c[2] + c[3];
     for (double& v : c) v = total > 0 ? v / total : 0.25;
   }
@@ -62,14 +62,14 @@ std::vector<motif::Column> normalisedColumns(const std::vector<report::Column>& 
 }
 
 // Cuts the less informative end column while more than `maxWidth` are left.
-ColumnSpan narrowed(ColumnSpan span, const std::vector<motif::Column>& frequencies, std::size_t maxWidth) {
+ColumnSpan narrowed(ColumnSpan span, const std::vector<formats::Column>& frequencies, std::size_t maxWidth) {
   return cutEnds(span, frequencies, [&](double, double, std::size_t width) { return width > maxWidth; });
 }
 
 }  // namespace
 
-report::Column roundedColumn(const motif::Column& expected, long long total) {
-  report::Column column{};
+formats::CountColumn roundedColumn(const formats::Column& expected, long long total) {
+  formats::CountColumn column{};
   std::array<double, 4> remainder{};
   long long sum = 0;
   for (std::size_t b = 0; b < 4; ++b) {
@@ -87,8 +87,9 @@ report::Column roundedColumn(const motif::Column& expected, long long total) {
   return column;
 }
 
-std::optional<report::Motif> refinedMotif(const report::Motif& engine, const EmSample& sample,
-                                          std::size_t searchedSequences, bool bothStrands, std::size_t maxWidth) {
+std::optional<formats::ReportMotif> refinedMotif(const formats::ReportMotif& engine, const EmSample& sample,
+                                                 std::size_t searchedSequences, bool bothStrands,
+                                                 std::size_t maxWidth) {
   // The engine's sites per searched sequence, as the first guess of the share
   // of sequences with a site.
   const double gamma = std::clamp(
@@ -100,17 +101,17 @@ std::optional<report::Motif> refinedMotif(const report::Motif& engine, const EmS
   if (refined.expectedSites < kMinRefinedSites) return std::nullopt;
   const ColumnSpan core =
       narrowed(informativeCore(refined.frequencies, kCoreBits, kMinCoreWidth), refined.frequencies, maxWidth);
-  report::Motif m = engine;
+  formats::ReportMotif m = engine;
   m.siteCount = std::llround(refined.expectedSites);
   m.counts.clear();
   for (std::size_t k = core.first; k < core.last; ++k)
     m.counts.push_back(roundedColumn(refined.counts[k], m.siteCount));
-  const std::vector<motif::Column> frequencies = normalisedColumns(m.counts);
-  m.consensus = motif::consensus(frequencies);
-  m.degenerateConsensus = motif::degenerateConsensus(frequencies);
-  m.reverseConsensus = words::reverseComplement(m.consensus);
+  const std::vector<formats::Column> frequencies = normalisedColumns(m.counts);
+  m.consensus = formats::consensus(frequencies);
+  m.degenerateConsensus = formats::degenerateConsensus(frequencies);
+  m.reverseConsensus = base::reverseComplement(m.consensus);
   m.relativeEntropy = 0;
-  for (const motif::Column& c : frequencies) m.relativeEntropy += informationBits(c);
+  for (const formats::Column& c : frequencies) m.relativeEntropy += informationBits(c);
   m.sites.clear();
   return m;
 }

@@ -29,7 +29,7 @@ constexpr std::size_t kRefinementLetters = 200000;
 constexpr double kMinRefinedSites = 3.0;
 
 // The information of a column of frequencies: 2 + sum of p log2 p.
-double informationBits(const motif::Column& frequencies);
+double informationBits(const formats::Column& frequencies);
 
 // The columns kept, [first, last): going inwards from both ends, the less
 // informative end column is cut while it carries less than `minBits` and
@@ -37,7 +37,7 @@ double informationBits(const motif::Column& frequencies);
 struct ColumnSpan {
   std::size_t first = 0, last = 0;
 };
-ColumnSpan informativeCore(const std::vector<motif::Column>& frequencies, double minBits, std::size_t minWidth);
+ColumnSpan informativeCore(const std::vector<formats::Column>& frequencies, double minBits, std::size_t minWidth);
 
 // `engine` (a search's motif) refined on `sample`, which holds
 // `searchedSequences` sequences' worth of the searched set, and trimmed to
@@ -46,14 +46,14 @@ ColumnSpan informativeCore(const std::vector<motif::Column>& frequencies, double
 // counts (every column adding up to the number of sites, as a report's do),
 // their consensus and the number of sites; nothing when the
 // refinement puts fewer than kMinRefinedSites sites in the sample.
-std::optional<report::Motif> refinedMotif(const report::Motif& engine, const EmSample& sample,
-                                          std::size_t searchedSequences, bool bothStrands,
-                                          std::size_t maxWidth = std::numeric_limits<std::size_t>::max());
+std::optional<formats::ReportMotif> refinedMotif(const formats::ReportMotif& engine, const EmSample& sample,
+                                                 std::size_t searchedSequences, bool bothStrands,
+                                                 std::size_t maxWidth = std::numeric_limits<std::size_t>::max());
 
 // A column of expected letter counts as whole counts adding up to `total`
 // (every column of a report adds up to its number of sites): each rounded
 // down, the rest given one by one to the largest remainders, the earlier
 // letter first of equal ones.
-report::Column roundedColumn(const motif::Column& expected, long long total);
+formats::CountColumn roundedColumn(const formats::Column& expected, long long total);
 
 }  // namespace discover

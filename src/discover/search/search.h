@@ -27,7 +27,7 @@ struct SearchSet {
 };
 
 struct SearchOutcome {
-  report::Report report;
+  formats::Report report;
   double seconds = 0;
 };
 

@@ -12,9 +12,9 @@ namespace discover {
 
 namespace {
 
-report::Parameters parametersOf(const Search& search, const SearchSettings& settings,
-                                const std::vector<FastaRecord>& sequences) {
-  report::Parameters p;
+formats::ReportParameters parametersOf(const Search& search, const SearchSettings& settings,
+                                       const std::vector<FastaRecord>& sequences) {
+  formats::ReportParameters p;
   p.date = localReportDate();
   p.matchingThreshold = settings.threshold;
   p.forwardOnly = settings.forwardOnly;
@@ -32,20 +32,20 @@ report::Parameters parametersOf(const Search& search, const SearchSettings& sett
 // The motif's sites on `sequences` at the engine's matching threshold, as a
 // search lists them, its counts scaled to their number (a report's columns
 // add up to its sites); false when it has none.
-bool listSites(report::Motif& m, const std::vector<FastaRecord>& sequences, double threshold, bool bothStrands) {
-  const std::vector<enrichment::Site> sites = enrichment::sitesAtThreshold(
-      enrichment::frequenciesOf(m.counts), sequences, enrichment::SequenceSet::Primary, threshold, bothStrands, 1);
+bool listSites(formats::ReportMotif& m, const std::vector<FastaRecord>& sequences, double threshold, bool bothStrands) {
+  const std::vector<stats::EnrichmentSite> sites = stats::sitesAtThreshold(
+      stats::frequenciesOf(m.counts), sequences, stats::SequenceRole::Primary, threshold, bothStrands, 1);
   if (sites.empty() || m.siteCount <= 0) return false;
   const long long n = static_cast<long long>(sites.size());
-  for (report::Column& column : m.counts) {
-    motif::Column scaled{};
+  for (formats::CountColumn& column : m.counts) {
+    formats::Column scaled{};
     for (std::size_t b = 0; b < 4; ++b)
       scaled[b] = static_cast<double>(column[b]) * static_cast<double>(n) / static_cast<double>(m.siteCount);
     column = roundedColumn(scaled, n);
   }
   m.siteCount = n;
   m.sites.clear();
-  for (const enrichment::Site& site : sites)
+  for (const stats::EnrichmentSite& site : sites)
     m.sites.push_back({sequences[site.sequence].name, site.word, site.forward, site.position, site.score,
                        static_cast<int>(site.sequence)});
   return true;
@@ -53,11 +53,11 @@ bool listSites(report::Motif& m, const std::vector<FastaRecord>& sequences, doub
 
 }  // namespace
 
-report::Report wordSearch(const Search& search, const SearchSettings& settings, const WordSearchInput& input) {
+formats::Report wordSearch(const Search& search, const SearchSettings& settings, const WordSearchInput& input) {
   ZK_CHECK(search.kind == SearchKind::Words && search.mismatches == 1,
            "a word search counts its words with one mismatch");
   const bool bothStrands = !settings.forwardOnly;
-  report::Report result;
+  formats::Report result;
   const std::vector<FastaRecord> counted = thinnedToLetters(*input.sequences, kWordCountLetters);
   // The sites are listed on the sequences the seeds are refined on.
   const std::vector<FastaRecord> listed = thinnedToLetters(*input.sequences, kSeedRefinementLetters);
@@ -68,10 +68,10 @@ report::Report wordSearch(const Search& search, const SearchSettings& settings, 
   if (seeds.empty()) return result;
   const EmSample sample = emSample(listed, *input.background, input.backgroundOrder, kSeedRefinementLetters);
   for (const EnrichedWord& seed : seeds) {
-    report::Motif start;
+    formats::ReportMotif start;
     start.counts = seedCounts(seed.word, counted, kSeedFlank, bothStrands, start.siteCount);
     if (start.counts.empty()) continue;
-    std::optional<report::Motif> refined =
+    std::optional<formats::ReportMotif> refined =
         refinedMotif(start, sample, counted.size(), bothStrands, static_cast<std::size_t>(search.widest));
     if (!refined || !listSites(*refined, listed, settings.threshold, bothStrands)) continue;
     refined->rank = static_cast<int>(result.motifs.size()) + 1;

@@ -43,6 +43,6 @@ struct WordSearchInput {
 // than search.widest, each with its sites at the engine's matching threshold
 // on the sequences its seeds were refined on (which the report's parameters
 // describe); none when no word is enriched.
-report::Report wordSearch(const Search& search, const SearchSettings& settings, const WordSearchInput& input);
+formats::Report wordSearch(const Search& search, const SearchSettings& settings, const WordSearchInput& input);
 
 }  // namespace discover

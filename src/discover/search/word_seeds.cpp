@@ -42,14 +42,14 @@ class NeighbourhoodCounter {
 
  private:
   // The word's letters of a window's code: the gap's left out.
-  Code lettersOf(words::Code window) const {
-    const words::Code rightMask = (words::Code{1} << (2 * right_)) - 1;
-    const words::Code left = window >> (2 * (gap_ + right_));
+  Code lettersOf(base::WordCode window) const {
+    const base::WordCode rightMask = (base::WordCode{1} << (2 * right_)) - 1;
+    const base::WordCode left = window >> (2 * (gap_ + right_));
     return static_cast<Code>((left << (2 * right_)) | (window & rightMask));
   }
 
   void countRecord(const std::string& letters, std::vector<std::uint32_t>& counts) {
-    words::RollingWindow window(length_ + gap_);
+    base::RollingWindow window(length_ + gap_);
     for (char c : letters) {
       window.push(c);
       if (!window.full()) continue;
@@ -80,7 +80,7 @@ class NeighbourhoodCounter {
 
 // The word of a code, its gap (if any) written as N between its halves.
 std::string wordOf(Code code, int length, int gap) {
-  std::string word = words::wordOf(code, length);
+  std::string word = base::wordOf(code, length);
   word.insert(static_cast<std::size_t>(length / 2), static_cast<std::size_t>(gap), 'N');
   return word;
 }
@@ -106,7 +106,7 @@ std::vector<EnrichedWord> testedWords(const std::vector<std::uint32_t>& primary,
   for (std::size_t code = 0; code < primary.size(); ++code) {
     const long long p = primary[code], c = control[code];
     if (p < kLeastSeedSequences || p * controlTotal <= c * primaryTotal) continue;
-    const double log10P = enrichment_stats::log10FisherEnrichment({p, primaryTotal, c, controlTotal});
+    const double log10P = stats::log10FisherEnrichment({p, primaryTotal, c, controlTotal});
     tested.push_back({wordOf(static_cast<Code>(code), length, gap), p, c, log10P});
   }
   return tested;
@@ -119,7 +119,7 @@ std::vector<EnrichedWord> testedWords(const std::vector<std::uint32_t>& primary,
 bool lowComplexityLetters(const std::string& word) {
   bool seen[4] = {false, false, false, false};  // A, C, G, T
   for (char c : word)
-    if (words::baseIndex(c) >= 0) seen[words::baseIndex(c)] = true;
+    if (base::baseIndex(c) >= 0) seen[base::baseIndex(c)] = true;
   const bool onlyAT = !seen[1] && !seen[2], onlyCG = !seen[0] && !seen[3];
   const bool onlyPurines = !seen[1] && !seen[3], onlyPyrimidines = !seen[0] && !seen[2];
   return onlyAT || onlyCG || onlyPurines || onlyPyrimidines;
@@ -154,7 +154,7 @@ bool nearRepeat(std::string word) {
 }
 
 bool lowComplexity(const std::string& word) {
-  return simple_repeat::isSimpleRepeat(word) || lowComplexityLetters(word) || nearRepeat(word);
+  return stats::isSimpleRepeat(word) || lowComplexityLetters(word) || nearRepeat(word);
 }
 
 }  // namespace
@@ -166,7 +166,7 @@ std::vector<std::uint32_t> neighbourhoodCounts(const std::vector<FastaRecord>& r
 
 bool nearCopies(const std::string& a, const std::string& b, bool bothStrands) {
   ZK_CHECK(a.size() == b.size(), "near copies are judged between words of one length");
-  return shiftedNearCopy(a, b) || (bothStrands && shiftedNearCopy(a, words::reverseComplement(b)));
+  return shiftedNearCopy(a, b) || (bothStrands && shiftedNearCopy(a, base::reverseComplement(b)));
 }
 
 std::vector<EnrichedWord> enrichedWords(const std::vector<FastaRecord>& primary,
@@ -207,7 +207,7 @@ int mismatchesAt(const std::string& letters, std::size_t start, const std::strin
 
 bool allBases(const std::string& letters, std::size_t start, std::size_t width) {
   for (std::size_t k = start; k < start + width; ++k)
-    if (words::baseIndex(letters[k]) < 0) return false;
+    if (base::baseIndex(letters[k]) < 0) return false;
   return true;
 }
 
@@ -217,14 +217,14 @@ bool allBases(const std::string& letters, std::size_t start, std::size_t width) 
 // given) each window is added as read on the other strand, the seed's.
 // Returns how many it added.
 long long addOccurrences(const std::string& letters, const std::string& pattern, int mismatches, int flank,
-                         bool complemented, std::vector<report::Column>& counts) {
+                         bool complemented, std::vector<formats::CountColumn>& counts) {
   const std::size_t width = pattern.size() + 2 * static_cast<std::size_t>(flank);
   long long added = 0;
   for (std::size_t start = 0; start + width <= letters.size(); ++start) {
     if (mismatchesAt(letters, start + static_cast<std::size_t>(flank), pattern) > mismatches) continue;
     if (!allBases(letters, start, width)) continue;
     for (std::size_t k = 0; k < width; ++k) {
-      const int base = words::baseIndex(letters[start + k]);
+      const int base = base::baseIndex(letters[start + k]);
       if (complemented) {
         ++counts[width - 1 - k][static_cast<std::size_t>(3 - base)];
       } else {
@@ -238,14 +238,14 @@ long long addOccurrences(const std::string& letters, const std::string& pattern,
 
 }  // namespace
 
-std::vector<report::Column> seedCounts(const std::string& word, const std::vector<FastaRecord>& primary, int flank,
-                                       bool bothStrands, long long& sequencesWith) {
+std::vector<formats::CountColumn> seedCounts(const std::string& word, const std::vector<FastaRecord>& primary,
+                                             int flank, bool bothStrands, long long& sequencesWith) {
   const std::size_t width = word.size() + 2 * static_cast<std::size_t>(flank);
-  const std::string complement = words::reverseComplement(word);
+  const std::string complement = base::reverseComplement(word);
   // A palindromic word is counted once, on the strand as given.
   const bool otherStrand = bothStrands && complement != word;
   for (int mismatches = 0; mismatches <= 1; ++mismatches) {
-    std::vector<report::Column> counts(width, report::Column{});
+    std::vector<formats::CountColumn> counts(width, formats::CountColumn{});
     sequencesWith = 0;
     for (const FastaRecord& r : primary) {
       long long added = addOccurrences(r.letters, word, mismatches, flank, false, counts);

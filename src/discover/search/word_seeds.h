@@ -71,7 +71,7 @@ bool nearCopies(const std::string& a, const std::string& b, bool bothStrands);
 // or holding another letter are left out. `sequencesWith` receives the number
 // of sequences that gave one; no columns when fewer than kLeastSeedSequences
 // did even then.
-std::vector<report::Column> seedCounts(const std::string& word, const std::vector<FastaRecord>& primary, int flank,
-                                       bool bothStrands, long long& sequencesWith);
+std::vector<formats::CountColumn> seedCounts(const std::string& word, const std::vector<FastaRecord>& primary,
+                                             int flank, bool bothStrands, long long& sequencesWith);
 
 }  // namespace discover

@@ -28,7 +28,7 @@ double letterLogProbability(const std::vector<std::uint8_t>& letters, std::size_
 void appendRecord(EmSample& sample, const std::string& record, const MarkovModel& background, int order) {
   const std::size_t first = sample.letters.size();
   for (char c : record) {
-    const int b = words::baseIndex(c);
+    const int b = base::baseIndex(c);
     sample.letters.push_back(b < 0 ? kOther : static_cast<std::uint8_t>(b));
   }
   std::size_t runStart = first;
@@ -55,7 +55,7 @@ struct LogMatrix {
   std::vector<double> forward, reverse;
 };
 
-LogMatrix logMatrix(const std::vector<motif::Column>& p) {
+LogMatrix logMatrix(const std::vector<formats::Column>& p) {
   const std::size_t w = p.size();
   LogMatrix m{std::vector<double>(4 * w), std::vector<double>(4 * w)};
   for (std::size_t k = 0; k < w; ++k)
@@ -105,16 +105,16 @@ double windowWeights(std::vector<Window>& windows, double gamma, int strands) {
 }
 
 struct Expectation {
-  std::vector<motif::Column> counts;
+  std::vector<formats::Column> counts;
   double sites = 0;
   std::size_t sequences = 0;  // with a window
 };
 
-Expectation expectation(const std::vector<motif::Column>& p, double gamma, const EmSample& sample,
+Expectation expectation(const std::vector<formats::Column>& p, double gamma, const EmSample& sample,
                         const ZoopsSettings& settings, std::vector<Window>& windows) {
   const std::size_t w = p.size();
   const LogMatrix m = logMatrix(p);
-  Expectation e{std::vector<motif::Column>(w, motif::Column{}), 0.0, 0};
+  Expectation e{std::vector<formats::Column>(w, formats::Column{}), 0.0, 0};
   const std::uint8_t* x = sample.letters.data();
   for (std::size_t s = 0; s < sample.size(); ++s) {
     scoreWindows(sample, s, m, w, settings.bothStrands, windows);
@@ -133,9 +133,9 @@ Expectation expectation(const std::vector<motif::Column>& p, double gamma, const
   return e;
 }
 
-std::vector<motif::Column> withPseudoCount(const std::vector<motif::Column>& counts,
-                                           const std::array<double, motif::kBases>& background) {
-  std::vector<motif::Column> p(counts.size());
+std::vector<formats::Column> withPseudoCount(const std::vector<formats::Column>& counts,
+                                             const std::array<double, formats::kBases>& background) {
+  std::vector<formats::Column> p(counts.size());
   for (std::size_t k = 0; k < counts.size(); ++k) {
     double total = 1.0;
     for (double c : counts[k]) total += c;
@@ -146,8 +146,8 @@ std::vector<motif::Column> withPseudoCount(const std::vector<motif::Column>& cou
 
 // Each column's frequencies raised to `power` and normalised: the ranking of
 // the letters kept, their leaning made stronger.
-std::vector<motif::Column> sharpened(std::vector<motif::Column> p, double power) {
-  for (motif::Column& c : p) {
+std::vector<formats::Column> sharpened(std::vector<formats::Column> p, double power) {
+  for (formats::Column& c : p) {
     double total = 0;
     for (double& v : c) total += (v = std::pow(v, power));
     for (double& v : c) v /= total;
@@ -155,7 +155,7 @@ std::vector<motif::Column> sharpened(std::vector<motif::Column> p, double power)
   return p;
 }
 
-double largestChange(const std::vector<motif::Column>& a, const std::vector<motif::Column>& b) {
+double largestChange(const std::vector<formats::Column>& a, const std::vector<formats::Column>& b) {
   double most = 0;
   for (std::size_t k = 0; k < a.size(); ++k)
     for (std::size_t c = 0; c < 4; ++c) most = std::max(most, std::fabs(a[k][c] - b[k][c]));
@@ -184,7 +184,7 @@ EmSample emSample(const std::vector<FastaRecord>& records, const MarkovModel& ba
   return sample;
 }
 
-ZoopsResult refineZoops(const std::vector<motif::Column>& initialCounts, double gamma, const EmSample& sample,
+ZoopsResult refineZoops(const std::vector<formats::Column>& initialCounts, double gamma, const EmSample& sample,
                         const ZoopsSettings& settings) {
   constexpr double kLeastGamma = 1e-3, kMostGamma = 0.999;
   ZoopsResult result;
@@ -196,7 +196,7 @@ ZoopsResult refineZoops(const std::vector<motif::Column>& initialCounts, double 
     gamma = std::clamp(gamma, kLeastGamma, kMostGamma);
     const Expectation e = expectation(result.frequencies, gamma, sample, settings, windows);
     if (e.sequences == 0) return result;
-    std::vector<motif::Column> next = withPseudoCount(e.counts, sample.baseFrequencies);
+    std::vector<formats::Column> next = withPseudoCount(e.counts, sample.baseFrequencies);
     const double change = largestChange(next, result.frequencies);
     result.frequencies = std::move(next);
     result.counts = e.counts;

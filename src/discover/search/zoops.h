@@ -26,7 +26,7 @@ struct EmSample {
   std::vector<std::uint8_t> letters;     // every sequence end to end
   std::vector<double> backgroundPrefix;  // sum of the natural-log background probabilities of the letters before
   std::vector<std::size_t> starts;       // of each sequence in `letters`, and the end
-  std::array<double, motif::kBases> baseFrequencies{};  // of the background, for the pseudo-counts
+  std::array<double, formats::kBases> baseFrequencies{};  // of the background, for the pseudo-counts
 
   std::size_t size() const { return starts.size() - 1; }
   std::size_t longest() const;
@@ -51,9 +51,9 @@ struct ZoopsSettings {
 };
 
 struct ZoopsResult {
-  std::vector<motif::Column> frequencies;  // with the pseudo-count
-  std::vector<motif::Column> counts;       // expected letter counts of the sites, without it
-  double expectedSites = 0;                // the sum of the posteriors: gamma times the sequences
+  std::vector<formats::Column> frequencies;  // with the pseudo-count
+  std::vector<formats::Column> counts;       // expected letter counts of the sites, without it
+  double expectedSites = 0;                  // the sum of the posteriors: gamma times the sequences
   int iterations = 0;
 };
 
@@ -61,7 +61,7 @@ struct ZoopsResult {
 // position, with the pseudo-count added) starting from the share `gamma` of
 // sequences with a site. A sample without a window of the motif's width
 // returns the initial matrix with no sites.
-ZoopsResult refineZoops(const std::vector<motif::Column>& initialCounts, double gamma, const EmSample& sample,
+ZoopsResult refineZoops(const std::vector<formats::Column>& initialCounts, double gamma, const EmSample& sample,
                         const ZoopsSettings& settings);
 
 }  // namespace discover

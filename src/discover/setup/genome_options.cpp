@@ -57,7 +57,7 @@ void addGenomeOptions(cli::Parser& parser, GenomeOptions& o, std::vector<std::st
       "", "--background-ratio", "R",
       cli::helpWith("with --peaks: GC-matched genomic windows drawn per peak window,\n"
                     "above 0, at most {max} (default {default})",
-                    {{"max", numbers::compact(kMaxBackgroundRatio)}, {"default", numbers::compact(o.backgroundRatio)}}),
+                    {{"max", formats::compact(kMaxBackgroundRatio)}, {"default", formats::compact(o.backgroundRatio)}}),
       noted("--background-ratio", [&o](const std::string& v) {
         o.backgroundRatio = cli::realNumber(v, "--background-ratio", {0.0, false, kMaxBackgroundRatio, true});
       }));

@@ -58,7 +58,7 @@ InterruptWatch::InterruptWatch(std::function<bool(int signal)> onInterrupt) : sh
   }).detach();
 }
 
-genome::ScratchNotice TemporaryFolders::notice() {
+formats::ScratchNotice TemporaryFolders::notice() {
   return [this](const std::string& folder, bool made) {
     std::lock_guard<std::mutex> guard(lock_);
     if (made)

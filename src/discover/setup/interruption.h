@@ -25,7 +25,7 @@ class TemporaryFolders {
  public:
   // The notice of a genome's index directory: listed once made, forgotten
   // once removed. The notice refers to this object, which must outlive it.
-  genome::ScratchNotice notice();
+  formats::ScratchNotice notice();
   // Removes every folder still listed; safe from the watch's thread.
   void removeAll() noexcept;
 

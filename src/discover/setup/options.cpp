@@ -150,9 +150,9 @@ std::optional<Options> parseArguments(int argc, const char* const* argv) {
   const cli::RealBounds thresholds{kMinThreshold, true, kMaxThreshold, true};
   parser.value("", "--threshold", "X",
                cli::helpWith("the searches' site threshold, {min} to {max} (zelkova's -thr; default\n{default})",
-                             {{"min", numbers::fixedPoint(kMinThreshold, 1)},
-                              {"max", numbers::fixedPoint(kMaxThreshold, 1)},
-                              {"default", numbers::compact(RunConfig().scanThreshold)}}),
+                             {{"min", formats::fixedPoint(kMinThreshold, 1)},
+                              {"max", formats::fixedPoint(kMaxThreshold, 1)},
+                              {"default", formats::compact(RunConfig().scanThreshold)}}),
                [&](const std::string& v) { o.threshold = cli::realNumber(v, "--threshold", thresholds); });
   parser.value("", "--strand", "+|both",
                cli::helpWith("both: sites on either strand{both}; +: on the sequences as\ngiven only, as for "

@@ -81,11 +81,11 @@ std::string OutputDirectory::stagedFile(const std::string& name) const { return 
 
 void OutputDirectory::refuseInputs(const std::vector<std::string>& names,
                                    const std::vector<std::string>& inputs) const {
-  for (const std::string& name : names) output_file::refuseInputAsOutput(file(name), inputs);
+  for (const std::string& name : names) formats::refuseInputAsOutput(file(name), inputs);
 }
 
 void OutputDirectory::stageFiles(const std::vector<std::pair<std::string, std::string>>& files) const {
-  for (const auto& [name, text] : files) output_file::writeWholeFile(stagedFile(name), text);
+  for (const auto& [name, text] : files) formats::writeWholeFile(stagedFile(name), text);
 }
 
 std::vector<std::string> OutputDirectory::stagedNames() const {
@@ -118,14 +118,14 @@ void OutputDirectory::commit(const std::vector<std::pair<std::string, std::strin
   if (state_ != State::Created) throw FatalError("Error: the run was interrupted.\n");
   state_ = State::Committing;
   try {
-    std::vector<output_file::OutputFile> outputs;
+    std::vector<formats::OutputFile> outputs;
     for (const auto& [name, text] : results) {
       outputs.emplace_back(file(name));
       outputs.back().write(text);
     }
     std::vector<std::string> written = stagedNames();
     moveStagedFiles(written);
-    for (output_file::OutputFile& output : outputs) output.commit();
+    for (formats::OutputFile& output : outputs) output.commit();
     for (const auto& result : results) written.push_back(result.first);
     removeEarlierOutputs(written);
     std::error_code error;

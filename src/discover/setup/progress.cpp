@@ -16,7 +16,7 @@ namespace {
 std::string durationText(double seconds) {
   if (seconds < 90) return std::to_string(static_cast<long long>(std::ceil(seconds))) + " s";
   if (seconds < 90 * 60) return std::to_string(std::lround(seconds / 60)) + " min";
-  return numbers::fixedPoint(seconds / 3600, 1) + " h";
+  return formats::fixedPoint(seconds / 3600, 1) + " h";
 }
 
 }  // namespace
@@ -77,7 +77,7 @@ void StepProgress::end(const std::string& summary) {
   std::lock_guard<std::mutex> guard(lock_);
   const double seconds = std::chrono::duration<double>(Clock::now() - stepStart_).count();
   steps_.push_back({step_, summary, seconds});
-  show(step_ + ": " + summary + " (" + numbers::fixedPoint(seconds, 1) + " s)", true);
+  show(step_ + ": " + summary + " (" + formats::fixedPoint(seconds, 1) + " s)", true);
   step_.clear();
 }
 

@@ -32,13 +32,13 @@ CentralSetting centralSetting(const std::vector<FastaRecord>& records, int trim)
   return setting;
 }
 
-std::optional<central::CentralResult> centralOfSites(const CentralSetting& setting,
-                                                     const std::vector<FastaRecord>& records,
-                                                     const std::vector<enrichment::Site>& sites,
-                                                     const std::vector<double>& log10P, int width) {
+std::optional<stats::CentralResult> centralOfSites(const CentralSetting& setting,
+                                                   const std::vector<FastaRecord>& records,
+                                                   const std::vector<stats::EnrichmentSite>& sites,
+                                                   const std::vector<double>& log10P, int width) {
   ZK_ASSERT(sites.size() == log10P.size());
   const int length = setting.sequenceLength;
-  if (length == 0 || width > length || central::widthsTried(length - width + 1).empty()) return std::nullopt;
+  if (length == 0 || width > length || stats::widthsTried(length - width + 1).empty()) return std::nullopt;
   // The best site of each sequence of the length, by index into `sites`.
   std::vector<std::optional<std::size_t>> best(records.size());
   for (std::size_t i = 0; i < sites.size(); ++i) {
@@ -50,7 +50,7 @@ std::optional<central::CentralResult> centralOfSites(const CentralSetting& setti
   std::vector<int> starts;
   for (const std::optional<std::size_t>& i : best)
     if (i) starts.push_back(static_cast<int>(sites[*i].position - 1));
-  return central::centralEnrichment(length, width, starts);
+  return stats::centralEnrichment(length, width, starts);
 }
 
 }  // namespace discover

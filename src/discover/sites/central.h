@@ -35,16 +35,16 @@ CentralSetting centralSetting(const std::vector<FastaRecord>& records, int trim)
 
 // The central enrichment of the sites of one motif `width` letters wide in
 // `records`, each site with its log10 p-value, in table order.
-std::optional<central::CentralResult> centralOfSites(const CentralSetting& setting,
-                                                     const std::vector<FastaRecord>& records,
-                                                     const std::vector<enrichment::Site>& sites,
-                                                     const std::vector<double>& log10P, int width);
+std::optional<stats::CentralResult> centralOfSites(const CentralSetting& setting,
+                                                   const std::vector<FastaRecord>& records,
+                                                   const std::vector<stats::EnrichmentSite>& sites,
+                                                   const std::vector<double>& log10P, int width);
 
 // The results of a discovery.
 struct CentralRun {
   CentralSetting setting;
-  std::vector<std::optional<central::CentralResult>> reported;  // one per reported motif
-  std::vector<std::optional<central::CentralResult>> known;     // one per known motif tested; the enriched have one
+  std::vector<std::optional<stats::CentralResult>> reported;  // one per reported motif
+  std::vector<std::optional<stats::CentralResult>> known;     // one per known motif tested; the enriched have one
 };
 
 }  // namespace discover

@@ -8,18 +8,19 @@ namespace discover {
 
 namespace {
 
-std::vector<double> log10PValues(const SitePValues& pValues, const std::vector<enrichment::Site>& sites) {
+std::vector<double> log10PValues(const SitePValues& pValues, const std::vector<stats::EnrichmentSite>& sites) {
   std::vector<double> log10P;
   log10P.reserve(sites.size());
-  for (const enrichment::Site& s : sites) log10P.push_back(pValues.log10P(s.word, s.forward));
+  for (const stats::EnrichmentSite& s : sites) log10P.push_back(pValues.log10P(s.word, s.forward));
   return log10P;
 }
 
 }  // namespace
 
 ReportedSites describeReportedSites(const Options& o, const std::vector<FastaRecord>& primary,
-                                    const scoring::Background& background, const std::vector<RankedMotif>& ranked,
-                                    const std::vector<Candidate>& candidates, const std::vector<motif::Motif>& motifs) {
+                                    const stats::Background& background, const std::vector<RankedMotif>& ranked,
+                                    const std::vector<Candidate>& candidates,
+                                    const std::vector<formats::Motif>& motifs) {
   ZK_ASSERT(motifs.size() == ranked.size());
   ReportedSites reported;
   reported.central = centralSetting(primary, o.trim);
@@ -28,8 +29,8 @@ ReportedSites describeReportedSites(const Options& o, const std::vector<FastaRec
     const SitePValues pValues(motifs[i], background);
     ZK_ASSERT(pValues.width() == c.motif.width());
     MotifSites found;
-    found.sites = enrichment::sitesAtThreshold(c.test.motif.frequencies, primary, enrichment::SequenceSet::Primary,
-                                               c.test.choice.threshold, o.bothStrands, o.threads);
+    found.sites = stats::sitesAtThreshold(c.test.motif.frequencies, primary, stats::SequenceRole::Primary,
+                                          c.test.choice.threshold, o.bothStrands, o.threads);
     found.log10P = log10PValues(pValues, found.sites);
     keepBestOfOverlapping(found.sites, found.log10P, pValues.width());
     reported.centrality.push_back(
@@ -39,11 +40,11 @@ ReportedSites describeReportedSites(const Options& o, const std::vector<FastaRec
   return reported;
 }
 
-std::optional<central::CentralResult> centralOfKnownSites(const CentralSetting& setting,
-                                                          const std::vector<FastaRecord>& primary,
-                                                          const scoring::Background& background,
-                                                          const motif::Motif& known,
-                                                          const std::vector<enrichment::Site>& sites) {
+std::optional<stats::CentralResult> centralOfKnownSites(const CentralSetting& setting,
+                                                        const std::vector<FastaRecord>& primary,
+                                                        const stats::Background& background,
+                                                        const formats::Motif& known,
+                                                        const std::vector<stats::EnrichmentSite>& sites) {
   const SitePValues pValues(known, background);
   return centralOfSites(setting, primary, sites, log10PValues(pValues, sites), pValues.width());
 }

@@ -22,14 +22,14 @@ namespace discover {
 // The sites of one motif as the tables list them: one per place, each with
 // the log10 of its p-value as zelkova-scan gives it.
 struct MotifSites {
-  std::vector<enrichment::Site> sites;
+  std::vector<stats::EnrichmentSite> sites;
   std::vector<double> log10P;
 };
 
 struct ReportedSites {
-  CentralSetting central;                                         // whether central enrichment applies
-  std::vector<MotifSites> motifs;                                 // one per ranked motif
-  std::vector<std::optional<central::CentralResult>> centrality;  // one per ranked motif
+  CentralSetting central;                                       // whether central enrichment applies
+  std::vector<MotifSites> motifs;                               // one per ranked motif
+  std::vector<std::optional<stats::CentralResult>> centrality;  // one per ranked motif
 };
 
 // The sites of every ranked motif in `primary` (its candidate's matrix at
@@ -37,15 +37,16 @@ struct ReportedSites {
 // `background` of the motif as `motifs` (as motifs.meme holds them, one per
 // ranked motif) gives it, so that zelkova-scan gives the same p-values.
 ReportedSites describeReportedSites(const Options& options, const std::vector<FastaRecord>& primary,
-                                    const scoring::Background& background, const std::vector<RankedMotif>& ranked,
-                                    const std::vector<Candidate>& candidates, const std::vector<motif::Motif>& motifs);
+                                    const stats::Background& background, const std::vector<RankedMotif>& ranked,
+                                    const std::vector<Candidate>& candidates,
+                                    const std::vector<formats::Motif>& motifs);
 
 // The central result of a known motif from its `sites` in `primary` (in
 // table order), their p-values against `background`.
-std::optional<central::CentralResult> centralOfKnownSites(const CentralSetting& setting,
-                                                          const std::vector<FastaRecord>& primary,
-                                                          const scoring::Background& background,
-                                                          const motif::Motif& known,
-                                                          const std::vector<enrichment::Site>& sites);
+std::optional<stats::CentralResult> centralOfKnownSites(const CentralSetting& setting,
+                                                        const std::vector<FastaRecord>& primary,
+                                                        const stats::Background& background,
+                                                        const formats::Motif& known,
+                                                        const std::vector<stats::EnrichmentSite>& sites);
 
 }  // namespace discover

@@ -11,7 +11,7 @@ namespace {
 
 // Which of the sites [first, last) of one sequence are kept. `covered` is
 // scratch room, the letters of the sequence kept sites cover.
-void markKept(const std::vector<enrichment::Site>& sites, const std::vector<double>& log10P, std::size_t first,
+void markKept(const std::vector<stats::EnrichmentSite>& sites, const std::vector<double>& log10P, std::size_t first,
               std::size_t last, int width, std::vector<bool>& keep, std::vector<bool>& covered) {
   std::vector<std::size_t> order(last - first);
   std::iota(order.begin(), order.end(), first);
@@ -28,7 +28,7 @@ void markKept(const std::vector<enrichment::Site>& sites, const std::vector<doub
 
 }  // namespace
 
-void keepBestOfOverlapping(std::vector<enrichment::Site>& sites, std::vector<double>& log10P, int width) {
+void keepBestOfOverlapping(std::vector<stats::EnrichmentSite>& sites, std::vector<double>& log10P, int width) {
   ZK_ASSERT(sites.size() == log10P.size() && width >= 1);
   std::vector<bool> keep(sites.size(), false), covered;
   for (std::size_t first = 0, last = 0; first < sites.size(); first = last) {

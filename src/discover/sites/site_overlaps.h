@@ -20,6 +20,6 @@ namespace discover {
 // in table order (by sequence, position, forward strand first), cut to the
 // best of every overlapping group by the rule above; what is kept stays in
 // table order.
-void keepBestOfOverlapping(std::vector<enrichment::Site>& sites, std::vector<double>& log10P, int width);
+void keepBestOfOverlapping(std::vector<stats::EnrichmentSite>& sites, std::vector<double>& log10P, int width);
 
 }  // namespace discover

@@ -10,14 +10,14 @@ namespace discover {
 
 namespace {
 
-scoring::ScoringMatrix forwardMatrix(const motif::Motif& motif, const scoring::Background& background) {
-  return scoring::ScoringMatrix(scoring::siteProbabilities(motif, background, scoring::kDefaultPseudocount),
-                                background);
+stats::ScoringMatrix forwardMatrix(const formats::Motif& motif, const stats::Background& background) {
+  return stats::ScoringMatrix(stats::siteProbabilities(motif, background, stats::kDefaultMatrixPseudocount),
+                              background);
 }
 
 }  // namespace
 
-SitePValues::SitePValues(const motif::Motif& motif, const scoring::Background& background)
+SitePValues::SitePValues(const formats::Motif& motif, const stats::Background& background)
     : forward_(forwardMatrix(motif, background)),
       reverse_(forward_.reverseComplement()),
       forwardTail_(forward_, background, forward_.worst()),
@@ -30,7 +30,7 @@ double SitePValues::log10P(const std::string& word, bool forward) const {
   // summed in another order.
   int score = 0;
   for (int i = 0; i < width(); ++i) {
-    const int base = words::baseIndex(word[static_cast<std::size_t>(i)]);
+    const int base = base::baseIndex(word[static_cast<std::size_t>(i)]);
     ZK_ASSERT(base >= 0);
     score += forward_.cell(i, base);
   }

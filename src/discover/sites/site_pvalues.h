@@ -20,7 +20,7 @@ namespace discover {
 
 class SitePValues {
  public:
-  SitePValues(const motif::Motif& motif, const scoring::Background& background);
+  SitePValues(const formats::Motif& motif, const stats::Background& background);
 
   int width() const { return forward_.width(); }
   // log10 of the p-value of the window that reads `word` on its strand
@@ -29,10 +29,10 @@ class SitePValues {
   double log10P(const std::string& word, bool forward) const;
 
  private:
-  scoring::ScoringMatrix forward_;
-  scoring::ScoringMatrix reverse_;
-  scoring::ScoreTail forwardTail_;
-  scoring::ScoreTail reverseTail_;
+  stats::ScoringMatrix forward_;
+  stats::ScoringMatrix reverse_;
+  stats::ScoreTail forwardTail_;
+  stats::ScoreTail reverseTail_;
 };
 
 }  // namespace discover

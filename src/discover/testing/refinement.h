@@ -23,8 +23,8 @@ constexpr std::size_t kRefinedCandidates = 20;
 // holds `searchedSequences` sequences' worth of the searched set; one entry
 // per candidate, nothing for the others. Each on its own, so that threads
 // change nothing.
-std::vector<std::optional<report::Motif>> refineBest(const std::vector<Candidate>& candidates, std::size_t count,
-                                                     const EmSample& sample, std::size_t searchedSequences,
-                                                     bool bothStrands, int threads);
+std::vector<std::optional<formats::ReportMotif>> refineBest(const std::vector<Candidate>& candidates, std::size_t count,
+                                                            const EmSample& sample, std::size_t searchedSequences,
+                                                            bool bothStrands, int threads);
 
 }  // namespace discover

@@ -6,9 +6,7 @@
 
 namespace discover {
 
-bool setApart(const Options& o, const Candidate& c) {
-  return o.dust && simple_repeat::isSimpleRepeat(c.motif.consensus);
-}
+bool setApart(const Options& o, const Candidate& c) { return o.dust && stats::isSimpleRepeat(c.motif.consensus); }
 
 double bestRankableLog10E(const Options& o, const std::vector<Candidate>& candidates) {
   double best = bestLog10E({});

@@ -9,12 +9,12 @@ namespace discover {
 
 namespace {
 
-enrichment::MotifMatrix matrixOf(const report::Motif& m, const std::string& name) {
-  return {m.rank, name + "-" + std::to_string(m.rank), m.consensus, enrichment::frequenciesOf(m.counts)};
+stats::MotifMatrix matrixOf(const formats::ReportMotif& m, const std::string& name) {
+  return {m.rank, name + "-" + std::to_string(m.rank), m.consensus, stats::frequenciesOf(m.counts)};
 }
 
-enrichment::Options options(const TestSettings& settings) {
-  enrichment::Options o;
+stats::EnrichmentOptions options(const TestSettings& settings) {
+  stats::EnrichmentOptions o;
   o.threads = settings.threads;
   o.bothStrands = settings.bothStrands;
   return o;
@@ -26,10 +26,10 @@ std::vector<Candidate> testSearchMotifs(const Plan& plan, const std::vector<Sear
                                         const std::vector<FastaRecord>& primary,
                                         const std::vector<FastaRecord>& control, const TestSettings& settings) {
   std::vector<Candidate> candidates;
-  std::vector<enrichment::MotifMatrix> matrices;
+  std::vector<stats::MotifMatrix> matrices;
   for (std::size_t s = 0; s < plan.searches.size(); ++s) {
     if (plan.searches[s].set != set) continue;
-    for (const report::Motif& m : outcomes[s].report.motifs) {
+    for (const formats::ReportMotif& m : outcomes[s].report.motifs) {
       Candidate c;
       c.search = s;
       c.motif = m;
@@ -38,24 +38,25 @@ std::vector<Candidate> testSearchMotifs(const Plan& plan, const std::vector<Sear
     }
   }
   if (candidates.empty()) return candidates;
-  std::vector<enrichment::MotifResult> tests = enrichment::testMotifs(matrices, primary, control, options(settings));
+  std::vector<stats::MotifResult> tests = stats::testMotifs(matrices, primary, control, options(settings));
   for (std::size_t i = 0; i < candidates.size(); ++i) candidates[i].test = std::move(tests[i]);
   return candidates;
 }
 
-std::size_t keepRefined(std::vector<Candidate>& candidates, const std::vector<std::optional<report::Motif>>& refined,
-                        const Plan& plan, const std::vector<FastaRecord>& primary,
-                        const std::vector<FastaRecord>& control, const TestSettings& settings) {
+std::size_t keepRefined(std::vector<Candidate>& candidates,
+                        const std::vector<std::optional<formats::ReportMotif>>& refined, const Plan& plan,
+                        const std::vector<FastaRecord>& primary, const std::vector<FastaRecord>& control,
+                        const TestSettings& settings) {
   ZK_CHECK(refined.size() == candidates.size(), "one refined matrix or none per candidate");
   std::vector<std::size_t> which;
-  std::vector<enrichment::MotifMatrix> matrices;
+  std::vector<stats::MotifMatrix> matrices;
   for (std::size_t i = 0; i < candidates.size(); ++i)
     if (refined[i]) {
       which.push_back(i);
       matrices.push_back(matrixOf(*refined[i], plan.searches[candidates[i].search].name + "-refined"));
     }
-  std::vector<enrichment::MotifResult> tests;
-  if (!matrices.empty()) tests = enrichment::testMotifs(matrices, primary, control, options(settings));
+  std::vector<stats::MotifResult> tests;
+  if (!matrices.empty()) tests = stats::testMotifs(matrices, primary, control, options(settings));
   for (std::size_t k = 0; k < which.size(); ++k) {
     Candidate& c = candidates[which[k]];
     if (!(tests[k].log10PAdjusted < c.test.log10PAdjusted)) continue;

@@ -19,15 +19,15 @@ namespace discover {
 
 // A motif's matrix as its search reported it, with its test.
 struct EngineMatrix {
-  report::Motif motif;
-  enrichment::MotifResult test;
+  formats::ReportMotif motif;
+  stats::MotifResult test;
 };
 
 // One motif of one search with its test.
 struct Candidate {
-  std::size_t search = 0;  // in the plan
-  report::Motif motif;     // the matrix kept: refined, or as its search reported it (rank within the search)
-  enrichment::MotifResult test;
+  std::size_t search = 0;      // in the plan
+  formats::ReportMotif motif;  // the matrix kept: refined, or as its search reported it (rank within the search)
+  stats::MotifResult test;
   std::optional<EngineMatrix> engine;  // set when the refined matrix replaced the search's
 };
 
@@ -47,9 +47,10 @@ std::vector<Candidate> testSearchMotifs(const Plan& plan, const std::vector<Sear
 // none was made) the same way and keeps each one whose corrected p is smaller
 // than the search's matrix's; every E-value is then taken over all matrices
 // tested, the candidates' and the refined ones. Returns that number.
-std::size_t keepRefined(std::vector<Candidate>& candidates, const std::vector<std::optional<report::Motif>>& refined,
-                        const Plan& plan, const std::vector<FastaRecord>& primary,
-                        const std::vector<FastaRecord>& control, const TestSettings& settings);
+std::size_t keepRefined(std::vector<Candidate>& candidates,
+                        const std::vector<std::optional<formats::ReportMotif>>& refined, const Plan& plan,
+                        const std::vector<FastaRecord>& primary, const std::vector<FastaRecord>& control,
+                        const TestSettings& settings);
 
 // Whether the refined matrix kept differs much from the search's, so that the
 // page shows both: another width (its flanks cut), another consensus, or an

@@ -28,7 +28,7 @@ std::size_t refineCandidates(const Options& o, const Plan& plan, const SetPair& 
   const TestSettings settings = testSettings(o);
   const EmSample sample =
       emSample(searched.sequences, searched.background, searched.backgroundOrder, kRefinementLetters);
-  const std::vector<std::optional<report::Motif>> refined = refineBest(
+  const std::vector<std::optional<formats::ReportMotif>> refined = refineBest(
       candidates, kRefinedCandidates, sample, searched.sequences.size(), settings.bothStrands, settings.threads);
   return keepRefined(candidates, refined, plan, pair.primary.test, pair.control.test, settings);
 }
@@ -71,7 +71,7 @@ TestedMotifs testMotifs(const Options& o, const Plan& plan, const std::vector<Se
 }
 
 std::string decoyBestText(double decoyBestLog10E) {
-  return std::isinf(decoyBestLog10E) ? "none" : numbers::scientificFromLog10(decoyBestLog10E);
+  return std::isinf(decoyBestLog10E) ? "none" : formats::scientificFromLog10(decoyBestLog10E);
 }
 
 bool beatsDecoyBest(double decoyBestLog10E, double log10E) {
